@@ -1,0 +1,206 @@
+/*
+ * vexa.h - the VEXA discovery library: finds network video devices on the local link and configures them.
+ *
+ * Threads: VEXA_Start_V40 starts one I/O thread. The device callback runs on that thread only, once per
+ * event, and must not block. Every other function is synchronous and may be called from any one thread
+ * (the program calls them from its GUI thread). Device operations block until the device answers or the
+ * time-out passes (about 3 s).
+ *
+ * Results: functions return 1 or more on success and 0 on failure, except VEXA_GetLastError. After a
+ * failure VEXA_GetLastError() returns the code of that failure (per calling thread).
+ *
+ * Texts: 8-bit, NUL-terminated in fixed-width fields. A text that fills its field has no terminator, so
+ * readers bound every field by its width. Serial numbers and MAC addresses are ASCII.
+ *
+ * Environment: VEXA_IFACE (IPv4 address of the one interface to use, e.g. 127.0.0.1), VEXA_PORT (UDP port,
+ * default 42086), VEXA_TRUSTED_KEYS (extra trusted manufacturer keys), see docs/protocol.md.
+ */
+#ifndef VEXA_H
+#define VEXA_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32) && defined(VEXA_SHARED_BUILD)
+#define VEXA_API __declspec(dllexport)
+#else
+#define VEXA_API
+#endif
+
+/* Error codes returned by VEXA_GetLastError. */
+#define VEXA_NOERROR 0
+#define VEXA_ERR_NOT_STARTED 2001       /* the library is not started */
+#define VEXA_ERR_BAD_ARGUMENT 2002      /* a null or malformed argument, or an unknown command */
+#define VEXA_ERR_NETWORK 2003           /* no usable socket or interface */
+#define VEXA_ERR_UNKNOWN_DEVICE 2004    /* no device with that serial number or MAC has been heard */
+#define VEXA_ERR_UNTRUSTED_DEVICE 2005  /* the device's certificate does not verify; no secret was sent */
+#define VEXA_ERR_BUFFER_TOO_SMALL 2006  /* the output buffer cannot hold the answer */
+#define VEXA_ERR_FILE 2007              /* a named file could not be read */
+#define VEXA_ERR_DEVICE_REFUSED 2009    /* wrong password, bad key or code, or an operation not allowed */
+#define VEXA_ERR_TIMEOUT 2011           /* the device did not answer in time */
+#define VEXA_ERR_LOCKED 2012            /* too many wrong passwords: the device refuses for a while */
+#define VEXA_ERR_WEAK_PASSWORD 2013     /* the device refused the new password as too weak */
+#define VEXA_ERR_NOT_ACTIVATED 2014     /* the device must be activated first */
+#define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
+
+/* Event types of the device callback. */
+#define VEXA_EVENT_NEW 1
+#define VEXA_EVENT_CHANGED 2
+#define VEXA_EVENT_GONE 3
+
+/* Bits of VEXA_DEVICE_INFO.supportFlags. */
+#define VEXA_SUPPORT_IPV6 0x01
+#define VEXA_SUPPORT_MODIFY_IPV6 0x02
+#define VEXA_SUPPORT_DHCP 0x04
+#define VEXA_SUPPORT_KEY_RESET 0x40 /* forgotten password reset by key exchange, else by security code */
+#define VEXA_SUPPORT_RESET_IPC 0x80 /* the reset may also reset the attached cameras */
+
+/* Bits of VEXA_DEVICE_INFO.resetFlags. */
+#define VEXA_RESET_QR 0x01 /* the key request can be handed out as a QR code (command 2) */
+
+/* Device classes (VEXA_DEVICE_INFO.deviceClass). */
+#define VEXA_CLASS_VIDEO 1
+#define VEXA_CLASS_OTHER 2
+
+/* Commands of VEXA_GetDeviceConfig. */
+#define VEXA_CMD_KEY_REQUEST 1    /* password reset key request, at most 256 bytes */
+#define VEXA_CMD_KEY_REQUEST_QR 2 /* the same, at most 384 bytes, suited to a QR code */
+
+/*
+ * One device as the callback reports it. Fixed layout; offsets in the comments are guaranteed.
+ * Valid only during the callback; copy what you keep.
+ */
+typedef struct VEXA_DEVICE_INFO {
+    char recordTag[12];           /*   0: "VXDP1" */
+    char serialNo[48];            /*  12 */
+    char mac[20];                 /*  60: "aa-bb-cc-dd-ee-ff" */
+    char ipv4Address[16];         /*  80 */
+    char ipv4SubnetMask[16];      /*  96 */
+    int32_t deviceTypeCode;       /* 112 */
+    int32_t port;                 /* 116: service port */
+    int32_t channelCount;         /* 120 */
+    int32_t auxCount;             /* 124 */
+    char softwareVersion[48];     /* 128 */
+    char dspVersion[48];          /* 176 */
+    char bootTime[48];            /* 224 */
+    int32_t eventType;            /* 272: VEXA_EVENT_* */
+    char deviceTypeName[24];      /* 276 */
+    char oemInfo[24];             /* 300 */
+    char ipv4Gateway[16];         /* 324 */
+    char ipv6Address[46];         /* 340 */
+    char ipv6Gateway[46];         /* 386 */
+    uint8_t ipv6PrefixLength;     /* 432 */
+    uint8_t supportFlags;         /* 433: VEXA_SUPPORT_* */
+    uint8_t dhcpEnabled;          /* 434 */
+    uint8_t capabilityLevel;      /* 435: 0, 1 or 2 */
+    uint16_t httpPort;            /* 436 */
+    uint8_t deviceClass;          /* 438: VEXA_CLASS_* */
+    uint8_t certified;            /* 439: 1 when the device's certificate verifies against a trusted key */
+    uint8_t reserved1[18];        /* 440 */
+    uint8_t oemCode;              /* 458 */
+    uint8_t activationState;      /* 459: 0 activated, 1 not activated */
+    uint8_t reserved2[24];        /* 460 */
+    uint8_t resetFlags;           /* 484: VEXA_RESET_* */
+    uint8_t reserved3[15];        /* 485 */
+    char deviceName[32];          /* 500 */
+    char serviceTag[20];          /* 532 */
+    uint16_t rtspPort;            /* 552 */
+    uint8_t reserved4[214];       /* 554 */
+} VEXA_DEVICE_INFO;               /* 768 bytes */
+
+/* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */
+typedef struct VEXA_NET_PARAM {
+    char ipv4Address[16];    /*   0 */
+    char ipv4SubnetMask[16]; /*  16 */
+    char ipv4Gateway[16];    /*  32 */
+    char ipv6Address[128];   /*  48 */
+    char ipv6Gateway[128];   /* 176 */
+    uint16_t port;           /* 304 */
+    uint8_t ipv6PrefixLength; /* 306 */
+    uint8_t dhcpEnabled;     /* 307 */
+    uint16_t httpPort;       /* 308 */
+    uint8_t reserved1[2];    /* 310 */
+    char deviceName[32];     /* 312 */
+    uint16_t rtspPort;       /* 344 */
+    uint8_t reserved2[90];   /* 346 */
+} VEXA_NET_PARAM;
+
+/* Password reset by key exchange, for VEXA_ResetPasswd. Exactly one of key and keyFilePath is set. 1044 bytes. */
+typedef struct VEXA_RESET_PARAM {
+    char key[256];          /*   0: the key as typed */
+    char keyFilePath[260];  /* 256: or the path of a file holding the key text */
+    char newPassword[16];   /* 516: a 16-byte password has no terminator */
+    uint8_t resetIpc;       /* 532: 1 to reset the attached cameras too */
+    uint8_t reserved[511];  /* 533 */
+} VEXA_RESET_PARAM;
+
+/* Key request answers of VEXA_GetDeviceConfig: a length, then that many bytes of an XML document. */
+typedef struct VEXA_KEY_REQUEST {
+    uint32_t dataLength; /* 0 */
+    char data[256];      /* 4 */
+} VEXA_KEY_REQUEST;      /* 260 bytes, command 1 */
+
+typedef struct VEXA_KEY_REQUEST_QR {
+    uint32_t dataLength; /* 0 */
+    char data[384];      /* 4 */
+} VEXA_KEY_REQUEST_QR;   /* 388 bytes, command 2 */
+
+/* Called on the library's thread for every device event. info is valid only during the call. */
+typedef void (*VEXA_DEVICE_CALLBACK)(const VEXA_DEVICE_INFO* info, void* userData);
+
+/*
+ * Starts discovery: opens the socket, starts the I/O thread and sends a round of inquiries.
+ * recordVersion must be 1 (the VEXA_DEVICE_INFO layout). Starting a started library fails with
+ * VEXA_ERR_BAD_ARGUMENT and leaves it running. userData is handed back to the callback untouched.
+ */
+VEXA_API int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userData);
+
+/* Stops discovery. Once it returns, the callback is not called again. Fails when not started. */
+VEXA_API int VEXA_Stop(void);
+
+/* Asks every device to answer (a round of inquiries, repeated a few times over about 2 s). */
+VEXA_API int VEXA_SendInquiry(void);
+
+/* Forgets every device heard so far; devices that answer again are reported as new. */
+VEXA_API int VEXA_Clearup(void);
+
+/*
+ * Writes the library's log to a file. level 0 turns logging off, 1 errors, 2 and 3 more detail. path null:
+ * "vexa.log" in the system's temporary folder. autoDelete non-zero: the file is truncated when opened.
+ */
+VEXA_API int VEXA_SetLogToFile(int level, const char* path, int autoDelete);
+
+/* videoOnly non-zero: report devices of VEXA_CLASS_VIDEO only. The other two arguments must be 0. */
+VEXA_API int VEXA_SetDeviceFilterRule(int videoOnly, int reserved1, int reserved2);
+
+/* Gives a device that is not activated its first administrator password. */
+VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
+
+/* Changes a device's network parameters; the device is named by its MAC address. */
+VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
+
+/* Resets a forgotten password with a manufacturer key (typed in, or read from the file named). */
+VEXA_API int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params);
+
+/*
+ * Reads device data. command VEXA_CMD_KEY_REQUEST fills a VEXA_KEY_REQUEST (outSize 260),
+ * VEXA_CMD_KEY_REQUEST_QR a VEXA_KEY_REQUEST_QR (outSize 388). in and inSize are reserved (null, 0).
+ */
+VEXA_API int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                                  uint32_t outSize);
+
+/* Returns a device to the not-activated state with the day's security code from the manufacturer. */
+VEXA_API int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode);
+
+/* The code of the last failure on the calling thread, VEXA_NOERROR after a success. */
+VEXA_API uint32_t VEXA_GetLastError(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VEXA_H */
