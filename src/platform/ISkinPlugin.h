@@ -5,8 +5,7 @@
 
 // A skin is a plug-in library in plugins/skins/ that carries the program's style sheets and images as
 // resources; loading the library registers them. The program only asks which skins a plug-in provides.
-class ISkinPlugin
-{
+class ISkinPlugin {
 public:
     virtual ~ISkinPlugin() = default;
     // Names of the skins this plug-in provides, e.g. "CommonSkin".

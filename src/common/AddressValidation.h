@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Checks of the addresses an installer types for a device. Each returns a plain yes or no and keeps no
+// state. Decimal and hexadecimal parts are read as QString::toUInt reads them (leading zeros allowed).
+
+// Four decimal parts 0 to 255, the last not 0.
+bool isValidIpv4(const QString& text);
+// A contiguous mask from 0.0.0.0 to 255.255.255.254, written without leading zeros.
+bool isValidSubnetMask(const QString& text);
+// "0.0.0.0" (no gateway), or four decimal parts 0 to 255, the last neither 0 nor 255.
+bool isValidGateway(const QString& text);
+// A well-formed IPv6 address, optionally with an embedded IPv4 tail and a zone suffix ("%3").
+bool isValidIpv6(const QString& text);

@@ -1,0 +1,55 @@
+#include "DeviceRecord.h"
+
+#include "vexa.h"
+
+#include <cstring>
+
+namespace {
+
+template <std::size_t N, std::size_t M>
+void copyField(char (&target)[N], const char (&source)[M]) {
+    static_assert(N == M, "a text is copied between fields of one width");
+    std::memcpy(target, source, N);
+}
+
+} // namespace
+
+void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& record) {
+    std::memset(&record, 0, sizeof record);
+    copyField(record.serialNo, source.serialNo);
+    copyField(record.mac, source.mac);
+    copyField(record.ipv4Address, source.ipv4Address);
+    copyField(record.ipv4SubnetMask, source.ipv4SubnetMask);
+    copyField(record.softwareVersion, source.softwareVersion);
+    copyField(record.dspVersion, source.dspVersion);
+    copyField(record.bootTime, source.bootTime);
+    copyField(record.deviceTypeName, source.deviceTypeName);
+    copyField(record.ipv4Gateway, source.ipv4Gateway);
+    copyField(record.ipv6Address, source.ipv6Address);
+    copyField(record.ipv6Gateway, source.ipv6Gateway);
+    copyField(record.deviceName, source.deviceName);
+    copyField(record.serviceTag, source.serviceTag);
+
+    record.deviceTypeCode = source.deviceTypeCode;
+    record.port = source.port;
+    record.httpPort = static_cast<int32_t>(source.httpPort);
+    record.channelCount = source.channelCount;
+    record.auxCount = source.auxCount;
+    record.ipv6PrefixLength = source.ipv6PrefixLength;
+    record.supportFlags = source.supportFlags;
+    record.resetFlags = source.resetFlags;
+    record.dhcpEnabled = source.dhcpEnabled;
+    record.capabilityLevel = source.capabilityLevel;
+    record.rtspPort = source.rtspPort;
+    record.activationState = source.activationState;
+    record.recordValid = 1;
+}
+
+QString recordText(const char* field, std::size_t width) {
+    return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, width)));
+}
+
+void setRecordText(char* field, std::size_t width, const QByteArray& text) {
+    std::memset(field, 0, width);
+    std::memcpy(field, text.constData(), std::min(width, static_cast<std::size_t>(text.size())));
+}

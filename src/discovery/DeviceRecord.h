@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+#include <QVector>
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+struct VEXA_DEVICE_INFO;
+struct VEXA_NET_PARAM;
+
+// Everything the program knows about one discovered device. A plain record of fixed layout, copied whole;
+// texts are 8-bit and NUL-padded to their width, and a text that fills its field has no terminator.
+struct VEXA_DEVICE_MY_INFO {
+    char serialNo[48];
+    char mac[20];
+    char ipv4Address[16];
+    char ipv4SubnetMask[16];
+    int32_t deviceTypeCode;
+    int32_t port;
+    int32_t httpPort; // 0 when the device has none
+    int32_t channelCount;
+    int32_t auxCount;
+    char softwareVersion[48];
+    char dspVersion[48];
+    char bootTime[48];
+    char deviceTypeName[24];
+    char ipv4Gateway[16];
+    char ipv6Address[46];
+    char ipv6Gateway[46];
+    uint8_t ipv6PrefixLength;
+    uint8_t supportFlags;
+    uint8_t resetFlags;
+    uint8_t dhcpEnabled;
+    uint8_t capabilityLevel;
+    uint8_t recordValid;
+    uint8_t reserved1[65];
+    char deviceName[32];
+    char serviceTag[20];
+    uint8_t padding1;
+    uint16_t rtspPort;
+    uint8_t reserved2[64];
+    uint8_t activationState; // 0 activated, anything else not activated
+    uint8_t padding2;
+};
+
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, serialNo) == 0);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, mac) == 48);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv4Address) == 68);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv4SubnetMask) == 84);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceTypeCode) == 100);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, port) == 104);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, httpPort) == 108);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, channelCount) == 112);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, auxCount) == 116);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, softwareVersion) == 120);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, dspVersion) == 168);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, bootTime) == 216);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceTypeName) == 264);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv4Gateway) == 288);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv6Address) == 304);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv6Gateway) == 350);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, ipv6PrefixLength) == 396);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, supportFlags) == 397);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, resetFlags) == 398);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, dhcpEnabled) == 399);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, capabilityLevel) == 400);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, recordValid) == 401);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceName) == 467);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, serviceTag) == 499);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, rtspPort) == 520);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, activationState) == 586);
+static_assert(sizeof(VEXA_DEVICE_MY_INFO) == 588);
+static_assert(std::is_trivially_copyable_v<VEXA_DEVICE_MY_INFO>);
+
+// Bits of VEXA_DEVICE_MY_INFO::supportFlags.
+namespace DeviceSupport {
+constexpr uint8_t Ipv6 = 0x01;
+constexpr uint8_t ModifyIpv6 = 0x02;
+constexpr uint8_t Dhcp = 0x04;
+constexpr uint8_t KeyReset = 0x40; // forgotten password reset by key exchange, else by security code
+constexpr uint8_t ResetIpc = 0x80; // the reset offers to reset the attached cameras too
+} // namespace DeviceSupport
+
+// Bit of VEXA_DEVICE_MY_INFO::resetFlags: the key request can be handed out as a QR code.
+constexpr uint8_t DeviceResetQr = 0x01;
+
+// One selected device as the list page hands it to the modify page, and as results come back.
+struct DeviceInfo {
+    QString index;
+    QString deviceType;
+    QString ipv4Address;
+    QString serialNo;
+    QString mac;
+    QString result;
+
+    bool operator==(const DeviceInfo& other) const {
+        return index == other.index && deviceType == other.deviceType && ipv4Address == other.ipv4Address &&
+               serialNo == other.serialNo && mac == other.mac && result == other.result;
+    }
+};
+
+// Builds the program's record from the library's: zero-filled, every text copied as a block of its full
+// width (never scanned for a terminator), the HTTP port widened from 16 bits, recordValid set.
+void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& record);
+
+// A record's text field as a string, bounded by the field's width.
+QString recordText(const char* field, std::size_t width);
+template <std::size_t N>
+QString recordText(const char (&field)[N]) {
+    return recordText(field, N);
+}
+
+// Copies a string into a fixed field: NUL-padded, cut at the field's width (no terminator when full).
+void setRecordText(char* field, std::size_t width, const QByteArray& text);
+template <std::size_t N>
+void setRecordText(char (&field)[N], const QByteArray& text) {
+    setRecordText(field, N, text);
+}
+
+Q_DECLARE_METATYPE(VEXA_DEVICE_MY_INFO)
+Q_DECLARE_METATYPE(DeviceInfo)

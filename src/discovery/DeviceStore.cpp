@@ -1,0 +1,150 @@
+#include "DeviceStore.h"
+
+#include "vexa.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace VEXA {
+
+namespace {
+
+bool sameKey(const VEXA_DEVICE_MY_INFO& record, const QString& serialNo, const QString& mac) {
+    return recordText(record.serialNo) == serialNo && recordText(record.mac) == mac;
+}
+
+// Copies a text between fields of different widths: at most the narrower width, the rest zero.
+template <std::size_t N, std::size_t M>
+void copyText(char (&target)[N], const char (&source)[M]) {
+    std::memset(target, 0, N);
+    std::memcpy(target, source, std::min(N, strnlen(source, M)));
+}
+
+} // namespace
+
+DeviceStore::DeviceStore() {
+    XRT_Mutex_Create(&m_mutex);
+}
+
+DeviceStore::~DeviceStore() {
+    XRT_Mutex_Destroy(&m_mutex);
+}
+
+void DeviceStore::add(const VEXA_DEVICE_MY_INFO& record) {
+    XRT_MutexGuard guard(m_mutex);
+    m_records.append(record);
+}
+
+bool DeviceStore::remove(const VEXA_DEVICE_MY_INFO& record) {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(recordText(record.serialNo), recordText(record.mac));
+    if (index < 0)
+        return false;
+    m_records.removeAt(index);
+    return true;
+}
+
+bool DeviceStore::update(const VEXA_DEVICE_MY_INFO& record) {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(recordText(record.serialNo), recordText(record.mac));
+    if (index < 0)
+        return false;
+    m_records[index] = record;
+    return true;
+}
+
+bool DeviceStore::get(const QString& serialNo, const QString& mac, VEXA_DEVICE_MY_INFO& record) const {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(serialNo, mac);
+    if (index < 0)
+        return false;
+    record = m_records.at(index);
+    return true;
+}
+
+void DeviceStore::copyAll(QVector<VEXA_DEVICE_MY_INFO>& records) const {
+    XRT_MutexGuard guard(m_mutex);
+    records = m_records;
+}
+
+bool DeviceStore::readNetParams(const QString& serialNo, const QString& mac, VEXA_NET_PARAM& params) const {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(serialNo, mac);
+    if (index < 0)
+        return false;
+    netParamsFromRecord(m_records.at(index), params);
+    return true;
+}
+
+bool DeviceStore::writeNetParams(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(serialNo, mac);
+    if (index < 0)
+        return false;
+    netParamsToRecord(params, m_records[index]);
+    return true;
+}
+
+bool DeviceStore::setActivationState(const QString& serialNo, const QString& mac, uint8_t state) {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = indexOf(serialNo, mac);
+    if (index < 0)
+        return false;
+    m_records[index].activationState = state;
+    return true;
+}
+
+int DeviceStore::indexOf(const QString& serialNo, const QString& mac) const {
+    XRT_MutexGuard guard(m_mutex);
+    for (int i = 0; i < m_records.size(); ++i) {
+        if (sameKey(m_records.at(i), serialNo, mac))
+            return i;
+    }
+    return -1;
+}
+
+void DeviceStore::clear() {
+    XRT_MutexGuard guard(m_mutex);
+    m_records.clear();
+}
+
+int DeviceStore::count() const {
+    XRT_MutexGuard guard(m_mutex);
+    return static_cast<int>(m_records.size());
+}
+
+bool DeviceStore::containsMac(const QString& mac) const {
+    return std::any_of(m_records.cbegin(), m_records.cend(),
+                       [&mac](const VEXA_DEVICE_MY_INFO& record) { return recordText(record.mac) == mac; });
+}
+
+void netParamsFromRecord(const VEXA_DEVICE_MY_INFO& record, VEXA_NET_PARAM& params) {
+    std::memset(&params, 0, sizeof params);
+    copyText(params.ipv4Address, record.ipv4Address);
+    copyText(params.ipv4SubnetMask, record.ipv4SubnetMask);
+    copyText(params.ipv4Gateway, record.ipv4Gateway);
+    copyText(params.ipv6Address, record.ipv6Address);
+    copyText(params.ipv6Gateway, record.ipv6Gateway);
+    params.port = static_cast<uint16_t>(record.port);
+    params.ipv6PrefixLength = record.ipv6PrefixLength;
+    params.dhcpEnabled = record.dhcpEnabled;
+    params.httpPort = static_cast<uint16_t>(record.httpPort);
+    copyText(params.deviceName, record.deviceName);
+    params.rtspPort = record.rtspPort;
+}
+
+void netParamsToRecord(const VEXA_NET_PARAM& params, VEXA_DEVICE_MY_INFO& record) {
+    copyText(record.ipv4Address, params.ipv4Address);
+    copyText(record.ipv4SubnetMask, params.ipv4SubnetMask);
+    copyText(record.ipv4Gateway, params.ipv4Gateway);
+    copyText(record.ipv6Address, params.ipv6Address);
+    copyText(record.ipv6Gateway, params.ipv6Gateway);
+    record.port = params.port;
+    record.ipv6PrefixLength = params.ipv6PrefixLength;
+    record.dhcpEnabled = params.dhcpEnabled;
+    record.httpPort = params.httpPort;
+    copyText(record.deviceName, params.deviceName);
+    record.rtspPort = params.rtspPort;
+}
+
+} // namespace VEXA

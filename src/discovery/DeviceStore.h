@@ -1,0 +1,54 @@
+#pragma once
+
+#include "DeviceRecord.h"
+#include "Singleton.h"
+#include "XRT_Mutex.h"
+
+#include <QString>
+#include <QVector>
+
+struct VEXA_NET_PARAM;
+
+namespace VEXA {
+
+// The process-wide list of discovered devices, in the order they were added, keyed by serial number plus
+// MAC (both compared as whole texts, case-sensitive). Used on the GUI thread; every operation holds the
+// store's re-entrant lock and releases it on every path. Callers that test and then add take lock() around
+// both steps.
+class DeviceStore : public Singleton::CSingleton<DeviceStore> {
+    friend class Singleton::CSingleton<DeviceStore>;
+
+public:
+    ~DeviceStore();
+
+    void add(const VEXA_DEVICE_MY_INFO& record);
+    // Removes the first record with the same serial number and MAC; false when there is none.
+    bool remove(const VEXA_DEVICE_MY_INFO& record);
+    // Overwrites the first record with the same serial number and MAC, whole; false when there is none.
+    bool update(const VEXA_DEVICE_MY_INFO& record);
+    bool get(const QString& serialNo, const QString& mac, VEXA_DEVICE_MY_INFO& record) const;
+    void copyAll(QVector<VEXA_DEVICE_MY_INFO>& records) const;
+    bool readNetParams(const QString& serialNo, const QString& mac, VEXA_NET_PARAM& params) const;
+    bool writeNetParams(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params);
+    bool setActivationState(const QString& serialNo, const QString& mac, uint8_t state);
+    int indexOf(const QString& serialNo, const QString& mac) const;
+    void clear();
+    int count() const;
+    // Takes no lock: the caller holds lock() so that its test and its add are one step.
+    bool containsMac(const QString& mac) const;
+
+    XRT_MUTEX lock() const { return m_mutex; }
+
+private:
+    DeviceStore();
+
+    QVector<VEXA_DEVICE_MY_INFO> m_records;
+    XRT_MUTEX m_mutex = nullptr;
+};
+
+// Copies between a device record and the library's network-parameter record: addresses, ports (narrowed
+// to and widened from 16 bits), IPv6 prefix, DHCP flag and device name.
+void netParamsFromRecord(const VEXA_DEVICE_MY_INFO& record, VEXA_NET_PARAM& params);
+void netParamsToRecord(const VEXA_NET_PARAM& params, VEXA_DEVICE_MY_INFO& record);
+
+} // namespace VEXA

@@ -1,0 +1,29 @@
+#include "PasswordLevel.h"
+
+int passwordLevel(const std::string& userName, const std::string& password) {
+    const std::string reversedName(userName.rbegin(), userName.rend());
+    if (password.size() < 8 || password == userName || password == reversedName)
+        return 0;
+
+    std::size_t digits = 0;
+    std::size_t upper = 0;
+    std::size_t lower = 0;
+    for (const char c : password) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c >= 'A' && c <= 'Z')
+            ++upper;
+        else if (c >= 'a' && c <= 'z')
+            ++lower;
+    }
+    const std::size_t other = password.size() - digits - upper - lower;
+    const int kinds = (digits > 0) + (upper > 0) + (lower > 0) + (other > 0);
+
+    if (kinds == 1)
+        return 0;
+    if (kinds >= 3)
+        return 3;
+    if (digits > 0 && (upper > 0 || lower > 0))
+        return 1;
+    return 2;
+}

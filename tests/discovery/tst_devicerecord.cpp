@@ -1,0 +1,178 @@
+#include "DeviceRecord.h"
+
+#include "vexa.h"
+
+#include <QTest>
+
+#include <cstring>
+
+class TestDeviceRecord : public QObject {
+    Q_OBJECT
+
+private slots:
+    void libraryRecordLayout();
+    void buildCopiesEveryField();
+    void fullWidthTextsStayBounded();
+    void httpPortIsWidenedUnsigned_data();
+    void httpPortIsWidenedUnsigned();
+    void deviceInfoDefaultsEmpty();
+};
+
+void TestDeviceRecord::libraryRecordLayout() {
+    // The handler reads the library's record at these offsets; a change in vexa.h must not move them.
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, serialNo), std::size_t(12));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, mac), std::size_t(60));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4Address), std::size_t(80));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4SubnetMask), std::size_t(96));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceTypeCode), std::size_t(112));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, port), std::size_t(116));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, channelCount), std::size_t(120));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, auxCount), std::size_t(124));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, softwareVersion), std::size_t(128));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, dspVersion), std::size_t(176));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, bootTime), std::size_t(224));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, eventType), std::size_t(272));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceTypeName), std::size_t(276));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, oemInfo), std::size_t(300));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4Gateway), std::size_t(324));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6Address), std::size_t(340));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6Gateway), std::size_t(386));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6PrefixLength), std::size_t(432));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, supportFlags), std::size_t(433));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, dhcpEnabled), std::size_t(434));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, capabilityLevel), std::size_t(435));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, httpPort), std::size_t(436));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, oemCode), std::size_t(458));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, activationState), std::size_t(459));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, resetFlags), std::size_t(484));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceName), std::size_t(500));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, serviceTag), std::size_t(532));
+    QCOMPARE(offsetof(VEXA_DEVICE_INFO, rtspPort), std::size_t(552));
+    QCOMPARE(sizeof(VEXA_NET_PARAM), std::size_t(436));
+    QCOMPARE(offsetof(VEXA_NET_PARAM, port), std::size_t(304));
+    QCOMPARE(offsetof(VEXA_NET_PARAM, httpPort), std::size_t(308));
+    QCOMPARE(offsetof(VEXA_NET_PARAM, deviceName), std::size_t(312));
+    QCOMPARE(offsetof(VEXA_NET_PARAM, rtspPort), std::size_t(344));
+}
+
+static VEXA_DEVICE_INFO sampleLibraryRecord() {
+    VEXA_DEVICE_INFO info;
+    std::memset(&info, 0xAB, sizeof info); // garbage everywhere that is not set, to catch stray copies
+    auto put = [](char* field, std::size_t width, const char* text) {
+        std::memset(field, 0, width);
+        std::memcpy(field, text, std::strlen(text));
+    };
+    put(info.serialNo, sizeof info.serialNo, "VX2208-N8P/0820201010AB12345678");
+    put(info.mac, sizeof info.mac, "02-1a-2b-01-02-03");
+    put(info.ipv4Address, sizeof info.ipv4Address, "192.0.2.64");
+    put(info.ipv4SubnetMask, sizeof info.ipv4SubnetMask, "255.255.255.0");
+    put(info.ipv4Gateway, sizeof info.ipv4Gateway, "192.0.2.1");
+    put(info.softwareVersion, sizeof info.softwareVersion, "V4.1.25build 201021");
+    put(info.dspVersion, sizeof info.dspVersion, "V5.0, build 200928");
+    put(info.bootTime, sizeof info.bootTime, "2026,12,01,08:00:00");
+    put(info.deviceTypeName, sizeof info.deviceTypeName, "NVR-8P");
+    put(info.ipv6Address, sizeof info.ipv6Address, "fe80::1a:2bff:fe01:203");
+    put(info.ipv6Gateway, sizeof info.ipv6Gateway, "fe80::1");
+    put(info.deviceName, sizeof info.deviceName, "Gate camera");
+    put(info.serviceTag, sizeof info.serviceTag, "TAG-01");
+    info.deviceTypeCode = 0x9D01;
+    info.port = 8000;
+    info.channelCount = 8;
+    info.auxCount = 2;
+    info.httpPort = 80;
+    info.rtspPort = 554;
+    info.ipv6PrefixLength = 64;
+    info.supportFlags = 0x47;
+    info.resetFlags = 1;
+    info.dhcpEnabled = 1;
+    info.capabilityLevel = 2;
+    info.activationState = 1;
+    return info;
+}
+
+void TestDeviceRecord::buildCopiesEveryField() {
+    const VEXA_DEVICE_INFO info = sampleLibraryRecord();
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0xCD, sizeof record);
+    buildDeviceRecord(info, record);
+
+    QCOMPARE(recordText(record.serialNo), QStringLiteral("VX2208-N8P/0820201010AB12345678"));
+    QCOMPARE(recordText(record.mac), QStringLiteral("02-1a-2b-01-02-03"));
+    QCOMPARE(recordText(record.ipv4Address), QStringLiteral("192.0.2.64"));
+    QCOMPARE(recordText(record.ipv4SubnetMask), QStringLiteral("255.255.255.0"));
+    QCOMPARE(recordText(record.ipv4Gateway), QStringLiteral("192.0.2.1"));
+    QCOMPARE(recordText(record.softwareVersion), QStringLiteral("V4.1.25build 201021"));
+    QCOMPARE(recordText(record.dspVersion), QStringLiteral("V5.0, build 200928"));
+    QCOMPARE(recordText(record.bootTime), QStringLiteral("2026,12,01,08:00:00"));
+    QCOMPARE(recordText(record.deviceTypeName), QStringLiteral("NVR-8P"));
+    QCOMPARE(recordText(record.ipv6Address), QStringLiteral("fe80::1a:2bff:fe01:203"));
+    QCOMPARE(recordText(record.ipv6Gateway), QStringLiteral("fe80::1"));
+    QCOMPARE(recordText(record.deviceName), QStringLiteral("Gate camera"));
+    QCOMPARE(recordText(record.serviceTag), QStringLiteral("TAG-01"));
+    QCOMPARE(record.deviceTypeCode, 0x9D01);
+    QCOMPARE(record.port, 8000);
+    QCOMPARE(record.channelCount, 8);
+    QCOMPARE(record.auxCount, 2);
+    QCOMPARE(record.httpPort, 80);
+    QCOMPARE(record.rtspPort, uint16_t(554));
+    QCOMPARE(record.ipv6PrefixLength, uint8_t(64));
+    QCOMPARE(record.supportFlags, uint8_t(0x47));
+    QCOMPARE(record.resetFlags, uint8_t(1));
+    QCOMPARE(record.dhcpEnabled, uint8_t(1));
+    QCOMPARE(record.capabilityLevel, uint8_t(2));
+    QCOMPARE(record.activationState, uint8_t(1));
+    QCOMPARE(record.recordValid, uint8_t(1));
+    // Reserved bytes and padding are zero: records are compared and saved byte-wise.
+    for (uint8_t byte : record.reserved1)
+        QCOMPARE(byte, uint8_t(0));
+    for (uint8_t byte : record.reserved2)
+        QCOMPARE(byte, uint8_t(0));
+    QCOMPARE(record.padding1, uint8_t(0));
+    QCOMPARE(record.padding2, uint8_t(0));
+}
+
+void TestDeviceRecord::fullWidthTextsStayBounded() {
+    VEXA_DEVICE_INFO info = sampleLibraryRecord();
+    std::memset(info.serialNo, 'S', sizeof info.serialNo); // no terminator; the MAC follows directly
+    std::memset(info.deviceName, 'N', sizeof info.deviceName);
+    VEXA_DEVICE_MY_INFO record;
+    buildDeviceRecord(info, record);
+    QCOMPARE(recordText(record.serialNo), QString(48, QLatin1Char('S')));
+    QCOMPARE(recordText(record.deviceName), QString(32, QLatin1Char('N')));
+    QCOMPARE(recordText(record.mac), QStringLiteral("02-1a-2b-01-02-03"));
+
+    char field[4];
+    setRecordText(field, QByteArray("abcdef"));
+    QCOMPARE(QByteArray(field, 4), QByteArray("abcd"));
+    setRecordText(field, QByteArray("x"));
+    QCOMPARE(QByteArray(field, 4), QByteArray("x\0\0\0", 4));
+}
+
+void TestDeviceRecord::httpPortIsWidenedUnsigned_data() {
+    QTest::addColumn<int>("port");
+    QTest::newRow("none") << 0;
+    QTest::newRow("web") << 80;
+    QTest::newRow("above signed 16 bits") << 40000;
+    QTest::newRow("largest") << 65535;
+}
+
+void TestDeviceRecord::httpPortIsWidenedUnsigned() {
+    QFETCH(int, port);
+    VEXA_DEVICE_INFO info = sampleLibraryRecord();
+    info.httpPort = static_cast<uint16_t>(port);
+    VEXA_DEVICE_MY_INFO record;
+    buildDeviceRecord(info, record);
+    QCOMPARE(record.httpPort, port);
+}
+
+void TestDeviceRecord::deviceInfoDefaultsEmpty() {
+    const DeviceInfo info;
+    QVERIFY(info.index.isEmpty() && info.deviceType.isEmpty() && info.ipv4Address.isEmpty());
+    QVERIFY(info.serialNo.isEmpty() && info.mac.isEmpty() && info.result.isEmpty());
+    // Both types cross threads in queued signals.
+    QVERIFY(QMetaType::fromType<VEXA_DEVICE_MY_INFO>().isValid());
+    QVERIFY(QMetaType::fromType<DeviceInfo>().isValid());
+}
+
+QTEST_APPLESS_MAIN(TestDeviceRecord)
+#include "tst_devicerecord.moc"

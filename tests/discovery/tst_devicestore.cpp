@@ -1,0 +1,183 @@
+#include "DeviceStore.h"
+
+#include "vexa.h"
+
+#include <QTest>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <thread>
+
+using VEXA::DeviceStore;
+
+class TestDeviceStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { DeviceStore::instance()->clear(); }
+    void singleInstance();
+    void keyedOperationsOnUnknownKeys();
+    void sameMacDifferentSerialsBothKept();
+    void updateOverwritesWhole();
+    void netParamsBothWays();
+    void lockIsReentrantAndGuardsTestThenAdd();
+
+private:
+    static VEXA_DEVICE_MY_INFO device(const char* serial, const char* mac, const char* ip = "192.0.2.10");
+    static bool lockIsFree();
+};
+
+VEXA_DEVICE_MY_INFO TestDeviceStore::device(const char* serial, const char* mac, const char* ip) {
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    setRecordText(record.serialNo, serial);
+    setRecordText(record.mac, mac);
+    setRecordText(record.ipv4Address, ip);
+    record.recordValid = 1;
+    record.activationState = 1;
+    return record;
+}
+
+// Another thread can take the lock within a second.
+bool TestDeviceStore::lockIsFree() {
+    auto taken = std::async(std::launch::async, [] {
+        XRT_MutexGuard guard(DeviceStore::instance()->lock());
+        return true;
+    });
+    return taken.wait_for(std::chrono::seconds(1)) == std::future_status::ready && taken.get();
+}
+
+void TestDeviceStore::singleInstance() {
+    DeviceStore* seen[8] = {};
+    std::vector<std::thread> threads;
+    for (auto& slot : seen)
+        threads.emplace_back([&slot] { slot = DeviceStore::instance(); });
+    for (auto& t : threads)
+        t.join();
+    for (DeviceStore* store : seen)
+        QCOMPARE(store, DeviceStore::instance());
+}
+
+void TestDeviceStore::keyedOperationsOnUnknownKeys() {
+    DeviceStore* store = DeviceStore::instance();
+    store->add(device("SN1", "02-00-00-00-00-01"));
+    QVector<VEXA_DEVICE_MY_INFO> before;
+    store->copyAll(before);
+
+    const VEXA_DEVICE_MY_INFO stranger = device("SN1", "02-00-00-00-00-99");
+    VEXA_DEVICE_MY_INFO out = device("untouched", "untouched");
+    VEXA_NET_PARAM params;
+    std::memset(&params, 0x5A, sizeof params);
+    const QString serial = QStringLiteral("SN1");
+    const QString otherMac = QStringLiteral("02-00-00-00-00-99");
+
+    QVERIFY(!store->remove(stranger));
+    QVERIFY(!store->update(stranger));
+    QVERIFY(!store->get(serial, otherMac, out));
+    QCOMPARE(recordText(out.serialNo), QStringLiteral("untouched"));
+    QVERIFY(!store->readNetParams(serial, otherMac, params));
+    QVERIFY(!store->writeNetParams(serial, otherMac, params));
+    QVERIFY(!store->setActivationState(serial, otherMac, 0));
+    QCOMPARE(store->indexOf(serial, otherMac), -1);
+    // Keys compare whole and case-sensitively.
+    QCOMPARE(store->indexOf(QStringLiteral("sn1"), QStringLiteral("02-00-00-00-00-01")), -1);
+    QCOMPARE(store->indexOf(QStringLiteral("SN"), QStringLiteral("02-00-00-00-00-01")), -1);
+
+    QVector<VEXA_DEVICE_MY_INFO> after;
+    store->copyAll(after);
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(std::memcmp(after.constData(), before.constData(), sizeof(VEXA_DEVICE_MY_INFO)), 0);
+    QVERIFY(lockIsFree());
+}
+
+void TestDeviceStore::sameMacDifferentSerialsBothKept() {
+    DeviceStore* store = DeviceStore::instance();
+    store->add(device("SN-A", "02-00-00-00-00-07", "192.0.2.1"));
+    store->add(device("SN-B", "02-00-00-00-00-07", "192.0.2.2"));
+    QCOMPARE(store->count(), 2);
+    QCOMPARE(store->indexOf(QStringLiteral("SN-A"), QStringLiteral("02-00-00-00-00-07")), 0);
+    QCOMPARE(store->indexOf(QStringLiteral("SN-B"), QStringLiteral("02-00-00-00-00-07")), 1);
+    QVERIFY(store->remove(device("SN-B", "02-00-00-00-00-07")));
+    QCOMPARE(store->count(), 1);
+    VEXA_DEVICE_MY_INFO out;
+    QVERIFY(store->get(QStringLiteral("SN-A"), QStringLiteral("02-00-00-00-00-07"), out));
+    QCOMPARE(recordText(out.ipv4Address), QStringLiteral("192.0.2.1"));
+}
+
+void TestDeviceStore::updateOverwritesWhole() {
+    DeviceStore* store = DeviceStore::instance();
+    store->add(device("SN1", "02-00-00-00-00-01", "192.0.2.1"));
+    store->add(device("SN2", "02-00-00-00-00-02", "192.0.2.2"));
+    VEXA_DEVICE_MY_INFO changed = device("SN2", "02-00-00-00-00-02", "192.0.2.99");
+    changed.activationState = 0;
+    QVERIFY(store->update(changed));
+    VEXA_DEVICE_MY_INFO out;
+    QVERIFY(store->get(QStringLiteral("SN2"), QStringLiteral("02-00-00-00-00-02"), out));
+    QCOMPARE(std::memcmp(&out, &changed, sizeof out), 0);
+    QVERIFY(store->setActivationState(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), 0));
+    QVERIFY(store->get(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), out));
+    QCOMPARE(out.activationState, uint8_t(0));
+}
+
+void TestDeviceStore::netParamsBothWays() {
+    DeviceStore* store = DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO record = device("SN1", "02-00-00-00-00-01", "192.0.2.10");
+    setRecordText(record.ipv4SubnetMask, "255.255.255.0");
+    setRecordText(record.ipv4Gateway, "192.0.2.1");
+    std::memset(record.ipv6Address, 'a', sizeof record.ipv6Address); // full width, no terminator
+    setRecordText(record.ipv6Gateway, "fe80::1");
+    setRecordText(record.deviceName, "Lobby");
+    record.port = 8000;
+    record.httpPort = 65535;
+    record.rtspPort = 554;
+    record.ipv6PrefixLength = 64;
+    record.dhcpEnabled = 1;
+    store->add(record);
+
+    VEXA_NET_PARAM params;
+    std::memset(&params, 0x77, sizeof params);
+    QVERIFY(store->readNetParams(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), params));
+    QCOMPARE(QByteArray(params.ipv4Address), QByteArray("192.0.2.10"));
+    QCOMPARE(QByteArray(params.ipv4SubnetMask), QByteArray("255.255.255.0"));
+    QCOMPARE(QByteArray(params.ipv4Gateway), QByteArray("192.0.2.1"));
+    QCOMPARE(QByteArray(params.ipv6Address), QByteArray(46, 'a'));
+    QCOMPARE(QByteArray(params.ipv6Gateway), QByteArray("fe80::1"));
+    QCOMPARE(QByteArray(params.deviceName), QByteArray("Lobby"));
+    QCOMPARE(params.port, uint16_t(8000));
+    QCOMPARE(params.httpPort, uint16_t(65535));
+    QCOMPARE(params.rtspPort, uint16_t(554));
+    QCOMPARE(params.ipv6PrefixLength, uint8_t(64));
+    QCOMPARE(params.dhcpEnabled, uint8_t(1));
+    QCOMPARE(params.reserved1[0], uint8_t(0));
+    QCOMPARE(params.reserved2[89], uint8_t(0));
+
+    std::memset(params.ipv4Address, 0, sizeof params.ipv4Address);
+    std::memcpy(params.ipv4Address, "192.0.2.77", 10);
+    params.httpPort = 40000; // above the signed 16-bit range: must widen unsigned
+    params.dhcpEnabled = 0;
+    QVERIFY(store->writeNetParams(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), params));
+    VEXA_DEVICE_MY_INFO out;
+    QVERIFY(store->get(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), out));
+    QCOMPARE(recordText(out.ipv4Address), QStringLiteral("192.0.2.77"));
+    QCOMPARE(out.httpPort, 40000);
+    QCOMPARE(out.port, 8000);
+    QCOMPARE(out.dhcpEnabled, uint8_t(0));
+    QCOMPARE(recordText(out.ipv6Address), QString(46, QLatin1Char('a')));
+    QCOMPARE(recordText(out.serialNo), QStringLiteral("SN1"));
+}
+
+void TestDeviceStore::lockIsReentrantAndGuardsTestThenAdd() {
+    DeviceStore* store = DeviceStore::instance();
+    {
+        XRT_MutexGuard guard(store->lock());
+        if (!store->containsMac(QStringLiteral("02-00-00-00-00-05")))
+            store->add(device("SN5", "02-00-00-00-00-05")); // takes the lock again on this thread
+        QVERIFY(store->containsMac(QStringLiteral("02-00-00-00-00-05")));
+        QVERIFY(!store->containsMac(QStringLiteral("02-00-00-00-00-0")));
+    }
+    QVERIFY(lockIsFree());
+}
+
+QTEST_APPLESS_MAIN(TestDeviceStore)
+#include "tst_devicestore.moc"
