@@ -1,0 +1,8 @@
+#include "toolkit/CCheckBox.h"
+
+namespace OrvisGUIToolkit {
+
+CCheckBox::CCheckBox(QWidget* parent)
+    : QCheckBox(parent) {}
+
+} // namespace OrvisGUIToolkit

@@ -1,0 +1,61 @@
+#include "toolkit/CUiSingleton.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::atomic<int> g_constructed{0};
+
+class Slow : public OrvisGUIToolkit::CUiSingleton<Slow> {
+public:
+    Slow() {
+        ++g_constructed;
+        // Widen the window in which a second thread could slip past the first test.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    int value = 42;
+};
+
+class Other : public OrvisGUIToolkit::CUiSingleton<Other> {};
+
+} // namespace
+
+class TestCUiSingleton : public QObject {
+    Q_OBJECT
+
+private slots:
+    void concurrentFirstCallsBuildOneInstance() {
+        std::atomic<bool> go{false};
+        std::vector<Slow*> seen(8, nullptr);
+        std::vector<std::thread> threads;
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            threads.emplace_back([&go, &seen, i] {
+                while (!go.load()) {
+                    std::this_thread::yield();
+                }
+                seen[i] = Slow::GetInstance();
+            });
+        }
+        go.store(true);
+        for (auto& t : threads) {
+            t.join();
+        }
+        QCOMPARE(g_constructed.load(), 1);
+        for (Slow* p : seen) {
+            QCOMPARE(p, Slow::GetInstance());
+        }
+        QCOMPARE(Slow::GetInstance()->value, 42);
+    }
+
+    void eachTypeHasItsOwnInstance() {
+        QVERIFY(static_cast<void*>(Other::GetInstance()) != static_cast<void*>(Slow::GetInstance()));
+        QCOMPARE(Other::GetInstance(), Other::GetInstance());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCUiSingleton)
+#include "tst_cuisingleton.moc"

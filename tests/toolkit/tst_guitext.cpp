@@ -1,0 +1,81 @@
+#include "toolkit/CFile.h"
+#include "toolkit/GuiText.h"
+#include "toolkit/TargetPath.h"
+
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+using namespace OrvisGUIToolkit;
+
+class TestGuiText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { InitGuiTextCodec(nullptr); }
+
+    void convertsWithTheNamedCodec_data() {
+        QTest::addColumn<QByteArray>("codec");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("utf-8") << QByteArray("UTF-8") << QString::fromUtf8("pä") << QByteArray("p\xc3\xa4");
+        QTest::newRow("latin-1") << QByteArray("ISO-8859-1") << QString::fromUtf8("pä") << QByteArray("p\xe4");
+        QTest::newRow("latin-1 unmappable") << QByteArray("ISO-8859-1") << QString::fromUtf8("中") << QByteArray("?");
+        QTest::newRow("gb2312") << QByteArray("GB2312") << QString::fromUtf8("中文") << QByteArray("\xd6\xd0\xce\xc4");
+        QTest::newRow("gbk") << QByteArray("GBK") << QString::fromUtf8("中") << QByteArray("\xd6\xd0");
+        QTest::newRow("empty") << QByteArray("GB2312") << QString() << QByteArray();
+    }
+    void convertsWithTheNamedCodec() {
+        QFETCH(QByteArray, codec);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QTextCodec* c = QTextCodec::codecForName(codec);
+        QVERIFY(c != nullptr);
+        QCOMPARE(ConvertFromUnicode(text, c), bytes);
+    }
+
+    void nullCodecUsesTheStartUpCodec() {
+        const QString text = QString::fromUtf8("中");
+        InitGuiTextCodec(QTextCodec::codecForName("GB2312"));
+        QCOMPARE(ConvertFromUnicode(text), QByteArray("\xd6\xd0"));
+        InitGuiTextCodec(QTextCodec::codecForName("UTF-8"));
+        QCOMPARE(ConvertFromUnicode(text), QByteArray("\xe4\xb8\xad"));
+        // No start-up codec yet: the system's own encoding, never an empty result.
+        InitGuiTextCodec(nullptr);
+        QCOMPARE(ConvertFromUnicode(QStringLiteral("abc")), QByteArray("abc"));
+    }
+
+    void localeBecomesTheDefault() {
+        const QLocale before;
+        InitGuiLocale(QLocale(QLocale::Chinese, QLocale::China));
+        QCOMPARE(GuiLocale().language(), QLocale::Chinese);
+        QCOMPARE(QLocale().territory(), QLocale::China);
+        QLocale::setDefault(before);
+    }
+
+    void readsFilesInListOrder() {
+        QTemporaryDir dir;
+        const auto put = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        put("a.qss", "A{}");
+        put("b.qss", "B{}\n");
+        put("c.qss", "C\xc3\xa4");
+        QCOMPARE(CFile::ReadAll(dir.filePath("c.qss")), QString::fromUtf8("Cä"));
+        QCOMPARE(CFile::ReadAll({"b.qss", "missing.qss", "a.qss"}, dir.path()), QString("B{}\nA{}"));
+        // The folder may be given with or without its trailing separator.
+        QCOMPARE(CFile::ReadAll({"a.qss"}, dir.path() + "/"), QString("A{}"));
+        QCOMPARE(CFile::ReadAll(dir.filePath("missing")), QString());
+    }
+
+    void targetPathIsTheExecutablesFolder() {
+        QVERIFY(GetTargetPath().endsWith('/'));
+        QCOMPARE(QFileInfo(GetTargetPathFile(QFileInfo(QCoreApplication::applicationFilePath()).fileName())),
+                 QFileInfo(QCoreApplication::applicationFilePath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGuiText)
+#include "tst_guitext.moc"

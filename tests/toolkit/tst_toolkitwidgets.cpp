@@ -1,0 +1,176 @@
+#include "toolkit/CFancyTitle.h"
+#include "toolkit/CHBoxLayout.h"
+#include "toolkit/CTableDelegate.h"
+#include "toolkit/CTableView.h"
+#include "toolkit/CWidgetItem.h"
+#include "toolkit/CWidgetSizeFactory.h"
+#include "toolkit/WindowLookup.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace OrvisGUIToolkit;
+
+namespace {
+
+class LeftWrappingDelegate : public CTableDelegate {
+public:
+    using CTableDelegate::CTableDelegate;
+    Qt::Alignment GetTextAlignment(int, int) const override { return Qt::AlignLeft; }
+    int GetTextFlags(int column) const override { return column == 1 ? Qt::TextWrapAnywhere : Qt::TextSingleLine; }
+    QStyleOptionViewItem optionFor(const QModelIndex& index) const {
+        QStyleOptionViewItem option;
+        initStyleOption(&option, index);
+        return option;
+    }
+};
+
+} // namespace
+
+class TestToolkitWidgets : public QObject {
+    Q_OBJECT
+
+private slots:
+    void titleDragMovesItsWindow() {
+        QWidget window(nullptr, Qt::FramelessWindowHint);
+        auto* title = new CFancyTitle(&window);
+        title->setGeometry(0, 0, 200, 30);
+        window.setGeometry(100, 100, 300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint start = window.pos();
+
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), title->mapToGlobal(QPointF(40, 30)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(title, &move);
+        QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(40, 30));
+        QCOMPARE(window.pos(), start + QPoint(30, 20));
+
+        // A right-button drag moves nothing.
+        QTest::mousePress(title, Qt::RightButton, {}, QPoint(10, 10));
+        QMouseEvent rightMove(QEvent::MouseMove, QPointF(60, 60), title->mapToGlobal(QPointF(60, 60)), Qt::NoButton,
+                              Qt::RightButton, {});
+        QApplication::sendEvent(title, &rightMove);
+        QCOMPARE(window.pos(), start + QPoint(30, 20));
+    }
+
+    void doubleClickMaximizesUnlessSwitchedOff() {
+        QWidget window(nullptr, Qt::FramelessWindowHint);
+        auto* title = new CFancyTitle(&window);
+        title->setGeometry(0, 0, 200, 30);
+        window.resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(title, &CFancyTitle::SignalWndSizeStatusChanged);
+
+        QTest::mouseDClick(title, Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(!window.isMaximized());
+        QCOMPARE(spy.count(), 0);
+
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(window.isMaximized());
+        QCOMPARE(spy.count(), 1);
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(!window.isMaximized());
+        QCOMPARE(spy.count(), 2);
+
+        title->SetOpenDoubleClickEnable(false);
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!window.isMaximized());
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void sizeFactoryRestoresToTheGivenSize() {
+        QWidget window;
+        window.resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CWidgetSizeFactory f;
+        QVERIFY(!f.IsMaximized(nullptr));
+        f.ShowMaximized(&window);
+        QTRY_VERIFY(f.IsMaximized(&window));
+        f.ShowNormal(&window, QSize());
+        QTRY_VERIFY(!f.IsMaximized(&window));
+        QTRY_COMPARE(window.size(), QSize(300, 200));
+        f.ShowNormal(&window, QSize(320, 240));
+        QCOMPARE(window.size(), QSize(320, 240));
+    }
+
+    void independentWindowOfAWidget() {
+        QWidget top;
+        auto* dialog = new QDialog(&top);
+        auto* inner = new QWidget(dialog);
+        auto* label = new QLabel(inner);
+        QCOMPARE(GetIndependentWindow(label, nullptr), dialog);
+        QCOMPARE(GetIndependentWindow(dialog, nullptr), dialog);
+        QCOMPARE(GetIndependentWindow(label, "QDialog"), dialog);
+        // The search goes on past windows of the wrong class.
+        QCOMPARE(GetIndependentWindow(label, "QLabel"), nullptr);
+        QCOMPARE(GetIndependentWindow(inner, "QWidget"), dialog);
+        QCOMPARE(GetIndependentWindow(nullptr, nullptr), nullptr);
+    }
+
+    void layoutKeepsItemAlignment() {
+        QWidget host;
+        auto* layout = new CHBoxLayout(&host);
+        layout->SetLayoutContentsMargins(4, 0, 4, 0);
+        layout->SetLayoutSpacing(10);
+        auto* label = new QLabel("title");
+        label->setFixedSize(40, 10);
+        layout->AddItem(new CWidgetItem(label, Qt::AlignLeft | Qt::AlignTop), 1);
+        auto* other = new QLabel("x");
+        layout->AddWidget(other);
+        host.resize(300, 50);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QCOMPARE(label->parentWidget(), &host);
+        QCOMPARE(layout->contentsMargins(), QMargins(4, 0, 4, 0));
+        QCOMPARE(layout->spacing(), 10);
+        QCOMPARE(layout->stretch(0), 1);
+        QCOMPARE(label->geometry().topLeft(), QPoint(4, 0));
+        QCOMPARE(label->size(), QSize(40, 10));
+    }
+
+    void delegateQueriesShapeTheCell() {
+        CTableView view;
+        QStandardItemModel model(1, 2);
+        model.setItem(0, 0, new QStandardItem("a"));
+        model.setItem(0, 1, new QStandardItem("b"));
+        view.setModel(&model);
+        auto* plain = new CTableDelegate(&view);
+        view.setItemDelegate(plain);
+        QCOMPARE(plain->parent(), &view);
+
+        LeftWrappingDelegate custom(&view);
+        QStyleOptionViewItem first = custom.optionFor(model.index(0, 0));
+        QCOMPARE(first.displayAlignment, Qt::AlignLeft | Qt::AlignVCenter);
+        QVERIFY(!(first.features & QStyleOptionViewItem::WrapText));
+        QVERIFY(custom.optionFor(model.index(0, 1)).features & QStyleOptionViewItem::WrapText);
+    }
+
+    void gridLinesCanBeSwitchedOff() {
+        CTableView view;
+        QStandardItemModel model(3, 2);
+        view.setModel(&model);
+        view.setStyleSheet("QTreeView { background: white; gridline-color: black; }");
+        view.resize(200, 120);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(!view.rootIsDecorated());
+        QVERIFY(view.IsShowGridLine());
+        const QRect cell = view.visualRect(model.index(0, 0));
+        const QPoint onLine(cell.center().x(), cell.bottom());
+        const auto darkAt = [&view, onLine] { return qGray(view.viewport()->grab().toImage().pixel(onLine)) < 128; };
+        QVERIFY(darkAt());
+        view.ShowGridLine(false);
+        QVERIFY(!darkAt());
+    }
+};
+
+QTEST_MAIN(TestToolkitWidgets)
+#include "tst_toolkitwidgets.moc"
