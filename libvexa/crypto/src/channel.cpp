@@ -31,6 +31,21 @@ bool deviceCurveSecret(const KeyPair& device, CurveSecret& out) {
     return ok;
 }
 
+// X25519 ignores the top bit and reduces values mod 2^255-19, so several encodings name the same key. Keys we
+// make are always canonical; accepting others would let anyone alter a request's ephemeral key without the box
+// noticing, so only the canonical form is taken.
+bool isCanonicalX25519(const X25519PublicKey& key) {
+    if (key[31] & 0x80)
+        return false;
+    if (key[31] != 0x7F || key[0] < 0xED)
+        return true;
+    for (std::size_t i = 1; i < 31; ++i) {
+        if (key[i] != 0xFF)
+            return true;
+    }
+    return false; // 2^255-19 .. 2^255-1
+}
+
 std::optional<X25519PublicKey> deviceCurvePublic(const PublicKey& devicePublicKey) {
     X25519PublicKey out{};
     if (crypto_sign_ed25519_pk_to_curve25519(out.data(), devicePublicKey.data()) != 0)
@@ -115,6 +130,8 @@ std::optional<OpenedRequest> openRequest(const KeyPair& device, ByteView sealed)
         return std::nullopt;
     OpenedRequest opened;
     std::copy(sealed.data, sealed.data + kX25519KeySize, opened.ephemeralPublicKey.begin());
+    if (!isCanonicalX25519(opened.ephemeralPublicKey))
+        return std::nullopt;
     auto plaintext = open(kToDevice, opened.ephemeralPublicKey.data(), secret.key.data(),
                           ByteView(sealed.data + kX25519KeySize, sealed.size - kX25519KeySize));
     if (!plaintext)
@@ -126,7 +143,7 @@ std::optional<OpenedRequest> openRequest(const KeyPair& device, ByteView sealed)
 std::optional<Bytes> sealReply(const KeyPair& device, const X25519PublicKey& ephemeralPublicKey, ByteView plaintext) {
     detail::ensureInit();
     CurveSecret secret;
-    if (!deviceCurveSecret(device, secret))
+    if (!isCanonicalX25519(ephemeralPublicKey) || !deviceCurveSecret(device, secret))
         return std::nullopt;
     return seal(kToTool, ephemeralPublicKey.data(), secret.key.data(), plaintext);
 }
