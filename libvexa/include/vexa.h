@@ -45,6 +45,7 @@ extern "C" {
 #define VEXA_ERR_LOCKED 2012            /* too many wrong passwords: the device refuses for a while */
 #define VEXA_ERR_WEAK_PASSWORD 2013     /* the device refused the new password as too weak */
 #define VEXA_ERR_NOT_ACTIVATED 2014     /* the device must be activated first */
+#define VEXA_ERR_NOT_SUPPORTED 2015     /* the device does not offer this operation */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 
 /* Event types of the device callback. */
@@ -75,67 +76,67 @@ extern "C" {
  * Valid only during the callback; copy what you keep.
  */
 typedef struct VEXA_DEVICE_INFO {
-    char recordTag[12];           /*   0: "VXDP1" */
-    char serialNo[48];            /*  12 */
-    char mac[20];                 /*  60: "aa-bb-cc-dd-ee-ff" */
-    char ipv4Address[16];         /*  80 */
-    char ipv4SubnetMask[16];      /*  96 */
-    int32_t deviceTypeCode;       /* 112 */
-    int32_t port;                 /* 116: service port */
-    int32_t channelCount;         /* 120 */
-    int32_t auxCount;             /* 124 */
-    char softwareVersion[48];     /* 128 */
-    char dspVersion[48];          /* 176 */
-    char bootTime[48];            /* 224 */
-    int32_t eventType;            /* 272: VEXA_EVENT_* */
-    char deviceTypeName[24];      /* 276 */
-    char oemInfo[24];             /* 300 */
-    char ipv4Gateway[16];         /* 324 */
-    char ipv6Address[46];         /* 340 */
-    char ipv6Gateway[46];         /* 386 */
-    uint8_t ipv6PrefixLength;     /* 432 */
-    uint8_t supportFlags;         /* 433: VEXA_SUPPORT_* */
-    uint8_t dhcpEnabled;          /* 434 */
-    uint8_t capabilityLevel;      /* 435: 0, 1 or 2 */
-    uint16_t httpPort;            /* 436 */
-    uint8_t deviceClass;          /* 438: VEXA_CLASS_* */
-    uint8_t certified;            /* 439: 1 when the device's certificate verifies against a trusted key */
-    uint8_t reserved1[18];        /* 440 */
-    uint8_t oemCode;              /* 458 */
-    uint8_t activationState;      /* 459: 0 activated, 1 not activated */
-    uint8_t reserved2[24];        /* 460 */
-    uint8_t resetFlags;           /* 484: VEXA_RESET_* */
-    uint8_t reserved3[15];        /* 485 */
-    char deviceName[32];          /* 500 */
-    char serviceTag[20];          /* 532 */
-    uint16_t rtspPort;            /* 552 */
-    uint8_t reserved4[214];       /* 554 */
-} VEXA_DEVICE_INFO;               /* 768 bytes */
+    char recordTag[12];       /*   0: "VXDP1" */
+    char serialNo[48];        /*  12 */
+    char mac[20];             /*  60: "aa-bb-cc-dd-ee-ff" */
+    char ipv4Address[16];     /*  80 */
+    char ipv4SubnetMask[16];  /*  96 */
+    int32_t deviceTypeCode;   /* 112 */
+    int32_t port;             /* 116: service port */
+    int32_t channelCount;     /* 120 */
+    int32_t auxCount;         /* 124 */
+    char softwareVersion[48]; /* 128 */
+    char dspVersion[48];      /* 176 */
+    char bootTime[48];        /* 224 */
+    int32_t eventType;        /* 272: VEXA_EVENT_* */
+    char deviceTypeName[24];  /* 276 */
+    char oemInfo[24];         /* 300 */
+    char ipv4Gateway[16];     /* 324 */
+    char ipv6Address[46];     /* 340 */
+    char ipv6Gateway[46];     /* 386 */
+    uint8_t ipv6PrefixLength; /* 432 */
+    uint8_t supportFlags;     /* 433: VEXA_SUPPORT_* */
+    uint8_t dhcpEnabled;      /* 434 */
+    uint8_t capabilityLevel;  /* 435: 0, 1 or 2 */
+    uint16_t httpPort;        /* 436 */
+    uint8_t deviceClass;      /* 438: VEXA_CLASS_* */
+    uint8_t certified;        /* 439: 1 when the device's certificate verifies against a trusted key */
+    uint8_t reserved1[18];    /* 440 */
+    uint8_t oemCode;          /* 458 */
+    uint8_t activationState;  /* 459: 0 activated, 1 not activated */
+    uint8_t reserved2[24];    /* 460 */
+    uint8_t resetFlags;       /* 484: VEXA_RESET_* */
+    uint8_t reserved3[15];    /* 485 */
+    char deviceName[32];      /* 500 */
+    char serviceTag[20];      /* 532 */
+    uint16_t rtspPort;        /* 552 */
+    uint8_t reserved4[214];   /* 554 */
+} VEXA_DEVICE_INFO;           /* 768 bytes */
 
 /* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */
 typedef struct VEXA_NET_PARAM {
-    char ipv4Address[16];    /*   0 */
-    char ipv4SubnetMask[16]; /*  16 */
-    char ipv4Gateway[16];    /*  32 */
-    char ipv6Address[128];   /*  48 */
-    char ipv6Gateway[128];   /* 176 */
-    uint16_t port;           /* 304 */
+    char ipv4Address[16];     /*   0 */
+    char ipv4SubnetMask[16];  /*  16 */
+    char ipv4Gateway[16];     /*  32 */
+    char ipv6Address[128];    /*  48 */
+    char ipv6Gateway[128];    /* 176 */
+    uint16_t port;            /* 304 */
     uint8_t ipv6PrefixLength; /* 306 */
-    uint8_t dhcpEnabled;     /* 307 */
-    uint16_t httpPort;       /* 308 */
-    uint8_t reserved1[2];    /* 310 */
-    char deviceName[32];     /* 312 */
-    uint16_t rtspPort;       /* 344 */
-    uint8_t reserved2[90];   /* 346 */
+    uint8_t dhcpEnabled;      /* 307 */
+    uint16_t httpPort;        /* 308 */
+    uint8_t reserved1[2];     /* 310 */
+    char deviceName[32];      /* 312 */
+    uint16_t rtspPort;        /* 344 */
+    uint8_t reserved2[90];    /* 346 */
 } VEXA_NET_PARAM;
 
 /* Password reset by key exchange, for VEXA_ResetPasswd. Exactly one of key and keyFilePath is set. 1044 bytes. */
 typedef struct VEXA_RESET_PARAM {
-    char key[256];          /*   0: the key as typed */
-    char keyFilePath[260];  /* 256: or the path of a file holding the key text */
-    char newPassword[16];   /* 516: a 16-byte password has no terminator */
-    uint8_t resetIpc;       /* 532: 1 to reset the attached cameras too */
-    uint8_t reserved[511];  /* 533 */
+    char key[256];         /*   0: the key as typed */
+    char keyFilePath[260]; /* 256: or the path of a file holding the key text */
+    char newPassword[16];  /* 516: a 16-byte password has no terminator */
+    uint8_t resetIpc;      /* 532: 1 to reset the attached cameras too */
+    uint8_t reserved[511]; /* 533 */
 } VEXA_RESET_PARAM;
 
 /* Key request answers of VEXA_GetDeviceConfig: a length, then that many bytes of an XML document. */
@@ -198,6 +199,17 @@ VEXA_API int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityC
 
 /* The code of the last failure on the calling thread, VEXA_NOERROR after a success. */
 VEXA_API uint32_t VEXA_GetLastError(void);
+
+/* Counters of the running library, for diagnostics and tests. */
+typedef struct VEXA_STATISTICS {
+    uint64_t received; /* datagrams read from the socket */
+    uint64_t dropped;  /* datagrams dropped as malformed */
+    uint64_t events;   /* callback events */
+    uint64_t reserved[5];
+} VEXA_STATISTICS;
+
+/* Fills *out with the counters of the running library. Fails when not started. */
+VEXA_API int VEXA_GetStatistics(VEXA_STATISTICS* out);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,113 @@
+#pragma once
+
+// One started library: the socket, the I/O thread and the table of devices heard. The table lives on the
+// I/O thread only; the API functions reach it by posting work there, so the callback runs with no lock
+// held and may call back into the library.
+
+#include "vexa.h"
+#include "proto/DeviceRecord.h"
+#include "proto/Transport.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace vexa {
+
+struct EngineConfig {
+    proto::TransportConfig transport;
+    std::chrono::milliseconds goneTimeout{100000};
+    std::vector<std::chrono::milliseconds> inquiryOffsets{std::chrono::milliseconds(0), std::chrono::milliseconds(250),
+                                                          std::chrono::milliseconds(750),
+                                                          std::chrono::milliseconds(1750)};
+    // True when the device's certificate verifies against a trusted manufacturer key.
+    std::function<bool(const proto::DeviceRecord&)> verifyCertificate;
+};
+
+// Environment on top of the defaults: VEXA_PORT, VEXA_IFACE, VEXA_GONE_TIMEOUT_MS.
+bool engineConfigFromEnvironment(EngineConfig& out, std::string& error);
+
+struct EngineStats {
+    std::atomic<uint64_t> received{0};
+    std::atomic<uint64_t> dropped{0};
+    std::atomic<uint64_t> events{0};
+};
+
+// What the library remembers about one device.
+struct KnownDevice {
+    proto::DeviceRecord record;
+    std::chrono::steady_clock::time_point lastHeard;
+    bool certified = false;
+    bool reported = false; // passed the filter and reported as new
+};
+
+class Engine {
+public:
+    Engine(VEXA_DEVICE_CALLBACK callback, void* userData, EngineConfig config);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    bool start(std::string& error);
+    void stop();
+    bool onIoThread() const { return std::this_thread::get_id() == threadId_.load(); }
+
+    void sendInquiryRound();
+    void clearup();
+    void setVideoOnly(bool on) { videoOnly_ = on; }
+    const EngineStats& stats() const { return stats_; }
+
+    // Runs fn on the I/O thread and waits for it (inline when already there).
+    void runOnIo(const std::function<void()>& fn);
+
+    // Sends one datagram from the I/O thread.
+    void post(std::vector<uint8_t> datagram);
+
+    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely); false if unknown.
+    bool findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
+
+    // Datagrams that are neither announcements nor byes (the answers to device operations) go here.
+    using ReplyHandler = std::function<void(const proto::Frame&)>;
+    void setReplyHandler(ReplyHandler handler);
+
+private:
+    void armReceive();
+    void drain();
+    void handleDatagram(const uint8_t* data, size_t size);
+    void handleAnnounce(const proto::Frame& frame);
+    void handleBye(const proto::Frame& frame);
+    void sendInquiry();
+    void scheduleRound(uint64_t round, size_t step);
+    void armSweep();
+    void sweep();
+    void report(const KnownDevice& device, int eventType);
+    bool passesFilter(const proto::DeviceRecord& record) const;
+
+    VEXA_DEVICE_CALLBACK callback_;
+    void* userData_;
+    EngineConfig config_;
+    asio::io_context io_;
+    asio::executor_work_guard<asio::io_context::executor_type> work_;
+    proto::Transport transport_;
+    asio::steady_timer inquiryTimer_;
+    asio::steady_timer sweepTimer_;
+    std::thread thread_;
+    std::atomic<std::thread::id> threadId_{};
+    std::atomic<bool> videoOnly_{false};
+    uint64_t round_ = 0;
+    std::unordered_map<std::string, KnownDevice> devices_;
+    std::vector<uint8_t> buffer_;
+    EngineStats stats_;
+    std::mutex replyMutex_;
+    ReplyHandler replyHandler_;
+};
+
+void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& info);
+
+} // namespace vexa

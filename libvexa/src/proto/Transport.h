@@ -1,0 +1,51 @@
+#pragma once
+
+// The multicast socket both sides use: joined to the group on the chosen interfaces, multicast loop on,
+// TTL 1, port shared (SO_REUSEADDR/SO_REUSEPORT) so a tool and simulated devices can live on one host.
+// Everything goes to the group; nothing is ever sent unicast.
+
+#include "Codec.h"
+
+#include <asio.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vexa::proto {
+
+struct TransportConfig {
+    uint16_t port = 0;
+    std::vector<asio::ip::address_v4> interfaces; // empty: every up, multicast-capable IPv4 interface
+    int receiveBuffer = 8 * 1024 * 1024;
+};
+
+// VEXA_PORT and VEXA_IFACE; false with a message when either is malformed.
+bool transportConfigFromEnvironment(TransportConfig& out, std::string& error);
+
+class Transport {
+public:
+    explicit Transport(asio::io_context& io);
+
+    bool open(const TransportConfig& config, std::string& error);
+    void close();
+    bool isOpen() const { return socket_.is_open(); }
+
+    // Sends one datagram to the group on every configured interface; false if any send failed.
+    bool send(const std::vector<uint8_t>& datagram);
+
+    // Non-blocking read of one datagram; 0 when nothing is waiting. Datagrams larger than the buffer come
+    // back with their full length so the caller can drop them as oversize.
+    size_t receive(uint8_t* buffer, size_t size);
+
+    asio::ip::udp::socket& socket() { return socket_; }
+    int receiveBufferBytes() const { return receiveBufferBytes_; }
+
+private:
+    asio::ip::udp::socket socket_;
+    asio::ip::udp::endpoint group_;
+    std::vector<asio::ip::address_v4> interfaces_;
+    int receiveBufferBytes_ = 0;
+};
+
+} // namespace vexa::proto

@@ -1,0 +1,13 @@
+#include "Commands.h"
+
+namespace cli {
+
+const char* operationsUsage() {
+    return "";
+}
+
+int operation(const std::string&, const std::vector<std::string>&) {
+    return -1;
+}
+
+} // namespace cli

@@ -1,0 +1,38 @@
+// vexa: the command-line client on the public C API, for installers' scripts, tests and benchmarks.
+
+#include "vexa.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+
+namespace {
+
+void usage() {
+    std::fprintf(stderr, "usage: vexa discover [--json] [--seconds S]\n%s", cli::operationsUsage());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage();
+        return 2;
+    }
+    const std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "discover")
+        return cli::discover(args);
+    if (command == "--help" || command == "-h" || command == "help") {
+        usage();
+        return 0;
+    }
+    const int result = cli::operation(command, args);
+    if (result == -1) {
+        usage();
+        return 2;
+    }
+    return result;
+}

@@ -1,0 +1,283 @@
+#include "Simulator.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+namespace devsim {
+
+using Clock = std::chrono::steady_clock;
+using vexa::proto::Frame;
+using vexa::proto::MsgType;
+using vexa::proto::RequestId;
+
+Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
+    : options_(std::move(options))
+    , fleet_(std::move(fleet))
+    , transport_(io_)
+    , signals_(io_)
+    , timer_(io_)
+    , rng_(options_.randomSeed ? options_.randomSeed : std::random_device{}())
+    , buffer_(vexa::proto::kMaxDatagram + 64) {}
+
+Simulator::~Simulator() = default;
+
+bool Simulator::open(std::string& error) {
+    if (!transport_.open(options_.transport, error))
+        return false;
+    signals_.add(SIGTERM);
+    signals_.add(SIGINT);
+    signals_.add(SIGUSR1);
+    armSignals();
+    const auto now = Clock::now();
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (options_.bootAnnounce) {
+            // Twice, a second apart, spread so that a big fleet does not boot in one burst.
+            const auto first = now + std::chrono::milliseconds(jitter(0, 500));
+            push({first, 0, i, KindReply, RequestId{}, nullptr, nullptr});
+            push({first + std::chrono::seconds(1), 0, i, KindReply, RequestId{}, nullptr, nullptr});
+        }
+        push({now + std::chrono::milliseconds(jitter(options_.announcePeriodMs * 9 / 10, options_.announcePeriodMs)), 0,
+              i, KindPeriodic, RequestId{}, nullptr, nullptr});
+    }
+    armReceive();
+    if (!options_.statePath.empty() && !saveState()) {
+        error = "cannot write the state file " + options_.statePath;
+        return false;
+    }
+    writeDump();
+    return true;
+}
+
+void Simulator::armSignals() {
+    signals_.async_wait([this](const asio::error_code& ec, int signal) {
+        if (ec)
+            return;
+        if (signal == SIGUSR1) {
+            changeSome();
+            armSignals();
+        } else {
+            stop();
+        }
+    });
+}
+
+void Simulator::run() {
+    io_.run();
+}
+
+void Simulator::stop() {
+    if (stopping_)
+        return;
+    stopping_ = true;
+    saveState();
+    for (const SimDevice& device : fleet_) {
+        vexa::proto::TlvWriter w;
+        w.addText(vexa::proto::TagSerial, device.record.serialNo);
+        w.addText(vexa::proto::TagMac, device.record.mac);
+        // Bye bypasses loss injection: a clean shutdown is what the tests of "gone" rely on.
+        transport_.send(vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w));
+    }
+    asio::error_code ec;
+    timer_.cancel();
+    signals_.cancel(ec);
+    transport_.close();
+    io_.stop();
+}
+
+bool Simulator::chance(double p) {
+    return p > 0.0 && std::uniform_real_distribution<double>(0.0, 1.0)(rng_) < p;
+}
+
+int Simulator::jitter(int minMs, int maxMs) {
+    if (maxMs <= minMs)
+        return std::max(0, minMs);
+    return std::uniform_int_distribution<int>(minMs, maxMs)(rng_);
+}
+
+void Simulator::schedule(Clock::time_point when, std::function<void()> action) {
+    push({when, 0, 0, KindAction, RequestId{}, nullptr, std::make_shared<std::function<void()>>(std::move(action))});
+}
+
+void Simulator::push(Scheduled item) {
+    item.sequence = ++sequence_;
+    const auto when = item.when;
+    queue_.push(std::move(item));
+    if (!armed_ || when < armedFor_)
+        armTimer();
+}
+
+void Simulator::armTimer() {
+    if (queue_.empty() || stopping_) {
+        armed_ = false;
+        return;
+    }
+    armed_ = true;
+    armedFor_ = queue_.top().when;
+    timer_.expires_at(armedFor_);
+    timer_.async_wait([this](const asio::error_code& ec) {
+        if (ec)
+            return; // re-armed for an earlier item, or stopping
+        onTimer();
+    });
+}
+
+void Simulator::onTimer() {
+    armed_ = false;
+    const auto now = Clock::now();
+    while (!queue_.empty() && queue_.top().when <= now && !stopping_) {
+        Scheduled item = queue_.top();
+        queue_.pop();
+        switch (item.kind) {
+        case KindReply:
+            announce(item.device, item.id);
+            break;
+        case KindPeriodic:
+            announce(item.device, RequestId{});
+            item.when = now + std::chrono::milliseconds(
+                                  jitter(options_.announcePeriodMs * 9 / 10, options_.announcePeriodMs * 11 / 10));
+            push(std::move(item));
+            break;
+        case KindRaw:
+            transport_.send(*item.datagram);
+            break;
+        case KindAction:
+            (*item.action)();
+            break;
+        }
+    }
+    armTimer();
+}
+
+void Simulator::emit(std::vector<uint8_t> datagram) {
+    if (datagram.empty())
+        return;
+    if (chance(options_.loss)) {
+        ++dropped_;
+        return;
+    }
+    const int copies = chance(options_.duplicate) ? 2 : 1;
+    if (options_.delayMs > 0) {
+        auto shared = std::make_shared<std::vector<uint8_t>>(std::move(datagram));
+        for (int i = 0; i < copies; ++i)
+            push({Clock::now() + std::chrono::milliseconds(options_.delayMs), 0, 0, KindRaw, RequestId{}, shared,
+                  nullptr});
+        return;
+    }
+    for (int i = 1; i < copies; ++i)
+        transport_.send(datagram);
+    transport_.send(datagram);
+}
+
+void Simulator::announce(uint32_t index, const RequestId& id) {
+    if (index >= fleet_.size())
+        return;
+    SimDevice& device = fleet_[index];
+    if (device.announceCache.empty())
+        device.announceCache = vexa::proto::encodeAnnounce(device.record, RequestId{});
+    if (device.announceCache.empty())
+        return;
+    std::vector<uint8_t> datagram = device.announceCache;
+    std::copy(id.begin(), id.end(), datagram.begin() + 8); // the inquiry's id, so an answer can be matched
+    emit(std::move(datagram));
+}
+
+void Simulator::markChanged(uint32_t index) {
+    fleet_[index].announceCache.clear();
+    announce(index, RequestId{});
+}
+
+void Simulator::armReceive() {
+    transport_.socket().async_wait(asio::socket_base::wait_read, [this](const asio::error_code& ec) {
+        if (ec || stopping_)
+            return;
+        drain();
+        armReceive();
+    });
+}
+
+void Simulator::drain() {
+    for (int i = 0; i < 1024 && !stopping_; ++i) {
+        const size_t n = transport_.receive(buffer_.data(), buffer_.size());
+        if (n == 0)
+            return;
+        if (n > buffer_.size())
+            continue;
+        handleDatagram(buffer_.data(), n);
+    }
+}
+
+void Simulator::handleDatagram(const uint8_t* data, size_t size) {
+    // Our own announcements come back through the multicast loop; skip them before decoding.
+    if (size < vexa::proto::kHeaderSize || !vexa::proto::isKnownType(data[5]) ||
+        !vexa::proto::isToolMessage(static_cast<MsgType>(data[5])))
+        return;
+    if (chance(options_.loss)) {
+        ++dropped_;
+        return;
+    }
+    Frame frame;
+    if (vexa::proto::decodeFrame(data, size, frame) != vexa::proto::DecodeError::None)
+        return;
+    if (frame.type == MsgType::Inquiry)
+        handleInquiry(frame);
+    else
+        handleRequest(frame);
+}
+
+void Simulator::handleRequest(const Frame&) {}
+
+void Simulator::handleInquiry(const Frame& frame) {
+    const auto now = Clock::now();
+    while (!recentInquiries_.empty() && now - recentInquiries_.front().second > std::chrono::seconds(1))
+        recentInquiries_.pop_front();
+    // A retransmitted (or duplicated) inquiry within a second gets no second answer.
+    for (const auto& seen : recentInquiries_) {
+        if (seen.first == frame.requestId)
+            return;
+    }
+    recentInquiries_.emplace_back(frame.requestId, now);
+    const uint8_t classFilter = frame.u8(vexa::proto::TagClassFilter, 0);
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (classFilter != 0 && fleet_[i].record.deviceClass != classFilter)
+            continue;
+        push({now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs)), 0, i,
+              KindReply, frame.requestId, nullptr, nullptr});
+    }
+}
+
+void Simulator::changeSome() {
+    if (fleet_.empty())
+        return;
+    ++changeGeneration_;
+    const uint32_t count = std::min<uint32_t>(options_.changeCount, static_cast<uint32_t>(fleet_.size()));
+    std::vector<uint32_t> changed;
+    for (uint32_t n = 0; n < count; ++n) {
+        const uint32_t index = (changeCursor_ + n) % fleet_.size();
+        std::string& name = fleet_[index].record.deviceName;
+        const size_t mark = name.find(" ~");
+        if (mark != std::string::npos)
+            name.erase(mark);
+        name = name.substr(0, 24) + " ~" + std::to_string(changeGeneration_);
+        changed.push_back(index);
+    }
+    changeCursor_ = (changeCursor_ + count) % fleet_.size();
+    // Saved before anyone hears of the change, so what was announced is what a restart plays.
+    saveState();
+    writeDump();
+    for (uint32_t index : changed)
+        markChanged(index);
+}
+
+bool Simulator::saveState() {
+    if (options_.statePath.empty())
+        return true;
+    return writeFileAtomically(options_.statePath, formatFleet(fleet_, true));
+}
+
+void Simulator::writeDump() {
+    if (!options_.dumpPath.empty())
+        writeFileAtomically(options_.dumpPath, formatFleet(fleet_, false));
+}
+
+} // namespace devsim
