@@ -320,3 +320,61 @@ TEST(Encoding, MacAddresses) {
                             "aabbccddeeff", "aa.bb.cc.dd.ee.ff"})
         EXPECT_FALSE(parseMac(bad).has_value()) << bad;
 }
+
+// --- Untrusted input: random damage never crashes a parser, and whatever parses re-encodes to itself --------
+
+TEST(Robustness, MutatedInputsAreHandledSafely) {
+    KeyRequest r = sampleRequest();
+    r.devicePublicKey = generateKeyPair().publicKey;
+    r.certificate = Signature{};
+    const std::string doc = *buildKeyRequest(r, kKeyRequestQrMaxSize);
+    const std::string key = *signResetKey(testManufacturerKeyPair(), r);
+    Payload p;
+    p.addText(1, "pw");
+    p.add(2, Bytes(40, 7));
+    const Bytes payload = *encodePayload(p);
+    const char alphabet[] = "<>/&;AZaz27=-_ \n\x01\xff";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = round % 2 ? doc : key;
+        Bytes bytes = payload;
+        for (std::uint32_t edits = 1 + randomUniform(4); edits > 0; --edits) {
+            const std::uint32_t op = text.empty() ? 2 : randomUniform(3);
+            const std::size_t at = randomUniform(static_cast<std::uint32_t>(text.size()));
+            const char c = alphabet[randomUniform(sizeof alphabet - 1)];
+            if (op == 0)
+                text[at] = c;
+            else if (op == 1)
+                text.erase(at, 1 + randomUniform(8));
+            else
+                text.insert(at, 1 + randomUniform(3), c);
+            if (bytes.empty())
+                break;
+            const std::size_t byteAt = randomUniform(static_cast<std::uint32_t>(bytes.size()));
+            if (op == 1)
+                bytes.resize(byteAt);
+            else
+                bytes[byteAt] ^= static_cast<std::uint8_t>(1 + randomUniform(255));
+        }
+        if (const auto parsed = parseKeyRequest(text)) {
+            const auto again = parseKeyRequest(*buildKeyRequest(*parsed, kKeyRequestQrMaxSize));
+            ASSERT_TRUE(again.has_value()) << text;
+            EXPECT_EQ(again->serial, parsed->serial);
+            EXPECT_EQ(again->nonce, parsed->nonce);
+            EXPECT_EQ(again->expiry, parsed->expiry);
+        }
+        // Only edits that leave the key's meaning alone (case, grouping, line breaks) may still verify.
+        std::string normal;
+        for (char c : text) {
+            if (!std::strchr(" -\t\r\n", c) || c == '\0')
+                normal += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        const bool sameKey = normal == key && text.size() <= 256;
+        EXPECT_EQ(verifyResetKey(text, r.serial, r.nonce, kNow, {testManufacturerKeyPair().publicKey}) ==
+                      ResetKeyStatus::Ok,
+                  sameKey)
+            << text;
+        if (const auto decoded = decodePayload(bytes)) {
+            EXPECT_EQ(encodePayload(*decoded), bytes);
+        }
+    }
+}
