@@ -1,0 +1,5 @@
+#include "CommonSkinPlugin.h"
+
+QStringList CommonSkinPlugin::keys() const {
+    return {QStringLiteral("CommonSkin")};
+}
