@@ -1,0 +1,82 @@
+#pragma once
+
+#include "DeviceRecord.h"
+#include "Singleton.h"
+
+#include "vexa.h"
+
+#include <QObject>
+
+namespace VEXA {
+
+// The library's entry points the handler uses. The real library by default; tests substitute their own.
+struct VexaLibrary {
+    decltype(&VEXA_Start_V40) start = &VEXA_Start_V40;
+    decltype(&VEXA_Stop) stop = &VEXA_Stop;
+    decltype(&VEXA_SendInquiry) sendInquiry = &VEXA_SendInquiry;
+    decltype(&VEXA_Clearup) clearUp = &VEXA_Clearup;
+    decltype(&VEXA_SetLogToFile) setLogToFile = &VEXA_SetLogToFile;
+    decltype(&VEXA_SetDeviceFilterRule) setFilterRule = &VEXA_SetDeviceFilterRule;
+    decltype(&VEXA_ActivateDevice) activateDevice = &VEXA_ActivateDevice;
+    decltype(&VEXA_ModifyDeviceNetParam) modifyNetParams = &VEXA_ModifyDeviceNetParam;
+    decltype(&VEXA_ResetPasswd) resetPassword = &VEXA_ResetPasswd;
+    decltype(&VEXA_GetDeviceConfig) getDeviceConfig = &VEXA_GetDeviceConfig;
+    decltype(&VEXA_ResetDefaultPasswd) resetDefaultPassword = &VEXA_ResetDefaultPasswd;
+    decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
+};
+
+// The only owner of the discovery library. Turns the library's device reports, which arrive on the
+// library's own thread, into three signals carrying a copy of the device record; receivers on the GUI
+// thread get them as queued calls. Only new devices of our OEM customer are passed on.
+// Every other operation is a synchronous library call made on the GUI thread.
+class VexaHandler : public QObject, public Singleton::CSingleton<VexaHandler> {
+    Q_OBJECT
+    friend class Singleton::CSingleton<VexaHandler>;
+
+public:
+    ~VexaHandler() override;
+
+    bool start();
+    bool stop();
+    bool isStarted() const { return m_started; }
+    bool sendInquiry();
+    bool clearUp();
+    bool setLogToFile(int level, const char* path, int autoDelete);
+    bool setFilterRule(bool videoOnly);
+
+    bool activateDevice(const QByteArray& serialNo, const QByteArray& password);
+    bool modifyNetParams(const QByteArray& mac, const QByteArray& password, VEXA_NET_PARAM& params);
+    bool resetPassword(const QByteArray& serialNo, VEXA_RESET_PARAM& params);
+    bool getDeviceConfig(const QByteArray& serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                         uint32_t outSize);
+    bool resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode);
+    uint32_t lastError() const;
+
+    // The library's device callback. Runs on the library's thread; touches only its arguments.
+    static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);
+
+    // Replaces the library's entry points; for tests, before the first start().
+    void setLibrary(const VexaLibrary& library) { m_library = library; }
+
+    static constexpr const char* kOemInfo = "Fynmar_quelbrok";
+    static constexpr uint8_t kOemCode = 1;
+
+signals:
+    void signalDeviceOnline(VEXA_DEVICE_MY_INFO struDevInfo);
+    void signalDeviceOffline(VEXA_DEVICE_MY_INFO struDevInfo);
+    void signalDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo);
+
+private:
+    VexaHandler();
+    void handleReport(const VEXA_DEVICE_INFO& info);
+
+    VexaLibrary m_library;
+    bool m_started = false;
+};
+
+// The texts of a library record the handler checks before it builds a device record: bounded by their
+// fields, and a record whose serial number or MAC is empty, or whose texts carry control bytes, is
+// malformed and dropped.
+bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info);
+
+} // namespace VEXA
