@@ -97,7 +97,7 @@ TEST(KeyRequestDocument, LongestSerialFitsBothCommands) {
     EXPECT_FALSE(parseKeyRequest(*small)->devicePublicKey.has_value());
 }
 
-TEST(KeyRequestDocument, EscapesXmlSpecialsAndFailsCleanlyWhenTooLong) {
+TEST(KeyRequestDocument, EscapesMarkupCharactersAndFailsCleanlyWhenTooLong) {
     KeyRequest r = sampleRequest();
     r.serial = "A&B<C>D\"E'F";
     const auto doc = buildKeyRequest(r, kKeyRequestMaxSize);

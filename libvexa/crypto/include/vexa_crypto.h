@@ -57,6 +57,19 @@
  *    accepts the code of the current UTC day and of the day before (a code issued late in the day still
  *    works after midnight UTC), compared in constant time.
  *
+ * Notes for the protocol side
+ *   - Map every refusal (ResetKeyStatus other than Ok, a failed verifySecurityCode, verifyPassword false) to
+ *     the device's "refused" result; the detailed status is for logs and tests.
+ *   - Reset nonce: keep one outstanding nonce per device until it is used or expires, and hand out the same
+ *     document on repeated GetKeyRequest. Replacing it on every request would let anyone on the LAN void an
+ *     installer's pending key. An expiry of about a day gives the manufacturer time to answer.
+ *   - A failed open (openRequest/openReply nullopt) means forged or damaged: drop it silently, never answer it.
+ *   - Cost, measured on one desktop server core (-O2): hashPassword/verifyPassword at the standard cost about
+ *     50-60 ms; verifyCertificate about 0.1 ms; sealRequest with a fresh ephemeral pair 0.2 ms; openRequest plus
+ *     sealReply 0.2 ms; keyPairFromSeed plus signCertificate 0.1 ms per device. With thousands of announcing
+ *     devices, verify a certificate once per distinct (serial, MAC, key, certificate) and cache the answer,
+ *     rather than on every announce.
+ *
  * Test-only material. testManufacturerKeyPair() and testMasterSecret() are derived from fixed, published
  * strings (see the .cpp); anyone can compute them, so they are for the simulator, tests and demos only. They
  * are not among builtInTrustedKeys(); tests and demos trust them by putting testManufacturerKeyPair().publicKey
