@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QLabel;
+
+namespace Ui {
+class BaseDialog;
+}
+
+namespace aptui {
+
+class BaseTitle;
+
+// The frame of every dialog: own title bar on top, a content area (a centred text, or a widget supplied by
+// a subclass), and a bottom bar with "Confirm" and "Cancel". The title and bottom buttons have default
+// reactions (minimize, maximize/restore, close, accept, close) that a dialog can switch off one by one.
+class BaseDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    BaseDialog(bool app, bool option, bool min, bool max, bool close, bool confirm, bool cancel,
+               QWidget* parent = nullptr);
+    ~BaseDialog() override;
+
+    // Replaces the content area with widget; afterwards setDefaultText does nothing. Called once by subclasses.
+    void setContentWidget(QWidget* widget);
+    // With false, "Confirm" only emits signalConfirmButtonClicked() and the dialog decides itself when to close.
+    void setEnableConfirm(bool enable);
+
+    BaseTitle* titleBar() const { return m_title; }
+
+signals:
+    void signalAppButtonClicked();
+    void signalOptionButtonClicked();
+    void signalMinButtonClicked();
+    void signalMaxButtonClicked();
+    void signalCloseButtonClicked();
+    void signalConfirmButtonClicked();
+    void signalCancelButtonClicked();
+
+public slots:
+    void setEnableDefaultConnections(bool enableMin, bool enableMax, bool enableClose, bool enableConfirm,
+                                     bool enableCancel);
+    void setTitle(const QString& title);
+    void setDefaultText(const QString& text);
+    void setDefaultText(const QString& text, int fontSize);
+    void setDefaultText(const QString& text, int fontSize, bool blod);
+    void setConfirmButtonText(const QString& text);
+    void setCancelButtonText(const QString& text);
+    void setBottomBarHeight(int height);
+    void setBottomVisible(bool value);
+    void onConfirmBtnClicked();
+    void onCancelBtnClicked();
+    void restoreWindow();
+
+private:
+    QMetaObject::Connection connectMin();
+    QMetaObject::Connection connectMax();
+    QMetaObject::Connection connectClose();
+
+    std::unique_ptr<Ui::BaseDialog> m_ui;
+    BaseTitle* m_title = nullptr;
+    // The default text label until setContentWidget removes it.
+    QPointer<QLabel> m_labelNULL;
+    QMetaObject::Connection m_minConnection;
+    QMetaObject::Connection m_maxConnection;
+    QMetaObject::Connection m_closeConnection;
+    bool m_minConnected = false;
+    bool m_maxConnected = false;
+    bool m_closeConnected = false;
+    bool m_confirmAccepts = true;
+    bool m_cancelCloses = true;
+};
+
+} // namespace aptui

@@ -1,0 +1,269 @@
+#include "aptui/BaseDialog.h"
+#include "aptui/BaseTitle.h"
+#include "aptui/HintBox.h"
+#include "aptui/TipDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using aptui::BaseDialog;
+
+namespace {
+
+QToolButton* titleButton(const QWidget* dialog, const char* name) {
+    return dialog->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+QPushButton* bottomButton(const QWidget* dialog, const char* name) {
+    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// Runs exec() on dialog and, once it is up, clicks the named button inside it.
+int execAndClick(QDialog& dialog, const char* buttonName) {
+    QTimer::singleShot(0, &dialog, [&dialog, buttonName] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal == &dialog);
+        auto* button = modal->findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
+        QVERIFY(button != nullptr);
+        if (!button->isVisible()) {
+            dialog.done(99); // the button is not there for the user either
+            return;
+        }
+        button->click();
+    });
+    return dialog.exec();
+}
+
+} // namespace
+
+class TestBaseDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void titleFlagsHideAndDisable_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("app") << 0 << "btnApp";
+        QTest::newRow("option") << 1 << "btnOption";
+        QTest::newRow("min") << 2 << "btnMin";
+        QTest::newRow("max") << 3 << "btnMax";
+        QTest::newRow("close") << 4 << "btnClose";
+        QTest::newRow("confirm") << 5 << "btnConfirm";
+        QTest::newRow("cancel") << 6 << "btnCancel";
+    }
+    void titleFlagsHideAndDisable() {
+        QFETCH(int, which);
+        QFETCH(QString, button);
+        bool flags[7] = {true, true, true, true, true, true, true};
+        flags[which] = false;
+        BaseDialog dialog(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6]);
+        dialog.show();
+        auto* b = dialog.findChild<QAbstractButton*>(button);
+        QVERIFY(b != nullptr);
+        QVERIFY(!b->isVisible());
+        QVERIFY(!b->isEnabled());
+        // The others stay reachable.
+        for (const char* other : {"btnApp", "btnOption", "btnMin", "btnMax", "btnClose", "btnConfirm", "btnCancel"}) {
+            if (button != QLatin1String(other)) {
+                QVERIFY(dialog.findChild<QAbstractButton*>(QString::fromLatin1(other))->isEnabled());
+            }
+        }
+    }
+
+    void formCarriesTheStyledNames() {
+        BaseDialog dialog(true, true, true, true, true, true, true);
+        QCOMPARE(dialog.objectName(), QString("BaseDialog"));
+        QCOMPARE(dialog.windowTitle(), QString("BaseDialog"));
+        QCOMPARE(dialog.size(), QSize(400, 475));
+        QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+        for (const char* name : {"mainBorder", "m_BaseDialogBottom", "m_labelNULL", "BaseTitle"}) {
+            QVERIFY2(dialog.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+        }
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), QString("null content"));
+        QCOMPARE(bottomButton(&dialog, "btnConfirm")->text(), QString("Confirm"));
+        QCOMPARE(bottomButton(&dialog, "btnCancel")->text(), QString("Cancel"));
+        dialog.setTitle("Export");
+        QCOMPARE(dialog.windowTitle(), QString("Export"));
+        QCOMPARE(dialog.titleBar()->title(), QString("Export"));
+    }
+
+    void dialogWithParentStaysAWindow() {
+        QWidget owner;
+        BaseDialog dialog(false, false, false, false, true, true, true, &owner);
+        QVERIFY(dialog.isWindow());
+        QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void defaultConnectionsAreNeverDoubled() {
+        BaseDialog dialog(false, false, true, true, true, true, true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (int call = 0; call < 2; ++call) {
+            dialog.setEnableDefaultConnections(true, true, true, true, true);
+            // A doubled connection would maximize and restore again within one click.
+            titleButton(&dialog, "btnMax")->click();
+            QTRY_VERIFY(dialog.isMaximized());
+            titleButton(&dialog, "btnMax")->click();
+            QTRY_VERIFY(!dialog.isMaximized());
+        }
+
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        titleButton(&dialog, "btnClose")->click();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void switchedOffReactionsOnlySignal() {
+        BaseDialog dialog(false, false, true, true, true, true, true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.setEnableDefaultConnections(false, false, false, false, false);
+        QSignalSpy maxSpy(&dialog, &BaseDialog::signalMaxButtonClicked);
+        QSignalSpy closeSpy(&dialog, &BaseDialog::signalCloseButtonClicked);
+        QSignalSpy cancelSpy(&dialog, &BaseDialog::signalCancelButtonClicked);
+        titleButton(&dialog, "btnMax")->click();
+        titleButton(&dialog, "btnClose")->click();
+        bottomButton(&dialog, "btnCancel")->click();
+        QCOMPARE(maxSpy.count(), 1);
+        QCOMPARE(closeSpy.count(), 1);
+        QCOMPARE(cancelSpy.count(), 1);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.isMaximized());
+
+        // And on again: one connection, not none.
+        dialog.setEnableDefaultConnections(true, true, true, true, true);
+        titleButton(&dialog, "btnClose")->click();
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void confirmThatDoesNotAccept() {
+        BaseDialog dialog(false, false, false, false, true, true, true);
+        dialog.setEnableConfirm(false);
+        QSignalSpy confirmSpy(&dialog, &BaseDialog::signalConfirmButtonClicked);
+        dialog.show();
+        bottomButton(&dialog, "btnConfirm")->click();
+        QCOMPARE(confirmSpy.count(), 1);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void execResults_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("result");
+        QTest::newRow("confirm") << "btnConfirm" << int(QDialog::Accepted);
+        QTest::newRow("cancel") << "btnCancel" << int(QDialog::Rejected);
+        QTest::newRow("title close") << "btnClose" << int(QDialog::Rejected);
+    }
+    void execResults() {
+        QFETCH(QString, button);
+        QFETCH(int, result);
+        BaseDialog dialog(false, false, false, false, true, true, true);
+        QSignalSpy confirmSpy(&dialog, &BaseDialog::signalConfirmButtonClicked);
+        QCOMPARE(execAndClick(dialog, button.toLatin1().constData()), result);
+        QCOMPARE(confirmSpy.count(), button == "btnConfirm" ? 1 : 0);
+    }
+
+    void defaultTextTemplates_data() {
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bold") << true << "Text"
+                              << "<html><head/><body><p align=\"center\"><span style=\" font-size:12pt; "
+                                 "font-weight:600;\">Text</span></p></body></html>";
+        QTest::newRow("plain") << false << "Text"
+                               << "<html><head/><body><p align=\"center\"><span style=\" "
+                                  "font-size:12pt;\">Text</span></p></body></html>";
+        QTest::newRow("percent signs kept") << false << "50%2 %1"
+                                            << "<html><head/><body><p align=\"center\"><span style=\" "
+                                               "font-size:12pt;\">50%2 %1</span></p></body></html>";
+    }
+    void defaultTextTemplates() {
+        QFETCH(bool, bold);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        BaseDialog dialog(false, false, false, false, true, true, true);
+        if (bold) {
+            dialog.setDefaultText(text, 12, true);
+        } else {
+            dialog.setDefaultText(text, 12);
+        }
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), expected);
+        dialog.setDefaultText("plain");
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), QString("plain"));
+    }
+
+    void contentWidgetThenDefaultTextIsHarmless() {
+        BaseDialog dialog(false, false, false, false, true, true, true);
+        auto* content = new QLabel("mine");
+        content->setObjectName("content");
+        dialog.setContentWidget(content);
+        QVERIFY(dialog.findChild<QLabel*>("m_labelNULL") == nullptr);
+        dialog.setDefaultText("a");
+        dialog.setDefaultText("b", 10);
+        dialog.setDefaultText("c", 10, true);
+        QCOMPARE(content->text(), QString("mine"));
+        QVERIFY(dialog.findChild<QWidget*>("mainBorder")->isAncestorOf(content));
+
+        // A second content widget replaces the first; the first stays alive but out of sight.
+        auto* second = new QLabel("second");
+        dialog.setContentWidget(second);
+        dialog.show();
+        QVERIFY(second->isVisible());
+        QVERIFY(!content->isVisible());
+    }
+
+    void hintBoxForms_data() {
+        QTest::addColumn<bool>("question");
+        QTest::newRow("message") << false;
+        QTest::newRow("question") << true;
+    }
+    void hintBoxForms() {
+        QFETCH(bool, question);
+        aptui::HintBox box("VEXA is already running.", question ? aptui::HintBox::Question : aptui::HintBox::Message);
+        box.setFixedSize(400, 256);
+        box.show();
+        QCOMPARE(box.objectName(), QString("APP_WARNINGDLG"));
+        QCOMPARE(box.windowTitle(), QString("Hint"));
+        QCOMPARE(box.findChild<QLabel*>("m_labelNULL")->text(), QString("VEXA is already running."));
+        QCOMPARE(box.findChild<QWidget*>("m_BaseDialogBottom")->isVisible(), question);
+        QCOMPARE(bottomButton(&box, "btnConfirm")->isVisible(), question);
+        QVERIFY(titleButton(&box, "btnClose")->isVisible());
+        for (const char* hidden : {"btnApp", "btnOption", "btnMin", "btnMax"}) {
+            QVERIFY(!titleButton(&box, hidden)->isVisible());
+        }
+        box.hide();
+        QCOMPARE(execAndClick(box, "btnClose"), int(QDialog::Rejected));
+        if (question) {
+            QCOMPARE(execAndClick(box, "btnConfirm"), int(QDialog::Accepted));
+        }
+    }
+
+    void tipDialogResult_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("result");
+        QTest::newRow("confirm is yes") << "btnConfirm" << int(QDialog::Accepted);
+        QTest::newRow("cancel is no") << "btnCancel" << int(QDialog::Rejected);
+        QTest::newRow("close is no") << "btnClose" << int(QDialog::Rejected);
+    }
+    void tipDialogResult() {
+        QFETCH(QString, button);
+        QFETCH(int, result);
+        VexaTool::TipDialog dialog;
+        dialog.resize(350, 220);
+        dialog.setTitle("Exit");
+        dialog.setTipText("Exit the VEXA software?");
+        QVERIFY(dialog.findChild<QWidget*>("TipDialog") != nullptr);
+        QVERIFY(dialog.findChild<QLabel*>("m_labelNULL") == nullptr);
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelTip")->text(), QString("Exit the VEXA software?"));
+        QCOMPARE(execAndClick(dialog, button.toLatin1().constData()), result);
+        // Asked a second time, it answers afresh.
+        QCOMPARE(execAndClick(dialog, "btnConfirm"), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(TestBaseDialog)
+#include "tst_basedialog.moc"
