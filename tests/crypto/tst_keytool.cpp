@@ -97,6 +97,8 @@ TEST_F(Keytool, KeyPairFilesSignedKeysVerifyOnTheDevice) {
     // Never overwrites a key.
     EXPECT_NE(run("keygen --secret '" + secret + "' --public '" + dir + "/other.pub'").exitCode, 0);
     EXPECT_EQ(loadPublicKeyFile(pub), publicKey);
+    EXPECT_NE(run("keygen --secret '" + dir + "/new.key' --public '" + pub + "'").exitCode, 0);
+    EXPECT_NE(::access((dir + "/new.key").c_str(), F_OK), 0) << "no orphaned secret key";
 
     const KeyPair device = generateKeyPair();
     const KeyRequest plain = requestFor(device, nullptr);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace vc = vexa::crypto;
 
 namespace {
@@ -112,6 +114,11 @@ int keygen(const Args& args) {
     const auto pub = args.options.find("--public");
     if (secret == args.options.end() || pub == args.options.end() || args.test || !args.positional.empty())
         return usage();
+    // Check both paths first: a secret key written without its public half would be an orphan.
+    for (const std::string& path : {secret->second, pub->second}) {
+        if (::access(path.c_str(), F_OK) == 0)
+            return fail(path + ": exists; key files are never overwritten");
+    }
     const vc::KeyPair key = vc::generateKeyPair();
     std::string error;
     if (!vc::saveSecretKeyFile(secret->second, key, &error))
