@@ -2,12 +2,19 @@
 
 #include "Standins.h"
 
-#include <QCheckBox>
+#include "aptui/FilePathButton.h"
+#include "aptui/HintBox.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/TipDialog.h"
+#include "aptui/WarningDialog.h"
+#include "toolkit/CCheckBox.h"
+#include "toolkit/CRadioButton.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QRadioButton>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -63,14 +70,20 @@ QWidget* controlsCard(QWidget* parent) {
 
     ++row;
     grid->addWidget(caption(QStringLiteral("Choices"), card), row, 0);
-    auto* c1 = new QCheckBox(QStringLiteral("Reset IPC"), card);
+    auto* c1 = new OrvisGUIToolkit::CCheckBox(card);
+    c1->setText(QStringLiteral("Reset IPC"));
     c1->setChecked(true);
     grid->addWidget(c1, row, 1);
-    grid->addWidget(new QCheckBox(QStringLiteral("Enable DHCP"), card), row, 2);
-    auto* r1 = new QRadioButton(QStringLiteral("ManualInput"), card);
+    auto* c2 = new OrvisGUIToolkit::CCheckBox(card);
+    c2->setText(QStringLiteral("Enable DHCP"));
+    grid->addWidget(c2, row, 2);
+    auto* r1 = new OrvisGUIToolkit::CRadioButton(card);
+    r1->setText(QStringLiteral("ManualInput"));
     r1->setChecked(true);
     grid->addWidget(r1, row, 3);
-    grid->addWidget(new QRadioButton(QStringLiteral("AutoInput"), card), row, 4);
+    auto* r2 = new OrvisGUIToolkit::CRadioButton(card);
+    r2->setText(QStringLiteral("AutoInput"));
+    grid->addWidget(r2, row, 4);
 
     ++row;
     grid->addWidget(caption(QStringLiteral("Editors"), card), row, 0);
@@ -188,15 +201,18 @@ Gallery::Gallery(QWidget* parent)
     auto* main = new VexaTool::VEXAToolMainPage(this);
     main->setGeometry(20, 20, 860, 540);
 
-    auto* hint = new aptui::BaseDialog(tr("Hint"), false, this);
-    hint->setObjectName(QStringLiteral("APP_WARNINGDLG"));
-    hint->setDefaultText(tr("Display resolution less than 1024*768,are you sure to start the program?"));
-    hint->setBottomVisible(true);
+    auto* hint = new aptui::HintBox(tr("Display resolution less than 1024*768,are you sure to start the program?"),
+                                    aptui::HintBox::Question);
+    hint->setParent(this);
     hint->setGeometry(900, 20, 360, 226);
 
-    auto* ok = new VexaTool::WarningDialog(0, tr("Activate Succeed."), this);
+    // kept up for the picture: the program's box closes itself after two seconds
+    const int day = 24 * 3600 * 1000;
+    auto* ok = new VexaTool::WarningDialog(0, tr("Activate Succeed."), nullptr, day);
+    ok->setParent(this);
     ok->move(925, 262);
-    auto* error = new VexaTool::WarningDialog(2, tr("The password you typed do not match."), this);
+    auto* error = new VexaTool::WarningDialog(2, tr("The password you typed do not match."), nullptr, day);
+    error->setParent(this);
     error->move(925, 394);
 
     auto* about = aboutPanel(this);
@@ -211,7 +227,10 @@ Gallery::Gallery(QWidget* parent)
     auto* covered = new VexaTool::VEXAToolMainPage(this);
     covered->setGeometry(900, 620, 360, 260);
     covered->setCovered(true);
-    auto* question = new VexaTool::TipDialog(tr("Exit"), tr("Exit the VEXA software?"), this);
+    auto* question = new VexaTool::TipDialog;
+    question->setTitle(tr("Exit"));
+    question->setTipText(tr("Exit the VEXA software?"));
+    question->setParent(this);
     question->setGeometry(935, 680, 290, 170);
     question->raise();
 }

@@ -1,10 +1,19 @@
 #include "Standins.h"
 
+#include "aptui/CoverWidget.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/PinButton.h"
+#include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "toolkit/CCheckBox.h"
+#include "toolkit/CTableView.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QStandardItemModel>
@@ -34,53 +43,7 @@ QToolButton* titleButton(const char* name, QWidget* parent, int size) {
 
 } // namespace
 
-namespace OrvisGUIToolkit {
-
-CTableView::CTableView(QWidget* parent)
-    : QTreeView(parent) {
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAlternatingRowColors(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setFocusPolicy(Qt::NoFocus);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-}
-
-} // namespace OrvisGUIToolkit
-
 namespace aptui {
-
-void Widget::paintEvent(QPaintEvent* event) {
-    QStyleOption opt;
-    opt.initFrom(this);
-    QPainter p(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &opt, &p, this);
-    QWidget::paintEvent(event);
-}
-
-CoverWidget::CoverWidget(QWidget* parent)
-    : Widget(parent) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* cover = new QWidget(this);
-    cover->setObjectName(QStringLiteral("m_cover"));
-    layout->addWidget(cover);
-}
-
-PinButton::PinButton(bool folded, QWidget* parent)
-    : QPushButton(parent) {
-    // the same widget sheets the program's pin button sets on itself
-    const char* const shown =
-        "aptui--PinButton{     border-image:url(:/aptui/complex/Images/System/Complex/left.png);}"
-        "aptui--PinButton:pressed{     border-image:url(:/aptui/complex/Images/System/Complex/leftSel.png);}";
-    const char* const hidden =
-        "aptui--PinButton{     border-image:url(:/aptui/complex/Images/System/Complex/right.png);}"
-        "aptui--PinButton:pressed{     border-image:url(:/aptui/complex/Images/System/Complex/RightSel.png);}";
-    setStyleSheet(QLatin1String(folded ? hidden : shown));
-    setObjectName(QLatin1String(folded ? "m_pSpreadButton" : "m_pUnSpreadButton"));
-    setFixedSize(20, 80);
-}
 
 Menu::Menu(QWidget* parent)
     : QMenu(parent) {
@@ -112,100 +75,6 @@ WindowTitle::WindowTitle(const QString& title, QWidget* parent)
     layout->addWidget(group, 1);
 }
 
-BaseTitle::BaseTitle(const QString& title, bool min, bool max, QWidget* parent)
-    : CFancyTitle(parent) {
-    setObjectName(QStringLiteral("BaseTitle"));
-    setMinimumHeight(32);
-    auto* layout = new QHBoxLayout(this);
-    layout->setObjectName(QStringLiteral("horizontalLayout_3"));
-    layout->setSpacing(3);
-    layout->setContentsMargins(12, 3, 3, 3);
-    auto* app = titleButton("btnApp", this, 24);
-    app->hide();
-    layout->addWidget(app);
-    layout->addWidget(named(new QLabel(title, this), "labelTitle"));
-    layout->addStretch();
-    auto* option = titleButton("btnOption", this, 24);
-    option->hide();
-    layout->addWidget(option);
-    auto* bMin = titleButton("btnMin", this, 24);
-    bMin->setVisible(min);
-    layout->addWidget(bMin);
-    auto* bMax = titleButton("btnMax", this, 24);
-    bMax->setVisible(max);
-    layout->addWidget(bMax);
-    layout->addWidget(titleButton("btnClose", this, 24));
-    for (auto* b : findChildren<QToolButton*>()) {
-        b->setMinimumSize(24, 24);
-        b->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    }
-}
-
-BaseDialog::BaseDialog(const QString& title, bool buttons, QWidget* parent)
-    : QDialog(parent) {
-    setWindowFlags(Qt::Widget);
-    setObjectName(QStringLiteral("BaseDialog"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setSpacing(0);
-    outer->setContentsMargins(0, 0, 0, 0);
-    m_title = new BaseTitle(title, false, false, this);
-    outer->addWidget(m_title);
-    m_mainBorder = new QWidget(this);
-    m_mainBorder->setObjectName(QStringLiteral("mainBorder"));
-    auto* borderLayout = new QVBoxLayout(m_mainBorder);
-    borderLayout->setSpacing(0);
-    borderLayout->setContentsMargins(0, 0, 0, 0);
-    m_labelNull = named(new QLabel(m_mainBorder), "m_labelNULL");
-    m_labelNull->setAlignment(Qt::AlignCenter);
-    m_labelNull->setWordWrap(true);
-    borderLayout->addWidget(m_labelNull);
-    outer->addWidget(m_mainBorder, 1);
-    m_bottom = new QWidget(this);
-    m_bottom->setObjectName(QStringLiteral("m_BaseDialogBottom"));
-    m_bottom->setMinimumHeight(50);
-    auto* bottom = new QHBoxLayout(m_bottom);
-    bottom->setSpacing(6);
-    bottom->setContentsMargins(11, 11, 11, 11);
-    bottom->addStretch();
-    auto* confirm = new QPushButton(tr("Confirm"), m_bottom);
-    confirm->setObjectName(QStringLiteral("btnConfirm"));
-    confirm->setMinimumSize(72, 30);
-    auto* cancel = new QPushButton(tr("Cancel"), m_bottom);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    cancel->setMinimumSize(72, 30);
-    bottom->addWidget(confirm);
-    bottom->addWidget(cancel);
-    outer->addWidget(m_bottom);
-    m_bottom->setVisible(buttons);
-}
-
-void BaseDialog::setDefaultText(const QString& text) {
-    if (m_labelNull != nullptr)
-        m_labelNull->setText(text);
-}
-
-void BaseDialog::setContentWidget(QWidget* content) {
-    delete m_labelNull;
-    m_labelNull = nullptr;
-    m_mainBorder->layout()->addWidget(content);
-}
-
-void BaseDialog::setBottomVisible(bool visible) {
-    m_bottom->setVisible(visible);
-}
-
-void TreeViewWithLeftPixmapDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                           const QModelIndex& index) const {
-    if (option.state & QStyle::State_Selected) {
-        QStyleOptionViewItem copy(option);
-        copy.state &= ~QStyle::State_Selected;
-        copy.state |= QStyle::State_MouseOver;
-        QStyledItemDelegate::paint(painter, copy, index);
-        return;
-    }
-    QStyledItemDelegate::paint(painter, option, index);
-}
-
 } // namespace aptui
 
 namespace VexaTool {
@@ -223,8 +92,7 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     vertical->setSpacing(0);
     vertical->setContentsMargins(1, 1, 1, 1);
     grid->addLayout(vertical, 0, 0);
-    m_title = new aptui::WindowTitle(tr("VEXA Tool"), central);
-    vertical->addWidget(m_title);
+    vertical->addWidget(new aptui::WindowTitle(tr("VEXA Tool"), central));
     auto* pages = new QHBoxLayout;
     pages->setSpacing(0);
     pages->addWidget(new DeviceDisplayPage(central), 1);
@@ -233,7 +101,10 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     vertical->addLayout(pages);
     setCentralWidget(central);
 
-    m_pin = new aptui::PinButton(false, this);
+    m_pin = new aptui::PinButton(this);
+    m_pin->setObjectName(QStringLiteral("m_pUnSpreadButton"));
+    m_pin->setBuddy(m_modifyPage);
+    m_pin->setFixedSize(20, 80);
     m_pin->raise();
     m_cover = new aptui::CoverWidget(this);
     m_cover->hide();
@@ -287,6 +158,10 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent)
     auto* table = new OrvisGUIToolkit::CTableView(this);
     table->setObjectName(QStringLiteral("m_tableViewVexa"));
     table->setItemDelegate(new aptui::TreeViewWithLeftPixmapDelegate(table));
+    table->setAlternatingRowColors(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->ShowGridLine(false);
     auto* model = new QStandardItemModel(0, 7, table);
     model->setHorizontalHeaderLabels(
         {QString(), tr("ID"), tr("Device Type"), tr("Status"), tr("IPv4 Address"), tr("Port"), tr("Serial Number")});
@@ -373,7 +248,8 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
         grid->addWidget(hint, r, 2);
         ++r;
     }
-    auto* dhcp = new QCheckBox(tr("Enable DHCP"), this);
+    auto* dhcp = new OrvisGUIToolkit::CCheckBox(this);
+    dhcp->setText(tr("Enable DHCP"));
     dhcp->setObjectName(QStringLiteral("m_checkBoxDHCP"));
     grid->addWidget(dhcp, r, 1);
     outer->addLayout(grid);
@@ -403,62 +279,6 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     lost->setFixedHeight(24);
     outer->addWidget(lost, 0, Qt::AlignRight);
     outer->addStretch();
-}
-
-WarningDialog::WarningDialog(int kind, const QString& text, QWidget* parent)
-    : QDialog(parent) {
-    setWindowFlags(Qt::Widget);
-    setObjectName(QStringLiteral("WarningDialog"));
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(310, 120);
-    auto* outer = new QVBoxLayout(this);
-    outer->setSpacing(0);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* border = new QWidget(this);
-    border->setObjectName(QStringLiteral("m_borderWidget"));
-    outer->addWidget(border);
-    auto* body = new QVBoxLayout(border);
-    body->setSpacing(0);
-    body->setContentsMargins(0, 0, 0, 10);
-    auto* closeRow = new QHBoxLayout;
-    closeRow->addStretch();
-    auto* close = new QPushButton(border);
-    close->setObjectName(QStringLiteral("m_btnClose"));
-    close->setFixedSize(32, 32);
-    closeRow->addWidget(close);
-    body->addLayout(closeRow);
-    auto* message = new QHBoxLayout;
-    message->setSpacing(16);
-    message->setContentsMargins(20, 0, 20, 0);
-    auto* icon = named(new QLabel(border), "m_labelWarnPicture");
-    icon->setFixedSize(32, 32);
-    const char* const icons[] = {"ok", "info", "error"};
-    if (kind >= 0 && kind <= 2) {
-        const QImage large(QLatin1String(kImages) +
-                           QStringLiteral("TipDialog/icon_alert_%1_large.png").arg(QLatin1String(icons[kind])));
-        icon->setPixmap(QPixmap::fromImage(large.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    }
-    message->addWidget(icon, 0, Qt::AlignTop);
-    auto* label = named(new QLabel(text, border), "m_labelWarnText");
-    label->setWordWrap(true);
-    label->setMinimumHeight(60);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    message->addWidget(label, 1);
-    body->addLayout(message);
-    body->addStretch();
-}
-
-TipDialog::TipDialog(const QString& title, const QString& question, QWidget* parent)
-    : aptui::BaseDialog(title, true, parent) {
-    auto* content = new QWidget(this);
-    content->setObjectName(QStringLiteral("TipDialog"));
-    auto* layout = new QVBoxLayout(content);
-    layout->addStretch();
-    auto* tip = named(new QLabel(question, content), "m_labelTip");
-    tip->setAlignment(Qt::AlignCenter);
-    layout->addWidget(tip);
-    layout->addStretch();
-    setContentWidget(content);
 }
 
 } // namespace VexaTool
