@@ -10,50 +10,12 @@ class TestDeviceRecord : public QObject {
     Q_OBJECT
 
 private slots:
-    void libraryRecordLayout();
     void buildCopiesEveryField();
     void fullWidthTextsStayBounded();
     void httpPortIsWidenedUnsigned_data();
     void httpPortIsWidenedUnsigned();
     void deviceInfoDefaultsEmpty();
 };
-
-void TestDeviceRecord::libraryRecordLayout() {
-    // The handler reads the library's record at these offsets; a change in vexa.h must not move them.
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, serialNo), std::size_t(12));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, mac), std::size_t(60));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4Address), std::size_t(80));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4SubnetMask), std::size_t(96));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceTypeCode), std::size_t(112));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, port), std::size_t(116));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, channelCount), std::size_t(120));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, auxCount), std::size_t(124));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, softwareVersion), std::size_t(128));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, dspVersion), std::size_t(176));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, bootTime), std::size_t(224));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, eventType), std::size_t(272));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceTypeName), std::size_t(276));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, oemInfo), std::size_t(300));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv4Gateway), std::size_t(324));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6Address), std::size_t(340));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6Gateway), std::size_t(386));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, ipv6PrefixLength), std::size_t(432));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, supportFlags), std::size_t(433));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, dhcpEnabled), std::size_t(434));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, capabilityLevel), std::size_t(435));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, httpPort), std::size_t(436));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, oemCode), std::size_t(458));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, activationState), std::size_t(459));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, resetFlags), std::size_t(484));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, deviceName), std::size_t(500));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, serviceTag), std::size_t(532));
-    QCOMPARE(offsetof(VEXA_DEVICE_INFO, rtspPort), std::size_t(552));
-    QCOMPARE(sizeof(VEXA_NET_PARAM), std::size_t(436));
-    QCOMPARE(offsetof(VEXA_NET_PARAM, port), std::size_t(304));
-    QCOMPARE(offsetof(VEXA_NET_PARAM, httpPort), std::size_t(308));
-    QCOMPARE(offsetof(VEXA_NET_PARAM, deviceName), std::size_t(312));
-    QCOMPARE(offsetof(VEXA_NET_PARAM, rtspPort), std::size_t(344));
-}
 
 static VEXA_DEVICE_INFO sampleLibraryRecord() {
     VEXA_DEVICE_INFO info;
