@@ -5,6 +5,9 @@
 
 #include "Engine.h"
 #include "Logger.h"
+#include "Operations.h"
+
+#include "vexa_crypto.h"
 
 #include <sodium.h>
 
@@ -68,7 +71,25 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
         VEXA_LOG(vexa::LogError, "start: %s", error.c_str());
         return fail(VEXA_ERR_BAD_ARGUMENT);
     }
+    // Trust is read once per start: the built-in keys plus VEXA_TRUSTED_KEYS.
+    auto trusted = vexa::crypto::trustedKeysFromEnvironment();
+    for (const std::string& rejected : trusted.rejected)
+        VEXA_LOG(vexa::LogError, "VEXA_TRUSTED_KEYS: ignored malformed entry %s", rejected.c_str());
+    config.verifyCertificate = [keys = std::move(trusted.keys)](const vexa::proto::DeviceRecord& record) {
+        const auto mac = vexa::crypto::parseMac(record.mac);
+        if (keys.empty() || !mac || record.publicKey.size() != vexa::crypto::kPublicKeySize ||
+            record.certificate.size() != vexa::crypto::kSignatureSize)
+            return false;
+        vexa::crypto::DeviceIdentity identity;
+        identity.serial = record.serialNo;
+        identity.mac = *mac;
+        std::copy(record.publicKey.begin(), record.publicKey.end(), identity.devicePublicKey.begin());
+        vexa::crypto::Signature signature{};
+        std::copy(record.certificate.begin(), record.certificate.end(), signature.begin());
+        return vexa::crypto::verifyCertificate(identity, signature, keys);
+    };
     auto engine = std::make_shared<vexa::Engine>(callback, userData, std::move(config));
+    engine->setReplyHandler(&vexa::dispatchReply);
     engine->setVideoOnly(g_videoOnly);
     if (!engine->start(error)) {
         VEXA_LOG(vexa::LogError, "start: %s", error.c_str());

@@ -1,40 +1,356 @@
-// Device operations. Until the secure channel lands they refuse cleanly with a documented code.
+// Device operations: challenge, sealed request, sealed result, retransmission with one request id. A device
+// gets no secret unless its certificate verifies against a trusted manufacturer key.
+
+#include "Operations.h"
 
 #include "vexa.h"
 
+#include "Engine.h"
+#include "Logger.h"
+
+#include "vexa_crypto.h"
+
+#include <condition_variable>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace vexa {
-class Engine;
 void setLastError(uint32_t code);
 std::shared_ptr<Engine> runningEngine();
 } // namespace vexa
 
 namespace {
 
-int refuse() {
-    vexa::setLastError(vexa::runningEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+namespace crypto = vexa::crypto;
+using vexa::proto::MsgType;
+using vexa::proto::RequestId;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kFirstRetransmit = std::chrono::milliseconds(250);
+constexpr auto kExchangeTimeout = std::chrono::milliseconds(3000);
+constexpr size_t kMaxPassword = 64;
+
+struct Reply {
+    MsgType type = MsgType::Result;
+    std::vector<uint8_t> nonce;
+    uint32_t lockSeconds = 0;
+    uint32_t code = 0;
+    std::vector<uint8_t> sealed;
+};
+
+struct Slot {
+    std::string mac;
+    MsgType expected = MsgType::Result;
+    std::optional<Reply> reply;
+};
+
+std::mutex g_slotsMutex;
+std::condition_variable g_slotsChanged;
+std::map<RequestId, std::shared_ptr<Slot>> g_slots;
+
+int fail(uint32_t code) {
+    vexa::setLastError(code);
     return 0;
+}
+
+// Sends the datagram and resends it, same request id, at 250 ms, doubling, until the answer or the time-out.
+std::optional<Reply> exchange(vexa::Engine& engine, const std::vector<uint8_t>& datagram, const RequestId& id,
+                              const std::string& mac, MsgType expected) {
+    auto slot = std::make_shared<Slot>();
+    slot->mac = mac;
+    slot->expected = expected;
+    std::unique_lock<std::mutex> lock(g_slotsMutex);
+    g_slots[id] = slot;
+    const auto deadline = Clock::now() + kExchangeTimeout;
+    auto gap = kFirstRetransmit;
+    while (!slot->reply) {
+        lock.unlock();
+        engine.post(datagram);
+        lock.lock();
+        const auto wakeUp = std::min(deadline, Clock::now() + gap);
+        g_slotsChanged.wait_until(lock, wakeUp, [&] { return slot->reply.has_value(); });
+        if (Clock::now() >= deadline)
+            break;
+        gap *= 2;
+    }
+    g_slots.erase(id);
+    return slot->reply;
+}
+
+std::string bounded(const char* text, size_t width) {
+    return std::string(text, strnlen(text, width));
+}
+
+void addU32(crypto::Payload& payload, uint16_t tag, uint32_t value) {
+    const uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                          static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    payload.add(tag, crypto::ByteView(b, 4));
+}
+
+void addU8(crypto::Payload& payload, uint16_t tag, uint8_t value) {
+    payload.add(tag, crypto::ByteView(&value, 1));
+}
+
+struct Request {
+    MsgType type = MsgType::Activate;
+    std::string serialNo;
+    std::string mac;
+    bool carriesPassword = true; // refused up front while the device says it is locked
+    std::function<void(crypto::Payload&)> fill;
+    std::vector<uint8_t> data; // result data, out
+};
+
+int run(Request& request) {
+    auto engine = vexa::runningEngine();
+    if (!engine)
+        return fail(VEXA_ERR_NOT_STARTED);
+    vexa::KnownDevice device;
+    if (!engine->findDevice(request.serialNo, request.mac, device))
+        return fail(VEXA_ERR_UNKNOWN_DEVICE);
+    const auto mac = crypto::parseMac(device.record.mac);
+    if (!device.certified || !mac || device.record.publicKey.size() != crypto::kPublicKeySize) {
+        VEXA_LOG(vexa::LogError, "%s: certificate does not verify; nothing sent", device.record.serialNo.c_str());
+        return fail(VEXA_ERR_UNTRUSTED_DEVICE);
+    }
+    crypto::PublicKey devicePublicKey{};
+    std::copy(device.record.publicKey.begin(), device.record.publicKey.end(), devicePublicKey.begin());
+
+    // 1. A fresh challenge from the device: what makes every request single use.
+    const RequestId challengeId = crypto::newRequestId();
+    vexa::proto::TlvWriter ask;
+    ask.addText(vexa::proto::TagMac, device.record.mac);
+    ask.addText(vexa::proto::TagSerial, device.record.serialNo);
+    const auto challengeReply = exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, challengeId, ask),
+                                         challengeId, device.record.mac, MsgType::Challenge);
+    if (!challengeReply)
+        return fail(VEXA_ERR_TIMEOUT);
+    if (request.carriesPassword && challengeReply->lockSeconds > 0)
+        return fail(VEXA_ERR_LOCKED);
+    crypto::Challenge challenge{};
+    std::copy(challengeReply->nonce.begin(), challengeReply->nonce.end(), challenge.begin());
+
+    // 2. The request, sealed to the device's key and bound to type, MAC, request id and challenge.
+    const RequestId requestId = crypto::newRequestId();
+    crypto::Payload payload;
+    payload.messageType = static_cast<uint8_t>(request.type);
+    payload.target = *mac;
+    payload.requestId = requestId;
+    payload.challenge = challenge;
+    request.fill(payload);
+    auto plaintext = crypto::encodePayload(payload);
+    if (!plaintext)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const crypto::EphemeralKeyPair ephemeral = crypto::newEphemeralKeyPair();
+    const auto sealed = crypto::sealRequest(devicePublicKey, ephemeral, crypto::ByteView(*plaintext));
+    crypto::wipe(plaintext->data(), plaintext->size());
+    if (!sealed)
+        return fail(VEXA_ERR_UNTRUSTED_DEVICE);
+    vexa::proto::TlvWriter body;
+    body.addText(vexa::proto::TagMac, device.record.mac);
+    body.addBytes(vexa::proto::TagSealed, *sealed);
+    const auto datagram = vexa::proto::encodeFrame(request.type, requestId, body);
+    if (datagram.empty())
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const auto result = exchange(*engine, datagram, requestId, device.record.mac, MsgType::Result);
+    if (!result)
+        return fail(VEXA_ERR_TIMEOUT);
+
+    // 3. Only a sealed answer bound to our request counts as success; a plain code can only say no.
+    uint32_t code = result->code;
+    if (!result->sealed.empty()) {
+        const auto opened = crypto::openReply(ephemeral, devicePublicKey, crypto::ByteView(result->sealed));
+        const auto reply = opened ? crypto::decodePayload(crypto::ByteView(*opened)) : std::nullopt;
+        if (!reply || crypto::checkBinding(*reply, static_cast<uint8_t>(MsgType::Result), *mac, requestId, challenge) !=
+                          crypto::Binding::Ok) {
+            VEXA_LOG(vexa::LogError, "%s: answer does not verify", device.record.serialNo.c_str());
+            return fail(VEXA_ERR_DEVICE_REFUSED);
+        }
+        const auto* codeField = reply->find(vexa::proto::TagResultCode);
+        if (!codeField || codeField->value.size() != 4)
+            return fail(VEXA_ERR_DEVICE_REFUSED);
+        code = (uint32_t{codeField->value[0]} << 24) | (uint32_t{codeField->value[1]} << 16) |
+               (uint32_t{codeField->value[2]} << 8) | codeField->value[3];
+        if (const auto* data = reply->find(vexa::proto::TagData))
+            request.data = data->value;
+    } else if (code == 0) {
+        return fail(VEXA_ERR_DEVICE_REFUSED);
+    }
+    VEXA_LOG(vexa::LogInfo, "%s: operation %d result %u", device.record.serialNo.c_str(),
+             static_cast<int>(request.type), code);
+    if (code != 0)
+        return fail(code);
+    vexa::setLastError(VEXA_NOERROR);
+    return 1;
+}
+
+bool readKeyFile(const std::string& path, std::string& key) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    char buffer[4096];
+    in.read(buffer, sizeof buffer);
+    std::string text(buffer, static_cast<size_t>(in.gcount()));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    key = text;
+    return true;
+}
+
+} // namespace
+
+namespace vexa {
+
+void dispatchReply(const proto::Frame& frame) {
+    std::lock_guard<std::mutex> lock(g_slotsMutex);
+    auto it = g_slots.find(frame.requestId);
+    if (it == g_slots.end() || it->second->reply || it->second->expected != frame.type ||
+        frame.text(proto::TagMac) != it->second->mac)
+        return;
+    Reply reply;
+    reply.type = frame.type;
+    if (frame.type == MsgType::Challenge) {
+        reply.nonce = frame.bytes(proto::TagNonce);
+        if (reply.nonce.size() != crypto::kChallengeSize)
+            return;
+        reply.lockSeconds = frame.u32(proto::TagLockSeconds);
+    } else {
+        if (!frame.has(proto::TagResultCode))
+            return;
+        reply.code = frame.u32(proto::TagResultCode);
+        reply.sealed = frame.bytes(proto::TagSealed);
+    }
+    it->second->reply = std::move(reply);
+    g_slotsChanged.notify_all();
+}
+
+} // namespace vexa
+
+namespace {
+
+int runWithSecret(Request& request, std::string& secret) {
+    const int result = run(request);
+    const uint32_t code = VEXA_GetLastError();
+    crypto::wipe(secret);
+    vexa::setLastError(code);
+    return result;
 }
 
 } // namespace
 
 extern "C" {
 
-int VEXA_ActivateDevice(const char*, const char*) {
-    return refuse();
+int VEXA_ActivateDevice(const char* serialNo, const char* password) {
+    if (!serialNo || !password || !*serialNo || !*password || strnlen(password, kMaxPassword + 1) > kMaxPassword)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    Request request;
+    request.type = MsgType::Activate;
+    request.serialNo = bounded(serialNo, 48);
+    request.carriesPassword = false; // activation sets a password, it checks none
+    std::string secret(password);
+    request.fill = [&secret](crypto::Payload& p) { p.addText(vexa::proto::TagPassword, secret); };
+    return runWithSecret(request, secret);
 }
-int VEXA_ModifyDeviceNetParam(const char*, const char*, VEXA_NET_PARAM*) {
-    return refuse();
+
+int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params) {
+    if (!mac || !*mac || !password || !*password || !params || strnlen(password, kMaxPassword + 1) > kMaxPassword)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    // The record's IPv6 fields are 128 bytes wide; an address never needs more than 45 characters.
+    const std::string ipv6 = bounded(params->ipv6Address, sizeof params->ipv6Address);
+    const std::string ipv6Gateway = bounded(params->ipv6Gateway, sizeof params->ipv6Gateway);
+    if (ipv6.size() > 46 || ipv6Gateway.size() > 46)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const VEXA_NET_PARAM p = *params;
+    Request request;
+    request.type = MsgType::SetNetwork;
+    request.mac = bounded(mac, 20);
+    std::string secret(password);
+    request.fill = [&](crypto::Payload& payload) {
+        payload.addText(vexa::proto::TagPassword, secret);
+        payload.addText(vexa::proto::TagIpv4, bounded(p.ipv4Address, sizeof p.ipv4Address));
+        payload.addText(vexa::proto::TagMask, bounded(p.ipv4SubnetMask, sizeof p.ipv4SubnetMask));
+        payload.addText(vexa::proto::TagGateway, bounded(p.ipv4Gateway, sizeof p.ipv4Gateway));
+        payload.addText(vexa::proto::TagIpv6Address, ipv6);
+        payload.addText(vexa::proto::TagIpv6Gateway, ipv6Gateway);
+        addU32(payload, vexa::proto::TagPort, p.port);
+        addU8(payload, vexa::proto::TagIpv6Prefix, p.ipv6PrefixLength);
+        addU8(payload, vexa::proto::TagDhcp, p.dhcpEnabled);
+        addU32(payload, vexa::proto::TagHttpPort, p.httpPort);
+        addU32(payload, vexa::proto::TagRtspPort, p.rtspPort);
+        payload.addText(vexa::proto::TagDeviceName, bounded(p.deviceName, sizeof p.deviceName));
+    };
+    return runWithSecret(request, secret);
 }
-int VEXA_ResetPasswd(const char*, VEXA_RESET_PARAM*) {
-    return refuse();
+
+int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
+    if (!serialNo || !*serialNo || !params)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::string key = bounded(params->key, sizeof params->key);
+    if (key.empty()) {
+        const std::string path = bounded(params->keyFilePath, sizeof params->keyFilePath);
+        if (path.empty())
+            return fail(VEXA_ERR_BAD_ARGUMENT);
+        if (!readKeyFile(path, key))
+            return fail(VEXA_ERR_FILE);
+    }
+    if (key.empty() || key.size() > 255)
+        return fail(VEXA_ERR_DEVICE_REFUSED);
+    std::string secret = bounded(params->newPassword, sizeof params->newPassword);
+    if (secret.empty())
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const uint8_t resetIpc = params->resetIpc ? 1 : 0;
+    Request request;
+    request.type = MsgType::ResetPassword;
+    request.serialNo = bounded(serialNo, 48);
+    request.fill = [&](crypto::Payload& payload) {
+        payload.addText(vexa::proto::TagResetKey, key);
+        payload.addText(vexa::proto::TagPassword, secret);
+        addU8(payload, vexa::proto::TagResetIpc, resetIpc);
+    };
+    return runWithSecret(request, secret);
 }
-int VEXA_GetDeviceConfig(const char*, uint32_t, const void*, uint32_t, void*, uint32_t) {
-    return refuse();
+
+int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                         uint32_t outSize) {
+    (void)in;
+    if (!serialNo || !*serialNo || !out || inSize != 0 ||
+        (command != VEXA_CMD_KEY_REQUEST && command != VEXA_CMD_KEY_REQUEST_QR))
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const uint32_t capacity = command == VEXA_CMD_KEY_REQUEST ? 256 : 384;
+    if (outSize < capacity + 4)
+        return fail(VEXA_ERR_BUFFER_TOO_SMALL);
+    Request request;
+    request.type = MsgType::GetKeyRequest;
+    request.serialNo = bounded(serialNo, 48);
+    request.carriesPassword = false;
+    request.fill = [command](crypto::Payload& payload) {
+        addU8(payload, vexa::proto::TagCommand, static_cast<uint8_t>(command));
+    };
+    if (!run(request))
+        return 0;
+    if (request.data.size() > capacity)
+        return fail(VEXA_ERR_BUFFER_TOO_SMALL);
+    auto* bytes = static_cast<uint8_t*>(out);
+    std::memset(bytes, 0, capacity + 4);
+    const uint32_t length = static_cast<uint32_t>(request.data.size());
+    std::memcpy(bytes, &length, 4);
+    std::memcpy(bytes + 4, request.data.data(), request.data.size());
+    return 1;
 }
-int VEXA_ResetDefaultPasswd(const char*, const char*) {
-    return refuse();
+
+int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode) {
+    if (!serialNo || !*serialNo || !securityCode || !*securityCode || strnlen(securityCode, 33) > 32)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    Request request;
+    request.type = MsgType::RestoreDefault;
+    request.serialNo = bounded(serialNo, 48);
+    std::string secret(securityCode);
+    request.fill = [&secret](crypto::Payload& payload) { payload.addText(vexa::proto::TagSecurityCode, secret); };
+    return runWithSecret(request, secret);
 }
 
 } // extern "C"

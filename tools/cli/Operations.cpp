@@ -1,13 +1,186 @@
 #include "Commands.h"
 
+#include "vexa.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <mutex>
+
 namespace cli {
 
-const char* operationsUsage() {
-    return "";
+namespace {
+
+// The operations need the device heard first: its record (and certificate) comes from discovery.
+struct Target {
+    std::string serialOrMac;
+    std::mutex mutex;
+    std::condition_variable found;
+    bool heard = false;
+    VEXA_DEVICE_INFO info{};
+};
+
+void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
+    auto* target = static_cast<Target*>(user);
+    if (info->eventType == VEXA_EVENT_GONE)
+        return;
+    const std::string serial(info->serialNo, strnlen(info->serialNo, sizeof info->serialNo));
+    const std::string mac(info->mac, strnlen(info->mac, sizeof info->mac));
+    if (serial != target->serialOrMac && mac != target->serialOrMac)
+        return;
+    std::lock_guard<std::mutex> lock(target->mutex);
+    target->info = *info;
+    target->heard = true;
+    target->found.notify_all();
 }
 
-int operation(const std::string&, const std::vector<std::string>&) {
-    return -1;
+// Passwords never on the command line (other users see it): VEXA_PASSWORD, else the first line of stdin.
+std::string readSecret(const char* variable) {
+    if (const char* value = std::getenv(variable); value && *value)
+        return value;
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+void copyField(char* field, size_t width, const std::string& value) {
+    std::memset(field, 0, width);
+    std::memcpy(field, value.data(), std::min(width, value.size()));
+}
+
+int report(int ok, const char* what) {
+    if (ok) {
+        std::printf("%s: ok\n", what);
+        return 0;
+    }
+    std::fprintf(stderr, "vexa: %s failed, error %u\n", what, VEXA_GetLastError());
+    return 1;
+}
+
+} // namespace
+
+const char* operationsUsage() {
+    return "       vexa activate SERIAL                 (password: VEXA_PASSWORD or the first line of stdin)\n"
+           "       vexa set-network MAC [--ipv4 A] [--mask M] [--gateway G] [--ipv6 A] [--ipv6-gateway G]\n"
+           "                            [--prefix N] [--dhcp 0|1] [--port N] [--http-port N] [--rtsp-port N]\n"
+           "                            [--name TEXT]     (admin password as for activate; other fields kept)\n"
+           "       vexa key-request SERIAL [--qr] [--out FILE]\n"
+           "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
+           "       vexa restore SERIAL CODE\n"
+           "Options for all: --seconds S (time to hear the device first, default 3)\n";
+}
+
+int operation(const std::string& command, const std::vector<std::string>& argsIn) {
+    static const char* known[] = {"activate", "set-network", "key-request", "reset", "restore"};
+    if (std::find(std::begin(known), std::end(known), command) == std::end(known) || argsIn.empty())
+        return -1;
+    Target target;
+    target.serialOrMac = argsIn[0];
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    double seconds = 3.0;
+    for (size_t i = 1; i < argsIn.size(); ++i) {
+        const std::string& a = argsIn[i];
+        if (a == "--qr" || a == "--reset-ipc") {
+            options[a] = "1";
+        } else if (a.rfind("--", 0) == 0) {
+            if (i + 1 >= argsIn.size())
+                return -1;
+            options[a] = argsIn[++i];
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (options.count("--seconds"))
+        seconds = std::atof(options["--seconds"].c_str());
+
+    if (!VEXA_Start_V40(onDevice, 1, &target))
+        return report(0, "start");
+    {
+        std::unique_lock<std::mutex> lock(target.mutex);
+        target.found.wait_for(lock, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),
+                              [&] { return target.heard; });
+    }
+    if (!target.heard) {
+        VEXA_Stop();
+        std::fprintf(stderr, "vexa: device %s not heard\n", target.serialOrMac.c_str());
+        return 1;
+    }
+    const std::string serial(target.info.serialNo, strnlen(target.info.serialNo, sizeof target.info.serialNo));
+    int result = 1;
+    if (command == "activate") {
+        std::string password = readSecret("VEXA_PASSWORD");
+        result = report(VEXA_ActivateDevice(serial.c_str(), password.c_str()), "activate");
+    } else if (command == "set-network") {
+        const VEXA_DEVICE_INFO& d = target.info;
+        VEXA_NET_PARAM p{};
+        auto text = [&](const char* option, char* field, size_t width, const char* current, size_t currentWidth) {
+            copyField(field, width,
+                      options.count(option) ? options[option] : std::string(current, strnlen(current, currentWidth)));
+        };
+        text("--ipv4", p.ipv4Address, sizeof p.ipv4Address, d.ipv4Address, sizeof d.ipv4Address);
+        text("--mask", p.ipv4SubnetMask, sizeof p.ipv4SubnetMask, d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
+        text("--gateway", p.ipv4Gateway, sizeof p.ipv4Gateway, d.ipv4Gateway, sizeof d.ipv4Gateway);
+        text("--ipv6", p.ipv6Address, sizeof p.ipv6Address, d.ipv6Address, sizeof d.ipv6Address);
+        text("--ipv6-gateway", p.ipv6Gateway, sizeof p.ipv6Gateway, d.ipv6Gateway, sizeof d.ipv6Gateway);
+        text("--name", p.deviceName, sizeof p.deviceName, d.deviceName, sizeof d.deviceName);
+        auto number = [&](const char* option, long current) {
+            return options.count(option) ? std::strtol(options[option].c_str(), nullptr, 10) : current;
+        };
+        p.port = static_cast<uint16_t>(number("--port", d.port));
+        p.ipv6PrefixLength = static_cast<uint8_t>(number("--prefix", d.ipv6PrefixLength));
+        p.dhcpEnabled = static_cast<uint8_t>(number("--dhcp", d.dhcpEnabled));
+        p.httpPort = static_cast<uint16_t>(number("--http-port", d.httpPort));
+        p.rtspPort = static_cast<uint16_t>(number("--rtsp-port", d.rtspPort));
+        std::string password = readSecret("VEXA_PASSWORD");
+        const std::string mac(d.mac, strnlen(d.mac, sizeof d.mac));
+        result = report(VEXA_ModifyDeviceNetParam(mac.c_str(), password.c_str(), &p), "set-network");
+    } else if (command == "key-request") {
+        VEXA_KEY_REQUEST_QR reply{};
+        const bool qr = options.count("--qr") > 0;
+        const uint32_t size = qr ? sizeof(VEXA_KEY_REQUEST_QR) : sizeof(VEXA_KEY_REQUEST);
+        if (VEXA_GetDeviceConfig(serial.c_str(), qr ? VEXA_CMD_KEY_REQUEST_QR : VEXA_CMD_KEY_REQUEST, nullptr, 0,
+                                 &reply, size)) {
+            const size_t length = std::min<size_t>(reply.dataLength, qr ? 384 : 256);
+            const std::string doc(reply.data, length);
+            if (options.count("--out")) {
+                std::ofstream out(options["--out"], std::ios::binary);
+                out << doc;
+                result = out.good() ? 0 : 1;
+            } else {
+                std::printf("%s\n", doc.c_str());
+                result = 0;
+            }
+        } else {
+            result = report(0, "key-request");
+        }
+    } else if (command == "reset") {
+        VEXA_RESET_PARAM p{};
+        if (options.count("--key"))
+            copyField(p.key, sizeof p.key - 1, options["--key"]);
+        else if (options.count("--key-file"))
+            copyField(p.keyFilePath, sizeof p.keyFilePath - 1, options["--key-file"]);
+        std::string password = readSecret("VEXA_PASSWORD");
+        copyField(p.newPassword, sizeof p.newPassword, password);
+        p.resetIpc = options.count("--reset-ipc") ? 1 : 0;
+        result = report(VEXA_ResetPasswd(serial.c_str(), &p), "reset");
+    } else if (command == "restore") {
+        if (positional.empty()) {
+            VEXA_Stop();
+            return -1;
+        }
+        result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str()), "restore");
+    }
+    VEXA_Stop();
+    return result;
 }
 
 } // namespace cli

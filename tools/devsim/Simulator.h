@@ -54,6 +54,7 @@ protected:
     void announce(uint32_t device, const vexa::proto::RequestId& id);
     void markChanged(uint32_t device);
     bool saveState();
+    void writeDump();
     asio::io_context& io() { return io_; }
     std::vector<SimDevice>& devices() { return fleet_; }
     std::mt19937_64& rng() { return rng_; }
@@ -82,7 +83,6 @@ private:
     void handleDatagram(const uint8_t* data, size_t size);
     void handleInquiry(const vexa::proto::Frame& frame);
     void changeSome();
-    void writeDump();
     bool chance(double p);
     int jitter(int minMs, int maxMs);
 

@@ -1,7 +1,7 @@
 // vexa-devsim: plays a fleet of devices on the discovery protocol. See docs/protocol.md.
 
 #include "Fleet.h"
-#include "Simulator.h"
+#include "SecureDevices.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,19 +12,23 @@
 namespace {
 
 void usage() {
-    std::fprintf(stderr, "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
-                         "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
-                         "                   [--change-count K] [--no-boot-announce]\n"
-                         "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
-                         "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
-                         "  --state FILE        device state, saved atomically after every change; loaded if present\n"
-                         "  --dump FILE         the fleet as announced, written when ready and after every change\n"
-                         "  --loss P, --dup P   drop / duplicate this share of datagrams (0 to 1)\n"
-                         "  --delay MS          extra delay on every datagram sent\n"
-                         "  --reply-delay A:B   an answer to an inquiry waits a random time in [A, B] ms (20:500)\n"
-                         "  --change-count K    devices changed on every SIGUSR1 (default 1)\n"
-                         "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
-                         "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000).\n");
+    std::fprintf(stderr,
+                 "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
+                 "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
+                 "                   [--change-count K] [--no-boot-announce]\n"
+                 "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
+                 "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
+                 "  --state FILE        device state, saved atomically after every change; loaded if present\n"
+                 "  --dump FILE         the fleet as announced, written when ready and after every change\n"
+                 "  --loss P, --dup P   drop / duplicate this share of datagrams (0 to 1)\n"
+                 "  --delay MS          extra delay on every datagram sent\n"
+                 "  --reply-delay A:B   an answer to an inquiry waits a random time in [A, B] ms (20:500)\n"
+                 "  --change-count K    devices changed on every SIGUSR1 (default 1)\n"
+                 "  --initial-password P  password of the activated devices of a generated fleet (Install-2024)\n"
+                 "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
+                 "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000),\n"
+                 "VEXA_SIM_LOCK_MS (first lock-out, 60000), VEXA_SIM_CHEAP_HASH=1 (TEST ONLY cheap Argon2id).\n"
+                 "Devices carry certificates of the TEST ONLY manufacturer key of vexa-keytool.\n");
 }
 
 bool parseDouble(const char* text, double& out) {
@@ -43,6 +47,8 @@ bool parseLong(const char* text, long& out, long min, long max) {
 
 int main(int argc, char** argv) {
     devsim::SimOptions options;
+    devsim::SecureOptions secure;
+    secure.initialPassword = "Install-2024";
     long count = 10;
     long seed = 1;
     std::string devicesPath;
@@ -70,6 +76,8 @@ int main(int argc, char** argv) {
             ok = parseLong(value, seed, 0, 0x7fffffff);
         else if (arg == "--devices")
             devicesPath = value;
+        else if (arg == "--initial-password")
+            secure.initialPassword = value;
         else if (arg == "--state")
             options.statePath = value;
         else if (arg == "--dump")
@@ -105,6 +113,13 @@ int main(int argc, char** argv) {
         if (parseLong(period, ms, 10, 3600000))
             options.announcePeriodMs = static_cast<int>(ms);
     }
+    if (const char* lock = std::getenv("VEXA_SIM_LOCK_MS"); lock && *lock) {
+        long ms = 0;
+        if (parseLong(lock, ms, 1, 86400000))
+            secure.lockBaseMs = ms;
+    }
+    if (const char* cheap = std::getenv("VEXA_SIM_CHEAP_HASH"); cheap && std::strcmp(cheap, "1") == 0)
+        secure.cheapHashes = true;
     std::string error;
     if (!vexa::proto::transportConfigFromEnvironment(options.transport, error)) {
         std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
@@ -131,7 +146,8 @@ int main(int argc, char** argv) {
         fleet = devsim::generateFleet(static_cast<uint32_t>(count), static_cast<uint64_t>(seed));
     }
 
-    devsim::Simulator simulator(options, std::move(fleet));
+    devsim::provisionFleet(fleet, secure);
+    devsim::SecureSimulator simulator(options, secure, std::move(fleet));
     if (!simulator.open(error)) {
         std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
         return 1;

@@ -1,0 +1,12 @@
+#pragma once
+
+// Device operations over the secure channel (see docs/protocol.md, Security).
+
+#include "proto/Codec.h"
+
+namespace vexa {
+
+// Called on the I/O thread for every Challenge and Result: hands it to the operation waiting for its id.
+void dispatchReply(const proto::Frame& frame);
+
+} // namespace vexa

@@ -1,0 +1,402 @@
+#include "SecureDevices.h"
+
+#include "PasswordLevel.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+
+namespace devsim {
+
+namespace crypto = vexa::crypto;
+using vexa::proto::Frame;
+using vexa::proto::MsgType;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Result codes on the wire are the library's error codes, so the tool passes them through unchanged.
+constexpr uint32_t kOk = 0;
+constexpr uint32_t kBadArgument = 2002;
+constexpr uint32_t kRefused = 2009;
+constexpr uint32_t kLocked = 2012;
+constexpr uint32_t kWeakPassword = 2013;
+constexpr uint32_t kNotActivated = 2014;
+constexpr uint32_t kNotSupported = 2015;
+constexpr uint32_t kAlreadyActivated = 2021;
+
+constexpr size_t kMaxChallengesPerDevice = 8;
+constexpr auto kChallengeLifetime = std::chrono::seconds(60);
+constexpr auto kResultCacheLifetime = std::chrono::seconds(60);
+
+crypto::Seed fleetSeed() {
+    // TEST ONLY: every simulated device derives its key from this published seed and its serial number.
+    crypto::Seed seed{};
+    const char label[] = "vexa-devsim TEST ONLY device identities";
+    for (size_t i = 0; i < seed.size(); ++i)
+        seed[i] = static_cast<uint8_t>(label[i % (sizeof label - 1)]);
+    return seed;
+}
+
+std::string stateOf(const SimDevice& device, const char* key, const std::string& fallback = {}) {
+    auto it = device.state.find(key);
+    return it == device.state.end() ? fallback : it->second;
+}
+
+int64_t stateNumber(const SimDevice& device, const char* key) {
+    return std::strtoll(stateOf(device, key, "0").c_str(), nullptr, 10);
+}
+
+bool validIpv4(const std::string& text) {
+    in_addr address{};
+    return text.empty() || ::inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+bool validIpv6(const std::string& text) {
+    in6_addr address{};
+    return text.empty() || ::inet_pton(AF_INET6, text.c_str(), &address) == 1;
+}
+
+uint32_t readU32(const crypto::PayloadField* field, uint32_t fallback) {
+    if (!field || field->value.size() != 4)
+        return fallback;
+    return (uint32_t{field->value[0]} << 24) | (uint32_t{field->value[1]} << 16) | (uint32_t{field->value[2]} << 8) |
+           field->value[3];
+}
+
+void addU32(crypto::Payload& payload, uint16_t tag, uint32_t value) {
+    const uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                          static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    payload.add(tag, crypto::ByteView(b, 4));
+}
+
+} // namespace
+
+int64_t unixMillis() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+crypto::PasswordCost passwordCost(const SecureOptions& options) {
+    return options.cheapHashes ? crypto::PasswordCost::testOnlyCheap() : crypto::PasswordCost::standard();
+}
+
+void provisionFleet(std::vector<SimDevice>& fleet, const SecureOptions& options) {
+    const crypto::KeyPair manufacturer = crypto::testManufacturerKeyPair();
+    const crypto::Seed parent = fleetSeed();
+    std::string sharedHash; // Argon2id is slow by design: one hash for the whole fleet's initial password
+    for (SimDevice& device : fleet) {
+        const crypto::KeyPair keys = crypto::keyPairFromSeed(crypto::deriveSeed(parent, device.record.serialNo));
+        device.record.publicKey.assign(keys.publicKey.begin(), keys.publicKey.end());
+        device.record.certificate.clear();
+        if (const auto mac = crypto::parseMac(device.record.mac)) {
+            const crypto::DeviceIdentity identity{device.record.serialNo, *mac, keys.publicKey};
+            if (const auto signature = crypto::signCertificate(manufacturer, identity))
+                device.record.certificate.assign(signature->begin(), signature->end());
+        }
+        device.announceCache.clear();
+        if (device.record.activationState == 0 && stateOf(device, "hash").empty() && !options.initialPassword.empty()) {
+            if (sharedHash.empty())
+                sharedHash = crypto::hashPassword(options.initialPassword, passwordCost(options)).value_or("");
+            device.state["hash"] = sharedHash;
+        }
+    }
+}
+
+SecureSimulator::SecureSimulator(SimOptions options, SecureOptions secure, std::vector<SimDevice> fleet)
+    : Simulator(std::move(options), std::move(fleet))
+    , secure_(std::move(secure)) {
+    const crypto::Seed parent = fleetSeed();
+    keys_.reserve(devices().size());
+    for (uint32_t i = 0; i < devices().size(); ++i) {
+        byMac_[devices()[i].record.mac] = i;
+        keys_.push_back(crypto::keyPairFromSeed(crypto::deriveSeed(parent, devices()[i].record.serialNo)));
+    }
+    challenges_.resize(devices().size());
+}
+
+const crypto::KeyPair& SecureSimulator::keys(uint32_t device) {
+    return keys_[device];
+}
+
+void SecureSimulator::handleRequest(const Frame& frame) {
+    auto it = byMac_.find(frame.text(vexa::proto::TagMac));
+    if (it == byMac_.end())
+        return; // another device's request
+    const uint32_t index = it->second;
+    if (frame.type == MsgType::GetChallenge) {
+        answerChallenge(frame, index);
+        return;
+    }
+    const auto now = Clock::now();
+    for (auto cached = results_.begin(); cached != results_.end();) {
+        cached = now - cached->second.second > kResultCacheLifetime ? results_.erase(cached) : std::next(cached);
+    }
+    // A retransmission gets the same answer again and changes nothing.
+    if (auto cached = results_.find(frame.requestId); cached != results_.end()) {
+        emit(cached->second.first);
+        return;
+    }
+    const std::vector<uint8_t> sealed = frame.bytes(vexa::proto::TagSealed);
+    Outcome outcome;
+    auto opened = crypto::openRequest(keys(index), crypto::ByteView(sealed));
+    std::optional<crypto::Payload> request;
+    if (opened)
+        request = crypto::decodePayload(crypto::ByteView(opened->plaintext));
+    if (!request) {
+        outcome.code = kRefused;
+        sendResult(frame, index, outcome, nullptr, nullptr);
+        return;
+    }
+    // The binding: this message type, this device, this request id, and a challenge this device handed out
+    // and has not seen used. Consumed here, so a captured request can never be played again.
+    auto& pending = challenges_[index];
+    bool bound = false;
+    crypto::RequestId id;
+    std::copy(frame.requestId.begin(), frame.requestId.end(), id.begin());
+    const auto mac = crypto::parseMac(devices()[index].record.mac);
+    for (auto c = pending.begin(); c != pending.end() && mac; ++c) {
+        if (c->expires < now)
+            continue;
+        if (crypto::checkBinding(*request, static_cast<uint8_t>(frame.type), *mac, id, c->nonce) ==
+            crypto::Binding::Ok) {
+            pending.erase(c);
+            bound = true;
+            break;
+        }
+    }
+    if (!bound) {
+        outcome.code = kRefused;
+        sendResult(frame, index, outcome, &*opened, nullptr);
+        return;
+    }
+    outcome = perform(index, *request);
+    if (outcome.changedRecord)
+        devices()[index].announceCache.clear();
+    // Durable before anyone is told: a confirmed change survives a crash right after the answer.
+    if (!saveState())
+        std::fprintf(stderr, "vexa-devsim: cannot save the state file\n");
+    if (outcome.changedRecord)
+        writeDump();
+    sendResult(frame, index, outcome, &*opened, &*request);
+    if (outcome.changedRecord)
+        markChanged(index);
+}
+
+void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
+    auto& pending = challenges_[index];
+    const auto now = Clock::now();
+    pending.erase(std::remove_if(pending.begin(), pending.end(), [now](const Challenge& c) { return c.expires < now; }),
+                  pending.end());
+    if (pending.size() >= kMaxChallengesPerDevice)
+        pending.erase(pending.begin());
+    pending.push_back({crypto::newChallenge(), now + kChallengeLifetime});
+    uint32_t secondsLeft = 0;
+    locked(devices()[index], &secondsLeft);
+    vexa::proto::TlvWriter w;
+    w.addText(vexa::proto::TagMac, devices()[index].record.mac);
+    w.addBytes(vexa::proto::TagNonce, pending.back().nonce.data(), pending.back().nonce.size());
+    w.addU32(vexa::proto::TagLockSeconds, secondsLeft);
+    emit(vexa::proto::encodeFrame(MsgType::Challenge, frame.requestId, w));
+}
+
+void SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
+                                 const crypto::OpenedRequest* opened, const crypto::Payload* request) {
+    vexa::proto::TlvWriter w;
+    w.addText(vexa::proto::TagMac, devices()[index].record.mac);
+    w.addU32(vexa::proto::TagResultCode, outcome.code);
+    if (opened && request) {
+        crypto::Payload reply;
+        reply.messageType = static_cast<uint8_t>(MsgType::Result);
+        reply.target = request->target;
+        reply.requestId = request->requestId;
+        reply.challenge = request->challenge;
+        addU32(reply, vexa::proto::TagResultCode, outcome.code);
+        if (!outcome.data.empty())
+            reply.add(vexa::proto::TagData, crypto::ByteView(outcome.data));
+        if (auto encoded = crypto::encodePayload(reply)) {
+            if (auto sealed = crypto::sealReply(keys(index), opened->ephemeralPublicKey, crypto::ByteView(*encoded)))
+                w.addBytes(vexa::proto::TagSealed, *sealed);
+        }
+    }
+    std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, frame.requestId, w);
+    results_[frame.requestId] = {datagram, Clock::now()};
+    emit(std::move(datagram));
+}
+
+SecureSimulator::Outcome SecureSimulator::perform(uint32_t index, const crypto::Payload& request) {
+    SimDevice& device = devices()[index];
+    switch (static_cast<MsgType>(request.messageType)) {
+    case MsgType::Activate:
+        return activate(device, request);
+    case MsgType::SetNetwork:
+        return setNetwork(device, request);
+    case MsgType::GetKeyRequest:
+        return keyRequest(device, request);
+    case MsgType::ResetPassword:
+        return resetPassword(device, request);
+    case MsgType::RestoreDefault:
+        return restoreDefault(device, request);
+    default:
+        return {kBadArgument, {}, false};
+    }
+}
+
+bool SecureSimulator::locked(const SimDevice& device, uint32_t* secondsLeft) const {
+    const int64_t until = stateNumber(device, "lockUntil");
+    const int64_t now = unixMillis();
+    if (secondsLeft)
+        *secondsLeft = until > now ? static_cast<uint32_t>((until - now + 999) / 1000) : 0;
+    return until > now;
+}
+
+uint32_t SecureSimulator::failed(SimDevice& device) {
+    const int64_t failures = stateNumber(device, "failures") + 1;
+    if (failures < 5) {
+        device.state["failures"] = std::to_string(failures);
+        return kRefused;
+    }
+    // Fifth failure in a row: lock for the base time, doubling with every lock-out, at most 60 times the base.
+    const int64_t level = stateNumber(device, "lockLevel");
+    const int64_t span = std::min<int64_t>(secure_.lockBaseMs << std::min<int64_t>(level, 6), secure_.lockBaseMs * 60);
+    device.state["failures"] = "0";
+    device.state["lockLevel"] = std::to_string(level + 1);
+    device.state["lockUntil"] = std::to_string(unixMillis() + span);
+    return kRefused;
+}
+
+void SecureSimulator::succeeded(SimDevice& device) {
+    device.state.erase("failures");
+    device.state.erase("lockLevel");
+    device.state.erase("lockUntil");
+}
+
+SecureSimulator::Outcome SecureSimulator::activate(SimDevice& device, const crypto::Payload& request) {
+    if (device.record.activationState == 0)
+        return {kAlreadyActivated, {}, false};
+    const auto password = request.text(vexa::proto::TagPassword);
+    if (!password || password->empty())
+        return {kBadArgument, {}, false};
+    if (passwordLevel("admin", *password) < 1)
+        return {kWeakPassword, {}, false};
+    const auto hash = crypto::hashPassword(*password, passwordCost(secure_));
+    if (!hash)
+        return {kBadArgument, {}, false};
+    device.state["hash"] = *hash;
+    succeeded(device);
+    device.record.activationState = 0;
+    return {kOk, {}, true};
+}
+
+SecureSimulator::Outcome SecureSimulator::setNetwork(SimDevice& device, const crypto::Payload& request) {
+    if (device.record.activationState != 0)
+        return {kNotActivated, {}, false};
+    if (locked(device))
+        return {kLocked, {}, false};
+    const auto password = request.text(vexa::proto::TagPassword);
+    if (!password || !crypto::verifyPassword(stateOf(device, "hash"), *password))
+        return {failed(device), {}, false};
+    succeeded(device);
+    const std::string ipv4 = request.text(vexa::proto::TagIpv4).value_or("");
+    const std::string mask = request.text(vexa::proto::TagMask).value_or("");
+    const std::string gateway = request.text(vexa::proto::TagGateway).value_or("");
+    const std::string ipv6 = request.text(vexa::proto::TagIpv6Address).value_or("");
+    const std::string ipv6Gateway = request.text(vexa::proto::TagIpv6Gateway).value_or("");
+    const std::string name = request.text(vexa::proto::TagDeviceName).value_or(device.record.deviceName);
+    if (ipv4.empty() || !validIpv4(ipv4) || !validIpv4(mask) || !validIpv4(gateway) || !validIpv6(ipv6) ||
+        !validIpv6(ipv6Gateway) || name.size() > 32 || ipv6.size() > 46 || ipv6Gateway.size() > 46)
+        return {kBadArgument, {}, false};
+    vexa::proto::DeviceRecord& r = device.record;
+    r.ipv4Address = ipv4;
+    r.ipv4SubnetMask = mask;
+    r.ipv4Gateway = gateway;
+    r.port = readU32(request.find(vexa::proto::TagPort), r.port);
+    r.httpPort = static_cast<uint16_t>(readU32(request.find(vexa::proto::TagHttpPort), r.httpPort));
+    r.rtspPort = static_cast<uint16_t>(readU32(request.find(vexa::proto::TagRtspPort), r.rtspPort));
+    if (const auto* dhcp = request.find(vexa::proto::TagDhcp); dhcp && dhcp->value.size() == 1)
+        r.dhcpEnabled = (r.supportFlags & 0x04) ? (dhcp->value[0] ? 1 : 0) : 0;
+    if (r.supportFlags & 0x02) {
+        r.ipv6Address = ipv6;
+        r.ipv6Gateway = ipv6Gateway;
+        if (const auto* prefix = request.find(vexa::proto::TagIpv6Prefix); prefix && prefix->value.size() == 1)
+            r.ipv6PrefixLength = std::min<uint8_t>(prefix->value[0], 128);
+    }
+    r.deviceName = name;
+    return {kOk, {}, true};
+}
+
+SecureSimulator::Outcome SecureSimulator::keyRequest(SimDevice& device, const crypto::Payload& request) {
+    if (!(device.record.supportFlags & 0x40))
+        return {kNotSupported, {}, false};
+    const auto* commandField = request.find(vexa::proto::TagCommand);
+    const uint8_t command = commandField && commandField->value.size() == 1 ? commandField->value[0] : 0;
+    if (command != 1 && command != 2)
+        return {kBadArgument, {}, false};
+    const auto mac = crypto::parseMac(device.record.mac);
+    if (!mac)
+        return {kNotSupported, {}, false};
+    crypto::KeyRequest doc;
+    doc.serial = device.record.serialNo;
+    doc.mac = *mac;
+    doc.nonce = crypto::newResetNonce();
+    doc.expiry = unixMillis() / 1000 + secure_.keyRequestLifetimeS;
+    if (command == 2) {
+        doc.devicePublicKey = crypto::PublicKey{};
+        std::copy(device.record.publicKey.begin(), device.record.publicKey.end(), doc.devicePublicKey->begin());
+        crypto::Signature cert{};
+        if (device.record.certificate.size() == cert.size()) {
+            std::copy(device.record.certificate.begin(), device.record.certificate.end(), cert.begin());
+            doc.certificate = cert;
+        }
+    }
+    const auto text =
+        crypto::buildKeyRequest(doc, command == 1 ? crypto::kKeyRequestMaxSize : crypto::kKeyRequestQrMaxSize);
+    if (!text)
+        return {kNotSupported, {}, false};
+    // Only the newest nonce is good: a fresh request retires any key issued for an older one.
+    device.state["resetNonce"] = crypto::toHex(crypto::ByteView(doc.nonce));
+    return {kOk, std::vector<uint8_t>(text->begin(), text->end()), false};
+}
+
+SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const crypto::Payload& request) {
+    if (locked(device))
+        return {kLocked, {}, false};
+    const auto key = request.text(vexa::proto::TagResetKey);
+    const auto password = request.text(vexa::proto::TagPassword);
+    const auto nonceBytes = crypto::fromHex(stateOf(device, "resetNonce"));
+    if (!key || !password || !nonceBytes || nonceBytes->size() != crypto::kResetNonceSize)
+        return {failed(device), {}, false};
+    crypto::ResetNonce nonce{};
+    std::copy(nonceBytes->begin(), nonceBytes->end(), nonce.begin());
+    const auto status = crypto::verifyResetKey(*key, device.record.serialNo, nonce, unixMillis() / 1000,
+                                               {crypto::testManufacturerKeyPair().publicKey});
+    if (status != crypto::ResetKeyStatus::Ok)
+        return {failed(device), {}, false};
+    if (passwordLevel("admin", *password) < 1)
+        return {kWeakPassword, {}, false};
+    const auto hash = crypto::hashPassword(*password, passwordCost(secure_));
+    if (!hash)
+        return {kBadArgument, {}, false};
+    device.state.erase("resetNonce"); // used once
+    device.state["hash"] = *hash;
+    succeeded(device);
+    const bool changed = device.record.activationState != 0;
+    device.record.activationState = 0;
+    return {kOk, {}, changed};
+}
+
+SecureSimulator::Outcome SecureSimulator::restoreDefault(SimDevice& device, const crypto::Payload& request) {
+    if (locked(device))
+        return {kLocked, {}, false};
+    const auto code = request.text(vexa::proto::TagSecurityCode);
+    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.record.serialNo);
+    if (!code || !secret || !crypto::verifySecurityCode(*secret, *code, unixMillis() / 1000))
+        return {failed(device), {}, false};
+    succeeded(device);
+    // No shared default password: the device goes back to "not activated" and is activated again.
+    device.state.erase("hash");
+    device.state.erase("resetNonce");
+    device.record.activationState = 1;
+    return {kOk, {}, true};
+}
+
+} // namespace devsim

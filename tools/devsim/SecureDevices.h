@@ -1,0 +1,71 @@
+#pragma once
+
+// The device side of the secure operations, on top of the discovery simulator: challenges, the sealed
+// channel, Argon2id password hashes, the password rule, lock-out, key requests, reset by key, restore by code,
+// a result cache per request id, and the state saved before any result leaves.
+
+#include "Simulator.h"
+
+#include "vexa_crypto.h"
+
+#include <map>
+
+namespace devsim {
+
+struct SecureOptions {
+    int64_t lockBaseMs = 60000;  // first lock-out; doubles up to 60 times this (one hour by default)
+    bool cheapHashes = false;    // tests: the cheapest Argon2id cost instead of the device cost
+    std::string initialPassword; // password of the activated devices of a generated fleet
+    int64_t keyRequestLifetimeS = 24 * 3600;
+};
+
+// Gives every device its identity (key pair from a seed, certificate by the simulator's TEST manufacturer key)
+// and, for activated devices without a hash, the shared hash of the initial password (hashed once).
+void provisionFleet(std::vector<SimDevice>& fleet, const SecureOptions& options);
+
+// Which password hash cost to use.
+vexa::crypto::PasswordCost passwordCost(const SecureOptions& options);
+
+class SecureSimulator : public Simulator {
+public:
+    SecureSimulator(SimOptions options, SecureOptions secure, std::vector<SimDevice> fleet);
+
+protected:
+    void handleRequest(const vexa::proto::Frame& frame) override;
+
+private:
+    struct Challenge {
+        vexa::crypto::Challenge nonce;
+        std::chrono::steady_clock::time_point expires;
+    };
+    struct Outcome {
+        uint32_t code = 0;
+        std::vector<uint8_t> data;
+        bool changedRecord = false;
+    };
+
+    void answerChallenge(const vexa::proto::Frame& frame, uint32_t device);
+    void sendResult(const vexa::proto::Frame& frame, uint32_t device, const Outcome& outcome,
+                    const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request);
+    Outcome perform(uint32_t device, const vexa::crypto::Payload& request);
+    Outcome activate(SimDevice& device, const vexa::crypto::Payload& request);
+    Outcome setNetwork(SimDevice& device, const vexa::crypto::Payload& request);
+    Outcome keyRequest(SimDevice& device, const vexa::crypto::Payload& request);
+    Outcome resetPassword(SimDevice& device, const vexa::crypto::Payload& request);
+    Outcome restoreDefault(SimDevice& device, const vexa::crypto::Payload& request);
+    // Lock-out bookkeeping around every secret check.
+    bool locked(const SimDevice& device, uint32_t* secondsLeft = nullptr) const;
+    uint32_t failed(SimDevice& device);
+    void succeeded(SimDevice& device);
+    const vexa::crypto::KeyPair& keys(uint32_t device);
+
+    SecureOptions secure_;
+    std::unordered_map<std::string, uint32_t> byMac_;
+    std::vector<vexa::crypto::KeyPair> keys_;
+    std::vector<std::vector<Challenge>> challenges_;
+    std::map<vexa::proto::RequestId, std::pair<std::vector<uint8_t>, std::chrono::steady_clock::time_point>> results_;
+};
+
+int64_t unixMillis();
+
+} // namespace devsim
