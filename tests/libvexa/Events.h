@@ -1,0 +1,48 @@
+#pragma once
+
+// Collects the library's callback events for tests, thread-safe.
+
+#include "vexa.h"
+
+#include "DevsimProcess.h"
+
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+class Events {
+public:
+    static void callback(const VEXA_DEVICE_INFO* info, void* user) {
+        auto* self = static_cast<Events*>(user);
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        self->events_.push_back(*info);
+    }
+
+    size_t count(int type, size_t from = 0) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        size_t n = 0;
+        for (size_t i = from; i < events_.size(); ++i)
+            n += events_[i].eventType == type ? 1 : 0;
+        return n;
+    }
+    std::vector<VEXA_DEVICE_INFO> of(int type, size_t from = 0) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<VEXA_DEVICE_INFO> out;
+        for (size_t i = from; i < events_.size(); ++i) {
+            if (events_[i].eventType == type)
+                out.push_back(events_[i]);
+        }
+        return out;
+    }
+    size_t size() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return events_.size();
+    }
+    bool waitCount(int type, size_t n, std::chrono::milliseconds timeout, size_t from = 0) const {
+        return testutil::waitFor([&] { return count(type, from) >= n; }, timeout);
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<VEXA_DEVICE_INFO> events_;
+};

@@ -1,0 +1,507 @@
+// Device operations against the simulator on loopback: every result code, the secure channel seen from the
+// wire, replay, trust, lock-out across restarts, and durability across SIGKILL.
+
+#include "vexa.h"
+
+#include "DevsimProcess.h"
+#include "Events.h"
+#include "Fleet.h"
+#include "proto/Transport.h"
+#include "vexa_crypto.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+
+using namespace std::chrono_literals;
+namespace crypto = vexa::crypto;
+using testutil::Process;
+using testutil::TempDir;
+using testutil::waitFor;
+
+namespace {
+
+constexpr const char* kInitialPassword = "Install-2024"; // the simulator's generated activated devices
+
+std::string field(const char* text, size_t width) {
+    return std::string(text, strnlen(text, width));
+}
+
+// Every datagram on the test's port, as an eavesdropper on the link would see it.
+class Sniffer {
+public:
+    Sniffer()
+        : transport_(io_) {
+        vexa::proto::TransportConfig config;
+        std::string error;
+        ok_ = vexa::proto::transportConfigFromEnvironment(config, error) && transport_.open(config, error);
+        thread_ = std::thread([this] {
+            std::vector<uint8_t> buffer(2048);
+            while (!stop_) {
+                const size_t n = transport_.receive(buffer.data(), buffer.size());
+                if (n == 0 || n > buffer.size()) {
+                    std::this_thread::sleep_for(1ms);
+                    continue;
+                }
+                std::lock_guard<std::mutex> lock(mutex_);
+                captured_.emplace_back(buffer.begin(), buffer.begin() + static_cast<long>(n));
+            }
+        });
+    }
+    ~Sniffer() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool ok() const { return ok_; }
+    std::vector<std::vector<uint8_t>> captured() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return captured_;
+    }
+    std::vector<std::vector<uint8_t>> ofType(vexa::proto::MsgType type) const {
+        std::vector<std::vector<uint8_t>> out;
+        for (auto& d : captured()) {
+            if (d.size() > 5 && d[5] == static_cast<uint8_t>(type))
+                out.push_back(d);
+        }
+        return out;
+    }
+    void inject(const std::vector<uint8_t>& datagram) { transport_.send(datagram); }
+
+private:
+    asio::io_context io_;
+    vexa::proto::Transport transport_;
+    bool ok_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::vector<std::vector<uint8_t>> captured_;
+};
+
+bool contains(const std::vector<uint8_t>& haystack, const std::string& needle) {
+    return !needle.empty() &&
+           std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+}
+
+// The password in every form the program or a careless implementation might put on the wire.
+std::vector<std::string> encodings(const std::string& password) {
+    std::string utf16;
+    for (char c : password) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const crypto::Bytes bytes(password.begin(), password.end());
+    return {password, utf16, crypto::toHex(crypto::ByteView(bytes)), crypto::toBase64Url(crypto::ByteView(bytes)),
+            crypto::toBase32(crypto::ByteView(bytes))};
+}
+
+class Operations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        ::setenv("VEXA_SIM_LOCK_MS", "1500", 1);
+        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
+    }
+    void TearDown() override { VEXA_Stop(); }
+
+    bool startSim(Process& sim, int count = 40) {
+        std::remove(dir_.file("dump.txt").c_str());
+        return sim.startDevsim({"--count", std::to_string(count), "--seed", "21", "--state", dir_.file("state.txt"),
+                                "--dump", dir_.file("dump.txt")}) &&
+               waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s);
+    }
+
+    bool startLibrary(size_t devices) {
+        return VEXA_Start_V40(&Events::callback, 1, &events_) && events_.waitCount(VEXA_EVENT_NEW, devices, 20s);
+    }
+
+    std::vector<devsim::SimDevice> dump() const {
+        std::string text;
+        std::vector<devsim::SimDevice> fleet;
+        std::string error;
+        devsim::readFile(dir_.file("dump.txt"), text);
+        devsim::parseFleet(text, fleet, error);
+        return fleet;
+    }
+
+    vexa::proto::DeviceRecord pick(const std::function<bool(const vexa::proto::DeviceRecord&)>& wanted) const {
+        for (const auto& device : dump()) {
+            if (wanted(device.record))
+                return device.record;
+        }
+        ADD_FAILURE() << "no such device in the fleet";
+        return {};
+    }
+
+    vexa::proto::DeviceRecord current(const std::string& serial) const {
+        return pick([&](const auto& r) { return r.serialNo == serial; });
+    }
+
+    static VEXA_NET_PARAM paramsFor(const vexa::proto::DeviceRecord& r, const std::string& ipv4) {
+        VEXA_NET_PARAM p{};
+        std::strncpy(p.ipv4Address, ipv4.c_str(), sizeof p.ipv4Address - 1);
+        std::strncpy(p.ipv4SubnetMask, r.ipv4SubnetMask.c_str(), sizeof p.ipv4SubnetMask - 1);
+        std::strncpy(p.ipv4Gateway, r.ipv4Gateway.c_str(), sizeof p.ipv4Gateway - 1);
+        std::strncpy(p.deviceName, r.deviceName.c_str(), sizeof p.deviceName - 1);
+        p.port = static_cast<uint16_t>(r.port);
+        p.httpPort = r.httpPort;
+        p.rtspPort = r.rtspPort;
+        return p;
+    }
+
+    static std::string keyFor(const std::string& request, int64_t expiryShift = 0,
+                              const crypto::KeyPair& signer = crypto::testManufacturerKeyPair()) {
+        auto parsed = crypto::parseKeyRequest(request);
+        if (!parsed)
+            return {};
+        parsed->expiry += expiryShift;
+        return crypto::signResetKey(signer, *parsed).value_or("");
+    }
+
+    std::string keyRequest(const std::string& serial) {
+        VEXA_KEY_REQUEST reply{};
+        if (!VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &reply, sizeof reply))
+            return {};
+        EXPECT_LE(reply.dataLength, 256u);
+        return std::string(reply.data, std::min<uint32_t>(reply.dataLength, 256));
+    }
+
+    static int reset(const std::string& serial, const std::string& key, const std::string& password,
+                     const std::string& keyFile = {}) {
+        VEXA_RESET_PARAM p{};
+        std::strncpy(p.key, key.c_str(), sizeof p.key - 1);
+        std::strncpy(p.keyFilePath, keyFile.c_str(), sizeof p.keyFilePath - 1);
+        std::memcpy(p.newPassword, password.data(), std::min(password.size(), sizeof p.newPassword));
+        return VEXA_ResetPasswd(serial.c_str(), &p);
+    }
+
+    static uint32_t code() { return VEXA_GetLastError(); }
+
+    TempDir dir_;
+    Events events_;
+};
+
+} // namespace
+
+TEST_F(Operations, ActivationCodes) {
+    testutil::usePort(0);
+    Process sim;
+    ASSERT_TRUE(startSim(sim));
+    ASSERT_TRUE(startLibrary(40));
+    const auto device = pick([](const auto& r) { return r.activationState == 1; });
+
+    struct Case {
+        const char* serial;
+        const char* password;
+        uint32_t expected;
+    };
+    const std::string serial = device.serialNo;
+    const Case cases[] = {
+        {"NO-SUCH-DEVICE", "Good-Pass1", VEXA_ERR_UNKNOWN_DEVICE},
+        {serial.c_str(), "", VEXA_ERR_BAD_ARGUMENT},
+        {serial.c_str(), "abcdefgh", VEXA_ERR_WEAK_PASSWORD}, // one kind of character: the device's rule says no
+        {serial.c_str(), "Good-Pass1", VEXA_NOERROR},
+        {serial.c_str(), "Other-Pass2", VEXA_ERR_ALREADY_ACTIVATED},
+    };
+    for (const Case& c : cases) {
+        const int ok = VEXA_ActivateDevice(c.serial, c.password);
+        EXPECT_EQ(ok != 0, c.expected == VEXA_NOERROR) << c.password;
+        EXPECT_EQ(code(), c.expected) << c.password;
+    }
+    ASSERT_TRUE(waitFor([&] { return events_.count(VEXA_EVENT_CHANGED) >= 1; }, 10s));
+    const auto changed = events_.of(VEXA_EVENT_CHANGED).back();
+    EXPECT_EQ(field(changed.serialNo, 48), serial);
+    EXPECT_EQ(changed.activationState, 0);
+    EXPECT_EQ(changed.certified, 1);
+    EXPECT_EQ(current(serial).activationState, 0);
+}
+
+TEST_F(Operations, NetworkChangeWrongPasswordLockOutAndRelease) {
+    testutil::usePort(1);
+    Process sim;
+    ASSERT_TRUE(startSim(sim));
+    ASSERT_TRUE(startLibrary(40));
+    const auto device = pick([](const auto& r) { return r.activationState == 0; });
+    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.7");
+
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
+        EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED)) << attempt;
+    }
+    const auto lockedAt = std::chrono::steady_clock::now();
+    EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_LOCKED));
+    EXPECT_EQ(current(device.serialNo).ipv4Address, device.ipv4Address);
+
+    ASSERT_TRUE(
+        waitFor([&] { return VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params) != 0; }, 15s));
+    EXPECT_GE(std::chrono::steady_clock::now() - lockedAt, 1400ms);
+    EXPECT_EQ(current(device.serialNo).ipv4Address, "10.99.0.7");
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const auto& e : events_.of(VEXA_EVENT_CHANGED)) {
+                if (field(e.ipv4Address, 16) == "10.99.0.7")
+                    return true;
+            }
+            return false;
+        },
+        10s));
+}
+
+TEST_F(Operations, LockOutSurvivesARestart) {
+    testutil::usePort(2);
+    ::setenv("VEXA_SIM_LOCK_MS", "4000", 1);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 5));
+    ASSERT_TRUE(startLibrary(5));
+    const auto device = pick([](const auto& r) { return r.activationState == 0; });
+    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.8");
+    for (int attempt = 0; attempt < 5; ++attempt)
+        EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
+    const auto lockedAt = std::chrono::steady_clock::now();
+
+    sim.signal(SIGTERM);
+    ASSERT_EQ(sim.wait(), 0);
+    // The Bye made the library forget the devices; the restarted fleet announces itself again.
+    ASSERT_TRUE(events_.waitCount(VEXA_EVENT_GONE, 5, 10s));
+    const size_t mark = events_.size();
+    Process again;
+    ASSERT_TRUE(startSim(again, 5));
+    ASSERT_TRUE(events_.waitCount(VEXA_EVENT_NEW, 5, 10s, mark));
+    EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_LOCKED));
+    ASSERT_TRUE(
+        waitFor([&] { return VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params) != 0; }, 20s));
+    EXPECT_GE(std::chrono::steady_clock::now() - lockedAt, 3900ms);
+}
+
+TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
+    testutil::usePort(3);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 5));
+    ASSERT_TRUE(startLibrary(5));
+    const auto device = pick([](const auto& r) { return r.activationState == 1; });
+    sim.signal(SIGSTOP);
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Good-Pass1"), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_TIMEOUT));
+    EXPECT_GE(std::chrono::steady_clock::now() - before, 2900ms);
+    sim.signal(SIGCONT);
+
+    // Without the simulator's key among the trusted ones its devices are listed but never sent anything.
+    ASSERT_NE(VEXA_Stop(), 0);
+    ::unsetenv("VEXA_TRUSTED_KEYS");
+    Events untrusted;
+    Sniffer sniffer;
+    ASSERT_TRUE(sniffer.ok());
+    ASSERT_NE(VEXA_Start_V40(&Events::callback, 1, &untrusted), 0);
+    ASSERT_TRUE(untrusted.waitCount(VEXA_EVENT_NEW, 5, 20s));
+    for (const auto& info : untrusted.of(VEXA_EVENT_NEW))
+        EXPECT_EQ(info.certified, 0);
+    EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Good-Pass1"), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_UNTRUSTED_DEVICE));
+    std::this_thread::sleep_for(300ms);
+    for (const auto& d : sniffer.captured()) {
+        const uint8_t type = d.size() > 5 ? d[5] : 0;
+        EXPECT_TRUE(type == 1 || type == 2) << "sent message type " << int(type);
+    }
+}
+
+TEST_F(Operations, KeyRequestAndResetByKey) {
+    testutil::usePort(4);
+    Process sim;
+    ASSERT_TRUE(startSim(sim));
+    ASSERT_TRUE(startLibrary(40));
+    const auto device = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
+    const auto without = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) == 0; });
+    const std::string serial = device.serialNo;
+
+    VEXA_KEY_REQUEST small{};
+    EXPECT_EQ(VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &small, 100), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(VEXA_GetDeviceConfig(serial.c_str(), 3, nullptr, 0, &small, sizeof small), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_BAD_ARGUMENT));
+    EXPECT_EQ(VEXA_GetDeviceConfig(without.serialNo.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &small, sizeof small),
+              0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_NOT_SUPPORTED));
+
+    VEXA_KEY_REQUEST_QR qr{};
+    ASSERT_NE(VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST_QR, nullptr, 0, &qr, sizeof qr), 0);
+    ASSERT_LE(qr.dataLength, 384u);
+    const auto parsedQr = crypto::parseKeyRequest(std::string(qr.data, qr.dataLength));
+    ASSERT_TRUE(parsedQr.has_value());
+    EXPECT_EQ(parsedQr->serial, serial);
+    EXPECT_TRUE(parsedQr->certificate.has_value());
+
+    const std::string request = keyRequest(serial);
+    ASSERT_FALSE(request.empty());
+    struct Case {
+        const char* name;
+        std::string key;
+        uint32_t expected;
+    };
+    const Case refused[] = {
+        {"expired", keyFor(request, -(24 * 3600 + 60)), VEXA_ERR_DEVICE_REFUSED},
+        {"foreign manufacturer", keyFor(request, 0, crypto::generateKeyPair()), VEXA_ERR_DEVICE_REFUSED},
+        {"for an older request", keyFor(std::string(qr.data, qr.dataLength)), VEXA_ERR_DEVICE_REFUSED},
+        {"garbage", "NOT-A-KEY", VEXA_ERR_DEVICE_REFUSED},
+    };
+    for (const Case& c : refused) {
+        EXPECT_EQ(reset(serial, c.key, "Reset-Pass1"), 0) << c.name;
+        EXPECT_EQ(code(), c.expected) << c.name;
+    }
+    const std::string key = keyFor(request);
+    ASSERT_LE(key.size(), 128u);
+    EXPECT_EQ(reset(serial, key, "weakweak"), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_WEAK_PASSWORD));
+    ASSERT_NE(reset(serial, key, "Reset-Pass1"), 0) << code();
+    EXPECT_EQ(reset(serial, key, "Reset-Pass2"), 0) << "a key is good once";
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
+
+    // The key from a file, with the line ends a text editor leaves; then the new password works.
+    const std::string keyFile = dir_.file("key.txt");
+    std::ofstream(keyFile) << keyFor(keyRequest(serial)) << "\r\n\n";
+    ASSERT_NE(reset(serial, "", "Reset-Pass3", keyFile), 0) << code();
+    VEXA_NET_PARAM params = paramsFor(current(serial), "10.99.0.9");
+    EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Reset-Pass3", &params), 0) << code();
+    EXPECT_EQ(reset(serial, "", "Reset-Pass4", dir_.file("missing.txt")), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_FILE));
+}
+
+TEST_F(Operations, RestoreBySecurityCodeThenActivateAgain) {
+    testutil::usePort(5);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 5));
+    ASSERT_TRUE(startLibrary(5));
+    const auto device = pick([](const auto& r) { return r.activationState == 0; });
+    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
+    ASSERT_TRUE(secret.has_value());
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
+    const std::string old = crypto::securityCode(*secret, crypto::utcDate(now - 5 * 86400)).value_or("");
+    const auto other = crypto::deriveDeviceSecret(crypto::testMasterSecret(), "SOMEONE-ELSE");
+    const std::string foreign = crypto::securityCode(*other, crypto::utcDate(now)).value_or("");
+    for (const std::string& wrong : {old, foreign, std::string("AAAAAAAAAAAAAAAA")}) {
+        EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), wrong.c_str()), 0) << wrong;
+        EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
+    }
+    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str()), 0) << code();
+    EXPECT_EQ(current(device.serialNo).activationState, 1);
+    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.10");
+    EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_NOT_ACTIVATED));
+    EXPECT_NE(VEXA_ActivateDevice(device.serialNo.c_str(), "Fresh-Pass5"), 0) << code();
+}
+
+TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {
+    testutil::usePort(6);
+    Process sim;
+    ASSERT_TRUE(startSim(sim));
+    Sniffer sniffer;
+    ASSERT_TRUE(sniffer.ok());
+    ASSERT_TRUE(startLibrary(40));
+    const auto device =
+        pick([](const auto& r) { return r.activationState == 1 && (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
+    const std::string first = "First-Pass11";
+    const std::string second = "Second-Pass22";
+    ASSERT_NE(VEXA_ActivateDevice(device.serialNo.c_str(), first.c_str()), 0) << code();
+    VEXA_NET_PARAM a = paramsFor(device, "10.99.1.1");
+    ASSERT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), first.c_str(), &a), 0) << code();
+    ASSERT_NE(reset(device.serialNo, keyFor(keyRequest(device.serialNo)), second), 0) << code();
+    VEXA_NET_PARAM b = paramsFor(device, "10.99.1.2");
+    ASSERT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), second.c_str(), &b), 0) << code();
+    std::this_thread::sleep_for(200ms);
+
+    const auto all = sniffer.captured();
+    ASSERT_GT(all.size(), 10u);
+    for (const std::string& password : {first, second}) {
+        for (const std::string& form : encodings(password)) {
+            for (const auto& datagram : all)
+                ASSERT_FALSE(contains(datagram, form)) << "password bytes on the wire";
+        }
+    }
+
+    // Replay of the first change, as captured: the device does not go back to the old address.
+    const auto changes = sniffer.ofType(vexa::proto::MsgType::SetNetwork);
+    ASSERT_FALSE(changes.empty());
+    const std::vector<uint8_t> captured = changes.front();
+    sniffer.inject(captured);
+    // The same bytes under a new request id, so no cached answer applies: the binding inside refuses it.
+    std::vector<uint8_t> renamed = captured;
+    renamed[8] ^= 0xff;
+    sniffer.inject(renamed);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const auto& d : sniffer.ofType(vexa::proto::MsgType::Result)) {
+                vexa::proto::Frame f;
+                if (vexa::proto::decodeFrame(d.data(), d.size(), f) == vexa::proto::DecodeError::None &&
+                    std::equal(f.requestId.begin(), f.requestId.end(), renamed.begin() + 8))
+                    return f.u32(vexa::proto::TagResultCode) == VEXA_ERR_DEVICE_REFUSED;
+            }
+            return false;
+        },
+        5s));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(current(device.serialNo).ipv4Address, "10.99.1.2");
+}
+
+TEST_F(Operations, ConfirmedChangesSurviveSigkill) {
+    testutil::usePort(7);
+    Process sim;
+    ASSERT_TRUE(startSim(sim));
+    ASSERT_TRUE(startLibrary(40));
+    std::vector<vexa::proto::DeviceRecord> targets;
+    for (const auto& d : dump()) {
+        if (d.record.activationState == 0 && targets.size() < 12)
+            targets.push_back(d.record);
+    }
+    ASSERT_GE(targets.size(), 5u);
+    std::map<std::string, std::string> confirmed;
+    std::map<std::string, std::string> attempted;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const std::string address = "10.98.0." + std::to_string(i + 1);
+        VEXA_NET_PARAM p = paramsFor(targets[i], address);
+        attempted[targets[i].serialNo] = address;
+        if (i == 4) {
+            // The kill lands while the fifth change is on its way.
+            std::thread killer([&sim] {
+                std::this_thread::sleep_for(2ms);
+                sim.signal(SIGKILL);
+            });
+            if (VEXA_ModifyDeviceNetParam(targets[i].mac.c_str(), kInitialPassword, &p))
+                confirmed[targets[i].serialNo] = address;
+            killer.join();
+            break;
+        }
+        if (VEXA_ModifyDeviceNetParam(targets[i].mac.c_str(), kInitialPassword, &p))
+            confirmed[targets[i].serialNo] = address;
+    }
+    sim.wait();
+    EXPECT_GE(confirmed.size(), 4u);
+
+    std::string text;
+    ASSERT_TRUE(devsim::readFile(dir_.file("state.txt"), text));
+    std::vector<devsim::SimDevice> saved;
+    std::string error;
+    ASSERT_TRUE(devsim::parseFleet(text, saved, error)) << "partial state file: " << error;
+    ASSERT_EQ(saved.size(), 40u);
+    for (const auto& d : saved) {
+        auto it = confirmed.find(d.record.serialNo);
+        if (it != confirmed.end()) {
+            EXPECT_EQ(d.record.ipv4Address, it->second) << d.record.serialNo;
+        }
+    }
+    Process again;
+    ASSERT_TRUE(startSim(again));
+    for (const auto& d : dump()) {
+        auto it = confirmed.find(d.record.serialNo);
+        if (it != confirmed.end()) {
+            EXPECT_EQ(d.record.ipv4Address, it->second);
+        }
+    }
+}
