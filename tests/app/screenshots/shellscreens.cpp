@@ -1,0 +1,161 @@
+// Builds each window of the application shell with the real skin, style and translations and saves a picture
+// of it, for the README and for looking at the look after a change:
+//
+//     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-shell-screens docs/screenshots
+//
+// The message texts of the warning and tip dialogs are samples of what later pages say.
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
+#include "app/ToolsApplication.h"
+#include "aptui/HintBox.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/TipDialog.h"
+#include "aptui/WarningDialog.h"
+#include "aptui/Widget.h"
+#include "toolkit/GuiText.h"
+
+#include <QDir>
+#include <QFont>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+struct Samples {
+    QString success;
+    QString error;
+    QString exitTitle;
+    QString exitQuestion;
+    QString ipLabel;
+    QString ipHint;
+};
+
+Samples samplesFor(unsigned language) {
+    if (language == 1) {
+        return {QString::fromUtf8("修改成功。"),  QString::fromUtf8("IP 地址无效，请重新输入。"),
+                QString::fromUtf8("退出"),        QString::fromUtf8("确定退出 VEXA 软件吗？"),
+                QString::fromUtf8("IPv4 地址："), QString::fromUtf8("IP 地址无效")};
+    }
+    return {QStringLiteral("Modified successfully."),
+            QStringLiteral("Invalid IP address. Please input again."),
+            QStringLiteral("Exit"),
+            QStringLiteral("Exit the VEXA software?"),
+            QStringLiteral("IPv4 Address:"),
+            QStringLiteral("Invalid IP address")};
+}
+
+// Saves the window on a neutral backdrop, as it would sit over a page.
+bool save(QWidget& window, const QString& path) {
+    window.show();
+    window.raise();
+    QTest::qWait(300);
+    const QPixmap shot = window.grab();
+    const int margin = 24;
+    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
+    QPainter painter(&canvas);
+    painter.drawPixmap(margin, margin, shot);
+    painter.end();
+    window.hide();
+    const bool ok = canvas.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    apt::ToolsApplication app(QStringLiteral("vexa-shell-screens-%1").arg(QCoreApplication::applicationPid()), argc,
+                              argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
+    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    QDir().mkpath(out);
+
+    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
+    QFont font(QStringLiteral("Microsoft YaHei"), 9);
+    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    QApplication::setFont(font);
+    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin"))) {
+        return 1;
+    }
+    app.loadStyle();
+
+    bool ok = true;
+    QTemporaryDir settings;
+    for (unsigned language : {0u, 1u}) {
+        const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
+        QFile file(setup);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            return 1;
+        }
+        file.write(QStringLiteral("<Setup><Translator><Value>%1</Value></Translator></Setup>").arg(language).toUtf8());
+        file.close();
+        apt::ConfigureManager configuration;
+        configuration.load(setup);
+        apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
+        OrvisGUIToolkit::InitGuiLocale(languages.locale());
+        const QString prefix = out + (language == 1 ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
+        const Samples s = samplesFor(language);
+
+        {
+            aptui::HintBox box(apt::ToolsApplication::tr("VEXA is already running."), aptui::HintBox::Message);
+            box.setFixedSize(400, 256);
+            ok &= save(box, prefix + QStringLiteral("hint_already_running.png"));
+        }
+        {
+            aptui::HintBox box(
+                apt::ToolsApplication::tr("Display resolution less than 1024*768,are you sure to start the program?"),
+                aptui::HintBox::Question);
+            box.setFixedSize(400, 256);
+            ok &= save(box, prefix + QStringLiteral("hint_resolution.png"));
+        }
+        {
+            VexaTool::WarningDialog box(VexaTool::WarningDialog::Success, s.success, nullptr, 60000);
+            ok &= save(box, prefix + QStringLiteral("warning_success.png"));
+        }
+        {
+            VexaTool::WarningDialog box(VexaTool::WarningDialog::Error, s.error, nullptr, 60000);
+            ok &= save(box, prefix + QStringLiteral("warning_error.png"));
+        }
+        {
+            VexaTool::TipDialog tip;
+            tip.resize(350, 220);
+            tip.setTitle(s.exitTitle);
+            tip.setTipText(s.exitQuestion);
+            ok &= save(tip, prefix + QStringLiteral("tip_exit.png"));
+        }
+        {
+            aptui::Widget page;
+            page.setObjectName(QStringLiteral("ModifyNetParamPage"));
+            page.resize(420, 90);
+            auto* grid = new QGridLayout(&page);
+            grid->setContentsMargins(20, 20, 20, 20);
+            grid->setHorizontalSpacing(10);
+            auto* label = new QLabel(s.ipLabel, &page);
+            auto* edit = new aptui::MultiStateLineEdit(&page);
+            edit->setObjectName(QStringLiteral("m_lineEditIpAddress"));
+            edit->setText(QStringLiteral("192.168.1.300"));
+            edit->setMinimumWidth(200);
+            auto* hint = new QLabel(&page);
+            hint->setObjectName(QStringLiteral("m_labelHintIpAddress"));
+            hint->setFixedSize(16, 16);
+            grid->addWidget(label, 0, 0);
+            grid->addWidget(edit, 0, 1);
+            grid->addWidget(hint, 0, 2);
+            auto* note = new QLabel(s.ipHint, &page);
+            note->setObjectName(QStringLiteral("m_labelHintText"));
+            grid->addWidget(note, 1, 1);
+            edit->setLineEditState(aptui::MultiStateLineEdit::ERROR);
+            hint->setPixmap(QPixmap(
+                QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
+            ok &= save(page, prefix + QStringLiteral("editor_error.png"));
+        }
+    }
+    return ok ? 0 : 1;
+}
