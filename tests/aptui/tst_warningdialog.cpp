@@ -59,7 +59,7 @@ private slots:
         const QPixmap pixmap = box.findChild<QLabel*>("m_labelWarnPicture")->pixmap();
         QCOMPARE(!pixmap.isNull(), icon);
         if (icon) {
-            // The stand-in icons are 64 x 48: the box squeezes them to 32 x 32 regardless of aspect.
+            // The stand-in icons are 64 x 48: the box squeezes them to 32 x 32, proportions or not.
             QCOMPARE(pixmap.size(), QSize(32, 32));
             const QImage expected(WarningDialog::largeIconPath(kind));
             QCOMPARE(pixmap.toImage().pixel(16, 16), expected.pixel(32, 24));
@@ -116,8 +116,8 @@ private slots:
     void placedAndSizedByVariant() {
         QFETCH(bool, longVariant);
         QFETCH(int, height);
-        const QString text = "Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase "
-                             "and special character for your password with at least two kinds of them contained.";
+        const QString text = "The new password must be 8 to 16 characters long and combine at least two kinds of "
+                             "characters: digits, lower-case letters, upper-case letters and symbols.";
         QWidget caller;
         caller.setGeometry(100, 100, 500, 400);
         caller.show();
