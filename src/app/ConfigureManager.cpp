@@ -1,8 +1,8 @@
 #include "app/ConfigureManager.h"
 
-#include "toolkit/CGenericDS.h"
-
 #include <array>
+
+#include "toolkit/CGenericDS.h"
 
 namespace apt {
 

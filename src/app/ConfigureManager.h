@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Configure.h"
-#include "toolkit/CUiSingleton.h"
+#include <memory>
+#include <vector>
 
 #include <QString>
 
-#include <memory>
-#include <vector>
+#include "app/Configure.h"
+#include "toolkit/CUiSingleton.h"
 
 namespace apt {
 

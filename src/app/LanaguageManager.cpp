@@ -1,10 +1,10 @@
 #include "app/LanaguageManager.h"
 
-#include "app/ConfigureManager.h"
-#include "toolkit/TargetPath.h"
-
 #include <QCoreApplication>
 #include <QTranslator>
+
+#include "app/ConfigureManager.h"
+#include "toolkit/TargetPath.h"
 
 namespace apt {
 

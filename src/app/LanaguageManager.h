@@ -1,12 +1,12 @@
 #pragma once
 
-#include "toolkit/CUiSingleton.h"
+#include <memory>
+#include <vector>
 
 #include <QLocale>
 #include <QString>
 
-#include <memory>
-#include <vector>
+#include "toolkit/CUiSingleton.h"
 
 class QTranslator;
 

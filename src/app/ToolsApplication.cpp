@@ -1,13 +1,6 @@
 #include "app/ToolsApplication.h"
 
-#include "app/ConfigureManager.h"
-#include "app/LanaguageManager.h"
-#include "app/ScreenFit.h"
-#include "toolkit/CFile.h"
-#include "toolkit/GuiText.h"
-#include "toolkit/TargetPath.h"
-
-#include "ISkinPlugin.h"
+#include <exception>
 
 #include <QDebug>
 #include <QDir>
@@ -22,7 +15,13 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include <exception>
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
+#include "app/ScreenFit.h"
+#include "toolkit/CFile.h"
+#include "toolkit/GuiText.h"
+#include "toolkit/TargetPath.h"
+#include "ISkinPlugin.h"
 
 namespace apt {
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "QtSingleApplication.h"
 #include "aptui/HintBox.h"
-
-#include <QString>
 
 namespace apt {
 

@@ -1,8 +1,8 @@
 #include "app/VEXAToolMainPage.h"
 
-#include "ui_VEXAToolMainPage.h"
-
 #include <QIcon>
+
+#include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QMainWindow>
-
 #include <memory>
+
+#include <QMainWindow>
 
 namespace Ui {
 class VEXAToolMainPage;

@@ -1,11 +1,11 @@
-#include "app/MainWindowPlacement.h"
-#include "app/ToolsApplication.h"
-#include "app/VEXAToolMainPage.h"
+#include <memory>
 
 #include <QDir>
 #include <QScreen>
 
-#include <memory>
+#include "app/MainWindowPlacement.h"
+#include "app/ToolsApplication.h"
+#include "app/VEXAToolMainPage.h"
 
 int main(int argc, char** argv) {
     auto app =

@@ -1,9 +1,9 @@
 #include "aptui/BaseDialog.h"
 
+#include <functional>
+
 #include "aptui/BaseTitle.h"
 #include "ui_BaseDialog.h"
-
-#include <functional>
 
 namespace aptui {
 

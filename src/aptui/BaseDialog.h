@@ -1,10 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-
-#include <memory>
 
 class QLabel;
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "toolkit/CFancyTitle.h"
-#include "toolkit/CWidgetSizeFactory.h"
+#include <memory>
 
 #include <QIcon>
 #include <QString>
 
-#include <memory>
+#include "toolkit/CFancyTitle.h"
+#include "toolkit/CWidgetSizeFactory.h"
 
 class QAbstractButton;
 class QToolButton;

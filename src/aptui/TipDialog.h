@@ -1,8 +1,8 @@
 #pragma once
 
-#include "aptui/BaseDialog.h"
-
 #include <memory>
+
+#include "aptui/BaseDialog.h"
 
 namespace Ui {
 class TipDialog;

@@ -1,11 +1,11 @@
 #include "aptui/WarningDialog.h"
 
-#include "aptui/MultiStateLineEdit.h"
-#include "ui_WarningDialog.h"
-
 #include <QImage>
 #include <QPixmap>
 #include <QTimerEvent>
+
+#include "aptui/MultiStateLineEdit.h"
+#include "ui_WarningDialog.h"
 
 namespace VexaTool {
 

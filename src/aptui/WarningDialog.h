@@ -1,11 +1,11 @@
 #pragma once
 
+#include <memory>
+
 #include <QBasicTimer>
 #include <QDialog>
 #include <QPoint>
 #include <QString>
-
-#include <memory>
 
 class QLabel;
 

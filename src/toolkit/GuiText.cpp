@@ -1,10 +1,10 @@
 #include "toolkit/GuiText.h"
 
-#include <QStringEncoder>
-#include <QTextCodec>
-
 #include <atomic>
 #include <optional>
+
+#include <QStringEncoder>
+#include <QTextCodec>
 
 namespace OrvisGUIToolkit {
 

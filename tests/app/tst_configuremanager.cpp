@@ -1,7 +1,7 @@
-#include "app/ConfigureManager.h"
-
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/ConfigureManager.h"
 
 using apt::ConfigureManager;
 

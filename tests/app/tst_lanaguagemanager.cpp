@@ -1,10 +1,10 @@
-#include "app/ConfigureManager.h"
-#include "app/LanaguageManager.h"
-
 #include <QDomDocument>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
+
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
 
 using apt::ConfigureManager;
 using apt::LanaguageManager;

@@ -1,7 +1,4 @@
-#include "app/MainWindowPlacement.h"
-#include "app/ScreenFit.h"
-#include "app/ToolsApplication.h"
-#include "toolkit/CFile.h"
+#include <stdexcept>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +7,10 @@
 #include <QToolTip>
 #include <QtTest>
 
-#include <stdexcept>
+#include "app/MainWindowPlacement.h"
+#include "app/ScreenFit.h"
+#include "app/ToolsApplication.h"
+#include "toolkit/CFile.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
+#include <QProxyStyle>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QStyleOptionViewItem>
+#include <QtTest>
+
 #include "aptui/CoverWidget.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/PinButton.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "aptui/Widget.h"
 #include "toolkit/CTableView.h"
-
-#include <QProxyStyle>
-#include <QSignalSpy>
-#include <QStandardItemModel>
-#include <QStyleOptionViewItem>
-#include <QtTest>
 
 using aptui::MultiStateLineEdit;
 

@@ -1,14 +1,14 @@
-#include "aptui/BaseDialog.h"
-#include "aptui/BaseTitle.h"
-#include "aptui/HintBox.h"
-#include "aptui/TipDialog.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include "aptui/BaseDialog.h"
+#include "aptui/BaseTitle.h"
+#include "aptui/HintBox.h"
+#include "aptui/TipDialog.h"
 
 using aptui::BaseDialog;
 

@@ -1,11 +1,11 @@
-#include "aptui/MultiStateLineEdit.h"
-#include "aptui/WarningDialog.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/WarningDialog.h"
 
 using aptui::MultiStateLineEdit;
 using VexaTool::WarningDialog;

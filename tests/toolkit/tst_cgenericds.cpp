@@ -1,8 +1,8 @@
-#include "toolkit/CGenericDS.h"
-
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
+
+#include "toolkit/CGenericDS.h"
 
 using OrvisGUIToolkit::CGenericDS;
 

@@ -1,6 +1,6 @@
-#include "toolkit/CIntValidator.h"
-
 #include <QtTest>
+
+#include "toolkit/CIntValidator.h"
 
 using OrvisGUIToolkit::CIntValidator;
 

@@ -1,10 +1,10 @@
-#include "toolkit/CUiSingleton.h"
-
-#include <QtTest>
-
 #include <atomic>
 #include <thread>
 #include <vector>
+
+#include <QtTest>
+
+#include "toolkit/CUiSingleton.h"
 
 namespace {
 

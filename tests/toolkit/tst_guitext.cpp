@@ -1,10 +1,10 @@
-#include "toolkit/CFile.h"
-#include "toolkit/GuiText.h"
-#include "toolkit/TargetPath.h"
-
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
+
+#include "toolkit/CFile.h"
+#include "toolkit/GuiText.h"
+#include "toolkit/TargetPath.h"
 
 using namespace OrvisGUIToolkit;
 

@@ -1,3 +1,10 @@
+#include <QDialog>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+#include <QtTest>
+
 #include "toolkit/CFancyTitle.h"
 #include "toolkit/CHBoxLayout.h"
 #include "toolkit/CTableDelegate.h"
@@ -5,13 +12,6 @@
 #include "toolkit/CWidgetItem.h"
 #include "toolkit/CWidgetSizeFactory.h"
 #include "toolkit/WindowLookup.h"
-
-#include <QDialog>
-#include <QLabel>
-#include <QSignalSpy>
-#include <QStandardItemModel>
-#include <QVBoxLayout>
-#include <QtTest>
 
 using namespace OrvisGUIToolkit;
 

@@ -4,15 +4,7 @@
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-shell-screens docs/screenshots
 //
 // The message texts of the warning and tip dialogs are samples of what later pages say.
-#include "app/ConfigureManager.h"
-#include "app/LanaguageManager.h"
-#include "app/ToolsApplication.h"
-#include "aptui/HintBox.h"
-#include "aptui/MultiStateLineEdit.h"
-#include "aptui/TipDialog.h"
-#include "aptui/WarningDialog.h"
-#include "aptui/Widget.h"
-#include "toolkit/GuiText.h"
+#include <cstdio>
 
 #include <QDir>
 #include <QFont>
@@ -22,7 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
+#include "app/ToolsApplication.h"
+#include "aptui/HintBox.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/TipDialog.h"
+#include "aptui/WarningDialog.h"
+#include "aptui/Widget.h"
+#include "toolkit/GuiText.h"
 
 namespace {
 
