@@ -1,8 +1,9 @@
-// Fuzz target of the wire codec: whatever arrives, decoding never reads out of bounds, and a frame that
-// decodes re-encodes to a frame that decodes to the same record.
+// Fuzz target of the wire codec and of the sealed payload layout: whatever arrives, decoding never reads out of bounds,
+// and a frame that decodes re-encodes to a frame that decodes to the same record.
 
 #include "proto/Codec.h"
 #include "proto/DeviceRecord.h"
+#include "vexa_crypto.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace vexa::proto;
     std::vector<Tlv> tlvs;
     decodeTlvs(data, size, tlvs);
+
+    // The plaintext inside a sealed request or result: what a device parses after opening the box.
+    if (auto payload = vexa::crypto::decodePayload(vexa::crypto::ByteView(data, size))) {
+        for (const auto& f : payload->fields)
+            payload->text(f.tag);
+    }
 
     Frame frame;
     if (decodeFrame(data, size, frame) != DecodeError::None)

@@ -55,6 +55,14 @@ CASES = {
     "restoredefault": frame("restoredefault", tlv(2, "02-56-01-00-00-00") + SEALED),
     "result": frame("result", tlv(2, "02-56-01-00-00-00") + tlv(44, u32(2009)) + tlv(43, b"\x33" * 60)),
     "result_plain": frame("result", tlv(2, "02-56-01-00-00-00") + tlv(44, u32(2012)) + tlv(41, u32(60))),
+        # Plaintexts of sealed payloads: version 1, type, MAC (6), request id (16), challenge (32), then fields.
+    "payload_activate": bytes([1, 16]) + bytes(range(6)) + b"\x11" * 16 + b"\x07" * 32 + tlv(53, "Good-Pass1"),
+    "payload_setnetwork": bytes([1, 17]) + bytes(range(6)) + b"\x11" * 16 + b"\x07" * 32 + tlv(53, "Good-Pass1")
+    + tlv(3, "10.99.0.7") + tlv(4, "255.255.0.0") + tlv(7, u32(8000)) + tlv(19, u8(0)) + tlv(26, "Camera"),
+    "payload_reset": bytes([1, 19]) + bytes(range(6)) + b"\x11" * 16 + b"\x07" * 32 + tlv(55, "A" * 117)
+    + tlv(53, "Reset-Pass1") + tlv(57, u8(1)),
+    "payload_result": bytes([1, 32]) + bytes(range(6)) + b"\x11" * 16 + b"\x07" * 32 + tlv(44, u32(0))
+    + tlv(45, "<KeyRequest><Serial>X</Serial></KeyRequest>"),
     # Malformed: each must be dropped whole.
     "bad_truncated_header": frame("announce", RECORD)[:20],
     "bad_truncated_tlv": frame("announce", RECORD)[:-3],

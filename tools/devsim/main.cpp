@@ -1,7 +1,7 @@
 // vexa-devsim: plays a fleet of devices on the discovery protocol. See docs/protocol.md.
 
 #include "Fleet.h"
-#include "SecureDevices.h"
+#include "SecureSimulator.h"
 
 #include <cstdio>
 #include <cstdlib>

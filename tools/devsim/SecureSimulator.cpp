@@ -1,4 +1,4 @@
-#include "SecureDevices.h"
+#include "SecureSimulator.h"
 
 #include "PasswordLevel.h"
 
