@@ -1,7 +1,7 @@
 // The simulator's fleet, device list format and state file: what every loopback test stands on.
 
 #include "Fleet.h"
-#include "SecureDevices.h"
+#include "SecureSimulator.h"
 
 #include "DevsimProcess.h"
 
