@@ -16,9 +16,9 @@ DeviceRecord fullRecord() {
     DeviceRecord r;
     r.serialNo = std::string(48, 'S');
     r.mac = "02-56-01-00-00-2a";
-    r.ipv4Address = "10.17.0.44";
+    r.ipv4Address = "127.17.0.44";
     r.ipv4SubnetMask = "255.255.0.0";
-    r.ipv4Gateway = "10.17.0.1";
+    r.ipv4Gateway = "127.17.0.1";
     r.deviceTypeCode = 0x9D01;
     r.port = 8000;
     r.channelCount = 16;

@@ -226,7 +226,7 @@ TEST_F(Operations, NetworkChangeWrongPasswordLockOutAndRelease) {
     ASSERT_TRUE(startSim(sim));
     ASSERT_TRUE(startLibrary(40));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
-    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.7");
+    VEXA_NET_PARAM params = paramsFor(device, "127.99.0.7");
 
     for (int attempt = 0; attempt < 5; ++attempt) {
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
@@ -240,11 +240,11 @@ TEST_F(Operations, NetworkChangeWrongPasswordLockOutAndRelease) {
     ASSERT_TRUE(
         waitFor([&] { return VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params) != 0; }, 15s));
     EXPECT_GE(std::chrono::steady_clock::now() - lockedAt, 1400ms);
-    EXPECT_EQ(current(device.serialNo).ipv4Address, "10.99.0.7");
+    EXPECT_EQ(current(device.serialNo).ipv4Address, "127.99.0.7");
     ASSERT_TRUE(waitFor(
         [&] {
             for (const auto& e : events_.of(VEXA_EVENT_CHANGED)) {
-                if (field(e.ipv4Address, 16) == "10.99.0.7")
+                if (field(e.ipv4Address, 16) == "127.99.0.7")
                     return true;
             }
             return false;
@@ -259,7 +259,7 @@ TEST_F(Operations, LockOutSurvivesARestart) {
     ASSERT_TRUE(startSim(sim, 5));
     ASSERT_TRUE(startLibrary(5));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
-    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.8");
+    VEXA_NET_PARAM params = paramsFor(device, "127.99.0.8");
     for (int attempt = 0; attempt < 5; ++attempt)
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
     const auto lockedAt = std::chrono::steady_clock::now();
@@ -366,7 +366,7 @@ TEST_F(Operations, KeyRequestAndResetByKey) {
     const std::string keyFile = dir_.file("key.txt");
     std::ofstream(keyFile) << keyFor(keyRequest(serial)) << "\r\n\n";
     ASSERT_NE(reset(serial, "", "Reset-Pass3", keyFile), 0) << code();
-    VEXA_NET_PARAM params = paramsFor(current(serial), "10.99.0.9");
+    VEXA_NET_PARAM params = paramsFor(current(serial), "127.99.0.9");
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Reset-Pass3", &params), 0) << code();
     EXPECT_EQ(reset(serial, "", "Reset-Pass4", dir_.file("missing.txt")), 0);
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_FILE));
@@ -392,7 +392,7 @@ TEST_F(Operations, RestoreBySecurityCodeThenActivateAgain) {
     }
     ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str()), 0) << code();
     EXPECT_EQ(current(device.serialNo).activationState, 1);
-    VEXA_NET_PARAM params = paramsFor(device, "10.99.0.10");
+    VEXA_NET_PARAM params = paramsFor(device, "127.99.0.10");
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_NOT_ACTIVATED));
     EXPECT_NE(VEXA_ActivateDevice(device.serialNo.c_str(), "Fresh-Pass5"), 0) << code();
@@ -410,10 +410,10 @@ TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {
     const std::string first = "First-Pass11";
     const std::string second = "Second-Pass22";
     ASSERT_NE(VEXA_ActivateDevice(device.serialNo.c_str(), first.c_str()), 0) << code();
-    VEXA_NET_PARAM a = paramsFor(device, "10.99.1.1");
+    VEXA_NET_PARAM a = paramsFor(device, "127.99.1.1");
     ASSERT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), first.c_str(), &a), 0) << code();
     ASSERT_NE(reset(device.serialNo, keyFor(keyRequest(device.serialNo)), second), 0) << code();
-    VEXA_NET_PARAM b = paramsFor(device, "10.99.1.2");
+    VEXA_NET_PARAM b = paramsFor(device, "127.99.1.2");
     ASSERT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), second.c_str(), &b), 0) << code();
     std::this_thread::sleep_for(200ms);
 
@@ -447,7 +447,7 @@ TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {
         },
         5s));
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(current(device.serialNo).ipv4Address, "10.99.1.2");
+    EXPECT_EQ(current(device.serialNo).ipv4Address, "127.99.1.2");
 }
 
 TEST_F(Operations, ConfirmedChangesSurviveSigkill) {
@@ -464,7 +464,7 @@ TEST_F(Operations, ConfirmedChangesSurviveSigkill) {
     std::map<std::string, std::string> confirmed;
     std::map<std::string, std::string> attempted;
     for (size_t i = 0; i < targets.size(); ++i) {
-        const std::string address = "10.98.0." + std::to_string(i + 1);
+        const std::string address = "127.98.0." + std::to_string(i + 1);
         VEXA_NET_PARAM p = paramsFor(targets[i], address);
         attempted[targets[i].serialNo] = address;
         if (i == 4) {

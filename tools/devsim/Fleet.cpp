@@ -120,7 +120,7 @@ std::vector<SimDevice> generateFleet(uint32_t count, uint64_t seed) {
         // Locally administered addresses: never a real vendor's block.
         r.mac = format("02-56-%02x-%02x-%02x-%02x", seedByte, (i >> 16) & 0xff, (i >> 8) & 0xff, i & 0xff);
         const unsigned net = 16 + seedByte % 200;
-        r.ipv4Address = format("10.%u.%u.%u", net, (i / 250) % 256, i % 250 + 2);
+        r.ipv4Address = format("127.%u.%u.%u", net, (i / 250) % 256, i % 250 + 2);
         r.ipv4SubnetMask = "255.255.0.0";
         r.deviceTypeCode = model.typeCode;
         r.deviceTypeName = model.name;
@@ -150,7 +150,7 @@ std::vector<SimDevice> generateFleet(uint32_t count, uint64_t seed) {
         r.supportFlags = support;
         r.dhcpEnabled = (support & 0x04) && roll(100) < 20 ? 1 : 0;
         if (r.capabilityLevel > 0) {
-            r.ipv4Gateway = format("10.%u.0.1", net);
+            r.ipv4Gateway = format("127.%u.0.1", net);
             if (support & 0x01) {
                 r.ipv6Address = format("fd00:56:%x::%x", seedByte, i + 2);
                 r.ipv6Gateway = format("fd00:56:%x::1", seedByte);
