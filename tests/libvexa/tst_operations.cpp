@@ -305,9 +305,12 @@ TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
     EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Good-Pass1"), 0);
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_UNTRUSTED_DEVICE));
     std::this_thread::sleep_for(300ms);
+    // Only the tool's own requests matter: the simulator, resumed above, may still answer the challenges
+    // asked while it was stopped.
     for (const auto& d : sniffer.captured()) {
-        const uint8_t type = d.size() > 5 ? d[5] : 0;
-        EXPECT_TRUE(type == 1 || type == 2) << "sent message type " << int(type);
+        const auto type = static_cast<vexa::proto::MsgType>(d.size() > 5 ? d[5] : 0);
+        EXPECT_TRUE(!vexa::proto::isToolMessage(type) || type == vexa::proto::MsgType::Inquiry)
+            << "sent message type " << int(type);
     }
 }
 
