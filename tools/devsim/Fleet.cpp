@@ -42,11 +42,11 @@ struct Model {
 
 // Codes inside the 0x9D00-0x9FFF ranges and outside them, as a mixed installation has.
 const Model kModels[] = {
-    {0x9D01, "VX-IPC-B120", 1, 1, false}, {0x9D37, "VX-IPC-D240", 1, 1, false}, {0x9E20, "VX-PTZ-4A25", 1, 1, false},
-    {0x9FFF, "VX-IPC-T380", 1, 1, false}, {0x0031, "VX-NVR-7608", 1, 8, true},  {0x2108, "VX-NVR-7716", 1, 16, true},
-    {0xA002, "VX-DVR-5104", 1, 4, true},
+    {0x9D01, "VX-IPC-B120", 1, 1, false}, {0x9D37, "VX-IPC-D240", 1, 1, false}, {0x9E20, "VX-PTZ-Z330", 1, 1, false},
+    {0x9FFF, "VX-IPC-T380", 1, 1, false}, {0x0031, "VX-NVR-N208", 1, 8, true},  {0x2108, "VX-NVR-N416", 1, 16, true},
+    {0xA002, "VX-DVR-H104", 1, 4, true},
 };
-const Model kOtherModels[] = {{0x5A01, "VX-ACS-K1T3", 2, 0, false}, {0x5B10, "VX-ALM-P200", 2, 0, false}};
+const Model kOtherModels[] = {{0x5A01, "VX-ACS-A100", 2, 0, false}, {0x5B10, "VX-ALM-P200", 2, 0, false}};
 
 template <typename F>
 void forEachField(vexa::proto::DeviceRecord& r, F&& f) {

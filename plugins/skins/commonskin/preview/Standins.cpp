@@ -166,12 +166,12 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent)
     model->setHorizontalHeaderLabels(
         {QString(), tr("ID"), tr("Device Type"), tr("Status"), tr("IPv4 Address"), tr("Port"), tr("Serial Number")});
     const char* const rows[][6] = {
-        {"001", "NVR-4104", "Active", "192.168.1.64", "8000", "NV4104-20231102AACH7731"},
-        {"002", "IPC-2420", "Inactive", "192.168.1.65", "8000", "IP2420-20230611AACH1187"},
-        {"003", "IPC-2420", "Active", "192.168.1.66", "8000", "IP2420-20230611AACH1188"},
-        {"004", "DVR-7608", "Active", "192.168.1.70", "8000", "DV7608-20221030AACH0402"},
-        {"005", "IPC-3612", "Inactive", "192.168.1.71", "8000", "IP3612-20240115AACH5520"},
-        {"006", "IPC-3612", "Active", "192.168.1.72", "8000", "IP3612-20240115AACH5521"},
+        {"001", "NVR-4104", "Active", "127.17.0.64", "8000", "NV4104-20231102VX7731"},
+        {"002", "IPC-2420", "Inactive", "127.17.0.65", "8000", "IP2420-20230611VX1187"},
+        {"003", "IPC-2420", "Active", "127.17.0.66", "8000", "IP2420-20230611VX1188"},
+        {"004", "DVR-H104", "Active", "127.17.0.70", "8000", "DVH104-20221030VX0402"},
+        {"005", "IPC-3612", "Inactive", "127.17.0.71", "8000", "IP3612-20240115VX5520"},
+        {"006", "IPC-3612", "Active", "127.17.0.72", "8000", "IP3612-20240115VX5521"},
     };
     int r = 0;
     for (const auto& cells : rows) {
@@ -220,12 +220,12 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
         const char* state;
     };
     const Row rows[] = {
-        {"m_labelSerialNumber", "Device Serial:", "m_lineEditSerialNumber", "IP2420-20230611AACH1188", "Normal"},
+        {"m_labelSerialNumber", "Device Serial:", "m_lineEditSerialNumber", "IP2420-20230611VX1188", "Normal"},
         {"m_labelDeviceName", "Device Name:", "m_lineEditDeviceName", "Gate east", "Normal"},
-        {"m_labelIpAddress", "IP Address:", "m_lineEditIpAddress", "192.168.1.300", "Error"},
+        {"m_labelIpAddress", "IP Address:", "m_lineEditIpAddress", "127.17.0.300", "Error"},
         {"m_labelPort", "Port:", "m_lineEditPort", "8000", "Normal"},
         {"m_labelSubnetMask", "Subnet Mask:", "m_lineEditSubnetMask", "255.255.255.0", "Tip"},
-        {"m_labelGateway", "Gateway:", "m_lineEditGateway", "192.168.1.1", "Normal"},
+        {"m_labelGateway", "Gateway:", "m_lineEditGateway", "127.17.0.1", "Normal"},
         {"m_labelHttpPort", "Http Port:", "m_lineEditHttpPort", "80", "Normal"},
     };
     int r = 0;
