@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <mutex>
+#include <unistd.h>
 
 namespace vexa {
 
@@ -45,9 +47,17 @@ bool Logger::configure(int level, const std::string& path, bool truncate) {
         const char* tmp = std::getenv("TMPDIR");
         target = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexa.log";
     }
-    g_file = std::fopen(target.c_str(), truncate ? "w" : "a");
-    if (!g_file)
+    // The default lives in a shared temporary folder: never follow a link planted there (it would truncate or
+    // fill a file of the caller's choosing), and keep the log to its owner.
+    const int fd =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0600);
+    if (fd < 0)
         return false;
+    g_file = ::fdopen(fd, "a");
+    if (!g_file) {
+        ::close(fd);
+        return false;
+    }
     g_path = target;
     g_level = level > LogDebug ? LogDebug : level;
     return true;

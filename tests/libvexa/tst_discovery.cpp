@@ -15,6 +15,8 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using testutil::Process;
@@ -286,7 +288,20 @@ TEST_F(Discovery, LogFileInTheTemporaryFolderWhenAskedWithoutPath) {
     testutil::usePort(6);
     const std::string oldTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
     ::setenv("TMPDIR", dir_.path().c_str(), 1);
+    // A link planted at the well-known name in a shared folder is not followed (it would truncate its target).
+    const std::string victim = dir_.file("victim.txt");
+    std::ofstream(victim) << "keep me";
+    ASSERT_EQ(::symlink(victim.c_str(), dir_.file("vexa.log").c_str()), 0);
+    EXPECT_EQ(VEXA_SetLogToFile(3, nullptr, 1), 0);
+    EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_FILE));
+    std::ifstream kept(victim);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), "keep me");
+    ASSERT_EQ(::unlink(dir_.file("vexa.log").c_str()), 0);
+
     ASSERT_NE(VEXA_SetLogToFile(3, nullptr, 1), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir_.file("vexa.log").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the log is its owner's";
     ASSERT_NE(VEXA_Start_V40(&Events::callback, 1, &events_), 0);
     ASSERT_NE(VEXA_Stop(), 0);
     ASSERT_NE(VEXA_SetLogToFile(0, nullptr, 0), 0);
