@@ -51,6 +51,13 @@ std::string readSecret(const char* variable) {
     return line;
 }
 
+// Through a volatile pointer, so the compiler cannot drop the stores as dead.
+void wipe(char* data, size_t size) {
+    volatile char* p = data;
+    for (size_t i = 0; i < size; ++i)
+        p[i] = 0;
+}
+
 void copyField(char* field, size_t width, const std::string& value) {
     std::memset(field, 0, width);
     std::memcpy(field, value.data(), std::min(width, value.size()));
@@ -101,6 +108,17 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     }
     if (options.count("--seconds"))
         seconds = std::atof(options["--seconds"].c_str());
+    // Read (and check) the secret before anything goes on the network.
+    std::string password;
+    if (command == "activate" || command == "set-network" || command == "reset")
+        password = readSecret("VEXA_PASSWORD");
+    // The reset record holds 16 bytes: a longer password would be cut, and the device would get another one
+    // than the installer typed.
+    if (command == "reset" && password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
+        std::fprintf(stderr, "vexa: the new password is longer than %zu bytes\n",
+                     sizeof(VEXA_RESET_PARAM::newPassword));
+        return 1;
+    }
 
     if (!VEXA_Start_V40(onDevice, 1, &target))
         return report(0, "start");
@@ -117,7 +135,6 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     const std::string serial(target.info.serialNo, strnlen(target.info.serialNo, sizeof target.info.serialNo));
     int result = 1;
     if (command == "activate") {
-        std::string password = readSecret("VEXA_PASSWORD");
         result = report(VEXA_ActivateDevice(serial.c_str(), password.c_str()), "activate");
     } else if (command == "set-network") {
         const VEXA_DEVICE_INFO& d = target.info;
@@ -140,7 +157,6 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         p.dhcpEnabled = static_cast<uint8_t>(number("--dhcp", d.dhcpEnabled));
         p.httpPort = static_cast<uint16_t>(number("--http-port", d.httpPort));
         p.rtspPort = static_cast<uint16_t>(number("--rtsp-port", d.rtspPort));
-        std::string password = readSecret("VEXA_PASSWORD");
         const std::string mac(d.mac, strnlen(d.mac, sizeof d.mac));
         result = report(VEXA_ModifyDeviceNetParam(mac.c_str(), password.c_str(), &p), "set-network");
     } else if (command == "key-request") {
@@ -168,10 +184,10 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             copyField(p.key, sizeof p.key - 1, options["--key"]);
         else if (options.count("--key-file"))
             copyField(p.keyFilePath, sizeof p.keyFilePath - 1, options["--key-file"]);
-        std::string password = readSecret("VEXA_PASSWORD");
         copyField(p.newPassword, sizeof p.newPassword, password);
         p.resetIpc = options.count("--reset-ipc") ? 1 : 0;
         result = report(VEXA_ResetPasswd(serial.c_str(), &p), "reset");
+        wipe(p.newPassword, sizeof p.newPassword);
     } else if (command == "restore") {
         if (positional.empty()) {
             VEXA_Stop();
@@ -179,6 +195,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         }
         result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str()), "restore");
     }
+    wipe(password.data(), password.size());
     VEXA_Stop();
     return result;
 }
