@@ -120,7 +120,8 @@ int VEXA_SendInquiry(void) {
     auto engine = currentEngine();
     if (!engine)
         return fail(VEXA_ERR_NOT_STARTED);
-    engine->runOnIo([&engine] { engine->sendInquiryRound(); });
+    if (!engine->runOnIo([&engine] { engine->sendInquiryRound(); }))
+        return fail(VEXA_ERR_NOT_STARTED);
     return succeed();
 }
 
@@ -128,7 +129,8 @@ int VEXA_Clearup(void) {
     auto engine = currentEngine();
     if (!engine)
         return fail(VEXA_ERR_NOT_STARTED);
-    engine->clearup();
+    if (!engine->clearup())
+        return fail(VEXA_ERR_NOT_STARTED);
     return succeed();
 }
 

@@ -105,34 +105,49 @@ bool Engine::start(std::string& error) {
 }
 
 void Engine::stop() {
-    if (!thread_.joinable())
-        return;
-    asio::post(io_, [this] {
-        asio::error_code ec;
-        inquiryTimer_.cancel();
-        sweepTimer_.cancel();
-        transport_.close();
-        work_.reset();
-        io_.stop();
-    });
+    {
+        std::lock_guard<std::mutex> lock(lifeMutex_);
+        if (stopping_ || !thread_.joinable())
+            return;
+        stopping_ = true;
+        asio::post(io_, [this] {
+            asio::error_code ec;
+            inquiryTimer_.cancel();
+            sweepTimer_.cancel();
+            transport_.close();
+            work_.reset();
+            io_.stop();
+        });
+    }
     thread_.join();
     threadId_ = std::thread::id();
     VEXA_LOG(LogInfo, "stopped");
 }
 
-void Engine::runOnIo(const std::function<void()>& fn) {
-    if (onIoThread() || !thread_.joinable()) {
+bool Engine::stopping() const {
+    std::lock_guard<std::mutex> lock(lifeMutex_);
+    return stopping_;
+}
+
+bool Engine::runOnIo(const std::function<void()>& fn) {
+    if (onIoThread()) {
         fn();
-        return;
+        return true;
     }
     std::promise<void> done;
     auto future = done.get_future();
-    asio::post(io_, [&fn, &done] {
-        fn();
-        done.set_value();
-    });
-    // The I/O thread only stops through stop(), which the API serialises against this call.
+    {
+        // Another thread may be in VEXA_Stop with this engine: a post after the shutdown's would never run.
+        std::lock_guard<std::mutex> lock(lifeMutex_);
+        if (stopping_)
+            return false;
+        asio::post(io_, [&fn, &done] {
+            fn();
+            done.set_value();
+        });
+    }
     future.wait();
+    return true;
 }
 
 void Engine::post(std::vector<uint8_t> datagram) {
@@ -146,7 +161,7 @@ void Engine::setReplyHandler(ReplyHandler handler) {
 
 bool Engine::findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out) {
     bool found = false;
-    runOnIo([&] {
+    const bool ran = runOnIo([&] {
         for (const auto& [key, device] : devices_) {
             if ((!serialNo.empty() && device.record.serialNo == serialNo) ||
                 (!mac.empty() && device.record.mac == mac)) {
@@ -156,7 +171,7 @@ bool Engine::findDevice(const std::string& serialNo, const std::string& mac, Kno
             }
         }
     });
-    return found;
+    return ran && found;
 }
 
 void Engine::armReceive() {
@@ -311,8 +326,8 @@ void Engine::sendInquiry() {
         VEXA_LOG(LogError, "cannot send an inquiry");
 }
 
-void Engine::clearup() {
-    runOnIo([this] {
+bool Engine::clearup() {
+    return runOnIo([this] {
         VEXA_LOG(LogInfo, "clear-up: forgetting %zu devices", devices_.size());
         devices_.clear();
     });

@@ -59,17 +59,20 @@ public:
     bool onIoThread() const { return std::this_thread::get_id() == threadId_.load(); }
 
     void sendInquiryRound();
-    void clearup();
+    bool clearup();
     void setVideoOnly(bool on) { videoOnly_ = on; }
     const EngineStats& stats() const { return stats_; }
 
-    // Runs fn on the I/O thread and waits for it (inline when already there).
-    void runOnIo(const std::function<void()>& fn);
+    // Runs fn on the I/O thread and waits for it (inline when already there). False, with fn not run, once
+    // stop() has begun: work queued behind the stop would never run and its caller would wait forever.
+    bool runOnIo(const std::function<void()>& fn);
+    bool stopping() const;
 
     // Sends one datagram from the I/O thread.
     void post(std::vector<uint8_t> datagram);
 
-    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely); false if unknown.
+    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely); false if unknown or
+    // stopping.
     bool findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
 
     // Datagrams that are neither announcements nor byes (the answers to device operations) go here.
@@ -98,6 +101,9 @@ private:
     asio::steady_timer inquiryTimer_;
     asio::steady_timer sweepTimer_;
     std::thread thread_;
+    // Orders every runOnIo post before the posted shutdown (the queue runs in order), so none is left behind.
+    mutable std::mutex lifeMutex_;
+    bool stopping_ = false;
     std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> videoOnly_{false};
     uint64_t round_ = 0;

@@ -68,7 +68,7 @@ std::optional<Reply> exchange(vexa::Engine& engine, const std::vector<uint8_t>& 
     g_slots[id] = slot;
     const auto deadline = Clock::now() + kExchangeTimeout;
     auto gap = kFirstRetransmit;
-    while (!slot->reply) {
+    while (!slot->reply && !engine.stopping()) {
         lock.unlock();
         engine.post(datagram);
         lock.lock();
@@ -109,9 +109,13 @@ int run(Request& request) {
     auto engine = vexa::runningEngine();
     if (!engine)
         return fail(VEXA_ERR_NOT_STARTED);
+    // The answers arrive on the I/O thread: waiting for them there (from the device callback) could only
+    // end in a time-out, with discovery stalled meanwhile.
+    if (engine->onIoThread())
+        return fail(VEXA_ERR_BAD_ARGUMENT);
     vexa::KnownDevice device;
     if (!engine->findDevice(request.serialNo, request.mac, device))
-        return fail(VEXA_ERR_UNKNOWN_DEVICE);
+        return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_UNKNOWN_DEVICE);
     const auto mac = crypto::parseMac(device.record.mac);
     if (!device.certified || !mac || device.record.publicKey.size() != crypto::kPublicKeySize) {
         VEXA_LOG(vexa::LogError, "%s: certificate does not verify; nothing sent", device.record.serialNo.c_str());
@@ -128,7 +132,7 @@ int run(Request& request) {
     const auto challengeReply = exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, challengeId, ask),
                                          challengeId, device.record.mac, MsgType::Challenge);
     if (!challengeReply)
-        return fail(VEXA_ERR_TIMEOUT);
+        return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     if (request.carriesPassword && challengeReply->lockSeconds > 0)
         return fail(VEXA_ERR_LOCKED);
     crypto::Challenge challenge{};
@@ -158,7 +162,7 @@ int run(Request& request) {
         return fail(VEXA_ERR_BAD_ARGUMENT);
     const auto result = exchange(*engine, datagram, requestId, device.record.mac, MsgType::Result);
     if (!result)
-        return fail(VEXA_ERR_TIMEOUT);
+        return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
 
     // 3. Only a sealed answer bound to our request counts as success; a plain code can only say no.
     uint32_t code = result->code;

@@ -63,6 +63,11 @@ uint32_t readU32(const crypto::PayloadField* field, uint32_t fallback) {
            field->value[3];
 }
 
+bool wireText(const std::string& text, uint16_t tag) {
+    return vexa::proto::isValidText(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                                    vexa::proto::fieldRule(tag).limit);
+}
+
 void addU32(crypto::Payload& payload, uint16_t tag, uint32_t value) {
     const uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
                           static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
@@ -129,14 +134,16 @@ void SecureSimulator::handleRequest(const Frame& frame) {
     }
     const auto now = Clock::now();
     for (auto cached = results_.begin(); cached != results_.end();) {
-        cached = now - cached->second.second > kResultCacheLifetime ? results_.erase(cached) : std::next(cached);
-    }
-    // A retransmission gets the same answer again and changes nothing.
-    if (auto cached = results_.find(frame.requestId); cached != results_.end()) {
-        emit(cached->second.first);
-        return;
+        cached = now - cached->second.at > kResultCacheLifetime ? results_.erase(cached) : std::next(cached);
     }
     const std::vector<uint8_t> sealed = frame.bytes(vexa::proto::TagSealed);
+    // A retransmission gets the same answer again and changes nothing.
+    const auto cacheKey = std::make_pair(index, frame.requestId);
+    if (auto cached = results_.find(cacheKey);
+        cached != results_.end() && cached->second.type == frame.type && cached->second.sealed == sealed) {
+        emit(cached->second.datagram);
+        return;
+    }
     Outcome outcome;
     auto opened = crypto::openRequest(keys(index), crypto::ByteView(sealed));
     std::optional<crypto::Payload> request;
@@ -165,6 +172,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         }
     }
     if (!bound) {
+        // Nothing was done, so nothing is cached: a refusal must not stand in for a later genuine request.
         outcome.code = kRefused;
         sendResult(frame, index, outcome, &*opened, nullptr);
         return;
@@ -177,7 +185,8 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         std::fprintf(stderr, "vexa-devsim: cannot save the state file\n");
     if (outcome.changedRecord)
         writeDump();
-    sendResult(frame, index, outcome, &*opened, &*request);
+    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request);
+    results_[cacheKey] = {frame.type, sealed, std::move(datagram), now};
     if (outcome.changedRecord)
         markChanged(index);
 }
@@ -199,8 +208,8 @@ void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
     emit(vexa::proto::encodeFrame(MsgType::Challenge, frame.requestId, w));
 }
 
-void SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
-                                 const crypto::OpenedRequest* opened, const crypto::Payload* request) {
+std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
+                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request) {
     vexa::proto::TlvWriter w;
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addU32(vexa::proto::TagResultCode, outcome.code);
@@ -219,8 +228,8 @@ void SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outco
         }
     }
     std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, frame.requestId, w);
-    results_[frame.requestId] = {datagram, Clock::now()};
-    emit(std::move(datagram));
+    emit(datagram);
+    return datagram;
 }
 
 SecureSimulator::Outcome SecureSimulator::perform(uint32_t index, const crypto::Payload& request) {
@@ -302,16 +311,24 @@ SecureSimulator::Outcome SecureSimulator::setNetwork(SimDevice& device, const cr
     const std::string ipv6 = request.text(vexa::proto::TagIpv6Address).value_or("");
     const std::string ipv6Gateway = request.text(vexa::proto::TagIpv6Gateway).value_or("");
     const std::string name = request.text(vexa::proto::TagDeviceName).value_or(device.record.deviceName);
-    if (ipv4.empty() || !validIpv4(ipv4) || !validIpv4(mask) || !validIpv4(gateway) || !validIpv6(ipv6) ||
-        !validIpv6(ipv6Gateway) || name.size() > 32 || ipv6.size() > 46 || ipv6Gateway.size() > 46)
-        return {kBadArgument, {}, false};
     vexa::proto::DeviceRecord& r = device.record;
+    const uint32_t port = readU32(request.find(vexa::proto::TagPort), r.port);
+    const uint32_t httpPort = readU32(request.find(vexa::proto::TagHttpPort), r.httpPort);
+    const uint32_t rtspPort = readU32(request.find(vexa::proto::TagRtspPort), r.rtspPort);
+    // Every text must be one the record can announce and the state file can hold: the wire's rules (width, no
+    // control bytes, so no NUL that inet_pton would stop at and no tab or line end inside a state line).
+    if (!wireText(ipv4, vexa::proto::TagIpv4) || !wireText(mask, vexa::proto::TagMask) ||
+        !wireText(gateway, vexa::proto::TagGateway) || !wireText(ipv6, vexa::proto::TagIpv6Address) ||
+        !wireText(ipv6Gateway, vexa::proto::TagIpv6Gateway) || !wireText(name, vexa::proto::TagDeviceName) ||
+        ipv4.empty() || !validIpv4(ipv4) || !validIpv4(mask) || !validIpv4(gateway) || !validIpv6(ipv6) ||
+        !validIpv6(ipv6Gateway) || port > 0xffff || httpPort > 0xffff || rtspPort > 0xffff)
+        return {kBadArgument, {}, false};
     r.ipv4Address = ipv4;
     r.ipv4SubnetMask = mask;
     r.ipv4Gateway = gateway;
-    r.port = readU32(request.find(vexa::proto::TagPort), r.port);
-    r.httpPort = static_cast<uint16_t>(readU32(request.find(vexa::proto::TagHttpPort), r.httpPort));
-    r.rtspPort = static_cast<uint16_t>(readU32(request.find(vexa::proto::TagRtspPort), r.rtspPort));
+    r.port = port;
+    r.httpPort = static_cast<uint16_t>(httpPort);
+    r.rtspPort = static_cast<uint16_t>(rtspPort);
     if (const auto* dhcp = request.find(vexa::proto::TagDhcp); dhcp && dhcp->value.size() == 1)
         r.dhcpEnabled = (r.supportFlags & 0x04) ? (dhcp->value[0] ? 1 : 0) : 0;
     if (r.supportFlags & 0x02) {
@@ -337,8 +354,19 @@ SecureSimulator::Outcome SecureSimulator::keyRequest(SimDevice& device, const cr
     crypto::KeyRequest doc;
     doc.serial = device.record.serialNo;
     doc.mac = *mac;
-    doc.nonce = crypto::newResetNonce();
-    doc.expiry = unixMillis() / 1000 + secure_.keyRequestLifetimeS;
+    // One outstanding nonce until it is used or expires: asking needs no password, so if every request made a
+    // new one, anyone on the link could void the key an installer is waiting for.
+    const int64_t now = unixMillis() / 1000;
+    const auto kept = crypto::fromHex(stateOf(device, "resetNonce"));
+    const int64_t keptExpiry = stateNumber(device, "resetExpiry");
+    const bool reuse = kept && kept->size() == crypto::kResetNonceSize && keptExpiry > now;
+    if (reuse) {
+        std::copy(kept->begin(), kept->end(), doc.nonce.begin());
+        doc.expiry = keptExpiry;
+    } else {
+        doc.nonce = crypto::newResetNonce();
+        doc.expiry = now + secure_.keyRequestLifetimeS;
+    }
     if (command == 2) {
         doc.devicePublicKey = crypto::PublicKey{};
         std::copy(device.record.publicKey.begin(), device.record.publicKey.end(), doc.devicePublicKey->begin());
@@ -352,8 +380,8 @@ SecureSimulator::Outcome SecureSimulator::keyRequest(SimDevice& device, const cr
         crypto::buildKeyRequest(doc, command == 1 ? crypto::kKeyRequestMaxSize : crypto::kKeyRequestQrMaxSize);
     if (!text)
         return {kNotSupported, {}, false};
-    // Only the newest nonce is good: a fresh request retires any key issued for an older one.
     device.state["resetNonce"] = crypto::toHex(crypto::ByteView(doc.nonce));
+    device.state["resetExpiry"] = std::to_string(doc.expiry);
     return {kOk, std::vector<uint8_t>(text->begin(), text->end()), false};
 }
 
@@ -363,7 +391,10 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
     const auto key = request.text(vexa::proto::TagResetKey);
     const auto password = request.text(vexa::proto::TagPassword);
     const auto nonceBytes = crypto::fromHex(stateOf(device, "resetNonce"));
-    if (!key || !password || !nonceBytes || nonceBytes->size() != crypto::kResetNonceSize)
+    const int64_t nonceExpiry = stateNumber(device, "resetExpiry");
+    // (A nonce saved without its expiry, by an older simulator, is bounded by the expiry the key carries.)
+    const bool nonceLive = nonceExpiry == 0 || nonceExpiry > unixMillis() / 1000;
+    if (!key || !password || !nonceBytes || nonceBytes->size() != crypto::kResetNonceSize || !nonceLive)
         return {failed(device), {}, false};
     crypto::ResetNonce nonce{};
     std::copy(nonceBytes->begin(), nonceBytes->end(), nonce.begin());
@@ -377,6 +408,7 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
     if (!hash)
         return {kBadArgument, {}, false};
     device.state.erase("resetNonce"); // used once
+    device.state.erase("resetExpiry");
     device.state["hash"] = *hash;
     succeeded(device);
     const bool changed = device.record.activationState != 0;
@@ -395,6 +427,7 @@ SecureSimulator::Outcome SecureSimulator::restoreDefault(SimDevice& device, cons
     // No shared default password: the device goes back to "not activated" and is activated again.
     device.state.erase("hash");
     device.state.erase("resetNonce");
+    device.state.erase("resetExpiry");
     device.record.activationState = 1;
     return {kOk, {}, true};
 }

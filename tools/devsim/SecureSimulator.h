@@ -45,8 +45,9 @@ private:
     };
 
     void answerChallenge(const vexa::proto::Frame& frame, uint32_t device);
-    void sendResult(const vexa::proto::Frame& frame, uint32_t device, const Outcome& outcome,
-                    const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request);
+    // Sends the Result and returns the datagram sent.
+    std::vector<uint8_t> sendResult(const vexa::proto::Frame& frame, uint32_t device, const Outcome& outcome,
+                                    const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request);
     Outcome perform(uint32_t device, const vexa::crypto::Payload& request);
     Outcome activate(SimDevice& device, const vexa::crypto::Payload& request);
     Outcome setNetwork(SimDevice& device, const vexa::crypto::Payload& request);
@@ -63,7 +64,16 @@ private:
     std::unordered_map<std::string, uint32_t> byMac_;
     std::vector<vexa::crypto::KeyPair> keys_;
     std::vector<std::vector<Challenge>> challenges_;
-    std::map<vexa::proto::RequestId, std::pair<std::vector<uint8_t>, std::chrono::steady_clock::time_point>> results_;
+    // Answers to requests that were carried out, per device and request id. A hit counts only for the very same
+    // request (type and sealed bytes): anything else under a known id is judged afresh and never gets another
+    // request's answer.
+    struct CachedResult {
+        vexa::proto::MsgType type;
+        std::vector<uint8_t> sealed;
+        std::vector<uint8_t> datagram;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::map<std::pair<uint32_t, vexa::proto::RequestId>, CachedResult> results_;
 };
 
 int64_t unixMillis();
