@@ -94,6 +94,8 @@ void BaseDialog::setTitle(const QString& title) {
 
 void BaseDialog::setDefaultText(const QString& text) {
     if (m_labelNULL) {
+        // Back to the label's own format: a plain message after a rich one must keep its line breaks and "<".
+        m_labelNULL->setTextFormat(Qt::AutoText);
         m_labelNULL->setText(text);
     }
 }
@@ -161,8 +163,8 @@ void BaseDialog::setContentWidget(QWidget* widget) {
     QLayout* content = m_ui->BorderLayout;
     while (QLayoutItem* item = content->takeAt(0)) {
         // A widget that leaves the layout stays alive (its owner may still use it) but must not float
-        // over the new content.
-        if (QWidget* w = item->widget(); w != nullptr && w != m_labelNULL) {
+        // over the new content; the new content itself may already be in the layout and stays visible.
+        if (QWidget* w = item->widget(); w != nullptr && w != m_labelNULL && w != widget) {
             w->hide();
         }
         std::unique_ptr<QLayoutItem> owned(item);

@@ -25,7 +25,8 @@ WarningDialog::WarningDialog(int kind, const QString& text, QWidget* /*caller*/,
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setContent(kind, text);
     setAttribute(Qt::WA_TranslucentBackground);
-    m_closeTimer.start(autoCloseMs, this);
+    // A coarse timer may fire up to 5 % early; the box stays up for the whole interval.
+    m_closeTimer.start(autoCloseMs, Qt::PreciseTimer, this);
 }
 
 WarningDialog::~WarningDialog() = default;

@@ -192,8 +192,14 @@ private slots:
             dialog.setDefaultText(text, 12);
         }
         QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), expected);
-        dialog.setDefaultText("plain");
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), QString("plain"));
+        // A plain message afterwards is laid out as plain text again: two lines, not one rich-text line.
+        const QString plain = "first line\nsecond line";
+        dialog.setDefaultText(plain);
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), plain);
+        BaseDialog fresh(false, false, false, false, true, true, true);
+        fresh.setDefaultText(plain);
+        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->sizeHint(),
+                 fresh.findChild<QLabel*>("m_labelNULL")->sizeHint());
     }
 
     void contentWidgetThenDefaultTextIsHarmless() {
@@ -214,6 +220,9 @@ private slots:
         dialog.show();
         QVERIFY(second->isVisible());
         QVERIFY(!content->isVisible());
+        // Setting the current content again keeps it in sight.
+        dialog.setContentWidget(second);
+        QVERIFY(second->isVisible());
     }
 
     void hintBoxForms_data() {

@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -146,6 +147,16 @@ private slots:
         QCOMPARE(finished.count(), 1);
         // Only the close button reports signalWarnClose.
         QCOMPARE(closed.count(), 0);
+    }
+
+    void autoCloseTimerIsExact() {
+        // A coarse timer would let the box vanish up to 100 ms before its two seconds are up.
+        WarningDialog box(0, "Saved.", nullptr);
+        const QList<QAbstractEventDispatcher::TimerInfo> timers =
+            QAbstractEventDispatcher::instance()->registeredTimers(&box);
+        QCOMPARE(timers.size(), 1);
+        QCOMPARE(timers.at(0).interval, WarningDialog::kAutoCloseMs);
+        QCOMPARE(timers.at(0).timerType, Qt::PreciseTimer);
     }
 
     void closeButtonClosesAtOnce() {
