@@ -64,7 +64,7 @@
         <translation>VEXATool</translation>
     </message>
     <message>
-        <location filename="../src/app/ToolsApplication.cpp" line="+75"/>
+        <location filename="../src/app/ToolsApplication.cpp" line="+74"/>
         <source>VEXA is already running.</source>
         <translation>VEXA is already running.</translation>
     </message>

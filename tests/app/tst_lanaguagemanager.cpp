@@ -116,18 +116,39 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
     }
 
+    void everyChineseTextIsTranslated_data() {
+        QTest::addColumn<QString>("file");
+        // Every Chinese source, the toolkit's too: it has no texts yet, but one added later must be translated.
+        const QDir folder(qEnvironmentVariable("VEXA_SOURCE_DIR") + "/translations");
+        QStringList files{"vexatool_zh.ts", "OrvisGUIToolkit_zh.ts"};
+        for (const QString& name : folder.entryList({"*zh*.ts"}, QDir::Files, QDir::Name)) {
+            if (!files.contains(name)) {
+                files.append(name);
+            }
+        }
+        for (const QString& name : files) {
+            QTest::newRow(qPrintable(name)) << folder.filePath(name);
+        }
+    }
     void everyChineseTextIsTranslated() {
-        QFile ts(qEnvironmentVariable("VEXA_SOURCE_DIR") + "/translations/vexatool_zh.ts");
+        QFETCH(QString, file);
+        QFile ts(file);
         QVERIFY(ts.open(QIODevice::ReadOnly));
         QDomDocument doc;
         QVERIFY(doc.setContent(&ts));
         const QDomNodeList messages = doc.elementsByTagName("message");
-        QVERIFY(messages.count() > 0);
+        if (file.endsWith("/vexatool_zh.ts")) {
+            QVERIFY(messages.count() > 0);
+        }
         for (int i = 0; i < messages.count(); ++i) {
             const QDomElement m = messages.at(i).toElement();
             const QDomElement translation = m.firstChildElement("translation");
             const QString source = m.firstChildElement("source").text();
-            QVERIFY2(!translation.hasAttribute("type") && !translation.text().isEmpty(), qPrintable(source));
+            const QString type = translation.attribute("type");
+            if (type == "vanished" || type == "obsolete") {
+                continue; // no longer in the code
+            }
+            QVERIFY2(type.isEmpty() && !translation.text().trimmed().isEmpty(), qPrintable(source));
         }
     }
 };

@@ -1,5 +1,6 @@
 #include <stdexcept>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -182,6 +183,10 @@ private slots:
         auto* bare = new QLabel("no tip", &window);
         auto* iconOnly = new QLabel(&window);
         iconOnly->setToolTip("icon tool tip");
+        auto* combo = new QComboBox(&window);
+        combo->addItems({"first choice", "second choice"});
+        combo->setCurrentIndex(1);
+        combo->setToolTip("combo tool tip");
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -199,6 +204,8 @@ private slots:
         QCOMPARE(tipFor(bare), QString());
         // Nothing of its own to show: the tool tip that was set.
         QCOMPARE(tipFor(iconOnly), QString("icon tool tip"));
+        // No text of its own but a current text: a combo box shows its current choice.
+        QCOMPARE(tipFor(combo), QString("second choice"));
         QToolTip::hideText();
     }
 
