@@ -44,3 +44,13 @@ TEST(Cli, ResetRefusesANewPasswordTheRecordWouldCut) {
     EXPECT_NE(fits.output.find("not heard"), std::string::npos) << fits.output;
     ::unsetenv("VEXA_PASSWORD");
 }
+
+TEST(Cli, PortsOutOfRangeAreRefusedNotNarrowed) {
+    // 70000 narrowed to 16 bits would quietly configure port 4464.
+    ::setenv("VEXA_PASSWORD", "Good-Pass1", 1);
+    for (const char* option : {"--port 70000", "--http-port -1", "--rtsp-port 80x", "--prefix 129", "--dhcp 2"}) {
+        const CliRun run = vexa(std::string("set-network 02-00-00-00-00-01 ") + option + " --seconds 0.2");
+        EXPECT_EQ(run.status, 1) << option;
+        EXPECT_NE(run.output.find("takes a number from 0 to"), std::string::npos) << option << ": " << run.output;
+    }
+}

@@ -81,7 +81,7 @@ const char* operationsUsage() {
            "                            [--name TEXT]     (admin password as for activate; other fields kept)\n"
            "       vexa key-request SERIAL [--qr] [--out FILE]\n"
            "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
-           "       vexa restore SERIAL CODE\n"
+           "       vexa restore SERIAL [CODE]          (no CODE: VEXA_SECURITY_CODE or the first line of stdin)\n"
            "Options for all: --seconds S (time to hear the device first, default 3)\n";
 }
 
@@ -112,6 +112,24 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     std::string password;
     if (command == "activate" || command == "set-network" || command == "reset")
         password = readSecret("VEXA_PASSWORD");
+    // A security code given on the command line is visible to every local user; it may come as a secret too.
+    if (command == "restore" && positional.empty())
+        positional.push_back(readSecret("VEXA_SECURITY_CODE"));
+    // Ports and the prefix length are checked here: narrowing 70000 to 16 bits would configure another port.
+    for (const auto& [option, limit] : {std::pair<const char*, long>{"--port", 65535},
+                                        {"--http-port", 65535},
+                                        {"--rtsp-port", 65535},
+                                        {"--prefix", 128},
+                                        {"--dhcp", 1}}) {
+        if (!options.count(option))
+            continue;
+        char* end = nullptr;
+        const long value = std::strtol(options[option].c_str(), &end, 10);
+        if (options[option].empty() || *end != '\0' || value < 0 || value > limit) {
+            std::fprintf(stderr, "vexa: %s takes a number from 0 to %ld\n", option, limit);
+            return 1;
+        }
+    }
     // The reset record holds 16 bytes: a longer password would be cut, and the device would get another one
     // than the installer typed.
     if (command == "reset" && password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
@@ -189,11 +207,8 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         result = report(VEXA_ResetPasswd(serial.c_str(), &p), "reset");
         wipe(p.newPassword, sizeof p.newPassword);
     } else if (command == "restore") {
-        if (positional.empty()) {
-            VEXA_Stop();
-            return -1;
-        }
         result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str()), "restore");
+        wipe(positional[0].data(), positional[0].size());
     }
     wipe(password.data(), password.size());
     VEXA_Stop();
