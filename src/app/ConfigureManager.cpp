@@ -34,7 +34,8 @@ bool ConfigureManager::load(const QString& path) {
     const int n = root.GetChildrenCount();
     for (int i = 0; i < n; ++i) {
         const OrvisGUIToolkit::CGenericDS item = root.GetChild(i);
-        m_entries.push_back(std::make_unique<Configure>(item.GetName(), item.GetChildByName("Value").GetValue()));
+        m_entries.push_back(
+            std::make_unique<Configure>(item.GetName(), item.GetChildByName(QStringLiteral("Value")).GetValue()));
     }
     return true;
 }

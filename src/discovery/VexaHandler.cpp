@@ -116,14 +116,14 @@ void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
         return;
     }
     const QString address = boundedText(info->ipv4Address);
-    qDebug().noquote() << "kelnor_start_" + address;
+    qDebug().noquote() << QStringLiteral("kelnor_start_") + address;
     auto* handler = static_cast<VexaHandler*>(userData);
     if (!handler) {
-        qDebug().noquote() << "kelnor_pHandler_Null" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_pHandler_Null") + address;
         return;
     }
     if (!libraryRecordTextsValid(*info)) {
-        qDebug().noquote() << "kelnor_stringLenCheck" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_stringLenCheck") + address;
         return;
     }
     handler->handleReport(*info);
@@ -138,22 +138,23 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     case 1:
     case 4:
         if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
-            qDebug().noquote() << "kelnor_szOEMinfo" + address + "   " + QString::number(info.oemCode);
+            qDebug().noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
+                                      QString::number(info.oemCode);
             return;
         }
-        qDebug().noquote() << "kelnor_signal_add_" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_signal_add_") + address;
         emit signalDeviceOnline(record);
         break;
     case 2:
-        qDebug().noquote() << "kelnor_VEXA_UPDATE" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_VEXA_UPDATE") + address;
         emit signalDeviceUpdate(record);
         break;
     case 3:
-        qDebug().noquote() << "kelnor_VEXA_DEC" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_VEXA_DEC") + address;
         emit signalDeviceOffline(record);
         break;
     default:
-        qDebug().noquote() << "kelnor_default" + address;
+        qDebug().noquote() << QStringLiteral("kelnor_default") + address;
         break;
     }
 }

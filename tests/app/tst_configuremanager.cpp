@@ -3,6 +3,8 @@
 
 #include "app/ConfigureManager.h"
 
+using namespace Qt::StringLiterals;
+
 using apt::ConfigureManager;
 
 class TestConfigureManager : public QObject {
@@ -10,7 +12,7 @@ class TestConfigureManager : public QObject {
 
 private:
     QString write(const QByteArray& items) {
-        const QString path = m_dir.filePath(QString("setup%1.xml").arg(++m_files));
+        const QString path = m_dir.filePath(u"setup%1.xml"_s.arg(++m_files));
         QFile f(path);
         if (f.open(QIODevice::WriteOnly)) {
             f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Setup>" + items + "</Setup>\n");
@@ -62,10 +64,10 @@ private slots:
         const apt::Configure* skin = store.find(ConfigureManager::Skin);
         QVERIFY(skin != nullptr);
         QCOMPARE(skin->value(), QString());
-        QCOMPARE(skin->name(), QString("Skin"));
+        QCOMPARE(skin->name(), u"Skin"_s);
 
         QVERIFY(store.load(write("<Skin><Value>First</Value></Skin><Skin><Value>Second</Value></Skin>")));
-        QCOMPARE(store.find(ConfigureManager::Skin)->value(), QString("First"));
+        QCOMPARE(store.find(ConfigureManager::Skin)->value(), u"First"_s);
         QVERIFY(store.load(write("<Translator><Value>1</Value></Translator>")));
         QVERIFY(store.find(ConfigureManager::Skin) == nullptr);
     }
@@ -75,7 +77,7 @@ private slots:
         QVERIFY(store.load(write("<Translator><Value>1</Value></Translator>")));
         QVERIFY(store.find(-1) == nullptr);
         QVERIFY(store.find(9) == nullptr);
-        QCOMPARE(ConfigureManager::keyName(8), QString("Filter"));
+        QCOMPARE(ConfigureManager::keyName(8), u"Filter"_s);
         QCOMPARE(ConfigureManager::keyName(9), QString());
     }
 
@@ -91,7 +93,7 @@ private slots:
         QVERIFY(store.load(good));
         QCOMPARE(store.count(), 2);
         QString path = m_dir.filePath(bad);
-        if (bad == "malformed") {
+        if (bad == u"malformed"_s) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("<Setup><Translator><Value>1</Value></Setup>");
@@ -107,10 +109,10 @@ private slots:
     void shippedSettingsFile() {
         // The Setup.xml beside the built program is what a new installation starts with.
         ConfigureManager store;
-        QVERIFY(store.load(qEnvironmentVariable("VEXA_BIN_DIR") + "/Setup.xml"));
+        QVERIFY(store.load(qEnvironmentVariable("VEXA_BIN_DIR") + u"/Setup.xml"_s));
         QCOMPARE(store.language(), 0u);
         QVERIFY(store.find(ConfigureManager::Skin) != nullptr);
-        QCOMPARE(store.find(ConfigureManager::Skin)->value(), QString("CommonSkin"));
+        QCOMPARE(store.find(ConfigureManager::Skin)->value(), u"CommonSkin"_s);
     }
 
     void accessorGivesOneStore() {

@@ -6,6 +6,8 @@
 #include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 
+using namespace Qt::StringLiterals;
+
 using apt::ConfigureManager;
 using apt::LanaguageManager;
 
@@ -23,7 +25,7 @@ class TestLanaguageManager : public QObject {
 private:
     // A configuration store holding only the language item (none for a negative language).
     void configure(ConfigureManager& store, int language) {
-        const QString path = m_dir.filePath("Setup.xml");
+        const QString path = m_dir.filePath(u"Setup.xml"_s);
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("<Setup>");
@@ -44,14 +46,14 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("shared");
         QTest::addColumn<QLocale>("locale");
-        QTest::newRow("no setting is English") << -1 << QStringList{"vexatool_en.qm", "VadoraVovovid_en.qm"}
+        QTest::newRow("no setting is English") << -1 << QStringList{u"vexatool_en.qm"_s, u"VadoraVovovid_en.qm"_s}
                                                << "toolkit-en" << QLocale(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("English") << 0 << QStringList{"vexatool_en.qm", "VadoraVovovid_en.qm"} << "toolkit-en"
+        QTest::newRow("English") << 0 << QStringList{u"vexatool_en.qm"_s, u"VadoraVovovid_en.qm"_s} << u"toolkit-en"_s
                                  << QLocale(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("Chinese") << 1 << QStringList{"vexatool_zh.qm", "qt_zh_CN.qm", "OrvisGUIToolkit_zh.qm"}
+        QTest::newRow("Chinese") << 1 << QStringList{u"vexatool_zh.qm"_s, u"qt_zh_CN.qm"_s, u"OrvisGUIToolkit_zh.qm"_s}
                                  << "toolkit" << QLocale(QLocale::Chinese, QLocale::China);
-        QTest::newRow("9 loads nothing") << 9 << QStringList{"", ""} << "shared" << QLocale();
-        QTest::newRow("10 loads nothing") << 10 << QStringList{"", ""} << "shared" << QLocale();
+        QTest::newRow("9 loads nothing") << 9 << QStringList{u""_s, u""_s} << u"shared"_s << QLocale();
+        QTest::newRow("10 loads nothing") << 10 << QStringList{u""_s, u""_s} << u"shared"_s << QLocale();
     }
     void languageTable() {
         QFETCH(int, language);
@@ -73,34 +75,34 @@ private slots:
             QCOMPARE(fixture("shared"), shared);
         }
         // Gone with the manager.
-        QCOMPARE(fixture("shared"), QString("shared"));
+        QCOMPARE(fixture("shared"), u"shared"_s);
     }
 
     void laterFilesWin() {
         ConfigureManager store;
         configure(store, 1);
         LanaguageManager manager(store, m_fixtures);
-        QCOMPARE(fixture("shared"), QString("toolkit"));
-        QCOMPARE(fixture("app-and-framework"), QString("framework"));
-        QCOMPARE(fixture("app-only"), QString("app"));
+        QCOMPARE(fixture("shared"), u"toolkit"_s);
+        QCOMPARE(fixture("app-and-framework"), u"framework"_s);
+        QCOMPARE(fixture("app-only"), u"app"_s);
     }
 
     void missingFolderStillInstallsEmptyTranslators() {
         ConfigureManager store;
         configure(store, 1);
-        LanaguageManager manager(store, m_dir.filePath("nowhere/"));
+        LanaguageManager manager(store, m_dir.filePath(u"nowhere/"_s));
         QCOMPARE(int(manager.translators().size()), 3);
         for (const auto& t : manager.translators()) {
             QVERIFY(t->isEmpty());
         }
         QCOMPARE(manager.locale(), QLocale(QLocale::Chinese, QLocale::China));
-        QCOMPARE(fixture("shared"), QString("shared"));
+        QCOMPARE(fixture("shared"), u"shared"_s);
     }
 
     void shippedChineseTranslation() {
         ConfigureManager store;
         configure(store, 1);
-        LanaguageManager manager(store, qEnvironmentVariable("VEXA_BIN_DIR") + "/translations/");
+        LanaguageManager manager(store, qEnvironmentVariable("VEXA_BIN_DIR") + u"/translations/"_s);
         const auto& translators = manager.translators();
         QCOMPARE(int(translators.size()), 3);
         for (const auto& t : translators) {
@@ -119,9 +121,9 @@ private slots:
     void everyChineseTextIsTranslated_data() {
         QTest::addColumn<QString>("file");
         // Every Chinese source, the toolkit's too: it has no texts yet, but one added later must be translated.
-        const QDir folder(qEnvironmentVariable("VEXA_SOURCE_DIR") + "/translations");
-        QStringList files{"vexatool_zh.ts", "OrvisGUIToolkit_zh.ts"};
-        for (const QString& name : folder.entryList({"*zh*.ts"}, QDir::Files, QDir::Name)) {
+        const QDir folder(qEnvironmentVariable("VEXA_SOURCE_DIR") + u"/translations"_s);
+        QStringList files{u"vexatool_zh.ts"_s, u"OrvisGUIToolkit_zh.ts"_s};
+        for (const QString& name : folder.entryList({u"*zh*.ts"_s}, QDir::Files, QDir::Name)) {
             if (!files.contains(name)) {
                 files.append(name);
             }
@@ -136,16 +138,16 @@ private slots:
         QVERIFY(ts.open(QIODevice::ReadOnly));
         QDomDocument doc;
         QVERIFY(doc.setContent(&ts));
-        const QDomNodeList messages = doc.elementsByTagName("message");
-        if (file.endsWith("/vexatool_zh.ts")) {
+        const QDomNodeList messages = doc.elementsByTagName(u"message"_s);
+        if (file.endsWith(u"/vexatool_zh.ts"_s)) {
             QVERIFY(messages.count() > 0);
         }
         for (int i = 0; i < messages.count(); ++i) {
             const QDomElement m = messages.at(i).toElement();
-            const QDomElement translation = m.firstChildElement("translation");
-            const QString source = m.firstChildElement("source").text();
-            const QString type = translation.attribute("type");
-            if (type == "vanished" || type == "obsolete") {
+            const QDomElement translation = m.firstChildElement(u"translation"_s);
+            const QString source = m.firstChildElement(u"source"_s).text();
+            const QString type = translation.attribute(u"type"_s);
+            if (type == u"vanished"_s || type == u"obsolete"_s) {
                 continue; // no longer in the code
             }
             QVERIFY2(type.isEmpty() && !translation.text().trimmed().isEmpty(), qPrintable(source));

@@ -2,6 +2,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // Runs the built program as a user would, two copies at a time where it matters, on the offscreen platform
 // with screens described by a file. Hint boxes cannot be clicked here: VEXA_TEST_HINT_REPLY names the answer.
 class TestStartup : public QObject {
@@ -14,20 +16,20 @@ private:
     };
 
     QString screens(const QList<QRect>& rects) {
-        QString json = "{\"screens\":[";
+        QString json = u"{\"screens\":["_s;
         for (int i = 0; i < rects.size(); ++i) {
             const QRect& r = rects[i];
-            json += QString("%1{\"name\":\"s%2\",\"x\":%3,\"y\":%4,\"width\":%5,\"height\":%6,\"logicalDpi\":96,"
-                            "\"logicalBaseDpi\":96,\"dpr\":1}")
-                        .arg(i ? "," : "")
+            json += QString(u"%1{\"name\":\"s%2\",\"x\":%3,\"y\":%4,\"width\":%5,\"height\":%6,\"logicalDpi\":96,"
+                            u"\"logicalBaseDpi\":96,\"dpr\":1}"_s)
+                        .arg(i ? u","_s : u""_s)
                         .arg(i)
                         .arg(r.x())
                         .arg(r.y())
                         .arg(r.width())
                         .arg(r.height());
         }
-        json += "]}";
-        const QString path = m_dir->filePath(QString("screens%1.json").arg(++m_files));
+        json += u"]}"_s;
+        const QString path = m_dir->filePath(u"screens%1.json"_s.arg(++m_files));
         QFile f(path);
         if (f.open(QIODevice::WriteOnly)) {
             f.write(json.toUtf8());
@@ -38,12 +40,12 @@ private:
     std::unique_ptr<QProcess> start(const QString& program, const QString& screenFile, const QByteArray& reply = {}) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screenFile);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen:configfile="_s + screenFile);
         // The single-instance lock lives in the temporary folder: one folder per test keeps runs apart.
-        env.insert("TMPDIR", m_dir->path());
-        env.insert("XDG_RUNTIME_DIR", m_dir->path());
+        env.insert(u"TMPDIR"_s, m_dir->path());
+        env.insert(u"XDG_RUNTIME_DIR"_s, m_dir->path());
         if (!reply.isEmpty()) {
-            env.insert("VEXA_TEST_HINT_REPLY", reply);
+            env.insert(u"VEXA_TEST_HINT_REPLY"_s, QString::fromLatin1(reply));
         }
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
@@ -72,7 +74,7 @@ private:
         }
     }
 
-    QString m_program = qEnvironmentVariable("VEXA_BIN_DIR") + "/VEXATool";
+    QString m_program = qEnvironmentVariable("VEXA_BIN_DIR") + u"/VEXATool"_s;
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_files = 0;
 
@@ -140,9 +142,9 @@ private slots:
     void missingSkinIsLoggedAndStartUpGoesOn() {
         // A copy of the program in a folder of its own: a settings file naming a skin that no plug-in has,
         // and no plugins/ folder at all.
-        const QString program = m_dir->filePath("VEXATool");
+        const QString program = m_dir->filePath(u"VEXATool"_s);
         QVERIFY(QFile::copy(m_program, program));
-        QFile setup(m_dir->filePath("Setup.xml"));
+        QFile setup(m_dir->filePath(u"Setup.xml"_s));
         QVERIFY(setup.open(QIODevice::WriteOnly));
         setup.write("<Setup><Skin><Value>NoSuchSkin</Value></Skin></Setup>");
         setup.close();

@@ -13,6 +13,8 @@
 #include "app/ToolsApplication.h"
 #include "toolkit/CFile.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList g_messages;
@@ -111,7 +113,7 @@ private slots:
         auto* app = qobject_cast<apt::ToolsApplication*>(qApp);
         const QString before = QApplication::style()->name();
         app->loadStyle();
-        QVERIFY(g_messages.contains("[ToolsApplication::loadStyle]The CommonStyle does not exist."));
+        QVERIFY(g_messages.contains(u"[ToolsApplication::loadStyle]The CommonStyle does not exist."_s));
         QCOMPARE(QApplication::style()->name(), before);
     }
 
@@ -120,16 +122,16 @@ private slots:
         QTest::addColumn<QString>("skin");
         QTest::addColumn<bool>("found");
         QTest::addColumn<QString>("log");
-        const QString skins = m_bin + "/plugins/skins/";
+        const QString skins = m_bin + u"/plugins/skins/"_s;
         QTest::newRow("unknown name") << skins << "NoSuchSkin" << false << "[Tool]LoadSkin = NoSuchSkin failed";
         QTest::newRow("empty name") << skins << "" << false << "[Tool]LoadSkin =  failed";
         QTest::newRow("null name") << skins << QString() << false << "[Tool]LoadSkin =  failed";
         QTest::newRow("keys are case-sensitive")
             << skins << "commonskin" << false << "[Tool]LoadSkin = commonskin failed";
-        QTest::newRow("no folder") << m_bin + "/nowhere/"
-                                   << "CommonSkin" << false << "[Tool]LoadSkin = CommonSkin failed";
-        QTest::newRow("not plug-ins") << m_bin + "/"
-                                      << "CommonSkin" << false << "[Tool]LoadSkin = CommonSkin failed";
+        QTest::newRow("no folder") << m_bin + u"/nowhere/"_s << "CommonSkin" << false
+                                   << "[Tool]LoadSkin = CommonSkin failed";
+        QTest::newRow("not plug-ins") << m_bin + u"/"_s << "CommonSkin" << false
+                                      << "[Tool]LoadSkin = CommonSkin failed";
         QTest::newRow("CommonSkin") << skins << "CommonSkin" << true << "[Tool]LoadSkin = CommonSkin Success";
     }
     void skinFromTheBuildFolder() {
@@ -138,37 +140,37 @@ private slots:
         QFETCH(bool, found);
         QFETCH(QString, log);
         QCOMPARE(apt::ToolsApplication::loadSkin(folder, skin), found);
-        QCOMPARE(g_messages.filter("[Tool]LoadSkin"), QStringList{log});
+        QCOMPARE(g_messages.filter(u"[Tool]LoadSkin"_s), QStringList{log});
         if (found) {
-            QVERIFY(QFile::exists(":/OrvisClient/Qss/Qss/VEXATool/VEXATool.qss"));
-            QVERIFY(QFile::exists(":/CommonSkin/VEXATool/Images/VEXATool/TipDialog/icon_alert_error_large.png"));
+            QVERIFY(QFile::exists(u":/OrvisClient/Qss/Qss/VEXATool/VEXATool.qss"_s));
+            QVERIFY(QFile::exists(u":/CommonSkin/VEXATool/Images/VEXATool/TipDialog/icon_alert_error_large.png"_s));
         }
     }
 
     void styleAndSheetsFromTheBuildFolder() {
         auto* app = qobject_cast<apt::ToolsApplication*>(qApp);
-        QVERIFY(apt::ToolsApplication::loadSkin(m_bin + "/plugins/skins/", "CommonSkin"));
-        QCoreApplication::addLibraryPath(m_bin + "/plugins");
-        QVERIFY(QStyleFactory::keys().contains("CommonStyle"));
+        QVERIFY(apt::ToolsApplication::loadSkin(m_bin + u"/plugins/skins/"_s, u"CommonSkin"_s));
+        QCoreApplication::addLibraryPath(m_bin + u"/plugins"_s);
+        QVERIFY(QStyleFactory::keys().contains(u"CommonStyle"_s));
         g_messages.clear();
         app->loadStyle();
-        QVERIFY(!g_messages.contains("[ToolsApplication::loadStyle]The CommonStyle does not exist."));
+        QVERIFY(!g_messages.contains(u"[ToolsApplication::loadStyle]The CommonStyle does not exist."_s));
         {
             // While a style sheet is set, the application's style is a wrapper around the one set; without
             // it the style itself shows.
             const QString sheet = app->styleSheet();
             app->setStyleSheet(QString());
-            QCOMPARE(QApplication::style()->objectName().toLower(), QString("commonstyle"));
+            QCOMPARE(QApplication::style()->objectName().toLower(), u"commonstyle"_s);
             app->setStyleSheet(sheet);
         }
 
-        const QString folder = ":/OrvisClient/Qss/Qss/OrvisGUIToolkit/";
+        const QString folder = u":/OrvisClient/Qss/Qss/OrvisGUIToolkit/"_s;
         QStringList toolkit = QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-        QVERIFY(toolkit.removeAll("MacSpecial.qss") == 1);
+        QVERIFY(toolkit.removeAll(u"MacSpecial.qss"_s) == 1);
         const QString expected = OrvisGUIToolkit::CFile::ReadAll(toolkit, folder) +
-                                 OrvisGUIToolkit::CFile::ReadAll(":/OrvisClient/Qss/Qss/VEXATool/VEXATool.qss");
+                                 OrvisGUIToolkit::CFile::ReadAll(u":/OrvisClient/Qss/Qss/VEXATool/VEXATool.qss"_s);
         QCOMPARE(app->styleSheet(), expected);
-        const QString mac = OrvisGUIToolkit::CFile::ReadAll(folder + "MacSpecial.qss");
+        const QString mac = OrvisGUIToolkit::CFile::ReadAll(folder + u"MacSpecial.qss"_s);
         if (!mac.trimmed().isEmpty()) {
             QVERIFY(!app->styleSheet().contains(mac));
         }
@@ -176,36 +178,36 @@ private slots:
 
     void toolTipShowsTheWidgetsOwnText() {
         QWidget window;
-        auto* label = new QLabel("A long device name that is cut off", &window);
-        label->setToolTip("set tool tip");
-        auto* edit = new QLineEdit("typed text", &window);
-        edit->setToolTip("edit tool tip");
-        auto* bare = new QLabel("no tip", &window);
+        auto* label = new QLabel(u"A long device name that is cut off"_s, &window);
+        label->setToolTip(u"set tool tip"_s);
+        auto* edit = new QLineEdit(u"typed text"_s, &window);
+        edit->setToolTip(u"edit tool tip"_s);
+        auto* bare = new QLabel(u"no tip"_s, &window);
         auto* iconOnly = new QLabel(&window);
-        iconOnly->setToolTip("icon tool tip");
+        iconOnly->setToolTip(u"icon tool tip"_s);
         auto* combo = new QComboBox(&window);
-        combo->addItems({"first choice", "second choice"});
+        combo->addItems({u"first choice"_s, u"second choice"_s});
         combo->setCurrentIndex(1);
-        combo->setToolTip("combo tool tip");
+        combo->setToolTip(u"combo tool tip"_s);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         const auto tipFor = [](QWidget* w) {
             QToolTip::hideText();
             if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000)) {
-                return QString("<still showing>");
+                return u"<still showing>"_s;
             }
             QHelpEvent help(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
             QApplication::sendEvent(w, &help);
             return QToolTip::isVisible() ? QToolTip::text() : QString();
         };
-        QCOMPARE(tipFor(label), QString("A long device name that is cut off"));
-        QCOMPARE(tipFor(edit), QString("edit tool tip"));
+        QCOMPARE(tipFor(label), u"A long device name that is cut off"_s);
+        QCOMPARE(tipFor(edit), u"edit tool tip"_s);
         QCOMPARE(tipFor(bare), QString());
         // Nothing of its own to show: the tool tip that was set.
-        QCOMPARE(tipFor(iconOnly), QString("icon tool tip"));
+        QCOMPARE(tipFor(iconOnly), u"icon tool tip"_s);
         // No text of its own but a current text: a combo box shows its current choice.
-        QCOMPARE(tipFor(combo), QString("second choice"));
+        QCOMPARE(tipFor(combo), u"second choice"_s);
         QToolTip::hideText();
     }
 
@@ -213,7 +215,7 @@ private slots:
         Thrower w;
         QEvent user(QEvent::User);
         QCOMPARE(QApplication::sendEvent(&w, &user), false);
-        QVERIFY(!g_messages.filter("handler failed").isEmpty());
+        QVERIFY(!g_messages.filter(u"handler failed"_s).isEmpty());
         // Dispatch goes on as usual afterwards.
         QEvent other(QEvent::Polish);
         QApplication::sendEvent(&w, &other);

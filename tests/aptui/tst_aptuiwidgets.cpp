@@ -11,6 +11,8 @@
 #include "aptui/Widget.h"
 #include "toolkit/CTableView.h"
 
+using namespace Qt::StringLiterals;
+
 using aptui::MultiStateLineEdit;
 
 namespace {
@@ -61,7 +63,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(QString, name);
         MultiStateLineEdit edit;
-        QCOMPARE(edit.state(), QString("Normal"));
+        QCOMPARE(edit.state(), u"Normal"_s);
         QSignalSpy spy(&edit, &MultiStateLineEdit::stateChanged);
         edit.setProperty("state", text);
         QCOMPARE(int(edit.lineEditState()), state);
@@ -81,12 +83,12 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(&edit, "setLineEditState", Qt::QueuedConnection,
                                           Q_ARG(aptui::MultiStateLineEdit::State, MultiStateLineEdit::TIP)));
         QTRY_COMPARE(spy.count(), 1);
-        QCOMPARE(edit.state(), QString("Tip"));
+        QCOMPARE(edit.state(), u"Tip"_s);
     }
 
     void setLineEditStateRestylesAtOnce() {
         MultiStateLineEdit edit;
-        edit.setStyleSheet("aptui--MultiStateLineEdit { background: rgb(255,255,255); border: none; }"
+        edit.setStyleSheet(u"aptui--MultiStateLineEdit { background: rgb(255,255,255); border: none; }"_s
                            "aptui--MultiStateLineEdit[state=\"Error\"] { background: rgb(255,0,0); }");
         edit.resize(120, 30);
         edit.show();
@@ -99,7 +101,7 @@ private slots:
         QCOMPARE(qGreen(centrePixel(&edit)), 0);
         edit.setLineEditState(MultiStateLineEdit::NORMAL);
         QCOMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(1).at(0).toString(), QString("Normal"));
+        QCOMPARE(spy.at(1).at(0).toString(), u"Normal"_s);
         QCOMPARE(qGreen(centrePixel(&edit)), 255);
     }
 
@@ -111,18 +113,18 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(pin->size(), QSize(14, 69));
-        QVERIFY(pin->styleSheet().contains("left.png"));
+        QVERIFY(pin->styleSheet().contains(u"left.png"_s));
 
         QList<bool> visibleWhenSignalled;
         connect(pin, &aptui::PinButton::pinButtonClicked, this,
                 [&visibleWhenSignalled, page] { visibleWhenSignalled.append(page->isVisible()); });
         QTest::mouseClick(pin, Qt::LeftButton);
         QVERIFY(!page->isVisible());
-        QVERIFY(pin->styleSheet().contains("right.png"));
-        QVERIFY(pin->styleSheet().contains("RightSel.png"));
+        QVERIFY(pin->styleSheet().contains(u"right.png"_s));
+        QVERIFY(pin->styleSheet().contains(u"RightSel.png"_s));
         QTest::mouseClick(pin, Qt::LeftButton);
         QVERIFY(page->isVisible());
-        QVERIFY(pin->styleSheet().contains("leftSel.png"));
+        QVERIFY(pin->styleSheet().contains(u"leftSel.png"_s));
         // Listeners see the buddy already changed.
         QCOMPARE(visibleWhenSignalled, QList<bool>({false, true}));
     }
@@ -172,7 +174,7 @@ private slots:
 
     void widgetPaintsItsStyleSheet() {
         aptui::Widget w;
-        w.setStyleSheet("aptui--Widget { background: rgb(0,0,255); }");
+        w.setStyleSheet(u"aptui--Widget { background: rgb(0,0,255); }"_s);
         w.resize(40, 40);
         QCOMPARE(qBlue(centrePixel(&w)), 255);
         QCOMPARE(qRed(centrePixel(&w)), 0);
@@ -182,7 +184,7 @@ private slots:
         QWidget window;
         aptui::CoverWidget cover(&window);
         QVERIFY(cover.testAttribute(Qt::WA_TranslucentBackground));
-        auto* veil = cover.findChild<QWidget*>("m_cover");
+        auto* veil = cover.findChild<QWidget*>(u"m_cover"_s);
         QVERIFY(veil != nullptr);
         window.resize(200, 100);
         cover.resize(200, 100);
@@ -196,8 +198,8 @@ private slots:
         OrvisGUIToolkit::CTableView view;
         view.setStyle(&style);
         QStandardItemModel model(2, 1);
-        model.setItem(0, 0, new QStandardItem("selected"));
-        model.setItem(1, 0, new QStandardItem("plain"));
+        model.setItem(0, 0, new QStandardItem(u"selected"_s));
+        model.setItem(1, 0, new QStandardItem(u"plain"_s));
         view.setModel(&model);
         aptui::TreeViewWithLeftPixmapDelegate delegate(&view);
         view.setItemDelegate(&delegate);

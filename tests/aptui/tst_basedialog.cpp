@@ -10,6 +10,8 @@
 #include "aptui/HintBox.h"
 #include "aptui/TipDialog.h"
 
+using namespace Qt::StringLiterals;
+
 using aptui::BaseDialog;
 
 namespace {
@@ -76,19 +78,19 @@ private slots:
 
     void formCarriesTheStyledNames() {
         BaseDialog dialog(true, true, true, true, true, true, true);
-        QCOMPARE(dialog.objectName(), QString("BaseDialog"));
-        QCOMPARE(dialog.windowTitle(), QString("BaseDialog"));
+        QCOMPARE(dialog.objectName(), u"BaseDialog"_s);
+        QCOMPARE(dialog.windowTitle(), u"BaseDialog"_s);
         QCOMPARE(dialog.size(), QSize(400, 475));
         QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
         for (const char* name : {"mainBorder", "m_BaseDialogBottom", "m_labelNULL", "BaseTitle"}) {
             QVERIFY2(dialog.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
         }
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), QString("null content"));
-        QCOMPARE(bottomButton(&dialog, "btnConfirm")->text(), QString("Confirm"));
-        QCOMPARE(bottomButton(&dialog, "btnCancel")->text(), QString("Cancel"));
-        dialog.setTitle("Export");
-        QCOMPARE(dialog.windowTitle(), QString("Export"));
-        QCOMPARE(dialog.titleBar()->title(), QString("Export"));
+        QCOMPARE(dialog.findChild<QLabel*>(u"m_labelNULL"_s)->text(), u"null content"_s);
+        QCOMPARE(bottomButton(&dialog, "btnConfirm")->text(), u"Confirm"_s);
+        QCOMPARE(bottomButton(&dialog, "btnCancel")->text(), u"Cancel"_s);
+        dialog.setTitle(u"Export"_s);
+        QCOMPARE(dialog.windowTitle(), u"Export"_s);
+        QCOMPARE(dialog.titleBar()->title(), u"Export"_s);
     }
 
     void dialogWithParentStaysAWindow() {
@@ -164,7 +166,7 @@ private slots:
         BaseDialog dialog(false, false, false, false, true, true, true);
         QSignalSpy confirmSpy(&dialog, &BaseDialog::signalConfirmButtonClicked);
         QCOMPARE(execAndClick(dialog, button.toLatin1().constData()), result);
-        QCOMPARE(confirmSpy.count(), button == "btnConfirm" ? 1 : 0);
+        QCOMPARE(confirmSpy.count(), button == u"btnConfirm"_s ? 1 : 0);
     }
 
     void defaultTextTemplates_data() {
@@ -191,31 +193,31 @@ private slots:
         } else {
             dialog.setDefaultText(text, 12);
         }
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), expected);
+        QCOMPARE(dialog.findChild<QLabel*>(u"m_labelNULL"_s)->text(), expected);
         // A plain message afterwards is laid out as plain text again: two lines, not one rich-text line.
-        const QString plain = "first line\nsecond line";
+        const QString plain = u"first line\nsecond line"_s;
         dialog.setDefaultText(plain);
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->text(), plain);
+        QCOMPARE(dialog.findChild<QLabel*>(u"m_labelNULL"_s)->text(), plain);
         BaseDialog fresh(false, false, false, false, true, true, true);
         fresh.setDefaultText(plain);
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelNULL")->sizeHint(),
-                 fresh.findChild<QLabel*>("m_labelNULL")->sizeHint());
+        QCOMPARE(dialog.findChild<QLabel*>(u"m_labelNULL"_s)->sizeHint(),
+                 fresh.findChild<QLabel*>(u"m_labelNULL"_s)->sizeHint());
     }
 
     void contentWidgetThenDefaultTextIsHarmless() {
         BaseDialog dialog(false, false, false, false, true, true, true);
-        auto* content = new QLabel("mine");
+        auto* content = new QLabel(u"mine"_s);
         content->setObjectName("content");
         dialog.setContentWidget(content);
-        QVERIFY(dialog.findChild<QLabel*>("m_labelNULL") == nullptr);
-        dialog.setDefaultText("a");
-        dialog.setDefaultText("b", 10);
-        dialog.setDefaultText("c", 10, true);
-        QCOMPARE(content->text(), QString("mine"));
-        QVERIFY(dialog.findChild<QWidget*>("mainBorder")->isAncestorOf(content));
+        QVERIFY(dialog.findChild<QLabel*>(u"m_labelNULL"_s) == nullptr);
+        dialog.setDefaultText(u"a"_s);
+        dialog.setDefaultText(u"b"_s, 10);
+        dialog.setDefaultText(u"c"_s, 10, true);
+        QCOMPARE(content->text(), u"mine"_s);
+        QVERIFY(dialog.findChild<QWidget*>(u"mainBorder"_s)->isAncestorOf(content));
 
         // A second content widget replaces the first; the first stays alive but out of sight.
-        auto* second = new QLabel("second");
+        auto* second = new QLabel(u"second"_s);
         dialog.setContentWidget(second);
         dialog.show();
         QVERIFY(second->isVisible());
@@ -232,13 +234,14 @@ private slots:
     }
     void hintBoxForms() {
         QFETCH(bool, question);
-        aptui::HintBox box("VEXA is already running.", question ? aptui::HintBox::Question : aptui::HintBox::Message);
+        aptui::HintBox box(u"VEXA is already running."_s,
+                           question ? aptui::HintBox::Question : aptui::HintBox::Message);
         box.setFixedSize(400, 256);
         box.show();
-        QCOMPARE(box.objectName(), QString("APP_WARNINGDLG"));
-        QCOMPARE(box.windowTitle(), QString("Hint"));
-        QCOMPARE(box.findChild<QLabel*>("m_labelNULL")->text(), QString("VEXA is already running."));
-        QCOMPARE(box.findChild<QWidget*>("m_BaseDialogBottom")->isVisible(), question);
+        QCOMPARE(box.objectName(), u"APP_WARNINGDLG"_s);
+        QCOMPARE(box.windowTitle(), u"Hint"_s);
+        QCOMPARE(box.findChild<QLabel*>(u"m_labelNULL"_s)->text(), u"VEXA is already running."_s);
+        QCOMPARE(box.findChild<QWidget*>(u"m_BaseDialogBottom"_s)->isVisible(), question);
         QCOMPARE(bottomButton(&box, "btnConfirm")->isVisible(), question);
         QVERIFY(titleButton(&box, "btnClose")->isVisible());
         for (const char* hidden : {"btnApp", "btnOption", "btnMin", "btnMax"}) {
@@ -263,11 +266,11 @@ private slots:
         QFETCH(int, result);
         VexaTool::TipDialog dialog;
         dialog.resize(350, 220);
-        dialog.setTitle("Exit");
-        dialog.setTipText("Exit the VEXA software?");
-        QVERIFY(dialog.findChild<QWidget*>("TipDialog") != nullptr);
-        QVERIFY(dialog.findChild<QLabel*>("m_labelNULL") == nullptr);
-        QCOMPARE(dialog.findChild<QLabel*>("m_labelTip")->text(), QString("Exit the VEXA software?"));
+        dialog.setTitle(u"Exit"_s);
+        dialog.setTipText(u"Exit the VEXA software?"_s);
+        QVERIFY(dialog.findChild<QWidget*>(u"TipDialog"_s) != nullptr);
+        QVERIFY(dialog.findChild<QLabel*>(u"m_labelNULL"_s) == nullptr);
+        QCOMPARE(dialog.findChild<QLabel*>(u"m_labelTip"_s)->text(), u"Exit the VEXA software?"_s);
         QCOMPARE(execAndClick(dialog, button.toLatin1().constData()), result);
         // Asked a second time, it answers afresh.
         QCOMPARE(execAndClick(dialog, "btnConfirm"), int(QDialog::Accepted));

@@ -8,6 +8,8 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 
+using namespace Qt::StringLiterals;
+
 using aptui::MultiStateLineEdit;
 using VexaTool::WarningDialog;
 
@@ -29,10 +31,10 @@ SeenBox runAndClose(Show show) {
         auto* box = qobject_cast<WarningDialog*>(QApplication::activeModalWidget());
         QVERIFY(box != nullptr);
         seen.geometry = box->geometry();
-        seen.text = box->findChild<QLabel*>("m_labelWarnText")->text();
-        seen.hasIcon = !box->findChild<QLabel*>("m_labelWarnPicture")->pixmap().isNull();
+        seen.text = box->findChild<QLabel*>(u"m_labelWarnText"_s)->text();
+        seen.hasIcon = !box->findChild<QLabel*>(u"m_labelWarnPicture"_s)->pixmap().isNull();
         seen.flags = box->windowFlags();
-        box->findChild<QPushButton*>("m_btnClose")->click();
+        box->findChild<QPushButton*>(u"m_btnClose"_s)->click();
     });
     show();
     return seen;
@@ -56,8 +58,8 @@ private slots:
     void iconByKind() {
         QFETCH(int, kind);
         QFETCH(bool, icon);
-        WarningDialog box(kind, "text", nullptr);
-        const QPixmap pixmap = box.findChild<QLabel*>("m_labelWarnPicture")->pixmap();
+        WarningDialog box(kind, u"text"_s, nullptr);
+        const QPixmap pixmap = box.findChild<QLabel*>(u"m_labelWarnPicture"_s)->pixmap();
         QCOMPARE(!pixmap.isNull(), icon);
         if (icon) {
             // The stand-in icons are 64 x 48: the box squeezes them to 32 x 32, proportions or not.
@@ -65,8 +67,8 @@ private slots:
             const QImage expected(WarningDialog::largeIconPath(kind));
             QCOMPARE(pixmap.toImage().pixel(16, 16), expected.pixel(32, 24));
         }
-        QCOMPARE(box.findChild<QLabel*>("m_labelWarnText")->text(), QString("text"));
-        QCOMPARE(box.objectName(), QString("WarningDialog"));
+        QCOMPARE(box.findChild<QLabel*>(u"m_labelWarnText"_s)->text(), u"text"_s);
+        QCOMPARE(box.objectName(), u"WarningDialog"_s);
         QCOMPARE(box.size(), QSize(310, 120));
         QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
         QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
@@ -99,12 +101,12 @@ private slots:
         page.show();
         QSignalSpy spy(field, &MultiStateLineEdit::stateChanged);
         const SeenBox seen = runAndClose([&] {
-            WarningDialog::showWarning(WarningDialog::centredOn(&page), kind, "Please input the IP address.", &page,
+            WarningDialog::showWarning(WarningDialog::centredOn(&page), kind, u"Please input the IP address."_s, &page,
                                        withField ? field : nullptr, withLabel ? hint : nullptr);
         });
-        QCOMPARE(seen.text, QString("Please input the IP address."));
+        QCOMPARE(seen.text, u"Please input the IP address."_s);
         QCOMPARE(field->state(), state);
-        QCOMPARE(spy.count(), state == "Normal" ? 0 : 1);
+        QCOMPARE(spy.count(), state == u"Normal"_s ? 0 : 1);
         QCOMPARE(!hint->pixmap().isNull(), hintIcon);
     }
 
@@ -117,8 +119,8 @@ private slots:
     void placedAndSizedByVariant() {
         QFETCH(bool, longVariant);
         QFETCH(int, height);
-        const QString text = "The new password must be 8 to 16 characters long and combine at least two kinds of "
-                             "characters: digits, lower-case letters, upper-case letters and symbols.";
+        const QString text = u"The new password must be 8 to 16 characters long and combine at least two kinds of "
+                             u"characters: digits, lower-case letters, upper-case letters and symbols."_s;
         QWidget caller;
         caller.setGeometry(100, 100, 500, 400);
         caller.show();
@@ -139,7 +141,7 @@ private slots:
     }
 
     void closesItselfAfterItsInterval() {
-        WarningDialog box(0, "Saved.", nullptr, 30);
+        WarningDialog box(0, u"Saved."_s, nullptr, 30);
         QSignalSpy closed(&box, &WarningDialog::signalWarnClose);
         QSignalSpy finished(&box, &QDialog::finished);
         box.show();
@@ -151,7 +153,7 @@ private slots:
 
     void autoCloseTimerIsExact() {
         // A coarse timer would let the box vanish up to 100 ms before its two seconds are up.
-        WarningDialog box(0, "Saved.", nullptr);
+        WarningDialog box(0, u"Saved."_s, nullptr);
         const QList<QAbstractEventDispatcher::TimerInfo> timers =
             QAbstractEventDispatcher::instance()->registeredTimers(&box);
         QCOMPARE(timers.size(), 1);
@@ -160,16 +162,16 @@ private slots:
     }
 
     void closeButtonClosesAtOnce() {
-        WarningDialog box(2, "Failed.", nullptr);
+        WarningDialog box(2, u"Failed."_s, nullptr);
         QSignalSpy closed(&box, &WarningDialog::signalWarnClose);
         box.show();
-        box.findChild<QPushButton*>("m_btnClose")->click();
+        box.findChild<QPushButton*>(u"m_btnClose"_s)->click();
         QVERIFY(!box.isVisible());
         QCOMPARE(closed.count(), 1);
     }
 
     void foreignTimersDoNotCloseIt() {
-        WarningDialog box(2, "Failed.", nullptr);
+        WarningDialog box(2, u"Failed."_s, nullptr);
         box.show();
         QTimerEvent foreign(box.startTimer(1000) + 1000);
         QApplication::sendEvent(&box, &foreign);

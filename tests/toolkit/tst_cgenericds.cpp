@@ -4,6 +4,8 @@
 
 #include "toolkit/CGenericDS.h"
 
+using namespace Qt::StringLiterals;
+
 using OrvisGUIToolkit::CGenericDS;
 
 class TestCGenericDS : public QObject {
@@ -25,34 +27,34 @@ private:
 private slots:
     void walksTheTree() {
         const QString path =
-            write("a.xml", "<?xml version=\"1.0\"?>\n<Setup>\n  <Translator><Value>1</Value></Translator>\n"
-                           "  <!-- note -->\n  <Skin><Other>x</Other><Value>Blue</Value></Skin>\n"
-                           "  <Empty/>\n</Setup>\n");
+            write(u"a.xml"_s, "<?xml version=\"1.0\"?>\n<Setup>\n  <Translator><Value>1</Value></Translator>\n"
+                              "  <!-- note -->\n  <Skin><Other>x</Other><Value>Blue</Value></Skin>\n"
+                              "  <Empty/>\n</Setup>\n");
         CGenericDS root;
         QVERIFY(root.LoadXML(path));
-        QCOMPARE(root.GetName(), QString("Setup"));
+        QCOMPARE(root.GetName(), u"Setup"_s);
         // Comments and whitespace are not children.
         QCOMPARE(root.GetChildrenCount(), 3);
-        QCOMPARE(root.GetChild(0).GetName(), QString("Translator"));
-        QCOMPARE(root.GetChild(0).GetChildByName("Value").GetValue(), QString("1"));
-        QCOMPARE(root.GetChild(1).GetChildByName("Value").GetValue(), QString("Blue"));
+        QCOMPARE(root.GetChild(0).GetName(), u"Translator"_s);
+        QCOMPARE(root.GetChild(0).GetChildByName(u"Value"_s).GetValue(), u"1"_s);
+        QCOMPARE(root.GetChild(1).GetChildByName(u"Value"_s).GetValue(), u"Blue"_s);
         QCOMPARE(root.GetChild(2).GetChildrenCount(), 0);
-        QVERIFY(root.GetChild(2).GetChildByName("Value").IsNull());
-        QCOMPARE(root.GetChild(2).GetChildByName("Value").GetValue(), QString());
+        QVERIFY(root.GetChild(2).GetChildByName(u"Value"_s).IsNull());
+        QCOMPARE(root.GetChild(2).GetChildByName(u"Value"_s).GetValue(), QString());
         QVERIFY(root.GetChild(3).IsNull());
         QVERIFY(root.GetChild(-1).IsNull());
         QCOMPARE(root.GetChild(7).GetName(), QString());
     }
 
     void childOutlivesItsParentNode() {
-        const QString path = write("b.xml", "<r><c><Value>v</Value></c></r>");
+        const QString path = write(u"b.xml"_s, "<r><c><Value>v</Value></c></r>");
         CGenericDS child;
         {
             CGenericDS root;
             QVERIFY(root.LoadXML(path));
             child = root.GetChild(0);
         }
-        QCOMPARE(child.GetChildByName("Value").GetValue(), QString("v"));
+        QCOMPARE(child.GetChildByName(u"Value"_s).GetValue(), u"v"_s);
     }
 
     void failedLoadKeepsTheNode_data() {
@@ -67,10 +69,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, create);
         CGenericDS node;
-        QVERIFY(node.LoadXML(write("good.xml", "<Good/>")));
-        const QString path = create ? write("bad.xml", bytes) : m_dir.filePath("none.xml");
+        QVERIFY(node.LoadXML(write(u"good.xml"_s, "<Good/>")));
+        const QString path = create ? write(u"bad.xml"_s, bytes) : m_dir.filePath(u"none.xml"_s);
         QVERIFY(!node.LoadXML(path));
-        QCOMPARE(node.GetName(), QString("Good"));
+        QCOMPARE(node.GetName(), u"Good"_s);
     }
 
     void readsLegacyEncodings() {
@@ -80,8 +82,8 @@ private slots:
         const QByteArray bytes =
             "<?xml version=\"1.0\" encoding=\"GB2312\"?><r><n><Value>" + gb->fromUnicode(name) + "</Value></n></r>";
         CGenericDS root;
-        QVERIFY(root.LoadXML(write("gb.xml", bytes)));
-        QCOMPARE(root.GetChild(0).GetChildByName("Value").GetValue(), name);
+        QVERIFY(root.LoadXML(write(u"gb.xml"_s, bytes)));
+        QCOMPARE(root.GetChild(0).GetChildByName(u"Value"_s).GetValue(), name);
     }
 };
 

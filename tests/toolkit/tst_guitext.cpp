@@ -6,6 +6,8 @@
 #include "toolkit/GuiText.h"
 #include "toolkit/TargetPath.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace OrvisGUIToolkit;
 
 class TestGuiText : public QObject {
@@ -60,18 +62,18 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(bytes);
         };
-        put("a.qss", "A{}");
-        put("b.qss", "B{}\n");
-        put("c.qss", "C\xc3\xa4");
-        QCOMPARE(CFile::ReadAll(dir.filePath("c.qss")), QString::fromUtf8("Cä"));
-        QCOMPARE(CFile::ReadAll({"b.qss", "missing.qss", "a.qss"}, dir.path()), QString("B{}\nA{}"));
+        put(u"a.qss"_s, "A{}");
+        put(u"b.qss"_s, "B{}\n");
+        put(u"c.qss"_s, "C\xc3\xa4");
+        QCOMPARE(CFile::ReadAll(dir.filePath(u"c.qss"_s)), QString::fromUtf8("Cä"));
+        QCOMPARE(CFile::ReadAll({u"b.qss"_s, u"missing.qss"_s, u"a.qss"_s}, dir.path()), u"B{}\nA{}"_s);
         // The folder may be given with or without its trailing separator.
-        QCOMPARE(CFile::ReadAll({"a.qss"}, dir.path() + "/"), QString("A{}"));
-        QCOMPARE(CFile::ReadAll(dir.filePath("missing")), QString());
+        QCOMPARE(CFile::ReadAll({u"a.qss"_s}, dir.path() + u"/"_s), u"A{}"_s);
+        QCOMPARE(CFile::ReadAll(dir.filePath(u"missing"_s)), QString());
     }
 
     void targetPathIsTheExecutablesFolder() {
-        QVERIFY(GetTargetPath().endsWith('/'));
+        QVERIFY(GetTargetPath().endsWith(u'/'));
         QCOMPARE(QFileInfo(GetTargetPathFile(QFileInfo(QCoreApplication::applicationFilePath()).fileName())),
                  QFileInfo(QCoreApplication::applicationFilePath()));
     }

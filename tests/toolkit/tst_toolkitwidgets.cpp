@@ -13,6 +13,8 @@
 #include "toolkit/CWidgetSizeFactory.h"
 #include "toolkit/WindowLookup.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace OrvisGUIToolkit;
 
 namespace {
@@ -120,10 +122,10 @@ private slots:
         auto* layout = new CHBoxLayout(&host);
         layout->SetLayoutContentsMargins(4, 0, 4, 0);
         layout->SetLayoutSpacing(10);
-        auto* label = new QLabel("title");
+        auto* label = new QLabel(u"title"_s);
         label->setFixedSize(40, 10);
         layout->AddItem(new CWidgetItem(label, Qt::AlignLeft | Qt::AlignTop), 1);
-        auto* other = new QLabel("x");
+        auto* other = new QLabel(u"x"_s);
         layout->AddWidget(other);
         host.resize(300, 50);
         host.show();
@@ -139,8 +141,8 @@ private slots:
     void delegateQueriesShapeTheCell() {
         CTableView view;
         QStandardItemModel model(1, 2);
-        model.setItem(0, 0, new QStandardItem("a"));
-        model.setItem(0, 1, new QStandardItem("b"));
+        model.setItem(0, 0, new QStandardItem(u"a"_s));
+        model.setItem(0, 1, new QStandardItem(u"b"_s));
         view.setModel(&model);
         auto* plain = new CTableDelegate(&view);
         view.setItemDelegate(plain);
@@ -157,7 +159,7 @@ private slots:
         CTableView view;
         QStandardItemModel model(3, 2);
         view.setModel(&model);
-        view.setStyleSheet("QTreeView { background: white; gridline-color: black; }");
+        view.setStyleSheet(u"QTreeView { background: white; gridline-color: black; }"_s);
         view.resize(200, 120);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
