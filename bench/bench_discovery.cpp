@@ -2,11 +2,9 @@
 // inquiry (VEXA_Start_V40 sends it) to the last new-device report and the share of devices found.
 // Prints one JSON object. Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own (bench/run.sh sets both).
 
-#include "vexa.h"
-
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +17,8 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+#include "vexa.h"
 
 extern char** environ;
 

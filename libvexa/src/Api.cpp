@@ -1,19 +1,16 @@
 // The C entry points. Start and stop are serialised by one mutex; every other call takes a reference to the
 // running engine and works without holding it, so a slow operation never blocks stop or the callback.
 
-#include "vexa.h"
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <sodium.h>
 
 #include "Engine.h"
 #include "Logger.h"
 #include "Operations.h"
-
+#include "vexa.h"
 #include "vexa_crypto.h"
-
-#include <sodium.h>
-
-#include <cstring>
-#include <memory>
-#include <mutex>
 
 namespace {
 

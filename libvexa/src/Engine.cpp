@@ -1,13 +1,12 @@
 #include "Engine.h"
 
-#include "Logger.h"
-
-#include <sodium.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <sodium.h>
+
+#include "Logger.h"
 
 namespace vexa {
 

@@ -4,10 +4,6 @@
 // I/O thread only; the API functions reach it by posting work there, so the callback runs with no lock
 // held and may call back into the library.
 
-#include "vexa.h"
-#include "proto/DeviceRecord.h"
-#include "proto/Transport.h"
-
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -17,6 +13,10 @@
 #include <thread>
 #include <unordered_map>
 #include <vector>
+
+#include "proto/DeviceRecord.h"
+#include "proto/Transport.h"
+#include "vexa.h"
 
 namespace vexa {
 

@@ -3,13 +3,6 @@
 
 #include "Operations.h"
 
-#include "vexa.h"
-
-#include "Engine.h"
-#include "Logger.h"
-
-#include "vexa_crypto.h"
-
 #include <condition_variable>
 #include <cstring>
 #include <fstream>
@@ -18,6 +11,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+
+#include "Engine.h"
+#include "Logger.h"
+#include "vexa.h"
+#include "vexa_crypto.h"
 
 namespace vexa {
 void setLastError(uint32_t code);

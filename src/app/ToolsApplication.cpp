@@ -18,10 +18,10 @@
 #include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 #include "app/ScreenFit.h"
+#include "platform/ISkinPlugin.h"
 #include "toolkit/CFile.h"
 #include "toolkit/GuiText.h"
 #include "toolkit/TargetPath.h"
-#include "ISkinPlugin.h"
 
 namespace apt {
 

@@ -1,4 +1,4 @@
-#include "AddressValidation.h"
+#include "common/AddressValidation.h"
 
 #include <QRegularExpression>
 #include <QStringList>

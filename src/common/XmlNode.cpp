@@ -1,4 +1,4 @@
-#include "XmlNode.h"
+#include "common/XmlNode.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
-#include "DeviceRecord.h"
-
-#include "vexa.h"
+#include "discovery/DeviceRecord.h"
 
 #include <cstring>
+
+#include "vexa.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QMetaType>
-#include <QString>
-#include <QVector>
-
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+
+#include <QMetaType>
+#include <QString>
+#include <QVector>
 
 struct VEXA_DEVICE_INFO;
 struct VEXA_NET_PARAM;

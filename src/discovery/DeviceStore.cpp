@@ -1,9 +1,9 @@
-#include "DeviceStore.h"
-
-#include "vexa.h"
+#include "discovery/DeviceStore.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "vexa.h"
 
 namespace VEXA {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DeviceRecord.h"
-#include "Singleton.h"
-#include "XRT_Mutex.h"
-
 #include <QString>
 #include <QVector>
+
+#include "discovery/DeviceRecord.h"
+#include "platform/Singleton.h"
+#include "platform/XRT_Mutex.h"
 
 struct VEXA_NET_PARAM;
 

@@ -1,8 +1,8 @@
-#include "VexaHandler.h"
-
-#include <QDebug>
+#include "discovery/VexaHandler.h"
 
 #include <cstring>
+
+#include <QDebug>
 
 namespace VEXA {
 

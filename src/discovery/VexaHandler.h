@@ -1,11 +1,10 @@
 #pragma once
 
-#include "DeviceRecord.h"
-#include "Singleton.h"
-
-#include "vexa.h"
-
 #include <QObject>
+
+#include "discovery/DeviceRecord.h"
+#include "platform/Singleton.h"
+#include "vexa.h"
 
 namespace VEXA {
 

@@ -1,4 +1,4 @@
-#include "PasswordLevel.h"
+#include "modify/PasswordLevel.h"
 
 int passwordLevel(const std::string& userName, const std::string& password) {
     const std::string reversedName(userName.rbegin(), userName.rend());

@@ -1,4 +1,4 @@
-#include "QtSingleApplication.h"
+#include "platform/QtSingleApplication.h"
 
 #include <QCryptographicHash>
 #include <QDir>

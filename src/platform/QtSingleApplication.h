@@ -1,9 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QApplication>
 #include <QString>
-
-#include <memory>
 
 class QLockFile;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "XRT_Mutex.h"
-
 #include <atomic>
 #include <memory>
+
+#include "platform/XRT_Mutex.h"
 
 namespace Singleton {
 

@@ -1,4 +1,4 @@
-#include "XRT_Mutex.h"
+#include "platform/XRT_Mutex.h"
 
 #include <mutex>
 #include <new>

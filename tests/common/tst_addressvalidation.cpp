@@ -1,6 +1,6 @@
-#include "AddressValidation.h"
-
 #include <QTest>
+
+#include "common/AddressValidation.h"
 
 class TestAddressValidation : public QObject {
     Q_OBJECT

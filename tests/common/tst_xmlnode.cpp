@@ -1,9 +1,9 @@
-#include "XmlNode.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCodec>
+
+#include "common/XmlNode.h"
 
 class TestXmlNode : public QObject {
     Q_OBJECT

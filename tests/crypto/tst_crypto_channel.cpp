@@ -1,9 +1,8 @@
 // The sealed channel between tool and device, and the payload binding that stops replays.
-#include "vexa_crypto.h"
-
 #include <algorithm>
-
 #include <gtest/gtest.h>
+
+#include "vexa_crypto.h"
 
 using namespace vexa::crypto;
 

@@ -1,15 +1,14 @@
 // Device certificates, manufacturer keys, trusted key lists and key files.
-#include "vexa_crypto.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
-#include <string>
-
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "vexa_crypto.h"
 
 using namespace vexa::crypto;
 

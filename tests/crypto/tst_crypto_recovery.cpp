@@ -1,11 +1,10 @@
 // Passwords, key requests, reset keys and security codes.
-#include "vexa_crypto.h"
-
 #include <algorithm>
 #include <cstring>
-
 #include <gtest/gtest.h>
 #include <sodium.h>
+
+#include "vexa_crypto.h"
 
 using namespace vexa::crypto;
 

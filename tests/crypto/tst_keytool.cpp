@@ -1,15 +1,14 @@
 // vexa-keytool end to end: the executable's results must agree with what devices check with the module.
-#include "vexa_crypto.h"
-
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <string>
-
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "vexa_crypto.h"
 
 using namespace vexa::crypto;
 

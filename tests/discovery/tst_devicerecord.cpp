@@ -1,10 +1,9 @@
-#include "DeviceRecord.h"
-
-#include "vexa.h"
+#include <cstring>
 
 #include <QTest>
 
-#include <cstring>
+#include "discovery/DeviceRecord.h"
+#include "vexa.h"
 
 class TestDeviceRecord : public QObject {
     Q_OBJECT

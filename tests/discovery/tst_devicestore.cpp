@@ -1,13 +1,12 @@
-#include "DeviceStore.h"
-
-#include "vexa.h"
-
-#include <QTest>
-
 #include <chrono>
 #include <cstring>
 #include <future>
 #include <thread>
+
+#include <QTest>
+
+#include "discovery/DeviceStore.h"
+#include "vexa.h"
 
 using VEXA::DeviceStore;
 

@@ -1,11 +1,11 @@
-#include "VexaHandler.h"
-
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "discovery/VexaHandler.h"
 
 using VEXA::VexaHandler;
 

@@ -1,12 +1,12 @@
-#include "VexaHandler.h"
+#include <cstring>
+#include <thread>
 
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 #include <QThread>
 
-#include <cstring>
-#include <thread>
+#include "discovery/VexaHandler.h"
 
 using VEXA::VexaHandler;
 

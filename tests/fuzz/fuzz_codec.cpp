@@ -1,12 +1,12 @@
 // Fuzz target of the wire codec and of the sealed payload layout: whatever arrives, decoding never reads out of bounds,
 // and a frame that decodes re-encodes to a frame that decodes to the same record.
 
+#include <cstdint>
+#include <cstdlib>
+
 #include "proto/Codec.h"
 #include "proto/DeviceRecord.h"
 #include "vexa_crypto.h"
-
-#include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace vexa::proto;

@@ -2,13 +2,12 @@
 
 // Collects the library's callback events for tests, thread-safe.
 
-#include "vexa.h"
-
-#include "DevsimProcess.h"
-
 #include <chrono>
 #include <mutex>
 #include <vector>
+
+#include "DevsimProcess.h"
+#include "vexa.h"
 
 class Events {
 public:

@@ -1,12 +1,11 @@
 // The codec is the only thing between the network and our fixed records: every malformed input must be
 // refused whole, every valid one must come back unchanged.
 
-#include "proto/Codec.h"
-#include "proto/DeviceRecord.h"
-
+#include <functional>
 #include <gtest/gtest.h>
 
-#include <functional>
+#include "proto/Codec.h"
+#include "proto/DeviceRecord.h"
 
 using namespace vexa::proto;
 

@@ -1,22 +1,20 @@
 // Discovery against the simulator on loopback, through the public C API only.
 
-#include "vexa.h"
-
-#include "DevsimProcess.h"
-#include "Events.h"
-#include "Fleet.h"
-#include "proto/Transport.h"
-
-#include <gtest/gtest.h>
-
 #include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "DevsimProcess.h"
+#include "Events.h"
+#include "Fleet.h"
+#include "proto/Transport.h"
+#include "vexa.h"
 
 using namespace std::chrono_literals;
 using testutil::Process;

@@ -1,10 +1,9 @@
 // The records of vexa.h are read at fixed offsets by the program: any drift is a build failure here.
 
-#include "vexa.h"
-
+#include <cstddef>
 #include <gtest/gtest.h>
 
-#include <cstddef>
+#include "vexa.h"
 
 #define VEXA_AT(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "." #field)
 

@@ -1,22 +1,20 @@
 // Device operations against the simulator on loopback: every result code, the secure channel seen from the
 // wire, replay, trust, lock-out across restarts, and durability across SIGKILL.
 
-#include "vexa.h"
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <thread>
 
 #include "DevsimProcess.h"
 #include "Events.h"
 #include "Fleet.h"
 #include "proto/Transport.h"
+#include "vexa.h"
 #include "vexa_crypto.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstring>
-#include <fstream>
-#include <functional>
-#include <map>
-#include <thread>
 
 using namespace std::chrono_literals;
 namespace crypto = vexa::crypto;

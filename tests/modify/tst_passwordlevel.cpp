@@ -1,6 +1,6 @@
-#include "PasswordLevel.h"
-
 #include <QTest>
+
+#include "modify/PasswordLevel.h"
 
 class TestPasswordLevel : public QObject {
     Q_OBJECT

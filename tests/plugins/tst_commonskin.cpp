@@ -1,8 +1,6 @@
 // The CommonSkin plug-in: found and loaded from plugins/skins like the program does it, answering the skin
 // interface, carrying every image the program addresses at a usable size, and style sheets that parse and
 // give the program's states their look.
-#include "ISkinPlugin.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -14,6 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "platform/ISkinPlugin.h"
 
 // Stand-ins with the program's class names, so that the sheets' type selectors match.
 namespace aptui {

@@ -1,5 +1,7 @@
 // The CommonStyle plug-in: found by QStyleFactory from the build's plugins folder, a Fusion proxy whose
 // adjustments actually take effect.
+#include <memory>
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -9,8 +11,6 @@
 #include <QStyleOptionFocusRect>
 #include <QTest>
 #include <QTreeView>
-
-#include <memory>
 
 namespace {
 

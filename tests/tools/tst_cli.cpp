@@ -1,12 +1,11 @@
 // The command-line client's handling of secrets, checked before anything goes on the network.
 
-#include "DevsimProcess.h"
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
+
+#include "DevsimProcess.h"
 
 namespace {
 

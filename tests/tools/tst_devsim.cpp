@@ -1,14 +1,12 @@
 // The simulator's fleet, device list format and state file: what every loopback test stands on.
 
-#include "Fleet.h"
-#include "SecureSimulator.h"
-
-#include "DevsimProcess.h"
-
 #include <gtest/gtest.h>
-
 #include <map>
 #include <set>
+
+#include "DevsimProcess.h"
+#include "Fleet.h"
+#include "SecureSimulator.h"
 
 namespace {
 

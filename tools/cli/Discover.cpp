@@ -1,13 +1,12 @@
-#include "Commands.h"
-
-#include "vexa.h"
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include "Commands.h"
+#include "vexa.h"
 
 namespace cli {
 

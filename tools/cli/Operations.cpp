@@ -1,7 +1,3 @@
-#include "Commands.h"
-
-#include "vexa.h"
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +8,9 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+
+#include "Commands.h"
+#include "vexa.h"
 
 namespace cli {
 

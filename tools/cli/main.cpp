@@ -1,12 +1,11 @@
 // vexa: the command-line client on the public C API, for installers' scripts, tests and benchmarks.
 
-#include "vexa.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
+#include "vexa.h"
 
 namespace {
 

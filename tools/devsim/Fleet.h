@@ -3,12 +3,12 @@
 // The simulated devices: their announced records and their device-side state, generated from a seed or read
 // from a device list file, written back as the same line format (the dump and the state file).
 
-#include "proto/DeviceRecord.h"
-
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "proto/DeviceRecord.h"
 
 namespace devsim {
 

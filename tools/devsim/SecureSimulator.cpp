@@ -1,9 +1,9 @@
 #include "SecureSimulator.h"
 
-#include "PasswordLevel.h"
-
 #include <arpa/inet.h>
 #include <chrono>
+
+#include "modify/PasswordLevel.h"
 
 namespace devsim {
 

@@ -4,11 +4,10 @@
 // channel, Argon2id password hashes, the password rule, lock-out, key requests, reset by key, restore by code,
 // a result cache per request id, and the state saved before any result leaves.
 
-#include "Simulator.h"
-
-#include "vexa_crypto.h"
-
 #include <map>
+
+#include "Simulator.h"
+#include "vexa_crypto.h"
 
 namespace devsim {
 

@@ -4,18 +4,19 @@
 // on boot, periodically and on change, says Bye on SIGTERM. All timed sends go through one heap, so 10,000
 // devices cost one timer.
 
-#include "Fleet.h"
-#include "proto/Transport.h"
-
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <queue>
 #include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include <queue>
+
+#include "Fleet.h"
+#include "proto/Transport.h"
 
 namespace devsim {
 

@@ -1,13 +1,13 @@
 // vexa-devsim: plays a fleet of devices on the discovery protocol. See docs/protocol.md.
 
-#include "Fleet.h"
-#include "SecureSimulator.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+
+#include "Fleet.h"
+#include "SecureSimulator.h"
 
 namespace {
 

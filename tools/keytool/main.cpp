@@ -1,15 +1,14 @@
 // vexa-keytool: makes manufacturer keys, certifies devices, signs reset keys and issues security codes.
 // Results go to stdout (one line, nothing else, so that scripts can use them); notes go to stderr.
-#include "vexa_crypto.h"
-
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 #include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
-#include <unistd.h>
+#include "vexa_crypto.h"
 
 namespace vc = vexa::crypto;
 

@@ -1,9 +1,8 @@
 // The secret channel between tool and device, and the payload that binds a request to its context.
-#include "internal.h"
-
 #include <algorithm>
-
 #include <sodium.h>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

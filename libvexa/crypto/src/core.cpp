@@ -1,11 +1,10 @@
 // Initialisation, wiping, constant-time comparison and random numbers.
-#include "internal.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-
 #include <sodium.h>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

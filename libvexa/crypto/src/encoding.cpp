@@ -1,7 +1,7 @@
 // Text forms of bytes, MAC addresses and serial numbers.
-#include "internal.h"
-
 #include <sodium.h>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

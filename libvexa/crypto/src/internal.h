@@ -1,10 +1,10 @@
 #pragma once
 // Helpers shared by the sources of vexa_crypto; not part of the public interface.
 
-#include "vexa_crypto.h"
-
 #include <cstdint>
 #include <string_view>
+
+#include "vexa_crypto.h"
 
 namespace vexa::crypto::detail {
 

@@ -1,17 +1,15 @@
 // Ed25519 key pairs, signatures, trusted manufacturer keys and key files.
-#include "internal.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-
 #include <fcntl.h>
+#include <fstream>
+#include <sodium.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <sodium.h>
+#include "internal.h"
 
 namespace vexa::crypto {
 

@@ -1,9 +1,8 @@
 // Argon2id password hashes.
-#include "internal.h"
-
 #include <cstring>
-
 #include <sodium.h>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

@@ -1,7 +1,7 @@
 // Password reset by key exchange: the key request document and the manufacturer's reset key.
-#include "internal.h"
-
 #include <limits>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

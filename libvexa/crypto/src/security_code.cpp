@@ -1,9 +1,8 @@
 // Security codes: a per-device secret from the manufacturer's master secret, and a code per UTC day.
-#include "internal.h"
-
 #include <cstdio>
-
 #include <sodium.h>
+
+#include "internal.h"
 
 namespace vexa::crypto {
 

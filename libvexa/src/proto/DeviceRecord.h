@@ -3,11 +3,11 @@
 // Everything a device announces about itself; shared by the library (which reports it) and the simulator
 // (which plays it).
 
-#include "Codec.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "Codec.h"
 
 namespace vexa::proto {
 

@@ -4,13 +4,12 @@
 // TTL 1, port shared (SO_REUSEADDR/SO_REUSEPORT) so a tool and simulated devices can live on one host.
 // Everything goes to the group; nothing is ever sent unicast.
 
-#include "Codec.h"
-
 #include <asio.hpp>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "Codec.h"
 
 namespace vexa::proto {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ISkinPlugin.h"
-
 #include <QObject>
+
+#include "platform/ISkinPlugin.h"
 
 // The default skin. Everything it provides lives in the resources compiled into this library: the style
 // sheets under :/OrvisClient/Qss/Qss/ and the images under :/CommonSkin/ and :/aptui/complex/. They are

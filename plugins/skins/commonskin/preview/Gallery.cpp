@@ -1,15 +1,5 @@
 #include "Gallery.h"
 
-#include "Standins.h"
-
-#include "aptui/FilePathButton.h"
-#include "aptui/HintBox.h"
-#include "aptui/MultiStateLineEdit.h"
-#include "aptui/TipDialog.h"
-#include "aptui/WarningDialog.h"
-#include "toolkit/CCheckBox.h"
-#include "toolkit/CRadioButton.h"
-
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -17,6 +7,15 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "Standins.h"
+#include "aptui/FilePathButton.h"
+#include "aptui/HintBox.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/TipDialog.h"
+#include "aptui/WarningDialog.h"
+#include "toolkit/CCheckBox.h"
+#include "toolkit/CRadioButton.h"
 
 namespace {
 

@@ -1,24 +1,24 @@
 #include "Standins.h"
 
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStandardItemModel>
+#include <QStyleOption>
+#include <QToolButton>
+#include <QVBoxLayout>
+
 #include "aptui/CoverWidget.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/PinButton.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "toolkit/CCheckBox.h"
 #include "toolkit/CTableView.h"
-
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QToolButton>
-#include <QPainter>
-#include <QResizeEvent>
-#include <QStandardItemModel>
-#include <QStyleOption>
-#include <QVBoxLayout>
 
 namespace {
 

@@ -4,7 +4,7 @@
 //
 // The sheets are applied exactly as the program applies them: the toolkit folder in name order ignoring
 // case, without MacSpecial.qss, then VEXATool.qss.
-#include "Gallery.h"
+#include <cstdio>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,7 +14,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 
-#include <cstdio>
+#include "Gallery.h"
 
 namespace {
 

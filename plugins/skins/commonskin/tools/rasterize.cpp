@@ -4,6 +4,8 @@
 //
 // Each manifest line reads "<source.svg> <width> <height> <output path relative to out-dir>"; blank lines
 // and lines starting with '#' are skipped. Any unreadable source or failed write stops the build.
+#include <cstdio>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +14,6 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTextStream>
-
-#include <cstdio>
 
 namespace {
 
