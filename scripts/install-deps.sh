@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git clang-format clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config git clang-format codespell clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n libqt6sql6-odbc qt6-svg-dev
     libsodium-dev libqrencode-dev libasio-dev

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds everything and runs every test. This is the command CI runs.
-#   scripts/test.sh                  format check, sanitizer build of the library and tools, fuzz corpus,
-#                                    then the whole program's build and its tests
+#   scripts/test.sh                  format (include order too) and spelling checks, sanitizer build of the
+#                                    library and tools, fuzz corpus, then the whole program's build and its tests
 #   VEXA_QUICK=1 scripts/test.sh     only the whole program's build and its tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,9 @@ if [ "${VEXA_QUICK:-0}" != "1" ]; then
     echo "== Format check"
     mapfile -t files < <(git ls-files '*.cpp' '*.h' '*.c')
     [ ${#files[@]} -eq 0 ] || clang-format --dry-run -Werror "${files[@]}"
+
+    echo "== Spelling check"
+    codespell
 
     echo "== Library and tools under AddressSanitizer and UndefinedBehaviorSanitizer"
     cmake -S . -B build-asan -G Ninja -DVEXA_GUI=OFF -DVEXA_SANITIZE=ON -DVEXA_BENCH=OFF \
