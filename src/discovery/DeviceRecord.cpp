@@ -46,7 +46,7 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
 }
 
 QString recordText(const char* field, std::size_t width) {
-    return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, width)));
+    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
 }
 
 void setRecordText(char* field, std::size_t width, const QByteArray& text) {

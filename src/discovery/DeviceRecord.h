@@ -106,7 +106,8 @@ struct DeviceInfo {
 // width (never scanned for a terminator), the HTTP port widened from 16 bits, recordValid set.
 void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& record);
 
-// A record's text field as a string, bounded by the field's width.
+// A record's text field as a string, bounded by the field's width. Latin-1, as everywhere a device text
+// meets a string: each byte is one character, so distinct texts stay distinct and survive the way back.
 QString recordText(const char* field, std::size_t width);
 template <std::size_t N>
 QString recordText(const char (&field)[N]) {

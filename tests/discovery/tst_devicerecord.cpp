@@ -14,6 +14,8 @@ private slots:
     void httpPortIsWidenedUnsigned_data();
     void httpPortIsWidenedUnsigned();
     void deviceInfoDefaultsEmpty();
+    void textsRoundTripByteForByte_data();
+    void textsRoundTripByteForByte();
 };
 
 static VEXA_DEVICE_INFO sampleLibraryRecord() {
@@ -133,6 +135,26 @@ void TestDeviceRecord::deviceInfoDefaultsEmpty() {
     // Both types cross threads in queued signals.
     QVERIFY(QMetaType::fromType<VEXA_DEVICE_MY_INFO>().isValid());
     QVERIFY(QMetaType::fromType<DeviceInfo>().isValid());
+}
+
+void TestDeviceRecord::textsRoundTripByteForByte_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << QByteArray("VX2208-N8P/0820201010AB12345678");
+    QTest::newRow("latin-1 letter") << QByteArray("SN-\xE9");
+    QTest::newRow("lone continuation byte") << QByteArray("SN-\x80\xBF");
+    QTest::newRow("bytes of a utf-8 letter") << QByteArray("SN-\xC3\xA9");
+    QTest::newRow("0xFF") << QByteArray("\xFF\xFE");
+}
+
+// A serial number goes back to the device as the bytes it came with, one character per byte.
+void TestDeviceRecord::textsRoundTripByteForByte() {
+    QFETCH(QByteArray, bytes);
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    setRecordText(record.serialNo, bytes);
+    const QString text = recordText(record.serialNo);
+    QCOMPARE(text.size(), bytes.size());
+    QCOMPARE(text.toLatin1(), bytes);
 }
 
 QTEST_APPLESS_MAIN(TestDeviceRecord)

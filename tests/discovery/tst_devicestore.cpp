@@ -19,6 +19,7 @@ private slots:
     void keyedOperationsOnUnknownKeys();
     void sameMacDifferentSerialsBothKept();
     void updateOverwritesWhole();
+    void serialsDifferingAboveAsciiStayApart();
     void netParamsBothWays();
     void lockIsReentrantAndGuardsTestThenAdd();
 
@@ -117,6 +118,20 @@ void TestDeviceStore::updateOverwritesWhole() {
     QVERIFY(store->setActivationState(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), 0));
     QVERIFY(store->get(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), out));
     QCOMPARE(out.activationState, uint8_t(0));
+}
+
+void TestDeviceStore::serialsDifferingAboveAsciiStayApart() {
+    // Two serials that differ only in one byte above 0x7F, neither of them valid UTF-8.
+    DeviceStore* store = DeviceStore::instance();
+    store->add(device("SN-\xE9", "02-00-00-00-00-0a", "192.0.2.1"));
+    store->add(device("SN-\xE8", "02-00-00-00-00-0a", "192.0.2.2"));
+    QCOMPARE(store->count(), 2);
+    QVERIFY(store->update(device("SN-\xE8", "02-00-00-00-00-0a", "192.0.2.99")));
+    VEXA_DEVICE_MY_INFO out;
+    QVERIFY(store->get(QString::fromLatin1("SN-\xE9"), QStringLiteral("02-00-00-00-00-0a"), out));
+    QCOMPARE(recordText(out.ipv4Address), QStringLiteral("192.0.2.1"));
+    QVERIFY(store->get(QString::fromLatin1("SN-\xE8"), QStringLiteral("02-00-00-00-00-0a"), out));
+    QCOMPARE(recordText(out.ipv4Address), QStringLiteral("192.0.2.99"));
 }
 
 void TestDeviceStore::netParamsBothWays() {
