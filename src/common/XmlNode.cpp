@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStringConverter>
 #include <QTextCodec>
 
@@ -48,10 +49,6 @@ bool XmlNode::load(const QString& path) {
 }
 
 bool XmlNode::save(const QString& path) const {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-
     // The declaration is written by hand: Qt's serializer refuses to name an encoding it cannot produce
     // itself, and a declaration naming another encoding would make the saved bytes unreadable.
     QString declaration = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(QLatin1String(kSaveEncoding));
@@ -65,12 +62,27 @@ bool XmlNode::save(const QString& path) const {
         document = m_document.cloneNode(true).toDocument();
         document.removeChild(document.firstChild());
     }
+
+    // Everything is encoded before the file is touched: a text the encoding cannot carry would be saved as
+    // question marks, so it fails the save and the previous file stays.
     QTextCodec* codec = QTextCodec::codecForName(kSaveEncoding);
+    if (!codec)
+        return false;
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QString text = declaration + document.toString(0);
-    const QByteArray bytes = codec ? codec->fromUnicode(text) : text.toUtf8();
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    return written && codec;
+    const QByteArray bytes = codec->fromUnicode(text.constData(), static_cast<int>(text.size()), &state);
+    if (state.invalidChars != 0 || state.remainingChars != 0)
+        return false;
+
+    // Written beside the old file and renamed over it: a crash or a full disk never leaves half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 int XmlNode::childElementCount() const {

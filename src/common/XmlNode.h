@@ -14,7 +14,8 @@ public:
     // still loads (true) and leaves a null root with no children.
     bool load(const QString& path);
     // Writes the whole document in GB2312, always under a declaration that names that encoding, so that
-    // the file reads back as written.
+    // the file reads back as written. The file is replaced whole or not at all: a text GB2312 cannot carry,
+    // an unwritable folder or a failed write returns false and leaves the previous file as it was.
     bool save(const QString& path) const;
 
     bool isNull() const { return m_element.isNull(); }

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,8 @@ private slots:
     void firstElementByTagSearchesSubtree();
     void setNumber();
     void roundTripInGb2312();
+    void failedSaveKeepsThePreviousFile_data();
+    void failedSaveKeepsThePreviousFile();
 
 private:
     QString write(const QByteArray& content);
@@ -110,6 +113,35 @@ void TestXmlNode::roundTripInGb2312() {
     XmlNode reloaded;
     QVERIFY(reloaded.load(path));
     QCOMPARE(reloaded.childElement(0).firstElementByTag(QStringLiteral("Name")).text(), name);
+}
+
+void TestXmlNode::failedSaveKeepsThePreviousFile_data() {
+    QTest::addColumn<QByteArray>("document");
+    // Characters GB2312 has no code for: saved, they would come back as question marks.
+    QTest::newRow("emoji") << QByteArray(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Setup><Name>cam \xF0\x9F\x93\xB7</Name></Setup>");
+    QTest::newRow("letter outside the set") << QByteArray("<Setup><Name>Caf\xC3\xA9 \xC3\xB8</Name></Setup>");
+}
+
+void TestXmlNode::failedSaveKeepsThePreviousFile() {
+    QFETCH(QByteArray, document);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ColumnConfig.xml"));
+    const QByteArray previous("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<Setup><Name>old</Name></Setup>\n");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(previous);
+    }
+    XmlNode root;
+    QVERIFY(root.load(write(document)));
+    QVERIFY(!root.isNull());
+    QVERIFY(!root.save(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), previous);
+    // Nothing is left behind beside it either.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("ColumnConfig.xml")});
 }
 
 QTEST_APPLESS_MAIN(TestXmlNode)
