@@ -1,14 +1,18 @@
 #include "modify/PasswordLevel.h"
 
-int passwordLevel(const std::string& userName, const std::string& password) {
-    const std::string reversedName(userName.rbegin(), userName.rend());
+namespace {
+
+// One rule for bytes (what a device counts) and for characters (what the user typed).
+template <typename Text>
+int rate(const Text& userName, const Text& password) {
+    const Text reversedName(userName.rbegin(), userName.rend());
     if (password.size() < 8 || password == userName || password == reversedName)
         return 0;
 
     std::size_t digits = 0;
     std::size_t upper = 0;
     std::size_t lower = 0;
-    for (const char c : password) {
+    for (const auto c : password) {
         if (c >= '0' && c <= '9')
             ++digits;
         else if (c >= 'A' && c <= 'Z')
@@ -26,4 +30,14 @@ int passwordLevel(const std::string& userName, const std::string& password) {
     if (digits > 0 && (upper > 0 || lower > 0))
         return 1;
     return 2;
+}
+
+} // namespace
+
+int passwordLevel(const std::string& userName, const std::string& password) {
+    return rate(userName, password);
+}
+
+int passwordLevel(const std::u32string& userName, const std::u32string& password) {
+    return rate(userName, password);
 }

@@ -8,6 +8,8 @@ class TestPasswordLevel : public QObject {
 private slots:
     void rating_data();
     void rating();
+    void charactersAsTyped_data();
+    void charactersAsTyped();
 };
 
 void TestPasswordLevel::rating_data() {
@@ -35,6 +37,28 @@ void TestPasswordLevel::rating() {
     QFETCH(QByteArray, password);
     QFETCH(int, level);
     QCOMPARE(passwordLevel("admin", password.toStdString()), level);
+}
+
+void TestPasswordLevel::charactersAsTyped_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("byteLevel");
+    // Seven characters that take more than eight bytes in UTF-8: too short as typed.
+    QTest::newRow("accented, seven characters") << QString::fromUtf8("P\u00e4sswo1") << 0 << 3;
+    QTest::newRow("cjk, seven characters") << QString::fromUtf8("ab12\u5bc6\u7801\u5b57") << 0 << 3;
+    QTest::newRow("emoji counts once") << QString::fromUtf8("abc123\U0001F511") << 0 << 3;
+    QTest::newRow("accented, eight characters") << QString::fromUtf8("P\u00e4sswor1") << 3 << 3;
+    QTest::newRow("ascii agrees with bytes") << QStringLiteral("abcd1234") << 1 << 1;
+    QTest::newRow("accented letter is other") << QString::fromUtf8("\u00e9\u00e9\u00e9\u00e9abcd") << 2 << 2;
+}
+
+void TestPasswordLevel::charactersAsTyped() {
+    QFETCH(QString, password);
+    QFETCH(int, level);
+    QFETCH(int, byteLevel);
+    QCOMPARE(passwordLevel(U"admin", password.toStdU32String()), level);
+    // The byte rule, as a device applies it to UTF-8, is what rated these before.
+    QCOMPARE(passwordLevel("admin", password.toStdString()), byteLevel);
 }
 
 // The user name and its reverse are refused whatever their kinds; a longer name shows the check runs
