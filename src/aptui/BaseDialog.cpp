@@ -16,6 +16,11 @@ void showButton(QWidget* button, bool showIt) {
 
 } // namespace
 
+BaseDialog::BaseDialog(Buttons buttons, QWidget* parent)
+    : BaseDialog(buttons.testFlag(Button::App), buttons.testFlag(Button::Option), buttons.testFlag(Button::Min),
+                 buttons.testFlag(Button::Max), buttons.testFlag(Button::Close), buttons.testFlag(Button::Confirm),
+                 buttons.testFlag(Button::Cancel), parent) {}
+
 BaseDialog::BaseDialog(bool app, bool option, bool min, bool max, bool close, bool confirm, bool cancel,
                        QWidget* parent)
     : QDialog(parent)
@@ -94,8 +99,9 @@ void BaseDialog::setTitle(const QString& title) {
 
 void BaseDialog::setDefaultText(const QString& text) {
     if (m_labelNULL) {
-        // Back to the label's own format: a plain message after a rich one must keep its line breaks and "<".
-        m_labelNULL->setTextFormat(Qt::AutoText);
+        // Plain, never guessed: a message after a rich one keeps its line breaks, and a device name that
+        // looks like markup is shown as typed.
+        m_labelNULL->setTextFormat(Qt::PlainText);
         m_labelNULL->setText(text);
     }
 }
@@ -116,7 +122,8 @@ void BaseDialog::setDefaultText(const QString& text, int fontSize, bool blod) {
     // The size goes in before the text, so that a "%2" typed inside the text stays as it is.
     QString html = pattern;
     html.replace(QLatin1String("%2"), QString::number(fontSize));
-    html.replace(QLatin1String("%1"), text);
+    // The text is data (often a device's name), never markup.
+    html.replace(QLatin1String("%1"), text.toHtmlEscaped());
     m_labelNULL->setTextFormat(Qt::RichText);
     m_labelNULL->setText(html);
 }

@@ -23,6 +23,19 @@ class BaseDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // The buttons a dialog shows: the title bar's, then the bottom bar's.
+    enum class Button {
+        App = 0x01,
+        Option = 0x02,
+        Min = 0x04,
+        Max = 0x08,
+        Close = 0x10,
+        Confirm = 0x20,
+        Cancel = 0x40,
+    };
+    Q_DECLARE_FLAGS(Buttons, Button)
+
+    explicit BaseDialog(Buttons buttons, QWidget* parent = nullptr);
     BaseDialog(bool app, bool option, bool min, bool max, bool close, bool confirm, bool cancel,
                QWidget* parent = nullptr);
     ~BaseDialog() override;
@@ -76,5 +89,7 @@ private:
     bool m_confirmAccepts = true;
     bool m_cancelCloses = true;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(BaseDialog::Buttons)
 
 } // namespace aptui

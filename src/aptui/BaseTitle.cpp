@@ -51,6 +51,8 @@ void BaseTitle::setMinButtonShow(bool showIt) {
 
 void BaseTitle::setMaxButtonShow(bool showIt) {
     showButton(m_ui->btnMax, showIt);
+    // A window without a maximize button is not maximized by a double-click on its title either.
+    SetOpenDoubleClickEnable(showIt);
 }
 
 void BaseTitle::setCloseButtonShow(bool showIt) {

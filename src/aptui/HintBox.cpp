@@ -3,7 +3,7 @@
 namespace aptui {
 
 HintBox::HintBox(const QString& text, Kind kind, QWidget* parent)
-    : BaseDialog(false, false, false, false, true, kind == Question, kind == Question, parent)
+    : BaseDialog(kind == Question ? Button::Close | Button::Confirm | Button::Cancel : Buttons(Button::Close), parent)
     , m_text(text) {
     setTitle(tr("Hint"));
     setBottomVisible(kind == Question);

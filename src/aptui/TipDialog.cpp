@@ -5,7 +5,7 @@
 namespace VexaTool {
 
 TipDialog::TipDialog(QWidget* parent)
-    : BaseDialog(false, false, false, false, true, true, true, parent)
+    : BaseDialog(Button::Close | Button::Confirm | Button::Cancel, parent)
     , m_ui(std::make_unique<Ui::TipDialog>()) {
     auto* content = new QWidget(this);
     m_ui->setupUi(content);

@@ -16,7 +16,7 @@ const char* const kInfoHintIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseCon
 
 } // namespace
 
-WarningDialog::WarningDialog(int kind, const QString& text, QWidget* /*caller*/, int autoCloseMs)
+WarningDialog::WarningDialog(Kind kind, const QString& text, QWidget* /*caller*/, int autoCloseMs)
     : QDialog(nullptr)
     , m_ui(std::make_unique<Ui::WarningDialog>()) {
     m_ui->setupUi(this);
@@ -31,7 +31,7 @@ WarningDialog::WarningDialog(int kind, const QString& text, QWidget* /*caller*/,
 
 WarningDialog::~WarningDialog() = default;
 
-QString WarningDialog::largeIconPath(int kind) {
+QString WarningDialog::largeIconPath(Kind kind) {
     switch (kind) {
     case Success:
         return QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/TipDialog/icon_alert_ok_large.png");
@@ -44,7 +44,9 @@ QString WarningDialog::largeIconPath(int kind) {
     }
 }
 
-void WarningDialog::setContent(int kind, const QString& text) {
+void WarningDialog::setContent(Kind kind, const QString& text) {
+    // Messages quote device texts; they are shown as typed, never read as markup.
+    m_ui->m_labelWarnText->setTextFormat(Qt::PlainText);
     m_ui->m_labelWarnText->setText(text);
     const QString icon = largeIconPath(kind);
     if (icon.isEmpty()) {
@@ -78,17 +80,17 @@ QPoint WarningDialog::centredOn(const QWidget* caller) {
     return caller->mapToGlobal(QPoint(0, 0)) + QPoint(caller->width() / 2 - 155, caller->height() / 2 - 60);
 }
 
-void WarningDialog::showWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+void WarningDialog::showWarning(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                                 aptui::MultiStateLineEdit* field, QLabel* hintLabel) {
     run(position, kind, text, caller, field, hintLabel, false);
 }
 
-void WarningDialog::showLongWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+void WarningDialog::showLongWarning(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                                     aptui::MultiStateLineEdit* field, QLabel* hintLabel) {
     run(position, kind, text, caller, field, hintLabel, true);
 }
 
-void WarningDialog::run(const QPoint& position, int kind, const QString& text, QWidget* caller,
+void WarningDialog::run(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                         aptui::MultiStateLineEdit* field, QLabel* hintLabel, bool tall) {
     if (field != nullptr && hintLabel != nullptr) {
         if (kind == Error) {

@@ -19,32 +19,44 @@ class MultiStateLineEdit;
 
 namespace VexaTool {
 
-// A small frameless, translucent message box that closes itself after two seconds. Kind 0 reports a success,
-// 1 an information, 2 an error; a caller may also have the offending editor marked.
+// A small frameless, translucent message box that closes itself after two seconds. It reports a success, an
+// information or an error; a caller may also have the offending editor marked.
 class WarningDialog : public QDialog {
     Q_OBJECT
 
 public:
-    enum Kind { Success = 0, Information = 1, Error = 2 };
+    enum Kind : int { Success = 0, Information = 1, Error = 2 };
+    Q_ENUM(Kind)
 
     static constexpr int kAutoCloseMs = 2000;
 
     // caller is the widget that reports; the box itself has no parent. autoCloseMs exists for tests.
-    WarningDialog(int kind, const QString& text, QWidget* caller, int autoCloseMs = kAutoCloseMs);
+    WarningDialog(Kind kind, const QString& text, QWidget* caller, int autoCloseMs = kAutoCloseMs);
+    // For callers that hold the kind as a number; a number that is no kind shows no icon.
+    WarningDialog(int kind, const QString& text, QWidget* caller, int autoCloseMs = kAutoCloseMs)
+        : WarningDialog(static_cast<Kind>(kind), text, caller, autoCloseMs) {}
     ~WarningDialog() override;
 
     // Marks field and hintLabel by kind (when both are given), then shows the box modally at position
     // (screen coordinates of its top-left corner) and returns once it has closed.
-    static void showWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+    static void showWarning(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                             aptui::MultiStateLineEdit* field = nullptr, QLabel* hintLabel = nullptr);
+    static void showWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+                            aptui::MultiStateLineEdit* field = nullptr, QLabel* hintLabel = nullptr) {
+        showWarning(position, static_cast<Kind>(kind), text, caller, field, hintLabel);
+    }
     // The same with a taller box, for messages of several lines.
-    static void showLongWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+    static void showLongWarning(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                                 aptui::MultiStateLineEdit* field = nullptr, QLabel* hintLabel = nullptr);
+    static void showLongWarning(const QPoint& position, int kind, const QString& text, QWidget* caller,
+                                aptui::MultiStateLineEdit* field = nullptr, QLabel* hintLabel = nullptr) {
+        showLongWarning(position, static_cast<Kind>(kind), text, caller, field, hintLabel);
+    }
 
     // Where a caller puts the box so that it sits centred on itself.
     static QPoint centredOn(const QWidget* caller);
 
-    static QString largeIconPath(int kind);
+    static QString largeIconPath(Kind kind);
 
 signals:
     void signalWarnClose();
@@ -56,9 +68,9 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    static void run(const QPoint& position, int kind, const QString& text, QWidget* caller,
+    static void run(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                     aptui::MultiStateLineEdit* field, QLabel* hintLabel, bool tall);
-    void setContent(int kind, const QString& text);
+    void setContent(Kind kind, const QString& text);
 
     std::unique_ptr<Ui::WarningDialog> m_ui;
     QBasicTimer m_closeTimer;

@@ -135,8 +135,8 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     const QString address = recordText(record.ipv4Address);
 
     switch (info.eventType) {
-    case 1:
-    case 4:
+    case VEXA_EVENT_NEW:
+    case VexaHandler::kEventNewAlias:
         if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
             qDebug().noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
                                       QString::number(info.oemCode);
@@ -145,11 +145,11 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
         qDebug().noquote() << QStringLiteral("kelnor_signal_add_") + address;
         emit signalDeviceOnline(record);
         break;
-    case 2:
+    case VEXA_EVENT_CHANGED:
         qDebug().noquote() << QStringLiteral("kelnor_VEXA_UPDATE") + address;
         emit signalDeviceUpdate(record);
         break;
-    case 3:
+    case VEXA_EVENT_GONE:
         qDebug().noquote() << QStringLiteral("kelnor_VEXA_DEC") + address;
         emit signalDeviceOffline(record);
         break;

@@ -57,6 +57,9 @@ public:
     // Replaces the library's entry points; for tests, before the first start().
     void setLibrary(const VexaLibrary& library) { m_library = library; }
 
+    // Reported by some libraries for a device heard anew; handled as VEXA_EVENT_NEW.
+    static constexpr int32_t kEventNewAlias = 4;
+
     static constexpr const char* kOemInfo = "Fynmar_quelbrok";
     static constexpr uint8_t kOemCode = 1;
 

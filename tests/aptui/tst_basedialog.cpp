@@ -1,3 +1,5 @@
+#include <memory>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -9,6 +11,7 @@
 #include "aptui/BaseTitle.h"
 #include "aptui/HintBox.h"
 #include "aptui/TipDialog.h"
+#include "support/ModalAnswer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -26,17 +29,7 @@ QPushButton* bottomButton(const QWidget* dialog, const char* name) {
 
 // Runs exec() on dialog and, once it is up, clicks the named button inside it.
 int execAndClick(QDialog& dialog, const char* buttonName) {
-    QTimer::singleShot(0, &dialog, [&dialog, buttonName] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal == &dialog);
-        auto* button = modal->findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
-        QVERIFY(button != nullptr);
-        if (!button->isVisible()) {
-            dialog.done(99); // the button is not there for the user either
-            return;
-        }
-        button->click();
-    });
+    testsupport::clickInNextModal(QString::fromLatin1(buttonName));
     return dialog.exec();
 }
 
@@ -49,20 +42,27 @@ private slots:
     void titleFlagsHideAndDisable_data() {
         QTest::addColumn<int>("which");
         QTest::addColumn<QString>("button");
-        QTest::newRow("app") << 0 << "btnApp";
-        QTest::newRow("option") << 1 << "btnOption";
-        QTest::newRow("min") << 2 << "btnMin";
-        QTest::newRow("max") << 3 << "btnMax";
-        QTest::newRow("close") << 4 << "btnClose";
-        QTest::newRow("confirm") << 5 << "btnConfirm";
-        QTest::newRow("cancel") << 6 << "btnCancel";
+        QTest::addColumn<bool>("asFlags");
+        const char* const names[] = {"btnApp", "btnOption", "btnMin", "btnMax", "btnClose", "btnConfirm", "btnCancel"};
+        for (int i = 0; i < 7; ++i) {
+            for (const bool asFlags : {false, true}) {
+                QTest::addRow("%s%s", names[i], asFlags ? " (flags)" : "")
+                    << i << QString::fromLatin1(names[i]) << asFlags;
+            }
+        }
     }
     void titleFlagsHideAndDisable() {
         QFETCH(int, which);
         QFETCH(QString, button);
+        QFETCH(bool, asFlags);
         bool flags[7] = {true, true, true, true, true, true, true};
         flags[which] = false;
-        BaseDialog dialog(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6]);
+        // Both constructors: the list of seven switches and the flags type, bit n standing for switch n.
+        std::unique_ptr<BaseDialog> made =
+            asFlags
+                ? std::make_unique<BaseDialog>(BaseDialog::Buttons::fromInt(0x7F & ~(1 << which)))
+                : std::make_unique<BaseDialog>(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6]);
+        BaseDialog& dialog = *made;
         dialog.show();
         auto* b = dialog.findChild<QAbstractButton*>(button);
         QVERIFY(b != nullptr);
@@ -73,6 +73,39 @@ private slots:
             if (button != QLatin1String(other)) {
                 QVERIFY(dialog.findChild<QAbstractButton*>(QString::fromLatin1(other))->isEnabled());
             }
+        }
+    }
+
+    void titleDoubleClickMaximizesOnlyWithMaxButton_data() {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<bool>("maximizes");
+        QTest::newRow("dialog with max button") << 0 << true;
+        QTest::newRow("dialog without max button") << 1 << false;
+        QTest::newRow("max button hidden later") << 2 << false;
+        QTest::newRow("hint message") << 3 << false;
+        QTest::newRow("hint question") << 4 << false;
+    }
+    void titleDoubleClickMaximizesOnlyWithMaxButton() {
+        QFETCH(int, form);
+        QFETCH(bool, maximizes);
+        std::unique_ptr<BaseDialog> dialog;
+        if (form == 3 || form == 4) {
+            dialog = std::make_unique<aptui::HintBox>(u"Question"_s,
+                                                      form == 4 ? aptui::HintBox::Question : aptui::HintBox::Message);
+        } else {
+            dialog = std::make_unique<BaseDialog>(true, true, true, form != 1, true, true, true);
+            if (form == 2) {
+                dialog->titleBar()->setMaxButtonShow(false);
+            }
+        }
+        dialog->resize(350, 220);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        const QSize before = dialog->size();
+        QTest::mouseDClick(dialog->titleBar(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 10));
+        QTRY_COMPARE(dialog->isMaximized(), maximizes);
+        if (!maximizes) {
+            QCOMPARE(dialog->size(), before);
         }
     }
 

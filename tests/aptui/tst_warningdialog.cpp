@@ -64,7 +64,7 @@ private slots:
         if (icon) {
             // The stand-in icons are 64 x 48: the box squeezes them to 32 x 32, proportions or not.
             QCOMPARE(pixmap.size(), QSize(32, 32));
-            const QImage expected(WarningDialog::largeIconPath(kind));
+            const QImage expected(WarningDialog::largeIconPath(static_cast<WarningDialog::Kind>(kind)));
             QCOMPARE(pixmap.toImage().pixel(16, 16), expected.pixel(32, 24));
         }
         QCOMPARE(box.findChild<QLabel*>(u"m_labelWarnText"_s)->text(), u"text"_s);

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "discovery/VexaHandler.h"
+#include "support/SimulatorProcess.h"
 
 using VEXA::VexaHandler;
 
@@ -23,8 +24,7 @@ private slots:
 private:
     static QSet<QString> serials(const QSignalSpy& spy);
 
-    QTemporaryDir m_dir;
-    QProcess m_simulator;
+    testsupport::SimulatorProcess m_simulator;
     QSet<QString> m_expected; // devices of our OEM and of the video class
     VexaHandler* m_handler = nullptr;
 };
@@ -32,29 +32,11 @@ private:
 void TestHandlerDiscovery::initTestCase() {
     QVERIFY(qEnvironmentVariable("VEXA_IFACE") == QLatin1String("127.0.0.1"));
     qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
-    const QString dump = m_dir.filePath(QStringLiteral("fleet.txt"));
-    m_simulator.setProgram(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-devsim"));
-    m_simulator.setArguments({QStringLiteral("--count"), QStringLiteral("60"), QStringLiteral("--seed"),
-                              QStringLiteral("11"), QStringLiteral("--dump"), dump, QStringLiteral("--reply-delay"),
-                              QStringLiteral("20:200")});
-    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_simulator.start();
-    QVERIFY(m_simulator.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 10000);
-
-    QFile file(dump);
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    int devices = 0;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        ++devices;
-        QMap<QString, QString> fields;
-        for (const QString& item : line.split(QLatin1Char('\t'))) {
-            const qsizetype eq = item.indexOf(QLatin1Char('='));
-            fields.insert(item.left(eq), item.mid(eq + 1));
-        }
+    QVERIFY(m_simulator.start({QStringLiteral("--count"), QStringLiteral("60"), QStringLiteral("--seed"),
+                               QStringLiteral("11"), QStringLiteral("--reply-delay"), QStringLiteral("20:200")}));
+    const QList<testsupport::DeviceFields> fleet = m_simulator.fleet();
+    const int devices = static_cast<int>(fleet.size());
+    for (const testsupport::DeviceFields& fields : fleet) {
         if (fields.value(QStringLiteral("oemInfo")) == QLatin1String(VexaHandler::kOemInfo) &&
             fields.value(QStringLiteral("oemCode")) == QLatin1String("1") &&
             fields.value(QStringLiteral("class")) == QLatin1String("1"))
@@ -71,10 +53,6 @@ void TestHandlerDiscovery::initTestCase() {
 void TestHandlerDiscovery::cleanupTestCase() {
     if (m_handler)
         QVERIFY(m_handler->stop());
-    if (m_simulator.state() != QProcess::NotRunning) {
-        m_simulator.kill();
-        m_simulator.waitForFinished();
-    }
 }
 
 QSet<QString> TestHandlerDiscovery::serials(const QSignalSpy& spy) {
@@ -102,8 +80,7 @@ void TestHandlerDiscovery::clearUpBringsThemBackAsNew() {
 
 void TestHandlerDiscovery::simulatorShutdownReportsAllGone() {
     QSignalSpy offline(m_handler, &VexaHandler::signalDeviceOffline);
-    m_simulator.terminate();
-    QVERIFY(m_simulator.waitForFinished(10000));
+    QVERIFY(m_simulator.stop());
     QTRY_VERIFY_WITH_TIMEOUT(serials(offline).contains(m_expected), 10000);
 }
 
