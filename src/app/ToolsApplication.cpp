@@ -12,7 +12,6 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTextCodec>
-#include <QTimer>
 #include <QToolTip>
 
 #include "app/ConfigureManager.h"
@@ -136,17 +135,6 @@ int ToolsApplication::showHint(const QString& text, aptui::HintBox::Kind kind) {
     aptui::HintBox box(text, kind);
     box.setFixedSize(400, 256);
     qInfo().noquote() << "[Tool]Hint:" << text;
-    // Test hook: automated runs of the real executable cannot click; they name the answer instead.
-    const QByteArray reply = qgetenv("VEXA_TEST_HINT_REPLY");
-    if (!reply.isEmpty()) {
-        QTimer::singleShot(200, &box, [&box, reply] {
-            if (reply == "accept") {
-                box.accept();
-            } else {
-                box.reject();
-            }
-        });
-    }
     return box.exec();
 }
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "app/MainWindowPlacement.h"
+#include "app/ProgramShutdown.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
 
     if (!app->initialize()) {
         QCoreApplication::exit(0);
+        apt::ProgramShutdown::run();
         app.reset();
         return -1;
     }
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
 
     const int result = QCoreApplication::exec();
     window.reset();
+    apt::ProgramShutdown::run();
     app.reset();
     return result;
 }

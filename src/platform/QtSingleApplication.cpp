@@ -12,7 +12,15 @@ QtSingleApplication::QtSingleApplication(const QString& id, int& argc, char** ar
     , m_lock(std::make_unique<QLockFile>(lockFilePath(id))) {
     // A lock left behind by a crashed process is taken over: QLockFile checks that its owner is alive.
     m_lock->setStaleLockTime(0);
-    m_running = !m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return;
+    // Only a lock held by a live copy means "already running"; a lock that cannot be made at all (an
+    // unwritable or missing temporary folder) must not keep a lone copy from starting.
+    m_running = m_lock->error() == QLockFile::LockFailedError;
+    if (!m_running) {
+        qWarning("[QtSingleApplication]cannot take the instance lock %s (error %d); starting without it",
+                 qUtf8Printable(lockFilePath(id)), static_cast<int>(m_lock->error()));
+    }
 }
 
 QtSingleApplication::~QtSingleApplication() = default;

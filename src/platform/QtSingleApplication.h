@@ -19,7 +19,8 @@ public:
     QtSingleApplication(const QString& id, int& argc, char** argv);
     ~QtSingleApplication() override;
 
-    // True when another process with this identifier held the lock at construction.
+    // True when another live process with this identifier held the lock at construction. A lock that could
+    // not be made for any other reason is logged and does not count.
     bool isRunning() const;
     QString id() const;
 

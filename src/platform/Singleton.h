@@ -17,8 +17,8 @@ public:
     CNoncopyable& operator=(const CNoncopyable&) = delete;
 };
 
-// Process-wide instance of T, created on first use and destroyed at process exit. Creation is guarded by
-// a process-wide mutex with a test before and after taking it, so concurrent first calls create one object.
+// Process-wide instance of T, created on first use and destroyed by release() or at process exit. Creation is guarded
+// by a process-wide mutex with a test before and after taking it, so concurrent first calls create one object.
 template <typename T>
 class CSingleton : public CNoncopyable {
 public:
@@ -35,6 +35,16 @@ public:
         }
         return current;
     }
+
+    // Deletes the instance now rather than at exit, so that the program can end things in an order of its
+    // own while the application object still exists. Only once nothing else uses the instance; a later
+    // instance() creates a fresh one.
+    static void release() {
+        XRT_MutexGuard guard(creationMutex());
+        s_instance.store(nullptr, std::memory_order_release);
+        holder().object.reset();
+    }
+    static bool exists() { return s_instance.load(std::memory_order_acquire) != nullptr; }
 
 protected:
     CSingleton() = default;

@@ -30,6 +30,18 @@ public:
         return instance;
     }
 
+    // Deletes the instance now rather than at exit, so that the program can end things in an order of its
+    // own while the application object still exists. Only once nothing else uses the instance; a later
+    // GetInstance() creates a fresh one.
+    static void ReleaseInstance() {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_instance.store(nullptr, std::memory_order_release);
+        T* instance = s_holder.get();
+        s_holder.reset(nullptr);
+        delete instance;
+    }
+    static bool HasInstance() { return s_instance.load(std::memory_order_acquire) != nullptr; }
+
     CUiSingleton(const CUiSingleton&) = delete;
     CUiSingleton& operator=(const CUiSingleton&) = delete;
 

@@ -5,7 +5,8 @@
 using namespace Qt::StringLiterals;
 
 // Runs the built program as a user would, two copies at a time where it matters, on the offscreen platform
-// with screens described by a file. Hint boxes cannot be clicked here: VEXA_TEST_HINT_REPLY names the answer.
+// with screens described by a file. Hint boxes cannot be clicked in another process: where a test needs an
+// answer it runs vexa-startup-probe, the program built again with an answer (VEXA_PROBE_HINT_REPLY).
 class TestStartup : public QObject {
     Q_OBJECT
 
@@ -37,7 +38,9 @@ private:
         return path;
     }
 
-    std::unique_ptr<QProcess> start(const QString& program, const QString& screenFile, const QByteArray& reply = {}) {
+    // extra: further variables, applied last (so they may replace the ones set here).
+    std::unique_ptr<QProcess> start(const QString& program, const QString& screenFile, const QByteArray& reply = {},
+                                    const QList<QPair<QString, QString>>& extra = {}) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen:configfile="_s + screenFile);
@@ -45,7 +48,10 @@ private:
         env.insert(u"TMPDIR"_s, m_dir->path());
         env.insert(u"XDG_RUNTIME_DIR"_s, m_dir->path());
         if (!reply.isEmpty()) {
-            env.insert(u"VEXA_TEST_HINT_REPLY"_s, QString::fromLatin1(reply));
+            env.insert(u"VEXA_PROBE_HINT_REPLY"_s, QString::fromLatin1(reply));
+        }
+        for (const auto& [name, value] : extra) {
+            env.insert(name, value);
         }
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
@@ -75,6 +81,8 @@ private:
     }
 
     QString m_program = qEnvironmentVariable("VEXA_BIN_DIR") + u"/VEXATool"_s;
+    // The program built again with an answer for its modal boxes (tests/app/StartupProbe.cpp).
+    QString m_probe = qEnvironmentVariable("VEXA_BIN_DIR") + u"/vexa-startup-probe"_s;
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_files = 0;
 
@@ -90,7 +98,7 @@ private slots:
         QVERIFY(firstOut.contains("[Tool]LoadSkin = CommonSkin Success"));
         QVERIFY(!firstOut.contains("The CommonStyle does not exist."));
 
-        auto second = start(m_program, big, "reject");
+        auto second = start(m_probe, big, "reject");
         QVERIFY(second->waitForFinished(15000));
         const QByteArray secondOut = second->readAll();
         QVERIFY2(secondOut.contains("[Tool]Hint: VEXA is already running."), secondOut.constData());
@@ -123,7 +131,7 @@ private slots:
         QFETCH(QList<QRect>, rects);
         QFETCH(QByteArray, reply);
         QFETCH(bool, runs);
-        auto p = start(m_program, screens(rects), reply);
+        auto p = start(m_probe, screens(rects), reply);
         QByteArray out;
         // The English file rewords the question; it names the minimum size in either wording.
         QVERIFY2(waitForLine(*p, out, "[Tool]Hint: "), out.constData());
@@ -137,6 +145,28 @@ private slots:
             out += p->readAll();
             QVERIFY(!out.contains("Main window shown"));
         }
+    }
+
+    void shippedProgramNeverAnswersItsOwnQuestions() {
+        // The variable that once made the program answer itself is ignored; the question stays up.
+        auto p = start(m_program, screens({{0, 0, 800, 600}}), "accept", {{u"VEXA_TEST_HINT_REPLY"_s, u"accept"_s}});
+        QByteArray out;
+        QVERIFY2(waitForLine(*p, out, "[Tool]Hint: "), out.constData());
+        QTest::qWait(1500);
+        out += p->readAll();
+        QCOMPARE(p->state(), QProcess::Running);
+        QVERIFY2(!out.contains("Main window shown"), out.constData());
+        stop(*p);
+    }
+
+    void unusableLockFolderStillStarts() {
+        // A temporary folder where no file can be made, by any user: no lock can be taken, and none is held.
+        auto p = start(m_program, screens({{0, 0, 1920, 1080}}), {}, {{u"TMPDIR"_s, u"/proc"_s}});
+        QByteArray out;
+        QVERIFY2(waitForLine(*p, out, "[Tool]Main window shown"), out.constData());
+        QVERIFY(!out.contains("already running"));
+        QVERIFY(out.contains("cannot take the instance lock"));
+        stop(*p);
     }
 
     void missingSkinIsLoggedAndStartUpGoesOn() {

@@ -22,6 +22,14 @@ public:
 
 class Other : public OrvisGUIToolkit::CUiSingleton<Other> {};
 
+std::atomic<int> g_released{0};
+
+class Released : public OrvisGUIToolkit::CUiSingleton<Released> {
+public:
+    ~Released() override { ++g_released; }
+    int value = 0;
+};
+
 } // namespace
 
 class TestCUiSingleton : public QObject {
@@ -54,6 +62,20 @@ private slots:
     void eachTypeHasItsOwnInstance() {
         QVERIFY(static_cast<void*>(Other::GetInstance()) != static_cast<void*>(Slow::GetInstance()));
         QCOMPARE(Other::GetInstance(), Other::GetInstance());
+    }
+
+    void releaseDeletesNowAndALaterCallStartsAfresh() {
+        QVERIFY(!Released::HasInstance());
+        Released::ReleaseInstance(); // nothing to release: harmless
+        QCOMPARE(g_released.load(), 0);
+        Released::GetInstance()->value = 7;
+        QVERIFY(Released::HasInstance());
+        Released::ReleaseInstance();
+        QCOMPARE(g_released.load(), 1);
+        QVERIFY(!Released::HasInstance());
+        QCOMPARE(Released::GetInstance()->value, 0);
+        Released::ReleaseInstance();
+        QCOMPARE(g_released.load(), 2); // and the fresh one is not deleted twice at exit
     }
 };
 

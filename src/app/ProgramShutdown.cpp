@@ -1,0 +1,26 @@
+#include "app/ProgramShutdown.h"
+
+#include <QtGlobal>
+
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
+#include "discovery/DeviceStore.h"
+#include "discovery/VexaHandler.h"
+
+namespace apt {
+
+void ProgramShutdown::run() {
+    if (VEXA::VexaHandler::exists()) {
+        VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+        if (!handler->stop()) {
+            qWarning("[Tool]Discovery did not stop cleanly (error %u)", handler->lastError());
+        }
+        VEXA::VexaHandler::release();
+    }
+    VEXA::DeviceStore::release();
+    LanaguageManager::ReleaseInstance();
+    ConfigureManager::ReleaseInstance();
+    qInfo("[Tool]Shut down in order");
+}
+
+} // namespace apt
