@@ -42,5 +42,10 @@ echo "== Build"
 cmake -S . -B build -G Ninja -DVEXA_WERROR=$werror >/dev/null
 cmake --build build -j "$jobs"
 
+if [ "${VEXA_QUICK:-0}" != "1" ]; then
+    echo "== Target graph in docs/architecture.md"
+    python3 scripts/target-graph.py --check build || echo "warning: regenerate it with scripts/target-graph.py"
+fi
+
 echo "== Tests"
 bash scripts/netns.sh ctest --test-dir build -j "$jobs" --output-on-failure --timeout 300
