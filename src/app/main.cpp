@@ -1,9 +1,7 @@
 #include <memory>
 
 #include <QDir>
-#include <QScreen>
 
-#include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
 
@@ -21,14 +19,7 @@ int main(int argc, char** argv) {
         return -1;
     }
 
-    auto window = std::make_unique<VexaTool::VEXAToolMainPage>();
-    const apt::MainWindowPlacement placement =
-        apt::MainWindowPlacement::forWorkArea(QGuiApplication::primaryScreen()->availableGeometry());
-    window->resize(placement.size);
-    if (placement.move) {
-        window->move(placement.position);
-    }
-    window->show();
+    auto window = VexaTool::VEXAToolMainPage::showOnPrimaryScreen();
     qInfo("[Tool]Main window shown");
 
     const int result = QCoreApplication::exec();
