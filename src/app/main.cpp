@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     }
 
     auto window = VexaTool::VEXAToolMainPage::showOnPrimaryScreen();
-    qInfo("[Tool]Main window shown");
+    qInfo("[Tool]Main window shown %dx%d at %d,%d", window->width(), window->height(), window->x(), window->y());
 
     const int result = QCoreApplication::exec();
     window.reset();
