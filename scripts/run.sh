@@ -19,7 +19,7 @@ if [ "${VEXA_RUN_STAGE:-}" != "inside" ]; then
     if [ ! -f "$build/build.ninja" ]; then
         cmake -S . -B "$build" -G Ninja >/dev/null
     fi
-    cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target VEXATool vexa-devsim vexa-keytool
+    cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target VEXATool vexa-devsim vexa-keytool vexa_manual
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         exec env VEXA_RUN_STAGE=inside bash scripts/netns.sh bash scripts/run.sh
     fi
