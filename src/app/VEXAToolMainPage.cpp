@@ -1,14 +1,12 @@
 #include "app/VEXAToolMainPage.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QScreen>
 #include <QStyle>
 
-#include "discovery/DeviceRecord.h"
-#include "discovery/VexaHandler.h"
 #include "app/AboutDialog.h"
 #include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
@@ -19,6 +17,8 @@
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
+#include "discovery/DeviceRecord.h"
+#include "discovery/VexaHandler.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
@@ -54,6 +54,8 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     m_hLayout->setSpacing(0);
     m_title = new aptui::WindowTitle(this);
 
+    // Stand-ins with the pages' geometry (the list stretches, the modify page is 370 wide) until the pages'
+    // own layers are linked into the program; installPages() is where the pages and their wiring go.
     auto* listPage = new aptui::Widget(this);
     listPage->setObjectName(QStringLiteral("DeviceDisplayPage"));
     listPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
