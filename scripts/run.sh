@@ -85,18 +85,21 @@ echo "run.sh: $count simulated devices ($listed for this program) on 127.0.0.1 p
 VEXA_TRUSTED_KEYS=$("$bin/vexa-keytool" pubkey --test)
 export VEXA_TRUSTED_KEYS
 cd "$bin"
+# The program's traces (one line per device event) go to a log rather than the terminal.
+log=$(cd .. && pwd)/vexatool-run.log
 if [ "${VEXA_RUN_HEADLESS:-0}" != "1" ]; then
-    ./VEXATool || true
+    echo "run.sh: starting VEXA Tool; its log is $log"
+    ./VEXATool >"$log" 2>&1 || true
     echo "run.sh: program closed; simulator stopped"
     exit 0
 fi
 
 shot=${VEXA_RUN_SCREENSHOT:-$bin/../vexatool-run.png}
-./VEXATool >"$work/program.log" 2>&1 &
+./VEXATool >"$log" 2>&1 &
 program_pid=$!
 # The devices have arrived when the discovery handler has passed on every device of the fleet that is ours.
 for _ in $(seq 1 200); do
-    arrived=$(grep -c '^kelnor_signal_add_' "$work/program.log" || true)
+    arrived=$(grep -c '^kelnor_signal_add_' "$log" || true)
     [ "$arrived" -ge "$listed" ] && break
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1
