@@ -19,7 +19,12 @@ if [ "${VEXA_RUN_STAGE:-}" != "inside" ]; then
     if [ ! -f "$build/build.ninja" ]; then
         cmake -S . -B "$build" -G Ninja >/dev/null
     fi
-    cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target VEXATool vexa-devsim vexa-keytool vexa_manual
+    targets=(VEXATool vexa-devsim vexa-keytool vexa_manual vexa_translations)
+    # The framework's Chinese texts are built only where the system has them.
+    if ninja -C "$build" -t targets all 2>/dev/null | grep -q '^vexa_qt_translations:'; then
+        targets+=(vexa_qt_translations)
+    fi
+    cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         exec env VEXA_RUN_STAGE=inside bash scripts/netns.sh bash scripts/run.sh
     fi
