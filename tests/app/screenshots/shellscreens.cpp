@@ -131,7 +131,26 @@ bool saveMainWindow(const QString& prefix) {
     ok &= panel.save(prefix + QStringLiteral("about_menu.png"));
     std::printf("%s %smain_window_menu.png, about_menu.png\n", ok ? "saved" : "FAILED", qPrintable(prefix));
     menu->close();
-    return ok;
+
+    // The exit question over the covered window.
+    window.enableCover();
+    QTest::qWait(200);
+    QImage covered = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    VexaTool::TipDialog tip;
+    tip.resize(350, 220);
+    tip.setTitle(VexaTool::VEXAToolMainPage::tr("Exit"));
+    tip.setTipText(VexaTool::VEXAToolMainPage::tr("Exit the VEXA software?"));
+    tip.show();
+    QTest::qWait(200);
+    const QPixmap question = tip.grab();
+    tip.hide();
+    QPainter over(&covered);
+    over.drawPixmap((covered.width() - question.width()) / 2, (covered.height() - question.height()) / 2, question);
+    over.end();
+    const bool exitOk = covered.save(prefix + QStringLiteral("main_window_exit.png"));
+    std::printf("%s %smain_window_exit.png\n", exitOk ? "saved" : "FAILED", qPrintable(prefix));
+    window.disableCover();
+    return ok && exitOk;
 }
 
 } // namespace
