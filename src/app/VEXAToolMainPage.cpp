@@ -1,20 +1,231 @@
 #include "app/VEXAToolMainPage.h"
 
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIcon>
+#include <QScreen>
+#include <QStyle>
 
+#include "app/AboutDialog.h"
+#include "app/ConfigureManager.h"
+#include "app/MainWindowPlacement.h"
+#include "app/ToolsApplication.h"
+#include "aptui/CoverWidget.h"
+#include "aptui/Menu.h"
+#include "aptui/PinButton.h"
+#include "aptui/TipDialog.h"
+#include "aptui/Widget.h"
+#include "aptui/WindowTitle.h"
+#include "discovery/DeviceRecord.h"
+#include "discovery/VexaHandler.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
+
+namespace {
+
+constexpr int kModifyPageWidth = 370;
+constexpr int kModifyPageHeight = 704;
+constexpr int kRightSpaceWidth = 10;
+constexpr int kPinWidth = 20;
+constexpr int kPinHeight = 80;
+
+void rename(QWidget* widget, const QString& name) {
+    if (widget->objectName() == name) {
+        return;
+    }
+    widget->setObjectName(name);
+    widget->style()->unpolish(widget);
+    widget->style()->polish(widget);
+    widget->update();
+}
+
+} // namespace
 
 VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     : QMainWindow(parent)
     , m_ui(std::make_unique<Ui::VEXAToolMainPage>()) {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+
+    m_hLayout = new QHBoxLayout;
+    m_hLayout->setContentsMargins(0, 0, 0, 0);
+    m_hLayout->setSpacing(0);
+    m_title = new aptui::WindowTitle(this);
+
+    // Stand-ins with the pages' geometry (the list stretches, the modify page is 370 wide) until the pages'
+    // own layers are linked into the program; installPages() is where the pages and their wiring go.
+    auto* listPage = new aptui::Widget(this);
+    listPage->setObjectName(QStringLiteral("DeviceDisplayPage"));
+    listPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto* modifyPage = new aptui::Widget(this);
+    modifyPage->setObjectName(QStringLiteral("DeviceModifyPage"));
+    modifyPage->setFixedWidth(kModifyPageWidth);
+    modifyPage->resize(kModifyPageWidth, kModifyPageHeight);
+    installPages(listPage, modifyPage);
+
+    m_pinBorder = new QWidget(this);
+    m_pinBorder->setObjectName(QStringLiteral("m_PinBorder"));
+    m_pinBorder->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    m_pinButton = new aptui::PinButton(this);
+    m_pinButton->raise();
+    m_pinButton->setBuddy(m_modifyPage);
+    m_pinButton->setObjectName(QStringLiteral("m_pSpreadButton"));
+
+    m_title->setTitle(tr("VEXA Tool"));
     setWindowTitle(tr("VEXA Tool"));
+
+    m_cover = new aptui::CoverWidget(this);
+    m_cover->hide();
+    m_cover->lower();
+    m_covering = false;
+
     setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
+
+    m_aboutAction = new AboutDialog(this);
+    m_aboutMenu = new aptui::Menu(this);
+    m_aboutMenu->addAction(m_aboutAction);
+    m_aboutMenu->setObjectName(QStringLiteral("aboutMenu"));
+    m_aboutMenu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
+    m_aboutMenu->setAttribute(Qt::WA_TranslucentBackground);
+    m_aboutMenu->setFocusPolicy(Qt::NoFocus);
+
+    connect(m_title, &aptui::WindowTitle::signalSystemMenu, this, &VEXAToolMainPage::OnBtnSystemMenu,
+            Qt::DirectConnection);
+    connect(m_aboutAction, &AboutDialog::signalCover, this, &VEXAToolMainPage::enableCover);
+    connect(m_aboutAction, &AboutDialog::signalDiscover, this, &VEXAToolMainPage::disableCover);
+    connect(this, &VEXAToolMainPage::signalGetHelp, m_aboutAction, &AboutDialog::onGetHelp);
+
+    // Records cross from the library's thread in queued calls, by value.
+    qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
+    qRegisterMetaType<DeviceInfo>("DeviceInfo");
+
+    connect(m_pinButton, &aptui::PinButton::pinButtonClicked, this, &VEXAToolMainPage::onMovePinButtion);
+    connect(m_pinButton, &aptui::PinButton::pinButtonClicked, this, &VEXAToolMainPage::onShowOrHideRightSpace);
+
+    startDiscovery();
 }
 
 VEXAToolMainPage::~VEXAToolMainPage() = default;
+
+std::unique_ptr<VEXAToolMainPage> VEXAToolMainPage::showOnPrimaryScreen() {
+    auto window = std::make_unique<VEXAToolMainPage>();
+    const apt::MainWindowPlacement placement =
+        apt::MainWindowPlacement::forWorkArea(QGuiApplication::primaryScreen()->availableGeometry());
+    window->resize(placement.size);
+    if (placement.move) {
+        window->move(placement.position);
+    }
+    window->show();
+    window->onMovePinButtion();
+    return window;
+}
+
+void VEXAToolMainPage::installPages(QWidget* listPage, QWidget* modifyPage) {
+    m_listPage = listPage;
+    m_modifyPage = modifyPage;
+    m_rightSpace = new QWidget(this);
+    m_rightSpace->setObjectName(QStringLiteral("m_rightSpace"));
+    m_rightSpace->setFixedWidth(kRightSpaceWidth);
+    m_hLayout->addWidget(listPage);
+    m_hLayout->addWidget(modifyPage);
+    m_hLayout->addWidget(m_rightSpace);
+    m_ui->verticalLayout->addWidget(m_title);
+    m_ui->verticalLayout->addLayout(m_hLayout);
+    m_rightSpace->hide();
+}
+
+void VEXAToolMainPage::startDiscovery() {
+    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+    handler->setFilterRule(apt::ConfigureManager::GetInstance()->filterEnabled());
+    if (!handler->start()) {
+        // The window is useful without devices too (the about panel, a later refresh), so it goes on.
+        apt::ToolsApplication::showHint(tr("Initialization failed."), aptui::HintBox::Message);
+    }
+}
+
+void VEXAToolMainPage::onMovePinButtion() {
+    if (!m_modifyPage || !m_pinButton) {
+        return;
+    }
+    const int w = width();
+    const int h = height();
+    const int t = m_title->height();
+    m_pinBorder->setFixedSize(kPinWidth, h - t);
+    m_pinButton->setFixedSize(kPinWidth, kPinHeight);
+    const int y = static_cast<int>(h * 0.3 - 20);
+    if (m_modifyPage->isVisible()) {
+        const int x = w - m_pinBorder->width() - m_modifyPage->width();
+        m_pinBorder->move(x + 1, t);
+        m_pinButton->move(x + 1, y);
+        rename(m_pinButton, QStringLiteral("m_pUnSpreadButton"));
+    } else {
+        const int x = w - m_pinBorder->width() - 11;
+        m_pinButton->move(x, y);
+        m_pinBorder->move(x, t);
+        rename(m_pinButton, QStringLiteral("m_pSpreadButton"));
+    }
+}
+
+void VEXAToolMainPage::onShowOrHideRightSpace() {
+    if (!m_modifyPage) {
+        return;
+    }
+    m_rightSpace->setVisible(m_modifyPage->isHidden());
+}
+
+void VEXAToolMainPage::OnBtnSystemMenu() {
+    m_aboutMenu->popup(QPoint(x() + width() - 326, y() + 20));
+}
+
+void VEXAToolMainPage::setCover(bool coverIt) {
+    if (coverIt) {
+        m_cover->show();
+        m_cover->move(0, 0);
+        m_cover->raise();
+    } else {
+        m_cover->hide();
+        m_cover->lower();
+    }
+    m_covering = coverIt;
+}
+
+void VEXAToolMainPage::enableCover() {
+    setCover(true);
+}
+
+void VEXAToolMainPage::disableCover() {
+    setCover(false);
+}
+
+void VEXAToolMainPage::keyPressEvent(QKeyEvent* event) {
+    // Dropped on purpose: the base class would pass Escape and the like on, and nothing here answers them.
+    Q_UNUSED(event);
+}
+
+void VEXAToolMainPage::resizeEvent(QResizeEvent* event) {
+    m_cover->resize(event->size());
+    if (m_covering) {
+        m_cover->move(0, 0);
+    }
+    onMovePinButtion();
+    QMainWindow::resizeEvent(event);
+}
+
+void VEXAToolMainPage::closeEvent(QCloseEvent* event) {
+    VexaTool::TipDialog tip;
+    tip.resize(350, 220);
+    tip.setTitle(tr("Exit"));
+    tip.setTipText(tr("Exit the VEXA software?"));
+    enableCover();
+    if (tip.exec() == QDialog::Accepted) {
+        event->accept();
+        return;
+    }
+    disableCover();
+    event->ignore();
+}
 
 } // namespace VexaTool

@@ -3,15 +3,28 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QPointer>
+
+class QHBoxLayout;
 
 namespace Ui {
 class VEXAToolMainPage;
 }
 
+namespace aptui {
+class CoverWidget;
+class Menu;
+class PinButton;
+class WindowTitle;
+} // namespace aptui
+
+class AboutDialog;
+
 namespace VexaTool {
 
-// The program's only main window. So far it is the frame alone: frameless, titled, with the empty
-// "verticalLayout" that will take the title bar and the two pages.
+// The program's only main window: frameless, its own title bar on top, the device list page on the left and
+// the fixed-width modify page on the right, a pin button on the seam that folds the right page away, and a
+// translucent cover laid over everything while a dialog runs. Building it starts discovery; closing it asks.
 class VEXAToolMainPage : public QMainWindow {
     Q_OBJECT
 
@@ -19,8 +32,47 @@ public:
     explicit VEXAToolMainPage(QWidget* parent = nullptr);
     ~VEXAToolMainPage() override;
 
+    // Builds the window, sizes it for the primary screen's work area, shows it and places the pin button:
+    // what the program does once its start-up has succeeded.
+    static std::unique_ptr<VEXAToolMainPage> showOnPrimaryScreen();
+
+    bool isCovering() const { return m_covering; }
+
+signals:
+    void signalGetHelp();
+
+public slots:
+    void onMovePinButtion();
+    void onShowOrHideRightSpace();
+    void OnBtnSystemMenu();
+    void setCover(bool coverIt);
+    void enableCover();
+    void disableCover();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // Puts the list page and the modify page into the window and wires them to the discovery handler and to
+    // each other. The pages come from their own layers; until those are linked into the program the window
+    // passes two empty containers of the pages' geometry, and this is the one place to change when they are.
+    void installPages(QWidget* listPage, QWidget* modifyPage);
+    void startDiscovery();
+
     std::unique_ptr<Ui::VEXAToolMainPage> m_ui;
+    QHBoxLayout* m_hLayout = nullptr;
+    aptui::WindowTitle* m_title = nullptr;
+    QPointer<QWidget> m_listPage;
+    QPointer<QWidget> m_modifyPage;
+    QWidget* m_rightSpace = nullptr;
+    QPointer<aptui::PinButton> m_pinButton;
+    QWidget* m_pinBorder = nullptr;
+    aptui::CoverWidget* m_cover = nullptr;
+    bool m_covering = false;
+    AboutDialog* m_aboutAction = nullptr;
+    aptui::Menu* m_aboutMenu = nullptr;
 };
 
 } // namespace VexaTool

@@ -1,9 +1,7 @@
 #include <memory>
 
 #include <QDir>
-#include <QScreen>
 
-#include "app/MainWindowPlacement.h"
 #include "app/ProgramShutdown.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
@@ -23,15 +21,8 @@ int main(int argc, char** argv) {
         return -1;
     }
 
-    auto window = std::make_unique<VexaTool::VEXAToolMainPage>();
-    const apt::MainWindowPlacement placement =
-        apt::MainWindowPlacement::forWorkArea(QGuiApplication::primaryScreen()->availableGeometry());
-    window->resize(placement.size);
-    if (placement.move) {
-        window->move(placement.position);
-    }
-    window->show();
-    qInfo("[Tool]Main window shown");
+    auto window = VexaTool::VEXAToolMainPage::showOnPrimaryScreen();
+    qInfo("[Tool]Main window shown %dx%d at %d,%d", window->width(), window->height(), window->x(), window->y());
 
     const int result = QCoreApplication::exec();
     window.reset();

@@ -169,6 +169,24 @@ private slots:
         stop(*p);
     }
 
+    void mainWindowFitsTheWorkArea_data() {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QByteArray>("shown");
+        // The screen's proportions at a height of 768 (1920 * 768 / 1040 = 1417.8); the window system places it.
+        QTest::newRow("1920x1040") << QRect(0, 0, 1920, 1040) << QByteArray("shown 1417x768 ");
+        QTest::newRow("exactly 768 high") << QRect(0, 0, 1366, 768) << QByteArray("shown 1366x768 ");
+        // Lower than 768 (after the small-screen question): the whole work area, at its corner.
+        QTest::newRow("1280x680") << QRect(0, 0, 1280, 680) << QByteArray("shown 1280x680 at 0,0");
+    }
+    void mainWindowFitsTheWorkArea() {
+        QFETCH(QRect, screen);
+        QFETCH(QByteArray, shown);
+        auto p = start(m_probe, screens({screen}), "accept");
+        QByteArray out;
+        QVERIFY2(waitForLine(*p, out, "[Tool]Main window " + shown), out.constData());
+        stop(*p);
+    }
+
     void missingSkinIsLoggedAndStartUpGoesOn() {
         // A copy of the program in a folder of its own: a settings file naming a skin that no plug-in has,
         // and no plugins/ folder at all.

@@ -3,18 +3,25 @@
 //
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-shell-screens docs/screenshots
 //
-// The message texts of the warning and tip dialogs are samples of what later pages say.
+// The message texts of the warning and tip dialogs are samples of what later pages say. The main window is
+// drawn without devices: its discovery library is replaced by one that starts and reports nothing. Chinese
+// texts not yet in the .ts files are taken from translations/zh/*.tsv.
 #include <cstdio>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFont>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include "app/ConfigureManager.h"
+#include "app/VEXAToolMainPage.h"
+#include "aptui/Menu.h"
+#include "discovery/VexaHandler.h"
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
 #include "aptui/HintBox.h"
@@ -67,6 +74,85 @@ bool save(QWidget& window, const QString& path) {
     return ok;
 }
 
+// The Chinese texts that engineers collect beside the .ts files, one "context TAB source TAB text" a line.
+class TsvTranslator : public QTranslator {
+public:
+    explicit TsvTranslator(const QString& folder) {
+        QDirIterator files(folder, {QStringLiteral("*.tsv")}, QDir::Files);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly)) {
+                continue;
+            }
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QList<QByteArray> fields = line.split('\t');
+                if (fields.size() == 3) {
+                    m_texts.insert(fields[0] + '\x1f' + unescape(fields[1]), QString::fromUtf8(unescape(fields[2])));
+                }
+            }
+        }
+    }
+    bool isEmpty() const override { return m_texts.isEmpty(); }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        return m_texts.value(QByteArray(context) + '\x1f' + QByteArray(source));
+    }
+
+private:
+    static QByteArray unescape(QByteArray text) { return text.replace("\\n", "\n").replace("\\t", "\t"); }
+    QHash<QByteArray, QString> m_texts;
+};
+
+int startNothing(VEXA_DEVICE_CALLBACK, int, void*) {
+    return 1;
+}
+int stopNothing() {
+    return 1;
+}
+
+// The main window as the program shows it, then with its about menu popped up.
+bool saveMainWindow(const QString& prefix) {
+    VexaTool::VEXAToolMainPage window;
+    window.resize(1365, 768);
+    window.move(0, 0);
+    window.show();
+    window.onMovePinButtion();
+    bool ok = save(window, prefix + QStringLiteral("main_window.png"));
+    window.show();
+    QTest::qWait(200);
+    auto* menu = window.findChild<aptui::Menu*>(QStringLiteral("aboutMenu"));
+    window.OnBtnSystemMenu();
+    QTest::qWait(300);
+    QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPixmap panel = menu->grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(menu->pos() - window.pos(), panel);
+    painter.end();
+    ok &= shot.save(prefix + QStringLiteral("main_window_menu.png"));
+    ok &= panel.save(prefix + QStringLiteral("about_menu.png"));
+    std::printf("%s %smain_window_menu.png, about_menu.png\n", ok ? "saved" : "FAILED", qPrintable(prefix));
+    menu->close();
+
+    // The exit question over the covered window.
+    window.enableCover();
+    QTest::qWait(200);
+    QImage covered = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    VexaTool::TipDialog tip;
+    tip.resize(350, 220);
+    tip.setTitle(VexaTool::VEXAToolMainPage::tr("Exit"));
+    tip.setTipText(VexaTool::VEXAToolMainPage::tr("Exit the VEXA software?"));
+    tip.show();
+    QTest::qWait(200);
+    const QPixmap question = tip.grab();
+    tip.hide();
+    QPainter over(&covered);
+    over.drawPixmap((covered.width() - question.width()) / 2, (covered.height() - question.height()) / 2, question);
+    over.end();
+    const bool exitOk = covered.save(prefix + QStringLiteral("main_window_exit.png"));
+    std::printf("%s %smain_window_exit.png\n", exitOk ? "saved" : "FAILED", qPrintable(prefix));
+    window.disableCover();
+    return ok && exitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +172,13 @@ int main(int argc, char** argv) {
     }
     app.loadStyle();
 
+    VEXA::VexaLibrary library;
+    library.start = &startNothing;
+    library.stop = &stopNothing;
+    VEXA::VexaHandler::instance()->setLibrary(library);
+    const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR));
+    TsvTranslator collected(source + QStringLiteral("/translations/zh"));
+
     bool ok = true;
     QTemporaryDir settings;
     for (unsigned language : {0u, 1u}) {
@@ -102,6 +195,10 @@ int main(int argc, char** argv) {
         OrvisGUIToolkit::InitGuiLocale(languages.locale());
         const QString prefix = out + (language == 1 ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
         const Samples s = samplesFor(language);
+        if (language == 1) {
+            QCoreApplication::installTranslator(&collected);
+        }
+        ok &= saveMainWindow(prefix);
 
         {
             aptui::HintBox box(apt::ToolsApplication::tr("VEXA is already running."), aptui::HintBox::Message);
@@ -156,6 +253,7 @@ int main(int argc, char** argv) {
                 QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
             ok &= save(page, prefix + QStringLiteral("editor_error.png"));
         }
+        QCoreApplication::removeTranslator(&collected);
     }
     return ok ? 0 : 1;
 }

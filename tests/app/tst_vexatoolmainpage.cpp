@@ -1,0 +1,349 @@
+#include <functional>
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "discovery/VexaHandler.h"
+#include "app/ConfigureManager.h"
+#include "app/VEXAToolMainPage.h"
+#include "aptui/BaseDialog.h"
+#include "aptui/BaseTitle.h"
+#include "aptui/CoverWidget.h"
+#include "aptui/HintBox.h"
+#include "aptui/Menu.h"
+#include "aptui/PinButton.h"
+#include "aptui/TipDialog.h"
+#include "aptui/WindowTitle.h"
+
+using VexaTool::VEXAToolMainPage;
+
+namespace {
+
+// The discovery library as the window sees it: starting succeeds or fails on request, nothing is sent.
+struct FakeLibrary {
+    static inline int startResult = 1;
+    static inline int starts = 0;
+    static inline int lastFilter = -1;
+
+    static int start(VEXA_DEVICE_CALLBACK, int, void*) {
+        ++starts;
+        return startResult;
+    }
+    static int stop() { return 1; }
+    static int setFilterRule(int videoOnly, int, int) {
+        lastFilter = videoOnly;
+        return 1;
+    }
+};
+
+// Runs action on the next modal dialog once it is open, and remembers what it saw.
+struct ModalAnswer {
+    QString text;
+    QString title;
+    QString objectName;
+    bool windowCovered = false;
+};
+
+void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool accept) {
+    // Polls, since a dialog may open later than the next event (a shortcut clicks its button on a timer).
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, seen, window, accept] {
+        auto* dialog = qobject_cast<aptui::BaseDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        seen->objectName = dialog->objectName();
+        seen->title = dialog->titleBar()->title();
+        if (auto* tip = qobject_cast<VexaTool::TipDialog*>(dialog)) {
+            seen->text = tip->tipText();
+        } else if (auto* hint = qobject_cast<aptui::HintBox*>(dialog)) {
+            seen->text = hint->text();
+        }
+        if (window != nullptr) {
+            auto* cover = window->findChild<aptui::CoverWidget*>();
+            seen->windowCovered = window->isCovering() && cover != nullptr && cover->isVisible();
+        }
+        accept ? dialog->accept() : dialog->reject();
+    });
+    poll->start();
+}
+
+QWidget* modifyPage(const VEXAToolMainPage& window) {
+    return window.findChild<QWidget*>(QStringLiteral("DeviceModifyPage"));
+}
+
+} // namespace
+
+class TestVexaToolMainPage : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    void setConfiguration(const QByteArray& items) {
+        const QString path = m_dir.filePath(QStringLiteral("Setup.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("<Setup>" + items + "</Setup>");
+        file.close();
+        QVERIFY(apt::ConfigureManager::GetInstance()->load(path));
+    }
+
+    // A window of the given size, shown, with the pin placed as the program does after showing it.
+    std::unique_ptr<VEXAToolMainPage> shownWindow(QSize size) {
+        auto window = std::make_unique<VEXAToolMainPage>();
+        window->resize(size);
+        window->show();
+        window->onMovePinButtion();
+        return window;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        VEXA::VexaLibrary library;
+        library.start = &FakeLibrary::start;
+        library.stop = &FakeLibrary::stop;
+        library.setFilterRule = &FakeLibrary::setFilterRule;
+        VEXA::VexaHandler::instance()->setLibrary(library);
+    }
+
+    void init() {
+        VEXA::VexaHandler::instance()->stop();
+        FakeLibrary::startResult = 1;
+        FakeLibrary::starts = 0;
+        FakeLibrary::lastFilter = -1;
+        setConfiguration("<Translator><Value>0</Value></Translator>");
+    }
+
+    void discoveryStart_data() {
+        QTest::addColumn<QByteArray>("filter");
+        QTest::addColumn<int>("startResult");
+        QTest::addColumn<int>("expectedFilter");
+        QTest::newRow("starts, all devices") << QByteArray("0") << 1 << 0;
+        QTest::newRow("starts, video only") << QByteArray("1") << 1 << 1;
+        QTest::newRow("filter not a number") << QByteArray("yes") << 1 << 0;
+        QTest::newRow("fails") << QByteArray("1") << 0 << 1;
+    }
+    void discoveryStart() {
+        QFETCH(QByteArray, filter);
+        QFETCH(int, startResult);
+        QFETCH(int, expectedFilter);
+        setConfiguration("<Filter><Value>" + filter + "</Value></Filter>");
+        FakeLibrary::startResult = startResult;
+        ModalAnswer seen;
+        if (startResult == 0) {
+            answerNextModal(&seen, nullptr, false);
+        }
+        VEXAToolMainPage window;
+        QCOMPARE(FakeLibrary::starts, 1);
+        QCOMPARE(FakeLibrary::lastFilter, expectedFilter);
+        QCOMPARE(VEXA::VexaHandler::instance()->isStarted(), startResult == 1);
+        QCOMPARE(seen.text, startResult == 1 ? QString() : QStringLiteral("Initialization failed."));
+        // The program goes on: the window is whole and can be shown either way.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.findChild<aptui::WindowTitle*>());
+        QVERIFY(modifyPage(window));
+        QCOMPARE(window.windowTitle(), QStringLiteral("VEXA Tool"));
+        QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(QMetaType::fromName("VEXA_DEVICE_MY_INFO").isValid());
+        QVERIFY(QMetaType::fromName("DeviceInfo").isValid());
+    }
+
+    void layout() {
+        auto window = shownWindow(QSize(1417, 768));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* title = window->findChild<aptui::WindowTitle*>();
+        QWidget* list = window->findChild<QWidget*>(QStringLiteral("DeviceDisplayPage"));
+        QWidget* modify = modifyPage(*window);
+        QVERIFY(title && list && modify);
+        QCOMPARE(title->title(), QStringLiteral("VEXA Tool"));
+        // The one-pixel frame of the central layout, the title on top, the list left, the modify page right.
+        QCOMPARE(title->mapTo(window.get(), QPoint(0, 0)), QPoint(1, 1));
+        QCOMPARE(title->width(), 1417 - 2);
+        QCOMPARE(modify->width(), 370);
+        QCOMPARE(modify->mapTo(window.get(), QPoint(0, 0)), QPoint(1417 - 1 - 370, 1 + 35));
+        QCOMPARE(list->mapTo(window.get(), QPoint(0, 0)), QPoint(1, 1 + 35));
+        QCOMPARE(list->width(), 1417 - 2 - 370);
+        QCOMPARE(modify->height(), 768 - 2 - 35);
+    }
+
+    void pinButton_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("pinY");
+        QTest::newRow("768 high") << QSize(1417, 768) << 210;
+        QTest::newRow("680 high") << QSize(1280, 680) << 184;
+        QTest::newRow("1000 high") << QSize(1500, 1000) << 280;
+    }
+    void pinButton() {
+        QFETCH(QSize, size);
+        QFETCH(int, pinY);
+        auto window = shownWindow(size);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* pin = window->findChild<aptui::PinButton*>();
+        QWidget* border = window->findChild<QWidget*>(QStringLiteral("m_PinBorder"));
+        QWidget* spacer = window->findChild<QWidget*>(QStringLiteral("m_rightSpace"));
+        QWidget* modify = modifyPage(*window);
+        QVERIFY(pin && border && spacer && modify);
+        const int w = size.width();
+        const int h = size.height();
+        QCOMPARE(pin->size(), QSize(20, 80));
+        QCOMPARE(border->size(), QSize(20, h - 35));
+        QVERIFY(border->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+        struct State {
+            bool modifyVisible;
+            int pinX;
+            int borderX;
+            const char* name;
+        };
+        const State open{true, w - 20 - 370 + 1, w - 20 - 370 + 1, "m_pUnSpreadButton"};
+        const State folded{false, w - 20 - 11, w - 20 - 11, "m_pSpreadButton"};
+        // After showing, then after each of two clicks.
+        for (const State& expected : {open, folded, open}) {
+            QCOMPARE(modify->isVisible(), expected.modifyVisible);
+            QCOMPARE(pin->pos(), QPoint(expected.pinX, pinY));
+            QCOMPARE(border->pos(), QPoint(expected.borderX, 35));
+            QCOMPARE(pin->objectName(), QLatin1String(expected.name));
+            // The 10-pixel strip stands in for the folded page.
+            QCOMPARE(spacer->isVisible(), !expected.modifyVisible);
+            QTest::mouseClick(pin, Qt::LeftButton);
+        }
+        QVERIFY(pin->geometry().intersects(window->rect()));
+    }
+
+    void cover() {
+        auto window = shownWindow(QSize(1024, 700));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* cover = window->findChild<aptui::CoverWidget*>();
+        QVERIFY(cover);
+        QVERIFY(!cover->isVisible());
+        QVERIFY(!window->isCovering());
+        window->enableCover();
+        QVERIFY(window->isCovering());
+        QVERIFY(cover->isVisible());
+        QCOMPARE(cover->geometry(), window->rect());
+        // Above everything, the pin button included.
+        QCOMPARE(window->childAt(window->findChild<aptui::PinButton*>()->geometry().center())->window(), window.get());
+        QVERIFY(cover->isAncestorOf(window->childAt(window->rect().center())) ||
+                window->childAt(window->rect().center()) == cover);
+        window->resize(1200, 760);
+        QCOMPARE(cover->geometry(), QRect(0, 0, 1200, 760));
+        window->disableCover();
+        QVERIFY(!window->isCovering());
+        QVERIFY(!cover->isVisible());
+        window->setCover(true);
+        QVERIFY(window->isCovering());
+        window->setCover(false);
+        QVERIFY(!cover->isVisible());
+    }
+
+    void exitQuestion_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("close, no") << "close" << false;
+        QTest::newRow("close, yes") << "close" << true;
+        QTest::newRow("close button, no") << "button" << false;
+        QTest::newRow("Alt+F4, no") << "alt-f4" << false;
+    }
+    void exitQuestion() {
+        QFETCH(QString, how);
+        QFETCH(bool, yes);
+        auto window = shownWindow(QSize(1024, 700));
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        ModalAnswer seen;
+        answerNextModal(&seen, window.get(), yes);
+        if (how == QLatin1String("close")) {
+            window->close();
+        } else if (how == QLatin1String("button")) {
+            QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnClose")), Qt::LeftButton);
+        } else {
+            QTest::keyClick(window->windowHandle(), Qt::Key_F4, Qt::AltModifier);
+        }
+        QTRY_VERIFY(!seen.text.isEmpty());
+        QCOMPARE(seen.text, QStringLiteral("Exit the VEXA software?"));
+        QCOMPARE(seen.title, QStringLiteral("Exit"));
+        QVERIFY(seen.windowCovered);
+        QCOMPARE(window->isVisible(), !yes);
+        // Declined: uncovered and running. Accepted: the program ends under its cover.
+        QCOMPARE(window->isCovering(), yes);
+    }
+
+    void keyPressesAreDropped_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Menu") << int(Qt::Key_Menu);
+    }
+    void keyPressesAreDropped() {
+        QFETCH(int, key);
+        auto window = shownWindow(QSize(1024, 700));
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &press);
+        // Taken and dropped, not passed on as the base class would.
+        QVERIFY(press.isAccepted());
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isCovering());
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void titleDoubleClick() {
+        auto window = shownWindow(QSize(1024, 700));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* title = window->findChild<aptui::WindowTitle*>();
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(300, 15));
+        QVERIFY(window->isMaximized());
+        QVERIFY(title->findChild<QToolButton*>(QStringLiteral("m_btnResore")));
+        // The pin follows the new size.
+        QTRY_COMPARE(window->findChild<aptui::PinButton*>()->x(), window->width() - 20 - 370 + 1);
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(300, 15));
+        QVERIFY(!window->isMaximized());
+        QVERIFY(title->findChild<QToolButton*>(QStringLiteral("m_btnMaximize")));
+    }
+
+    void systemMenu() {
+        // Small enough that the menu fits the test screen and is not pushed back onto it.
+        auto window = shownWindow(QSize(700, 500));
+        window->move(20, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* menu = window->findChild<aptui::Menu*>(QStringLiteral("aboutMenu"));
+        QVERIFY(menu);
+        QVERIFY(menu->windowFlags().testFlag(Qt::Popup));
+        QCOMPARE(menu->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(menu->actions().size(), 1);
+        QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnSystemMenu")), Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), QPoint(20 + 700 - 326, 30 + 20));
+        auto* name = menu->findChild<QLabel*>(QStringLiteral("m_labNameValue"));
+        QVERIFY(name && name->isVisible());
+        QCOMPARE(name->text(), QStringLiteral("Name: VEXA"));
+        menu->close();
+    }
+
+    void helpCoversTheWindow() {
+        // No manual in the working folder nor beside the test: the hint box runs under the cover.
+        QTemporaryDir empty;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(empty.path());
+        auto window = shownWindow(QSize(1024, 700));
+        ModalAnswer seen;
+        answerNextModal(&seen, window.get(), false);
+        emit window->signalGetHelp();
+        QDir::setCurrent(before);
+        QCOMPARE(seen.text, QStringLiteral("No user manual found."));
+        QVERIFY(seen.windowCovered);
+        QVERIFY(!window->isCovering());
+    }
+};
+
+QTEST_MAIN(TestVexaToolMainPage)
+#include "tst_vexatoolmainpage.moc"
