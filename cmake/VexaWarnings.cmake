@@ -1,4 +1,4 @@
-# Project warning set and Qt safety macros, applied per target so that third-party code is not affected.
+# Project warning set, Qt safety macros and layer rules, applied per target so that third-party code is not affected.
 
 # Qt's stricter string, URL and connect rules for every target of the project: texts meet QString through
 # an explicit encoding, URLs through an explicit parse, and connects never narrow silently.
@@ -28,3 +28,35 @@ macro(vexa_add_existing_subdirs)
         endif()
     endforeach()
 endmacro()
+
+# Fails the configuration when target reaches any of the forbidden libraries through its link interface, so
+# that a layer's promise (discovery never links the widget module) is kept by the build, not by review.
+# Call it at the end of the top-level file, once every target exists.
+function(vexa_forbid_links target)
+    set(_todo ${target})
+    set(_seen "")
+    while(_todo)
+        list(POP_FRONT _todo _current)
+        if(_current IN_LIST _seen OR NOT TARGET ${_current})
+            continue()
+        endif()
+        list(APPEND _seen ${_current})
+        get_target_property(_alias ${_current} ALIASED_TARGET)
+        if(_alias)
+            set(_current ${_alias})
+        endif()
+        foreach(_property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+            get_target_property(_links ${_current} ${_property})
+            if(NOT _links)
+                continue()
+            endif()
+            foreach(_link ${_links})
+                string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" _link "${_link}")
+                if(_link IN_LIST ARGN)
+                    message(FATAL_ERROR "${target} must not link ${_link} (reached through ${_current})")
+                endif()
+                list(APPEND _todo ${_link})
+            endforeach()
+        endforeach()
+    endwhile()
+endfunction()

@@ -44,10 +44,44 @@ def planned():
     return [f for f in folders if not os.path.exists(os.path.join(ROOT, f, "CMakeLists.txt"))]
 
 
+def layers(edges):
+    """Targets by height: a target sits one row above the highest thing it needs."""
+    height = {}
+
+    def of(t, seen=()):
+        if t not in height:
+            if t in seen:
+                raise SystemExit("the target graph has a cycle through " + t)
+            height[t] = 1 + max((of(d, seen + (t,)) for d in edges[t]), default=-1)
+        return height[t]
+
+    for t in edges:
+        of(t)
+    rows = {}
+    for t, h in height.items():
+        rows.setdefault(h, []).append(t)
+    return [sorted(rows[h], key=str.lower) for h in sorted(rows, reverse=True)]
+
+
+def picture(edges):
+    lines = ["```"]
+    for row in layers(edges):
+        line = "   ".join(row)
+        while len(line) > 110:
+            cut = line.rfind("   ", 0, 110)
+            lines.append(line[:cut])
+            line = "  " + line[cut + 3:]
+        lines.append(line)
+        lines.append("   |")
+    lines[-1] = "(each target sits one row above the highest target it needs)"
+    lines.append("```")
+    return lines
+
+
 def section(edges):
     lines = [BEGIN, "", "Each target with what it links or needs built first, from the build itself (`cmake --graphviz`;",
              "system and Qt libraries left out). Regenerate with `scripts/target-graph.py` after a target changes.",
-             ""]
+             ""] + picture(edges) + [""]
     for target in sorted(edges, key=str.lower):
         deps = ", ".join("`%s`" % d for d in sorted(edges[target], key=str.lower))
         lines.append("- `%s`%s" % (target, " → " + deps if deps else ""))

@@ -7,6 +7,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "support/ModalAnswer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -26,9 +27,8 @@ struct SeenBox {
 template <typename Show>
 SeenBox runAndClose(Show show) {
     SeenBox seen;
-    QObject context;
-    QTimer::singleShot(0, &context, [&seen] {
-        auto* box = qobject_cast<WarningDialog*>(QApplication::activeModalWidget());
+    testsupport::answerNextModal([&seen](QWidget* modal) {
+        auto* box = qobject_cast<WarningDialog*>(modal);
         QVERIFY(box != nullptr);
         seen.geometry = box->geometry();
         seen.text = box->findChild<QLabel*>(u"m_labelWarnText"_s)->text();
