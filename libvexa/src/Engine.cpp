@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "Logger.h"
+#include "proto/Signing.h"
 
 #include <sodium.h>
 
@@ -32,9 +33,10 @@ bool engineConfigFromEnvironment(EngineConfig& out, std::string& error) {
     if (!proto::transportConfigFromEnvironment(out.transport, error))
         return false;
     if (const char* gone = std::getenv("VEXA_GONE_TIMEOUT_MS"); gone && *gone) {
+        // Bounded, so that "now minus the timeout" cannot overflow the clock.
         const long ms = std::strtol(gone, nullptr, 10);
         if (ms > 0)
-            out.goneTimeout = std::chrono::milliseconds(ms);
+            out.goneTimeout = std::chrono::milliseconds(std::min(ms, kMaxGoneTimeoutMs));
     }
     return true;
 }
@@ -159,19 +161,24 @@ void Engine::setReplyHandler(ReplyHandler handler) {
     replyHandler_ = std::move(handler);
 }
 
-bool Engine::findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out) {
-    bool found = false;
+Lookup Engine::findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out) {
+    size_t found = 0;
+    // The caller may spell the MAC in either case or with ':'; the table holds the canonical form.
+    std::string wanted = mac;
+    if (const auto parsed = crypto::parseMac(mac))
+        wanted = crypto::formatMac(*parsed);
     const bool ran = runOnIo([&] {
         for (const auto& [key, device] : devices_) {
             if ((!serialNo.empty() && device.record.serialNo == serialNo) ||
-                (!mac.empty() && device.record.mac == mac)) {
-                out = device;
-                found = true;
-                return;
+                (!wanted.empty() && device.record.mac == wanted)) {
+                if (found++ == 0)
+                    out = device;
             }
         }
     });
-    return ran && found;
+    if (!ran || found == 0)
+        return Lookup::Unknown;
+    return found == 1 ? Lookup::Found : Lookup::Ambiguous;
 }
 
 void Engine::armReceive() {
@@ -211,16 +218,16 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
     }
     switch (frame.type) {
     case proto::MsgType::Announce:
-        handleAnnounce(frame);
+        handleAnnounce(frame, data, size);
         break;
     case proto::MsgType::Bye:
-        handleBye(frame);
+        handleBye(frame, data, size);
         break;
     case proto::MsgType::Challenge:
     case proto::MsgType::Result: {
         std::lock_guard<std::mutex> lock(replyMutex_);
         if (replyHandler_)
-            replyHandler_(frame);
+            replyHandler_(frame, data, size);
         break;
     }
     default:
@@ -232,7 +239,44 @@ bool Engine::passesFilter(const proto::DeviceRecord& record) const {
     return !videoOnly_ || record.deviceClass == VEXA_CLASS_VIDEO;
 }
 
-void Engine::handleAnnounce(const proto::Frame& frame) {
+namespace {
+
+bool plainAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > 0x20 && c < 0x7f; });
+}
+
+bool canonicalMac(const std::string& text) {
+    const auto mac = crypto::parseMac(text);
+    return mac && crypto::formatMac(*mac) == text;
+}
+
+bool signedBy(const proto::Frame& frame, const uint8_t* data, size_t size, const std::vector<uint8_t>& publicKey) {
+    if (publicKey.size() != crypto::kPublicKeySize)
+        return false;
+    crypto::PublicKey key{};
+    std::copy(publicKey.begin(), publicKey.end(), key.begin());
+    return proto::verifySigned(frame, data, size, key);
+}
+
+bool sameBytes(const std::vector<uint8_t>& stored, crypto::ByteView bytes) {
+    return bytes.data && stored.size() == bytes.size && std::equal(stored.begin(), stored.end(), bytes.data);
+}
+
+} // namespace
+
+void Engine::reject(const char* why, const proto::DeviceRecord* record) {
+    ++stats_.rejected;
+    VEXA_LOG(LogDebug, "refused a device message (%s)%s%s", why, record ? ": " : "",
+             record ? record->serialNo.c_str() : "");
+}
+
+void Engine::forget(std::unordered_map<std::string, KnownDevice>::iterator it) {
+    if (!it->second.certified)
+        --unverified_;
+    devices_.erase(it);
+}
+
+void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size) {
     proto::DeviceRecord record;
     const proto::DecodeError error = proto::readDeviceRecord(frame, record);
     if (error != proto::DecodeError::None) {
@@ -240,41 +284,88 @@ void Engine::handleAnnounce(const proto::Frame& frame) {
         VEXA_LOG(LogDebug, "dropped an announcement: %s", proto::decodeErrorName(error));
         return;
     }
+    // One spelling per device: otherwise one device could be listed twice, or two as one.
+    if (!plainAscii(record.serialNo) || !canonicalMac(record.mac)) {
+        reject("serial number or MAC not in canonical form");
+        return;
+    }
     const std::string key = proto::deviceKey(record.serialNo, record.mac);
     const auto now = Clock::now();
+    const crypto::ByteView signedBytes = proto::signedBody(frame, data, size);
     auto it = devices_.find(key);
-    if (it == devices_.end()) {
-        KnownDevice device;
-        device.record = std::move(record);
-        device.lastHeard = now;
-        device.certified = config_.verifyCertificate && config_.verifyCertificate(device.record);
-        it = devices_.emplace(key, std::move(device)).first;
-    } else {
-        it->second.lastHeard = now;
-        if (it->second.record == record) {
-            if (!it->second.reported && passesFilter(it->second.record)) {
-                it->second.reported = true;
-                report(it->second, VEXA_EVENT_NEW);
+    if (it != devices_.end() && it->second.certified) {
+        KnownDevice& known = it->second;
+        if (!sameBytes(known.verifiedBody, signedBytes)) {
+            // A certified identity stays until the device goes silent: only its own key, with a record at least
+            // as new as the one listed, may change what is listed.
+            if (record.publicKey != known.record.publicKey || record.certificate != known.record.certificate) {
+                reject("another key for a certified device", &record);
+                return;
             }
-            return;
+            if (!signedBy(frame, data, size, known.record.publicKey)) {
+                reject("announcement signature does not verify", &record);
+                return;
+            }
+            if (record.version < known.record.version) {
+                reject("stale announcement", &record);
+                return;
+            }
+            known.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
         }
-        const bool identityChanged =
-            it->second.record.publicKey != record.publicKey || it->second.record.certificate != record.certificate;
-        it->second.record = std::move(record);
-        if (identityChanged)
-            it->second.certified = config_.verifyCertificate && config_.verifyCertificate(it->second.record);
-        if (it->second.reported) {
-            report(it->second, VEXA_EVENT_CHANGED);
-            return;
+        known.lastHeard = now;
+        const bool changed = !known.record.sameFields(record);
+        known.record = std::move(record);
+        if (!known.reported) {
+            if (passesFilter(known.record)) {
+                known.reported = true;
+                report(known, VEXA_EVENT_NEW);
+            }
+        } else if (changed) {
+            report(known, VEXA_EVENT_CHANGED);
         }
+        return;
     }
-    if (!it->second.reported && passesFilter(it->second.record)) {
-        it->second.reported = true;
-        report(it->second, VEXA_EVENT_NEW);
+
+    // Not (yet) a certified device: it becomes one only with a certificate by a trusted key and an announcement
+    // signed by the key the certificate names.
+    const bool certificateOk = config_.verifyCertificate && config_.verifyCertificate(record);
+    const bool certified = certificateOk && signedBy(frame, data, size, record.publicKey);
+    if (certificateOk && !certified) {
+        reject("a genuine identity with a forged signature", &record);
+        return;
+    }
+    if (it == devices_.end()) {
+        if (devices_.size() >= config_.maxDevices || (!certified && unverified_ >= config_.maxUnverified)) {
+            ++stats_.tableFull;
+            VEXA_LOG(LogDebug, "device table full: %s not listed", record.serialNo.c_str());
+            return;
+        }
+        KnownDevice device;
+        device.record = record;
+        it = devices_.emplace(key, std::move(device)).first;
+        if (!certified)
+            ++unverified_;
+    } else if (certified) {
+        --unverified_; // the genuine device displaces whatever was listed under its name
+    }
+    KnownDevice& device = it->second;
+    const bool changed = !device.record.sameFields(record) || device.certified != certified;
+    device.record = std::move(record);
+    device.lastHeard = now;
+    device.certified = certified;
+    if (certified)
+        device.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
+    if (!device.reported) {
+        if (passesFilter(device.record)) {
+            device.reported = true;
+            report(device, VEXA_EVENT_NEW);
+        }
+    } else if (changed) {
+        report(device, VEXA_EVENT_CHANGED);
     }
 }
 
-void Engine::handleBye(const proto::Frame& frame) {
+void Engine::handleBye(const proto::Frame& frame, const uint8_t* data, size_t size) {
     if (!frame.has(proto::TagSerial) || !frame.has(proto::TagMac)) {
         ++stats_.dropped;
         return;
@@ -282,8 +373,19 @@ void Engine::handleBye(const proto::Frame& frame) {
     auto it = devices_.find(proto::deviceKey(frame.text(proto::TagSerial), frame.text(proto::TagMac)));
     if (it == devices_.end())
         return;
+    if (it->second.certified) {
+        // Only the device itself says it is leaving, and not with a bye from an earlier boot or record.
+        if (!signedBy(frame, data, size, it->second.record.publicKey)) {
+            reject("bye signature does not verify", &it->second.record);
+            return;
+        }
+        if (frame.u32(proto::TagRecordVersion) < it->second.record.version) {
+            reject("stale bye", &it->second.record);
+            return;
+        }
+    }
     const KnownDevice device = std::move(it->second);
-    devices_.erase(it);
+    forget(it);
     if (device.reported)
         report(device, VEXA_EVENT_GONE);
 }
@@ -330,6 +432,7 @@ bool Engine::clearup() {
     return runOnIo([this] {
         VEXA_LOG(LogInfo, "clear-up: forgetting %zu devices", devices_.size());
         devices_.clear();
+        unverified_ = 0;
     });
 }
 
@@ -351,7 +454,9 @@ void Engine::sweep() {
     for (auto it = devices_.begin(); it != devices_.end();) {
         if (it->second.lastHeard < deadline) {
             if (it->second.reported)
-                gone.push_back(std::move(it->second));
+                gone.push_back(it->second);
+            if (!it->second.certified)
+                --unverified_;
             it = devices_.erase(it);
         } else {
             ++it;

@@ -28,7 +28,15 @@ struct EngineConfig {
                                                           std::chrono::milliseconds(1750)};
     // True when the device's certificate verifies against a trusted manufacturer key.
     std::function<bool(const proto::DeviceRecord&)> verifyCertificate;
+    // The device table's bounds: all devices, and those whose messages do not verify (anyone can make those up).
+    size_t maxDevices = 65536;
+    size_t maxUnverified = 16384;
+    uint32_t trustedKeys = 0;
+    uint32_t rejectedKeys = 0;
 };
+
+// Longest accepted VEXA_GONE_TIMEOUT_MS: one day.
+constexpr long kMaxGoneTimeoutMs = 86400000;
 
 // Environment on top of the defaults: VEXA_PORT, VEXA_IFACE, VEXA_GONE_TIMEOUT_MS.
 bool engineConfigFromEnvironment(EngineConfig& out, std::string& error);
@@ -37,15 +45,22 @@ struct EngineStats {
     std::atomic<uint64_t> received{0};
     std::atomic<uint64_t> dropped{0};
     std::atomic<uint64_t> events{0};
+    std::atomic<uint64_t> rejected{0};
+    std::atomic<uint64_t> tableFull{0};
 };
 
 // What the library remembers about one device.
 struct KnownDevice {
     proto::DeviceRecord record;
     std::chrono::steady_clock::time_point lastHeard;
+    // The certificate verifies against a trusted key and the announcement carries the device's signature. From
+    // then on only messages signed by that key, of this record version or later, change anything.
     bool certified = false;
-    bool reported = false; // passed the filter and reported as new
+    bool reported = false;             // passed the filter and reported as new
+    std::vector<uint8_t> verifiedBody; // the signed bytes last verified, so that a repeat costs no verification
 };
+
+enum class Lookup { Found, Unknown, Ambiguous };
 
 class Engine {
 public:
@@ -62,6 +77,8 @@ public:
     bool clearup();
     void setVideoOnly(bool on) { videoOnly_ = on; }
     const EngineStats& stats() const { return stats_; }
+    uint32_t trustedKeys() const { return config_.trustedKeys; }
+    uint32_t rejectedKeys() const { return config_.rejectedKeys; }
 
     // Runs fn on the I/O thread and waits for it (inline when already there). False, with fn not run, once
     // stop() has begun: work queued behind the stop would never run and its caller would wait forever.
@@ -71,20 +88,23 @@ public:
     // Sends one datagram from the I/O thread.
     void post(std::vector<uint8_t> datagram);
 
-    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely); false if unknown or
-    // stopping.
-    bool findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
+    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely): Unknown when none (or
+    // stopping), Ambiguous when more than one heard device answers to that name.
+    Lookup findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
 
-    // Datagrams that are neither announcements nor byes (the answers to device operations) go here.
-    using ReplyHandler = std::function<void(const proto::Frame&)>;
+    // Datagrams that are neither announcements nor byes (the answers to device operations) go here, with the
+    // datagram they were decoded from (signatures cover its bytes).
+    using ReplyHandler = std::function<void(const proto::Frame&, const uint8_t*, size_t)>;
     void setReplyHandler(ReplyHandler handler);
 
 private:
     void armReceive();
     void drain();
     void handleDatagram(const uint8_t* data, size_t size);
-    void handleAnnounce(const proto::Frame& frame);
-    void handleBye(const proto::Frame& frame);
+    void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size);
+    void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size);
+    void reject(const char* why, const proto::DeviceRecord* record = nullptr);
+    void forget(std::unordered_map<std::string, KnownDevice>::iterator it);
     void sendInquiry();
     void scheduleRound(uint64_t round, size_t step);
     void armSweep();
@@ -108,6 +128,7 @@ private:
     std::atomic<bool> videoOnly_{false};
     uint64_t round_ = 0;
     std::unordered_map<std::string, KnownDevice> devices_;
+    size_t unverified_ = 0; // entries of devices_ that are not certified
     std::vector<uint8_t> buffer_;
     EngineStats stats_;
     std::mutex replyMutex_;

@@ -35,6 +35,8 @@ public:
 
 protected:
     void handleRequest(const vexa::proto::Frame& frame) override;
+    std::vector<uint8_t> encodeAnnouncement(uint32_t device) override;
+    std::vector<uint8_t> encodeBye(uint32_t device) override;
 
 private:
     struct Challenge {

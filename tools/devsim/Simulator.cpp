@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace devsim {
 
@@ -18,7 +19,16 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , signals_(io_)
     , timer_(io_)
     , rng_(options_.randomSeed ? options_.randomSeed : std::random_device{}())
-    , buffer_(vexa::proto::kMaxDatagram + 64) {}
+    , buffer_(vexa::proto::kMaxDatagram + 64)
+    , answerAt_(fleet_.size())
+    , answerPending_(fleet_.size(), 0) {}
+
+size_t Simulator::IdHash::operator()(const RequestId& id) const {
+    // Request ids are random; their first bytes are hash enough.
+    size_t h = 0;
+    std::memcpy(&h, id.data(), sizeof h);
+    return h;
+}
 
 Simulator::~Simulator() = default;
 
@@ -71,12 +81,9 @@ void Simulator::stop() {
         return;
     stopping_ = true;
     saveState();
-    for (const SimDevice& device : fleet_) {
-        vexa::proto::TlvWriter w;
-        w.addText(vexa::proto::TagSerial, device.record.serialNo);
-        w.addText(vexa::proto::TagMac, device.record.mac);
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
         // Bye bypasses loss injection: a clean shutdown is what the tests of "gone" rely on.
-        transport_.send(vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w));
+        transport_.send(encodeBye(i));
     }
     asio::error_code ec;
     timer_.cancel();
@@ -130,7 +137,7 @@ void Simulator::onTimer() {
         queue_.pop();
         switch (item.kind) {
         case KindReply:
-            announce(item.device, item.id);
+            announce(item.device, item.id, item.id != RequestId{});
             break;
         case KindPeriodic:
             announce(item.device, RequestId{});
@@ -169,17 +176,43 @@ void Simulator::emit(std::vector<uint8_t> datagram) {
     transport_.send(datagram);
 }
 
-void Simulator::announce(uint32_t index, const RequestId& id) {
+std::vector<uint8_t> Simulator::encodeAnnouncement(uint32_t index) {
+    return vexa::proto::encodeAnnounce(fleet_[index].record, RequestId{});
+}
+
+std::vector<uint8_t> Simulator::encodeBye(uint32_t index) {
+    vexa::proto::TlvWriter w;
+    w.addText(vexa::proto::TagSerial, fleet_[index].record.serialNo);
+    w.addText(vexa::proto::TagMac, fleet_[index].record.mac);
+    return vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w);
+}
+
+void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     if (index >= fleet_.size())
         return;
     SimDevice& device = fleet_[index];
+    if (answer)
+        answerPending_[index] = 0;
     if (device.announceCache.empty())
-        device.announceCache = vexa::proto::encodeAnnounce(device.record, RequestId{});
+        device.announceCache = encodeAnnouncement(index);
     if (device.announceCache.empty())
         return;
     std::vector<uint8_t> datagram = device.announceCache;
-    std::copy(id.begin(), id.end(), datagram.begin() + 8); // the inquiry's id, so an answer can be matched
+    // The inquiry's id, so an answer can be matched; the signature does not cover it.
+    std::copy(id.begin(), id.end(), datagram.begin() + 8);
+    if (answer) {
+        ++counters_.answers;
+        counters_.answerBytes += datagram.size();
+    }
     emit(std::move(datagram));
+}
+
+void Simulator::bumpVersion(uint32_t index) {
+    auto& version = fleet_[index].record.version;
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    version = std::max<uint32_t>(version + 1, static_cast<uint32_t>(std::clamp<int64_t>(now, 0, UINT32_MAX)));
+    fleet_[index].announceCache.clear();
 }
 
 void Simulator::markChanged(uint32_t index) {
@@ -220,29 +253,40 @@ void Simulator::handleDatagram(const uint8_t* data, size_t size) {
     if (vexa::proto::decodeFrame(data, size, frame) != vexa::proto::DecodeError::None)
         return;
     if (frame.type == MsgType::Inquiry)
-        handleInquiry(frame);
+        handleInquiry(frame, size);
     else
         handleRequest(frame);
 }
 
 void Simulator::handleRequest(const Frame&) {}
 
-void Simulator::handleInquiry(const Frame& frame) {
+void Simulator::handleInquiry(const Frame& frame, size_t size) {
     const auto now = Clock::now();
-    while (!recentInquiries_.empty() && now - recentInquiries_.front().second > std::chrono::seconds(1))
+    ++counters_.inquiries;
+    counters_.inquiryBytes += size;
+    while (!recentInquiries_.empty() && (now - recentInquiries_.front().second > std::chrono::seconds(1) ||
+                                         recentInquiries_.size() >= kRecentInquiries)) {
+        recentIds_.erase(recentInquiries_.front().first);
         recentInquiries_.pop_front();
-    // A retransmitted (or duplicated) inquiry within a second gets no second answer.
-    for (const auto& seen : recentInquiries_) {
-        if (seen.first == frame.requestId)
-            return;
     }
+    // A retransmitted (or duplicated) inquiry within a second gets no second answer.
+    if (!recentIds_.insert(frame.requestId).second)
+        return;
     recentInquiries_.emplace_back(frame.requestId, now);
     const uint8_t classFilter = frame.u8(vexa::proto::TagClassFilter, 0);
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         if (classFilter != 0 && fleet_[i].record.deviceClass != classFilter)
             continue;
-        push({now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs)), 0, i,
-              KindReply, frame.requestId, nullptr, nullptr});
+        // However many inquiries arrive and whatever their ids, a device answers at most once per kAnswerGap:
+        // an answer still pending serves them all, and the next waits out the gap after the last one.
+        if (answerPending_[i] || now < answerAt_[i] + kAnswerGap) {
+            ++counters_.suppressed;
+            continue;
+        }
+        const auto when = now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs));
+        answerAt_[i] = when;
+        answerPending_[i] = 1;
+        push({when, 0, i, KindReply, frame.requestId, nullptr, nullptr});
     }
 }
 
@@ -259,6 +303,7 @@ void Simulator::changeSome() {
         if (mark != std::string::npos)
             name.erase(mark);
         name = name.substr(0, 24) + " ~" + std::to_string(changeGeneration_);
+        bumpVersion(index);
         changed.push_back(index);
     }
     changeCursor_ = (changeCursor_ + count) % fleet_.size();
@@ -272,7 +317,13 @@ void Simulator::changeSome() {
 bool Simulator::saveState() {
     if (options_.statePath.empty())
         return true;
-    return writeFileAtomically(options_.statePath, formatFleet(fleet_, true));
+    std::string content = formatFleet(fleet_, true);
+    if (content == lastSaved_)
+        return true; // nothing changed: the file on disk already says this
+    if (!writeFileAtomically(options_.statePath, content))
+        return false;
+    lastSaved_ = std::move(content);
+    return true;
 }
 
 void Simulator::writeDump() {

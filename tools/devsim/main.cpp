@@ -3,6 +3,7 @@
 #include "Fleet.h"
 #include "SecureSimulator.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +50,8 @@ bool parseLong(const char* text, long& out, long min, long max) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A state file over the size limit must fail the save (and the change), not end the whole fleet.
+    std::signal(SIGXFSZ, SIG_IGN);
     devsim::SimOptions options;
     devsim::SecureOptions secure;
     secure.initialPassword = "Install-2024";
