@@ -6,6 +6,7 @@
 #include "DevsimProcess.h"
 #include "Events.h"
 #include "Fleet.h"
+#include "Sniffer.h"
 #include "proto/Transport.h"
 #include "vexa_crypto.h"
 
@@ -31,56 +32,6 @@ constexpr const char* kInitialPassword = "Install-2024"; // the simulator's gene
 std::string field(const char* text, size_t width) {
     return std::string(text, strnlen(text, width));
 }
-
-// Every datagram on the test's port, as an eavesdropper on the link would see it.
-class Sniffer {
-public:
-    Sniffer()
-        : transport_(io_) {
-        vexa::proto::TransportConfig config;
-        std::string error;
-        ok_ = vexa::proto::transportConfigFromEnvironment(config, error) && transport_.open(config, error);
-        thread_ = std::thread([this] {
-            std::vector<uint8_t> buffer(2048);
-            while (!stop_) {
-                const size_t n = transport_.receive(buffer.data(), buffer.size());
-                if (n == 0 || n > buffer.size()) {
-                    std::this_thread::sleep_for(1ms);
-                    continue;
-                }
-                std::lock_guard<std::mutex> lock(mutex_);
-                captured_.emplace_back(buffer.begin(), buffer.begin() + static_cast<long>(n));
-            }
-        });
-    }
-    ~Sniffer() {
-        stop_ = true;
-        thread_.join();
-    }
-    bool ok() const { return ok_; }
-    std::vector<std::vector<uint8_t>> captured() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return captured_;
-    }
-    std::vector<std::vector<uint8_t>> ofType(vexa::proto::MsgType type) const {
-        std::vector<std::vector<uint8_t>> out;
-        for (auto& d : captured()) {
-            if (d.size() > 5 && d[5] == static_cast<uint8_t>(type))
-                out.push_back(d);
-        }
-        return out;
-    }
-    void inject(const std::vector<uint8_t>& datagram) { transport_.send(datagram); }
-
-private:
-    asio::io_context io_;
-    vexa::proto::Transport transport_;
-    bool ok_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    mutable std::mutex mutex_;
-    std::vector<std::vector<uint8_t>> captured_;
-};
 
 bool contains(const std::vector<uint8_t>& haystack, const std::string& needle) {
     return !needle.empty() &&
