@@ -92,6 +92,9 @@ Engine::~Engine() {
 }
 
 bool Engine::start(std::string& error) {
+    // Every first announcement of a certified device costs two signature checks (about 0.1 ms): a burst of
+    // thousands of answers waits in the socket meanwhile, about 1.3 KiB of buffer each.
+    config_.transport.receiveBuffer = std::max(config_.transport.receiveBuffer, 32 * 1024 * 1024);
     if (!transport_.open(config_.transport, error))
         return false;
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
@@ -313,6 +316,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
             known.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
         }
         known.lastHeard = now;
+        noteHeard(known);
         const bool changed = !known.record.sameFields(record);
         known.record = std::move(record);
         if (!known.reported) {
@@ -342,6 +346,8 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         }
         KnownDevice device;
         device.record = record;
+        if (const auto mac = crypto::parseMac(record.mac))
+            device.macBytes = *mac;
         it = devices_.emplace(key, std::move(device)).first;
         if (!certified)
             ++unverified_;
@@ -352,6 +358,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     const bool changed = !device.record.sameFields(record) || device.certified != certified;
     device.record = std::move(record);
     device.lastHeard = now;
+    noteHeard(device);
     device.certified = certified;
     if (certified)
         device.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
@@ -403,29 +410,79 @@ void Engine::report(const KnownDevice& device, int eventType) {
 
 void Engine::sendInquiryRound() {
     const uint64_t round = ++round_;
+    newInRound_ = 0;
     VEXA_LOG(LogInfo, "inquiry round %llu", static_cast<unsigned long long>(round));
-    scheduleRound(round, 0);
+    inquiryTimer_.cancel();
+    scheduleRound(round, 0, 0);
 }
 
-void Engine::scheduleRound(uint64_t round, size_t step) {
-    if (round != round_ || step >= config_.inquiryOffsets.size())
+void Engine::noteHeard(KnownDevice& device) {
+    if (device.heardInRound != round_) {
+        device.heardInRound = round_;
+        ++newInRound_;
+    }
+}
+
+void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
+    if (round != round_)
         return;
-    sendInquiry();
-    if (step + 1 >= config_.inquiryOffsets.size())
-        return;
-    inquiryTimer_.expires_after(config_.inquiryOffsets[step + 1] - config_.inquiryOffsets[step]);
-    inquiryTimer_.async_wait([this, round, step](const asio::error_code& ec) {
-        if (!ec)
-            scheduleRound(round, step + 1);
+    ++stats_.steps;
+    sendInquiry(step > 0 && config_.knownAnswers);
+    const uint64_t newBefore = newInRound_;
+    // A little jitter, so that clients started together do not inquire in step.
+    const auto tenth = std::max<long>(1, static_cast<long>(config_.inquiryGap.count() / 10));
+    const auto gap = config_.inquiryGap + std::chrono::milliseconds(randombytes_uniform(static_cast<uint32_t>(tenth)));
+    inquiryTimer_.expires_after(gap);
+    inquiryTimer_.async_wait([this, round, step, quiet, newBefore](const asio::error_code& ec) {
+        if (ec || round != round_)
+            return;
+        // Go on while inquiries still bring devices not heard yet in this round; stop after quietSteps that
+        // brought none (together longer than a device waits before it answers) or at the ceiling.
+        const unsigned nowQuiet = newInRound_ > newBefore ? 0 : quiet + 1;
+        if (nowQuiet >= config_.quietSteps || step + 1 >= config_.maxSteps) {
+            VEXA_LOG(LogInfo, "inquiry round %llu ends after %u inquiries, %llu devices heard",
+                     static_cast<unsigned long long>(round), step + 1, static_cast<unsigned long long>(newInRound_));
+            return;
+        }
+        scheduleRound(round, step + 1, nowQuiet);
     });
 }
 
-void Engine::sendInquiry() {
-    proto::TlvWriter w;
-    if (videoOnly_)
-        w.addU8(proto::TagClassFilter, VEXA_CLASS_VIDEO);
-    if (!transport_.send(proto::encodeFrame(proto::MsgType::Inquiry, randomId(), w)))
-        VEXA_LOG(LogError, "cannot send an inquiry");
+void Engine::sendInquiry(bool withKnown) {
+    const proto::RequestId id = randomId();
+    const auto send = [this](const std::vector<uint8_t>& datagram) {
+        ++stats_.inquiries;
+        if (!transport_.send(datagram))
+            VEXA_LOG(LogError, "cannot send an inquiry");
+    };
+    std::vector<uint8_t> known;
+    if (withKnown) {
+        const size_t most = static_cast<size_t>(config_.maxKnownParts) * proto::kMaxKnownMacs;
+        known.reserve(std::min(devices_.size(), most) * 6);
+        for (const auto& [key, device] : devices_) {
+            if (device.heardInRound != round_ || known.size() / 6 >= most)
+                continue;
+            known.insert(known.end(), device.macBytes.begin(), device.macBytes.end());
+        }
+    }
+    // One request id for every part: a device answers once per id, on the first part it hears, unless that
+    // part lists it, and any later part that lists it cancels its pending answer.
+    const size_t perPart = proto::kMaxKnownMacs * 6;
+    const size_t parts = known.empty() ? 1 : (known.size() + perPart - 1) / perPart;
+    for (size_t part = 0; part < parts; ++part) {
+        proto::TlvWriter w;
+        if (videoOnly_)
+            w.addU8(proto::TagClassFilter, VEXA_CLASS_VIDEO);
+        if (!known.empty()) {
+            w.addU16(proto::TagKnownPart, static_cast<uint16_t>(part));
+            const size_t from = part * perPart;
+            w.addBytes(proto::TagKnownMacs, known.data() + from, std::min(perPart, known.size() - from));
+        }
+        const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, id, w);
+        send(datagram);
+        if (!known.empty())
+            send(datagram);
+    }
 }
 
 bool Engine::clearup() {

@@ -8,6 +8,7 @@
 #include "proto/DeviceRecord.h"
 #include "proto/Transport.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -23,9 +24,16 @@ namespace vexa {
 struct EngineConfig {
     proto::TransportConfig transport;
     std::chrono::milliseconds goneTimeout{100000};
-    std::vector<std::chrono::milliseconds> inquiryOffsets{std::chrono::milliseconds(0), std::chrono::milliseconds(250),
-                                                          std::chrono::milliseconds(750),
-                                                          std::chrono::milliseconds(1750)};
+    // Inquiry rounds: an inquiry every inquiryGap (jittered by a tenth), each from the second on listing the
+    // devices already heard in this round; the round ends once quietSteps inquiries in a row brought no device
+    // not yet heard in it, or after maxSteps inquiries.
+    std::chrono::milliseconds inquiryGap{300};
+    unsigned quietSteps = 2;
+    unsigned maxSteps = 12;
+    // Known-answer lists: at most this many datagrams per inquiry, each sent twice (a lost list would only
+    // make the devices on it answer again).
+    unsigned maxKnownParts = 64;
+    bool knownAnswers = true;
     // True when the device's certificate verifies against a trusted manufacturer key.
     std::function<bool(const proto::DeviceRecord&)> verifyCertificate;
     // The device table's bounds: all devices, and those whose messages do not verify (anyone can make those up).
@@ -47,6 +55,8 @@ struct EngineStats {
     std::atomic<uint64_t> events{0};
     std::atomic<uint64_t> rejected{0};
     std::atomic<uint64_t> tableFull{0};
+    std::atomic<uint64_t> inquiries{0}; // inquiry datagrams sent, known-answer parts included
+    std::atomic<uint64_t> steps{0};     // inquiries of the rounds (each may take several datagrams)
 };
 
 // What the library remembers about one device.
@@ -57,6 +67,8 @@ struct KnownDevice {
     // then on only messages signed by that key, of this record version or later, change anything.
     bool certified = false;
     bool reported = false;             // passed the filter and reported as new
+    uint64_t heardInRound = 0;         // the last inquiry round in which it was heard
+    std::array<uint8_t, 6> macBytes{}; // for known-answer lists
     std::vector<uint8_t> verifiedBody; // the signed bytes last verified, so that a repeat costs no verification
 };
 
@@ -105,8 +117,9 @@ private:
     void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size);
     void reject(const char* why, const proto::DeviceRecord* record = nullptr);
     void forget(std::unordered_map<std::string, KnownDevice>::iterator it);
-    void sendInquiry();
-    void scheduleRound(uint64_t round, size_t step);
+    void sendInquiry(bool withKnown);
+    void scheduleRound(uint64_t round, unsigned step, unsigned quiet);
+    void noteHeard(KnownDevice& device);
     void armSweep();
     void sweep();
     void report(const KnownDevice& device, int eventType);
@@ -127,6 +140,7 @@ private:
     std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> videoOnly_{false};
     uint64_t round_ = 0;
+    uint64_t newInRound_ = 0; // devices heard for the first time in the current round
     std::unordered_map<std::string, KnownDevice> devices_;
     size_t unverified_ = 0; // entries of devices_ that are not certified
     std::vector<uint8_t> buffer_;

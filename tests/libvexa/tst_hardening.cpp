@@ -490,7 +490,6 @@ TEST(DeviceTable, MadeUpDevicesFillOnlyTheirShareAndCertifiedOnesStillGetIn) {
         std::copy(r.certificate.begin(), r.certificate.end(), signature.begin());
         return crypto::verifyCertificate(identity, signature, {trusted});
     };
-    config.inquiryOffsets = {0ms, 250ms, 750ms};
     vexa::Engine engine(&Events::callback, &events, config);
     ASSERT_TRUE(engine.start(error)) << error;
     Sniffer sniffer;

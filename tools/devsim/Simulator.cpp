@@ -12,6 +12,22 @@ using vexa::proto::Frame;
 using vexa::proto::MsgType;
 using vexa::proto::RequestId;
 
+namespace {
+
+// The MAC "aa-bb-cc-dd-ee-ff" as a number, the form known-answer lists are looked up in.
+bool macKey(const std::string& text, uint64_t& key) {
+    unsigned b[6];
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%2x-%2x-%2x-%2x-%2x-%2x%c", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &tail) != 6)
+        return false;
+    key = 0;
+    for (unsigned byte : b)
+        key = key << 8 | byte;
+    return true;
+}
+
+} // namespace
+
 Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     : options_(std::move(options))
     , fleet_(std::move(fleet))
@@ -21,7 +37,14 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , rng_(options_.randomSeed ? options_.randomSeed : std::random_device{}())
     , buffer_(vexa::proto::kMaxDatagram + 64)
     , answerAt_(fleet_.size())
-    , answerPending_(fleet_.size(), 0) {}
+    , answerPending_(fleet_.size(), 0)
+    , answerFor_(fleet_.size()) {
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        uint64_t key = 0;
+        if (macKey(fleet_[i].record.mac, key))
+            byMacBytes_.emplace(key, i);
+    }
+}
 
 size_t Simulator::IdHash::operator()(const RequestId& id) const {
     // Request ids are random; their first bytes are hash enough.
@@ -49,6 +72,11 @@ bool Simulator::open(std::string& error) {
         }
         push({now + std::chrono::milliseconds(jitter(options_.announcePeriodMs * 9 / 10, options_.announcePeriodMs)), 0,
               i, KindPeriodic, RequestId{}, nullptr, nullptr});
+    }
+    // Sign every announcement now, not in the first answer burst: a device signs once per change.
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (fleet_[i].announceCache.empty())
+            fleet_[i].announceCache = encodeAnnouncement(i);
     }
     armReceive();
     if (!options_.statePath.empty() && !saveState()) {
@@ -84,6 +112,20 @@ void Simulator::stop() {
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         // Bye bypasses loss injection: a clean shutdown is what the tests of "gone" rely on.
         transport_.send(encodeBye(i));
+    }
+    if (!options_.statsPath.empty()) {
+        char text[512];
+        std::snprintf(text, sizeof text,
+                      "{\"devices\":%zu,\"inquiries\":%llu,\"inquiry_bytes\":%llu,\"answers\":%llu,"
+                      "\"answer_bytes\":%llu,\"suppressed_by_rate\":%llu,\"suppressed_as_known\":%llu,"
+                      "\"dropped_by_loss\":%llu}\n",
+                      fleet_.size(), static_cast<unsigned long long>(counters_.inquiries),
+                      static_cast<unsigned long long>(counters_.inquiryBytes),
+                      static_cast<unsigned long long>(counters_.answers),
+                      static_cast<unsigned long long>(counters_.answerBytes),
+                      static_cast<unsigned long long>(counters_.suppressed),
+                      static_cast<unsigned long long>(counters_.known), static_cast<unsigned long long>(dropped_));
+        writeFileAtomically(options_.statsPath, text);
     }
     asio::error_code ec;
     timer_.cancel();
@@ -137,6 +179,12 @@ void Simulator::onTimer() {
         queue_.pop();
         switch (item.kind) {
         case KindReply:
+            if (item.id != RequestId{} && (answerFor_[item.device] != item.id || answerPending_[item.device] != 1)) {
+                // Listed as known after all (stays quiet), or superseded by a later answer.
+                if (answerFor_[item.device] == item.id)
+                    answerPending_[item.device] = 0;
+                break;
+            }
             announce(item.device, item.id, item.id != RequestId{});
             break;
         case KindPeriodic:
@@ -264,28 +312,64 @@ void Simulator::handleInquiry(const Frame& frame, size_t size) {
     const auto now = Clock::now();
     ++counters_.inquiries;
     counters_.inquiryBytes += size;
-    while (!recentInquiries_.empty() && (now - recentInquiries_.front().second > std::chrono::seconds(1) ||
-                                         recentInquiries_.size() >= kRecentInquiries)) {
-        recentIds_.erase(recentInquiries_.front().first);
-        recentInquiries_.pop_front();
+    while (!recentParts_.empty() &&
+           (now - recentParts_.front().second > std::chrono::seconds(1) || recentParts_.size() >= kRecentInquiries)) {
+        recentPartSet_.erase(recentParts_.front().first);
+        recentParts_.pop_front();
     }
-    // A retransmitted (or duplicated) inquiry within a second gets no second answer.
-    if (!recentIds_.insert(frame.requestId).second)
+    if (recentParts_.empty())
+        recentIds_.clear();
+    // A retransmitted (or duplicated) inquiry part within a second is not looked at again.
+    const InquiryKey key{frame.requestId, frame.u16(vexa::proto::TagKnownPart, 0)};
+    if (!recentPartSet_.insert(key).second)
         return;
-    recentInquiries_.emplace_back(frame.requestId, now);
+    recentParts_.emplace_back(key, now);
+    const bool newInquiry = recentIds_.insert(frame.requestId).second;
+    if (recentIds_.size() > 2 * kRecentInquiries)
+        recentIds_.clear(); // bounded; forgetting an id can only cost an answer more
+
+    // Devices the client says it has heard in this round stay quiet, even when an earlier part of the same
+    // inquiry already had them about to answer.
+    std::vector<uint8_t> listed(fleet_.size(), 0);
+    const std::vector<uint8_t> known = frame.bytes(vexa::proto::TagKnownMacs);
+    for (size_t at = 0; known.size() % 6 == 0 && at < known.size(); at += 6) {
+        uint64_t mac = 0;
+        for (size_t b = 0; b < 6; ++b)
+            mac = mac << 8 | known[at + b];
+        auto it = byMacBytes_.find(mac);
+        if (it == byMacBytes_.end())
+            continue;
+        listed[it->second] = 1;
+        if (answerPending_[it->second] == 1 && answerFor_[it->second] == frame.requestId) {
+            answerPending_[it->second] = 2;
+            ++counters_.known;
+        }
+    }
+    if (!newInquiry)
+        return; // the answers to this inquiry were decided on its first part
+    // An inquiry with a known-answer list shows that the client has heard most devices: the few not on it
+    // answer within a tenth of the window, so that a lost answer is asked for again by the next inquiry.
+    const int replyMaxMs = frame.has(vexa::proto::TagKnownMacs)
+                               ? options_.replyDelayMinMs + (options_.replyDelayMaxMs - options_.replyDelayMinMs) / 10
+                               : options_.replyDelayMaxMs;
     const uint8_t classFilter = frame.u8(vexa::proto::TagClassFilter, 0);
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         if (classFilter != 0 && fleet_[i].record.deviceClass != classFilter)
             continue;
+        if (listed[i]) {
+            ++counters_.known;
+            continue;
+        }
         // However many inquiries arrive and whatever their ids, a device answers at most once per kAnswerGap:
         // an answer still pending serves them all, and the next waits out the gap after the last one.
-        if (answerPending_[i] || now < answerAt_[i] + kAnswerGap) {
+        if (answerPending_[i] == 1 || now < answerAt_[i] + kAnswerGap) {
             ++counters_.suppressed;
             continue;
         }
-        const auto when = now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs));
+        const auto when = now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, replyMaxMs));
         answerAt_[i] = when;
         answerPending_[i] = 1;
+        answerFor_[i] = frame.requestId;
         push({when, 0, i, KindReply, frame.requestId, nullptr, nullptr});
     }
 }

@@ -32,6 +32,7 @@ struct SimOptions {
     uint32_t changeCount = 1; // devices changed per SIGUSR1
     std::string statePath;    // saved after every change
     std::string dumpPath;     // the fleet as announced, without secrets; written when ready and after changes
+    std::string statsPath;    // traffic counters as JSON, written on SIGTERM
     uint64_t randomSeed = 0;
 };
 
@@ -123,11 +124,24 @@ private:
     struct IdHash {
         size_t operator()(const vexa::proto::RequestId& id) const;
     };
-    std::deque<std::pair<vexa::proto::RequestId, std::chrono::steady_clock::time_point>> recentInquiries_;
+    // (inquiry id, known-answer part) heard lately; an id is new when none of its parts was heard.
+    struct InquiryKey {
+        vexa::proto::RequestId id;
+        uint16_t part;
+        bool operator==(const InquiryKey& o) const { return id == o.id && part == o.part; }
+    };
+    struct InquiryKeyHash {
+        size_t operator()(const InquiryKey& k) const { return IdHash{}(k.id) ^ k.part; }
+    };
+    std::deque<std::pair<InquiryKey, std::chrono::steady_clock::time_point>> recentParts_;
+    std::unordered_set<InquiryKey, InquiryKeyHash> recentPartSet_;
     std::unordered_set<vexa::proto::RequestId, IdHash> recentIds_;
-    // Per device: when its last inquiry answer leaves (or left), and whether one is still pending.
+    std::unordered_map<uint64_t, uint32_t> byMacBytes_; // 6 MAC bytes -> device
+    // Per device: when its last inquiry answer leaves (or left), and whether one is pending (1) or was
+    // cancelled by a known-answer list (2), and for which inquiry.
     std::vector<std::chrono::steady_clock::time_point> answerAt_;
     std::vector<uint8_t> answerPending_;
+    std::vector<vexa::proto::RequestId> answerFor_;
     Counters counters_;
     std::string lastSaved_;
     uint32_t changeCursor_ = 0;

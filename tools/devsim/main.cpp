@@ -17,6 +17,7 @@ void usage() {
                  "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
                  "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
                  "                   [--change-count K] [--no-boot-announce] [--apply-delay MS] [--fast-hash]\n"
+                 "                   [--stats FILE]\n"
                  "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
                  "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
                  "  --state FILE        device state, saved atomically after every change; loaded if present\n"
@@ -29,6 +30,7 @@ void usage() {
                  "  --apply-delay MS    a device takes this long to apply an activation, network change, reset or\n"
                  "                      restore before it answers (0); other devices keep answering meanwhile\n"
                  "  --fast-hash         FOR BENCHMARKS ONLY: the cheapest password hash instead of the device cost\n"
+                 "  --stats FILE        on SIGTERM, write the inquiries heard and the answers sent (JSON)\n"
                  "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
                  "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000),\n"
                  "VEXA_SIM_LOCK_MS (first lock-out, 60000), VEXA_SIM_CHEAP_HASH=1 (TEST ONLY cheap Argon2id).\n"
@@ -92,6 +94,8 @@ int main(int argc, char** argv) {
             options.statePath = value;
         else if (arg == "--dump")
             options.dumpPath = value;
+        else if (arg == "--stats")
+            options.statsPath = value;
         else if (arg == "--loss")
             ok = parseDouble(value, options.loss);
         else if (arg == "--dup")
@@ -138,7 +142,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
         return 2;
     }
-    options.transport.receiveBuffer = 4 * 1024 * 1024;
+    // Room for the fleet's own answers, which come back through the multicast loop, besides the client's
+    // inquiries: 10,000 looped answers take about 13 MiB of socket buffer.
+    options.transport.receiveBuffer = 32 * 1024 * 1024;
 
     std::vector<devsim::SimDevice> fleet;
     std::string text;

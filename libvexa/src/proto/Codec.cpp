@@ -116,6 +116,7 @@ FieldRule fieldRule(uint16_t tag) {
         return {FieldKind::U32, 4};
     case TagHttpPort:
     case TagRtspPort:
+    case TagKnownPart:
         return {FieldKind::U16, 2};
     case TagIpv6Prefix:
     case TagSupportFlags:

@@ -77,6 +77,7 @@ enum Tag : uint16_t {
     TagRecordVersion = 33, // grows with every change of the record and every boot; older versions are stale
     // Known answers in an inquiry: 6-byte MACs of devices the client has heard, concatenated.
     TagKnownMacs = 34,
+    TagKnownPart = 35, // which part of the known-answer list this datagram carries (0, 1, ...)
     // Device operations.
     TagNonce = 40,
     TagLockSeconds = 41,
