@@ -1,7 +1,7 @@
 // Discovery benchmark: starts vexa-devsim with N devices and measures, through the C API, the time from the
 // inquiry (VEXA_Start_V40 sends it) to the last new-device report, the share of devices found, the client's
 // CPU time per device and the answers the devices sent. With --flood K it instead sends K inquiries in a burst
-// to the fleet (no client) and reports the answer bytes per inquiry byte.
+// (or spread over --flood-seconds S) to the fleet (no client) and reports the answer bytes per inquiry byte.
 // Prints one JSON object. Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own (bench/run.sh sets both).
 
 #include "vexa.h"
@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     double windowS = 5.0;
     bool trusted = false;
     int flood = 0;
+    double floodSeconds = 0.0;
     std::string binDir = std::getenv("VEXA_BIN_DIR") ? std::getenv("VEXA_BIN_DIR") : ".";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
             binDir = argv[++i];
         else if (arg == "--flood")
             flood = std::atoi(argv[++i]);
+        else if (arg == "--flood-seconds")
+            floodSeconds = std::atof(argv[++i]);
     }
     const char* iface = std::getenv("VEXA_IFACE");
     if (!iface || std::strcmp(iface, "127.0.0.1") != 0) {
@@ -161,6 +164,9 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         vexa::proto::TlvWriter empty;
         for (int i = 0; i < flood; ++i) {
+            if (floodSeconds > 0) // spread evenly over the time, a sustained flood
+                std::this_thread::sleep_until(
+                    start + std::chrono::microseconds(static_cast<long>(floodSeconds * 1e6 * i / flood)));
             vexa::proto::RequestId id{};
             vexa::crypto::randomBytes(id.data(), id.size());
             sender.send(vexa::proto::encodeFrame(vexa::proto::MsgType::Inquiry, id, empty));

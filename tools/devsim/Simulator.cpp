@@ -185,6 +185,13 @@ void Simulator::onTimer() {
                     answerPending_[item.device] = 0;
                 break;
             }
+            if (item.id != RequestId{}) {
+                answerPending_[item.device] = 0;
+                if (!takeAnswerToken(now)) {
+                    ++counters_.suppressed;
+                    break;
+                }
+            }
             announce(item.device, item.id, item.id != RequestId{});
             break;
         case KindPeriodic:
@@ -253,6 +260,20 @@ void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
         counters_.answerBytes += datagram.size();
     }
     emit(std::move(datagram));
+}
+
+bool Simulator::takeAnswerToken(Clock::time_point now) {
+    // The fleet as a whole answers about once per device a second on average, with room for a whole
+    // discovery at once: a flood of inquiries cannot make it send more, however the inquiries are spread.
+    const double devices = static_cast<double>(fleet_.size());
+    const double elapsed =
+        tokensAt_ == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - tokensAt_).count();
+    answerTokens_ = std::min(devices * 1.25 + 1.0, answerTokens_ + elapsed * devices);
+    tokensAt_ = now;
+    if (answerTokens_ < 1.0)
+        return false;
+    answerTokens_ -= 1.0;
+    return true;
 }
 
 void Simulator::bumpVersion(uint32_t index) {

@@ -106,6 +106,7 @@ private:
     void handleDatagram(const uint8_t* data, size_t size);
     void handleInquiry(const vexa::proto::Frame& frame, size_t size);
     void changeSome();
+    bool takeAnswerToken(std::chrono::steady_clock::time_point now);
     bool chance(double p);
     int jitter(int minMs, int maxMs);
 
@@ -144,6 +145,9 @@ private:
     std::vector<vexa::proto::RequestId> answerFor_;
     Counters counters_;
     std::string lastSaved_;
+    // The fleet's answers as a whole: a bucket of 1.25 answers per device, refilled at one per device a second.
+    double answerTokens_ = 0.0;
+    std::chrono::steady_clock::time_point tokensAt_{};
     uint32_t changeCursor_ = 0;
     uint32_t changeGeneration_ = 0;
     uint64_t dropped_ = 0;
