@@ -1,5 +1,7 @@
 // Discovery benchmark: starts vexa-devsim with N devices and measures, through the C API, the time from the
-// inquiry (VEXA_Start_V40 sends it) to the last new-device report and the share of devices found.
+// inquiry (VEXA_Start_V40 sends it) to the last new-device report, the share of devices found, the client's
+// CPU time per device and the answers the devices sent. With --flood K it instead sends K inquiries in a burst
+// (or spread over --flood-seconds S) to the fleet (no client) and reports the answer bytes per inquiry byte.
 // Prints one JSON object. Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own (bench/run.sh sets both).
 
 #include <algorithm>
@@ -9,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,7 +22,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "proto/Codec.h"
+#include "proto/Transport.h"
 #include "vexa.h"
+#include "vexa_crypto.h"
 
 extern char** environ;
 
@@ -30,6 +37,7 @@ struct Recorder {
     std::mutex mutex;
     Clock::time_point start;
     std::vector<double> newAtMs;
+    unsigned certified = 0;
 };
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
@@ -39,11 +47,25 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - r->start).count();
     std::lock_guard<std::mutex> lock(r->mutex);
     r->newAtMs.push_back(ms);
+    r->certified += info->certified;
 }
 
 double share(const std::vector<double>& times, double withinMs, int count) {
     const auto n = std::count_if(times.begin(), times.end(), [withinMs](double t) { return t <= withinMs; });
     return count > 0 ? static_cast<double>(n) / count : 0.0;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A number from the simulator's stats line.
+double statOf(const std::string& json, const std::string& key) {
+    const auto at = json.find("\"" + key + "\":");
+    return at == std::string::npos ? -1.0 : std::atof(json.c_str() + at + key.size() + 3);
 }
 
 } // namespace
@@ -52,30 +74,57 @@ int main(int argc, char** argv) {
     int count = 100;
     double loss = 0.0;
     double windowS = 5.0;
+    bool trusted = false;
+    int flood = 0;
+    double floodSeconds = 0.0;
     std::string binDir = std::getenv("VEXA_BIN_DIR") ? std::getenv("VEXA_BIN_DIR") : ".";
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--trusted") {
+            trusted = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            break;
         if (arg == "--count")
-            count = std::atoi(argv[i + 1]);
+            count = std::atoi(argv[++i]);
         else if (arg == "--loss")
-            loss = std::atof(argv[i + 1]);
+            loss = std::atof(argv[++i]);
         else if (arg == "--window")
-            windowS = std::atof(argv[i + 1]);
+            windowS = std::atof(argv[++i]);
         else if (arg == "--bin-dir")
-            binDir = argv[i + 1];
+            binDir = argv[++i];
+        else if (arg == "--flood")
+            flood = std::atoi(argv[++i]);
+        else if (arg == "--flood-seconds")
+            floodSeconds = std::atof(argv[++i]);
     }
     const char* iface = std::getenv("VEXA_IFACE");
     if (!iface || std::strcmp(iface, "127.0.0.1") != 0) {
         std::fprintf(stderr, "bench_discovery: set VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own\n");
         return 2;
     }
+    // Every announcement verified: the simulator's devices carry certificates of the TEST manufacturer key.
+    if (trusted)
+        ::setenv("VEXA_TRUSTED_KEYS",
+                 vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+    else
+        ::unsetenv("VEXA_TRUSTED_KEYS");
     char dumpTemplate[] = "/tmp/vexa-bench-XXXXXX";
     if (!::mkdtemp(dumpTemplate))
         return 1;
     const std::string dump = std::string(dumpTemplate) + "/fleet.txt";
-    std::vector<std::string> args = {
-        binDir + "/vexa-devsim", "--count", std::to_string(count), "--loss", std::to_string(loss), "--dump", dump,
-        "--no-boot-announce"};
+    const std::string stats = std::string(dumpTemplate) + "/stats.json";
+    std::vector<std::string> args = {binDir + "/vexa-devsim",
+                                     "--count",
+                                     std::to_string(count),
+                                     "--loss",
+                                     std::to_string(loss),
+                                     "--dump",
+                                     dump,
+                                     "--stats",
+                                     stats,
+                                     "--no-boot-announce"};
     std::vector<char*> argvSim;
     for (auto& a : args)
         argvSim.push_back(a.data());
@@ -89,9 +138,53 @@ int main(int argc, char** argv) {
     while (::access(dump.c_str(), F_OK) != 0 && Clock::now() < readyDeadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto finish = [&]() {
+        ::kill(sim, SIGTERM);
+        ::waitpid(sim, nullptr, 0);
+        std::ifstream in(stats);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::remove(stats.c_str());
+        std::remove(dump.c_str());
+        ::rmdir(dumpTemplate);
+        return text.str();
+    };
+
+    if (flood > 0) {
+        // K inquiries with K request ids, as fast as the socket takes them.
+        asio::io_context io;
+        vexa::proto::Transport sender(io);
+        vexa::proto::TransportConfig config;
+        std::string error;
+        if (!vexa::proto::transportConfigFromEnvironment(config, error) || !sender.open(config, error)) {
+            std::fprintf(stderr, "bench_discovery: %s\n", error.c_str());
+            return 1;
+        }
+        const auto start = Clock::now();
+        vexa::proto::TlvWriter empty;
+        for (int i = 0; i < flood; ++i) {
+            if (floodSeconds > 0) // spread evenly over the time, a sustained flood
+                std::this_thread::sleep_until(
+                    start + std::chrono::microseconds(static_cast<long>(floodSeconds * 1e6 * i / flood)));
+            vexa::proto::RequestId id{};
+            vexa::crypto::randomBytes(id.data(), id.size());
+            sender.send(vexa::proto::encodeFrame(vexa::proto::MsgType::Inquiry, id, empty));
+        }
+        const double burstMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(windowS * 1000)));
+        const std::string s = finish();
+        const double inquiryBytes = statOf(s, "inquiry_bytes");
+        std::printf("{\"devices\":%d,\"flood_inquiries\":%d,\"burst_ms\":%.1f,\"inquiries_heard\":%.0f,"
+                    "\"answers\":%.0f,\"answer_bytes_per_inquiry_byte\":%.2f,\"answers_per_device\":%.2f}\n",
+                    count, flood, burstMs, statOf(s, "inquiries"), statOf(s, "answers"),
+                    inquiryBytes > 0 ? statOf(s, "answer_bytes") / inquiryBytes : -1.0,
+                    count ? statOf(s, "answers") / count : 0.0);
+        return 0;
+    }
 
     Recorder recorder;
     recorder.newAtMs.reserve(static_cast<size_t>(count));
+    const double cpuBefore = cpuSeconds();
     recorder.start = Clock::now();
     if (!VEXA_Start_V40(onDevice, 1, &recorder)) {
         std::fprintf(stderr, "bench_discovery: start failed (%u)\n", VEXA_GetLastError());
@@ -99,21 +192,26 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto end = recorder.start + std::chrono::milliseconds(static_cast<long>(windowS * 1000));
-    while (Clock::now() < end) {
+    double cpuAllFound = -1.0;
+    // After the last device, the round's closing inquiries (and any answers they still draw) belong to the
+    // discovery's traffic: wait for them too.
+    auto settled = end;
+    while (Clock::now() < std::min(end, settled)) {
         {
             std::lock_guard<std::mutex> lock(recorder.mutex);
-            if (static_cast<int>(recorder.newAtMs.size()) >= count)
-                break;
+            if (static_cast<int>(recorder.newAtMs.size()) >= count && cpuAllFound < 0) {
+                cpuAllFound = cpuSeconds() - cpuBefore;
+                settled = Clock::now() + std::chrono::milliseconds(1200);
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    VEXA_STATISTICS stats{};
-    VEXA_GetStatistics(&stats);
+    if (cpuAllFound < 0)
+        cpuAllFound = cpuSeconds() - cpuBefore;
+    VEXA_STATISTICS libraryStats{};
+    VEXA_GetStatistics(&libraryStats);
     VEXA_Stop();
-    ::kill(sim, SIGKILL);
-    ::waitpid(sim, nullptr, 0);
-    std::remove(dump.c_str());
-    ::rmdir(dumpTemplate);
+    const std::string s = finish();
 
     std::vector<double> times = recorder.newAtMs;
     std::sort(times.begin(), times.end());
@@ -123,11 +221,17 @@ int main(int argc, char** argv) {
                             : -1.0;
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("{\"devices\":%d,\"loss\":%.3f,\"found\":%zu,\"share\":%.5f,\"last_new_ms\":%.1f,"
-                "\"p999_new_ms\":%.1f,\"share_within_1500ms\":%.5f,\"share_within_3000ms\":%.5f,"
-                "\"datagrams_received\":%llu,\"datagrams_dropped\":%llu,\"max_rss_kib\":%ld}\n",
-                count, loss, times.size(), count ? static_cast<double>(times.size()) / count : 0.0, last, p999,
-                share(times, 1500, count), share(times, 3000, count), static_cast<unsigned long long>(stats.received),
-                static_cast<unsigned long long>(stats.dropped), usage.ru_maxrss);
+    std::printf("{\"devices\":%d,\"loss\":%.3f,\"trusted\":%s,\"found\":%zu,\"certified\":%u,\"share\":%.5f,"
+                "\"last_new_ms\":%.1f,\"p999_new_ms\":%.1f,\"share_within_1500ms\":%.5f,"
+                "\"share_within_3000ms\":%.5f,\"client_cpu_us_per_device\":%.1f,\"answers_per_device\":%.3f,"
+                "\"inquiry_datagrams\":%.0f,\"datagrams_received\":%llu,\"datagrams_dropped\":%llu,"
+                "\"rejected\":%llu,\"max_rss_kib\":%ld}\n",
+                count, loss, trusted ? "true" : "false", times.size(), recorder.certified,
+                count ? static_cast<double>(times.size()) / count : 0.0, last, p999, share(times, 1500, count),
+                share(times, 3000, count), count ? cpuAllFound * 1e6 / count : 0.0,
+                count ? statOf(s, "answers") / count : 0.0, statOf(s, "inquiries"),
+                static_cast<unsigned long long>(libraryStats.received),
+                static_cast<unsigned long long>(libraryStats.dropped),
+                static_cast<unsigned long long>(libraryStats.rejected), usage.ru_maxrss);
     return 0;
 }

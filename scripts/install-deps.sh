@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git clang-format codespell clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n libqt6sql6-odbc qt6-svg-dev
-    libsodium-dev libqrencode-dev libasio-dev
+    libsodium-dev libqrencode-dev libasio-dev nlohmann-json3-dev
     xvfb xauth x11-apps imagemagick fonts-noto-cjk fonts-dejavu-core
     libgtest-dev python3 python3-xlrd iproute2 util-linux
 )

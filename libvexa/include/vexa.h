@@ -46,6 +46,8 @@ extern "C" {
 #define VEXA_ERR_WEAK_PASSWORD 2013     /* the device refused the new password as too weak */
 #define VEXA_ERR_NOT_ACTIVATED 2014     /* the device must be activated first */
 #define VEXA_ERR_NOT_SUPPORTED 2015     /* the device does not offer this operation */
+#define VEXA_ERR_AMBIGUOUS_DEVICE 2016  /* two heard devices share that serial number or MAC; nothing was sent */
+#define VEXA_ERR_DEVICE_STORAGE 2017    /* the device could not save the change and kept its old state */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 
 /* Event types of the device callback. */
@@ -202,10 +204,14 @@ VEXA_API uint32_t VEXA_GetLastError(void);
 
 /* Counters of the running library, for diagnostics and tests. */
 typedef struct VEXA_STATISTICS {
-    uint64_t received; /* datagrams read from the socket */
-    uint64_t dropped;  /* datagrams dropped as malformed */
-    uint64_t events;   /* callback events */
-    uint64_t reserved[5];
+    uint64_t received;     /* datagrams read from the socket */
+    uint64_t dropped;      /* datagrams dropped as malformed */
+    uint64_t events;       /* callback events */
+    uint64_t rejected;     /* device messages refused: bad signature, stale, another key, non-canonical names */
+    uint64_t tableFull;    /* new devices not listed because the device table is full */
+    uint32_t trustedKeys;  /* manufacturer keys trusted by this start (built in plus VEXA_TRUSTED_KEYS) */
+    uint32_t rejectedKeys; /* VEXA_TRUSTED_KEYS entries that are not valid keys */
+    uint64_t reserved[2];
 } VEXA_STATISTICS;
 
 /* Fills *out with the counters of the running library. Fails when not started. */

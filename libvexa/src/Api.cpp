@@ -72,6 +72,10 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
     auto trusted = vexa::crypto::trustedKeysFromEnvironment();
     for (const std::string& rejected : trusted.rejected)
         VEXA_LOG(vexa::LogError, "VEXA_TRUSTED_KEYS: ignored malformed entry %s", rejected.c_str());
+    config.trustedKeys = static_cast<uint32_t>(trusted.keys.size());
+    config.rejectedKeys = static_cast<uint32_t>(trusted.rejected.size());
+    if (trusted.keys.empty() && !trusted.rejected.empty())
+        VEXA_LOG(vexa::LogError, "VEXA_TRUSTED_KEYS holds no valid key: no device can be certified");
     config.verifyCertificate = [keys = std::move(trusted.keys)](const vexa::proto::DeviceRecord& record) {
         const auto mac = vexa::crypto::parseMac(record.mac);
         if (keys.empty() || !mac || record.publicKey.size() != vexa::crypto::kPublicKeySize ||
@@ -167,6 +171,10 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     out->received = engine->stats().received;
     out->dropped = engine->stats().dropped;
     out->events = engine->stats().events;
+    out->rejected = engine->stats().rejected;
+    out->tableFull = engine->stats().tableFull;
+    out->trustedKeys = engine->trustedKeys();
+    out->rejectedKeys = engine->rejectedKeys();
     return succeed();
 }
 

@@ -7,6 +7,7 @@
 #include <sodium.h>
 
 #include "Logger.h"
+#include "proto/Signing.h"
 
 namespace vexa {
 
@@ -31,9 +32,10 @@ bool engineConfigFromEnvironment(EngineConfig& out, std::string& error) {
     if (!proto::transportConfigFromEnvironment(out.transport, error))
         return false;
     if (const char* gone = std::getenv("VEXA_GONE_TIMEOUT_MS"); gone && *gone) {
+        // Bounded, so that "now minus the timeout" cannot overflow the clock.
         const long ms = std::strtol(gone, nullptr, 10);
         if (ms > 0)
-            out.goneTimeout = std::chrono::milliseconds(ms);
+            out.goneTimeout = std::chrono::milliseconds(std::min(ms, kMaxGoneTimeoutMs));
     }
     return true;
 }
@@ -89,6 +91,9 @@ Engine::~Engine() {
 }
 
 bool Engine::start(std::string& error) {
+    // Every first announcement of a certified device costs two signature checks (about 0.1 ms): a burst of
+    // thousands of answers waits in the socket meanwhile, about 1.3 KiB of buffer each.
+    config_.transport.receiveBuffer = std::max(config_.transport.receiveBuffer, 32 * 1024 * 1024);
     if (!transport_.open(config_.transport, error))
         return false;
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
@@ -158,19 +163,24 @@ void Engine::setReplyHandler(ReplyHandler handler) {
     replyHandler_ = std::move(handler);
 }
 
-bool Engine::findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out) {
-    bool found = false;
+Lookup Engine::findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out) {
+    size_t found = 0;
+    // The caller may spell the MAC in either case or with ':'; the table holds the canonical form.
+    std::string wanted = mac;
+    if (const auto parsed = crypto::parseMac(mac))
+        wanted = crypto::formatMac(*parsed);
     const bool ran = runOnIo([&] {
         for (const auto& [key, device] : devices_) {
             if ((!serialNo.empty() && device.record.serialNo == serialNo) ||
-                (!mac.empty() && device.record.mac == mac)) {
-                out = device;
-                found = true;
-                return;
+                (!wanted.empty() && device.record.mac == wanted)) {
+                if (found++ == 0)
+                    out = device;
             }
         }
     });
-    return ran && found;
+    if (!ran || found == 0)
+        return Lookup::Unknown;
+    return found == 1 ? Lookup::Found : Lookup::Ambiguous;
 }
 
 void Engine::armReceive() {
@@ -210,16 +220,16 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
     }
     switch (frame.type) {
     case proto::MsgType::Announce:
-        handleAnnounce(frame);
+        handleAnnounce(frame, data, size);
         break;
     case proto::MsgType::Bye:
-        handleBye(frame);
+        handleBye(frame, data, size);
         break;
     case proto::MsgType::Challenge:
     case proto::MsgType::Result: {
         std::lock_guard<std::mutex> lock(replyMutex_);
         if (replyHandler_)
-            replyHandler_(frame);
+            replyHandler_(frame, data, size);
         break;
     }
     default:
@@ -231,7 +241,44 @@ bool Engine::passesFilter(const proto::DeviceRecord& record) const {
     return !videoOnly_ || record.deviceClass == VEXA_CLASS_VIDEO;
 }
 
-void Engine::handleAnnounce(const proto::Frame& frame) {
+namespace {
+
+bool plainAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > 0x20 && c < 0x7f; });
+}
+
+bool canonicalMac(const std::string& text) {
+    const auto mac = crypto::parseMac(text);
+    return mac && crypto::formatMac(*mac) == text;
+}
+
+bool signedBy(const proto::Frame& frame, const uint8_t* data, size_t size, const std::vector<uint8_t>& publicKey) {
+    if (publicKey.size() != crypto::kPublicKeySize)
+        return false;
+    crypto::PublicKey key{};
+    std::copy(publicKey.begin(), publicKey.end(), key.begin());
+    return proto::verifySigned(frame, data, size, key);
+}
+
+bool sameBytes(const std::vector<uint8_t>& stored, crypto::ByteView bytes) {
+    return bytes.data && stored.size() == bytes.size && std::equal(stored.begin(), stored.end(), bytes.data);
+}
+
+} // namespace
+
+void Engine::reject(const char* why, const proto::DeviceRecord* record) {
+    ++stats_.rejected;
+    VEXA_LOG(LogDebug, "refused a device message (%s)%s%s", why, record ? ": " : "",
+             record ? record->serialNo.c_str() : "");
+}
+
+void Engine::forget(std::unordered_map<std::string, KnownDevice>::iterator it) {
+    if (!it->second.certified)
+        --unverified_;
+    devices_.erase(it);
+}
+
+void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size) {
     proto::DeviceRecord record;
     const proto::DecodeError error = proto::readDeviceRecord(frame, record);
     if (error != proto::DecodeError::None) {
@@ -239,41 +286,92 @@ void Engine::handleAnnounce(const proto::Frame& frame) {
         VEXA_LOG(LogDebug, "dropped an announcement: %s", proto::decodeErrorName(error));
         return;
     }
+    // One spelling per device: otherwise one device could be listed twice, or two as one.
+    if (!plainAscii(record.serialNo) || !canonicalMac(record.mac)) {
+        reject("serial number or MAC not in canonical form");
+        return;
+    }
     const std::string key = proto::deviceKey(record.serialNo, record.mac);
     const auto now = Clock::now();
+    const crypto::ByteView signedBytes = proto::signedBody(frame, data, size);
     auto it = devices_.find(key);
-    if (it == devices_.end()) {
-        KnownDevice device;
-        device.record = std::move(record);
-        device.lastHeard = now;
-        device.certified = config_.verifyCertificate && config_.verifyCertificate(device.record);
-        it = devices_.emplace(key, std::move(device)).first;
-    } else {
-        it->second.lastHeard = now;
-        if (it->second.record == record) {
-            if (!it->second.reported && passesFilter(it->second.record)) {
-                it->second.reported = true;
-                report(it->second, VEXA_EVENT_NEW);
+    if (it != devices_.end() && it->second.certified) {
+        KnownDevice& known = it->second;
+        if (!sameBytes(known.verifiedBody, signedBytes)) {
+            // A certified identity stays until the device goes silent: only its own key, with a record at least
+            // as new as the one listed, may change what is listed.
+            if (record.publicKey != known.record.publicKey || record.certificate != known.record.certificate) {
+                reject("another key for a certified device", &record);
+                return;
             }
-            return;
+            if (!signedBy(frame, data, size, known.record.publicKey)) {
+                reject("announcement signature does not verify", &record);
+                return;
+            }
+            if (record.version < known.record.version) {
+                reject("stale announcement", &record);
+                return;
+            }
+            known.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
         }
-        const bool identityChanged =
-            it->second.record.publicKey != record.publicKey || it->second.record.certificate != record.certificate;
-        it->second.record = std::move(record);
-        if (identityChanged)
-            it->second.certified = config_.verifyCertificate && config_.verifyCertificate(it->second.record);
-        if (it->second.reported) {
-            report(it->second, VEXA_EVENT_CHANGED);
-            return;
+        known.lastHeard = now;
+        noteHeard(known);
+        const bool changed = !known.record.sameFields(record);
+        known.record = std::move(record);
+        if (!known.reported) {
+            if (passesFilter(known.record)) {
+                known.reported = true;
+                report(known, VEXA_EVENT_NEW);
+            }
+        } else if (changed) {
+            report(known, VEXA_EVENT_CHANGED);
         }
+        return;
     }
-    if (!it->second.reported && passesFilter(it->second.record)) {
-        it->second.reported = true;
-        report(it->second, VEXA_EVENT_NEW);
+
+    // Not (yet) a certified device: it becomes one only with a certificate by a trusted key and an announcement
+    // signed by the key the certificate names.
+    const bool certificateOk = config_.verifyCertificate && config_.verifyCertificate(record);
+    const bool certified = certificateOk && signedBy(frame, data, size, record.publicKey);
+    if (certificateOk && !certified) {
+        reject("a genuine identity with a forged signature", &record);
+        return;
+    }
+    if (it == devices_.end()) {
+        if (devices_.size() >= config_.maxDevices || (!certified && unverified_ >= config_.maxUnverified)) {
+            ++stats_.tableFull;
+            VEXA_LOG(LogDebug, "device table full: %s not listed", record.serialNo.c_str());
+            return;
+        }
+        KnownDevice device;
+        device.record = record;
+        if (const auto mac = crypto::parseMac(record.mac))
+            device.macBytes = *mac;
+        it = devices_.emplace(key, std::move(device)).first;
+        if (!certified)
+            ++unverified_;
+    } else if (certified) {
+        --unverified_; // the genuine device displaces whatever was listed under its name
+    }
+    KnownDevice& device = it->second;
+    const bool changed = !device.record.sameFields(record) || device.certified != certified;
+    device.record = std::move(record);
+    device.lastHeard = now;
+    noteHeard(device);
+    device.certified = certified;
+    if (certified)
+        device.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
+    if (!device.reported) {
+        if (passesFilter(device.record)) {
+            device.reported = true;
+            report(device, VEXA_EVENT_NEW);
+        }
+    } else if (changed) {
+        report(device, VEXA_EVENT_CHANGED);
     }
 }
 
-void Engine::handleBye(const proto::Frame& frame) {
+void Engine::handleBye(const proto::Frame& frame, const uint8_t* data, size_t size) {
     if (!frame.has(proto::TagSerial) || !frame.has(proto::TagMac)) {
         ++stats_.dropped;
         return;
@@ -281,8 +379,19 @@ void Engine::handleBye(const proto::Frame& frame) {
     auto it = devices_.find(proto::deviceKey(frame.text(proto::TagSerial), frame.text(proto::TagMac)));
     if (it == devices_.end())
         return;
+    if (it->second.certified) {
+        // Only the device itself says it is leaving, and not with a bye from an earlier boot or record.
+        if (!signedBy(frame, data, size, it->second.record.publicKey)) {
+            reject("bye signature does not verify", &it->second.record);
+            return;
+        }
+        if (frame.u32(proto::TagRecordVersion) < it->second.record.version) {
+            reject("stale bye", &it->second.record);
+            return;
+        }
+    }
     const KnownDevice device = std::move(it->second);
-    devices_.erase(it);
+    forget(it);
     if (device.reported)
         report(device, VEXA_EVENT_GONE);
 }
@@ -300,35 +409,86 @@ void Engine::report(const KnownDevice& device, int eventType) {
 
 void Engine::sendInquiryRound() {
     const uint64_t round = ++round_;
+    newInRound_ = 0;
     VEXA_LOG(LogInfo, "inquiry round %llu", static_cast<unsigned long long>(round));
-    scheduleRound(round, 0);
+    inquiryTimer_.cancel();
+    scheduleRound(round, 0, 0);
 }
 
-void Engine::scheduleRound(uint64_t round, size_t step) {
-    if (round != round_ || step >= config_.inquiryOffsets.size())
+void Engine::noteHeard(KnownDevice& device) {
+    if (device.heardInRound != round_) {
+        device.heardInRound = round_;
+        ++newInRound_;
+    }
+}
+
+void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
+    if (round != round_)
         return;
-    sendInquiry();
-    if (step + 1 >= config_.inquiryOffsets.size())
-        return;
-    inquiryTimer_.expires_after(config_.inquiryOffsets[step + 1] - config_.inquiryOffsets[step]);
-    inquiryTimer_.async_wait([this, round, step](const asio::error_code& ec) {
-        if (!ec)
-            scheduleRound(round, step + 1);
+    ++stats_.steps;
+    sendInquiry(step > 0 && config_.knownAnswers);
+    const uint64_t newBefore = newInRound_;
+    // A little jitter, so that clients started together do not inquire in step.
+    const auto tenth = std::max<long>(1, static_cast<long>(config_.inquiryGap.count() / 10));
+    const auto gap = config_.inquiryGap + std::chrono::milliseconds(randombytes_uniform(static_cast<uint32_t>(tenth)));
+    inquiryTimer_.expires_after(gap);
+    inquiryTimer_.async_wait([this, round, step, quiet, newBefore](const asio::error_code& ec) {
+        if (ec || round != round_)
+            return;
+        // Go on while inquiries still bring devices not heard yet in this round; stop after quietSteps that
+        // brought none (together longer than a device waits before it answers) or at the ceiling.
+        const unsigned nowQuiet = newInRound_ > newBefore ? 0 : quiet + 1;
+        if (nowQuiet >= config_.quietSteps || step + 1 >= config_.maxSteps) {
+            VEXA_LOG(LogInfo, "inquiry round %llu ends after %u inquiries, %llu devices heard",
+                     static_cast<unsigned long long>(round), step + 1, static_cast<unsigned long long>(newInRound_));
+            return;
+        }
+        scheduleRound(round, step + 1, nowQuiet);
     });
 }
 
-void Engine::sendInquiry() {
-    proto::TlvWriter w;
-    if (videoOnly_)
-        w.addU8(proto::TagClassFilter, VEXA_CLASS_VIDEO);
-    if (!transport_.send(proto::encodeFrame(proto::MsgType::Inquiry, randomId(), w)))
-        VEXA_LOG(LogError, "cannot send an inquiry");
+void Engine::sendInquiry(bool withKnown) {
+    const proto::RequestId id = randomId();
+    const auto send = [this](const std::vector<uint8_t>& datagram) {
+        ++stats_.inquiries;
+        if (!transport_.send(datagram))
+            VEXA_LOG(LogError, "cannot send an inquiry");
+    };
+    std::vector<uint8_t> known;
+    if (withKnown) {
+        const size_t most = static_cast<size_t>(config_.maxKnownParts) * proto::kMaxKnownMacs;
+        known.reserve(std::min(devices_.size(), most) * 6);
+        for (const auto& [key, device] : devices_) {
+            if (device.heardInRound != round_ || known.size() / 6 >= most)
+                continue;
+            known.insert(known.end(), device.macBytes.begin(), device.macBytes.end());
+        }
+    }
+    // One request id for every part: a device answers once per id, on the first part it hears, unless that
+    // part lists it, and any later part that lists it cancels its pending answer.
+    const size_t perPart = proto::kMaxKnownMacs * 6;
+    const size_t parts = known.empty() ? 1 : (known.size() + perPart - 1) / perPart;
+    for (size_t part = 0; part < parts; ++part) {
+        proto::TlvWriter w;
+        if (videoOnly_)
+            w.addU8(proto::TagClassFilter, VEXA_CLASS_VIDEO);
+        if (!known.empty()) {
+            w.addU16(proto::TagKnownPart, static_cast<uint16_t>(part));
+            const size_t from = part * perPart;
+            w.addBytes(proto::TagKnownMacs, known.data() + from, std::min(perPart, known.size() - from));
+        }
+        const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, id, w);
+        send(datagram);
+        if (!known.empty())
+            send(datagram);
+    }
 }
 
 bool Engine::clearup() {
     return runOnIo([this] {
         VEXA_LOG(LogInfo, "clear-up: forgetting %zu devices", devices_.size());
         devices_.clear();
+        unverified_ = 0;
     });
 }
 
@@ -350,7 +510,9 @@ void Engine::sweep() {
     for (auto it = devices_.begin(); it != devices_.end();) {
         if (it->second.lastHeard < deadline) {
             if (it->second.reported)
-                gone.push_back(std::move(it->second));
+                gone.push_back(it->second);
+            if (!it->second.certified)
+                --unverified_;
             it = devices_.erase(it);
         } else {
             ++it;

@@ -4,6 +4,7 @@
 // I/O thread only; the API functions reach it by posting work there, so the callback runs with no lock
 // held and may call back into the library.
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -23,12 +24,27 @@ namespace vexa {
 struct EngineConfig {
     proto::TransportConfig transport;
     std::chrono::milliseconds goneTimeout{100000};
-    std::vector<std::chrono::milliseconds> inquiryOffsets{std::chrono::milliseconds(0), std::chrono::milliseconds(250),
-                                                          std::chrono::milliseconds(750),
-                                                          std::chrono::milliseconds(1750)};
+    // Inquiry rounds: an inquiry every inquiryGap (jittered by a tenth), each from the second on listing the
+    // devices already heard in this round; the round ends once quietSteps inquiries in a row brought no device
+    // not yet heard in it, or after maxSteps inquiries.
+    std::chrono::milliseconds inquiryGap{300};
+    unsigned quietSteps = 2;
+    unsigned maxSteps = 12;
+    // Known-answer lists: at most this many datagrams per inquiry, each sent twice (a lost list would only
+    // make the devices on it answer again).
+    unsigned maxKnownParts = 64;
+    bool knownAnswers = true;
     // True when the device's certificate verifies against a trusted manufacturer key.
     std::function<bool(const proto::DeviceRecord&)> verifyCertificate;
+    // The device table's bounds: all devices, and those whose messages do not verify (anyone can make those up).
+    size_t maxDevices = 65536;
+    size_t maxUnverified = 16384;
+    uint32_t trustedKeys = 0;
+    uint32_t rejectedKeys = 0;
 };
+
+// Longest accepted VEXA_GONE_TIMEOUT_MS: one day.
+constexpr long kMaxGoneTimeoutMs = 86400000;
 
 // Environment on top of the defaults: VEXA_PORT, VEXA_IFACE, VEXA_GONE_TIMEOUT_MS.
 bool engineConfigFromEnvironment(EngineConfig& out, std::string& error);
@@ -37,15 +53,26 @@ struct EngineStats {
     std::atomic<uint64_t> received{0};
     std::atomic<uint64_t> dropped{0};
     std::atomic<uint64_t> events{0};
+    std::atomic<uint64_t> rejected{0};
+    std::atomic<uint64_t> tableFull{0};
+    std::atomic<uint64_t> inquiries{0}; // inquiry datagrams sent, known-answer parts included
+    std::atomic<uint64_t> steps{0};     // inquiries of the rounds (each may take several datagrams)
 };
 
 // What the library remembers about one device.
 struct KnownDevice {
     proto::DeviceRecord record;
     std::chrono::steady_clock::time_point lastHeard;
+    // The certificate verifies against a trusted key and the announcement carries the device's signature. From
+    // then on only messages signed by that key, of this record version or later, change anything.
     bool certified = false;
-    bool reported = false; // passed the filter and reported as new
+    bool reported = false;             // passed the filter and reported as new
+    uint64_t heardInRound = 0;         // the last inquiry round in which it was heard
+    std::array<uint8_t, 6> macBytes{}; // for known-answer lists
+    std::vector<uint8_t> verifiedBody; // the signed bytes last verified, so that a repeat costs no verification
 };
+
+enum class Lookup { Found, Unknown, Ambiguous };
 
 class Engine {
 public:
@@ -62,6 +89,8 @@ public:
     bool clearup();
     void setVideoOnly(bool on) { videoOnly_ = on; }
     const EngineStats& stats() const { return stats_; }
+    uint32_t trustedKeys() const { return config_.trustedKeys; }
+    uint32_t rejectedKeys() const { return config_.rejectedKeys; }
 
     // Runs fn on the I/O thread and waits for it (inline when already there). False, with fn not run, once
     // stop() has begun: work queued behind the stop would never run and its caller would wait forever.
@@ -71,22 +100,26 @@ public:
     // Sends one datagram from the I/O thread.
     void post(std::vector<uint8_t> datagram);
 
-    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely); false if unknown or
-    // stopping.
-    bool findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
+    // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely): Unknown when none (or
+    // stopping), Ambiguous when more than one heard device answers to that name.
+    Lookup findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
 
-    // Datagrams that are neither announcements nor byes (the answers to device operations) go here.
-    using ReplyHandler = std::function<void(const proto::Frame&)>;
+    // Datagrams that are neither announcements nor byes (the answers to device operations) go here, with the
+    // datagram they were decoded from (signatures cover its bytes).
+    using ReplyHandler = std::function<void(const proto::Frame&, const uint8_t*, size_t)>;
     void setReplyHandler(ReplyHandler handler);
 
 private:
     void armReceive();
     void drain();
     void handleDatagram(const uint8_t* data, size_t size);
-    void handleAnnounce(const proto::Frame& frame);
-    void handleBye(const proto::Frame& frame);
-    void sendInquiry();
-    void scheduleRound(uint64_t round, size_t step);
+    void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size);
+    void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size);
+    void reject(const char* why, const proto::DeviceRecord* record = nullptr);
+    void forget(std::unordered_map<std::string, KnownDevice>::iterator it);
+    void sendInquiry(bool withKnown);
+    void scheduleRound(uint64_t round, unsigned step, unsigned quiet);
+    void noteHeard(KnownDevice& device);
     void armSweep();
     void sweep();
     void report(const KnownDevice& device, int eventType);
@@ -107,7 +140,9 @@ private:
     std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> videoOnly_{false};
     uint64_t round_ = 0;
+    uint64_t newInRound_ = 0; // devices heard for the first time in the current round
     std::unordered_map<std::string, KnownDevice> devices_;
+    size_t unverified_ = 0; // entries of devices_ that are not certified
     std::vector<uint8_t> buffer_;
     EngineStats stats_;
     std::mutex replyMutex_;

@@ -14,6 +14,7 @@
 
 #include "Engine.h"
 #include "Logger.h"
+#include "proto/Signing.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -38,12 +39,21 @@ struct Reply {
     std::vector<uint8_t> nonce;
     uint32_t lockSeconds = 0;
     uint32_t code = 0;
-    std::vector<uint8_t> sealed;
+    std::vector<uint8_t> data;
 };
 
+// What an answer must prove before it is taken: a challenge carries the device's signature over this request
+// id; a result is sealed by the device to this request's ephemeral key and bound to its request and challenge.
+// Anything else under the request id (a forged challenge, a plain or forged result) is ignored, and the
+// exchange goes on waiting for the genuine answer until its deadline.
 struct Slot {
     std::string mac;
     MsgType expected = MsgType::Result;
+    crypto::PublicKey devicePublicKey{};
+    const crypto::EphemeralKeyPair* ephemeral = nullptr; // results only; outlives the slot
+    crypto::Mac target{};
+    RequestId requestId{};
+    crypto::Challenge challenge{};
     std::optional<Reply> reply;
 };
 
@@ -56,15 +66,12 @@ int fail(uint32_t code) {
     return 0;
 }
 
-// Sends the datagram and resends it, same request id, at 250 ms, doubling, until the answer or the time-out.
-std::optional<Reply> exchange(vexa::Engine& engine, const std::vector<uint8_t>& datagram, const RequestId& id,
-                              const std::string& mac, MsgType expected) {
-    auto slot = std::make_shared<Slot>();
-    slot->mac = mac;
-    slot->expected = expected;
+// Sends the datagram and resends it, same request id, at 250 ms, doubling, until the answer or the deadline.
+std::optional<Reply> exchange(vexa::Engine& engine, const std::vector<uint8_t>& datagram,
+                              const std::shared_ptr<Slot>& slot, Clock::time_point deadline) {
+    const RequestId id = slot->requestId;
     std::unique_lock<std::mutex> lock(g_slotsMutex);
     g_slots[id] = slot;
-    const auto deadline = Clock::now() + kExchangeTimeout;
     auto gap = kFirstRetransmit;
     while (!slot->reply && !engine.stopping()) {
         lock.unlock();
@@ -100,6 +107,8 @@ struct Request {
     std::string mac;
     bool carriesPassword = true; // refused up front while the device says it is locked
     std::function<void(crypto::Payload&)> fill;
+    // Refuses, with a code, what the heard record says the device cannot do; 0 lets the call go on.
+    std::function<uint32_t(const vexa::proto::DeviceRecord&)> check;
     std::vector<uint8_t> data; // result data, out
 };
 
@@ -111,9 +120,21 @@ int run(Request& request) {
     // end in a time-out, with discovery stalled meanwhile.
     if (engine->onIoThread())
         return fail(VEXA_ERR_BAD_ARGUMENT);
+    // One deadline for the whole operation, both exchanges included.
+    const auto deadline = Clock::now() + kExchangeTimeout;
     vexa::KnownDevice device;
-    if (!engine->findDevice(request.serialNo, request.mac, device))
+    const vexa::Lookup found = engine->findDevice(request.serialNo, request.mac, device);
+    if (found == vexa::Lookup::Ambiguous) {
+        VEXA_LOG(vexa::LogError, "%s%s: more than one device answers to that name; nothing sent",
+                 request.serialNo.c_str(), request.mac.c_str());
+        return fail(VEXA_ERR_AMBIGUOUS_DEVICE);
+    }
+    if (found != vexa::Lookup::Found)
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_UNKNOWN_DEVICE);
+    if (request.check) {
+        if (const uint32_t refused = request.check(device.record))
+            return fail(refused);
+    }
     const auto mac = crypto::parseMac(device.record.mac);
     if (!device.certified || !mac || device.record.publicKey.size() != crypto::kPublicKeySize) {
         VEXA_LOG(vexa::LogError, "%s: certificate does not verify; nothing sent", device.record.serialNo.c_str());
@@ -123,12 +144,16 @@ int run(Request& request) {
     std::copy(device.record.publicKey.begin(), device.record.publicKey.end(), devicePublicKey.begin());
 
     // 1. A fresh challenge from the device: what makes every request single use.
-    const RequestId challengeId = crypto::newRequestId();
+    auto asking = std::make_shared<Slot>();
+    asking->mac = device.record.mac;
+    asking->expected = MsgType::Challenge;
+    asking->devicePublicKey = devicePublicKey;
+    asking->requestId = crypto::newRequestId();
     vexa::proto::TlvWriter ask;
     ask.addText(vexa::proto::TagMac, device.record.mac);
     ask.addText(vexa::proto::TagSerial, device.record.serialNo);
-    const auto challengeReply = exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, challengeId, ask),
-                                         challengeId, device.record.mac, MsgType::Challenge);
+    const auto challengeReply =
+        exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, asking->requestId, ask), asking, deadline);
     if (!challengeReply)
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     if (request.carriesPassword && challengeReply->lockSeconds > 0)
@@ -158,30 +183,20 @@ int run(Request& request) {
     const auto datagram = vexa::proto::encodeFrame(request.type, requestId, body);
     if (datagram.empty())
         return fail(VEXA_ERR_BAD_ARGUMENT);
-    const auto result = exchange(*engine, datagram, requestId, device.record.mac, MsgType::Result);
+    // 3. Only a sealed answer bound to this request ends the exchange (checked as it arrives).
+    auto waiting = std::make_shared<Slot>();
+    waiting->mac = device.record.mac;
+    waiting->expected = MsgType::Result;
+    waiting->devicePublicKey = devicePublicKey;
+    waiting->ephemeral = &ephemeral;
+    waiting->target = *mac;
+    waiting->requestId = requestId;
+    waiting->challenge = challenge;
+    const auto result = exchange(*engine, datagram, waiting, deadline);
     if (!result)
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
-
-    // 3. Only a sealed answer bound to our request counts as success; a plain code can only say no.
-    uint32_t code = result->code;
-    if (!result->sealed.empty()) {
-        const auto opened = crypto::openReply(ephemeral, devicePublicKey, crypto::ByteView(result->sealed));
-        const auto reply = opened ? crypto::decodePayload(crypto::ByteView(*opened)) : std::nullopt;
-        if (!reply || crypto::checkBinding(*reply, static_cast<uint8_t>(MsgType::Result), *mac, requestId, challenge) !=
-                          crypto::Binding::Ok) {
-            VEXA_LOG(vexa::LogError, "%s: answer does not verify", device.record.serialNo.c_str());
-            return fail(VEXA_ERR_DEVICE_REFUSED);
-        }
-        const auto* codeField = reply->find(vexa::proto::TagResultCode);
-        if (!codeField || codeField->value.size() != 4)
-            return fail(VEXA_ERR_DEVICE_REFUSED);
-        code = (uint32_t{codeField->value[0]} << 24) | (uint32_t{codeField->value[1]} << 16) |
-               (uint32_t{codeField->value[2]} << 8) | codeField->value[3];
-        if (const auto* data = reply->find(vexa::proto::TagData))
-            request.data = data->value;
-    } else if (code == 0) {
-        return fail(VEXA_ERR_DEVICE_REFUSED);
-    }
+    const uint32_t code = result->code;
+    request.data = result->data;
     VEXA_LOG(vexa::LogInfo, "%s: operation %d result %u", device.record.serialNo.c_str(),
              static_cast<int>(request.type), code);
     if (code != 0)
@@ -207,24 +222,43 @@ bool readKeyFile(const std::string& path, std::string& key) {
 
 namespace vexa {
 
-void dispatchReply(const proto::Frame& frame) {
+void dispatchReply(const proto::Frame& frame, const uint8_t* data, size_t size) {
     std::lock_guard<std::mutex> lock(g_slotsMutex);
     auto it = g_slots.find(frame.requestId);
     if (it == g_slots.end() || it->second->reply || it->second->expected != frame.type ||
         frame.text(proto::TagMac) != it->second->mac)
         return;
+    const Slot& slot = *it->second;
     Reply reply;
     reply.type = frame.type;
     if (frame.type == MsgType::Challenge) {
         reply.nonce = frame.bytes(proto::TagNonce);
-        if (reply.nonce.size() != crypto::kChallengeSize)
+        if (reply.nonce.size() != crypto::kChallengeSize ||
+            !proto::verifySigned(frame, data, size, slot.devicePublicKey)) {
+            VEXA_LOG(LogDebug, "ignored a challenge that the device did not sign");
             return;
+        }
         reply.lockSeconds = frame.u32(proto::TagLockSeconds);
     } else {
-        if (!frame.has(proto::TagResultCode))
+        const std::vector<uint8_t> sealed = frame.bytes(proto::TagSealed);
+        if (sealed.empty() || !slot.ephemeral) {
+            VEXA_LOG(LogDebug, "ignored an unsealed result");
             return;
-        reply.code = frame.u32(proto::TagResultCode);
-        reply.sealed = frame.bytes(proto::TagSealed);
+        }
+        const auto opened = crypto::openReply(*slot.ephemeral, slot.devicePublicKey, crypto::ByteView(sealed));
+        const auto payload = opened ? crypto::decodePayload(crypto::ByteView(*opened)) : std::nullopt;
+        const auto* codeField = payload ? payload->find(proto::TagResultCode) : nullptr;
+        if (!payload ||
+            crypto::checkBinding(*payload, static_cast<uint8_t>(MsgType::Result), slot.target, slot.requestId,
+                                 slot.challenge) != crypto::Binding::Ok ||
+            !codeField || codeField->value.size() != 4) {
+            VEXA_LOG(LogDebug, "ignored a result that does not verify");
+            return;
+        }
+        reply.code = (uint32_t{codeField->value[0]} << 24) | (uint32_t{codeField->value[1]} << 16) |
+                     (uint32_t{codeField->value[2]} << 8) | codeField->value[3];
+        if (const auto* field = payload->find(proto::TagData))
+            reply.data = field->value;
     }
     it->second->reply = std::move(reply);
     g_slotsChanged.notify_all();
@@ -270,6 +304,17 @@ int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PA
     Request request;
     request.type = MsgType::SetNetwork;
     request.mac = bounded(mac, 20);
+    // A device without the capability would keep its IPv6 or DHCP setting and still answer success: refuse such a
+    // change here rather than report it done. The values it already has pass unchanged.
+    request.check = [&p, &ipv6, &ipv6Gateway](const vexa::proto::DeviceRecord& r) -> uint32_t {
+        const bool ipv6Changed =
+            ipv6 != r.ipv6Address || ipv6Gateway != r.ipv6Gateway || p.ipv6PrefixLength != r.ipv6PrefixLength;
+        if (ipv6Changed && !(r.supportFlags & VEXA_SUPPORT_MODIFY_IPV6))
+            return VEXA_ERR_NOT_SUPPORTED;
+        if ((p.dhcpEnabled ? 1 : 0) != (r.dhcpEnabled ? 1 : 0) && !(r.supportFlags & VEXA_SUPPORT_DHCP))
+            return VEXA_ERR_NOT_SUPPORTED;
+        return 0;
+    };
     std::string secret(password);
     request.fill = [&](crypto::Payload& payload) {
         payload.addText(vexa::proto::TagPassword, secret);
@@ -308,6 +353,7 @@ int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
     Request request;
     request.type = MsgType::ResetPassword;
     request.serialNo = bounded(serialNo, 48);
+    request.carriesPassword = false; // a reset key works while a lock-out holds
     request.fill = [&](crypto::Payload& payload) {
         payload.addText(vexa::proto::TagResetKey, key);
         payload.addText(vexa::proto::TagPassword, secret);
@@ -340,7 +386,8 @@ int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in,
     std::memset(bytes, 0, capacity + 4);
     const uint32_t length = static_cast<uint32_t>(request.data.size());
     std::memcpy(bytes, &length, 4);
-    std::memcpy(bytes + 4, request.data.data(), request.data.size());
+    if (!request.data.empty()) // an empty vector's data() may be null, which memcpy must never get
+        std::memcpy(bytes + 4, request.data.data(), request.data.size());
     return 1;
 }
 
@@ -350,6 +397,7 @@ int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode) {
     Request request;
     request.type = MsgType::RestoreDefault;
     request.serialNo = bounded(serialNo, 48);
+    request.carriesPassword = false; // so does a security code
     std::string secret(securityCode);
     request.fill = [&secret](crypto::Payload& payload) { payload.addText(vexa::proto::TagSecurityCode, secret); };
     return runWithSecret(request, secret);

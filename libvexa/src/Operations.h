@@ -7,6 +7,6 @@
 namespace vexa {
 
 // Called on the I/O thread for every Challenge and Result: hands it to the operation waiting for its id.
-void dispatchReply(const proto::Frame& frame);
+void dispatchReply(const proto::Frame& frame, const uint8_t* data, size_t size);
 
 } // namespace vexa

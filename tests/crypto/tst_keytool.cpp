@@ -98,6 +98,21 @@ TEST_F(Keytool, KeyPairFilesSignedKeysVerifyOnTheDevice) {
     EXPECT_EQ(loadPublicKeyFile(pub), publicKey);
     EXPECT_NE(run("keygen --secret '" + dir + "/new.key' --public '" + pub + "'").exitCode, 0);
     EXPECT_NE(::access((dir + "/new.key").c_str(), F_OK), 0) << "no orphaned secret key";
+    // A public half that cannot be written (one path for both, or a folder that is not there) leaves no secret.
+    struct Case {
+        const char* name;
+        std::string secret;
+        std::string pub;
+    };
+    const Case orphans[] = {
+        {"same path", dir + "/both.key", dir + "/both.key"},
+        {"same file, spelt otherwise", dir + "/twice.key", dir + "/./twice.key"},
+        {"no such folder", dir + "/lonely.key", dir + "/missing/lonely.pub"},
+    };
+    for (const Case& c : orphans) {
+        EXPECT_NE(run("keygen --secret '" + c.secret + "' --public '" + c.pub + "'").exitCode, 0) << c.name;
+        EXPECT_NE(::access(c.secret.c_str(), F_OK), 0) << c.name << ": a secret key was left behind";
+    }
 
     const KeyPair device = generateKeyPair();
     const KeyRequest plain = requestFor(device, nullptr);

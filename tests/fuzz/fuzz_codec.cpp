@@ -6,6 +6,7 @@
 
 #include "proto/Codec.h"
 #include "proto/DeviceRecord.h"
+#include "proto/Signing.h"
 #include "vexa_crypto.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,6 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         frame.u16(tlv.tag);
         frame.u8(tlv.tag);
     }
+    // Signatures: the signed span must lie inside the datagram whatever the frame says; a random one fails.
+    static const vexa::crypto::PublicKey someKey = vexa::crypto::testManufacturerKeyPair().publicKey;
+    const vexa::crypto::ByteView signedBytes = signedBody(frame, data, size);
+    if (signedBytes.data && (signedBytes.data < data || signedBytes.data + signedBytes.size > data + size))
+        std::abort();
+    verifySigned(frame, data, size, someKey);
     DeviceRecord record;
     if (readDeviceRecord(frame, record) != DecodeError::None)
         return 0;

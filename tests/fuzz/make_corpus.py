@@ -42,6 +42,16 @@ SEALED = tlv(42, b"\x01" * 32) + tlv(43, b"\x5a" * 120)
 CASES = {
     "inquiry": frame("inquiry", b""),
     "inquiry_filter": frame("inquiry", tlv(31, u8(1))),
+    "inquiry_known": frame("inquiry", tlv(34, bytes(range(6)) + b"\x02\x56\x01\x00\x00\x01")),
+    "inquiry_known_full": frame("inquiry", tlv(31, u8(1)) + tlv(34, b"\x02" * 6 * 192)),
+    "announce_signed": frame("announce", RECORD + tlv(33, u32(1765180800)) + tlv(32, b"\x5c" * 64)),
+    "bye_signed": frame("bye", tlv(1, "VXIPCB12001000000000") + tlv(2, "02-56-01-00-00-00") + tlv(33, u32(7))
+                        + tlv(32, b"\x5c" * 64)),
+    "challenge_signed": frame("challenge", tlv(2, "02-56-01-00-00-00") + tlv(40, b"\x07" * 32) + tlv(41, u32(0))
+                              + tlv(32, b"\x5c" * 64)),
+    "bad_signature_short": frame("announce", RECORD + tlv(32, b"\x5c" * 63)),
+    "bad_signature_not_last": frame("announce", tlv(32, b"\x5c" * 64) + RECORD),
+    "bad_known_odd": frame("inquiry", tlv(34, b"\x02" * 6 * 193)),
     "announce": frame("announce", RECORD),
     "announce_unknown_tag": frame("announce", RECORD + tlv(900, b"future")),
     "announce_full_width_serial": frame("announce", tlv(1, "S" * 48) + RECORD[4 + 20:]),

@@ -1,11 +1,18 @@
 // The command-line client's handling of secrets, checked before anything goes on the network.
 
 #include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
+#include "Commands.h"
 #include "DevsimProcess.h"
+#include "Fleet.h"
+#include "vexa_crypto.h"
 
 namespace {
 
@@ -14,9 +21,10 @@ struct CliRun {
     std::string output;
 };
 
-CliRun vexa(const std::string& args) {
+CliRun runVexa(const std::string& args, bool withErrors = true) {
     CliRun run;
-    FILE* pipe = ::popen((testutil::binDir() + "/vexa " + args + " 2>&1 </dev/null").c_str(), "r");
+    FILE* pipe = ::popen(
+        (testutil::binDir() + "/vexa " + args + (withErrors ? " 2>&1" : " 2>/dev/null") + " </dev/null").c_str(), "r");
     if (!pipe)
         return run;
     char buffer[256];
@@ -33,12 +41,12 @@ TEST(Cli, ResetRefusesANewPasswordTheRecordWouldCut) {
     // The reset record holds 16 bytes: a longer password would reach the device cut short, and the installer
     // would not know the password the device now has.
     ::setenv("VEXA_PASSWORD", "Seventeen-Chars-1", 1);
-    const CliRun tooLong = vexa("reset NO-SUCH-DEVICE --key ABC --seconds 0.2");
+    const CliRun tooLong = runVexa("reset NO-SUCH-DEVICE --key ABC --seconds 0.2");
     EXPECT_EQ(tooLong.status, 1);
     EXPECT_NE(tooLong.output.find("longer than 16 bytes"), std::string::npos) << tooLong.output;
 
     ::setenv("VEXA_PASSWORD", "Sixteen-Chars-12", 1);
-    const CliRun fits = vexa("reset NO-SUCH-DEVICE --key ABC --seconds 0.2");
+    const CliRun fits = runVexa("reset NO-SUCH-DEVICE --key ABC --seconds 0.2");
     EXPECT_EQ(fits.status, 1);
     EXPECT_NE(fits.output.find("not heard"), std::string::npos) << fits.output;
     ::unsetenv("VEXA_PASSWORD");
@@ -48,8 +56,101 @@ TEST(Cli, PortsOutOfRangeAreRefusedNotNarrowed) {
     // 70000 narrowed to 16 bits would quietly configure port 4464.
     ::setenv("VEXA_PASSWORD", "Good-Pass1", 1);
     for (const char* option : {"--port 70000", "--http-port -1", "--rtsp-port 80x", "--prefix 129", "--dhcp 2"}) {
-        const CliRun run = vexa(std::string("set-network 02-00-00-00-00-01 ") + option + " --seconds 0.2");
+        const CliRun run = runVexa(std::string("set-network 02-00-00-00-00-01 ") + option + " --seconds 0.2");
         EXPECT_EQ(run.status, 1) << option;
         EXPECT_NE(run.output.find("takes a number from 0 to"), std::string::npos) << option << ": " << run.output;
     }
+}
+
+TEST(Cli, EveryLibraryCodeHasASentence) {
+    const char* source = std::getenv("VEXA_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ifstream header(std::string(source) + "/libvexa/include/vexa.h");
+    std::stringstream text;
+    text << header.rdbuf();
+    const std::string all = text.str();
+    const std::regex define(R"(#define (VEXA_ERR_\w+) (\d+))");
+    int codes = 0;
+    for (auto it = std::sregex_iterator(all.begin(), all.end(), define); it != std::sregex_iterator(); ++it) {
+        const uint32_t code = static_cast<uint32_t>(std::stoul((*it)[2]));
+        EXPECT_STRNE(cli::errorSentence(code), "unknown error") << (*it)[1];
+        ++codes;
+    }
+    EXPECT_GE(codes, 16);
+}
+
+TEST(Cli, SecondsOutOfRangeAndKeyListsWithoutKeysAreSaidPlainly) {
+    testutil::usePort(0);
+    for (const char* seconds : {"1e300", "-1", "nan", "inf", "3x"}) {
+        const CliRun discover = runVexa(std::string("discover --seconds ") + seconds);
+        EXPECT_NE(discover.status, 0) << seconds;
+        EXPECT_NE(discover.output.find("--seconds takes a number"), std::string::npos) << discover.output;
+        const CliRun activate = runVexa(std::string("activate NO-SUCH --seconds ") + seconds);
+        EXPECT_NE(activate.status, 0) << seconds;
+        EXPECT_NE(activate.output.find("--seconds takes a number"), std::string::npos) << activate.output;
+    }
+    ::setenv("VEXA_TRUSTED_KEYS", "not-a-key", 1);
+    const CliRun run = runVexa("discover --seconds 0.1");
+    EXPECT_NE(run.output.find("holds no valid key"), std::string::npos) << run.output;
+    ::unsetenv("VEXA_TRUSTED_KEYS");
+}
+
+TEST(Cli, JsonCarriesEveryFieldAndDeviceTextsAsStringsAndErrorsAreSentences) {
+    testutil::usePort(1);
+    ::setenv("VEXA_TRUSTED_KEYS",
+             vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+    ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+    testutil::TempDir dir;
+    auto fleet = devsim::generateFleet(4, 3);
+    fleet[1].record.deviceName = "Say \"hi\" \\ <b>";
+    fleet[2].record.deviceName = "Caf\xc3\xa9 \xff";
+    fleet[3].record.auxCount = 7;
+    ASSERT_TRUE(devsim::writeFileAtomically(dir.file("devices.txt"), devsim::formatFleet(fleet, false)));
+    testutil::Process sim;
+    ASSERT_TRUE(sim.startDevsim({"--devices", dir.file("devices.txt"), "--dump", dir.file("dump.txt")}));
+    ASSERT_TRUE(
+        testutil::waitFor([&] { return testutil::fileExists(dir.file("dump.txt")); }, std::chrono::seconds(20)));
+
+    const CliRun run = runVexa("discover --json --seconds 2.5", false);
+    ASSERT_EQ(run.status, 0);
+    std::istringstream lines(run.output);
+    std::string line;
+    std::map<std::string, nlohmann::json> bySerial;
+    while (std::getline(lines, line)) {
+        const auto j = nlohmann::json::parse(line); // throws, and fails the test, on anything but JSON
+        bySerial[j.at("serialNo").get<std::string>()] = j;
+    }
+    ASSERT_EQ(bySerial.size(), 4u) << run.output;
+    for (const auto& device : fleet) {
+        const auto& r = device.record;
+        const nlohmann::json& j = bySerial.at(r.serialNo);
+        EXPECT_EQ(j.at("mac"), r.mac);
+        EXPECT_EQ(j.at("channelCount"), r.channelCount);
+        EXPECT_EQ(j.at("auxCount"), r.auxCount);
+        EXPECT_EQ(j.at("activationState"), r.activationState);
+        EXPECT_EQ(j.at("capabilityLevel"), r.capabilityLevel);
+        EXPECT_EQ(j.at("supportFlags"), r.supportFlags);
+        EXPECT_EQ(j.at("resetFlags"), r.resetFlags);
+        EXPECT_EQ(j.at("certified"), true);
+        EXPECT_EQ(j.at("ipv6Gateway"), r.ipv6Gateway);
+        EXPECT_EQ(j.size(), 30u);
+    }
+    EXPECT_EQ(bySerial.at(fleet[1].record.serialNo).at("deviceName"), "Say \"hi\" \\ <b>");
+    EXPECT_EQ(bySerial.at(fleet[2].record.serialNo).at("deviceName"), "Caf\xc3\xa9 \xef\xbf\xbd");
+
+    // An operation the device cannot do fails with a sentence, not only a number.
+    const devsim::SimDevice* fixed = nullptr;
+    for (const auto& d : fleet) {
+        if (d.record.activationState == 0 && !(d.record.supportFlags & VEXA_SUPPORT_MODIFY_IPV6))
+            fixed = &d;
+    }
+    ASSERT_NE(fixed, nullptr);
+    ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+    const CliRun refused = runVexa("set-network " + fixed->record.mac + " --ipv6 fd00::7");
+    ::unsetenv("VEXA_PASSWORD");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(
+        refused.output.find("set-network failed: the device does not support this operation or setting (error 2015)"),
+        std::string::npos)
+        << refused.output;
 }

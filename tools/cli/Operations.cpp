@@ -67,7 +67,8 @@ int report(int ok, const char* what) {
         std::printf("%s: ok\n", what);
         return 0;
     }
-    std::fprintf(stderr, "vexa: %s failed, error %u\n", what, VEXA_GetLastError());
+    const uint32_t code = VEXA_GetLastError();
+    std::fprintf(stderr, "vexa: %s failed: %s (error %u)\n", what, errorSentence(code), code);
     return 1;
 }
 
@@ -105,8 +106,10 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             positional.push_back(a);
         }
     }
-    if (options.count("--seconds"))
-        seconds = std::atof(options["--seconds"].c_str());
+    if (options.count("--seconds") && !parseSeconds(options["--seconds"], seconds)) {
+        std::fprintf(stderr, "vexa: --seconds takes a number from 0 to 86400\n");
+        return 1;
+    }
     // Read (and check) the secret before anything goes on the network.
     std::string password;
     if (command == "activate" || command == "set-network" || command == "reset")
@@ -139,6 +142,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
 
     if (!VEXA_Start_V40(onDevice, 1, &target))
         return report(0, "start");
+    warnAboutTrustedKeys();
     {
         std::unique_lock<std::mutex> lock(target.mutex);
         target.found.wait_for(lock, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),

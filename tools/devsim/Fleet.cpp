@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,6 +79,7 @@ void forEachField(vexa::proto::DeviceRecord& r, F&& f) {
     f("name", r.deviceName);
     f("serviceTag", r.serviceTag);
     f("rtspPort", r.rtspPort);
+    f("version", r.version);
 }
 
 void put(std::ostringstream& out, const char* key, const std::string& v) {
@@ -253,8 +255,19 @@ bool readFile(const std::string& path, std::string& out) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
-    const std::string tmp = path + ".tmp." + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A fresh name, created exclusively: whatever someone planted beside the file (a link to another file, a
+    // file of theirs) is never opened, followed or truncated.
+    std::string tmp;
+    int fd = -1;
+    static std::mt19937_64 names{std::random_device{}()};
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".tmp.%016llx", static_cast<unsigned long long>(names()));
+        tmp = path + suffix;
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
     if (fd < 0)
         return false;
     size_t written = 0;

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "modify/PasswordLevel.h"
+#include "proto/Signing.h"
 
 namespace devsim {
 
@@ -22,6 +23,7 @@ constexpr uint32_t kLocked = 2012;
 constexpr uint32_t kWeakPassword = 2013;
 constexpr uint32_t kNotActivated = 2014;
 constexpr uint32_t kNotSupported = 2015;
+constexpr uint32_t kStorage = 2017;
 constexpr uint32_t kAlreadyActivated = 2021;
 
 constexpr size_t kMaxChallengesPerDevice = 8;
@@ -98,6 +100,10 @@ void provisionFleet(std::vector<SimDevice>& fleet, const SecureOptions& options)
             if (const auto signature = crypto::signCertificate(manufacturer, identity))
                 device.record.certificate.assign(signature->begin(), signature->end());
         }
+        // Every boot starts a new record version, so whatever the device signed before it went down is stale.
+        const int64_t now = unixMillis() / 1000;
+        device.record.version = std::max<uint32_t>(device.record.version + 1,
+                                                   static_cast<uint32_t>(std::clamp<int64_t>(now, 0, UINT32_MAX)));
         device.announceCache.clear();
         if (device.record.activationState == 0 && stateOf(device, "hash").empty() && !options.initialPassword.empty()) {
             if (sharedHash.empty())
@@ -123,6 +129,21 @@ const crypto::KeyPair& SecureSimulator::keys(uint32_t device) {
     return keys_[device];
 }
 
+std::vector<uint8_t> SecureSimulator::encodeAnnouncement(uint32_t index) {
+    vexa::proto::TlvWriter w;
+    vexa::proto::writeDeviceRecord(w, devices()[index].record);
+    return vexa::proto::encodeSigned(MsgType::Announce, vexa::proto::RequestId{}, std::move(w), keys(index));
+}
+
+std::vector<uint8_t> SecureSimulator::encodeBye(uint32_t index) {
+    const auto& record = devices()[index].record;
+    vexa::proto::TlvWriter w;
+    w.addText(vexa::proto::TagSerial, record.serialNo);
+    w.addText(vexa::proto::TagMac, record.mac);
+    w.addU32(vexa::proto::TagRecordVersion, record.version);
+    return vexa::proto::encodeSigned(MsgType::Bye, vexa::proto::RequestId{}, std::move(w), keys(index));
+}
+
 void SecureSimulator::handleRequest(const Frame& frame) {
     auto it = byMac_.find(frame.text(vexa::proto::TagMac));
     if (it == byMac_.end())
@@ -141,7 +162,9 @@ void SecureSimulator::handleRequest(const Frame& frame) {
     const auto cacheKey = std::make_pair(index, frame.requestId);
     if (auto cached = results_.find(cacheKey);
         cached != results_.end() && cached->second.type == frame.type && cached->second.sealed == sealed) {
-        emit(cached->second.datagram);
+        // Still applying: the answer is on its way once the device is done.
+        if (now >= cached->second.ready)
+            emit(cached->second.datagram);
         return;
     }
     Outcome outcome;
@@ -173,22 +196,41 @@ void SecureSimulator::handleRequest(const Frame& frame) {
     }
     if (!bound) {
         // Nothing was done, so nothing is cached: a refusal must not stand in for a later genuine request.
+        // Sealed to the sender, who alone can read it: the client takes no unsealed answer.
         outcome.code = kRefused;
-        sendResult(frame, index, outcome, &*opened, nullptr);
+        sendResult(frame, index, outcome, &*opened, &*request);
         return;
     }
+    const SimDevice before = devices()[index];
     outcome = perform(index, *request);
     if (outcome.changedRecord)
-        devices()[index].announceCache.clear();
-    // Durable before anyone is told: a confirmed change survives a crash right after the answer.
-    if (!saveState())
+        bumpVersion(index);
+    // Durable before anyone is told: a confirmed change survives a crash right after the answer. A change that
+    // cannot be saved is undone and reported, never confirmed only to vanish on the next restart.
+    if (!saveState()) {
         std::fprintf(stderr, "vexa-devsim: cannot save the state file\n");
+        if (outcome.code == kOk) {
+            devices()[index] = before;
+            outcome = {kStorage, {}, false};
+        }
+    }
     if (outcome.changedRecord)
         writeDump();
-    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request);
-    results_[cacheKey] = {frame.type, sealed, std::move(datagram), now};
-    if (outcome.changedRecord)
-        markChanged(index);
+    const bool applies = frame.type != MsgType::GetKeyRequest && secure_.applyDelayMs > 0;
+    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request, !applies);
+    const auto ready = applies ? now + std::chrono::milliseconds(secure_.applyDelayMs) : now;
+    results_[cacheKey] = {frame.type, sealed, datagram, now, ready};
+    if (!applies) {
+        if (outcome.changedRecord)
+            markChanged(index);
+        return;
+    }
+    const bool changed = outcome.changedRecord;
+    schedule(ready, [this, index, changed, datagram = std::move(datagram)]() {
+        emit(datagram);
+        if (changed)
+            markChanged(index);
+    });
 }
 
 void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
@@ -205,11 +247,13 @@ void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addBytes(vexa::proto::TagNonce, pending.back().nonce.data(), pending.back().nonce.size());
     w.addU32(vexa::proto::TagLockSeconds, secondsLeft);
-    emit(vexa::proto::encodeFrame(MsgType::Challenge, frame.requestId, w));
+    // Signed with the request id: nobody else can make a device look locked or hand out a nonce for it.
+    emit(vexa::proto::encodeSigned(MsgType::Challenge, frame.requestId, std::move(w), keys(index)));
 }
 
 std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
-                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request) {
+                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request,
+                                                 bool send) {
     vexa::proto::TlvWriter w;
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addU32(vexa::proto::TagResultCode, outcome.code);
@@ -228,7 +272,8 @@ std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t in
         }
     }
     std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, frame.requestId, w);
-    emit(datagram);
+    if (send)
+        emit(datagram);
     return datagram;
 }
 
@@ -385,9 +430,10 @@ SecureSimulator::Outcome SecureSimulator::keyRequest(SimDevice& device, const cr
     return {kOk, std::vector<uint8_t>(text->begin(), text->end()), false};
 }
 
+// A reset key (a manufacturer's signature) and a security code (80 bits, two valid a day) cannot be guessed, so
+// their failures do not count toward the lock-out and they work while it holds: otherwise anyone on the link
+// could lock a device with junk and shut out its owner's recovery routes too.
 SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const crypto::Payload& request) {
-    if (locked(device))
-        return {kLocked, {}, false};
     const auto key = request.text(vexa::proto::TagResetKey);
     const auto password = request.text(vexa::proto::TagPassword);
     const auto nonceBytes = crypto::fromHex(stateOf(device, "resetNonce"));
@@ -395,13 +441,13 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
     // (A nonce saved without its expiry, by an older simulator, is bounded by the expiry the key carries.)
     const bool nonceLive = nonceExpiry == 0 || nonceExpiry > unixMillis() / 1000;
     if (!key || !password || !nonceBytes || nonceBytes->size() != crypto::kResetNonceSize || !nonceLive)
-        return {failed(device), {}, false};
+        return {kRefused, {}, false};
     crypto::ResetNonce nonce{};
     std::copy(nonceBytes->begin(), nonceBytes->end(), nonce.begin());
     const auto status = crypto::verifyResetKey(*key, device.record.serialNo, nonce, unixMillis() / 1000,
                                                {crypto::testManufacturerKeyPair().publicKey});
     if (status != crypto::ResetKeyStatus::Ok)
-        return {failed(device), {}, false};
+        return {kRefused, {}, false};
     if (passwordLevel("admin", *password) < 1)
         return {kWeakPassword, {}, false};
     const auto hash = crypto::hashPassword(*password, passwordCost(secure_));
@@ -417,12 +463,10 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
 }
 
 SecureSimulator::Outcome SecureSimulator::restoreDefault(SimDevice& device, const crypto::Payload& request) {
-    if (locked(device))
-        return {kLocked, {}, false};
     const auto code = request.text(vexa::proto::TagSecurityCode);
     const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.record.serialNo);
     if (!code || !secret || !crypto::verifySecurityCode(*secret, *code, unixMillis() / 1000))
-        return {failed(device), {}, false};
+        return {kRefused, {}, false};
     succeeded(device);
     // No shared default password: the device goes back to "not activated" and is activated again.
     device.state.erase("hash");

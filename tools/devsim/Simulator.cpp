@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace devsim {
 
@@ -11,6 +12,22 @@ using vexa::proto::Frame;
 using vexa::proto::MsgType;
 using vexa::proto::RequestId;
 
+namespace {
+
+// The MAC "aa-bb-cc-dd-ee-ff" as a number, the form known-answer lists are looked up in.
+bool macKey(const std::string& text, uint64_t& key) {
+    unsigned b[6];
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%2x-%2x-%2x-%2x-%2x-%2x%c", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &tail) != 6)
+        return false;
+    key = 0;
+    for (unsigned byte : b)
+        key = key << 8 | byte;
+    return true;
+}
+
+} // namespace
+
 Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     : options_(std::move(options))
     , fleet_(std::move(fleet))
@@ -18,7 +35,23 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , signals_(io_)
     , timer_(io_)
     , rng_(options_.randomSeed ? options_.randomSeed : std::random_device{}())
-    , buffer_(vexa::proto::kMaxDatagram + 64) {}
+    , buffer_(vexa::proto::kMaxDatagram + 64)
+    , answerAt_(fleet_.size())
+    , answerPending_(fleet_.size(), 0)
+    , answerFor_(fleet_.size()) {
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        uint64_t key = 0;
+        if (macKey(fleet_[i].record.mac, key))
+            byMacBytes_.emplace(key, i);
+    }
+}
+
+size_t Simulator::IdHash::operator()(const RequestId& id) const {
+    // Request ids are random; their first bytes are hash enough.
+    size_t h = 0;
+    std::memcpy(&h, id.data(), sizeof h);
+    return h;
+}
 
 Simulator::~Simulator() = default;
 
@@ -39,6 +72,11 @@ bool Simulator::open(std::string& error) {
         }
         push({now + std::chrono::milliseconds(jitter(options_.announcePeriodMs * 9 / 10, options_.announcePeriodMs)), 0,
               i, KindPeriodic, RequestId{}, nullptr, nullptr});
+    }
+    // Sign every announcement now, not in the first answer burst: a device signs once per change.
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (fleet_[i].announceCache.empty())
+            fleet_[i].announceCache = encodeAnnouncement(i);
     }
     armReceive();
     if (!options_.statePath.empty() && !saveState()) {
@@ -71,12 +109,23 @@ void Simulator::stop() {
         return;
     stopping_ = true;
     saveState();
-    for (const SimDevice& device : fleet_) {
-        vexa::proto::TlvWriter w;
-        w.addText(vexa::proto::TagSerial, device.record.serialNo);
-        w.addText(vexa::proto::TagMac, device.record.mac);
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
         // Bye bypasses loss injection: a clean shutdown is what the tests of "gone" rely on.
-        transport_.send(vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w));
+        transport_.send(encodeBye(i));
+    }
+    if (!options_.statsPath.empty()) {
+        char text[512];
+        std::snprintf(text, sizeof text,
+                      "{\"devices\":%zu,\"inquiries\":%llu,\"inquiry_bytes\":%llu,\"answers\":%llu,"
+                      "\"answer_bytes\":%llu,\"suppressed_by_rate\":%llu,\"suppressed_as_known\":%llu,"
+                      "\"dropped_by_loss\":%llu}\n",
+                      fleet_.size(), static_cast<unsigned long long>(counters_.inquiries),
+                      static_cast<unsigned long long>(counters_.inquiryBytes),
+                      static_cast<unsigned long long>(counters_.answers),
+                      static_cast<unsigned long long>(counters_.answerBytes),
+                      static_cast<unsigned long long>(counters_.suppressed),
+                      static_cast<unsigned long long>(counters_.known), static_cast<unsigned long long>(dropped_));
+        writeFileAtomically(options_.statsPath, text);
     }
     asio::error_code ec;
     timer_.cancel();
@@ -130,7 +179,20 @@ void Simulator::onTimer() {
         queue_.pop();
         switch (item.kind) {
         case KindReply:
-            announce(item.device, item.id);
+            if (item.id != RequestId{} && (answerFor_[item.device] != item.id || answerPending_[item.device] != 1)) {
+                // Listed as known after all (stays quiet), or superseded by a later answer.
+                if (answerFor_[item.device] == item.id)
+                    answerPending_[item.device] = 0;
+                break;
+            }
+            if (item.id != RequestId{}) {
+                answerPending_[item.device] = 0;
+                if (!takeAnswerToken(now)) {
+                    ++counters_.suppressed;
+                    break;
+                }
+            }
+            announce(item.device, item.id, item.id != RequestId{});
             break;
         case KindPeriodic:
             announce(item.device, RequestId{});
@@ -169,17 +231,57 @@ void Simulator::emit(std::vector<uint8_t> datagram) {
     transport_.send(datagram);
 }
 
-void Simulator::announce(uint32_t index, const RequestId& id) {
+std::vector<uint8_t> Simulator::encodeAnnouncement(uint32_t index) {
+    return vexa::proto::encodeAnnounce(fleet_[index].record, RequestId{});
+}
+
+std::vector<uint8_t> Simulator::encodeBye(uint32_t index) {
+    vexa::proto::TlvWriter w;
+    w.addText(vexa::proto::TagSerial, fleet_[index].record.serialNo);
+    w.addText(vexa::proto::TagMac, fleet_[index].record.mac);
+    return vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w);
+}
+
+void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     if (index >= fleet_.size())
         return;
     SimDevice& device = fleet_[index];
+    if (answer)
+        answerPending_[index] = 0;
     if (device.announceCache.empty())
-        device.announceCache = vexa::proto::encodeAnnounce(device.record, RequestId{});
+        device.announceCache = encodeAnnouncement(index);
     if (device.announceCache.empty())
         return;
     std::vector<uint8_t> datagram = device.announceCache;
-    std::copy(id.begin(), id.end(), datagram.begin() + 8); // the inquiry's id, so an answer can be matched
+    // The inquiry's id, so an answer can be matched; the signature does not cover it.
+    std::copy(id.begin(), id.end(), datagram.begin() + 8);
+    if (answer) {
+        ++counters_.answers;
+        counters_.answerBytes += datagram.size();
+    }
     emit(std::move(datagram));
+}
+
+bool Simulator::takeAnswerToken(Clock::time_point now) {
+    // The fleet as a whole answers about once per device a second on average, with room for a whole
+    // discovery at once: a flood of inquiries cannot make it send more, however the inquiries are spread.
+    const double devices = static_cast<double>(fleet_.size());
+    const double elapsed =
+        tokensAt_ == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - tokensAt_).count();
+    answerTokens_ = std::min(devices * 1.25 + 1.0, answerTokens_ + elapsed * devices);
+    tokensAt_ = now;
+    if (answerTokens_ < 1.0)
+        return false;
+    answerTokens_ -= 1.0;
+    return true;
+}
+
+void Simulator::bumpVersion(uint32_t index) {
+    auto& version = fleet_[index].record.version;
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    version = std::max<uint32_t>(version + 1, static_cast<uint32_t>(std::clamp<int64_t>(now, 0, UINT32_MAX)));
+    fleet_[index].announceCache.clear();
 }
 
 void Simulator::markChanged(uint32_t index) {
@@ -220,29 +322,76 @@ void Simulator::handleDatagram(const uint8_t* data, size_t size) {
     if (vexa::proto::decodeFrame(data, size, frame) != vexa::proto::DecodeError::None)
         return;
     if (frame.type == MsgType::Inquiry)
-        handleInquiry(frame);
+        handleInquiry(frame, size);
     else
         handleRequest(frame);
 }
 
 void Simulator::handleRequest(const Frame&) {}
 
-void Simulator::handleInquiry(const Frame& frame) {
+void Simulator::handleInquiry(const Frame& frame, size_t size) {
     const auto now = Clock::now();
-    while (!recentInquiries_.empty() && now - recentInquiries_.front().second > std::chrono::seconds(1))
-        recentInquiries_.pop_front();
-    // A retransmitted (or duplicated) inquiry within a second gets no second answer.
-    for (const auto& seen : recentInquiries_) {
-        if (seen.first == frame.requestId)
-            return;
+    ++counters_.inquiries;
+    counters_.inquiryBytes += size;
+    while (!recentParts_.empty() &&
+           (now - recentParts_.front().second > std::chrono::seconds(1) || recentParts_.size() >= kRecentInquiries)) {
+        recentPartSet_.erase(recentParts_.front().first);
+        recentParts_.pop_front();
     }
-    recentInquiries_.emplace_back(frame.requestId, now);
+    if (recentParts_.empty())
+        recentIds_.clear();
+    // A retransmitted (or duplicated) inquiry part within a second is not looked at again.
+    const InquiryKey key{frame.requestId, frame.u16(vexa::proto::TagKnownPart, 0)};
+    if (!recentPartSet_.insert(key).second)
+        return;
+    recentParts_.emplace_back(key, now);
+    const bool newInquiry = recentIds_.insert(frame.requestId).second;
+    if (recentIds_.size() > 2 * kRecentInquiries)
+        recentIds_.clear(); // bounded; forgetting an id can only cost an answer more
+
+    // Devices the client says it has heard in this round stay quiet, even when an earlier part of the same
+    // inquiry already had them about to answer.
+    std::vector<uint8_t> listed(fleet_.size(), 0);
+    const std::vector<uint8_t> known = frame.bytes(vexa::proto::TagKnownMacs);
+    for (size_t at = 0; known.size() % 6 == 0 && at < known.size(); at += 6) {
+        uint64_t mac = 0;
+        for (size_t b = 0; b < 6; ++b)
+            mac = mac << 8 | known[at + b];
+        auto it = byMacBytes_.find(mac);
+        if (it == byMacBytes_.end())
+            continue;
+        listed[it->second] = 1;
+        if (answerPending_[it->second] == 1 && answerFor_[it->second] == frame.requestId) {
+            answerPending_[it->second] = 2;
+            ++counters_.known;
+        }
+    }
+    if (!newInquiry)
+        return; // the answers to this inquiry were decided on its first part
+    // An inquiry with a known-answer list shows that the client has heard most devices: the few not on it
+    // answer within a tenth of the window, so that a lost answer is asked for again by the next inquiry.
+    const int replyMaxMs = frame.has(vexa::proto::TagKnownMacs)
+                               ? options_.replyDelayMinMs + (options_.replyDelayMaxMs - options_.replyDelayMinMs) / 10
+                               : options_.replyDelayMaxMs;
     const uint8_t classFilter = frame.u8(vexa::proto::TagClassFilter, 0);
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         if (classFilter != 0 && fleet_[i].record.deviceClass != classFilter)
             continue;
-        push({now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs)), 0, i,
-              KindReply, frame.requestId, nullptr, nullptr});
+        if (listed[i]) {
+            ++counters_.known;
+            continue;
+        }
+        // However many inquiries arrive and whatever their ids, a device answers at most once per kAnswerGap:
+        // an answer still pending serves them all, and the next waits out the gap after the last one.
+        if (answerPending_[i] == 1 || now < answerAt_[i] + kAnswerGap) {
+            ++counters_.suppressed;
+            continue;
+        }
+        const auto when = now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, replyMaxMs));
+        answerAt_[i] = when;
+        answerPending_[i] = 1;
+        answerFor_[i] = frame.requestId;
+        push({when, 0, i, KindReply, frame.requestId, nullptr, nullptr});
     }
 }
 
@@ -259,6 +408,7 @@ void Simulator::changeSome() {
         if (mark != std::string::npos)
             name.erase(mark);
         name = name.substr(0, 24) + " ~" + std::to_string(changeGeneration_);
+        bumpVersion(index);
         changed.push_back(index);
     }
     changeCursor_ = (changeCursor_ + count) % fleet_.size();
@@ -272,7 +422,13 @@ void Simulator::changeSome() {
 bool Simulator::saveState() {
     if (options_.statePath.empty())
         return true;
-    return writeFileAtomically(options_.statePath, formatFleet(fleet_, true));
+    std::string content = formatFleet(fleet_, true);
+    if (content == lastSaved_)
+        return true; // nothing changed: the file on disk already says this
+    if (!writeFileAtomically(options_.statePath, content))
+        return false;
+    lastSaved_ = std::move(content);
+    return true;
 }
 
 void Simulator::writeDump() {

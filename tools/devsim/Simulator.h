@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <queue>
@@ -32,6 +33,7 @@ struct SimOptions {
     uint32_t changeCount = 1; // devices changed per SIGUSR1
     std::string statePath;    // saved after every change
     std::string dumpPath;     // the fleet as announced, without secrets; written when ready and after changes
+    std::string statsPath;    // traffic counters as JSON, written on SIGTERM
     uint64_t randomSeed = 0;
 };
 
@@ -46,15 +48,36 @@ public:
 
     const std::vector<SimDevice>& fleet() const { return fleet_; }
     uint64_t droppedDatagrams() const { return dropped_; }
+    // Traffic counters: inquiries heard, announcements sent in answer to them and their bytes.
+    struct Counters {
+        uint64_t inquiries = 0;
+        uint64_t inquiryBytes = 0;
+        uint64_t answers = 0;
+        uint64_t answerBytes = 0;
+        uint64_t suppressed = 0; // answers not sent: the device answered less than kAnswerGap ago
+        uint64_t known = 0;      // answers not sent: the inquiry listed the device as known
+    };
+    const Counters& counters() const { return counters_; }
+
+    // A device answers inquiries at most once in this time, whatever their request ids.
+    static constexpr std::chrono::milliseconds kAnswerGap{250};
+    // Inquiry ids remembered for the duplicate check.
+    static constexpr size_t kRecentInquiries = 4096;
 
 protected:
     // Device operations (the secure side) plug in here; the base handles discovery only.
     virtual void handleRequest(const vexa::proto::Frame& frame);
 
     void emit(std::vector<uint8_t> datagram);
-    void announce(uint32_t device, const vexa::proto::RequestId& id);
+    void announce(uint32_t device, const vexa::proto::RequestId& id, bool answer = false);
     void markChanged(uint32_t device);
+    // A new record version, above every earlier one and ordered with the wall clock (a restart continues it).
+    void bumpVersion(uint32_t device);
+    // Saves the state file unless its content is what was last saved. False when the save failed.
     bool saveState();
+    // The device's announcement and bye as sent (the secure side signs them).
+    virtual std::vector<uint8_t> encodeAnnouncement(uint32_t device);
+    virtual std::vector<uint8_t> encodeBye(uint32_t device);
     void writeDump();
     asio::io_context& io() { return io_; }
     std::vector<SimDevice>& devices() { return fleet_; }
@@ -82,8 +105,9 @@ private:
     void armReceive();
     void drain();
     void handleDatagram(const uint8_t* data, size_t size);
-    void handleInquiry(const vexa::proto::Frame& frame);
+    void handleInquiry(const vexa::proto::Frame& frame, size_t size);
     void changeSome();
+    bool takeAnswerToken(std::chrono::steady_clock::time_point now);
     bool chance(double p);
     int jitter(int minMs, int maxMs);
 
@@ -99,7 +123,32 @@ private:
     uint64_t sequence_ = 0;
     std::mt19937_64 rng_;
     std::vector<uint8_t> buffer_;
-    std::deque<std::pair<vexa::proto::RequestId, std::chrono::steady_clock::time_point>> recentInquiries_;
+    struct IdHash {
+        size_t operator()(const vexa::proto::RequestId& id) const;
+    };
+    // (inquiry id, known-answer part) heard lately; an id is new when none of its parts was heard.
+    struct InquiryKey {
+        vexa::proto::RequestId id;
+        uint16_t part;
+        bool operator==(const InquiryKey& o) const { return id == o.id && part == o.part; }
+    };
+    struct InquiryKeyHash {
+        size_t operator()(const InquiryKey& k) const { return IdHash{}(k.id) ^ k.part; }
+    };
+    std::deque<std::pair<InquiryKey, std::chrono::steady_clock::time_point>> recentParts_;
+    std::unordered_set<InquiryKey, InquiryKeyHash> recentPartSet_;
+    std::unordered_set<vexa::proto::RequestId, IdHash> recentIds_;
+    std::unordered_map<uint64_t, uint32_t> byMacBytes_; // 6 MAC bytes -> device
+    // Per device: when its last inquiry answer leaves (or left), and whether one is pending (1) or was
+    // cancelled by a known-answer list (2), and for which inquiry.
+    std::vector<std::chrono::steady_clock::time_point> answerAt_;
+    std::vector<uint8_t> answerPending_;
+    std::vector<vexa::proto::RequestId> answerFor_;
+    Counters counters_;
+    std::string lastSaved_;
+    // The fleet's answers as a whole: a bucket of 1.25 answers per device, refilled at one per device a second.
+    double answerTokens_ = 0.0;
+    std::chrono::steady_clock::time_point tokensAt_{};
     uint32_t changeCursor_ = 0;
     uint32_t changeGeneration_ = 0;
     uint64_t dropped_ = 0;

@@ -1,5 +1,6 @@
 // vexa-devsim: plays a fleet of devices on the discovery protocol. See docs/protocol.md.
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +16,8 @@ void usage() {
     std::fprintf(stderr,
                  "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
                  "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
-                 "                   [--change-count K] [--no-boot-announce]\n"
+                 "                   [--change-count K] [--no-boot-announce] [--apply-delay MS] [--fast-hash]\n"
+                 "                   [--stats FILE]\n"
                  "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
                  "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
                  "  --state FILE        device state, saved atomically after every change; loaded if present\n"
@@ -25,6 +27,10 @@ void usage() {
                  "  --reply-delay A:B   an answer to an inquiry waits a random time in [A, B] ms (20:500)\n"
                  "  --change-count K    devices changed on every SIGUSR1 (default 1)\n"
                  "  --initial-password P  password of the activated devices of a generated fleet (Install-2024)\n"
+                 "  --apply-delay MS    a device takes this long to apply an activation, network change, reset or\n"
+                 "                      restore before it answers (0); other devices keep answering meanwhile\n"
+                 "  --fast-hash         FOR BENCHMARKS ONLY: the cheapest password hash instead of the device cost\n"
+                 "  --stats FILE        on SIGTERM, write the inquiries heard and the answers sent (JSON)\n"
                  "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
                  "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000),\n"
                  "VEXA_SIM_LOCK_MS (first lock-out, 60000), VEXA_SIM_CHEAP_HASH=1 (TEST ONLY cheap Argon2id).\n"
@@ -46,6 +52,8 @@ bool parseLong(const char* text, long& out, long min, long max) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A state file over the size limit must fail the save (and the change), not end the whole fleet.
+    std::signal(SIGXFSZ, SIG_IGN);
     devsim::SimOptions options;
     devsim::SecureOptions secure;
     secure.initialPassword = "Install-2024";
@@ -59,6 +67,10 @@ int main(int argc, char** argv) {
         long number = 0;
         if (arg == "--no-boot-announce") {
             options.bootAnnounce = false;
+            continue;
+        }
+        if (arg == "--fast-hash") {
+            secure.cheapHashes = true;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -82,6 +94,8 @@ int main(int argc, char** argv) {
             options.statePath = value;
         else if (arg == "--dump")
             options.dumpPath = value;
+        else if (arg == "--stats")
+            options.statsPath = value;
         else if (arg == "--loss")
             ok = parseDouble(value, options.loss);
         else if (arg == "--dup")
@@ -89,6 +103,9 @@ int main(int argc, char** argv) {
         else if (arg == "--delay") {
             ok = parseLong(value, number, 0, 60000);
             options.delayMs = static_cast<int>(number);
+        } else if (arg == "--apply-delay") {
+            ok = parseLong(value, number, 0, 600000);
+            secure.applyDelayMs = static_cast<int>(number);
         } else if (arg == "--change-count") {
             ok = parseLong(value, number, 1, 1000000);
             options.changeCount = static_cast<uint32_t>(number);
@@ -125,7 +142,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
         return 2;
     }
-    options.transport.receiveBuffer = 4 * 1024 * 1024;
+    // Room for the fleet's own answers, which come back through the multicast loop, besides the client's
+    // inquiries: 10,000 looped answers take about 13 MiB of socket buffer.
+    options.transport.receiveBuffer = 32 * 1024 * 1024;
 
     std::vector<devsim::SimDevice> fleet;
     std::string text;

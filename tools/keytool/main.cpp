@@ -1,6 +1,8 @@
 // vexa-keytool: makes manufacturer keys, certifies devices, signs reset keys and issues security codes.
 // Results go to stdout (one line, nothing else, so that scripts can use them); notes go to stderr.
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <map>
@@ -108,11 +110,29 @@ std::optional<vc::KeyPair> signingKey(const Args& args, std::string& error) {
     return vc::loadSecretKeyFile(it->second, &error);
 }
 
+// The folder resolved (the files themselves do not exist yet) plus the name.
+std::string resolvedPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char buffer[PATH_MAX];
+    if (!::realpath(dir.c_str(), buffer))
+        return path;
+    return std::string(buffer) + "/" + name;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    return a == b || resolvedPath(a) == resolvedPath(b);
+}
+
 int keygen(const Args& args) {
     const auto secret = args.options.find("--secret");
     const auto pub = args.options.find("--public");
     if (secret == args.options.end() || pub == args.options.end() || args.test || !args.positional.empty())
         return usage();
+    // One file cannot hold both halves: the public write would fail on the secret file just made.
+    if (sameFile(secret->second, pub->second))
+        return fail("--secret and --public name the same file");
     // Check both paths first: a secret key written without its public half would be an orphan.
     for (const std::string& path : {secret->second, pub->second}) {
         if (::access(path.c_str(), F_OK) == 0)
@@ -122,8 +142,11 @@ int keygen(const Args& args) {
     std::string error;
     if (!vc::saveSecretKeyFile(secret->second, key, &error))
         return fail(error);
-    if (!vc::savePublicKeyFile(pub->second, key.publicKey, &error))
+    if (!vc::savePublicKeyFile(pub->second, key.publicKey, &error)) {
+        // No secret key without its public half left behind: nobody could tell what it is for.
+        ::unlink(secret->second.c_str());
         return fail(error);
+    }
     std::cout << vc::publicKeyToText(key.publicKey) << "\n";
     return kExitOk;
 }

@@ -112,9 +112,11 @@ FieldRule fieldRule(uint16_t tag) {
     case TagAuxCount:
     case TagLockSeconds:
     case TagResultCode:
+    case TagRecordVersion:
         return {FieldKind::U32, 4};
     case TagHttpPort:
     case TagRtspPort:
+    case TagKnownPart:
         return {FieldKind::U16, 2};
     case TagIpv6Prefix:
     case TagSupportFlags:
@@ -137,6 +139,10 @@ FieldRule fieldRule(uint16_t tag) {
         return {FieldKind::FixedBytes, 16};
     case TagCertificate:
         return {FieldKind::Bytes, 512};
+    case TagSignature:
+        return {FieldKind::FixedBytes, 64};
+    case TagKnownMacs:
+        return {FieldKind::Bytes, kMaxKnownMacs * 6};
     case TagSealed:
         return {FieldKind::Bytes, 1100};
     case TagData:

@@ -18,6 +18,7 @@ constexpr size_t kMaxDatagram = 1232;
 constexpr size_t kHeaderSize = 26; // magic 4, version 1, type 1, flags 2, request id 16, body length 2
 constexpr uint16_t kDefaultPort = 42086;
 constexpr const char* kGroupAddress = "239.255.86.88";
+constexpr size_t kMaxKnownMacs = 192; // per inquiry datagram: 1152 bytes of MACs fit beside the header
 
 enum class MsgType : uint8_t {
     Inquiry = 1,
@@ -71,6 +72,12 @@ enum Tag : uint16_t {
     TagPublicKey = 29,
     TagCertificate = 30,
     TagClassFilter = 31,
+    // Signed device messages.
+    TagSignature = 32,     // the device's Ed25519 signature, always the last TLV of the message it signs
+    TagRecordVersion = 33, // grows with every change of the record and every boot; older versions are stale
+    // Known answers in an inquiry: 6-byte MACs of devices the client has heard, concatenated.
+    TagKnownMacs = 34,
+    TagKnownPart = 35, // which part of the known-answer list this datagram carries (0, 1, ...)
     // Device operations.
     TagNonce = 40,
     TagLockSeconds = 41,

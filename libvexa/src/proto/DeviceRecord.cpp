@@ -17,6 +17,10 @@ auto tie(const DeviceRecord& r) {
 } // namespace
 
 bool DeviceRecord::operator==(const DeviceRecord& other) const {
+    return version == other.version && tie(*this) == tie(other);
+}
+
+bool DeviceRecord::sameFields(const DeviceRecord& other) const {
     return tie(*this) == tie(other);
 }
 
@@ -57,6 +61,8 @@ void writeDeviceRecord(TlvWriter& w, const DeviceRecord& r) {
         w.addBytes(TagPublicKey, r.publicKey);
     if (!r.certificate.empty())
         w.addBytes(TagCertificate, r.certificate);
+    if (r.version != 0)
+        w.addU32(TagRecordVersion, r.version);
 }
 
 DecodeError readDeviceRecord(const Frame& f, DeviceRecord& r) {
@@ -95,6 +101,7 @@ DecodeError readDeviceRecord(const Frame& f, DeviceRecord& r) {
     r.rtspPort = f.u16(TagRtspPort);
     r.publicKey = f.bytes(TagPublicKey);
     r.certificate = f.bytes(TagCertificate);
+    r.version = f.u32(TagRecordVersion);
     return DecodeError::None;
 }
 

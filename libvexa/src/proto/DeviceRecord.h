@@ -42,9 +42,13 @@ struct DeviceRecord {
     uint16_t rtspPort = 0;
     std::vector<uint8_t> publicKey;
     std::vector<uint8_t> certificate;
+    // Not shown to the user: orders a device's signed announcements, so an old one played again is stale.
+    uint32_t version = 0;
 
     bool operator==(const DeviceRecord& other) const;
     bool operator!=(const DeviceRecord& other) const { return !(*this == other); }
+    // Every field a user sees (the version aside).
+    bool sameFields(const DeviceRecord& other) const;
 };
 
 // Serial number and MAC identify a device.
