@@ -1,7 +1,8 @@
 #pragma once
 
 // Drives the modal boxes a dialog opens: records every warning box (text, tall or not) and closes it at once,
-// and answers file and folder choosers with a prepared path (or cancels them).
+// and answers file and folder choosers with a prepared path (or cancels them). Keep one driver alive at a time:
+// whichever sees a box first takes it.
 
 #include <QApplication>
 #include <QFileDialog>
