@@ -111,27 +111,28 @@ QString libraryErrorSentence(uint32_t code) {
     const char* text = nullptr;
     switch (code) {
     case VEXA_ERR_UNKNOWN_DEVICE:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device is no longer found on the network.");
+        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
+                                 "The device is no longer on the network. Refresh the list and try again.");
         break;
     case VEXA_ERR_UNTRUSTED_DEVICE:
         text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
-                                 "The device could not be verified as genuine, so nothing was sent to it.");
+                                 "The device could not prove that it is genuine. Nothing was sent to it.");
         break;
     case VEXA_ERR_FILE:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The key file could not be read.");
+        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The file could not be read.");
         break;
     case VEXA_ERR_TIMEOUT:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device did not answer in time.");
+        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "Time out.");
         break;
     case VEXA_ERR_LOCKED:
         text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
-                                 "The device is locked after too many wrong attempts. Try again later.");
+                                 "Too many wrong passwords: the device is locked for a while. Try again later.");
         break;
     case VEXA_ERR_WEAK_PASSWORD:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device refused the new password as too weak.");
+        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device refused the password as too weak.");
         break;
     case VEXA_ERR_NOT_SUPPORTED:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device does not offer this operation.");
+        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device does not support this operation.");
         break;
     default:
         return {};

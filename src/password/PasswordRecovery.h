@@ -53,7 +53,7 @@ constexpr qsizetype kMaxPathBytes = sizeof(VEXA_RESET_PARAM::keyFilePath) - 1;
 constexpr qsizetype kMaxPasswordBytes = sizeof(VEXA_RESET_PARAM::newPassword);
 
 // A sentence about the library's failure code for the codes a user can act on, else an empty string.
-// Stands in until the program has one shared mapping of library codes to texts.
+// Stands in, with the same wording, until the program has one shared mapping of library codes to texts.
 QString libraryErrorSentence(uint32_t code);
 
 } // namespace VexaTool::PasswordRecovery

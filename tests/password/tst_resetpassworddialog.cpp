@@ -23,9 +23,9 @@ using VexaTool::ResetPasswordDialog;
 namespace {
 
 const QString kSerial = QStringLiteral("VX9D01-0007");
-const QString kRuleMessage = QStringLiteral(
-    "Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character "
-    "for your password with at least two kinds of them contained.");
+const QString kRuleMessage =
+    QStringLiteral("Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and "
+                   "special character for your password with at least two kinds of them contained.");
 
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
@@ -239,8 +239,8 @@ void TestResetPasswordDialog::checksInOrder_data() {
     const QString wide = QStringLiteral("Abcdefgh123456\u00e9\u00e9"); // 16 characters, 18 bytes
     QTest::newRow("16 characters, 18 bytes")
         << key << wide << wide
-        << QStringLiteral("The password is too long: it may take at most 16 bytes, and a character outside ASCII "
-                          "takes more than one.")
+        << QStringLiteral("The password is too long: it may take at most 16 bytes, and a character outside ASCII takes "
+                          "more than one.")
         << pw << true;
     QTest::newRow("typed key longer than its field")
         << QString(100, QChar(0x5BC6)) << good << good << QStringLiteral("The secret key is too long.")
@@ -391,14 +391,14 @@ void TestResetPasswordDialog::resetOutcome_data() {
     QTest::newRow("locked says why")
         << false << uint(VEXA_ERR_LOCKED)
         << QStringLiteral(
-               "Reset password failed. The device is locked after too many wrong attempts. Try again later.");
+               "Reset password failed. Too many wrong passwords: the device is locked for a while. Try again later.");
     QTest::newRow("weak says why") << false << uint(VEXA_ERR_WEAK_PASSWORD)
                                    << QStringLiteral(
-                                          "Reset password failed. The device refused the new password as too weak.");
+                                          "Reset password failed. The device refused the password as too weak.");
     QTest::newRow("unverified says why")
         << false << uint(VEXA_ERR_UNTRUSTED_DEVICE)
         << QStringLiteral(
-               "Reset password failed. The device could not be verified as genuine, so nothing was sent to it.");
+               "Reset password failed. The device could not prove that it is genuine. Nothing was sent to it.");
 }
 
 void TestResetPasswordDialog::resetOutcome() {

@@ -105,20 +105,21 @@ void TestRestorePasswordDialog::outcome_data() {
     QTest::addColumn<bool>("tall");
     QTest::newRow("restored: not activated now")
         << true << 0u
-        << QStringLiteral("Restore password succeed. The device is not activated now: activate it with a new "
-                          "password before you use it.")
+        << QStringLiteral("Restore password succeed. The device is not activated now: activate it with a new password "
+                          "before you use it.")
         << true;
     QTest::newRow("wrong code") << false << uint(VEXA_ERR_DEVICE_REFUSED) << QStringLiteral("Restore password failed.")
                                 << false;
     QTest::newRow("locked says why")
         << false << uint(VEXA_ERR_LOCKED)
-        << QStringLiteral("Restore password failed. The device is locked after too many wrong attempts. Try again "
-                          "later.")
+        << QStringLiteral(
+               "Restore password failed. Too many wrong passwords: the device is locked for a while. Try again later.")
         << true;
-    QTest::newRow("gone says why") << false << uint(VEXA_ERR_UNKNOWN_DEVICE)
-                                   << QStringLiteral(
-                                          "Restore password failed. The device is no longer found on the network.")
-                                   << true;
+    QTest::newRow("gone says why")
+        << false << uint(VEXA_ERR_UNKNOWN_DEVICE)
+        << QStringLiteral(
+               "Restore password failed. The device is no longer on the network. Refresh the list and try again.")
+        << true;
 }
 
 void TestRestorePasswordDialog::outcome() {

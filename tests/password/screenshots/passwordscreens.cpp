@@ -52,10 +52,11 @@ bool waitIdle(const QWidget& dialog, bool (*busy)(const QWidget&)) {
 
 // A key request of the size and shape a device hands out for a QR code.
 QByteArray sampleKeyRequest() {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><KeyRequest version=\"1\"><Serial>VXIPCT38015000000001</Serial>"
-           "<Nonce>q0B7Yc2uKk9sT1mZp4Xw3A</Nonce><Expiry>1796774400</Expiry><DeviceKey>Jm5dV0pLq9GkT2xZr8Yw1CnB4sE7hU"
-           "aF6oP3iQ0lRtM</DeviceKey><Certificate>bW9kdWxlcy1hcmUtd2hvbGUtcGl4ZWxzLXNvLXNjYW5uZXJzLXJlYWQtdGhlbQ</"
-           "Certificate></KeyRequest>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><KeyRequest "
+           "version=\"1\"><Serial>VXIPCT38015000000001</Serial><Nonce>q0B7Yc2uKk9sT1mZp4Xw3A</"
+           "Nonce><Expiry>1796774400</Expiry><DeviceKey>Jm5dV0pLq9GkT2xZr8Yw1CnB4sE7hUaF6oP3iQ0lRtM</"
+           "DeviceKey><Certificate>bW9kdWxlcy1hcmUtd2hvbGUtcGl4ZWxzLXNvLXNjYW5uZXJzLXJlYWQtdGhlbQ</Certificate></"
+           "KeyRequest>";
 }
 
 } // namespace
@@ -122,10 +123,11 @@ int main(int argc, char** argv) {
     }
     {
         // The box a reset failure shows when the device says why.
-        VexaTool::WarningDialog box(VexaTool::WarningDialog::Error,
-                                    QStringLiteral("Reset password failed. The device is locked after too many wrong "
-                                                   "attempts. Try again later."),
-                                    nullptr, 60000);
+        VexaTool::WarningDialog box(
+            VexaTool::WarningDialog::Error,
+            QStringLiteral(
+                "Reset password failed. Too many wrong passwords: the device is locked for a while. Try again later."),
+            nullptr, 60000);
         box.resize(310, 160);
         ok &= save(box, out + QStringLiteral("/en_reset_password_failed_locked.png"));
     }
