@@ -63,6 +63,14 @@ void RestorePasswordDialog::onRestorePassword() {
         return;
     }
 
+    // The code travels as Latin-1; a character outside it would arrive as "?" and count as a wrong code.
+    if (QString::fromLatin1(code.toLatin1()) != code) {
+        WarningDialog::showWarning(position, WarningDialog::Error,
+                                   tr("The security code contains a character that cannot be sent."), this,
+                                   m_ui->m_lineEditSecurityCode, m_ui->m_labelHintSecurityCode);
+        return;
+    }
+
     setBusy(true);
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     const QByteArray serialNo = m_serialNo.toLatin1();

@@ -34,6 +34,7 @@ private slots:
     void init() { fake::reset(); }
     void form();
     void emptyCodeIsMarkedUntilClicked();
+    void codeThatCannotBeSentIsRefused();
     void codeSentAsTyped_data();
     void codeSentAsTyped();
     void outcome_data();
@@ -77,10 +78,23 @@ void TestRestorePasswordDialog::emptyCodeIsMarkedUntilClicked() {
     QVERIFY(dialog.isVisible());
 }
 
+void TestRestorePasswordDialog::codeThatCannotBeSentIsRefused() {
+    testutil::DialogDriver driver;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(QStringLiteral("AB\u5BC6CD"));
+    confirm(dialog);
+    QTRY_COMPARE(driver.texts(),
+                 QStringList{QStringLiteral("The security code contains a character that cannot be sent.")});
+    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::ERROR);
+}
+
 void TestRestorePasswordDialog::codeSentAsTyped_data() {
     QTest::addColumn<QString>("code");
     QTest::newRow("spaces only") << QStringLiteral("   ");
     QTest::newRow("case and spaces kept") << QStringLiteral(" aB3-x9 ");
+    QTest::newRow("Latin-1 letter") << QStringLiteral("Stra\u00dfe-12");
     QTest::newRow("full 32 characters") << QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ234567");
 }
 
