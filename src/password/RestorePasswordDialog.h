@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+#include "aptui/BaseDialog.h"
+
+namespace Ui {
+class ResrotePasswordDialog;
+}
+
+namespace VexaTool {
+
+// Returns one device to the not-activated state with the security code the manufacturer issued for it. The
+// device call runs off the GUI thread; the form is disabled while it is under way. The caller runs exec() and
+// destroys the dialog.
+class RestorePasswordDialog : public aptui::BaseDialog {
+    Q_OBJECT
+
+public:
+    RestorePasswordDialog(QWidget* parent, const QString& serialNo);
+    ~RestorePasswordDialog() override;
+
+    bool isBusy() const { return m_busy; }
+
+public slots:
+    bool eventFilter(QObject* target, QEvent* qevent) override;
+    void onRestorePassword();
+    void onClearWarningInfo();
+
+private:
+    void setBusy(bool busy);
+
+    std::unique_ptr<Ui::ResrotePasswordDialog> m_ui;
+    QWidget* m_content = nullptr;
+    QString m_serialNo;
+    bool m_busy = false;
+};
+
+} // namespace VexaTool

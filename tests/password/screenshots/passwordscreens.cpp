@@ -1,0 +1,135 @@
+// Draws the password recovery dialogs with the real skin and style and saves a picture of each, for the README and
+// for looking at the look after a change:
+//
+//     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-password-screens docs/screenshots
+//
+// The device is a stand-in that answers at once, so the pictures need no network.
+#include <cstdio>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFont>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "DialogDriver.h"
+#include "FakeLibrary.h"
+#include "app/ToolsApplication.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "password/ResetPasswordDialog.h"
+#include "password/RestorePasswordDialog.h"
+
+namespace {
+
+// Saves the window on a neutral backdrop, as it would sit over the main window's cover.
+bool save(QWidget& window, const QString& path) {
+    window.show();
+    window.raise();
+    QTest::qWait(300);
+    const QPixmap shot = window.grab();
+    const int margin = 24;
+    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
+    QPainter painter(&canvas);
+    painter.drawPixmap(margin, margin, shot);
+    painter.end();
+    const bool ok = canvas.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+template <typename T>
+T* child(const QWidget& dialog, const char* name) {
+    return dialog.findChild<T*>(QLatin1String(name));
+}
+
+bool waitIdle(const QWidget& dialog, bool (*busy)(const QWidget&)) {
+    return QTest::qWaitFor([&] { return !busy(dialog); }, 5000);
+}
+
+// A key request of the size and shape a device hands out for a QR code.
+QByteArray sampleKeyRequest() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><KeyRequest "
+           "version=\"1\"><Serial>VXIPCT38015000000001</Serial><Nonce>q0B7Yc2uKk9sT1mZp4Xw3A</"
+           "Nonce><Expiry>1796774400</Expiry><DeviceKey>Jm5dV0pLq9GkT2xZr8Yw1CnB4sE7hUaF6oP3iQ0lRtM</"
+           "DeviceKey><Certificate>bW9kdWxlcy1hcmUtd2hvbGUtcGl4ZWxzLXNvLXNjYW5uZXJzLXJlYWQtdGhlbQ</Certificate></"
+           "KeyRequest>";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    apt::ToolsApplication app(QStringLiteral("vexa-password-screens-%1").arg(QCoreApplication::applicationPid()), argc,
+                              argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
+    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    QDir().mkpath(out);
+    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
+    QFont font(QStringLiteral("Microsoft YaHei"), 9);
+    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    QApplication::setFont(font);
+    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+        return 1;
+    app.loadStyle();
+
+    fake::install();
+    fake::state().requestData = sampleKeyRequest();
+    testutil::DialogDriver driver;
+    const auto resetBusy = [](const QWidget& w) {
+        return static_cast<const VexaTool::ResetPasswordDialog&>(w).isBusy();
+    };
+    const auto restoreBusy = [](const QWidget& w) {
+        return static_cast<const VexaTool::RestorePasswordDialog&>(w).isBusy();
+    };
+    bool ok = true;
+    {
+        // A device with QR support and IPC reset: the QR code from the start, a key typed in, a strong password.
+        VexaTool::ResetPasswordDialog dialog(nullptr, QStringLiteral("VXIPCT38015000000001"), true, true);
+        dialog.show();
+        ok &= waitIdle(dialog, resetBusy);
+        child<aptui::MultiStateLineEdit>(dialog, "m_lineEditFilePath")
+            ->setText(QStringLiteral("Zk3vQ9yP0b.signed-key"));
+        child<aptui::MultiStateLineEdit>(dialog, "m_lineEditNewPassword")->setText(QStringLiteral("Reset-Pass77"));
+        child<aptui::MultiStateLineEdit>(dialog, "m_lineEditConfirmPassword")->setText(QStringLiteral("Reset-Pass7"));
+        child<QCheckBox>(dialog, "m_checkBoxIPC")->setChecked(true);
+        ok &= save(dialog, out + QStringLiteral("/en_reset_password_qr.png"));
+        // Confirm: the confirmation differs, so the new password is marked.
+        child<QPushButton>(dialog, "btnConfirm")->click();
+        ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
+        ok &= save(dialog, out + QStringLiteral("/en_reset_password_qr_error.png"));
+    }
+    {
+        // A device without QR support: only a key file, the folder button shown; confirmed empty, the key is marked.
+        VexaTool::ResetPasswordDialog dialog(nullptr, QStringLiteral("VXDVRH10415000000014"), false, false);
+        dialog.show();
+        driver.warnings.clear();
+        child<QPushButton>(dialog, "btnConfirm")->click();
+        ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
+        ok &= save(dialog, out + QStringLiteral("/en_reset_password_file_error.png"));
+    }
+    {
+        VexaTool::RestorePasswordDialog dialog(nullptr, QStringLiteral("VXIPCB12015000000000"));
+        dialog.show();
+        ok &= waitIdle(dialog, restoreBusy);
+        ok &= save(dialog, out + QStringLiteral("/en_restore_password.png"));
+        driver.warnings.clear();
+        child<QPushButton>(dialog, "btnConfirm")->click();
+        ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
+        ok &= save(dialog, out + QStringLiteral("/en_restore_password_error.png"));
+    }
+    {
+        // The box a reset failure shows when the device says why.
+        VexaTool::WarningDialog box(
+            VexaTool::WarningDialog::Error,
+            QStringLiteral(
+                "Reset password failed. Too many wrong passwords: the device is locked for a while. Try again later."),
+            nullptr, 60000);
+        box.resize(310, 160);
+        ok &= save(box, out + QStringLiteral("/en_reset_password_failed_locked.png"));
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,194 @@
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include "DialogDriver.h"
+#include "FakeLibrary.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "password/RestorePasswordDialog.h"
+
+using aptui::MultiStateLineEdit;
+using VexaTool::RestorePasswordDialog;
+
+namespace {
+
+const QString kSerial = QStringLiteral("VX9E11-0031");
+
+MultiStateLineEdit* codeField(const QWidget& dialog) {
+    return dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditSecurityCode"));
+}
+
+void confirm(RestorePasswordDialog& dialog) {
+    dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    QTRY_VERIFY(!dialog.isBusy());
+}
+
+} // namespace
+
+class TestRestorePasswordDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { fake::install(); }
+    void init() { fake::reset(); }
+    void form();
+    void emptyCodeIsMarkedUntilClicked();
+    void codeThatCannotBeSentIsRefused();
+    void codeSentAsTyped_data();
+    void codeSentAsTyped();
+    void outcome_data();
+    void outcome();
+    void busyWhileTheDeviceAnswers();
+};
+
+void TestRestorePasswordDialog::form() {
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Reset Default Password"));
+    QCOMPARE(dialog.size(), QSize(500, 280));
+    QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("ResrotePasswordDialog")));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelRestorePassword"))->text(),
+             QStringLiteral("Reset Default Password"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelSecurityCode"))->text(),
+             QStringLiteral("Security Code:"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelHintSecurityCode"))->size(), QSize(24, 24));
+    MultiStateLineEdit* field = codeField(dialog);
+    QVERIFY(field->hasFocus());
+    QCOMPARE(field->contextMenuPolicy(), Qt::NoContextMenu);
+    // A 33rd character cannot be typed.
+    QTest::keyClicks(field, QString(40, QLatin1Char('7')));
+    QCOMPARE(field->text(), QString(32, QLatin1Char('7')));
+}
+
+void TestRestorePasswordDialog::emptyCodeIsMarkedUntilClicked() {
+    testutil::DialogDriver driver;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    confirm(dialog);
+    QTRY_COMPARE(driver.texts(), QStringList{QStringLiteral("Please input security code.")});
+    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    auto* hint = dialog.findChild<QLabel*>(QStringLiteral("m_labelHintSecurityCode"));
+    QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::ERROR);
+    QVERIFY(!hint->pixmap().isNull());
+    QTest::mouseClick(codeField(dialog), Qt::LeftButton);
+    QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::NORMAL);
+    QVERIFY(hint->pixmap().isNull());
+    QVERIFY(dialog.isVisible());
+}
+
+void TestRestorePasswordDialog::codeThatCannotBeSentIsRefused() {
+    testutil::DialogDriver driver;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(QStringLiteral("AB\u5BC6CD"));
+    confirm(dialog);
+    QTRY_COMPARE(driver.texts(),
+                 QStringList{QStringLiteral("The security code contains a character that cannot be sent.")});
+    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::ERROR);
+}
+
+void TestRestorePasswordDialog::codeSentAsTyped_data() {
+    QTest::addColumn<QString>("code");
+    QTest::newRow("spaces only") << QStringLiteral("   ");
+    QTest::newRow("case and spaces kept") << QStringLiteral(" aB3-x9 ");
+    QTest::newRow("Latin-1 letter") << QStringLiteral("Stra\u00dfe-12");
+    QTest::newRow("full 32 characters") << QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ234567");
+}
+
+void TestRestorePasswordDialog::codeSentAsTyped() {
+    QFETCH(QString, code);
+    testutil::DialogDriver driver;
+    fake::state().restoreOk = false;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(code);
+    confirm(dialog);
+    const fake::State seen = fake::snapshot();
+    QCOMPARE(seen.restoreCalls, 1);
+    QCOMPARE(seen.lastSerial, kSerial.toLatin1());
+    QCOMPARE(seen.lastCode, code.toLatin1());
+}
+
+void TestRestorePasswordDialog::outcome_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("tall");
+    QTest::newRow("restored: not activated now")
+        << true << 0u
+        << QStringLiteral("Restore password succeed. The device is not activated now: activate it with a new password "
+                          "before you use it.")
+        << true;
+    QTest::newRow("wrong code") << false << uint(VEXA_ERR_DEVICE_REFUSED) << QStringLiteral("Restore password failed.")
+                                << false;
+    QTest::newRow("locked says why")
+        << false << uint(VEXA_ERR_LOCKED)
+        << QStringLiteral(
+               "Restore password failed. Too many wrong passwords: the device is locked for a while. Try again later.")
+        << true;
+    QTest::newRow("gone says why")
+        << false << uint(VEXA_ERR_UNKNOWN_DEVICE)
+        << QStringLiteral(
+               "Restore password failed. The device is no longer on the network. Refresh the list and try again.")
+        << true;
+}
+
+void TestRestorePasswordDialog::outcome() {
+    QFETCH(bool, ok);
+    QFETCH(uint, code);
+    QFETCH(QString, message);
+    QFETCH(bool, tall);
+    testutil::DialogDriver driver;
+    fake::state().restoreOk = ok;
+    fake::state().failCode = code;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(QStringLiteral("CODE1234"));
+    confirm(dialog);
+    QTRY_COMPARE(driver.warnings.size(), 1);
+    QCOMPARE(driver.warnings.first().text, message);
+    QCOMPARE(driver.warnings.first().tall, tall);
+    QCOMPARE(dialog.isVisible(), !ok);
+    QCOMPARE(dialog.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (!ok) {
+        // The code stays; "Confirm" again sends it again.
+        QCOMPARE(codeField(dialog)->text(), QStringLiteral("CODE1234"));
+        confirm(dialog);
+        confirm(dialog);
+        QTRY_COMPARE(fake::snapshot().restoreCalls, 3);
+        QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::NORMAL);
+    }
+}
+
+void TestRestorePasswordDialog::busyWhileTheDeviceAnswers() {
+    testutil::DialogDriver driver;
+    fake::hold() = true;
+    auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
+    dialog->show();
+    codeField(*dialog)->setText(QStringLiteral("CODE"));
+    dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    QVERIFY(dialog->isBusy());
+    QVERIFY(!codeField(*dialog)->isEnabled());
+    QVERIFY(dialog->findChild<QProgressBar*>(QStringLiteral("m_progressBusy"))->isVisible());
+    QTest::qWait(50);
+    fake::hold() = false;
+    QTRY_VERIFY(!dialog->isBusy());
+    QTRY_COMPARE(driver.warnings.size(), 1);
+    QVERIFY(codeField(*dialog)->isEnabled());
+    QVERIFY(!dialog->findChild<QProgressBar*>(QStringLiteral("m_progressBusy"))->isVisible());
+
+    // Destroyed while a second call is under way: its answer is dropped.
+    fake::hold() = true;
+    dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    dialog.reset();
+    fake::hold() = false;
+    QTRY_COMPARE(fake::snapshot().restoreCalls, 2);
+    QTest::qWait(50);
+    QCOMPARE(driver.warnings.size(), 1);
+}
+
+QTEST_MAIN(TestRestorePasswordDialog)
+#include "tst_restorepassworddialog.moc"
