@@ -123,6 +123,10 @@ int DeviceModifyPage::taskThreads() const {
     return m_runner->maxThreads();
 }
 
+BatchProgressCover* DeviceModifyPage::progressCover() const {
+    return m_cover.data();
+}
+
 bool DeviceModifyPage::isBusy() const {
     return m_runner->isRunning();
 }

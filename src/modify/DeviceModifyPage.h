@@ -56,7 +56,7 @@ public:
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     DeviceNetParaPage* netParaPage() const { return m_netParaPage; }
     DeviceActivePage* activePage() const { return m_activePage; }
-    BatchProgressCover* progressCover() const { return m_cover; }
+    BatchProgressCover* progressCover() const;
 
     // Result texts of the device calls, in this page's words. A code the library defines beyond the
     // specific ones gets its own sentence (see ErrorText).
