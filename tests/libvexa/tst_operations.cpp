@@ -109,11 +109,12 @@ protected:
     }
     void TearDown() override { VEXA_Stop(); }
 
-    bool startSim(Process& sim, int count = 40) {
+    bool startSim(Process& sim, int count = 40, const std::vector<std::string>& extra = {}) {
         std::remove(dir_.file("dump.txt").c_str());
-        return sim.startDevsim({"--count", std::to_string(count), "--seed", "21", "--state", dir_.file("state.txt"),
-                                "--dump", dir_.file("dump.txt")}) &&
-               waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s);
+        std::vector<std::string> args{"--count", std::to_string(count),  "--seed", "21",
+                                      "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return sim.startDevsim(args) && waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s);
     }
 
     bool startLibrary(size_t devices) {
@@ -606,4 +607,44 @@ TEST_F(Operations, CallsFromTheCallbackOrAcrossAStopReturnPromptly) {
         FAIL() << "a call made while the library stopped never returned";
     }
     user.join();
+}
+
+TEST_F(Operations, ApplyDelayHoldsOnlyThatDevicesAnswerAndFastHashIsCheap) {
+    testutil::usePort(9);
+    ::unsetenv("VEXA_SIM_CHEAP_HASH"); // the option alone must select the cheap cost
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 10, {"--apply-delay", "1200", "--fast-hash"}));
+    ASSERT_TRUE(startLibrary(10));
+    const auto slow = pick([](const auto& r) { return r.activationState == 1; });
+    const auto other = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
+
+    std::atomic<bool> activated{false};
+    std::atomic<long> activationMs{-1};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread activation([&] {
+        activated = VEXA_ActivateDevice(slow.serialNo.c_str(), "Good-Pass1") != 0;
+        activationMs = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    });
+    std::this_thread::sleep_for(100ms);
+    // A key request changes nothing, so it is not delayed, and the busy device does not hold it up.
+    const std::string request = keyRequest(other.serialNo);
+    const bool answeredFirst = activationMs.load() < 0;
+    activation.join();
+    EXPECT_FALSE(request.empty());
+    EXPECT_TRUE(answeredFirst) << "another device's answer waited for the busy one";
+    EXPECT_TRUE(activated) << code();
+    EXPECT_GE(activationMs.load(), 1150);
+    EXPECT_EQ(current(slow.serialNo).activationState, 0);
+
+    std::string text;
+    std::vector<devsim::SimDevice> saved;
+    std::string error;
+    ASSERT_TRUE(devsim::readFile(dir_.file("state.txt"), text));
+    ASSERT_TRUE(devsim::parseFleet(text, saved, error)) << error;
+    for (const auto& d : saved) {
+        if (d.record.serialNo == slow.serialNo) {
+            EXPECT_NE(d.state.at("hash").find("m=8,"), std::string::npos) << d.state.at("hash");
+        }
+    }
 }

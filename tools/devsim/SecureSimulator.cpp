@@ -141,7 +141,9 @@ void SecureSimulator::handleRequest(const Frame& frame) {
     const auto cacheKey = std::make_pair(index, frame.requestId);
     if (auto cached = results_.find(cacheKey);
         cached != results_.end() && cached->second.type == frame.type && cached->second.sealed == sealed) {
-        emit(cached->second.datagram);
+        // Still applying: the answer is on its way once the device is done.
+        if (now >= cached->second.ready)
+            emit(cached->second.datagram);
         return;
     }
     Outcome outcome;
@@ -185,10 +187,21 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         std::fprintf(stderr, "vexa-devsim: cannot save the state file\n");
     if (outcome.changedRecord)
         writeDump();
-    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request);
-    results_[cacheKey] = {frame.type, sealed, std::move(datagram), now};
-    if (outcome.changedRecord)
-        markChanged(index);
+    const bool applies = frame.type != MsgType::GetKeyRequest && secure_.applyDelayMs > 0;
+    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request, !applies);
+    const auto ready = applies ? now + std::chrono::milliseconds(secure_.applyDelayMs) : now;
+    results_[cacheKey] = {frame.type, sealed, datagram, now, ready};
+    if (!applies) {
+        if (outcome.changedRecord)
+            markChanged(index);
+        return;
+    }
+    const bool changed = outcome.changedRecord;
+    schedule(ready, [this, index, changed, datagram = std::move(datagram)]() {
+        emit(datagram);
+        if (changed)
+            markChanged(index);
+    });
 }
 
 void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
@@ -209,7 +222,8 @@ void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
 }
 
 std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
-                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request) {
+                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request,
+                                                 bool send) {
     vexa::proto::TlvWriter w;
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addU32(vexa::proto::TagResultCode, outcome.code);
@@ -228,7 +242,8 @@ std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t in
         }
     }
     std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, frame.requestId, w);
-    emit(datagram);
+    if (send)
+        emit(datagram);
     return datagram;
 }
 

@@ -17,6 +17,9 @@ struct SecureOptions {
     bool cheapHashes = false;    // tests: the cheapest Argon2id cost instead of the device cost
     std::string initialPassword; // password of the activated devices of a generated fleet
     int64_t keyRequestLifetimeS = 24 * 3600;
+    // Time a device takes to apply an activation, network change, reset or restore before it answers. A timer,
+    // so other devices keep answering meanwhile.
+    int applyDelayMs = 0;
 };
 
 // Gives every device its identity (key pair from a seed, certificate by the simulator's TEST manufacturer key)
@@ -47,7 +50,8 @@ private:
     void answerChallenge(const vexa::proto::Frame& frame, uint32_t device);
     // Sends the Result and returns the datagram sent.
     std::vector<uint8_t> sendResult(const vexa::proto::Frame& frame, uint32_t device, const Outcome& outcome,
-                                    const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request);
+                                    const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request,
+                                    bool send = true);
     Outcome perform(uint32_t device, const vexa::crypto::Payload& request);
     Outcome activate(SimDevice& device, const vexa::crypto::Payload& request);
     Outcome setNetwork(SimDevice& device, const vexa::crypto::Payload& request);
@@ -72,6 +76,7 @@ private:
         std::vector<uint8_t> sealed;
         std::vector<uint8_t> datagram;
         std::chrono::steady_clock::time_point at;
+        std::chrono::steady_clock::time_point ready; // the answer leaves at this time (apply delay)
     };
     std::map<std::pair<uint32_t, vexa::proto::RequestId>, CachedResult> results_;
 };

@@ -15,7 +15,7 @@ void usage() {
     std::fprintf(stderr,
                  "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
                  "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
-                 "                   [--change-count K] [--no-boot-announce]\n"
+                 "                   [--change-count K] [--no-boot-announce] [--apply-delay MS] [--fast-hash]\n"
                  "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
                  "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
                  "  --state FILE        device state, saved atomically after every change; loaded if present\n"
@@ -25,6 +25,9 @@ void usage() {
                  "  --reply-delay A:B   an answer to an inquiry waits a random time in [A, B] ms (20:500)\n"
                  "  --change-count K    devices changed on every SIGUSR1 (default 1)\n"
                  "  --initial-password P  password of the activated devices of a generated fleet (Install-2024)\n"
+                 "  --apply-delay MS    a device takes this long to apply an activation, network change, reset or\n"
+                 "                      restore before it answers (0); other devices keep answering meanwhile\n"
+                 "  --fast-hash         FOR BENCHMARKS ONLY: the cheapest password hash instead of the device cost\n"
                  "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
                  "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000),\n"
                  "VEXA_SIM_LOCK_MS (first lock-out, 60000), VEXA_SIM_CHEAP_HASH=1 (TEST ONLY cheap Argon2id).\n"
@@ -61,6 +64,10 @@ int main(int argc, char** argv) {
             options.bootAnnounce = false;
             continue;
         }
+        if (arg == "--fast-hash") {
+            secure.cheapHashes = true;
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             usage();
             return 0;
@@ -89,6 +96,9 @@ int main(int argc, char** argv) {
         else if (arg == "--delay") {
             ok = parseLong(value, number, 0, 60000);
             options.delayMs = static_cast<int>(number);
+        } else if (arg == "--apply-delay") {
+            ok = parseLong(value, number, 0, 600000);
+            secure.applyDelayMs = static_cast<int>(number);
         } else if (arg == "--change-count") {
             ok = parseLong(value, number, 1, 1000000);
             options.changeCount = static_cast<uint32_t>(number);
