@@ -13,6 +13,14 @@ QString centred(const QString& text) {
     return QStringLiteral("<html><head/><body><p align=\"center\">%1</p></body></html>").arg(text);
 }
 
+// The note is three translated pieces: words of a language that spaces its words need a space between them,
+// Chinese none.
+QString joiner(const QString& left, const QString& right) {
+    const bool spaced = !left.isEmpty() && !right.isEmpty() && left.back().script() == QChar::Script_Latin &&
+                        right.front().script() == QChar::Script_Latin;
+    return spaced ? QStringLiteral(" ") : QString();
+}
+
 } // namespace
 
 DeviceActivePage::DeviceActivePage(QWidget* parent)
@@ -54,9 +62,12 @@ void DeviceActivePage::showBatchActivation() {
 void DeviceActivePage::showMixedSelection() {
     m_ui->m_labelNetPara->setText(centred(tr("Batch devices network parameters")));
     m_ui->m_labelWord1->setText(tr("Sorry,the devices you have chosen has not activated devices"));
+    const QString first = tr("Note: please activate");
+    const QString bold = tr("the device");
+    const QString last = tr("to perform other operations");
     m_ui->m_labelWord2->setText(
         QStringLiteral("<html><head/><body><p>%1<span style=\"font-weight:600;\">%2</span>%3</p></body></html>")
-            .arg(tr("Note: please activate"), tr("the device"), tr("to perform other operations")));
+            .arg(first + joiner(first, bold), bold + joiner(bold, last), last));
     m_ui->m_labelWord2->show();
     setImage(kAbnormalImage);
     m_ui->m_tipWidget->hide();

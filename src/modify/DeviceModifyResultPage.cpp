@@ -73,6 +73,7 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
             result->setText(QString());
         } else {
             result->setIcon(QIcon(QString::fromLatin1(kErrorIcon)));
+            result->setToolTip(entry.result);
             ++m_failures;
         }
         m_model->appendRow(row);

@@ -101,7 +101,7 @@ void TestModifyFlow::initTestCase() {
     const QString dump = m_dir.filePath(u"dump.txt"_qs);
     m_simulator.setProgram(bin + u"/vexa-devsim"_qs);
     m_simulator.setArguments({u"--devices"_qs, file.fileName(), u"--state"_qs, m_dir.filePath(u"state.txt"_qs),
-                              u"--dump"_qs, dump, u"--reply-delay"_qs, u"5:50"_qs});
+                              u"--dump"_qs, dump, u"--reply-delay"_qs, u"5:50"_qs, u"--apply-delay"_qs, u"30"_qs});
     m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_simulator.start();
     QVERIFY(m_simulator.waitForStarted());
