@@ -111,12 +111,7 @@ int DeviceModifyPage::configuredTaskThreads() {
 }
 
 void DeviceModifyPage::setTaskThreads(int count) {
-    if (isBusy())
-        return;
-    delete m_runner;
-    m_runner = new DeviceTaskRunner(std::clamp(count, 1, kMaxTaskThreads), this);
-    connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
-    connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
+    m_runner->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
 }
 
 int DeviceModifyPage::taskThreads() const {

@@ -48,6 +48,13 @@ bool DeviceTaskRunner::start(std::vector<Task> tasks) {
     return true;
 }
 
+bool DeviceTaskRunner::setMaxThreads(int maxThreads) {
+    if (m_running)
+        return false;
+    m_pool.setMaxThreadCount(std::max(1, maxThreads));
+    return true;
+}
+
 void DeviceTaskRunner::stop() {
     if (m_state)
         m_state->stop = true;
