@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QPalette>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +20,11 @@ BatchProgressCover::BatchProgressCover(QWidget* window)
     auto* box = new QFrame(this);
     box->setObjectName(QStringLiteral("m_frameBatchProgress"));
     box->setFixedWidth(320);
+    // An opaque box: repainting the bar then leaves the veil and the page under it alone.
+    box->setAutoFillBackground(true);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    box->setPalette(palette);
     box->setStyleSheet(QStringLiteral("#m_frameBatchProgress { background-color: #FFFFFF; border: 1px solid #C4CAD2;"
                                       " border-radius: 6px; }"
                                       "#m_labelBatchProgress { color: #1F2329; font-size: 10pt; }"));
@@ -49,6 +55,9 @@ BatchProgressCover::BatchProgressCover(QWidget* window)
         veil->setLayout(overlay);
 
     connect(m_stop, &QPushButton::clicked, this, &BatchProgressCover::onStop);
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, &BatchProgressCover::showProgress);
     window->installEventFilter(this);
     hide();
 }
@@ -57,7 +66,10 @@ void BatchProgressCover::begin(Operation operation, int total) {
     m_operation = operation;
     m_stop->setVisible(total > 1);
     m_stop->setEnabled(true);
-    setProgress(0, total);
+    m_refresh.stop();
+    m_done = 0;
+    m_total = total;
+    showProgress();
     setGeometry(parentWidget()->rect());
     show();
     raise();
@@ -69,14 +81,26 @@ void BatchProgressCover::begin(Operation operation, int total) {
 }
 
 void BatchProgressCover::setProgress(int done, int total) {
-    const int current = std::min(done + 1, std::max(total, 1));
-    m_label->setText(m_operation == Modifying ? tr("Modifying %1 of %2").arg(current).arg(total)
-                                              : tr("Activating %1 of %2").arg(current).arg(total));
-    m_progress->setRange(0, std::max(total, 1));
-    m_progress->setValue(done);
+    m_done = done;
+    m_total = total;
+    if (!m_refresh.isActive())
+        m_refresh.start();
+}
+
+void BatchProgressCover::showProgress() {
+    const int current = std::min(m_done + 1, std::max(m_total, 1));
+    m_label->setText(m_operation == Modifying ? tr("Modifying %1 of %2").arg(current).arg(m_total)
+                                              : tr("Activating %1 of %2").arg(current).arg(m_total));
+    // QProgressBar repaints at once on a new value; with updates off it only schedules the paint, which then
+    // joins the label's in the next regular update.
+    m_progress->setUpdatesEnabled(false);
+    m_progress->setRange(0, std::max(m_total, 1));
+    m_progress->setValue(m_done);
+    m_progress->setUpdatesEnabled(true);
 }
 
 void BatchProgressCover::end() {
+    m_refresh.stop();
     qApp->removeEventFilter(this);
     hide();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTimer>
+
 #include "aptui/CoverWidget.h"
 
 class QLabel;
@@ -36,11 +38,16 @@ protected:
 
 private:
     void onStop();
+    void showProgress();
 
     Operation m_operation = Modifying;
     QLabel* m_label = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_stop = nullptr;
+    // Hundreds of answers a second would repaint the bar for each; a few times a second is enough to see.
+    QTimer m_refresh;
+    int m_done = 0;
+    int m_total = 0;
 };
 
 } // namespace VexaTool
