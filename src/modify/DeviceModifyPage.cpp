@@ -359,7 +359,6 @@ void DeviceModifyPage::onModifyNetParas() {
     }
     Run run;
     run.entries = m_entries;
-    std::vector<DeviceTaskRunner::Task> tasks;
     if (m_entries.size() == 1) {
         if (!m_netParaPage->validateSingle(dialogPosition()))
             return;
@@ -369,12 +368,12 @@ void DeviceModifyPage::onModifyNetParas() {
         if (!m_netParaPage->validateBatch(dialogPosition()))
             return;
         run.operation = Operation::ModifyBatch;
-        if (!planBatchModification(run, tasks))
+        if (!planBatchModification(run))
             return;
     }
     const QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(m_ui->m_lineEditAdminPassword->text());
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    tasks.clear();
+    std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
         tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), password,
                          params = run.params[static_cast<std::size_t>(i)]]() mutable {
@@ -388,8 +387,7 @@ void DeviceModifyPage::onModifyNetParas() {
     startRun(std::move(run), std::move(tasks));
 }
 
-bool DeviceModifyPage::planBatchModification(Run& run, std::vector<DeviceTaskRunner::Task>& tasks) {
-    tasks.clear();
+bool DeviceModifyPage::planBatchModification(Run& run) {
     const DeviceNetParaPage::BatchValues values = m_netParaPage->readBatch();
     const bool dhcpOff = m_netParaPage->batchDhcpOff();
     const int count = static_cast<int>(run.entries.size());

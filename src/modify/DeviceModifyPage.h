@@ -106,7 +106,9 @@ private:
     void onRunFinished(const QVector<DeviceOutcome>& outcomes);
     void finishSingle(const DeviceOutcome& outcome);
     void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
-    bool planBatchModification(Run& run, std::vector<DeviceTaskRunner::Task>& tasks);
+    // The record for every device of a batch, and its new address; false (after saying why) when the start
+    // address cannot give every device a usable address.
+    bool planBatchModification(Run& run);
 
     // Opens the password recovery of one device: the key-exchange reset dialog when the device resets by
     // key (keyExchange), else the security-code restore dialog. The dialogs belong to the password
