@@ -69,6 +69,11 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     m_ui->m_stackedWidget->addWidget(m_netParaPage);
     m_ui->m_stackedWidget->addWidget(m_activePage);
     m_ui->m_stackedWidget->setCurrentIndex(0);
+    const int labelWidth =
+        std::max({m_netParaPage->labelColumnWidth(), m_ui->m_labelAdminPassword->sizeHint().width(),
+                  m_ui->m_labelNewPassword->sizeHint().width(), m_ui->m_labelConfirmPasswoed->sizeHint().width()});
+    for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
+        label->setMinimumWidth(labelWidth);
 
     m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);

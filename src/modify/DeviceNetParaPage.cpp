@@ -1,5 +1,6 @@
 #include "modify/DeviceNetParaPage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QEvent>
@@ -92,6 +93,16 @@ QLabel* DeviceNetParaPage::hintFor(const QObject* editor) const {
             return hint;
     }
     return nullptr;
+}
+
+int DeviceNetParaPage::labelColumnWidth() const {
+    int width = 0;
+    for (const QLabel* label :
+         {m_ui->m_labelSerialNumber, m_ui->m_labelDeviceName, m_ui->m_labelIpAddress, m_ui->m_labelPort,
+          m_ui->m_labelSubnetMask, m_ui->m_labelGateway, m_ui->m_labelIPV6Address, m_ui->m_labelIPV6Gateway,
+          m_ui->m_labelIPV6SubnetMaskLen, m_ui->m_labelHttpPort, m_ui->m_labelRTSP})
+        width = std::max(width, label->sizeHint().width());
+    return width;
 }
 
 aptui::MultiStateLineEdit* DeviceNetParaPage::editor(const QString& objectName) const {

@@ -73,6 +73,9 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Width of the label column, so that the modify page can line its own editors up with the form's.
+    int labelColumnWidth() const;
+
     // For the modify page and tests: the designed widgets by object name.
     aptui::MultiStateLineEdit* editor(const QString& objectName) const;
 
