@@ -23,8 +23,11 @@ private slots:
 
 namespace {
 
-DeviceTaskRunner::Task sleeper(int ms, uint32_t code, std::atomic<int>* done = nullptr) {
-    return [ms, code, done] {
+DeviceTaskRunner::Task sleeper(int ms, uint32_t code, std::atomic<int>* done = nullptr,
+                               std::atomic<int>* started = nullptr) {
+    return [ms, code, done, started] {
+        if (started)
+            ++*started;
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         if (done)
             ++*done;
@@ -73,6 +76,7 @@ void TestDeviceTaskRunner::oneRunAtATime() {
 
 void TestDeviceTaskRunner::ownerGoneMidRunDropsLateOutcomes() {
     std::atomic<int> done{0};
+    std::atomic<int> started{0};
     int outcomes = 0;
     {
         QObject owner;
@@ -80,9 +84,9 @@ void TestDeviceTaskRunner::ownerGoneMidRunDropsLateOutcomes() {
         connect(runner, &DeviceTaskRunner::signalOutcome, this, [&outcomes] { ++outcomes; });
         std::vector<DeviceTaskRunner::Task> tasks;
         for (int i = 0; i < 6; ++i)
-            tasks.push_back(sleeper(60, 0, &done));
+            tasks.push_back(sleeper(200, 0, &done, &started));
         QVERIFY(runner->start(std::move(tasks)));
-        QTest::qWait(20);
+        QTRY_COMPARE(started.load(), 2);
     }                         // the owner and its runner go while two calls are in flight
     QCOMPARE(done.load(), 2); // the calls in flight ran to their end; the rest never started
     QTest::qWait(100);
