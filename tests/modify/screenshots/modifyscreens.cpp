@@ -1,9 +1,10 @@
 // Draws the device configuration pages with the real skin and style for docs/screenshots, and for looking at
 // them after a change:
 //
-//     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-modify-screens docs/screenshots
+//     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-modify-screens docs/screenshots [modify_zh.qm]
 //
-// The devices are made-up samples in the device store; nothing is sent anywhere.
+// With a compiled Chinese file of these pages (see tsv2ts.py beside this file) the pages are drawn in Chinese
+// too. The devices are made-up samples in the device store; nothing is sent anywhere.
 #include <cstdio>
 
 #include <QCheckBox>
@@ -13,7 +14,13 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTranslator>
+
 #include "../ModifyTestSupport.h"
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/Widget.h"
@@ -60,24 +67,9 @@ struct Host {
     }
 };
 
-} // namespace
+bool drawAll(const QString& prefix) {
 
-int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-modify-screens-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
-    const QStringList args = QCoreApplication::arguments();
-    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
-    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
-        return 1;
-    app.loadStyle();
-    const QString prefix = out + QStringLiteral("/en_modify_");
-
+    VEXA::DeviceStore::instance()->clear();
     DeviceSpec camera;
     camera.serial = QStringLiteral("VXIPCB12001000000000");
     camera.ipv4 = QStringLiteral("192.168.1.64");
@@ -175,6 +167,43 @@ int main(int argc, char** argv) {
         VexaTool::DeviceModifyResultPage page;
         page.setEntries(results);
         ok &= save(page, prefix + QStringLiteral("results.png"));
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    apt::ToolsApplication app(QStringLiteral("vexa-modify-screens-%1").arg(QCoreApplication::applicationPid()), argc,
+                              argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
+    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    QDir().mkpath(out);
+    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
+    QFont font(QStringLiteral("Microsoft YaHei"), 9);
+    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    QApplication::setFont(font);
+    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+        return 1;
+    app.loadStyle();
+    bool ok = drawAll(out + QStringLiteral("/en_modify_"));
+    if (args.size() > 2) {
+        QTemporaryDir settings;
+        const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
+        QFile file(setup);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write("<Setup><Translator><Value>1</Value></Translator></Setup>");
+        file.close();
+        apt::ConfigureManager configuration;
+        configuration.load(setup);
+        apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
+        QTranslator pages;
+        if (!pages.load(args.at(2)) || !QCoreApplication::installTranslator(&pages))
+            return 1;
+        ok &= drawAll(out + QStringLiteral("/zh_modify_"));
+        QCoreApplication::removeTranslator(&pages);
     }
     return ok ? 0 : 1;
 }
