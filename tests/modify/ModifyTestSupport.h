@@ -19,7 +19,7 @@
 
 namespace modifytest {
 
-struct DeviceSpec {
+struct DeviceSample {
     QString serial = QStringLiteral("VXTEST0001");
     QString mac = QStringLiteral("02-56-00-00-00-01");
     QString ipv4 = QStringLiteral("192.168.1.64");
@@ -41,7 +41,7 @@ struct DeviceSpec {
     QString typeName = QStringLiteral("VX-C200");
 };
 
-inline VEXA_DEVICE_MY_INFO makeRecord(const DeviceSpec& s) {
+inline VEXA_DEVICE_MY_INFO makeRecord(const DeviceSample& s) {
     VEXA_DEVICE_MY_INFO r;
     std::memset(&r, 0, sizeof r);
     setRecordText(r.serialNo, s.serial.toLatin1());
@@ -68,22 +68,22 @@ inline VEXA_DEVICE_MY_INFO makeRecord(const DeviceSpec& s) {
 }
 
 // Stores the device and returns the entry the list page would send for it.
-inline DeviceInfo addDevice(const DeviceSpec& spec, int index = 1) {
-    VEXA::DeviceStore::instance()->add(makeRecord(spec));
+inline DeviceInfo addDevice(const DeviceSample& sample, int index = 1) {
+    VEXA::DeviceStore::instance()->add(makeRecord(sample));
     return DeviceInfo{QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0')),
-                      spec.typeName,
-                      spec.ipv4,
-                      spec.serial,
-                      spec.mac,
+                      sample.typeName,
+                      sample.ipv4,
+                      sample.serial,
+                      sample.mac,
                       QStringLiteral("0")};
 }
 
-inline DeviceSpec numbered(int i, DeviceSpec spec = {}) {
-    spec.serial = QStringLiteral("VXTEST%1").arg(i, 4, 10, QLatin1Char('0'));
-    spec.mac =
+inline DeviceSample numbered(int i, DeviceSample sample = {}) {
+    sample.serial = QStringLiteral("VXTEST%1").arg(i, 4, 10, QLatin1Char('0'));
+    sample.mac =
         QStringLiteral("02-56-00-00-%1-%2").arg(i / 256, 2, 16, QLatin1Char('0')).arg(i % 256, 2, 16, QLatin1Char('0'));
-    spec.ipv4 = QStringLiteral("10.20.%1.%2").arg(i / 200).arg(i % 200 + 10);
-    return spec;
+    sample.ipv4 = QStringLiteral("10.20.%1.%2").arg(i / 200).arg(i % 200 + 10);
+    return sample;
 }
 
 inline VEXA_DEVICE_MY_INFO stored(const DeviceInfo& entry) {

@@ -139,7 +139,7 @@ private:
         QTest::mouseClick(m_page->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
     }
     void activateWith(const QString& password);
-    QVector<DeviceInfo> batch(int count, DeviceSpec spec = {});
+    QVector<DeviceInfo> batch(int count, DeviceSample sample = {});
     static void readResults(QWidget* modal, Results& results);
 
     std::unique_ptr<DeviceModifyPage> m_page;
@@ -168,10 +168,10 @@ void TestDeviceModifyPage::cleanup() {
     m_page.reset();
 }
 
-QVector<DeviceInfo> TestDeviceModifyPage::batch(int count, DeviceSpec spec) {
+QVector<DeviceInfo> TestDeviceModifyPage::batch(int count, DeviceSample sample) {
     QVector<DeviceInfo> entries;
     for (int i = 0; i < count; ++i)
-        entries << addDevice(numbered(i, spec), i + 1);
+        entries << addDevice(numbered(i, sample), i + 1);
     return entries;
 }
 
@@ -293,7 +293,7 @@ void TestDeviceModifyPage::activationChecks() {
     QFETCH(QString, message);
     QFETCH(bool, marksNewPassword);
     const QVector<DeviceInfo> entries = batch(devices, [] {
-        DeviceSpec s;
+        DeviceSample s;
         s.activation = 1;
         return s;
     }());
@@ -428,9 +428,9 @@ void TestDeviceModifyPage::singleActivation() {
     QFETCH(uint, code);
     QFETCH(QString, warning);
     QFETCH(QString, result);
-    DeviceSpec spec;
-    spec.activation = 1;
-    const QVector<DeviceInfo> entries = batch(1, spec);
+    DeviceSample sample;
+    sample.activation = 1;
+    const QVector<DeviceInfo> entries = batch(1, sample);
     fakelib::codes.insert(entries[0].serialNo.toLatin1(), code);
     m_page->onCurrentSelectionChange(ACTIVE_SINGLE, entries);
     QSignalSpy active(m_page.get(), &DeviceModifyPage::signalActiveResult);
@@ -444,9 +444,9 @@ void TestDeviceModifyPage::singleActivation() {
 }
 
 void TestDeviceModifyPage::batchActivationResults() {
-    DeviceSpec spec;
-    spec.activation = 1;
-    const QVector<DeviceInfo> entries = batch(6, spec);
+    DeviceSample sample;
+    sample.activation = 1;
+    const QVector<DeviceInfo> entries = batch(6, sample);
     const QList<uint32_t> codes{0, 2009, 2011, 2021, 2012, 0};
     for (int i = 0; i < entries.size(); ++i)
         fakelib::codes.insert(entries[i].serialNo.toLatin1(), codes[i]);
@@ -507,10 +507,10 @@ void TestDeviceModifyPage::singleModification() {
 }
 
 void TestDeviceModifyPage::batchModificationCountsAddresses() {
-    DeviceSpec spec;
-    spec.typeCode = 0x1000; // outside the three ranges: a start address is offered
-    spec.capability = 2;    // no level 1 device: the gateway editor stays locked
-    const QVector<DeviceInfo> entries = batch(10, spec);
+    DeviceSample sample;
+    sample.typeCode = 0x1000; // outside the three ranges: a start address is offered
+    sample.capability = 2;    // no level 1 device: the gateway editor stays locked
+    const QVector<DeviceInfo> entries = batch(10, sample);
     fakelib::codes.insert(entries[3].mac.toLatin1(), 2011);
     m_page->onCurrentSelectionChange(MODIFY_BATCH, entries);
     QVERIFY(!edit("m_lineEditGateway")->isEnabled());
@@ -554,12 +554,12 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
 }
 
 void TestDeviceModifyPage::batchWithDhcpOnKeepsAddresses() {
-    DeviceSpec spec;
-    spec.typeCode = 0x1000;
-    QVector<DeviceInfo> entries = batch(2, spec);
+    DeviceSample sample;
+    sample.typeCode = 0x1000;
+    QVector<DeviceInfo> entries = batch(2, sample);
     entries << addDevice(numbered(7,
                                   [] {
-                                      DeviceSpec s;
+                                      DeviceSample s;
                                       s.typeCode = 0x1000;
                                       s.port = 9000; // ports differ: the port editor is locked and each keeps its own
                                       return s;
@@ -615,9 +615,9 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
     QFETCH(QString, start);
     QFETCH(QString, mask);
     QFETCH(QString, message);
-    DeviceSpec spec;
-    spec.typeCode = typeCode;
-    m_page->onCurrentSelectionChange(MODIFY_BATCH, batch(10, spec));
+    DeviceSample sample;
+    sample.typeCode = typeCode;
+    m_page->onCurrentSelectionChange(MODIFY_BATCH, batch(10, sample));
     edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
     edit("m_lineEditStartIp")->setText(start);
     edit("m_lineEditSubnetMask")->setText(mask);
@@ -638,9 +638,9 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
 void TestDeviceModifyPage::batchRunsInParallelInOrderAndGuiStaysLive() {
     m_page->setTaskThreads(3);
     fakelib::delayMs = 40;
-    DeviceSpec spec;
-    spec.activation = 1;
-    const QVector<DeviceInfo> entries = batch(12, spec);
+    DeviceSample sample;
+    sample.activation = 1;
+    const QVector<DeviceInfo> entries = batch(12, sample);
     m_page->onCurrentSelectionChange(ACTIVE_BATCH, entries);
     QSignalSpy active(m_page.get(), &DeviceModifyPage::signalActiveResult);
     int ticks = 0;
@@ -671,9 +671,9 @@ void TestDeviceModifyPage::batchRunsInParallelInOrderAndGuiStaysLive() {
 void TestDeviceModifyPage::stopLeavesTheRestNotSent() {
     m_page->setTaskThreads(2);
     fakelib::delayMs = 60;
-    DeviceSpec spec;
-    spec.typeCode = 0x1000;
-    const QVector<DeviceInfo> entries = batch(12, spec);
+    DeviceSample sample;
+    sample.typeCode = 0x1000;
+    const QVector<DeviceInfo> entries = batch(12, sample);
     m_page->onCurrentSelectionChange(MODIFY_BATCH, entries);
     edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
     edit("m_lineEditStartIp")->setText(u"10.1.0.10"_qs);
@@ -737,10 +737,10 @@ void TestDeviceModifyPage::forgetPassword() {
     QFETCH(bool, keyExchange);
     QFETCH(bool, qr);
     QFETCH(bool, ipc);
-    DeviceSpec spec;
-    spec.support = static_cast<uint8_t>(support);
-    spec.resetFlags = static_cast<uint8_t>(resetFlags);
-    m_page->onCurrentSelectionChange(MODIFY_SINGLE, batch(1, spec));
+    DeviceSample sample;
+    sample.support = static_cast<uint8_t>(support);
+    sample.resetFlags = static_cast<uint8_t>(resetFlags);
+    m_page->onCurrentSelectionChange(MODIFY_SINGLE, batch(1, sample));
     QSignalSpy asked(m_page.get(), &DeviceModifyPage::signalRecoveryRequested);
     QSignalSpy cover(m_page.get(), &DeviceModifyPage::signalCoverMainPage);
     QSignalSpy uncover(m_page.get(), &DeviceModifyPage::signalDisCoverMainPage);

@@ -103,7 +103,7 @@ void TestDeviceNetParaPage::validateSingle() {
     QFETCH(Edits, edits);
     QFETCH(QString, message);
     QFETCH(QString, marked);
-    const DeviceInfo entry = addDevice(DeviceSpec{});
+    const DeviceInfo entry = addDevice(DeviceSample{});
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     for (const auto& [name, text] : edits)
@@ -160,11 +160,11 @@ void TestDeviceNetParaPage::validateBatch() {
     QFETCH(Edits, edits);
     QFETCH(QString, message);
     QFETCH(QString, marked);
-    DeviceSpec spec;
-    spec.capability = 1; // gateway editor on
-    QVector<DeviceInfo> entries{addDevice(numbered(1, spec), 1)};
-    spec.port = mixedPorts ? 9000 : spec.port;
-    entries << addDevice(numbered(2, spec), 2);
+    DeviceSample sample;
+    sample.capability = 1; // gateway editor on
+    QVector<DeviceInfo> entries{addDevice(numbered(1, sample), 1)};
+    sample.port = mixedPorts ? 9000 : sample.port;
+    entries << addDevice(numbered(2, sample), 2);
     m_form->setBatchLayout();
     m_form->batchFill(entries);
     for (const auto& [name, text] : edits)
@@ -194,10 +194,10 @@ void TestDeviceNetParaPage::ipv6Editors() {
     QFETCH(int, support);
     QFETCH(bool, enabled);
     QFETCH(QString, shown);
-    DeviceSpec spec;
-    spec.capability = static_cast<uint8_t>(capability);
-    spec.support = static_cast<uint8_t>(support);
-    const DeviceInfo entry = addDevice(spec);
+    DeviceSample sample;
+    sample.capability = static_cast<uint8_t>(capability);
+    sample.support = static_cast<uint8_t>(support);
+    const DeviceInfo entry = addDevice(sample);
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     for (const char* name : {"m_lineEditIPV6Address", "m_lineEditIPV6Gateway", "m_lineEditIPV6SubnetMaskLen"})
@@ -236,12 +236,12 @@ void TestDeviceNetParaPage::batchFillFlags() {
     QFETCH(QList<bool>, enabled);
     QVector<DeviceInfo> entries;
     for (int i = 0; i < types.size(); ++i) {
-        DeviceSpec spec;
-        spec.typeCode = types[i];
-        spec.port = ports[i];
-        spec.capability = static_cast<uint8_t>(capabilities[i]);
-        spec.httpPort = httpPorts[i];
-        entries << addDevice(numbered(i, spec), i + 1);
+        DeviceSample sample;
+        sample.typeCode = types[i];
+        sample.port = ports[i];
+        sample.capability = static_cast<uint8_t>(capabilities[i]);
+        sample.httpPort = httpPorts[i];
+        entries << addDevice(numbered(i, sample), i + 1);
     }
     m_form->setBatchLayout();
     m_form->editor(u"m_lineEditRTSP"_qs)->setText(u"1"_qs);
@@ -256,9 +256,9 @@ void TestDeviceNetParaPage::batchFillFlags() {
 }
 
 void TestDeviceNetParaPage::httpPortZeroIsSentAs80() {
-    DeviceSpec spec;
-    spec.httpPort = 0;
-    const DeviceInfo entry = addDevice(spec);
+    DeviceSample sample;
+    sample.httpPort = 0;
+    const DeviceInfo entry = addDevice(sample);
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     QCOMPARE(edit("m_lineEditHttpPort")->text(), u"0"_qs);
@@ -269,7 +269,7 @@ void TestDeviceNetParaPage::httpPortZeroIsSentAs80() {
 }
 
 void TestDeviceNetParaPage::addressesGoOutCanonical() {
-    const DeviceInfo entry = addDevice(DeviceSpec{});
+    const DeviceInfo entry = addDevice(DeviceSample{});
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     edit("m_lineEditIpAddress")->setText(u"192.168.001.010"_qs);
@@ -289,10 +289,10 @@ void TestDeviceNetParaPage::addressesGoOutCanonical() {
 }
 
 void TestDeviceNetParaPage::deviceWithoutDhcpSupport() {
-    DeviceSpec spec;
-    spec.support = DeviceSupport::Ipv6;
-    spec.dhcp = 1; // a flag the device cannot act on
-    const DeviceInfo entry = addDevice(spec);
+    DeviceSample sample;
+    sample.support = DeviceSupport::Ipv6;
+    sample.dhcp = 1; // a flag the device cannot act on
+    const DeviceInfo entry = addDevice(sample);
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     auto* box = m_form->findChild<QCheckBox*>(u"m_checkBoxDHCP"_qs);
@@ -303,9 +303,9 @@ void TestDeviceNetParaPage::deviceWithoutDhcpSupport() {
 }
 
 void TestDeviceNetParaPage::batchDhcpOffRestoresWhatTheSelectionAllows() {
-    DeviceSpec spec;
-    spec.typeCode = 0x9D10; // inside the ranges: no start address for this selection
-    const QVector<DeviceInfo> entries{addDevice(numbered(1, spec), 1), addDevice(numbered(2, spec), 2)};
+    DeviceSample sample;
+    sample.typeCode = 0x9D10; // inside the ranges: no start address for this selection
+    const QVector<DeviceInfo> entries{addDevice(numbered(1, sample), 1), addDevice(numbered(2, sample), 2)};
     m_form->setBatchLayout();
     m_form->batchFill(entries);
     auto* box = m_form->findChild<QCheckBox*>(u"m_checkBoxBatchDHCP"_qs);
@@ -320,7 +320,7 @@ void TestDeviceNetParaPage::batchDhcpOffRestoresWhatTheSelectionAllows() {
 }
 
 void TestDeviceNetParaPage::pressIntoMarkedEditorClearsItsMark() {
-    const DeviceInfo entry = addDevice(DeviceSpec{});
+    const DeviceInfo entry = addDevice(DeviceSample{});
     m_form->setSingleLayout();
     m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
     edit("m_lineEditGateway")->clear();

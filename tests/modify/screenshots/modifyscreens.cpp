@@ -70,7 +70,7 @@ struct Host {
 bool drawAll(const QString& prefix) {
 
     VEXA::DeviceStore::instance()->clear();
-    DeviceSpec camera;
+    DeviceSample camera;
     camera.serial = QStringLiteral("VXIPCB12001000000000");
     camera.ipv4 = QStringLiteral("192.168.1.64");
     camera.ipv6 = QStringLiteral("fd00:56:1::40");
@@ -80,16 +80,16 @@ bool drawAll(const QString& prefix) {
     const DeviceInfo single = addDevice(camera, 1);
     QVector<DeviceInfo> many;
     for (int i = 0; i < 12; ++i) {
-        DeviceSpec spec = numbered(100 + i, camera);
-        spec.typeName = i % 3 == 0 ? QStringLiteral("VX-NVR-N416") : QStringLiteral("VX-IPC-B120");
-        spec.activation = 0;
-        many << addDevice(spec, i + 2);
+        DeviceSample sample = numbered(100 + i, camera);
+        sample.typeName = i % 3 == 0 ? QStringLiteral("VX-NVR-N416") : QStringLiteral("VX-IPC-B120");
+        sample.activation = 0;
+        many << addDevice(sample, i + 2);
     }
     QVector<DeviceInfo> fresh;
     for (int i = 0; i < 3; ++i) {
-        DeviceSpec spec = numbered(200 + i, camera);
-        spec.activation = 1;
-        fresh << addDevice(spec, i + 20);
+        DeviceSample sample = numbered(200 + i, camera);
+        sample.activation = 1;
+        fresh << addDevice(sample, i + 20);
     }
 
     bool ok = true;
