@@ -1,0 +1,655 @@
+#include "modify/DeviceModifyPage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMetaMethod>
+#include <QPixmap>
+
+#include "app/ConfigureManager.h"
+#include "aptui/BaseDialog.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/WarningDialog.h"
+#include "discovery/DeviceStore.h"
+#include "discovery/VexaHandler.h"
+#include "modify/AddressPlan.h"
+#include "modify/BatchProgressCover.h"
+#include "modify/DeviceActivePage.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "modify/DeviceNetParaPage.h"
+#include "modify/ErrorText.h"
+#include "modify/PasswordLevel.h"
+#include "platform/XRT_Mutex.h"
+#include "toolkit/GuiText.h"
+#include "ui_DeviceModifyPage.h"
+
+namespace VexaTool {
+
+namespace {
+
+// Any other code: the library's own sentence where it defines the code, else the generic text.
+QString otherCodeText(uint32_t code) {
+    return ErrorText::isKnown(code)
+               ? ErrorText::withCode(code)
+               : QCoreApplication::translate("VexaTool::DeviceModifyPage", "Error%1:others").arg(code);
+}
+
+bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].serialNo != b[i].serialNo || a[i].mac != b[i].mac)
+            return false;
+    }
+    return true;
+}
+
+void connectToWindowSlot(QObject* sender, const QMetaMethod& signal, QWidget* window, const char* slot) {
+    if (window == nullptr)
+        return;
+    const int index = window->metaObject()->indexOfSlot(slot);
+    if (index >= 0)
+        QObject::connect(sender, signal, window, window->metaObject()->method(index));
+}
+
+} // namespace
+
+DeviceModifyPage::DeviceModifyPage(QWidget* parent)
+    : aptui::Widget(parent)
+    , m_ui(std::make_unique<Ui::DeviceModifyPage>()) {
+    m_ui->setupUi(this);
+    setMinimumWidth(370);
+    setMaximumWidth(370);
+    resize(370, 704);
+
+    m_netParaPage = new DeviceNetParaPage(this);
+    m_activePage = new DeviceActivePage(this);
+    m_ui->m_stackedWidget->addWidget(m_netParaPage);
+    m_ui->m_stackedWidget->addWidget(m_activePage);
+    m_ui->m_stackedWidget->setCurrentIndex(0);
+    const int labelWidth =
+        std::max({m_netParaPage->labelColumnWidth(), m_ui->m_labelAdminPassword->sizeHint().width(),
+                  m_ui->m_labelNewPassword->sizeHint().width(), m_ui->m_labelConfirmPasswoed->sizeHint().width()});
+    for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
+        label->setMinimumWidth(labelWidth);
+
+    m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
+    connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
+    connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
+
+    connect(m_ui->m_btnActive, &QPushButton::clicked, this, &DeviceModifyPage::onActiveDevices);
+    connect(m_ui->m_btnModify, &QPushButton::clicked, this, &DeviceModifyPage::onModifyNetParas);
+    connect(m_ui->m_btnLostPassword, &QPushButton::clicked, this, &DeviceModifyPage::onForgetPassword);
+    connect(m_ui->m_lineEditNewPassword, &QLineEdit::textChanged, this, &DeviceModifyPage::onNewPasswordTextChanged);
+    connect(m_netParaPage, &DeviceNetParaPage::signalDhcpStateChanged, this, &DeviceModifyPage::onDhcpStateChanged);
+    connect(m_netParaPage, &DeviceNetParaPage::signalBatchDhcpStateChanged, this,
+            &DeviceModifyPage::onBatchDhcpStateChanged);
+    // The main window offers these slots; a page made without one (tests, tools) simply has no cover.
+    QWidget* host = parent != nullptr ? parent->window() : nullptr;
+    connectToWindowSlot(this, QMetaMethod::fromSignal(&DeviceModifyPage::signalCoverMainPage), host, "enableCover()");
+    connectToWindowSlot(this, QMetaMethod::fromSignal(&DeviceModifyPage::signalDisCoverMainPage), host,
+                        "disableCover()");
+
+    for (aptui::MultiStateLineEdit* edit :
+         {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditAdminPassword}) {
+        edit->installEventFilter(this);
+        edit->setMaxLength(16);
+        edit->setContextMenuPolicy(Qt::NoContextMenu);
+        edit->setEchoMode(QLineEdit::Password);
+    }
+    onCurrentSelectionChange(MODIFY_SINGLE, {});
+}
+
+DeviceModifyPage::~DeviceModifyPage() = default;
+
+int DeviceModifyPage::configuredTaskThreads() {
+    const apt::Configure* item = apt::ConfigureManager::GetInstance()->find(apt::ConfigureManager::TaskThread);
+    if (item == nullptr)
+        return kDefaultTaskThreads;
+    bool ok = false;
+    const int value = item->value().trimmed().toInt(&ok);
+    if (!ok || value < 1)
+        return kDefaultTaskThreads;
+    return std::min(value, kMaxTaskThreads);
+}
+
+void DeviceModifyPage::setTaskThreads(int count) {
+    m_runner->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
+}
+
+int DeviceModifyPage::taskThreads() const {
+    return m_runner->maxThreads();
+}
+
+BatchProgressCover* DeviceModifyPage::progressCover() const {
+    return m_cover.data();
+}
+
+bool DeviceModifyPage::isBusy() const {
+    return m_runner->isRunning();
+}
+
+QString DeviceModifyPage::singleActivationText(uint32_t code) {
+    switch (code) {
+    case VEXA_NOERROR:
+        return tr("Activate Succeed.");
+    case VEXA_ERR_DEVICE_REFUSED:
+        return tr("Device deny.");
+    case VEXA_ERR_TIMEOUT:
+        return tr("Time out.");
+    case VEXA_ERR_ALREADY_ACTIVATED:
+        return tr("Error%1:others").arg(code);
+    default:
+        return otherCodeText(code);
+    }
+}
+
+QString DeviceModifyPage::batchActivationText(uint32_t code) {
+    switch (code) {
+    case VEXA_NOERROR:
+        return tr("Succeed");
+    case VEXA_ERR_DEVICE_REFUSED:
+        return tr("Error%1:Device deny.").arg(code);
+    case VEXA_ERR_TIMEOUT:
+        return tr("Error%1:others").arg(code);
+    case VEXA_ERR_ALREADY_ACTIVATED:
+        return tr("Error%1:reactive").arg(code);
+    default:
+        return otherCodeText(code);
+    }
+}
+
+QString DeviceModifyPage::singleModificationText(uint32_t code) {
+    switch (code) {
+    case VEXA_NOERROR:
+        return tr("Modify network parameters succeed.");
+    case VEXA_ERR_DEVICE_REFUSED:
+        return tr("Device deny.");
+    case VEXA_ERR_TIMEOUT:
+        return tr("Time out.");
+    default:
+        return otherCodeText(code);
+    }
+}
+
+QString DeviceModifyPage::batchModificationText(uint32_t code) {
+    switch (code) {
+    case VEXA_NOERROR:
+        return tr("Succeed");
+    case VEXA_ERR_DEVICE_REFUSED:
+        return tr("Error%1:device deny").arg(code);
+    case VEXA_ERR_TIMEOUT:
+        return tr("Error%1:time out").arg(code);
+    default:
+        return otherCodeText(code);
+    }
+}
+
+QPoint DeviceModifyPage::dialogPosition() const {
+    return WarningDialog::centredOn(this);
+}
+
+void DeviceModifyPage::showError(const QString& text, aptui::MultiStateLineEdit* field, QLabel* hint) {
+    WarningDialog::showWarning(dialogPosition(), WarningDialog::Error, text, this, field, hint);
+}
+
+void DeviceModifyPage::setBar(QLabel* bar, const char* image) {
+    const QString path = QString::fromLatin1(image);
+    bar->setPixmap(QPixmap(path));
+    bar->setProperty("image", path);
+}
+
+void DeviceModifyPage::resetPasswordEditors() {
+    for (aptui::MultiStateLineEdit* edit :
+         {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditAdminPassword})
+        edit->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    m_ui->m_labelHintNewPassword->clear();
+    m_ui->m_labelHintConfirmPassword->clear();
+    m_ui->m_labelHintAdimaPassword->clear();
+}
+
+void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceInfo> entries) {
+    if (!entries.isEmpty())
+        m_netParaPage->unlock();
+    m_entries = entries;
+    if (entries.isEmpty()) {
+        m_ui->m_stackedWidget->setCurrentIndex(0);
+        m_netParaPage->setSingleLayout();
+        m_netParaPage->fillFromDevice(QString(), QString(), false, 0);
+        m_ui->m_frameActive->hide();
+        m_ui->m_lineEditAdminPassword->clear();
+        m_ui->m_frameModifyPara->show();
+        m_ui->m_btnLostPassword->show();
+        m_ui->m_btnModify->setFocus();
+        m_ui->m_btnModify->setEnabled(false);
+        m_ui->m_lineEditAdminPassword->setEnabled(false);
+        m_ui->m_btnLostPassword->setEnabled(false);
+        resetPasswordEditors();
+        return;
+    }
+    switch (kind) {
+    case MODIFY_SINGLE:
+        m_ui->m_stackedWidget->setCurrentIndex(0);
+        m_netParaPage->setSingleLayout();
+        m_ui->m_frameActive->hide();
+        m_ui->m_lineEditAdminPassword->clear();
+        m_ui->m_frameModifyPara->show();
+        m_ui->m_btnLostPassword->show();
+        m_ui->m_btnModify->setFocus();
+        m_ui->m_btnModify->setEnabled(true);
+        m_ui->m_lineEditAdminPassword->setEnabled(true);
+        m_ui->m_btnLostPassword->setEnabled(true);
+        resetPasswordEditors();
+        m_netParaPage->fillFromDevice(entries.first().serialNo, entries.first().mac, false, 0);
+        break;
+    case MODIFY_BATCH:
+        m_ui->m_stackedWidget->setCurrentIndex(0);
+        m_netParaPage->setBatchLayout();
+        m_ui->m_frameActive->hide();
+        m_ui->m_lineEditAdminPassword->clear();
+        m_ui->m_frameModifyPara->show();
+        m_ui->m_btnLostPassword->hide();
+        m_ui->m_btnModify->setEnabled(true);
+        m_ui->m_lineEditAdminPassword->setEnabled(true);
+        resetPasswordEditors();
+        m_netParaPage->batchFill(entries);
+        break;
+    case ACTIVE_SINGLE:
+    case ACTIVE_BATCH:
+        m_ui->m_stackedWidget->setCurrentIndex(1);
+        if (kind == ACTIVE_SINGLE)
+            m_activePage->showSingleActivation();
+        else
+            m_activePage->showBatchActivation();
+        m_ui->m_lineEditNewPassword->clear();
+        m_ui->m_lineEditConfirmPassword->clear();
+        m_ui->m_frameActive->show();
+        for (QLabel* bar : {m_ui->m_labelLevel1, m_ui->m_labelLevel2, m_ui->m_labelLevel3})
+            setBar(bar, kGreyBar);
+        m_ui->m_frameModifyPara->hide();
+        resetPasswordEditors();
+        break;
+    case ACTIVE_MIXED:
+        m_ui->m_stackedWidget->setCurrentIndex(1);
+        m_activePage->showMixedSelection();
+        m_ui->m_frameActive->hide();
+        m_ui->m_frameModifyPara->hide();
+        break;
+    }
+}
+
+void DeviceModifyPage::onNewPasswordTextChanged(const QString& text) {
+    const int level = passwordLevel(kUserName, text.toStdString());
+    for (QLabel* bar : {m_ui->m_labelLevel1, m_ui->m_labelLevel2, m_ui->m_labelLevel3})
+        setBar(bar, kGreyBar);
+    m_ui->m_labelLevel->clear();
+    switch (level) {
+    case 1:
+        setBar(m_ui->m_labelLevel1, kRedBar);
+        m_ui->m_labelLevel->setText(tr("Weak"));
+        break;
+    case 2:
+        setBar(m_ui->m_labelLevel1, kYellowBar);
+        setBar(m_ui->m_labelLevel2, kYellowBar);
+        m_ui->m_labelLevel->setText(tr("Medium"));
+        break;
+    case 3:
+        setBar(m_ui->m_labelLevel1, kGreenBar);
+        setBar(m_ui->m_labelLevel2, kGreenBar);
+        setBar(m_ui->m_labelLevel3, kGreenBar);
+        m_ui->m_labelLevel->setText(tr("Strong"));
+        break;
+    default:
+        break;
+    }
+}
+
+void DeviceModifyPage::onActiveDevices() {
+    if (isBusy())
+        return;
+    if (m_entries.isEmpty()) {
+        showError(tr("Please select a device."));
+        return;
+    }
+    const QString password = m_ui->m_lineEditNewPassword->text();
+    if (password.isEmpty()) {
+        showError(tr("The password can not be empty."), m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+    if (password != m_ui->m_lineEditConfirmPassword->text()) {
+        showError(tr("The password you typed do not match."), m_ui->m_lineEditNewPassword,
+                  m_ui->m_labelHintNewPassword);
+        return;
+    }
+    if (m_ui->m_labelLevel->text().isEmpty()) {
+        WarningDialog::showLongWarning(
+            dialogPosition(), WarningDialog::Error,
+            tr("Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special "
+               "character for your password with at least two kinds of them contained."),
+            this, m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+
+    Run run;
+    run.operation = m_entries.size() == 1 ? Operation::ActivateSingle : Operation::ActivateBatch;
+    run.entries = m_entries;
+    const QByteArray passwordBytes = OrvisGUIToolkit::ConvertFromUnicode(password);
+    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+    std::vector<DeviceTaskRunner::Task> tasks;
+    for (const DeviceInfo& entry : run.entries) {
+        tasks.push_back([handler, serial = entry.serialNo.toLatin1(), passwordBytes]() {
+            DeviceOutcome outcome;
+            outcome.sent = true;
+            outcome.ok = handler->activateDevice(serial, passwordBytes);
+            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
+            return outcome;
+        });
+    }
+    startRun(std::move(run), std::move(tasks));
+}
+
+void DeviceModifyPage::onModifyNetParas() {
+    if (isBusy())
+        return;
+    if (m_entries.isEmpty()) {
+        showError(tr("Sorry, please select the equipment."));
+        return;
+    }
+    if (m_ui->m_lineEditAdminPassword->text().isEmpty()) {
+        showError(tr("Sorry, please enter the administrator password."), m_ui->m_lineEditAdminPassword,
+                  m_ui->m_labelHintAdimaPassword);
+        return;
+    }
+    Run run;
+    run.entries = m_entries;
+    if (m_entries.size() == 1) {
+        if (!m_netParaPage->validateSingle(dialogPosition()))
+            return;
+        run.operation = Operation::ModifySingle;
+        run.params.push_back(m_netParaPage->readSingle());
+    } else {
+        if (!m_netParaPage->validateBatch(dialogPosition()))
+            return;
+        run.operation = Operation::ModifyBatch;
+        if (!planBatchModification(run))
+            return;
+    }
+    const QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(m_ui->m_lineEditAdminPassword->text());
+    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+    std::vector<DeviceTaskRunner::Task> tasks;
+    for (qsizetype i = 0; i < run.entries.size(); ++i) {
+        tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), password,
+                         params = run.params[static_cast<std::size_t>(i)]]() mutable {
+            DeviceOutcome outcome;
+            outcome.sent = true;
+            outcome.ok = handler->modifyNetParams(mac, password, params);
+            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
+            return outcome;
+        });
+    }
+    startRun(std::move(run), std::move(tasks));
+}
+
+bool DeviceModifyPage::planBatchModification(Run& run) {
+    const DeviceNetParaPage::BatchValues values = m_netParaPage->readBatch();
+    const bool dhcpOff = m_netParaPage->batchDhcpOff();
+    const int count = static_cast<int>(run.entries.size());
+    if (dhcpOff) {
+        aptui::MultiStateLineEdit* startEdit = m_netParaPage->editor(QStringLiteral("m_lineEditStartIp"));
+        QLabel* startHint = m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp"));
+        const AddressPlan::Fault fault =
+            values.startEnabled ? AddressPlan::consecutive(values.startAddress, values.mask, count, run.newAddresses)
+                                : AddressPlan::Fault::NoStart;
+        switch (fault) {
+        case AddressPlan::Fault::None:
+            break;
+        case AddressPlan::Fault::NoStart:
+            showError(tr("These devices take no start address. Enable DHCP, or select devices that take one."));
+            return false;
+        case AddressPlan::Fault::PastEnd:
+            showError(tr("%1 addresses from %2 would run past %3.255.255.")
+                          .arg(count)
+                          .arg(values.startAddress, values.startAddress.section(QLatin1Char('.'), 0, 1)),
+                      startEdit, startHint);
+            return false;
+        case AddressPlan::Fault::NetworkOrBroadcast:
+            showError(tr("%1 addresses from %2 would include the network or broadcast address of the subnet.")
+                          .arg(count)
+                          .arg(values.startAddress),
+                      startEdit, startHint);
+            return false;
+        case AddressPlan::Fault::LeavesSubnet:
+            showError(tr("%1 addresses from %2 would leave the subnet of mask %3.")
+                          .arg(count)
+                          .arg(values.startAddress, values.mask),
+                      startEdit, startHint);
+            return false;
+        }
+    }
+
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    const QByteArray name = values.deviceName.toLocal8Bit();
+    for (int j = 0; j < count; ++j) {
+        const DeviceInfo& entry = run.entries[j];
+        VEXA_NET_PARAM params;
+        std::memset(&params, 0, sizeof params);
+        store->readNetParams(entry.serialNo, entry.mac, params);
+        if (dhcpOff) {
+            setRecordText(params.ipv4Address, run.newAddresses.at(j).toLatin1());
+            setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
+            // A gateway editor the selection leaves locked reads empty: the device keeps the gateway it has.
+            if (values.gatewayEnabled)
+                setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
+            params.dhcpEnabled = 0;
+        } else {
+            params.dhcpEnabled = 1;
+        }
+        if (values.port != 0)
+            params.port = static_cast<uint16_t>(values.port);
+        if (values.httpPort != 0)
+            params.httpPort = static_cast<uint16_t>(values.httpPort);
+        params.rtspPort = static_cast<uint16_t>(values.rtspPort);
+        setRecordText(params.deviceName, name);
+        run.params.push_back(params);
+    }
+    return true;
+}
+
+void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks) {
+    m_run = std::move(run);
+    QWidget* host = window();
+    if (m_cover.isNull() || m_cover->parentWidget() != host)
+        m_cover = new BatchProgressCover(host);
+    connect(m_cover, &BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation, Qt::UniqueConnection);
+    connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &BatchProgressCover::setProgress,
+            Qt::UniqueConnection);
+    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
+    m_cover->begin(activation ? BatchProgressCover::Activating : BatchProgressCover::Modifying,
+                   static_cast<int>(tasks.size()));
+    emit signalBusyChanged(true);
+    m_runner->start(std::move(tasks));
+}
+
+void DeviceModifyPage::onStopOperation() {
+    m_runner->stop();
+}
+
+void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
+    if (index < 0 || index >= m_run.entries.size())
+        return;
+    DeviceInfo& entry = m_run.entries[index];
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    switch (m_run.operation) {
+    case Operation::ActivateBatch:
+        if (!outcome.sent) {
+            entry.result = tr("Not sent");
+        } else if (outcome.ok) {
+            entry.result = tr("Succeed");
+            XRT_MutexGuard guard(store->lock());
+            store->setActivationState(entry.serialNo, entry.mac, 0);
+        } else {
+            entry.result = batchActivationText(outcome.code);
+        }
+        break;
+    case Operation::ModifyBatch:
+        if (!outcome.sent) {
+            entry.result = tr("Not sent");
+        } else if (outcome.ok) {
+            entry.result = tr("Succeed");
+            if (!m_run.newAddresses.isEmpty())
+                entry.ipv4Address = m_run.newAddresses.at(index);
+            XRT_MutexGuard guard(store->lock());
+            store->writeNetParams(entry.serialNo, entry.mac, m_run.params[static_cast<std::size_t>(index)]);
+        } else {
+            entry.result = batchModificationText(outcome.code);
+        }
+        break;
+    case Operation::ActivateSingle:
+    case Operation::ModifySingle:
+        break; // reported as a whole when the call is done
+    }
+}
+
+void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
+    if (!m_cover.isNull())
+        m_cover->end();
+    emit signalBusyChanged(false);
+    const Run run = m_run;
+    switch (run.operation) {
+    case Operation::ActivateSingle:
+    case Operation::ModifySingle:
+        if (!outcomes.isEmpty())
+            finishSingle(outcomes.first());
+        break;
+    case Operation::ActivateBatch:
+        if (sameDevices(run.entries, m_entries))
+            m_entries = run.entries;
+        showBatchResults(run.entries, true);
+        break;
+    case Operation::ModifyBatch:
+        if (sameDevices(run.entries, m_entries))
+            m_entries = run.entries;
+        emit signalModifyResult(run.entries);
+        showBatchResults(run.entries, false);
+        break;
+    }
+}
+
+void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
+    QVector<DeviceInfo> entries = m_run.entries;
+    DeviceInfo& entry = entries.first();
+    const bool activation = m_run.operation == Operation::ActivateSingle;
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    if (outcome.sent && outcome.ok) {
+        {
+            XRT_MutexGuard guard(store->lock());
+            if (activation)
+                store->setActivationState(entry.serialNo, entry.mac, 0);
+            else
+                store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
+        }
+        entry.result = tr("Succeed");
+        if (sameDevices(entries, m_entries))
+            m_entries = entries;
+        if (activation)
+            emit signalActiveResult(entries);
+        else
+            emit signalModifyResult(entries);
+        WarningDialog::showWarning(
+            dialogPosition(), WarningDialog::Success,
+            activation ? singleActivationText(VEXA_NOERROR) : singleModificationText(VEXA_NOERROR), this);
+        return;
+    }
+    const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
+    const QString text = activation ? singleActivationText(code) : singleModificationText(code);
+    // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
+    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
+        m_entries.first().result = text;
+    showError(text);
+}
+
+void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool activation) {
+    DeviceModifyResultPage results;
+    if (activation) {
+        results.setResultHeader(4, tr("Activation"));
+        results.setCountCaption(tr("Batch activate devices"));
+        results.setFailureCaption(tr("Activate fail numbers"));
+    }
+    results.setEntries(entries);
+    if (activation)
+        emit signalActiveResult(entries);
+    emit signalCoverMainPage();
+    results.exec();
+    emit signalDisCoverMainPage();
+}
+
+void DeviceModifyPage::onForgetPassword() {
+    if (m_entries.isEmpty()) {
+        showError(tr("Please select a device."));
+        return;
+    }
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    VEXA::DeviceStore::instance()->get(m_entries.first().serialNo, m_entries.first().mac, record);
+    openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & DeviceSupport::KeyReset) != 0,
+                       (record.resetFlags & DeviceResetQr) != 0, (record.supportFlags & DeviceSupport::ResetIpc) != 0);
+}
+
+void DeviceModifyPage::openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset) {
+    emit signalRecoveryRequested(serialNo, keyExchange, qrSupported, ipcReset);
+    // To be joined with the password folder's dialogs: the reset dialog (serial number, QR support, IPC
+    // reset) when keyExchange, else the restore dialog (serial number), each run modally in place of the
+    // note below, between the same two cover signals.
+    emit signalCoverMainPage();
+    aptui::BaseDialog note(false, false, false, false, true, true, false);
+    note.setTitle(tr("Forget Password"));
+    note.resize(400, 220);
+    note.setDefaultText((keyExchange ? tr("The password of %1 is reset with a key from the manufacturer.")
+                                     : tr("The password of %1 is restored with a security code from the manufacturer."))
+                            .arg(serialNo.toHtmlEscaped()) +
+                        QStringLiteral("<br/>") + tr("This dialog is not part of this build yet."));
+    note.exec();
+    emit signalDisCoverMainPage();
+}
+
+void DeviceModifyPage::onDhcpStateChanged(int state) {
+    if (m_entries.isEmpty())
+        return;
+    if (state == Qt::Checked)
+        m_netParaPage->applyDhcp();
+    else
+        m_netParaPage->fillFromDevice(m_entries.first().serialNo, m_entries.first().mac, true, 1);
+}
+
+void DeviceModifyPage::onBatchDhcpStateChanged(int state) {
+    m_netParaPage->batchDhcpChange(state != Qt::Checked);
+}
+
+bool DeviceModifyPage::eventFilter(QObject* watched, QEvent* event) {
+    QLabel* hint = nullptr;
+    if (watched == m_ui->m_lineEditAdminPassword)
+        hint = m_ui->m_labelHintAdimaPassword;
+    else if (watched == m_ui->m_lineEditConfirmPassword)
+        hint = m_ui->m_labelHintConfirmPassword;
+    else if (watched == m_ui->m_lineEditNewPassword)
+        hint = m_ui->m_labelHintNewPassword;
+    if (hint != nullptr) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            hint->clear();
+            static_cast<aptui::MultiStateLineEdit*>(watched)->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // Passwords never pass through the clipboard, in or out.
+            if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) ||
+                key->matches(QKeySequence::Cut)) {
+                event->accept();
+                return true;
+            }
+        }
+    }
+    return aptui::Widget::eventFilter(watched, event);
+}
+
+} // namespace VexaTool

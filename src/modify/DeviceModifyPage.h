@@ -1,0 +1,127 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QPointer>
+#include <QVector>
+
+#include "aptui/Widget.h"
+#include "discovery/DeviceRecord.h"
+#include "modify/DeviceTaskRunner.h"
+#include "modify/ModifyPage.h"
+#include "vexa.h"
+
+class QLabel;
+
+namespace aptui {
+class MultiStateLineEdit;
+}
+
+namespace Ui {
+class DeviceModifyPage;
+}
+
+namespace VexaTool {
+
+class BatchProgressCover;
+class DeviceActivePage;
+class DeviceNetParaPage;
+
+// The right-hand panel of the main window: activates the selected devices or changes their network
+// parameters, one device or a batch, and sends the outcome back to the list page. The library calls run
+// on worker threads (at most "TaskThread" of Setup.xml at once) under a cover with progress and Stop; the
+// device store is written and every signal is emitted on the GUI thread, in the order of the selection.
+class DeviceModifyPage : public aptui::Widget {
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultTaskThreads = 8;
+    static constexpr int kMaxTaskThreads = 64;
+    static constexpr const char* kUserName = "admin";
+    static constexpr const char* kGreyBar = ":/CommonSkin/Password/Images/Public/Control/Password/grey.png";
+    static constexpr const char* kRedBar = ":/CommonSkin/Password/Images/Public/Control/Password/red.png";
+    static constexpr const char* kYellowBar = ":/CommonSkin/Password/Images/Public/Control/Password/yellow.png";
+    static constexpr const char* kGreenBar = ":/CommonSkin/Password/Images/Public/Control/Password/green.png";
+
+    explicit DeviceModifyPage(QWidget* parent = nullptr);
+    ~DeviceModifyPage() override;
+
+    // "TaskThread" of the configuration store: a whole number from 1 up, else the default.
+    static int configuredTaskThreads();
+    void setTaskThreads(int count);
+    int taskThreads() const;
+
+    bool isBusy() const;
+    const QVector<DeviceInfo>& entries() const { return m_entries; }
+    DeviceNetParaPage* netParaPage() const { return m_netParaPage; }
+    DeviceActivePage* activePage() const { return m_activePage; }
+    BatchProgressCover* progressCover() const;
+
+    // Result texts of the device calls, in this page's words. A code the library defines beyond the
+    // specific ones gets its own sentence (see ErrorText).
+    static QString singleActivationText(uint32_t code);
+    static QString batchActivationText(uint32_t code);
+    static QString singleModificationText(uint32_t code);
+    static QString batchModificationText(uint32_t code);
+
+signals:
+    void signalModifyResult(QVector<DeviceInfo> entries);
+    void signalActiveResult(QVector<DeviceInfo> entries);
+    void signalCoverMainPage();
+    void signalDisCoverMainPage();
+    // A run of device calls started or ended (for the window and for tests).
+    void signalBusyChanged(bool busy);
+    // "Forget Password" chose a recovery for this device: by key exchange, or else by security code.
+    void signalRecoveryRequested(QString serialNo, bool keyExchange, bool qrSupported, bool ipcReset);
+
+public slots:
+    void onCurrentSelectionChange(ModifyPage kind, QVector<DeviceInfo> entries);
+    void onActiveDevices();
+    void onModifyNetParas();
+    void onForgetPassword();
+    void onNewPasswordTextChanged(const QString& text);
+    void onDhcpStateChanged(int state);
+    void onBatchDhcpStateChanged(int state);
+    void onStopOperation();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Operation { ActivateSingle, ActivateBatch, ModifySingle, ModifyBatch };
+
+    // One run of device calls: what was sent, to whom, and what to write back when a call succeeds.
+    struct Run {
+        Operation operation = Operation::ModifySingle;
+        QVector<DeviceInfo> entries;
+        std::vector<VEXA_NET_PARAM> params; // modification: the record sent to each device
+        QStringList newAddresses;           // batch modification with DHCP off: each device's new address
+    };
+
+    QPoint dialogPosition() const;
+    void showError(const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr);
+    void resetPasswordEditors();
+    void setBar(QLabel* bar, const char* image);
+    void startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks);
+    void onRunOutcome(int index, const DeviceOutcome& outcome);
+    void onRunFinished(const QVector<DeviceOutcome>& outcomes);
+    void finishSingle(const DeviceOutcome& outcome);
+    void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
+    // The record for every device of a batch, and its new address; false (after saying why) when the start
+    // address cannot give every device a usable address.
+    bool planBatchModification(Run& run);
+
+    // Opens the password recovery of one device: the key-exchange reset dialog when the device resets by
+    // key (keyExchange), else the security-code restore dialog. The dialogs belong to the password
+    // folder; until they are joined here this shows what each would do.
+    void openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset);
+
+    std::unique_ptr<Ui::DeviceModifyPage> m_ui;
+    DeviceNetParaPage* m_netParaPage = nullptr;
+    DeviceActivePage* m_activePage = nullptr;
+    QPointer<BatchProgressCover> m_cover;
+    DeviceTaskRunner* m_runner = nullptr;
+    QVector<DeviceInfo> m_entries;
+    Run m_run;
+};
+
+} // namespace VexaTool

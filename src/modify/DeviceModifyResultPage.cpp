@@ -1,0 +1,84 @@
+#include "modify/DeviceModifyResultPage.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QStandardItemModel>
+
+#include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "ui_DeviceModifyResultPage.h"
+
+namespace VexaTool {
+
+namespace {
+
+constexpr int kColumnWidths[] = {50, 120, 120, 175, 175};
+
+} // namespace
+
+DeviceModifyResultPage::DeviceModifyResultPage(QWidget* parent)
+    : aptui::BaseDialog(false, false, false, false, true, true, false, parent)
+    , m_ui(std::make_unique<Ui::DeviceModifyResultPage>()) {
+    setTitle(tr("Confirmation List"));
+    setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
+    resize(700, 500);
+
+    auto* content = new QWidget(this);
+    m_ui->setupUi(content);
+    m_model = new QStandardItemModel(0, 5, this);
+    m_model->setHorizontalHeaderLabels(
+        {tr("ID"), tr("Device Type"), tr("IPv4 Address"), tr("Serial Number"), tr("Modification")});
+    for (int column = 0; column < 5; ++column)
+        m_model->setHeaderData(column, Qt::Horizontal, int(Qt::AlignLeft | Qt::AlignVCenter), Qt::TextAlignmentRole);
+    m_ui->m_tableViewResult->setModel(m_model);
+    m_ui->m_tableViewResult->ShowGridLine(false);
+    m_ui->m_tableViewResult->setItemDelegate(new aptui::TreeViewWithLeftPixmapDelegate(m_ui->m_tableViewResult));
+    m_ui->m_tableViewResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContentWidget(content);
+}
+
+DeviceModifyResultPage::~DeviceModifyResultPage() = default;
+
+void DeviceModifyResultPage::setResultHeader(int column, const QString& text) {
+    m_model->setHeaderData(column, Qt::Horizontal, text, Qt::DisplayRole);
+}
+
+void DeviceModifyResultPage::setCountCaption(const QString& text) {
+    m_ui->m_labelDeviceAll->setText(text);
+}
+
+void DeviceModifyResultPage::setFailureCaption(const QString& text) {
+    m_ui->m_labelDeviceFail->setText(text);
+}
+
+void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
+    m_ui->m_labelDeviceAll->setText(m_ui->m_labelDeviceAll->text() + QLatin1Char(' ') +
+                                    QString::number(entries.size()));
+    for (int column = 0; column < 5; ++column)
+        m_ui->m_tableViewResult->setColumnWidth(column, kColumnWidths[column]);
+
+    const QString succeed = tr("Succeed");
+    const QColor textColour(0x66, 0x66, 0x66);
+    m_failures = 0;
+    for (const DeviceInfo& entry : entries) {
+        QList<QStandardItem*> row{new QStandardItem(entry.index), new QStandardItem(entry.deviceType),
+                                  new QStandardItem(entry.ipv4Address), new QStandardItem(entry.serialNo),
+                                  new QStandardItem(entry.result)};
+        for (QStandardItem* item : row) {
+            item->setForeground(textColour);
+            item->setEditable(false);
+        }
+        QStandardItem* result = row.last();
+        if (entry.result == succeed) {
+            result->setIcon(QIcon(QString::fromLatin1(kOkIcon)));
+            result->setText(QString());
+        } else {
+            result->setIcon(QIcon(QString::fromLatin1(kErrorIcon)));
+            result->setToolTip(entry.result);
+            ++m_failures;
+        }
+        m_model->appendRow(row);
+    }
+    m_ui->m_labelDeviceFail->setText(m_ui->m_labelDeviceFail->text() + QLatin1Char(' ') + QString::number(m_failures));
+}
+
+} // namespace VexaTool

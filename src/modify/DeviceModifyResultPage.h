@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include <QVector>
+
+#include "aptui/BaseDialog.h"
+#include "discovery/DeviceRecord.h"
+
+class QStandardItemModel;
+
+namespace Ui {
+class DeviceModifyResultPage;
+}
+
+namespace VexaTool {
+
+// The "Confirmation List" after a batch: every device of the batch with its outcome, and the counts of
+// devices and failures. Made on the stack for one batch, filled once, run modally.
+class DeviceModifyResultPage : public aptui::BaseDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kOkIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_ok.png";
+    static constexpr const char* kErrorIcon =
+        ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png";
+
+    explicit DeviceModifyResultPage(QWidget* parent = nullptr);
+    ~DeviceModifyResultPage() override;
+
+    void setResultHeader(int column, const QString& text);
+    void setCountCaption(const QString& text);
+    void setFailureCaption(const QString& text);
+    // Fills the table and appends the counts to the captions; once per dialog.
+    void setEntries(const QVector<DeviceInfo>& entries);
+
+    QStandardItemModel* model() const { return m_model; }
+    int failureCount() const { return m_failures; }
+
+private:
+    std::unique_ptr<Ui::DeviceModifyResultPage> m_ui;
+    QStandardItemModel* m_model = nullptr;
+    int m_failures = 0;
+};
+
+} // namespace VexaTool

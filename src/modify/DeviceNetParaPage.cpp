@@ -1,0 +1,490 @@
+#include "modify/DeviceNetParaPage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QEvent>
+#include <QSignalBlocker>
+
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/WarningDialog.h"
+#include "common/AddressValidation.h"
+#include "discovery/DeviceStore.h"
+#include "modify/AddressPlan.h"
+#include "toolkit/CIntValidator.h"
+#include "ui_DeviceNetParaPage.h"
+
+namespace VexaTool {
+
+namespace {
+
+bool inTypeRanges(int32_t code) {
+    return (code >= 0x9D00 && code <= 0x9DFF) || (code >= 0x9E00 && code <= 0x9EFF) ||
+           (code >= 0x9F00 && code <= 0x9FFF);
+}
+
+quint32 decimal(const aptui::MultiStateLineEdit* edit) {
+    return edit->text().trimmed().toUInt();
+}
+
+// What a device name becomes on the wire: the same 8-bit encoding the program reads names back with.
+QByteArray nameBytes(const QString& name) {
+    return name.trimmed().toLocal8Bit();
+}
+
+} // namespace
+
+DeviceNetParaPage::DeviceNetParaPage(QWidget* parent)
+    : aptui::Widget(parent)
+    , m_ui(std::make_unique<Ui::DeviceNetParaPage>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->m_checkBoxDHCP, &QCheckBox::stateChanged, this, &DeviceNetParaPage::signalDhcpStateChanged);
+    connect(m_ui->m_checkBoxBatchDHCP, &QCheckBox::stateChanged, this, &DeviceNetParaPage::signalBatchDhcpStateChanged);
+
+    m_ui->m_lineEditStartIp->installEventFilter(this);
+    for (aptui::MultiStateLineEdit* edit : gridEditors())
+        edit->installEventFilter(this);
+
+    m_ui->m_lineEditPort->setValidator(new OrvisGUIToolkit::CIntValidator(0, 65535, this));
+    m_ui->m_lineEditHttpPort->setValidator(new OrvisGUIToolkit::CIntValidator(0, 65535, this));
+    m_ui->m_lineEditRTSP->setValidator(new OrvisGUIToolkit::CIntValidator(1, 65535, this));
+    m_ui->m_lineEditIPV6SubnetMaskLen->setValidator(new OrvisGUIToolkit::CIntValidator(0, 127, this));
+    for (aptui::MultiStateLineEdit* edit :
+         {m_ui->m_lineEditStartIp, m_ui->m_lineEditIpAddress, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway})
+        edit->setMaxLength(15);
+    m_ui->m_lineEditIPV6Address->setMaxLength(64);
+    m_ui->m_lineEditIPV6Gateway->setMaxLength(64);
+    m_ui->m_lineEditDeviceName->setMaxLength(16);
+}
+
+DeviceNetParaPage::~DeviceNetParaPage() = default;
+
+QList<aptui::MultiStateLineEdit*> DeviceNetParaPage::gridEditors() const {
+    return {m_ui->m_lineEditSerialNumber, m_ui->m_lineEditDeviceName,  m_ui->m_lineEditIpAddress,
+            m_ui->m_lineEditPort,         m_ui->m_lineEditSubnetMask,  m_ui->m_lineEditGateway,
+            m_ui->m_lineEditIPV6Address,  m_ui->m_lineEditIPV6Gateway, m_ui->m_lineEditIPV6SubnetMaskLen,
+            m_ui->m_lineEditHttpPort,     m_ui->m_lineEditRTSP};
+}
+
+QList<QLabel*> DeviceNetParaPage::hintLabels() const {
+    return {m_ui->m_labelHintStartIp,     m_ui->m_labelHintDeviceSerial, m_ui->m_labelHintIpAddress,
+            m_ui->m_labelHintPort,        m_ui->m_labelHintSubnetMask,   m_ui->m_labelHintGateway,
+            m_ui->m_labelHintIPv6Address, m_ui->m_labelHintIPv6Gateway,  m_ui->m_labelHintPrefixLength,
+            m_ui->m_labelHintHttpPort,    m_ui->m_labelHintRTSPPort,     m_ui->m_labelHintDeviceName};
+}
+
+QLabel* DeviceNetParaPage::hintFor(const QObject* editor) const {
+    const std::pair<const QObject*, QLabel*> pairs[] = {
+        {m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp},
+        {m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial},
+        {m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName},
+        {m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress},
+        {m_ui->m_lineEditPort, m_ui->m_labelHintPort},
+        {m_ui->m_lineEditSubnetMask, m_ui->m_labelHintSubnetMask},
+        {m_ui->m_lineEditGateway, m_ui->m_labelHintGateway},
+        {m_ui->m_lineEditIPV6Address, m_ui->m_labelHintIPv6Address},
+        {m_ui->m_lineEditIPV6Gateway, m_ui->m_labelHintIPv6Gateway},
+        {m_ui->m_lineEditIPV6SubnetMaskLen, m_ui->m_labelHintPrefixLength},
+        {m_ui->m_lineEditHttpPort, m_ui->m_labelHintHttpPort},
+        {m_ui->m_lineEditRTSP, m_ui->m_labelHintRTSPPort},
+    };
+    for (const auto& [edit, hint] : pairs) {
+        if (edit == editor)
+            return hint;
+    }
+    return nullptr;
+}
+
+int DeviceNetParaPage::labelColumnWidth() const {
+    int width = 0;
+    for (const QLabel* label :
+         {m_ui->m_labelSerialNumber, m_ui->m_labelDeviceName, m_ui->m_labelIpAddress, m_ui->m_labelPort,
+          m_ui->m_labelSubnetMask, m_ui->m_labelGateway, m_ui->m_labelIPV6Address, m_ui->m_labelIPV6Gateway,
+          m_ui->m_labelIPV6SubnetMaskLen, m_ui->m_labelHttpPort, m_ui->m_labelRTSP})
+        width = std::max(width, label->sizeHint().width());
+    return width;
+}
+
+aptui::MultiStateLineEdit* DeviceNetParaPage::editor(const QString& objectName) const {
+    return findChild<aptui::MultiStateLineEdit*>(objectName);
+}
+
+void DeviceNetParaPage::resetMarks() {
+    for (QLabel* hint : hintLabels())
+        hint->clear();
+    m_ui->m_lineEditStartIp->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    for (aptui::MultiStateLineEdit* edit : gridEditors())
+        edit->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+}
+
+void DeviceNetParaPage::setSingleLayout() {
+    m_ui->m_labelDeviceNetPara->setText(tr("Modify Network parameters"));
+    m_ui->m_widgetStartIp->hide();
+    m_ui->m_checkBoxBatchDHCP->hide();
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             m_ui->m_labelSerialNumber, m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial,
+             m_ui->m_labelIpAddress, m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, m_ui->m_checkBoxDHCP})
+        widget->show();
+    resetMarks();
+}
+
+void DeviceNetParaPage::setBatchLayout() {
+    m_ui->m_labelDeviceNetPara->setText(tr("Batch Modify Network parameters"));
+    m_ui->m_widgetStartIp->show();
+    {
+        const QSignalBlocker blocker(m_ui->m_checkBoxBatchDHCP);
+        m_ui->m_checkBoxBatchDHCP->setChecked(false);
+    }
+    m_ui->m_checkBoxBatchDHCP->show();
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             m_ui->m_labelSerialNumber, m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial,
+             m_ui->m_labelIpAddress, m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, m_ui->m_checkBoxDHCP})
+        widget->hide();
+    resetMarks();
+}
+
+void DeviceNetParaPage::clearAndLock() {
+    for (aptui::MultiStateLineEdit* edit : gridEditors()) {
+        edit->clear();
+        edit->setEnabled(false);
+    }
+    m_ui->m_lineEditSerialNumber->setReadOnly(true);
+    {
+        const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
+        m_ui->m_checkBoxDHCP->setChecked(false);
+    }
+    m_ui->m_checkBoxDHCP->setEnabled(false);
+    resetMarks();
+}
+
+void DeviceNetParaPage::unlock() {
+    for (aptui::MultiStateLineEdit* edit : gridEditors())
+        edit->setEnabled(true);
+    m_ui->m_checkBoxDHCP->setEnabled(true);
+}
+
+void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& mac, bool fromCheckBox, int state) {
+    if (serialNo.isEmpty() && mac.isEmpty()) {
+        clearAndLock();
+        return;
+    }
+    VEXA_NET_PARAM params;
+    std::memset(&params, 0, sizeof params);
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    store->readNetParams(serialNo, mac, params);
+    store->get(serialNo, mac, record);
+
+    m_ui->m_lineEditSerialNumber->setText(serialNo);
+    m_ui->m_lineEditSerialNumber->setReadOnly(true);
+    m_ui->m_lineEditSerialNumber->setCursorPosition(0);
+    m_ui->m_lineEditDeviceName->setText(recordText(params.deviceName));
+
+    m_ui->m_lineEditIpAddress->setText(recordText(params.ipv4Address));
+    m_ui->m_lineEditPort->setText(QString::number(params.port));
+    m_ui->m_lineEditSubnetMask->setText(recordText(params.ipv4SubnetMask));
+    m_ui->m_lineEditGateway->setText(recordText(params.ipv4Gateway));
+    for (QWidget* edit : std::initializer_list<QWidget*>{m_ui->m_lineEditIpAddress, m_ui->m_lineEditPort,
+                                                         m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway})
+        edit->setEnabled(true);
+
+    m_ui->m_lineEditHttpPort->setText(QString::number(params.httpPort));
+    m_ui->m_lineEditRTSP->setText(QString::number(params.rtspPort));
+    m_ui->m_lineEditHttpPort->setEnabled(m_ui->m_lineEditHttpPort->text() != QLatin1String("0"));
+
+    const QList<QWidget*> ipv6{m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway,
+                               m_ui->m_lineEditIPV6SubnetMaskLen};
+    if (record.capabilityLevel == 1 || record.capabilityLevel == 2) {
+        m_ui->m_lineEditIPV6Address->setText(recordText(params.ipv6Address));
+        m_ui->m_lineEditIPV6Gateway->setText(recordText(params.ipv6Gateway));
+        m_ui->m_lineEditIPV6SubnetMaskLen->setText(QString::number(params.ipv6PrefixLength));
+        const bool supported = (record.supportFlags & DeviceSupport::Ipv6) != 0;
+        if (!supported) {
+            m_ui->m_lineEditIPV6Address->clear();
+            m_ui->m_lineEditIPV6Gateway->clear();
+            m_ui->m_lineEditIPV6SubnetMaskLen->clear();
+        }
+        // Editable only where the device takes a change: it ignores IPv6 values without the modify bit.
+        const bool editable = supported && (record.supportFlags & DeviceSupport::ModifyIpv6) != 0;
+        for (QWidget* edit : ipv6)
+            edit->setEnabled(editable);
+    } else if (record.capabilityLevel == 0) {
+        m_ui->m_lineEditIPV6Address->clear();
+        m_ui->m_lineEditIPV6Gateway->clear();
+        m_ui->m_lineEditIPV6SubnetMaskLen->clear();
+        for (QWidget* edit : ipv6)
+            edit->setEnabled(false);
+    } else {
+        for (QWidget* edit : ipv6)
+            edit->setEnabled(false);
+    }
+
+    // The box is set here without telling the modify page: this fill already leaves the form as it should be.
+    const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
+    if (record.supportFlags & DeviceSupport::Dhcp) {
+        m_ui->m_checkBoxDHCP->setEnabled(true);
+        const bool dhcpOn = fromCheckBox ? state == 0 : record.dhcpEnabled == 1;
+        if (dhcpOn) {
+            applyDhcp();
+            m_ui->m_lineEditPort->setFocus();
+        } else {
+            m_ui->m_checkBoxDHCP->setChecked(false);
+            m_ui->m_lineEditIpAddress->setFocus();
+        }
+    } else {
+        m_ui->m_checkBoxDHCP->setChecked(false);
+        m_ui->m_checkBoxDHCP->setEnabled(false);
+        m_ui->m_lineEditIpAddress->setFocus();
+    }
+}
+
+void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    if (!entries.isEmpty())
+        store->get(entries.first().serialNo, entries.first().mac, record);
+    const int32_t referencePort = record.port;
+
+    bool startAndMask = false;
+    bool gateway = false;
+    bool port = true;
+    bool http = true;
+    for (const DeviceInfo& entry : entries) {
+        std::memset(&record, 0, sizeof record);
+        store->get(entry.serialNo, entry.mac, record);
+        if (!inTypeRanges(record.deviceTypeCode))
+            startAndMask = true;
+        if (record.port != referencePort)
+            port = false;
+        if (record.capabilityLevel == 1)
+            gateway = true;
+        if (record.httpPort == 0)
+            http = false;
+    }
+    m_batchStartEnabled = startAndMask;
+    m_batchGatewayEnabled = gateway;
+
+    for (aptui::MultiStateLineEdit* edit :
+         {m_ui->m_lineEditStartIp, m_ui->m_lineEditPort, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway,
+          m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway, m_ui->m_lineEditIPV6SubnetMaskLen,
+          m_ui->m_lineEditHttpPort, m_ui->m_lineEditRTSP, m_ui->m_lineEditDeviceName})
+        edit->clear();
+    m_ui->m_lineEditStartIp->setEnabled(startAndMask);
+    m_ui->m_lineEditSubnetMask->setEnabled(startAndMask);
+    m_ui->m_lineEditPort->setEnabled(port);
+    m_ui->m_lineEditGateway->setEnabled(gateway);
+    m_ui->m_lineEditHttpPort->setEnabled(http);
+    m_ui->m_lineEditRTSP->setEnabled(true);
+    m_ui->m_lineEditDeviceName->setEnabled(true);
+    for (QWidget* edit : std::initializer_list<QWidget*>{m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway,
+                                                         m_ui->m_lineEditIPV6SubnetMaskLen})
+        edit->setEnabled(false);
+    {
+        const QSignalBlocker blocker(m_ui->m_checkBoxBatchDHCP);
+        m_ui->m_checkBoxBatchDHCP->setChecked(false);
+    }
+    m_ui->m_lineEditStartIp->setFocus();
+}
+
+bool DeviceNetParaPage::fail(aptui::MultiStateLineEdit* edit, QLabel* hint, const QString& message,
+                             const QPoint& position) {
+    WarningDialog::showWarning(position, WarningDialog::Error, message, this, edit, hint);
+    return false;
+}
+
+bool DeviceNetParaPage::checkRequiredAddress(aptui::MultiStateLineEdit* edit, QLabel* hint, const QPoint& position) {
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        return fail(edit, hint, tr("Please input IP Address."), position);
+    if (!isValidIpv4(text) || AddressPlan::canonicalIpv4(text).isEmpty())
+        return fail(edit, hint, tr("IP Address not correct."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkMask(const QPoint& position) {
+    const QString text = m_ui->m_lineEditSubnetMask->text().trimmed();
+    if (text.isEmpty())
+        return fail(m_ui->m_lineEditSubnetMask, m_ui->m_labelHintSubnetMask, tr("Subnet mask can not be empty."),
+                    position);
+    if (!isValidSubnetMask(text))
+        return fail(m_ui->m_lineEditSubnetMask, m_ui->m_labelHintSubnetMask, tr("Subnet Mask not correct."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkPort(const QPoint& position) {
+    const quint32 port = decimal(m_ui->m_lineEditPort);
+    if (port < 2000 || port > 65535)
+        return fail(m_ui->m_lineEditPort, m_ui->m_labelHintPort, tr("Device port ranges from 2000 to 65535."),
+                    position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkGateway(const QPoint& position) {
+    const QString text = m_ui->m_lineEditGateway->text().trimmed();
+    if (text.isEmpty())
+        return fail(m_ui->m_lineEditGateway, m_ui->m_labelHintGateway, tr("Gateway can not be empty"), position);
+    if (!isValidGateway(text) || AddressPlan::canonicalIpv4(text).isEmpty())
+        return fail(m_ui->m_lineEditGateway, m_ui->m_labelHintGateway, tr("Gateway not correct."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkHttpPort(const QPoint& position) {
+    if (!m_ui->m_lineEditHttpPort->isEnabled())
+        return true;
+    const quint32 port = decimal(m_ui->m_lineEditHttpPort);
+    if (port < 1 || port > 65535)
+        return fail(m_ui->m_lineEditHttpPort, m_ui->m_labelHintHttpPort, tr("Http port ranges from 1 to 65535."),
+                    position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkRtsp(const QPoint& position) {
+    if (m_ui->m_lineEditRTSP->text().trimmed().isEmpty())
+        return fail(m_ui->m_lineEditRTSP, m_ui->m_labelHintRTSPPort, tr("RTSP port ranges from 0 to 65535."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkDeviceName(const QPoint& position) {
+    const QString name = m_ui->m_lineEditDeviceName->text().trimmed();
+    if (name.isEmpty())
+        return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName, tr("Device name cannot be empty."),
+                    position);
+    // The device keeps 32 bytes: a longer name would arrive cut inside a character.
+    const QByteArray bytes = nameBytes(name);
+    bool control = false;
+    for (const QChar c : name)
+        control |= c.category() == QChar::Other_Control;
+    if (bytes.size() > static_cast<qsizetype>(sizeof(VEXA_NET_PARAM::deviceName)) || control)
+        return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName,
+                    tr("Device name is too long for the device."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkIpv6(aptui::MultiStateLineEdit* edit, QLabel* hint, const QString& message,
+                                  const QPoint& position) {
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty() || !isValidIpv6(text) || AddressPlan::canonicalIpv6(text).isEmpty())
+        return fail(edit, hint, message, position);
+    return true;
+}
+
+bool DeviceNetParaPage::checkPrefixLength(const QPoint& position) {
+    const QString text = m_ui->m_lineEditIPV6SubnetMaskLen->text().trimmed();
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (text.isEmpty() || !ok || value < 0 || value > 127)
+        return fail(m_ui->m_lineEditIPV6SubnetMaskLen, m_ui->m_labelHintPrefixLength,
+                    tr("IPv6 prefix length ranges from 0 to 127."), position);
+    return true;
+}
+
+bool DeviceNetParaPage::validateSingle(const QPoint& position) {
+    if (!checkRtsp(position) || !checkDeviceName(position) ||
+        !checkRequiredAddress(m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, position) ||
+        !checkPort(position) || !checkMask(position) || !checkGateway(position))
+        return false;
+    if (m_ui->m_lineEditIPV6Address->isEnabled()) {
+        if (!checkIpv6(m_ui->m_lineEditIPV6Address, m_ui->m_labelHintIPv6Address, tr("IPv6 Address not correct."),
+                       position) ||
+            !checkIpv6(m_ui->m_lineEditIPV6Gateway, m_ui->m_labelHintIPv6Gateway, tr("IPv6 gateway not correct."),
+                       position) ||
+            !checkPrefixLength(position))
+            return false;
+    }
+    return checkHttpPort(position);
+}
+
+bool DeviceNetParaPage::validateBatch(const QPoint& position) {
+    if (m_ui->m_lineEditRTSP->isEnabled() && !checkRtsp(position))
+        return false;
+    if (m_ui->m_lineEditDeviceName->isEnabled() && !checkDeviceName(position))
+        return false;
+    if (m_ui->m_lineEditStartIp->isEnabled() &&
+        !checkRequiredAddress(m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp, position))
+        return false;
+    if (m_ui->m_lineEditPort->isEnabled() && !checkPort(position))
+        return false;
+    if (m_ui->m_lineEditSubnetMask->isEnabled() && !checkMask(position))
+        return false;
+    if (m_ui->m_lineEditGateway->isEnabled() && !checkGateway(position))
+        return false;
+    return checkHttpPort(position);
+}
+
+VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
+    VEXA_NET_PARAM params;
+    std::memset(&params, 0, sizeof params);
+    setRecordText(params.ipv4Address, AddressPlan::canonicalIpv4(m_ui->m_lineEditIpAddress->text()).toLatin1());
+    setRecordText(params.ipv4SubnetMask, AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text()).toLatin1());
+    setRecordText(params.ipv4Gateway, AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text()).toLatin1());
+    params.port = static_cast<uint16_t>(decimal(m_ui->m_lineEditPort));
+    params.rtspPort = static_cast<uint16_t>(decimal(m_ui->m_lineEditRTSP));
+    setRecordText(params.deviceName, nameBytes(m_ui->m_lineEditDeviceName->text()));
+    params.dhcpEnabled = m_ui->m_checkBoxDHCP->isChecked() ? 1 : 0;
+    const quint32 http = decimal(m_ui->m_lineEditHttpPort);
+    params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);
+    if (m_ui->m_checkBoxBatchDHCP->isHidden() && m_ui->m_lineEditIPV6Address->isEnabled()) {
+        setRecordText(params.ipv6Address, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Address->text()).toLatin1());
+        setRecordText(params.ipv6Gateway, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Gateway->text()).toLatin1());
+        params.ipv6PrefixLength = static_cast<uint8_t>(decimal(m_ui->m_lineEditIPV6SubnetMaskLen));
+    }
+    return params;
+}
+
+DeviceNetParaPage::BatchValues DeviceNetParaPage::readBatch() const {
+    BatchValues values;
+    values.startEnabled = m_ui->m_lineEditStartIp->isEnabled();
+    values.gatewayEnabled = m_ui->m_lineEditGateway->isEnabled();
+    values.startAddress = AddressPlan::canonicalIpv4(m_ui->m_lineEditStartIp->text());
+    values.mask = AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text());
+    values.gateway = AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text());
+    values.deviceName = m_ui->m_lineEditDeviceName->text().trimmed();
+    values.port = decimal(m_ui->m_lineEditPort);
+    values.httpPort = decimal(m_ui->m_lineEditHttpPort);
+    values.rtspPort = decimal(m_ui->m_lineEditRTSP);
+    return values;
+}
+
+bool DeviceNetParaPage::batchDhcpOff() const {
+    return !m_ui->m_checkBoxBatchDHCP->isChecked();
+}
+
+void DeviceNetParaPage::applyDhcp() {
+    {
+        const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
+        m_ui->m_checkBoxDHCP->setChecked(true);
+    }
+    for (QWidget* edit : std::initializer_list<QWidget*>{
+             m_ui->m_lineEditIpAddress, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway,
+             m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway, m_ui->m_lineEditIPV6SubnetMaskLen})
+        edit->setEnabled(false);
+}
+
+void DeviceNetParaPage::batchDhcpChange(bool enable) {
+    if (!enable) {
+        for (aptui::MultiStateLineEdit* edit :
+             {m_ui->m_lineEditStartIp, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway}) {
+            edit->clear();
+            edit->setEnabled(false);
+        }
+        return;
+    }
+    // Back to what the selection allows: turning DHCP on and off again must not unlock what the batch fill locked.
+    m_ui->m_lineEditStartIp->setEnabled(m_batchStartEnabled);
+    m_ui->m_lineEditSubnetMask->setEnabled(m_batchStartEnabled);
+    m_ui->m_lineEditGateway->setEnabled(m_batchGatewayEnabled);
+}
+
+bool DeviceNetParaPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (QLabel* hint = hintFor(watched)) {
+            hint->clear();
+            static_cast<aptui::MultiStateLineEdit*>(watched)->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+        }
+    }
+    return aptui::Widget::eventFilter(watched, event);
+}
+
+} // namespace VexaTool

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <memory>
+
+#include <QPoint>
+#include <QString>
+#include <QVector>
+
+#include "aptui/Widget.h"
+#include "discovery/DeviceRecord.h"
+#include "vexa.h"
+
+class QLabel;
+
+namespace aptui {
+class MultiStateLineEdit;
+}
+
+namespace Ui {
+class DeviceNetParaPage;
+}
+
+namespace VexaTool {
+
+// The network parameter form of the modify page: one device's parameters (single layout) or the values a
+// batch shares (batch layout). It limits what can be typed, checks the input in a fixed order with one
+// message per fault, and builds the record the library's modify call takes. It reads the device store
+// but never calls the library. GUI thread only.
+class DeviceNetParaPage : public aptui::Widget {
+    Q_OBJECT
+
+public:
+    // What a batch takes from the form. A disabled editor reads as empty (texts) or 0 (ports).
+    struct BatchValues {
+        QString startAddress; // canonical
+        QString mask;         // canonical
+        QString gateway;      // canonical
+        QString deviceName;
+        quint32 port = 0;
+        quint32 httpPort = 0;
+        quint32 rtspPort = 0;
+        bool startEnabled = false;
+        bool gatewayEnabled = false;
+    };
+
+    explicit DeviceNetParaPage(QWidget* parent = nullptr);
+    ~DeviceNetParaPage() override;
+
+    void setSingleLayout();
+    void setBatchLayout();
+    void clearAndLock();
+    void unlock();
+    void resetMarks();
+
+    // Fills the single layout from the stored device. fromCheckBox: the DHCP box decides (state 0 means it
+    // was just checked, 1 unchecked) instead of the device's own DHCP flag. Empty serial and MAC: clear and lock.
+    void fillFromDevice(const QString& serialNo, const QString& mac, bool fromCheckBox, int state);
+    // Fills the batch layout with empty editors, enabled by what every selected device supports.
+    void batchFill(const QVector<DeviceInfo>& entries);
+
+    // Check the editors in order; the first fault is shown at position and marks its editor.
+    bool validateSingle(const QPoint& position);
+    bool validateBatch(const QPoint& position);
+
+    // The record for one device, addresses in canonical form; only after validateSingle passed.
+    VEXA_NET_PARAM readSingle() const;
+    BatchValues readBatch() const;
+    bool batchDhcpOff() const;
+
+    void applyDhcp();
+    // enable false (the batch DHCP box was checked): empty and disable start address, mask and gateway.
+    void batchDhcpChange(bool enable);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Width of the label column, so that the modify page can line its own editors up with the form's.
+    int labelColumnWidth() const;
+
+    // For the modify page and tests: the designed widgets by object name.
+    aptui::MultiStateLineEdit* editor(const QString& objectName) const;
+
+signals:
+    void signalDhcpStateChanged(int state);
+    void signalBatchDhcpStateChanged(int state);
+
+private:
+    bool checkRequiredAddress(aptui::MultiStateLineEdit* edit, QLabel* hint, const QPoint& position);
+    bool checkMask(const QPoint& position);
+    bool checkPort(const QPoint& position);
+    bool checkGateway(const QPoint& position);
+    bool checkHttpPort(const QPoint& position);
+    bool checkRtsp(const QPoint& position);
+    bool checkDeviceName(const QPoint& position);
+    bool checkIpv6(aptui::MultiStateLineEdit* edit, QLabel* hint, const QString& message, const QPoint& position);
+    bool checkPrefixLength(const QPoint& position);
+    bool fail(aptui::MultiStateLineEdit* edit, QLabel* hint, const QString& message, const QPoint& position);
+    QList<aptui::MultiStateLineEdit*> gridEditors() const;
+    QList<QLabel*> hintLabels() const;
+    QLabel* hintFor(const QObject* editor) const;
+
+    std::unique_ptr<Ui::DeviceNetParaPage> m_ui;
+    // What the last batch fill allowed, restored when batch DHCP is turned off again.
+    bool m_batchStartEnabled = false;
+    bool m_batchGatewayEnabled = false;
+};
+
+} // namespace VexaTool

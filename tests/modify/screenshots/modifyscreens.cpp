@@ -1,0 +1,209 @@
+// Draws the device configuration pages with the real skin and style for docs/screenshots, and for looking at
+// them after a change:
+//
+//     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-modify-screens docs/screenshots [modify_zh.qm]
+//
+// With a compiled Chinese file of these pages (see tsv2ts.py beside this file) the pages are drawn in Chinese
+// too. The devices are made-up samples in the device store; nothing is sent anywhere.
+#include <cstdio>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFont>
+#include <QPainter>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include "../ModifyTestSupport.h"
+#include "app/ConfigureManager.h"
+#include "app/LanaguageManager.h"
+#include "app/ToolsApplication.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/Widget.h"
+#include "modify/BatchProgressCover.h"
+#include "modify/DeviceModifyPage.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "modify/DeviceNetParaPage.h"
+
+using namespace modifytest;
+
+namespace {
+
+bool save(QWidget& window, const QString& path) {
+    window.show();
+    window.raise();
+    QTest::qWait(300);
+    const QPixmap shot = window.grab();
+    const int margin = 24;
+    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
+    QPainter painter(&canvas);
+    painter.drawPixmap(margin, margin, shot);
+    painter.end();
+    window.hide();
+    const bool ok = canvas.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// The right-hand page as it sits in the main window: fixed width, full height.
+struct Host {
+    aptui::Widget window;
+    VexaTool::DeviceModifyPage* page = nullptr;
+    Host() {
+        window.setObjectName(QStringLiteral("centralWidget"));
+        window.resize(370, 704);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        page = new VexaTool::DeviceModifyPage(&window);
+        layout->addWidget(page);
+    }
+    aptui::MultiStateLineEdit* edit(const char* name) const {
+        return page->findChild<aptui::MultiStateLineEdit*>(QString::fromLatin1(name));
+    }
+};
+
+bool drawAll(const QString& prefix) {
+
+    VEXA::DeviceStore::instance()->clear();
+    DeviceSample camera;
+    camera.serial = QStringLiteral("VXIPCB12001000000000");
+    camera.ipv4 = QStringLiteral("192.168.1.64");
+    camera.ipv6 = QStringLiteral("fd00:56:1::40");
+    camera.ipv6Gateway = QStringLiteral("fd00:56:1::1");
+    camera.name = QStringLiteral("Lobby camera");
+    camera.typeCode = 0x1001;
+    const DeviceInfo single = addDevice(camera, 1);
+    QVector<DeviceInfo> many;
+    for (int i = 0; i < 12; ++i) {
+        DeviceSample sample = numbered(100 + i, camera);
+        sample.typeName = i % 3 == 0 ? QStringLiteral("VX-NVR-N416") : QStringLiteral("VX-IPC-B120");
+        sample.activation = 0;
+        many << addDevice(sample, i + 2);
+    }
+    QVector<DeviceInfo> fresh;
+    for (int i = 0; i < 3; ++i) {
+        DeviceSample sample = numbered(200 + i, camera);
+        sample.activation = 1;
+        fresh << addDevice(sample, i + 20);
+    }
+
+    bool ok = true;
+    {
+        Host host;
+        host.page->onCurrentSelectionChange(MODIFY_SINGLE, {single});
+        host.edit("m_lineEditAdminPassword")->setText(QStringLiteral("Admin-123"));
+        ok &= save(host.window, prefix + QStringLiteral("form_single.png"));
+    }
+    {
+        Host host;
+        host.page->onCurrentSelectionChange(MODIFY_BATCH, many);
+        host.edit("m_lineEditStartIp")->setText(QStringLiteral("192.168.1.250"));
+        host.edit("m_lineEditSubnetMask")->setText(QStringLiteral("255.255.0.0"));
+        host.edit("m_lineEditPort")->setText(QStringLiteral("8000"));
+        host.edit("m_lineEditHttpPort")->setText(QStringLiteral("80"));
+        host.edit("m_lineEditRTSP")->setText(QStringLiteral("554"));
+        host.edit("m_lineEditDeviceName")->setText(QStringLiteral("Hall"));
+        ok &= save(host.window, prefix + QStringLiteral("form_batch.png"));
+    }
+    {
+        Host host;
+        host.page->onCurrentSelectionChange(MODIFY_SINGLE, {single});
+        auto* ip = host.edit("m_lineEditIpAddress");
+        ip->setText(QStringLiteral("192.168.1.300"));
+        ip->setLineEditState(aptui::MultiStateLineEdit::ERROR);
+        host.page->findChild<QLabel*>(QStringLiteral("m_labelHintIpAddress"))
+            ->setPixmap(QPixmap(
+                QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
+        ok &= save(host.window, prefix + QStringLiteral("form_error.png"));
+        VexaTool::WarningDialog box(VexaTool::WarningDialog::Error,
+                                    VexaTool::DeviceNetParaPage::tr("IP Address not correct."), nullptr, 60000);
+        ok &= save(box, prefix + QStringLiteral("form_error_warning.png"));
+    }
+    const QStringList passwords{QStringLiteral("abcdefgh"), QStringLiteral("abcd1234"), QStringLiteral("abcdEFGH"),
+                                QStringLiteral("abcD1234!")};
+    for (int level = 0; level < passwords.size(); ++level) {
+        Host host;
+        host.page->onCurrentSelectionChange(level == 3 ? ACTIVE_BATCH : ACTIVE_SINGLE,
+                                            level == 3 ? fresh : QVector<DeviceInfo>{fresh.first()});
+        host.edit("m_lineEditNewPassword")->setText(passwords[level]);
+        host.edit("m_lineEditConfirmPassword")->setText(passwords[level]);
+        ok &= save(host.window, prefix + QStringLiteral("activation_level%1.png").arg(level));
+    }
+    {
+        Host host;
+        host.page->onCurrentSelectionChange(ACTIVE_MIXED, {single, fresh.first()});
+        ok &= save(host.window, prefix + QStringLiteral("mixed.png"));
+    }
+    {
+        Host host;
+        host.page->onCurrentSelectionChange(MODIFY_BATCH, many);
+        host.window.show();
+        VexaTool::BatchProgressCover cover(&host.window);
+        cover.begin(VexaTool::BatchProgressCover::Modifying, 256);
+        cover.setProgress(96, 256);
+        ok &= save(host.window, prefix + QStringLiteral("batch_progress.png"));
+    }
+    {
+        QVector<DeviceInfo> results = many.mid(0, 8);
+        const QStringList addresses{QStringLiteral("192.168.1.250"), QStringLiteral("192.168.1.251"),
+                                    QStringLiteral("192.168.1.252"), QStringLiteral("192.168.1.253"),
+                                    QStringLiteral("192.168.1.254"), QStringLiteral("192.168.1.255"),
+                                    QStringLiteral("192.168.2.0"),   QStringLiteral("192.168.2.1")};
+        for (int i = 0; i < results.size(); ++i) {
+            results[i].result = VexaTool::DeviceModifyPage::batchModificationText(0);
+            results[i].ipv4Address = addresses[i];
+        }
+        results[2].result = VexaTool::DeviceModifyPage::batchModificationText(2011);
+        results[2].ipv4Address = many[2].ipv4Address;
+        results[5].result = VexaTool::DeviceModifyPage::batchModificationText(2012);
+        results[5].ipv4Address = many[5].ipv4Address;
+        results[7].result = VexaTool::DeviceModifyPage::tr("Not sent");
+        results[7].ipv4Address = many[7].ipv4Address;
+        VexaTool::DeviceModifyResultPage page;
+        page.setEntries(results);
+        ok &= save(page, prefix + QStringLiteral("results.png"));
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    apt::ToolsApplication app(QStringLiteral("vexa-modify-screens-%1").arg(QCoreApplication::applicationPid()), argc,
+                              argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
+    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    QDir().mkpath(out);
+    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
+    QFont font(QStringLiteral("Microsoft YaHei"), 9);
+    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    QApplication::setFont(font);
+    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+        return 1;
+    app.loadStyle();
+    bool ok = drawAll(out + QStringLiteral("/en_modify_"));
+    if (args.size() > 2) {
+        QTemporaryDir settings;
+        const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
+        QFile file(setup);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write("<Setup><Translator><Value>1</Value></Translator></Setup>");
+        file.close();
+        apt::ConfigureManager configuration;
+        configuration.load(setup);
+        apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
+        QTranslator pages;
+        if (!pages.load(args.at(2)) || !QCoreApplication::installTranslator(&pages))
+            return 1;
+        ok &= drawAll(out + QStringLiteral("/zh_modify_"));
+        QCoreApplication::removeTranslator(&pages);
+    }
+    return ok ? 0 : 1;
+}

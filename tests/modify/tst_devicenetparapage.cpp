@@ -1,0 +1,340 @@
+#include "modify/DeviceNetParaPage.h"
+
+#include <QCheckBox>
+#include <QTest>
+
+#include "ModifyTestSupport.h"
+#include "aptui/MultiStateLineEdit.h"
+
+using namespace modifytest;
+using VexaTool::DeviceNetParaPage;
+
+using Edits = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Edits)
+
+// The parameter form on its own: what it shows for a stored device, what it lets through, and the record
+// it builds.
+class TestDeviceNetParaPage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void validateSingle_data();
+    void validateSingle();
+    void validateBatch_data();
+    void validateBatch();
+    void ipv6Editors_data();
+    void ipv6Editors();
+    void batchFillFlags_data();
+    void batchFillFlags();
+    void httpPortZeroIsSentAs80();
+    void addressesGoOutCanonical();
+    void deviceWithoutDhcpSupport();
+    void batchDhcpOffRestoresWhatTheSelectionAllows();
+    void pressIntoMarkedEditorClearsItsMark();
+
+private:
+    aptui::MultiStateLineEdit* edit(const char* name) const { return m_form->editor(QString::fromLatin1(name)); }
+    QStringList markedEditors() const;
+
+    std::unique_ptr<DeviceNetParaPage> m_form;
+};
+
+void TestDeviceNetParaPage::init() {
+    VEXA::DeviceStore::instance()->clear();
+    m_form = std::make_unique<DeviceNetParaPage>();
+}
+
+QStringList TestDeviceNetParaPage::markedEditors() const {
+    QStringList names;
+    for (auto* e : m_form->findChildren<aptui::MultiStateLineEdit*>())
+        if (e->lineEditState() == aptui::MultiStateLineEdit::ERROR)
+            names << e->objectName();
+    return names;
+}
+
+void TestDeviceNetParaPage::validateSingle_data() {
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<QString>("message"); // empty: passes
+    QTest::addColumn<QString>("marked");
+    // Each row breaks the field under test and also a later one, so that the order shows.
+    QTest::newRow("RTSP before name") << Edits{{u"m_lineEditRTSP"_qs, {}}, {u"m_lineEditDeviceName"_qs, {}}}
+                                      << u"RTSP port ranges from 0 to 65535."_qs << u"m_lineEditRTSP"_qs;
+    QTest::newRow("name before address") << Edits{{u"m_lineEditDeviceName"_qs, u"  "_qs},
+                                                  {u"m_lineEditIpAddress"_qs, {}}}
+                                         << u"Device name cannot be empty."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("name too long for 32 bytes")
+        << Edits{{u"m_lineEditDeviceName"_qs, QString(16, QChar(0x5927))}}
+        << u"Device name is too long for the device."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("address before port") << Edits{{u"m_lineEditIpAddress"_qs, {}}, {u"m_lineEditPort"_qs, u"1"_qs}}
+                                         << u"Please input IP Address."_qs << u"m_lineEditIpAddress"_qs;
+    QTest::newRow("address out of range") << Edits{{u"m_lineEditIpAddress"_qs, u"192.168.1.300"_qs}}
+                                          << u"IP Address not correct."_qs << u"m_lineEditIpAddress"_qs;
+    QTest::newRow("port 1999 before mask")
+        << Edits{{u"m_lineEditPort"_qs, u"1999"_qs}, {u"m_lineEditSubnetMask"_qs, {}}}
+        << u"Device port ranges from 2000 to 65535."_qs << u"m_lineEditPort"_qs;
+    QTest::newRow("empty port is 0") << Edits{{u"m_lineEditPort"_qs, {}}}
+                                     << u"Device port ranges from 2000 to 65535."_qs << u"m_lineEditPort"_qs;
+    QTest::newRow("mask empty before gateway") << Edits{{u"m_lineEditSubnetMask"_qs, {}}, {u"m_lineEditGateway"_qs, {}}}
+                                               << u"Subnet mask can not be empty."_qs << u"m_lineEditSubnetMask"_qs;
+    QTest::newRow("mask not contiguous") << Edits{{u"m_lineEditSubnetMask"_qs, u"255.0.255.0"_qs}}
+                                         << u"Subnet Mask not correct."_qs << u"m_lineEditSubnetMask"_qs;
+    QTest::newRow("gateway empty before IPv6")
+        << Edits{{u"m_lineEditGateway"_qs, {}}, {u"m_lineEditIPV6Address"_qs, {}}} << u"Gateway can not be empty"_qs
+        << u"m_lineEditGateway"_qs;
+    QTest::newRow("gateway broadcast") << Edits{{u"m_lineEditGateway"_qs, u"192.168.1.255"_qs}}
+                                       << u"Gateway not correct."_qs << u"m_lineEditGateway"_qs;
+    QTest::newRow("IPv6 address before IPv6 gateway")
+        << Edits{{u"m_lineEditIPV6Address"_qs, u"fe80::zz"_qs}, {u"m_lineEditIPV6Gateway"_qs, {}}}
+        << u"IPv6 Address not correct."_qs << u"m_lineEditIPV6Address"_qs;
+    QTest::newRow("IPv6 gateway empty") << Edits{{u"m_lineEditIPV6Gateway"_qs, {}}} << u"IPv6 gateway not correct."_qs
+                                        << u"m_lineEditIPV6Gateway"_qs;
+    QTest::newRow("prefix empty before HTTP")
+        << Edits{{u"m_lineEditIPV6SubnetMaskLen"_qs, {}}, {u"m_lineEditHttpPort"_qs, u"0"_qs}}
+        << u"IPv6 prefix length ranges from 0 to 127."_qs << u"m_lineEditIPV6SubnetMaskLen"_qs;
+    QTest::newRow("HTTP port 0 while enabled") << Edits{{u"m_lineEditHttpPort"_qs, u"0"_qs}}
+                                               << u"Http port ranges from 1 to 65535."_qs << u"m_lineEditHttpPort"_qs;
+    QTest::newRow("port 2000 passes") << Edits{{u"m_lineEditPort"_qs, u"2000"_qs}} << QString() << QString();
+    QTest::newRow("leading zeros pass") << Edits{{u"m_lineEditIpAddress"_qs, u"192.168.001.010"_qs}} << QString()
+                                        << QString();
+}
+
+void TestDeviceNetParaPage::validateSingle() {
+    QFETCH(Edits, edits);
+    QFETCH(QString, message);
+    QFETCH(QString, marked);
+    const DeviceInfo entry = addDevice(DeviceSample{});
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    for (const auto& [name, text] : edits)
+        m_form->editor(name)->setText(text);
+    ModalWatcher watcher;
+    QCOMPARE(m_form->validateSingle(QPoint()), message.isEmpty());
+    QCOMPARE(watcher.warnings, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(markedEditors(), marked.isEmpty() ? QStringList() : QStringList{marked});
+}
+
+void TestDeviceNetParaPage::validateBatch_data() {
+    QTest::addColumn<bool>("mixedPorts");
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("marked");
+    const Edits valid{{u"m_lineEditRTSP"_qs, u"554"_qs},
+                      {u"m_lineEditDeviceName"_qs, u"Gate"_qs},
+                      {u"m_lineEditStartIp"_qs, u"10.0.0.10"_qs},
+                      {u"m_lineEditPort"_qs, u"8000"_qs},
+                      {u"m_lineEditSubnetMask"_qs, u"255.0.0.0"_qs},
+                      {u"m_lineEditGateway"_qs, u"10.0.0.1"_qs},
+                      {u"m_lineEditHttpPort"_qs, u"80"_qs}};
+    auto with = [&valid](const Edits& changes) {
+        Edits all = valid;
+        all += changes;
+        return all;
+    };
+    QTest::newRow("all given") << false << valid << QString() << QString();
+    QTest::newRow("RTSP first") << false << with({{u"m_lineEditRTSP"_qs, {}}, {u"m_lineEditDeviceName"_qs, {}}})
+                                << u"RTSP port ranges from 0 to 65535."_qs << u"m_lineEditRTSP"_qs;
+    QTest::newRow("name before start") << false
+                                       << with({{u"m_lineEditDeviceName"_qs, {}}, {u"m_lineEditStartIp"_qs, {}}})
+                                       << u"Device name cannot be empty."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("start empty") << false << with({{u"m_lineEditStartIp"_qs, {}}, {u"m_lineEditPort"_qs, {}}})
+                                 << u"Please input IP Address."_qs << u"m_lineEditStartIp"_qs;
+    QTest::newRow("start wrong") << false << with({{u"m_lineEditStartIp"_qs, u"10.0.0.0"_qs}})
+                                 << u"IP Address not correct."_qs << u"m_lineEditStartIp"_qs;
+    QTest::newRow("port before mask") << false
+                                      << with({{u"m_lineEditPort"_qs, u"80"_qs}, {u"m_lineEditSubnetMask"_qs, {}}})
+                                      << u"Device port ranges from 2000 to 65535."_qs << u"m_lineEditPort"_qs;
+    QTest::newRow("mixed ports: port not checked")
+        << true << with({{u"m_lineEditPort"_qs, {}}}) << QString() << QString();
+    QTest::newRow("mask before gateway") << false
+                                         << with({{u"m_lineEditSubnetMask"_qs, {}}, {u"m_lineEditGateway"_qs, {}}})
+                                         << u"Subnet mask can not be empty."_qs << u"m_lineEditSubnetMask"_qs;
+    QTest::newRow("gateway") << false << with({{u"m_lineEditGateway"_qs, u"10.255.255.255"_qs}})
+                             << u"Gateway not correct."_qs << u"m_lineEditGateway"_qs;
+    QTest::newRow("HTTP last") << false << with({{u"m_lineEditHttpPort"_qs, {}}})
+                               << u"Http port ranges from 1 to 65535."_qs << u"m_lineEditHttpPort"_qs;
+}
+
+void TestDeviceNetParaPage::validateBatch() {
+    QFETCH(bool, mixedPorts);
+    QFETCH(Edits, edits);
+    QFETCH(QString, message);
+    QFETCH(QString, marked);
+    DeviceSample sample;
+    sample.capability = 1; // gateway editor on
+    QVector<DeviceInfo> entries{addDevice(numbered(1, sample), 1)};
+    sample.port = mixedPorts ? 9000 : sample.port;
+    entries << addDevice(numbered(2, sample), 2);
+    m_form->setBatchLayout();
+    m_form->batchFill(entries);
+    for (const auto& [name, text] : edits)
+        m_form->editor(name)->setText(text);
+    ModalWatcher watcher;
+    QCOMPARE(m_form->validateBatch(QPoint()), message.isEmpty());
+    QCOMPARE(watcher.warnings, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(markedEditors(), marked.isEmpty() ? QStringList() : QStringList{marked});
+}
+
+void TestDeviceNetParaPage::ipv6Editors_data() {
+    QTest::addColumn<int>("capability");
+    QTest::addColumn<int>("support");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("level 2, IPv6 modifiable")
+        << 2 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << true << u"fe80::64"_qs;
+    QTest::newRow("level 1, IPv6 read-only") << 1 << int(DeviceSupport::Ipv6) << false << u"fe80::64"_qs;
+    QTest::newRow("level 2, no IPv6") << 2 << 0 << false << QString();
+    QTest::newRow("level 2, modify bit without IPv6") << 2 << int(DeviceSupport::ModifyIpv6) << false << QString();
+    QTest::newRow("level 0 reports no IPv6")
+        << 0 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << false << QString();
+}
+
+void TestDeviceNetParaPage::ipv6Editors() {
+    QFETCH(int, capability);
+    QFETCH(int, support);
+    QFETCH(bool, enabled);
+    QFETCH(QString, shown);
+    DeviceSample sample;
+    sample.capability = static_cast<uint8_t>(capability);
+    sample.support = static_cast<uint8_t>(support);
+    const DeviceInfo entry = addDevice(sample);
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    for (const char* name : {"m_lineEditIPV6Address", "m_lineEditIPV6Gateway", "m_lineEditIPV6SubnetMaskLen"})
+        QCOMPARE(edit(name)->isEnabled(), enabled);
+    QCOMPARE(edit("m_lineEditIPV6Address")->text(), shown);
+    // A record without IPv6 values carries none, whatever was typed before.
+    const VEXA_NET_PARAM params = m_form->readSingle();
+    QCOMPARE(QByteArray(params.ipv6Address).isEmpty(), !enabled);
+}
+
+void TestDeviceNetParaPage::batchFillFlags_data() {
+    QTest::addColumn<QList<int>>("types");
+    QTest::addColumn<QList<int>>("ports");
+    QTest::addColumn<QList<int>>("capabilities");
+    QTest::addColumn<QList<int>>("httpPorts");
+    QTest::addColumn<QList<bool>>("enabled"); // start, mask, port, gateway, HTTP
+    QTest::newRow("all inside the ranges")
+        << QList<int>{0x9D01, 0x9EFF, 0x9F00} << QList<int>{8000, 8000, 8000} << QList<int>{2, 2, 2}
+        << QList<int>{80, 80, 80} << QList<bool>{false, false, true, false, true};
+    QTest::newRow("one type outside") << QList<int>{0x9D01, 0xA000} << QList<int>{8000, 8000} << QList<int>{2, 2}
+                                      << QList<int>{80, 80} << QList<bool>{true, true, true, false, true};
+    QTest::newRow("mixed ports") << QList<int>{0x1000, 0x1000} << QList<int>{8000, 8001} << QList<int>{2, 2}
+                                 << QList<int>{80, 80} << QList<bool>{true, true, false, false, true};
+    QTest::newRow("one level 1 enables gateway")
+        << QList<int>{0x1000, 0x1000} << QList<int>{8000, 8000} << QList<int>{2, 1} << QList<int>{80, 80}
+        << QList<bool>{true, true, true, true, true};
+    QTest::newRow("one without HTTP") << QList<int>{0x1000, 0x1000} << QList<int>{8000, 8000} << QList<int>{0, 0}
+                                      << QList<int>{80, 0} << QList<bool>{true, true, true, false, false};
+}
+
+void TestDeviceNetParaPage::batchFillFlags() {
+    QFETCH(QList<int>, types);
+    QFETCH(QList<int>, ports);
+    QFETCH(QList<int>, capabilities);
+    QFETCH(QList<int>, httpPorts);
+    QFETCH(QList<bool>, enabled);
+    QVector<DeviceInfo> entries;
+    for (int i = 0; i < types.size(); ++i) {
+        DeviceSample sample;
+        sample.typeCode = types[i];
+        sample.port = ports[i];
+        sample.capability = static_cast<uint8_t>(capabilities[i]);
+        sample.httpPort = httpPorts[i];
+        entries << addDevice(numbered(i, sample), i + 1);
+    }
+    m_form->setBatchLayout();
+    m_form->editor(u"m_lineEditRTSP"_qs)->setText(u"1"_qs);
+    m_form->batchFill(entries);
+    const QList<bool> actual{edit("m_lineEditStartIp")->isEnabled(), edit("m_lineEditSubnetMask")->isEnabled(),
+                             edit("m_lineEditPort")->isEnabled(), edit("m_lineEditGateway")->isEnabled(),
+                             edit("m_lineEditHttpPort")->isEnabled()};
+    QCOMPARE(actual, enabled);
+    QVERIFY(edit("m_lineEditRTSP")->isEnabled() && edit("m_lineEditRTSP")->text().isEmpty());
+    QVERIFY(!edit("m_lineEditIPV6Address")->isEnabled());
+    QCOMPARE(m_form->readBatch().port, 0u);
+}
+
+void TestDeviceNetParaPage::httpPortZeroIsSentAs80() {
+    DeviceSample sample;
+    sample.httpPort = 0;
+    const DeviceInfo entry = addDevice(sample);
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    QCOMPARE(edit("m_lineEditHttpPort")->text(), u"0"_qs);
+    QVERIFY(!edit("m_lineEditHttpPort")->isEnabled());
+    ModalWatcher watcher;
+    QVERIFY(m_form->validateSingle(QPoint()));
+    QCOMPARE(m_form->readSingle().httpPort, 80);
+}
+
+void TestDeviceNetParaPage::addressesGoOutCanonical() {
+    const DeviceInfo entry = addDevice(DeviceSample{});
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    edit("m_lineEditIpAddress")->setText(u"192.168.001.010"_qs);
+    edit("m_lineEditGateway")->setText(u" 192.168.1.001"_qs);
+    edit("m_lineEditIPV6Address")->setText(u"FE80:0:0:0:0:0:0:0010%eth0"_qs);
+    edit("m_lineEditPort")->setText(u"08000"_qs);
+    ModalWatcher watcher;
+    QVERIFY(m_form->validateSingle(QPoint()));
+    const VEXA_NET_PARAM params = m_form->readSingle();
+    QCOMPARE(QByteArray(params.ipv4Address), QByteArray("192.168.1.10"));
+    QCOMPARE(QByteArray(params.ipv4Gateway), QByteArray("192.168.1.1"));
+    QCOMPARE(QByteArray(params.ipv6Address), QByteArray("fe80::10"));
+    QCOMPARE(params.port, 8000);
+    QCOMPARE(params.rtspPort, 554);
+    QCOMPARE(params.ipv6PrefixLength, 64);
+    QCOMPARE(QByteArray(params.deviceName), QByteArray("Lobby"));
+}
+
+void TestDeviceNetParaPage::deviceWithoutDhcpSupport() {
+    DeviceSample sample;
+    sample.support = DeviceSupport::Ipv6;
+    sample.dhcp = 1; // a flag the device cannot act on
+    const DeviceInfo entry = addDevice(sample);
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    auto* box = m_form->findChild<QCheckBox*>(u"m_checkBoxDHCP"_qs);
+    QVERIFY(!box->isChecked());
+    QVERIFY(!box->isEnabled());
+    QVERIFY(edit("m_lineEditIpAddress")->isEnabled());
+    QCOMPARE(m_form->readSingle().dhcpEnabled, 0);
+}
+
+void TestDeviceNetParaPage::batchDhcpOffRestoresWhatTheSelectionAllows() {
+    DeviceSample sample;
+    sample.typeCode = 0x9D10; // inside the ranges: no start address for this selection
+    const QVector<DeviceInfo> entries{addDevice(numbered(1, sample), 1), addDevice(numbered(2, sample), 2)};
+    m_form->setBatchLayout();
+    m_form->batchFill(entries);
+    auto* box = m_form->findChild<QCheckBox*>(u"m_checkBoxBatchDHCP"_qs);
+    connect(m_form.get(), &DeviceNetParaPage::signalBatchDhcpStateChanged, m_form.get(),
+            [this](int state) { m_form->batchDhcpChange(state != Qt::Checked); });
+    box->setChecked(true);
+    QVERIFY(!m_form->batchDhcpOff());
+    box->setChecked(false);
+    QVERIFY(m_form->batchDhcpOff());
+    QVERIFY(!edit("m_lineEditStartIp")->isEnabled());
+    QVERIFY(!edit("m_lineEditSubnetMask")->isEnabled());
+}
+
+void TestDeviceNetParaPage::pressIntoMarkedEditorClearsItsMark() {
+    const DeviceInfo entry = addDevice(DeviceSample{});
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    edit("m_lineEditGateway")->clear();
+    {
+        ModalWatcher watcher;
+        QVERIFY(!m_form->validateSingle(QPoint()));
+    }
+    QCOMPARE(markedEditors(), QStringList{u"m_lineEditGateway"_qs});
+    auto* hint = m_form->findChild<QLabel*>(u"m_labelHintGateway"_qs);
+    QVERIFY(!hint->pixmap().isNull() || hint->text().isEmpty());
+    QTest::mouseClick(edit("m_lineEditGateway"), Qt::LeftButton);
+    QVERIFY(markedEditors().isEmpty());
+    QVERIFY(hint->pixmap().isNull());
+}
+
+QTEST_MAIN(TestDeviceNetParaPage)
+#include "tst_devicenetparapage.moc"
