@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
-#include <QPalette>
 #include <QLabel>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>

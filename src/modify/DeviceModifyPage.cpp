@@ -430,7 +430,7 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     }
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QByteArray name = values.deviceName.toLocal8Bit();
+    const QByteArray name = values.deviceName.toLatin1();
     for (int j = 0; j < count; ++j) {
         const DeviceInfo& entry = run.entries[j];
         VEXA_NET_PARAM params;

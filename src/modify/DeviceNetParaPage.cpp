@@ -27,9 +27,9 @@ quint32 decimal(const aptui::MultiStateLineEdit* edit) {
     return edit->text().trimmed().toUInt();
 }
 
-// What a device name becomes on the wire: the same 8-bit encoding the program reads names back with.
+// What a device name becomes on the wire: Latin-1, the encoding every text of a device record is read back with.
 QByteArray nameBytes(const QString& name) {
-    return name.trimmed().toLocal8Bit();
+    return name.trimmed().toLatin1();
 }
 
 } // namespace
@@ -359,6 +359,10 @@ bool DeviceNetParaPage::checkDeviceName(const QPoint& position) {
     if (bytes.size() > static_cast<qsizetype>(sizeof(VEXA_NET_PARAM::deviceName)) || control)
         return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName,
                     tr("Device name is too long for the device."), position);
+    // A character outside Latin-1 would reach the device as "?" and never read back as typed.
+    if (QString::fromLatin1(bytes) != name)
+        return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName,
+                    tr("The device cannot store characters outside Latin-1 in its name."), position);
     return true;
 }
 

@@ -1,10 +1,9 @@
-#include "modify/DeviceNetParaPage.h"
-
 #include <QCheckBox>
 #include <QTest>
 
 #include "ModifyTestSupport.h"
 #include "aptui/MultiStateLineEdit.h"
+#include "modify/DeviceNetParaPage.h"
 
 using namespace modifytest;
 using VexaTool::DeviceNetParaPage;
@@ -64,8 +63,11 @@ void TestDeviceNetParaPage::validateSingle_data() {
                                                   {u"m_lineEditIpAddress"_qs, {}}}
                                          << u"Device name cannot be empty."_qs << u"m_lineEditDeviceName"_qs;
     QTest::newRow("name too long for 32 bytes")
-        << Edits{{u"m_lineEditDeviceName"_qs, QString(16, QChar(0x5927))}}
+        << Edits{{u"m_lineEditDeviceName"_qs, QString(33, QLatin1Char('n'))}}
         << u"Device name is too long for the device."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("name outside Latin-1")
+        << Edits{{u"m_lineEditDeviceName"_qs, QString(4, QChar(0x5927))}}
+        << u"The device cannot store characters outside Latin-1 in its name."_qs << u"m_lineEditDeviceName"_qs;
     QTest::newRow("address before port") << Edits{{u"m_lineEditIpAddress"_qs, {}}, {u"m_lineEditPort"_qs, u"1"_qs}}
                                          << u"Please input IP Address."_qs << u"m_lineEditIpAddress"_qs;
     QTest::newRow("address out of range") << Edits{{u"m_lineEditIpAddress"_qs, u"192.168.1.300"_qs}}
