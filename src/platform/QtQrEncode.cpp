@@ -1,10 +1,9 @@
-#include "QtQrEncode.h"
+#include "platform/QtQrEncode.h"
 
 #include <memory>
+#include <qrencode.h>
 
 #include <QPainter>
-
-#include <qrencode.h>
 
 namespace {
 

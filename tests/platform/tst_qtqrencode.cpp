@@ -1,9 +1,8 @@
-#include "QtQrEncode.h"
-
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ZbarDecode.h"
+#include "platform/QtQrEncode.h"
 
 namespace {
 
