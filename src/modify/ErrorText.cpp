@@ -36,6 +36,10 @@ QString ErrorText::sentence(uint32_t code) {
         return tr("The device does not support this operation.");
     case VEXA_ERR_ALREADY_ACTIVATED:
         return tr("The device is already activated.");
+    case VEXA_ERR_AMBIGUOUS_DEVICE:
+        return tr("Two devices on the network share this serial number or MAC address. Nothing was sent.");
+    case VEXA_ERR_DEVICE_STORAGE:
+        return tr("The device could not save the change and kept its old settings.");
     default:
         return tr("Unknown error %1.").arg(code);
     }
@@ -62,6 +66,8 @@ bool ErrorText::isKnown(uint32_t code) {
     case VEXA_ERR_NOT_ACTIVATED:
     case VEXA_ERR_NOT_SUPPORTED:
     case VEXA_ERR_ALREADY_ACTIVATED:
+    case VEXA_ERR_AMBIGUOUS_DEVICE:
+    case VEXA_ERR_DEVICE_STORAGE:
         return true;
     default:
         return false;

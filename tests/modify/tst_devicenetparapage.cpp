@@ -62,9 +62,9 @@ void TestDeviceNetParaPage::validateSingle_data() {
     QTest::newRow("name before address") << Edits{{u"m_lineEditDeviceName"_qs, u"  "_qs},
                                                   {u"m_lineEditIpAddress"_qs, {}}}
                                          << u"Device name cannot be empty."_qs << u"m_lineEditDeviceName"_qs;
-    QTest::newRow("name too long for 32 bytes")
-        << Edits{{u"m_lineEditDeviceName"_qs, QString(33, QLatin1Char('n'))}}
-        << u"Device name is too long for the device."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("name with a control character")
+        << Edits{{u"m_lineEditDeviceName"_qs, u"Gate\u0007"_qs}} << u"Device name is too long for the device."_qs
+        << u"m_lineEditDeviceName"_qs;
     QTest::newRow("name outside Latin-1")
         << Edits{{u"m_lineEditDeviceName"_qs, QString(4, QChar(0x5927))}}
         << u"The device cannot store characters outside Latin-1 in its name."_qs << u"m_lineEditDeviceName"_qs;
