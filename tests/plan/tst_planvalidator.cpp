@@ -17,7 +17,7 @@ const char* const kHeader =
     "Serial Number,MAC,IP Address,Subnet Mask,Gateway,Device Name,Port,HTTP Port,RTSP Port,DHCP\n";
 
 PlanDevice device(const char* serial, const char* mac, const char* ipv4, bool activated = true, bool dhcp = true,
-                  uint32_t httpPort = 80) {
+                  uint32_t httpPort = 80, uint32_t rtspPort = 554) {
     PlanDevice d;
     d.serial = serial;
     d.mac = mac;
@@ -27,7 +27,7 @@ PlanDevice device(const char* serial, const char* mac, const char* ipv4, bool ac
     d.name = "old";
     d.port = 8000;
     d.httpPort = httpPort;
-    d.rtspPort = 554;
+    d.rtspPort = rtspPort;
     d.activated = activated;
     d.supportsDhcp = dhcp;
     return d;
@@ -36,7 +36,7 @@ PlanDevice device(const char* serial, const char* mac, const char* ipv4, bool ac
 std::vector<PlanDevice> fleet() {
     return {
         device("VX100", "02-56-01-00-00-01", "127.17.0.1"),
-        device("VX101", "02-56-01-00-00-02", "127.17.0.2", true, false, 0),
+        device("VX101", "02-56-01-00-00-02", "127.17.0.2", true, false, 0, 0),
         device("VX102", "02-56-01-00-00-03", "127.17.0.3", false),
         device("VX103", "02-56-01-00-00-04", "127.17.0.4"),
         device("VX104", "02-56-01-00-00-05", "127.17.0.5"),
@@ -161,6 +161,10 @@ void TestPlanValidator::rows_data() {
         << QStringList{"2 Port PortInvalid", "2 HTTP Port HttpPortInvalid",     "2 RTSP Port RtspPortInvalid",
                        "4 Port PortInvalid", "4 HTTP Port HttpPortInvalid",     "4 RTSP Port RtspPortInvalid",
                        "6 Port PortInvalid", "6 HTTP Port HttpPortUnsupported", "6 RTSP Port RtspPortInvalid"};
+    QTest::newRow("the zeros a device without web server or RTSP exports change nothing")
+        << QByteArray("VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,,0,0,\n"
+                      "VX100,,127.17.1.6,255.255.255.0,0.0.0.0,F,,0,0,\n")
+        << QStringList{"3 HTTP Port HttpPortInvalid", "3 RTSP Port RtspPortInvalid"};
     QTest::newRow("names: empty, 32 and 33 bytes, 11 Chinese characters, control characters")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n"
                       "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz012345,,,,\n"

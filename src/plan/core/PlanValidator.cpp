@@ -165,13 +165,18 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         uint32_t number = 0;
         if (!row.port.empty() && !inRange(row.port, 2000, 65535, number))
             add(r, PlanField::Port, IssueCode::PortInvalid);
-        if (!row.httpPort.empty()) {
+        // A 0 that the device itself reports (no such service) is what a listed device exports: it changes nothing.
+        const auto noneAsListed = [&](const std::string& text, uint32_t current) {
+            return target && current == 0 && parseDecimal(text, number) && number == 0;
+        };
+        if (!row.httpPort.empty() && !noneAsListed(row.httpPort, target ? target->httpPort : 1)) {
             if (target && target->httpPort == 0)
                 add(r, PlanField::HttpPort, IssueCode::HttpPortUnsupported);
             else if (!inRange(row.httpPort, 1, 65535, number))
                 add(r, PlanField::HttpPort, IssueCode::HttpPortInvalid);
         }
-        if (!row.rtspPort.empty() && !inRange(row.rtspPort, 1, 65535, number))
+        if (!row.rtspPort.empty() && !noneAsListed(row.rtspPort, target ? target->rtspPort : 1) &&
+            !inRange(row.rtspPort, 1, 65535, number))
             add(r, PlanField::RtspPort, IssueCode::RtspPortInvalid);
 
         if (row.name.empty())
