@@ -10,6 +10,7 @@ packages=(
     libsodium-dev libqrencode-dev libasio-dev
     xvfb xauth x11-apps imagemagick fonts-noto-cjk fonts-dejavu-core
     libgtest-dev python3 python3-xlrd iproute2 util-linux
+    lintian appstream desktop-file-utils
 )
 
 missing=()
