@@ -98,6 +98,7 @@ private slots:
     void netParams_data();
     void netParams();
     void fromDeviceRecord();
+    void changesOnlyFromACleanCheck();
     void englishTextsForEveryCode();
 };
 
@@ -367,6 +368,22 @@ void TestPlanValidator::fromDeviceRecord() {
         parse(QByteArray(kHeader) + ",02-56-01-00-00-01,127.17.1.1,255.255.255.0,0.0.0.0,A,,80,,\n");
     const PlanCheck check = VexaTool::checkPlan(plan, {record});
     QCOMPARE(describe(plan, check), (QStringList{"2 Serial Number NotActivated", "2 HTTP Port HttpPortUnsupported"}));
+}
+
+void TestPlanValidator::changesOnlyFromACleanCheck() {
+    const QByteArray rows = "VX104,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                            ",02-56-01-00-00-07,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n";
+    const DeploymentPlan good = parse(QByteArray(kHeader) + rows);
+    const auto changes = plannedChanges(good, validatePlan(good, fleet()), fleet());
+    QCOMPARE(changes.size(), size_t(2));
+    QCOMPARE(changes[0].device, 4);
+    QCOMPARE(changes[1].device, 6);
+    QCOMPARE(changes[1].oldAddress, std::string("127.17.0.7"));
+    QCOMPARE(changes[1].newAddress, std::string("127.17.1.2"));
+    QCOMPARE(QString::fromLatin1(changes[1].params.deviceName), QStringLiteral("B"));
+    // One faulty row, and nothing at all is planned to be sent.
+    const DeploymentPlan bad = parse(QByteArray(kHeader) + rows + "VX999,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n");
+    QVERIFY(plannedChanges(bad, validatePlan(bad, fleet()), fleet()).empty());
 }
 
 void TestPlanValidator::englishTextsForEveryCode() {

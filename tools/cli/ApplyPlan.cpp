@@ -222,19 +222,17 @@ int applyPlan(const std::vector<std::string>& args) {
 
     std::vector<ReceiptEntry> receipt;
     size_t failed = 0;
-    for (size_t r = 0; r < plan.rows().size(); ++r) {
-        const PlanRow& row = plan.rows()[r];
-        const size_t index = static_cast<size_t>(check.deviceOfRow[r]);
-        const PlanDevice& device = devices[index];
-        VEXA_NET_PARAM params{};
-        buildNetParam(row, device, params);
-        const int ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params);
+    std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    for (PlannedChange& change : changes) {
+        const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
+        const PlanDevice& device = devices[static_cast<size_t>(change.device)];
+        const int ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &change.params);
         const uint32_t code = ok ? 0 : VEXA_GetLastError();
         if (!ok)
             ++failed;
-        ReceiptEntry entry{
-            localTimeNow(),          device.serial,        device.mac, device.ipv4, plannedAddress(row, device),
-            text(params.deviceName), batchResultText(code)};
+        ReceiptEntry entry{localTimeNow(),       device.serial,     device.mac,
+                           change.oldAddress,    change.newAddress, text(change.params.deviceName),
+                           batchResultText(code)};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
                         "\"name\":%s,\"code\":%u,\"result\":%s}\n",
@@ -250,13 +248,12 @@ int applyPlan(const std::vector<std::string>& args) {
     wipe(password);
     VEXA_Stop();
 
-    std::fprintf(stderr, "vexa apply-plan: %zu of %zu devices changed\n", plan.rows().size() - failed,
-                 plan.rows().size());
+    std::fprintf(stderr, "vexa apply-plan: %zu of %zu devices changed\n", changes.size() - failed, plan.rows().size());
     if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv(receipt, englishReceiptHeader()))) {
         std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
         return 1;
     }
-    return failed ? 1 : 0;
+    return failed || changes.size() != plan.rows().size() ? 1 : 0;
 }
 
 } // namespace cli

@@ -2,8 +2,6 @@
 
 #include "Ipv4Rules.h"
 
-#include "vexa.h"
-
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -263,6 +261,27 @@ void buildNetParam(const PlanRow& row, const PlanDevice& device, VEXA_NET_PARAM&
     params.httpPort = static_cast<uint16_t>(parseDecimal(row.httpPort, value) ? value : device.httpPort);
     params.rtspPort = static_cast<uint16_t>(parseDecimal(row.rtspPort, value) ? value : device.rtspPort);
     copyField(params.deviceName, sizeof params.deviceName, row.name);
+}
+
+std::vector<PlannedChange> plannedChanges(const DeploymentPlan& plan, const PlanCheck& check,
+                                          const std::vector<PlanDevice>& devices) {
+    std::vector<PlannedChange> changes;
+    if (!check.ok() || check.deviceOfRow.size() != plan.rows().size())
+        return changes;
+    for (size_t r = 0; r < plan.rows().size(); ++r) {
+        const int d = check.deviceOfRow[r];
+        if (d < 0 || static_cast<size_t>(d) >= devices.size())
+            return {};
+        PlannedChange change;
+        change.row = static_cast<int>(r);
+        change.device = d;
+        const PlanDevice& device = devices[static_cast<size_t>(d)];
+        buildNetParam(plan.rows()[r], device, change.params);
+        change.oldAddress = device.ipv4;
+        change.newAddress = plannedAddress(plan.rows()[r], device);
+        changes.push_back(change);
+    }
+    return changes;
 }
 
 std::string issueText(const PlanIssue& issue) {

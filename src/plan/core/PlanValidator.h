@@ -2,11 +2,11 @@
 
 #include "DeploymentPlan.h"
 
+#include "vexa.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct VEXA_NET_PARAM;
 
 namespace VexaTool::plan {
 
@@ -86,6 +86,19 @@ std::string plannedAddress(const PlanRow& row, const PlanDevice& device);
 
 // The record to send for a checked row: the device's current parameters with the planned values over them.
 void buildNetParam(const PlanRow& row, const PlanDevice& device, VEXA_NET_PARAM& params);
+
+// One device's change as a checked plan asks for it, in the order of the plan's rows: what a batch sends.
+struct PlannedChange {
+    int row = 0;    // index into DeploymentPlan::rows()
+    int device = 0; // index into the device list
+    VEXA_NET_PARAM params{};
+    std::string oldAddress;
+    std::string newAddress;
+};
+
+// Empty unless the check passed: a plan with any fault sends nothing.
+std::vector<PlannedChange> plannedChanges(const DeploymentPlan& plan, const PlanCheck& check,
+                                          const std::vector<PlanDevice>& devices);
 
 // The message for an issue, in English (the program translates its own copy of these texts).
 std::string issueText(const PlanIssue& issue);
