@@ -10,13 +10,14 @@
 namespace VexaTool {
 
 // The rows of a plan beside the devices they name, with the checks' marks: a marked cell carries the error
-// icon and its messages as tool tip, the last column says what is wrong with the row or that it is ready.
+// icon and its messages as tool tip, the check column says what is wrong with the row or that it is ready.
 class PlanPreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     enum Column {
         ColumnLine,
+        ColumnCheck, // first after the line: what is wrong matters before the values
         ColumnSerial,
         ColumnMac,
         ColumnCurrentAddress,
@@ -28,7 +29,6 @@ public:
         ColumnHttpPort,
         ColumnRtspPort,
         ColumnDhcp,
-        ColumnCheck,
         ColumnCount
     };
     enum Role {

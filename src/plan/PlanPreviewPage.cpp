@@ -40,7 +40,14 @@ void PlanPreviewPage::setPlan(const QString& fileName, const plan::DeploymentPla
     m_ui->m_labelPlanFileError->setVisible(!fileError.isEmpty());
     m_ui->m_labelPlanSummary->setText(summaryText());
     m_ui->m_btnApplyPlan->setEnabled(fileError.isEmpty() && m_model->isReady());
+    // Optional columns the plan leaves out would only show empty cells.
+    for (const int column : {PlanPreviewModel::ColumnPort, PlanPreviewModel::ColumnHttpPort,
+                             PlanPreviewModel::ColumnRtspPort, PlanPreviewModel::ColumnDhcp})
+        m_ui->m_tableViewPlan->setColumnHidden(column, !plan.hasColumn(PlanPreviewModel::fieldOf(column)));
     m_ui->m_tableViewPlan->resizeColumnsToContents();
+    // Long messages stay readable in full as tool tips.
+    m_ui->m_tableViewPlan->setColumnWidth(PlanPreviewModel::ColumnCheck,
+                                          qMin(m_ui->m_tableViewPlan->columnWidth(PlanPreviewModel::ColumnCheck), 380));
 }
 
 QString PlanPreviewPage::summaryText() const {
