@@ -22,4 +22,15 @@ bool ReceiptFile::save(const QString& path, const std::vector<plan::ReceiptEntry
     return true;
 }
 
+plan::ReceiptEntry ReceiptFile::entry(const QDateTime& time, const DeviceInfo& before, const DeviceInfo& after,
+                                      const QString& name) {
+    return {time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
+            before.serialNo.toStdString(),
+            before.mac.toStdString(),
+            before.ipv4Address.toStdString(),
+            after.ipv4Address.toStdString(),
+            name.toStdString(),
+            after.result.toStdString()};
+}
+
 } // namespace VexaTool

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <vector>
 
+#include "discovery/DeviceRecord.h"
 #include "plan/core/Receipt.h"
 
 namespace VexaTool {
@@ -12,6 +14,10 @@ namespace VexaTool {
 class ReceiptFile {
 public:
     static bool save(const QString& path, const std::vector<plan::ReceiptEntry>& entries, QString* error = nullptr);
+
+    // One line from a results page's entry as it went out (before) and came back (after, with its result).
+    static plan::ReceiptEntry entry(const QDateTime& time, const DeviceInfo& before, const DeviceInfo& after,
+                                    const QString& name);
 };
 
 } // namespace VexaTool

@@ -17,6 +17,7 @@ class TestReceiptFile : public QObject {
 private slots:
     void savesWhatItReadsBack();
     void failedSaveKeepsTheOldFile();
+    void entryFromResults();
     void resultTexts_data();
     void resultTexts();
 };
@@ -70,6 +71,25 @@ void TestReceiptFile::failedSaveKeepsTheOldFile() {
     QFile after(path);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), old);
+}
+
+void TestReceiptFile::entryFromResults() {
+    const DeviceInfo before{QStringLiteral("3"),
+                            QStringLiteral("IPC"),
+                            QStringLiteral("127.17.0.1"),
+                            QStringLiteral("VX100"),
+                            QStringLiteral("02-56-01-00-00-01"),
+                            QString()};
+    DeviceInfo after = before;
+    after.ipv4Address = QStringLiteral("127.60.1.1");
+    after.result = QStringLiteral("成功");
+    const plan::ReceiptEntry e =
+        ReceiptFile::entry(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)), before, after, QStringLiteral("门厅"));
+    QCOMPARE(e.time, std::string("2026-12-08 09:05:07"));
+    QCOMPARE(e.oldAddress, std::string("127.17.0.1"));
+    QCOMPARE(e.newAddress, std::string("127.60.1.1"));
+    QCOMPARE(QString::fromStdString(e.name), QStringLiteral("门厅"));
+    QCOMPARE(QString::fromStdString(e.result), QStringLiteral("成功"));
 }
 
 void TestReceiptFile::resultTexts_data() {
