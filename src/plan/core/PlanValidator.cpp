@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 
 namespace VexaTool::plan {
 
@@ -77,9 +78,18 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         return check.issues.back();
     };
 
-    std::vector<std::string> deviceMacs;
-    for (const PlanDevice& d : devices)
-        deviceMacs.push_back(macKey(d.mac));
+    // Hashed by serial number and MAC, so that a site of thousands is checked in a blink.
+    std::unordered_map<std::string, std::vector<int>> devicesBySerial;
+    std::unordered_map<std::string, std::vector<int>> devicesByMac;
+    for (int d = 0; d < static_cast<int>(devices.size()); ++d) {
+        devicesBySerial[devices[static_cast<size_t>(d)].serial].push_back(d);
+        if (const std::string key = macKey(devices[static_cast<size_t>(d)].mac); !key.empty())
+            devicesByMac[key].push_back(d);
+    }
+    const auto lookup = [](const std::unordered_map<std::string, std::vector<int>>& index, const std::string& key) {
+        const auto found = index.find(key);
+        return found == index.end() ? std::vector<int>() : found->second;
+    };
 
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const PlanRow& row = rows[static_cast<size_t>(r)];
@@ -91,14 +101,8 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
 
         // Which device: by serial number, by MAC, and both must agree when both are given.
         const std::string mac = macKey(row.mac);
-        std::vector<int> bySerial;
-        std::vector<int> byMac;
-        for (int d = 0; d < static_cast<int>(devices.size()); ++d) {
-            if (!row.serial.empty() && devices[static_cast<size_t>(d)].serial == row.serial)
-                bySerial.push_back(d);
-            if (!mac.empty() && deviceMacs[static_cast<size_t>(d)] == mac)
-                byMac.push_back(d);
-        }
+        const std::vector<int> bySerial = row.serial.empty() ? std::vector<int>() : lookup(devicesBySerial, row.serial);
+        const std::vector<int> byMac = mac.empty() ? std::vector<int>() : lookup(devicesByMac, mac);
         int device = -1;
         if (row.serial.empty() && row.mac.empty()) {
             add(r, plan.hasColumn(PlanField::Serial) ? PlanField::Serial : PlanField::Mac, IssueCode::NoIdentity);
