@@ -3,13 +3,17 @@
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-plan-screens docs/screenshots
 //
 // The plan is a sample with the faults a preview marks: a device planned twice, an address planned twice, an
-// address already in use, a device that is not listed and values the form refuses.
+// address already in use, a device that is not listed and values the form refuses. The Chinese pictures take
+// their texts straight from translations/zh/plan.tsv, before they reach the .ts files.
 #include <cstdio>
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
+#include <QHash>
 #include <QPainter>
 #include <QTest>
+#include <QTranslator>
 
 #include "app/ToolsApplication.h"
 #include "plan/PlanPreviewPage.h"
@@ -27,6 +31,33 @@ VexaTool::plan::PlanDevice device(const char* serial, const char* mac, const cha
     d.supportsDhcp = true;
     return d;
 }
+
+// Translates from the lines "context<TAB>source<TAB>translation" of a .tsv file.
+class TsvTranslator : public QTranslator {
+public:
+    bool load(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const auto unescape = [](QString text) {
+            return text.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+                .replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+        };
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QStringList parts = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (parts.size() == 3)
+                m_texts.insert(parts[0] + QLatin1Char('\x1f') + unescape(parts[1]), unescape(parts[2]));
+        }
+        return !m_texts.isEmpty();
+    }
+    bool isEmpty() const override { return m_texts.isEmpty(); }
+    QString translate(const char* context, const char* source, const char* = nullptr, int = -1) const override {
+        return m_texts.value(QString::fromUtf8(context) + QLatin1Char('\x1f') + QString::fromUtf8(source));
+    }
+
+private:
+    QHash<QString, QString> m_texts;
+};
 
 bool save(QWidget& window, const QString& path) {
     window.show();
@@ -80,19 +111,27 @@ int main(int argc, char** argv) {
         "VXIPC0410000099,,127.37.2.52,255.255.255.0,127.37.2.254,Roof,,no\r\n");
     const auto check = VexaTool::plan::validatePlan(plan, devices);
 
-    VexaTool::PlanPreviewPage page;
-    page.resize(1180, 420);
-    page.setPlan(QStringLiteral("/home/installer/site-b/cameras.csv"), plan, check, devices);
-    bool ok = save(page, out + QStringLiteral("/en_plan_preview.png"));
-
     const auto cleanPlan = VexaTool::plan::DeploymentPlan::parse(
         "Serial Number,IP Address,Subnet Mask,Gateway,Device Name\r\n"
         "VXIPC0410000001,127.37.2.11,255.255.255.0,127.37.2.254,Lobby north\r\n"
         "VXIPC0410000002,127.37.2.12,255.255.255.0,127.37.2.254,Lobby south\r\n"
         "VXIPC0410000003,127.37.2.13,255.255.255.0,127.37.2.254,\"Gate, east\"\r\n");
-    page.resize(1180, 300);
-    page.setPlan(QStringLiteral("/home/installer/site-b/cameras.csv"), cleanPlan,
-                 VexaTool::plan::validatePlan(cleanPlan, devices), devices);
-    ok &= save(page, out + QStringLiteral("/en_plan_preview_ready.png"));
+    const QString file = QStringLiteral("/home/installer/site-b/cameras.csv");
+    bool ok = true;
+    TsvTranslator chinese;
+    const QString tsv = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR)) +
+                        QStringLiteral("/translations/zh/plan.tsv");
+    for (const bool zh : {false, true}) {
+        if (zh && (!chinese.load(tsv) || !QCoreApplication::installTranslator(&chinese)))
+            return 1;
+        const QString prefix = out + (zh ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
+        VexaTool::PlanPreviewPage page;
+        page.resize(1180, 420);
+        page.setPlan(file, plan, check, devices);
+        ok &= save(page, prefix + QStringLiteral("plan_preview.png"));
+        page.resize(1180, 300);
+        page.setPlan(file, cleanPlan, VexaTool::plan::validatePlan(cleanPlan, devices), devices);
+        ok &= save(page, prefix + QStringLiteral("plan_preview_ready.png"));
+    }
     return ok ? 0 : 1;
 }
