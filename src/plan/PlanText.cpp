@@ -58,6 +58,9 @@ QString PlanText::issue(const plan::PlanIssue& issue) {
         return tr("DHCP must be yes or no.");
     case IssueCode::DhcpUnsupported:
         return tr("The device does not support DHCP.");
+    case IssueCode::AddressCycle:
+        return tr("Devices would take each other's addresses (see line %1); give one a free address first.")
+            .arg(issue.otherLine);
     }
     return {};
 }
@@ -117,6 +120,10 @@ QString PlanText::column(PlanField field) {
 
 QStringList PlanText::receiptHeader() {
     return {tr("Time"), tr("Serial Number"), tr("MAC"), tr("Old Address"), tr("New Address"), tr("Name"), tr("Result")};
+}
+
+QString PlanText::notSent(const QString& serial) {
+    return tr("Not sent: device %1 still has the address.").arg(serial);
 }
 
 QString PlanText::result(uint32_t code) {

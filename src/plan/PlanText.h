@@ -19,6 +19,8 @@ public:
     static QStringList receiptHeader();
     // The result text of a batch modification for a library code (0 is success).
     static QString result(uint32_t code);
+    // The result of a row not sent because the device it waited for kept the address.
+    static QString notSent(const QString& serial);
 };
 
 } // namespace VexaTool

@@ -51,7 +51,8 @@ const char* codeName(IssueCode code) {
         "AmbiguousDevice", "NotActivated",   "DevicePlannedTwice", "AddressPlannedTwice", "AddressInUse",
         "AddressEmpty",    "AddressInvalid", "MaskEmpty",          "MaskInvalid",         "GatewayEmpty",
         "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
-        "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported"};
+        "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
+        "AddressCycle"};
     return names[static_cast<int>(code)];
 }
 
@@ -99,6 +100,8 @@ private slots:
     void netParams();
     void fromDeviceRecord();
     void changesOnlyFromACleanCheck();
+    void sendingOrder_data();
+    void sendingOrder();
     void englishTextsForEveryCode();
 };
 
@@ -386,9 +389,54 @@ void TestPlanValidator::changesOnlyFromACleanCheck() {
     QVERIFY(plannedChanges(bad, validatePlan(bad, fleet()), fleet()).empty());
 }
 
+void TestPlanValidator::sendingOrder_data() {
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QStringList>("issues");
+    QTest::addColumn<QString>("order"); // serial numbers in sending order, each with the rows it waits for
+    // Devices: VX100 127.17.0.1, VX101 .2, VX103 .4, VX104 .5.
+    QTest::newRow("file order when nobody takes a planned device's address")
+        << QByteArray("VX100,,127.17.1.1,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.1.2,255.255.0.0,0.0.0.0,B,,,,\n")
+        << QStringList() << "VX100 VX101";
+    QTest::newRow("a device leaves its address before another takes it")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.0.5,255.255.0.0,0.0.0.0,B,,,,\n"
+                      "VX104,,127.17.1.5,255.255.0.0,0.0.0.0,C,,,,\n")
+        << QStringList() << "VX104 VX101<4 VX100<3";
+    QTest::newRow("leaving for DHCP frees the address too")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,,,,B,,,,yes\n")
+        << QStringList() << "VX101 VX100<3";
+    QTest::newRow("two devices swapping addresses")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.0.1,255.255.0.0,0.0.0.0,B,,,,\n"
+                      "VX103,,127.17.1.4,255.255.0.0,0.0.0.0,C,,,,\n")
+        << QStringList{"2 IPv4 Address AddressCycle 3", "3 IPv4 Address AddressCycle 2"} << "";
+}
+
+void TestPlanValidator::sendingOrder() {
+    QFETCH(QByteArray, rows);
+    QFETCH(QStringList, issues);
+    QFETCH(QString, order);
+    std::vector<PlanDevice> devices = fleet();
+    devices[1].supportsDhcp = true;
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + rows);
+    const PlanCheck check = validatePlan(plan, devices);
+    QCOMPARE(describe(plan, check), issues);
+    QCOMPARE(check.order.size(), plan.rows().size());
+    QStringList sent;
+    for (const PlannedChange& change : plannedChanges(plan, check, devices)) {
+        QString item = QString::fromStdString(devices[static_cast<size_t>(change.device)].serial);
+        for (const int waited : change.waitsFor)
+            item += QStringLiteral("<%1").arg(plan.rows()[static_cast<size_t>(waited)].line);
+        sent << item;
+    }
+    QCOMPARE(sent.join(QLatin1Char(' ')), order);
+}
+
 void TestPlanValidator::englishTextsForEveryCode() {
     // The command line prints these; an empty text would leave a refusal without words.
-    for (int code = 0; code <= static_cast<int>(IssueCode::DhcpUnsupported); ++code) {
+    for (int code = 0; code <= static_cast<int>(IssueCode::AddressCycle); ++code) {
         PlanIssue issue;
         issue.code = static_cast<IssueCode>(code);
         issue.otherLine = 7;

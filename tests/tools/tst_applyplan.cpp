@@ -240,3 +240,37 @@ TEST_F(ApplyPlan, ListedDevicesReadBackAsAPlan) {
     }
     EXPECT_EQ(lines, expected) << run.out;
 }
+
+TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
+    const std::vector<Row> chosen = activated(3);
+    ASSERT_EQ(chosen.size(), 3u);
+    // The device holding the address is locked by wrong passwords, so it cannot move away.
+    ::setenv("VEXA_PASSWORD", "Wrong-Pass-1", 1);
+    for (int i = 0; i < 5; ++i)
+        runVexa("set-network " + chosen[1].at("MAC") + " --name x --seconds 3");
+    ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+
+    const std::string plan = "Serial Number,IP Address,Subnet Mask,Gateway,Device Name\r\n" +
+                             chosen[0].at("Serial Number") + "," + chosen[1].at("IPv4 Address") +
+                             ",255.255.0.0,127.60.0.254,takes\r\n" + chosen[1].at("Serial Number") +
+                             ",127.60.9.2,255.255.0.0,127.60.0.254,leaves\r\n" + chosen[2].at("Serial Number") +
+                             ",127.60.9.3,255.255.0.0,127.60.0.254,other\r\n";
+    ASSERT_TRUE(writeFile(dir_.file("chain.csv"), plan));
+    const CliRun run = runVexa("apply-plan " + dir_.file("chain.csv"));
+    EXPECT_EQ(run.status, 1);
+    // Sent in the order that frees the address first: line 3, then line 2 (not sent), then line 4.
+    const size_t leaves = run.out.find("line 3:");
+    const size_t takes = run.out.find("line 2:");
+    ASSERT_NE(leaves, std::string::npos) << run.out;
+    ASSERT_NE(takes, std::string::npos) << run.out;
+    EXPECT_LT(leaves, takes) << run.out;
+    EXPECT_NE(run.out.find("Error2012:others", leaves), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Not sent: device " + chosen[1].at("Serial Number") + " still has the address.", takes),
+              std::string::npos)
+        << run.out;
+
+    const auto state = savedState();
+    EXPECT_EQ(state.at(chosen[0].at("Serial Number")).record.ipv4Address, chosen[0].at("IPv4 Address"));
+    EXPECT_EQ(state.at(chosen[1].at("Serial Number")).record.ipv4Address, chosen[1].at("IPv4 Address"));
+    EXPECT_EQ(state.at(chosen[2].at("Serial Number")).record.ipv4Address, "127.60.9.3");
+}

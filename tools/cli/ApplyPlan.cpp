@@ -223,16 +223,36 @@ int applyPlan(const std::vector<std::string>& args) {
     std::vector<ReceiptEntry> receipt;
     size_t failed = 0;
     std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    std::vector<bool> succeeded(plan.rows().size(), false);
     for (PlannedChange& change : changes) {
         const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
         const PlanDevice& device = devices[static_cast<size_t>(change.device)];
-        const int ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &change.params);
-        const uint32_t code = ok ? 0 : VEXA_GetLastError();
-        if (!ok)
+        // The device that holds the address must have left it; else this one stays where it is.
+        int holder = -1;
+        for (const int waited : change.waitsFor) {
+            if (!succeeded[static_cast<size_t>(waited)])
+                holder = waited;
+        }
+        uint32_t code = 0;
+        std::string result;
+        if (holder >= 0) {
+            code = VEXA_ERR_BAD_ARGUMENT;
+            result = notSentText(devices[static_cast<size_t>(check.deviceOfRow[static_cast<size_t>(holder)])].serial);
+        } else {
+            const int ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &change.params);
+            code = ok ? 0 : VEXA_GetLastError();
+            result = batchResultText(code);
+        }
+        succeeded[static_cast<size_t>(change.row)] = code == 0;
+        if (code != 0)
             ++failed;
-        ReceiptEntry entry{localTimeNow(),       device.serial,     device.mac,
-                           change.oldAddress,    change.newAddress, text(change.params.deviceName),
-                           batchResultText(code)};
+        ReceiptEntry entry{localTimeNow(),
+                           device.serial,
+                           device.mac,
+                           change.oldAddress,
+                           change.newAddress,
+                           text(change.params.deviceName),
+                           result};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
                         "\"name\":%s,\"code\":%u,\"result\":%s}\n",

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 namespace VexaTool::plan {
@@ -231,6 +232,53 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             add(r, PlanField::Ipv4, IssueCode::AddressInUse).other = devices[static_cast<size_t>(d)].serial;
     }
 
+    // Sending order: a row that takes an address another planned device holds now waits for that device to
+    // move away. Devices that would take each other's addresses can never be ordered so: refused.
+    check.waitsFor.assign(rows.size(), {});
+    std::map<std::string, std::vector<int>> plannedRowsHolding;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        if (const int d = check.deviceOfRow[static_cast<size_t>(r)]; d >= 0)
+            plannedRowsHolding[canonicalIpv4(devices[static_cast<size_t>(d)].ipv4)].push_back(r);
+    }
+    std::vector<int> waiting(rows.size(), 0);
+    std::vector<std::vector<int>> waitedOnBy(rows.size());
+    for (const auto& [address, claimants] : rowsOfAddress) {
+        const auto holders = plannedRowsHolding.find(address);
+        if (address.empty() || holders == plannedRowsHolding.end())
+            continue;
+        for (const int r : claimants) {
+            for (const int q : holders->second) {
+                // A row keeping its own address waits for nobody; one planned twice is refused already.
+                if (q == r || claimedAddress(rows[static_cast<size_t>(q)]) == address)
+                    continue;
+                check.waitsFor[static_cast<size_t>(r)].push_back(q);
+                waitedOnBy[static_cast<size_t>(q)].push_back(r);
+                ++waiting[static_cast<size_t>(r)];
+            }
+        }
+    }
+    std::set<int> ready;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        if (waiting[static_cast<size_t>(r)] == 0)
+            ready.insert(r);
+    }
+    while (!ready.empty()) {
+        const int r = *ready.begin();
+        ready.erase(ready.begin());
+        check.order.push_back(r);
+        for (const int next : waitedOnBy[static_cast<size_t>(r)]) {
+            if (--waiting[static_cast<size_t>(next)] == 0)
+                ready.insert(next);
+        }
+    }
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        if (waiting[static_cast<size_t>(r)] == 0)
+            continue;
+        const int holder = check.waitsFor[static_cast<size_t>(r)].front();
+        add(r, PlanField::Ipv4, IssueCode::AddressCycle).otherLine = rows[static_cast<size_t>(holder)].line;
+        check.order.push_back(r);
+    }
+
     std::stable_sort(check.issues.begin(), check.issues.end(), [](const PlanIssue& a, const PlanIssue& b) {
         return a.row != b.row ? a.row < b.row : static_cast<int>(a.field) < static_cast<int>(b.field);
     });
@@ -272,13 +320,17 @@ std::vector<PlannedChange> plannedChanges(const DeploymentPlan& plan, const Plan
     std::vector<PlannedChange> changes;
     if (!check.ok() || check.deviceOfRow.size() != plan.rows().size())
         return changes;
-    for (size_t r = 0; r < plan.rows().size(); ++r) {
+    if (check.order.size() != plan.rows().size())
+        return changes;
+    for (const int row : check.order) {
+        const size_t r = static_cast<size_t>(row);
         const int d = check.deviceOfRow[r];
         if (d < 0 || static_cast<size_t>(d) >= devices.size())
             return {};
         PlannedChange change;
-        change.row = static_cast<int>(r);
+        change.row = row;
         change.device = d;
+        change.waitsFor = check.waitsFor[r];
         const PlanDevice& device = devices[static_cast<size_t>(d)];
         buildNetParam(plan.rows()[r], device, change.params);
         change.oldAddress = device.ipv4;
@@ -341,8 +393,15 @@ std::string issueText(const PlanIssue& issue) {
         return "DHCP must be yes or no.";
     case IssueCode::DhcpUnsupported:
         return "The device does not support DHCP.";
+    case IssueCode::AddressCycle:
+        return replace("Devices would take each other's addresses (see line %1); give one a free address first.", "%1",
+                       std::to_string(issue.otherLine));
     }
     return {};
+}
+
+std::string notSentText(const std::string& serial) {
+    return replace("Not sent: device %1 still has the address.", "%1", serial);
 }
 
 std::string fileErrorText(const DeploymentPlan& plan) {

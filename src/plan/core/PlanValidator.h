@@ -56,6 +56,7 @@ enum class IssueCode {
     NameControl, // control characters, which the device refuses
     DhcpInvalid, // not a yes or no
     DhcpUnsupported,
+    AddressCycle, // devices that would take each other's addresses (otherLine: the row holding this one's)
 };
 
 struct PlanIssue {
@@ -72,6 +73,11 @@ struct PlanIssue {
 struct PlanCheck {
     std::vector<int> deviceOfRow; // index into the device list, -1 when the row names no single listed device
     std::vector<PlanIssue> issues;
+    // The rows in the order to send them: a device leaves an address before another device takes it, else in
+    // file order. waitsFor[row]: the rows whose devices now hold the address this row takes; if one of them
+    // fails, this row must not be sent, or two devices would end up with one address.
+    std::vector<int> order;
+    std::vector<std::vector<int>> waitsFor;
 
     bool ok() const { return issues.empty(); }
     std::vector<PlanIssue> issuesOf(int row) const;
@@ -89,20 +95,23 @@ void buildNetParam(const PlanRow& row, const PlanDevice& device, VEXA_NET_PARAM&
 
 // One device's change as a checked plan asks for it, in the order of the plan's rows: what a batch sends.
 struct PlannedChange {
-    int row = 0;    // index into DeploymentPlan::rows()
-    int device = 0; // index into the device list
+    int row = 0;               // index into DeploymentPlan::rows()
+    int device = 0;            // index into the device list
+    std::vector<int> waitsFor; // rows that must have succeeded before this one is sent
     VEXA_NET_PARAM params{};
     std::string oldAddress;
     std::string newAddress;
 };
 
-// Empty unless the check passed: a plan with any fault sends nothing.
+// In the check's order; empty unless the check passed: a plan with any fault sends nothing.
 std::vector<PlannedChange> plannedChanges(const DeploymentPlan& plan, const PlanCheck& check,
                                           const std::vector<PlanDevice>& devices);
 
 // The message for an issue, in English (the program translates its own copy of these texts).
 std::string issueText(const PlanIssue& issue);
 std::string fileErrorText(const DeploymentPlan& plan);
+// The result of a row not sent because a device it waited for kept the address (serial: that device's).
+std::string notSentText(const std::string& serial);
 
 // Normalised MAC: twelve lower-case hex digits, or empty when the text is not a MAC address.
 std::string macKey(std::string_view mac);
