@@ -204,6 +204,11 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
          "The address is planned twice"},
     };
     const std::string stateBefore = readAll(dir_.file("state.txt"));
+    // A receipt that cannot be written stops a clean plan before anything is sent.
+    ASSERT_TRUE(writeFile(dir_.file("clean.csv"), header + row(chosen[0], "127.60.1.1", "a")));
+    const CliRun noReceipt =
+        runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + dir_.file("no/such/r.csv"));
+    EXPECT_EQ(noReceipt.status, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(writeFile(dir_.file("bad.csv"), c.plan));

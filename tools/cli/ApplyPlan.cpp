@@ -178,6 +178,11 @@ int applyPlan(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vexa apply-plan: %s has no rows\n", path.c_str());
         return 1;
     }
+    // A receipt that cannot be written is found out before the devices change, not after.
+    if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv({}, englishReceiptHeader()))) {
+        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s; nothing was sent\n", receiptPath.c_str());
+        return 1;
+    }
     std::string password = readSecret("VEXA_PASSWORD");
     if (password.empty()) {
         std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
