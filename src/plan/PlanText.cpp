@@ -126,6 +126,10 @@ QString PlanText::notSent(const QString& serial) {
     return tr("Not sent: device %1 still has the address.").arg(serial);
 }
 
+QString PlanText::stopped() {
+    return tr("Not sent: stopped.");
+}
+
 QString PlanText::result(uint32_t code) {
     switch (code) {
     case 0:

@@ -21,6 +21,8 @@ public:
     static QString result(uint32_t code);
     // The result of a row not sent because the device it waited for kept the address.
     static QString notSent(const QString& serial);
+    // The result of a row not sent because the batch was stopped.
+    static QString stopped();
 };
 
 } // namespace VexaTool

@@ -6,6 +6,7 @@
 
 #include "plan/PlanDevices.h"
 #include "plan/core/DeploymentPlan.h"
+#include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "vexa.h"
 
@@ -102,6 +103,7 @@ private slots:
     void changesOnlyFromACleanCheck();
     void sendingOrder_data();
     void sendingOrder();
+    void applyingKeepsAddressesApart();
     void englishTextsForEveryCode();
 };
 
@@ -432,6 +434,48 @@ void TestPlanValidator::sendingOrder() {
         sent << item;
     }
     QCOMPARE(sent.join(QLatin1Char(' ')), order);
+}
+
+void TestPlanValidator::applyingKeepsAddressesApart() {
+    // VX100 takes VX101's address, VX101 moves on, VX104 is independent.
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + "VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                                                            "VX101,,127.17.1.2,255.255.0.0,0.0.0.0,B,,,,\n"
+                                                            "VX104,,127.17.1.5,255.255.0.0,0.0.0.0,C,,,,\n");
+    const std::vector<PlanDevice> devices = fleet();
+    const PlanCheck check = validatePlan(plan, devices);
+    QVERIFY(check.ok());
+    const auto changes = plannedChanges(plan, check, devices);
+    struct Case {
+        const char* failing; // the device whose call fails with 2011
+        bool stopAfterFirst;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", false, "VX101 Succeed|VX100 Succeed|VX104 Succeed"},
+        {"VX101", false, "VX101 Error2011:time out|VX100 Not sent: device VX101 still has the address.|VX104 Succeed"},
+        {"VX100", false, "VX101 Succeed|VX100 Error2011:time out|VX104 Succeed"},
+        {"", true, "VX101 Succeed|VX100 Not sent: stopped.|VX104 Not sent: stopped."},
+    };
+    for (const Case& c : cases) {
+        std::atomic<bool> stop{false};
+        QStringList sent;
+        QStringList outcomes;
+        const auto modify = [&](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
+            sent << QString::fromStdString(device.serial) + QLatin1Char('@') + QString::fromLatin1(params.ipv4Address);
+            if (c.stopAfterFirst)
+                stop = true;
+            return device.serial == c.failing ? 2011u : 0u;
+        };
+        const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
+            outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
+                                               outcome.result);
+        };
+        const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop);
+        QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));
+        QCOMPARE(notDone, static_cast<size_t>(3 - outcomes.filter(QStringLiteral("Succeed")).size()));
+        // Nothing that is reported as not sent reached the device.
+        QCOMPARE(sent.size(), 3 - outcomes.filter(QStringLiteral("Not sent")).size());
+    }
 }
 
 void TestPlanValidator::englishTextsForEveryCode() {

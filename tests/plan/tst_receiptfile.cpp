@@ -18,6 +18,7 @@ private slots:
     void savesWhatItReadsBack();
     void failedSaveKeepsTheOldFile();
     void entryFromResults();
+    void sameWordsAsTheCommandLine();
     void resultTexts_data();
     void resultTexts();
 };
@@ -90,6 +91,26 @@ void TestReceiptFile::entryFromResults() {
     QCOMPARE(e.newAddress, std::string("127.60.1.1"));
     QCOMPARE(QString::fromStdString(e.name), QStringLiteral("门厅"));
     QCOMPARE(QString::fromStdString(e.result), QStringLiteral("成功"));
+}
+
+void TestReceiptFile::sameWordsAsTheCommandLine() {
+    // The command line prints the core's English; the program translates its own copy, which must say the same.
+    for (int code = 0; code <= static_cast<int>(plan::IssueCode::AddressCycle); ++code) {
+        plan::PlanIssue issue;
+        issue.code = static_cast<plan::IssueCode>(code);
+        issue.otherLine = 7;
+        issue.other = "VX1";
+        issue.count = 3;
+        issue.expected = 5;
+        QCOMPARE(PlanText::issue(issue), QString::fromStdString(plan::issueText(issue)));
+    }
+    using E = plan::DeploymentPlan;
+    for (const char* text : {"", "\xFF\xFEx", "a,b\n\xC0\xAF", "serial,ip\n", "serial,ip,ip\n", "\"open", "\"a\"b\n"}) {
+        const E parsed = E::parse(text);
+        QCOMPARE(PlanText::fileError(parsed), QString::fromStdString(plan::fileErrorText(parsed)));
+    }
+    QCOMPARE(PlanText::notSent(QStringLiteral("VX1")), QString::fromStdString(plan::notSentText("VX1")));
+    QCOMPARE(PlanText::stopped(), QStringLiteral("Not sent: stopped."));
 }
 
 void TestReceiptFile::resultTexts_data() {

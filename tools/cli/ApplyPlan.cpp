@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "plan/core/DeploymentPlan.h"
+#include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "plan/core/Receipt.h"
 
@@ -226,50 +227,29 @@ int applyPlan(const std::vector<std::string>& args) {
     }
 
     std::vector<ReceiptEntry> receipt;
-    size_t failed = 0;
-    std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
-    std::vector<bool> succeeded(plan.rows().size(), false);
-    for (PlannedChange& change : changes) {
+    const std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
+        return VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params) ? 0 : VEXA_GetLastError();
+    };
+    const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
         const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
         const PlanDevice& device = devices[static_cast<size_t>(change.device)];
-        // The device that holds the address must have left it; else this one stays where it is.
-        int holder = -1;
-        for (const int waited : change.waitsFor) {
-            if (!succeeded[static_cast<size_t>(waited)])
-                holder = waited;
-        }
-        uint32_t code = 0;
-        std::string result;
-        if (holder >= 0) {
-            code = VEXA_ERR_BAD_ARGUMENT;
-            result = notSentText(devices[static_cast<size_t>(check.deviceOfRow[static_cast<size_t>(holder)])].serial);
-        } else {
-            const int ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &change.params);
-            code = ok ? 0 : VEXA_GetLastError();
-            result = batchResultText(code);
-        }
-        succeeded[static_cast<size_t>(change.row)] = code == 0;
-        if (code != 0)
-            ++failed;
-        ReceiptEntry entry{localTimeNow(),
-                           device.serial,
-                           device.mac,
-                           change.oldAddress,
-                           change.newAddress,
-                           text(change.params.deviceName),
-                           result};
+        ReceiptEntry entry{localTimeNow(),    device.serial,     device.mac,
+                           change.oldAddress, change.newAddress, text(change.params.deviceName),
+                           outcome.result};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
-                        "\"name\":%s,\"code\":%u,\"result\":%s}\n",
+                        "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s}\n",
                         row.line, json(entry.time).c_str(), json(entry.serial).c_str(), json(entry.mac).c_str(),
-                        json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(), code,
-                        json(entry.result).c_str());
+                        json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(),
+                        outcome.sent ? "true" : "false", outcome.code, json(entry.result).c_str());
         else
             std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, entry.serial.c_str(), entry.mac.c_str(),
                         entry.oldAddress.c_str(), entry.newAddress.c_str(), entry.name.c_str(), entry.result.c_str());
         std::fflush(stdout);
         receipt.push_back(std::move(entry));
-    }
+    };
+    const size_t failed = applyPlannedChanges(changes, devices, check, modify, report);
     wipe(password);
     VEXA_Stop();
 
