@@ -1,9 +1,9 @@
 #pragma once
 
+#include <string>
+
 #include <QList>
 #include <QString>
-
-#include <string>
 
 class QAbstractItemModel;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QVector>
-
 #include <vector>
+
+#include <QVector>
 
 #include "discovery/DeviceRecord.h"
 #include "plan/core/PlanValidator.h"

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include <QAbstractTableModel>
 #include <QIcon>
-
-#include <vector>
 
 #include "plan/core/PlanValidator.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QSortFilterProxyModel>
-#include <QString>
-
 #include <memory>
 #include <vector>
+
+#include <QSortFilterProxyModel>
+#include <QString>
 
 #include "aptui/Widget.h"
 #include "plan/core/PlanValidator.h"

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include <QDateTime>
 #include <QString>
-
-#include <vector>
 
 #include "discovery/DeviceRecord.h"
 #include "plan/core/Receipt.h"

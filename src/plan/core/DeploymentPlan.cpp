@@ -1,9 +1,9 @@
 #include "DeploymentPlan.h"
 
+#include <algorithm>
+
 #include "CsvReader.h"
 #include "CsvWriter.h"
-
-#include <algorithm>
 
 namespace VexaTool::plan {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "PlanValidator.h"
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "PlanValidator.h"
 
 namespace VexaTool::plan {
 

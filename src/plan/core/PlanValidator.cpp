@@ -1,12 +1,12 @@
 #include "PlanValidator.h"
 
-#include "Ipv4Rules.h"
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
 #include <unordered_map>
+
+#include "Ipv4Rules.h"
 
 namespace VexaTool::plan {
 

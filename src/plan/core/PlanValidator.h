@@ -1,12 +1,11 @@
 #pragma once
 
-#include "DeploymentPlan.h"
-
-#include "vexa.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "DeploymentPlan.h"
+#include "vexa.h"
 
 namespace VexaTool::plan {
 

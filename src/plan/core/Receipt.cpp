@@ -1,8 +1,8 @@
 #include "Receipt.h"
 
-#include "CsvWriter.h"
-
 #include <ctime>
+
+#include "CsvWriter.h"
 
 namespace VexaTool::plan {
 
