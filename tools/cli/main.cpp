@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "Commands.h"
+#include "PlanCommands.h"
 #include "vexa.h"
 
 namespace {
 
 void usage() {
     std::fprintf(stderr, "usage: vexa discover [--json] [--seconds S]\n%s", cli::operationsUsage());
+    std::fputs(cli::planUsage(), stderr);
 }
 
 } // namespace
@@ -22,6 +24,10 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "discover" && cli::wantsCsv(args))
+        return cli::discoverCsv(args);
+    if (command == "apply-plan")
+        return cli::applyPlan(args);
     if (command == "discover")
         return cli::discover(args);
     if (command == "--help" || command == "-h" || command == "help") {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "PlanValidator.h"
+
+namespace VexaTool::plan {
+
+// What became of one planned change.
+struct ApplyOutcome {
+    bool sent = false;
+    uint32_t code = 0;        // the library's code when sent (0: success)
+    bool stopped = false;     // not sent: the batch was stopped before it
+    std::string holderSerial; // not sent: this device kept the address the change would take
+    std::string result;       // the English result text (the program translates its own from the fields above)
+};
+
+// Sends a checked plan's changes in their order through modify (the library's call for one device, returning 0
+// or the code of its failure). A change waiting for a device that did not move away is not sent; once stop is
+// set, no further change is sent. report is called once per change, in order, on the calling thread. Shared by
+// the command line and the program's batch, so both keep to the same rules. Returns the changes not done.
+size_t applyPlannedChanges(const std::vector<PlannedChange>& changes, const std::vector<PlanDevice>& devices,
+                           const PlanCheck& check,
+                           const std::function<uint32_t(const PlanDevice&, VEXA_NET_PARAM&)>& modify,
+                           const std::function<void(const PlannedChange&, const ApplyOutcome&)>& report,
+                           const std::atomic<bool>* stop = nullptr);
+
+} // namespace VexaTool::plan

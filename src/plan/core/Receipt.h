@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace VexaTool::plan {
+
+// One line of the record of what was done to a device.
+struct ReceiptEntry {
+    std::string time; // local time, "2026-12-08 09:15:02"
+    std::string serial;
+    std::string mac;
+    std::string oldAddress;
+    std::string newAddress;
+    std::string name;
+    std::string result;
+};
+
+// The receipt as CSV text: a header row, then one row per entry. The header is the program's translated
+// column names, or englishReceiptHeader().
+std::string receiptCsv(const std::vector<ReceiptEntry>& entries, const std::vector<std::string>& header);
+std::vector<std::string> englishReceiptHeader();
+
+// A batch modification's result text for a library code: "Succeed", "Error2009:device deny",
+// "Error2011:time out", "Error<code>:others".
+std::string batchResultText(uint32_t code);
+
+std::string localTimeNow();
+
+} // namespace VexaTool::plan

@@ -1,0 +1,195 @@
+// The quick filter: rows come and go with their texts while devices arrive, leave and change, and ticking
+// acts on what is shown.
+
+#include <QAbstractItemModelTester>
+#include <QStandardItemModel>
+#include <QtTest>
+
+#include "plan/DeviceFilterProxyModel.h"
+#include "plan/ModelCsvExport.h"
+#include "plan/core/CsvReader.h"
+
+using VexaTool::DeviceFilterProxyModel;
+using VexaTool::ModelCsvExport;
+
+namespace {
+
+// Columns as the device table shows them: check box and index, type, address, serial, MAC, name.
+enum Column { Check, Type, Address, Serial, Mac, Name, Columns };
+
+QList<QStandardItem*> deviceRow(const QString& type, const QString& address, const QString& serial, const QString& mac,
+                                const QString& name) {
+    QList<QStandardItem*> items;
+    auto* check = new QStandardItem(QString());
+    check->setCheckable(true);
+    check->setCheckState(Qt::Unchecked);
+    items << check << new QStandardItem(type) << new QStandardItem(address) << new QStandardItem(serial)
+          << new QStandardItem(mac) << new QStandardItem(name);
+    return items;
+}
+
+QStringList shownSerials(const QAbstractItemModel& model) {
+    QStringList serials;
+    for (int r = 0; r < model.rowCount(); ++r)
+        serials << model.index(r, Serial).data().toString();
+    return serials;
+}
+
+} // namespace
+
+class TestDeviceFilterProxyModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void words_data();
+    void words();
+    void rowsArriveAndLeaveWhileFiltered();
+    void onlyTheFilterColumnsAreSearched();
+    void tickingActsOnWhatIsShown();
+    void clearingRestoresEverything();
+    void exportWritesWhatIsShown();
+
+private:
+    std::unique_ptr<QStandardItemModel> m_source;
+    std::unique_ptr<DeviceFilterProxyModel> m_proxy;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+};
+
+void TestDeviceFilterProxyModel::init() {
+    m_source = std::make_unique<QStandardItemModel>(0, Columns);
+    m_source->appendRow(deviceRow("IPC-D200", "127.17.0.10", "VX100", "02-56-01-00-00-0a", "Lobby east"));
+    m_source->appendRow(deviceRow("NVR-800", "127.17.0.11", "VX101", "02-56-01-00-00-0b", "Server room"));
+    m_source->appendRow(deviceRow("IPC-D200", "127.17.1.10", "VX102", "02-56-01-00-00-0c", "Gate"));
+    m_source->appendRow(deviceRow("IPC-B410", "127.17.1.11", "VX103", "02-56-01-00-00-0d", "大厅 东"));
+    m_proxy = std::make_unique<DeviceFilterProxyModel>();
+    m_proxy->setSourceModel(m_source.get());
+    m_proxy->setFilterColumns({Type, Address, Serial, Mac, Name});
+    m_tester = std::make_unique<QAbstractItemModelTester>(m_proxy.get(),
+                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+}
+
+void TestDeviceFilterProxyModel::cleanup() {
+    m_tester.reset();
+    m_proxy.reset();
+    m_source.reset();
+}
+
+void TestDeviceFilterProxyModel::words_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("nothing typed") << "" << QStringList{"VX100", "VX101", "VX102", "VX103"};
+    QTest::newRow("only spaces") << "   " << QStringList{"VX100", "VX101", "VX102", "VX103"};
+    QTest::newRow("part of an address") << "17.1." << QStringList{"VX102", "VX103"};
+    QTest::newRow("any case") << "ipc-d" << QStringList{"VX100", "VX102"};
+    QTest::newRow("all words, in different columns") << "ipc-d200 gate" << QStringList{"VX102"};
+    QTest::newRow("word order does not matter") << "gate ipc-d200" << QStringList{"VX102"};
+    QTest::newRow("one word missing hides the row") << "ipc-d200 nvr" << QStringList();
+    QTest::newRow("MAC part") << "00-0b" << QStringList{"VX101"};
+    QTest::newRow("Chinese") << "大厅" << QStringList{"VX103"};
+    QTest::newRow("words are not a phrase") << "east lobby" << QStringList{"VX100"};
+}
+
+void TestDeviceFilterProxyModel::words() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    QSignalSpy changed(m_proxy.get(), &DeviceFilterProxyModel::signalFilterChanged);
+    m_proxy->setFilterWords(typed);
+    QCOMPARE(shownSerials(*m_proxy), shown);
+    QCOMPARE(m_proxy->isFiltering(), !typed.trimmed().isEmpty());
+    // Typing the same words again is not a change.
+    m_proxy->setFilterWords(typed + QLatin1Char(' '));
+    QCOMPARE(changed.count(), typed.trimmed().isEmpty() ? 0 : 1);
+}
+
+void TestDeviceFilterProxyModel::rowsArriveAndLeaveWhileFiltered() {
+    m_proxy->setFilterWords(QStringLiteral("ipc"));
+    QCOMPARE(m_proxy->rowCount(), 3);
+    // A matching device arrives, one that does not match arrives, a shown one leaves.
+    m_source->appendRow(deviceRow("IPC-C100", "127.17.2.1", "VX104", "02-56-01-00-00-0e", "Yard"));
+    m_source->appendRow(deviceRow("DVR-16", "127.17.2.2", "VX105", "02-56-01-00-00-0f", "Office"));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX102", "VX103", "VX104"}));
+    m_source->removeRow(2);
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX103", "VX104"}));
+    // A device whose text changes moves in or out of view.
+    m_source->item(1, Type)->setText(QStringLiteral("IPC-NVR"));
+    m_source->item(0, Type)->setText(QStringLiteral("Recorder"));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX101", "VX103", "VX104"}));
+    // The list clears and refills.
+    m_source->removeRows(0, m_source->rowCount());
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_source->appendRow(deviceRow("IPC-D200", "127.17.0.10", "VX100", "02-56-01-00-00-0a", "Lobby east"));
+    QCOMPARE(shownSerials(*m_proxy), QStringList{"VX100"});
+}
+
+void TestDeviceFilterProxyModel::onlyTheFilterColumnsAreSearched() {
+    m_source->item(0, Check)->setText(QStringLiteral("zzz"));
+    m_proxy->setFilterWords(QStringLiteral("zzz"));
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_proxy->setFilterColumns({});
+    QCOMPARE(shownSerials(*m_proxy), QStringList{"VX100"});
+    m_proxy->setFilterColumns({Name});
+    m_proxy->setFilterWords(QStringLiteral("VX10"));
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_proxy->setFilterColumns({Serial, 99, -1}); // columns the model does not have are skipped
+    QCOMPARE(m_proxy->rowCount(), 4);
+}
+
+void TestDeviceFilterProxyModel::tickingActsOnWhatIsShown() {
+    m_source->item(1, Check)->setCheckState(Qt::Checked); // VX101, an NVR
+    m_proxy->setFilterWords(QStringLiteral("ipc"));
+    QCOMPARE(m_proxy->shownCheckedSourceRows(), QList<int>());
+    m_proxy->setShownCheckState(Qt::Checked);
+    QCOMPARE(m_proxy->shownCheckedSourceRows(), (QList<int>{0, 2, 3}));
+    // The hidden tick is kept, not sent: it returns with the filter cleared.
+    QCOMPARE(m_source->item(1, Check)->checkState(), Qt::Checked);
+    m_proxy->setFilterWords(QStringLiteral("gate"));
+    QCOMPARE(m_proxy->shownCheckedSourceRows(), QList<int>{2});
+    m_proxy->setShownCheckState(Qt::Unchecked);
+    QCOMPARE(m_source->item(2, Check)->checkState(), Qt::Unchecked);
+    QCOMPARE(m_source->item(0, Check)->checkState(), Qt::Checked);
+    m_proxy->setFilterWords(QString());
+    QCOMPARE(m_proxy->shownCheckedSourceRows(), (QList<int>{0, 1, 3}));
+    // Sorted through the proxy, the selection still goes out in the list's own order.
+    m_proxy->sort(Address, Qt::DescendingOrder);
+    QCOMPARE(m_proxy->shownCheckedSourceRows(), (QList<int>{0, 1, 3}));
+}
+
+void TestDeviceFilterProxyModel::clearingRestoresEverything() {
+    m_proxy->setFilterWords(QStringLiteral("nothing matches this"));
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_source->appendRow(deviceRow("IPC-C100", "127.17.2.1", "VX104", "02-56-01-00-00-0e", "Yard"));
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_proxy->setFilterWords(QString());
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX101", "VX102", "VX103", "VX104"}));
+}
+
+void TestDeviceFilterProxyModel::exportWritesWhatIsShown() {
+    m_source->setHorizontalHeaderLabels({QString(), QStringLiteral("Device Type"), QStringLiteral("IPv4 Address"),
+                                         QStringLiteral("Serial Number"), QStringLiteral("MAC"),
+                                         QStringLiteral("设备名称")});
+    m_source->item(2, Name)->setText(QStringLiteral("=cmd, \"x\""));
+    m_proxy->setFilterWords(QStringLiteral("ipc-d200"));
+    m_proxy->sort(Address, Qt::DescendingOrder);
+    const std::string csv = ModelCsvExport::toCsv(*m_proxy, {Serial, Address, Name});
+    const auto parsed = VexaTool::plan::CsvReader::parse(csv);
+    QCOMPARE(parsed.error, VexaTool::plan::CsvReader::Error::None);
+    QCOMPARE(parsed.records.size(), size_t(3));
+    QCOMPARE(parsed.records[0].fields, (std::vector<std::string>{"Serial Number", "IPv4 Address", "设备名称"}));
+    // The rows shown, in the order shown; a device text never turns into a formula.
+    QCOMPARE(parsed.records[1].fields, (std::vector<std::string>{"VX102", "127.17.1.10", "'=cmd, \"x\""}));
+    QCOMPARE(parsed.records[2].fields, (std::vector<std::string>{"VX100", "127.17.0.10", "Lobby east"}));
+
+    QTemporaryDir dir;
+    QVERIFY(ModelCsvExport::save(*m_proxy, dir.filePath(QStringLiteral("list.csv"))));
+    QFile file(dir.filePath(QStringLiteral("list.csv")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().size(), qsizetype(ModelCsvExport::toCsv(*m_proxy).size()));
+    QString error;
+    QVERIFY(!ModelCsvExport::save(*m_proxy, dir.filePath(QStringLiteral("missing/list.csv")), {}, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestDeviceFilterProxyModel)
+#include "tst_devicefilterproxymodel.moc"

@@ -1,0 +1,494 @@
+// Plan files and their checks against the listed devices: every refusal is found before anything is sent.
+
+#include <QtTest>
+
+#include <cstring>
+
+#include "plan/PlanDevices.h"
+#include "plan/core/DeploymentPlan.h"
+#include "plan/core/PlanApply.h"
+#include "plan/core/PlanValidator.h"
+#include "vexa.h"
+
+using namespace VexaTool::plan;
+
+namespace {
+
+const char* const kHeader =
+    "Serial Number,MAC,IP Address,Subnet Mask,Gateway,Device Name,Port,HTTP Port,RTSP Port,DHCP\n";
+
+PlanDevice device(const char* serial, const char* mac, const char* ipv4, bool activated = true, bool dhcp = true,
+                  uint32_t httpPort = 80, uint32_t rtspPort = 554) {
+    PlanDevice d;
+    d.serial = serial;
+    d.mac = mac;
+    d.ipv4 = ipv4;
+    d.mask = "255.255.0.0";
+    d.gateway = "127.17.0.254";
+    d.name = "old";
+    d.port = 8000;
+    d.httpPort = httpPort;
+    d.rtspPort = rtspPort;
+    d.activated = activated;
+    d.supportsDhcp = dhcp;
+    return d;
+}
+
+std::vector<PlanDevice> fleet() {
+    return {
+        device("VX100", "02-56-01-00-00-01", "127.17.0.1"),
+        device("VX101", "02-56-01-00-00-02", "127.17.0.2", true, false, 0, 0),
+        device("VX102", "02-56-01-00-00-03", "127.17.0.3", false),
+        device("VX103", "02-56-01-00-00-04", "127.17.0.4"),
+        device("VX104", "02-56-01-00-00-05", "127.17.0.5"),
+        device("VXDUP", "02-56-01-00-00-06", "127.17.0.6"),
+        device("VXDUP", "02-56-01-00-00-07", "127.17.0.7"),
+    };
+}
+
+const char* codeName(IssueCode code) {
+    static const char* const names[] = {
+        "RaggedRow",       "NoIdentity",     "InvalidMac",         "IdentityMismatch",    "NoSuchDevice",
+        "AmbiguousDevice", "NotActivated",   "DevicePlannedTwice", "AddressPlannedTwice", "AddressInUse",
+        "AddressEmpty",    "AddressInvalid", "MaskEmpty",          "MaskInvalid",         "GatewayEmpty",
+        "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
+        "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
+        "AddressCycle"};
+    return names[static_cast<int>(code)];
+}
+
+// An issue as "line field code" with what it refers to: "3 Serial DevicePlannedTwice 2".
+QStringList describe(const DeploymentPlan& plan, const PlanCheck& check) {
+    QStringList out;
+    for (const PlanIssue& issue : check.issues) {
+        QString text =
+            QStringLiteral("%1 %2 %3")
+                .arg(plan.rows().at(static_cast<size_t>(issue.row)).line)
+                .arg(QString::fromUtf8(DeploymentPlan::columnName(issue.field).data(),
+                                       static_cast<qsizetype>(DeploymentPlan::columnName(issue.field).size())))
+                .arg(QLatin1String(codeName(issue.code)));
+        if (issue.otherLine)
+            text += QStringLiteral(" %1").arg(issue.otherLine);
+        if (!issue.other.empty())
+            text += QLatin1Char(' ') + QString::fromStdString(issue.other);
+        if (issue.code == IssueCode::RaggedRow)
+            text += QStringLiteral(" %1/%2").arg(issue.count).arg(issue.expected);
+        out << text;
+    }
+    return out;
+}
+
+DeploymentPlan parse(const QByteArray& text) {
+    return DeploymentPlan::parse(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(DeploymentPlan::FileError)
+
+class TestPlanValidator : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rows_data();
+    void rows();
+    void file_data();
+    void file();
+    void headerNames_data();
+    void headerNames();
+    void deviceOfRow();
+    void netParams_data();
+    void netParams();
+    void fromDeviceRecord();
+    void changesOnlyFromACleanCheck();
+    void sendingOrder_data();
+    void sendingOrder();
+    void applyingKeepsAddressesApart();
+    void englishTextsForEveryCode();
+};
+
+void TestPlanValidator::rows_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("issues");
+    // Lines: the header is line 1, so the first row is line 2.
+    QTest::newRow("a clean plan") << QByteArray(
+                                         "VX100,,127.17.1.1,255.255.255.0,127.17.1.254,Gate,,,,\n"
+                                         ",02-56-01-00-00-02,127.17.1.2,255.255.255.0,127.17.1.254,Hall,2000,,1,no\n")
+                                  << QStringList();
+    QTest::newRow("two rows for one device, the second by MAC")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                      ",02:56:01:00:00:01,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n")
+        << QStringList{"2 Serial Number DevicePlannedTwice 3", "3 Serial Number DevicePlannedTwice 2"};
+    QTest::newRow("two devices for one address, written differently")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.017.001.001,255.255.255.0,0.0.0.0,B,,,,\n"
+                      "VX104,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n")
+        << QStringList{"2 IPv4 Address AddressPlannedTwice 3", "3 IPv4 Address AddressPlannedTwice 2"};
+    QTest::newRow("address of a listed device the plan leaves alone")
+        << QByteArray("VX100,,127.17.0.4,255.255.255.0,0.0.0.0,A,,,,\n")
+        << QStringList{"2 IPv4 Address AddressInUse VX103"};
+    QTest::newRow("address of a device the plan moves away, or the device's own")
+        << QByteArray("VX100,,127.17.0.5,255.255.255.0,0.0.0.0,A,,,,\n"
+                      "VX104,,127.17.0.9,255.255.255.0,0.0.0.0,B,,,,\n"
+                      "VX101,,127.17.0.2,255.255.255.0,0.0.0.0,C,,,,\n")
+        << QStringList();
+    QTest::newRow("DHCP rows claim no address") << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,yes\n"
+                                                              "VX104,,127.17.1.1,255.255.255.0,0.0.0.0,B,,,,\n"
+                                                              "VXDUP,02-56-01-00-00-06,,,,C,,,,on\n")
+                                                << QStringList();
+    QTest::newRow("who the row names") << QByteArray("VX999,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                                                     "VX100,02-56-01-00-00-02,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n"
+                                                     ",02-56-01-00-00,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n"
+                                                     ",,127.17.1.4,255.255.255.0,0.0.0.0,D,,,,\n"
+                                                     "VXDUP,,127.17.1.5,255.255.255.0,0.0.0.0,E,,,,\n"
+                                                     "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,F,,,,\n"
+                                                     "VX102,,127.17.1.7,255.255.255.0,0.0.0.0,G,,,,\n"
+                                                     "VX100,02-56-01-00-99-99,127.17.1.8,255.255.255.0,0.0.0.0,H,,,,\n")
+                                       << QStringList{"2 Serial Number NoSuchDevice",
+                                                      "3 MAC IdentityMismatch",
+                                                      "4 MAC InvalidMac",
+                                                      "5 Serial Number NoIdentity",
+                                                      "6 Serial Number AmbiguousDevice",
+                                                      "8 Serial Number NotActivated",
+                                                      "9 MAC NoSuchDevice"};
+    QTest::newRow("addresses the form refuses")
+        << QByteArray("VX100,,127.17.1.0,255.255.255.255,10.0.0.255,A,,,,\n"
+                      "VX101,,,,,B,,,,\n"
+                      "VX104,,1.2.3,255.255.253.0,1.2.3.0,C,,,,\n")
+        << QStringList{"2 IPv4 Address AddressInvalid", "2 Subnet Mask MaskInvalid", "2 Gateway GatewayInvalid",
+                       "3 IPv4 Address AddressEmpty",   "3 Subnet Mask MaskEmpty",   "3 Gateway GatewayEmpty",
+                       "4 IPv4 Address AddressInvalid", "4 Subnet Mask MaskInvalid", "4 Gateway GatewayInvalid"};
+    QTest::newRow("ports at their edges")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,1999,0,0,\n"
+                      "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,B,2000,1,1,\n"
+                      "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,C,65536,65536,65536,\n"
+                      "VXDUP,02-56-01-00-00-06,127.17.1.4,255.255.255.0,0.0.0.0,D,65535,65535,65535,\n"
+                      "VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,80x,8080,-1,\n")
+        << QStringList{"2 Port PortInvalid", "2 HTTP Port HttpPortInvalid",     "2 RTSP Port RtspPortInvalid",
+                       "4 Port PortInvalid", "4 HTTP Port HttpPortInvalid",     "4 RTSP Port RtspPortInvalid",
+                       "6 Port PortInvalid", "6 HTTP Port HttpPortUnsupported", "6 RTSP Port RtspPortInvalid"};
+    QTest::newRow("the zeros a device without web server or RTSP exports change nothing")
+        << QByteArray("VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,,0,0,\n"
+                      "VX100,,127.17.1.6,255.255.255.0,0.0.0.0,F,,0,0,\n")
+        << QStringList{"3 HTTP Port HttpPortInvalid", "3 RTSP Port RtspPortInvalid"};
+    QTest::newRow("names: empty, 32 and 33 bytes, 11 Chinese characters, control characters")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n"
+                      "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz012345,,,,\n"
+                      "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz0123456,,,,\n"
+                      "VX104,,127.17.1.4,255.255.255.0,0.0.0.0,东门大厅一号二号三号四,,,,\n"
+                      "VXDUP,02-56-01-00-00-06,127.17.1.5,255.255.255.0,0.0.0.0,\"tab\there\",,,,\n"
+                      "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,东门大厅一号二号三号,,,,\n")
+        << QStringList{"2 Device Name NameEmpty", "4 Device Name NameTooLong", "5 Device Name NameTooLong",
+                       "6 Device Name NameControl"};
+    QTest::newRow("DHCP values and support")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,maybe\n"
+                      "VX101,,,,,B,,,,Yes\n"
+                      "VX104,,,,,C,,,,是\n"
+                      "VX103,,127.17.1.4,255.255.255.0,0.0.0.0,D,,,,OFF\n")
+        << QStringList{"2 DHCP DhcpInvalid", "3 IPv4 Address AddressEmpty", "3 Subnet Mask MaskEmpty",
+                       "3 Gateway GatewayEmpty", "3 DHCP DhcpUnsupported"};
+    QTest::newRow("rows out of step with the header")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,,extra\n"
+                      "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,B\n"
+                      "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,,,,\n")
+        << QStringList{"2 Row RaggedRow 11/10", "3 Row RaggedRow 6/10"};
+    QTest::newRow("blank rows are skipped, line numbers stay true")
+        << QByteArray("\n,,,,,,,,,\nVX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n")
+        << QStringList{"4 Device Name NameEmpty"};
+}
+
+void TestPlanValidator::rows() {
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, issues);
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + body);
+    QCOMPARE(plan.error(), DeploymentPlan::FileError::None);
+    const PlanCheck check = validatePlan(plan, fleet());
+    QCOMPARE(describe(plan, check), issues);
+    QCOMPARE(check.ok(), issues.isEmpty());
+}
+
+void TestPlanValidator::file_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<DeploymentPlan::FileError>("error");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<int>("rows");
+    using E = DeploymentPlan::FileError;
+    QTest::newRow("empty file") << QByteArray() << E::Empty << 0 << "" << 0;
+    QTest::newRow("only blank lines and a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF\r\n ,\r\n") << E::Empty << 0 << "" << 0;
+    QTest::newRow("header only") << QByteArray(kHeader) << E::None << 0 << "" << 0;
+    QTest::newRow("missing gateway column") << QByteArray("serial,ip,mask,name\nVX100,127.17.1.1,255.255.255.0,A\n")
+                                            << E::MissingColumn << 1 << "Gateway" << 0;
+    QTest::newRow("neither serial nor MAC column")
+        << QByteArray("ip,mask,gateway,name\n") << E::MissingColumn << 1 << "Serial Number / MAC" << 0;
+    QTest::newRow("one column twice under two names")
+        << QByteArray("serial,IP,mask,gateway,name,IPv4 Address\n") << E::DuplicateColumn << 1 << "IPv4 Address" << 0;
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFEs\0e\0", 6) << E::Utf16 << 0 << "" << 0;
+    QTest::newRow("a local code page, not UTF-8")
+        << QByteArray(kHeader) + "VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A\n" +
+               "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,\xB4\xF3\xCC\xFC\n"
+        << E::NotUtf8 << 3 << "" << 0;
+    QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("serial,\xC0\xAF\n") << E::NotUtf8 << 1 << "" << 0;
+    QTest::newRow("unterminated quote") << QByteArray(kHeader) + "VX100,\"open\n"
+                                        << E::UnterminatedQuote << 2 << "" << 0;
+    QTest::newRow("quoted fields with commas and line breaks, CRLF")
+        << QByteArray("\xEF\xBB\xBF\"Serial Number\",MAC,IP,Mask,Gateway,\"Device Name\"\r\n"
+                      "VX100,,127.17.1.1,255.255.255.0,0.0.0.0,\"Gate, north\"\r\n"
+                      "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,\"two\r\nlines\"\r\n"
+                      "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,last\r\n")
+        << E::None << 0 << "" << 3;
+}
+
+void TestPlanValidator::file() {
+    QFETCH(QByteArray, text);
+    QFETCH(DeploymentPlan::FileError, error);
+    QFETCH(int, line);
+    QFETCH(QString, detail);
+    QFETCH(int, rows);
+    const DeploymentPlan plan = parse(text);
+    QCOMPARE(plan.error(), error);
+    QCOMPARE(plan.errorLine(), line);
+    QCOMPARE(QString::fromStdString(plan.errorDetail()), detail);
+    QCOMPARE(static_cast<int>(plan.rows().size()), rows);
+    QCOMPARE(fileErrorText(plan).empty(), error == DeploymentPlan::FileError::None);
+    if (rows == 3) {
+        QCOMPARE(plan.rows().at(0).name, std::string("Gate, north"));
+        QCOMPARE(plan.rows().at(1).name, std::string("two\r\nlines"));
+        QCOMPARE(plan.rows().at(2).line, 5);
+        // A line break is a control character: the device would refuse the name.
+        const PlanCheck check = validatePlan(plan, fleet());
+        QCOMPARE(describe(plan, check), QStringList{"3 Device Name NameControl"});
+    }
+}
+
+void TestPlanValidator::headerNames_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("short names, semicolons")
+        << QByteArray("sn;ip;netmask;default gateway;name\nVX100;127.17.1.1;255.255.255.0;0.0.0.0;A\n");
+    QTest::newRow("form labels with colons")
+        << QByteArray("Device Serial:,IP Address:,Subnet Mask:,Gateway:,Device Name:\n"
+                      "VX100,127.17.1.1,255.255.255.0,0.0.0.0,A\n");
+    QTest::newRow("snake case, any case") << QByteArray("SERIAL_NO,ipv4_address,SUBNET_MASK,ipv4-gateway,device_name\n"
+                                                        "VX100,127.17.1.1,255.255.255.0,0.0.0.0,A\n");
+    QTest::newRow("Chinese") << QByteArray(
+        "序列号,IP地址,子网掩码,网关,设备名称：\nVX100,127.17.1.1,255.255.255.0,0.0.0.0,A\n");
+    QTest::newRow("MAC only, extra columns ignored") << QByteArray(
+        "Device Type,MAC "
+        "Address,IP,Mask,Gateway,Name,Comment\nCam,02-56-01-00-00-01,127.17.1.1,255.255.255.0,0.0.0.0,A,ok\n");
+    QTest::newRow("a guarded name from an exported list")
+        << QByteArray("serial,ip,mask,gateway,name\nVX100,127.17.1.1,255.255.255.0,0.0.0.0,'-A\n");
+}
+
+void TestPlanValidator::headerNames() {
+    QFETCH(QByteArray, text);
+    const DeploymentPlan plan = parse(text);
+    QCOMPARE(plan.error(), DeploymentPlan::FileError::None);
+    QCOMPARE(plan.rows().size(), size_t(1));
+    const PlanCheck check = validatePlan(plan, fleet());
+    QCOMPARE(describe(plan, check), QStringList());
+    QCOMPARE(check.deviceOfRow, std::vector<int>{0});
+    QCOMPARE(plan.rows().at(0).ipv4, std::string("127.17.1.1"));
+    QVERIFY(plan.rows().at(0).name == "A" || plan.rows().at(0).name == "-A");
+}
+
+void TestPlanValidator::deviceOfRow() {
+    const DeploymentPlan plan =
+        parse(QByteArray(kHeader) + "VX104,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                                    "VX999,,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n"
+                                    ",02-56-01-00-00-07,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n");
+    const PlanCheck check = validatePlan(plan, fleet());
+    QCOMPARE(check.deviceOfRow, (std::vector<int>{4, -1, 6}));
+    QCOMPARE(check.issuesOf(1).size(), size_t(1));
+    QVERIFY(check.issuesOf(0).empty());
+}
+
+void TestPlanValidator::netParams_data() {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("gateway");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("httpPort");
+    QTest::addColumn<int>("rtspPort");
+    QTest::addColumn<int>("dhcp");
+    QTest::newRow("planned values, ports kept where empty")
+        << QByteArray("VX100,,127.017.1.010,255.255.255.0,127.17.1.254,Gate,,,,") << "127.17.1.10"
+        << "127.17.1.254" << 8000 << 80 << 554 << 0;
+    QTest::newRow("ports planned") << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Gate,8001,8080,10554,no")
+                                   << "127.17.1.1"
+                                   << "0.0.0.0" << 8001 << 8080 << 10554 << 0;
+    QTest::newRow("DHCP without addresses keeps the device's") << QByteArray("VX100,,,,,Gate,,,,yes") << "127.17.0.1"
+                                                               << "127.17.0.254" << 8000 << 80 << 554 << 1;
+}
+
+void TestPlanValidator::netParams() {
+    QFETCH(QByteArray, row);
+    QFETCH(QString, address);
+    QFETCH(QString, gateway);
+    QFETCH(int, port);
+    QFETCH(int, httpPort);
+    QFETCH(int, rtspPort);
+    QFETCH(int, dhcp);
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + row + '\n');
+    const PlanCheck check = validatePlan(plan, fleet());
+    QVERIFY(check.ok());
+    PlanDevice target = fleet().at(0);
+    target.ipv6Address = "fe80::1";
+    target.ipv6PrefixLength = 64;
+    VEXA_NET_PARAM p;
+    std::memset(&p, 0x55, sizeof p);
+    buildNetParam(plan.rows().at(0), target, p);
+    QCOMPARE(QString::fromLatin1(p.ipv4Address), address);
+    QCOMPARE(QString::fromLatin1(p.ipv4Gateway), gateway);
+    QCOMPARE(QString::fromStdString(plannedAddress(plan.rows().at(0), target)), address);
+    QCOMPARE(int(p.port), port);
+    QCOMPARE(int(p.httpPort), httpPort);
+    QCOMPARE(int(p.rtspPort), rtspPort);
+    QCOMPARE(int(p.dhcpEnabled), dhcp);
+    QCOMPARE(QString::fromLatin1(p.deviceName), QStringLiteral("Gate"));
+    // What the plan does not name stays as the device has it, and nothing of the old buffer leaks through.
+    QCOMPARE(QString::fromLatin1(p.ipv6Address), QStringLiteral("fe80::1"));
+    QCOMPARE(int(p.ipv6PrefixLength), 64);
+    QCOMPARE(p.reserved2[0], uint8_t(0));
+}
+
+void TestPlanValidator::fromDeviceRecord() {
+    // Fields that fill their width have no terminator: the conversion must stop at the width.
+    VEXA_DEVICE_MY_INFO record{};
+    std::memset(record.serialNo, 'S', sizeof record.serialNo);
+    std::memcpy(record.mac, "02-56-01-00-00-01", 17);
+    std::memset(record.deviceName, 'N', sizeof record.deviceName);
+    std::memcpy(record.ipv4Address, "127.17.0.1", 10);
+    record.httpPort = 0;
+    record.port = -5;
+    record.supportFlags = DeviceSupport::Dhcp;
+    record.activationState = 1;
+    const PlanDevice d = VexaTool::planDeviceFromRecord(record);
+    QCOMPARE(d.serial, std::string(48, 'S'));
+    QCOMPARE(d.name, std::string(32, 'N'));
+    QCOMPARE(d.port, 0u);
+    QVERIFY(d.supportsDhcp);
+    QVERIFY(!d.activated);
+    const DeploymentPlan plan =
+        parse(QByteArray(kHeader) + ",02-56-01-00-00-01,127.17.1.1,255.255.255.0,0.0.0.0,A,,80,,\n");
+    const PlanCheck check = VexaTool::checkPlan(plan, {record});
+    QCOMPARE(describe(plan, check), (QStringList{"2 Serial Number NotActivated", "2 HTTP Port HttpPortUnsupported"}));
+}
+
+void TestPlanValidator::changesOnlyFromACleanCheck() {
+    const QByteArray rows = "VX104,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
+                            ",02-56-01-00-00-07,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n";
+    const DeploymentPlan good = parse(QByteArray(kHeader) + rows);
+    const auto changes = plannedChanges(good, validatePlan(good, fleet()), fleet());
+    QCOMPARE(changes.size(), size_t(2));
+    QCOMPARE(changes[0].device, 4);
+    QCOMPARE(changes[1].device, 6);
+    QCOMPARE(changes[1].oldAddress, std::string("127.17.0.7"));
+    QCOMPARE(changes[1].newAddress, std::string("127.17.1.2"));
+    QCOMPARE(QString::fromLatin1(changes[1].params.deviceName), QStringLiteral("B"));
+    // One faulty row, and nothing at all is planned to be sent.
+    const DeploymentPlan bad = parse(QByteArray(kHeader) + rows + "VX999,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n");
+    QVERIFY(plannedChanges(bad, validatePlan(bad, fleet()), fleet()).empty());
+}
+
+void TestPlanValidator::sendingOrder_data() {
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QStringList>("issues");
+    QTest::addColumn<QString>("order"); // serial numbers in sending order, each with the rows it waits for
+    // Devices: VX100 127.17.0.1, VX101 .2, VX103 .4, VX104 .5.
+    QTest::newRow("file order when nobody takes a planned device's address")
+        << QByteArray("VX100,,127.17.1.1,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.1.2,255.255.0.0,0.0.0.0,B,,,,\n")
+        << QStringList() << "VX100 VX101";
+    QTest::newRow("a device leaves its address before another takes it")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.0.5,255.255.0.0,0.0.0.0,B,,,,\n"
+                      "VX104,,127.17.1.5,255.255.0.0,0.0.0.0,C,,,,\n")
+        << QStringList() << "VX104 VX101<4 VX100<3";
+    QTest::newRow("leaving for DHCP frees the address too")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,,,,B,,,,yes\n")
+        << QStringList() << "VX101 VX100<3";
+    QTest::newRow("two devices swapping addresses")
+        << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                      "VX101,,127.17.0.1,255.255.0.0,0.0.0.0,B,,,,\n"
+                      "VX103,,127.17.1.4,255.255.0.0,0.0.0.0,C,,,,\n")
+        << QStringList{"2 IPv4 Address AddressCycle 3", "3 IPv4 Address AddressCycle 2"} << "";
+}
+
+void TestPlanValidator::sendingOrder() {
+    QFETCH(QByteArray, rows);
+    QFETCH(QStringList, issues);
+    QFETCH(QString, order);
+    std::vector<PlanDevice> devices = fleet();
+    devices[1].supportsDhcp = true;
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + rows);
+    const PlanCheck check = validatePlan(plan, devices);
+    QCOMPARE(describe(plan, check), issues);
+    QCOMPARE(check.order.size(), plan.rows().size());
+    QStringList sent;
+    for (const PlannedChange& change : plannedChanges(plan, check, devices)) {
+        QString item = QString::fromStdString(devices[static_cast<size_t>(change.device)].serial);
+        for (const int waited : change.waitsFor)
+            item += QStringLiteral("<%1").arg(plan.rows()[static_cast<size_t>(waited)].line);
+        sent << item;
+    }
+    QCOMPARE(sent.join(QLatin1Char(' ')), order);
+}
+
+void TestPlanValidator::applyingKeepsAddressesApart() {
+    // VX100 takes VX101's address, VX101 moves on, VX104 is independent.
+    const DeploymentPlan plan = parse(QByteArray(kHeader) + "VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
+                                                            "VX101,,127.17.1.2,255.255.0.0,0.0.0.0,B,,,,\n"
+                                                            "VX104,,127.17.1.5,255.255.0.0,0.0.0.0,C,,,,\n");
+    const std::vector<PlanDevice> devices = fleet();
+    const PlanCheck check = validatePlan(plan, devices);
+    QVERIFY(check.ok());
+    const auto changes = plannedChanges(plan, check, devices);
+    struct Case {
+        const char* failing; // the device whose call fails with 2011
+        bool stopAfterFirst;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", false, "VX101 Succeed|VX100 Succeed|VX104 Succeed"},
+        {"VX101", false, "VX101 Error2011:time out|VX100 Not sent: device VX101 still has the address.|VX104 Succeed"},
+        {"VX100", false, "VX101 Succeed|VX100 Error2011:time out|VX104 Succeed"},
+        {"", true, "VX101 Succeed|VX100 Not sent: stopped.|VX104 Not sent: stopped."},
+    };
+    for (const Case& c : cases) {
+        std::atomic<bool> stop{false};
+        QStringList sent;
+        QStringList outcomes;
+        const auto modify = [&](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
+            sent << QString::fromStdString(device.serial) + QLatin1Char('@') + QString::fromLatin1(params.ipv4Address);
+            if (c.stopAfterFirst)
+                stop = true;
+            return device.serial == c.failing ? 2011u : 0u;
+        };
+        const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
+            outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
+                                               outcome.result);
+        };
+        const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop);
+        QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));
+        QCOMPARE(notDone, static_cast<size_t>(3 - outcomes.filter(QStringLiteral("Succeed")).size()));
+        // Nothing that is reported as not sent reached the device.
+        QCOMPARE(sent.size(), 3 - outcomes.filter(QStringLiteral("Not sent")).size());
+    }
+}
+
+void TestPlanValidator::englishTextsForEveryCode() {
+    // The command line prints these; an empty text would leave a refusal without words.
+    for (int code = 0; code <= static_cast<int>(IssueCode::AddressCycle); ++code) {
+        PlanIssue issue;
+        issue.code = static_cast<IssueCode>(code);
+        issue.otherLine = 7;
+        issue.other = "VX1";
+        const std::string text = issueText(issue);
+        QVERIFY2(!text.empty() && text.find('%') == std::string::npos, codeName(issue.code));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestPlanValidator)
+#include "tst_planvalidator.moc"

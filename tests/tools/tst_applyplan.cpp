@@ -1,0 +1,281 @@
+// A deployment plan applied from the command line against the simulator: every device ends up exactly as its
+// row says, and a plan with a device or an address twice is refused before anything is sent.
+
+#include "DevsimProcess.h"
+#include "Fleet.h"
+#include "vexa_crypto.h"
+
+#include "plan/core/CsvReader.h"
+#include "plan/core/CsvWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sys/wait.h>
+
+using namespace std::chrono_literals;
+using VexaTool::plan::CsvReader;
+using VexaTool::plan::CsvWriter;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+// stdout only: the tool's summary on stderr stays out of what is parsed.
+CliRun runVexa(const std::string& args) {
+    CliRun run;
+    FILE* pipe = ::popen((testutil::binDir() + "/vexa " + args + " 2>/dev/null </dev/null").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        run.out += buffer;
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool writeFile(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary);
+    out << data;
+    return out.good();
+}
+
+std::string readAll(const std::string& path) {
+    std::string text;
+    devsim::readFile(path, text);
+    return text;
+}
+
+// A listed device as discover --csv printed it, by column name.
+using Row = std::map<std::string, std::string>;
+
+std::vector<Row> table(const std::string& csv) {
+    const CsvReader::Result parsed = CsvReader::parse(csv);
+    std::vector<Row> rows;
+    if (parsed.error != CsvReader::Error::None || parsed.records.empty())
+        return rows;
+    const auto& header = parsed.records.front().fields;
+    for (size_t r = 1; r < parsed.records.size(); ++r) {
+        Row row;
+        for (size_t c = 0; c < header.size() && c < parsed.records[r].fields.size(); ++c)
+            row[header[c]] = std::string(CsvWriter::unguard(parsed.records[r].fields[c]));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+const std::vector<std::string> kPlanHeader = {"Serial Number", "MAC",  "IP Address", "Subnet Mask", "Gateway",
+                                              "Device Name",   "Port", "HTTP Port",  "RTSP Port",   "DHCP"};
+
+class ApplyPlan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("VEXA_TRUSTED_KEYS",
+                 vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+        testutil::usePort(0);
+        ASSERT_TRUE(sim_.startDevsim(
+            {"--count", "170", "--seed", "33", "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")}));
+        ASSERT_TRUE(testutil::waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s));
+        const CliRun listed = runVexa("discover --csv --seconds 3");
+        ASSERT_EQ(listed.status, 0);
+        devices_ = table(listed.out);
+        ASSERT_GE(devices_.size(), 170u) << listed.out;
+    }
+
+    std::vector<Row> activated(size_t count) const {
+        std::vector<Row> out;
+        for (const Row& d : devices_) {
+            if (d.at("Activated") == "yes" && out.size() < count)
+                out.push_back(d);
+        }
+        return out;
+    }
+
+    std::map<std::string, devsim::SimDevice> savedState() const {
+        std::vector<devsim::SimDevice> fleet;
+        std::string error;
+        EXPECT_TRUE(devsim::parseFleet(readAll(dir_.file("state.txt")), fleet, error)) << error;
+        std::map<std::string, devsim::SimDevice> bySerial;
+        for (const auto& d : fleet)
+            bySerial[d.record.serialNo] = d;
+        return bySerial;
+    }
+
+    testutil::TempDir dir_;
+    testutil::Process sim_;
+    std::vector<Row> devices_;
+};
+
+} // namespace
+
+TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
+    const std::vector<Row> chosen = activated(100);
+    ASSERT_EQ(chosen.size(), 100u);
+
+    CsvWriter plan;
+    plan.addRow(kPlanHeader);
+    std::vector<std::vector<std::string>> rows;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const Row& d = chosen[i];
+        // Names that need quoting or are not ASCII, devices named by serial, by MAC or both, ports kept or set.
+        std::string name = "Site A cam " + std::to_string(i);
+        if (i % 10 == 3)
+            name = "门厅, 东 \"" + std::to_string(i) + "\"";
+        if (i % 10 == 7)
+            name = "-lobby " + std::to_string(i);
+        const std::string address = "127.60." + std::to_string(1 + i / 50) + "." + std::to_string(1 + i % 50);
+        rows.push_back({i % 3 == 1 ? "" : d.at("Serial Number"), i % 3 == 0 ? "" : d.at("MAC"), address, "255.255.0.0",
+                        "127.60.0.254", name, i % 4 == 0 ? std::to_string(9000 + i) : "", "",
+                        i % 5 == 0 ? std::to_string(10554 + i) : "", "no"});
+        plan.addRow(rows.back());
+    }
+    ASSERT_TRUE(writeFile(dir_.file("plan.csv"), plan.data()));
+
+    const CliRun applied =
+        runVexa("apply-plan " + dir_.file("plan.csv") + " --json --receipt " + dir_.file("receipt.csv"));
+    EXPECT_EQ(applied.status, 0) << applied.out;
+
+    const auto state = savedState();
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const Row& before = chosen[i];
+        const auto& plannedRow = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i) + " " + before.at("Serial Number"));
+        const auto found = state.find(before.at("Serial Number"));
+        ASSERT_NE(found, state.end());
+        const auto& r = found->second.record;
+        EXPECT_EQ(r.mac, before.at("MAC"));
+        EXPECT_EQ(r.ipv4Address, plannedRow[2]);
+        EXPECT_EQ(r.ipv4SubnetMask, "255.255.0.0");
+        EXPECT_EQ(r.ipv4Gateway, "127.60.0.254");
+        EXPECT_EQ(r.deviceName, plannedRow[5]);
+        EXPECT_EQ(std::to_string(r.port), plannedRow[6].empty() ? before.at("Port") : plannedRow[6]);
+        EXPECT_EQ(std::to_string(r.httpPort), before.at("HTTP Port"));
+        EXPECT_EQ(std::to_string(r.rtspPort), plannedRow[8].empty() ? before.at("RTSP Port") : plannedRow[8]);
+        EXPECT_EQ(r.dhcpEnabled, 0);
+    }
+    // Devices outside the plan are untouched.
+    for (const Row& d : devices_) {
+        if (d.at("Activated") == "yes")
+            continue;
+        EXPECT_EQ(state.at(d.at("Serial Number")).record.ipv4Address, d.at("IPv4 Address"));
+    }
+
+    // The receipt: one row per device with old and new address and the result text.
+    const auto receipt = table(readAll(dir_.file("receipt.csv")).substr(3));
+    ASSERT_EQ(receipt.size(), chosen.size());
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        EXPECT_EQ(receipt[i].at("Serial Number"), chosen[i].at("Serial Number"));
+        EXPECT_EQ(receipt[i].at("Old Address"), chosen[i].at("IPv4 Address"));
+        EXPECT_EQ(receipt[i].at("New Address"), rows[i][2]);
+        EXPECT_EQ(receipt[i].at("Name"), rows[i][5]);
+        EXPECT_EQ(receipt[i].at("Result"), "Succeed");
+    }
+}
+
+TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
+    const std::vector<Row> chosen = activated(3);
+    ASSERT_EQ(chosen.size(), 3u);
+    const auto row = [](const Row& d, const std::string& address, const std::string& name) {
+        return d.at("Serial Number") + ",," + address + ",255.255.0.0,127.60.0.254," + name + ",,,,\r\n";
+    };
+    const std::string header = "Serial Number,MAC,IP Address,Subnet Mask,Gateway,Device Name,Port,HTTP Port,"
+                               "RTSP Port,DHCP\r\n";
+    struct Case {
+        const char* what;
+        std::string plan;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"one device twice",
+         header + row(chosen[0], "127.60.1.1", "a") + row(chosen[1], "127.60.1.2", "b") +
+             row(chosen[0], "127.60.1.3", "c"),
+         "The device is planned twice"},
+        {"one address twice",
+         header + row(chosen[0], "127.60.1.1", "a") + row(chosen[1], "127.60.1.2", "b") +
+             row(chosen[2], "127.060.1.01", "c"),
+         "The address is planned twice"},
+    };
+    const std::string stateBefore = readAll(dir_.file("state.txt"));
+    // A receipt that cannot be written stops a clean plan before anything is sent.
+    ASSERT_TRUE(writeFile(dir_.file("clean.csv"), header + row(chosen[0], "127.60.1.1", "a")));
+    const CliRun noReceipt =
+        runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + dir_.file("no/such/r.csv"));
+    EXPECT_EQ(noReceipt.status, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeFile(dir_.file("bad.csv"), c.plan));
+        const CliRun run = runVexa("apply-plan " + dir_.file("bad.csv") + " --seconds 2");
+        EXPECT_EQ(run.status, 1);
+        // Both rows are named, each pointing at the other.
+        EXPECT_NE(run.out.find("line 2, "), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("line 4, "), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("line 3, "), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(readAll(dir_.file("state.txt")), stateBefore);
+}
+
+TEST_F(ApplyPlan, ListedDevicesReadBackAsAPlan) {
+    // The list as discover --csv prints it is a plan that names every device as it is: editing it is how a
+    // plan starts. What it is refused for is what the form refuses too: devices that are not activated, and
+    // devices that report no gateway and do not use DHCP (a plan gives them one, or 0.0.0.0).
+    ASSERT_TRUE(writeFile(dir_.file("listed.csv"), runVexa("discover --csv --seconds 3").out));
+    const CliRun run = runVexa("apply-plan " + dir_.file("listed.csv") + " --seconds 2");
+    EXPECT_EQ(run.status, 1);
+    size_t expected = 0;
+    for (const Row& d : devices_)
+        expected += (d.at("Activated") == "no" ? 1 : 0) + (d.at("Gateway").empty() && d.at("DHCP") == "no" ? 1 : 0);
+    EXPECT_GT(expected, 0u);
+    size_t lines = 0;
+    size_t start = 0;
+    for (size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = run.out.substr(start, end - start);
+        ++lines;
+        EXPECT_TRUE(line.find("The device is not activated.") != std::string::npos ||
+                    line.find("Gateway can not be empty") != std::string::npos)
+            << line;
+    }
+    EXPECT_EQ(lines, expected) << run.out;
+}
+
+TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
+    const std::vector<Row> chosen = activated(3);
+    ASSERT_EQ(chosen.size(), 3u);
+    // The device holding the address is locked by wrong passwords, so it cannot move away.
+    ::setenv("VEXA_PASSWORD", "Wrong-Pass-1", 1);
+    for (int i = 0; i < 5; ++i)
+        runVexa("set-network " + chosen[1].at("MAC") + " --name x --seconds 3");
+    ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+
+    const std::string plan = "Serial Number,IP Address,Subnet Mask,Gateway,Device Name\r\n" +
+                             chosen[0].at("Serial Number") + "," + chosen[1].at("IPv4 Address") +
+                             ",255.255.0.0,127.60.0.254,takes\r\n" + chosen[1].at("Serial Number") +
+                             ",127.60.9.2,255.255.0.0,127.60.0.254,leaves\r\n" + chosen[2].at("Serial Number") +
+                             ",127.60.9.3,255.255.0.0,127.60.0.254,other\r\n";
+    ASSERT_TRUE(writeFile(dir_.file("chain.csv"), plan));
+    const CliRun run = runVexa("apply-plan " + dir_.file("chain.csv"));
+    EXPECT_EQ(run.status, 1);
+    // Sent in the order that frees the address first: line 3, then line 2 (not sent), then line 4.
+    const size_t leaves = run.out.find("line 3:");
+    const size_t takes = run.out.find("line 2:");
+    ASSERT_NE(leaves, std::string::npos) << run.out;
+    ASSERT_NE(takes, std::string::npos) << run.out;
+    EXPECT_LT(leaves, takes) << run.out;
+    EXPECT_NE(run.out.find("Error2012:others", leaves), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Not sent: device " + chosen[1].at("Serial Number") + " still has the address.", takes),
+              std::string::npos)
+        << run.out;
+
+    const auto state = savedState();
+    EXPECT_EQ(state.at(chosen[0].at("Serial Number")).record.ipv4Address, chosen[0].at("IPv4 Address"));
+    EXPECT_EQ(state.at(chosen[1].at("Serial Number")).record.ipv4Address, chosen[1].at("IPv4 Address"));
+    EXPECT_EQ(state.at(chosen[2].at("Serial Number")).record.ipv4Address, "127.60.9.3");
+}

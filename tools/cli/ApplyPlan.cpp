@@ -1,0 +1,264 @@
+#include "PlanCommands.h"
+
+#include "vexa.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+#include "plan/core/DeploymentPlan.h"
+#include "plan/core/PlanApply.h"
+#include "plan/core/PlanValidator.h"
+#include "plan/core/Receipt.h"
+
+namespace cli {
+
+namespace {
+
+using namespace VexaTool::plan;
+
+template <size_t N>
+std::string text(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
+// Every device heard, by serial number and MAC; a device that says goodbye leaves the list.
+struct Heard {
+    std::mutex mutex;
+    std::map<std::string, VEXA_DEVICE_INFO> devices;
+};
+
+void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
+    auto* heard = static_cast<Heard*>(user);
+    if (!info)
+        return;
+    const std::string key = text(info->serialNo) + '\n' + text(info->mac);
+    std::lock_guard<std::mutex> lock(heard->mutex);
+    if (info->eventType == VEXA_EVENT_GONE)
+        heard->devices.erase(key);
+    else
+        heard->devices[key] = *info;
+}
+
+PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
+    PlanDevice d;
+    d.serial = text(info.serialNo);
+    d.mac = text(info.mac);
+    d.ipv4 = text(info.ipv4Address);
+    d.mask = text(info.ipv4SubnetMask);
+    d.gateway = text(info.ipv4Gateway);
+    d.ipv6Address = text(info.ipv6Address);
+    d.ipv6Gateway = text(info.ipv6Gateway);
+    d.name = text(info.deviceName);
+    d.port = info.port > 0 ? static_cast<uint32_t>(info.port) : 0;
+    d.httpPort = info.httpPort;
+    d.rtspPort = info.rtspPort;
+    d.ipv6PrefixLength = info.ipv6PrefixLength;
+    d.dhcpEnabled = info.dhcpEnabled != 0;
+    d.supportsDhcp = (info.supportFlags & VEXA_SUPPORT_DHCP) != 0;
+    d.activated = info.activationState == 0;
+    return d;
+}
+
+std::string json(const std::string& value) {
+    std::string out = "\"";
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == 0x7f) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += ch; // UTF-8 passes through: JSON text is UTF-8
+        }
+    }
+    return out + '"';
+}
+
+std::string readSecret(const char* variable) {
+    if (const char* value = std::getenv(variable); value && *value)
+        return value;
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+void wipe(std::string& secret) {
+    volatile char* p = secret.data();
+    for (size_t i = 0; i < secret.size(); ++i)
+        p[i] = 0;
+}
+
+// Written beside the target and renamed over it, so a failure never leaves half a receipt.
+bool writeAtomically(const std::string& path, const std::string& data) {
+    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const char* planUsage() {
+    return "       vexa discover --csv [--seconds S]   (the columns a plan file reads)\n"
+           "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE]\n"
+           "                            (admin password as for activate; nothing is sent unless every row passes)\n";
+}
+
+int applyPlan(const std::vector<std::string>& args) {
+    std::string path;
+    std::string receiptPath;
+    bool asJson = false;
+    double seconds = 3.0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            asJson = true;
+        } else if (args[i] == "--seconds" && i + 1 < args.size()) {
+            char* end = nullptr;
+            seconds = std::strtod(args[++i].c_str(), &end);
+            if (*end != '\0' || seconds < 0 || seconds > 86400) {
+                std::fprintf(stderr, "vexa: bad --seconds\n");
+                return 2;
+            }
+        } else if (args[i] == "--receipt" && i + 1 < args.size()) {
+            receiptPath = args[++i];
+        } else if (path.empty() && args[i].rfind("--", 0) != 0) {
+            path = args[i];
+        } else {
+            std::fprintf(stderr, "vexa apply-plan: unknown option %s\n", args[i].c_str());
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        std::fprintf(stderr, "usage:\n%s", planUsage());
+        return 2;
+    }
+
+    // The whole plan is read and checked before anything goes on the network.
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "vexa apply-plan: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    std::string data(DeploymentPlan::maxFileSize + 1, '\0');
+    file.read(data.data(), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<size_t>(file.gcount()));
+    const DeploymentPlan plan = DeploymentPlan::parse(data);
+    if (plan.error() != DeploymentPlan::FileError::None) {
+        if (asJson)
+            std::printf("{\"error\":%s}\n", json(fileErrorText(plan)).c_str());
+        else
+            std::fprintf(stderr, "vexa apply-plan: %s: %s\n", path.c_str(), fileErrorText(plan).c_str());
+        return 1;
+    }
+    if (plan.rows().empty()) {
+        std::fprintf(stderr, "vexa apply-plan: %s has no rows\n", path.c_str());
+        return 1;
+    }
+    // A receipt that cannot be written is found out before the devices change, not after.
+    if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv({}, englishReceiptHeader()))) {
+        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s; nothing was sent\n", receiptPath.c_str());
+        return 1;
+    }
+    std::string password = readSecret("VEXA_PASSWORD");
+    if (password.empty()) {
+        std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
+        return 1;
+    }
+
+    Heard heard;
+    if (!VEXA_Start_V40(onDevice, 1, &heard)) {
+        std::fprintf(stderr, "vexa: cannot start discovery (error %u)\n", VEXA_GetLastError());
+        wipe(password);
+        return 1;
+    }
+    // The whole link is heard, not only the planned devices: an address may belong to a device left out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
+    std::vector<VEXA_DEVICE_INFO> records;
+    {
+        std::lock_guard<std::mutex> lock(heard.mutex);
+        for (const auto& entry : heard.devices)
+            records.push_back(entry.second);
+    }
+    std::vector<PlanDevice> devices;
+    for (const VEXA_DEVICE_INFO& info : records)
+        devices.push_back(planDevice(info));
+
+    const PlanCheck check = validatePlan(plan, devices);
+    if (!check.ok()) {
+        for (const PlanIssue& issue : check.issues) {
+            const PlanRow& row = plan.rows()[static_cast<size_t>(issue.row)];
+            const std::string column(DeploymentPlan::columnName(issue.field));
+            if (asJson)
+                std::printf("{\"line\":%d,\"column\":%s,\"message\":%s}\n", row.line, json(column).c_str(),
+                            json(issueText(issue)).c_str());
+            else
+                std::printf("line %d, %s: %s\n", row.line, column.c_str(), issueText(issue).c_str());
+        }
+        std::fprintf(stderr, "vexa apply-plan: the plan is refused (%zu problems); nothing was sent\n",
+                     check.issues.size());
+        VEXA_Stop();
+        wipe(password);
+        return 1;
+    }
+
+    std::vector<ReceiptEntry> receipt;
+    const std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
+        return VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params) ? 0 : VEXA_GetLastError();
+    };
+    const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
+        const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
+        const PlanDevice& device = devices[static_cast<size_t>(change.device)];
+        ReceiptEntry entry{localTimeNow(),    device.serial,     device.mac,
+                           change.oldAddress, change.newAddress, text(change.params.deviceName),
+                           outcome.result};
+        if (asJson)
+            std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
+                        "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s}\n",
+                        row.line, json(entry.time).c_str(), json(entry.serial).c_str(), json(entry.mac).c_str(),
+                        json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(),
+                        outcome.sent ? "true" : "false", outcome.code, json(entry.result).c_str());
+        else
+            std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, entry.serial.c_str(), entry.mac.c_str(),
+                        entry.oldAddress.c_str(), entry.newAddress.c_str(), entry.name.c_str(), entry.result.c_str());
+        std::fflush(stdout);
+        receipt.push_back(std::move(entry));
+    };
+    const size_t failed = applyPlannedChanges(changes, devices, check, modify, report);
+    wipe(password);
+    VEXA_Stop();
+
+    std::fprintf(stderr, "vexa apply-plan: %zu of %zu devices changed\n", changes.size() - failed, plan.rows().size());
+    if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv(receipt, englishReceiptHeader()))) {
+        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
+        return 1;
+    }
+    return failed || changes.size() != plan.rows().size() ? 1 : 0;
+}
+
+} // namespace cli

@@ -1,0 +1,86 @@
+#include "PlanCommands.h"
+
+#include "vexa.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "plan/core/CsvWriter.h"
+
+namespace cli {
+
+namespace {
+
+using VexaTool::plan::CsvWriter;
+
+struct CsvPrinter {
+    std::mutex mutex;
+    unsigned found = 0;
+};
+
+template <size_t N>
+std::string text(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
+void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
+    auto* printer = static_cast<CsvPrinter*>(user);
+    if (!info || info->eventType != VEXA_EVENT_NEW)
+        return;
+    // No byte-order mark on a stream; device texts are guarded against spreadsheet formulas.
+    CsvWriter writer(CsvWriter::Options{false, true});
+    writer.addRow({text(info->serialNo), text(info->mac), text(info->ipv4Address), text(info->ipv4SubnetMask),
+                   text(info->ipv4Gateway), text(info->deviceName), std::to_string(info->port),
+                   std::to_string(info->httpPort), std::to_string(info->rtspPort), info->dhcpEnabled ? "yes" : "no",
+                   text(info->deviceTypeName), info->activationState == 0 ? "yes" : "no", text(info->softwareVersion)});
+    std::lock_guard<std::mutex> lock(printer->mutex);
+    ++printer->found;
+    std::fwrite(writer.data().data(), 1, writer.data().size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool wantsCsv(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--csv") != args.end();
+}
+
+int discoverCsv(const std::vector<std::string>& args) {
+    double seconds = 3.0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--csv")
+            continue;
+        if (args[i] == "--seconds" && i + 1 < args.size()) {
+            char* end = nullptr;
+            seconds = std::strtod(args[++i].c_str(), &end);
+            if (*end != '\0' || seconds < 0 || seconds > 86400) {
+                std::fprintf(stderr, "vexa: bad --seconds\n");
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "vexa discover: unknown option %s (--csv takes only --seconds)\n", args[i].c_str());
+            return 2;
+        }
+    }
+    CsvWriter header(CsvWriter::Options{false, false});
+    header.addRow({"Serial Number", "MAC", "IPv4 Address", "Subnet Mask", "Gateway", "Device Name", "Port", "HTTP Port",
+                   "RTSP Port", "DHCP", "Device Type", "Activated", "Software Version"});
+    std::fwrite(header.data().data(), 1, header.data().size(), stdout);
+    std::fflush(stdout);
+    CsvPrinter printer;
+    if (!VEXA_Start_V40(onDevice, 1, &printer)) {
+        std::fprintf(stderr, "vexa: cannot start discovery (error %u)\n", VEXA_GetLastError());
+        return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
+    VEXA_Stop();
+    std::fprintf(stderr, "vexa: %u devices\n", printer.found);
+    return 0;
+}
+
+} // namespace cli
