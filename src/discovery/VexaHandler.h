@@ -5,7 +5,11 @@
 
 #include "vexa.h"
 
+#include <QLoggingCategory>
 #include <QObject>
+
+// The discovery traces ("kelnor_..."), so that QT_LOGGING_RULES="vexa.discovery.debug=false" silences them.
+Q_DECLARE_LOGGING_CATEGORY(lcVexaDiscovery)
 
 namespace VEXA {
 
