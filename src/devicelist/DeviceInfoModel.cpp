@@ -61,7 +61,8 @@ void DeviceInfoModel::loadPositions() {
     }
     // A missing, short or inconsistent file would leave kinds without a column or two kinds in one column:
     // each kind then sits at its own number.
-    if (m_positions.size() < KindCount || !isPermutation(m_positions)) {
+    m_configUsable = m_positions.size() >= KindCount && isPermutation(m_positions);
+    if (!m_configUsable) {
         m_positions.clear();
         for (int kind = 0; kind < KindCount; ++kind)
             m_positions.append(kind);
@@ -293,9 +294,10 @@ bool DeviceInfoModel::writeDefaultConfig() {
 }
 
 bool DeviceInfoModel::moveColumn(int from, int to) {
-    if (m_config.isNull() || m_config.childElementCount() < KindCount) {
+    if (!m_configUsable) {
         if (!writeDefaultConfig())
             return false;
+        m_configUsable = true;
     }
     if (from != to) {
         for (int i = 0; i < m_config.childElementCount(); ++i) {

@@ -107,6 +107,7 @@ private:
     XmlNode m_config;
     QString m_configPath;
     QVector<int> m_positions;
+    bool m_configUsable = false; // the file gave every kind its own column
 
     QHash<QString, QVector<QStandardItem*>> m_rowsByKey; // device key -> its serial-number cells
     QHash<const QStandardItem*, QString> m_keyOf;
