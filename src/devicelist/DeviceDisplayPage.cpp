@@ -38,6 +38,10 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     , m_urlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     m_ui->setupUi(this);
     m_model = new DeviceInfoModel(this, columnConfigPath);
+    m_turnTimer = new QTimer(this);
+    m_turnTimer->setSingleShot(true);
+    m_turnTimer->setInterval(0);
+    connect(m_turnTimer, &QTimer::timeout, this, &DeviceDisplayPage::onDeviceEventsTurn);
     m_model->setConflictBrush(m_conflictColor);
     OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
     m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
@@ -108,33 +112,101 @@ void DeviceDisplayPage::forgetMac(const QString& mac) {
 }
 
 void DeviceDisplayPage::onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Login, struDevInfo))
+        login(struDevInfo);
+}
+
+void DeviceDisplayPage::onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Logout, struDevInfo))
+        logout(struDevInfo);
+}
+
+void DeviceDisplayPage::onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Update, struDevInfo))
+        update(struDevInfo);
+}
+
+bool DeviceDisplayPage::deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
+    if (m_eventSliceMs <= 0)
+        return false;
+    if (m_pending.isEmpty()) {
+        // A burst of reports arrives as one long run of queued calls; the first of a run starts the clock,
+        // and the turn timer, which fires once the run is through, stops it.
+        if (!m_slice.isValid()) {
+            m_slice.start();
+            m_turnTimer->start();
+        }
+        if (m_slice.elapsed() < m_eventSliceMs)
+            return false;
+    }
+    m_pending.append({kind, record});
+    if (!m_turnTimer->isActive())
+        m_turnTimer->start();
+    return true;
+}
+
+void DeviceDisplayPage::runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
+    switch (kind) {
+    case DeviceEvent::Login:
+        login(record);
+        break;
+    case DeviceEvent::Logout:
+        logout(record);
+        break;
+    case DeviceEvent::Update:
+        update(record);
+        break;
+    }
+}
+
+void DeviceDisplayPage::onDeviceEventsTurn() {
+    if (m_pending.isEmpty()) {
+        m_slice.invalidate();
+        return;
+    }
+    m_slice.start();
+    while (m_pendingNext < m_pending.size() && m_slice.elapsed() < m_eventSliceMs) {
+        // A copy: a slot reached from here (a refresh, say) may empty the queue.
+        const PendingEvent event = m_pending.at(m_pendingNext++);
+        runDeviceEvent(event.kind, event.record);
+    }
+    if (m_pendingNext >= m_pending.size()) {
+        m_pending.clear();
+        m_pendingNext = 0;
+        m_slice.invalidate();
+    } else {
+        m_turnTimer->start();
+    }
+}
+
+void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QString mac = latin1Text(struDevInfo.mac, sizeof struDevInfo.mac);
+    const QString mac = latin1Text(record.mac, sizeof record.mac);
     {
         // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
         // test stays one hash look-up however many devices are listed.
         XRT_MutexGuard guard(store->lock());
         if (m_storedMacs.contains(mac))
             return;
-        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_slot_add_") + recordText(struDevInfo.ipv4Address);
-        m_model->addDevice(struDevInfo);
-        store->add(struDevInfo);
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_slot_add_") + recordText(record.ipv4Address);
+        m_model->addDevice(record);
+        store->add(record);
         ++m_storedMacs[mac];
     }
     updateCount();
 }
 
-void DeviceDisplayPage::onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo) {
-    m_model->removeDevice(struDevInfo);
-    if (VEXA::DeviceStore::instance()->remove(struDevInfo))
-        forgetMac(latin1Text(struDevInfo.mac, sizeof struDevInfo.mac));
+void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
+    m_model->removeDevice(record);
+    if (VEXA::DeviceStore::instance()->remove(record))
+        forgetMac(latin1Text(record.mac, sizeof record.mac));
     updateCount();
     reportCheckedDevices();
 }
 
-void DeviceDisplayPage::onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo) {
-    m_model->updateDevice(struDevInfo);
-    VEXA::DeviceStore::instance()->update(struDevInfo);
+void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
+    m_model->updateDevice(record);
+    VEXA::DeviceStore::instance()->update(record);
 }
 
 DeviceInfo DeviceDisplayPage::entryOf(int row) const {
@@ -159,24 +231,43 @@ void DeviceDisplayPage::reportCheckedDevices() {
     m_ui->m_btnExportDeviceInfo->setEnabled(true);
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    // For a batch, one copy of the store and a hash instead of one scan of the store per ticked row.
+    QHash<QString, uint8_t> states;
+    if (rows.size() > 1) {
+        QVector<VEXA_DEVICE_MY_INFO> records;
+        store->copyAll(records);
+        states.reserve(records.size());
+        for (const VEXA_DEVICE_MY_INFO& record : records) {
+            const QString key = recordText(record.serialNo) + QChar(0) + recordText(record.mac);
+            if (!states.contains(key)) // the first record of a key is the one the store hands out
+                states.insert(key, record.activationState);
+        }
+    }
     QVector<DeviceInfo> entries;
     entries.reserve(rows.size());
     bool activated = false;
     bool notActivated = false;
     for (int row : rows) {
         const DeviceInfo entry = entryOf(row);
-        VEXA_DEVICE_MY_INFO record;
-        std::memset(&record, 0, sizeof record);
-        store->get(entry.serialNo, entry.mac, record);
-        if (record.activationState == 0)
+        uint8_t state = 0;
+        if (rows.size() == 1) {
+            VEXA_DEVICE_MY_INFO record;
+            std::memset(&record, 0, sizeof record);
+            store->get(entry.serialNo, entry.mac, record);
+            state = record.activationState;
+        } else {
+            // A device missing from the store reads as a zero-filled record.
+            state = states.value(entry.serialNo + QChar(0) + entry.mac, 0);
+        }
+        if (state == 0)
             activated = true;
-        else if (record.activationState == 1)
+        else if (state == 1)
             notActivated = true;
         entries.append(entry);
         if (rows.size() == 1) {
-            if (record.activationState == 0)
+            if (state == 0)
                 emit signalCurrentSelectionModelChange(MODIFY_SINGLE, entries);
-            else if (record.activationState == 1)
+            else if (state == 1)
                 emit signalCurrentSelectionModelChange(ACTIVE_SINGLE, entries);
             return;
         }
@@ -197,6 +288,9 @@ void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
 }
 
 void DeviceDisplayPage::onManualUpdate() {
+    // Reports still waiting are older than this refresh, which forgets everything they would change.
+    m_pending.clear();
+    m_pendingNext = 0;
     {
         VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
         XRT_MutexGuard guard(store->lock());

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QModelIndex>
 #include <QUrl>
@@ -17,6 +18,7 @@
 class QPushButton;
 class QLabel;
 class QStandardItem;
+class QTimer;
 
 namespace Ui {
 class DeviceDisplayPage;
@@ -57,6 +59,10 @@ public:
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     // Delay between forgetting the devices and asking them again on "Refresh".
     void setRefreshDelay(int ms) { m_refreshDelayMs = ms; }
+    // Longest stretch the page works through device reports before it lets the GUI breathe; reports beyond
+    // it wait, in order, for the next turn of the event loop. 0: every report is handled at once.
+    void setEventSlice(int ms) { m_eventSliceMs = ms; }
+    int pendingDeviceEvents() const { return static_cast<int>(m_pending.size() - m_pendingNext); }
 
     QColor conflictColor() const { return m_conflictColor; }
     void setConflictColor(const QColor& color);
@@ -83,6 +89,17 @@ public slots:
     void onHeaderPress(int iLogicalIndex);
 
 private:
+    enum class DeviceEvent { Login, Logout, Update };
+    struct PendingEvent {
+        DeviceEvent kind;
+        VEXA_DEVICE_MY_INFO record;
+    };
+    bool deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
+    void runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
+    void onDeviceEventsTurn();
+    void login(const VEXA_DEVICE_MY_INFO& record);
+    void logout(const VEXA_DEVICE_MY_INFO& record);
+    void update(const VEXA_DEVICE_MY_INFO& record);
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
@@ -101,6 +118,12 @@ private:
     // How many stored records carry each MAC: the duplicate test on arrival without a scan of the store.
     QHash<QString, int> m_storedMacs;
     std::function<bool(const QUrl&)> m_urlOpener;
+
+    int m_eventSliceMs = 20;
+    QElapsedTimer m_slice;
+    QTimer* m_turnTimer = nullptr;
+    QVector<PendingEvent> m_pending;
+    qsizetype m_pendingNext = 0;
 };
 
 } // namespace VexaTool

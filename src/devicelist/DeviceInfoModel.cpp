@@ -38,6 +38,14 @@ DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon)) {
     const QString name = configPath.isEmpty() ? QString::fromLatin1(kColumnConfigName) : configPath;
     m_configPath = QDir::isRelativePath(name) ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + name : name;
+    m_yes = tr("Yes");
+    m_no = tr("No");
+    m_on = tr("ON");
+    m_off = tr("OFF");
+    m_notAvailable = tr("N/A");
+    m_activated = tr("Activated");
+    m_notActivated = tr("Not activated");
+    m_empty = tr("");
     loadPositions();
     setColumnCount(KindCount);
     setHeader();
@@ -152,41 +160,42 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = items.at(columnOf(kind));
     auto set = [&byKind](int kind, const QString& value) { byKind[kind]->setText(value); };
-    set(KindDeviceType, recordText(record.deviceTypeName));
+    set(KindDeviceType, shared(recordText(record.deviceTypeName)));
     set(KindActivate, recordText(record.deviceName));
     set(KindIpv4Address, recordText(record.ipv4Address));
-    set(KindPort, QString::asprintf("%5d", record.port));
-    set(KindSoftVersion, recordText(record.softwareVersion));
+    set(KindPort, shared(QString::asprintf("%5d", record.port)));
+    set(KindSoftVersion, shared(recordText(record.softwareVersion)));
     if (level == 0)
-        set(KindIpv4Gateway, tr(""));
+        set(KindIpv4Gateway, m_empty);
     else if (level <= 2)
-        set(KindIpv4Gateway, recordText(record.ipv4Gateway));
-    set(KindHttpPort, record.httpPort > 0 && record.httpPort < 65536 ? QString::number(record.httpPort) : tr("N/A"));
+        set(KindIpv4Gateway, shared(recordText(record.ipv4Gateway)));
+    set(KindHttpPort,
+        record.httpPort > 0 && record.httpPort < 65536 ? shared(QString::number(record.httpPort)) : m_notAvailable);
     set(KindSerialNumber, recordText(record.serialNo));
-    set(KindIpv4Mask, recordText(record.ipv4SubnetMask));
+    set(KindIpv4Mask, shared(recordText(record.ipv4SubnetMask)));
     set(KindMac, recordText(record.mac));
-    set(KindChannelNo, QString::asprintf("%2d", record.channelCount));
-    set(KindDspVersion, recordText(record.dspVersion));
+    set(KindChannelNo, shared(QString::asprintf("%2d", record.channelCount)));
+    set(KindDspVersion, shared(recordText(record.dspVersion)));
     set(KindStartTime, recordText(record.bootTime));
     if (level == 0) {
-        set(KindIpv6Address, tr(""));
-        set(KindIpv6Gateway, tr(""));
-        set(KindIpv6PrefixLength, tr(""));
+        set(KindIpv6Address, m_empty);
+        set(KindIpv6Gateway, m_empty);
+        set(KindIpv6PrefixLength, m_empty);
     } else if (level <= 2) {
         set(KindIpv6Address, recordText(record.ipv6Address));
-        set(KindIpv6Gateway, recordText(record.ipv6Gateway));
-        set(KindIpv6PrefixLength, QString::asprintf("%2d", record.ipv6PrefixLength));
+        set(KindIpv6Gateway, shared(recordText(record.ipv6Gateway)));
+        set(KindIpv6PrefixLength, shared(QString::asprintf("%2d", record.ipv6PrefixLength)));
     }
     if (!(record.supportFlags & DeviceSupport::Ipv6))
-        set(KindSupportIpv6, tr("No"));
+        set(KindSupportIpv6, m_no);
     else if (level % 2 == 1 || level == 2)
-        set(KindSupportIpv6, tr("Yes"));
-    set(KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? tr("Yes") : tr("No"));
-    set(KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? tr("Yes") : tr("No"));
-    set(KindIpv4Dhcp, record.dhcpEnabled == 1 ? tr("ON") : tr("OFF"));
+        set(KindSupportIpv6, m_yes);
+    set(KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
+    set(KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
+    set(KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
     set(KindServiceTag, recordText(record.serviceTag));
-    set(KindRtspPort, QString::number(record.rtspPort));
-    set(KindActivationState, record.activationState == 0 ? tr("Activated") : tr("Not activated"));
+    set(KindRtspPort, shared(QString::number(record.rtspPort)));
+    set(KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
     if (record.activationState != 0)
         byKind[KindActivationState]->setForeground(QBrush(Qt::red));
     markIdentity(byKind[KindId], record.certified != 0);
@@ -208,7 +217,7 @@ void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
 void DeviceInfoModel::fillRow(int row, const VEXA_DEVICE_MY_INFO& record) {
     const int level = record.capabilityLevel;
     setCellText(row, KindDeviceType, recordText(record.deviceTypeName));
-    setCellText(row, KindActivationState, record.activationState == 0 ? tr("Activated") : tr("Not activated"));
+    setCellText(row, KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
     if (QStandardItem* state = cell(row, KindActivationState)) {
         if (record.activationState == 0)
             state->setData(QVariant(), Qt::ForegroundRole);
@@ -219,11 +228,11 @@ void DeviceInfoModel::fillRow(int row, const VEXA_DEVICE_MY_INFO& record) {
     setCellText(row, KindPort, QString::asprintf("%5d", record.port));
     setCellText(row, KindSoftVersion, recordText(record.softwareVersion));
     if (level == 0)
-        setCellText(row, KindIpv4Gateway, tr(""));
+        setCellText(row, KindIpv4Gateway, m_empty);
     else if (level == 1)
         setCellText(row, KindIpv4Gateway, recordText(record.ipv4Gateway));
     setCellText(row, KindHttpPort,
-                record.httpPort > 0 && record.httpPort < 65536 ? QString::number(record.httpPort) : tr("N/A"));
+                record.httpPort > 0 && record.httpPort < 65536 ? QString::number(record.httpPort) : m_notAvailable);
     setCellText(row, KindSerialNumber, recordText(record.serialNo));
     setCellText(row, KindIpv4Mask, recordText(record.ipv4SubnetMask));
     setCellText(row, KindMac, recordText(record.mac));
@@ -231,21 +240,21 @@ void DeviceInfoModel::fillRow(int row, const VEXA_DEVICE_MY_INFO& record) {
     setCellText(row, KindDspVersion, recordText(record.dspVersion));
     setCellText(row, KindStartTime, recordText(record.bootTime));
     if (level == 0) {
-        setCellText(row, KindIpv6Address, tr(""));
-        setCellText(row, KindIpv6Gateway, tr(""));
-        setCellText(row, KindIpv6PrefixLength, tr(""));
+        setCellText(row, KindIpv6Address, m_empty);
+        setCellText(row, KindIpv6Gateway, m_empty);
+        setCellText(row, KindIpv6PrefixLength, m_empty);
     } else if (level == 1) {
         setCellText(row, KindIpv6Address, recordText(record.ipv6Address));
         setCellText(row, KindIpv6Gateway, recordText(record.ipv6Gateway));
         setCellText(row, KindIpv6PrefixLength, QString::asprintf("%2d", record.ipv6PrefixLength));
     }
     if (!(record.supportFlags & DeviceSupport::Ipv6))
-        setCellText(row, KindSupportIpv6, tr("No"));
+        setCellText(row, KindSupportIpv6, m_no);
     else if (level % 2 == 1)
-        setCellText(row, KindSupportIpv6, tr("Yes"));
-    setCellText(row, KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? tr("Yes") : tr("No"));
-    setCellText(row, KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? tr("Yes") : tr("No"));
-    setCellText(row, KindIpv4Dhcp, record.dhcpEnabled == 1 ? tr("ON") : tr("OFF"));
+        setCellText(row, KindSupportIpv6, m_yes);
+    setCellText(row, KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
+    setCellText(row, KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
+    setCellText(row, KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
     setCellText(row, KindServiceTag, recordText(record.serviceTag));
     setCellText(row, KindRtspPort, QString::number(record.rtspPort));
     setCellText(row, KindActivate, recordText(record.deviceName));
@@ -319,17 +328,23 @@ bool DeviceInfoModel::moveColumn(int from, int to) {
     return m_config.save(m_configPath);
 }
 
-QString DeviceInfoModel::deviceKey(const QString& serialNo, const QString& mac) {
-    return serialNo + QChar(0) + mac;
+QString DeviceInfoModel::shared(const QString& text) {
+    const auto found = m_sharedTexts.constFind(text);
+    if (found != m_sharedTexts.cend())
+        return *found;
+    m_sharedTexts.insert(text);
+    return text;
 }
 
 int DeviceInfoModel::rowOf(const QString& serialNo, const QString& mac) const {
-    const auto found = m_rowsByKey.constFind(deviceKey(serialNo, mac));
-    if (found == m_rowsByKey.cend() || found->isEmpty())
+    const auto found = m_rowsByMac.constFind(mac);
+    if (found == m_rowsByMac.cend())
         return -1;
     int first = -1;
-    for (const QStandardItem* item : *found) {
-        const int row = item->row();
+    for (const QStandardItem* serial : *found) {
+        if (serial->text() != serialNo)
+            continue;
+        const int row = serial->row();
         if (row >= 0 && (first < 0 || row < first))
             first = row;
     }
@@ -402,8 +417,7 @@ void DeviceInfoModel::onRowsAboutToBeRemoved(const QModelIndex& parent, int firs
 }
 
 void DeviceInfoModel::forgetAll() {
-    m_rowsByKey.clear();
-    m_keyOf.clear();
+    m_rowsByMac.clear();
     m_addressCells.clear();
     m_addressOf.clear();
     m_checked.clear();
@@ -412,9 +426,7 @@ void DeviceInfoModel::forgetAll() {
 
 void DeviceInfoModel::track(int row) {
     if (QStandardItem* serial = cell(row, KindSerialNumber)) {
-        const QString key = deviceKey(serial->text(), text(row, KindMac));
-        m_rowsByKey[key].append(serial);
-        m_keyOf.insert(serial, key);
+        m_rowsByMac[text(row, KindMac)].append(serial);
     }
     if (QStandardItem* address = cell(row, KindIpv4Address))
         trackAddress(address, address->text());
@@ -426,15 +438,16 @@ void DeviceInfoModel::track(int row) {
 
 void DeviceInfoModel::untrack(int row) {
     if (QStandardItem* serial = cell(row, KindSerialNumber)) {
-        const auto key = m_keyOf.constFind(serial);
-        if (key != m_keyOf.cend()) {
-            auto bucket = m_rowsByKey.find(*key);
-            if (bucket != m_rowsByKey.end()) {
-                bucket->removeOne(serial);
-                if (bucket->isEmpty())
-                    m_rowsByKey.erase(bucket);
-            }
-            m_keyOf.erase(key);
+        auto bucket = m_rowsByMac.find(text(row, KindMac));
+        if (bucket == m_rowsByMac.end() || !bucket->contains(serial)) {
+            // The MAC cell was rewritten behind the model's back: find the cell wherever it is filed.
+            for (bucket = m_rowsByMac.begin(); bucket != m_rowsByMac.end() && !bucket->contains(serial);)
+                ++bucket;
+        }
+        if (bucket != m_rowsByMac.end()) {
+            bucket->removeOne(serial);
+            if (bucket->isEmpty())
+                m_rowsByMac.erase(bucket);
         }
     }
     if (QStandardItem* address = cell(row, KindIpv4Address))

@@ -102,19 +102,25 @@ private:
     void untrackAddress(QStandardItem* item);
     void flushRepaints();
 
-    static QString deviceKey(const QString& serialNo, const QString& mac);
+    // One shared copy of a text that many rows show (versions, masks, ports, "Yes"...), so that ten
+    // thousand rows do not hold ten thousand copies of it.
+    QString shared(const QString& text);
 
     XmlNode m_config;
     QString m_configPath;
     QVector<int> m_positions;
     bool m_configUsable = false; // the file gave every kind its own column
 
-    QHash<QString, QVector<QStandardItem*>> m_rowsByKey; // device key -> its serial-number cells
-    QHash<const QStandardItem*, QString> m_keyOf;
+    // MAC -> the serial-number cells of the rows showing it. Keyed by the MAC cell's own text (shared, not
+    // copied); the serial number is compared on look-up.
+    QHash<QString, QVector<QStandardItem*>> m_rowsByMac;
     QHash<QString, QVector<QStandardItem*>> m_addressCells; // address -> the address cells showing it
     QHash<const QStandardItem*, QString> m_addressOf;
     QSet<QStandardItem*> m_checked;
     QVector<QStandardItem*> m_pendingRepaint;
+
+    QSet<QString> m_sharedTexts;
+    QString m_yes, m_no, m_on, m_off, m_notAvailable, m_activated, m_notActivated, m_empty;
 
     QBrush m_textBrush;
     QBrush m_conflictBrush;

@@ -1,6 +1,7 @@
 #include <memory>
 
 #include <QAbstractItemModelTester>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +53,7 @@ private slots:
     void webAddress();
     void conflictMarksFollowArrivalsAndDepartures();
     void headerMovesOntoFirstColumnsSnapBack();
+    void burstIsWorkedThroughInOrder();
 
 private:
     void tick(int row, bool on);
@@ -79,6 +81,7 @@ void TestDeviceDisplayPage::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_page = std::make_unique<DeviceDisplayPage>(nullptr, m_dir->filePath(QStringLiteral("ColumnConfig.xml")));
     m_page->resize(900, 500);
+    m_page->setEventSlice(0); // every report at once; burstIsWorkedThroughInOrder covers the slices
     m_tester = std::make_unique<QAbstractItemModelTester>(m_page->model(),
                                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
     m_spy = std::make_unique<QSignalSpy>(m_page.get(), &DeviceDisplayPage::signalCurrentSelectionModelChange);
@@ -288,6 +291,43 @@ void TestDeviceDisplayPage::headerMovesOntoFirstColumnsSnapBack() {
     DeviceInfoModel next(nullptr, config);
     QCOMPARE(next.columnOf(6), 3);
     QCOMPARE(next.columnOf(3), 4);
+}
+
+void TestDeviceDisplayPage::burstIsWorkedThroughInOrder() {
+    m_tester.reset(); // checking thousands of insertions one by one would be the whole test's time
+    m_page->setEventSlice(2);
+    const auto nth = [](int i) {
+        return device("S" + QByteArray::number(i), "02-00-00-00-" + QByteArray::number(i).rightJustified(5, '0'),
+                      "10.0." + QByteArray::number(i / 200) + '.' + QByteArray::number(i % 200 + 1));
+    };
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3000; ++i)
+        m_page->onDeviceLogin(nth(i));
+    for (int i = 0; i < 1000; ++i)
+        m_page->onDeviceLogout(nth(i));
+    auto moved = nth(2999);
+    setRecordText(moved.ipv4Address, "10.0.0.1");
+    m_page->onDeviceUpdate(moved);
+    // Far more than a millisecond of work: the rest waits for the event loop, in order.
+    QVERIFY(clock.elapsed() >= 1);
+    QVERIFY(m_page->pendingDeviceEvents() > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->pendingDeviceEvents(), 0, 60000);
+    DeviceInfoModel* model = m_page->model();
+    QCOMPARE(model->rowCount(), 2000);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("2000"));
+    QCOMPARE(model->item(0, model->columnOf(DeviceInfoModel::KindSerialNumber))->text(), QStringLiteral("S1000"));
+    QCOMPARE(model->item(0, model->columnOf(DeviceInfoModel::KindId))->text(), QStringLiteral("001"));
+    QCOMPARE(model->addressUsers(QStringLiteral("10.0.0.1")), 1); // S0 left it, S2999 took it
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 2000);
+
+    // A refresh drops what still waits: nothing from before it comes back.
+    for (int i = 3000; i < 6000; ++i)
+        m_page->onDeviceLogin(nth(i));
+    m_page->onManualUpdate();
+    QCOMPARE(m_page->pendingDeviceEvents(), 0);
+    QTest::qWait(50);
+    QCOMPARE(model->rowCount(), 0);
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)

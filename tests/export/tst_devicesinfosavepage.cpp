@@ -178,6 +178,7 @@ void TestDevicesInfoSavePage::chosenFolderIsShownWithSeparator() {
 void TestDevicesInfoSavePage::listPageExportsTickedRowsInRowOrder() {
     VEXA::DeviceStore::instance()->clear();
     DeviceDisplayPage page(nullptr, m_dir->filePath(QStringLiteral("ColumnConfig.xml")));
+    page.setEventSlice(0);
     page.onDeviceLogin(testrecords::device("SA", "02-00-00-00-00-01", "192.168.1.2"));
     page.onDeviceLogin(testrecords::device("SB", "02-00-00-00-00-02", "192.168.1.3", 1));
     page.onDeviceLogin(testrecords::device("SC", "02-00-00-00-00-03", "192.168.1.4"));
