@@ -34,7 +34,7 @@ QString latin1Text(const char* field, std::size_t width) {
 DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath)
     : aptui::Widget(parent)
     , m_ui(std::make_unique<Ui::DeviceDisplayPage>())
-    , m_conflictColor(QStringLiteral("#FFF8E8"))
+    , m_conflictColor(QStringLiteral("#E6A117"))
     , m_urlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     m_ui->setupUi(this);
     m_model = new DeviceInfoModel(this, columnConfigPath);

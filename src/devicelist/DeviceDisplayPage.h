@@ -40,7 +40,7 @@ class DeviceInfoModel;
 // GUI thread only; the device signals arrive queued from the library's thread.
 class DeviceDisplayPage : public aptui::Widget {
     Q_OBJECT
-    // Background of address cells shared by several devices; set by the skin (qproperty-conflictColor).
+    // Text colour of address cells shared by several devices; set by the skin (qproperty-conflictColor).
     Q_PROPERTY(QColor conflictColor READ conflictColor WRITE setConflictColor)
 
 public:

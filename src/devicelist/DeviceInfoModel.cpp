@@ -16,6 +16,7 @@ namespace VexaTool {
 namespace {
 
 const char* const kColumnConfigName = "ColumnConfig.xml";
+const char* const kConflictIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_info.png";
 const char* const kUnverifiedIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png";
 
 bool isPermutation(const QVector<int>& positions) {
@@ -34,8 +35,9 @@ bool isPermutation(const QVector<int>& positions) {
 DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     : QStandardItemModel(parent)
     , m_textBrush(QColor(QStringLiteral("#666666")))
-    , m_conflictBrush(QColor(QStringLiteral("#FFF8E8")))
-    , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon)) {
+    , m_conflictBrush(QColor(QStringLiteral("#E6A117")))
+    , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon))
+    , m_conflictIcon(QString::fromLatin1(kConflictIcon)) {
     const QString name = configPath.isEmpty() ? QString::fromLatin1(kColumnConfigName) : configPath;
     m_configPath = QDir::isRelativePath(name) ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + name : name;
     m_yes = tr("Yes");
@@ -372,7 +374,7 @@ void DeviceInfoModel::setConflictBrush(const QBrush& brush) {
             continue;
         for (QStandardItem* item : *it) {
             const QModelIndex at = indexFromItem(item);
-            emit dataChanged(at, at.siblingAtColumn(column), {Qt::BackgroundRole});
+            emit dataChanged(at, at.siblingAtColumn(column), {Qt::ForegroundRole});
         }
     }
 }
@@ -380,23 +382,26 @@ void DeviceInfoModel::setConflictBrush(const QBrush& brush) {
 QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return QStandardItemModel::data(index, role);
-    switch (role) {
-    case Qt::ForegroundRole: {
+    const bool marks =
+        role == Qt::ForegroundRole || role == Qt::FontRole || role == Qt::DecorationRole || role == Qt::ToolTipRole;
+    if (marks && index.column() == columnOf(KindIpv4Address)) {
+        // Drawn in the text's colour and an icon: the skin's item rules paint no background of the model's.
+        const int users = addressUsers(QStandardItemModel::data(index, Qt::DisplayRole).toString());
+        if (users > 1) {
+            switch (role) {
+            case Qt::ForegroundRole:
+                return m_conflictBrush;
+            case Qt::DecorationRole:
+                return m_conflictIcon;
+            default:
+                return tr("Address used by %1 devices").arg(users);
+            }
+        }
+    }
+    if (role == Qt::ForegroundRole) {
         // Every cell is grey unless it says otherwise; kept here rather than in 25 items per row.
         const QVariant own = QStandardItemModel::data(index, role);
         return own.isValid() ? own : QVariant(m_textBrush);
-    }
-    case Qt::BackgroundRole:
-    case Qt::ToolTipRole:
-        if (index.column() == columnOf(KindIpv4Address)) {
-            const int users = addressUsers(QStandardItemModel::data(index, Qt::DisplayRole).toString());
-            if (users > 1)
-                return role == Qt::BackgroundRole ? QVariant(m_conflictBrush)
-                                                  : QVariant(tr("Address used by %1 devices").arg(users));
-        }
-        break;
-    default:
-        break;
     }
     return QStandardItemModel::data(index, role);
 }
@@ -491,7 +496,7 @@ void DeviceInfoModel::flushRepaints() {
             continue;
         const QModelIndex at = indexFromItem(item);
         if (at.isValid())
-            emit dataChanged(at, at, {Qt::BackgroundRole, Qt::ToolTipRole});
+            emit dataChanged(at, at, {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole});
     }
 }
 

@@ -75,7 +75,7 @@ public:
     // How many listed devices show this IPv4 address.
     int addressUsers(const QString& address) const;
 
-    // Background of address cells that more than one device shows; the page takes it from the skin.
+    // Text colour of address cells that more than one device shows; the page takes it from the skin.
     void setConflictBrush(const QBrush& brush);
     QBrush conflictBrush() const { return m_conflictBrush; }
 
@@ -125,6 +125,7 @@ private:
     QBrush m_textBrush;
     QBrush m_conflictBrush;
     QIcon m_unverifiedIcon;
+    QIcon m_conflictIcon;
 };
 
 } // namespace VexaTool

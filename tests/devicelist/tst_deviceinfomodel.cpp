@@ -289,7 +289,8 @@ void TestDeviceInfoModel::idsSortByValuePast999() {
 void TestDeviceInfoModel::sharedAddressIsMarkedLive() {
     const int column = m_model->columnOf(DeviceInfoModel::KindIpv4Address);
     const auto marked = [this, column](int row) {
-        return m_model->index(row, column).data(Qt::BackgroundRole).isValid();
+        return m_model->index(row, column).data(Qt::DecorationRole).isValid() &&
+               m_model->index(row, column).data(Qt::ForegroundRole).value<QBrush>().color() != QColor(0x66, 0x66, 0x66);
     };
     auto a = device("SA", "02-00-00-00-00-01", "192.168.1.64");
     auto b = device("SB", "02-00-00-00-00-02", "192.168.1.65");
