@@ -60,6 +60,12 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     table->sortByColumn(m_model->columnOf(DeviceInfoModel::KindId), Qt::AscendingOrder);
 
     QHeaderView* header = table->header();
+    // A header click first flips the indicator, on which the view sorts, and then reports the click: the
+    // page then need not sort the same rows a second time.
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this] {
+        m_viewJustSorted = true;
+        QTimer::singleShot(0, this, [this] { m_viewJustSorted = false; });
+    });
     connect(m_ui->m_btnExportDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onSaveDeviceInfoToExcel);
     connect(header, &QHeaderView::sectionClicked, this, &DeviceDisplayPage::onSortTable);
     connect(m_ui->m_btnRefreshDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onManualUpdate);
@@ -346,7 +352,11 @@ void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
 void DeviceDisplayPage::onSortTable(int iIndex) {
     QHeaderView* header = m_ui->m_tableViewVexa->header();
     header->setSortIndicatorShown(true);
-    m_ui->m_tableViewVexa->sortByColumn(iIndex, header->sortIndicatorOrder());
+    const bool sorted =
+        m_viewJustSorted && m_ui->m_tableViewVexa->isSortingEnabled() && header->sortIndicatorSection() == iIndex;
+    m_viewJustSorted = false;
+    if (!sorted)
+        m_ui->m_tableViewVexa->sortByColumn(iIndex, header->sortIndicatorOrder());
 }
 
 QUrl DeviceDisplayPage::webAddress(int row) const {

@@ -113,6 +113,7 @@ private:
     QByteArray m_headerState;
     int m_lastReportedCount = -1;
     bool m_restoringHeader = false;
+    bool m_viewJustSorted = false;
     int m_refreshDelayMs = 500;
     QColor m_conflictColor;
     // How many stored records carry each MAC: the duplicate test on arrival without a scan of the store.

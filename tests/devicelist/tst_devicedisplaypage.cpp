@@ -54,6 +54,7 @@ private slots:
     void conflictMarksFollowArrivalsAndDepartures();
     void headerMovesOntoFirstColumnsSnapBack();
     void burstIsWorkedThroughInOrder();
+    void headerClickSortsOnce();
 
 private:
     void tick(int row, bool on);
@@ -331,6 +332,32 @@ void TestDeviceDisplayPage::burstIsWorkedThroughInOrder() {
     QCOMPARE(m_page->pendingDeviceEvents(), 0);
     QTest::qWait(50);
     QCOMPARE(model->rowCount(), 0);
+}
+
+void TestDeviceDisplayPage::headerClickSortsOnce() {
+    for (const char* address : {"192.168.1.100", "192.168.1.2", "192.168.1.10"})
+        m_page->onDeviceLogin(device(address, QByteArray("M-") + address, address));
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    DeviceInfoModel* model = m_page->model();
+    QHeaderView* header = m_page->tableView()->header();
+    const int column = model->columnOf(DeviceInfoModel::KindIpv4Address);
+    QSignalSpy sorts(model, &QAbstractItemModel::layoutChanged);
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(sorts.count(), 1);
+    QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.2"));
+    QCOMPARE(model->item(2, column)->text(), QStringLiteral("192.168.1.100"));
+
+    // Asked directly, the page sorts by itself, in the header's order.
+    QTest::qWait(10);
+    header->setSortIndicator(column, Qt::DescendingOrder);
+    QTest::qWait(10);
+    sorts.clear();
+    m_page->onSortTable(column);
+    QCOMPARE(sorts.count(), 1);
+    QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.100"));
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)
