@@ -370,7 +370,6 @@ QUrl DeviceDisplayPage::webAddress(int row) const {
     // Set as a host, never pasted into a URL text: a device's address cannot smuggle in a path or a user.
     url.setHost(cellText(row, DeviceInfoModel::KindIpv4Address).trimmed(), QUrl::StrictMode);
     url.setPort(ok && port > 0 && port < 65536 ? port : 80);
-    url.setPath(QStringLiteral("/"));
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
 }
 

@@ -226,8 +226,8 @@ void TestDeviceDisplayPage::webAddress_data() {
     QTest::addColumn<QByteArray>("address");
     QTest::addColumn<int>("httpPort");
     QTest::addColumn<QString>("url");
-    QTest::newRow("no http port") << QByteArray("192.168.1.64") << 0 << "http://192.168.1.64:80/";
-    QTest::newRow("8080") << QByteArray("192.168.1.64") << 8080 << "http://192.168.1.64:8080/";
+    QTest::newRow("no http port") << QByteArray("192.168.1.64") << 0 << "http://192.168.1.64:80";
+    QTest::newRow("8080") << QByteArray("192.168.1.64") << 8080 << "http://192.168.1.64:8080";
     QTest::newRow("address with a path in it") << QByteArray("1.2.3.4/x@y") << 80 << "";
 }
 
