@@ -42,14 +42,14 @@ int main(int argc, char** argv) {
         const QByteArray n = QByteArray::number(i);
         // Every 40th device is factory-new: not activated, at the default address.
         const bool factoryNew = i % 40 == 3 || i % 40 == 9 || i % 40 == 16;
-        const QByteArray address = factoryNew ? QByteArray("192.168.1.64")
-                                              : "127.16." + QByteArray::number(i / 250) + '.' +
-                                                    QByteArray::number(i % 250 + 2);
-        auto record = testrecords::device("VX" + QByteArray(models[i % 5] + 3).replace('-', "") + "10" +
-                                              n.rightJustified(9, '0'),
-                                          "02-56-10-00-" + QByteArray::number((i >> 8) & 0xff, 16).rightJustified(2, '0') +
-                                              '-' + QByteArray::number(i & 0xff, 16).rightJustified(2, '0'),
-                                          address, factoryNew || i % 7 == 5 ? 1 : 0, static_cast<uint8_t>(i % 3));
+        const QByteArray address =
+            factoryNew ? QByteArray("192.168.1.64")
+                       : "127.16." + QByteArray::number(i / 250) + '.' + QByteArray::number(i % 250 + 2);
+        auto record =
+            testrecords::device("VX" + QByteArray(models[i % 5] + 3).replace('-', "") + "10" + n.rightJustified(9, '0'),
+                                "02-56-10-00-" + QByteArray::number((i >> 8) & 0xff, 16).rightJustified(2, '0') + '-' +
+                                    QByteArray::number(i & 0xff, 16).rightJustified(2, '0'),
+                                address, factoryNew || i % 7 == 5 ? 1 : 0, static_cast<uint8_t>(i % 3));
         setRecordText(record.deviceTypeName, models[i % 5]);
         setRecordText(record.deviceName, (i % 5 >= 3 ? "Recorder " : "Camera ") + n.rightJustified(6, '0'));
         setRecordText(record.ipv4SubnetMask, "255.255.0.0");
