@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -55,6 +56,7 @@ private slots:
     void headerMovesOntoFirstColumnsSnapBack();
     void burstIsWorkedThroughInOrder();
     void headerClickSortsOnce();
+    void pointingHandOverAddresses();
 
 private:
     void tick(int row, bool on);
@@ -358,6 +360,24 @@ void TestDeviceDisplayPage::headerClickSortsOnce() {
     m_page->onSortTable(column);
     QCOMPARE(sorts.count(), 1);
     QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.100"));
+}
+
+void TestDeviceDisplayPage::pointingHandOverAddresses() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    OrvisGUIToolkit::CTableView* table = m_page->tableView();
+    DeviceInfoModel* model = m_page->model();
+    const auto hover = [table, model](int kind) {
+        const QRect cell = table->visualRect(model->index(0, model->columnOf(kind)));
+        QMouseEvent move(QEvent::MouseMove, QPointF(cell.center()), table->viewport()->mapToGlobal(cell.center()),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(table->viewport(), &move);
+    };
+    hover(DeviceInfoModel::KindIpv4Address);
+    QCOMPARE(m_page->cursor().shape(), Qt::PointingHandCursor);
+    hover(DeviceInfoModel::KindDeviceType);
+    QCOMPARE(m_page->cursor().shape(), Qt::ArrowCursor);
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)
