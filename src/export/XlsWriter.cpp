@@ -97,8 +97,12 @@ QByteArray xf(bool style) {
 }
 
 // Shared strings, split over CONTINUE records where they pass the record size; a string cut in two carries
-// its option byte again at the start of the continuation.
+// its option byte again at the start of the continuation. Then the index of every dsst-th string (EXTSST), which
+// the format requires after the table.
 void sharedStrings(QByteArray& out, const QStringList& strings, quint32 total) {
+    const quint16 perBucket = static_cast<quint16>(std::max<qsizetype>(8, (strings.size() + 127) / 128));
+    QByteArray index;
+    put16(index, perBucket);
     QByteArray data;
     quint16 type = 0x00FC;
     put32(data, total);
@@ -108,10 +112,17 @@ void sharedStrings(QByteArray& out, const QStringList& strings, quint32 total) {
         data.clear();
         type = 0x003C;
     };
-    for (const QString& text : strings) {
+    for (qsizetype i = 0; i < strings.size(); ++i) {
+        const QString& text = strings.at(i);
         const qsizetype minimum = text.isEmpty() ? 3 : 5;
         if (data.size() + minimum > kMaxRecordData)
             close();
+        if (i % perBucket == 0) {
+            // Where the string starts in the stream, and within its record counting the record's header.
+            put32(index, static_cast<quint32>(out.size() + 4 + data.size()));
+            put16(index, static_cast<quint16>(4 + data.size()));
+            put16(index, 0);
+        }
         put16(data, static_cast<quint16>(text.size()));
         put8(data, 0x01); // UTF-16
         qsizetype next = 0;
@@ -128,6 +139,7 @@ void sharedStrings(QByteArray& out, const QStringList& strings, quint32 total) {
         }
     }
     record(out, type, data);
+    record(out, 0x00FF, index);
 }
 
 } // namespace

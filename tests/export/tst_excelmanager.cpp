@@ -198,6 +198,38 @@ void TestExcelManager::longStringsCrossRecordBoundaries() {
     rows << QStringList{QString(), QStringLiteral("short"), QString(32767, QLatin1Char('x'))};
     const QString path = m_dir.filePath(QStringLiteral("long.xls"));
     QVERIFY(XlsWriter::write(path, QStringLiteral("long"), rows));
+
+    // The string index after the table points at the start of every eighth string and into its record.
+    const QByteArray stream = XlsWriter::workbookStream(QStringLiteral("long"), rows);
+    const auto u16 = [&stream](qsizetype at) {
+        return static_cast<quint16>(static_cast<quint8>(stream.at(at)) | static_cast<quint8>(stream.at(at + 1)) << 8);
+    };
+    QStringList strings;
+    for (const QStringList& row : rows) {
+        for (const QString& cell : row) {
+            if (!strings.contains(cell))
+                strings << cell;
+        }
+    }
+    QList<quint16> types;
+    qsizetype indexAt = -1;
+    for (qsizetype at = 0; at + 4 <= stream.size() && (types.isEmpty() || types.last() != 0x000A);
+         at += 4 + u16(at + 2)) {
+        types << u16(at);
+        if (types.last() == 0x00FF)
+            indexAt = at + 4;
+    }
+    QVERIFY(types.count(0x003C) >= 3);
+    QCOMPARE(types.at(types.size() - 2), quint16(0x00FF));
+    const quint16 perBucket = u16(indexAt);
+    QCOMPARE(perBucket, quint16(8));
+    for (qsizetype k = 0; k * perBucket < strings.size(); ++k) {
+        const qsizetype entry = indexAt + 2 + k * 8;
+        const qsizetype ib = u16(entry) | qsizetype(u16(entry + 2)) << 16;
+        QCOMPARE(u16(ib), quint16(strings.at(k * perBucket).size()));
+        const quint16 recordType = u16(ib - u16(entry + 4));
+        QVERIFY(recordType == 0x00FC || recordType == 0x003C);
+    }
     const QJsonArray table = xlsreader::read(path)
                                  .value(QStringLiteral("sheets"))
                                  .toArray()
