@@ -111,9 +111,21 @@ void DeviceDisplayPage::updateCount() {
     m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
 }
 
+void DeviceDisplayPage::recountStoredMacs() {
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    m_storedMacs.clear();
+    for (const VEXA_DEVICE_MY_INFO& record : records)
+        ++m_storedMacs[latin1Text(record.mac, sizeof record.mac)];
+    m_storedTotal = static_cast<int>(records.size());
+}
+
 void DeviceDisplayPage::forgetMac(const QString& mac) {
     auto found = m_storedMacs.find(mac);
-    if (found != m_storedMacs.end() && --found.value() <= 0)
+    if (found == m_storedMacs.end())
+        return;
+    --m_storedTotal;
+    if (--found.value() <= 0)
         m_storedMacs.erase(found);
 }
 
@@ -192,12 +204,16 @@ void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
         // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
         // test stays one hash look-up however many devices are listed.
         XRT_MutexGuard guard(store->lock());
+        // Someone else emptied or filled the store: count its MACs afresh (rare, and then once).
+        if (m_storedTotal != store->count())
+            recountStoredMacs();
         if (m_storedMacs.contains(mac))
             return;
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_slot_add_") + recordText(record.ipv4Address);
         m_model->addDevice(record);
         store->add(record);
         ++m_storedMacs[mac];
+        ++m_storedTotal;
     }
     updateCount();
 }
@@ -302,6 +318,7 @@ void DeviceDisplayPage::onManualUpdate() {
         XRT_MutexGuard guard(store->lock());
         store->clear();
         m_storedMacs.clear();
+        m_storedTotal = 0;
     }
     m_model->removeRows(0, m_model->rowCount());
     m_ui->m_labelDeviceCountValue->setText(QStringLiteral("0"));

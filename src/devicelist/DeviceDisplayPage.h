@@ -104,6 +104,7 @@ private:
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
     void forgetMac(const QString& mac);
+    void recountStoredMacs();
     DeviceInfo entryOf(int row) const;
     QString cellText(int row, int kind) const;
 
@@ -118,6 +119,7 @@ private:
     QColor m_conflictColor;
     // How many stored records carry each MAC: the duplicate test on arrival without a scan of the store.
     QHash<QString, int> m_storedMacs;
+    int m_storedTotal = 0;
     std::function<bool(const QUrl&)> m_urlOpener;
 
     int m_eventSliceMs = 20;

@@ -118,6 +118,14 @@ void TestDeviceDisplayPage::sameMacListedOnce() {
     QCOMPARE(VEXA::DeviceStore::instance()->count(), 1);
     QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1"));
 
+    // The store emptied behind the page's back: the device is listed again when it reports.
+    VEXA::DeviceStore::instance()->clear();
+    m_page->model()->removeRows(0, m_page->model()->rowCount());
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+    m_page->onDeviceLogin(device(secondSerial, "02-00-00-00-00-01", secondAddress));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+
     // Once it is gone, the MAC may come again.
     m_page->onDeviceLogout(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
     QCOMPARE(m_page->countLabel()->text(), QStringLiteral("0"));
