@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#if defined(__GLIBC__)
 #include <malloc.h>
+#endif
 #include <unistd.h>
 
 #include <QApplication>
@@ -48,7 +50,12 @@ double threadCpuMs() {
 }
 
 size_t heapInUse() {
-    return mallinfo2().uordblks + mallinfo2().hblkhd;
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#else
+    return 0;
+#endif
 }
 
 long residentBytes() {
