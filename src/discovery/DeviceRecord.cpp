@@ -42,6 +42,7 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     record.capabilityLevel = source.capabilityLevel;
     record.rtspPort = source.rtspPort;
     record.activationState = source.activationState;
+    record.certified = source.certified;
     record.recordValid = 1;
 }
 

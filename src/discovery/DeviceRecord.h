@@ -36,7 +36,8 @@ struct VEXA_DEVICE_MY_INFO {
     uint8_t dhcpEnabled;
     uint8_t capabilityLevel;
     uint8_t recordValid;
-    uint8_t reserved1[65];
+    uint8_t certified; // 1 when the device's identity verifies; an unverified device is never sent a secret
+    uint8_t reserved1[64];
     char deviceName[32];
     char serviceTag[20];
     uint8_t padding1;
@@ -68,6 +69,7 @@ static_assert(offsetof(VEXA_DEVICE_MY_INFO, resetFlags) == 398);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, dhcpEnabled) == 399);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, capabilityLevel) == 400);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, recordValid) == 401);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, certified) == 402);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceName) == 467);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, serviceTag) == 499);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, rtspPort) == 520);

@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+Q_LOGGING_CATEGORY(lcVexaDiscovery, "vexa.discovery")
+
 namespace VEXA {
 
 namespace {
@@ -81,7 +83,7 @@ bool VexaHandler::setLogToFile(int level, const char* path, int autoDelete) {
 bool VexaHandler::setFilterRule(bool videoOnly) {
     if (m_library.setFilterRule(videoOnly ? 1 : 0, 0, 0) != 0)
         return true;
-    qDebug().noquote() << "VEXA_SetDeviceFilterRule error" << lastError();
+    qCDebug(lcVexaDiscovery).noquote() << "VEXA_SetDeviceFilterRule error" << lastError();
     return false;
 }
 
@@ -112,18 +114,18 @@ uint32_t VexaHandler::lastError() const {
 
 void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
     if (!info) {
-        qDebug() << "kelnor_pDeviceInfo_Null";
+        qCDebug(lcVexaDiscovery) << "kelnor_pDeviceInfo_Null";
         return;
     }
     const QString address = boundedText(info->ipv4Address);
-    qDebug().noquote() << QStringLiteral("kelnor_start_") + address;
+    qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_start_") + address;
     auto* handler = static_cast<VexaHandler*>(userData);
     if (!handler) {
-        qDebug().noquote() << QStringLiteral("kelnor_pHandler_Null") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_pHandler_Null") + address;
         return;
     }
     if (!libraryRecordTextsValid(*info)) {
-        qDebug().noquote() << QStringLiteral("kelnor_stringLenCheck") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_stringLenCheck") + address;
         return;
     }
     handler->handleReport(*info);
@@ -138,23 +140,23 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
         if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
-            qDebug().noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
+            qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
                                       QString::number(info.oemCode);
             return;
         }
-        qDebug().noquote() << QStringLiteral("kelnor_signal_add_") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_signal_add_") + address;
         emit signalDeviceOnline(record);
         break;
     case VEXA_EVENT_CHANGED:
-        qDebug().noquote() << QStringLiteral("kelnor_VEXA_UPDATE") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_VEXA_UPDATE") + address;
         emit signalDeviceUpdate(record);
         break;
     case VEXA_EVENT_GONE:
-        qDebug().noquote() << QStringLiteral("kelnor_VEXA_DEC") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_VEXA_DEC") + address;
         emit signalDeviceOffline(record);
         break;
     default:
-        qDebug().noquote() << QStringLiteral("kelnor_default") + address;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_default") + address;
         break;
     }
 }

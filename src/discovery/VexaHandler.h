@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QObject>
 
 #include "discovery/DeviceRecord.h"
 #include "platform/Singleton.h"
 #include "vexa.h"
+
+// The discovery traces ("kelnor_..."), so that QT_LOGGING_RULES="vexa.discovery.debug=false" silences them.
+Q_DECLARE_LOGGING_CATEGORY(lcVexaDiscovery)
 
 namespace VEXA {
 

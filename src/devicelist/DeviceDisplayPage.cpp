@@ -1,0 +1,443 @@
+#include "devicelist/DeviceDisplayPage.h"
+
+#include <cstring>
+
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QHoverEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "devicelist/DeviceInfoModel.h"
+#include "discovery/DeviceStore.h"
+#include "discovery/VexaHandler.h"
+#include "export/DevicesInfoSavePage.h"
+#include "toolkit/CTableView.h"
+#include "ui_DeviceDisplayPage.h"
+
+namespace VexaTool {
+
+namespace {
+
+// Column widths by kind.
+constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 120, 80,  120, 100, 80,
+                                                           230, 100, 120, 130, 110, 130, 100, 100, 130,
+                                                           130, 130, 130, 130, 130, 80,  100};
+
+QString latin1Text(const char* field, std::size_t width) {
+    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
+}
+
+} // namespace
+
+DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath)
+    : aptui::Widget(parent)
+    , m_ui(std::make_unique<Ui::DeviceDisplayPage>())
+    , m_conflictColor(QStringLiteral("#E6A117"))
+    , m_urlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    m_ui->setupUi(this);
+    m_model = new DeviceInfoModel(this, columnConfigPath);
+    m_turnTimer = new QTimer(this);
+    m_turnTimer->setSingleShot(true);
+    m_turnTimer->setInterval(0);
+    connect(m_turnTimer, &QTimer::timeout, this, &DeviceDisplayPage::onDeviceEventsTurn);
+    m_model->setConflictBrush(m_conflictColor);
+    OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
+    m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
+    table->setItemDelegate(m_delegate);
+    table->setModel(m_model);
+
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are one line high; telling the view so spares it measuring thousands of rows.
+    table->setUniformRowHeights(true);
+    for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind)
+        table->setColumnWidth(m_model->columnOf(kind), kColumnWidths[kind]);
+
+    table->setSortingEnabled(true);
+    table->sortByColumn(m_model->columnOf(DeviceInfoModel::KindId), Qt::AscendingOrder);
+
+    QHeaderView* header = table->header();
+    // A header click first flips the indicator, on which the view sorts, and then reports the click: the
+    // page then need not sort the same rows a second time.
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this] {
+        m_viewJustSorted = true;
+        QTimer::singleShot(0, this, [this] { m_viewJustSorted = false; });
+    });
+    connect(m_ui->m_btnExportDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onSaveDeviceInfoToExcel);
+    connect(header, &QHeaderView::sectionClicked, this, &DeviceDisplayPage::onSortTable);
+    connect(m_ui->m_btnRefreshDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onManualUpdate);
+    connect(m_model, &QStandardItemModel::itemChanged, this, &DeviceDisplayPage::onItemCheckChanged);
+    connect(table, &QAbstractItemView::doubleClicked, this, &DeviceDisplayPage::onDoubleClickAction);
+    connect(header, &QHeaderView::sectionMoved, this, &DeviceDisplayPage::onHeaderCountChanged);
+    connect(header, &QHeaderView::sectionPressed, this, &DeviceDisplayPage::onHeaderPress);
+    table->installEventFilter(this);
+    table->viewport()->installEventFilter(this);
+    table->setMouseTracking(true);
+    table->setAlternatingRowColors(true);
+    table->ShowGridLine(false);
+
+    m_ui->m_btnExportDeviceInfo->setEnabled(false);
+    m_headerState = header->saveState();
+}
+
+DeviceDisplayPage::~DeviceDisplayPage() = default;
+
+OrvisGUIToolkit::CTableView* DeviceDisplayPage::tableView() const {
+    return m_ui->m_tableViewVexa;
+}
+
+QPushButton* DeviceDisplayPage::exportButton() const {
+    return m_ui->m_btnExportDeviceInfo;
+}
+
+QLabel* DeviceDisplayPage::countLabel() const {
+    return m_ui->m_labelDeviceCountValue;
+}
+
+void DeviceDisplayPage::setConflictColor(const QColor& color) {
+    m_conflictColor = color;
+    m_model->setConflictBrush(color);
+}
+
+QString DeviceDisplayPage::cellText(int row, int kind) const {
+    const QStandardItem* item = m_model->item(row, m_model->columnOf(kind));
+    return item ? item->text() : QString();
+}
+
+void DeviceDisplayPage::updateCount() {
+    m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+}
+
+void DeviceDisplayPage::recountStoredMacs() {
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    m_storedMacs.clear();
+    for (const VEXA_DEVICE_MY_INFO& record : records)
+        ++m_storedMacs[latin1Text(record.mac, sizeof record.mac)];
+    m_storedTotal = static_cast<int>(records.size());
+}
+
+void DeviceDisplayPage::forgetMac(const QString& mac) {
+    auto found = m_storedMacs.find(mac);
+    if (found == m_storedMacs.end())
+        return;
+    --m_storedTotal;
+    if (--found.value() <= 0)
+        m_storedMacs.erase(found);
+}
+
+void DeviceDisplayPage::onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Login, struDevInfo))
+        login(struDevInfo);
+}
+
+void DeviceDisplayPage::onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Logout, struDevInfo))
+        logout(struDevInfo);
+}
+
+void DeviceDisplayPage::onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!deferDeviceEvent(DeviceEvent::Update, struDevInfo))
+        update(struDevInfo);
+}
+
+bool DeviceDisplayPage::deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
+    if (m_eventSliceMs <= 0)
+        return false;
+    if (m_pending.isEmpty()) {
+        // A burst of reports arrives as one long run of queued calls; the first of a run starts the clock,
+        // and the turn timer, which fires once the run is through, stops it.
+        if (!m_slice.isValid()) {
+            m_slice.start();
+            m_turnTimer->start();
+        }
+        if (m_slice.elapsed() < m_eventSliceMs)
+            return false;
+    }
+    m_pending.append({kind, record});
+    if (!m_turnTimer->isActive())
+        m_turnTimer->start();
+    return true;
+}
+
+void DeviceDisplayPage::runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
+    switch (kind) {
+    case DeviceEvent::Login:
+        login(record);
+        break;
+    case DeviceEvent::Logout:
+        logout(record);
+        break;
+    case DeviceEvent::Update:
+        update(record);
+        break;
+    }
+}
+
+void DeviceDisplayPage::onDeviceEventsTurn() {
+    if (m_pending.isEmpty()) {
+        m_slice.invalidate();
+        return;
+    }
+    m_slice.start();
+    while (m_pendingNext < m_pending.size() && m_slice.elapsed() < m_eventSliceMs) {
+        // A copy: a slot reached from here (a refresh, say) may empty the queue.
+        const PendingEvent event = m_pending.at(m_pendingNext++);
+        runDeviceEvent(event.kind, event.record);
+    }
+    if (m_pendingNext >= m_pending.size()) {
+        m_pending.clear();
+        m_pendingNext = 0;
+        m_slice.invalidate();
+    } else {
+        m_turnTimer->start();
+    }
+}
+
+void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    const QString mac = latin1Text(record.mac, sizeof record.mac);
+    {
+        // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
+        // test stays one hash look-up however many devices are listed.
+        XRT_MutexGuard guard(store->lock());
+        // Someone else emptied or filled the store: count its MACs afresh (rare, and then once).
+        if (m_storedTotal != store->count())
+            recountStoredMacs();
+        if (m_storedMacs.contains(mac))
+            return;
+        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_slot_add_") + recordText(record.ipv4Address);
+        m_model->addDevice(record);
+        store->add(record);
+        ++m_storedMacs[mac];
+        ++m_storedTotal;
+    }
+    updateCount();
+}
+
+void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
+    m_model->removeDevice(record);
+    if (VEXA::DeviceStore::instance()->remove(record))
+        forgetMac(latin1Text(record.mac, sizeof record.mac));
+    updateCount();
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
+    m_model->updateDevice(record);
+    VEXA::DeviceStore::instance()->update(record);
+}
+
+DeviceInfo DeviceDisplayPage::entryOf(int row) const {
+    DeviceInfo entry;
+    entry.index = cellText(row, DeviceInfoModel::KindId);
+    entry.deviceType = cellText(row, DeviceInfoModel::KindDeviceType);
+    entry.ipv4Address = cellText(row, DeviceInfoModel::KindIpv4Address);
+    entry.serialNo = cellText(row, DeviceInfoModel::KindSerialNumber);
+    entry.mac = cellText(row, DeviceInfoModel::KindMac);
+    entry.result = QStringLiteral("0");
+    return entry;
+}
+
+void DeviceDisplayPage::reportCheckedDevices() {
+    const QList<int> rows = m_model->checkedRows();
+    m_lastReportedCount = static_cast<int>(rows.size());
+    if (rows.isEmpty()) {
+        m_ui->m_btnExportDeviceInfo->setEnabled(false);
+        emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
+        return;
+    }
+    m_ui->m_btnExportDeviceInfo->setEnabled(true);
+
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    // For a batch, one copy of the store and a hash instead of one scan of the store per ticked row.
+    QHash<QString, uint8_t> states;
+    if (rows.size() > 1) {
+        QVector<VEXA_DEVICE_MY_INFO> records;
+        store->copyAll(records);
+        states.reserve(records.size());
+        for (const VEXA_DEVICE_MY_INFO& record : records) {
+            const QString key = recordText(record.serialNo) + QChar(0) + recordText(record.mac);
+            if (!states.contains(key)) // the first record of a key is the one the store hands out
+                states.insert(key, record.activationState);
+        }
+    }
+    QVector<DeviceInfo> entries;
+    entries.reserve(rows.size());
+    bool activated = false;
+    bool notActivated = false;
+    for (int row : rows) {
+        const DeviceInfo entry = entryOf(row);
+        uint8_t state = 0;
+        if (rows.size() == 1) {
+            VEXA_DEVICE_MY_INFO record;
+            std::memset(&record, 0, sizeof record);
+            store->get(entry.serialNo, entry.mac, record);
+            state = record.activationState;
+        } else {
+            // A device missing from the store reads as a zero-filled record.
+            state = states.value(entry.serialNo + QChar(0) + entry.mac, 0);
+        }
+        if (state == 0)
+            activated = true;
+        else if (state == 1)
+            notActivated = true;
+        entries.append(entry);
+        if (rows.size() == 1) {
+            if (state == 0)
+                emit signalCurrentSelectionModelChange(MODIFY_SINGLE, entries);
+            else if (state == 1)
+                emit signalCurrentSelectionModelChange(ACTIVE_SINGLE, entries);
+            return;
+        }
+    }
+    if (notActivated && !activated)
+        emit signalCurrentSelectionModelChange(ACTIVE_BATCH, entries);
+    else if (activated && !notActivated)
+        emit signalCurrentSelectionModelChange(MODIFY_BATCH, entries);
+    else if (activated && notActivated)
+        emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
+}
+
+void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
+    if (!pItem || pItem->column() != m_model->columnOf(DeviceInfoModel::KindCheck))
+        return;
+    if (m_model->checkedCount() != m_lastReportedCount)
+        reportCheckedDevices();
+}
+
+void DeviceDisplayPage::onManualUpdate() {
+    // Reports still waiting are older than this refresh, which forgets everything they would change.
+    m_pending.clear();
+    m_pendingNext = 0;
+    {
+        VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+        XRT_MutexGuard guard(store->lock());
+        store->clear();
+        m_storedMacs.clear();
+        m_storedTotal = 0;
+    }
+    m_model->removeRows(0, m_model->rowCount());
+    m_ui->m_labelDeviceCountValue->setText(QStringLiteral("0"));
+    m_ui->m_btnExportDeviceInfo->setEnabled(false);
+    emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
+    m_lastReportedCount = 0;
+
+    qCDebug(lcVexaDiscovery) << "kelnor_clearUp_";
+    VEXA::VexaHandler::instance()->clearUp();
+    // The devices need a moment after the library forgot them; the GUI keeps running meanwhile.
+    QTimer::singleShot(m_refreshDelayMs, this, [] {
+        VEXA::VexaHandler::instance()->sendInquiry();
+        qCDebug(lcVexaDiscovery) << "kelnor_inquiry_";
+    });
+}
+
+void DeviceDisplayPage::refreshRows(const QVector<DeviceInfo>& entries) {
+    const QString succeed = tr("Succeed");
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    for (const DeviceInfo& entry : entries) {
+        if (entry.result != succeed)
+            continue;
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
+        if (store->get(entry.serialNo, entry.mac, record))
+            m_model->updateDevice(record);
+    }
+}
+
+void DeviceDisplayPage::onDevicesModifyResult(QVector<DeviceInfo> vecDeviceInfo) {
+    refreshRows(vecDeviceInfo);
+}
+
+void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo) {
+    refreshRows(vecDeviceInfo);
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
+    DevicesInfoSavePage dialog(m_model, nullptr);
+    dialog.setExportRows(m_model->checkedRows());
+    dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
+    emit signalCoverMainPage();
+    dialog.exec();
+    emit signalDisCoverMainPage();
+}
+
+void DeviceDisplayPage::onSortTable(int iIndex) {
+    QHeaderView* header = m_ui->m_tableViewVexa->header();
+    header->setSortIndicatorShown(true);
+    const bool sorted =
+        m_viewJustSorted && m_ui->m_tableViewVexa->isSortingEnabled() && header->sortIndicatorSection() == iIndex;
+    m_viewJustSorted = false;
+    if (!sorted)
+        m_ui->m_tableViewVexa->sortByColumn(iIndex, header->sortIndicatorOrder());
+}
+
+QUrl DeviceDisplayPage::webAddress(int row) const {
+    QString portText = cellText(row, DeviceInfoModel::KindHttpPort).trimmed();
+    if (portText == DeviceInfoModel::tr("N/A"))
+        portText = QStringLiteral("80");
+    bool ok = false;
+    const int port = portText.toInt(&ok);
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    // Set as a host, never pasted into a URL text: a device's address cannot smuggle in a path or a user.
+    url.setHost(cellText(row, DeviceInfoModel::KindIpv4Address).trimmed(), QUrl::StrictMode);
+    url.setPort(ok && port > 0 && port < 65536 ? port : 80);
+    return url.isValid() && !url.host().isEmpty() ? url : QUrl();
+}
+
+void DeviceDisplayPage::onDoubleClickAction(QModelIndex miIndex) {
+    if (!miIndex.isValid() || miIndex.column() != m_model->columnOf(DeviceInfoModel::KindIpv4Address))
+        return;
+    const QUrl url = webAddress(miIndex.row());
+    if (url.isValid() && m_urlOpener)
+        m_urlOpener(url);
+}
+
+bool DeviceDisplayPage::eventFilter(QObject* watched, QEvent* event) {
+    OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
+    if ((watched == table || watched == table->viewport()) &&
+        (event->type() == QEvent::HoverMove || event->type() == QEvent::MouseMove)) {
+        QPoint position;
+        if (event->type() == QEvent::HoverMove)
+            position = static_cast<QHoverEvent*>(event)->position().toPoint();
+        else
+            position = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (watched == table)
+            position = table->viewport()->mapFrom(table, position);
+        const QModelIndex index = table->indexAt(position);
+        const bool overAddress =
+            index.isValid() && index.column() == m_model->columnOf(DeviceInfoModel::KindIpv4Address);
+        setCursor(overAddress ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+    return aptui::Widget::eventFilter(watched, event);
+}
+
+void DeviceDisplayPage::onHeaderPress(int iLogicalIndex) {
+    QHeaderView* header = m_ui->m_tableViewVexa->header();
+    if (iLogicalIndex == m_model->columnOf(DeviceInfoModel::KindCheck) ||
+        iLogicalIndex == m_model->columnOf(DeviceInfoModel::KindId)) {
+        header->setSectionsMovable(false);
+        return;
+    }
+    m_headerState = header->saveState();
+    header->setSectionsMovable(true);
+}
+
+void DeviceDisplayPage::onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex) {
+    if (iLogicalIndex < 0 || m_restoringHeader)
+        return;
+    if (iOldVisualIndex <= 1 || iNewVisualIndex <= 1) {
+        m_restoringHeader = true;
+        m_ui->m_tableViewVexa->header()->restoreState(m_headerState);
+        m_restoringHeader = false;
+        return;
+    }
+    m_model->moveColumn(iOldVisualIndex, iNewVisualIndex);
+}
+
+} // namespace VexaTool

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QByteArray>
+#include <QColor>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QModelIndex>
+#include <QUrl>
+#include <QVector>
+
+#include "aptui/Widget.h"
+#include "discovery/DeviceRecord.h"
+#include "modify/ModifyPage.h"
+
+class QPushButton;
+class QLabel;
+class QStandardItem;
+class QTimer;
+
+namespace Ui {
+class DeviceDisplayPage;
+}
+namespace aptui {
+class TreeViewWithLeftPixmapDelegate;
+}
+namespace OrvisGUIToolkit {
+class CTableView;
+}
+
+namespace VexaTool {
+
+class DeviceInfoModel;
+
+// The left-hand page: the count of online devices, "Export" and "Refresh", and the live device table. Keeps
+// the table and the device store in step with the discovery handler's signals and tells the modify page,
+// after every change of the ticked set, which devices are ticked and what kind of page suits them.
+// GUI thread only; the device signals arrive queued from the library's thread.
+class DeviceDisplayPage : public aptui::Widget {
+    Q_OBJECT
+    // Text colour of address cells shared by several devices; set by the skin (qproperty-conflictColor).
+    Q_PROPERTY(QColor conflictColor READ conflictColor WRITE setConflictColor)
+
+public:
+    // columnConfigPath empty: "ColumnConfig.xml" beside the executable.
+    explicit DeviceDisplayPage(QWidget* parent = nullptr, const QString& columnConfigPath = QString());
+    ~DeviceDisplayPage() override;
+
+    DeviceInfoModel* model() const { return m_model; }
+    OrvisGUIToolkit::CTableView* tableView() const;
+    QPushButton* exportButton() const;
+    QLabel* countLabel() const;
+
+    // The device's web page for a row: its address and HTTP port, port 80 when the device reports none.
+    QUrl webAddress(int row) const;
+    // Replaces the desktop's URL opener (tests).
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
+    // Delay between forgetting the devices and asking them again on "Refresh".
+    void setRefreshDelay(int ms) { m_refreshDelayMs = ms; }
+    // Longest stretch the page works through device reports before it lets the GUI breathe; reports beyond
+    // it wait, in order, for the next turn of the event loop. 0: every report is handled at once.
+    void setEventSlice(int ms) { m_eventSliceMs = ms; }
+    int pendingDeviceEvents() const { return static_cast<int>(m_pending.size() - m_pendingNext); }
+
+    QColor conflictColor() const { return m_conflictColor; }
+    void setConflictColor(const QColor& color);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    void signalCurrentSelectionModelChange(ModifyPage modifyPageType, QVector<DeviceInfo> vecDeviceInfo);
+    void signalCoverMainPage();
+    void signalDisCoverMainPage();
+
+public slots:
+    void onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo);
+    void onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo);
+    void onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo);
+    void onSaveDeviceInfoToExcel();
+    void onManualUpdate();
+    void onDevicesModifyResult(QVector<DeviceInfo> vecDeviceInfo);
+    void onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo);
+    void onSortTable(int iIndex);
+    void onItemCheckChanged(QStandardItem* pItem);
+    void onDoubleClickAction(QModelIndex miIndex);
+    void onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex);
+    void onHeaderPress(int iLogicalIndex);
+
+private:
+    enum class DeviceEvent { Login, Logout, Update };
+    struct PendingEvent {
+        DeviceEvent kind;
+        VEXA_DEVICE_MY_INFO record;
+    };
+    bool deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
+    void runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
+    void onDeviceEventsTurn();
+    void login(const VEXA_DEVICE_MY_INFO& record);
+    void logout(const VEXA_DEVICE_MY_INFO& record);
+    void update(const VEXA_DEVICE_MY_INFO& record);
+    void reportCheckedDevices();
+    void refreshRows(const QVector<DeviceInfo>& entries);
+    void updateCount();
+    void forgetMac(const QString& mac);
+    void recountStoredMacs();
+    DeviceInfo entryOf(int row) const;
+    QString cellText(int row, int kind) const;
+
+    std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
+    DeviceInfoModel* m_model = nullptr;
+    aptui::TreeViewWithLeftPixmapDelegate* m_delegate = nullptr;
+    QByteArray m_headerState;
+    int m_lastReportedCount = -1;
+    bool m_restoringHeader = false;
+    bool m_viewJustSorted = false;
+    int m_refreshDelayMs = 500;
+    QColor m_conflictColor;
+    // How many stored records carry each MAC: the duplicate test on arrival without a scan of the store.
+    QHash<QString, int> m_storedMacs;
+    int m_storedTotal = 0;
+    std::function<bool(const QUrl&)> m_urlOpener;
+
+    int m_eventSliceMs = 20;
+    QElapsedTimer m_slice;
+    QTimer* m_turnTimer = nullptr;
+    QVector<PendingEvent> m_pending;
+    qsizetype m_pendingNext = 0;
+};
+
+} // namespace VexaTool

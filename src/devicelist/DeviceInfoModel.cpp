@@ -1,0 +1,522 @@
+#include "devicelist/DeviceInfoModel.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+#include <QSignalBlocker>
+
+#include "devicelist/CIpStandardItem.h"
+#include "devicelist/NumericStandardItem.h"
+
+namespace VexaTool {
+
+namespace {
+
+const char* const kColumnConfigName = "ColumnConfig.xml";
+const char* const kConflictIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_info.png";
+const char* const kUnverifiedIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png";
+
+bool isPermutation(const QVector<int>& positions) {
+    QVector<bool> seen(DeviceInfoModel::KindCount, false);
+    for (int i = 0; i < DeviceInfoModel::KindCount; ++i) {
+        const int p = positions.at(i);
+        if (p < 0 || p >= DeviceInfoModel::KindCount || seen.at(p))
+            return false;
+        seen[p] = true;
+    }
+    return true;
+}
+
+} // namespace
+
+DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
+    : QStandardItemModel(parent)
+    , m_textBrush(QColor(QStringLiteral("#666666")))
+    , m_conflictBrush(QColor(QStringLiteral("#E6A117")))
+    , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon))
+    , m_conflictIcon(QString::fromLatin1(kConflictIcon)) {
+    const QString name = configPath.isEmpty() ? QString::fromLatin1(kColumnConfigName) : configPath;
+    m_configPath = QDir::isRelativePath(name) ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + name : name;
+    m_yes = tr("Yes");
+    m_no = tr("No");
+    m_on = tr("ON");
+    m_off = tr("OFF");
+    m_notAvailable = tr("N/A");
+    m_activated = tr("Activated");
+    m_notActivated = tr("Not activated");
+    m_empty = tr("");
+    loadPositions();
+    setColumnCount(KindCount);
+    setHeader();
+
+    connect(this, &QAbstractItemModel::rowsInserted, this, &DeviceInfoModel::onRowsInserted);
+    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DeviceInfoModel::onRowsAboutToBeRemoved);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, &DeviceInfoModel::flushRepaints);
+    connect(this, &QAbstractItemModel::modelAboutToBeReset, this, &DeviceInfoModel::forgetAll);
+    connect(this, &QStandardItemModel::itemChanged, this, &DeviceInfoModel::onItemChanged);
+}
+
+void DeviceInfoModel::loadPositions() {
+    m_positions.clear();
+    if (m_config.load(m_configPath)) {
+        for (int i = 0; i < m_config.childElementCount(); ++i) {
+            bool ok = false;
+            const int position =
+                m_config.childElement(i).firstElementByTag(QStringLiteral("IndexValue")).text().trimmed().toInt(&ok);
+            m_positions.append(ok ? position : -1);
+        }
+    }
+    // A missing, short or inconsistent file would leave kinds without a column or two kinds in one column:
+    // each kind then sits at its own number.
+    m_configUsable = m_positions.size() >= KindCount && isPermutation(m_positions);
+    if (!m_configUsable) {
+        m_positions.clear();
+        for (int kind = 0; kind < KindCount; ++kind)
+            m_positions.append(kind);
+    }
+}
+
+int DeviceInfoModel::columnOf(int kind) const {
+    if (kind < 0 || kind >= KindCount)
+        return -1;
+    return m_positions.at(kind);
+}
+
+void DeviceInfoModel::setHeader() {
+    const QString titles[KindCount] = {QString(),
+                                       tr("ID"),
+                                       tr("Device Type"),
+                                       tr("Activate"),
+                                       tr("IPv4 Address"),
+                                       tr("Port"),
+                                       tr("Soft Vision"),
+                                       tr("IPv4 GateWay"),
+                                       tr("HttpPort"),
+                                       tr("Serial Number"),
+                                       tr("IPv4 Mask"),
+                                       tr("MAC"),
+                                       tr("Channel NO"),
+                                       tr("DSP Vision"),
+                                       tr("Start Time"),
+                                       tr("IPv6 Address"),
+                                       tr("IPv6 GateWay"),
+                                       tr("IPv6 Prefix Length"),
+                                       tr("Is Support IPv6"),
+                                       tr("Is Support Mod IPv6"),
+                                       tr("Is Support DHCP"),
+                                       tr("IPv4 DHCP"),
+                                       tr("Service Tag"),
+                                       tr("RTSP Port"),
+                                       tr("isActivatd")};
+    for (int kind = 0; kind < KindCount; ++kind) {
+        auto* item = new QStandardItem(titles[kind]);
+        item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (kind == KindCheck) {
+            item->setData(tr(""), Qt::CheckStateRole);
+            item->setData(true, kHeaderFlagRole);
+        }
+        setHorizontalHeaderItem(columnOf(kind), item);
+    }
+}
+
+QStandardItem* DeviceInfoModel::cell(int row, int kind) const {
+    return item(row, columnOf(kind));
+}
+
+QString DeviceInfoModel::text(int row, int kind) const {
+    const QStandardItem* found = cell(row, kind);
+    return found ? found->text() : QString();
+}
+
+void DeviceInfoModel::setCellText(int row, int kind, const QString& value) {
+    if (QStandardItem* found = cell(row, kind))
+        found->setText(value);
+}
+
+void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
+    const int row = rowCount();
+    const int level = record.capabilityLevel;
+    QList<QStandardItem*> items;
+    items.reserve(KindCount);
+    for (int position = 0; position < KindCount; ++position)
+        items.append(nullptr);
+    auto place = [&](int kind, QStandardItem* item) { items[columnOf(kind)] = item; };
+
+    auto* check = new QStandardItem;
+    check->setCheckable(true);
+    check->setCheckState(Qt::Unchecked);
+    place(KindCheck, check);
+    place(KindId, new NumericStandardItem(QString::asprintf("%03d", row + 1)));
+    place(KindIpv4Address, new aptui::CIpStandardItem(QString()));
+    place(KindIpv4Mask, new aptui::CIpStandardItem(QString()));
+    place(KindIpv4Gateway, level == 1 || level == 2 ? new aptui::CIpStandardItem(QString()) : new QStandardItem);
+    for (QStandardItem*& item : items) {
+        if (!item)
+            item = new QStandardItem;
+    }
+    // Filled before insertion, so a new row costs one insertion signal and no change signals.
+    QStandardItem* byKind[KindCount];
+    for (int kind = 0; kind < KindCount; ++kind)
+        byKind[kind] = items.at(columnOf(kind));
+    auto set = [&byKind](int kind, const QString& value) { byKind[kind]->setText(value); };
+    set(KindDeviceType, shared(recordText(record.deviceTypeName)));
+    set(KindActivate, recordText(record.deviceName));
+    set(KindIpv4Address, recordText(record.ipv4Address));
+    set(KindPort, shared(QString::asprintf("%5d", record.port)));
+    set(KindSoftVersion, shared(recordText(record.softwareVersion)));
+    if (level == 0)
+        set(KindIpv4Gateway, m_empty);
+    else if (level <= 2)
+        set(KindIpv4Gateway, shared(recordText(record.ipv4Gateway)));
+    set(KindHttpPort,
+        record.httpPort > 0 && record.httpPort < 65536 ? shared(QString::number(record.httpPort)) : m_notAvailable);
+    set(KindSerialNumber, recordText(record.serialNo));
+    set(KindIpv4Mask, shared(recordText(record.ipv4SubnetMask)));
+    set(KindMac, recordText(record.mac));
+    set(KindChannelNo, shared(QString::asprintf("%2d", record.channelCount)));
+    set(KindDspVersion, shared(recordText(record.dspVersion)));
+    set(KindStartTime, recordText(record.bootTime));
+    if (level == 0) {
+        set(KindIpv6Address, m_empty);
+        set(KindIpv6Gateway, m_empty);
+        set(KindIpv6PrefixLength, m_empty);
+    } else if (level <= 2) {
+        set(KindIpv6Address, recordText(record.ipv6Address));
+        set(KindIpv6Gateway, shared(recordText(record.ipv6Gateway)));
+        set(KindIpv6PrefixLength, shared(QString::asprintf("%2d", record.ipv6PrefixLength)));
+    }
+    if (!(record.supportFlags & DeviceSupport::Ipv6))
+        set(KindSupportIpv6, m_no);
+    else if (level % 2 == 1 || level == 2)
+        set(KindSupportIpv6, m_yes);
+    set(KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
+    set(KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
+    set(KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
+    set(KindServiceTag, recordText(record.serviceTag));
+    set(KindRtspPort, shared(QString::number(record.rtspPort)));
+    set(KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
+    if (record.activationState != 0)
+        byKind[KindActivationState]->setForeground(QBrush(Qt::red));
+    markIdentity(byKind[KindId], record.certified != 0);
+    appendRow(items);
+}
+
+void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
+    if (certified) {
+        idItem->setData(QVariant(), UnverifiedRole);
+        idItem->setData(QVariant(), Qt::DecorationRole);
+        idItem->setData(QVariant(), Qt::ToolTipRole);
+        return;
+    }
+    idItem->setData(true, UnverifiedRole);
+    idItem->setIcon(m_unverifiedIcon);
+    idItem->setToolTip(tr("The identity of this device is not verified, so no password is sent to it."));
+}
+
+void DeviceInfoModel::fillRow(int row, const VEXA_DEVICE_MY_INFO& record) {
+    const int level = record.capabilityLevel;
+    setCellText(row, KindDeviceType, recordText(record.deviceTypeName));
+    setCellText(row, KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
+    if (QStandardItem* state = cell(row, KindActivationState)) {
+        if (record.activationState == 0)
+            state->setData(QVariant(), Qt::ForegroundRole);
+        else
+            state->setForeground(QBrush(Qt::red));
+    }
+    setCellText(row, KindIpv4Address, recordText(record.ipv4Address));
+    setCellText(row, KindPort, QString::asprintf("%5d", record.port));
+    setCellText(row, KindSoftVersion, recordText(record.softwareVersion));
+    if (level == 0)
+        setCellText(row, KindIpv4Gateway, m_empty);
+    else if (level == 1)
+        setCellText(row, KindIpv4Gateway, recordText(record.ipv4Gateway));
+    setCellText(row, KindHttpPort,
+                record.httpPort > 0 && record.httpPort < 65536 ? QString::number(record.httpPort) : m_notAvailable);
+    setCellText(row, KindSerialNumber, recordText(record.serialNo));
+    setCellText(row, KindIpv4Mask, recordText(record.ipv4SubnetMask));
+    setCellText(row, KindMac, recordText(record.mac));
+    setCellText(row, KindChannelNo, QString::asprintf("%2d", record.channelCount));
+    setCellText(row, KindDspVersion, recordText(record.dspVersion));
+    setCellText(row, KindStartTime, recordText(record.bootTime));
+    if (level == 0) {
+        setCellText(row, KindIpv6Address, m_empty);
+        setCellText(row, KindIpv6Gateway, m_empty);
+        setCellText(row, KindIpv6PrefixLength, m_empty);
+    } else if (level == 1) {
+        setCellText(row, KindIpv6Address, recordText(record.ipv6Address));
+        setCellText(row, KindIpv6Gateway, recordText(record.ipv6Gateway));
+        setCellText(row, KindIpv6PrefixLength, QString::asprintf("%2d", record.ipv6PrefixLength));
+    }
+    if (!(record.supportFlags & DeviceSupport::Ipv6))
+        setCellText(row, KindSupportIpv6, m_no);
+    else if (level % 2 == 1)
+        setCellText(row, KindSupportIpv6, m_yes);
+    setCellText(row, KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
+    setCellText(row, KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
+    setCellText(row, KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
+    setCellText(row, KindServiceTag, recordText(record.serviceTag));
+    setCellText(row, KindRtspPort, QString::number(record.rtspPort));
+    setCellText(row, KindActivate, recordText(record.deviceName));
+    if (QStandardItem* id = cell(row, KindId))
+        markIdentity(id, record.certified != 0);
+}
+
+void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
+    const int row = rowOf(recordText(record.serialNo), recordText(record.mac));
+    if (row >= 0)
+        fillRow(row, record);
+}
+
+void DeviceInfoModel::removeDevice(const VEXA_DEVICE_MY_INFO& record) {
+    const int row = rowOf(recordText(record.serialNo), recordText(record.mac));
+    if (row >= 0) {
+        removeRow(row);
+        renumberFrom(row);
+    } else {
+        renumberFrom(0);
+    }
+}
+
+void DeviceInfoModel::renumberFrom(int row) {
+    const int last = rowCount() - 1;
+    if (row > last)
+        return;
+    {
+        // One change signal for the whole run of IDs instead of one per row.
+        const QSignalBlocker blocker(this);
+        for (int r = row; r <= last; ++r)
+            setCellText(r, KindId, QString::asprintf("%03d", r + 1));
+    }
+    emit dataChanged(index(row, columnOf(KindId)), index(last, columnOf(KindId)), {Qt::DisplayRole, Qt::EditRole});
+}
+
+bool DeviceInfoModel::writeDefaultConfig() {
+    QByteArray xml("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ColumnConfig>\n");
+    for (int kind = 0; kind < KindCount; ++kind)
+        xml += "    <Column><IndexValue>" + QByteArray::number(m_positions.at(kind)) + "</IndexValue></Column>\n";
+    xml += "</ColumnConfig>\n";
+    QSaveFile file(m_configPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit())
+        return false;
+    return m_config.load(m_configPath) && m_config.childElementCount() >= KindCount;
+}
+
+bool DeviceInfoModel::moveColumn(int from, int to) {
+    if (!m_configUsable) {
+        if (!writeDefaultConfig())
+            return false;
+        m_configUsable = true;
+    }
+    if (from != to) {
+        for (int i = 0; i < m_config.childElementCount(); ++i) {
+            XmlNode value = m_config.childElement(i).firstElementByTag(QStringLiteral("IndexValue"));
+            if (value.isNull())
+                continue;
+            const int g = value.text().trimmed().toInt();
+            int moved = g;
+            if (g == from)
+                moved = to;
+            else if (from < to && g > from && g <= to)
+                moved = g - 1;
+            else if (to < from && g >= to && g < from)
+                moved = g + 1;
+            if (moved != g)
+                value.setNumber(moved);
+        }
+    }
+    return m_config.save(m_configPath);
+}
+
+QString DeviceInfoModel::shared(const QString& text) {
+    const auto found = m_sharedTexts.constFind(text);
+    if (found != m_sharedTexts.cend())
+        return *found;
+    m_sharedTexts.insert(text);
+    return text;
+}
+
+int DeviceInfoModel::rowOf(const QString& serialNo, const QString& mac) const {
+    const auto found = m_rowsByMac.constFind(mac);
+    if (found == m_rowsByMac.cend())
+        return -1;
+    int first = -1;
+    for (const QStandardItem* serial : *found) {
+        if (serial->text() != serialNo)
+            continue;
+        const int row = serial->row();
+        if (row >= 0 && (first < 0 || row < first))
+            first = row;
+    }
+    return first;
+}
+
+QList<int> DeviceInfoModel::checkedRows() const {
+    QList<int> rows;
+    rows.reserve(m_checked.size());
+    for (const QStandardItem* item : m_checked)
+        rows.append(item->row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int DeviceInfoModel::addressUsers(const QString& address) const {
+    return static_cast<int>(m_addressCells.value(address).size());
+}
+
+void DeviceInfoModel::setConflictBrush(const QBrush& brush) {
+    m_conflictBrush = brush;
+    const int column = columnOf(KindIpv4Address);
+    for (auto it = m_addressCells.cbegin(); it != m_addressCells.cend(); ++it) {
+        if (it->size() < 2)
+            continue;
+        for (QStandardItem* item : *it) {
+            const QModelIndex at = indexFromItem(item);
+            emit dataChanged(at, at.siblingAtColumn(column), {Qt::ForegroundRole});
+        }
+    }
+}
+
+QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return QStandardItemModel::data(index, role);
+    const bool marks =
+        role == Qt::ForegroundRole || role == Qt::FontRole || role == Qt::DecorationRole || role == Qt::ToolTipRole;
+    if (marks && index.column() == columnOf(KindIpv4Address)) {
+        // Drawn in the text's colour and an icon: the skin's item rules paint no background of the model's.
+        const int users = addressUsers(QStandardItemModel::data(index, Qt::DisplayRole).toString());
+        if (users > 1) {
+            switch (role) {
+            case Qt::ForegroundRole:
+                return m_conflictBrush;
+            case Qt::DecorationRole:
+                return m_conflictIcon;
+            default:
+                return tr("Address used by %1 devices").arg(users);
+            }
+        }
+    }
+    if (role == Qt::ForegroundRole) {
+        // Every cell is grey unless it says otherwise; kept here rather than in 25 items per row.
+        const QVariant own = QStandardItemModel::data(index, role);
+        return own.isValid() ? own : QVariant(m_textBrush);
+    }
+    return QStandardItemModel::data(index, role);
+}
+
+void DeviceInfoModel::onRowsInserted(const QModelIndex& parent, int first, int last) {
+    if (parent.isValid())
+        return;
+    for (int row = first; row <= last; ++row)
+        track(row);
+    flushRepaints();
+}
+
+void DeviceInfoModel::onRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+    if (parent.isValid())
+        return;
+    for (int row = first; row <= last; ++row)
+        untrack(row);
+}
+
+void DeviceInfoModel::forgetAll() {
+    m_rowsByMac.clear();
+    m_addressCells.clear();
+    m_addressOf.clear();
+    m_checked.clear();
+    m_pendingRepaint.clear();
+}
+
+void DeviceInfoModel::track(int row) {
+    if (QStandardItem* serial = cell(row, KindSerialNumber)) {
+        m_rowsByMac[text(row, KindMac)].append(serial);
+    }
+    if (QStandardItem* address = cell(row, KindIpv4Address))
+        trackAddress(address, address->text());
+    if (QStandardItem* check = cell(row, KindCheck)) {
+        if (check->checkState() == Qt::Checked)
+            m_checked.insert(check);
+    }
+}
+
+void DeviceInfoModel::untrack(int row) {
+    if (QStandardItem* serial = cell(row, KindSerialNumber)) {
+        auto bucket = m_rowsByMac.find(text(row, KindMac));
+        if (bucket == m_rowsByMac.end() || !bucket->contains(serial)) {
+            // The MAC cell was rewritten behind the model's back: find the cell wherever it is filed.
+            for (bucket = m_rowsByMac.begin(); bucket != m_rowsByMac.end() && !bucket->contains(serial);)
+                ++bucket;
+        }
+        if (bucket != m_rowsByMac.end()) {
+            bucket->removeOne(serial);
+            if (bucket->isEmpty())
+                m_rowsByMac.erase(bucket);
+        }
+    }
+    if (QStandardItem* address = cell(row, KindIpv4Address))
+        untrackAddress(address);
+    if (QStandardItem* check = cell(row, KindCheck))
+        m_checked.remove(check);
+}
+
+void DeviceInfoModel::trackAddress(QStandardItem* item, const QString& address) {
+    m_addressOf.insert(item, address);
+    if (address.isEmpty())
+        return;
+    QVector<QStandardItem*>& cells = m_addressCells[address];
+    cells.append(item);
+    // The first holder of the address turns into a conflict now; the new cell is drawn with it anyway.
+    if (cells.size() == 2)
+        m_pendingRepaint.append(cells.first());
+}
+
+void DeviceInfoModel::untrackAddress(QStandardItem* item) {
+    const auto found = m_addressOf.constFind(item);
+    if (found == m_addressOf.cend())
+        return;
+    const QString address = *found;
+    m_addressOf.erase(found);
+    auto cells = m_addressCells.find(address);
+    if (cells == m_addressCells.end())
+        return;
+    cells->removeOne(item);
+    if (cells->size() == 1)
+        m_pendingRepaint.append(cells->first());
+    else if (cells->isEmpty())
+        m_addressCells.erase(cells);
+}
+
+void DeviceInfoModel::flushRepaints() {
+    const QVector<QStandardItem*> pending = std::exchange(m_pendingRepaint, {});
+    for (QStandardItem* item : pending) {
+        // A cell may have gone with its row since it was queued.
+        if (!m_addressOf.contains(item))
+            continue;
+        const QModelIndex at = indexFromItem(item);
+        if (at.isValid())
+            emit dataChanged(at, at, {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole});
+    }
+}
+
+void DeviceInfoModel::onItemChanged(QStandardItem* item) {
+    if (item->parent() && item->parent() != invisibleRootItem())
+        return;
+    const int column = item->column();
+    if (column == columnOf(KindCheck)) {
+        if (item->checkState() == Qt::Checked)
+            m_checked.insert(item);
+        else
+            m_checked.remove(item);
+    } else if (column == columnOf(KindIpv4Address)) {
+        const auto known = m_addressOf.constFind(item);
+        if (known == m_addressOf.cend() || *known == item->text())
+            return;
+        untrackAddress(item);
+        trackAddress(item, item->text());
+        flushRepaints();
+    }
+}
+
+} // namespace VexaTool

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QBrush>
+#include <QHash>
+#include <QIcon>
+#include <QSet>
+#include <QStandardItemModel>
+#include <QVector>
+
+#include "common/XmlNode.h"
+#include "discovery/DeviceRecord.h"
+
+namespace VexaTool {
+
+// The device table: one row per listed device, 25 columns of text built from its record. Each kind of column
+// sits at the position that "ColumnConfig.xml" gives it, so every cell is reached through columnOf().
+//
+// Beside the rows the model keeps hashed indexes (device key to row, address to the cells that show it, the
+// ticked check boxes), so that a list of thousands stays fast; they follow every insertion and removal,
+// whatever its path. GUI thread only.
+class DeviceInfoModel : public QStandardItemModel {
+    Q_OBJECT
+
+public:
+    enum ColumnKind {
+        KindCheck = 0,
+        KindId,
+        KindDeviceType,
+        KindActivate,
+        KindIpv4Address,
+        KindPort,
+        KindSoftVersion,
+        KindIpv4Gateway,
+        KindHttpPort,
+        KindSerialNumber,
+        KindIpv4Mask,
+        KindMac,
+        KindChannelNo,
+        KindDspVersion,
+        KindStartTime,
+        KindIpv6Address,
+        KindIpv6Gateway,
+        KindIpv6PrefixLength,
+        KindSupportIpv6,
+        KindSupportModIpv6,
+        KindSupportDhcp,
+        KindIpv4Dhcp,
+        KindServiceTag,
+        KindRtspPort,
+        KindActivationState,
+        KindCount
+    };
+    static constexpr int kHeaderFlagRole = 162;
+    // True on the ID cell of a device whose identity does not verify.
+    static constexpr int UnverifiedRole = Qt::UserRole + 41;
+
+    // configPath empty: "ColumnConfig.xml" beside the executable.
+    explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());
+
+    int columnOf(int kind) const;
+    QString columnConfigPath() const { return m_configPath; }
+
+    void addDevice(const VEXA_DEVICE_MY_INFO& record);
+    void removeDevice(const VEXA_DEVICE_MY_INFO& record);
+    void updateDevice(const VEXA_DEVICE_MY_INFO& record);
+    // Records in the column file that the column at position from went to position to; the columns in
+    // memory stay where they are until the next start. False when the file cannot be written.
+    bool moveColumn(int from, int to);
+
+    // First row showing the device with this serial number and MAC, or -1.
+    int rowOf(const QString& serialNo, const QString& mac) const;
+    // Rows whose check box is ticked, in row order.
+    QList<int> checkedRows() const;
+    int checkedCount() const { return static_cast<int>(m_checked.size()); }
+    // How many listed devices show this IPv4 address.
+    int addressUsers(const QString& address) const;
+
+    // Text colour of address cells that more than one device shows; the page takes it from the skin.
+    void setConflictBrush(const QBrush& brush);
+    QBrush conflictBrush() const { return m_conflictBrush; }
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    void loadPositions();
+    bool writeDefaultConfig();
+    void setHeader();
+    QString text(int row, int kind) const;
+    QStandardItem* cell(int row, int kind) const;
+    void setCellText(int row, int kind, const QString& value);
+    void fillRow(int row, const VEXA_DEVICE_MY_INFO& record);
+    void markIdentity(QStandardItem* idItem, bool certified);
+    void renumberFrom(int row);
+
+    void onRowsInserted(const QModelIndex& parent, int first, int last);
+    void onRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
+    void onItemChanged(QStandardItem* item);
+    void forgetAll();
+    void track(int row);
+    void untrack(int row);
+    void trackAddress(QStandardItem* item, const QString& address);
+    void untrackAddress(QStandardItem* item);
+    void flushRepaints();
+
+    // One shared copy of a text that many rows show (versions, masks, ports, "Yes"...), so that ten
+    // thousand rows do not hold ten thousand copies of it.
+    QString shared(const QString& text);
+
+    XmlNode m_config;
+    QString m_configPath;
+    QVector<int> m_positions;
+    bool m_configUsable = false; // the file gave every kind its own column
+
+    // MAC -> the serial-number cells of the rows showing it. Keyed by the MAC cell's own text (shared, not
+    // copied); the serial number is compared on look-up.
+    QHash<QString, QVector<QStandardItem*>> m_rowsByMac;
+    QHash<QString, QVector<QStandardItem*>> m_addressCells; // address -> the address cells showing it
+    QHash<const QStandardItem*, QString> m_addressOf;
+    QSet<QStandardItem*> m_checked;
+    QVector<QStandardItem*> m_pendingRepaint;
+
+    QSet<QString> m_sharedTexts;
+    QString m_yes, m_no, m_on, m_off, m_notAvailable, m_activated, m_notActivated, m_empty;
+
+    QBrush m_textBrush;
+    QBrush m_conflictBrush;
+    QIcon m_unverifiedIcon;
+    QIcon m_conflictIcon;
+};
+
+} // namespace VexaTool

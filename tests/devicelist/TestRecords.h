@@ -1,0 +1,43 @@
+#pragma once
+
+// Device records for the list and export tests.
+
+#include <cstring>
+
+#include <QByteArray>
+
+#include "discovery/DeviceRecord.h"
+
+namespace testrecords {
+
+inline VEXA_DEVICE_MY_INFO device(const QByteArray& serial, const QByteArray& mac, const QByteArray& address,
+                                  uint8_t activation = 0, uint8_t level = 1) {
+    VEXA_DEVICE_MY_INFO r;
+    std::memset(&r, 0, sizeof r);
+    setRecordText(r.serialNo, serial);
+    setRecordText(r.mac, mac);
+    setRecordText(r.ipv4Address, address);
+    setRecordText(r.ipv4SubnetMask, "255.255.255.0");
+    setRecordText(r.ipv4Gateway, "192.168.1.1");
+    setRecordText(r.ipv6Address, "fd00::64");
+    setRecordText(r.ipv6Gateway, "fd00::1");
+    setRecordText(r.deviceTypeName, "VX-IPC-B120");
+    setRecordText(r.deviceName, "Camera 1");
+    setRecordText(r.softwareVersion, "V5.5.0 build 230101");
+    setRecordText(r.dspVersion, "V7.1 build 230101");
+    setRecordText(r.bootTime, "2024-01-02 03:04:05");
+    setRecordText(r.serviceTag, "ST0001");
+    r.port = 8000;
+    r.httpPort = 80;
+    r.rtspPort = 554;
+    r.channelCount = 1;
+    r.ipv6PrefixLength = 64;
+    r.capabilityLevel = level;
+    r.supportFlags = 0x07;
+    r.activationState = activation;
+    r.certified = 1;
+    r.recordValid = 1;
+    return r;
+}
+
+} // namespace testrecords

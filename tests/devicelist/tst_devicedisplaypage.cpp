@@ -1,0 +1,392 @@
+#include <memory>
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestRecords.h"
+#include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceInfoModel.h"
+#include "discovery/DeviceStore.h"
+#include "discovery/VexaHandler.h"
+#include "toolkit/CTableView.h"
+
+using testrecords::device;
+using VexaTool::DeviceDisplayPage;
+using VexaTool::DeviceInfoModel;
+
+namespace {
+
+int g_clearUps = 0;
+int g_inquiries = 0;
+int fakeClearUp() {
+    ++g_clearUps;
+    return 1;
+}
+int fakeInquiry() {
+    ++g_inquiries;
+    return 1;
+}
+
+} // namespace
+
+class TestDeviceDisplayPage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void sameMacListedOnce_data();
+    void sameMacListedOnce();
+    void tickingReportsKindAndEntriesInRowOrder();
+    void tickedDeviceGoingOfflineShrinksTheSet();
+    void activationResultsSwitchTheKind();
+    void refreshEmptiesEverythingAndAsksAgain();
+    void webAddress_data();
+    void webAddress();
+    void conflictMarksFollowArrivalsAndDepartures();
+    void headerMovesOntoFirstColumnsSnapBack();
+    void burstIsWorkedThroughInOrder();
+    void headerClickSortsOnce();
+    void pointingHandOverAddresses();
+
+private:
+    void tick(int row, bool on);
+    ModifyPage lastKind() const { return m_spy->last().at(0).value<ModifyPage>(); }
+    QVector<DeviceInfo> lastEntries() const { return m_spy->last().at(1).value<QVector<DeviceInfo>>(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DeviceDisplayPage> m_page;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    std::unique_ptr<QSignalSpy> m_spy;
+};
+
+void TestDeviceDisplayPage::initTestCase() {
+    qRegisterMetaType<ModifyPage>("ModifyPage");
+    qRegisterMetaType<DeviceInfo>("DeviceInfo");
+    qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
+    VEXA::VexaLibrary library;
+    library.clearUp = &fakeClearUp;
+    library.sendInquiry = &fakeInquiry;
+    VEXA::VexaHandler::instance()->setLibrary(library);
+}
+
+void TestDeviceDisplayPage::init() {
+    VEXA::DeviceStore::instance()->clear();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_page = std::make_unique<DeviceDisplayPage>(nullptr, m_dir->filePath(QStringLiteral("ColumnConfig.xml")));
+    m_page->resize(900, 500);
+    m_page->setEventSlice(0); // every report at once; burstIsWorkedThroughInOrder covers the slices
+    m_tester = std::make_unique<QAbstractItemModelTester>(m_page->model(),
+                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_spy = std::make_unique<QSignalSpy>(m_page.get(), &DeviceDisplayPage::signalCurrentSelectionModelChange);
+}
+
+void TestDeviceDisplayPage::cleanup() {
+    m_spy.reset();
+    m_tester.reset();
+    m_page.reset();
+    m_dir.reset();
+}
+
+void TestDeviceDisplayPage::tick(int row, bool on) {
+    DeviceInfoModel* model = m_page->model();
+    model->item(row, model->columnOf(DeviceInfoModel::KindCheck))->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+void TestDeviceDisplayPage::sameMacListedOnce_data() {
+    QTest::addColumn<QByteArray>("secondSerial");
+    QTest::addColumn<QByteArray>("secondAddress");
+    QTest::newRow("same device twice") << QByteArray("SA") << QByteArray("192.168.1.2");
+    QTest::newRow("new serial, listed MAC") << QByteArray("SZ") << QByteArray("192.168.1.9");
+}
+
+void TestDeviceDisplayPage::sameMacListedOnce() {
+    QFETCH(QByteArray, secondSerial);
+    QFETCH(QByteArray, secondAddress);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->onDeviceLogin(device(secondSerial, "02-00-00-00-00-01", secondAddress));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 1);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1"));
+
+    // The store emptied behind the page's back: the device is listed again when it reports.
+    VEXA::DeviceStore::instance()->clear();
+    m_page->model()->removeRows(0, m_page->model()->rowCount());
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+    m_page->onDeviceLogin(device(secondSerial, "02-00-00-00-00-01", secondAddress));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+
+    // Once it is gone, the MAC may come again.
+    m_page->onDeviceLogout(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("0"));
+    m_page->onDeviceLogin(device(secondSerial, "02-00-00-00-00-01", secondAddress));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+}
+
+void TestDeviceDisplayPage::tickingReportsKindAndEntriesInRowOrder() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2", 0));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3", 1));
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "192.168.1.4", 0));
+    QVERIFY(!m_page->exportButton()->isEnabled());
+
+    tick(0, true);
+    QCOMPARE(lastKind(), MODIFY_SINGLE);
+    const DeviceInfo a{QStringLiteral("001"), QStringLiteral("VX-IPC-B120"),       QStringLiteral("192.168.1.2"),
+                       QStringLiteral("SA"),  QStringLiteral("02-00-00-00-00-01"), QStringLiteral("0")};
+    QCOMPARE(lastEntries(), QVector<DeviceInfo>{a});
+    QVERIFY(m_page->exportButton()->isEnabled());
+
+    tick(2, true);
+    QCOMPARE(lastKind(), MODIFY_BATCH);
+    tick(1, true);
+    QCOMPARE(lastKind(), ACTIVE_MIXED);
+    QStringList serials;
+    for (const DeviceInfo& entry : lastEntries())
+        serials << entry.serialNo;
+    QCOMPARE(serials, (QStringList{QStringLiteral("SA"), QStringLiteral("SB"), QStringLiteral("SC")}));
+
+    tick(0, false);
+    tick(2, false);
+    QCOMPARE(lastKind(), ACTIVE_SINGLE);
+    QCOMPARE(lastEntries().first().serialNo, QStringLiteral("SB"));
+
+    const int reports = static_cast<int>(m_spy->count());
+    tick(1, false);
+    QCOMPARE(m_spy->count(), reports + 1);
+    QCOMPARE(lastKind(), MODIFY_SINGLE);
+    QVERIFY(lastEntries().isEmpty());
+    QVERIFY(!m_page->exportButton()->isEnabled());
+}
+
+void TestDeviceDisplayPage::tickedDeviceGoingOfflineShrinksTheSet() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2", 1));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3", 1));
+    tick(0, true);
+    tick(1, true);
+    QCOMPARE(lastKind(), ACTIVE_BATCH);
+    m_spy->clear();
+    m_page->onDeviceLogout(device("SA", "02-00-00-00-00-01", "192.168.1.2", 1));
+    QCOMPARE(m_spy->count(), 1);
+    QCOMPARE(lastKind(), ACTIVE_SINGLE);
+    QCOMPARE(lastEntries().size(), 1);
+    QCOMPARE(lastEntries().first().serialNo, QStringLiteral("SB"));
+    QCOMPARE(lastEntries().first().index, QStringLiteral("001"));
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1"));
+}
+
+void TestDeviceDisplayPage::activationResultsSwitchTheKind() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2", 1));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3", 1));
+    tick(0, true);
+    tick(1, true);
+    QCOMPARE(lastKind(), ACTIVE_BATCH);
+
+    // The modify page marks what it activated in the store and reports; only "Succeed" rows are rewritten.
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    QVERIFY(store->setActivationState(QStringLiteral("SA"), QStringLiteral("02-00-00-00-00-01"), 0));
+    QVERIFY(store->setActivationState(QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02"), 0));
+    QVector<DeviceInfo> results = lastEntries();
+    results[0].result = QStringLiteral("Succeed");
+    results[1].result = QStringLiteral("Error2009:device deny");
+    m_page->onDevicesActiveResult(results);
+    DeviceInfoModel* model = m_page->model();
+    const int state = model->columnOf(DeviceInfoModel::KindActivationState);
+    QCOMPARE(model->item(0, state)->text(), QStringLiteral("Activated"));
+    QCOMPARE(model->item(1, state)->text(), QStringLiteral("Not activated"));
+    // The store says both are activated now, so the ticked pair is a batch to modify.
+    QCOMPARE(lastKind(), MODIFY_BATCH);
+}
+
+void TestDeviceDisplayPage::refreshEmptiesEverythingAndAsksAgain() {
+    m_page->setRefreshDelay(50);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    tick(1, true);
+    const int clearUps = g_clearUps;
+    const int inquiries = g_inquiries;
+    m_page->onManualUpdate();
+    QCOMPARE(m_page->model()->rowCount(), 0);
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 0);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("0"));
+    QCOMPARE(lastKind(), MODIFY_SINGLE);
+    QVERIFY(lastEntries().isEmpty());
+    QVERIFY(!m_page->exportButton()->isEnabled());
+    QCOMPARE(g_clearUps, clearUps + 1);
+    QCOMPARE(g_inquiries, inquiries); // not before the pause
+    QTRY_COMPARE(g_inquiries, inquiries + 1);
+
+    // The devices come again as new ones.
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    QCOMPARE(m_page->model()->rowCount(), 1);
+    tick(0, true);
+    QCOMPARE(lastEntries().size(), 1);
+}
+
+void TestDeviceDisplayPage::webAddress_data() {
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<int>("httpPort");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("no http port") << QByteArray("192.168.1.64") << 0 << "http://192.168.1.64:80";
+    QTest::newRow("8080") << QByteArray("192.168.1.64") << 8080 << "http://192.168.1.64:8080";
+    QTest::newRow("address with a path in it") << QByteArray("1.2.3.4/x@y") << 80 << "";
+}
+
+void TestDeviceDisplayPage::webAddress() {
+    QFETCH(QByteArray, address);
+    QFETCH(int, httpPort);
+    QFETCH(QString, url);
+    auto r = device("SA", "02-00-00-00-00-01", address);
+    r.httpPort = httpPort;
+    m_page->onDeviceLogin(r);
+    QCOMPARE(m_page->webAddress(0).toString(), url);
+
+    QList<QUrl> opened;
+    m_page->setUrlOpener([&opened](const QUrl& u) {
+        opened << u;
+        return true;
+    });
+    DeviceInfoModel* model = m_page->model();
+    m_page->onDoubleClickAction(model->index(0, model->columnOf(DeviceInfoModel::KindSerialNumber)));
+    QVERIFY(opened.isEmpty());
+    m_page->onDoubleClickAction(model->index(0, model->columnOf(DeviceInfoModel::KindIpv4Address)));
+    QCOMPARE(opened.size(), url.isEmpty() ? 0 : 1);
+}
+
+void TestDeviceDisplayPage::conflictMarksFollowArrivalsAndDepartures() {
+    m_page->setConflictColor(QColor(0x12, 0x34, 0x56));
+    DeviceInfoModel* model = m_page->model();
+    const int column = model->columnOf(DeviceInfoModel::KindIpv4Address);
+    const auto mark = [model, column](int row) {
+        const QVariant colour = model->index(row, column).data(Qt::ForegroundRole);
+        return colour.value<QBrush>().color() == QColor(0x66, 0x66, 0x66) ? QVariant() : colour;
+    };
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.64"));
+    QVERIFY(!mark(0).isValid());
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.64"));
+    QCOMPARE(mark(0).value<QBrush>().color(), QColor(0x12, 0x34, 0x56));
+    QCOMPARE(mark(1).value<QBrush>().color(), QColor(0x12, 0x34, 0x56));
+    m_page->onDeviceLogout(device("SB", "02-00-00-00-00-02", "192.168.1.64"));
+    QVERIFY(!mark(0).isValid());
+    // A changed address comes through an update report.
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "192.168.1.70"));
+    m_page->onDeviceUpdate(device("SC", "02-00-00-00-00-03", "192.168.1.64"));
+    QVERIFY(mark(0).isValid());
+    QCOMPARE(model->addressUsers(QStringLiteral("192.168.1.64")), 2);
+}
+
+void TestDeviceDisplayPage::headerMovesOntoFirstColumnsSnapBack() {
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    QHeaderView* header = m_page->tableView()->header();
+    const QString config = m_page->model()->columnConfigPath();
+
+    m_page->onHeaderPress(1);
+    QVERIFY(!header->sectionsMovable());
+    m_page->onHeaderPress(6);
+    QVERIFY(header->sectionsMovable());
+    header->moveSection(6, 1);
+    QCOMPARE(header->visualIndex(6), 6);
+    QCOMPARE(header->visualIndex(1), 1);
+    QVERIFY(!QFile::exists(config));
+
+    m_page->onHeaderPress(6);
+    header->moveSection(6, 3);
+    QVERIFY(QFile::exists(config));
+    DeviceInfoModel next(nullptr, config);
+    QCOMPARE(next.columnOf(6), 3);
+    QCOMPARE(next.columnOf(3), 4);
+}
+
+void TestDeviceDisplayPage::burstIsWorkedThroughInOrder() {
+    m_tester.reset(); // checking thousands of insertions one by one would be the whole test's time
+    m_page->setEventSlice(2);
+    const auto nth = [](int i) {
+        return device("S" + QByteArray::number(i), "02-00-00-00-" + QByteArray::number(i).rightJustified(5, '0'),
+                      "10.0." + QByteArray::number(i / 200) + '.' + QByteArray::number(i % 200 + 1));
+    };
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3000; ++i)
+        m_page->onDeviceLogin(nth(i));
+    for (int i = 0; i < 1000; ++i)
+        m_page->onDeviceLogout(nth(i));
+    auto moved = nth(2999);
+    setRecordText(moved.ipv4Address, "10.0.0.1");
+    m_page->onDeviceUpdate(moved);
+    // Far more than a millisecond of work: the rest waits for the event loop, in order.
+    QVERIFY(clock.elapsed() >= 1);
+    QVERIFY(m_page->pendingDeviceEvents() > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->pendingDeviceEvents(), 0, 60000);
+    DeviceInfoModel* model = m_page->model();
+    QCOMPARE(model->rowCount(), 2000);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("2000"));
+    QCOMPARE(model->item(0, model->columnOf(DeviceInfoModel::KindSerialNumber))->text(), QStringLiteral("S1000"));
+    QCOMPARE(model->item(0, model->columnOf(DeviceInfoModel::KindId))->text(), QStringLiteral("001"));
+    QCOMPARE(model->addressUsers(QStringLiteral("10.0.0.1")), 1); // S0 left it, S2999 took it
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 2000);
+
+    // A refresh drops what still waits: nothing from before it comes back.
+    for (int i = 3000; i < 6000; ++i)
+        m_page->onDeviceLogin(nth(i));
+    m_page->onManualUpdate();
+    QCOMPARE(m_page->pendingDeviceEvents(), 0);
+    QTest::qWait(50);
+    QCOMPARE(model->rowCount(), 0);
+}
+
+void TestDeviceDisplayPage::headerClickSortsOnce() {
+    for (const char* address : {"192.168.1.100", "192.168.1.2", "192.168.1.10"})
+        m_page->onDeviceLogin(device(address, QByteArray("M-") + address, address));
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    DeviceInfoModel* model = m_page->model();
+    QHeaderView* header = m_page->tableView()->header();
+    const int column = model->columnOf(DeviceInfoModel::KindIpv4Address);
+    QSignalSpy sorts(model, &QAbstractItemModel::layoutChanged);
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(sorts.count(), 1);
+    QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.2"));
+    QCOMPARE(model->item(2, column)->text(), QStringLiteral("192.168.1.100"));
+
+    // Asked directly, the page sorts by itself, in the header's order.
+    QTest::qWait(10);
+    header->setSortIndicator(column, Qt::DescendingOrder);
+    QTest::qWait(10);
+    sorts.clear();
+    m_page->onSortTable(column);
+    QCOMPARE(sorts.count(), 1);
+    QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.100"));
+}
+
+void TestDeviceDisplayPage::pointingHandOverAddresses() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    OrvisGUIToolkit::CTableView* table = m_page->tableView();
+    DeviceInfoModel* model = m_page->model();
+    const auto hover = [table, model](int kind) {
+        const QRect cell = table->visualRect(model->index(0, model->columnOf(kind)));
+        QMouseEvent move(QEvent::MouseMove, QPointF(cell.center()), table->viewport()->mapToGlobal(cell.center()),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(table->viewport(), &move);
+    };
+    hover(DeviceInfoModel::KindIpv4Address);
+    QCOMPARE(m_page->cursor().shape(), Qt::PointingHandCursor);
+    hover(DeviceInfoModel::KindDeviceType);
+    QCOMPARE(m_page->cursor().shape(), Qt::ArrowCursor);
+}
+
+QTEST_MAIN(TestDeviceDisplayPage)
+#include "tst_devicedisplaypage.moc"

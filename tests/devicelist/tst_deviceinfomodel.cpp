@@ -1,0 +1,388 @@
+#include <memory>
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestRecords.h"
+#include "common/XmlNode.h"
+#include "devicelist/CIpStandardItem.h"
+#include "devicelist/DeviceInfoModel.h"
+
+using testrecords::device;
+using VexaTool::DeviceInfoModel;
+
+class TestDeviceInfoModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void idsFollowRowsAcrossRemovals();
+    void cellTexts_data();
+    void cellTexts();
+    void capabilityLevelOnAddAndUpdate_data();
+    void capabilityLevelOnAddAndUpdate();
+    void movedColumnIsReadBackAtNextStart();
+    void unusableColumnFileFallsBackToKinds_data();
+    void unusableColumnFileFallsBackToKinds();
+    void ipSortKeys_data();
+    void ipSortKeys();
+    void addressesSortByTheirNumbers();
+    void idsSortByValuePast999();
+    void sharedAddressIsMarkedLive();
+    void unverifiedIdentityIsMarked();
+    void header();
+
+private:
+    QString text(int row, int kind) const { return m_model->item(row, m_model->columnOf(kind))->text(); }
+    void writeConfig(const QList<int>& positions) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_configPath;
+    std::unique_ptr<DeviceInfoModel> m_model;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+};
+
+void TestDeviceInfoModel::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_configPath = m_dir->filePath(QStringLiteral("ColumnConfig.xml"));
+    QList<int> identity;
+    for (int i = 0; i < DeviceInfoModel::KindCount; ++i)
+        identity << i;
+    writeConfig(identity);
+    m_model = std::make_unique<DeviceInfoModel>(nullptr, m_configPath);
+    m_tester = std::make_unique<QAbstractItemModelTester>(m_model.get(),
+                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+}
+
+void TestDeviceInfoModel::cleanup() {
+    m_tester.reset();
+    m_model.reset();
+    m_dir.reset();
+}
+
+void TestDeviceInfoModel::writeConfig(const QList<int>& positions) const {
+    QByteArray xml("<?xml version=\"1.0\"?>\n<Config>");
+    for (int p : positions)
+        xml += "<Item><IndexValue>" + QByteArray::number(p) + "</IndexValue></Item>";
+    xml += "</Config>\n";
+    QFile file(m_configPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(xml);
+}
+
+void TestDeviceInfoModel::idsFollowRowsAcrossRemovals() {
+    const auto a = device("SA", "02-00-00-00-00-01", "192.168.1.2");
+    const auto b = device("SB", "02-00-00-00-00-02", "192.168.1.3");
+    const auto c = device("SC", "02-00-00-00-00-03", "192.168.1.4");
+    m_model->addDevice(a);
+    m_model->addDevice(b);
+    m_model->addDevice(c);
+    QCOMPARE(text(0, DeviceInfoModel::KindId), QStringLiteral("001"));
+    QCOMPARE(text(2, DeviceInfoModel::KindId), QStringLiteral("003"));
+    QCOMPARE(m_model->rowOf(QStringLiteral("SC"), QStringLiteral("02-00-00-00-00-03")), 2);
+
+    QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
+    m_model->removeDevice(b);
+    QCOMPARE(m_model->rowCount(), 2);
+    QCOMPARE(text(1, DeviceInfoModel::KindSerialNumber), QStringLiteral("SC"));
+    QCOMPARE(text(1, DeviceInfoModel::KindId), QStringLiteral("002"));
+    QVERIFY(!changed.isEmpty()); // views learn of the new numbers
+    QCOMPARE(m_model->rowOf(QStringLiteral("SC"), QStringLiteral("02-00-00-00-00-03")), 1);
+    QCOMPARE(m_model->rowOf(QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02")), -1);
+
+    // Same serial number, other MAC: not this device. Nothing goes, every row is renumbered from the top.
+    m_model->item(0, m_model->columnOf(DeviceInfoModel::KindId))->setText(QStringLiteral("777"));
+    m_model->removeDevice(device("SA", "02-00-00-00-00-99", "192.168.1.2"));
+    QCOMPARE(m_model->rowCount(), 2);
+    QCOMPARE(text(0, DeviceInfoModel::KindId), QStringLiteral("001"));
+}
+
+void TestDeviceInfoModel::cellTexts_data() {
+    QTest::addColumn<int>("httpPort");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("activation");
+    QTest::addColumn<QString>("httpText");
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<QString>("stateText");
+    QTest::addColumn<bool>("red");
+    QTest::newRow("no http port") << 0 << 80 << 0 << "N/A"
+                                  << "   80"
+                                  << "Activated" << false;
+    QTest::newRow("http 8000") << 8000 << 8000 << 1 << "8000"
+                               << " 8000"
+                               << "Not activated" << true;
+    QTest::newRow("beyond 16 bits") << 65536 << 65535 << 2 << "N/A"
+                                    << "65535"
+                                    << "Not activated" << true;
+}
+
+void TestDeviceInfoModel::cellTexts() {
+    QFETCH(int, httpPort);
+    QFETCH(int, port);
+    QFETCH(int, activation);
+    auto r = device("S1", "02-00-00-00-00-01", "192.168.1.2", static_cast<uint8_t>(activation));
+    r.httpPort = httpPort;
+    r.port = port;
+    r.channelCount = 4;
+    m_model->addDevice(r);
+    QTEST(text(0, DeviceInfoModel::KindHttpPort), "httpText");
+    QTEST(text(0, DeviceInfoModel::KindPort), "portText");
+    QTEST(text(0, DeviceInfoModel::KindActivationState), "stateText");
+    QCOMPARE(text(0, DeviceInfoModel::KindChannelNo), QStringLiteral(" 4"));
+    QCOMPARE(text(0, DeviceInfoModel::KindIpv6PrefixLength), QStringLiteral("64"));
+    QCOMPARE(text(0, DeviceInfoModel::KindSupportDhcp), QStringLiteral("Yes"));
+    QCOMPARE(text(0, DeviceInfoModel::KindIpv4Dhcp), QStringLiteral("OFF"));
+    QCOMPARE(text(0, DeviceInfoModel::KindActivate), QStringLiteral("Camera 1"));
+    QVERIFY(m_model->item(0, m_model->columnOf(DeviceInfoModel::KindCheck))->isCheckable());
+
+    const auto stateColour = [this](int kind) {
+        return m_model->index(0, m_model->columnOf(kind)).data(Qt::ForegroundRole).value<QBrush>().color();
+    };
+    QFETCH(bool, red);
+    QCOMPARE(stateColour(DeviceInfoModel::KindActivationState), red ? QColor(Qt::red) : QColor(0x66, 0x66, 0x66));
+    QCOMPARE(stateColour(DeviceInfoModel::KindMac), QColor(0x66, 0x66, 0x66));
+
+    // An activation flips the text and the colour of the same row.
+    r.activationState = red ? 0 : 1;
+    m_model->updateDevice(r);
+    QCOMPARE(stateColour(DeviceInfoModel::KindActivationState), red ? QColor(0x66, 0x66, 0x66) : QColor(Qt::red));
+}
+
+void TestDeviceInfoModel::capabilityLevelOnAddAndUpdate_data() {
+    QTest::addColumn<int>("addLevel");
+    QTest::addColumn<int>("updateLevel");
+    QTest::addColumn<QString>("gatewayOnAdd");
+    QTest::addColumn<QString>("ipv6OnAdd");
+    QTest::addColumn<QString>("gatewayAfterUpdate");
+    QTest::addColumn<QString>("ipv6AfterUpdate");
+    QTest::addColumn<QString>("ipv6SupportAfterUpdate");
+    QTest::newRow("level 0 shows nothing") << 0 << 0 << ""
+                                           << ""
+                                           << ""
+                                           << ""
+                                           << "No";
+    QTest::newRow("level 2 keeps arrival values") << 2 << 2 << "192.168.1.1"
+                                                  << "fd00::64"
+                                                  << "192.168.1.1"
+                                                  << "fd00::64"
+                                                  << "Yes";
+    QTest::newRow("level 1 takes new values") << 1 << 1 << "192.168.1.1"
+                                              << "fd00::64"
+                                              << "10.0.0.1"
+                                              << "fd00::99"
+                                              << "Yes";
+    QTest::newRow("level 0 empties") << 2 << 0 << "192.168.1.1"
+                                     << "fd00::64"
+                                     << ""
+                                     << ""
+                                     << "Yes";
+}
+
+void TestDeviceInfoModel::capabilityLevelOnAddAndUpdate() {
+    QFETCH(int, addLevel);
+    QFETCH(int, updateLevel);
+    auto r = device("S1", "02-00-00-00-00-01", "192.168.1.2", 0, static_cast<uint8_t>(addLevel));
+    r.supportFlags = updateLevel == 0 && addLevel == 0 ? 0x00 : 0x01;
+    m_model->addDevice(r);
+    QTEST(text(0, DeviceInfoModel::KindIpv4Gateway), "gatewayOnAdd");
+    QTEST(text(0, DeviceInfoModel::KindIpv6Address), "ipv6OnAdd");
+    const bool ipItem =
+        dynamic_cast<aptui::CIpStandardItem*>(m_model->item(0, m_model->columnOf(DeviceInfoModel::KindIpv4Gateway)));
+    QCOMPARE(ipItem, addLevel == 1 || addLevel == 2);
+
+    r.capabilityLevel = static_cast<uint8_t>(updateLevel);
+    setRecordText(r.ipv4Gateway, "10.0.0.1");
+    setRecordText(r.ipv6Address, "fd00::99");
+    m_model->updateDevice(r);
+    QTEST(text(0, DeviceInfoModel::KindIpv4Gateway), "gatewayAfterUpdate");
+    QTEST(text(0, DeviceInfoModel::KindIpv6Address), "ipv6AfterUpdate");
+    QTEST(text(0, DeviceInfoModel::KindSupportIpv6), "ipv6SupportAfterUpdate");
+    QCOMPARE(text(0, DeviceInfoModel::KindId), QStringLiteral("001"));
+}
+
+void TestDeviceInfoModel::movedColumnIsReadBackAtNextStart() {
+    m_model->addDevice(device("S1", "02-00-00-00-00-01", "192.168.1.2"));
+    QVERIFY(m_model->moveColumn(5, 2));
+    // The table in memory stays as it is.
+    QCOMPARE(m_model->columnOf(DeviceInfoModel::KindPort), 5);
+
+    XmlNode root;
+    QVERIFY(root.load(m_configPath));
+    QList<int> written;
+    for (int i = 0; i < root.childElementCount(); ++i)
+        written << root.childElement(i).firstElementByTag(QStringLiteral("IndexValue")).text().toInt();
+    QCOMPARE(written.mid(0, 7), (QList<int>{0, 1, 3, 4, 5, 2, 6}));
+    QCOMPARE(written.mid(7), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}));
+
+    DeviceInfoModel next(nullptr, m_configPath);
+    QAbstractItemModelTester tester(&next, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(next.columnOf(DeviceInfoModel::KindPort), 2);
+    QCOMPARE(next.columnOf(DeviceInfoModel::KindDeviceType), 3);
+    QCOMPARE(next.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Port"));
+    next.addDevice(device("S1", "02-00-00-00-00-01", "192.168.1.2"));
+    QCOMPARE(next.item(0, 2)->text(), QStringLiteral(" 8000"));
+    QCOMPARE(next.item(0, 3)->text(), QStringLiteral("VX-IPC-B120"));
+}
+
+void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("short") << QByteArray("<C><I><IndexValue>3</IndexValue></I><I><IndexValue>0</IndexValue></I></C>");
+    QByteArray duplicate("<C>");
+    for (int i = 0; i < DeviceInfoModel::KindCount; ++i)
+        duplicate += "<I><IndexValue>" + QByteArray::number(i == 4 ? 3 : i) + "</IndexValue></I>";
+    QTest::newRow("two kinds in one column") << duplicate + "</C>";
+    QTest::newRow("not xml") << QByteArray("garbage <<<");
+}
+
+void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds() {
+    QFETCH(QByteArray, content);
+    const QString path = m_dir->filePath(QStringLiteral("other.xml"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    DeviceInfoModel model(nullptr, path);
+    for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind)
+        QCOMPARE(model.columnOf(kind), kind);
+    QCOMPARE(model.columnOf(25), -1);
+    QCOMPARE(model.columnOf(-1), -1);
+    // A move still lands in a complete file.
+    QVERIFY(model.moveColumn(6, 3));
+    DeviceInfoModel next(nullptr, path);
+    QCOMPARE(next.columnOf(6), 3);
+    QCOMPARE(next.columnOf(3), 4);
+}
+
+void TestDeviceInfoModel::ipSortKeys_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("address") << "10.0.0.9"
+                             << "010000000009";
+    QTest::newRow("junk after numbers") << "7.x1.2a"
+                                        << "007000002000";
+    QTest::newRow("empty") << ""
+                           << "000000000000";
+    QTest::newRow("five parts") << "1.2.3.4.5"
+                                << "001002003004";
+    QTest::newRow("wide part") << "1234.5"
+                               << "1234005000000";
+    QTest::newRow("beyond int") << "99999999999.1"
+                                << "000001000000";
+    QTest::newRow("non-ASCII digit") << QString::fromUtf8("\u0663.1") << "000001000000";
+}
+
+void TestDeviceInfoModel::ipSortKeys() {
+    QFETCH(QString, text);
+    QTEST(aptui::CIpStandardItem::sortKey(text), "key");
+    // The ordering is the keys' text order.
+    const aptui::CIpStandardItem item(text);
+    for (const char* other : {"10.0.0.10", "1234.5", "", "9.255.255.255"}) {
+        const aptui::CIpStandardItem peer{QString::fromLatin1(other)};
+        QCOMPARE(item < peer, aptui::CIpStandardItem::sortKey(text) < aptui::CIpStandardItem::sortKey(peer.text()));
+    }
+}
+
+void TestDeviceInfoModel::addressesSortByTheirNumbers() {
+    int n = 0;
+    for (const char* address : {"192.168.1.100", "192.168.1.2", "192.168.1.10"}) {
+        ++n;
+        m_model->addDevice(device("S" + QByteArray::number(n), "02-00-00-00-00-0" + QByteArray::number(n), address));
+    }
+    const int column = m_model->columnOf(DeviceInfoModel::KindIpv4Address);
+    m_model->sort(column, Qt::AscendingOrder);
+    QCOMPARE(text(0, DeviceInfoModel::KindIpv4Address), QStringLiteral("192.168.1.2"));
+    QCOMPARE(text(1, DeviceInfoModel::KindIpv4Address), QStringLiteral("192.168.1.10"));
+    QCOMPARE(text(2, DeviceInfoModel::KindIpv4Address), QStringLiteral("192.168.1.100"));
+    // The device index follows the rows through the sort.
+    QCOMPARE(m_model->rowOf(QStringLiteral("S1"), QStringLiteral("02-00-00-00-00-01")), 2);
+}
+
+void TestDeviceInfoModel::idsSortByValuePast999() {
+    m_tester.reset(); // checking each of a thousand insertions adds nothing here
+    for (int i = 0; i < 1001; ++i)
+        m_model->addDevice(device("S" + QByteArray::number(i), "M" + QByteArray::number(i), "10.0.0.1"));
+    m_model->sort(m_model->columnOf(DeviceInfoModel::KindId), Qt::DescendingOrder);
+    QCOMPARE(text(0, DeviceInfoModel::KindId), QStringLiteral("1001"));
+    QCOMPARE(text(1, DeviceInfoModel::KindId), QStringLiteral("1000"));
+    QCOMPARE(text(2, DeviceInfoModel::KindId), QStringLiteral("999"));
+}
+
+void TestDeviceInfoModel::sharedAddressIsMarkedLive() {
+    const int column = m_model->columnOf(DeviceInfoModel::KindIpv4Address);
+    const auto marked = [this, column](int row) {
+        return m_model->index(row, column).data(Qt::DecorationRole).isValid() &&
+               m_model->index(row, column).data(Qt::ForegroundRole).value<QBrush>().color() != QColor(0x66, 0x66, 0x66);
+    };
+    auto a = device("SA", "02-00-00-00-00-01", "192.168.1.64");
+    auto b = device("SB", "02-00-00-00-00-02", "192.168.1.65");
+    auto c = device("SC", "02-00-00-00-00-03", "192.168.1.64");
+    m_model->addDevice(a);
+    m_model->addDevice(b);
+    QVERIFY(!marked(0));
+
+    QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
+    m_model->addDevice(c);
+    QVERIFY(marked(0));
+    QVERIFY(marked(2));
+    QVERIFY(!marked(1));
+    QCOMPARE(m_model->index(2, column).data(Qt::ToolTipRole).toString(), QStringLiteral("Address used by 2 devices"));
+    QVERIFY(std::any_of(changed.cbegin(), changed.cend(),
+                        [](const QList<QVariant>& args) { return args.at(0).toModelIndex().row() == 0; }));
+
+    // B takes the address too: three users.
+    setRecordText(b.ipv4Address, "192.168.1.64");
+    m_model->updateDevice(b);
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.64")), 3);
+    QCOMPARE(m_model->index(0, column).data(Qt::ToolTipRole).toString(), QStringLiteral("Address used by 3 devices"));
+
+    // A gets its own address, C goes: B is alone again and unmarked.
+    setRecordText(a.ipv4Address, "192.168.1.10");
+    m_model->updateDevice(a);
+    changed.clear();
+    m_model->removeDevice(c);
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.64")), 1);
+    QVERIFY(!marked(0));
+    QVERIFY(!marked(1));
+    QVERIFY(std::any_of(changed.cbegin(), changed.cend(), [column](const QList<QVariant>& args) {
+        return args.at(0).toModelIndex().row() == 1 && args.at(0).toModelIndex().column() == column;
+    }));
+
+    // Cleared all at once, nothing is left in the index.
+    m_model->removeRows(0, m_model->rowCount());
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.64")), 0);
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.10")), 0);
+}
+
+void TestDeviceInfoModel::unverifiedIdentityIsMarked() {
+    auto r = device("S1", "02-00-00-00-00-01", "192.168.1.2");
+    r.certified = 0;
+    m_model->addDevice(r);
+    const QModelIndex id = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindId));
+    QVERIFY(id.data(DeviceInfoModel::UnverifiedRole).toBool());
+    QVERIFY(id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("not verified")));
+    r.certified = 1;
+    m_model->updateDevice(r);
+    QVERIFY(!id.data(DeviceInfoModel::UnverifiedRole).toBool());
+    QVERIFY(!id.data(Qt::ToolTipRole).isValid());
+}
+
+void TestDeviceInfoModel::header() {
+    for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind) {
+        const QVariant alignment = m_model->headerData(kind, Qt::Horizontal, Qt::TextAlignmentRole);
+        QCOMPARE(alignment.toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    }
+    QCOMPARE(m_model->headerData(0, Qt::Horizontal, DeviceInfoModel::kHeaderFlagRole).toBool(), true);
+    QCOMPARE(m_model->headerData(9, Qt::Horizontal).toString(), QStringLiteral("Serial Number"));
+    QCOMPARE(m_model->headerData(24, Qt::Horizontal).toString(), QStringLiteral("isActivatd"));
+}
+
+QTEST_MAIN(TestDeviceInfoModel)
+#include "tst_deviceinfomodel.moc"
