@@ -5,6 +5,8 @@
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
 
+using namespace Qt::StringLiterals;
+
 using VexaTool::plan::CsvReader;
 using VexaTool::plan::CsvWriter;
 
@@ -15,6 +17,14 @@ namespace {
 // A record as "line:field|field|...".
 QString record(int line, const QStringList& fields) {
     return QString::number(line) + QLatin1Char(':') + fields.join(QLatin1Char('|'));
+}
+
+// Fields written as UTF-8 literals in the tables below.
+QString record(int line, std::initializer_list<const char*> fields) {
+    QStringList list;
+    for (const char* f : fields)
+        list << QString::fromUtf8(f);
+    return record(line, list);
 }
 
 QStringList flatten(const CsvReader::Result& result) {
@@ -122,12 +132,12 @@ void TestCsvReader::separator() {
 
 void TestCsvReader::roundTrip_data() {
     QTest::addColumn<QStringList>("fields");
-    QTest::newRow("plain") << QStringList{"VX1001", "127.17.0.5", "Lobby"};
-    QTest::newRow("separators and quotes") << QStringList{"a,b", "c;d", "say \"hi\"", "\""};
-    QTest::newRow("line breaks") << QStringList{"one\ntwo", "three\r\nfour", "\r"};
-    QTest::newRow("edges") << QStringList{"", " lead", "trail ", "", ""};
-    QTest::newRow("Chinese") << QStringList{"大厅,东门", "摄像机"};
-    QTest::newRow("one empty field") << QStringList{""};
+    QTest::newRow("plain") << QStringList{u"VX1001"_s, u"127.17.0.5"_s, u"Lobby"_s};
+    QTest::newRow("separators and quotes") << QStringList{u"a,b"_s, u"c;d"_s, u"say \"hi\""_s, u"\""_s};
+    QTest::newRow("line breaks") << QStringList{u"one\ntwo"_s, u"three\r\nfour"_s, u"\r"_s};
+    QTest::newRow("edges") << QStringList{u""_s, u" lead"_s, u"trail "_s, u""_s, u""_s};
+    QTest::newRow("Chinese") << QStringList{u"大厅,东门"_s, u"摄像机"_s};
+    QTest::newRow("one empty field") << QStringList{u""_s};
 }
 
 void TestCsvReader::roundTrip() {

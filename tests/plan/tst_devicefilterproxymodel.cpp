@@ -9,6 +9,8 @@
 #include "plan/ModelCsvExport.h"
 #include "plan/core/CsvReader.h"
 
+using namespace Qt::StringLiterals;
+
 using VexaTool::DeviceFilterProxyModel;
 using VexaTool::ModelCsvExport;
 
@@ -59,10 +61,12 @@ private:
 
 void TestDeviceFilterProxyModel::init() {
     m_source = std::make_unique<QStandardItemModel>(0, Columns);
-    m_source->appendRow(deviceRow("IPC-D200", "127.17.0.10", "VX100", "02-56-01-00-00-0a", "Lobby east"));
-    m_source->appendRow(deviceRow("NVR-800", "127.17.0.11", "VX101", "02-56-01-00-00-0b", "Server room"));
-    m_source->appendRow(deviceRow("IPC-D200", "127.17.1.10", "VX102", "02-56-01-00-00-0c", "Gate"));
-    m_source->appendRow(deviceRow("IPC-B410", "127.17.1.11", "VX103", "02-56-01-00-00-0d", "大厅 东"));
+    m_source->appendRow(
+        deviceRow(u"IPC-D200"_s, u"127.17.0.10"_s, u"VX100"_s, u"02-56-01-00-00-0a"_s, u"Lobby east"_s));
+    m_source->appendRow(
+        deviceRow(u"NVR-800"_s, u"127.17.0.11"_s, u"VX101"_s, u"02-56-01-00-00-0b"_s, u"Server room"_s));
+    m_source->appendRow(deviceRow(u"IPC-D200"_s, u"127.17.1.10"_s, u"VX102"_s, u"02-56-01-00-00-0c"_s, u"Gate"_s));
+    m_source->appendRow(deviceRow(u"IPC-B410"_s, u"127.17.1.11"_s, u"VX103"_s, u"02-56-01-00-00-0d"_s, u"大厅 东"_s));
     m_proxy = std::make_unique<DeviceFilterProxyModel>();
     m_proxy->setSourceModel(m_source.get());
     m_proxy->setFilterColumns({Type, Address, Serial, Mac, Name});
@@ -79,16 +83,16 @@ void TestDeviceFilterProxyModel::cleanup() {
 void TestDeviceFilterProxyModel::words_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("nothing typed") << "" << QStringList{"VX100", "VX101", "VX102", "VX103"};
-    QTest::newRow("only spaces") << "   " << QStringList{"VX100", "VX101", "VX102", "VX103"};
-    QTest::newRow("part of an address") << "17.1." << QStringList{"VX102", "VX103"};
-    QTest::newRow("any case") << "ipc-d" << QStringList{"VX100", "VX102"};
-    QTest::newRow("all words, in different columns") << "ipc-d200 gate" << QStringList{"VX102"};
-    QTest::newRow("word order does not matter") << "gate ipc-d200" << QStringList{"VX102"};
+    QTest::newRow("nothing typed") << u""_s << QStringList{u"VX100"_s, u"VX101"_s, u"VX102"_s, u"VX103"_s};
+    QTest::newRow("only spaces") << u"   "_s << QStringList{u"VX100"_s, u"VX101"_s, u"VX102"_s, u"VX103"_s};
+    QTest::newRow("part of an address") << u"17.1."_s << QStringList{u"VX102"_s, u"VX103"_s};
+    QTest::newRow("any case") << u"ipc-d"_s << QStringList{u"VX100"_s, u"VX102"_s};
+    QTest::newRow("all words, in different columns") << u"ipc-d200 gate"_s << QStringList{u"VX102"_s};
+    QTest::newRow("word order does not matter") << u"gate ipc-d200"_s << QStringList{u"VX102"_s};
     QTest::newRow("one word missing hides the row") << "ipc-d200 nvr" << QStringList();
-    QTest::newRow("MAC part") << "00-0b" << QStringList{"VX101"};
-    QTest::newRow("Chinese") << "大厅" << QStringList{"VX103"};
-    QTest::newRow("words are not a phrase") << "east lobby" << QStringList{"VX100"};
+    QTest::newRow("MAC part") << u"00-0b"_s << QStringList{u"VX101"_s};
+    QTest::newRow("Chinese") << u"大厅"_s << QStringList{u"VX103"_s};
+    QTest::newRow("words are not a phrase") << u"east lobby"_s << QStringList{u"VX100"_s};
 }
 
 void TestDeviceFilterProxyModel::words() {
@@ -107,20 +111,21 @@ void TestDeviceFilterProxyModel::rowsArriveAndLeaveWhileFiltered() {
     m_proxy->setFilterWords(QStringLiteral("ipc"));
     QCOMPARE(m_proxy->rowCount(), 3);
     // A matching device arrives, one that does not match arrives, a shown one leaves.
-    m_source->appendRow(deviceRow("IPC-C100", "127.17.2.1", "VX104", "02-56-01-00-00-0e", "Yard"));
-    m_source->appendRow(deviceRow("DVR-16", "127.17.2.2", "VX105", "02-56-01-00-00-0f", "Office"));
-    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX102", "VX103", "VX104"}));
+    m_source->appendRow(deviceRow(u"IPC-C100"_s, u"127.17.2.1"_s, u"VX104"_s, u"02-56-01-00-00-0e"_s, u"Yard"_s));
+    m_source->appendRow(deviceRow(u"DVR-16"_s, u"127.17.2.2"_s, u"VX105"_s, u"02-56-01-00-00-0f"_s, u"Office"_s));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{u"VX100"_s, u"VX102"_s, u"VX103"_s, u"VX104"_s}));
     m_source->removeRow(2);
-    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX103", "VX104"}));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{u"VX100"_s, u"VX103"_s, u"VX104"_s}));
     // A device whose text changes moves in or out of view.
     m_source->item(1, Type)->setText(QStringLiteral("IPC-NVR"));
     m_source->item(0, Type)->setText(QStringLiteral("Recorder"));
-    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX101", "VX103", "VX104"}));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{u"VX101"_s, u"VX103"_s, u"VX104"_s}));
     // The list clears and refills.
     m_source->removeRows(0, m_source->rowCount());
     QCOMPARE(m_proxy->rowCount(), 0);
-    m_source->appendRow(deviceRow("IPC-D200", "127.17.0.10", "VX100", "02-56-01-00-00-0a", "Lobby east"));
-    QCOMPARE(shownSerials(*m_proxy), QStringList{"VX100"});
+    m_source->appendRow(
+        deviceRow(u"IPC-D200"_s, u"127.17.0.10"_s, u"VX100"_s, u"02-56-01-00-00-0a"_s, u"Lobby east"_s));
+    QCOMPARE(shownSerials(*m_proxy), QStringList{u"VX100"_s});
 }
 
 void TestDeviceFilterProxyModel::onlyTheFilterColumnsAreSearched() {
@@ -128,7 +133,7 @@ void TestDeviceFilterProxyModel::onlyTheFilterColumnsAreSearched() {
     m_proxy->setFilterWords(QStringLiteral("zzz"));
     QCOMPARE(m_proxy->rowCount(), 0);
     m_proxy->setFilterColumns({});
-    QCOMPARE(shownSerials(*m_proxy), QStringList{"VX100"});
+    QCOMPARE(shownSerials(*m_proxy), QStringList{u"VX100"_s});
     m_proxy->setFilterColumns({Name});
     m_proxy->setFilterWords(QStringLiteral("VX10"));
     QCOMPARE(m_proxy->rowCount(), 0);
@@ -159,10 +164,10 @@ void TestDeviceFilterProxyModel::tickingActsOnWhatIsShown() {
 void TestDeviceFilterProxyModel::clearingRestoresEverything() {
     m_proxy->setFilterWords(QStringLiteral("nothing matches this"));
     QCOMPARE(m_proxy->rowCount(), 0);
-    m_source->appendRow(deviceRow("IPC-C100", "127.17.2.1", "VX104", "02-56-01-00-00-0e", "Yard"));
+    m_source->appendRow(deviceRow(u"IPC-C100"_s, u"127.17.2.1"_s, u"VX104"_s, u"02-56-01-00-00-0e"_s, u"Yard"_s));
     QCOMPARE(m_proxy->rowCount(), 0);
     m_proxy->setFilterWords(QString());
-    QCOMPARE(shownSerials(*m_proxy), (QStringList{"VX100", "VX101", "VX102", "VX103", "VX104"}));
+    QCOMPARE(shownSerials(*m_proxy), (QStringList{u"VX100"_s, u"VX101"_s, u"VX102"_s, u"VX103"_s, u"VX104"_s}));
 }
 
 void TestDeviceFilterProxyModel::exportWritesWhatIsShown() {

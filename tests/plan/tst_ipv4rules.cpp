@@ -3,7 +3,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include "AddressValidation.h"
+#include "common/AddressValidation.h"
 #include "plan/core/Ipv4Rules.h"
 
 namespace core = VexaTool::plan;

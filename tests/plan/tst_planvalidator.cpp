@@ -1,14 +1,16 @@
 // Plan files and their checks against the listed devices: every refusal is found before anything is sent.
 
-#include <QtTest>
-
 #include <cstring>
+
+#include <QtTest>
 
 #include "plan/PlanDevices.h"
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "vexa.h"
+
+using namespace Qt::StringLiterals;
 
 using namespace VexaTool::plan;
 
@@ -118,15 +120,15 @@ void TestPlanValidator::rows_data() {
     QTest::newRow("two rows for one device, the second by MAC")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
                       ",02:56:01:00:00:01,127.17.1.2,255.255.255.0,0.0.0.0,B,,,,\n")
-        << QStringList{"2 Serial Number DevicePlannedTwice 3", "3 Serial Number DevicePlannedTwice 2"};
+        << QStringList{u"2 Serial Number DevicePlannedTwice 3"_s, u"3 Serial Number DevicePlannedTwice 2"_s};
     QTest::newRow("two devices for one address, written differently")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,\n"
                       "VX101,,127.017.001.001,255.255.255.0,0.0.0.0,B,,,,\n"
                       "VX104,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,\n")
-        << QStringList{"2 IPv4 Address AddressPlannedTwice 3", "3 IPv4 Address AddressPlannedTwice 2"};
+        << QStringList{u"2 IPv4 Address AddressPlannedTwice 3"_s, u"3 IPv4 Address AddressPlannedTwice 2"_s};
     QTest::newRow("address of a listed device the plan leaves alone")
         << QByteArray("VX100,,127.17.0.4,255.255.255.0,0.0.0.0,A,,,,\n")
-        << QStringList{"2 IPv4 Address AddressInUse VX103"};
+        << QStringList{u"2 IPv4 Address AddressInUse VX103"_s};
     QTest::newRow("address of a device the plan moves away, or the device's own")
         << QByteArray("VX100,,127.17.0.5,255.255.255.0,0.0.0.0,A,,,,\n"
                       "VX104,,127.17.0.9,255.255.255.0,0.0.0.0,B,,,,\n"
@@ -144,33 +146,34 @@ void TestPlanValidator::rows_data() {
                                                      "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,F,,,,\n"
                                                      "VX102,,127.17.1.7,255.255.255.0,0.0.0.0,G,,,,\n"
                                                      "VX100,02-56-01-00-99-99,127.17.1.8,255.255.255.0,0.0.0.0,H,,,,\n")
-                                       << QStringList{"2 Serial Number NoSuchDevice",
-                                                      "3 MAC IdentityMismatch",
-                                                      "4 MAC InvalidMac",
-                                                      "5 Serial Number NoIdentity",
-                                                      "6 Serial Number AmbiguousDevice",
-                                                      "8 Serial Number NotActivated",
-                                                      "9 MAC NoSuchDevice"};
+                                       << QStringList{u"2 Serial Number NoSuchDevice"_s,
+                                                      u"3 MAC IdentityMismatch"_s,
+                                                      u"4 MAC InvalidMac"_s,
+                                                      u"5 Serial Number NoIdentity"_s,
+                                                      u"6 Serial Number AmbiguousDevice"_s,
+                                                      u"8 Serial Number NotActivated"_s,
+                                                      u"9 MAC NoSuchDevice"_s};
     QTest::newRow("addresses the form refuses")
         << QByteArray("VX100,,127.17.1.0,255.255.255.255,10.0.0.255,A,,,,\n"
                       "VX101,,,,,B,,,,\n"
                       "VX104,,1.2.3,255.255.253.0,1.2.3.0,C,,,,\n")
-        << QStringList{"2 IPv4 Address AddressInvalid", "2 Subnet Mask MaskInvalid", "2 Gateway GatewayInvalid",
-                       "3 IPv4 Address AddressEmpty",   "3 Subnet Mask MaskEmpty",   "3 Gateway GatewayEmpty",
-                       "4 IPv4 Address AddressInvalid", "4 Subnet Mask MaskInvalid", "4 Gateway GatewayInvalid"};
+        << QStringList{
+               u"2 IPv4 Address AddressInvalid"_s, u"2 Subnet Mask MaskInvalid"_s, u"2 Gateway GatewayInvalid"_s,
+               u"3 IPv4 Address AddressEmpty"_s,   u"3 Subnet Mask MaskEmpty"_s,   u"3 Gateway GatewayEmpty"_s,
+               u"4 IPv4 Address AddressInvalid"_s, u"4 Subnet Mask MaskInvalid"_s, u"4 Gateway GatewayInvalid"_s};
     QTest::newRow("ports at their edges")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,1999,0,0,\n"
                       "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,B,2000,1,1,\n"
                       "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,C,65536,65536,65536,\n"
                       "VXDUP,02-56-01-00-00-06,127.17.1.4,255.255.255.0,0.0.0.0,D,65535,65535,65535,\n"
                       "VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,80x,8080,-1,\n")
-        << QStringList{"2 Port PortInvalid", "2 HTTP Port HttpPortInvalid",     "2 RTSP Port RtspPortInvalid",
-                       "4 Port PortInvalid", "4 HTTP Port HttpPortInvalid",     "4 RTSP Port RtspPortInvalid",
-                       "6 Port PortInvalid", "6 HTTP Port HttpPortUnsupported", "6 RTSP Port RtspPortInvalid"};
+        << QStringList{u"2 Port PortInvalid"_s, u"2 HTTP Port HttpPortInvalid"_s,     u"2 RTSP Port RtspPortInvalid"_s,
+                       u"4 Port PortInvalid"_s, u"4 HTTP Port HttpPortInvalid"_s,     u"4 RTSP Port RtspPortInvalid"_s,
+                       u"6 Port PortInvalid"_s, u"6 HTTP Port HttpPortUnsupported"_s, u"6 RTSP Port RtspPortInvalid"_s};
     QTest::newRow("the zeros a device without web server or RTSP exports change nothing")
         << QByteArray("VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,,0,0,\n"
                       "VX100,,127.17.1.6,255.255.255.0,0.0.0.0,F,,0,0,\n")
-        << QStringList{"3 HTTP Port HttpPortInvalid", "3 RTSP Port RtspPortInvalid"};
+        << QStringList{u"3 HTTP Port HttpPortInvalid"_s, u"3 RTSP Port RtspPortInvalid"_s};
     QTest::newRow("names: empty, 32 and 33 bytes, 11 Chinese characters, control characters")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n"
                       "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz012345,,,,\n"
@@ -178,23 +181,23 @@ void TestPlanValidator::rows_data() {
                       "VX104,,127.17.1.4,255.255.255.0,0.0.0.0,东门大厅一号二号三号四,,,,\n"
                       "VXDUP,02-56-01-00-00-06,127.17.1.5,255.255.255.0,0.0.0.0,\"tab\there\",,,,\n"
                       "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,东门大厅一号二号三号,,,,\n")
-        << QStringList{"2 Device Name NameEmpty", "4 Device Name NameTooLong", "5 Device Name NameTooLong",
-                       "6 Device Name NameControl"};
+        << QStringList{u"2 Device Name NameEmpty"_s, u"4 Device Name NameTooLong"_s, u"5 Device Name NameTooLong"_s,
+                       u"6 Device Name NameControl"_s};
     QTest::newRow("DHCP values and support")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,maybe\n"
                       "VX101,,,,,B,,,,Yes\n"
                       "VX104,,,,,C,,,,是\n"
                       "VX103,,127.17.1.4,255.255.255.0,0.0.0.0,D,,,,OFF\n")
-        << QStringList{"2 DHCP DhcpInvalid", "3 IPv4 Address AddressEmpty", "3 Subnet Mask MaskEmpty",
-                       "3 Gateway GatewayEmpty", "3 DHCP DhcpUnsupported"};
+        << QStringList{u"2 DHCP DhcpInvalid"_s, u"3 IPv4 Address AddressEmpty"_s, u"3 Subnet Mask MaskEmpty"_s,
+                       u"3 Gateway GatewayEmpty"_s, u"3 DHCP DhcpUnsupported"_s};
     QTest::newRow("rows out of step with the header")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,,extra\n"
                       "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,B\n"
                       "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,C,,,,,,,\n")
-        << QStringList{"2 Row RaggedRow 11/10", "3 Row RaggedRow 6/10"};
+        << QStringList{u"2 Row RaggedRow 11/10"_s, u"3 Row RaggedRow 6/10"_s};
     QTest::newRow("blank rows are skipped, line numbers stay true")
         << QByteArray("\n,,,,,,,,,\nVX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n")
-        << QStringList{"4 Device Name NameEmpty"};
+        << QStringList{u"4 Device Name NameEmpty"_s};
 }
 
 void TestPlanValidator::rows() {
@@ -258,7 +261,7 @@ void TestPlanValidator::file() {
         QCOMPARE(plan.rows().at(2).line, 5);
         // A line break is a control character: the device would refuse the name.
         const PlanCheck check = validatePlan(plan, fleet());
-        QCOMPARE(describe(plan, check), QStringList{"3 Device Name NameControl"});
+        QCOMPARE(describe(plan, check), QStringList{u"3 Device Name NameControl"_s});
     }
 }
 
@@ -372,7 +375,8 @@ void TestPlanValidator::fromDeviceRecord() {
     const DeploymentPlan plan =
         parse(QByteArray(kHeader) + ",02-56-01-00-00-01,127.17.1.1,255.255.255.0,0.0.0.0,A,,80,,\n");
     const PlanCheck check = VexaTool::checkPlan(plan, {record});
-    QCOMPARE(describe(plan, check), (QStringList{"2 Serial Number NotActivated", "2 HTTP Port HttpPortUnsupported"}));
+    QCOMPARE(describe(plan, check),
+             (QStringList{u"2 Serial Number NotActivated"_s, u"2 HTTP Port HttpPortUnsupported"_s}));
 }
 
 void TestPlanValidator::changesOnlyFromACleanCheck() {
@@ -413,7 +417,7 @@ void TestPlanValidator::sendingOrder_data() {
         << QByteArray("VX100,,127.17.0.2,255.255.0.0,0.0.0.0,A,,,,\n"
                       "VX101,,127.17.0.1,255.255.0.0,0.0.0.0,B,,,,\n"
                       "VX103,,127.17.1.4,255.255.0.0,0.0.0.0,C,,,,\n")
-        << QStringList{"2 IPv4 Address AddressCycle 3", "3 IPv4 Address AddressCycle 2"} << "";
+        << QStringList{u"2 IPv4 Address AddressCycle 3"_s, u"3 IPv4 Address AddressCycle 2"_s} << u""_s;
 }
 
 void TestPlanValidator::sendingOrder() {
