@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en_US">
 <context>
+    <name>AboutDialog</name>
+    <message>
+        <location filename="../src/app/AboutDialog.cpp" line="+14"/>
+        <source>VEXA</source>
+        <translation>VEXA</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>User Help</source>
+        <translation>User Help</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>v3.0.0.1build</source>
+        <translation>v3.0.0.1build</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>No user manual found.</source>
+        <translation>No user manual found.</translation>
+    </message>
+</context>
+<context>
     <name>BaseDialog</name>
     <message>
         <location filename="../src/aptui/BaseDialog.ui" line="+14"/>
@@ -25,6 +48,256 @@
     </message>
 </context>
 <context>
+    <name>DeviceDisplayPage</name>
+    <message>
+        <location filename="../src/devicelist/DeviceDisplayPage.ui" line="+14"/>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <location line="+56"/>
+        <source>Total number of online devices:</source>
+        <translation>Total number of online devices:</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Refresh</source>
+        <translation>Refresh</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceModifyPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyPage.ui" line="+80"/>
+        <source>New Password:</source>
+        <translation>New Password:</translation>
+    </message>
+    <message>
+        <location line="+154"/>
+        <source>Confirm Password:</source>
+        <translation>Confirm Password:</translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>Active</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Admin Password:</source>
+        <translation>Admin Password:</translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Modify</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Forget Password</source>
+        <translation>Forget Password</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceModifyResultPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyResultPage.ui" line="+37"/>
+        <source>Devices Number:</source>
+        <translation>Devices Number:</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Failed Number:</source>
+        <translation>Failed Number:</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceNetParaPage</name>
+    <message>
+        <location filename="../src/modify/DeviceNetParaPage.ui" line="+56"/>
+        <source>Modify Network parameters</source>
+        <translation>Modify Network parameters</translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>StartIp:</source>
+        <translation>StartIp:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Please set the start Ip address,then add one</source>
+        <translation>Please set the start Ip address,then add one</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Device Serial:</source>
+        <translation>Device Serial:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Device Name:</source>
+        <translation>Device Name:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IP Address:</source>
+        <translation>IP Address:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Port:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Subnet Mask:</source>
+        <translation>Subnet Mask:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Gateway:</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Address:</source>
+        <translation>IPv6 Address:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Gateway:</source>
+        <translation>IPv6 Gateway:</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Prefix Length:</source>
+        <translation>IPv6 Prefix Length:</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Http Port:</source>
+        <translation>Http Port:</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>RTSP Port:</source>
+        <translation>RTSP Port:</translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <location line="+7"/>
+        <source>Enable DHCP</source>
+        <translation>Enable DHCP</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Security Verification</source>
+        <translation>Security Verification</translation>
+    </message>
+</context>
+<context>
+    <name>DevicesInfoSavePage</name>
+    <message>
+        <location filename="../src/export/DevicesInfoSavePage.ui" line="+13"/>
+        <source>File name:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>File path:</source>
+        <translation>File path:</translation>
+    </message>
+</context>
+<context>
+    <name>PlanPreviewPage</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewPage.ui" line="+53"/>
+        <source>Deployment plan</source>
+        <translation>Deployment plan</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>Show marked rows only</source>
+        <translation>Show marked rows only</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Apply plan</source>
+        <translation>Apply plan</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>ResetPasswordDialog</name>
+    <message>
+        <location filename="../src/password/ResetPasswordDialog.ui" line="+84"/>
+        <source>The first step, please use the two-dimensional code or directly export the key application documents, contact and send to the software manufacturer to obtain the key;</source>
+        <translation>The first step, please use the two-dimensional code or directly export the key application documents, contact and send to the software manufacturer to obtain the key;</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>QR code</source>
+        <translation>QR code</translation>
+    </message>
+    <message>
+        <location line="+94"/>
+        <source>Second step, import the key information from the manufacturer;</source>
+        <translation>Second step, import the key information from the manufacturer;</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>ManualInput</source>
+        <translation>ManualInput</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>AutoInput</source>
+        <translation>AutoInput</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>New Password:</source>
+        <translation>New Password:</translation>
+    </message>
+    <message>
+        <location line="+134"/>
+        <source>Confirm Password:</source>
+        <translation>Confirm Password:</translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>Reset IPC</source>
+        <translation>Reset IPC</translation>
+    </message>
+</context>
+<context>
+    <name>ResrotePasswordDialog</name>
+    <message>
+        <location filename="../src/password/RestorePasswordDialog.ui" line="+34"/>
+        <source>Reset Default Password</source>
+        <translation>Reset Default Password</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Security Code:</source>
+        <translation>Security Code:</translation>
+    </message>
+</context>
+<context>
     <name>TipDialog</name>
     <message>
         <location filename="../src/aptui/TipDialog.ui" line="+30"/>
@@ -41,11 +314,1224 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::BatchProgressCover</name>
+    <message>
+        <location filename="../src/modify/BatchProgressCover.cpp" line="+41"/>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>Modifying %1 of %2</source>
+        <translation>Modifying %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activating %1 of %2</source>
+        <translation>Activating %1 of %2</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceActivePage</name>
+    <message>
+        <location filename="../src/modify/DeviceActivePage.cpp" line="+43"/>
+        <source>Device not activated</source>
+        <translation>Device not activated</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The network parameters can be modified after the device is activated</source>
+        <translation>The network parameters can be modified after the device is activated</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Active now</source>
+        <translation>Active now</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Device active</source>
+        <translation>Device active</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Batch devices active</source>
+        <translation>Batch devices active</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Batch devices network parameters</source>
+        <translation>Batch devices network parameters</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sorry,the devices you have chosen has not activated devices</source>
+        <translation>Sorry,the devices you have chosen has not activated devices</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Note: please activate</source>
+        <translation>Note: please activate</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the device</source>
+        <translation>the device</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>to perform other operations</source>
+        <translation>to perform other operations</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceDisplayPage</name>
+    <message>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+339"/>
+        <source>Succeed</source>
+        <translation>Succeed</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceInfoModel</name>
+    <message>
+        <location line="+42"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+47"/>
+        <source>N/A</source>
+        <translation>N/A</translation>
+    </message>
+    <message>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="-4"/>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Activated</source>
+        <translation>Activated</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Not activated</source>
+        <translation>Not activated</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Device Type</source>
+        <translation>Device Type</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activate</source>
+        <translation>Activate</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4 Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Soft Vision</source>
+        <translation>Soft Vision</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 GateWay</source>
+        <translation>IPv4 GateWay</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>HttpPort</source>
+        <translation>HttpPort</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Serial Number</source>
+        <translation>Serial Number</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 Mask</source>
+        <translation>IPv4 Mask</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Channel NO</source>
+        <translation>Channel NO</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>DSP Vision</source>
+        <translation>DSP Vision</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Start Time</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 Address</source>
+        <translation>IPv6 Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 GateWay</source>
+        <translation>IPv6 GateWay</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 Prefix Length</source>
+        <translation>IPv6 Prefix Length</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support IPv6</source>
+        <translation>Is Support IPv6</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support Mod IPv6</source>
+        <translation>Is Support Mod IPv6</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support DHCP</source>
+        <translation>Is Support DHCP</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 DHCP</source>
+        <translation>IPv4 DHCP</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Service Tag</source>
+        <translation>Service Tag</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>RTSP Port</source>
+        <translation>RTSP Port</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>isActivatd</source>
+        <translation>isActivatd</translation>
+    </message>
+    <message>
+        <location line="+103"/>
+        <source>The identity of this device is not verified, so no password is sent to it.</source>
+        <translation>The identity of this device is not verified, so no password is sent to it.</translation>
+    </message>
+    <message>
+        <location line="+181"/>
+        <source>Address used by %1 devices</source>
+        <translation>Address used by %1 devices</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceModifyPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+36"/>
+        <location line="+107"/>
+        <location line="+13"/>
+        <source>Error%1:others</source>
+        <translation>Error%1:others</translation>
+    </message>
+    <message>
+        <location line="-19"/>
+        <source>Activate Succeed.</source>
+        <translation>Activate Succeed.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+30"/>
+        <source>Device deny.</source>
+        <translation>Device deny.</translation>
+    </message>
+    <message>
+        <location line="-28"/>
+        <location line="+30"/>
+        <source>Time out.</source>
+        <translation>Time out.</translation>
+    </message>
+    <message>
+        <location line="-19"/>
+        <location line="+28"/>
+        <location line="+309"/>
+        <location line="+11"/>
+        <location line="+53"/>
+        <source>Succeed</source>
+        <translation>Succeed</translation>
+    </message>
+    <message>
+        <location line="-399"/>
+        <source>Error%1:Device deny.</source>
+        <translation>Error%1:Device deny.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Error%1:reactive</source>
+        <translation>Error%1:reactive</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Modify network parameters succeed.</source>
+        <translation>Modify network parameters succeed.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Error%1:device deny</source>
+        <translation>Error%1:device deny</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:time out</source>
+        <translation>Error%1:time out</translation>
+    </message>
+    <message>
+        <location line="+107"/>
+        <source>Weak</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Strong</source>
+        <translation>Strong</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <location line="+277"/>
+        <source>Please select a device.</source>
+        <translation>Please select a device.</translation>
+    </message>
+    <message>
+        <location line="-272"/>
+        <source>The password can not be empty.</source>
+        <translation>The password can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The password you typed do not match.</source>
+        <translation>The password you typed do not match.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Sorry, please select the equipment.</source>
+        <translation>Sorry, please select the equipment.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Sorry, please enter the administrator password.</source>
+        <translation>Sorry, please enter the administrator password.</translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
+        <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 addresses from %2 would run past %3.255.255.</source>
+        <translation>%1 addresses from %2 would run past %3.255.255.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 addresses from %2 would include the network or broadcast address of the subnet.</source>
+        <translation>%1 addresses from %2 would include the network or broadcast address of the subnet.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 addresses from %2 would leave the subnet of mask %3.</source>
+        <translation>%1 addresses from %2 would leave the subnet of mask %3.</translation>
+    </message>
+    <message>
+        <location line="+63"/>
+        <location line="+11"/>
+        <source>Not sent</source>
+        <translation>Not sent</translation>
+    </message>
+    <message>
+        <location line="+78"/>
+        <source>Activation</source>
+        <translation>Activation</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Batch activate devices</source>
+        <translation>Batch activate devices</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activate fail numbers</source>
+        <translation>Activate fail numbers</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>Forget Password</source>
+        <translation>Forget Password</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The password of %1 is reset with a key from the manufacturer.</source>
+        <translation>The password of %1 is reset with a key from the manufacturer.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The password of %1 is restored with a security code from the manufacturer.</source>
+        <translation>The password of %1 is restored with a security code from the manufacturer.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>This dialog is not part of this build yet.</source>
+        <translation>This dialog is not part of this build yet.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceModifyResultPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+21"/>
+        <source>Confirmation List</source>
+        <translation>Confirmation List</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Device Type</source>
+        <translation>Device Type</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4 Address</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Serial Number</source>
+        <translation>Serial Number</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Modification</source>
+        <translation>Modification</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Succeed</source>
+        <translation>Succeed</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceNetParaPage</name>
+    <message>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+121"/>
+        <source>Modify Network parameters</source>
+        <translation>Modify Network parameters</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Batch Modify Network parameters</source>
+        <translation>Batch Modify Network parameters</translation>
+    </message>
+    <message>
+        <location line="+168"/>
+        <source>Please input IP Address.</source>
+        <translation>Please input IP Address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IP Address not correct.</source>
+        <translation>IP Address not correct.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Subnet mask can not be empty.</source>
+        <translation>Subnet mask can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Subnet Mask not correct.</source>
+        <translation>Subnet Mask not correct.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Device port ranges from 2000 to 65535.</source>
+        <translation>Device port ranges from 2000 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Gateway can not be empty</source>
+        <translation>Gateway can not be empty</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway not correct.</source>
+        <translation>Gateway not correct.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Http port ranges from 1 to 65535.</source>
+        <translation>Http port ranges from 1 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>RTSP port ranges from 0 to 65535.</source>
+        <translation>RTSP port ranges from 0 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Device name cannot be empty.</source>
+        <translation>Device name cannot be empty.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Device name is too long for the device.</source>
+        <translation>Device name is too long for the device.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device cannot store characters outside Latin-1 in its name.</source>
+        <translation>The device cannot store characters outside Latin-1 in its name.</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>IPv6 prefix length ranges from 0 to 127.</source>
+        <translation>IPv6 prefix length ranges from 0 to 127.</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IPv6 Address not correct.</source>
+        <translation>IPv6 Address not correct.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IPv6 gateway not correct.</source>
+        <translation>IPv6 gateway not correct.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DevicesInfoSavePage</name>
+    <message>
+        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+68"/>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>Please input file name.</source>
+        <translation>Please input file name.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please input file path.</source>
+        <translation>Please input file path.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The file name has been used, please change it</source>
+        <translation>The file name has been used, please change it</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Saving succeed.</source>
+        <translation>Saving succeed.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Saving failed.</source>
+        <translation>Saving failed.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ErrorText</name>
+    <message>
+        <location filename="../src/modify/ErrorText.cpp" line="+10"/>
+        <source>Succeed</source>
+        <translation>Succeed</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device discovery is not running. Restart the program and try again.</source>
+        <translation>Device discovery is not running. Restart the program and try again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device refused a value. Check the parameters and try again.</source>
+        <translation>The device refused a value. Check the parameters and try again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No usable network interface. Check the network connection.</source>
+        <translation>No usable network interface. Check the network connection.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is no longer on the network. Refresh the list and try again.</source>
+        <translation>The device is no longer on the network. Refresh the list and try again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
+        <translation>The device could not prove that it is genuine. Nothing was sent to it.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device sent more data than expected.</source>
+        <translation>The device sent more data than expected.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The file could not be read.</source>
+        <translation>The file could not be read.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device deny.</source>
+        <translation>Device deny.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Time out.</source>
+        <translation>Time out.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
+        <translation>Too many wrong passwords: the device is locked for a while. Try again later.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device refused the password as too weak.</source>
+        <translation>The device refused the password as too weak.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is not activated. Activate it first.</source>
+        <translation>The device is not activated. Activate it first.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device does not support this operation.</source>
+        <translation>The device does not support this operation.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is already activated.</source>
+        <translation>The device is already activated.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Two devices on the network share this serial number or MAC address. Nothing was sent.</source>
+        <translation>Two devices on the network share this serial number or MAC address. Nothing was sent.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device could not save the change and kept its old settings.</source>
+        <translation>The device could not save the change and kept its old settings.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Unknown error %1.</source>
+        <translation>Unknown error %1.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Error%1:%2</source>
+        <translation>Error%1:%2</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ExcelManager</name>
+    <message>
+        <location filename="../src/export/ExcelManager.cpp" line="+42"/>
+        <source>Serial Number</source>
+        <translation>Serial Number</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Device Serial Number</source>
+        <translation>Device Serial Number</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PasswordRecovery</name>
+    <message>
+        <location filename="../src/password/PasswordRecovery.cpp" line="+114"/>
+        <source>The device is no longer on the network. Refresh the list and try again.</source>
+        <translation>The device is no longer on the network. Refresh the list and try again.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
+        <translation>The device could not prove that it is genuine. Nothing was sent to it.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The file could not be read.</source>
+        <translation>The file could not be read.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Time out.</source>
+        <translation>Time out.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
+        <translation>Too many wrong passwords: the device is locked for a while. Try again later.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device refused the password as too weak.</source>
+        <translation>The device refused the password as too weak.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device does not support this operation.</source>
+        <translation>The device does not support this operation.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanPreviewModel</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <source>Ready</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <location line="+50"/>
+        <source>Line</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Current Address</source>
+        <translation>Current Address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>New Address</source>
+        <translation>New Address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Check</source>
+        <translation>Check</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanPreviewPage</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+56"/>
+        <source>The plan cannot be read; nothing has been sent.</source>
+        <translation>The plan cannot be read; nothing has been sent.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan has no rows.</source>
+        <translation>The plan has no rows.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 rows, all ready. Nothing has been sent yet.</source>
+        <translation>%1 rows, all ready. Nothing has been sent yet.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</source>
+        <translation>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanText</name>
+    <message>
+        <location filename="../src/plan/PlanText.cpp" line="+11"/>
+        <source>This row has %1 fields; the header has %2.</source>
+        <translation>This row has %1 fields; the header has %2.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Neither a serial number nor a MAC address is given.</source>
+        <translation>Neither a serial number nor a MAC address is given.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>MAC address not correct.</source>
+        <translation>MAC address not correct.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The serial number and the MAC address belong to different devices.</source>
+        <translation>The serial number and the MAC address belong to different devices.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No listed device has this serial number or MAC address.</source>
+        <translation>No listed device has this serial number or MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this serial number; add the MAC address.</source>
+        <translation>Several listed devices have this serial number; add the MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is not activated.</source>
+        <translation>The device is not activated.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is planned twice (also in line %1).</source>
+        <translation>The device is planned twice (also in line %1).</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The address is planned twice (also in line %1).</source>
+        <translation>The address is planned twice (also in line %1).</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The address is used by device %1, which the plan does not change.</source>
+        <translation>The address is used by device %1, which the plan does not change.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Please input IP Address.</source>
+        <translation>Please input IP Address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IP Address not correct.</source>
+        <translation>IP Address not correct.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet mask can not be empty.</source>
+        <translation>Subnet mask can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet Mask not correct.</source>
+        <translation>Subnet Mask not correct.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway can not be empty</source>
+        <translation>Gateway can not be empty</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway not correct.</source>
+        <translation>Gateway not correct.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device port ranges from 2000 to 65535.</source>
+        <translation>Device port ranges from 2000 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Http port ranges from 1 to 65535.</source>
+        <translation>Http port ranges from 1 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device has no HTTP port.</source>
+        <translation>The device has no HTTP port.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>RTSP port ranges from 1 to 65535.</source>
+        <translation>RTSP port ranges from 1 to 65535.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name cannot be empty.</source>
+        <translation>Device name cannot be empty.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name is longer than 32 bytes.</source>
+        <translation>Device name is longer than 32 bytes.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name contains control characters.</source>
+        <translation>Device name contains control characters.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>DHCP must be yes or no.</source>
+        <translation>DHCP must be yes or no.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device does not support DHCP.</source>
+        <translation>The device does not support DHCP.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Devices would take each other&apos;s addresses (see line %1); give one a free address first.</source>
+        <translation>Devices would take each other&apos;s addresses (see line %1); give one a free address first.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The plan file is empty.</source>
+        <translation>The plan file is empty.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan file is larger than 8 MB.</source>
+        <translation>The plan file is larger than 8 MB.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan file is UTF-16 text; save it as CSV UTF-8.</source>
+        <translation>The plan file is UTF-16 text; save it as CSV UTF-8.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Line %1 is not UTF-8 text; save the plan as CSV UTF-8.</source>
+        <translation>Line %1 is not UTF-8 text; save the plan as CSV UTF-8.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The quoted field starting in line %1 never ends.</source>
+        <translation>The quoted field starting in line %1 never ends.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Line %1 has text after a closing quote.</source>
+        <translation>Line %1 has text after a closing quote.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan has no column &quot;%1&quot;.</source>
+        <translation>The plan has no column &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The column &quot;%1&quot; appears twice.</source>
+        <translation>The column &quot;%1&quot; appears twice.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Row</source>
+        <translation>Row</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+24"/>
+        <source>Serial Number</source>
+        <translation>Serial Number</translation>
+    </message>
+    <message>
+        <location line="-22"/>
+        <location line="+22"/>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location line="-20"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4 Address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet Mask</source>
+        <translation>Subnet Mask</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device Name</source>
+        <translation>Device Name</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>HTTP Port</source>
+        <translation>HTTP Port</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>RTSP Port</source>
+        <translation>RTSP Port</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Old Address</source>
+        <translation>Old Address</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>New Address</source>
+        <translation>New Address</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not sent: device %1 still has the address.</source>
+        <translation>Not sent: device %1 still has the address.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not sent: stopped.</source>
+        <translation>Not sent: stopped.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Succeed</source>
+        <translation>Succeed</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:device deny</source>
+        <translation>Error%1:device deny</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:time out</source>
+        <translation>Error%1:time out</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:others</source>
+        <translation>Error%1:others</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ResetPasswordDialog</name>
+    <message>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+83"/>
+        <source>Reset Password</source>
+        <translation>Reset Password</translation>
+    </message>
+    <message>
+        <location line="+99"/>
+        <source>Generate QR code error.</source>
+        <translation>Generate QR code error.</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>Get key error.</source>
+        <translation>Get key error.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Create device key file error.</source>
+        <translation>Create device key file error.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Exported.</source>
+        <translation>Exported.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>The path of the key file is too long. Move the file to a shorter path and choose it again.</source>
+        <translation>The path of the key file is too long. Move the file to a shorter path and choose it again.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Please input the secret key.</source>
+        <translation>Please input the secret key.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The secret key is too long.</source>
+        <translation>The secret key is too long.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The password can not be empty.</source>
+        <translation>The password can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password you typed do not match.</source>
+        <translation>The password you typed do not match.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>The key in the key file is too long. Please check the key file.</source>
+        <translation>The key in the key file is too long. Please check the key file.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The key file could not be copied beside the program.</source>
+        <translation>The key file could not be copied beside the program.</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>The path of the program&apos;s folder is too long for the key file copy.</source>
+        <translation>The path of the program&apos;s folder is too long for the key file copy.</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Reset password Succeed.</source>
+        <translation>Reset password Succeed.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Reset password failed.</source>
+        <translation>Reset password failed.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Weak</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Strong</source>
+        <translation>Strong</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::RestorePasswordDialog</name>
+    <message>
+        <location filename="../src/password/RestorePasswordDialog.cpp" line="+34"/>
+        <source>Reset Default Password</source>
+        <translation>Reset Default Password</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Please input security code.</source>
+        <translation>Please input security code.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The security code contains a character that cannot be sent.</source>
+        <translation>The security code contains a character that cannot be sent.</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Restore password succeed.</source>
+        <translation>Restore password succeed.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device is not activated now: activate it with a new password before you use it.</source>
+        <translation>The device is not activated now: activate it with a new password before you use it.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <location line="+3"/>
+        <source>Restore password failed.</source>
+        <translation>Restore password failed.</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+14"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>Initialization failed.</source>
+        <translation>Initialization failed.</translation>
+    </message>
+    <message>
+        <location line="+75"/>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Exit the VEXA software?</source>
+        <translation>Exit the VEXA software?</translation>
     </message>
 </context>
 <context>
@@ -59,12 +1545,12 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+14"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
     <message>
-        <location filename="../src/app/ToolsApplication.cpp" line="+74"/>
+        <location filename="../src/app/ToolsApplication.cpp" line="+73"/>
         <source>VEXA is already running.</source>
         <translation>VEXA is already running.</translation>
     </message>
@@ -72,6 +1558,29 @@
         <location line="+13"/>
         <source>Display resolution less than 1024*768,are you sure to start the program?</source>
         <translation>The display resolution is less than 1024×768. Are you sure you want to start the program?</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::CDlgAbout</name>
+    <message>
+        <location filename="../src/app/CDlgAbout.cpp" line="+23"/>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source> v2.0.0.3</source>
+        <translation> v2.0.0.3</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Name: </source>
+        <translation>Name: </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Version: </source>
+        <translation>Version: </translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="en_US">
 <context>
+    <name>AboutDialog</name>
+    <message>
+        <location filename="../src/app/AboutDialog.cpp" line="+14"/>
+        <source>VEXA</source>
+        <translation>VEXA</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>User Help</source>
+        <translation>用户帮助</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>v3.0.0.1build</source>
+        <translation>v3.0.0.1build</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>No user manual found.</source>
+        <translation>未找到用户手册。</translation>
+    </message>
+</context>
+<context>
     <name>BaseDialog</name>
     <message>
         <location filename="../src/aptui/BaseDialog.ui" line="+14"/>
@@ -25,6 +48,256 @@
     </message>
 </context>
 <context>
+    <name>DeviceDisplayPage</name>
+    <message>
+        <location filename="../src/devicelist/DeviceDisplayPage.ui" line="+14"/>
+        <source>Form</source>
+        <translation>窗体</translation>
+    </message>
+    <message>
+        <location line="+56"/>
+        <source>Total number of online devices:</source>
+        <translation>在线设备总数：</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Refresh</source>
+        <translation>刷新</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceModifyPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyPage.ui" line="+80"/>
+        <source>New Password:</source>
+        <translation>新密码：</translation>
+    </message>
+    <message>
+        <location line="+154"/>
+        <source>Confirm Password:</source>
+        <translation>确认密码：</translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>Active</source>
+        <translation>激活</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Admin Password:</source>
+        <translation>管理员密码：</translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Modify</source>
+        <translation>修改</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Forget Password</source>
+        <translation>忘记密码</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceModifyResultPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyResultPage.ui" line="+37"/>
+        <source>Devices Number:</source>
+        <translation>设备数量：</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Failed Number:</source>
+        <translation>失败数量：</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceNetParaPage</name>
+    <message>
+        <location filename="../src/modify/DeviceNetParaPage.ui" line="+56"/>
+        <source>Modify Network parameters</source>
+        <translation>修改网络参数</translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>StartIp:</source>
+        <translation>起始IP：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Please set the start Ip address,then add one</source>
+        <translation>请设置起始IP地址，其后依次加一</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Device Serial:</source>
+        <translation>设备序列号：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Device Name:</source>
+        <translation>设备名称：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IP Address:</source>
+        <translation>IP地址：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Subnet Mask:</source>
+        <translation>子网掩码：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>Gateway:</source>
+        <translation>网关：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Address:</source>
+        <translation>IPv6地址：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Gateway:</source>
+        <translation>IPv6网关：</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>IPv6 Prefix Length:</source>
+        <translation>IPv6前缀长度：</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Http Port:</source>
+        <translation>HTTP端口：</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>RTSP Port:</source>
+        <translation>RTSP端口：</translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <location line="+7"/>
+        <source>Enable DHCP</source>
+        <translation>启用DHCP</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Security Verification</source>
+        <translation>安全验证</translation>
+    </message>
+</context>
+<context>
+    <name>DevicesInfoSavePage</name>
+    <message>
+        <location filename="../src/export/DevicesInfoSavePage.ui" line="+13"/>
+        <source>File name:</source>
+        <translation>文件名：</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>File path:</source>
+        <translation>文件路径：</translation>
+    </message>
+</context>
+<context>
+    <name>PlanPreviewPage</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewPage.ui" line="+53"/>
+        <source>Deployment plan</source>
+        <translation>部署计划</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>Show marked rows only</source>
+        <translation>仅显示有标记的行</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Apply plan</source>
+        <translation>应用计划</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>ResetPasswordDialog</name>
+    <message>
+        <location filename="../src/password/ResetPasswordDialog.ui" line="+84"/>
+        <source>The first step, please use the two-dimensional code or directly export the key application documents, contact and send to the software manufacturer to obtain the key;</source>
+        <translation>第一步，请使用二维码或直接导出密钥申请文件，联系并发送给软件厂商以获取密钥；</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>QR code</source>
+        <translation>二维码</translation>
+    </message>
+    <message>
+        <location line="+94"/>
+        <source>Second step, import the key information from the manufacturer;</source>
+        <translation>第二步，导入厂商提供的密钥信息；</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>ManualInput</source>
+        <translation>手动输入</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>AutoInput</source>
+        <translation>自动导入</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>New Password:</source>
+        <translation>新密码：</translation>
+    </message>
+    <message>
+        <location line="+134"/>
+        <source>Confirm Password:</source>
+        <translation>确认密码：</translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>Reset IPC</source>
+        <translation>重置IPC</translation>
+    </message>
+</context>
+<context>
+    <name>ResrotePasswordDialog</name>
+    <message>
+        <location filename="../src/password/RestorePasswordDialog.ui" line="+34"/>
+        <source>Reset Default Password</source>
+        <translation>恢复默认密码</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Security Code:</source>
+        <translation>安全码：</translation>
+    </message>
+</context>
+<context>
     <name>TipDialog</name>
     <message>
         <location filename="../src/aptui/TipDialog.ui" line="+30"/>
@@ -41,11 +314,1224 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::BatchProgressCover</name>
+    <message>
+        <location filename="../src/modify/BatchProgressCover.cpp" line="+41"/>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>Modifying %1 of %2</source>
+        <translation>正在修改第 %1 台，共 %2 台</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activating %1 of %2</source>
+        <translation>正在激活第 %1 台，共 %2 台</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceActivePage</name>
+    <message>
+        <location filename="../src/modify/DeviceActivePage.cpp" line="+43"/>
+        <source>Device not activated</source>
+        <translation>设备未激活</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The network parameters can be modified after the device is activated</source>
+        <translation>设备激活后才能修改网络参数</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Active now</source>
+        <translation>立即激活</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Device active</source>
+        <translation>设备激活</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Batch devices active</source>
+        <translation>批量激活设备</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Batch devices network parameters</source>
+        <translation>批量设备网络参数</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sorry,the devices you have chosen has not activated devices</source>
+        <translation>抱歉，所选设备中有未激活的设备</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Note: please activate</source>
+        <translation>注：请先激活</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the device</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>to perform other operations</source>
+        <translation>再进行其他操作</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceDisplayPage</name>
+    <message>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+339"/>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceInfoModel</name>
+    <message>
+        <location line="+42"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+47"/>
+        <source>N/A</source>
+        <translation>N/A</translation>
+    </message>
+    <message>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="-4"/>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ON</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OFF</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Activated</source>
+        <translation>已激活</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Not activated</source>
+        <translation>未激活</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>ID</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Device Type</source>
+        <translation>设备类型</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activate</source>
+        <translation>激活</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4地址</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Port</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Soft Vision</source>
+        <translation>软件版本</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 GateWay</source>
+        <translation>IPv4网关</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>HttpPort</source>
+        <translation>HTTP端口</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Serial Number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 Mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>MAC</source>
+        <translation>MAC地址</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Channel NO</source>
+        <translation>通道数</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>DSP Vision</source>
+        <translation>DSP版本</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Start Time</source>
+        <translation>启动时间</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 Address</source>
+        <translation>IPv6地址</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 GateWay</source>
+        <translation>IPv6网关</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv6 Prefix Length</source>
+        <translation>IPv6前缀长度</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support IPv6</source>
+        <translation>是否支持IPv6</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support Mod IPv6</source>
+        <translation>是否支持修改IPv6</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Is Support DHCP</source>
+        <translation>是否支持DHCP</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IPv4 DHCP</source>
+        <translation>IPv4 DHCP</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Service Tag</source>
+        <translation>服务标签</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>RTSP Port</source>
+        <translation>RTSP端口</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>isActivatd</source>
+        <translation>激活状态</translation>
+    </message>
+    <message>
+        <location line="+103"/>
+        <source>The identity of this device is not verified, so no password is sent to it.</source>
+        <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
+    </message>
+    <message>
+        <location line="+181"/>
+        <source>Address used by %1 devices</source>
+        <translation>%1台设备使用此地址</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceModifyPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+36"/>
+        <location line="+107"/>
+        <location line="+13"/>
+        <source>Error%1:others</source>
+        <translation>错误%1：其他错误</translation>
+    </message>
+    <message>
+        <location line="-19"/>
+        <source>Activate Succeed.</source>
+        <translation>激活成功。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+30"/>
+        <source>Device deny.</source>
+        <translation>设备拒绝。</translation>
+    </message>
+    <message>
+        <location line="-28"/>
+        <location line="+30"/>
+        <source>Time out.</source>
+        <translation>超时。</translation>
+    </message>
+    <message>
+        <location line="-19"/>
+        <location line="+28"/>
+        <location line="+309"/>
+        <location line="+11"/>
+        <location line="+53"/>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <location line="-399"/>
+        <source>Error%1:Device deny.</source>
+        <translation>错误%1：设备拒绝。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Error%1:reactive</source>
+        <translation>错误%1：设备已激活</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Modify network parameters succeed.</source>
+        <translation>修改网络参数成功。</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Error%1:device deny</source>
+        <translation>错误%1：设备拒绝</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:time out</source>
+        <translation>错误%1：超时</translation>
+    </message>
+    <message>
+        <location line="+107"/>
+        <source>Weak</source>
+        <translation>弱</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Strong</source>
+        <translation>强</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <location line="+277"/>
+        <source>Please select a device.</source>
+        <translation>请选择设备。</translation>
+    </message>
+    <message>
+        <location line="-272"/>
+        <source>The password can not be empty.</source>
+        <translation>密码不能为空。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The password you typed do not match.</source>
+        <translation>两次输入的密码不一致。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Sorry, please select the equipment.</source>
+        <translation>抱歉，请选择设备。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Sorry, please enter the administrator password.</source>
+        <translation>抱歉，请输入管理员密码。</translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
+        <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 addresses from %2 would run past %3.255.255.</source>
+        <translation>从 %2 开始的 %1 个地址将超出 %3.255.255。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 addresses from %2 would include the network or broadcast address of the subnet.</source>
+        <translation>从 %2 开始的 %1 个地址将包含该子网的网络地址或广播地址。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 addresses from %2 would leave the subnet of mask %3.</source>
+        <translation>从 %2 开始的 %1 个地址将超出子网掩码 %3 所定义的子网。</translation>
+    </message>
+    <message>
+        <location line="+63"/>
+        <location line="+11"/>
+        <source>Not sent</source>
+        <translation>未发送</translation>
+    </message>
+    <message>
+        <location line="+78"/>
+        <source>Activation</source>
+        <translation>激活</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Batch activate devices</source>
+        <translation>批量激活设备数</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activate fail numbers</source>
+        <translation>激活失败数</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>Forget Password</source>
+        <translation>忘记密码</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The password of %1 is reset with a key from the manufacturer.</source>
+        <translation>设备 %1 的密码需使用厂商提供的密钥重置。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The password of %1 is restored with a security code from the manufacturer.</source>
+        <translation>设备 %1 的密码需使用厂商提供的安全码恢复。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>This dialog is not part of this build yet.</source>
+        <translation>此版本尚未包含该对话框。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceModifyResultPage</name>
+    <message>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+21"/>
+        <source>Confirmation List</source>
+        <translation>确认列表</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>ID</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Device Type</source>
+        <translation>设备类型</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4地址</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Serial Number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Modification</source>
+        <translation>修改</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceNetParaPage</name>
+    <message>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+121"/>
+        <source>Modify Network parameters</source>
+        <translation>修改网络参数</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Batch Modify Network parameters</source>
+        <translation>批量修改网络参数</translation>
+    </message>
+    <message>
+        <location line="+168"/>
+        <source>Please input IP Address.</source>
+        <translation>请输入IP地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IP Address not correct.</source>
+        <translation>IP地址不正确。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Subnet mask can not be empty.</source>
+        <translation>子网掩码不能为空。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Subnet Mask not correct.</source>
+        <translation>子网掩码不正确。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Device port ranges from 2000 to 65535.</source>
+        <translation>设备端口范围为2000到65535。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Gateway can not be empty</source>
+        <translation>网关不能为空</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway not correct.</source>
+        <translation>网关不正确。</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Http port ranges from 1 to 65535.</source>
+        <translation>HTTP端口范围为1到65535。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>RTSP port ranges from 0 to 65535.</source>
+        <translation>RTSP端口范围为0到65535。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Device name cannot be empty.</source>
+        <translation>设备名称不能为空。</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Device name is too long for the device.</source>
+        <translation>设备名称过长，设备无法保存。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device cannot store characters outside Latin-1 in its name.</source>
+        <translation>设备名称不能保存 Latin-1 以外的字符。</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>IPv6 prefix length ranges from 0 to 127.</source>
+        <translation>IPv6前缀长度范围为0到127。</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IPv6 Address not correct.</source>
+        <translation>IPv6地址不正确。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IPv6 gateway not correct.</source>
+        <translation>IPv6网关不正确。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DevicesInfoSavePage</name>
+    <message>
+        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+68"/>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>Please input file name.</source>
+        <translation>请输入文件名。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please input file path.</source>
+        <translation>请输入文件路径。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The file name has been used, please change it</source>
+        <translation>该文件名已被使用，请更换</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Saving succeed.</source>
+        <translation>保存成功。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Saving failed.</source>
+        <translation>保存失败。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ErrorText</name>
+    <message>
+        <location filename="../src/modify/ErrorText.cpp" line="+10"/>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device discovery is not running. Restart the program and try again.</source>
+        <translation>设备搜索未运行。请重新启动程序后重试。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device refused a value. Check the parameters and try again.</source>
+        <translation>设备拒绝了某个参数值。请检查参数后重试。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No usable network interface. Check the network connection.</source>
+        <translation>没有可用的网络接口。请检查网络连接。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is no longer on the network. Refresh the list and try again.</source>
+        <translation>设备已不在网络中。请刷新列表后重试。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
+        <translation>设备无法证明其为正品，未向其发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device sent more data than expected.</source>
+        <translation>设备返回的数据超出预期。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The file could not be read.</source>
+        <translation>无法读取该文件。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device deny.</source>
+        <translation>设备拒绝。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Time out.</source>
+        <translation>超时。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
+        <translation>密码错误次数过多，设备已暂时锁定。请稍后重试。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device refused the password as too weak.</source>
+        <translation>设备认为该密码强度太弱，拒绝使用。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is not activated. Activate it first.</source>
+        <translation>设备未激活。请先激活设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device does not support this operation.</source>
+        <translation>设备不支持此操作。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is already activated.</source>
+        <translation>设备已激活。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Two devices on the network share this serial number or MAC address. Nothing was sent.</source>
+        <translation>网络上有两台设备使用相同的序列号或 MAC 地址，未发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device could not save the change and kept its old settings.</source>
+        <translation>设备无法保存修改，已保留原有设置。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Unknown error %1.</source>
+        <translation>未知错误 %1。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Error%1:%2</source>
+        <translation>错误%1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ExcelManager</name>
+    <message>
+        <location filename="../src/export/ExcelManager.cpp" line="+42"/>
+        <source>Serial Number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Device Serial Number</source>
+        <translation>设备序列号</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PasswordRecovery</name>
+    <message>
+        <location filename="../src/password/PasswordRecovery.cpp" line="+114"/>
+        <source>The device is no longer on the network. Refresh the list and try again.</source>
+        <translation>设备已不在网络中。请刷新列表后重试。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
+        <translation>设备无法证明其为正品，未向其发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The file could not be read.</source>
+        <translation>无法读取该文件。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Time out.</source>
+        <translation>超时。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
+        <translation>密码错误次数过多，设备已暂时锁定。请稍后重试。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The device refused the password as too weak.</source>
+        <translation>设备认为该密码强度太弱，拒绝使用。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device does not support this operation.</source>
+        <translation>设备不支持此操作。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanPreviewModel</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <source>Ready</source>
+        <translation>就绪</translation>
+    </message>
+    <message>
+        <location line="+50"/>
+        <source>Line</source>
+        <translation>行号</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Current Address</source>
+        <translation>当前地址</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>New Address</source>
+        <translation>新地址</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Check</source>
+        <translation>检查结果</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanPreviewPage</name>
+    <message>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+56"/>
+        <source>The plan cannot be read; nothing has been sent.</source>
+        <translation>无法读取计划，未发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan has no rows.</source>
+        <translation>计划中没有任何行。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 rows, all ready. Nothing has been sent yet.</source>
+        <translation>共%1行，全部就绪。尚未发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</source>
+        <translation>共%1行，%2行有标记。请在文件中改正有标记的行后重新打开；未发送任何内容。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PlanText</name>
+    <message>
+        <location filename="../src/plan/PlanText.cpp" line="+11"/>
+        <source>This row has %1 fields; the header has %2.</source>
+        <translation>此行有%1个字段，而标题行有%2个。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Neither a serial number nor a MAC address is given.</source>
+        <translation>未给出序列号或MAC地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>MAC address not correct.</source>
+        <translation>MAC地址不正确。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The serial number and the MAC address belong to different devices.</source>
+        <translation>序列号与MAC地址属于不同的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No listed device has this serial number or MAC address.</source>
+        <translation>列表中没有具有此序列号或MAC地址的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this serial number; add the MAC address.</source>
+        <translation>列表中有多台设备使用此序列号，请补充MAC地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is not activated.</source>
+        <translation>设备未激活。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device is planned twice (also in line %1).</source>
+        <translation>该设备在计划中出现了两次（另见第%1行）。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The address is planned twice (also in line %1).</source>
+        <translation>该地址在计划中出现了两次（另见第%1行）。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The address is used by device %1, which the plan does not change.</source>
+        <translation>该地址已被设备%1使用，而计划不会修改该设备。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Please input IP Address.</source>
+        <translation>请输入IP地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IP Address not correct.</source>
+        <translation>IP地址不正确。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet mask can not be empty.</source>
+        <translation>子网掩码不能为空。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet Mask not correct.</source>
+        <translation>子网掩码不正确。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway can not be empty</source>
+        <translation>网关不能为空</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway not correct.</source>
+        <translation>网关不正确。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device port ranges from 2000 to 65535.</source>
+        <translation>设备端口范围为2000到65535。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Http port ranges from 1 to 65535.</source>
+        <translation>HTTP端口范围为1到65535。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device has no HTTP port.</source>
+        <translation>该设备没有HTTP端口。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>RTSP port ranges from 1 to 65535.</source>
+        <translation>RTSP端口范围为1到65535。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name cannot be empty.</source>
+        <translation>设备名称不能为空。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name is longer than 32 bytes.</source>
+        <translation>设备名称超过32字节。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name contains control characters.</source>
+        <translation>设备名称包含控制字符。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>DHCP must be yes or no.</source>
+        <translation>DHCP只能为“是”或“否”。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device does not support DHCP.</source>
+        <translation>该设备不支持DHCP。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Devices would take each other&apos;s addresses (see line %1); give one a free address first.</source>
+        <translation>多台设备将互相占用对方的地址（见第%1行）；请先为其中一台指定一个空闲地址。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The plan file is empty.</source>
+        <translation>计划文件为空。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan file is larger than 8 MB.</source>
+        <translation>计划文件大于8 MB。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan file is UTF-16 text; save it as CSV UTF-8.</source>
+        <translation>计划文件为UTF-16文本，请另存为CSV UTF-8格式。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Line %1 is not UTF-8 text; save the plan as CSV UTF-8.</source>
+        <translation>第%1行不是UTF-8文本，请将计划另存为CSV UTF-8格式。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The quoted field starting in line %1 never ends.</source>
+        <translation>从第%1行开始的带引号字段没有结束。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Line %1 has text after a closing quote.</source>
+        <translation>第%1行的右引号之后还有文字。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The plan has no column &quot;%1&quot;.</source>
+        <translation>计划中没有“%1”列。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The column &quot;%1&quot; appears twice.</source>
+        <translation>“%1”列出现了两次。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Row</source>
+        <translation>行</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+24"/>
+        <source>Serial Number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location line="-22"/>
+        <location line="+22"/>
+        <source>MAC</source>
+        <translation>MAC地址</translation>
+    </message>
+    <message>
+        <location line="-20"/>
+        <source>IPv4 Address</source>
+        <translation>IPv4地址</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Subnet Mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Gateway</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device Name</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Port</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>HTTP Port</source>
+        <translation>HTTP端口</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>RTSP Port</source>
+        <translation>RTSP端口</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Old Address</source>
+        <translation>原地址</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>New Address</source>
+        <translation>新地址</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not sent: device %1 still has the address.</source>
+        <translation>未发送：设备%1仍在使用该地址。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not sent: stopped.</source>
+        <translation>未发送：已停止。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:device deny</source>
+        <translation>错误%1：设备拒绝</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:time out</source>
+        <translation>错误%1：超时</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Error%1:others</source>
+        <translation>错误%1：其他错误</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ResetPasswordDialog</name>
+    <message>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+83"/>
+        <source>Reset Password</source>
+        <translation>重置密码</translation>
+    </message>
+    <message>
+        <location line="+99"/>
+        <source>Generate QR code error.</source>
+        <translation>生成二维码失败。</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>Get key error.</source>
+        <translation>获取密钥申请失败。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Create device key file error.</source>
+        <translation>创建设备密钥申请文件失败。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Exported.</source>
+        <translation>已导出。</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>The path of the key file is too long. Move the file to a shorter path and choose it again.</source>
+        <translation>密钥文件的路径过长。请将文件移到较短的路径后重新选择。</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Please input the secret key.</source>
+        <translation>请输入密钥。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The secret key is too long.</source>
+        <translation>密钥过长。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The password can not be empty.</source>
+        <translation>密码不能为空。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password you typed do not match.</source>
+        <translation>两次输入的密码不一致。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>The key in the key file is too long. Please check the key file.</source>
+        <translation>密钥文件中的密钥过长。请检查密钥文件。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The key file could not be copied beside the program.</source>
+        <translation>无法将密钥文件复制到程序所在目录。</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>The path of the program&apos;s folder is too long for the key file copy.</source>
+        <translation>程序所在目录的路径过长，无法存放密钥文件副本。</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Reset password Succeed.</source>
+        <translation>重置密码成功。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Reset password failed.</source>
+        <translation>重置密码失败。</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Weak</source>
+        <translation>弱</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Strong</source>
+        <translation>强</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::RestorePasswordDialog</name>
+    <message>
+        <location filename="../src/password/RestorePasswordDialog.cpp" line="+34"/>
+        <source>Reset Default Password</source>
+        <translation>恢复默认密码</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Please input security code.</source>
+        <translation>请输入安全码。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The security code contains a character that cannot be sent.</source>
+        <translation>安全码中含有无法发送的字符。</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Restore password succeed.</source>
+        <translation>恢复密码成功。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device is not activated now: activate it with a new password before you use it.</source>
+        <translation>设备现在处于未激活状态：使用前请用新密码激活。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <location line="+3"/>
+        <source>Restore password failed.</source>
+        <translation>恢复密码失败。</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+14"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>Initialization failed.</source>
+        <translation>初始化失败。</translation>
+    </message>
+    <message>
+        <location line="+75"/>
+        <source>Exit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Exit the VEXA software?</source>
+        <translation>确定退出 VEXA 软件吗？</translation>
     </message>
 </context>
 <context>
@@ -59,12 +1545,12 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+14"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
     <message>
-        <location filename="../src/app/ToolsApplication.cpp" line="+74"/>
+        <location filename="../src/app/ToolsApplication.cpp" line="+73"/>
         <source>VEXA is already running.</source>
         <translation>VEXA 已在运行。</translation>
     </message>
@@ -72,6 +1558,29 @@
         <location line="+13"/>
         <source>Display resolution less than 1024*768,are you sure to start the program?</source>
         <translation>显示器分辨率低于 1024×768，确定要启动程序吗？</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::CDlgAbout</name>
+    <message>
+        <location filename="../src/app/CDlgAbout.cpp" line="+23"/>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source> v2.0.0.3</source>
+        <translation> v2.0.0.3</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Name: </source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Version: </source>
+        <translation>版本：</translation>
     </message>
 </context>
 <context>
