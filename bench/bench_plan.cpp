@@ -5,14 +5,14 @@
 // plan: parse a CSV plan of N rows, check it against N planned and N more listed devices, build the records.
 // filter: a device table of N rows behind the filter proxy; typing two words, devices arriving while the
 // filter is on, and clearing it.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QStandardItemModel>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QStandardItemModel>
 
 #include "plan/DeviceFilterProxyModel.h"
 #include "plan/core/CsvWriter.h"

@@ -140,8 +140,8 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
         if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
-            qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
-                                      QString::number(info.oemCode);
+            qCDebug(lcVexaDiscovery).noquote()
+                << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);
             return;
         }
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_signal_add_") + address;

@@ -6,7 +6,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "discovery/VexaHandler.h"
 #include "app/ConfigureManager.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/BaseDialog.h"
@@ -17,6 +16,7 @@
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WindowTitle.h"
+#include "discovery/VexaHandler.h"
 
 using VexaTool::VEXAToolMainPage;
 

@@ -2,7 +2,11 @@
 // results and byes; inquiry floods; junk recovery secrets; a state file that cannot be written; a flood of
 // made-up devices; names two devices share.
 
-#include "vexa.h"
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "DevsimProcess.h"
 #include "Engine.h"
@@ -11,14 +15,8 @@
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Signing.h"
+#include "vexa.h"
 #include "vexa_crypto.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <map>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 namespace crypto = vexa::crypto;

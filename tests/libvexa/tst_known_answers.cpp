@@ -2,17 +2,15 @@
 // list split over several datagrams is honoured, rounds end when nothing new comes (and go on while it does),
 // and a client that sends no lists still hears everyone.
 
-#include "vexa.h"
+#include <gtest/gtest.h>
+#include <set>
 
 #include "DevsimProcess.h"
 #include "Events.h"
 #include "Fleet.h"
 #include "Sniffer.h"
+#include "vexa.h"
 #include "vexa_crypto.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
 
 using namespace std::chrono_literals;
 namespace proto = vexa::proto;

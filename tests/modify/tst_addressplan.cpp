@@ -1,6 +1,6 @@
-#include "modify/AddressPlan.h"
-
 #include <QTest>
+
+#include "modify/AddressPlan.h"
 
 using VexaTool::AddressPlan;
 

@@ -1,5 +1,3 @@
-#include "modify/DeviceModifyPage.h"
-
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -20,6 +18,7 @@
 #include "discovery/VexaHandler.h"
 #include "modify/BatchProgressCover.h"
 #include "modify/DeviceActivePage.h"
+#include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
 #include "modify/DeviceTaskRunner.h"

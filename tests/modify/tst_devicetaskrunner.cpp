@@ -1,10 +1,10 @@
-#include "modify/DeviceTaskRunner.h"
-
 #include <atomic>
 #include <thread>
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include "modify/DeviceTaskRunner.h"
 
 using VexaTool::DeviceOutcome;
 using VexaTool::DeviceTaskRunner;

@@ -1,10 +1,10 @@
-#include "modify/DeviceModifyPage.h"
-#include "modify/ErrorText.h"
-
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+
+#include "modify/DeviceModifyPage.h"
+#include "modify/ErrorText.h"
 
 using VexaTool::DeviceModifyPage;
 using VexaTool::ErrorText;

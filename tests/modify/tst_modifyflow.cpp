@@ -1,5 +1,3 @@
-#include "modify/DeviceModifyPage.h"
-
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -12,6 +10,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "discovery/VexaHandler.h"
 #include "modify/BatchProgressCover.h"
+#include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceTaskRunner.h"
 

@@ -4,15 +4,15 @@
 // datagrams of one's own (forged answers, replays, floods). An optional hook sees each datagram as it arrives,
 // on the sniffer's thread, so that a test can answer faster than the device.
 
-#include "proto/Codec.h"
-#include "proto/Transport.h"
-
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "proto/Codec.h"
+#include "proto/Transport.h"
 
 class Sniffer {
 public:

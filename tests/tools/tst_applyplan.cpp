@@ -1,19 +1,17 @@
 // A deployment plan applied from the command line against the simulator: every device ends up exactly as its
 // row says, and a plan with a device or an address twice is refused before anything is sent.
 
-#include "DevsimProcess.h"
-#include "Fleet.h"
-#include "vexa_crypto.h"
-
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <sys/wait.h>
+
+#include "DevsimProcess.h"
+#include "Fleet.h"
+#include "plan/core/CsvReader.h"
+#include "plan/core/CsvWriter.h"
+#include "vexa_crypto.h"
 
 using namespace std::chrono_literals;
 using VexaTool::plan::CsvReader;

@@ -1,7 +1,3 @@
-#include "PlanCommands.h"
-
-#include "vexa.h"
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +10,12 @@
 #include <thread>
 #include <unistd.h>
 
+#include "PlanCommands.h"
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "plan/core/Receipt.h"
+#include "vexa.h"
 
 namespace cli {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "vexa.h"
-
 #include <string>
 #include <vector>
+
+#include "vexa.h"
 
 namespace cli {
 

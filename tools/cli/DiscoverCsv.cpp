@@ -1,7 +1,3 @@
-#include "PlanCommands.h"
-
-#include "vexa.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,7 +6,9 @@
 #include <mutex>
 #include <thread>
 
+#include "PlanCommands.h"
 #include "plan/core/CsvWriter.h"
+#include "vexa.h"
 
 namespace cli {
 

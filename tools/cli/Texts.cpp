@@ -1,11 +1,10 @@
-#include "Commands.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
 #include <nlohmann/json.hpp>
+
+#include "Commands.h"
 
 namespace cli {
 

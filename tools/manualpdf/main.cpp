@@ -13,8 +13,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
-#include <QPainter>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextBlock>

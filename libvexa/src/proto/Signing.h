@@ -6,7 +6,6 @@
 // device answers many inquiries with one signed announcement.
 
 #include "Codec.h"
-
 #include "vexa_crypto.h"
 
 namespace vexa::proto {

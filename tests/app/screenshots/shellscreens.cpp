@@ -19,16 +19,16 @@
 #include <QTranslator>
 
 #include "app/ConfigureManager.h"
-#include "app/VEXAToolMainPage.h"
-#include "aptui/Menu.h"
-#include "discovery/VexaHandler.h"
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
+#include "app/VEXAToolMainPage.h"
 #include "aptui/HintBox.h"
+#include "aptui/Menu.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
+#include "discovery/VexaHandler.h"
 #include "toolkit/GuiText.h"
 
 namespace {

@@ -9,14 +9,13 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QPainter>
-#include <QTest>
-#include <QVBoxLayout>
-
-#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTranslator>
+#include <QVBoxLayout>
 
 #include "../ModifyTestSupport.h"
 #include "app/ConfigureManager.h"
