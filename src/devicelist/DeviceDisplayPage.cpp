@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QHoverEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "plan/DeviceFilterProxyModel.h"
 #include "toolkit/CTableView.h"
 #include "ui_DeviceDisplayPage.h"
 
@@ -46,7 +48,19 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
     m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
     table->setItemDelegate(m_delegate);
-    table->setModel(m_model);
+    m_filter = new DeviceFilterProxyModel(this);
+    m_filter->setSortsSource(true);
+    m_filter->setSourceModel(m_model);
+    m_filter->setCheckColumn(m_model->columnOf(DeviceInfoModel::KindCheck));
+    m_filter->setFilterColumns(
+        {m_model->columnOf(DeviceInfoModel::KindIpv4Address), m_model->columnOf(DeviceInfoModel::KindSerialNumber),
+         m_model->columnOf(DeviceInfoModel::KindMac), m_model->columnOf(DeviceInfoModel::KindActivate),
+         m_model->columnOf(DeviceInfoModel::KindDeviceType)});
+    table->setModel(m_filter);
+    connect(m_ui->m_lineEditFilter, &QLineEdit::textChanged, m_filter, &DeviceFilterProxyModel::setFilterWords);
+    connect(m_filter, &DeviceFilterProxyModel::signalFilterChanged, this, &DeviceDisplayPage::onFilterChanged);
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &DeviceDisplayPage::onShownRowsChanged);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &DeviceDisplayPage::onShownRowsChanged);
 
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -97,6 +111,14 @@ QLabel* DeviceDisplayPage::countLabel() const {
     return m_ui->m_labelDeviceCountValue;
 }
 
+QLineEdit* DeviceDisplayPage::filterEdit() const {
+    return m_ui->m_lineEditFilter;
+}
+
+QPushButton* DeviceDisplayPage::applyPlanButton() const {
+    return m_ui->m_btnApplyPlan;
+}
+
 void DeviceDisplayPage::setConflictColor(const QColor& color) {
     m_conflictColor = color;
     m_model->setConflictBrush(color);
@@ -108,7 +130,29 @@ QString DeviceDisplayPage::cellText(int row, int kind) const {
 }
 
 void DeviceDisplayPage::updateCount() {
-    m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+    if (m_filter->isFiltering())
+        m_ui->m_labelDeviceCountValue->setText(tr("%1 of %2").arg(m_filter->rowCount()).arg(m_model->rowCount()));
+    else
+        m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+}
+
+QList<int> DeviceDisplayPage::shownCheckedRows() const {
+    return m_filter->isFiltering() ? m_filter->shownCheckedSourceRows() : m_model->checkedRows();
+}
+
+void DeviceDisplayPage::onFilterChanged() {
+    updateCount();
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::onShownRowsChanged() {
+    // Without a filter the count and the ticked set follow the model's own signals.
+    if (!m_filter->isFiltering())
+        return;
+    updateCount();
+    // A ticked device whose texts no longer match leaves the selection with its row.
+    if (m_filter->shownCheckedSourceRows().size() != m_lastReportedCount)
+        reportCheckedDevices();
 }
 
 void DeviceDisplayPage::recountStoredMacs() {
@@ -243,7 +287,7 @@ DeviceInfo DeviceDisplayPage::entryOf(int row) const {
 }
 
 void DeviceDisplayPage::reportCheckedDevices() {
-    const QList<int> rows = m_model->checkedRows();
+    const QList<int> rows = shownCheckedRows();
     m_lastReportedCount = static_cast<int>(rows.size());
     if (rows.isEmpty()) {
         m_ui->m_btnExportDeviceInfo->setEnabled(false);
@@ -305,7 +349,9 @@ void DeviceDisplayPage::reportCheckedDevices() {
 void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
     if (!pItem || pItem->column() != m_model->columnOf(DeviceInfoModel::KindCheck))
         return;
-    if (m_model->checkedCount() != m_lastReportedCount)
+    const int ticked =
+        m_filter->isFiltering() ? static_cast<int>(m_filter->shownCheckedSourceRows().size()) : m_model->checkedCount();
+    if (ticked != m_lastReportedCount)
         reportCheckedDevices();
 }
 
@@ -321,7 +367,7 @@ void DeviceDisplayPage::onManualUpdate() {
         m_storedTotal = 0;
     }
     m_model->removeRows(0, m_model->rowCount());
-    m_ui->m_labelDeviceCountValue->setText(QStringLiteral("0"));
+    updateCount();
     m_ui->m_btnExportDeviceInfo->setEnabled(false);
     emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
     m_lastReportedCount = 0;
@@ -359,7 +405,7 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
-    dialog.setExportRows(m_model->checkedRows());
+    dialog.setExportRows(shownCheckedRows());
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
@@ -393,7 +439,8 @@ QUrl DeviceDisplayPage::webAddress(int row) const {
 void DeviceDisplayPage::onDoubleClickAction(QModelIndex miIndex) {
     if (!miIndex.isValid() || miIndex.column() != m_model->columnOf(DeviceInfoModel::KindIpv4Address))
         return;
-    const QUrl url = webAddress(miIndex.row());
+    const QModelIndex source = miIndex.model() == m_filter ? m_filter->mapToSource(miIndex) : miIndex;
+    const QUrl url = webAddress(source.row());
     if (url.isValid() && m_urlOpener)
         m_urlOpener(url);
 }

@@ -15,8 +15,9 @@
 #include "discovery/DeviceRecord.h"
 #include "modify/ModifyPage.h"
 
-class QPushButton;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QStandardItem;
 class QTimer;
 
@@ -32,6 +33,7 @@ class CTableView;
 
 namespace VexaTool {
 
+class DeviceFilterProxyModel;
 class DeviceInfoModel;
 
 // The left-hand page: the count of online devices, "Export" and "Refresh", and the live device table. Keeps
@@ -49,6 +51,11 @@ public:
     ~DeviceDisplayPage() override;
 
     DeviceInfoModel* model() const { return m_model; }
+    // What the table shows: the model behind the quick filter. Ticking, export and the selection sent to the
+    // modify page act on its rows.
+    DeviceFilterProxyModel* filterModel() const { return m_filter; }
+    QLineEdit* filterEdit() const;
+    QPushButton* applyPlanButton() const;
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;
@@ -103,6 +110,9 @@ private:
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
+    void onFilterChanged();
+    void onShownRowsChanged();
+    QList<int> shownCheckedRows() const;
     void forgetMac(const QString& mac);
     void recountStoredMacs();
     DeviceInfo entryOf(int row) const;
@@ -110,6 +120,7 @@ private:
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
     DeviceInfoModel* m_model = nullptr;
+    DeviceFilterProxyModel* m_filter = nullptr;
     aptui::TreeViewWithLeftPixmapDelegate* m_delegate = nullptr;
     QByteArray m_headerState;
     int m_lastReportedCount = -1;
