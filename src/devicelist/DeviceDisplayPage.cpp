@@ -3,18 +3,29 @@
 #include <cstring>
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QHoverEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "modify/BatchProgressCover.h"
+#include "modify/DeviceModifyPage.h"
+#include "modify/DeviceModifyResultPage.h"
 #include "plan/DeviceFilterProxyModel.h"
+#include "plan/PlanDevices.h"
+#include "plan/PlanFile.h"
+#include "plan/PlanPreviewPage.h"
+#include "plan/ReceiptFile.h"
 #include "toolkit/CTableView.h"
 #include "ui_DeviceDisplayPage.h"
 
@@ -95,6 +106,15 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
 
     m_ui->m_btnExportDeviceInfo->setEnabled(false);
     m_headerState = header->saveState();
+
+    m_planFileChooser = [this] {
+        return QFileDialog::getOpenFileName(this, tr("Open deployment plan"), QString(),
+                                            tr("Deployment plans (*.csv);;All files (*)"));
+    };
+    m_planBatch = new PlanBatch(DeviceModifyPage::configuredTaskThreads(), this);
+    connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &DeviceDisplayPage::onApplyPlanClicked);
+    connect(m_planBatch, &PlanBatch::signalDeviceChanged, this, &DeviceDisplayPage::onPlanDeviceChanged);
+    connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
 }
 
 DeviceDisplayPage::~DeviceDisplayPage() = default;
@@ -409,6 +429,106 @@ void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
+    emit signalDisCoverMainPage();
+}
+
+void DeviceDisplayPage::onApplyPlanClicked() {
+    if (m_planBatch->isRunning())
+        return;
+    const QString path = m_planFileChooser ? m_planFileChooser() : QString();
+    if (!path.isEmpty())
+        openPlan(path);
+}
+
+PlanPreviewPage* DeviceDisplayPage::openPlan(const QString& path) {
+    if (m_planBatch->isRunning())
+        return nullptr;
+    if (m_planWindow)
+        m_planWindow->close();
+    QString error;
+    m_plan = PlanFile::load(path, &error);
+    m_planPath = path;
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
+
+    auto* window = new QDialog(this, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(tr("Deployment plan"));
+    window->resize(1100, 600);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* preview = new PlanPreviewPage(window);
+    layout->addWidget(preview);
+    preview->setPlan(path, m_plan, check, devices);
+    connect(preview, &PlanPreviewPage::signalApplyPlan, this, &DeviceDisplayPage::onPlanApply);
+    connect(preview, &PlanPreviewPage::signalCancelPlan, window, &QDialog::reject);
+    m_planWindow = window;
+    m_planPreview = preview;
+    window->open();
+    return preview;
+}
+
+void DeviceDisplayPage::onPlanApply() {
+    if (!m_planPreview || m_planBatch->isRunning())
+        return;
+    // Devices may have come, gone or moved while the preview was open: the plan is checked again on what is
+    // listed now, and a plan that no longer passes is shown again with its marks instead of being sent.
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
+    if (!check.ok()) {
+        m_planPreview->setPlan(m_planPath, m_plan, check, devices);
+        return;
+    }
+    QByteArray password = m_planPreview->adminPassword().toLatin1();
+    m_planPreview->clearPassword();
+    const bool started = m_planBatch->start(m_plan, check, devices, password);
+    password.fill('\0');
+    if (!started)
+        return;
+    if (m_planWindow)
+        m_planWindow->accept();
+    QWidget* host = window();
+    if (m_planCover.isNull() || m_planCover->parentWidget() != host) {
+        m_planCover = new BatchProgressCover(host);
+        connect(m_planCover, &BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
+        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &BatchProgressCover::setProgress);
+    }
+    if (m_planBatch->isRunning())
+        m_planCover->begin(BatchProgressCover::Modifying, m_planBatch->total());
+}
+
+void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    {
+        XRT_MutexGuard guard(store->lock());
+        if (!store->writeNetParams(serialNo, mac, params) || !store->get(serialNo, mac, record))
+            return;
+    }
+    m_model->updateDevice(record);
+}
+
+void DeviceDisplayPage::onPlanFinished() {
+    if (!m_planCover.isNull())
+        m_planCover->end();
+    QVector<DeviceInfo> entries = m_planBatch->entries();
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    for (DeviceInfo& entry : entries) {
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
+        if (store->get(entry.serialNo, entry.mac, record))
+            entry.deviceType = recordText(record.deviceTypeName);
+    }
+    DeviceModifyResultPage results(this);
+    results.setEntries(entries);
+    results.setReceipt(m_planBatch->receipt());
+    emit signalCoverMainPage();
+    results.exec();
     emit signalDisCoverMainPage();
 }
 

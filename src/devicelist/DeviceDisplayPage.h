@@ -5,15 +5,20 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QModelIndex>
+#include <QPointer>
 #include <QUrl>
 #include <QVector>
 
 #include "aptui/Widget.h"
 #include "discovery/DeviceRecord.h"
+#include "modify/BatchProgressCover.h"
 #include "modify/ModifyPage.h"
+#include "plan/PlanPreviewPage.h"
+#include "plan/core/PlanValidator.h"
 
 class QLabel;
 class QLineEdit;
@@ -34,6 +39,7 @@ class CTableView;
 namespace VexaTool {
 
 class DeviceFilterProxyModel;
+class PlanBatch;
 class DeviceInfoModel;
 
 // The left-hand page: the count of online devices, "Export" and "Refresh", and the live device table. Keeps
@@ -62,6 +68,13 @@ public:
 
     // The device's web page for a row: its address and HTTP port, port 80 when the device reports none.
     QUrl webAddress(int row) const;
+    // Loads a plan file, checks it against the listed devices and shows the preview; nothing is sent until the
+    // preview's "Apply plan". Returns the preview (owned by its window, which closes on Cancel or Apply).
+    PlanPreviewPage* openPlan(const QString& path);
+    PlanPreviewPage* planPreview() const { return m_planPreview; }
+    PlanBatch* planBatch() const { return m_planBatch; }
+    // Replaces the file chooser of "Apply plan…" (tests).
+    void setPlanFileChooser(std::function<QString()> chooser) { m_planFileChooser = std::move(chooser); }
     // Replaces the desktop's URL opener (tests).
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     // Delay between forgetting the devices and asking them again on "Refresh".
@@ -94,6 +107,7 @@ public slots:
     void onDoubleClickAction(QModelIndex miIndex);
     void onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex);
     void onHeaderPress(int iLogicalIndex);
+    void onApplyPlanClicked();
 
 private:
     enum class DeviceEvent { Login, Logout, Update };
@@ -110,6 +124,9 @@ private:
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
+    void onPlanApply();
+    void onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params);
+    void onPlanFinished();
     void onFilterChanged();
     void onShownRowsChanged();
     QList<int> shownCheckedRows() const;
@@ -132,6 +149,14 @@ private:
     QHash<QString, int> m_storedMacs;
     int m_storedTotal = 0;
     std::function<bool(const QUrl&)> m_urlOpener;
+    std::function<QString()> m_planFileChooser;
+
+    QString m_planPath;
+    plan::DeploymentPlan m_plan;
+    QPointer<QDialog> m_planWindow;
+    QPointer<PlanPreviewPage> m_planPreview;
+    PlanBatch* m_planBatch = nullptr;
+    QPointer<BatchProgressCover> m_planCover;
 
     int m_eventSliceMs = 20;
     QElapsedTimer m_slice;
