@@ -157,7 +157,13 @@ void DeviceDisplayPage::updateCount() {
 }
 
 QList<int> DeviceDisplayPage::shownCheckedRows() const {
-    return m_filter->isFiltering() ? m_filter->shownCheckedSourceRows() : m_model->checkedRows();
+    QList<int> rows = m_model->checkedRows();
+    if (!m_filter->isFiltering())
+        return rows;
+    // Through the ticked rows rather than every shown one: ticking all of thousands of rows asks this for each.
+    const int check = m_model->columnOf(DeviceInfoModel::KindCheck);
+    rows.removeIf([this, check](int row) { return !m_filter->mapFromSource(m_model->index(row, check)).isValid(); });
+    return rows;
 }
 
 void DeviceDisplayPage::onFilterChanged() {
@@ -170,8 +176,8 @@ void DeviceDisplayPage::onShownRowsChanged() {
     if (!m_filter->isFiltering())
         return;
     updateCount();
-    // A ticked device whose texts no longer match leaves the selection with its row.
-    if (m_filter->shownCheckedSourceRows().size() != m_lastReportedCount)
+    // A ticked device whose texts stop (or start again) to match leaves (or rejoins) the selection with its row.
+    if (m_model->checkedCount() > 0 && shownCheckedRows().size() != m_lastReportedCount)
         reportCheckedDevices();
 }
 

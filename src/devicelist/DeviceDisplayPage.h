@@ -42,9 +42,10 @@ class DeviceFilterProxyModel;
 class PlanBatch;
 class DeviceInfoModel;
 
-// The left-hand page: the count of online devices, "Export" and "Refresh", and the live device table. Keeps
-// the table and the device store in step with the discovery handler's signals and tells the modify page,
-// after every change of the ticked set, which devices are ticked and what kind of page suits them.
+// The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
+// the live device table behind it. Keeps the table and the device store in step with the discovery handler's
+// signals and tells the modify page, after every change of the ticked set, which shown devices are ticked and
+// what kind of page suits them.
 // GUI thread only; the device signals arrive queued from the library's thread.
 class DeviceDisplayPage : public aptui::Widget {
     Q_OBJECT

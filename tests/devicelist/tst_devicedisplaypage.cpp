@@ -471,6 +471,12 @@ void TestDeviceDisplayPage::tickedSetFollowsWhatIsShown() {
     m_page->filterModel()->setShownCheckState(Qt::Checked);
     m_page->onDeviceUpdate(device("SC", "02-00-00-00-00-03", "10.7.0.4", 0));
     QCOMPARE(serialsOf(lastEntries()), QStringList{QStringLiteral("SA")});
+    // And rejoins it, still ticked, when it matches again, even when nothing else shown is ticked.
+    tick(0, false);
+    QVERIFY(lastEntries().isEmpty());
+    m_page->onDeviceUpdate(device("SC", "02-00-00-00-00-03", "10.1.0.4", 0));
+    QCOMPARE(serialsOf(lastEntries()), QStringList{QStringLiteral("SC")});
+    tick(0, true);
 
     m_page->filterEdit()->clear();
     QCOMPARE(serialsOf(lastEntries()), (QStringList{"SA"_L1, "SB"_L1, "SC"_L1}));
