@@ -14,9 +14,12 @@
 #include "TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "plan/DeviceFilterProxyModel.h"
+#include "plan/PlanPreviewModel.h"
+#include "plan/PlanPreviewPage.h"
 #include "toolkit/CTableView.h"
 
 using namespace Qt::StringLiterals;
@@ -63,6 +66,7 @@ private slots:
     void filterFollowsArrivalsDeparturesAndChanges();
     void tickedSetFollowsWhatIsShown();
     void sortingWhileFilteredKeepsAddressOrder();
+    void planIsCheckedAgainOnApply();
 
 private:
     void tick(int row, bool on);
@@ -500,6 +504,36 @@ void TestDeviceDisplayPage::sortingWhileFilteredKeepsAddressOrder() {
              (QStringList{"192.168.1.100"_L1, "192.168.1.10"_L1, "192.168.1.2"_L1}));
     m_page->filterEdit()->clear();
     QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindIpv4Address).first(), QStringLiteral("192.168.7.5"));
+}
+
+void TestDeviceDisplayPage::planIsCheckedAgainOnApply() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "10.1.0.3"));
+    const QString path = m_dir->filePath(QStringLiteral("plan.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Serial Number,IP Address,Subnet Mask,Gateway,Device Name\n"
+               "SA,10.1.0.50,255.255.0.0,10.1.0.1,a\nSB,10.1.0.51,255.255.0.0,10.1.0.1,b\n");
+    file.close();
+    VexaTool::PlanPreviewPage* preview = m_page->openPlan(path);
+    QVERIFY(preview);
+    QCOMPARE(preview->model()->markedRowCount(), 0);
+    preview->findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->setText(QStringLiteral("pw"));
+    QVERIFY(preview->applyEnabled());
+
+    // A device that went away while the preview was open: the plan is shown again, marked, and not sent.
+    bool sent = false;
+    m_page->planBatch()->setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+        sent = true;
+        return VexaTool::DeviceOutcome{};
+    });
+    m_page->onDeviceLogout(device("SB", "02-00-00-00-00-02", "10.1.0.3"));
+    preview->findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"))->click();
+    QVERIFY(!m_page->planBatch()->isRunning());
+    QCOMPARE(preview->model()->markedRowCount(), 1);
+    QVERIFY(!preview->applyEnabled());
+    QTest::qWait(20);
+    QVERIFY(!sent);
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)
