@@ -3,16 +3,29 @@
 #include <cstring>
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QHoverEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "modify/BatchProgressCover.h"
+#include "modify/DeviceModifyPage.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "plan/DeviceFilterProxyModel.h"
+#include "plan/PlanDevices.h"
+#include "plan/PlanFile.h"
+#include "plan/PlanPreviewPage.h"
+#include "plan/ReceiptFile.h"
 #include "toolkit/CTableView.h"
 #include "ui_DeviceDisplayPage.h"
 
@@ -46,7 +59,19 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
     m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
     table->setItemDelegate(m_delegate);
-    table->setModel(m_model);
+    m_filter = new DeviceFilterProxyModel(this);
+    m_filter->setSortsSource(true);
+    m_filter->setSourceModel(m_model);
+    m_filter->setCheckColumn(m_model->columnOf(DeviceInfoModel::KindCheck));
+    m_filter->setFilterColumns(
+        {m_model->columnOf(DeviceInfoModel::KindIpv4Address), m_model->columnOf(DeviceInfoModel::KindSerialNumber),
+         m_model->columnOf(DeviceInfoModel::KindMac), m_model->columnOf(DeviceInfoModel::KindActivate),
+         m_model->columnOf(DeviceInfoModel::KindDeviceType)});
+    table->setModel(m_filter);
+    connect(m_ui->m_lineEditFilter, &QLineEdit::textChanged, m_filter, &DeviceFilterProxyModel::setFilterWords);
+    connect(m_filter, &DeviceFilterProxyModel::signalFilterChanged, this, &DeviceDisplayPage::onFilterChanged);
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &DeviceDisplayPage::onShownRowsChanged);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &DeviceDisplayPage::onShownRowsChanged);
 
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -81,6 +106,15 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
 
     m_ui->m_btnExportDeviceInfo->setEnabled(false);
     m_headerState = header->saveState();
+
+    m_planFileChooser = [this] {
+        return QFileDialog::getOpenFileName(this, tr("Open deployment plan"), QString(),
+                                            tr("Deployment plans (*.csv);;All files (*)"));
+    };
+    m_planBatch = new PlanBatch(DeviceModifyPage::configuredTaskThreads(), this);
+    connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &DeviceDisplayPage::onApplyPlanClicked);
+    connect(m_planBatch, &PlanBatch::signalDeviceChanged, this, &DeviceDisplayPage::onPlanDeviceChanged);
+    connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
 }
 
 DeviceDisplayPage::~DeviceDisplayPage() = default;
@@ -97,6 +131,14 @@ QLabel* DeviceDisplayPage::countLabel() const {
     return m_ui->m_labelDeviceCountValue;
 }
 
+QLineEdit* DeviceDisplayPage::filterEdit() const {
+    return m_ui->m_lineEditFilter;
+}
+
+QPushButton* DeviceDisplayPage::applyPlanButton() const {
+    return m_ui->m_btnApplyPlan;
+}
+
 void DeviceDisplayPage::setConflictColor(const QColor& color) {
     m_conflictColor = color;
     m_model->setConflictBrush(color);
@@ -108,7 +150,35 @@ QString DeviceDisplayPage::cellText(int row, int kind) const {
 }
 
 void DeviceDisplayPage::updateCount() {
-    m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+    if (m_filter->isFiltering())
+        m_ui->m_labelDeviceCountValue->setText(tr("%1 of %2").arg(m_filter->rowCount()).arg(m_model->rowCount()));
+    else
+        m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+}
+
+QList<int> DeviceDisplayPage::shownCheckedRows() const {
+    QList<int> rows = m_model->checkedRows();
+    if (!m_filter->isFiltering())
+        return rows;
+    // Through the ticked rows rather than every shown one: ticking all of thousands of rows asks this for each.
+    const int check = m_model->columnOf(DeviceInfoModel::KindCheck);
+    rows.removeIf([this, check](int row) { return !m_filter->mapFromSource(m_model->index(row, check)).isValid(); });
+    return rows;
+}
+
+void DeviceDisplayPage::onFilterChanged() {
+    updateCount();
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::onShownRowsChanged() {
+    // Without a filter the count and the ticked set follow the model's own signals.
+    if (!m_filter->isFiltering())
+        return;
+    updateCount();
+    // A ticked device whose texts stop (or start again) to match leaves (or rejoins) the selection with its row.
+    if (m_model->checkedCount() > 0 && shownCheckedRows().size() != m_lastReportedCount)
+        reportCheckedDevices();
 }
 
 void DeviceDisplayPage::recountStoredMacs() {
@@ -243,7 +313,7 @@ DeviceInfo DeviceDisplayPage::entryOf(int row) const {
 }
 
 void DeviceDisplayPage::reportCheckedDevices() {
-    const QList<int> rows = m_model->checkedRows();
+    const QList<int> rows = shownCheckedRows();
     m_lastReportedCount = static_cast<int>(rows.size());
     if (rows.isEmpty()) {
         m_ui->m_btnExportDeviceInfo->setEnabled(false);
@@ -305,7 +375,9 @@ void DeviceDisplayPage::reportCheckedDevices() {
 void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
     if (!pItem || pItem->column() != m_model->columnOf(DeviceInfoModel::KindCheck))
         return;
-    if (m_model->checkedCount() != m_lastReportedCount)
+    const int ticked =
+        m_filter->isFiltering() ? static_cast<int>(m_filter->shownCheckedSourceRows().size()) : m_model->checkedCount();
+    if (ticked != m_lastReportedCount)
         reportCheckedDevices();
 }
 
@@ -321,7 +393,7 @@ void DeviceDisplayPage::onManualUpdate() {
         m_storedTotal = 0;
     }
     m_model->removeRows(0, m_model->rowCount());
-    m_ui->m_labelDeviceCountValue->setText(QStringLiteral("0"));
+    updateCount();
     m_ui->m_btnExportDeviceInfo->setEnabled(false);
     emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
     m_lastReportedCount = 0;
@@ -359,10 +431,110 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
-    dialog.setExportRows(m_model->checkedRows());
+    dialog.setExportRows(shownCheckedRows());
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
+    emit signalDisCoverMainPage();
+}
+
+void DeviceDisplayPage::onApplyPlanClicked() {
+    if (m_planBatch->isRunning())
+        return;
+    const QString path = m_planFileChooser ? m_planFileChooser() : QString();
+    if (!path.isEmpty())
+        openPlan(path);
+}
+
+PlanPreviewPage* DeviceDisplayPage::openPlan(const QString& path) {
+    if (m_planBatch->isRunning())
+        return nullptr;
+    if (m_planWindow)
+        m_planWindow->close();
+    QString error;
+    m_plan = PlanFile::load(path, &error);
+    m_planPath = path;
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
+
+    auto* window = new QDialog(this, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(tr("Deployment plan"));
+    window->resize(1100, 600);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* preview = new PlanPreviewPage(window);
+    layout->addWidget(preview);
+    preview->setPlan(path, m_plan, check, devices);
+    connect(preview, &PlanPreviewPage::signalApplyPlan, this, &DeviceDisplayPage::onPlanApply);
+    connect(preview, &PlanPreviewPage::signalCancelPlan, window, &QDialog::reject);
+    m_planWindow = window;
+    m_planPreview = preview;
+    window->open();
+    return preview;
+}
+
+void DeviceDisplayPage::onPlanApply() {
+    if (!m_planPreview || m_planBatch->isRunning())
+        return;
+    // Devices may have come, gone or moved while the preview was open: the plan is checked again on what is
+    // listed now, and a plan that no longer passes is shown again with its marks instead of being sent.
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
+    if (!check.ok()) {
+        m_planPreview->setPlan(m_planPath, m_plan, check, devices);
+        return;
+    }
+    QByteArray password = m_planPreview->adminPassword().toLatin1();
+    m_planPreview->clearPassword();
+    const bool started = m_planBatch->start(m_plan, check, devices, password);
+    password.fill('\0');
+    if (!started)
+        return;
+    if (m_planWindow)
+        m_planWindow->accept();
+    QWidget* host = window();
+    if (m_planCover.isNull() || m_planCover->parentWidget() != host) {
+        m_planCover = new BatchProgressCover(host);
+        connect(m_planCover, &BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
+        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &BatchProgressCover::setProgress);
+    }
+    if (m_planBatch->isRunning())
+        m_planCover->begin(BatchProgressCover::Modifying, m_planBatch->total());
+}
+
+void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    {
+        XRT_MutexGuard guard(store->lock());
+        if (!store->writeNetParams(serialNo, mac, params) || !store->get(serialNo, mac, record))
+            return;
+    }
+    m_model->updateDevice(record);
+}
+
+void DeviceDisplayPage::onPlanFinished() {
+    if (!m_planCover.isNull())
+        m_planCover->end();
+    QVector<DeviceInfo> entries = m_planBatch->entries();
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    for (DeviceInfo& entry : entries) {
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
+        if (store->get(entry.serialNo, entry.mac, record))
+            entry.deviceType = recordText(record.deviceTypeName);
+    }
+    DeviceModifyResultPage results(this);
+    results.setEntries(entries);
+    results.setReceipt(m_planBatch->receipt());
+    emit signalCoverMainPage();
+    results.exec();
     emit signalDisCoverMainPage();
 }
 
@@ -393,7 +565,8 @@ QUrl DeviceDisplayPage::webAddress(int row) const {
 void DeviceDisplayPage::onDoubleClickAction(QModelIndex miIndex) {
     if (!miIndex.isValid() || miIndex.column() != m_model->columnOf(DeviceInfoModel::KindIpv4Address))
         return;
-    const QUrl url = webAddress(miIndex.row());
+    const QModelIndex source = miIndex.model() == m_filter ? m_filter->mapToSource(miIndex) : miIndex;
+    const QUrl url = webAddress(source.row());
     if (url.isValid() && m_urlOpener)
         m_urlOpener(url);
 }

@@ -5,18 +5,24 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QModelIndex>
+#include <QPointer>
 #include <QUrl>
 #include <QVector>
 
 #include "aptui/Widget.h"
 #include "discovery/DeviceRecord.h"
+#include "modify/BatchProgressCover.h"
 #include "modify/ModifyPage.h"
+#include "plan/PlanPreviewPage.h"
+#include "plan/core/PlanValidator.h"
 
-class QPushButton;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QStandardItem;
 class QTimer;
 
@@ -32,11 +38,14 @@ class CTableView;
 
 namespace VexaTool {
 
+class DeviceFilterProxyModel;
+class PlanBatch;
 class DeviceInfoModel;
 
-// The left-hand page: the count of online devices, "Export" and "Refresh", and the live device table. Keeps
-// the table and the device store in step with the discovery handler's signals and tells the modify page,
-// after every change of the ticked set, which devices are ticked and what kind of page suits them.
+// The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
+// the live device table behind it. Keeps the table and the device store in step with the discovery handler's
+// signals and tells the modify page, after every change of the ticked set, which shown devices are ticked and
+// what kind of page suits them.
 // GUI thread only; the device signals arrive queued from the library's thread.
 class DeviceDisplayPage : public aptui::Widget {
     Q_OBJECT
@@ -49,12 +58,24 @@ public:
     ~DeviceDisplayPage() override;
 
     DeviceInfoModel* model() const { return m_model; }
+    // What the table shows: the model behind the quick filter. Ticking, export and the selection sent to the
+    // modify page act on its rows.
+    DeviceFilterProxyModel* filterModel() const { return m_filter; }
+    QLineEdit* filterEdit() const;
+    QPushButton* applyPlanButton() const;
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;
 
     // The device's web page for a row: its address and HTTP port, port 80 when the device reports none.
     QUrl webAddress(int row) const;
+    // Loads a plan file, checks it against the listed devices and shows the preview; nothing is sent until the
+    // preview's "Apply plan". Returns the preview (owned by its window, which closes on Cancel or Apply).
+    PlanPreviewPage* openPlan(const QString& path);
+    PlanPreviewPage* planPreview() const { return m_planPreview; }
+    PlanBatch* planBatch() const { return m_planBatch; }
+    // Replaces the file chooser of "Apply plan…" (tests).
+    void setPlanFileChooser(std::function<QString()> chooser) { m_planFileChooser = std::move(chooser); }
     // Replaces the desktop's URL opener (tests).
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     // Delay between forgetting the devices and asking them again on "Refresh".
@@ -87,6 +108,7 @@ public slots:
     void onDoubleClickAction(QModelIndex miIndex);
     void onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex);
     void onHeaderPress(int iLogicalIndex);
+    void onApplyPlanClicked();
 
 private:
     enum class DeviceEvent { Login, Logout, Update };
@@ -103,6 +125,12 @@ private:
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
+    void onPlanApply();
+    void onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params);
+    void onPlanFinished();
+    void onFilterChanged();
+    void onShownRowsChanged();
+    QList<int> shownCheckedRows() const;
     void forgetMac(const QString& mac);
     void recountStoredMacs();
     DeviceInfo entryOf(int row) const;
@@ -110,6 +138,7 @@ private:
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
     DeviceInfoModel* m_model = nullptr;
+    DeviceFilterProxyModel* m_filter = nullptr;
     aptui::TreeViewWithLeftPixmapDelegate* m_delegate = nullptr;
     QByteArray m_headerState;
     int m_lastReportedCount = -1;
@@ -121,6 +150,14 @@ private:
     QHash<QString, int> m_storedMacs;
     int m_storedTotal = 0;
     std::function<bool(const QUrl&)> m_urlOpener;
+    std::function<QString()> m_planFileChooser;
+
+    QString m_planPath;
+    plan::DeploymentPlan m_plan;
+    QPointer<QDialog> m_planWindow;
+    QPointer<PlanPreviewPage> m_planPreview;
+    PlanBatch* m_planBatch = nullptr;
+    QPointer<BatchProgressCover> m_planCover;
 
     int m_eventSliceMs = 20;
     QElapsedTimer m_slice;

@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMouseEvent>
+#include <QSaveFile>
 #include <QStandardItemModel>
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "export/ExcelManager.h"
+#include "plan/core/CsvWriter.h"
 #include "ui_DevicesInfoSavePage.h"
 
 namespace VexaTool {
@@ -123,6 +125,20 @@ void DevicesInfoSavePage::onSaveDevicesInfo() {
         warn(WarningDialog::Error, tr("Please input file path."), false, true);
         return;
     }
+    if (format() == Format::Csv) {
+        const QString path = folder + fileName + QStringLiteral(".csv");
+        if (QFile::exists(path)) {
+            warn(WarningDialog::Error, tr("The file name has been used, please change it"), false, false);
+            return;
+        }
+        if (saveCsv(path)) {
+            warn(WarningDialog::Success, tr("Saving succeed."), false, false);
+            accept();
+        } else {
+            warn(WarningDialog::Error, tr("Saving failed."), false, false);
+        }
+        return;
+    }
     if (QFile::exists(folder + fileName + QStringLiteral(".xls"))) {
         warn(WarningDialog::Error, tr("The file name has been used, please change it"), false, false);
         return;
@@ -133,6 +149,37 @@ void DevicesInfoSavePage::onSaveDevicesInfo() {
     } else {
         warn(WarningDialog::Error, tr("Saving failed."), false, false);
     }
+}
+
+void DevicesInfoSavePage::setFormat(Format format) {
+    m_ui->m_comboBoxFormat->setCurrentIndex(format == Format::Csv ? 1 : 0);
+}
+
+DevicesInfoSavePage::Format DevicesInfoSavePage::format() const {
+    return m_ui->m_comboBoxFormat->currentIndex() == 1 ? Format::Csv : Format::Xls;
+}
+
+bool DevicesInfoSavePage::saveCsv(const QString& path) const {
+    if (!m_model)
+        return false;
+    // The workbook's columns and header names, so that both files read the same.
+    const QStringList names = m_excel->columnNames(m_model);
+    plan::CsvWriter csv;
+    std::vector<std::string> fields;
+    for (const QString& name : names)
+        fields.push_back(name.toStdString());
+    csv.addRow(fields);
+    for (const int row : m_rows) {
+        fields.clear();
+        for (int column = 1; column < m_model->columnCount(); ++column)
+            fields.push_back(m_model->index(row, column).data(Qt::DisplayRole).toString().toStdString());
+        csv.addRow(fields);
+    }
+    const std::string& text = csv.data();
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
+           file.commit();
 }
 
 void DevicesInfoSavePage::onClearWarningInfo() {

@@ -27,6 +27,10 @@ public:
     explicit DevicesInfoSavePage(QStandardItemModel* model, QWidget* parent = nullptr);
     ~DevicesInfoSavePage() override;
 
+    enum class Format { Xls, Csv };
+    void setFormat(Format format);
+    Format format() const;
+
     void setExportRows(QList<int> rows);
     QList<int> exportRows() const { return m_rows; }
 
@@ -44,6 +48,7 @@ public slots:
     void onClearLineEditFilePathError();
 
 private:
+    bool saveCsv(const QString& path) const;
     void warn(int kind, const QString& text, bool fileNameField, bool filePathField);
 
     std::unique_ptr<Ui::DevicesInfoSavePage> m_ui;

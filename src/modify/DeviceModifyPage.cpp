@@ -21,6 +21,7 @@
 #include "modify/DeviceNetParaPage.h"
 #include "modify/ErrorText.h"
 #include "modify/PasswordLevel.h"
+#include "plan/ReceiptFile.h"
 #include "platform/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
@@ -459,6 +460,7 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
 
 void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks) {
     m_run = std::move(run);
+    m_run.before = m_run.entries;
     QWidget* host = window();
     if (m_cover.isNull() || m_cover->parentWidget() != host)
         m_cover = new BatchProgressCover(host);
@@ -578,6 +580,17 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
         results.setFailureCaption(tr("Activate fail numbers"));
     }
     results.setEntries(entries);
+    if (m_run.before.size() == entries.size()) {
+        const QDateTime now = QDateTime::currentDateTime();
+        std::vector<plan::ReceiptEntry> receipt;
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const std::size_t at = static_cast<std::size_t>(i);
+            const QString name =
+                !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
+            receipt.push_back(ReceiptFile::entry(now, m_run.before.at(i), entries.at(i), name));
+        }
+        results.setReceipt(std::move(receipt));
+    }
     if (activation)
         emit signalActiveResult(entries);
     emit signalCoverMainPage();

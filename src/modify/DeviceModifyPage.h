@@ -95,6 +95,7 @@ private:
         QVector<DeviceInfo> entries;
         std::vector<VEXA_NET_PARAM> params; // modification: the record sent to each device
         QStringList newAddresses;           // batch modification with DHCP off: each device's new address
+        QVector<DeviceInfo> before;         // the entries as the run started, for the receipt
     };
 
     QPoint dialogPosition() const;

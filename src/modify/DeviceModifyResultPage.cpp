@@ -1,10 +1,14 @@
 #include "modify/DeviceModifyResultPage.h"
 
+#include <QDate>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QIcon>
 #include <QStandardItemModel>
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "aptui/WarningDialog.h"
+#include "plan/ReceiptFile.h"
 #include "ui_DeviceModifyResultPage.h"
 
 namespace VexaTool {
@@ -34,6 +38,13 @@ DeviceModifyResultPage::DeviceModifyResultPage(QWidget* parent)
     m_ui->m_tableViewResult->setItemDelegate(new aptui::TreeViewWithLeftPixmapDelegate(m_ui->m_tableViewResult));
     m_ui->m_tableViewResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContentWidget(content);
+
+    m_ui->m_btnSaveReceipt->hide();
+    m_receiptChooser = [this] {
+        const QString suggested = tr("receipt-%1.csv").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+        return QFileDialog::getSaveFileName(this, tr("Save receipt"), suggested, tr("CSV files (*.csv)"));
+    };
+    connect(m_ui->m_btnSaveReceipt, &QPushButton::clicked, this, &DeviceModifyResultPage::onSaveReceipt);
 }
 
 DeviceModifyResultPage::~DeviceModifyResultPage() = default;
@@ -79,6 +90,26 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
         m_model->appendRow(row);
     }
     m_ui->m_labelDeviceFail->setText(m_ui->m_labelDeviceFail->text() + QLatin1Char(' ') + QString::number(m_failures));
+}
+
+void DeviceModifyResultPage::setReceipt(std::vector<plan::ReceiptEntry> receipt) {
+    m_receipt = std::move(receipt);
+    m_ui->m_btnSaveReceipt->setVisible(!m_receipt.empty());
+}
+
+bool DeviceModifyResultPage::saveReceipt(const QString& path) {
+    QString error;
+    if (ReceiptFile::save(path, m_receipt, &error))
+        return true;
+    WarningDialog::showWarning(pos() + QPoint(width() / 2 - 155, height() / 2 - 60), WarningDialog::Error,
+                               tr("The receipt could not be saved: %1").arg(error), this);
+    return false;
+}
+
+void DeviceModifyResultPage::onSaveReceipt() {
+    const QString path = m_receiptChooser ? m_receiptChooser() : QString();
+    if (!path.isEmpty())
+        saveReceipt(path);
 }
 
 } // namespace VexaTool

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include <QVector>
 
 #include "aptui/BaseDialog.h"
 #include "discovery/DeviceRecord.h"
+#include "plan/core/Receipt.h"
 
 class QStandardItemModel;
 
@@ -34,6 +37,15 @@ public:
     // Fills the table and appends the counts to the captions; once per dialog.
     void setEntries(const QVector<DeviceInfo>& entries);
 
+    // What "Save receipt…" writes: one line per device (time, serial number, MAC, old and new address, name,
+    // result). Without it the button is hidden.
+    void setReceipt(std::vector<plan::ReceiptEntry> receipt);
+    const std::vector<plan::ReceiptEntry>& receipt() const { return m_receipt; }
+    // Writes the receipt to path; false, with the reason shown, when it cannot be written.
+    bool saveReceipt(const QString& path);
+    // Replaces the save-file chooser (tests).
+    void setReceiptFileChooser(std::function<QString()> chooser) { m_receiptChooser = std::move(chooser); }
+
     QStandardItemModel* model() const { return m_model; }
     int failureCount() const { return m_failures; }
 
@@ -41,6 +53,10 @@ private:
     std::unique_ptr<Ui::DeviceModifyResultPage> m_ui;
     QStandardItemModel* m_model = nullptr;
     int m_failures = 0;
+    std::vector<plan::ReceiptEntry> m_receipt;
+    std::function<QString()> m_receiptChooser;
+
+    void onSaveReceipt();
 };
 
 } // namespace VexaTool

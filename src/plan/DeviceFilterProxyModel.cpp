@@ -31,6 +31,14 @@ void DeviceFilterProxyModel::setFilterWords(const QString& text) {
     emit signalFilterChanged();
 }
 
+void DeviceFilterProxyModel::sort(int column, Qt::SortOrder order) {
+    if (m_sortsSource && sourceModel()) {
+        sourceModel()->sort(column, order);
+        return;
+    }
+    QSortFilterProxyModel::sort(column, order);
+}
+
 bool DeviceFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (m_words.isEmpty())
         return true;

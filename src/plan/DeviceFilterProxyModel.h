@@ -23,6 +23,11 @@ public:
     void setCheckColumn(int column) { m_checkColumn = column; }
     int checkColumn() const { return m_checkColumn; }
 
+    // When on, sorting is handed to the source model, which keeps its own order and sort keys; the proxy
+    // then only hides rows and shows the rest in the source's order.
+    void setSortsSource(bool on) { m_sortsSource = on; }
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     QString filterWords() const { return m_words.join(QLatin1Char(' ')); }
     bool isFiltering() const { return !m_words.isEmpty(); }
 
@@ -44,6 +49,7 @@ private:
     QStringList m_words;
     QList<int> m_columns;
     int m_checkColumn = 0;
+    bool m_sortsSource = false;
 };
 
 } // namespace VexaTool

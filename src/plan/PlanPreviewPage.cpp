@@ -25,6 +25,7 @@ PlanPreviewPage::PlanPreviewPage(QWidget* parent)
     m_ui->m_btnApplyPlan->setEnabled(false);
     connect(m_ui->m_checkBoxOnlyMarked, &QCheckBox::toggled, this, &PlanPreviewPage::onOnlyMarkedToggled);
     connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &PlanPreviewPage::signalApplyPlan);
+    connect(m_ui->m_lineEditPlanPassword, &QLineEdit::textChanged, this, &PlanPreviewPage::updateApply);
     connect(m_ui->m_btnCancelPlan, &QPushButton::clicked, this, &PlanPreviewPage::signalCancelPlan);
 }
 
@@ -39,7 +40,10 @@ void PlanPreviewPage::setPlan(const QString& fileName, const plan::DeploymentPla
     m_ui->m_labelPlanFileError->setText(fileError);
     m_ui->m_labelPlanFileError->setVisible(!fileError.isEmpty());
     m_ui->m_labelPlanSummary->setText(summaryText());
-    m_ui->m_btnApplyPlan->setEnabled(fileError.isEmpty() && m_model->isReady());
+    m_ready = fileError.isEmpty() && m_model->isReady();
+    // A refused plan cannot be applied, so there is nothing to type a password for.
+    m_ui->m_lineEditPlanPassword->setEnabled(m_ready);
+    updateApply();
     // Optional columns the plan leaves out would only show empty cells.
     for (const int column : {PlanPreviewModel::ColumnPort, PlanPreviewModel::ColumnHttpPort,
                              PlanPreviewModel::ColumnRtspPort, PlanPreviewModel::ColumnDhcp})
@@ -62,6 +66,22 @@ QString PlanPreviewPage::summaryText() const {
     return tr("%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.")
         .arg(rows)
         .arg(marked);
+}
+
+QString PlanPreviewPage::adminPassword() const {
+    return m_ui->m_lineEditPlanPassword->text();
+}
+
+void PlanPreviewPage::clearPassword() {
+    m_ui->m_lineEditPlanPassword->clear();
+}
+
+bool PlanPreviewPage::applyEnabled() const {
+    return m_ui->m_btnApplyPlan->isEnabled();
+}
+
+void PlanPreviewPage::updateApply() {
+    m_ui->m_btnApplyPlan->setEnabled(m_ready && !m_ui->m_lineEditPlanPassword->text().isEmpty());
 }
 
 void PlanPreviewPage::onOnlyMarkedToggled(bool onlyMarked) {

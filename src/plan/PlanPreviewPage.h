@@ -32,6 +32,10 @@ public:
 
     PlanPreviewModel* model() const { return m_model; }
     QString summaryText() const;
+    // The administrator password the devices of the plan are changed with.
+    QString adminPassword() const;
+    void clearPassword();
+    bool applyEnabled() const;
 
 signals:
     void signalApplyPlan();
@@ -39,10 +43,12 @@ signals:
 
 private:
     void onOnlyMarkedToggled(bool onlyMarked);
+    void updateApply();
 
     std::unique_ptr<Ui::PlanPreviewPage> m_ui;
     PlanPreviewModel* m_model = nullptr;
     QSortFilterProxyModel* m_markedFilter = nullptr;
+    bool m_ready = false;
 };
 
 } // namespace VexaTool

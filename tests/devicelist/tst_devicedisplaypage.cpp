@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,10 +14,15 @@
 #include "TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
+#include "plan/DeviceFilterProxyModel.h"
+#include "plan/PlanPreviewModel.h"
+#include "plan/PlanPreviewPage.h"
 #include "toolkit/CTableView.h"
 
+using namespace Qt::StringLiterals;
 using testrecords::device;
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;
@@ -57,6 +63,10 @@ private slots:
     void burstIsWorkedThroughInOrder();
     void headerClickSortsOnce();
     void pointingHandOverAddresses();
+    void filterFollowsArrivalsDeparturesAndChanges();
+    void tickedSetFollowsWhatIsShown();
+    void sortingWhileFilteredKeepsAddressOrder();
+    void planIsCheckedAgainOnApply();
 
 private:
     void tick(int row, bool on);
@@ -377,7 +387,7 @@ void TestDeviceDisplayPage::pointingHandOverAddresses() {
     OrvisGUIToolkit::CTableView* table = m_page->tableView();
     DeviceInfoModel* model = m_page->model();
     const auto hover = [table, model](int kind) {
-        const QRect cell = table->visualRect(model->index(0, model->columnOf(kind)));
+        const QRect cell = table->visualRect(table->model()->index(0, model->columnOf(kind)));
         QMouseEvent move(QEvent::MouseMove, QPointF(cell.center()), table->viewport()->mapToGlobal(cell.center()),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(table->viewport(), &move);
@@ -386,6 +396,144 @@ void TestDeviceDisplayPage::pointingHandOverAddresses() {
     QCOMPARE(m_page->cursor().shape(), Qt::PointingHandCursor);
     hover(DeviceInfoModel::KindDeviceType);
     QCOMPARE(m_page->cursor().shape(), Qt::ArrowCursor);
+}
+
+namespace {
+
+QStringList shownTexts(const DeviceDisplayPage& page, int kind) {
+    const QAbstractItemModel* shown = page.tableView()->model();
+    QStringList texts;
+    for (int r = 0; r < shown->rowCount(); ++r)
+        texts << shown->index(r, page.model()->columnOf(kind)).data().toString();
+    return texts;
+}
+
+QStringList serialsOf(const QVector<DeviceInfo>& entries) {
+    QStringList serials;
+    for (const DeviceInfo& entry : entries)
+        serials << entry.serialNo;
+    return serials;
+}
+
+} // namespace
+
+void TestDeviceDisplayPage::filterFollowsArrivalsDeparturesAndChanges() {
+    QCOMPARE(m_page->tableView()->model(), m_page->filterModel());
+    QAbstractItemModelTester shownTester(m_page->filterModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "10.2.0.3"));
+    m_page->filterEdit()->setText(QStringLiteral(" 10.1. "));
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindSerialNumber), QStringList{QStringLiteral("SA")});
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1 of 2"));
+
+    // Arrivals: a match shows at once, the rest only counts.
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "10.1.0.9"));
+    m_page->onDeviceLogin(device("SD", "02-00-00-00-00-04", "10.3.0.9"));
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindSerialNumber), (QStringList{"SA"_L1, "SC"_L1}));
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("2 of 4"));
+    // A device that moves out of the words leaves the view, one that moves in joins it.
+    m_page->onDeviceUpdate(device("SA", "02-00-00-00-00-01", "10.9.0.2"));
+    m_page->onDeviceUpdate(device("SD", "02-00-00-00-00-04", "10.1.0.44"));
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindSerialNumber), (QStringList{"SC"_L1, "SD"_L1}));
+    m_page->onDeviceLogout(device("SC", "02-00-00-00-00-03", "10.1.0.9"));
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindSerialNumber), QStringList{QStringLiteral("SD")});
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1 of 3"));
+    // Words narrow across columns (address and MAC), without case.
+    m_page->filterEdit()->setText(QStringLiteral("10.1 00-04"));
+    QCOMPARE(m_page->filterModel()->rowCount(), 1);
+    m_page->filterEdit()->setText(QStringLiteral("sd 00-01"));
+    QCOMPARE(m_page->filterModel()->rowCount(), 0);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("0 of 3"));
+
+    m_page->filterEdit()->clear();
+    QCOMPARE(m_page->filterModel()->rowCount(), 3);
+    QCOMPARE(m_page->countLabel()->text(), QStringLiteral("3"));
+}
+
+void TestDeviceDisplayPage::tickedSetFollowsWhatIsShown() {
+    QAbstractItemModelTester shownTester(m_page->filterModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2", 0));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "10.2.0.3", 0));
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "10.1.0.4", 0));
+    tick(0, true);
+    tick(1, true);
+    QCOMPARE(serialsOf(lastEntries()), (QStringList{"SA"_L1, "SB"_L1}));
+
+    // Hiding a ticked row takes it out of what the modify page and export receive; it stays ticked.
+    m_page->filterEdit()->setText(QStringLiteral("10.1."));
+    QCOMPARE(lastKind(), MODIFY_SINGLE);
+    QCOMPARE(serialsOf(lastEntries()), QStringList{QStringLiteral("SA")});
+    QVERIFY(m_page->exportButton()->isEnabled());
+    // Ticking all acts on the shown rows only.
+    m_page->filterModel()->setShownCheckState(Qt::Checked);
+    QCOMPARE(lastKind(), MODIFY_BATCH);
+    QCOMPARE(serialsOf(lastEntries()), (QStringList{"SA"_L1, "SC"_L1}));
+    m_page->filterModel()->setShownCheckState(Qt::Unchecked);
+    QVERIFY(lastEntries().isEmpty());
+    QVERIFY(!m_page->exportButton()->isEnabled());
+    // A ticked device whose update moves it out of the filter leaves the selection.
+    m_page->filterModel()->setShownCheckState(Qt::Checked);
+    m_page->onDeviceUpdate(device("SC", "02-00-00-00-00-03", "10.7.0.4", 0));
+    QCOMPARE(serialsOf(lastEntries()), QStringList{QStringLiteral("SA")});
+    // And rejoins it, still ticked, when it matches again, even when nothing else shown is ticked.
+    tick(0, false);
+    QVERIFY(lastEntries().isEmpty());
+    m_page->onDeviceUpdate(device("SC", "02-00-00-00-00-03", "10.1.0.4", 0));
+    QCOMPARE(serialsOf(lastEntries()), QStringList{QStringLiteral("SC")});
+    tick(0, true);
+
+    m_page->filterEdit()->clear();
+    QCOMPARE(serialsOf(lastEntries()), (QStringList{"SA"_L1, "SB"_L1, "SC"_L1}));
+}
+
+void TestDeviceDisplayPage::sortingWhileFilteredKeepsAddressOrder() {
+    for (const char* address : {"192.168.1.100", "192.168.1.2", "192.168.7.5", "192.168.1.10"})
+        m_page->onDeviceLogin(device(address, QByteArray("M-") + address, address));
+    m_page->filterEdit()->setText(QStringLiteral("192.168.1."));
+    DeviceInfoModel* model = m_page->model();
+    const int column = model->columnOf(DeviceInfoModel::KindIpv4Address);
+    QSignalSpy sorts(model, &QAbstractItemModel::layoutChanged);
+    m_page->tableView()->sortByColumn(column, Qt::AscendingOrder);
+    // The model itself is sorted, by its address keys, not the shown texts.
+    QVERIFY(!sorts.isEmpty());
+    QCOMPARE(model->item(0, column)->text(), QStringLiteral("192.168.1.2"));
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindIpv4Address),
+             (QStringList{"192.168.1.2"_L1, "192.168.1.10"_L1, "192.168.1.100"_L1}));
+    m_page->tableView()->sortByColumn(column, Qt::DescendingOrder);
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindIpv4Address),
+             (QStringList{"192.168.1.100"_L1, "192.168.1.10"_L1, "192.168.1.2"_L1}));
+    m_page->filterEdit()->clear();
+    QCOMPARE(shownTexts(*m_page, DeviceInfoModel::KindIpv4Address).first(), QStringLiteral("192.168.7.5"));
+}
+
+void TestDeviceDisplayPage::planIsCheckedAgainOnApply() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "10.1.0.3"));
+    const QString path = m_dir->filePath(QStringLiteral("plan.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Serial Number,IP Address,Subnet Mask,Gateway,Device Name\n"
+               "SA,10.1.0.50,255.255.0.0,10.1.0.1,a\nSB,10.1.0.51,255.255.0.0,10.1.0.1,b\n");
+    file.close();
+    VexaTool::PlanPreviewPage* preview = m_page->openPlan(path);
+    QVERIFY(preview);
+    QCOMPARE(preview->model()->markedRowCount(), 0);
+    preview->findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->setText(QStringLiteral("pw"));
+    QVERIFY(preview->applyEnabled());
+
+    // A device that went away while the preview was open: the plan is shown again, marked, and not sent.
+    bool sent = false;
+    m_page->planBatch()->setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+        sent = true;
+        return VexaTool::DeviceOutcome{};
+    });
+    m_page->onDeviceLogout(device("SB", "02-00-00-00-00-02", "10.1.0.3"));
+    preview->findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"))->click();
+    QVERIFY(!m_page->planBatch()->isRunning());
+    QCOMPARE(preview->model()->markedRowCount(), 1);
+    QVERIFY(!preview->applyEnabled());
+    QTest::qWait(20);
+    QVERIFY(!sent);
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)

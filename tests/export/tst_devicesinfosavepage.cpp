@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +20,9 @@
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "export/DevicesInfoSavePage.h"
+#include "plan/DeviceFilterProxyModel.h"
+#include "plan/core/CsvReader.h"
+#include "plan/core/CsvWriter.h"
 
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;
@@ -37,6 +41,7 @@ private slots:
     void refusals();
     void chosenFolderIsShownWithSeparator();
     void listPageExportsTickedRowsInRowOrder();
+    void csvExportWritesTheShownTickedRows();
 
 private:
     QString message() const { return m_messages.isEmpty() ? QString() : m_messages.last(); }
@@ -216,6 +221,67 @@ void TestDevicesInfoSavePage::listPageExportsTickedRowsInRowOrder() {
     QCOMPARE(rows.at(1).toArray().at(8).toString(), QStringLiteral("SA"));
     QCOMPARE(rows.at(2).toArray().at(8).toString(), QStringLiteral("SC"));
     QCOMPARE(rows.at(2).toArray().at(0).toString(), QStringLiteral("003"));
+}
+
+void TestDevicesInfoSavePage::csvExportWritesTheShownTickedRows() {
+    VEXA::DeviceStore::instance()->clear();
+    DeviceDisplayPage page(nullptr, m_dir->filePath(QStringLiteral("ColumnConfig.xml")));
+    page.setEventSlice(0);
+    auto named = testrecords::device("SA", "02-00-00-00-00-01", "192.168.1.2");
+    setRecordText(named.deviceName, "=cmd, \"x\"");
+    page.onDeviceLogin(named);
+    page.onDeviceLogin(testrecords::device("SB", "02-00-00-00-00-02", "192.168.7.3"));
+    page.onDeviceLogin(testrecords::device("SC", "02-00-00-00-00-03", "192.168.1.4"));
+    page.filterModel()->setShownCheckState(Qt::Checked);
+    // Narrowed to two devices: the hidden one stays ticked but is not exported.
+    page.filterEdit()->setText(QStringLiteral("192.168.1"));
+    const QString folder = m_dir->path();
+    QTimer::singleShot(0, this, [&folder] {
+        auto* dialog = qobject_cast<DevicesInfoSavePage*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->format(), DevicesInfoSavePage::Format::Xls); // the workbook stays the default
+        dialog->setFormat(DevicesInfoSavePage::Format::Csv);
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilename"))
+            ->setText(QStringLiteral("site"));
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilepath"))->setText(folder);
+        emit dialog->signalConfirmButtonClicked();
+    });
+    page.exportButton()->click();
+    QVERIFY(message().contains(QStringLiteral("Saving succeed.")));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("site.xls"))));
+
+    QFile file(m_dir->filePath(QStringLiteral("site.csv")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string text = file.readAll().toStdString();
+    const auto parsed = VexaTool::plan::CsvReader::parse(VexaTool::plan::CsvReader::skipByteOrderMark(text));
+    QCOMPARE(parsed.error, VexaTool::plan::CsvReader::Error::None);
+    QCOMPARE(parsed.records.size(), std::size_t(3));
+    const std::vector<std::string>& header = parsed.records[0].fields;
+    const auto column = [&header](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    QVERIFY(column("Device Serial Number") < header.size());
+    QCOMPARE(parsed.records[1].fields[column("Device Serial Number")], std::string("SA"));
+    QCOMPARE(parsed.records[2].fields[column("Device Serial Number")], std::string("SC"));
+    // A name a spreadsheet would run as a formula is guarded, quotes and commas survive.
+    bool guarded = false;
+    for (const std::string& field : parsed.records[1].fields)
+        guarded = guarded || field == "'=cmd, \"x\"";
+    QVERIFY(guarded);
+
+    // An existing file is not overwritten.
+    QTimer::singleShot(0, this, [&folder] {
+        auto* dialog = qobject_cast<DevicesInfoSavePage*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setFormat(DevicesInfoSavePage::Format::Csv);
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilename"))
+            ->setText(QStringLiteral("site"));
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilepath"))->setText(folder);
+        emit dialog->signalConfirmButtonClicked();
+        dialog->reject();
+    });
+    page.exportButton()->click();
+    QVERIFY(message().contains(QStringLiteral("The file name has been used")));
 }
 
 QTEST_MAIN(TestDevicesInfoSavePage)

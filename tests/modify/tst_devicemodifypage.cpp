@@ -92,6 +92,7 @@ struct Results {
     QString header4;
     QString countCaption;
     QString failCaption;
+    std::vector<VexaTool::plan::ReceiptEntry> receipt;
 };
 
 class TestDeviceModifyPage : public QObject {
@@ -185,6 +186,7 @@ void TestDeviceModifyPage::readResults(QWidget* modal, Results& results) {
     results.header4 = model->headerData(4, Qt::Horizontal).toString();
     results.countCaption = page->findChild<QLabel*>(u"m_labelDeviceAll"_qs)->text();
     results.failCaption = page->findChild<QLabel*>(u"m_labelDeviceFail"_qs)->text();
+    results.receipt = page->receipt();
     page->accept();
 }
 
@@ -549,7 +551,15 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(sentBack[i].result, failed ? u"Error2011:time out"_qs : u"Succeed"_qs);
         QCOMPARE(sentBack[i].ipv4Address, failed ? entries[i].ipv4Address : addresses[i]);
         QCOMPARE(recordText(stored(entries[i]).ipv4Address), failed ? entries[i].ipv4Address : addresses[i]);
+        // The receipt: the address each device had and has now, the name sent, the result.
+        const VexaTool::plan::ReceiptEntry& line = results.receipt.at(static_cast<std::size_t>(i));
+        QCOMPARE(QString::fromStdString(line.serial), entries[i].serialNo);
+        QCOMPARE(QString::fromStdString(line.oldAddress), entries[i].ipv4Address);
+        QCOMPARE(QString::fromStdString(line.newAddress), failed ? entries[i].ipv4Address : addresses[i]);
+        QCOMPARE(line.name, std::string("Hall"));
+        QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
     }
+    QCOMPARE(results.receipt.size(), std::size_t(10));
 }
 
 void TestDeviceModifyPage::batchWithDhcpOnKeepsAddresses() {

@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -140,15 +141,23 @@ void TestPlanPreviewModel::pageApplyOnlyWithoutMarks() {
 
     const DeploymentPlan marked = parse(kMarked);
     page.setPlan(QStringLiteral("/site/plan.csv"), marked, plan::validatePlan(marked, kDevices), kDevices);
+    page.findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->setText(QStringLiteral("Abc12345"));
     QVERIFY(!apply->isEnabled());
     QCOMPARE(page.summaryText(), QStringLiteral("3 rows, 3 marked. Correct the marked rows in the file and open it "
                                                 "again; nothing has been sent."));
     apply->click();
     QCOMPARE(applied.count(), 0);
+    page.findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->clear();
 
     const DeploymentPlan clean = parse(kClean);
     page.setPlan(QStringLiteral("/site/plan.csv"), clean, plan::validatePlan(clean, kDevices), kDevices);
+    // A clean plan still waits for the administrator password.
+    auto* password = page.findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"));
+    QVERIFY(password && password->isEnabled());
+    QVERIFY(!apply->isEnabled());
+    password->setText(QStringLiteral("Abc12345"));
     QVERIFY(apply->isEnabled());
+    QCOMPARE(page.adminPassword(), QStringLiteral("Abc12345"));
     QCOMPARE(page.summaryText(), QStringLiteral("2 rows, all ready. Nothing has been sent yet."));
     apply->click();
     cancel->click();

@@ -55,7 +55,7 @@ const char* codeName(IssueCode code) {
         "AddressEmpty",    "AddressInvalid", "MaskEmpty",          "MaskInvalid",         "GatewayEmpty",
         "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
         "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
-        "AddressCycle"};
+        "AddressCycle",    "NameNotLatin1"};
     return names[static_cast<int>(code)];
 }
 
@@ -174,15 +174,23 @@ void TestPlanValidator::rows_data() {
         << QByteArray("VX101,,127.17.1.5,255.255.255.0,0.0.0.0,E,,0,0,\n"
                       "VX100,,127.17.1.6,255.255.255.0,0.0.0.0,F,,0,0,\n")
         << QStringList{u"3 HTTP Port HttpPortInvalid"_s, u"3 RTSP Port RtspPortInvalid"_s};
-    QTest::newRow("names: empty, 32 and 33 bytes, 11 Chinese characters, control characters")
+    QTest::newRow("names: empty, 32 and 33 bytes, Chinese characters, control characters")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,,,,,\n"
                       "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz012345,,,,\n"
                       "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,abcdefghijklmnopqrstuvwxyz0123456,,,,\n"
                       "VX104,,127.17.1.4,255.255.255.0,0.0.0.0,东门大厅一号二号三号四,,,,\n"
                       "VXDUP,02-56-01-00-00-06,127.17.1.5,255.255.255.0,0.0.0.0,\"tab\there\",,,,\n"
                       "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,东门大厅一号二号三号,,,,\n")
-        << QStringList{u"2 Device Name NameEmpty"_s, u"4 Device Name NameTooLong"_s, u"5 Device Name NameTooLong"_s,
-                       u"6 Device Name NameControl"_s};
+        << QStringList{u"2 Device Name NameEmpty"_s, u"4 Device Name NameTooLong"_s, u"5 Device Name NameNotLatin1"_s,
+                       u"6 Device Name NameControl"_s, u"7 Device Name NameNotLatin1"_s};
+    QTest::newRow("Latin-1 names are counted in their Latin-1 bytes")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Caf\xc3\xa9 \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                      "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                      "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9,,,,\n"
+                      "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,Stra\xc3\x9f"
+                      "e \xe2\x82\xac,,,,\n"
+                      "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,bell\xc2\x85,,,,\n")
+        << QStringList{u"3 Device Name NameNotLatin1"_s, u"4 Device Name NameControl"_s};
     QTest::newRow("DHCP values and support")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,maybe\n"
                       "VX101,,,,,B,,,,Yes\n"
@@ -314,14 +322,20 @@ void TestPlanValidator::netParams_data() {
     QTest::addColumn<int>("httpPort");
     QTest::addColumn<int>("rtspPort");
     QTest::addColumn<int>("dhcp");
+    QTest::addColumn<QString>("name");
     QTest::newRow("planned values, ports kept where empty")
         << QByteArray("VX100,,127.017.1.010,255.255.255.0,127.17.1.254,Gate,,,,") << "127.17.1.10"
-        << "127.17.1.254" << 8000 << 80 << 554 << 0;
+        << "127.17.1.254" << 8000 << 80 << 554 << 0 << u"Gate"_s;
     QTest::newRow("ports planned") << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Gate,8001,8080,10554,no")
                                    << "127.17.1.1"
-                                   << "0.0.0.0" << 8001 << 8080 << 10554 << 0;
+                                   << "0.0.0.0" << 8001 << 8080 << 10554 << 0 << u"Gate"_s;
     QTest::newRow("DHCP without addresses keeps the device's") << QByteArray("VX100,,,,,Gate,,,,yes") << "127.17.0.1"
-                                                               << "127.17.0.254" << 8000 << 80 << 554 << 1;
+                                                               << "127.17.0.254" << 8000 << 80 << 554 << 1 << u"Gate"_s;
+    QTest::newRow("a Latin-1 name goes out as Latin-1 bytes")
+        << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Caf\xc3\xa9 Stra\xc3\x9f"
+                      "e,,,,")
+        << "127.17.1.1"
+        << "0.0.0.0" << 8000 << 80 << 554 << 0 << u"Caf\u00e9 Stra\u00dfe"_s;
 }
 
 void TestPlanValidator::netParams() {
@@ -332,6 +346,7 @@ void TestPlanValidator::netParams() {
     QFETCH(int, httpPort);
     QFETCH(int, rtspPort);
     QFETCH(int, dhcp);
+    QFETCH(QString, name);
     const DeploymentPlan plan = parse(QByteArray(kHeader) + row + '\n');
     const PlanCheck check = validatePlan(plan, fleet());
     QVERIFY(check.ok());
@@ -348,7 +363,7 @@ void TestPlanValidator::netParams() {
     QCOMPARE(int(p.httpPort), httpPort);
     QCOMPARE(int(p.rtspPort), rtspPort);
     QCOMPARE(int(p.dhcpEnabled), dhcp);
-    QCOMPARE(QString::fromLatin1(p.deviceName), QStringLiteral("Gate"));
+    QCOMPARE(QString::fromLatin1(p.deviceName), name);
     // What the plan does not name stays as the device has it, and nothing of the old buffer leaks through.
     QCOMPARE(QString::fromLatin1(p.ipv6Address), QStringLiteral("fe80::1"));
     QCOMPARE(int(p.ipv6PrefixLength), 64);

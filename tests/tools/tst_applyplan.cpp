@@ -121,14 +121,19 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
     CsvWriter plan;
     plan.addRow(kPlanHeader);
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> storedNames; // as the devices keep them: Latin-1 bytes
     for (size_t i = 0; i < chosen.size(); ++i) {
         const Row& d = chosen[i];
         // Names that need quoting or are not ASCII, devices named by serial, by MAC or both, ports kept or set.
         std::string name = "Site A cam " + std::to_string(i);
-        if (i % 10 == 3)
-            name = "门厅, 东 \"" + std::to_string(i) + "\"";
+        std::string stored = name;
+        if (i % 10 == 3) {
+            name = "Hall, \xc3\xb6stra \"" + std::to_string(i) + "\"";
+            stored = "Hall, \xf6stra \"" + std::to_string(i) + "\"";
+        }
         if (i % 10 == 7)
-            name = "-lobby " + std::to_string(i);
+            name = stored = "-lobby " + std::to_string(i);
+        storedNames.push_back(stored);
         const std::string address = "127.60." + std::to_string(1 + i / 50) + "." + std::to_string(1 + i % 50);
         rows.push_back({i % 3 == 1 ? "" : d.at("Serial Number"), i % 3 == 0 ? "" : d.at("MAC"), address, "255.255.0.0",
                         "127.60.0.254", name, i % 4 == 0 ? std::to_string(9000 + i) : "", "",
@@ -153,7 +158,7 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
         EXPECT_EQ(r.ipv4Address, plannedRow[2]);
         EXPECT_EQ(r.ipv4SubnetMask, "255.255.0.0");
         EXPECT_EQ(r.ipv4Gateway, "127.60.0.254");
-        EXPECT_EQ(r.deviceName, plannedRow[5]);
+        EXPECT_EQ(r.deviceName, storedNames[i]);
         EXPECT_EQ(std::to_string(r.port), plannedRow[6].empty() ? before.at("Port") : plannedRow[6]);
         EXPECT_EQ(std::to_string(r.httpPort), before.at("HTTP Port"));
         EXPECT_EQ(std::to_string(r.rtspPort), plannedRow[8].empty() ? before.at("RTSP Port") : plannedRow[8]);
@@ -200,6 +205,10 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
          header + row(chosen[0], "127.60.1.1", "a") + row(chosen[1], "127.60.1.2", "b") +
              row(chosen[2], "127.060.1.01", "c"),
          "The address is planned twice"},
+        {"names beyond Latin-1",
+         header + row(chosen[0], "127.60.1.1", "门厅") + row(chosen[1], "127.60.1.2", "b\xc3\xa4r") +
+             row(chosen[2], "127.60.1.3", "cam \xe2\x82\xac"),
+         "Device name has characters that devices cannot store"},
     };
     const std::string stateBefore = readAll(dir_.file("state.txt"));
     // A receipt that cannot be written stops a clean plan before anything is sent.

@@ -232,9 +232,9 @@ int applyPlan(const std::vector<std::string>& args) {
     const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
         const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
         const PlanDevice& device = devices[static_cast<size_t>(change.device)];
-        ReceiptEntry entry{localTimeNow(),    device.serial,     device.mac,
-                           change.oldAddress, change.newAddress, text(change.params.deviceName),
-                           outcome.result};
+        // The name as the plan wrote it (UTF-8); the device got its Latin-1 bytes.
+        ReceiptEntry entry{localTimeNow(),    device.serial, device.mac,    change.oldAddress,
+                           change.newAddress, row.name,      outcome.result};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
                         "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s}\n",

@@ -182,13 +182,16 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             !inRange(row.rtspPort, 1, 65535, number))
             add(r, PlanField::RtspPort, IssueCode::RtspPortInvalid);
 
+        std::string latin1;
         if (row.name.empty())
             add(r, PlanField::Name, IssueCode::NameEmpty);
-        else if (row.name.size() > kNameWidth)
+        else if (!latin1FromUtf8(row.name, latin1))
+            add(r, PlanField::Name, IssueCode::NameNotLatin1);
+        else if (latin1.size() > kNameWidth)
             add(r, PlanField::Name, IssueCode::NameTooLong);
-        else if (std::any_of(row.name.begin(), row.name.end(), [](char c) {
+        else if (std::any_of(latin1.begin(), latin1.end(), [](char c) {
                      const auto byte = static_cast<unsigned char>(c);
-                     return byte < 0x20 || byte == 0x7F;
+                     return byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
                  }))
             add(r, PlanField::Name, IssueCode::NameControl);
     }
@@ -312,7 +315,28 @@ void buildNetParam(const PlanRow& row, const PlanDevice& device, VEXA_NET_PARAM&
     params.port = static_cast<uint16_t>(parseDecimal(row.port, value) ? value : device.port);
     params.httpPort = static_cast<uint16_t>(parseDecimal(row.httpPort, value) ? value : device.httpPort);
     params.rtspPort = static_cast<uint16_t>(parseDecimal(row.rtspPort, value) ? value : device.rtspPort);
-    copyField(params.deviceName, sizeof params.deviceName, row.name);
+    std::string latin1;
+    copyField(params.deviceName, sizeof params.deviceName, latin1FromUtf8(row.name, latin1) ? latin1 : std::string());
+}
+
+bool latin1FromUtf8(std::string_view utf8, std::string& latin1) {
+    latin1.clear();
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            latin1.push_back(static_cast<char>(byte));
+            continue;
+        }
+        // U+0080 to U+00FF are the two-byte forms led by C2 and C3; every other lead byte is beyond Latin-1.
+        if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= utf8.size())
+            return false;
+        const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        if ((next & 0xC0) != 0x80)
+            return false;
+        latin1.push_back(static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F)));
+        ++i;
+    }
+    return true;
 }
 
 std::vector<PlannedChange> plannedChanges(const DeploymentPlan& plan, const PlanCheck& check,
@@ -389,6 +413,8 @@ std::string issueText(const PlanIssue& issue) {
         return "Device name is longer than 32 bytes.";
     case IssueCode::NameControl:
         return "Device name contains control characters.";
+    case IssueCode::NameNotLatin1:
+        return "Device name has characters that devices cannot store (only Latin-1 letters and signs).";
     case IssueCode::DhcpInvalid:
         return "DHCP must be yes or no.";
     case IssueCode::DhcpUnsupported:

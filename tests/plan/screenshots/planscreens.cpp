@@ -4,7 +4,7 @@
 //
 // The plan is a sample with the faults a preview marks: a device planned twice, an address planned twice, an
 // address already in use, a device that is not listed and values the form refuses. The Chinese pictures take
-// their texts straight from translations/zh/plan.tsv, before they reach the .ts files.
+// their texts straight from translations/zh/*.tsv, before they reach the .ts files.
 #include <cstdio>
 
 #include <QDir>
@@ -35,6 +35,11 @@ VexaTool::plan::PlanDevice device(const char* serial, const char* mac, const cha
 // Translates from the lines "context<TAB>source<TAB>translation" of a .tsv file.
 class TsvTranslator : public QTranslator {
 public:
+    bool loadFolder(const QString& folder) {
+        for (const QString& name : QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files))
+            load(folder + QLatin1Char('/') + name);
+        return !m_texts.isEmpty();
+    }
     bool load(const QString& path) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
@@ -120,9 +125,9 @@ int main(int argc, char** argv) {
     bool ok = true;
     TsvTranslator chinese;
     const QString tsv = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR)) +
-                        QStringLiteral("/translations/zh/plan.tsv");
+                        QStringLiteral("/translations/zh");
     for (const bool zh : {false, true}) {
-        if (zh && (!chinese.load(tsv) || !QCoreApplication::installTranslator(&chinese)))
+        if (zh && (!chinese.loadFolder(tsv) || !QCoreApplication::installTranslator(&chinese)))
             return 1;
         const QString prefix = out + (zh ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
         VexaTool::PlanPreviewPage page;

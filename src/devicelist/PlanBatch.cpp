@@ -1,0 +1,192 @@
+#include "devicelist/PlanBatch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "discovery/VexaHandler.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "plan/PlanText.h"
+#include "plan/core/PlanApply.h"
+
+namespace VexaTool {
+
+namespace {
+
+QString fromBytes(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+PlanBatch::PlanBatch(int maxThreads, QObject* parent)
+    : QObject(parent)
+    , m_runner(new DeviceTaskRunner(maxThreads, this)) {
+    m_modify = [](const QByteArray& mac, const QByteArray& password, VEXA_NET_PARAM params) {
+        VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+        DeviceOutcome outcome;
+        outcome.sent = true;
+        outcome.ok = handler->modifyNetParams(mac, password, params);
+        outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
+        return outcome;
+    };
+    connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &PlanBatch::onOutcome);
+    connect(m_runner, &DeviceTaskRunner::signalFinished, this, &PlanBatch::onRoundFinished);
+}
+
+bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& check,
+                      const std::vector<plan::PlanDevice>& devices, const QByteArray& password) {
+    if (m_running || !check.ok())
+        return false;
+    m_changes = plan::plannedChanges(plan, check, devices);
+    if (m_changes.empty())
+        return false;
+    m_plan = plan;
+    m_check = check;
+    m_devices = devices;
+    m_password = password;
+    const std::size_t count = m_changes.size();
+    m_round.assign(count, 0);
+    m_settled.assign(count, 0);
+    m_rowDone.assign(plan.rows().size(), 0);
+    m_entries.clear();
+    m_entries.resize(static_cast<qsizetype>(count));
+    m_receipt.assign(count, plan::ReceiptEntry());
+    // A change goes one round after every change it waits for; the check's order puts those first.
+    std::vector<int> roundOfRow(plan.rows().size(), 0);
+    m_lastRound = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        int round = 0;
+        for (const int waited : m_changes[i].waitsFor) {
+            if (waited >= 0 && static_cast<std::size_t>(waited) < roundOfRow.size())
+                round = std::max(round, roundOfRow[static_cast<std::size_t>(waited)] + 1);
+        }
+        m_round[i] = round;
+        roundOfRow[static_cast<std::size_t>(m_changes[i].row)] = round;
+        m_lastRound = std::max(m_lastRound, round);
+    }
+    m_currentRound = 0;
+    m_done = 0;
+    m_stopped = false;
+    m_running = true;
+    emit signalProgress(0, total());
+    runRound();
+    return true;
+}
+
+void PlanBatch::stop() {
+    if (!m_running)
+        return;
+    m_stopped = true;
+    m_runner->stop();
+}
+
+int PlanBatch::failures() const {
+    const QString succeed = DeviceModifyResultPage::tr("Succeed");
+    return static_cast<int>(
+        std::count_if(m_entries.cbegin(), m_entries.cend(), [&](const DeviceInfo& e) { return e.result != succeed; }));
+}
+
+void PlanBatch::settle(int change, const QString& result, bool ok) {
+    const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
+    const plan::PlanRow& row = m_plan.rows()[static_cast<std::size_t>(c.row)];
+    const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];
+    DeviceInfo entry;
+    entry.index = QString::number(row.line);
+    entry.ipv4Address = fromBytes(ok ? c.newAddress : c.oldAddress);
+    entry.serialNo = fromBytes(device.serial);
+    entry.mac = fromBytes(device.mac);
+    entry.result = result;
+    m_entries[change] = entry;
+    // The receipt keeps the name as the plan wrote it; the device keeps its Latin-1 bytes.
+    m_receipt[static_cast<std::size_t>(change)] = {
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
+        device.serial,
+        device.mac,
+        c.oldAddress,
+        c.newAddress,
+        row.name,
+        result.toStdString()};
+    m_settled[static_cast<std::size_t>(change)] = 1;
+    if (ok)
+        m_rowDone[static_cast<std::size_t>(c.row)] = 1;
+    ++m_done;
+    emit signalProgress(m_done, total());
+}
+
+void PlanBatch::runRound() {
+    while (m_currentRound <= m_lastRound) {
+        std::vector<DeviceTaskRunner::Task> tasks;
+        m_inFlight.clear();
+        for (std::size_t i = 0; i < m_changes.size(); ++i) {
+            if (m_round[i] != m_currentRound || m_settled[i])
+                continue;
+            const plan::PlannedChange& change = m_changes[i];
+            int holder = -1;
+            for (const int waited : change.waitsFor) {
+                if (waited >= 0 && static_cast<std::size_t>(waited) < m_rowDone.size() &&
+                    !m_rowDone[static_cast<std::size_t>(waited)])
+                    holder = waited;
+            }
+            if (holder >= 0) {
+                const int d = m_check.deviceOfRow[static_cast<std::size_t>(holder)];
+                settle(static_cast<int>(i),
+                       PlanText::notSent(d >= 0 ? fromBytes(m_devices[static_cast<std::size_t>(d)].serial) : QString()),
+                       false);
+                continue;
+            }
+            m_inFlight.push_back(static_cast<int>(i));
+            const QByteArray mac = QByteArray::fromStdString(m_devices[static_cast<std::size_t>(change.device)].mac);
+            tasks.push_back([modify = m_modify, mac, password = m_password, params = change.params] {
+                return modify(mac, password, params);
+            });
+        }
+        if (!tasks.empty()) {
+            m_runner->start(std::move(tasks));
+            return;
+        }
+        ++m_currentRound;
+    }
+    finish();
+}
+
+void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_inFlight.size())
+        return;
+    const int change = m_inFlight[static_cast<std::size_t>(index)];
+    if (!outcome.sent) {
+        settle(change, PlanText::stopped(), false);
+        return;
+    }
+    const bool ok = outcome.ok;
+    // The results page knows success by its own word.
+    settle(change, ok ? DeviceModifyResultPage::tr("Succeed") : PlanText::result(outcome.code ? outcome.code : 1), ok);
+    if (ok) {
+        const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
+        const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];
+        emit signalDeviceChanged(fromBytes(device.serial), fromBytes(device.mac), c.params);
+    }
+}
+
+void PlanBatch::onRoundFinished() {
+    if (!m_running)
+        return;
+    if (m_stopped) {
+        for (std::size_t i = 0; i < m_changes.size(); ++i) {
+            if (!m_settled[i])
+                settle(static_cast<int>(i), PlanText::stopped(), false);
+        }
+        finish();
+        return;
+    }
+    ++m_currentRound;
+    runRound();
+}
+
+void PlanBatch::finish() {
+    m_running = false;
+    m_password.fill('\0');
+    m_password.clear();
+    emit signalFinished();
+}
+
+} // namespace VexaTool

@@ -1,0 +1,170 @@
+// The plan batch: a device taking another planned device's address goes only after that one has moved, a
+// change whose predecessor failed is not sent, Stop sends no more, and every change reports once.
+
+#include <mutex>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "devicelist/PlanBatch.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "plan/PlanText.h"
+
+using namespace VexaTool;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+plan::PlanDevice device(const std::string& serial, const std::string& mac, const std::string& ipv4) {
+    plan::PlanDevice d;
+    d.serial = serial;
+    d.mac = mac;
+    d.ipv4 = ipv4;
+    d.mask = "255.255.255.0";
+    d.gateway = "127.70.0.254";
+    d.name = "old";
+    d.port = 8000;
+    d.httpPort = 80;
+    d.rtspPort = 554;
+    d.activated = true;
+    return d;
+}
+
+const std::vector<plan::PlanDevice> kDevices = {
+    device("SA", "02-00-00-00-00-0a", "127.70.0.1"), device("SB", "02-00-00-00-00-0b", "127.70.0.2"),
+    device("SC", "02-00-00-00-00-0c", "127.70.0.3"), device("SD", "02-00-00-00-00-0d", "127.70.0.4")};
+
+plan::DeploymentPlan parse(const char* rows) {
+    return plan::DeploymentPlan::parse(std::string("Serial Number,IP Address,Subnet Mask,Gateway,Device Name\n") +
+                                       rows);
+}
+
+QStringList results(const PlanBatch& batch) {
+    QStringList texts;
+    for (const DeviceInfo& entry : batch.entries())
+        texts << entry.serialNo + QLatin1Char(' ') + entry.ipv4Address + QLatin1Char(' ') + entry.result;
+    return texts;
+}
+
+} // namespace
+
+class TestPlanBatch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chainWaitsForTheDeviceItDisplaces_data();
+    void chainWaitsForTheDeviceItDisplaces();
+    void stopSendsNoMore();
+    void refusedPlanSendsNothing();
+};
+
+void TestPlanBatch::chainWaitsForTheDeviceItDisplaces_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QStringList>("expected");
+    const QString ok = DeviceModifyResultPage::tr("Succeed");
+    // SA takes SB's address, SB takes SC's, SC moves to a free one; SD stands alone. Entries come in the
+    // order sent: a chain from its free end.
+    QTest::newRow("all succeed") << QString()
+                                 << QStringList{u"SC 127.70.0.9 "_s + ok, u"SB 127.70.0.3 "_s + ok,
+                                                u"SA 127.70.0.2 "_s + ok, u"SD 127.70.0.8 "_s + ok};
+    QTest::newRow("the end of the chain fails")
+        << QStringLiteral("02-00-00-00-00-0c")
+        << QStringList{u"SC 127.70.0.3 "_s + PlanText::result(2011), u"SB 127.70.0.2 "_s + PlanText::notSent(u"SC"_s),
+                       u"SA 127.70.0.1 "_s + PlanText::notSent(u"SB"_s), u"SD 127.70.0.8 "_s + ok};
+}
+
+void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
+    QFETCH(QString, failing);
+    QFETCH(QStringList, expected);
+    const plan::DeploymentPlan plan = parse("SA,127.70.0.2,255.255.255.0,127.70.0.254,a\n"
+                                            "SB,127.70.0.3,255.255.255.0,127.70.0.254,b\n"
+                                            "SC,127.70.0.9,255.255.255.0,127.70.0.254,c\n"
+                                            "SD,127.70.0.8,255.255.255.0,127.70.0.254,d\n");
+    const plan::PlanCheck check = plan::validatePlan(plan, kDevices);
+    QVERIFY(check.ok());
+
+    PlanBatch batch(4);
+    std::mutex lock;
+    QStringList calls;
+    batch.setModify([&](const QByteArray& mac, const QByteArray& password, VEXA_NET_PARAM params) {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            calls << QString::fromLatin1(mac) + QLatin1Char(' ') + QString::fromLatin1(params.ipv4Address);
+        }
+        DeviceOutcome outcome;
+        outcome.sent = password == "pw";
+        outcome.ok = QString::fromLatin1(mac) != failing;
+        outcome.code = outcome.ok ? 0 : 2011;
+        return outcome;
+    });
+    QSignalSpy changed(&batch, &PlanBatch::signalDeviceChanged);
+    QSignalSpy finished(&batch, &PlanBatch::signalFinished);
+    QSignalSpy progress(&batch, &PlanBatch::signalProgress);
+    QVERIFY(batch.start(plan, check, kDevices, "pw"));
+    QVERIFY(!batch.start(plan, check, kDevices, "pw")); // one run at a time
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(results(batch), expected);
+    QCOMPARE(progress.last().at(0).toInt(), 4);
+    QCOMPARE(static_cast<int>(batch.receipt().size()), 4);
+    // Each address is taken only after its holder left it: SC before SB before SA.
+    const auto at = [&calls](const char* call) { return calls.indexOf(QLatin1String(call)); };
+    if (failing.isEmpty()) {
+        QCOMPARE(calls.size(), 4);
+        QVERIFY(at("02-00-00-00-00-0c 127.70.0.9") < at("02-00-00-00-00-0b 127.70.0.3"));
+        QVERIFY(at("02-00-00-00-00-0b 127.70.0.3") < at("02-00-00-00-00-0a 127.70.0.2"));
+        QCOMPARE(changed.count(), 4);
+    } else {
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(batch.failures(), 3);
+    }
+    QCOMPARE(batch.receipt()[0].oldAddress, std::string("127.70.0.3"));
+    QCOMPARE(batch.receipt()[0].newAddress, std::string("127.70.0.9"));
+    QCOMPARE(batch.receipt()[0].name, std::string("c"));
+}
+
+void TestPlanBatch::stopSendsNoMore() {
+    const plan::DeploymentPlan plan = parse("SA,127.70.1.1,255.255.255.0,127.70.0.254,a\n"
+                                            "SB,127.70.1.2,255.255.255.0,127.70.0.254,b\n"
+                                            "SC,127.70.1.3,255.255.255.0,127.70.0.254,c\n"
+                                            "SD,127.70.1.4,255.255.255.0,127.70.0.254,d\n");
+    const plan::PlanCheck check = plan::validatePlan(plan, kDevices);
+    PlanBatch batch(1);
+    std::atomic<int> sent{0};
+    batch.setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+        ++sent;
+        QThread::msleep(30);
+        DeviceOutcome outcome;
+        outcome.sent = true;
+        outcome.ok = true;
+        return outcome;
+    });
+    QSignalSpy finished(&batch, &PlanBatch::signalFinished);
+    connect(&batch, &PlanBatch::signalDeviceChanged, &batch, &PlanBatch::stop);
+    QVERIFY(batch.start(plan, check, kDevices, "pw"));
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(sent.load() < 4);
+    QCOMPARE(batch.entries().size(), 4);
+    QCOMPARE(batch.entries().last().result, PlanText::stopped());
+    QCOMPARE(batch.entries().last().ipv4Address, QStringLiteral("127.70.0.4"));
+}
+
+void TestPlanBatch::refusedPlanSendsNothing() {
+    const plan::DeploymentPlan plan = parse("SA,127.70.1.1,255.255.255.0,127.70.0.254,a\n"
+                                            "SA,127.70.1.2,255.255.255.0,127.70.0.254,b\n");
+    const plan::PlanCheck check = plan::validatePlan(plan, kDevices);
+    QVERIFY(!check.ok());
+    PlanBatch batch(2);
+    bool called = false;
+    batch.setModify([&called](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+        called = true;
+        return DeviceOutcome{};
+    });
+    QVERIFY(!batch.start(plan, check, kDevices, "pw"));
+    QTest::qWait(50);
+    QVERIFY(!called);
+    QVERIFY(!batch.isRunning());
+}
+
+QTEST_MAIN(TestPlanBatch)
+#include "tst_planbatch.moc"
