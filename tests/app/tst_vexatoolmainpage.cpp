@@ -1,12 +1,14 @@
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
-#include "discovery/VexaHandler.h"
 #include "app/ConfigureManager.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/BaseDialog.h"
@@ -17,6 +19,10 @@
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WindowTitle.h"
+#include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceInfoModel.h"
+#include "discovery/VexaHandler.h"
+#include "modify/DeviceModifyPage.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -44,6 +50,7 @@ struct ModalAnswer {
     QString text;
     QString title;
     QString objectName;
+    QString className;
     bool windowCovered = false;
 };
 
@@ -59,6 +66,7 @@ void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool acc
         poll->stop();
         poll->deleteLater();
         seen->objectName = dialog->objectName();
+        seen->className = QString::fromLatin1(dialog->metaObject()->className());
         seen->title = dialog->titleBar()->title();
         if (auto* tip = qobject_cast<VexaTool::TipDialog*>(dialog)) {
             seen->text = tip->tipText();
@@ -245,6 +253,68 @@ private slots:
         QVERIFY(!cover->isVisible());
     }
 
+    void pagesFollowTheHandler() {
+        auto window = shownWindow(QSize(1417, 768));
+        VexaTool::DeviceInfoModel* model = window->listPage()->model();
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
+        setRecordText(record.serialNo, "VX0001");
+        setRecordText(record.mac, "aa-bb-cc-00-00-01");
+        setRecordText(record.ipv4Address, "10.0.0.5");
+        record.recordValid = 1;
+        // Sent from another thread, as the library does: the rows change on the window's thread.
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceOnline(record); }).join();
+        QTRY_COMPARE(model->rowCount(), 1);
+        setRecordText(record.ipv4Address, "10.0.0.6");
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceUpdate(record); }).join();
+        QTRY_VERIFY(!model
+                         ->findItems(QStringLiteral("10.0.0.6"), Qt::MatchExactly,
+                                     model->columnOf(VexaTool::DeviceInfoModel::KindIpv4Address))
+                         .isEmpty());
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceOffline(record); }).join();
+        QTRY_COMPARE(model->rowCount(), 0);
+    }
+
+    void selectionReachesTheModifyPage() {
+        auto window = shownWindow(QSize(1417, 768));
+        DeviceInfo entry;
+        entry.serialNo = QStringLiteral("VX0001");
+        entry.mac = QStringLiteral("aa-bb-cc-00-00-01");
+        emit window->listPage()->signalCurrentSelectionModelChange(MODIFY_SINGLE, {entry});
+        // Direct: no event loop turn between the list's report and the modify page's state.
+        QCOMPARE(window->modifyPage()->entries(), QVector<DeviceInfo>{entry});
+    }
+
+    void pageDialogsCoverTheWindow_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("export") << QStringLiteral("export");
+        QTest::newRow("restore password") << QStringLiteral("restore");
+    }
+    void pageDialogsCoverTheWindow() {
+        QFETCH(QString, dialog);
+        auto window = shownWindow(QSize(1417, 768));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        ModalAnswer seen;
+        answerNextModal(&seen, window.get(), false);
+        if (dialog == QLatin1String("export")) {
+            // The button waits for a device; the dialog itself does not.
+            window->listPage()->onSaveDeviceInfoToExcel();
+            QCOMPARE(seen.className, QStringLiteral("VexaTool::DevicesInfoSavePage"));
+        } else {
+            DeviceInfo entry;
+            entry.serialNo = QStringLiteral("VX0001");
+            entry.mac = QStringLiteral("aa-bb-cc-00-00-01");
+            emit window->listPage()->signalCurrentSelectionModelChange(MODIFY_SINGLE, {entry});
+            // Not in the store: an empty record announces no key reset, so the security code dialog opens.
+            QTest::mouseClick(window->modifyPage()->findChild<QPushButton*>(QStringLiteral("m_btnLostPassword")),
+                              Qt::LeftButton);
+            QCOMPARE(seen.className, QStringLiteral("VexaTool::RestorePasswordDialog"));
+        }
+        QVERIFY(seen.windowCovered);
+        QVERIFY(!window->isCovering());
+        QVERIFY(!window->findChild<aptui::CoverWidget*>()->isVisible());
+    }
+
     void exitQuestion_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("yes");
@@ -313,7 +383,8 @@ private slots:
     void systemMenu() {
         // Small enough that the menu fits the test screen and is not pushed back onto it.
         auto window = shownWindow(QSize(700, 500));
-        window->move(20, 30);
+        // Left of the screen's edge: the pages' minimum widths make the window wider than asked.
+        window->move(-100, 30);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         auto* menu = window->findChild<aptui::Menu*>(QStringLiteral("aboutMenu"));
         QVERIFY(menu);
@@ -322,7 +393,7 @@ private slots:
         QCOMPARE(menu->actions().size(), 1);
         QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnSystemMenu")), Qt::LeftButton);
         QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(menu->pos(), QPoint(20 + 700 - 326, 30 + 20));
+        QCOMPARE(menu->pos(), QPoint(window->x() + window->width() - 326, window->y() + 20));
         auto* name = menu->findChild<QLabel*>(QStringLiteral("m_labNameValue"));
         QVERIFY(name && name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Name: VEXA"));
