@@ -11,6 +11,7 @@
 #include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
+#include "app/TrustedKeys.h"
 #include "aptui/CoverWidget.h"
 #include "aptui/Menu.h"
 #include "aptui/PinButton.h"
@@ -160,7 +161,18 @@ void VEXAToolMainPage::startDiscovery() {
     if (!handler->start()) {
         // The window is useful without devices too (the about panel, a later refresh), so it goes on.
         apt::ToolsApplication::showHint(tr("Initialization failed."), aptui::HintBox::Message);
+        return;
     }
+    VEXA_STATISTICS statistics;
+    if (!handler->statistics(statistics))
+        return;
+    const QByteArray keys = qgetenv("VEXA_TRUSTED_KEYS");
+    const QString line = apt::TrustedKeys::logLine(statistics, keys);
+    if (!line.isEmpty())
+        qWarning("%s", qUtf8Printable(line));
+    const QString warning = apt::TrustedKeys::warning(statistics, keys);
+    if (!warning.isEmpty())
+        apt::ToolsApplication::showHint(warning, aptui::HintBox::Message);
 }
 
 void VEXAToolMainPage::onMovePinButtion() {

@@ -58,6 +58,11 @@ bool VexaHandler::start() {
     return false;
 }
 
+bool VexaHandler::statistics(VEXA_STATISTICS& out) const {
+    out = VEXA_STATISTICS{};
+    return m_started && m_library.statistics != nullptr && m_library.statistics(&out) >= 1;
+}
+
 bool VexaHandler::stop() {
     if (!m_started)
         return true;
@@ -140,8 +145,8 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
         if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
-            qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") +
-                                      QString::number(info.oemCode);
+            qCDebug(lcVexaDiscovery).noquote()
+                << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);
             return;
         }
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_signal_add_") + address;

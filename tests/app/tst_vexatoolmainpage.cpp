@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -38,6 +39,14 @@ struct FakeLibrary {
         ++starts;
         return startResult;
     }
+    static inline uint32_t trustedKeys = 1;
+    static inline uint32_t rejectedKeys = 0;
+    static int statistics(VEXA_STATISTICS* out) {
+        *out = VEXA_STATISTICS{};
+        out->trustedKeys = trustedKeys;
+        out->rejectedKeys = rejectedKeys;
+        return 1;
+    }
     static int stop() { return 1; }
     static int setFilterRule(int videoOnly, int, int) {
         lastFilter = videoOnly;
@@ -54,7 +63,7 @@ struct ModalAnswer {
     bool windowCovered = false;
 };
 
-void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool accept) {
+QTimer* answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool accept) {
     // Polls, since a dialog may open later than the next event (a shortcut clicks its button on a timer).
     auto* poll = new QTimer(qApp);
     poll->setInterval(10);
@@ -80,6 +89,7 @@ void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool acc
         accept ? dialog->accept() : dialog->reject();
     });
     poll->start();
+    return poll;
 }
 
 QWidget* modifyPage(const VEXAToolMainPage& window) {
@@ -119,6 +129,7 @@ private slots:
         library.start = &FakeLibrary::start;
         library.stop = &FakeLibrary::stop;
         library.setFilterRule = &FakeLibrary::setFilterRule;
+        library.statistics = &FakeLibrary::statistics;
         VEXA::VexaHandler::instance()->setLibrary(library);
     }
 
@@ -127,6 +138,9 @@ private slots:
         FakeLibrary::startResult = 1;
         FakeLibrary::starts = 0;
         FakeLibrary::lastFilter = -1;
+        FakeLibrary::trustedKeys = 1;
+        FakeLibrary::rejectedKeys = 0;
+        qunsetenv("VEXA_TRUSTED_KEYS");
         setConfiguration("<Translator><Value>0</Value></Translator>");
     }
 
@@ -251,6 +265,54 @@ private slots:
         QVERIFY(window->isCovering());
         window->setCover(false);
         QVERIFY(!cover->isVisible());
+    }
+
+    void trustedKeys_data() {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<uint>("trusted");
+        QTest::addColumn<uint>("rejected");
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("valid key") << QByteArray("ab12") << 1u << 0u << false << QString();
+        QTest::newRow("no variable, no key") << QByteArray() << 0u << 0u << false << QString();
+        QTest::newRow("blank variable") << QByteArray(" ,; ") << 0u << 0u << false << QString();
+        QTest::newRow("only malformed") << QByteArray("nonsense,zz") << 0u << 2u << true
+                                        << QStringLiteral(
+                                               "[Tool]VEXA_TRUSTED_KEYS holds no valid key (2 entries ignored)");
+        QTest::newRow("one good, one malformed")
+            << QByteArray("ab12,zz") << 1u << 1u << false
+            << QStringLiteral("[Tool]VEXA_TRUSTED_KEYS: 1 entries ignored, 1 keys trusted");
+    }
+    void trustedKeys() {
+        QFETCH(QByteArray, variable);
+        QFETCH(uint, trusted);
+        QFETCH(uint, rejected);
+        QFETCH(bool, warned);
+        QFETCH(QString, logged);
+        if (!variable.isNull())
+            qputenv("VEXA_TRUSTED_KEYS", variable);
+        FakeLibrary::trustedKeys = trusted;
+        FakeLibrary::rejectedKeys = rejected;
+        if (!logged.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(logged));
+        ModalAnswer seen;
+        QPointer<QTimer> poll = answerNextModal(&seen, nullptr, true);
+        {
+            VEXAToolMainPage window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+        }
+        QTest::qWait(50);
+        QCOMPARE(seen.text.startsWith(QLatin1String("VEXA_TRUSTED_KEYS holds no valid key")), warned);
+        if (!warned) {
+            // Nothing came: the pending answer must not take a later test's box.
+            QVERIFY(poll);
+            poll->stop();
+            poll->deleteLater();
+        }
+        qunsetenv("VEXA_TRUSTED_KEYS");
+        // Only this start is checked: a start that fails says so and no more.
+        QVERIFY(VEXA::VexaHandler::instance()->isStarted());
     }
 
     void pagesFollowTheHandler() {
