@@ -60,12 +60,11 @@ QString keytool(const QStringList& arguments) {
 }
 
 QString deviceLine(const QString& serial, int index, int activation, int support) {
-    return QStringLiteral(
-               "serial=%1\tmac=02-56-e3-00-00-%2\tipv4=127.31.0.%3\tmask=255.255.0.0\tgateway=127.31.0.1\t"
-               "typeCode=4096\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
-               "21:37:12\ttypeName=VX-IPC-B120\toemInfo=Fynmar_quelbrok\tipv6=\tipv6Gateway=\tipv6Prefix=0\t"
-               "support=%4\tdhcp=0\tcapability=2\thttpPort=80\tclass=1\toemCode=1\tactivation=%5\t"
-               "resetFlags=0\tname=Camera %6\tserviceTag=ST%6\trtspPort=554\n")
+    return QStringLiteral("serial=%1\tmac=02-56-e3-00-00-%2\tipv4=127.31.0.%3\tmask=255.255.0.0\tgateway=127.31.0.1\t"
+                          "typeCode=4096\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
+                          "21:37:12\ttypeName=VX-IPC-B120\toemInfo=Fynmar_quelbrok\tipv6=\tipv6Gateway=\tipv6Prefix=0\t"
+                          "support=%4\tdhcp=0\tcapability=2\thttpPort=80\tclass=1\toemCode=1\tactivation=%5\t"
+                          "resetFlags=0\tname=Camera %6\tserviceTag=ST%6\trtspPort=554\n")
         .arg(serial)
         .arg(index, 2, 16, QLatin1Char('0'))
         .arg(index + 10)
