@@ -104,7 +104,8 @@ shot=${VEXA_RUN_SCREENSHOT:-$bin/../vexatool-run.png}
 program_pid=$!
 # The devices have arrived when the discovery handler has passed on every device of the fleet that is ours.
 for _ in $(seq 1 200); do
-    arrived=$(grep -c '^kelnor_signal_add_' "$log" || true)
+    # Trace lines carry their logging category in front ("vexa.discovery: kelnor_signal_add_...").
+    arrived=$(grep -c 'kelnor_signal_add_' "$log" || true)
     [ "$arrived" -ge "$listed" ] && break
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1

@@ -11,22 +11,23 @@
 #include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
+#include "app/TrustedKeys.h"
 #include "aptui/CoverWidget.h"
 #include "aptui/Menu.h"
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
+#include "devicelist/DeviceDisplayPage.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
+#include "modify/DeviceModifyPage.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
 
 namespace {
 
-constexpr int kModifyPageWidth = 370;
-constexpr int kModifyPageHeight = 704;
 constexpr int kRightSpaceWidth = 10;
 constexpr int kPinWidth = 20;
 constexpr int kPinHeight = 80;
@@ -54,16 +55,7 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     m_hLayout->setSpacing(0);
     m_title = new aptui::WindowTitle(this);
 
-    // Stand-ins with the pages' geometry (the list stretches, the modify page is 370 wide) until the pages'
-    // own layers are linked into the program; installPages() is where the pages and their wiring go.
-    auto* listPage = new aptui::Widget(this);
-    listPage->setObjectName(QStringLiteral("DeviceDisplayPage"));
-    listPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto* modifyPage = new aptui::Widget(this);
-    modifyPage->setObjectName(QStringLiteral("DeviceModifyPage"));
-    modifyPage->setFixedWidth(kModifyPageWidth);
-    modifyPage->resize(kModifyPageWidth, kModifyPageHeight);
-    installPages(listPage, modifyPage);
+    installPages(new DeviceDisplayPage(this), new DeviceModifyPage(this));
 
     m_pinBorder = new QWidget(this);
     m_pinBorder->setObjectName(QStringLiteral("m_PinBorder"));
@@ -110,6 +102,14 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
 
 VEXAToolMainPage::~VEXAToolMainPage() = default;
 
+DeviceDisplayPage* VEXAToolMainPage::listPage() const {
+    return m_listPage;
+}
+
+DeviceModifyPage* VEXAToolMainPage::modifyPage() const {
+    return m_modifyPage;
+}
+
 std::unique_ptr<VEXAToolMainPage> VEXAToolMainPage::showOnPrimaryScreen() {
     auto window = std::make_unique<VEXAToolMainPage>();
     const apt::MainWindowPlacement placement =
@@ -123,7 +123,7 @@ std::unique_ptr<VEXAToolMainPage> VEXAToolMainPage::showOnPrimaryScreen() {
     return window;
 }
 
-void VEXAToolMainPage::installPages(QWidget* listPage, QWidget* modifyPage) {
+void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPage* modifyPage) {
     m_listPage = listPage;
     m_modifyPage = modifyPage;
     m_rightSpace = new QWidget(this);
@@ -135,6 +135,24 @@ void VEXAToolMainPage::installPages(QWidget* listPage, QWidget* modifyPage) {
     m_ui->verticalLayout->addWidget(m_title);
     m_ui->verticalLayout->addLayout(m_hLayout);
     m_rightSpace->hide();
+
+    // The handler speaks from the library's thread; the list page only ever runs on this one.
+    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, listPage, &DeviceDisplayPage::onDeviceLogin,
+            Qt::QueuedConnection);
+    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, listPage, &DeviceDisplayPage::onDeviceLogout,
+            Qt::QueuedConnection);
+    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, listPage, &DeviceDisplayPage::onDeviceUpdate,
+            Qt::QueuedConnection);
+    // Direct: the modify page must know the ticked devices before the next click reaches it.
+    connect(listPage, &DeviceDisplayPage::signalCurrentSelectionModelChange, modifyPage,
+            &DeviceModifyPage::onCurrentSelectionChange, Qt::DirectConnection);
+    connect(modifyPage, &DeviceModifyPage::signalModifyResult, listPage, &DeviceDisplayPage::onDevicesModifyResult);
+    connect(modifyPage, &DeviceModifyPage::signalActiveResult, listPage, &DeviceDisplayPage::onDevicesActiveResult);
+    // The modify page joins its window's cover by itself when built with a parent; a second connection would
+    // only raise the cover twice, so only the list page is wired here.
+    connect(listPage, &DeviceDisplayPage::signalCoverMainPage, this, &VEXAToolMainPage::enableCover);
+    connect(listPage, &DeviceDisplayPage::signalDisCoverMainPage, this, &VEXAToolMainPage::disableCover);
 }
 
 void VEXAToolMainPage::startDiscovery() {
@@ -143,7 +161,18 @@ void VEXAToolMainPage::startDiscovery() {
     if (!handler->start()) {
         // The window is useful without devices too (the about panel, a later refresh), so it goes on.
         apt::ToolsApplication::showHint(tr("Initialization failed."), aptui::HintBox::Message);
+        return;
     }
+    VEXA_STATISTICS statistics;
+    if (!handler->statistics(statistics))
+        return;
+    const QByteArray keys = qgetenv("VEXA_TRUSTED_KEYS");
+    const QString line = apt::TrustedKeys::logLine(statistics, keys);
+    if (!line.isEmpty())
+        qWarning("%s", qUtf8Printable(line));
+    const QString warning = apt::TrustedKeys::warning(statistics, keys);
+    if (!warning.isEmpty())
+        apt::ToolsApplication::showHint(warning, aptui::HintBox::Message);
 }
 
 void VEXAToolMainPage::onMovePinButtion() {

@@ -22,6 +22,9 @@ class AboutDialog;
 
 namespace VexaTool {
 
+class DeviceDisplayPage;
+class DeviceModifyPage;
+
 // The program's only main window: frameless, its own title bar on top, the device list page on the left and
 // the fixed-width modify page on the right, a pin button on the seam that folds the right page away, and a
 // translucent cover laid over everything while a dialog runs. Building it starts discovery; closing it asks.
@@ -37,6 +40,8 @@ public:
     static std::unique_ptr<VEXAToolMainPage> showOnPrimaryScreen();
 
     bool isCovering() const { return m_covering; }
+    DeviceDisplayPage* listPage() const;
+    DeviceModifyPage* modifyPage() const;
 
 signals:
     void signalGetHelp();
@@ -55,17 +60,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Puts the list page and the modify page into the window and wires them to the discovery handler and to
-    // each other. The pages come from their own layers; until those are linked into the program the window
-    // passes two empty containers of the pages' geometry, and this is the one place to change when they are.
-    void installPages(QWidget* listPage, QWidget* modifyPage);
+    // Puts the list page and the modify page into the window (title, list, modify, spacer) and wires them to
+    // the discovery handler, to each other and to the cover.
+    void installPages(DeviceDisplayPage* listPage, DeviceModifyPage* modifyPage);
     void startDiscovery();
 
     std::unique_ptr<Ui::VEXAToolMainPage> m_ui;
     QHBoxLayout* m_hLayout = nullptr;
     aptui::WindowTitle* m_title = nullptr;
-    QPointer<QWidget> m_listPage;
-    QPointer<QWidget> m_modifyPage;
+    QPointer<DeviceDisplayPage> m_listPage;
+    QPointer<DeviceModifyPage> m_modifyPage;
     QWidget* m_rightSpace = nullptr;
     QPointer<aptui::PinButton> m_pinButton;
     QWidget* m_pinBorder = nullptr;

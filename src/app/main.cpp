@@ -1,6 +1,7 @@
 #include <memory>
 
 #include <QDir>
+#include <QGuiApplication>
 
 #include "app/ProgramShutdown.h"
 #include "app/ToolsApplication.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     const QString pluginPath = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
                                QStringLiteral("plugins");
     QCoreApplication::setApplicationName(apt::ToolsApplication::tr("VEXATool"));
+    // Ties the windows to packaging/linux/org.vexatool.VexaTool.desktop (icon and name in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vexatool.VexaTool"));
     QCoreApplication::addLibraryPath(pluginPath);
 
     if (!app->initialize()) {

@@ -10,6 +10,7 @@
 
 #include "devicelist/CIpStandardItem.h"
 #include "devicelist/NumericStandardItem.h"
+#include "toolkit/TargetPath.h"
 
 namespace VexaTool {
 
@@ -38,8 +39,15 @@ DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     , m_conflictBrush(QColor(QStringLiteral("#E6A117")))
     , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon))
     , m_conflictIcon(QString::fromLatin1(kConflictIcon)) {
-    const QString name = configPath.isEmpty() ? QString::fromLatin1(kColumnConfigName) : configPath;
-    m_configPath = QDir::isRelativePath(name) ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + name : name;
+    if (configPath.isEmpty()) {
+        // An installed program's folder is the system's: the column order is then kept per user.
+        m_configPath = OrvisGUIToolkit::GetWritableTargetPathFile(QString::fromLatin1(kColumnConfigName),
+                                                                  QStandardPaths::AppConfigLocation);
+    } else {
+        m_configPath = QDir::isRelativePath(configPath)
+                           ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + configPath
+                           : configPath;
+    }
     m_yes = tr("Yes");
     m_no = tr("No");
     m_on = tr("ON");

@@ -58,6 +58,11 @@ bool VexaHandler::start() {
     return false;
 }
 
+bool VexaHandler::statistics(VEXA_STATISTICS& out) const {
+    out = VEXA_STATISTICS{};
+    return m_started && m_library.statistics != nullptr && m_library.statistics(&out) >= 1;
+}
+
 bool VexaHandler::stop() {
     if (!m_started)
         return true;

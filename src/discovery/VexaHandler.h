@@ -26,6 +26,7 @@ struct VexaLibrary {
     decltype(&VEXA_GetDeviceConfig) getDeviceConfig = &VEXA_GetDeviceConfig;
     decltype(&VEXA_ResetDefaultPasswd) resetDefaultPassword = &VEXA_ResetDefaultPasswd;
     decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
+    decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
 };
 
 // The only owner of the discovery library. Turns the library's device reports, which arrive on the
@@ -54,6 +55,8 @@ public:
                          uint32_t outSize);
     bool resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode);
     uint32_t lastError() const;
+    // The running library's counters, among them how many manufacturer keys this start trusts.
+    bool statistics(VEXA_STATISTICS& out) const;
 
     // The library's device callback. Runs on the library's thread; touches only its arguments.
     static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);

@@ -21,6 +21,8 @@
 #include "modify/DeviceNetParaPage.h"
 #include "modify/ErrorText.h"
 #include "modify/PasswordLevel.h"
+#include "password/ResetPasswordDialog.h"
+#include "password/RestorePasswordDialog.h"
 #include "plan/ReceiptFile.h"
 #include "platform/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
@@ -612,18 +614,13 @@ void DeviceModifyPage::onForgetPassword() {
 
 void DeviceModifyPage::openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset) {
     emit signalRecoveryRequested(serialNo, keyExchange, qrSupported, ipcReset);
-    // To be joined with the password folder's dialogs: the reset dialog (serial number, QR support, IPC
-    // reset) when keyExchange, else the restore dialog (serial number), each run modally in place of the
-    // note below, between the same two cover signals.
+    std::unique_ptr<aptui::BaseDialog> dialog;
+    if (keyExchange)
+        dialog = std::make_unique<ResetPasswordDialog>(nullptr, serialNo, qrSupported, ipcReset);
+    else
+        dialog = std::make_unique<RestorePasswordDialog>(nullptr, serialNo);
     emit signalCoverMainPage();
-    aptui::BaseDialog note(false, false, false, false, true, true, false);
-    note.setTitle(tr("Forget Password"));
-    note.resize(400, 220);
-    note.setDefaultText((keyExchange ? tr("The password of %1 is reset with a key from the manufacturer.")
-                                     : tr("The password of %1 is restored with a security code from the manufacturer."))
-                            .arg(serialNo.toHtmlEscaped()) +
-                        QStringLiteral("<br/>") + tr("This dialog is not part of this build yet."));
-    note.exec();
+    dialog->exec();
     emit signalDisCoverMainPage();
 }
 

@@ -112,8 +112,7 @@ private:
     bool planBatchModification(Run& run);
 
     // Opens the password recovery of one device: the key-exchange reset dialog when the device resets by
-    // key (keyExchange), else the security-code restore dialog. The dialogs belong to the password
-    // folder; until they are joined here this shows what each would do.
+    // key (keyExchange), else the security-code restore dialog; modal, under the window's cover.
     void openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset);
 
     std::unique_ptr<Ui::DeviceModifyPage> m_ui;

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+
+#include "modify/ErrorText.h"
 
 namespace VexaTool::PasswordRecovery {
 
@@ -108,36 +109,18 @@ RecordFit fillResetRecord(VEXA_RESET_PARAM& record, const QByteArray& key, const
 }
 
 QString libraryErrorSentence(uint32_t code) {
-    const char* text = nullptr;
     switch (code) {
     case VEXA_ERR_UNKNOWN_DEVICE:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
-                                 "The device is no longer on the network. Refresh the list and try again.");
-        break;
     case VEXA_ERR_UNTRUSTED_DEVICE:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
-                                 "The device could not prove that it is genuine. Nothing was sent to it.");
-        break;
     case VEXA_ERR_FILE:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The file could not be read.");
-        break;
     case VEXA_ERR_TIMEOUT:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "Time out.");
-        break;
     case VEXA_ERR_LOCKED:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery",
-                                 "Too many wrong passwords: the device is locked for a while. Try again later.");
-        break;
     case VEXA_ERR_WEAK_PASSWORD:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device refused the password as too weak.");
-        break;
     case VEXA_ERR_NOT_SUPPORTED:
-        text = QT_TRANSLATE_NOOP("VexaTool::PasswordRecovery", "The device does not support this operation.");
-        break;
+        return ErrorText::sentence(code);
     default:
         return {};
     }
-    return QCoreApplication::translate("VexaTool::PasswordRecovery", text);
 }
 
 } // namespace VexaTool::PasswordRecovery

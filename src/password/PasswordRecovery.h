@@ -52,8 +52,8 @@ constexpr qsizetype kMaxKeyBytes = sizeof(VEXA_RESET_PARAM::key) - 1;
 constexpr qsizetype kMaxPathBytes = sizeof(VEXA_RESET_PARAM::keyFilePath) - 1;
 constexpr qsizetype kMaxPasswordBytes = sizeof(VEXA_RESET_PARAM::newPassword);
 
-// A sentence about the library's failure code for the codes a user can act on, else an empty string.
-// Stands in, with the same wording, until the program has one shared mapping of library codes to texts.
+// The program's sentence for the library's failure code (ErrorText) for the codes a user can act on in these
+// dialogs, else an empty string: the dialog's own short failure text then stands alone.
 QString libraryErrorSentence(uint32_t code);
 
 } // namespace VexaTool::PasswordRecovery

@@ -279,8 +279,10 @@ void ResetPasswordDialog::onResetPassword() {
 
     QByteArray copyPath;
     if (autoInput) {
-        const PR::KeyCopy copy =
-            PR::copyKeyFile(keyText, OrvisGUIToolkit::GetTargetPathFile(QStringLiteral("copy.xml")), PR::kMaxKeyBytes);
+        const PR::KeyCopy copy = PR::copyKeyFile(
+            keyText,
+            OrvisGUIToolkit::GetWritableTargetPathFile(QStringLiteral("copy.xml"), QStandardPaths::AppDataLocation),
+            PR::kMaxKeyBytes);
         if (copy.status == PR::KeyCopy::TooLong) {
             warn(WarningDialog::Error, tr("The key in the key file is too long. Please check the key file."),
                  m_ui->m_lineEditFilePath, m_ui->m_labelHintFilePath, true);

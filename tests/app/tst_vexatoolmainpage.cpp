@@ -1,6 +1,10 @@
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -16,7 +20,10 @@
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WindowTitle.h"
+#include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceInfoModel.h"
 #include "discovery/VexaHandler.h"
+#include "modify/DeviceModifyPage.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -32,6 +39,14 @@ struct FakeLibrary {
         ++starts;
         return startResult;
     }
+    static inline uint32_t trustedKeys = 1;
+    static inline uint32_t rejectedKeys = 0;
+    static int statistics(VEXA_STATISTICS* out) {
+        *out = VEXA_STATISTICS{};
+        out->trustedKeys = trustedKeys;
+        out->rejectedKeys = rejectedKeys;
+        return 1;
+    }
     static int stop() { return 1; }
     static int setFilterRule(int videoOnly, int, int) {
         lastFilter = videoOnly;
@@ -44,10 +59,11 @@ struct ModalAnswer {
     QString text;
     QString title;
     QString objectName;
+    QString className;
     bool windowCovered = false;
 };
 
-void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool accept) {
+QTimer* answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool accept) {
     // Polls, since a dialog may open later than the next event (a shortcut clicks its button on a timer).
     auto* poll = new QTimer(qApp);
     poll->setInterval(10);
@@ -59,6 +75,7 @@ void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool acc
         poll->stop();
         poll->deleteLater();
         seen->objectName = dialog->objectName();
+        seen->className = QString::fromLatin1(dialog->metaObject()->className());
         seen->title = dialog->titleBar()->title();
         if (auto* tip = qobject_cast<VexaTool::TipDialog*>(dialog)) {
             seen->text = tip->tipText();
@@ -72,6 +89,7 @@ void answerNextModal(ModalAnswer* seen, const VEXAToolMainPage* window, bool acc
         accept ? dialog->accept() : dialog->reject();
     });
     poll->start();
+    return poll;
 }
 
 QWidget* modifyPage(const VEXAToolMainPage& window) {
@@ -111,6 +129,7 @@ private slots:
         library.start = &FakeLibrary::start;
         library.stop = &FakeLibrary::stop;
         library.setFilterRule = &FakeLibrary::setFilterRule;
+        library.statistics = &FakeLibrary::statistics;
         VEXA::VexaHandler::instance()->setLibrary(library);
     }
 
@@ -119,6 +138,9 @@ private slots:
         FakeLibrary::startResult = 1;
         FakeLibrary::starts = 0;
         FakeLibrary::lastFilter = -1;
+        FakeLibrary::trustedKeys = 1;
+        FakeLibrary::rejectedKeys = 0;
+        qunsetenv("VEXA_TRUSTED_KEYS");
         setConfiguration("<Translator><Value>0</Value></Translator>");
     }
 
@@ -245,6 +267,116 @@ private slots:
         QVERIFY(!cover->isVisible());
     }
 
+    void trustedKeys_data() {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<uint>("trusted");
+        QTest::addColumn<uint>("rejected");
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("valid key") << QByteArray("ab12") << 1u << 0u << false << QString();
+        QTest::newRow("no variable, no key") << QByteArray() << 0u << 0u << false << QString();
+        QTest::newRow("blank variable") << QByteArray(" ,; ") << 0u << 0u << false << QString();
+        QTest::newRow("only malformed") << QByteArray("nonsense,zz") << 0u << 2u << true
+                                        << QStringLiteral(
+                                               "[Tool]VEXA_TRUSTED_KEYS holds no valid key (2 entries ignored)");
+        QTest::newRow("one good, one malformed")
+            << QByteArray("ab12,zz") << 1u << 1u << false
+            << QStringLiteral("[Tool]VEXA_TRUSTED_KEYS: 1 entries ignored, 1 keys trusted");
+    }
+    void trustedKeys() {
+        QFETCH(QByteArray, variable);
+        QFETCH(uint, trusted);
+        QFETCH(uint, rejected);
+        QFETCH(bool, warned);
+        QFETCH(QString, logged);
+        if (!variable.isNull())
+            qputenv("VEXA_TRUSTED_KEYS", variable);
+        FakeLibrary::trustedKeys = trusted;
+        FakeLibrary::rejectedKeys = rejected;
+        if (!logged.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(logged));
+        ModalAnswer seen;
+        QPointer<QTimer> poll = answerNextModal(&seen, nullptr, true);
+        {
+            VEXAToolMainPage window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+        }
+        QTest::qWait(50);
+        QCOMPARE(seen.text.startsWith(QLatin1String("VEXA_TRUSTED_KEYS holds no valid key")), warned);
+        if (!warned) {
+            // Nothing came: the pending answer must not take a later test's box.
+            QVERIFY(poll);
+            poll->stop();
+            poll->deleteLater();
+        }
+        qunsetenv("VEXA_TRUSTED_KEYS");
+        // Only this start is checked: a start that fails says so and no more.
+        QVERIFY(VEXA::VexaHandler::instance()->isStarted());
+    }
+
+    void pagesFollowTheHandler() {
+        auto window = shownWindow(QSize(1417, 768));
+        VexaTool::DeviceInfoModel* model = window->listPage()->model();
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
+        setRecordText(record.serialNo, "VX0001");
+        setRecordText(record.mac, "aa-bb-cc-00-00-01");
+        setRecordText(record.ipv4Address, "10.0.0.5");
+        record.recordValid = 1;
+        // Sent from another thread, as the library does: the rows change on the window's thread.
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceOnline(record); }).join();
+        QTRY_COMPARE(model->rowCount(), 1);
+        setRecordText(record.ipv4Address, "10.0.0.6");
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceUpdate(record); }).join();
+        QTRY_VERIFY(!model
+                         ->findItems(QStringLiteral("10.0.0.6"), Qt::MatchExactly,
+                                     model->columnOf(VexaTool::DeviceInfoModel::KindIpv4Address))
+                         .isEmpty());
+        std::thread([&record] { emit VEXA::VexaHandler::instance()->signalDeviceOffline(record); }).join();
+        QTRY_COMPARE(model->rowCount(), 0);
+    }
+
+    void selectionReachesTheModifyPage() {
+        auto window = shownWindow(QSize(1417, 768));
+        DeviceInfo entry;
+        entry.serialNo = QStringLiteral("VX0001");
+        entry.mac = QStringLiteral("aa-bb-cc-00-00-01");
+        emit window->listPage()->signalCurrentSelectionModelChange(MODIFY_SINGLE, {entry});
+        // Direct: no event loop turn between the list's report and the modify page's state.
+        QCOMPARE(window->modifyPage()->entries(), QVector<DeviceInfo>{entry});
+    }
+
+    void pageDialogsCoverTheWindow_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("export") << QStringLiteral("export");
+        QTest::newRow("restore password") << QStringLiteral("restore");
+    }
+    void pageDialogsCoverTheWindow() {
+        QFETCH(QString, dialog);
+        auto window = shownWindow(QSize(1417, 768));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        ModalAnswer seen;
+        answerNextModal(&seen, window.get(), false);
+        if (dialog == QLatin1String("export")) {
+            // The button waits for a device; the dialog itself does not.
+            window->listPage()->onSaveDeviceInfoToExcel();
+            QCOMPARE(seen.className, QStringLiteral("VexaTool::DevicesInfoSavePage"));
+        } else {
+            DeviceInfo entry;
+            entry.serialNo = QStringLiteral("VX0001");
+            entry.mac = QStringLiteral("aa-bb-cc-00-00-01");
+            emit window->listPage()->signalCurrentSelectionModelChange(MODIFY_SINGLE, {entry});
+            // Not in the store: an empty record announces no key reset, so the security code dialog opens.
+            QTest::mouseClick(window->modifyPage()->findChild<QPushButton*>(QStringLiteral("m_btnLostPassword")),
+                              Qt::LeftButton);
+            QCOMPARE(seen.className, QStringLiteral("VexaTool::RestorePasswordDialog"));
+        }
+        QVERIFY(seen.windowCovered);
+        QVERIFY(!window->isCovering());
+        QVERIFY(!window->findChild<aptui::CoverWidget*>()->isVisible());
+    }
+
     void exitQuestion_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("yes");
@@ -313,7 +445,8 @@ private slots:
     void systemMenu() {
         // Small enough that the menu fits the test screen and is not pushed back onto it.
         auto window = shownWindow(QSize(700, 500));
-        window->move(20, 30);
+        // Left of the screen's edge: the pages' minimum widths make the window wider than asked.
+        window->move(-100, 30);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         auto* menu = window->findChild<aptui::Menu*>(QStringLiteral("aboutMenu"));
         QVERIFY(menu);
@@ -322,7 +455,7 @@ private slots:
         QCOMPARE(menu->actions().size(), 1);
         QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnSystemMenu")), Qt::LeftButton);
         QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(menu->pos(), QPoint(20 + 700 - 326, 30 + 20));
+        QCOMPARE(menu->pos(), QPoint(window->x() + window->width() - 326, window->y() + 20));
         auto* name = menu->findChild<QLabel*>(QStringLiteral("m_labNameValue"));
         QVERIFY(name && name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Name: VEXA"));

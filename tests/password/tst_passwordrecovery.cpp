@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "modify/ErrorText.h"
 #include "password/PasswordRecovery.h"
 
 namespace PR = VexaTool::PasswordRecovery;
@@ -23,6 +24,8 @@ private slots:
     void resetRecord_data();
     void resetRecord();
     void rememberedLocationsStartAtHome();
+    void librarySentences_data();
+    void librarySentences();
 };
 
 void TestPasswordRecovery::keyRequestFileName_data() {
@@ -201,6 +204,28 @@ void TestPasswordRecovery::rememberedLocationsStartAtHome() {
 #endif
     QCOMPARE(PR::keyFolder(), PR::defaultLocation());
     QCOMPARE(PR::keyFile(), PR::defaultLocation());
+}
+
+void TestPasswordRecovery::librarySentences_data() {
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("gone") << uint(VEXA_ERR_UNKNOWN_DEVICE)
+                          << QStringLiteral("The device is no longer on the network. Refresh the list and try again.");
+    QTest::newRow("file") << uint(VEXA_ERR_FILE) << QStringLiteral("The file could not be read.");
+    QTest::newRow("timeout") << uint(VEXA_ERR_TIMEOUT) << QStringLiteral("Time out.");
+    QTest::newRow("weak") << uint(VEXA_ERR_WEAK_PASSWORD)
+                          << QStringLiteral("The device refused the password as too weak.");
+    // The dialogs' own failure text stands alone for these.
+    QTest::newRow("refused") << uint(VEXA_ERR_DEVICE_REFUSED) << QString();
+    QTest::newRow("undefined") << 0x7777u << QString();
+}
+
+void TestPasswordRecovery::librarySentences() {
+    QFETCH(uint, code);
+    QFETCH(QString, sentence);
+    QCOMPARE(PR::libraryErrorSentence(code), sentence);
+    if (!sentence.isEmpty())
+        QCOMPARE(PR::libraryErrorSentence(code), VexaTool::ErrorText::sentence(code));
 }
 
 QTEST_GUILESS_MAIN(TestPasswordRecovery)

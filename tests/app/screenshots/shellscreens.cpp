@@ -28,7 +28,9 @@
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
+#include "devicelist/DeviceInfoModel.h"
 #include "discovery/VexaHandler.h"
+#include "export/DevicesInfoSavePage.h"
 #include "toolkit/GuiText.h"
 
 namespace {
@@ -219,6 +221,16 @@ int main(int argc, char** argv) {
         {
             VexaTool::WarningDialog box(VexaTool::WarningDialog::Error, s.error, nullptr, 60000);
             ok &= save(box, prefix + QStringLiteral("warning_error.png"));
+        }
+        {
+            // The export dialog as the list page opens it, filled in as a user would.
+            VexaTool::DeviceInfoModel model;
+            VexaTool::DevicesInfoSavePage dialog(&model);
+            dialog.findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilename"))
+                ->setText(QStringLiteral("site-a-cameras"));
+            dialog.findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilepath"))
+                ->setText(QStringLiteral("/home/installer/Documents/"));
+            ok &= save(dialog, prefix + QStringLiteral("export_dialog.png"));
         }
         {
             VexaTool::TipDialog tip;

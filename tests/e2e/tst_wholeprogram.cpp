@@ -1,0 +1,453 @@
+// The whole program as an installer uses it: the main window on the real library against a simulated fleet on
+// loopback, driven through its own buttons and dialogs. After every step the simulator's saved state must agree.
+#include <algorithm>
+#include <functional>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "DialogDriver.h"
+#include "XlsReader.h"
+#include "app/VEXAToolMainPage.h"
+#include "aptui/CoverWidget.h"
+#include "aptui/MultiStateLineEdit.h"
+#include "aptui/TipDialog.h"
+#include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceInfoModel.h"
+#include "discovery/DeviceStore.h"
+#include "discovery/VexaHandler.h"
+#include "export/DevicesInfoSavePage.h"
+#include "modify/DeviceModifyPage.h"
+#include "modify/DeviceModifyResultPage.h"
+#include "password/ResetPasswordDialog.h"
+#include "password/RestorePasswordDialog.h"
+
+using VexaTool::DeviceInfoModel;
+using VexaTool::VEXAToolMainPage;
+
+namespace {
+
+using Device = QMap<QString, QString>;
+
+constexpr int kNew = 6;    // not activated, activated and then changed as one batch
+constexpr int kOthers = 8; // activated, left alone
+constexpr int kFleet = kNew + kOthers + 2;
+const QString kFactoryPassword = QStringLiteral("Install-2024"); // the simulator's activated devices
+const QString kBatchPassword = QStringLiteral("Batch-Pass-77");
+const QString kKeyDevice = QStringLiteral("VXE2EKEY00");
+const QString kCodeDevice = QStringLiteral("VXE2ECOD00");
+
+QString binary(const char* name) {
+    return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
+}
+
+QString keytool(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(binary("vexa-keytool"), arguments);
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        return {};
+    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+}
+
+QString deviceLine(const QString& serial, int index, int activation, int support) {
+    return QStringLiteral("serial=%1\tmac=02-56-e3-00-00-%2\tipv4=127.31.0.%3\tmask=255.255.0.0\tgateway=127.31.0.1\t"
+                          "typeCode=4096\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
+                          "21:37:12\ttypeName=VX-IPC-B120\toemInfo=Fynmar_quelbrok\tipv6=\tipv6Gateway=\tipv6Prefix=0\t"
+                          "support=%4\tdhcp=0\tcapability=2\thttpPort=80\tclass=1\toemCode=1\tactivation=%5\t"
+                          "resetFlags=0\tname=Camera %6\tserviceTag=ST%6\trtspPort=554\n")
+        .arg(serial)
+        .arg(index, 2, 16, QLatin1Char('0'))
+        .arg(index + 10)
+        .arg(support)
+        .arg(activation)
+        .arg(index);
+}
+
+template <typename T>
+T* child(const QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (found == nullptr)
+        qFatal("no widget %s", name);
+    return found;
+}
+
+} // namespace
+
+class TestWholeProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void devicesArrive();
+    void activateABatch();
+    void changeTheBatchsNetwork();
+    void exportTheList();
+    void resetAPasswordWithAKey();
+    void restoreAPasswordWithACode();
+    void refresh();
+    void closeWithTheExitQuestion();
+
+private:
+    QMap<QString, Device> state() const;
+    int rowOf(const QString& serial) const;
+    QString cell(const QString& serial, int kind) const;
+    void tickOnly(const QStringList& serials);
+    // Runs step, which opens a page's dialog; answer gets that dialog once it is up, sees the window covered
+    // and must close it. False when no dialog came or the window was not covered around it.
+    bool throughDialog(const std::function<void()>& step, const std::function<void(QDialog*)>& answer);
+    bool covered() const;
+
+    QTemporaryDir m_dir;
+    QProcess m_simulator;
+    std::unique_ptr<VEXAToolMainPage> m_window;
+    QStringList m_new;
+    QStringList m_changedAddresses;
+    testutil::DialogDriver* m_driver = nullptr;
+};
+
+void TestWholeProgram::initTestCase() {
+    QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(xlsreader::available(), "python3-xlrd is needed");
+    const QString trusted = keytool({QStringLiteral("pubkey"), QStringLiteral("--test")});
+    QVERIFY(!trusted.isEmpty());
+    qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
+    qputenv("VEXA_SIM_CHEAP_HASH", "1");
+
+    QString devices;
+    int index = 0;
+    for (int i = 0; i < kNew; ++i, ++index) {
+        m_new << QStringLiteral("VXE2ENEW%1").arg(i, 2, 10, QLatin1Char('0'));
+        devices += deviceLine(m_new.last(), index, 1, 4);
+    }
+    for (int i = 0; i < kOthers; ++i, ++index)
+        devices += deviceLine(QStringLiteral("VXE2EOLD%1").arg(i, 2, 10, QLatin1Char('0')), index, 0, 4);
+    devices += deviceLine(kKeyDevice, index++, 0, 0x44);
+    devices += deviceLine(kCodeDevice, index++, 0, 4);
+    QFile file(m_dir.filePath(QStringLiteral("devices.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(devices.toUtf8());
+    file.close();
+
+    const QString dump = m_dir.filePath(QStringLiteral("dump.txt"));
+    m_simulator.setProgram(binary("vexa-devsim"));
+    m_simulator.setArguments({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--state"),
+                              m_dir.filePath(QStringLiteral("state.txt")), QStringLiteral("--dump"), dump});
+    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_simulator.start();
+    QVERIFY(m_simulator.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 10000);
+    m_driver = new testutil::DialogDriver;
+    m_driver->setParent(this);
+}
+
+void TestWholeProgram::cleanupTestCase() {
+    m_window.reset();
+    VEXA::VexaHandler::instance()->stop();
+    if (m_simulator.state() != QProcess::NotRunning) {
+        m_simulator.terminate();
+        m_simulator.waitForFinished(10000);
+    }
+}
+
+QMap<QString, Device> TestWholeProgram::state() const {
+    QMap<QString, Device> devices;
+    QFile file(m_dir.filePath(QStringLiteral("state.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return devices;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        Device fields;
+        for (const QByteArray& item : line.split('\t')) {
+            const qsizetype eq = item.indexOf('=');
+            fields.insert(QString::fromUtf8(item.left(eq)), QString::fromUtf8(item.mid(eq + 1)));
+        }
+        devices.insert(fields.value(QStringLiteral("serial")), fields);
+    }
+    return devices;
+}
+
+int TestWholeProgram::rowOf(const QString& serial) const {
+    DeviceInfoModel* model = m_window->listPage()->model();
+    const int column = model->columnOf(DeviceInfoModel::KindSerialNumber);
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->item(row, column)->text() == serial)
+            return row;
+    }
+    return -1;
+}
+
+QString TestWholeProgram::cell(const QString& serial, int kind) const {
+    const int row = rowOf(serial);
+    DeviceInfoModel* model = m_window->listPage()->model();
+    return row < 0 ? QString() : model->item(row, model->columnOf(kind))->text();
+}
+
+void TestWholeProgram::tickOnly(const QStringList& serials) {
+    DeviceInfoModel* model = m_window->listPage()->model();
+    const int check = model->columnOf(DeviceInfoModel::KindCheck);
+    const int serialColumn = model->columnOf(DeviceInfoModel::KindSerialNumber);
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const bool wanted = serials.contains(model->item(row, serialColumn)->text());
+        QStandardItem* item = model->item(row, check);
+        if ((item->checkState() == Qt::Checked) != wanted)
+            item->setCheckState(wanted ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+bool TestWholeProgram::covered() const {
+    // The window's own cover; the batch progress cover is one too, but a page's.
+    const auto covers = m_window->findChildren<aptui::CoverWidget*>(Qt::FindDirectChildrenOnly);
+    const auto own = std::find_if(covers.cbegin(), covers.cend(), [](const aptui::CoverWidget* cover) {
+        return cover->metaObject() == &aptui::CoverWidget::staticMetaObject;
+    });
+    return m_window->isCovering() && own != covers.cend() && (*own)->isVisible();
+}
+
+bool TestWholeProgram::throughDialog(const std::function<void()>& step, const std::function<void(QDialog*)>& answer) {
+    bool seen = false;
+    bool coveredWhileOpen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        // Warnings belong to the dialog driver; the exit question and the pages' dialogs come here.
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || seen || qobject_cast<VexaTool::WarningDialog*>(dialog))
+            return;
+        seen = true;
+        coveredWhileOpen = covered();
+        answer(dialog);
+    });
+    poll.start();
+    step();
+    if (!QTest::qWaitFor([&] { return seen && QApplication::activeModalWidget() == nullptr; }, 60000))
+        return false;
+    return coveredWhileOpen && !covered();
+}
+
+void TestWholeProgram::devicesArrive() {
+    m_window = VEXAToolMainPage::showOnPrimaryScreen();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(VEXA::VexaHandler::instance()->isStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->listPage()->countLabel()->text(), QString::number(kFleet), 20000);
+    QCOMPARE(m_window->listPage()->model()->rowCount(), kFleet);
+    const auto devices = state();
+    QCOMPARE(devices.size(), kFleet);
+    for (const QString& serial : devices.keys())
+        QCOMPARE(cell(serial, DeviceInfoModel::KindIpv4Address), devices[serial].value(QStringLiteral("ipv4")));
+    QCOMPARE(cell(m_new.first(), DeviceInfoModel::KindActivationState), QStringLiteral("Not activated"));
+    QCOMPARE(cell(kKeyDevice, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+}
+
+void TestWholeProgram::activateABatch() {
+    tickOnly(m_new);
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QTRY_COMPARE(modify->entries().size(), kNew);
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditNewPassword")->setText(kBatchPassword);
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditConfirmPassword")->setText(kBatchPassword);
+    QStringList results;
+    QVERIFY(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnActive"), Qt::LeftButton); },
+                          [&](QDialog* dialog) {
+                              auto* page = qobject_cast<VexaTool::DeviceModifyResultPage*>(dialog);
+                              for (int row = 0; page != nullptr && row < page->model()->rowCount(); ++row)
+                                  results << page->model()->item(row, 3)->text();
+                              dialog->accept();
+                          }));
+    QStringList sorted = results;
+    sorted.sort();
+    QCOMPARE(sorted, m_new);
+    const auto devices = state();
+    for (const QString& serial : m_new) {
+        QCOMPARE(devices[serial].value(QStringLiteral("activation")), QStringLiteral("0"));
+        QCOMPARE(cell(serial, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+    }
+    // Still ticked, and activated now: the modify page offers the batch change.
+    QTRY_VERIFY(child<QWidget>(modify, "m_lineEditStartIp")->isVisible());
+}
+
+void TestWholeProgram::changeTheBatchsNetwork() {
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QCOMPARE(modify->entries().size(), kNew);
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditAdminPassword")->setText(kBatchPassword);
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditStartIp")->setText(QStringLiteral("192.168.7.250"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditSubnetMask")->setText(QStringLiteral("255.255.0.0"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditPort")->setText(QStringLiteral("8000"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditHttpPort")->setText(QStringLiteral("80"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditRTSP")->setText(QStringLiteral("554"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditDeviceName")->setText(QStringLiteral("Yard"));
+    QSignalSpy modified(modify, &VexaTool::DeviceModifyPage::signalModifyResult);
+    QVERIFY2(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnModify"), Qt::LeftButton); },
+                           [](QDialog* dialog) { dialog->accept(); }),
+             qPrintable(m_driver->texts().join(QLatin1Char('|'))));
+    QCOMPARE(modified.count(), 1);
+    const auto rows = modified.first().first().value<QVector<DeviceInfo>>();
+    QCOMPARE(rows.size(), kNew);
+    const QStringList expected{QStringLiteral("192.168.7.250"), QStringLiteral("192.168.7.251"),
+                               QStringLiteral("192.168.7.252"), QStringLiteral("192.168.7.253"),
+                               QStringLiteral("192.168.7.254"), QStringLiteral("192.168.7.255")};
+    const auto devices = state();
+    for (int i = 0; i < kNew; ++i) {
+        // Consecutive in the order of the selection, and so on the device, in the list and in the store.
+        QCOMPARE(rows[i].ipv4Address, expected[i]);
+        QCOMPARE(devices[rows[i].serialNo].value(QStringLiteral("ipv4")), expected[i]);
+        QCOMPARE(devices[rows[i].serialNo].value(QStringLiteral("mask")), QStringLiteral("255.255.0.0"));
+        QCOMPARE(devices[rows[i].serialNo].value(QStringLiteral("name")), QStringLiteral("Yard"));
+        QCOMPARE(cell(rows[i].serialNo, DeviceInfoModel::KindIpv4Address), expected[i]);
+        m_changedAddresses << expected[i];
+    }
+    // The devices left alone kept everything.
+    QCOMPARE(devices[QStringLiteral("VXE2EOLD00")].value(QStringLiteral("ipv4")), QStringLiteral("127.31.0.16"));
+}
+
+void TestWholeProgram::exportTheList() {
+    // The ticked devices are exported: all of them.
+    tickOnly(state().keys());
+    QTRY_VERIFY(m_window->listPage()->exportButton()->isEnabled());
+    const QString folder = m_dir.filePath(QStringLiteral("export"));
+    QVERIFY(QDir().mkpath(folder));
+    const qsizetype before = m_driver->warnings.size();
+    QVERIFY(throughDialog(
+        [&] { QTest::mouseClick(m_window->listPage()->exportButton(), Qt::LeftButton); },
+        [&](QDialog* dialog) {
+            QVERIFY(qobject_cast<VexaTool::DevicesInfoSavePage*>(dialog));
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditFilename")->setText(QStringLiteral("fleet"));
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditFilepath")->setText(folder);
+            child<QPushButton>(dialog, "btnConfirm")->click();
+        }));
+    QTRY_VERIFY(m_driver->warnings.size() > before);
+    QCOMPARE(m_driver->warnings.at(before).text, QStringLiteral("Saving succeed."));
+    const QJsonObject book = xlsreader::read(QDir(folder).filePath(QStringLiteral("fleet.xls")));
+    const QJsonArray rows =
+        book.value(QStringLiteral("sheets")).toArray().at(0).toObject().value(QStringLiteral("rows")).toArray();
+    QCOMPARE(rows.size(), kFleet + 1); // the header and every device
+    QStringList cells;
+    for (const QJsonValue& row : rows) {
+        for (const QJsonValue& value : row.toArray())
+            cells << value.toString();
+    }
+    for (const QString& serial : state().keys())
+        QVERIFY2(cells.contains(serial), qPrintable(serial));
+    for (const QString& address : std::as_const(m_changedAddresses))
+        QVERIFY2(cells.contains(address), qPrintable(address));
+}
+
+void TestWholeProgram::resetAPasswordWithAKey() {
+    const QString before = state()[kKeyDevice].value(QStringLiteral(".hash"));
+    tickOnly({kKeyDevice});
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QTRY_COMPARE(modify->entries().size(), 1);
+    const QString requests = m_dir.filePath(QStringLiteral("requests"));
+    QVERIFY(QDir().mkpath(requests));
+    QString failure;
+    QVERIFY(throughDialog(
+        [&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnLostPassword"), Qt::LeftButton); },
+        [&](QDialog* dialog) {
+            auto* reset = qobject_cast<VexaTool::ResetPasswordDialog*>(dialog);
+            if (reset == nullptr) {
+                failure = QStringLiteral("not the reset dialog");
+                dialog->reject();
+                return;
+            }
+            if (!QTest::qWaitFor([&] { return !reset->isBusy(); }, 15000))
+                failure = QStringLiteral("the key request never came");
+            m_driver->chooserAnswers << requests;
+            const qsizetype shown = m_driver->warnings.size();
+            child<QPushButton>(dialog, "m_btnExport")->click();
+            if (!QTest::qWaitFor([&] { return m_driver->warnings.size() > shown; }, 15000))
+                failure = QStringLiteral("the export said nothing");
+            const QStringList files = QDir(requests).entryList(QDir::Files);
+            const QString key = files.size() == 1 ? keytool({QStringLiteral("sign"), QStringLiteral("--test"),
+                                                             QDir(requests).filePath(files.first())})
+                                                  : QString();
+            if (key.isEmpty()) {
+                failure = QStringLiteral("no key request or no key");
+                dialog->reject();
+                return;
+            }
+            QFile keyFile(m_dir.filePath(QStringLiteral("key.txt")));
+            if (!keyFile.open(QIODevice::WriteOnly) || keyFile.write(key.toLatin1()) <= 0)
+                failure = QStringLiteral("key file not written");
+            keyFile.close();
+            child<QRadioButton>(dialog, "m_radioBtnAutoInput")->setChecked(true);
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditFilePath")->setText(keyFile.fileName());
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditNewPassword")->setText(QStringLiteral("Key-Reset-42"));
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditConfirmPassword")
+                ->setText(QStringLiteral("Key-Reset-42"));
+            child<QPushButton>(dialog, "btnConfirm")->click();
+            if (!QTest::qWaitFor([&] { return !dialog->isVisible(); }, 15000)) {
+                failure = m_driver->texts().join(QLatin1Char('|'));
+                dialog->reject();
+            }
+        }));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(m_driver->texts().contains(QStringLiteral("Reset password Succeed.")));
+    QTRY_VERIFY(state()[kKeyDevice].value(QStringLiteral(".hash")) != before);
+    QCOMPARE(state()[kKeyDevice].value(QStringLiteral("activation")), QStringLiteral("0"));
+}
+
+void TestWholeProgram::restoreAPasswordWithACode() {
+    tickOnly({kCodeDevice});
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QTRY_COMPARE(modify->entries().size(), 1);
+    QCOMPARE(modify->entries().first().serialNo, kCodeDevice);
+    const QString code =
+        keytool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), kCodeDevice});
+    QVERIFY(!code.isEmpty());
+    bool restoreDialog = false;
+    QVERIFY(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnLostPassword"), Qt::LeftButton); },
+                          [&](QDialog* dialog) {
+                              restoreDialog = qobject_cast<VexaTool::RestorePasswordDialog*>(dialog) != nullptr;
+                              child<aptui::MultiStateLineEdit>(dialog, "m_lineEditSecurityCode")->setText(code);
+                              child<QPushButton>(dialog, "btnConfirm")->click();
+                              if (!QTest::qWaitFor([&] { return !dialog->isVisible(); }, 15000))
+                                  dialog->reject();
+                          }));
+    QVERIFY(restoreDialog);
+    QTRY_COMPARE_WITH_TIMEOUT(state()[kCodeDevice].value(QStringLiteral("activation")), QStringLiteral("1"), 10000);
+    // The device reports itself waiting for activation, and the list follows.
+    QTRY_COMPARE_WITH_TIMEOUT(cell(kCodeDevice, DeviceInfoModel::KindActivationState), QStringLiteral("Not activated"),
+                              10000);
+}
+
+void TestWholeProgram::refresh() {
+    m_window->listPage()->setRefreshDelay(50);
+    QTest::mouseClick(child<QPushButton>(m_window->listPage(), "m_btnRefreshDeviceInfo"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->listPage()->countLabel()->text(), QString::number(kFleet), 20000);
+    const auto devices = state();
+    for (const QString& serial : devices.keys()) {
+        QCOMPARE(cell(serial, DeviceInfoModel::KindIpv4Address), devices[serial].value(QStringLiteral("ipv4")));
+        QCOMPARE(cell(serial, DeviceInfoModel::KindActivationState),
+                 devices[serial].value(QStringLiteral("activation")) == QLatin1String("0")
+                     ? QStringLiteral("Activated")
+                     : QStringLiteral("Not activated"));
+    }
+}
+
+void TestWholeProgram::closeWithTheExitQuestion() {
+    QString question;
+    QVERIFY(throughDialog([&] { m_window->close(); },
+                          [&](QDialog* dialog) {
+                              if (auto* tip = qobject_cast<VexaTool::TipDialog*>(dialog))
+                                  question = tip->tipText();
+                              dialog->accept();
+                          }));
+    QCOMPARE(question, QStringLiteral("Exit the VEXA software?"));
+    QVERIFY(!m_window->isVisible());
+    // Nothing the program did on the way out reached a device.
+    QCOMPARE(state().size(), kFleet);
+}
+
+QTEST_MAIN(TestWholeProgram)
+#include "tst_wholeprogram.moc"
