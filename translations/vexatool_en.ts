@@ -61,6 +61,11 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Apply plan…</source>
+        <translation>Apply plan…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Export</source>
         <translation>Export</translation>
     </message>
@@ -68,6 +73,11 @@
         <location line="+32"/>
         <source>Refresh</source>
         <translation>Refresh</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Filter by IP, serial number, MAC, name or type</source>
+        <translation>Filter by IP, serial number, MAC, name or type</translation>
     </message>
 </context>
 <context>
@@ -114,6 +124,11 @@
         <location line="+35"/>
         <source>Failed Number:</source>
         <translation>Failed Number:</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Save receipt…</source>
+        <translation>Save receipt…</translation>
     </message>
 </context>
 <context>
@@ -212,6 +227,21 @@
         <source>File path:</source>
         <translation>File path:</translation>
     </message>
+    <message>
+        <location line="+19"/>
+        <source>Format:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Excel workbook (.xls)</source>
+        <translation>Excel workbook (.xls)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>CSV, UTF-8 (.csv)</source>
+        <translation>CSV, UTF-8 (.csv)</translation>
+    </message>
 </context>
 <context>
     <name>PlanPreviewPage</name>
@@ -227,6 +257,11 @@
     </message>
     <message>
         <location line="+32"/>
+        <source>Admin Password:</source>
+        <translation>Admin Password:</translation>
+    </message>
+    <message>
+        <location line="+26"/>
         <source>Apply plan</source>
         <translation>Apply plan</translation>
     </message>
@@ -387,16 +422,36 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+339"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+111"/>
+        <source>Open deployment plan</source>
+        <translation>Open deployment plan</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Deployment plans (*.csv);;All files (*)</source>
+        <translation>Deployment plans (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>%1 of %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <location line="+257"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>Deployment plan</source>
+        <translation>Deployment plan</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location line="+42"/>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+47"/>
+        <location line="+89"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+55"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -564,7 +619,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+36"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+39"/>
         <location line="+107"/>
         <location line="+13"/>
         <source>Error%1:others</source>
@@ -590,14 +645,14 @@
     <message>
         <location line="-19"/>
         <location line="+28"/>
-        <location line="+309"/>
+        <location line="+310"/>
         <location line="+11"/>
         <location line="+53"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
     <message>
-        <location line="-399"/>
+        <location line="-400"/>
         <source>Error%1:Device deny.</source>
         <translation>Error%1:Device deny.</translation>
     </message>
@@ -638,12 +693,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+277"/>
+        <location line="+289"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-272"/>
+        <location line="-284"/>
         <source>The password can not be empty.</source>
         <translation>The password can not be empty.</translation>
     </message>
@@ -688,7 +743,7 @@
         <translation>%1 addresses from %2 would leave the subnet of mask %3.</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+64"/>
         <location line="+11"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
@@ -708,31 +763,11 @@
         <source>Activate fail numbers</source>
         <translation>Activate fail numbers</translation>
     </message>
-    <message>
-        <location line="+29"/>
-        <source>Forget Password</source>
-        <translation>Forget Password</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>The password of %1 is reset with a key from the manufacturer.</source>
-        <translation>The password of %1 is reset with a key from the manufacturer.</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>The password of %1 is restored with a security code from the manufacturer.</source>
-        <translation>The password of %1 is restored with a security code from the manufacturer.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>This dialog is not part of this build yet.</source>
-        <translation>This dialog is not part of this build yet.</translation>
-    </message>
 </context>
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+21"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+25"/>
         <source>Confirmation List</source>
         <translation>Confirmation List</translation>
     </message>
@@ -762,7 +797,29 @@
         <translation>Modification</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+11"/>
+        <source>receipt-%1.csv</source>
+        <translation>receipt-%1.csv</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save receipt</source>
+        <translation>Save receipt</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+60"/>
+        <source>The receipt could not be saved: %1</source>
+        <translation>The receipt could not be saved: %1</translation>
+    </message>
+    <message>
+        <location filename="../src/devicelist/PlanBatch.cpp" line="+84"/>
+        <location line="+78"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -858,7 +915,7 @@
 <context>
     <name>VexaTool::DevicesInfoSavePage</name>
     <message>
-        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+68"/>
+        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+70"/>
         <source>Export</source>
         <translation>Export</translation>
     </message>
@@ -873,17 +930,20 @@
         <translation>Please input file path.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
+        <location line="+12"/>
         <source>The file name has been used, please change it</source>
         <translation>The file name has been used, please change it</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="-8"/>
+        <location line="+12"/>
         <source>Saving succeed.</source>
         <translation>Saving succeed.</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="-9"/>
+        <location line="+12"/>
         <source>Saving failed.</source>
         <translation>Saving failed.</translation>
     </message>
@@ -1000,44 +1060,6 @@
     </message>
 </context>
 <context>
-    <name>VexaTool::PasswordRecovery</name>
-    <message>
-        <location filename="../src/password/PasswordRecovery.cpp" line="+114"/>
-        <source>The device is no longer on the network. Refresh the list and try again.</source>
-        <translation>The device is no longer on the network. Refresh the list and try again.</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
-        <translation>The device could not prove that it is genuine. Nothing was sent to it.</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The file could not be read.</source>
-        <translation>The file could not be read.</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>Time out.</source>
-        <translation>Time out.</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
-        <translation>Too many wrong passwords: the device is locked for a while. Try again later.</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The device refused the password as too weak.</source>
-        <translation>The device refused the password as too weak.</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>The device does not support this operation.</source>
-        <translation>The device does not support this operation.</translation>
-    </message>
-</context>
-<context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
         <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
@@ -1068,7 +1090,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+56"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+60"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1204,6 +1226,11 @@
         <location line="+2"/>
         <source>Device name contains control characters.</source>
         <translation>Device name contains control characters.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name has characters that devices cannot store (only Latin-1 letters and signs).</source>
+        <translation>Device name has characters that devices cannot store (only Latin-1 letters and signs).</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1436,7 +1463,7 @@
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+13"/>
         <source>The key in the key file is too long. Please check the key file.</source>
         <translation>The key in the key file is too long. Please check the key file.</translation>
     </message>
@@ -1513,18 +1540,18 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+69"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
     </message>
     <message>
-        <location line="+67"/>
+        <location line="+93"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+86"/>
         <source>Exit</source>
         <translation>Exit</translation>
     </message>
@@ -1545,7 +1572,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+14"/>
+        <location filename="../src/app/main.cpp" line="+15"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
@@ -1558,6 +1585,14 @@
         <location line="+13"/>
         <source>Display resolution less than 1024*768,are you sure to start the program?</source>
         <translation>The display resolution is less than 1024×768. Are you sure you want to start the program?</translation>
+    </message>
+</context>
+<context>
+    <name>apt::TrustedKeys</name>
+    <message>
+        <location filename="../src/app/TrustedKeys.cpp" line="+27"/>
+        <source>VEXA_TRUSTED_KEYS holds no valid key: no device can prove that it is genuine, and no password will be sent to any. Correct the keys and restart the program.</source>
+        <translation>VEXA_TRUSTED_KEYS holds no valid key: no device can prove that it is genuine, and no password will be sent to any. Correct the keys and restart the program.</translation>
     </message>
 </context>
 <context>

@@ -61,6 +61,11 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Apply plan…</source>
+        <translation>应用部署计划…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Export</source>
         <translation>导出</translation>
     </message>
@@ -68,6 +73,11 @@
         <location line="+32"/>
         <source>Refresh</source>
         <translation>刷新</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Filter by IP, serial number, MAC, name or type</source>
+        <translation>按IP、序列号、MAC、名称或型号筛选</translation>
     </message>
 </context>
 <context>
@@ -114,6 +124,11 @@
         <location line="+35"/>
         <source>Failed Number:</source>
         <translation>失败数量：</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Save receipt…</source>
+        <translation>保存回执…</translation>
     </message>
 </context>
 <context>
@@ -212,6 +227,21 @@
         <source>File path:</source>
         <translation>文件路径：</translation>
     </message>
+    <message>
+        <location line="+19"/>
+        <source>Format:</source>
+        <translation>格式：</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Excel workbook (.xls)</source>
+        <translation>Excel工作簿 (.xls)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>CSV, UTF-8 (.csv)</source>
+        <translation>CSV，UTF-8 (.csv)</translation>
+    </message>
 </context>
 <context>
     <name>PlanPreviewPage</name>
@@ -227,6 +257,11 @@
     </message>
     <message>
         <location line="+32"/>
+        <source>Admin Password:</source>
+        <translation>管理员密码：</translation>
+    </message>
+    <message>
+        <location line="+26"/>
         <source>Apply plan</source>
         <translation>应用计划</translation>
     </message>
@@ -387,16 +422,36 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+339"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+111"/>
+        <source>Open deployment plan</source>
+        <translation>打开部署计划</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Deployment plans (*.csv);;All files (*)</source>
+        <translation>部署计划 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <location line="+257"/>
         <source>Succeed</source>
         <translation>成功</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>Deployment plan</source>
+        <translation>部署计划</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location line="+42"/>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+47"/>
+        <location line="+89"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+55"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -564,7 +619,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+36"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+39"/>
         <location line="+107"/>
         <location line="+13"/>
         <source>Error%1:others</source>
@@ -590,14 +645,14 @@
     <message>
         <location line="-19"/>
         <location line="+28"/>
-        <location line="+309"/>
+        <location line="+310"/>
         <location line="+11"/>
         <location line="+53"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
     <message>
-        <location line="-399"/>
+        <location line="-400"/>
         <source>Error%1:Device deny.</source>
         <translation>错误%1：设备拒绝。</translation>
     </message>
@@ -638,12 +693,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+277"/>
+        <location line="+289"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-272"/>
+        <location line="-284"/>
         <source>The password can not be empty.</source>
         <translation>密码不能为空。</translation>
     </message>
@@ -688,7 +743,7 @@
         <translation>从 %2 开始的 %1 个地址将超出子网掩码 %3 所定义的子网。</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+64"/>
         <location line="+11"/>
         <source>Not sent</source>
         <translation>未发送</translation>
@@ -708,31 +763,11 @@
         <source>Activate fail numbers</source>
         <translation>激活失败数</translation>
     </message>
-    <message>
-        <location line="+29"/>
-        <source>Forget Password</source>
-        <translation>忘记密码</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>The password of %1 is reset with a key from the manufacturer.</source>
-        <translation>设备 %1 的密码需使用厂商提供的密钥重置。</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>The password of %1 is restored with a security code from the manufacturer.</source>
-        <translation>设备 %1 的密码需使用厂商提供的安全码恢复。</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>This dialog is not part of this build yet.</source>
-        <translation>此版本尚未包含该对话框。</translation>
-    </message>
 </context>
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+21"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+25"/>
         <source>Confirmation List</source>
         <translation>确认列表</translation>
     </message>
@@ -762,7 +797,29 @@
         <translation>修改</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+11"/>
+        <source>receipt-%1.csv</source>
+        <translation>回执-%1.csv</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save receipt</source>
+        <translation>保存回执</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+60"/>
+        <source>The receipt could not be saved: %1</source>
+        <translation>回执无法保存：%1</translation>
+    </message>
+    <message>
+        <location filename="../src/devicelist/PlanBatch.cpp" line="+84"/>
+        <location line="+78"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -858,7 +915,7 @@
 <context>
     <name>VexaTool::DevicesInfoSavePage</name>
     <message>
-        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+68"/>
+        <location filename="../src/export/DevicesInfoSavePage.cpp" line="+70"/>
         <source>Export</source>
         <translation>导出</translation>
     </message>
@@ -873,17 +930,20 @@
         <translation>请输入文件路径。</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
+        <location line="+12"/>
         <source>The file name has been used, please change it</source>
         <translation>该文件名已被使用，请更换</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="-8"/>
+        <location line="+12"/>
         <source>Saving succeed.</source>
         <translation>保存成功。</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="-9"/>
+        <location line="+12"/>
         <source>Saving failed.</source>
         <translation>保存失败。</translation>
     </message>
@@ -1000,44 +1060,6 @@
     </message>
 </context>
 <context>
-    <name>VexaTool::PasswordRecovery</name>
-    <message>
-        <location filename="../src/password/PasswordRecovery.cpp" line="+114"/>
-        <source>The device is no longer on the network. Refresh the list and try again.</source>
-        <translation>设备已不在网络中。请刷新列表后重试。</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
-        <translation>设备无法证明其为正品，未向其发送任何内容。</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The file could not be read.</source>
-        <translation>无法读取该文件。</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>Time out.</source>
-        <translation>超时。</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>Too many wrong passwords: the device is locked for a while. Try again later.</source>
-        <translation>密码错误次数过多，设备已暂时锁定。请稍后重试。</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>The device refused the password as too weak.</source>
-        <translation>设备认为该密码强度太弱，拒绝使用。</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>The device does not support this operation.</source>
-        <translation>设备不支持此操作。</translation>
-    </message>
-</context>
-<context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
         <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
@@ -1068,7 +1090,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+56"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+60"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>无法读取计划，未发送任何内容。</translation>
     </message>
@@ -1204,6 +1226,11 @@
         <location line="+2"/>
         <source>Device name contains control characters.</source>
         <translation>设备名称包含控制字符。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name has characters that devices cannot store (only Latin-1 letters and signs).</source>
+        <translation>设备名称含有设备无法保存的字符（仅限Latin-1字母和符号）。</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1436,7 +1463,7 @@
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+13"/>
         <source>The key in the key file is too long. Please check the key file.</source>
         <translation>密钥文件中的密钥过长。请检查密钥文件。</translation>
     </message>
@@ -1513,18 +1540,18 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+69"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
     </message>
     <message>
-        <location line="+67"/>
+        <location line="+93"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+86"/>
         <source>Exit</source>
         <translation>退出</translation>
     </message>
@@ -1545,7 +1572,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+14"/>
+        <location filename="../src/app/main.cpp" line="+15"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
@@ -1558,6 +1585,14 @@
         <location line="+13"/>
         <source>Display resolution less than 1024*768,are you sure to start the program?</source>
         <translation>显示器分辨率低于 1024×768，确定要启动程序吗？</translation>
+    </message>
+</context>
+<context>
+    <name>apt::TrustedKeys</name>
+    <message>
+        <location filename="../src/app/TrustedKeys.cpp" line="+27"/>
+        <source>VEXA_TRUSTED_KEYS holds no valid key: no device can prove that it is genuine, and no password will be sent to any. Correct the keys and restart the program.</source>
+        <translation>VEXA_TRUSTED_KEYS 中没有有效的密钥：任何设备都无法证明其为正品，也不会向任何设备发送密码。请更正密钥后重新启动程序。</translation>
     </message>
 </context>
 <context>

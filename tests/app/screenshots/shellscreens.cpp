@@ -4,8 +4,7 @@
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/vexa-shell-screens docs/screenshots
 //
 // The message texts of the warning and tip dialogs are samples of what later pages say. The main window is
-// drawn without devices: its discovery library is replaced by one that starts and reports nothing. Chinese
-// texts not yet in the .ts files are taken from translations/zh/*.tsv.
+// drawn without devices: its discovery library is replaced by one that starts and reports nothing.
 #include <cstdio>
 
 #include <QDir>
@@ -31,6 +30,7 @@
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "support/Screenshots.h"
 #include "toolkit/GuiText.h"
 
 namespace {
@@ -58,52 +58,6 @@ Samples samplesFor(unsigned language) {
             QStringLiteral("Invalid IP address")};
 }
 
-// Saves the window on a neutral backdrop, as it would sit over a page.
-bool save(QWidget& window, const QString& path) {
-    window.show();
-    window.raise();
-    QTest::qWait(300);
-    const QPixmap shot = window.grab();
-    const int margin = 24;
-    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
-    QPainter painter(&canvas);
-    painter.drawPixmap(margin, margin, shot);
-    painter.end();
-    window.hide();
-    const bool ok = canvas.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
-
-// The Chinese texts that engineers collect beside the .ts files, one "context TAB source TAB text" a line.
-class TsvTranslator : public QTranslator {
-public:
-    explicit TsvTranslator(const QString& folder) {
-        QDirIterator files(folder, {QStringLiteral("*.tsv")}, QDir::Files);
-        while (files.hasNext()) {
-            QFile file(files.next());
-            if (!file.open(QIODevice::ReadOnly)) {
-                continue;
-            }
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                const QList<QByteArray> fields = line.split('\t');
-                if (fields.size() == 3) {
-                    m_texts.insert(fields[0] + '\x1f' + unescape(fields[1]), QString::fromUtf8(unescape(fields[2])));
-                }
-            }
-        }
-    }
-    bool isEmpty() const override { return m_texts.isEmpty(); }
-    QString translate(const char* context, const char* source, const char*, int) const override {
-        return m_texts.value(QByteArray(context) + '\x1f' + QByteArray(source));
-    }
-
-private:
-    static QByteArray unescape(QByteArray text) { return text.replace("\\n", "\n").replace("\\t", "\t"); }
-    QHash<QByteArray, QString> m_texts;
-};
-
 int startNothing(VEXA_DEVICE_CALLBACK, int, void*) {
     return 1;
 }
@@ -118,7 +72,7 @@ bool saveMainWindow(const QString& prefix) {
     window.move(0, 0);
     window.show();
     window.onMovePinButtion();
-    bool ok = save(window, prefix + QStringLiteral("main_window.png"));
+    bool ok = testsupport::saveOnBackdrop(window, prefix + QStringLiteral("main_window.png"));
     window.show();
     QTest::qWait(200);
     auto* menu = window.findChild<aptui::Menu*>(QStringLiteral("aboutMenu"));
@@ -165,21 +119,13 @@ int main(int argc, char** argv) {
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
 
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin"))) {
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    }
-    app.loadStyle();
 
     VEXA::VexaLibrary library;
     library.start = &startNothing;
     library.stop = &stopNothing;
     VEXA::VexaHandler::instance()->setLibrary(library);
-    const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR));
-    TsvTranslator collected(source + QStringLiteral("/translations/zh"));
 
     bool ok = true;
     QTemporaryDir settings;
@@ -197,30 +143,27 @@ int main(int argc, char** argv) {
         OrvisGUIToolkit::InitGuiLocale(languages.locale());
         const QString prefix = out + (language == 1 ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
         const Samples s = samplesFor(language);
-        if (language == 1) {
-            QCoreApplication::installTranslator(&collected);
-        }
         ok &= saveMainWindow(prefix);
 
         {
             aptui::HintBox box(apt::ToolsApplication::tr("VEXA is already running."), aptui::HintBox::Message);
             box.setFixedSize(400, 256);
-            ok &= save(box, prefix + QStringLiteral("hint_already_running.png"));
+            ok &= testsupport::saveOnBackdrop(box, prefix + QStringLiteral("hint_already_running.png"));
         }
         {
             aptui::HintBox box(
                 apt::ToolsApplication::tr("Display resolution less than 1024*768,are you sure to start the program?"),
                 aptui::HintBox::Question);
             box.setFixedSize(400, 256);
-            ok &= save(box, prefix + QStringLiteral("hint_resolution.png"));
+            ok &= testsupport::saveOnBackdrop(box, prefix + QStringLiteral("hint_resolution.png"));
         }
         {
             VexaTool::WarningDialog box(VexaTool::WarningDialog::Success, s.success, nullptr, 60000);
-            ok &= save(box, prefix + QStringLiteral("warning_success.png"));
+            ok &= testsupport::saveOnBackdrop(box, prefix + QStringLiteral("warning_success.png"));
         }
         {
             VexaTool::WarningDialog box(VexaTool::WarningDialog::Error, s.error, nullptr, 60000);
-            ok &= save(box, prefix + QStringLiteral("warning_error.png"));
+            ok &= testsupport::saveOnBackdrop(box, prefix + QStringLiteral("warning_error.png"));
         }
         {
             // The export dialog as the list page opens it, filled in as a user would.
@@ -230,14 +173,14 @@ int main(int argc, char** argv) {
                 ->setText(QStringLiteral("site-a-cameras"));
             dialog.findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilepath"))
                 ->setText(QStringLiteral("/home/installer/Documents/"));
-            ok &= save(dialog, prefix + QStringLiteral("export_dialog.png"));
+            ok &= testsupport::saveOnBackdrop(dialog, prefix + QStringLiteral("export_dialog.png"));
         }
         {
             VexaTool::TipDialog tip;
             tip.resize(350, 220);
             tip.setTitle(s.exitTitle);
             tip.setTipText(s.exitQuestion);
-            ok &= save(tip, prefix + QStringLiteral("tip_exit.png"));
+            ok &= testsupport::saveOnBackdrop(tip, prefix + QStringLiteral("tip_exit.png"));
         }
         {
             aptui::Widget page;
@@ -263,9 +206,8 @@ int main(int argc, char** argv) {
             edit->setLineEditState(aptui::MultiStateLineEdit::ERROR);
             hint->setPixmap(QPixmap(
                 QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
-            ok &= save(page, prefix + QStringLiteral("editor_error.png"));
+            ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("editor_error.png"));
         }
-        QCoreApplication::removeTranslator(&collected);
     }
     return ok ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include "app/ToolsApplication.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "support/Screenshots.h"
 #include "toolkit/CTableView.h"
 
 int main(int argc, char** argv) {
@@ -25,13 +26,8 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    app.loadStyle();
 
     QTemporaryDir dir;
     VexaTool::DeviceDisplayPage page(nullptr, dir.filePath(QStringLiteral("ColumnConfig.xml")));

@@ -1,10 +1,10 @@
 // Draws the device configuration pages with the real skin and style for docs/screenshots, and for looking at
 // them after a change:
 //
-//     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-modify-screens docs/screenshots [modify_zh.qm]
+//     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-modify-screens docs/screenshots
 //
-// With a compiled Chinese file of these pages (see tsv2ts.py beside this file) the pages are drawn in Chinese
-// too. The devices are made-up samples in the device store; nothing is sent anywhere.
+// The pages are drawn in English and in Chinese (the program's built translations). The devices are made-up samples in
+// the device store; nothing is sent anywhere.
 #include <cstdio>
 
 #include <QCheckBox>
@@ -27,27 +27,11 @@
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
+#include "support/Screenshots.h"
 
 using namespace modifytest;
 
 namespace {
-
-bool save(QWidget& window, const QString& path) {
-    window.show();
-    window.raise();
-    QTest::qWait(300);
-    const QPixmap shot = window.grab();
-    const int margin = 24;
-    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
-    QPainter painter(&canvas);
-    painter.drawPixmap(margin, margin, shot);
-    painter.end();
-    window.hide();
-    const bool ok = canvas.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
 
 // The right-hand page as it sits in the main window: fixed width, full height.
 struct Host {
@@ -96,7 +80,7 @@ bool drawAll(const QString& prefix) {
         Host host;
         host.page->onCurrentSelectionChange(MODIFY_SINGLE, {single});
         host.edit("m_lineEditAdminPassword")->setText(QStringLiteral("Admin-123"));
-        ok &= save(host.window, prefix + QStringLiteral("form_single.png"));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("form_single.png"));
     }
     {
         Host host;
@@ -107,7 +91,7 @@ bool drawAll(const QString& prefix) {
         host.edit("m_lineEditHttpPort")->setText(QStringLiteral("80"));
         host.edit("m_lineEditRTSP")->setText(QStringLiteral("554"));
         host.edit("m_lineEditDeviceName")->setText(QStringLiteral("Hall"));
-        ok &= save(host.window, prefix + QStringLiteral("form_batch.png"));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("form_batch.png"));
     }
     {
         Host host;
@@ -118,10 +102,10 @@ bool drawAll(const QString& prefix) {
         host.page->findChild<QLabel*>(QStringLiteral("m_labelHintIpAddress"))
             ->setPixmap(QPixmap(
                 QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
-        ok &= save(host.window, prefix + QStringLiteral("form_error.png"));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("form_error.png"));
         VexaTool::WarningDialog box(VexaTool::WarningDialog::Error,
                                     VexaTool::DeviceNetParaPage::tr("IP Address not correct."), nullptr, 60000);
-        ok &= save(box, prefix + QStringLiteral("form_error_warning.png"));
+        ok &= testsupport::saveOnBackdrop(box, prefix + QStringLiteral("form_error_warning.png"));
     }
     const QStringList passwords{QStringLiteral("abcdefgh"), QStringLiteral("abcd1234"), QStringLiteral("abcdEFGH"),
                                 QStringLiteral("abcD1234!")};
@@ -131,12 +115,12 @@ bool drawAll(const QString& prefix) {
                                             level == 3 ? fresh : QVector<DeviceInfo>{fresh.first()});
         host.edit("m_lineEditNewPassword")->setText(passwords[level]);
         host.edit("m_lineEditConfirmPassword")->setText(passwords[level]);
-        ok &= save(host.window, prefix + QStringLiteral("activation_level%1.png").arg(level));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("activation_level%1.png").arg(level));
     }
     {
         Host host;
         host.page->onCurrentSelectionChange(ACTIVE_MIXED, {single, fresh.first()});
-        ok &= save(host.window, prefix + QStringLiteral("mixed.png"));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("mixed.png"));
     }
     {
         Host host;
@@ -145,7 +129,7 @@ bool drawAll(const QString& prefix) {
         VexaTool::BatchProgressCover cover(&host.window);
         cover.begin(VexaTool::BatchProgressCover::Modifying, 256);
         cover.setProgress(96, 256);
-        ok &= save(host.window, prefix + QStringLiteral("batch_progress.png"));
+        ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("batch_progress.png"));
     }
     {
         QVector<DeviceInfo> results = many.mid(0, 8);
@@ -165,7 +149,7 @@ bool drawAll(const QString& prefix) {
         results[7].ipv4Address = many[7].ipv4Address;
         VexaTool::DeviceModifyResultPage page;
         page.setEntries(results);
-        ok &= save(page, prefix + QStringLiteral("results.png"));
+        ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("results.png"));
     }
     return ok;
 }
@@ -179,15 +163,10 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    app.loadStyle();
     bool ok = drawAll(out + QStringLiteral("/en_modify_"));
-    if (args.size() > 2) {
+    {
         QTemporaryDir settings;
         const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
         QFile file(setup);
@@ -198,11 +177,7 @@ int main(int argc, char** argv) {
         apt::ConfigureManager configuration;
         configuration.load(setup);
         apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
-        QTranslator pages;
-        if (!pages.load(args.at(2)) || !QCoreApplication::installTranslator(&pages))
-            return 1;
         ok &= drawAll(out + QStringLiteral("/zh_modify_"));
-        QCoreApplication::removeTranslator(&pages);
     }
     return ok ? 0 : 1;
 }

@@ -21,25 +21,9 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "support/Screenshots.h"
 
 namespace {
-
-// Saves the window on a neutral backdrop, as it would sit over the main window's cover.
-bool save(QWidget& window, const QString& path) {
-    window.show();
-    window.raise();
-    QTest::qWait(300);
-    const QPixmap shot = window.grab();
-    const int margin = 24;
-    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
-    QPainter painter(&canvas);
-    painter.drawPixmap(margin, margin, shot);
-    painter.end();
-    const bool ok = canvas.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
 
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
@@ -68,13 +52,8 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    app.loadStyle();
 
     fake::install();
     fake::state().requestData = sampleKeyRequest();
@@ -96,11 +75,11 @@ int main(int argc, char** argv) {
         child<aptui::MultiStateLineEdit>(dialog, "m_lineEditNewPassword")->setText(QStringLiteral("Reset-Pass77"));
         child<aptui::MultiStateLineEdit>(dialog, "m_lineEditConfirmPassword")->setText(QStringLiteral("Reset-Pass7"));
         child<QCheckBox>(dialog, "m_checkBoxIPC")->setChecked(true);
-        ok &= save(dialog, out + QStringLiteral("/en_reset_password_qr.png"));
+        ok &= testsupport::saveOnBackdrop(dialog, out + QStringLiteral("/en_reset_password_qr.png"));
         // Confirm: the confirmation differs, so the new password is marked.
         child<QPushButton>(dialog, "btnConfirm")->click();
         ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
-        ok &= save(dialog, out + QStringLiteral("/en_reset_password_qr_error.png"));
+        ok &= testsupport::saveOnBackdrop(dialog, out + QStringLiteral("/en_reset_password_qr_error.png"));
     }
     {
         // A device without QR support: only a key file, the folder button shown; confirmed empty, the key is marked.
@@ -109,17 +88,17 @@ int main(int argc, char** argv) {
         driver.warnings.clear();
         child<QPushButton>(dialog, "btnConfirm")->click();
         ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
-        ok &= save(dialog, out + QStringLiteral("/en_reset_password_file_error.png"));
+        ok &= testsupport::saveOnBackdrop(dialog, out + QStringLiteral("/en_reset_password_file_error.png"));
     }
     {
         VexaTool::RestorePasswordDialog dialog(nullptr, QStringLiteral("VXIPCB12015000000000"));
         dialog.show();
         ok &= waitIdle(dialog, restoreBusy);
-        ok &= save(dialog, out + QStringLiteral("/en_restore_password.png"));
+        ok &= testsupport::saveOnBackdrop(dialog, out + QStringLiteral("/en_restore_password.png"));
         driver.warnings.clear();
         child<QPushButton>(dialog, "btnConfirm")->click();
         ok &= QTest::qWaitFor([&] { return !driver.warnings.isEmpty(); }, 5000);
-        ok &= save(dialog, out + QStringLiteral("/en_restore_password_error.png"));
+        ok &= testsupport::saveOnBackdrop(dialog, out + QStringLiteral("/en_restore_password_error.png"));
     }
     {
         // The box a reset failure shows when the device says why.
@@ -129,7 +108,7 @@ int main(int argc, char** argv) {
                 "Reset password failed. Too many wrong passwords: the device is locked for a while. Try again later."),
             nullptr, 60000);
         box.resize(310, 160);
-        ok &= save(box, out + QStringLiteral("/en_reset_password_failed_locked.png"));
+        ok &= testsupport::saveOnBackdrop(box, out + QStringLiteral("/en_reset_password_failed_locked.png"));
     }
     return ok ? 0 : 1;
 }

@@ -2,7 +2,7 @@
 //
 //     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-filter-screens docs/screenshots
 //
-// The Chinese picture takes its texts from translations/zh/*.tsv, before they reach the .ts files.
+// The Chinese picture takes its texts from the program's built translations.
 #include <cstdio>
 
 #include <QDir>
@@ -20,36 +20,9 @@
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "plan/DeviceFilterProxyModel.h"
+#include "support/Screenshots.h"
 
 namespace {
-
-class TsvTranslator : public QTranslator {
-public:
-    bool load(const QString& folder) {
-        for (const QString& name : QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files)) {
-            QFile file(folder + QLatin1Char('/') + name);
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                const QStringList parts = QString::fromUtf8(line).split(QLatin1Char('\t'));
-                if (parts.size() == 3)
-                    m_texts.insert(parts[0] + QLatin1Char('\x1f') + unescape(parts[1]), unescape(parts[2]));
-            }
-        }
-        return !m_texts.isEmpty();
-    }
-    bool isEmpty() const override { return m_texts.isEmpty(); }
-    QString translate(const char* context, const char* source, const char* = nullptr, int = -1) const override {
-        return m_texts.value(QString::fromUtf8(context) + QLatin1Char('\x1f') + QString::fromUtf8(source));
-    }
-
-private:
-    static QString unescape(QString text) {
-        return text.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
-            .replace(QStringLiteral("\\t"), QStringLiteral("\t"));
-    }
-    QHash<QString, QString> m_texts;
-};
 
 void fill(VexaTool::DeviceDisplayPage& page) {
     const char* const models[] = {"VX-IPC-B120", "VX-IPC-D240", "VX-PTZ-Z330", "VX-NVR-N208", "VX-DVR-H104"};
@@ -80,20 +53,13 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    app.loadStyle();
 
-    TsvTranslator chinese;
-    const QString tsv = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR)) +
-                        QStringLiteral("/translations/zh");
+    QTranslator chinese;
     bool ok = true;
     for (const bool zh : {false, true}) {
-        if (zh && (!chinese.load(tsv) || !QCoreApplication::installTranslator(&chinese)))
+        if (zh && (!testsupport::loadChinese(chinese, bin) || !QCoreApplication::installTranslator(&chinese)))
             return 1;
         QTemporaryDir dir;
         VEXA::DeviceStore::instance()->clear(); // the store outlives a page: the next one lists them afresh

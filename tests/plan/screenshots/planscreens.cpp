@@ -4,7 +4,7 @@
 //
 // The plan is a sample with the faults a preview marks: a device planned twice, an address planned twice, an
 // address already in use, a device that is not listed and values the form refuses. The Chinese pictures take
-// their texts straight from translations/zh/*.tsv, before they reach the .ts files.
+// their texts from the program's built translations.
 #include <cstdio>
 
 #include <QDir>
@@ -17,6 +17,7 @@
 
 #include "app/ToolsApplication.h"
 #include "plan/PlanPreviewPage.h"
+#include "support/Screenshots.h"
 
 namespace {
 
@@ -32,54 +33,6 @@ VexaTool::plan::PlanDevice device(const char* serial, const char* mac, const cha
     return d;
 }
 
-// Translates from the lines "context<TAB>source<TAB>translation" of a .tsv file.
-class TsvTranslator : public QTranslator {
-public:
-    bool loadFolder(const QString& folder) {
-        for (const QString& name : QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files))
-            load(folder + QLatin1Char('/') + name);
-        return !m_texts.isEmpty();
-    }
-    bool load(const QString& path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        const auto unescape = [](QString text) {
-            return text.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
-                .replace(QStringLiteral("\\t"), QStringLiteral("\t"));
-        };
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QStringList parts = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            if (parts.size() == 3)
-                m_texts.insert(parts[0] + QLatin1Char('\x1f') + unescape(parts[1]), unescape(parts[2]));
-        }
-        return !m_texts.isEmpty();
-    }
-    bool isEmpty() const override { return m_texts.isEmpty(); }
-    QString translate(const char* context, const char* source, const char* = nullptr, int = -1) const override {
-        return m_texts.value(QString::fromUtf8(context) + QLatin1Char('\x1f') + QString::fromUtf8(source));
-    }
-
-private:
-    QHash<QString, QString> m_texts;
-};
-
-bool save(QWidget& window, const QString& path) {
-    window.show();
-    QTest::qWait(300);
-    const QPixmap shot = window.grab();
-    const int margin = 24;
-    QImage canvas(shot.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    canvas.fill(QColor(0xE9, 0xEC, 0xF1));
-    QPainter painter(&canvas);
-    painter.drawPixmap(margin, margin, shot);
-    painter.end();
-    window.hide();
-    const bool ok = canvas.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,13 +42,8 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
     const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
     QDir().mkpath(out);
-    QCoreApplication::addLibraryPath(bin + QStringLiteral("/plugins"));
-    QFont font(QStringLiteral("Microsoft YaHei"), 9);
-    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
-    QApplication::setFont(font);
-    if (!apt::ToolsApplication::loadSkin(bin + QStringLiteral("/plugins/skins/"), QStringLiteral("CommonSkin")))
+    if (!testsupport::prepareScreenshots(app, bin))
         return 1;
-    app.loadStyle();
 
     const std::vector<VexaTool::plan::PlanDevice> devices = {
         device("VXIPC0410000001", "02-56-21-00-00-01", "127.37.0.11"),
@@ -123,20 +71,18 @@ int main(int argc, char** argv) {
         "VXIPC0410000003,127.37.2.13,255.255.255.0,127.37.2.254,\"Gate, east\"\r\n");
     const QString file = QStringLiteral("/home/installer/site-b/cameras.csv");
     bool ok = true;
-    TsvTranslator chinese;
-    const QString tsv = qEnvironmentVariable("VEXA_SOURCE_DIR", QStringLiteral(VEXA_DEFAULT_SOURCE_DIR)) +
-                        QStringLiteral("/translations/zh");
+    QTranslator chinese;
     for (const bool zh : {false, true}) {
-        if (zh && (!chinese.loadFolder(tsv) || !QCoreApplication::installTranslator(&chinese)))
+        if (zh && (!testsupport::loadChinese(chinese, bin) || !QCoreApplication::installTranslator(&chinese)))
             return 1;
         const QString prefix = out + (zh ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
         VexaTool::PlanPreviewPage page;
         page.resize(1180, 420);
         page.setPlan(file, plan, check, devices);
-        ok &= save(page, prefix + QStringLiteral("plan_preview.png"));
+        ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("plan_preview.png"));
         page.resize(1180, 300);
         page.setPlan(file, cleanPlan, VexaTool::plan::validatePlan(cleanPlan, devices), devices);
-        ok &= save(page, prefix + QStringLiteral("plan_preview_ready.png"));
+        ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("plan_preview_ready.png"));
     }
     return ok ? 0 : 1;
 }
