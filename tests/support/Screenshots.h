@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -20,6 +21,19 @@
 #include "app/ToolsApplication.h"
 
 namespace testsupport {
+
+struct ScreenshotPaths {
+    QString out; // where the pictures go: the first argument, docs/screenshots by default; created
+    QString bin; // the build's program folder: VEXA_BIN_DIR, else the one the program was built for
+};
+
+inline ScreenshotPaths screenshotPaths(const QString& defaultBin) {
+    const QStringList args = QCoreApplication::arguments();
+    ScreenshotPaths paths{args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots"),
+                          qEnvironmentVariable("VEXA_BIN_DIR", defaultBin)};
+    QDir().mkpath(paths.out);
+    return paths;
+}
 
 // Loads the skin, style and font from the build folder `bin`, as the program does at start.
 inline bool prepareScreenshots(apt::ToolsApplication& app, const QString& bin) {

@@ -114,10 +114,9 @@ bool saveMainWindow(const QString& prefix) {
 int main(int argc, char** argv) {
     apt::ToolsApplication app(QStringLiteral("vexa-shell-screens-%1").arg(QCoreApplication::applicationPid()), argc,
                               argv);
-    const QStringList args = QCoreApplication::arguments();
-    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
-    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    QDir().mkpath(out);
+    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    const QString& out = paths.out;
+    const QString& bin = paths.bin;
 
     if (!testsupport::prepareScreenshots(app, bin))
         return 1;

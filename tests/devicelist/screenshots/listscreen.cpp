@@ -22,10 +22,9 @@ int main(int argc, char** argv) {
                               argv);
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    const QStringList args = QCoreApplication::arguments();
-    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots");
-    const QString bin = qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    QDir().mkpath(out);
+    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
+    const QString& out = paths.out;
+    const QString& bin = paths.bin;
     if (!testsupport::prepareScreenshots(app, bin))
         return 1;
 
