@@ -8,6 +8,7 @@
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
+#include "support/SimulatorProcess.h"
 
 using VexaTool::DeviceDisplayPage;
 
@@ -31,13 +32,7 @@ void TestDeviceListDiscovery::initTestCase() {
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
     // Trust the simulator's test manufacturer, so that its devices verify and the rows show it.
-    QProcess keytool;
-    keytool.start(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-keytool"),
-                  {QStringLiteral("pubkey"), QStringLiteral("--test")});
-    QVERIFY(keytool.waitForFinished(10000));
-    const QByteArray key = keytool.readAllStandardOutput().trimmed();
-    QCOMPARE(key.size(), 64);
-    qputenv("VEXA_TRUSTED_KEYS", key);
+    QVERIFY(testsupport::trustTestManufacturer());
 }
 
 void TestDeviceListDiscovery::cleanupTestCase() {

@@ -12,6 +12,7 @@
 #include "Engine.h"
 #include "Events.h"
 #include "Fleet.h"
+#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Signing.h"
@@ -50,8 +51,10 @@ VEXA_STATISTICS statistics() {
     return s;
 }
 
-class Hardening : public ::testing::Test {
+class Hardening : public FleetFixture {
 protected:
+    Hardening()
+        : FleetFixture(33) {}
     void SetUp() override {
         ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
         ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
@@ -59,37 +62,7 @@ protected:
         ::unsetenv("VEXA_GONE_TIMEOUT_MS");
         ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
-    void TearDown() override { VEXA_Stop(); }
 
-    bool startSim(Process& sim, int count, const std::vector<std::string>& extra = {}) {
-        std::remove(dir_.file("dump.txt").c_str());
-        std::vector<std::string> args{"--count", std::to_string(count),  "--seed", "33",
-                                      "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return sim.startDevsim(args) && waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s);
-    }
-    bool startLibrary(size_t devices) {
-        return VEXA_Start_V40(&Events::callback, 1, &events_) && events_.waitCount(VEXA_EVENT_NEW, devices, 20s);
-    }
-    std::vector<devsim::SimDevice> dump() const {
-        std::string text;
-        std::vector<devsim::SimDevice> fleet;
-        std::string error;
-        devsim::readFile(dir_.file("dump.txt"), text);
-        devsim::parseFleet(text, fleet, error);
-        return fleet;
-    }
-    proto::DeviceRecord pick(const std::function<bool(const proto::DeviceRecord&)>& wanted) const {
-        for (const auto& device : dump()) {
-            if (wanted(device.record))
-                return device.record;
-        }
-        ADD_FAILURE() << "no such device in the fleet";
-        return {};
-    }
-    proto::DeviceRecord current(const std::string& serial) const {
-        return pick([&](const auto& r) { return r.serialNo == serial; });
-    }
     // The record the library last reported for a device: what the program starts a batch change from.
     VEXA_DEVICE_INFO latest(const std::string& serial) const {
         VEXA_DEVICE_INFO found{};
@@ -117,9 +90,6 @@ protected:
         return p;
     }
     static uint32_t code() { return VEXA_GetLastError(); }
-
-    TempDir dir_;
-    Events events_;
 };
 
 // The device's signed announcement as heard on the link.

@@ -12,6 +12,7 @@
 #include "DevsimProcess.h"
 #include "Events.h"
 #include "Fleet.h"
+#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "proto/Transport.h"
 #include "vexa.h"
@@ -48,48 +49,15 @@ std::vector<std::string> encodings(const std::string& password) {
             crypto::toBase32(crypto::ByteView(bytes))};
 }
 
-class Operations : public ::testing::Test {
+class Operations : public FleetFixture {
 protected:
+    Operations()
+        : FleetFixture(21) {}
     void SetUp() override {
         ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
         ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
         ::setenv("VEXA_SIM_LOCK_MS", "1500", 1);
         ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
-    }
-    void TearDown() override { VEXA_Stop(); }
-
-    bool startSim(Process& sim, int count = 40, const std::vector<std::string>& extra = {}) {
-        std::remove(dir_.file("dump.txt").c_str());
-        std::vector<std::string> args{"--count", std::to_string(count),  "--seed", "21",
-                                      "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return sim.startDevsim(args) && waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s);
-    }
-
-    bool startLibrary(size_t devices) {
-        return VEXA_Start_V40(&Events::callback, 1, &events_) && events_.waitCount(VEXA_EVENT_NEW, devices, 20s);
-    }
-
-    std::vector<devsim::SimDevice> dump() const {
-        std::string text;
-        std::vector<devsim::SimDevice> fleet;
-        std::string error;
-        devsim::readFile(dir_.file("dump.txt"), text);
-        devsim::parseFleet(text, fleet, error);
-        return fleet;
-    }
-
-    vexa::proto::DeviceRecord pick(const std::function<bool(const vexa::proto::DeviceRecord&)>& wanted) const {
-        for (const auto& device : dump()) {
-            if (wanted(device.record))
-                return device.record;
-        }
-        ADD_FAILURE() << "no such device in the fleet";
-        return {};
-    }
-
-    vexa::proto::DeviceRecord current(const std::string& serial) const {
-        return pick([&](const auto& r) { return r.serialNo == serial; });
     }
 
     static VEXA_NET_PARAM paramsFor(const vexa::proto::DeviceRecord& r, const std::string& ipv4) {
@@ -131,9 +99,6 @@ protected:
     }
 
     static uint32_t code() { return VEXA_GetLastError(); }
-
-    TempDir dir_;
-    Events events_;
 };
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "plan/PlanPreviewPage.h"
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
+#include "support/SimulatorProcess.h"
 
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceModifyResultPage;
@@ -96,13 +97,7 @@ void TestPlanApplyGui::initTestCase() {
     qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    QProcess keytool;
-    keytool.start(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-keytool"),
-                  {QStringLiteral("pubkey"), QStringLiteral("--test")});
-    QVERIFY(keytool.waitForFinished(10000));
-    const QByteArray key = keytool.readAllStandardOutput().trimmed();
-    QCOMPARE(key.size(), 64);
-    qputenv("VEXA_TRUSTED_KEYS", key);
+    QVERIFY(testsupport::trustTestManufacturer());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
 
     m_simulator.setProgram(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-devsim"));

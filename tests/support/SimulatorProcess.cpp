@@ -6,6 +6,19 @@
 
 namespace testsupport {
 
+bool trustTestManufacturer() {
+    QProcess keytool;
+    keytool.start(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-keytool"),
+                  {QStringLiteral("pubkey"), QStringLiteral("--test")});
+    if (!keytool.waitForFinished(10000))
+        return false;
+    const QByteArray key = keytool.readAllStandardOutput().trimmed();
+    if (key.size() != 64)
+        return false;
+    qputenv("VEXA_TRUSTED_KEYS", key);
+    return true;
+}
+
 namespace {
 
 bool loopbackOnly() {

@@ -12,6 +12,10 @@ namespace testsupport {
 // One simulated device as the simulator lists it: field name to text ("serial", "mac", "name", ...).
 using DeviceFields = QMap<QString, QString>;
 
+// Trusts the simulator's TEST ONLY manufacturer (VEXA_TRUSTED_KEYS from `vexa-keytool pubkey --test`), so
+// that its devices verify. False when the key tool gives no key.
+bool trustTestManufacturer();
+
 // vexa-devsim as a child process, on the loopback interface and port the test runner gave this test. It
 // refuses to start unless VEXA_IFACE names a loopback address, so a test can never announce devices on a
 // real network. The fleet is dumped into a folder of its own and read back once announced.
