@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include "Fleet.h"
+#include "OnvifFleet.h"
 #include "SecureSimulator.h"
 
 namespace {
@@ -17,7 +19,9 @@ void usage() {
                  "usage: vexa-devsim [--count N] [--seed S] [--devices FILE] [--state FILE] [--dump FILE]\n"
                  "                   [--loss P] [--dup P] [--delay MS] [--reply-delay MIN:MAX]\n"
                  "                   [--change-count K] [--no-boot-announce] [--apply-delay MS] [--fast-hash]\n"
-                 "                   [--stats FILE]\n"
+                 "                   [--stats FILE] [--onvif N] [--onvif-base A] [--onvif-http-port P]\n"
+                 "                   [--wsd-port P] [--onvif-user U] [--onvif-password P] [--onvif-clock-offset S]\n"
+                 "                   [--onvif-reboot-delay MS] [--onvif-delay MS] [--onvif-quirks LIST]\n"
                  "  --count N           devices to play (default 10), generated from --seed (default 1)\n"
                  "  --devices FILE      play the devices listed in FILE instead (the --dump format)\n"
                  "  --state FILE        device state, saved atomically after every change; loaded if present\n"
@@ -31,6 +35,17 @@ void usage() {
                  "                      restore before it answers (0); other devices keep answering meanwhile\n"
                  "  --fast-hash         FOR BENCHMARKS ONLY: the cheapest password hash instead of the device cost\n"
                  "  --stats FILE        on SIGTERM, write the inquiries heard and the answers sent (JSON)\n"
+                 "  --onvif N           also play N ONVIF devices (0); --count 0 leaves only them\n"
+                 "  --onvif-base A      address of the first ONVIF device, the others follow (127.100.0.1)\n"
+                 "  --onvif-http-port P HTTP port of their device service (8080)\n"
+                 "  --wsd-port P        WS-Discovery port (3702)\n"
+                 "  --onvif-user U, --onvif-password P  their account (admin / Camera-2024)\n"
+                 "  --onvif-clock-offset S  their clocks run S seconds ahead (negative: behind)\n"
+                 "  --onvif-reboot-delay MS  silent this long after SystemReboot (2000)\n"
+                 "  --onvif-delay MS    every ONVIF HTTP answer waits this long (0)\n"
+                 "  --onvif-quirks LIST prefixes,soap11,xaddrs,fault-applied,no-anonymous,digest-only\n"
+                 "  The ONVIF devices' state is kept in FILE.onvif beside --state and --dump; --loss, --dup,\n"
+                 "  --delay and --reply-delay apply to their WS-Discovery datagrams too.\n"
                  "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
                  "Environment: VEXA_IFACE, VEXA_PORT, VEXA_SIM_ANNOUNCE_MS (announce period, 30000),\n"
                  "VEXA_SIM_LOCK_MS (first lock-out, 60000), VEXA_SIM_CHEAP_HASH=1 (TEST ONLY cheap Argon2id).\n"
@@ -60,6 +75,13 @@ int main(int argc, char** argv) {
     long count = 10;
     long seed = 1;
     std::string devicesPath;
+    long onvifCount = 0;
+    uint32_t onvifBase = 0x7f640001; // 127.100.0.1
+    long onvifHttpPort = 8080;
+    long wsdPort = 3702;
+    devsim::onvif::FleetOptions onvif;
+    onvif.service.password = "Camera-2024";
+    std::string quirks;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -116,6 +138,30 @@ int main(int argc, char** argv) {
             ok = std::sscanf(value, "%d:%d%c", &a, &b, &tail) == 2 && a >= 0 && b >= a && b <= 60000;
             options.replyDelayMinMs = a;
             options.replyDelayMaxMs = b;
+        } else if (arg == "--onvif") {
+            ok = parseLong(value, onvifCount, 0, 65000);
+        } else if (arg == "--onvif-base") {
+            ok = devsim::onvif::parseAddress(value, onvifBase) && (onvifBase >> 24) == 127;
+        } else if (arg == "--onvif-http-port") {
+            ok = parseLong(value, onvifHttpPort, 1, 65535);
+        } else if (arg == "--wsd-port") {
+            ok = parseLong(value, wsdPort, 1, 65535);
+        } else if (arg == "--onvif-user") {
+            onvif.service.user = value;
+            ok = !onvif.service.user.empty();
+        } else if (arg == "--onvif-password") {
+            onvif.service.password = value;
+        } else if (arg == "--onvif-clock-offset") {
+            ok = parseLong(value, number, -10L * 365 * 86400, 10L * 365 * 86400);
+            onvif.service.clockOffset = number;
+        } else if (arg == "--onvif-reboot-delay") {
+            ok = parseLong(value, number, 0, 600000);
+            onvif.rebootDelayMs = static_cast<int>(number);
+        } else if (arg == "--onvif-delay") {
+            ok = parseLong(value, number, 0, 60000);
+            onvif.requestDelayMs = static_cast<int>(number);
+        } else if (arg == "--onvif-quirks") {
+            quirks = value;
         } else {
             ok = false;
         }
@@ -165,6 +211,48 @@ int main(int argc, char** argv) {
         fleet = devsim::generateFleet(static_cast<uint32_t>(count), static_cast<uint64_t>(seed));
     }
 
+    std::unique_ptr<devsim::onvif::OnvifFleet> onvifFleet;
+    if (!devsim::onvif::parseQuirks(quirks, onvif.service.quirks, error)) {
+        std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
+        return 2;
+    }
+    onvif.wsdPort = static_cast<uint16_t>(wsdPort);
+    onvif.loss = options.loss;
+    onvif.duplicate = options.duplicate;
+    onvif.delayMs = options.delayMs;
+    onvif.replyDelayMinMs = options.replyDelayMinMs;
+    onvif.replyDelayMaxMs = options.replyDelayMaxMs;
+    onvif.seed = static_cast<uint64_t>(seed);
+    if (!options.statePath.empty())
+        onvif.statePath = options.statePath + ".onvif";
+    if (!options.dumpPath.empty())
+        onvif.dumpPath = options.dumpPath + ".onvif";
+    std::vector<devsim::onvif::OnvifDevice> onvifDevices;
+    if (!onvif.statePath.empty() && ::stat(onvif.statePath.c_str(), &st) == 0) {
+        // A restart plays exactly what was saved, as for our own devices.
+        if (!devsim::readFile(onvif.statePath, text) || !devsim::onvif::parseOnvifFleet(text, onvifDevices, error)) {
+            std::fprintf(stderr, "vexa-devsim: state file %s: %s\n", onvif.statePath.c_str(), error.c_str());
+            return 1;
+        }
+    } else if (onvifCount > 0) {
+        if (static_cast<uint64_t>(onvifBase) + static_cast<uint64_t>(onvifCount) > 0x7fffffffull) {
+            std::fprintf(stderr, "vexa-devsim: %ld ONVIF devices from %s leave 127.0.0.0/8\n", onvifCount,
+                         devsim::onvif::formatAddress(onvifBase).c_str());
+            return 2;
+        }
+        onvifDevices = devsim::onvif::generateOnvifFleet(static_cast<uint32_t>(onvifCount), static_cast<uint64_t>(seed),
+                                                         onvifBase, static_cast<int>(onvifHttpPort));
+    }
+    if (!onvifDevices.empty()) {
+        onvifFleet = std::make_unique<devsim::onvif::OnvifFleet>(onvif, std::move(onvifDevices));
+        if (!onvifFleet->start(error)) {
+            std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "vexa-devsim: playing %zu ONVIF devices, WS-Discovery on port %u\n", onvifFleet->size(),
+                     static_cast<unsigned>(onvif.wsdPort));
+    }
+
     devsim::provisionFleet(fleet, secure);
     devsim::SecureSimulator simulator(options, secure, std::move(fleet));
     if (!simulator.open(error)) {
@@ -174,5 +262,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexa-devsim: playing %zu devices on port %u\n", simulator.fleet().size(),
                  options.transport.port);
     simulator.run();
+    if (onvifFleet)
+        onvifFleet->stop(); // their Bye after ours
     return 0;
 }

@@ -1,0 +1,474 @@
+#include "DeviceService.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+
+namespace devsim::onvif {
+
+namespace {
+
+const char* const kInterfaceToken = "eth0";
+const char* const kProfileToken = "profile_1";
+
+// A sender or receiver fault with ONVIF subcodes; HTTP 400 for the sender's fault, 500 for the device's.
+struct Fault {
+    bool sender;
+    std::string subcode;
+    std::string subsubcode;
+    std::string reason;
+};
+
+Fault invalidArg(const char* detail, const std::string& reason) {
+    return {true, "InvalidArgVal", detail, reason};
+}
+
+bool parsePort(const std::string& text, int& out) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v < 1 || v > 65535)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool parseBool(const std::string& text, bool& out) {
+    if (text == "true" || text == "1")
+        out = true;
+    else if (text == "false" || text == "0")
+        out = false;
+    else
+        return false;
+    return true;
+}
+
+bool usableAddress(uint32_t address, int prefix) {
+    if ((address >> 24) != 127 || address == 0x7f000000u || address == 0x7fffffffu)
+        return false;
+    if (prefix >= 31)
+        return true;
+    const uint32_t host = prefix == 0 ? 0xffffffffu : (0xffffffffu >> prefix);
+    return (address & host) != 0 && (address & host) != host;
+}
+
+void addDateTime(pugi::xml_node parent, const Prefixes& px, const char* name, const std::tm& tm) {
+    pugi::xml_node dt = Envelope::add(parent, px.tt, name);
+    pugi::xml_node time = Envelope::add(dt, px.tt, "Time");
+    Envelope::add(time, px.tt, "Hour", std::to_string(tm.tm_hour));
+    Envelope::add(time, px.tt, "Minute", std::to_string(tm.tm_min));
+    Envelope::add(time, px.tt, "Second", std::to_string(tm.tm_sec));
+    pugi::xml_node date = Envelope::add(dt, px.tt, "Date");
+    Envelope::add(date, px.tt, "Year", std::to_string(tm.tm_year + 1900));
+    Envelope::add(date, px.tt, "Month", std::to_string(tm.tm_mon + 1));
+    Envelope::add(date, px.tt, "Day", std::to_string(tm.tm_mday));
+}
+
+std::string boolText(bool b) {
+    return b ? "true" : "false";
+}
+
+} // namespace
+
+bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) {
+        if (item == "prefixes")
+            out.otherPrefixes = true;
+        else if (item == "soap11")
+            out.soap11 = true;
+        else if (item == "xaddrs")
+            out.severalXAddrs = true;
+        else if (item == "fault-applied")
+            out.faultApplied = true;
+        else if (item == "no-anonymous")
+            out.noAnonymous = true;
+        else if (item == "digest-only")
+            out.digestOnly = true;
+        else if (!item.empty()) {
+            error = "unknown ONVIF quirk '" + item + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string serviceUrl(const OnvifDevice& device, const char* path) {
+    return "http://" + formatAddress(device.address) + ":" + std::to_string(device.httpPort) + path;
+}
+
+std::string deviceXAddrs(const OnvifDevice& device, const Quirks& quirks) {
+    const std::string own = serviceUrl(device, "/onvif/device_service");
+    if (!quirks.severalXAddrs)
+        return own;
+    // A second interface on an address this host cannot reach, and IPv6, before the one that works.
+    return "http://169.254." + std::to_string((device.address >> 8) & 0xff) + "." +
+           std::to_string(device.address & 0xff) +
+           "/onvif/device_service http://[fe80::4f:" + std::to_string(device.address & 0xff) +
+           "]/onvif/device_service " + own;
+}
+
+DeviceService::DeviceService(ServiceOptions options)
+    : options_(std::move(options)) {}
+
+DeviceService::Token DeviceService::checkToken(const pugi::xml_node& envelope, int64_t deviceNow) {
+    const pugi::xml_node token = child(child(child(envelope, "Header"), "Security"), "UsernameToken");
+    const std::string user = childText(token, "Username");
+    if (!token || user.empty())
+        return Token::Absent;
+    const pugi::xml_node password = child(token, "Password");
+    const std::string type = password.attribute("Type").value();
+    const std::string created = childText(token, "Created");
+    if (user != options_.user)
+        return Token::Invalid;
+    if (type == ns::kPasswordText)
+        return password.text().get() == options_.password ? Token::Valid : Token::Invalid;
+    int64_t createdAt = 0;
+    if ((!type.empty() && type != ns::kPasswordDigest) || !parseUtcTime(created, createdAt) ||
+        std::llabs(createdAt - deviceNow) > kCreatedWindow)
+        return Token::Invalid;
+    // No replay cache, as on the devices we meet: a client that draws its nonce from the second's clock sends
+    // the same token twice within a millisecond, and a captured token stays good for the window either way.
+    return passwordDigestMatches(childText(token, "Nonce"), created, options_.password, password.text().get())
+               ? Token::Valid
+               : Token::Invalid;
+}
+
+Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, const HttpAuth& http, int64_t now,
+                              const std::function<bool(uint32_t)>& addressTaken) {
+    Outcome out;
+    const Quirks& q = options_.quirks;
+    const Prefixes px = q.otherPrefixes ? Prefixes::other() : Prefixes::common();
+    const int64_t deviceNow = now + options_.clockOffset;
+
+    pugi::xml_document doc;
+    const bool parsed = request.size() <= 65536 &&
+                        doc.load_buffer(request.data(), request.size(), pugi::parse_default & ~pugi::parse_doctype);
+    const pugi::xml_node envelope = doc.document_element();
+    const std::string envNs = parsed ? namespaceOf(envelope) : std::string();
+    const bool requestSoap11 = envNs == ns::kSoap11;
+    Envelope reply(q.soap11 || requestSoap11, px);
+    auto finish = [&](Fault* fault) {
+        if (fault) {
+            reply.fault(fault->sender, fault->subcode, fault->subsubcode, fault->reason);
+            out.status = fault->sender ? 400 : 500;
+        }
+        out.contentType = reply.soap11() ? "text/xml; charset=utf-8" : "application/soap+xml; charset=utf-8";
+        out.body = reply.str();
+        return out;
+    };
+    if (!parsed || localName(envelope) != "Envelope") {
+        Fault f{true, "WellFormed", "", "Well-formed Error"};
+        return finish(&f);
+    }
+    if (envNs != ns::kSoap12 && envNs != ns::kSoap11) {
+        Fault f{true, "", "", "Version mismatch"};
+        return finish(&f);
+    }
+    pugi::xml_node op;
+    for (pugi::xml_node c = child(envelope, "Body").first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element) {
+            op = c;
+            break;
+        }
+    const std::string name = op ? localName(op) : std::string();
+
+    Access access = Access::Read;
+    if (name == "GetSystemDateAndTime" || name == "GetCapabilities" || name == "GetServices")
+        access = Access::PreAuth;
+    else if (name.rfind("Set", 0) == 0 || name == "SystemReboot")
+        access = Access::Write;
+
+    if (access != Access::PreAuth) {
+        const Token token = q.digestOnly ? Token::Absent : checkToken(envelope, deviceNow);
+        if (token == Token::Invalid) {
+            Fault f{true, "NotAuthorized", "", "Sender not authorized"};
+            return finish(&f);
+        }
+        if (http.present && !http.valid) {
+            out.challenge = true;
+            out.status = 401;
+            Fault f{true, "NotAuthorized", "", "Sender not authorized"};
+            finish(&f);
+            out.status = 401;
+            return out;
+        }
+        const bool authenticated = token == Token::Valid || (http.present && http.valid);
+        const bool needed = access == Access::Write || q.noAnonymous;
+        if (needed && !authenticated) {
+            out.challenge = true;
+            Fault f{true, "NotAuthorized", "", "Sender not authorized"};
+            finish(&f);
+            out.status = 401;
+            return out;
+        }
+    }
+
+    const Prefixes& p = reply.px();
+    pugi::xml_node body = reply.body();
+    auto respond = [&](const char* prefix, const std::string& response) {
+        return Envelope::add(body, prefix, response.c_str());
+    };
+    const std::string& tds = p.tds;
+    const std::string& tt = p.tt;
+
+    if (name == "GetSystemDateAndTime") {
+        const std::time_t t = static_cast<std::time_t>(deviceNow);
+        std::tm utc{};
+        gmtime_r(&t, &utc);
+        pugi::xml_node sdt =
+            Envelope::add(respond(tds.c_str(), "GetSystemDateAndTimeResponse"), tds, "SystemDateAndTime");
+        Envelope::add(sdt, tt, "DateTimeType", "Manual");
+        Envelope::add(sdt, tt, "DaylightSavings", "false");
+        Envelope::add(Envelope::add(sdt, tt, "TimeZone"), tt, "TZ", "UTC0");
+        addDateTime(sdt, p, "UTCDateTime", utc);
+        addDateTime(sdt, p, "LocalDateTime", utc);
+    } else if (name == "GetDeviceInformation") {
+        pugi::xml_node r = respond(tds.c_str(), "GetDeviceInformationResponse");
+        Envelope::add(r, tds, "Manufacturer", device.manufacturer);
+        Envelope::add(r, tds, "Model", device.model);
+        Envelope::add(r, tds, "FirmwareVersion", device.firmware);
+        Envelope::add(r, tds, "SerialNumber", device.serial);
+        Envelope::add(r, tds, "HardwareId", device.hardwareId);
+    } else if (name == "GetCapabilities") {
+        pugi::xml_node caps = Envelope::add(respond(tds.c_str(), "GetCapabilitiesResponse"), tds, "Capabilities");
+        pugi::xml_node dev = Envelope::add(caps, tt, "Device");
+        Envelope::add(dev, tt, "XAddr", serviceUrl(device, "/onvif/device_service"));
+        pugi::xml_node net = Envelope::add(dev, tt, "Network");
+        Envelope::add(net, tt, "IPFilter", "false");
+        Envelope::add(net, tt, "ZeroConfiguration", "false");
+        Envelope::add(net, tt, "IPVersion6", "false");
+        Envelope::add(net, tt, "DynDNS", "false");
+        pugi::xml_node media = Envelope::add(caps, tt, "Media");
+        Envelope::add(media, tt, "XAddr", serviceUrl(device, "/onvif/media_service"));
+        pugi::xml_node streaming = Envelope::add(media, tt, "StreamingCapabilities");
+        Envelope::add(streaming, tt, "RTPMulticast", "false");
+        Envelope::add(streaming, tt, "RTP_TCP", "true");
+        Envelope::add(streaming, tt, "RTP_RTSP_TCP", "true");
+    } else if (name == "GetServices") {
+        pugi::xml_node r = respond(tds.c_str(), "GetServicesResponse");
+        const std::pair<const char*, const char*> services[] = {{ns::kDevice, "/onvif/device_service"},
+                                                                {ns::kMedia, "/onvif/media_service"}};
+        for (const auto& [nsUri, path] : services) {
+            pugi::xml_node s = Envelope::add(r, tds, "Service");
+            Envelope::add(s, tds, "Namespace", nsUri);
+            Envelope::add(s, tds, "XAddr", serviceUrl(device, path));
+            pugi::xml_node v = Envelope::add(s, tds, "Version");
+            Envelope::add(v, tt, "Major", "2");
+            Envelope::add(v, tt, "Minor", "60");
+        }
+    } else if (name == "GetHostname") {
+        pugi::xml_node h = Envelope::add(respond(tds.c_str(), "GetHostnameResponse"), tds, "HostnameInformation");
+        Envelope::add(h, tt, "FromDHCP", "false");
+        Envelope::add(h, tt, "Name", device.hostname);
+    } else if (name == "GetDNS") {
+        pugi::xml_node dns = Envelope::add(respond(tds.c_str(), "GetDNSResponse"), tds, "DNSInformation");
+        Envelope::add(dns, tt, "FromDHCP", "false");
+        pugi::xml_node manual = Envelope::add(dns, tt, "DNSManual");
+        Envelope::add(manual, tt, "Type", "IPv4");
+        Envelope::add(manual, tt, "IPv4Address", formatAddress(device.dns));
+    } else if (name == "GetNetworkInterfaces") {
+        const bool dhcp = device.pending ? device.pendingDhcp : device.dhcp;
+        const uint32_t address = device.pending ? device.pendingAddress : device.address;
+        const int prefix = device.pending ? device.pendingPrefix : device.prefix;
+        pugi::xml_node ni =
+            Envelope::add(respond(tds.c_str(), "GetNetworkInterfacesResponse"), tds, "NetworkInterfaces");
+        ni.append_attribute("token") = kInterfaceToken;
+        Envelope::add(ni, tt, "Enabled", "true");
+        pugi::xml_node info = Envelope::add(ni, tt, "Info");
+        Envelope::add(info, tt, "Name", kInterfaceToken);
+        Envelope::add(info, tt, "HwAddress", device.mac);
+        Envelope::add(info, tt, "MTU", "1500");
+        pugi::xml_node ipv4 = Envelope::add(ni, tt, "IPv4");
+        Envelope::add(ipv4, tt, "Enabled", "true");
+        pugi::xml_node config = Envelope::add(ipv4, tt, "Config");
+        pugi::xml_node manual = Envelope::add(config, tt, dhcp ? "FromDHCP" : "Manual");
+        Envelope::add(manual, tt, "Address", formatAddress(address));
+        Envelope::add(manual, tt, "PrefixLength", std::to_string(prefix));
+        Envelope::add(config, tt, "DHCP", boolText(dhcp));
+    } else if (name == "GetNetworkDefaultGateway") {
+        pugi::xml_node g =
+            Envelope::add(respond(tds.c_str(), "GetNetworkDefaultGatewayResponse"), tds, "NetworkGateway");
+        if (device.gateway)
+            Envelope::add(g, tt, "IPv4Address", formatAddress(device.gateway));
+    } else if (name == "GetNetworkProtocols") {
+        pugi::xml_node r = respond(tds.c_str(), "GetNetworkProtocolsResponse");
+        const std::tuple<const char*, bool, int> protocols[] = {{"HTTP", true, device.httpPort},
+                                                                {"HTTPS", device.httpsEnabled, device.httpsPort},
+                                                                {"RTSP", true, device.rtspPort}};
+        for (const auto& [proto, enabled, port] : protocols) {
+            pugi::xml_node np = Envelope::add(r, tds, "NetworkProtocols");
+            Envelope::add(np, tt, "Name", proto);
+            Envelope::add(np, tt, "Enabled", boolText(enabled));
+            Envelope::add(np, tt, "Port", std::to_string(port));
+        }
+    } else if (name == "GetScopes") {
+        pugi::xml_node r = respond(tds.c_str(), "GetScopesResponse");
+        for (const std::string& s : allScopes(device)) {
+            pugi::xml_node scope = Envelope::add(r, tds, "Scopes");
+            Envelope::add(scope, tt, "ScopeDef", isFixedScope(s) ? "Fixed" : "Configurable");
+            Envelope::add(scope, tt, "ScopeItem", s);
+        }
+    } else if (name == "GetProfiles" || name == "GetProfile") {
+        const bool one = name == "GetProfile";
+        if (one && childText(op, "ProfileToken") != kProfileToken) {
+            Fault f = invalidArg("NoProfile", "The requested profile token does not exist");
+            return finish(&f);
+        }
+        pugi::xml_node r = respond(p.trt.c_str(), one ? "GetProfileResponse" : "GetProfilesResponse");
+        pugi::xml_node profile = Envelope::add(r, p.trt, one ? "Profile" : "Profiles");
+        profile.append_attribute("token") = kProfileToken;
+        profile.append_attribute("fixed") = "true";
+        Envelope::add(profile, tt, "Name", "MainStream");
+    } else if (name == "GetStreamUri") {
+        pugi::xml_node uri = Envelope::add(respond(p.trt.c_str(), "GetStreamUriResponse"), p.trt, "MediaUri");
+        Envelope::add(uri, tt, "Uri",
+                      "rtsp://" + formatAddress(device.address) + ":" + std::to_string(device.rtspPort) + "/stream1");
+        Envelope::add(uri, tt, "InvalidAfterConnect", "false");
+        Envelope::add(uri, tt, "InvalidAfterReboot", "false");
+        Envelope::add(uri, tt, "Timeout", "PT0S");
+    } else if (name == "SetNetworkInterfaces") {
+        if (childText(op, "InterfaceToken") != kInterfaceToken) {
+            Fault f = invalidArg("InvalidNetworkInterface", "No network interface with this token");
+            return finish(&f);
+        }
+        const pugi::xml_node ipv4 = child(child(op, "NetworkInterface"), "IPv4");
+        bool dhcp = device.pending ? device.pendingDhcp : device.dhcp;
+        uint32_t address = device.pending ? device.pendingAddress : device.address;
+        int prefix = device.pending ? device.pendingPrefix : device.prefix;
+        if (const pugi::xml_node d = child(ipv4, "DHCP"); d && !parseBool(d.text().get(), dhcp)) {
+            Fault f = invalidArg("InvalidArgVal", "DHCP must be true or false");
+            return finish(&f);
+        }
+        if (const pugi::xml_node manual = child(ipv4, "Manual"); manual && !dhcp) {
+            char* end = nullptr;
+            const std::string prefixText = childText(manual, "PrefixLength");
+            const long n = std::strtol(prefixText.c_str(), &end, 10);
+            if (!parseAddress(childText(manual, "Address"), address) || prefixText.empty() || *end != '\0' || n < 1 ||
+                n > 32 || !usableAddress(address, static_cast<int>(n))) {
+                Fault f = invalidArg("InvalidIPv4Address", "The IPv4 address or prefix length is not valid here");
+                return finish(&f);
+            }
+            prefix = static_cast<int>(n);
+            if (address != device.address && addressTaken && addressTaken(address)) {
+                Fault f = invalidArg("InvalidIPv4Address", "Another device uses this address");
+                return finish(&f);
+            }
+        }
+        if (dhcp)
+            address = device.address; // the lease this network's server hands out
+        const bool rebootNeeded = address != device.address || dhcp != device.dhcp;
+        if (rebootNeeded) {
+            device.pending = true;
+            device.pendingAddress = address;
+            device.pendingPrefix = prefix;
+            device.pendingDhcp = dhcp;
+        } else {
+            device.pending = false;
+            device.prefix = prefix;
+        }
+        out.changed = true;
+        Envelope::add(respond(tds.c_str(), "SetNetworkInterfacesResponse"), tds, "RebootNeeded",
+                      boolText(rebootNeeded));
+    } else if (name == "SetNetworkDefaultGateway") {
+        uint32_t gateway = 0;
+        for (pugi::xml_node c = op.first_child(); c; c = c.next_sibling()) {
+            if (localName(c) != "IPv4Address")
+                continue;
+            if (!parseAddress(c.text().get(), gateway) || gateway == 0 || (gateway >> 28) >= 14) {
+                Fault f = invalidArg("InvalidGatewayAddress", "The gateway address is not valid");
+                return finish(&f);
+            }
+            break;
+        }
+        device.gateway = gateway;
+        out.changed = true;
+        respond(tds.c_str(), "SetNetworkDefaultGatewayResponse");
+    } else if (name == "SetNetworkProtocols") {
+        int http = device.httpPort, https = device.httpsPort, rtsp = device.rtspPort;
+        bool httpsEnabled = device.httpsEnabled;
+        for (pugi::xml_node c = op.first_child(); c; c = c.next_sibling()) {
+            if (localName(c) != "NetworkProtocols")
+                continue;
+            const std::string proto = childText(c, "Name");
+            bool enabled = true;
+            int port = 0;
+            const std::string portText = childText(c, "Port");
+            if (!parseBool(childText(c, "Enabled"), enabled) || (!portText.empty() && !parsePort(portText, port))) {
+                Fault f = invalidArg("InvalidArgVal", "Enabled must be a boolean and Port a number from 1 to 65535");
+                return finish(&f);
+            }
+            if (proto == "HTTP") {
+                if (!enabled) {
+                    Fault f{true, "OperationProhibited", "", "HTTP carries this service and cannot be disabled"};
+                    return finish(&f);
+                }
+                http = port ? port : http;
+            } else if (proto == "HTTPS") {
+                httpsEnabled = enabled;
+                https = port ? port : https;
+            } else if (proto == "RTSP") {
+                rtsp = port ? port : rtsp;
+            } else {
+                Fault f = invalidArg("ServiceNotSupported", "Unknown protocol " + proto.substr(0, 32));
+                return finish(&f);
+            }
+        }
+        if (http == rtsp || (httpsEnabled && (https == http || https == rtsp))) {
+            Fault f = invalidArg("PortAlreadyInUse", "Two protocols cannot share a port");
+            return finish(&f);
+        }
+        out.restart = http != device.httpPort;
+        device.httpPort = http;
+        device.httpsPort = https;
+        device.httpsEnabled = httpsEnabled;
+        device.rtspPort = rtsp;
+        out.changed = true;
+        out.metadataChanged = out.restart; // the XAddrs changed
+        respond(tds.c_str(), "SetNetworkProtocolsResponse");
+    } else if (name == "SetScopes") {
+        std::vector<std::string> scopes;
+        for (pugi::xml_node c = op.first_child(); c; c = c.next_sibling()) {
+            if (localName(c) != "Scopes")
+                continue;
+            const std::string s = c.text().get();
+            bool clean = !s.empty() && s.size() <= 256;
+            for (unsigned char ch : s)
+                clean = clean && ch > 0x20 && ch != 0x7f;
+            if (!clean) {
+                Fault f = invalidArg("InvalidArgVal", "A scope must be a URI without spaces, up to 256 bytes");
+                return finish(&f);
+            }
+            if (isFixedScope(s)) {
+                Fault f{true, "OperationProhibited", "ScopeOverwrite", "Fixed scopes cannot be set"};
+                return finish(&f);
+            }
+            scopes.push_back(s);
+        }
+        if (scopes.size() > 16) {
+            Fault f{false, "Action", "TooManyScopes", "At most 16 configurable scopes"};
+            return finish(&f);
+        }
+        out.metadataChanged = scopes != device.scopes;
+        device.scopes = std::move(scopes);
+        out.changed = true;
+        respond(tds.c_str(), "SetScopesResponse");
+    } else if (name == "SystemReboot") {
+        Envelope::add(respond(tds.c_str(), "SystemRebootResponse"), tds, "Message", "Rebooting");
+        out.reboot = true;
+    } else {
+        Fault f{false, "ActionNotSupported", "", "Optional Action Not Implemented"};
+        return finish(&f);
+    }
+    if (out.metadataChanged)
+        ++device.metadataVersion;
+    if (q.faultApplied && access == Access::Write && name != "SystemReboot") {
+        // Real devices do this: the change is in, the answer says it failed.
+        reply.body().remove_children();
+        Fault f{false, "Action", "", "Internal error while saving the configuration"};
+        return finish(&f);
+    }
+    return finish(nullptr);
+}
+
+} // namespace devsim::onvif
