@@ -13,7 +13,10 @@
  * readers bound every field by its width. Serial numbers and MAC addresses are ASCII.
  *
  * Environment: VEXA_IFACE (IPv4 address of the one interface to use, e.g. 127.0.0.1), VEXA_PORT (UDP port,
- * default 42086), VEXA_TRUSTED_KEYS (extra trusted manufacturer keys), see docs/protocol.md.
+ * default 42086), VEXA_TRUSTED_KEYS (extra trusted manufacturer keys), VEXA_WSD_PORT (WS-Discovery port,
+ * default 3702), VEXA_ONVIF (0 turns ONVIF discovery off), see docs/protocol.md.
+ *
+ * ONVIF devices come through the same callback and calls as ours; VEXA_DEVICE_INFO.protocol tells them apart.
  */
 #ifndef VEXA_H
 #define VEXA_H
@@ -49,6 +52,15 @@ extern "C" {
 #define VEXA_ERR_AMBIGUOUS_DEVICE 2016  /* two heard devices share that serial number or MAC; nothing was sent */
 #define VEXA_ERR_DEVICE_STORAGE 2017    /* the device could not save the change and kept its old state */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
+/* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
+#define VEXA_ERR_NEED_CREDENTIALS 2030 /* the device asks for a user name and password and none was set */
+#define VEXA_ERR_VALUE_REFUSED 2031    /* the device refused a value of the request (a sender fault) */
+#define VEXA_ERR_DEVICE_FAULT 2032     /* the device failed to carry out the request (a receiver fault) */
+#define VEXA_ERR_NOT_BACK 2033         /* after restarting, the device did not answer at its new address in time */
+#define VEXA_ERR_NOT_APPLIED 2034      /* the device answered, but reads back other values than were sent */
+#define VEXA_ERR_BAD_ANSWER 2035       /* the device's answer is not a message the library understands */
+#define VEXA_ERR_CONNECTION 2036       /* no connection to the device's service address */
+#define VEXA_ERR_OUTCOME_UNKNOWN 2037  /* the device stopped answering during a change: check what it now has */
 
 /* Event types of the device callback. */
 #define VEXA_EVENT_NEW 1
@@ -68,6 +80,16 @@ extern "C" {
 /* Device classes (VEXA_DEVICE_INFO.deviceClass). */
 #define VEXA_CLASS_VIDEO 1
 #define VEXA_CLASS_OTHER 2
+
+/* VEXA_DEVICE_INFO.protocol. */
+#define VEXA_PROTOCOL_VEXA 0
+#define VEXA_PROTOCOL_ONVIF 1
+
+/* VEXA_DEVICE_INFO.detailsState, ONVIF devices only. */
+#define VEXA_DETAILS_PENDING 0     /* heard, details not read yet */
+#define VEXA_DETAILS_READ 1        /* serial number, MAC and network settings read */
+#define VEXA_DETAILS_NEED_LOGIN 2  /* the device asks for a user name and password (none set, or refused) */
+#define VEXA_DETAILS_UNREACHABLE 3 /* its service address did not answer, or answered nonsense */
 
 /* Commands of VEXA_GetDeviceConfig. */
 #define VEXA_CMD_KEY_REQUEST 1    /* password reset key request, at most 256 bytes */
@@ -112,8 +134,17 @@ typedef struct VEXA_DEVICE_INFO {
     char deviceName[32];      /* 500 */
     char serviceTag[20];      /* 532 */
     uint16_t rtspPort;        /* 552 */
-    uint8_t reserved4[214];   /* 554 */
-} VEXA_DEVICE_INFO;           /* 768 bytes */
+    /* ONVIF devices (zero for ours): model in deviceTypeName, firmware in softwareVersion, name in deviceName. */
+    uint8_t protocol;           /* 554: VEXA_PROTOCOL_* */
+    uint8_t detailsState;       /* 555: VEXA_DETAILS_* */
+    char endpointReference[64]; /* 556: the device's WS-Discovery identity, e.g. "urn:uuid:..." */
+    char serviceAddress[64];    /* 620: the device service URL in use */
+    char manufacturer[32];      /* 684 */
+    char hardwareId[20];        /* 716 */
+    char location[24];          /* 736: from the location scope */
+    uint16_t httpsPort;         /* 760 */
+    uint8_t reserved4[6];       /* 762 */
+} VEXA_DEVICE_INFO;             /* 768 bytes */
 
 /* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */
 typedef struct VEXA_NET_PARAM {
@@ -183,8 +214,25 @@ VEXA_API int VEXA_SetDeviceFilterRule(int videoOnly, int reserved1, int reserved
 /* Gives a device that is not activated its first administrator password. */
 VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
 
-/* Changes a device's network parameters; the device is named by its MAC address. */
+/*
+ * Changes a device's network parameters; the device is named by its MAC address (an ONVIF device also by its
+ * serial number, address or endpoint reference). For an ONVIF device only the fields that differ from what it
+ * has are sent; the call succeeds only when the device reads back the new values, after a restart at its new
+ * address when it asked for one. password null or empty: the one set by VEXA_SetOnvifCredentials.
+ */
 VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
+
+/*
+ * The user name and password for ONVIF devices, used when a device asks for them. Kept in memory only, wiped by
+ * VEXA_Stop, never logged. A null or empty user forgets them. Devices that asked for a login are read again.
+ */
+VEXA_API int VEXA_SetOnvifCredentials(const char* user, const char* password);
+
+/*
+ * The device's own words about the last failure on the calling thread (a SOAP fault's reason), NUL-terminated
+ * and cut to size; empty when it sent none. Returns the length written.
+ */
+VEXA_API int VEXA_GetLastErrorDetail(char* buffer, uint32_t size);
 
 /* Resets a forgotten password with a manufacturer key (typed in, or read from the file named). */
 VEXA_API int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params);

@@ -9,26 +9,58 @@
 #include "Engine.h"
 #include "Logger.h"
 #include "Operations.h"
+#include "onvif/OnvifService.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
 namespace {
 
 thread_local uint32_t t_lastError = VEXA_NOERROR;
+thread_local std::string t_lastErrorDetail;
 
 std::mutex g_lifecycleMutex;
 std::mutex g_engineMutex;
 std::shared_ptr<vexa::Engine> g_engine;
+std::shared_ptr<vexa::onvif::OnvifService> g_onvif; // under g_engineMutex too; null when ONVIF is off
 bool g_videoOnly = false;
 
 int fail(uint32_t code) {
     t_lastError = code;
+    t_lastErrorDetail.clear();
     return 0;
 }
 
 int succeed() {
     t_lastError = VEXA_NOERROR;
+    t_lastErrorDetail.clear();
     return 1;
+}
+
+// The ONVIF side, beside the engine: its events go to the engine's I/O thread, where the callback runs.
+std::shared_ptr<vexa::onvif::OnvifService> startOnvif(const std::shared_ptr<vexa::Engine>& engine,
+                                                      VEXA_DEVICE_CALLBACK callback, void* userData, bool& badConfig) {
+    badConfig = false;
+    if (!vexa::onvif::onvifEnabledByEnvironment())
+        return nullptr;
+    vexa::onvif::ServiceConfig config;
+    std::string error;
+    if (!vexa::onvif::serviceConfigFromEnvironment(config, error)) {
+        VEXA_LOG(vexa::LogError, "start: %s", error.c_str());
+        badConfig = true;
+        return nullptr;
+    }
+    std::weak_ptr<vexa::Engine> weak = engine;
+    auto report = [weak, callback, userData](const VEXA_DEVICE_INFO& info) {
+        if (const auto e = weak.lock())
+            e->postTask([info, callback, userData] { callback(&info, userData); });
+    };
+    auto onvif = std::make_shared<vexa::onvif::OnvifService>(std::move(config), std::move(report));
+    if (!onvif->start(error)) {
+        // Our own devices are still found: ONVIF is an addition, not a reason to fail.
+        VEXA_LOG(vexa::LogError, "start: ONVIF discovery off: %s", error.c_str());
+        return nullptr;
+    }
+    return onvif;
 }
 
 std::shared_ptr<vexa::Engine> currentEngine() {
@@ -42,10 +74,20 @@ namespace vexa {
 
 void setLastError(uint32_t code) {
     t_lastError = code;
+    t_lastErrorDetail.clear();
 }
 
 std::shared_ptr<Engine> runningEngine() {
     return currentEngine();
+}
+
+std::shared_ptr<onvif::OnvifService> runningOnvif() {
+    std::lock_guard<std::mutex> lock(g_engineMutex);
+    return g_engine ? g_onvif : nullptr;
+}
+
+void setLastErrorDetail(const std::string& detail) {
+    t_lastErrorDetail = detail;
 }
 
 } // namespace vexa
@@ -96,8 +138,15 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
         VEXA_LOG(vexa::LogError, "start: %s", error.c_str());
         return fail(VEXA_ERR_NETWORK);
     }
+    bool badConfig = false;
+    auto onvif = startOnvif(engine, callback, userData, badConfig);
+    if (badConfig) {
+        engine->stop();
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    }
     std::lock_guard<std::mutex> lock(g_engineMutex);
     g_engine = std::move(engine);
+    g_onvif = std::move(onvif);
     return succeed();
 }
 
@@ -109,10 +158,15 @@ int VEXA_Stop(void) {
     // Joining the I/O thread from itself would never return.
     if (engine->onIoThread())
         return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::shared_ptr<vexa::onvif::OnvifService> onvif;
     {
         std::lock_guard<std::mutex> lock(g_engineMutex);
         g_engine.reset();
+        onvif = std::move(g_onvif);
     }
+    // ONVIF first: once it has stopped it posts no more events, and the engine's stop runs what it posted.
+    if (onvif)
+        onvif->stop();
     engine->stop();
     return succeed();
 }
@@ -123,6 +177,8 @@ int VEXA_SendInquiry(void) {
         return fail(VEXA_ERR_NOT_STARTED);
     if (!engine->runOnIo([&engine] { engine->sendInquiryRound(); }))
         return fail(VEXA_ERR_NOT_STARTED);
+    if (auto onvif = vexa::runningOnvif())
+        onvif->probeRound();
     return succeed();
 }
 
@@ -132,6 +188,8 @@ int VEXA_Clearup(void) {
         return fail(VEXA_ERR_NOT_STARTED);
     if (!engine->clearup())
         return fail(VEXA_ERR_NOT_STARTED);
+    if (auto onvif = vexa::runningOnvif())
+        onvif->clear();
     return succeed();
 }
 
@@ -159,6 +217,30 @@ int VEXA_SetDeviceFilterRule(int videoOnly, int reserved1, int reserved2) {
 
 uint32_t VEXA_GetLastError(void) {
     return t_lastError;
+}
+
+int VEXA_GetLastErrorDetail(char* buffer, uint32_t size) {
+    if (!buffer || size == 0)
+        return 0;
+    const size_t n = std::min<size_t>(t_lastErrorDetail.size(), size - 1);
+    std::memcpy(buffer, t_lastErrorDetail.data(), n);
+    buffer[n] = '\0';
+    return static_cast<int>(n);
+}
+
+int VEXA_SetOnvifCredentials(const char* user, const char* password) {
+    auto onvif = vexa::runningOnvif();
+    if (!onvif)
+        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+    const std::string name = user ? std::string(user, strnlen(user, 65)) : std::string();
+    std::string secret = password ? std::string(password, strnlen(password, 129)) : std::string();
+    if (name.size() > 64 || secret.size() > 128) {
+        vexa::crypto::wipe(secret);
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    }
+    onvif->setCredentials(name, name.empty() ? std::string() : secret);
+    vexa::crypto::wipe(secret);
+    return succeed();
 }
 
 int VEXA_GetStatistics(VEXA_STATISTICS* out) {

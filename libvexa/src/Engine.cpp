@@ -158,6 +158,12 @@ void Engine::post(std::vector<uint8_t> datagram) {
     asio::post(io_, [this, d = std::move(datagram)] { transport_.send(d); });
 }
 
+void Engine::postTask(std::function<void()> fn) {
+    std::lock_guard<std::mutex> lock(lifeMutex_);
+    if (!stopping_)
+        asio::post(io_, std::move(fn));
+}
+
 void Engine::setReplyHandler(ReplyHandler handler) {
     std::lock_guard<std::mutex> lock(replyMutex_);
     replyHandler_ = std::move(handler);

@@ -100,6 +100,10 @@ public:
     // Sends one datagram from the I/O thread.
     void post(std::vector<uint8_t> datagram);
 
+    // Runs fn on the I/O thread later, without waiting (the ONVIF side's events reach the callback this way).
+    // Dropped once stop() has begun.
+    void postTask(std::function<void()> fn);
+
     // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely): Unknown when none (or
     // stopping), Ambiguous when more than one heard device answers to that name.
     Lookup findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);

@@ -14,13 +14,16 @@
 
 #include "Engine.h"
 #include "Logger.h"
+#include "onvif/OnvifService.h"
 #include "proto/Signing.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
 namespace vexa {
 void setLastError(uint32_t code);
+void setLastErrorDetail(const std::string& detail);
 std::shared_ptr<Engine> runningEngine();
+std::shared_ptr<onvif::OnvifService> runningOnvif();
 } // namespace vexa
 
 namespace {
@@ -218,6 +221,37 @@ bool readKeyFile(const std::string& path, std::string& key) {
     return true;
 }
 
+// Whether a name is one of the ONVIF devices heard: 0 when it is not (the call goes on as ours), else the code
+// to answer with. A name that fits both an ONVIF device and one of ours is ambiguous: nothing is sent.
+uint32_t onvifName(const std::string& name, bool& isOnvif) {
+    isOnvif = false;
+    const auto onvif = vexa::runningOnvif();
+    if (!onvif || name.empty())
+        return 0;
+    const vexa::onvif::Match match = onvif->find(name);
+    if (match == vexa::onvif::Match::None)
+        return 0;
+    isOnvif = true;
+    if (match == vexa::onvif::Match::Many)
+        return VEXA_ERR_AMBIGUOUS_DEVICE;
+    if (const auto engine = vexa::runningEngine()) {
+        vexa::KnownDevice ours;
+        if (engine->findDevice(name, name, ours) != vexa::Lookup::Unknown)
+            return VEXA_ERR_AMBIGUOUS_DEVICE;
+    }
+    return 0;
+}
+
+// Activation, key reset and security codes do not exist in ONVIF: refused before anything is sent.
+bool refusedForOnvif(const char* serialNo, int& result) {
+    bool isOnvif = false;
+    const uint32_t code = onvifName(bounded(serialNo, 256), isOnvif);
+    if (!isOnvif)
+        return false;
+    result = fail(code ? code : VEXA_ERR_NOT_SUPPORTED);
+    return true;
+}
+
 } // namespace
 
 namespace vexa {
@@ -281,6 +315,8 @@ int runWithSecret(Request& request, std::string& secret) {
 extern "C" {
 
 int VEXA_ActivateDevice(const char* serialNo, const char* password) {
+    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
+        return refused;
     if (!serialNo || !password || !*serialNo || !*password || strnlen(password, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     Request request;
@@ -293,6 +329,30 @@ int VEXA_ActivateDevice(const char* serialNo, const char* password) {
 }
 
 int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params) {
+    if (mac && params) {
+        bool isOnvif = false;
+        const std::string name = bounded(mac, 256);
+        if (const uint32_t code = onvifName(name, isOnvif))
+            return fail(code);
+        if (isOnvif) {
+            const auto onvif = vexa::runningOnvif();
+            if (!onvif)
+                return fail(VEXA_ERR_NOT_STARTED);
+            std::string secret = password ? bounded(password, kMaxPassword + 1) : std::string();
+            if (secret.size() > kMaxPassword)
+                return fail(VEXA_ERR_BAD_ARGUMENT);
+            std::string detail;
+            const uint32_t code = onvif->modify(name, secret, *params, detail);
+            crypto::wipe(secret);
+            if (code != 0) {
+                fail(code);
+                vexa::setLastErrorDetail(detail);
+                return 0;
+            }
+            vexa::setLastError(VEXA_NOERROR);
+            return 1;
+        }
+    }
     if (!mac || !*mac || !password || !*password || !params || strnlen(password, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     // The record's IPv6 fields are 128 bytes wide; an address never needs more than 45 characters.
@@ -334,6 +394,8 @@ int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PA
 }
 
 int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
+    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
+        return refused;
     if (!serialNo || !*serialNo || !params)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     std::string key = bounded(params->key, sizeof params->key);
@@ -365,6 +427,8 @@ int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
 int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
                          uint32_t outSize) {
     (void)in;
+    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
+        return refused;
     if (!serialNo || !*serialNo || !out || inSize != 0 ||
         (command != VEXA_CMD_KEY_REQUEST && command != VEXA_CMD_KEY_REQUEST_QR))
         return fail(VEXA_ERR_BAD_ARGUMENT);
@@ -392,6 +456,8 @@ int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in,
 }
 
 int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode) {
+    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
+        return refused;
     if (!serialNo || !*serialNo || !securityCode || !*securityCode || strnlen(securityCode, 33) > 32)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     Request request;

@@ -1,0 +1,246 @@
+#include "DeviceClient.h"
+
+#include <curl/curl.h>
+#include <mutex>
+
+#include "../Logger.h"
+#include "WsDiscovery.h"
+#include "vexa.h"
+
+namespace vexa::onvif {
+
+namespace {
+
+// Larger than any device management answer; a bigger one is refused rather than buffered.
+constexpr size_t kMaxAnswer = 1024 * 1024;
+
+struct Sink {
+    std::string* body;
+    bool* digest;
+};
+
+size_t writeBody(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    const size_t n = size * count;
+    if (sink->body->size() + n > kMaxAnswer)
+        return 0;
+    sink->body->append(data, n);
+    return n;
+}
+
+size_t readHeader(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    const size_t n = size * count;
+    static const char name[] = "www-authenticate:";
+    if (n > sizeof name) {
+        std::string line(data, n);
+        for (char& c : line)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (line.compare(0, sizeof name - 1, name) == 0 && line.find("digest") != std::string::npos)
+            *sink->digest = true;
+    }
+    return n;
+}
+
+int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancel = static_cast<const std::atomic<bool>*>(user);
+    return cancel && cancel->load() ? 1 : 0;
+}
+
+void wipeString(std::string& s) {
+    volatile char* p = s.data();
+    for (size_t i = 0; i < s.size(); ++i)
+        p[i] = 0;
+    s.clear();
+}
+
+} // namespace
+
+void Credentials::wipe() {
+    wipeString(user);
+    wipeString(password);
+}
+
+void initCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+DeviceClient::DeviceClient(const std::atomic<bool>* cancel, std::chrono::milliseconds timeout)
+    : cancel_(cancel)
+    , timeout_(timeout) {
+    initCurl();
+    curl_ = curl_easy_init();
+}
+
+DeviceClient::~DeviceClient() {
+    if (curl_)
+        curl_easy_cleanup(curl_);
+}
+
+DeviceClient::Http DeviceClient::post(const std::string& url, const char* operation, const std::string& body,
+                                      const Credentials* digest) {
+    Http http;
+    if (!curl_) {
+        http.curlError = CURLE_FAILED_INIT;
+        return http;
+    }
+    CURL* c = curl_;
+    curl_easy_reset(c);
+    Sink sink{&http.body, &http.digestOffered};
+    const std::string contentType =
+        "Content-Type: application/soap+xml; charset=utf-8; action=\"" + soapAction(operation) + "\"";
+    curl_slist* headers = curl_slist_append(nullptr, contentType.c_str());
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_NOPROXY, "*"); // never through a proxy: the devices are on the local link
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_.count()));
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_.count()));
+    curl_easy_setopt(c, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, readHeader);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, &sink);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel_));
+    // Devices carry self-made certificates that nothing can verify: HTTPS here keeps the digest from passive
+    // listeners, not from an active one (docs/protocol.md, threat model).
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
+    if (digest) {
+        curl_easy_setopt(c, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
+        curl_easy_setopt(c, CURLOPT_USERNAME, digest->user.c_str());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, digest->password.c_str());
+    }
+    const CURLcode rc = curl_easy_perform(c);
+    http.curlError = rc;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &http.status);
+    double connectTime = 0;
+    curl_easy_getinfo(c, CURLINFO_CONNECT_TIME, &connectTime);
+    http.connected = connectTime > 0 || http.status != 0;
+    // The password stays in curl's copy until the next reset: reset now.
+    if (digest)
+        curl_easy_reset(c);
+    curl_slist_free_all(headers);
+    return http;
+}
+
+CallResult DeviceClient::call(Session& session, const char* operation, const std::function<void(pugi::xml_node)>& fill,
+                              const Credentials* credentials, bool anonymousOnly) {
+    CallResult result;
+    Auth mode = anonymousOnly ? Auth::None : session.auth;
+    const bool haveCredentials = credentials && !credentials->empty();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Token token;
+        if (mode != Auth::None) {
+            token.user = credentials->user;
+            token.password = credentials->password;
+            token.deviceNow = std::chrono::system_clock::now() + session.clockOffset;
+        }
+        std::string body = buildRequest(operation, fill, mode != Auth::None ? &token : nullptr);
+        wipeString(token.password);
+        if (body.empty()) {
+            result.code = VEXA_ERR_NETWORK; // no randomness for a nonce
+            return result;
+        }
+        const Http http = post(session.url, operation, body, mode == Auth::TokenDigest ? credentials : nullptr);
+        result.reached = result.reached || http.connected;
+        if (http.curlError != CURLE_OK) {
+            if (cancel_ && cancel_->load())
+                result.code = VEXA_ERR_NOT_STARTED;
+            else if (http.curlError == CURLE_OPERATION_TIMEDOUT)
+                result.code = VEXA_ERR_TIMEOUT;
+            else if (http.curlError == CURLE_WRITE_ERROR)
+                result.code = VEXA_ERR_BAD_ANSWER;
+            else if (http.connected)
+                result.code = VEXA_ERR_TIMEOUT; // the connection broke with the request sent
+            else
+                result.code = VEXA_ERR_CONNECTION;
+            VEXA_LOG(LogDebug, "%s %s: %s", session.url.c_str(), operation,
+                     curl_easy_strerror(static_cast<CURLcode>(http.curlError)));
+            return result;
+        }
+        result.answer = Answer();
+        const bool parsed = parseAnswer(http.body.data(), http.body.size(), result.answer);
+        const bool notAuthorized =
+            http.status == 401 || (parsed && result.answer.fault && isNotAuthorized(*result.answer.fault));
+        if (notAuthorized) {
+            if (result.answer.fault)
+                result.detail = result.answer.fault->reason;
+            if (!anonymousOnly && mode == Auth::None && haveCredentials) {
+                mode = http.status == 401 && http.digestOffered ? Auth::TokenDigest : Auth::Token;
+                continue;
+            }
+            if (!anonymousOnly && mode == Auth::Token && http.status == 401 && http.digestOffered) {
+                mode = Auth::TokenDigest;
+                continue;
+            }
+            result.code = mode == Auth::None ? VEXA_ERR_NEED_CREDENTIALS : VEXA_ERR_DEVICE_REFUSED;
+            return result;
+        }
+        if (!parsed || !result.answer.response) {
+            result.code = http.status >= 200 && http.status < 300    ? VEXA_ERR_BAD_ANSWER
+                          : http.status == 404 || http.status == 405 ? VEXA_ERR_NOT_SUPPORTED
+                                                                     : VEXA_ERR_DEVICE_FAULT;
+            result.detail = "HTTP " + std::to_string(http.status);
+            return result;
+        }
+        if (!anonymousOnly)
+            session.auth = mode;
+        if (result.answer.fault) {
+            result.code = faultToCode(*result.answer.fault);
+            result.detail = result.answer.fault->reason;
+            return result;
+        }
+        result.code = 0;
+        result.detail.clear();
+        return result;
+    }
+    result.code = VEXA_ERR_DEVICE_REFUSED;
+    return result;
+}
+
+CallResult DeviceClient::readDetails(Session& session, const Credentials* credentials, DeviceDetails& out) {
+    // The clock first, without credentials: a token dated by our clock fails on a device whose clock is off.
+    CallResult r = call(session, "GetSystemDateAndTime", nullptr, credentials, true);
+    if (r.code == VEXA_ERR_CONNECTION || r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_NOT_STARTED)
+        return r;
+    std::chrono::system_clock::time_point deviceUtc;
+    if (r.code == 0 && readSystemDateAndTime(r.answer.response, deviceUtc)) {
+        session.clockOffset =
+            std::chrono::duration_cast<std::chrono::seconds>(deviceUtc - std::chrono::system_clock::now());
+    }
+    std::string host;
+    if (const auto url = parseUrl(session.url))
+        host = url->host;
+    struct Step {
+        const char* operation;
+        std::function<bool(const pugi::xml_node&)> read;
+    };
+    const Step steps[] = {
+        {"GetDeviceInformation", [&](const pugi::xml_node& n) { return readDeviceInformation(n, out); }},
+        {"GetNetworkInterfaces", [&](const pugi::xml_node& n) { return readNetworkInterfaces(n, host, out); }},
+        {"GetNetworkDefaultGateway", [&](const pugi::xml_node& n) { return readDefaultGateway(n, out); }},
+        {"GetNetworkProtocols", [&](const pugi::xml_node& n) { return readNetworkProtocols(n, out); }},
+        {"GetScopes", [&](const pugi::xml_node& n) { return onvif::readScopes(n, out); }},
+    };
+    for (const Step& step : steps) {
+        r = call(session, step.operation, nullptr, credentials);
+        if (r.code != 0)
+            return r;
+        if (!step.read(r.answer.response)) {
+            r.code = VEXA_ERR_BAD_ANSWER;
+            r.detail = std::string("unexpected answer to ") + step.operation;
+            return r;
+        }
+    }
+    return r;
+}
+
+} // namespace vexa::onvif

@@ -1,0 +1,76 @@
+#pragma once
+
+// One caller's blocking client of device services over libcurl. Each thread that talks to devices owns one
+// (a curl handle is not shared between threads); its connection cache keeps connections to a device alive
+// across the requests of a read or a change.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "DeviceMessages.h"
+
+typedef void CURL;
+
+namespace vexa::onvif {
+
+enum class Auth : uint8_t { None, Token, TokenDigest };
+
+// What we know about talking to one device.
+struct Session {
+    std::string url;                     // its device service
+    std::chrono::seconds clockOffset{0}; // its clock minus ours, for the token's Created
+    Auth auth = Auth::None;              // the least the device asked for so far
+};
+
+struct Credentials {
+    std::string user;
+    std::string password;
+    bool empty() const { return user.empty(); }
+    void wipe();
+};
+
+struct CallResult {
+    uint32_t code = 0;    // 0 on success, else VEXA_ERR_*
+    std::string detail;   // the device's own words (a fault's reason)
+    bool reached = false; // the request reached the device: the outcome of a change is then unknown on failure
+    Answer answer;
+};
+
+class DeviceClient {
+public:
+    DeviceClient(const std::atomic<bool>* cancel, std::chrono::milliseconds timeout);
+    ~DeviceClient();
+    DeviceClient(const DeviceClient&) = delete;
+    DeviceClient& operator=(const DeviceClient&) = delete;
+
+    // One request with the authentication the device asks for: anonymous first (unless it asked before), then a
+    // UsernameToken, then HTTP Digest besides when it answers 401 with a challenge.
+    CallResult call(Session& session, const char* operation, const std::function<void(pugi::xml_node)>& fill,
+                    const Credentials* credentials, bool anonymousOnly = false);
+
+    // GetSystemDateAndTime (anonymous; sets the clock offset), then the details. code 0 when all were read.
+    CallResult readDetails(Session& session, const Credentials* credentials, DeviceDetails& out);
+
+    void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+
+private:
+    struct Http {
+        int curlError = 0;
+        long status = 0;
+        bool digestOffered = false;
+        bool connected = false;
+        std::string body;
+    };
+    Http post(const std::string& url, const char* operation, const std::string& body, const Credentials* digest);
+
+    const std::atomic<bool>* cancel_;
+    std::chrono::milliseconds timeout_;
+    CURL* curl_ = nullptr;
+};
+
+// Initialises libcurl once per process (not thread-safe in the versions we support).
+void initCurl();
+
+} // namespace vexa::onvif

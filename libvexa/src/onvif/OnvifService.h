@@ -1,0 +1,126 @@
+#pragma once
+
+// The ONVIF side of a started library: WS-Discovery on a thread of its own, a bounded pool of workers that read
+// the details of every device heard, and the changes, made on the caller's thread. Events leave through the
+// report function (the library posts them to its I/O thread, so the callback keeps running on one thread).
+
+#include <asio.hpp>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DeviceClient.h"
+#include "DeviceMessages.h"
+#include "WsDiscovery.h"
+#include "vexa.h"
+
+namespace vexa::onvif {
+
+struct ServiceConfig {
+    uint16_t wsdPort = 3702;
+    std::vector<asio::ip::address_v4> interfaces; // empty: every multicast-capable one
+    // Workers reading details at once, each one connection to one device (docs/performance.md).
+    unsigned workers = 48;
+    std::chrono::milliseconds requestTimeout{3000};
+    // How long a device may take to answer again after a restart or a new address.
+    std::chrono::milliseconds rebootWait{120000};
+    // Probe rounds: a probe every probeGap (jittered by a fifth), until quietSteps probes in a row brought no
+    // device not yet heard in the round, or maxSteps. Devices answer within 500 ms of a probe.
+    std::chrono::milliseconds probeGap{600};
+    unsigned quietSteps = 2;
+    unsigned maxSteps = 8;
+    size_t maxDevices = 16384;
+};
+
+// VEXA_WSD_PORT, VEXA_IFACE, VEXA_ONVIF_WORKERS, VEXA_ONVIF_TIMEOUT_MS, VEXA_ONVIF_REBOOT_WAIT_MS.
+bool serviceConfigFromEnvironment(ServiceConfig& out, std::string& error);
+// False when VEXA_ONVIF is "0".
+bool onvifEnabledByEnvironment();
+
+struct OnvifDevice {
+    EndpointInfo discovery;
+    Session session;
+    DeviceDetails details;
+    uint8_t state = VEXA_DETAILS_PENDING;
+    uint64_t generation = 0; // a read begun under an older generation is dropped
+    std::chrono::steady_clock::time_point lastHeard;
+    uint64_t heardInRound = 0;
+};
+
+void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& info);
+
+enum class Match { None, One, Many };
+
+class OnvifService {
+public:
+    using Report = std::function<void(const VEXA_DEVICE_INFO&)>;
+    OnvifService(ServiceConfig config, Report report);
+    ~OnvifService();
+    OnvifService(const OnvifService&) = delete;
+    OnvifService& operator=(const OnvifService&) = delete;
+
+    bool start(std::string& error);
+    void stop();
+
+    void probeRound();
+    void clear();
+    void setCredentials(const std::string& user, const std::string& password);
+
+    // A device by serial number (once read), MAC, IPv4 address or endpoint reference.
+    Match find(const std::string& name, OnvifDevice* out = nullptr) const;
+
+    // Sends what differs from what the device has, follows a restart to its new address and reads back. Returns
+    // 0 or a VEXA_ERR_* code; detail gets the device's own words.
+    uint32_t modify(const std::string& name, const std::string& password, const VEXA_NET_PARAM& params,
+                    std::string& detail);
+
+    size_t deviceCount() const;
+
+private:
+    void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer);
+    void handle(const char* data, size_t size);
+    void heard(const EndpointInfo& info, bool fromProbe);
+    void bye(const std::string& endpoint);
+    void scheduleStep(uint64_t round, unsigned step, unsigned quiet);
+    void sendProbes();
+    void enqueueRead(const std::string& endpoint);
+    void workerLoop();
+    void readOne(DeviceClient& client, const std::string& endpoint);
+    Credentials credentials() const;
+    bool waitUntilBack(DeviceClient& client, const std::string& endpoint, Session& session, const std::string& newUrl,
+                       bool rebooting, std::chrono::steady_clock::time_point since);
+
+    ServiceConfig config_;
+    Report report_;
+    std::vector<Subnet> subnets_;
+    asio::io_context io_;
+    asio::ip::udp::socket listen_;
+    asio::ip::udp::socket probe_;
+    asio::steady_timer probeTimer_;
+    asio::ip::udp::endpoint group_;
+    std::vector<char> listenBuffer_, probeBuffer_;
+    std::thread ioThread_;
+    std::vector<std::thread> workers_;
+    std::atomic<bool> stopping_{false};
+    bool started_ = false;
+
+    mutable std::mutex mutex_; // everything below
+    std::map<std::string, OnvifDevice> devices_;
+    std::deque<std::string> queue_;
+    std::set<std::string> queued_;
+    std::condition_variable queueChanged_;
+    Credentials credentials_;
+    std::deque<std::string> probeIds_; // MessageIDs of our recent probes
+    uint64_t round_ = 0;
+    uint64_t newInRound_ = 0;
+};
+
+} // namespace vexa::onvif
