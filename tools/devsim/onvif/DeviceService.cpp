@@ -157,6 +157,14 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         out.body = reply.str();
         return out;
     };
+    if (request.find_first_not_of(" \t\r\n") == std::string::npos && !http.present) {
+        // An HTTP client that authenticates in two passes sends nothing first and waits for the challenge.
+        out.challenge = true;
+        Fault f{true, "NotAuthorized", "", "Sender not authorized"};
+        finish(&f);
+        out.status = 401;
+        return out;
+    }
     if (!parsed || localName(envelope) != "Envelope") {
         Fault f{true, "WellFormed", "", "Well-formed Error"};
         return finish(&f);
