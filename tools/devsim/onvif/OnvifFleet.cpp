@@ -448,8 +448,8 @@ void OnvifFleet::bye(size_t index) {
         byeMessage(devices_[index], options_.service.quirks, newMessageId(), slots_[index].sequence);
     in_addr group{};
     inet_pton(AF_INET, kGroup, &group);
-    if (!chance(options_.loss))
-        sendFromDevice(index, message, ntohl(group.s_addr), options_.wsdPort);
+    // As for our own devices, a Bye is never dropped by the loss option.
+    sendFromDevice(index, message, ntohl(group.s_addr), options_.wsdPort);
 }
 
 void OnvifFleet::reboot(size_t index) {
