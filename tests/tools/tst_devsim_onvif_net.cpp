@@ -309,6 +309,18 @@ TEST(OnvifLoopback, LossAppliesToDiscovery) {
     EXPECT_EQ(sim.wait(), 0);
 }
 
+TEST(OnvifLoopback, NoBootAnnounceLeavesDevicesToProbes) {
+    Wsd wsd;
+    testutil::Process sim;
+    ASSERT_TRUE(sim.startDevsim(simArgs("127.43.6.1", 2, {"--no-boot-announce"})));
+    ASSERT_TRUE(testutil::waitFor([] { return serving("127.43.6.2"); }, 5s));
+    EXPECT_TRUE(wsd.collect("/Hello", 1, 600ms).empty());
+    wsd.probe("urn:uuid:5e1f0000-0000-4000-8000-000000000006");
+    EXPECT_EQ(wsd.collect("/ProbeMatches", 2, 3s).size(), 2u);
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(), 0);
+}
+
 int main(int argc, char** argv) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     ::testing::InitGoogleTest(&argc, argv);

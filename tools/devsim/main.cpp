@@ -224,6 +224,7 @@ int main(int argc, char** argv) {
     onvif.replyDelayMinMs = options.replyDelayMinMs;
     onvif.replyDelayMaxMs = options.replyDelayMaxMs;
     onvif.seed = static_cast<uint64_t>(seed);
+    onvif.bootHello = options.bootAnnounce;
     if (!options.statePath.empty())
         onvif.statePath = options.statePath + ".onvif";
     if (!options.dumpPath.empty())

@@ -18,6 +18,7 @@ struct Fault {
     std::string subcode;
     std::string subsubcode;
     std::string reason;
+    bool versionMismatch = false;
 };
 
 Fault invalidArg(const char* detail, const std::string& reason) {
@@ -150,7 +151,10 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     Envelope reply(q.soap11 || requestSoap11, px);
     auto finish = [&](Fault* fault) {
         if (fault) {
-            reply.fault(fault->sender, fault->subcode, fault->subsubcode, fault->reason);
+            reply.fault(fault->versionMismatch ? "VersionMismatch"
+                        : fault->sender        ? "Sender"
+                                               : "Receiver",
+                        fault->subcode, fault->subsubcode, fault->reason);
             out.status = fault->sender ? 400 : 500;
         }
         out.contentType = reply.soap11() ? "text/xml; charset=utf-8" : "application/soap+xml; charset=utf-8";
@@ -170,7 +174,7 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         return finish(&f);
     }
     if (envNs != ns::kSoap12 && envNs != ns::kSoap11) {
-        Fault f{true, "", "", "Version mismatch"};
+        Fault f{true, "", "", "Version mismatch", true};
         return finish(&f);
     }
     pugi::xml_node op;

@@ -129,7 +129,7 @@ bool OnvifFleet::start(std::string& error) {
         if (!startServer(i, error))
             return false;
     save();
-    for (size_t i = 0; i < devices_.size(); ++i)
+    for (size_t i = 0; options_.bootHello && i < devices_.size(); ++i)
         after(jitter(), [this, i] { hello(i); });
     thread_ = std::thread([this] { loop(); });
     return true;
