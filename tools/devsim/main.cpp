@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "Fleet.h"
@@ -223,6 +224,7 @@ int main(int argc, char** argv) {
     onvif.replyDelayMinMs = options.replyDelayMinMs;
     onvif.replyDelayMaxMs = options.replyDelayMaxMs;
     onvif.seed = static_cast<uint64_t>(seed);
+    onvif.bootHello = options.bootAnnounce;
     if (!options.statePath.empty())
         onvif.statePath = options.statePath + ".onvif";
     if (!options.dumpPath.empty())
@@ -244,6 +246,12 @@ int main(int argc, char** argv) {
                                                          onvifBase, static_cast<int>(onvifHttpPort));
     }
     if (!onvifDevices.empty()) {
+        // A device takes a listening socket, an epoll set and a wake-up descriptor, and one per open connection.
+        rlimit files{};
+        if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+            files.rlim_cur = files.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &files);
+        }
         onvifFleet = std::make_unique<devsim::onvif::OnvifFleet>(onvif, std::move(onvifDevices));
         if (!onvifFleet->start(error)) {
             std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());

@@ -18,6 +18,7 @@ struct Fault {
     std::string subcode;
     std::string subsubcode;
     std::string reason;
+    bool versionMismatch = false;
 };
 
 Fault invalidArg(const char* detail, const std::string& reason) {
@@ -150,19 +151,30 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     Envelope reply(q.soap11 || requestSoap11, px);
     auto finish = [&](Fault* fault) {
         if (fault) {
-            reply.fault(fault->sender, fault->subcode, fault->subsubcode, fault->reason);
+            reply.fault(fault->versionMismatch ? "VersionMismatch"
+                        : fault->sender        ? "Sender"
+                                               : "Receiver",
+                        fault->subcode, fault->subsubcode, fault->reason);
             out.status = fault->sender ? 400 : 500;
         }
         out.contentType = reply.soap11() ? "text/xml; charset=utf-8" : "application/soap+xml; charset=utf-8";
         out.body = reply.str();
         return out;
     };
+    if (request.find_first_not_of(" \t\r\n") == std::string::npos && !http.present) {
+        // An HTTP client that authenticates in two passes sends nothing first and waits for the challenge.
+        out.challenge = true;
+        Fault f{true, "NotAuthorized", "", "Sender not authorized"};
+        finish(&f);
+        out.status = 401;
+        return out;
+    }
     if (!parsed || localName(envelope) != "Envelope") {
         Fault f{true, "WellFormed", "", "Well-formed Error"};
         return finish(&f);
     }
     if (envNs != ns::kSoap12 && envNs != ns::kSoap11) {
-        Fault f{true, "", "", "Version mismatch"};
+        Fault f{true, "", "", "Version mismatch", true};
         return finish(&f);
     }
     pugi::xml_node op;

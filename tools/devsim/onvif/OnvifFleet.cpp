@@ -129,7 +129,7 @@ bool OnvifFleet::start(std::string& error) {
         if (!startServer(i, error))
             return false;
     save();
-    for (size_t i = 0; i < devices_.size(); ++i)
+    for (size_t i = 0; options_.bootHello && i < devices_.size(); ++i)
         after(jitter(), [this, i] { hello(i); });
     thread_ = std::thread([this] { loop(); });
     return true;
@@ -448,8 +448,8 @@ void OnvifFleet::bye(size_t index) {
         byeMessage(devices_[index], options_.service.quirks, newMessageId(), slots_[index].sequence);
     in_addr group{};
     inet_pton(AF_INET, kGroup, &group);
-    if (!chance(options_.loss))
-        sendFromDevice(index, message, ntohl(group.s_addr), options_.wsdPort);
+    // As for our own devices, a Bye is never dropped by the loss option.
+    sendFromDevice(index, message, ntohl(group.s_addr), options_.wsdPort);
 }
 
 void OnvifFleet::reboot(size_t index) {

@@ -40,6 +40,7 @@ struct FleetOptions {
     std::string statePath; // saved after every change
     std::string dumpPath;  // written when ready and after every change
     uint64_t seed = 1;
+    bool bootHello = true; // Hello when the simulator starts (--no-boot-announce turns it off)
 };
 
 class OnvifFleet {

@@ -81,22 +81,22 @@ pugi::xml_node Envelope::add(pugi::xml_node parent, const std::string& prefix, c
     return n;
 }
 
-void Envelope::fault(bool sender, const std::string& subcode, const std::string& subsubcode,
+void Envelope::fault(const std::string& code, const std::string& subcode, const std::string& subsubcode,
                      const std::string& reason) {
     pugi::xml_node f = add(body_, px_.env, "Fault");
     if (soap11_) {
         // SOAP 1.1 has no subcodes: the most precise ONVIF code is the fault code, the reason its string.
-        const std::string code = !subsubcode.empty() ? subsubcode : subcode;
-        f.append_child("faultcode")
-            .text()
-            .set((code.empty() ? px_.env + (sender ? ":Client" : ":Server") : px_.ter + ":" + code).c_str());
+        const std::string onvif = !subsubcode.empty() ? subsubcode : subcode;
+        const std::string plain = code == "Sender" ? "Client" : code == "Receiver" ? "Server" : code;
+        const std::string faultcode = onvif.empty() ? px_.env + ":" + plain : px_.ter + ":" + onvif;
+        f.append_child("faultcode").text().set(faultcode.c_str());
         f.append_child("faultstring").text().set(reason.c_str());
         return;
     }
-    pugi::xml_node code = add(f, px_.env, "Code");
-    add(code, px_.env, "Value", px_.env + (sender ? ":Sender" : ":Receiver"));
+    pugi::xml_node codeNode = add(f, px_.env, "Code");
+    add(codeNode, px_.env, "Value", px_.env + ":" + code);
     if (!subcode.empty()) {
-        pugi::xml_node sub = add(code, px_.env, "Subcode");
+        pugi::xml_node sub = add(codeNode, px_.env, "Subcode");
         add(sub, px_.env, "Value", px_.ter + ":" + subcode);
         if (!subsubcode.empty())
             add(add(sub, px_.env, "Subcode"), px_.env, "Value", px_.ter + ":" + subsubcode);

@@ -56,8 +56,10 @@ public:
     // Adds a child element named prefix:local with optional text.
     static pugi::xml_node add(pugi::xml_node parent, const std::string& prefix, const char* local,
                               const std::string& text = std::string());
-    // A fault as the body: the code (Sender or Receiver), ONVIF subcodes (without prefix) and the reason.
-    void fault(bool sender, const std::string& subcode, const std::string& subsubcode, const std::string& reason);
+    // A fault as the body: the code (Sender, Receiver or VersionMismatch), ONVIF subcodes (without prefix) and
+    // the reason.
+    void fault(const std::string& code, const std::string& subcode, const std::string& subsubcode,
+               const std::string& reason);
     std::string str() const;
 
 private:
