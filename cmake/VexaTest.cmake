@@ -4,7 +4,8 @@
 #   vexa_add_gtest(NAME tst_codec SOURCES tst_codec.cpp LIBS vexa_core [NETWORK] [LABELS a b])
 #
 # Every test runs with the discovery interface pinned to loopback. A test marked NETWORK also gets a
-# port of its own (VEXA_PORT) so that tests running in parallel never hear each other.
+# port of its own (VEXA_PORT) so that tests running in parallel never hear each other; every test gets a
+# WS-Discovery port of its own (VEXA_WSD_PORT) too.
 set_property(GLOBAL PROPERTY VEXA_NEXT_TEST_PORT 43100)
 set(VEXA_TEST_OUTPUT_DIR "${CMAKE_BINARY_DIR}/tests")
 
@@ -16,10 +17,12 @@ function(_vexa_register_test name)
         list(APPEND _env "QT_QPA_PLATFORM=offscreen")
     endif()
     get_property(_port GLOBAL PROPERTY VEXA_NEXT_TEST_PORT)
-    math(EXPR _next "${_port} + 10")
+    math(EXPR _next "${_port} + 11")
+    math(EXPR _wsd "${_port} + 10")
     set_property(GLOBAL PROPERTY VEXA_NEXT_TEST_PORT ${_next})
-    # Ten ports per test: a test may run several independent fleets.
-    list(APPEND _env "VEXA_PORT=${_port}" "VEXA_TEST_PORT_BASE=${_port}")
+    # Ten ports per test: a test may run several independent fleets. The eleventh is its WS-Discovery port, so
+    # that no test hears another's ONVIF devices (a test that needs 3702 sets it and takes RESOURCE_LOCK wsd3702).
+    list(APPEND _env "VEXA_PORT=${_port}" "VEXA_TEST_PORT_BASE=${_port}" "VEXA_WSD_PORT=${_wsd}")
     list(APPEND _env ${T_ENV})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${_env}" TIMEOUT 300)
     if(T_LABELS)

@@ -129,6 +129,10 @@ void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_pHandler_Null") + address;
         return;
     }
+    // ONVIF devices have no serial number or MAC until their details are read, and the list keys rows by them:
+    // the program takes them in a later step; until then it lists ours only.
+    if (info->protocol == VEXA_PROTOCOL_ONVIF)
+        return;
     if (!libraryRecordTextsValid(*info)) {
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_stringLenCheck") + address;
         return;

@@ -40,6 +40,22 @@ QString ErrorText::sentence(uint32_t code) {
         return tr("Two devices on the network share this serial number or MAC address. Nothing was sent.");
     case VEXA_ERR_DEVICE_STORAGE:
         return tr("The device could not save the change and kept its old settings.");
+    case VEXA_ERR_NEED_CREDENTIALS:
+        return tr("The device asks for a user name and password. Sign in and try again.");
+    case VEXA_ERR_VALUE_REFUSED:
+        return tr("The device refused a value of the change.");
+    case VEXA_ERR_DEVICE_FAULT:
+        return tr("The device could not carry out the request.");
+    case VEXA_ERR_NOT_BACK:
+        return tr("The device did not come back at its new address in time. Check the device.");
+    case VEXA_ERR_NOT_APPLIED:
+        return tr("The device answered, but still has its old settings: the change was not applied.");
+    case VEXA_ERR_BAD_ANSWER:
+        return tr("The device's answer could not be understood.");
+    case VEXA_ERR_CONNECTION:
+        return tr("No connection to the device. Check the address and the network.");
+    case VEXA_ERR_OUTCOME_UNKNOWN:
+        return tr("The device stopped answering during the change. Check what it now has.");
     default:
         return tr("Unknown error %1.").arg(code);
     }
@@ -68,6 +84,14 @@ bool ErrorText::isKnown(uint32_t code) {
     case VEXA_ERR_ALREADY_ACTIVATED:
     case VEXA_ERR_AMBIGUOUS_DEVICE:
     case VEXA_ERR_DEVICE_STORAGE:
+    case VEXA_ERR_NEED_CREDENTIALS:
+    case VEXA_ERR_VALUE_REFUSED:
+    case VEXA_ERR_DEVICE_FAULT:
+    case VEXA_ERR_NOT_BACK:
+    case VEXA_ERR_NOT_APPLIED:
+    case VEXA_ERR_BAD_ANSWER:
+    case VEXA_ERR_CONNECTION:
+    case VEXA_ERR_OUTCOME_UNKNOWN:
         return true;
     default:
         return false;

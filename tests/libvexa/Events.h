@@ -33,6 +33,10 @@ public:
         }
         return out;
     }
+    std::vector<VEXA_DEVICE_INFO> all() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return events_;
+    }
     size_t size() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return events_.size();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "onvif/DeviceMessages.h"
+#include "onvif/HttpDigest.h"
 #include "onvif/UsernameToken.h"
 #include "onvif/WsDiscovery.h"
 #include "onvif/Xml.h"
@@ -316,3 +317,42 @@ INSTANTIATE_TEST_SUITE_P(Onvif, Masks,
                                            MaskCase{"0.0.0.0", 0}, MaskCase{"255.255.254.0", 23},
                                            MaskCase{"255.0.255.0", -1}, MaskCase{"255.255.255", -1},
                                            MaskCase{"256.0.0.0", -1}));
+
+TEST(OnvifDigest, AnswersTheKnownExample) {
+    // The example exchange of RFC 2617, section 3.5.
+    const auto challenge = parseDigestChallenge(
+        "Digest realm=\"testrealm@host.com\", qop=\"auth,auth-int\", "
+        "nonce=\"dcd98b7102dd2f0e8b11d0f600bfb0c093\", opaque=\"5ccc069c403ebaf9f0171e9517f40e41\"");
+    ASSERT_EQ(challenge.size(), 4u);
+    const std::string answer =
+        digestAuthorization(challenge, "Mufasa", "Circle Of Life", "GET", "/dir/index.html", 1, "0a4f113b");
+    EXPECT_NE(answer.find("response=\"6629fae49393a05397450978507c4ef1\""), std::string::npos) << answer;
+    EXPECT_NE(answer.find("nc=00000001"), std::string::npos);
+    EXPECT_NE(answer.find("opaque=\"5ccc069c403ebaf9f0171e9517f40e41\""), std::string::npos);
+    EXPECT_EQ(answer.find("Circle Of Life"), std::string::npos);
+}
+
+struct ChallengeCase {
+    const char* name;
+    const char* header;
+    bool answerable;
+};
+
+class DigestChallenges : public ::testing::TestWithParam<ChallengeCase> {};
+
+TEST_P(DigestChallenges, AnswersOnlyWhatItCan) {
+    const auto challenge = parseDigestChallenge(GetParam().header);
+    EXPECT_EQ(!digestAuthorization(challenge, "u", "p", "POST", "/onvif/device_service", 1, "c").empty(),
+              GetParam().answerable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Onvif, DigestChallenges,
+    ::testing::Values(ChallengeCase{"md5", R"(Digest realm="onvif", nonce="abc", qop="auth", algorithm=MD5)", true},
+                      ChallengeCase{"sha256", R"(digest realm="x", nonce="n", algorithm=SHA-256, qop=auth)", true},
+                      ChallengeCase{"noQop", R"(Digest realm="x", nonce="n")", true},
+                      ChallengeCase{"basic", R"(Basic realm="x")", false},
+                      ChallengeCase{"noNonce", R"(Digest realm="x", qop="auth")", false},
+                      ChallengeCase{"authIntOnly", R"(Digest realm="x", nonce="n", qop="auth-int")", false},
+                      ChallengeCase{"otherAlgorithm", R"(Digest realm="x", nonce="n", algorithm=SHA-512-256)", false}),
+    [](const ::testing::TestParamInfo<ChallengeCase>& info) { return std::string(info.param.name); });

@@ -10,6 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "Commands.h"
 #include "PlanCommands.h"
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
@@ -38,7 +39,8 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* heard = static_cast<Heard*>(user);
     if (!info)
         return;
-    const std::string key = text(info->serialNo) + '\n' + text(info->mac);
+    // An ONVIF device is in the plan's view once its details (serial number, MAC, settings) are read.
+    const std::string key = deviceKey(*info);
     std::lock_guard<std::mutex> lock(heard->mutex);
     if (info->eventType == VEXA_EVENT_GONE)
         heard->devices.erase(key);
@@ -123,13 +125,14 @@ bool writeAtomically(const std::string& path, const std::string& data) {
 
 const char* planUsage() {
     return "       vexa discover --csv [--seconds S]   (the columns a plan file reads)\n"
-           "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE]\n"
+           "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE] [--user NAME]\n"
            "                            (admin password as for activate; nothing is sent unless every row passes)\n";
 }
 
 int applyPlan(const std::vector<std::string>& args) {
     std::string path;
     std::string receiptPath;
+    std::string user;
     bool asJson = false;
     double seconds = 3.0;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -142,6 +145,8 @@ int applyPlan(const std::vector<std::string>& args) {
                 std::fprintf(stderr, "vexa: bad --seconds\n");
                 return 2;
             }
+        } else if (args[i] == "--user" && i + 1 < args.size()) {
+            user = args[++i];
         } else if (args[i] == "--receipt" && i + 1 < args.size()) {
             receiptPath = args[++i];
         } else if (path.empty() && args[i].rfind("--", 0) != 0) {
@@ -194,13 +199,26 @@ int applyPlan(const std::vector<std::string>& args) {
         wipe(password);
         return 1;
     }
+    if (!setOnvifLogin(user, password)) {
+        VEXA_Stop();
+        wipe(password);
+        return 1;
+    }
     // The whole link is heard, not only the planned devices: an address may belong to a device left out.
     std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
     std::vector<VEXA_DEVICE_INFO> records;
     {
         std::lock_guard<std::mutex> lock(heard.mutex);
-        for (const auto& entry : heard.devices)
-            records.push_back(entry.second);
+        for (const auto& entry : heard.devices) {
+            const VEXA_DEVICE_INFO& info = entry.second;
+            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ) {
+                std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s left out: details %s\n",
+                             text(info.endpointReference).c_str(), text(info.ipv4Address).c_str(),
+                             detailsText(info.detailsState));
+                continue;
+            }
+            records.push_back(info);
+        }
     }
     std::vector<PlanDevice> devices;
     for (const VEXA_DEVICE_INFO& info : records)

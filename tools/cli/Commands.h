@@ -26,4 +26,20 @@ bool parseSeconds(const std::string& text, double& out);
 // Warns on standard error when VEXA_TRUSTED_KEYS held entries that are not keys (and no key at all).
 void warnAboutTrustedKeys();
 
+// A secret from the environment variable, else the first line of standard input.
+std::string readSecretFrom(const char* variable);
+
+// ONVIF devices: the user and password for those that ask (--user NAME). Prints why on failure.
+bool setOnvifLogin(const std::string& user, const std::string& password);
+
+// Prints the device's own words about the last failure, when it sent some.
+void printErrorDetail();
+
+// One key per device: the endpoint reference of an ONVIF device, else serial number and MAC.
+std::string deviceKey(const VEXA_DEVICE_INFO& info);
+inline bool isOnvif(const VEXA_DEVICE_INFO& info) {
+    return info.protocol == VEXA_PROTOCOL_ONVIF;
+}
+const char* detailsText(uint8_t state);
+
 } // namespace cli

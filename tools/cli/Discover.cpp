@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "Commands.h"
@@ -16,28 +18,56 @@ struct Printer {
     bool json = false;
     std::mutex mutex;
     unsigned found = 0;
+    // ONVIF devices are printed once their details are read; the others at the end, as they then are.
+    std::map<std::string, VEXA_DEVICE_INFO> held;
+    std::set<std::string> printed;
 };
 
 std::string field(const char* text, size_t width) {
     return std::string(text, strnlen(text, width));
 }
 
-void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
-    auto* printer = static_cast<Printer*>(user);
-    if (!info || info->eventType != VEXA_EVENT_NEW)
-        return;
-    std::lock_guard<std::mutex> lock(printer->mutex);
-    ++printer->found;
-    if (!printer->json) {
-        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", field(info->serialNo, sizeof info->serialNo).c_str(),
-                    field(info->mac, sizeof info->mac).c_str(), field(info->ipv4Address, 16).c_str(),
-                    field(info->deviceTypeName, sizeof info->deviceTypeName).c_str(),
-                    info->activationState == 0 ? "active" : "inactive",
-                    field(info->deviceName, sizeof info->deviceName).c_str());
+void print(Printer& printer, const VEXA_DEVICE_INFO& info) {
+    ++printer.found;
+    if (!printer.json) {
+        const std::string id = isOnvif(info) && info.detailsState != VEXA_DETAILS_READ
+                                   ? field(info.endpointReference, sizeof info.endpointReference)
+                                   : field(info.serialNo, sizeof info.serialNo);
+        // An ONVIF device whose details could not be read says why in place of its state.
+        const char* state = !isOnvif(info) ? (info.activationState == 0 ? "active" : "inactive")
+                            : info.detailsState == VEXA_DETAILS_READ ? "onvif"
+                                                                     : detailsText(info.detailsState);
+        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", id.c_str(), field(info.mac, sizeof info.mac).c_str(),
+                    field(info.ipv4Address, 16).c_str(), field(info.deviceTypeName, sizeof info.deviceTypeName).c_str(),
+                    state, field(info.deviceName, sizeof info.deviceName).c_str());
     } else {
-        std::printf("%s\n", deviceJson(*info).c_str());
+        std::printf("%s\n", deviceJson(info).c_str());
     }
     std::fflush(stdout);
+}
+
+void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
+    auto* printer = static_cast<Printer*>(user);
+    if (!info)
+        return;
+    std::lock_guard<std::mutex> lock(printer->mutex);
+    if (!isOnvif(*info)) {
+        if (info->eventType == VEXA_EVENT_NEW)
+            print(*printer, *info);
+        return;
+    }
+    const std::string key = deviceKey(*info);
+    if (printer->printed.count(key))
+        return;
+    if (info->eventType == VEXA_EVENT_GONE) {
+        printer->held.erase(key);
+    } else if (info->detailsState == VEXA_DETAILS_READ) {
+        printer->held.erase(key);
+        printer->printed.insert(key);
+        print(*printer, *info);
+    } else {
+        printer->held[key] = *info;
+    }
 }
 
 } // namespace
@@ -45,6 +75,7 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
 int discover(const std::vector<std::string>& args) {
     Printer printer;
     double seconds = 3.0;
+    std::string user;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--json") {
             printer.json = true;
@@ -53,19 +84,30 @@ int discover(const std::vector<std::string>& args) {
                 std::fprintf(stderr, "vexa: --seconds takes a number from 0 to 86400\n");
                 return 2;
             }
+        } else if (args[i] == "--user" && i + 1 < args.size()) {
+            user = args[++i];
         } else {
             std::fprintf(stderr, "vexa discover: unknown option %s\n", args[i].c_str());
             return 2;
         }
     }
+    std::string password = user.empty() ? std::string() : readSecretFrom("VEXA_PASSWORD");
     if (!VEXA_Start_V40(onDevice, 1, &printer)) {
         const uint32_t code = VEXA_GetLastError();
         std::fprintf(stderr, "vexa: cannot start discovery: %s (error %u)\n", errorSentence(code), code);
         return 1;
     }
     warnAboutTrustedKeys();
+    const bool loginSet = setOnvifLogin(user, password);
+    std::fill(password.begin(), password.end(), '\0');
+    if (!loginSet) {
+        VEXA_Stop();
+        return 1;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
     VEXA_Stop();
+    for (const auto& [key, info] : printer.held)
+        print(printer, info);
     std::fprintf(stderr, "vexa: %u devices\n", printer.found);
     return 0;
 }

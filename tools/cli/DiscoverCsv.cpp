@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <thread>
 
+#include "Commands.h"
 #include "PlanCommands.h"
 #include "plan/core/CsvWriter.h"
 #include "vexa.h"
@@ -19,6 +21,8 @@ using VexaTool::plan::CsvWriter;
 struct CsvPrinter {
     std::mutex mutex;
     unsigned found = 0;
+    std::set<std::string> onvifPrinted; // an ONVIF device makes a plan row once its details are read
+    std::set<std::string> onvifUnread;
 };
 
 template <size_t N>
@@ -28,8 +32,21 @@ std::string text(const char (&field)[N]) {
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* printer = static_cast<CsvPrinter*>(user);
-    if (!info || info->eventType != VEXA_EVENT_NEW)
+    if (!info)
         return;
+    if (isOnvif(*info)) {
+        const std::string key = deviceKey(*info);
+        std::lock_guard<std::mutex> lock(printer->mutex);
+        if (info->eventType == VEXA_EVENT_GONE || info->detailsState == VEXA_DETAILS_READ)
+            printer->onvifUnread.erase(key);
+        else if (!printer->onvifPrinted.count(key))
+            printer->onvifUnread.insert(key);
+        if (info->eventType == VEXA_EVENT_GONE || info->detailsState != VEXA_DETAILS_READ ||
+            !printer->onvifPrinted.insert(key).second)
+            return;
+    } else if (info->eventType != VEXA_EVENT_NEW) {
+        return;
+    }
     // No byte-order mark on a stream; device texts are guarded against spreadsheet formulas.
     CsvWriter writer(CsvWriter::Options{false, true});
     writer.addRow({text(info->serialNo), text(info->mac), text(info->ipv4Address), text(info->ipv4SubnetMask),
@@ -50,9 +67,14 @@ bool wantsCsv(const std::vector<std::string>& args) {
 
 int discoverCsv(const std::vector<std::string>& args) {
     double seconds = 3.0;
+    std::string user;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--csv")
             continue;
+        if (args[i] == "--user" && i + 1 < args.size()) {
+            user = args[++i];
+            continue;
+        }
         if (args[i] == "--seconds" && i + 1 < args.size()) {
             char* end = nullptr;
             seconds = std::strtod(args[++i].c_str(), &end);
@@ -61,7 +83,8 @@ int discoverCsv(const std::vector<std::string>& args) {
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "vexa discover: unknown option %s (--csv takes only --seconds)\n", args[i].c_str());
+            std::fprintf(stderr, "vexa discover: unknown option %s (--csv takes only --seconds and --user)\n",
+                         args[i].c_str());
             return 2;
         }
     }
@@ -70,14 +93,26 @@ int discoverCsv(const std::vector<std::string>& args) {
                    "RTSP Port", "DHCP", "Device Type", "Activated", "Software Version"});
     std::fwrite(header.data().data(), 1, header.data().size(), stdout);
     std::fflush(stdout);
+    std::string password = user.empty() ? std::string() : readSecretFrom("VEXA_PASSWORD");
     CsvPrinter printer;
     if (!VEXA_Start_V40(onDevice, 1, &printer)) {
         std::fprintf(stderr, "vexa: cannot start discovery (error %u)\n", VEXA_GetLastError());
         return 1;
     }
+    const bool loginSet = setOnvifLogin(user, password);
+    std::fill(password.begin(), password.end(), '\0');
+    if (!loginSet) {
+        VEXA_Stop();
+        return 1;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
     VEXA_Stop();
     std::fprintf(stderr, "vexa: %u devices\n", printer.found);
+    if (!printer.onvifUnread.empty())
+        std::fprintf(
+            stderr,
+            "vexa: %zu ONVIF devices left out: their details could not be read (a login may be needed: --user)\n",
+            printer.onvifUnread.size());
     return 0;
 }
 

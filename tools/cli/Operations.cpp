@@ -22,6 +22,7 @@ struct Target {
     std::mutex mutex;
     std::condition_variable found;
     bool heard = false;
+    bool seen = false; // heard, but an ONVIF device whose details are not read (yet)
     VEXA_DEVICE_INFO info{};
 };
 
@@ -31,23 +32,20 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
         return;
     const std::string serial(info->serialNo, strnlen(info->serialNo, sizeof info->serialNo));
     const std::string mac(info->mac, strnlen(info->mac, sizeof info->mac));
-    if (serial != target->serialOrMac && mac != target->serialOrMac)
+    // An ONVIF device may also be named by its address or endpoint reference.
+    const std::string address(info->ipv4Address, strnlen(info->ipv4Address, sizeof info->ipv4Address));
+    const std::string endpoint(info->endpointReference,
+                               strnlen(info->endpointReference, sizeof info->endpointReference));
+    const bool named = serial == target->serialOrMac || mac == target->serialOrMac ||
+                       (isOnvif(*info) && (address == target->serialOrMac || endpoint == target->serialOrMac));
+    if (!named)
         return;
     std::lock_guard<std::mutex> lock(target->mutex);
     target->info = *info;
-    target->heard = true;
+    target->seen = true;
+    // An ONVIF device is ready once its details are read (its MAC and settings are what a change starts from).
+    target->heard = !isOnvif(*info) || info->detailsState == VEXA_DETAILS_READ;
     target->found.notify_all();
-}
-
-// Passwords never on the command line (other users see it): VEXA_PASSWORD, else the first line of stdin.
-std::string readSecret(const char* variable) {
-    if (const char* value = std::getenv(variable); value && *value)
-        return value;
-    std::string line;
-    std::getline(std::cin, line);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
 }
 
 // Through a volatile pointer, so the compiler cannot drop the stores as dead.
@@ -69,6 +67,7 @@ int report(int ok, const char* what) {
     }
     const uint32_t code = VEXA_GetLastError();
     std::fprintf(stderr, "vexa: %s failed: %s (error %u)\n", what, errorSentence(code), code);
+    printErrorDetail();
     return 1;
 }
 
@@ -82,7 +81,9 @@ const char* operationsUsage() {
            "       vexa key-request SERIAL [--qr] [--out FILE]\n"
            "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
            "       vexa restore SERIAL [CODE]          (no CODE: VEXA_SECURITY_CODE or the first line of stdin)\n"
-           "Options for all: --seconds S (time to hear the device first, default 3)\n";
+           "Options for all: --seconds S (time to hear the device first, default 3)\n"
+           "                 --user NAME (ONVIF devices: the user; the password as above)\n"
+           "ONVIF devices are named by serial number, MAC, address or endpoint reference.\n";
 }
 
 int operation(const std::string& command, const std::vector<std::string>& argsIn) {
@@ -113,10 +114,10 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     // Read (and check) the secret before anything goes on the network.
     std::string password;
     if (command == "activate" || command == "set-network" || command == "reset")
-        password = readSecret("VEXA_PASSWORD");
+        password = readSecretFrom("VEXA_PASSWORD");
     // A security code given on the command line is visible to every local user; it may come as a secret too.
     if (command == "restore" && positional.empty())
-        positional.push_back(readSecret("VEXA_SECURITY_CODE"));
+        positional.push_back(readSecretFrom("VEXA_SECURITY_CODE"));
     // Ports and the prefix length are checked here: narrowing 70000 to 16 bits would configure another port.
     for (const auto& [option, limit] : {std::pair<const char*, long>{"--port", 65535},
                                         {"--http-port", 65535},
@@ -143,10 +144,16 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     if (!VEXA_Start_V40(onDevice, 1, &target))
         return report(0, "start");
     warnAboutTrustedKeys();
+    if (options.count("--user") && !setOnvifLogin(options["--user"], password)) {
+        VEXA_Stop();
+        return 1;
+    }
     {
         std::unique_lock<std::mutex> lock(target.mutex);
         target.found.wait_for(lock, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),
                               [&] { return target.heard; });
+        // An ONVIF device whose details could not be read: the library reads them again with the password.
+        target.heard = target.heard || target.seen;
     }
     if (!target.heard) {
         VEXA_Stop();
@@ -178,8 +185,11 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         p.dhcpEnabled = static_cast<uint8_t>(number("--dhcp", d.dhcpEnabled));
         p.httpPort = static_cast<uint16_t>(number("--http-port", d.httpPort));
         p.rtspPort = static_cast<uint16_t>(number("--rtsp-port", d.rtspPort));
-        const std::string mac(d.mac, strnlen(d.mac, sizeof d.mac));
-        result = report(VEXA_ModifyDeviceNetParam(mac.c_str(), password.c_str(), &p), "set-network");
+        // An ONVIF device by its endpoint reference: the one name it always has.
+        const std::string name =
+            isOnvif(d) ? std::string(d.endpointReference, strnlen(d.endpointReference, sizeof d.endpointReference))
+                       : std::string(d.mac, strnlen(d.mac, sizeof d.mac));
+        result = report(VEXA_ModifyDeviceNetParam(name.c_str(), password.c_str(), &p), "set-network");
     } else if (command == "key-request") {
         VEXA_KEY_REQUEST_QR reply{};
         const bool qr = options.count("--qr") > 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "Commands.h"
@@ -52,8 +53,71 @@ const char* errorSentence(uint32_t code) {
         return "the device could not save the change and kept its old settings";
     case VEXA_ERR_ALREADY_ACTIVATED:
         return "the device is already activated";
+    case VEXA_ERR_NEED_CREDENTIALS:
+        return "the device asks for a user name and password (give --user)";
+    case VEXA_ERR_VALUE_REFUSED:
+        return "the device refused a value of the change";
+    case VEXA_ERR_DEVICE_FAULT:
+        return "the device failed to carry out the request";
+    case VEXA_ERR_NOT_BACK:
+        return "the device did not come back at its new address in time; check it";
+    case VEXA_ERR_NOT_APPLIED:
+        return "the device answered, but reads back other values than were sent: not applied";
+    case VEXA_ERR_BAD_ANSWER:
+        return "the device's answer could not be understood";
+    case VEXA_ERR_CONNECTION:
+        return "no connection to the device's service address";
+    case VEXA_ERR_OUTCOME_UNKNOWN:
+        return "the device stopped answering during the change: unknown whether it applied it, check the device";
     default:
         return "unknown error";
+    }
+}
+
+std::string readSecretFrom(const char* variable) {
+    if (const char* value = std::getenv(variable); value && *value)
+        return value;
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+bool setOnvifLogin(const std::string& user, const std::string& password) {
+    if (user.empty())
+        return true;
+    if (VEXA_SetOnvifCredentials(user.c_str(), password.c_str()))
+        return true;
+    const uint32_t code = VEXA_GetLastError();
+    std::fprintf(stderr, "vexa: cannot use --user: %s (error %u)\n", errorSentence(code), code);
+    return false;
+}
+
+void printErrorDetail() {
+    char detail[512];
+    if (VEXA_GetLastErrorDetail(detail, sizeof detail) > 0)
+        std::fprintf(
+            stderr, "vexa: the device said: %s\n",
+            nlohmann::json(std::string(detail)).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace).c_str());
+}
+
+std::string deviceKey(const VEXA_DEVICE_INFO& info) {
+    if (isOnvif(info))
+        return field(info.endpointReference, sizeof info.endpointReference);
+    return field(info.serialNo, sizeof info.serialNo) + '\n' + field(info.mac, sizeof info.mac);
+}
+
+const char* detailsText(uint8_t state) {
+    switch (state) {
+    case VEXA_DETAILS_READ:
+        return "read";
+    case VEXA_DETAILS_NEED_LOGIN:
+        return "login needed";
+    case VEXA_DETAILS_UNREACHABLE:
+        return "unreachable";
+    default:
+        return "not read";
     }
 }
 
@@ -109,6 +173,18 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["certified"] = d.certified != 0;
     j["deviceName"] = field(d.deviceName, sizeof d.deviceName);
     j["serviceTag"] = field(d.serviceTag, sizeof d.serviceTag);
+    j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
+    if (isOnvif(d)) {
+        j["details"] = detailsText(d.detailsState);
+        j["endpointReference"] = field(d.endpointReference, sizeof d.endpointReference);
+        j["serviceAddress"] = field(d.serviceAddress, sizeof d.serviceAddress);
+        j["manufacturer"] = field(d.manufacturer, sizeof d.manufacturer);
+        j["model"] = field(d.deviceTypeName, sizeof d.deviceTypeName);
+        j["firmware"] = field(d.softwareVersion, sizeof d.softwareVersion);
+        j["hardwareId"] = field(d.hardwareId, sizeof d.hardwareId);
+        j["location"] = field(d.location, sizeof d.location);
+        j["httpsPort"] = d.httpsPort;
+    }
     // A device's texts are bytes: what is not UTF-8 becomes U+FFFD rather than breaking the line.
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

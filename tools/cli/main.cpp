@@ -11,7 +11,10 @@
 namespace {
 
 void usage() {
-    std::fprintf(stderr, "usage: vexa discover [--json] [--seconds S]\n%s", cli::operationsUsage());
+    std::fprintf(
+        stderr,
+        "usage: vexa discover [--json] [--seconds S] [--user NAME]   (ONVIF login; password as for activate)\n%s",
+        cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
 }
 

@@ -4,6 +4,8 @@
 #include <mutex>
 
 #include "../Logger.h"
+#include "HttpDigest.h"
+#include "UsernameToken.h"
 #include "WsDiscovery.h"
 #include "vexa.h"
 
@@ -16,7 +18,7 @@ constexpr size_t kMaxAnswer = 1024 * 1024;
 
 struct Sink {
     std::string* body;
-    bool* digest;
+    std::string* challenge;
 };
 
 size_t writeBody(char* data, size_t size, size_t count, void* user) {
@@ -32,12 +34,16 @@ size_t readHeader(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<Sink*>(user);
     const size_t n = size * count;
     static const char name[] = "www-authenticate:";
-    if (n > sizeof name) {
-        std::string line(data, n);
-        for (char& c : line)
+    if (n > sizeof name && n < 4096) {
+        const std::string line(data, n);
+        std::string head = line.substr(0, sizeof name - 1);
+        for (char& c : head)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (line.compare(0, sizeof name - 1, name) == 0 && line.find("digest") != std::string::npos)
-            *sink->digest = true;
+        std::string value = line.substr(sizeof name - 1);
+        value.erase(value.find_last_not_of(" \t\r\n") + 1);
+        // The first Digest challenge; a device may offer Basic too, which we never answer.
+        if (head == name && sink->challenge->empty() && !parseDigestChallenge(value).empty())
+            *sink->challenge = value;
     }
     return n;
 }
@@ -79,7 +85,7 @@ DeviceClient::~DeviceClient() {
 }
 
 DeviceClient::Http DeviceClient::post(const std::string& url, const char* operation, const std::string& body,
-                                      const Credentials* digest) {
+                                      const std::string& authorization) {
     Http http;
     if (!curl_) {
         http.curlError = CURLE_FAILED_INIT;
@@ -87,11 +93,16 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     }
     CURL* c = curl_;
     curl_easy_reset(c);
-    Sink sink{&http.body, &http.digestOffered};
+    Sink sink{&http.body, &http.challenge};
     const std::string contentType =
         "Content-Type: application/soap+xml; charset=utf-8; action=\"" + soapAction(operation) + "\"";
     curl_slist* headers = curl_slist_append(nullptr, contentType.c_str());
     headers = curl_slist_append(headers, "Expect:");
+    std::string authorizationHeader;
+    if (!authorization.empty()) {
+        authorizationHeader = "Authorization: " + authorization;
+        headers = curl_slist_append(headers, authorizationHeader.c_str());
+    }
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_NOPROXY, "*"); // never through a proxy: the devices are on the local link
@@ -113,20 +124,12 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     // listeners, not from an active one (docs/protocol.md, threat model).
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
-    if (digest) {
-        curl_easy_setopt(c, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
-        curl_easy_setopt(c, CURLOPT_USERNAME, digest->user.c_str());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, digest->password.c_str());
-    }
     const CURLcode rc = curl_easy_perform(c);
     http.curlError = rc;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &http.status);
     double connectTime = 0;
     curl_easy_getinfo(c, CURLINFO_CONNECT_TIME, &connectTime);
     http.connected = connectTime > 0 || http.status != 0;
-    // The password stays in curl's copy until the next reset: reset now.
-    if (digest)
-        curl_easy_reset(c);
     curl_slist_free_all(headers);
     return http;
 }
@@ -136,7 +139,12 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
     CallResult result;
     Auth mode = anonymousOnly ? Auth::None : session.auth;
     const bool haveCredentials = credentials && !credentials->empty();
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    if (mode != Auth::None && !haveCredentials)
+        mode = Auth::None;
+    std::string uri = "/";
+    if (const auto url = parseUrl(session.url))
+        uri = url->path;
+    for (int attempt = 0; attempt < 4; ++attempt) {
         Token token;
         if (mode != Auth::None) {
             token.user = credentials->user;
@@ -149,7 +157,15 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
             result.code = VEXA_ERR_NETWORK; // no randomness for a nonce
             return result;
         }
-        const Http http = post(session.url, operation, body, mode == Auth::TokenDigest ? credentials : nullptr);
+        std::string authorization;
+        if (mode == Auth::TokenDigest && !session.digestChallenge.empty()) {
+            const std::vector<uint8_t> cnonce = newNonce();
+            authorization = digestAuthorization(parseDigestChallenge(session.digestChallenge), credentials->user,
+                                                credentials->password, "POST", uri, ++session.digestCount,
+                                                base64(cnonce.data(), cnonce.size()));
+        }
+        const Http http = post(session.url, operation, body, authorization);
+        wipeString(authorization);
         result.reached = result.reached || http.connected;
         if (http.curlError != CURLE_OK) {
             if (cancel_ && cancel_->load())
@@ -173,13 +189,22 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
         if (notAuthorized) {
             if (result.answer.fault)
                 result.detail = result.answer.fault->reason;
-            if (!anonymousOnly && mode == Auth::None && haveCredentials) {
-                mode = http.status == 401 && http.digestOffered ? Auth::TokenDigest : Auth::Token;
-                continue;
+            // A fresh challenge (a first one, or a new nonce for a stale one) is worth one more try.
+            const bool freshChallenge = http.status == 401 && !http.challenge.empty() &&
+                                        (authorization.empty() || http.challenge != session.digestChallenge);
+            if (freshChallenge) {
+                session.digestChallenge = http.challenge;
+                session.digestCount = 0;
             }
-            if (!anonymousOnly && mode == Auth::Token && http.status == 401 && http.digestOffered) {
-                mode = Auth::TokenDigest;
-                continue;
+            if (!anonymousOnly && haveCredentials) {
+                if (mode == Auth::None) {
+                    mode = freshChallenge ? Auth::TokenDigest : Auth::Token;
+                    continue;
+                }
+                if (freshChallenge) {
+                    mode = Auth::TokenDigest;
+                    continue;
+                }
             }
             result.code = mode == Auth::None ? VEXA_ERR_NEED_CREDENTIALS : VEXA_ERR_DEVICE_REFUSED;
             return result;

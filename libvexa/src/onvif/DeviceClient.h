@@ -22,6 +22,8 @@ struct Session {
     std::string url;                     // its device service
     std::chrono::seconds clockOffset{0}; // its clock minus ours, for the token's Created
     Auth auth = Auth::None;              // the least the device asked for so far
+    std::string digestChallenge;         // its last HTTP Digest challenge, answered with a rising count
+    unsigned digestCount = 0;
 };
 
 struct Credentials {
@@ -59,11 +61,11 @@ private:
     struct Http {
         int curlError = 0;
         long status = 0;
-        bool digestOffered = false;
+        std::string challenge; // a Digest WWW-Authenticate value
         bool connected = false;
         std::string body;
     };
-    Http post(const std::string& url, const char* operation, const std::string& body, const Credentials* digest);
+    Http post(const std::string& url, const char* operation, const std::string& body, const std::string& authorization);
 
     const std::atomic<bool>* cancel_;
     std::chrono::milliseconds timeout_;

@@ -28,7 +28,7 @@ struct ServiceConfig {
     uint16_t wsdPort = 3702;
     std::vector<asio::ip::address_v4> interfaces; // empty: every multicast-capable one
     // Workers reading details at once, each one connection to one device (docs/performance.md).
-    unsigned workers = 48;
+    unsigned workers = 64;
     std::chrono::milliseconds requestTimeout{3000};
     // How long a device may take to answer again after a restart or a new address.
     std::chrono::milliseconds rebootWait{120000};

@@ -1,0 +1,141 @@
+// ONVIF benchmark: starts vexa-devsim with N ONVIF devices that hold every HTTP answer D ms, starts the library
+// and measures, through the C API, the time from the start (its first probes) to the last device listed from
+// WS-Discovery and to the last device with its details read (six requests each). The devices do not announce
+// themselves, so every one is found by the probes. Prints one JSON object. Needs VEXA_IFACE=127.0.0.1, and a
+// VEXA_PORT and VEXA_WSD_PORT of its own (bench/run_onvif.sh sets them). --workers sets VEXA_ONVIF_WORKERS.
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <netinet/in.h>
+#include <set>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "vexa.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Recorder {
+    std::mutex mutex;
+    Clock::time_point start;
+    std::set<std::string> listed, read;
+    double lastListedMs = 0, lastReadMs = 0;
+};
+
+void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
+    if (info->protocol != VEXA_PROTOCOL_ONVIF || info->eventType == VEXA_EVENT_GONE)
+        return;
+    auto* r = static_cast<Recorder*>(user);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - r->start).count();
+    const std::string endpoint(info->endpointReference, strnlen(info->endpointReference, sizeof info->endpointReference));
+    std::lock_guard<std::mutex> lock(r->mutex);
+    if (r->listed.insert(endpoint).second)
+        r->lastListedMs = ms;
+    if (info->detailsState == VEXA_DETAILS_READ && r->read.insert(endpoint).second)
+        r->lastReadMs = ms;
+}
+
+bool answers(uint32_t address, uint16_t port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(address);
+    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    ::close(s);
+    return ok;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int count = 1000, delay = 20;
+    double window = 10;
+    std::string workers;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--count")
+            count = std::atoi(argv[i + 1]);
+        else if (option == "--delay")
+            delay = std::atoi(argv[i + 1]);
+        else if (option == "--window")
+            window = std::atof(argv[i + 1]);
+        else if (option == "--workers")
+            workers = argv[i + 1];
+    }
+    if (!workers.empty())
+        ::setenv("VEXA_ONVIF_WORKERS", workers.c_str(), 1);
+    const char* wsd = std::getenv("VEXA_WSD_PORT");
+    const char* bin = std::getenv("VEXA_BIN_DIR");
+    if (!wsd || !bin || count < 1) {
+        std::fprintf(stderr, "needs VEXA_WSD_PORT and VEXA_BIN_DIR\n");
+        return 2;
+    }
+    const uint32_t base = (127u << 24) | (47u << 16) | 1u;
+    std::vector<std::string> args{std::string(bin) + "/vexa-devsim",
+                                  "--count", "0", "--onvif", std::to_string(count), "--onvif-base", "127.47.0.1",
+                                  "--wsd-port", wsd, "--onvif-delay", std::to_string(delay), "--no-boot-announce"};
+    std::vector<char*> argvSim;
+    for (auto& a : args)
+        argvSim.push_back(a.data());
+    argvSim.push_back(nullptr);
+    pid_t sim = -1;
+    if (::posix_spawn(&sim, argvSim[0], nullptr, nullptr, argvSim.data(), environ) != 0)
+        return 1;
+    // Ready once the last device's service accepts connections.
+    const auto readyBy = Clock::now() + std::chrono::seconds(60);
+    while (!answers(base + static_cast<uint32_t>(count - 1), 8080) && Clock::now() < readyBy)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    Recorder recorder;
+    const double cpuBefore = cpuSeconds();
+    recorder.start = Clock::now();
+    if (!VEXA_Start_V40(onDevice, 1, &recorder)) {
+        ::kill(sim, SIGKILL);
+        return 1;
+    }
+    const auto deadline = recorder.start + std::chrono::milliseconds(static_cast<long>(window * 1000));
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(recorder.mutex);
+            if (static_cast<int>(recorder.read.size()) >= count)
+                break;
+        }
+        if (Clock::now() > deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    VEXA_Stop();
+    const double cpu = cpuSeconds() - cpuBefore;
+    ::kill(sim, SIGKILL);
+    ::waitpid(sim, nullptr, 0);
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    std::printf("{\"count\":%d,\"delayMs\":%d,\"workers\":%s,\"listed\":%zu,\"listedMs\":%.0f,\"read\":%zu,"
+                "\"readMs\":%.0f,\"clientCpuSeconds\":%.2f}\n",
+                count, delay, workers.empty() ? "null" : workers.c_str(), recorder.listed.size(),
+                recorder.lastListedMs, recorder.read.size(), recorder.lastReadMs, cpu);
+    return 0;
+}
