@@ -245,6 +245,14 @@ int main(int argc, char** argv) {
         onvifDevices = devsim::onvif::generateOnvifFleet(static_cast<uint32_t>(onvifCount), static_cast<uint64_t>(seed),
                                                          onvifBase, static_cast<int>(onvifHttpPort));
     }
+
+    devsim::provisionFleet(fleet, secure);
+    devsim::SecureSimulator simulator(options, secure, std::move(fleet));
+    if (!simulator.open(error)) {
+        std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
+        return 1;
+    }
+    // After our socket and signal handlers: a SIGTERM that comes once the ONVIF devices answer finds them.
     if (!onvifDevices.empty()) {
         // A device takes a listening socket, an epoll set and a wake-up descriptor, and one per open connection.
         rlimit files{};
@@ -259,13 +267,6 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "vexa-devsim: playing %zu ONVIF devices, WS-Discovery on port %u\n", onvifFleet->size(),
                      static_cast<unsigned>(onvif.wsdPort));
-    }
-
-    devsim::provisionFleet(fleet, secure);
-    devsim::SecureSimulator simulator(options, secure, std::move(fleet));
-    if (!simulator.open(error)) {
-        std::fprintf(stderr, "vexa-devsim: %s\n", error.c_str());
-        return 1;
     }
     std::fprintf(stderr, "vexa-devsim: playing %zu devices on port %u\n", simulator.fleet().size(),
                  options.transport.port);

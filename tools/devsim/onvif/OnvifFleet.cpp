@@ -373,18 +373,21 @@ void OnvifFleet::receiveDiscovery() {
         Probe probe;
         if (!parseProbe(buffer.data(), static_cast<size_t>(n), probe))
             continue;
-        // The same Probe sent again (SOAP-over-UDP repeats) is answered once.
-        if (!recentProbes_.insert(probe.messageId).second)
-            continue;
-        if (recentProbeOrder_.size() < 1024) {
-            recentProbeOrder_.push_back(probe.messageId);
-        } else {
-            recentProbes_.erase(recentProbeOrder_[recentProbeNext_]);
-            recentProbeOrder_[recentProbeNext_] = probe.messageId;
-            recentProbeNext_ = (recentProbeNext_ + 1) % recentProbeOrder_.size();
-        }
         const uint32_t toAddress = ntohl(from.sin_addr.s_addr);
         const uint16_t toPort = ntohs(from.sin_port);
+        // The same Probe sent again from the same socket (SOAP-over-UDP repeats) is answered once. The sender is
+        // part of the key: a widely used client draws its MessageID from the clock's second, so two of its runs
+        // within a second send the same one.
+        const std::string key = probe.messageId + " " + std::to_string(toAddress) + ":" + std::to_string(toPort);
+        if (!recentProbes_.insert(key).second)
+            continue;
+        if (recentProbeOrder_.size() < 1024) {
+            recentProbeOrder_.push_back(key);
+        } else {
+            recentProbes_.erase(recentProbeOrder_[recentProbeNext_]);
+            recentProbeOrder_[recentProbeNext_] = key;
+            recentProbeNext_ = (recentProbeNext_ + 1) % recentProbeOrder_.size();
+        }
         for (size_t i = 0; i < devices_.size(); ++i) {
             if (!slots_[i].up || chance(options_.loss) || !probeMatches(probe, devices_[i]))
                 continue;
