@@ -81,7 +81,8 @@ const char* operationsUsage() {
            "                            [--name TEXT]     (admin password as for activate; other fields kept)\n"
            "       vexa key-request SERIAL [--qr] [--out FILE]\n"
            "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
-           "       vexa restore SERIAL [CODE]          (no CODE: VEXA_SECURITY_CODE or the first line of stdin)\n"
+           "       vexa restore SERIAL [CODE]          (new admin password as above; no CODE: VEXA_SECURITY_CODE or\n"
+           "                                            the next line of stdin)\n"
            "Options for all: --seconds S (time to hear the device first, default 3)\n";
 }
 
@@ -112,7 +113,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     }
     // Read (and check) the secret before anything goes on the network.
     std::string password;
-    if (command == "activate" || command == "set-network" || command == "reset")
+    if (command == "activate" || command == "set-network" || command == "reset" || command == "restore")
         password = readSecret("VEXA_PASSWORD");
     // A security code given on the command line is visible to every local user; it may come as a secret too.
     if (command == "restore" && positional.empty())
@@ -210,7 +211,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         result = report(VEXA_ResetPasswd(serial.c_str(), &p), "reset");
         wipe(p.newPassword, sizeof p.newPassword);
     } else if (command == "restore") {
-        result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str()), "restore");
+        result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str(), password.c_str()), "restore");
         wipe(positional[0].data(), positional[0].size());
     }
     wipe(password.data(), password.size());
