@@ -40,6 +40,12 @@ QString ErrorText::sentence(uint32_t code) {
         return tr("Two devices on the network share this serial number or MAC address. Nothing was sent.");
     case VEXA_ERR_DEVICE_STORAGE:
         return tr("The device could not save the change and kept its old settings.");
+    case VEXA_ERR_DEVICE_CHANGED:
+        return tr("The device changed meanwhile; refresh and try again.");
+    case VEXA_ERR_OUTCOME_UNKNOWN:
+        return tr("The device did not confirm the change in time; it may have been applied. Check the device.");
+    case VEXA_ERR_RESTORE_PENDING:
+        return tr("The device is being restored with its security code; it takes no activation meanwhile.");
     default:
         return tr("Unknown error %1.").arg(code);
     }
@@ -68,6 +74,9 @@ bool ErrorText::isKnown(uint32_t code) {
     case VEXA_ERR_ALREADY_ACTIVATED:
     case VEXA_ERR_AMBIGUOUS_DEVICE:
     case VEXA_ERR_DEVICE_STORAGE:
+    case VEXA_ERR_DEVICE_CHANGED:
+    case VEXA_ERR_OUTCOME_UNKNOWN:
+    case VEXA_ERR_RESTORE_PENDING:
         return true;
     default:
         return false;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "SafeText.h"
 #include "vexa.h"
 
 namespace cli {
@@ -19,7 +20,7 @@ struct Printer {
 };
 
 std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
+    return terminalText(std::string_view(text, strnlen(text, width)));
 }
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {

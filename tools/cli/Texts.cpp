@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Commands.h"
+#include "SafeText.h"
 
 namespace cli {
 
@@ -52,6 +53,12 @@ const char* errorSentence(uint32_t code) {
         return "the device could not save the change and kept its old settings";
     case VEXA_ERR_ALREADY_ACTIVATED:
         return "the device is already activated";
+    case VEXA_ERR_DEVICE_CHANGED:
+        return "the device changed meanwhile; refresh and try again";
+    case VEXA_ERR_OUTCOME_UNKNOWN:
+        return "the device did not confirm the change in time; it may have been applied: check the device";
+    case VEXA_ERR_RESTORE_PENDING:
+        return "the device is being restored with its security code and takes no activation meanwhile";
     default:
         return "unknown error";
     }
@@ -110,7 +117,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["deviceName"] = field(d.deviceName, sizeof d.deviceName);
     j["serviceTag"] = field(d.serviceTag, sizeof d.serviceTag);
     // A device's texts are bytes: what is not UTF-8 becomes U+FFFD rather than breaking the line.
-    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return inertJson(j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 } // namespace cli
