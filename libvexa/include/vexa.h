@@ -51,6 +51,9 @@ extern "C" {
 #define VEXA_ERR_NOT_SUPPORTED 2015     /* the device does not offer this operation */
 #define VEXA_ERR_AMBIGUOUS_DEVICE 2016  /* two heard devices share that serial number or MAC; nothing was sent */
 #define VEXA_ERR_DEVICE_STORAGE 2017    /* the device could not save the change and kept its old state */
+#define VEXA_ERR_DEVICE_CHANGED 2018    /* the device changed since the record the change was built on; nothing set */
+#define VEXA_ERR_OUTCOME_UNKNOWN 2019   /* no answer even when asked again: the change may have been applied */
+#define VEXA_ERR_RESTORE_PENDING 2020   /* the device is being restored; it takes no activation meanwhile */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 /* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
 #define VEXA_ERR_NEED_CREDENTIALS 2030 /* the device asks for a user name and password and none was set */
@@ -60,7 +63,6 @@ extern "C" {
 #define VEXA_ERR_NOT_APPLIED 2034      /* the device answered, but reads back other values than were sent */
 #define VEXA_ERR_BAD_ANSWER 2035       /* the device's answer is not a message the library understands */
 #define VEXA_ERR_CONNECTION 2036       /* no connection to the device's service address */
-#define VEXA_ERR_OUTCOME_UNKNOWN 2037  /* the device stopped answering during a change: check what it now has */
 
 /* Event types of the device callback. */
 #define VEXA_EVENT_NEW 1
@@ -125,7 +127,8 @@ typedef struct VEXA_DEVICE_INFO {
     uint16_t httpPort;        /* 436 */
     uint8_t deviceClass;      /* 438: VEXA_CLASS_* */
     uint8_t certified;        /* 439: 1 when the device's certificate verifies against a trusted key */
-    uint8_t reserved1[18];    /* 440 */
+    uint32_t recordVersion;   /* 440: grows with every change of the device; hand it back in VEXA_NET_PARAM */
+    uint8_t reserved1[14];    /* 444 */
     uint8_t oemCode;          /* 458 */
     uint8_t activationState;  /* 459: 0 activated, 1 not activated */
     uint8_t reserved2[24];    /* 460 */
@@ -160,7 +163,8 @@ typedef struct VEXA_NET_PARAM {
     uint8_t reserved1[2];     /* 310 */
     char deviceName[32];      /* 312 */
     uint16_t rtspPort;        /* 344 */
-    uint8_t reserved2[90];    /* 346 */
+    uint8_t reserved2[86];    /* 346 */
+    uint32_t recordVersion;   /* 432: VEXA_DEVICE_INFO.recordVersion the change was built from; 0: the latest heard */
 } VEXA_NET_PARAM;
 
 /* Password reset by key exchange, for VEXA_ResetPasswd. Exactly one of key and keyFilePath is set. 1044 bytes. */
@@ -215,10 +219,16 @@ VEXA_API int VEXA_SetDeviceFilterRule(int videoOnly, int reserved1, int reserved
 VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
 
 /*
- * Changes a device's network parameters; the device is named by its MAC address (an ONVIF device also by its
- * serial number, address or endpoint reference). For an ONVIF device only the fields that differ from what it
- * has are sent; the call succeeds only when the device reads back the new values, after a restart at its new
- * address when it asked for one. password null or empty: the one set by VEXA_SetOnvifCredentials.
+ * Changes a device's network parameters; the device is named by its MAC address. The device refuses with
+ * VEXA_ERR_DEVICE_CHANGED when it changed after params->recordVersion. When the device does not answer in time the
+ * library asks it again what became of the request: success (applied), its refusal (not applied), or
+ * VEXA_ERR_OUTCOME_UNKNOWN when it still does not answer (check the device). The same holds for every operation
+ * that changes a device.
+ *
+ * An ONVIF device is also named by its serial number, address or endpoint reference; recordVersion does not apply
+ * to it. Only the fields that differ from what it has are sent; the call succeeds only when the device reads back
+ * the new values, after a restart at its new address when it asked for one. password null or empty: the one set by
+ * VEXA_SetOnvifCredentials.
  */
 VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
 
@@ -244,8 +254,11 @@ VEXA_API int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params);
 VEXA_API int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
                                   uint32_t outSize);
 
-/* Returns a device to the not-activated state with the day's security code from the manufacturer. */
-VEXA_API int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode);
+/*
+ * Recovers a device with the day's security code from the manufacturer: the device takes newPassword as its
+ * administrator password in the same step (sealed like every secret), so nobody can activate it in between.
+ */
+VEXA_API int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode, const char* newPassword);
 
 /* The code of the last failure on the calling thread, VEXA_NOERROR after a success. */
 VEXA_API uint32_t VEXA_GetLastError(void);
@@ -259,7 +272,8 @@ typedef struct VEXA_STATISTICS {
     uint64_t tableFull;    /* new devices not listed because the device table is full */
     uint32_t trustedKeys;  /* manufacturer keys trusted by this start (built in plus VEXA_TRUSTED_KEYS) */
     uint32_t rejectedKeys; /* VEXA_TRUSTED_KEYS entries that are not valid keys */
-    uint64_t reserved[2];
+    uint64_t interfered;   /* own inquiries whose known-answer list someone else added to (asked again without) */
+    uint64_t reserved[1];
 } VEXA_STATISTICS;
 
 /* Fills *out with the counters of the running library. Fails when not started. */

@@ -257,6 +257,7 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     out->tableFull = engine->stats().tableFull;
     out->trustedKeys = engine->trustedKeys();
     out->rejectedKeys = engine->rejectedKeys();
+    out->interfered = engine->stats().interfered;
     return succeed();
 }
 

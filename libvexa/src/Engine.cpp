@@ -68,6 +68,7 @@ void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& 
     info.httpPort = r.httpPort;
     info.deviceClass = r.deviceClass;
     info.certified = device.certified ? 1 : 0;
+    info.recordVersion = r.version;
     info.oemCode = r.oemCode;
     info.activationState = r.activationState;
     info.resetFlags = r.resetFlags;
@@ -238,8 +239,40 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
             replyHandler_(frame, data, size);
         break;
     }
+    case proto::MsgType::Inquiry:
+        checkInquiry(frame, data, size);
+        break;
     default:
-        break; // our own inquiries and requests, looped back
+        break; // our own requests, looped back
+    }
+}
+
+void Engine::noteOwnInquiry(const proto::RequestId& id, const std::vector<uint8_t>& datagram, bool listed) {
+    constexpr size_t kRemembered = 4;
+    if (ownInquiries_.empty() || ownInquiries_.back().id != id) {
+        if (ownInquiries_.size() >= kRemembered)
+            ownInquiries_.erase(ownInquiries_.begin());
+        ownInquiries_.push_back(OwnInquiry{id, {}, listed, false});
+    }
+    ownInquiries_.back().parts.push_back(datagram);
+}
+
+void Engine::checkInquiry(const proto::Frame& frame, const uint8_t* data, size_t size) {
+    for (OwnInquiry& own : ownInquiries_) {
+        if (own.id != frame.requestId)
+            continue;
+        const bool ours = std::any_of(own.parts.begin(), own.parts.end(), [&](const std::vector<uint8_t>& part) {
+            return part.size() == size && std::equal(part.begin(), part.end(), data);
+        });
+        // Without a list of ours the devices ignore any list added later under the id; with one, a part of
+        // someone else's may have silenced devices we never heard: ask once more, under a fresh id, without any.
+        if (ours || !own.listed || own.askedAgain)
+            return;
+        own.askedAgain = true;
+        ++stats_.interfered;
+        VEXA_LOG(LogInfo, "someone added known answers to our inquiry; asking again without any");
+        sendInquiry(false);
+        return;
     }
 }
 
@@ -284,6 +317,29 @@ void Engine::forget(std::unordered_map<std::string, KnownDevice>::iterator it) {
     devices_.erase(it);
 }
 
+SeenVersion* Engine::seenFor(const proto::DeviceRecord& record, bool create) {
+    std::string key = proto::deviceKey(record.serialNo, record.mac);
+    key.append(record.publicKey.begin(), record.publicKey.end());
+    auto it = seen_.find(key);
+    if (it != seen_.end())
+        return &it->second;
+    // Only certified identities get here, and each needs a manufacturer's certificate: the bound is for memory.
+    if (!create || seen_.size() >= config_.maxDevices)
+        return nullptr;
+    return &seen_.emplace(std::move(key), SeenVersion{}).first->second;
+}
+
+const char* Engine::staleness(const proto::DeviceRecord& record) {
+    const SeenVersion* seen = seenFor(record, false);
+    if (!seen)
+        return nullptr;
+    if (record.version < seen->highest)
+        return "stale announcement";
+    if (seen->byeSeen && record.version <= seen->bye)
+        return "announcement from before the device's bye";
+    return nullptr;
+}
+
 void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size) {
     proto::DeviceRecord record;
     const proto::DecodeError error = proto::readDeviceRecord(frame, record);
@@ -318,6 +374,8 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
                 reject("stale announcement", &record);
                 return;
             }
+            if (SeenVersion* seen = seenFor(record, true))
+                seen->highest = std::max(seen->highest, record.version);
             known.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
         }
         known.lastHeard = now;
@@ -336,12 +394,21 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     }
 
     // Not (yet) a certified device: it becomes one only with a certificate by a trusted key and an announcement
-    // signed by the key the certificate names.
+    // signed by the key the certificate names. An identity already seen newer is refused before any verification:
+    // the message is stale or forged either way.
+    if (const char* why = staleness(record)) {
+        reject(why, &record);
+        return;
+    }
     const bool certificateOk = config_.verifyCertificate && config_.verifyCertificate(record);
     const bool certified = certificateOk && signedBy(frame, data, size, record.publicKey);
     if (certificateOk && !certified) {
         reject("a genuine identity with a forged signature", &record);
         return;
+    }
+    if (certified) {
+        if (SeenVersion* seen = seenFor(record, true))
+            seen->highest = std::max(seen->highest, record.version);
     }
     if (it == devices_.end()) {
         if (devices_.size() >= config_.maxDevices || (!certified && unverified_ >= config_.maxUnverified)) {
@@ -394,6 +461,10 @@ void Engine::handleBye(const proto::Frame& frame, const uint8_t* data, size_t si
         if (frame.u32(proto::TagRecordVersion) < it->second.record.version) {
             reject("stale bye", &it->second.record);
             return;
+        }
+        if (SeenVersion* seen = seenFor(it->second.record, true)) {
+            seen->bye = std::max(seen->bye, frame.u32(proto::TagRecordVersion));
+            seen->byeSeen = true;
         }
     }
     const KnownDevice device = std::move(it->second);
@@ -485,6 +556,7 @@ void Engine::sendInquiry(bool withKnown) {
         }
         const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, id, w);
         send(datagram);
+        noteOwnInquiry(id, datagram, !known.empty());
         if (!known.empty())
             send(datagram);
     }

@@ -55,8 +55,18 @@ struct EngineStats {
     std::atomic<uint64_t> events{0};
     std::atomic<uint64_t> rejected{0};
     std::atomic<uint64_t> tableFull{0};
-    std::atomic<uint64_t> inquiries{0}; // inquiry datagrams sent, known-answer parts included
-    std::atomic<uint64_t> steps{0};     // inquiries of the rounds (each may take several datagrams)
+    std::atomic<uint64_t> inquiries{0};  // inquiry datagrams sent, known-answer parts included
+    std::atomic<uint64_t> steps{0};      // inquiries of the rounds (each may take several datagrams)
+    std::atomic<uint64_t> interfered{0}; // own known-answer inquiries that someone else added a part to
+};
+
+// The newest record version and the last bye heard from one certified identity, kept for the whole run (a
+// device that goes, or a Clearup, forgets the device but not this): an older announcement played again is
+// stale, and one no newer than the device's bye does not bring it back.
+struct SeenVersion {
+    uint32_t highest = 0;
+    uint32_t bye = 0;
+    bool byeSeen = false;
 };
 
 // What the library remembers about one device.
@@ -120,6 +130,12 @@ private:
     void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size);
     void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size);
     void reject(const char* why, const proto::DeviceRecord* record = nullptr);
+    // Null when this certified identity is not tracked (the bound is reached); creates the entry otherwise.
+    SeenVersion* seenFor(const proto::DeviceRecord& record, bool create);
+    // The reason a certified announcement of this record is refused, null when it may be listed.
+    const char* staleness(const proto::DeviceRecord& record);
+    void noteOwnInquiry(const proto::RequestId& id, const std::vector<uint8_t>& datagram, bool listed);
+    void checkInquiry(const proto::Frame& frame, const uint8_t* data, size_t size);
     void forget(std::unordered_map<std::string, KnownDevice>::iterator it);
     void sendInquiry(bool withKnown);
     void scheduleRound(uint64_t round, unsigned step, unsigned quiet);
@@ -146,7 +162,17 @@ private:
     uint64_t round_ = 0;
     uint64_t newInRound_ = 0; // devices heard for the first time in the current round
     std::unordered_map<std::string, KnownDevice> devices_;
-    size_t unverified_ = 0; // entries of devices_ that are not certified
+    size_t unverified_ = 0;                             // entries of devices_ that are not certified
+    std::unordered_map<std::string, SeenVersion> seen_; // by identity (serial, MAC, device key); bounded
+    // Our latest inquiries as sent: a part under one of their ids that is not one of ours means someone is
+    // adding known answers in our name, so we ask again under a fresh id without any.
+    struct OwnInquiry {
+        proto::RequestId id{};
+        std::vector<std::vector<uint8_t>> parts;
+        bool listed = false;
+        bool askedAgain = false;
+    };
+    std::vector<OwnInquiry> ownInquiries_;
     std::vector<uint8_t> buffer_;
     EngineStats stats_;
     std::mutex replyMutex_;

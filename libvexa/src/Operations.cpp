@@ -35,6 +35,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kFirstRetransmit = std::chrono::milliseconds(250);
 constexpr auto kExchangeTimeout = std::chrono::milliseconds(3000);
+// After a change's time-out: how long the same request (same id, same sealed bytes) is sent again. The device
+// answers a request it carried out from its result cache, and carries out one it never received, so its answer
+// is the truth about this request; without one the outcome stays unknown.
+constexpr auto kTruthTimeout = std::chrono::milliseconds(3000);
 constexpr size_t kMaxPassword = 64;
 
 struct Reply {
@@ -109,6 +113,10 @@ struct Request {
     std::string serialNo;
     std::string mac;
     bool carriesPassword = true; // refused up front while the device says it is locked
+    bool changesDevice = true;   // a time-out is followed by asking what became of the request
+    // The record version the change was built from (0: none); the device refuses the change when it is newer.
+    uint32_t builtFrom = 0;
+    bool checksVersion = false;
     std::function<void(crypto::Payload&)> fill;
     // Refuses, with a code, what the heard record says the device cannot do; 0 lets the call go on.
     std::function<uint32_t(const vexa::proto::DeviceRecord&)> check;
@@ -161,6 +169,9 @@ int run(Request& request) {
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     if (request.carriesPassword && challengeReply->lockSeconds > 0)
         return fail(VEXA_ERR_LOCKED);
+    // Sealed with the request: the device refuses a change built on a view older than its last network change.
+    if (request.checksVersion && request.builtFrom == 0)
+        request.builtFrom = device.record.version;
     crypto::Challenge challenge{};
     std::copy(challengeReply->nonce.begin(), challengeReply->nonce.end(), challenge.begin());
 
@@ -172,6 +183,8 @@ int run(Request& request) {
     payload.requestId = requestId;
     payload.challenge = challenge;
     request.fill(payload);
+    if (request.checksVersion)
+        addU32(payload, vexa::proto::TagRecordVersion, request.builtFrom);
     auto plaintext = crypto::encodePayload(payload);
     if (!plaintext)
         return fail(VEXA_ERR_BAD_ARGUMENT);
@@ -195,7 +208,17 @@ int run(Request& request) {
     waiting->target = *mac;
     waiting->requestId = requestId;
     waiting->challenge = challenge;
-    const auto result = exchange(*engine, datagram, waiting, deadline);
+    auto result = exchange(*engine, datagram, waiting, deadline);
+    if (!result && request.changesDevice && !engine->stopping()) {
+        VEXA_LOG(vexa::LogInfo, "%s: no answer in time; asking the device what became of the request",
+                 device.record.serialNo.c_str());
+        result = exchange(*engine, datagram, waiting, Clock::now() + kTruthTimeout);
+        if (!result) {
+            VEXA_LOG(vexa::LogError, "%s: still no answer: the change may have been applied",
+                     device.record.serialNo.c_str());
+            return fail(VEXA_ERR_OUTCOME_UNKNOWN);
+        }
+    }
     if (!result)
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     const uint32_t code = result->code;
@@ -364,6 +387,8 @@ int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PA
     Request request;
     request.type = MsgType::SetNetwork;
     request.mac = bounded(mac, 20);
+    request.checksVersion = true;
+    request.builtFrom = params->recordVersion;
     // A device without the capability would keep its IPv6 or DHCP setting and still answer success: refuse such a
     // change here rather than report it done. The values it already has pass unchanged.
     request.check = [&p, &ipv6, &ipv6Gateway](const vexa::proto::DeviceRecord& r) -> uint32_t {
@@ -439,6 +464,7 @@ int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in,
     request.type = MsgType::GetKeyRequest;
     request.serialNo = bounded(serialNo, 48);
     request.carriesPassword = false;
+    request.changesDevice = false;
     request.fill = [command](crypto::Payload& payload) {
         addU8(payload, vexa::proto::TagCommand, static_cast<uint8_t>(command));
     };
@@ -455,18 +481,27 @@ int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in,
     return 1;
 }
 
-int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode) {
+int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode, const char* newPassword) {
     if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
         return refused;
-    if (!serialNo || !*serialNo || !securityCode || !*securityCode || strnlen(securityCode, 33) > 32)
+    if (!serialNo || !*serialNo || !securityCode || !*securityCode || strnlen(securityCode, 33) > 32 || !newPassword ||
+        !*newPassword || strnlen(newPassword, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     Request request;
     request.type = MsgType::RestoreDefault;
     request.serialNo = bounded(serialNo, 48);
     request.carriesPassword = false; // so does a security code
     std::string secret(securityCode);
-    request.fill = [&secret](crypto::Payload& payload) { payload.addText(vexa::proto::TagSecurityCode, secret); };
-    return runWithSecret(request, secret);
+    std::string password(newPassword);
+    request.fill = [&secret, &password](crypto::Payload& payload) {
+        payload.addText(vexa::proto::TagSecurityCode, secret);
+        payload.addText(vexa::proto::TagPassword, password);
+    };
+    const int result = runWithSecret(request, secret);
+    const uint32_t code = VEXA_GetLastError();
+    crypto::wipe(password);
+    vexa::setLastError(code);
+    return result;
 }
 
 } // extern "C"

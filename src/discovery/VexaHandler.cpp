@@ -109,8 +109,9 @@ bool VexaHandler::getDeviceConfig(const QByteArray& serialNo, uint32_t command, 
     return m_library.getDeviceConfig(serialNo.constData(), command, in, inSize, out, outSize) >= 1;
 }
 
-bool VexaHandler::resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode) {
-    return m_library.resetDefaultPassword(serialNo.constData(), securityCode.constData()) >= 1;
+bool VexaHandler::resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode,
+                                       const QByteArray& newPassword) {
+    return m_library.resetDefaultPassword(serialNo.constData(), securityCode.constData(), newPassword.constData()) >= 1;
 }
 
 uint32_t VexaHandler::lastError() const {

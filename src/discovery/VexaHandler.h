@@ -53,7 +53,9 @@ public:
     bool resetPassword(const QByteArray& serialNo, VEXA_RESET_PARAM& params);
     bool getDeviceConfig(const QByteArray& serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
                          uint32_t outSize);
-    bool resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode);
+    // The device takes newPassword as its administrator password in the same step.
+    bool resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode,
+                              const QByteArray& newPassword);
     uint32_t lastError() const;
     // The running library's counters, among them how many manufacturer keys this start trusts.
     bool statistics(VEXA_STATISTICS& out) const;

@@ -54,8 +54,12 @@ QString ErrorText::sentence(uint32_t code) {
         return tr("The device's answer could not be understood.");
     case VEXA_ERR_CONNECTION:
         return tr("No connection to the device. Check the address and the network.");
+    case VEXA_ERR_DEVICE_CHANGED:
+        return tr("The device changed meanwhile; refresh and try again.");
     case VEXA_ERR_OUTCOME_UNKNOWN:
-        return tr("The device stopped answering during the change. Check what it now has.");
+        return tr("The device did not confirm the change in time; it may have been applied. Check the device.");
+    case VEXA_ERR_RESTORE_PENDING:
+        return tr("The device is being restored with its security code; it takes no activation meanwhile.");
     default:
         return tr("Unknown error %1.").arg(code);
     }
@@ -91,7 +95,9 @@ bool ErrorText::isKnown(uint32_t code) {
     case VEXA_ERR_NOT_APPLIED:
     case VEXA_ERR_BAD_ANSWER:
     case VEXA_ERR_CONNECTION:
+    case VEXA_ERR_DEVICE_CHANGED:
     case VEXA_ERR_OUTCOME_UNKNOWN:
+    case VEXA_ERR_RESTORE_PENDING:
         return true;
     default:
         return false;

@@ -164,7 +164,7 @@ void TestDeviceStore::netParamsBothWays() {
     QCOMPARE(params.ipv6PrefixLength, uint8_t(64));
     QCOMPARE(params.dhcpEnabled, uint8_t(1));
     QCOMPARE(params.reserved1[0], uint8_t(0));
-    QCOMPARE(params.reserved2[89], uint8_t(0));
+    QCOMPARE(params.reserved2[85], uint8_t(0));
 
     std::memset(params.ipv4Address, 0, sizeof params.ipv4Address);
     std::memcpy(params.ipv4Address, "192.0.2.77", 10);

@@ -284,7 +284,7 @@ TEST_F(Hardening, JunkCodesAndKeysLockNothingAndRecoveryWorksWhileLocked) {
     const auto device =
         pick([](const auto& r) { return r.activationState == 0 && (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), "AAAAAAAAAAAAAAAA"), 0);
+        EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), "AAAAAAAAAAAAAAAA", "Junk-Pass1"), 0);
         EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
         VEXA_RESET_PARAM junk{};
         std::strncpy(junk.key, "NOT-A-KEY", sizeof junk.key - 1);
@@ -320,8 +320,8 @@ TEST_F(Hardening, JunkCodesAndKeysLockNothingAndRecoveryWorksWhileLocked) {
     const int64_t now =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str()), 0) << code();
-    EXPECT_EQ(current(device.serialNo).activationState, 1);
+    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Owner-Pass3"), 0) << code();
+    EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Owner-Pass3", &params), 0) << code();
 }
 
 TEST_F(Hardening, AChangeThatCannotBeSavedIsAnErrorAndUndone) {
@@ -427,14 +427,15 @@ TEST_F(Hardening, SharedNamesUnsupportedChangesAndOneDeadlineSendNothingOrStopIn
             ADD_FAILURE() << "a refused call sent a challenge request";
     }
 
+    // The answer comes after the deadline: the device is asked again and its answer is the result, not a time-out.
     const auto start = std::chrono::steady_clock::now();
     VEXA_NET_PARAM moved = params;
     std::strncpy(moved.ipv4Address, "127.88.1.1", sizeof moved.ipv4Address - 1);
-    EXPECT_EQ(VEXA_ModifyDeviceNetParam(fixed.mac.c_str(), kInitialPassword, &moved), 0);
-    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_TIMEOUT));
+    EXPECT_NE(VEXA_ModifyDeviceNetParam(fixed.mac.c_str(), kInitialPassword, &moved), 0) << code();
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, 2900ms);
-    EXPECT_LT(took, 3400ms);
+    EXPECT_GE(took, 3000ms);
+    EXPECT_LT(took, 6500ms);
+    EXPECT_EQ(current(fixed.serialNo).ipv4Address, "127.88.1.1");
 }
 
 TEST(DeviceTable, MadeUpDevicesFillOnlyTheirShareAndCertifiedOnesStillGetIn) {

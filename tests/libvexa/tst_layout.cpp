@@ -32,6 +32,7 @@ VEXA_AT(VEXA_DEVICE_INFO, capabilityLevel, 435);
 VEXA_AT(VEXA_DEVICE_INFO, httpPort, 436);
 VEXA_AT(VEXA_DEVICE_INFO, deviceClass, 438);
 VEXA_AT(VEXA_DEVICE_INFO, certified, 439);
+VEXA_AT(VEXA_DEVICE_INFO, recordVersion, 440);
 VEXA_AT(VEXA_DEVICE_INFO, oemCode, 458);
 VEXA_AT(VEXA_DEVICE_INFO, activationState, 459);
 VEXA_AT(VEXA_DEVICE_INFO, resetFlags, 484);
@@ -59,6 +60,7 @@ VEXA_AT(VEXA_NET_PARAM, dhcpEnabled, 307);
 VEXA_AT(VEXA_NET_PARAM, httpPort, 308);
 VEXA_AT(VEXA_NET_PARAM, deviceName, 312);
 VEXA_AT(VEXA_NET_PARAM, rtspPort, 344);
+VEXA_AT(VEXA_NET_PARAM, recordVersion, 432);
 static_assert(sizeof(VEXA_NET_PARAM) == 436, "VEXA_NET_PARAM size");
 
 VEXA_AT(VEXA_RESET_PARAM, key, 0);

@@ -337,7 +337,7 @@ TEST_F(OnvifTest, RefusalsCarryCodeAndTheDevicesWords) {
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_NOT_SUPPORTED));
     EXPECT_EQ(VEXA_ActivateDevice(serial.c_str(), "New-Pass-123"), 0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_NOT_SUPPORTED));
-    EXPECT_EQ(VEXA_ResetDefaultPasswd(serial.c_str(), "123456"), 0);
+    EXPECT_EQ(VEXA_ResetDefaultPasswd(serial.c_str(), "123456", "New-Pass-123"), 0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_NOT_SUPPORTED));
     VEXA_KEY_REQUEST request{};
     EXPECT_EQ(VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &request, sizeof request), 0);

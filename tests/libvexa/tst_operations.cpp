@@ -315,7 +315,7 @@ TEST_F(Operations, KeyRequestAndResetByKey) {
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_FILE));
 }
 
-TEST_F(Operations, RestoreBySecurityCodeThenActivateAgain) {
+TEST_F(Operations, RestoreBySecurityCodeHandsTheDeviceToTheNewPassword) {
     testutil::usePort(5);
     Process sim;
     ASSERT_TRUE(startSim(sim, 5));
@@ -330,15 +330,21 @@ TEST_F(Operations, RestoreBySecurityCodeThenActivateAgain) {
     const auto other = crypto::deriveDeviceSecret(crypto::testMasterSecret(), "SOMEONE-ELSE");
     const std::string foreign = crypto::securityCode(*other, crypto::utcDate(now)).value_or("");
     for (const std::string& wrong : {old, foreign, std::string("AAAAAAAAAAAAAAAA")}) {
-        EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), wrong.c_str()), 0) << wrong;
+        EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), wrong.c_str(), "Fresh-Pass5"), 0) << wrong;
         EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
     }
-    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str()), 0) << code();
-    EXPECT_EQ(current(device.serialNo).activationState, 1);
+    // A weak password is refused with the code, and the device keeps its old password.
+    EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "abc"), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_WEAK_PASSWORD));
+    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Fresh-Pass5"), 0) << code();
+    // Activated with the new password in the same step: never open to whoever activates first.
+    EXPECT_EQ(current(device.serialNo).activationState, 0);
+    EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Attacker-Pass1"), 0);
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_ALREADY_ACTIVATED));
     VEXA_NET_PARAM params = paramsFor(device, "127.99.0.10");
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
-    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_NOT_ACTIVATED));
-    EXPECT_NE(VEXA_ActivateDevice(device.serialNo.c_str(), "Fresh-Pass5"), 0) << code();
+    EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
+    EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Fresh-Pass5", &params), 0) << code();
 }
 
 TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {

@@ -34,6 +34,7 @@ struct State {
     bool restoreOk = true;
     int restoreCalls = 0;
     QByteArray lastCode;
+    QByteArray lastRestorePassword;
     // every call
     QByteArray lastSerial;
     uint32_t failCode = VEXA_ERR_DEVICE_REFUSED;
@@ -95,13 +96,14 @@ inline int resetPassword(const char* serial, VEXA_RESET_PARAM* params) {
     return finish(s.resetOk, s.failCode);
 }
 
-inline int resetDefaultPassword(const char* serial, const char* code) {
+inline int resetDefaultPassword(const char* serial, const char* code, const char* newPassword) {
     waitWhileHeld();
     std::lock_guard<std::mutex> lock(mutex());
     State& s = state();
     ++s.restoreCalls;
     s.lastSerial = serial;
     s.lastCode = code;
+    s.lastRestorePassword = newPassword;
     return finish(s.restoreOk, s.failCode);
 }
 

@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -12,6 +14,7 @@
 
 #include "Commands.h"
 #include "PlanCommands.h"
+#include "SafeText.h"
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
@@ -83,7 +86,7 @@ std::string json(const std::string& value) {
             out += ch; // UTF-8 passes through: JSON text is UTF-8
         }
     }
-    return out + '"';
+    return inertJson(out + '"');
 }
 
 std::string readSecret(const char* variable) {
@@ -102,30 +105,55 @@ void wipe(std::string& secret) {
         p[i] = 0;
 }
 
-// Written beside the target and renamed over it, so a failure never leaves half a receipt.
-bool writeAtomically(const std::string& path, const std::string& data) {
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
+// The receipt, written row by row as the devices answer and flushed to disk after each, so that a crash or a
+// kill still leaves every result that was reported. Created exclusively (never through a link, never over a file
+// someone planted); an existing receipt is replaced only with --force, and then by a new file of ours.
+class ReceiptFile {
+public:
+    ~ReceiptFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open(const std::string& path, bool force, std::string& error) {
+        if (force && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            error = std::strerror(errno);
             return false;
         }
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd_ < 0) {
+            error = errno == EEXIST ? "the file exists (--force replaces it)" : std::strerror(errno);
+            return false;
+        }
+        header_ = receiptCsv({}, englishReceiptHeader());
+        return write(header_);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
+    bool add(const ReceiptEntry& entry) {
+        const std::string both = receiptCsv({entry}, englishReceiptHeader());
+        return write(both.substr(header_.size()));
     }
-    return true;
-}
+
+private:
+    bool write(const std::string& data) {
+        size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += static_cast<size_t>(n);
+        }
+        return ::fdatasync(fd_) == 0;
+    }
+    int fd_ = -1;
+    std::string header_;
+};
 
 } // namespace
 
 const char* planUsage() {
     return "       vexa discover --csv [--seconds S]   (the columns a plan file reads)\n"
-           "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE] [--user NAME]\n"
+           "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE [--force]] [--user NAME]\n"
            "                            (admin password as for activate; nothing is sent unless every row passes)\n";
 }
 
@@ -134,6 +162,7 @@ int applyPlan(const std::vector<std::string>& args) {
     std::string receiptPath;
     std::string user;
     bool asJson = false;
+    bool force = false;
     double seconds = 3.0;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--json") {
@@ -149,6 +178,8 @@ int applyPlan(const std::vector<std::string>& args) {
             user = args[++i];
         } else if (args[i] == "--receipt" && i + 1 < args.size()) {
             receiptPath = args[++i];
+        } else if (args[i] == "--force") {
+            force = true;
         } else if (path.empty() && args[i].rfind("--", 0) != 0) {
             path = args[i];
         } else {
@@ -183,10 +214,14 @@ int applyPlan(const std::vector<std::string>& args) {
         return 1;
     }
     // A receipt that cannot be written is found out before the devices change, not after.
-    if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv({}, englishReceiptHeader()))) {
-        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s; nothing was sent\n", receiptPath.c_str());
+    ReceiptFile receiptFile;
+    std::string receiptError;
+    if (!receiptPath.empty() && !receiptFile.open(receiptPath, force, receiptError)) {
+        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s: %s; nothing was sent\n",
+                     receiptPath.c_str(), receiptError.c_str());
         return 1;
     }
+    bool receiptOk = true;
     std::string password = readSecret("VEXA_PASSWORD");
     if (password.empty()) {
         std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
@@ -233,7 +268,7 @@ int applyPlan(const std::vector<std::string>& args) {
                 std::printf("{\"line\":%d,\"column\":%s,\"message\":%s}\n", row.line, json(column).c_str(),
                             json(issueText(issue)).c_str());
             else
-                std::printf("line %d, %s: %s\n", row.line, column.c_str(), issueText(issue).c_str());
+                std::printf("line %d, %s: %s\n", row.line, column.c_str(), terminalText(issueText(issue)).c_str());
         }
         std::fprintf(stderr, "vexa apply-plan: the plan is refused (%zu problems); nothing was sent\n",
                      check.issues.size());
@@ -242,7 +277,6 @@ int applyPlan(const std::vector<std::string>& args) {
         return 1;
     }
 
-    std::vector<ReceiptEntry> receipt;
     const std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
     const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
         return VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params) ? 0 : VEXA_GetLastError();
@@ -260,20 +294,22 @@ int applyPlan(const std::vector<std::string>& args) {
                         json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(),
                         outcome.sent ? "true" : "false", outcome.code, json(entry.result).c_str());
         else
-            std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, entry.serial.c_str(), entry.mac.c_str(),
-                        entry.oldAddress.c_str(), entry.newAddress.c_str(), entry.name.c_str(), entry.result.c_str());
+            std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, terminalText(entry.serial).c_str(),
+                        terminalText(entry.mac).c_str(), terminalText(entry.oldAddress).c_str(),
+                        terminalText(entry.newAddress).c_str(), terminalText(entry.name).c_str(), entry.result.c_str());
         std::fflush(stdout);
-        receipt.push_back(std::move(entry));
+        if (!receiptPath.empty() && receiptOk && !receiptFile.add(entry)) {
+            receiptOk = false;
+            std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
+        }
     };
     const size_t failed = applyPlannedChanges(changes, devices, check, modify, report);
     wipe(password);
     VEXA_Stop();
 
     std::fprintf(stderr, "vexa apply-plan: %zu of %zu devices changed\n", changes.size() - failed, plan.rows().size());
-    if (!receiptPath.empty() && !writeAtomically(receiptPath, receiptCsv(receipt, englishReceiptHeader()))) {
-        std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
+    if (!receiptOk)
         return 1;
-    }
     return failed || changes.size() != plan.rows().size() ? 1 : 0;
 }
 

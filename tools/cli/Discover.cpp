@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "SafeText.h"
 #include "vexa.h"
 
 namespace cli {
@@ -24,7 +25,7 @@ struct Printer {
 };
 
 std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
+    return terminalText(std::string_view(text, strnlen(text, width)));
 }
 
 void print(Printer& printer, const VEXA_DEVICE_INFO& info) {

@@ -1,13 +1,16 @@
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <unistd.h>
 
 #include "Commands.h"
 #include "vexa.h"
@@ -41,6 +44,9 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     if (!named)
         return;
     std::lock_guard<std::mutex> lock(target->mutex);
+    // The newest record wins (the library lists nothing older than it has seen, but reports what came first).
+    if (target->heard && info->recordVersion < target->info.recordVersion)
+        return;
     target->info = *info;
     target->seen = true;
     // An ONVIF device is ready once its details are read (its MAC and settings are what a change starts from).
@@ -58,6 +64,30 @@ void wipe(char* data, size_t size) {
 void copyField(char* field, size_t width, const std::string& value) {
     std::memset(field, 0, width);
     std::memcpy(field, value.data(), std::min(width, value.size()));
+}
+
+VEXA_NET_PARAM netParams(const VEXA_DEVICE_INFO& d, std::map<std::string, std::string>& options) {
+    VEXA_NET_PARAM p{};
+    auto text = [&](const char* option, char* field, size_t width, const char* current, size_t currentWidth) {
+        copyField(field, width,
+                  options.count(option) ? options[option] : std::string(current, strnlen(current, currentWidth)));
+    };
+    text("--ipv4", p.ipv4Address, sizeof p.ipv4Address, d.ipv4Address, sizeof d.ipv4Address);
+    text("--mask", p.ipv4SubnetMask, sizeof p.ipv4SubnetMask, d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
+    text("--gateway", p.ipv4Gateway, sizeof p.ipv4Gateway, d.ipv4Gateway, sizeof d.ipv4Gateway);
+    text("--ipv6", p.ipv6Address, sizeof p.ipv6Address, d.ipv6Address, sizeof d.ipv6Address);
+    text("--ipv6-gateway", p.ipv6Gateway, sizeof p.ipv6Gateway, d.ipv6Gateway, sizeof d.ipv6Gateway);
+    text("--name", p.deviceName, sizeof p.deviceName, d.deviceName, sizeof d.deviceName);
+    auto number = [&](const char* option, long current) {
+        return options.count(option) ? std::strtol(options[option].c_str(), nullptr, 10) : current;
+    };
+    p.port = static_cast<uint16_t>(number("--port", d.port));
+    p.ipv6PrefixLength = static_cast<uint8_t>(number("--prefix", d.ipv6PrefixLength));
+    p.dhcpEnabled = static_cast<uint8_t>(number("--dhcp", d.dhcpEnabled));
+    p.httpPort = static_cast<uint16_t>(number("--http-port", d.httpPort));
+    p.rtspPort = static_cast<uint16_t>(number("--rtsp-port", d.rtspPort));
+    p.recordVersion = d.recordVersion;
+    return p;
 }
 
 int report(int ok, const char* what) {
@@ -80,7 +110,8 @@ const char* operationsUsage() {
            "                            [--name TEXT]     (admin password as for activate; other fields kept)\n"
            "       vexa key-request SERIAL [--qr] [--out FILE]\n"
            "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
-           "       vexa restore SERIAL [CODE]          (no CODE: VEXA_SECURITY_CODE or the first line of stdin)\n"
+           "       vexa restore SERIAL [CODE]          (new admin password as above; no CODE: VEXA_SECURITY_CODE or\n"
+           "                                            the next line of stdin)\n"
            "Options for all: --seconds S (time to hear the device first, default 3)\n"
            "                 --user NAME (ONVIF devices: the user; the password as above)\n"
            "ONVIF devices are named by serial number, MAC, address or endpoint reference.\n";
@@ -113,7 +144,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     }
     // Read (and check) the secret before anything goes on the network.
     std::string password;
-    if (command == "activate" || command == "set-network" || command == "reset")
+    if (command == "activate" || command == "set-network" || command == "reset" || command == "restore")
         password = readSecretFrom("VEXA_PASSWORD");
     // A security code given on the command line is visible to every local user; it may come as a secret too.
     if (command == "restore" && positional.empty())
@@ -165,31 +196,32 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     if (command == "activate") {
         result = report(VEXA_ActivateDevice(serial.c_str(), password.c_str()), "activate");
     } else if (command == "set-network") {
-        const VEXA_DEVICE_INFO& d = target.info;
-        VEXA_NET_PARAM p{};
-        auto text = [&](const char* option, char* field, size_t width, const char* current, size_t currentWidth) {
-            copyField(field, width,
-                      options.count(option) ? options[option] : std::string(current, strnlen(current, currentWidth)));
-        };
-        text("--ipv4", p.ipv4Address, sizeof p.ipv4Address, d.ipv4Address, sizeof d.ipv4Address);
-        text("--mask", p.ipv4SubnetMask, sizeof p.ipv4SubnetMask, d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
-        text("--gateway", p.ipv4Gateway, sizeof p.ipv4Gateway, d.ipv4Gateway, sizeof d.ipv4Gateway);
-        text("--ipv6", p.ipv6Address, sizeof p.ipv6Address, d.ipv6Address, sizeof d.ipv6Address);
-        text("--ipv6-gateway", p.ipv6Gateway, sizeof p.ipv6Gateway, d.ipv6Gateway, sizeof d.ipv6Gateway);
-        text("--name", p.deviceName, sizeof p.deviceName, d.deviceName, sizeof d.deviceName);
-        auto number = [&](const char* option, long current) {
-            return options.count(option) ? std::strtol(options[option].c_str(), nullptr, 10) : current;
-        };
-        p.port = static_cast<uint16_t>(number("--port", d.port));
-        p.ipv6PrefixLength = static_cast<uint8_t>(number("--prefix", d.ipv6PrefixLength));
-        p.dhcpEnabled = static_cast<uint8_t>(number("--dhcp", d.dhcpEnabled));
-        p.httpPort = static_cast<uint16_t>(number("--http-port", d.httpPort));
-        p.rtspPort = static_cast<uint16_t>(number("--rtsp-port", d.rtspPort));
-        // An ONVIF device by its endpoint reference: the one name it always has.
-        const std::string name =
-            isOnvif(d) ? std::string(d.endpointReference, strnlen(d.endpointReference, sizeof d.endpointReference))
-                       : std::string(d.mac, strnlen(d.mac, sizeof d.mac));
-        result = report(VEXA_ModifyDeviceNetParam(name.c_str(), password.c_str(), &p), "set-network");
+        // Fields not given are the device's own, from the newest record heard, and the change carries that
+        // record's version: a device that changed since (or an old announcement heard first) refuses it, and we
+        // ask again, build once more from the record it then announces, and try once more.
+        uint32_t builtFrom = 0;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            VEXA_DEVICE_INFO d;
+            {
+                std::lock_guard<std::mutex> lock(target.mutex);
+                d = target.info;
+            }
+            const VEXA_NET_PARAM p = netParams(d, options);
+            builtFrom = p.recordVersion;
+            // An ONVIF device by its endpoint reference: the one name it always has.
+            const std::string name =
+                isOnvif(d) ? std::string(d.endpointReference, strnlen(d.endpointReference, sizeof d.endpointReference))
+                           : std::string(d.mac, strnlen(d.mac, sizeof d.mac));
+            VEXA_NET_PARAM sent = p;
+            const int ok = VEXA_ModifyDeviceNetParam(name.c_str(), password.c_str(), &sent);
+            if (ok || VEXA_GetLastError() != VEXA_ERR_DEVICE_CHANGED || attempt == 1) {
+                result = report(ok, "set-network");
+                break;
+            }
+            VEXA_SendInquiry();
+            std::unique_lock<std::mutex> lock(target.mutex);
+            target.found.wait_for(lock, std::chrono::seconds(3), [&] { return target.info.recordVersion > builtFrom; });
+        }
     } else if (command == "key-request") {
         VEXA_KEY_REQUEST_QR reply{};
         const bool qr = options.count("--qr") > 0;
@@ -199,9 +231,16 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             const size_t length = std::min<size_t>(reply.dataLength, qr ? 384 : 256);
             const std::string doc(reply.data, length);
             if (options.count("--out")) {
-                std::ofstream out(options["--out"], std::ios::binary);
-                out << doc;
-                result = out.good() ? 0 : 1;
+                // A new file of ours only: never through a link or over a file someone left there.
+                const int fd =
+                    ::open(options["--out"].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                const bool written = fd >= 0 && ::write(fd, doc.data(), doc.size()) == static_cast<ssize_t>(doc.size());
+                if (fd >= 0)
+                    ::close(fd);
+                if (!written)
+                    std::fprintf(stderr, "vexa: cannot create %s: %s\n", options["--out"].c_str(),
+                                 fd < 0 ? std::strerror(errno) : "write failed");
+                result = written ? 0 : 1;
             } else {
                 std::printf("%s\n", doc.c_str());
                 result = 0;
@@ -220,7 +259,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         result = report(VEXA_ResetPasswd(serial.c_str(), &p), "reset");
         wipe(p.newPassword, sizeof p.newPassword);
     } else if (command == "restore") {
-        result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str()), "restore");
+        result = report(VEXA_ResetDefaultPasswd(serial.c_str(), positional[0].c_str(), password.c_str()), "restore");
         wipe(positional[0].data(), positional[0].size());
     }
     wipe(password.data(), password.size());

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Commands.h"
+#include "SafeText.h"
 
 namespace cli {
 
@@ -67,8 +68,12 @@ const char* errorSentence(uint32_t code) {
         return "the device's answer could not be understood";
     case VEXA_ERR_CONNECTION:
         return "no connection to the device's service address";
+    case VEXA_ERR_DEVICE_CHANGED:
+        return "the device changed meanwhile; refresh and try again";
     case VEXA_ERR_OUTCOME_UNKNOWN:
-        return "the device stopped answering during the change: unknown whether it applied it, check the device";
+        return "the device did not confirm the change in time; it may have been applied: check the device";
+    case VEXA_ERR_RESTORE_PENDING:
+        return "the device is being restored with its security code and takes no activation meanwhile";
     default:
         return "unknown error";
     }
@@ -186,7 +191,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
         j["httpsPort"] = d.httpsPort;
     }
     // A device's texts are bytes: what is not UTF-8 becomes U+FFFD rather than breaking the line.
-    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return inertJson(j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 } // namespace cli

@@ -24,7 +24,10 @@ constexpr uint32_t kWeakPassword = 2013;
 constexpr uint32_t kNotActivated = 2014;
 constexpr uint32_t kNotSupported = 2015;
 constexpr uint32_t kStorage = 2017;
+constexpr uint32_t kDeviceChanged = 2018;
+constexpr uint32_t kRestorePending = 2020;
 constexpr uint32_t kAlreadyActivated = 2021;
+constexpr uint32_t kPending = UINT32_MAX; // never sent: the request waits for a password hash
 
 constexpr size_t kMaxChallengesPerDevice = 8;
 constexpr auto kChallengeLifetime = std::chrono::seconds(60);
@@ -125,6 +128,8 @@ SecureSimulator::SecureSimulator(SimOptions options, SecureOptions secure, std::
     challenges_.resize(devices().size());
 }
 
+SecureSimulator::~SecureSimulator() = default;
+
 const crypto::KeyPair& SecureSimulator::keys(uint32_t device) {
     return keys_[device];
 }
@@ -174,7 +179,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         request = crypto::decodePayload(crypto::ByteView(opened->plaintext));
     if (!request) {
         outcome.code = kRefused;
-        sendResult(frame, index, outcome, nullptr, nullptr);
+        sendResult(frame.requestId, index, outcome, nullptr, nullptr);
         return;
     }
     // The binding: this message type, this device, this request id, and a challenge this device handed out
@@ -198,28 +203,70 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         // Nothing was done, so nothing is cached: a refusal must not stand in for a later genuine request.
         // Sealed to the sender, who alone can read it: the client takes no unsealed answer.
         outcome.code = kRefused;
-        sendResult(frame, index, outcome, &*opened, &*request);
+        sendResult(frame.requestId, index, outcome, &*opened, &*request);
         return;
     }
-    const SimDevice before = devices()[index];
-    outcome = perform(index, *request);
+    auto job = std::make_shared<Job>();
+    job->index = index;
+    job->type = frame.type;
+    job->requestId = frame.requestId;
+    job->sealed = sealed;
+    job->opened = std::move(*opened);
+    job->request = std::move(*request);
+    // Retransmissions meanwhile find the request taken and wait for its answer.
+    results_[cacheKey] = {frame.type, sealed, {}, now, Clock::time_point::max()};
+    carryOut(job);
+}
+
+void SecureSimulator::carryOut(const std::shared_ptr<Job>& job) {
+    // Every cheap refusal runs here first; only a request that gets as far as a password hash waits for the
+    // hashing thread, and is judged again, on this thread, once the hash is ready.
+    hashed_ = job->hashed ? &*job->hashed : nullptr;
+    needed_.reset();
+    job->before = devices()[job->index];
+    Outcome outcome = perform(job->index, job->request);
+    hashed_ = nullptr;
+    if (needed_) {
+        HashWork work = std::move(*needed_);
+        needed_.reset();
+        if (job->type == MsgType::RestoreDefault)
+            restoring_.insert(job->index);
+        hasher_.submit([this, job, work = std::move(work)]() mutable {
+            HashDone done = work.run(passwordCost(secure_));
+            asio::post(io(), [this, job, done = std::move(done)]() mutable {
+                job->hashed = std::move(done);
+                carryOut(job);
+            });
+        });
+        return;
+    }
+    finish(*job, outcome);
+}
+
+void SecureSimulator::finish(Job& job, Outcome outcome) {
+    const uint32_t index = job.index;
+    if (job.type == MsgType::RestoreDefault)
+        restoring_.erase(index);
+    const auto now = Clock::now();
     if (outcome.changedRecord)
         bumpVersion(index);
+    if (outcome.changedRecord && job.type == MsgType::SetNetwork)
+        markNetworkChanged(index);
     // Durable before anyone is told: a confirmed change survives a crash right after the answer. A change that
     // cannot be saved is undone and reported, never confirmed only to vanish on the next restart.
-    if (!saveState()) {
+    if (!saveDevice(index)) {
         std::fprintf(stderr, "vexa-devsim: cannot save the state file\n");
         if (outcome.code == kOk) {
-            devices()[index] = before;
+            devices()[index] = job.before;
             outcome = {kStorage, {}, false};
         }
     }
     if (outcome.changedRecord)
         writeDump();
-    const bool applies = frame.type != MsgType::GetKeyRequest && secure_.applyDelayMs > 0;
-    std::vector<uint8_t> datagram = sendResult(frame, index, outcome, &*opened, &*request, !applies);
+    const bool applies = job.type != MsgType::GetKeyRequest && secure_.applyDelayMs > 0;
+    std::vector<uint8_t> datagram = sendResult(job.requestId, index, outcome, &job.opened, &job.request, !applies);
     const auto ready = applies ? now + std::chrono::milliseconds(secure_.applyDelayMs) : now;
-    results_[cacheKey] = {frame.type, sealed, datagram, now, ready};
+    results_[std::make_pair(index, job.requestId)] = {job.type, job.sealed, datagram, now, ready};
     if (!applies) {
         if (outcome.changedRecord)
             markChanged(index);
@@ -231,6 +278,40 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         if (changed)
             markChanged(index);
     });
+}
+
+std::optional<bool> SecureSimulator::passwordMatches(const std::string& stored, const std::string& password) {
+    if (hashed_ && hashed_->kind == HashWork::Verify && hashed_->stored == stored && hashed_->password == password)
+        return hashed_->matches;
+    needed_ = HashWork{HashWork::Verify, stored, password};
+    return std::nullopt;
+}
+
+std::optional<std::string> SecureSimulator::newHash(const std::string& password) {
+    if (hashed_ && hashed_->kind == HashWork::Make && hashed_->password == password)
+        return hashed_->hash;
+    needed_ = HashWork{HashWork::Make, {}, password};
+    return std::nullopt;
+}
+
+HashDone::~HashDone() {
+    crypto::wipe(password);
+}
+
+HashWork::~HashWork() {
+    crypto::wipe(password);
+}
+
+HashDone HashWork::run(const crypto::PasswordCost& cost) const {
+    HashDone done;
+    done.kind = kind;
+    done.stored = stored;
+    done.password = password;
+    if (kind == Verify)
+        done.matches = crypto::verifyPassword(stored, password);
+    else
+        done.hash = crypto::hashPassword(password, cost).value_or("");
+    return done;
 }
 
 void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
@@ -251,9 +332,9 @@ void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
     emit(vexa::proto::encodeSigned(MsgType::Challenge, frame.requestId, std::move(w), keys(index)));
 }
 
-std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t index, const Outcome& outcome,
-                                                 const crypto::OpenedRequest* opened, const crypto::Payload* request,
-                                                 bool send) {
+std::vector<uint8_t> SecureSimulator::sendResult(const vexa::proto::RequestId& requestId, uint32_t index,
+                                                 const Outcome& outcome, const crypto::OpenedRequest* opened,
+                                                 const crypto::Payload* request, bool send) {
     vexa::proto::TlvWriter w;
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addU32(vexa::proto::TagResultCode, outcome.code);
@@ -271,7 +352,7 @@ std::vector<uint8_t> SecureSimulator::sendResult(const Frame& frame, uint32_t in
                 w.addBytes(vexa::proto::TagSealed, *sealed);
         }
     }
-    std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, frame.requestId, w);
+    std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, requestId, w);
     if (send)
         emit(datagram);
     return datagram;
@@ -327,13 +408,18 @@ void SecureSimulator::succeeded(SimDevice& device) {
 SecureSimulator::Outcome SecureSimulator::activate(SimDevice& device, const crypto::Payload& request) {
     if (device.record.activationState == 0)
         return {kAlreadyActivated, {}, false};
+    // The device belongs to whoever proved the security code: nobody else activates it while that restore runs.
+    if (restoring_.count(static_cast<uint32_t>(&device - devices().data())))
+        return {kRestorePending, {}, false};
     const auto password = request.text(vexa::proto::TagPassword);
     if (!password || password->empty())
         return {kBadArgument, {}, false};
     if (passwordLevel("admin", *password) < 1)
         return {kWeakPassword, {}, false};
-    const auto hash = crypto::hashPassword(*password, passwordCost(secure_));
+    const auto hash = newHash(*password);
     if (!hash)
+        return {kPending, {}, false};
+    if (hash->empty())
         return {kBadArgument, {}, false};
     device.state["hash"] = *hash;
     succeeded(device);
@@ -346,8 +432,18 @@ SecureSimulator::Outcome SecureSimulator::setNetwork(SimDevice& device, const cr
         return {kNotActivated, {}, false};
     if (locked(device))
         return {kLocked, {}, false};
+    // Built on a view from before the device's last network change: the fields the user left as they were
+    // would undo that change.
+    if (const auto* built = request.find(vexa::proto::TagRecordVersion);
+        built && readU32(built, 0) < static_cast<uint32_t>(stateNumber(device, "netVersion")))
+        return {kDeviceChanged, {}, false};
     const auto password = request.text(vexa::proto::TagPassword);
-    if (!password || !crypto::verifyPassword(stateOf(device, "hash"), *password))
+    if (!password)
+        return {failed(device), {}, false};
+    const auto matches = passwordMatches(stateOf(device, "hash"), *password);
+    if (!matches)
+        return {kPending, {}, false};
+    if (!*matches)
         return {failed(device), {}, false};
     succeeded(device);
     const std::string ipv4 = request.text(vexa::proto::TagIpv4).value_or("");
@@ -450,8 +546,10 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
         return {kRefused, {}, false};
     if (passwordLevel("admin", *password) < 1)
         return {kWeakPassword, {}, false};
-    const auto hash = crypto::hashPassword(*password, passwordCost(secure_));
+    const auto hash = newHash(*password);
     if (!hash)
+        return {kPending, {}, false};
+    if (hash->empty())
         return {kBadArgument, {}, false};
     device.state.erase("resetNonce"); // used once
     device.state.erase("resetExpiry");
@@ -464,16 +562,28 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
 
 SecureSimulator::Outcome SecureSimulator::restoreDefault(SimDevice& device, const crypto::Payload& request) {
     const auto code = request.text(vexa::proto::TagSecurityCode);
+    const auto password = request.text(vexa::proto::TagPassword);
     const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.record.serialNo);
     if (!code || !secret || !crypto::verifySecurityCode(*secret, *code, unixMillis() / 1000))
         return {kRefused, {}, false};
+    // The device goes to whoever proved the code, with the password they sent in the same step: never through
+    // "not activated", where anyone holding a challenge could activate it first.
+    if (!password || password->empty())
+        return {kBadArgument, {}, false};
+    if (passwordLevel("admin", *password) < 1)
+        return {kWeakPassword, {}, false};
+    const auto hash = newHash(*password);
+    if (!hash)
+        return {kPending, {}, false};
+    if (hash->empty())
+        return {kBadArgument, {}, false};
     succeeded(device);
-    // No shared default password: the device goes back to "not activated" and is activated again.
-    device.state.erase("hash");
+    device.state["hash"] = *hash;
     device.state.erase("resetNonce");
     device.state.erase("resetExpiry");
-    device.record.activationState = 1;
-    return {kOk, {}, true};
+    const bool changed = device.record.activationState != 0;
+    device.record.activationState = 0;
+    return {kOk, {}, changed};
 }
 
 } // namespace devsim

@@ -5,7 +5,11 @@
 // a result cache per request id, and the state saved before any result leaves.
 
 #include <map>
+#include <memory>
+#include <optional>
+#include <set>
 
+#include "HashWorker.h"
 #include "Simulator.h"
 #include "vexa_crypto.h"
 
@@ -28,9 +32,30 @@ void provisionFleet(std::vector<SimDevice>& fleet, const SecureOptions& options)
 // Which password hash cost to use.
 vexa::crypto::PasswordCost passwordCost(const SecureOptions& options);
 
+// A password hash the hashing thread computed: a verification of a stored hash or a new hash.
+struct HashDone {
+    enum Kind { Verify, Make } kind = Verify;
+    std::string stored;
+    std::string password;
+    bool matches = false;
+    std::string hash; // empty when hashing failed
+    ~HashDone();
+};
+
+struct HashWork {
+    HashDone::Kind kind = HashDone::Verify;
+    std::string stored;
+    std::string password;
+    HashDone run(const vexa::crypto::PasswordCost& cost) const;
+    ~HashWork();
+    static constexpr HashDone::Kind Verify = HashDone::Verify;
+    static constexpr HashDone::Kind Make = HashDone::Make;
+};
+
 class SecureSimulator : public Simulator {
 public:
     SecureSimulator(SimOptions options, SecureOptions secure, std::vector<SimDevice> fleet);
+    ~SecureSimulator() override;
 
 protected:
     void handleRequest(const vexa::proto::Frame& frame) override;
@@ -49,8 +74,24 @@ private:
     };
 
     void answerChallenge(const vexa::proto::Frame& frame, uint32_t device);
+    // A bound request on its way: judged on the I/O thread, waiting for the hashing thread where it needs a hash.
+    struct Job {
+        uint32_t index = 0;
+        vexa::proto::MsgType type = vexa::proto::MsgType::Activate;
+        vexa::proto::RequestId requestId{};
+        std::vector<uint8_t> sealed;
+        vexa::crypto::OpenedRequest opened;
+        vexa::crypto::Payload request;
+        std::optional<HashDone> hashed;
+        SimDevice before; // the device as it was when the request was judged, restored when the save fails
+    };
+    void carryOut(const std::shared_ptr<Job>& job);
+    void finish(Job& job, Outcome outcome);
+    // The hash the request needs: the one computed for it, or nullopt after noting the work to do.
+    std::optional<bool> passwordMatches(const std::string& stored, const std::string& password);
+    std::optional<std::string> newHash(const std::string& password);
     // Sends the Result and returns the datagram sent.
-    std::vector<uint8_t> sendResult(const vexa::proto::Frame& frame, uint32_t device, const Outcome& outcome,
+    std::vector<uint8_t> sendResult(const vexa::proto::RequestId& requestId, uint32_t device, const Outcome& outcome,
                                     const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request,
                                     bool send = true);
     Outcome perform(uint32_t device, const vexa::crypto::Payload& request);
@@ -80,6 +121,10 @@ private:
         std::chrono::steady_clock::time_point ready; // the answer leaves at this time (apply delay)
     };
     std::map<std::pair<uint32_t, vexa::proto::RequestId>, CachedResult> results_;
+    const HashDone* hashed_ = nullptr;
+    std::optional<HashWork> needed_;
+    std::set<uint32_t> restoring_; // devices whose restore waits for its password hash: no activation meanwhile
+    HashWorker hasher_;            // last: joined first, before anything its jobs post back to is gone
 };
 
 int64_t unixMillis();

@@ -4,6 +4,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sodium.h>
+#include <unistd.h>
 
 namespace devsim {
 
@@ -38,7 +41,9 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , buffer_(vexa::proto::kMaxDatagram + 64)
     , answerAt_(fleet_.size())
     , answerPending_(fleet_.size(), 0)
-    , answerFor_(fleet_.size()) {
+    , answerFor_(fleet_.size())
+    , previousAnswerAt_(fleet_.size())
+    , answerShared_(fleet_.size(), 0) {
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         uint64_t key = 0;
         if (macKey(fleet_[i].record.mac, key))
@@ -47,13 +52,23 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
 }
 
 size_t Simulator::IdHash::operator()(const RequestId& id) const {
-    // Request ids are random; their first bytes are hash enough.
+    // Anyone chooses the ids: SipHash under a key of this run, so that no choice of ids makes the sets collide.
+    static const std::array<uint8_t, crypto_shorthash_KEYBYTES> key = [] {
+        std::array<uint8_t, crypto_shorthash_KEYBYTES> k{};
+        randombytes_buf(k.data(), k.size());
+        return k;
+    }();
+    uint8_t out[crypto_shorthash_BYTES];
+    crypto_shorthash(out, id.data(), id.size(), key.data());
     size_t h = 0;
-    std::memcpy(&h, id.data(), sizeof h);
+    std::memcpy(&h, out, std::min(sizeof h, sizeof out));
     return h;
 }
 
-Simulator::~Simulator() = default;
+Simulator::~Simulator() {
+    if (stateFile_ >= 0)
+        ::close(stateFile_);
+}
 
 bool Simulator::open(std::string& error) {
     if (!transport_.open(options_.transport, error))
@@ -284,6 +299,10 @@ void Simulator::bumpVersion(uint32_t index) {
     fleet_[index].announceCache.clear();
 }
 
+void Simulator::markNetworkChanged(uint32_t index) {
+    fleet_[index].state["netVersion"] = std::to_string(fleet_[index].record.version);
+}
+
 void Simulator::markChanged(uint32_t index) {
     fleet_[index].announceCache.clear();
     announce(index, RequestId{});
@@ -345,7 +364,10 @@ void Simulator::handleInquiry(const Frame& frame, size_t size) {
     if (!recentPartSet_.insert(key).second)
         return;
     recentParts_.emplace_back(key, now);
-    const bool newInquiry = recentIds_.insert(frame.requestId).second;
+    // A known-answer inquiry names the place of each of its parts; one that does not cannot be cut short later.
+    const bool hasList = frame.has(vexa::proto::TagKnownPart);
+    const auto [heard, newInquiry] = recentIds_.emplace(frame.requestId, hasList);
+    const bool mayCancel = heard->second;
     if (recentIds_.size() > 2 * kRecentInquiries)
         recentIds_.clear(); // bounded; forgetting an id can only cost an answer more
 
@@ -361,8 +383,10 @@ void Simulator::handleInquiry(const Frame& frame, size_t size) {
         if (it == byMacBytes_.end())
             continue;
         listed[it->second] = 1;
-        if (answerPending_[it->second] == 1 && answerFor_[it->second] == frame.requestId) {
-            answerPending_[it->second] = 2;
+        const uint32_t i = it->second;
+        if (mayCancel && answerPending_[i] == 1 && answerFor_[i] == frame.requestId && !answerShared_[i]) {
+            answerPending_[i] = 2;
+            answerAt_[i] = previousAnswerAt_[i]; // an answer never sent holds back no later inquiry
             ++counters_.known;
         }
     }
@@ -384,12 +408,16 @@ void Simulator::handleInquiry(const Frame& frame, size_t size) {
         // However many inquiries arrive and whatever their ids, a device answers at most once per kAnswerGap:
         // an answer still pending serves them all, and the next waits out the gap after the last one.
         if (answerPending_[i] == 1 || now < answerAt_[i] + kAnswerGap) {
+            if (answerPending_[i] == 1 && answerFor_[i] != frame.requestId)
+                answerShared_[i] = 1;
             ++counters_.suppressed;
             continue;
         }
         const auto when = now + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, replyMaxMs));
+        previousAnswerAt_[i] = answerAt_[i];
         answerAt_[i] = when;
         answerPending_[i] = 1;
+        answerShared_[i] = 0;
         answerFor_[i] = frame.requestId;
         push({when, 0, i, KindReply, frame.requestId, nullptr, nullptr});
     }
@@ -409,25 +437,100 @@ void Simulator::changeSome() {
             name.erase(mark);
         name = name.substr(0, 24) + " ~" + std::to_string(changeGeneration_);
         bumpVersion(index);
+        markNetworkChanged(index);
         changed.push_back(index);
     }
     changeCursor_ = (changeCursor_ + count) % fleet_.size();
     // Saved before anyone hears of the change, so what was announced is what a restart plays.
-    saveState();
+    for (uint32_t index : changed)
+        saveDevice(index);
     writeDump();
     for (uint32_t index : changed)
         markChanged(index);
 }
 
+namespace {
+
+// One device per slot of the state file: its line, then a comment line padding it to the slot's size, so that a
+// device's change is written in place, and the file reads as the plain device list it always was.
+std::string slotted(const std::string& line, size_t size) {
+    std::string slot = line;
+    slot += "\n#";
+    slot.append(size - slot.size() - 1, ' ');
+    slot += '\n';
+    return slot;
+}
+
+std::string deviceLine(const SimDevice& device) {
+    const std::string text = formatFleet({device}, true);
+    std::string line = text.substr(text.find('\n') + 1);
+    if (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
 bool Simulator::saveState() {
     if (options_.statePath.empty())
         return true;
-    std::string content = formatFleet(fleet_, true);
-    if (content == lastSaved_)
+    std::vector<std::string> lines(fleet_.size());
+    size_t longest = 0;
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        lines[i] = deviceLine(fleet_[i]);
+        longest = std::max(longest, lines[i].size());
+    }
+    if (lines == savedLines_ && stateFile_ >= 0)
         return true; // nothing changed: the file on disk already says this
+    // Slots of a power of two, at least 2 KiB, so that no slot straddles a page.
+    size_t slot = 2048;
+    while (slot < longest + 3)
+        slot *= 2;
+    std::string content = slotted("# vexa-devsim devices " + std::to_string(fleet_.size()), slot);
+    content.reserve(slot * (fleet_.size() + 1));
+    for (const std::string& line : lines)
+        content += slotted(line, slot);
     if (!writeFileAtomically(options_.statePath, content))
         return false;
-    lastSaved_ = std::move(content);
+    savedLines_ = std::move(lines);
+    slotSize_ = slot;
+    if (stateFile_ >= 0)
+        ::close(stateFile_);
+    // The file just renamed into place; a change of one device is written into its slot of this file.
+    stateFile_ = ::open(options_.statePath.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    return true;
+}
+
+bool Simulator::saveDevice(uint32_t index) {
+    if (options_.statePath.empty() || index >= fleet_.size())
+        return true;
+    if (stateFile_ < 0 || savedLines_.size() != fleet_.size())
+        return saveState();
+    std::string line = deviceLine(fleet_[index]);
+    if (line == savedLines_[index])
+        return true;
+    if (line.size() + 3 > slotSize_)
+        return saveState(); // outgrew its slot: the whole file once, with larger slots
+    const std::string slot = slotted(line, slotSize_);
+    const off_t offset = static_cast<off_t>((static_cast<uint64_t>(index) + 1) * slotSize_);
+    size_t written = 0;
+    while (written < slot.size()) {
+        const ssize_t n =
+            ::pwrite(stateFile_, slot.data() + written, slot.size() - written, offset + static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // Put back what this slot said, so that the file holds the old line whole.
+            const std::string old = slotted(savedLines_[index], slotSize_);
+            if (written > 0 && ::pwrite(stateFile_, old.data(), written, offset) != static_cast<ssize_t>(written))
+                std::fprintf(stderr, "vexa-devsim: cannot restore a device's saved state\n");
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::fdatasync(stateFile_) != 0)
+        return false;
+    savedLines_[index] = std::move(line);
     return true;
 }
 

@@ -4,6 +4,7 @@
 // on boot, periodically and on change, says Bye on SIGTERM. All timed sends go through one heap, so 10,000
 // devices cost one timer.
 
+#include <array>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -73,8 +74,14 @@ protected:
     void markChanged(uint32_t device);
     // A new record version, above every earlier one and ordered with the wall clock (a restart continues it).
     void bumpVersion(uint32_t device);
-    // Saves the state file unless its content is what was last saved. False when the save failed.
+    // Notes the current record version as the device's last change of what a network change sets: a network
+    // change built on an older record would undo it.
+    void markNetworkChanged(uint32_t device);
+    // Saves the whole state file unless it already says what the fleet holds. False when the save failed.
     bool saveState();
+    // Saves one device's state, durably, by writing its slot of the state file in place: a wrong password or a
+    // key request costs one device's line, not the fleet's. Nothing when it did not change. False on failure.
+    bool saveDevice(uint32_t device);
     // The device's announcement and bye as sent (the secure side signs them).
     virtual std::vector<uint8_t> encodeAnnouncement(uint32_t device);
     virtual std::vector<uint8_t> encodeBye(uint32_t device);
@@ -123,6 +130,7 @@ private:
     uint64_t sequence_ = 0;
     std::mt19937_64 rng_;
     std::vector<uint8_t> buffer_;
+    // Keyed per run and over all 16 bytes: ids made to share a prefix cost the sets nothing more.
     struct IdHash {
         size_t operator()(const vexa::proto::RequestId& id) const;
     };
@@ -137,15 +145,24 @@ private:
     };
     std::deque<std::pair<InquiryKey, std::chrono::steady_clock::time_point>> recentParts_;
     std::unordered_set<InquiryKey, InquiryKeyHash> recentPartSet_;
-    std::unordered_set<vexa::proto::RequestId, IdHash> recentIds_;
+    // Inquiry ids heard lately, and whether the first part heard carried a known-answer list: only then may a
+    // later part under that id (anyone may send one) cancel an answer.
+    std::unordered_map<vexa::proto::RequestId, bool, IdHash> recentIds_;
     std::unordered_map<uint64_t, uint32_t> byMacBytes_; // 6 MAC bytes -> device
     // Per device: when its last inquiry answer leaves (or left), and whether one is pending (1) or was
     // cancelled by a known-answer list (2), and for which inquiry.
     std::vector<std::chrono::steady_clock::time_point> answerAt_;
     std::vector<uint8_t> answerPending_;
     std::vector<vexa::proto::RequestId> answerFor_;
+    // When the answer before the pending one left: a cancelled answer gives the gap back.
+    std::vector<std::chrono::steady_clock::time_point> previousAnswerAt_;
+    // The pending answer also serves inquiries of other ids (they were folded into it): it is no longer one
+    // client's to cancel.
+    std::vector<uint8_t> answerShared_;
     Counters counters_;
-    std::string lastSaved_;
+    std::vector<std::string> savedLines_; // each device's line as the state file holds it
+    size_t slotSize_ = 0;
+    int stateFile_ = -1;
     // The fleet's answers as a whole: a bucket of 1.25 answers per device, refilled at one per device a second.
     double answerTokens_ = 0.0;
     std::chrono::steady_clock::time_point tokensAt_{};

@@ -31,7 +31,9 @@ void CsvWriter::addRow(const std::vector<std::string>& fields) {
 
 std::string CsvWriter::field(std::string_view text, bool guardFormulas) {
     std::string value;
-    if (guardFormulas && startsFormula(text))
+    // A text that really starts with an apostrophe gets one more, so that the reader, which takes one away from
+    // a guarded cell, gives it back exactly.
+    if (guardFormulas && (startsFormula(text) || (!text.empty() && text[0] == '\'')))
         value = "'";
     value.append(text);
     // A leading or trailing space is quoted too: some readers trim unquoted fields.
@@ -50,7 +52,7 @@ std::string CsvWriter::field(std::string_view text, bool guardFormulas) {
 }
 
 std::string_view CsvWriter::unguard(std::string_view text) {
-    if (text.size() >= 2 && text[0] == '\'' && startsFormula(text.substr(1)))
+    if (text.size() >= 2 && text[0] == '\'' && (startsFormula(text.substr(1)) || text[1] == '\''))
         text.remove_prefix(1);
     return text;
 }

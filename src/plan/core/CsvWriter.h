@@ -25,7 +25,7 @@ public:
     const std::string& data() const { return m_data; }
 
     static std::string field(std::string_view text, bool guardFormulas);
-    // Undoes the formula guard of field(): "'=x" reads as "=x"; any other text is returned as it is.
+    // Undoes the guard of field(): "'=x" reads as "=x", "''x" as "'x"; any other text is returned as it is.
     static std::string_view unguard(std::string_view text);
 
 private:

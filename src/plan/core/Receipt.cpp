@@ -26,6 +26,10 @@ std::string batchResultText(uint32_t code) {
         return "Error2009:device deny";
     case 2011:
         return "Error2011:time out";
+    case 2018:
+        return "Error2018:device changed meanwhile, not applied";
+    case 2019:
+        return "Error2019:unknown, check the device";
     default:
         return "Error" + std::to_string(code) + ":others";
     }

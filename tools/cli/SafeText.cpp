@@ -1,0 +1,108 @@
+#include "SafeText.h"
+
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+// The code point at text[at] and its length in bytes; length 0 for a byte that does not start valid UTF-8.
+char32_t decode(std::string_view text, size_t at, size_t& length) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char b = byte(at);
+    length = 0;
+    if (b < 0x80) {
+        length = 1;
+        return b;
+    }
+    size_t n = 0;
+    char32_t c = 0;
+    char32_t least = 0;
+    if ((b & 0xe0) == 0xc0) {
+        n = 2;
+        c = b & 0x1f;
+        least = 0x80;
+    } else if ((b & 0xf0) == 0xe0) {
+        n = 3;
+        c = b & 0x0f;
+        least = 0x800;
+    } else if ((b & 0xf8) == 0xf0) {
+        n = 4;
+        c = b & 0x07;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + n > text.size())
+        return 0;
+    for (size_t i = 1; i < n; ++i) {
+        if ((byte(at + i) & 0xc0) != 0x80)
+            return 0;
+        c = c << 6 | (byte(at + i) & 0x3f);
+    }
+    // Overlong forms, surrogates and values past Unicode are not UTF-8.
+    if (c < least || (c >= 0xd800 && c <= 0xdfff) || c > 0x10ffff)
+        return 0;
+    length = n;
+    return c;
+}
+
+} // namespace
+
+bool isHiddenControl(char32_t c) {
+    return (c >= 0x80 && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+std::string terminalText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    char buffer[16];
+    for (size_t at = 0; at < text.size();) {
+        size_t length = 0;
+        const char32_t c = decode(text, at, length);
+        if (length == 0) {
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned char>(text[at]));
+            out += buffer;
+            ++at;
+            continue;
+        }
+        if (c < 0x20 || c == 0x7f || isHiddenControl(c)) {
+            std::snprintf(buffer, sizeof buffer, "\\u{%04X}", static_cast<unsigned>(c));
+            out += buffer;
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return out;
+}
+
+std::string inertJson(std::string_view json) {
+    std::string out;
+    out.reserve(json.size());
+    char buffer[16];
+    for (size_t at = 0; at < json.size();) {
+        size_t length = 0;
+        const char32_t c = decode(json, at, length);
+        if (length == 0) {
+            // Not UTF-8, so not JSON text: never passed on as it is.
+            out += "\\ufffd";
+            ++at;
+            continue;
+        }
+        // Outside strings JSON has only ASCII, so any of these is inside a string, where the escape means the same.
+        if (isHiddenControl(c)) {
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(c));
+            out += buffer;
+        } else {
+            out.append(json.substr(at, length));
+        }
+        at += length;
+    }
+    return out;
+}
+
+} // namespace cli
