@@ -42,7 +42,8 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
         return;
     auto* r = static_cast<Recorder*>(user);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - r->start).count();
-    const std::string endpoint(info->endpointReference, strnlen(info->endpointReference, sizeof info->endpointReference));
+    const std::string endpoint(info->endpointReference,
+                               strnlen(info->endpointReference, sizeof info->endpointReference));
     std::lock_guard<std::mutex> lock(r->mutex);
     if (r->listed.insert(endpoint).second)
         r->lastListedMs = ms;
@@ -95,8 +96,17 @@ int main(int argc, char** argv) {
     }
     const uint32_t base = (127u << 24) | (47u << 16) | 1u;
     std::vector<std::string> args{std::string(bin) + "/vexa-devsim",
-                                  "--count", "0", "--onvif", std::to_string(count), "--onvif-base", "127.47.0.1",
-                                  "--wsd-port", wsd, "--onvif-delay", std::to_string(delay), "--no-boot-announce"};
+                                  "--count",
+                                  "0",
+                                  "--onvif",
+                                  std::to_string(count),
+                                  "--onvif-base",
+                                  "127.47.0.1",
+                                  "--wsd-port",
+                                  wsd,
+                                  "--onvif-delay",
+                                  std::to_string(delay),
+                                  "--no-boot-announce"};
     std::vector<char*> argvSim;
     for (auto& a : args)
         argvSim.push_back(a.data());
@@ -135,7 +145,7 @@ int main(int argc, char** argv) {
     std::lock_guard<std::mutex> lock(recorder.mutex);
     std::printf("{\"count\":%d,\"delayMs\":%d,\"workers\":%s,\"listed\":%zu,\"listedMs\":%.0f,\"read\":%zu,"
                 "\"readMs\":%.0f,\"clientCpuSeconds\":%.2f}\n",
-                count, delay, workers.empty() ? "null" : workers.c_str(), recorder.listed.size(),
-                recorder.lastListedMs, recorder.read.size(), recorder.lastReadMs, cpu);
+                count, delay, workers.empty() ? "null" : workers.c_str(), recorder.listed.size(), recorder.lastListedMs,
+                recorder.read.size(), recorder.lastReadMs, cpu);
     return 0;
 }
