@@ -13,6 +13,9 @@ namespace vexa::onvif {
 
 namespace {
 
+// A fault's reason is for a person to read; a device cannot make us keep more of it.
+constexpr size_t kMaxDetail = 256;
+
 // Larger than any device management answer; a bigger one is refused rather than buffered.
 constexpr size_t kMaxAnswer = 1024 * 1024;
 
@@ -188,7 +191,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
             http.status == 401 || (parsed && result.answer.fault && isNotAuthorized(*result.answer.fault));
         if (notAuthorized) {
             if (result.answer.fault)
-                result.detail = result.answer.fault->reason;
+                result.detail = result.answer.fault->reason.substr(0, kMaxDetail);
             // A fresh challenge (a first one, or a new nonce for a stale one) is worth one more try.
             const bool freshChallenge = http.status == 401 && !http.challenge.empty() &&
                                         (authorization.empty() || http.challenge != session.digestChallenge);
@@ -220,7 +223,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
             session.auth = mode;
         if (result.answer.fault) {
             result.code = faultToCode(*result.answer.fault);
-            result.detail = result.answer.fault->reason;
+            result.detail = result.answer.fault->reason.substr(0, kMaxDetail);
             return result;
         }
         result.code = 0;

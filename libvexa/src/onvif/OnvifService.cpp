@@ -240,10 +240,8 @@ bool OnvifService::start(std::string& error) {
     asio::post(io_, [this] { probeRound(); });
     stopping_ = false;
     ioThread_ = std::thread([this] { io_.run(); });
-    for (unsigned i = 0; i < config_.workers; ++i)
-        workers_.emplace_back([this] { workerLoop(); });
     started_ = true;
-    VEXA_LOG(LogInfo, "ONVIF: WS-Discovery on port %u, %u workers", config_.wsdPort, config_.workers);
+    VEXA_LOG(LogInfo, "ONVIF: WS-Discovery on port %u, up to %u workers", config_.wsdPort, config_.workers);
     return true;
 }
 
@@ -261,13 +259,14 @@ void OnvifService::stop() {
     io_.stop();
     if (ioThread_.joinable())
         ioThread_.join();
+    std::vector<std::thread> workers;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         queueChanged_.notify_all();
+        workers.swap(workers_);
     }
-    for (std::thread& worker : workers_)
+    for (std::thread& worker : workers)
         worker.join();
-    workers_.clear();
     std::lock_guard<std::mutex> lock(mutex_);
     credentials_.wipe();
     devices_.clear();
@@ -302,11 +301,11 @@ void OnvifService::handle(const char* data, size_t size) {
         // A Hello may come from any kind of device; a ProbeMatch answers our types.
         if (message->kind == DiscoveryKind::Hello && std::none_of(info.types.begin(), info.types.end(), isOnvifType))
             continue;
-        heard(info, message->kind == DiscoveryKind::ProbeMatches);
+        heard(info);
     }
 }
 
-void OnvifService::heard(const EndpointInfo& info, bool /*fromProbe*/) {
+void OnvifService::heard(const EndpointInfo& info) {
     const std::string url = chooseXAddr(info.xaddrs, subnets_);
     if (url.empty())
         return;
@@ -327,12 +326,15 @@ void OnvifService::heard(const EndpointInfo& info, bool /*fromProbe*/) {
         }
         OnvifDevice& device = it->second;
         device.lastHeard = Clock::now();
-        if (device.heardInRound != round_) {
+        const bool firstInRound = device.heardInRound != round_;
+        if (firstInRound) {
             device.heardInRound = round_;
             ++newInRound_;
         }
         if (isNew) {
             fillOnvifInfo(device, VEXA_EVENT_NEW, event);
+        } else if (firstInRound && device.state == VEXA_DETAILS_UNREACHABLE) {
+            ++device.generation; // it answers probes again: perhaps its service too
         } else if (info.metadataVersion != device.discovery.metadataVersion || info.xaddrs != device.discovery.xaddrs ||
                    info.scopes != device.discovery.scopes) {
             // New metadata or a new address: read it again; the read reports the change.
@@ -460,6 +462,9 @@ void OnvifService::enqueueRead(const std::string& endpoint) {
     if (!queued_.insert(endpoint).second)
         return;
     queue_.push_back(endpoint);
+    // Workers start as reads queue up: a site without ONVIF devices costs no threads.
+    if (idle_ == 0 && workers_.size() < config_.workers && !stopping_)
+        workers_.emplace_back([this] { workerLoop(); });
     queueChanged_.notify_one();
 }
 
@@ -469,7 +474,9 @@ void OnvifService::workerLoop() {
         std::string endpoint;
         {
             std::unique_lock<std::mutex> lock(mutex_);
+            ++idle_;
             queueChanged_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            --idle_;
             if (stopping_)
                 return;
             endpoint = std::move(queue_.front());

@@ -87,7 +87,7 @@ public:
 private:
     void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer);
     void handle(const char* data, size_t size);
-    void heard(const EndpointInfo& info, bool fromProbe);
+    void heard(const EndpointInfo& info);
     void bye(const std::string& endpoint);
     void scheduleStep(uint64_t round, unsigned step, unsigned quiet);
     void sendProbes();
@@ -108,7 +108,6 @@ private:
     asio::ip::udp::endpoint group_;
     std::vector<char> listenBuffer_, probeBuffer_;
     std::thread ioThread_;
-    std::vector<std::thread> workers_;
     std::atomic<bool> stopping_{false};
     bool started_ = false;
 
@@ -117,6 +116,8 @@ private:
     std::deque<std::string> queue_;
     std::set<std::string> queued_;
     std::condition_variable queueChanged_;
+    std::vector<std::thread> workers_; // started as reads queue up, at most config_.workers
+    unsigned idle_ = 0;
     Credentials credentials_;
     std::deque<std::string> probeIds_; // MessageIDs of our recent probes
     uint64_t round_ = 0;
