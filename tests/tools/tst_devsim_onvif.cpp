@@ -56,6 +56,10 @@ std::string header(Cred cred, int64_t offset) {
     }
 }
 
+void PrintTo(const AuthCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Auth : public ::testing::TestWithParam<AuthCase> {};
 
 } // namespace
@@ -138,6 +142,10 @@ struct WriteCase {
     const char* expect;
     bool rebootNeeded;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Writes : public ::testing::TestWithParam<WriteCase> {};
 
@@ -285,6 +293,10 @@ struct EnvelopeCase {
     bool commonPrefixes;
 };
 
+void PrintTo(const EnvelopeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Envelopes : public ::testing::TestWithParam<EnvelopeCase> {};
 
 } // namespace
@@ -340,6 +352,10 @@ struct ProbeCase {
     const char* scopes;
     bool matches;
 };
+
+void PrintTo(const ProbeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Probes : public ::testing::TestWithParam<ProbeCase> {};
 
