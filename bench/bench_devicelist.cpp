@@ -34,6 +34,7 @@
 #include "discovery/VexaHandler.h"
 #include "export/ExcelManager.h"
 #include "toolkit/CTableView.h"
+#include "vexa_crypto.h"
 
 namespace {
 
@@ -73,8 +74,16 @@ int main(int argc, char** argv) {
     int count = 10000;
     int sharedEvery = 50;
     int warmMs = 0; // time the shown page gets to settle (first layout and paint) before the inquiry
+    bool trusted = false;
     const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
+    for (int i = 1; i < args.size(); i += 2) {
+        if (args.at(i) == QLatin1String("--trusted")) {
+            trusted = true;
+            --i; // a flag without a value
+            continue;
+        }
+        if (i + 1 >= args.size())
+            break;
         if (args.at(i) == QLatin1String("--count"))
             count = args.at(i + 1).toInt();
         else if (args.at(i) == QLatin1String("--shared-every"))
@@ -86,6 +95,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_devicelist: set VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own\n");
         return 2;
     }
+    // Real use: every announcement verified against the simulator's TEST manufacturer key.
+    if (trusted)
+        qputenv("VEXA_TRUSTED_KEYS", QByteArray::fromStdString(vexa::crypto::publicKeyToText(
+                                         vexa::crypto::testManufacturerKeyPair().publicKey)));
+    else
+        qunsetenv("VEXA_TRUSTED_KEYS");
     qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
@@ -247,13 +262,13 @@ int main(int argc, char** argv) {
     simulator.waitForFinished(10000);
     handler->stop();
 
-    std::printf("{\"devices\":%d,\"listed\":%d,\"library_reported\":%d,\"library_last_ms\":%.1f,"
+    std::printf("{\"devices\":%d,\"trusted\":%s,\"listed\":%d,\"library_reported\":%d,\"library_last_ms\":%.1f,"
                 "\"listed_last_ms\":%.1f,\"gui_added_ms\":%.1f,\"max_gui_stall_ms\":%.1f,\"max_gui_busy_ms\":%.1f,"
                 "\"heap_per_device_bytes\":%.0f,\"rss_per_device_bytes\":%.0f,\"model_heap_per_device_bytes\":%.0f,"
                 "\"model_and_store_per_device_bytes\":%.0f,\"gui_cpu_ms\":%.1f,\"model_add_cpu_us\":%.1f,"
                 "\"export_ok\":%s,\"export_ms\":%.1f,\"export_bytes\":%lld,\"tick_report_1000_ticked_ms\":%.1f,"
                 "\"sort_by_address_ms\":%.1f,\"sort_by_address_cpu_ms\":%.1f}\n",
-                count, listed, reported.load(), lastReportNs.load() / 1e6, listedMs,
+                count, trusted ? "true" : "false", listed, reported.load(), lastReportNs.load() / 1e6, listedMs,
                 listedMs - lastReportNs.load() / 1e6, maxStallMs, maxBusyMs,
                 listed ? double(heapAfter - heapBefore) / listed : 0.0,
                 listed ? double(rssAfter - rssBefore) / listed : 0.0, modelPerDevice, listPerDevice,

@@ -164,7 +164,7 @@ typedef struct VEXA_NET_PARAM {
     char deviceName[32];      /* 312 */
     uint16_t rtspPort;        /* 344 */
     uint8_t reserved2[86];    /* 346 */
-    uint32_t recordVersion;   /* 432: VEXA_DEVICE_INFO.recordVersion the change was built from; 0: the latest heard */
+    uint32_t recordVersion;   /* 432: VEXA_DEVICE_INFO.recordVersion the change was built from; 0: not checked */
 } VEXA_NET_PARAM;
 
 /* Password reset by key exchange, for VEXA_ResetPasswd. Exactly one of key and keyFilePath is set. 1044 bytes. */
@@ -273,6 +273,10 @@ typedef struct VEXA_STATISTICS {
     uint32_t trustedKeys;  /* manufacturer keys trusted by this start (built in plus VEXA_TRUSTED_KEYS) */
     uint32_t rejectedKeys; /* VEXA_TRUSTED_KEYS entries that are not valid keys */
     uint64_t interfered;   /* own inquiries whose known-answer list someone else added to (asked again without) */
+    uint64_t verifyQueueHighWater; /* most announcements waiting for the verifier threads at once */
+    uint64_t verifyDropped;        /* announcements dropped because the verifiers' queue was full */
+    uint32_t verifiers;            /* verifier threads of this start (0: nothing to verify, no trusted key) */
+    uint32_t reserved32;
     uint64_t reserved[1];
 } VEXA_STATISTICS;
 

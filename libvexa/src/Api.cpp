@@ -258,6 +258,9 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     out->trustedKeys = engine->trustedKeys();
     out->rejectedKeys = engine->rejectedKeys();
     out->interfered = engine->stats().interfered;
+    out->verifyQueueHighWater = engine->stats().verifyHighWater;
+    out->verifyDropped = engine->stats().verifyDropped;
+    out->verifiers = engine->verifierCount();
     return succeed();
 }
 

@@ -37,6 +37,14 @@ bool engineConfigFromEnvironment(EngineConfig& out, std::string& error) {
         if (ms > 0)
             out.goneTimeout = std::chrono::milliseconds(std::min(ms, kMaxGoneTimeoutMs));
     }
+    out.verifiers =
+        std::max(1u, std::thread::hardware_concurrency() > 1 ? std::thread::hardware_concurrency() - 1 : 1u);
+    if (const char* verifiers = std::getenv("VEXA_VERIFIERS"); verifiers && *verifiers) {
+        const long n = std::strtol(verifiers, nullptr, 10);
+        // 0 verifies on the reader itself, as before there were verifiers: for comparisons.
+        if (n >= 0 && n <= 64 && (n > 0 || verifiers[0] == '0'))
+            out.verifiers = static_cast<unsigned>(n);
+    }
     return true;
 }
 
@@ -99,6 +107,10 @@ bool Engine::start(std::string& error) {
         return false;
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
              transport_.receiveBufferBytes());
+    if (config_.verifyCertificate) {
+        for (unsigned i = 0; i < config_.verifiers; ++i)
+            verifiers_.emplace_back([this] { verifierLoop(); });
+    }
     armReceive();
     armSweep();
     asio::post(io_, [this] { sendInquiryRound(); });
@@ -126,6 +138,8 @@ void Engine::stop() {
     }
     thread_.join();
     threadId_ = std::thread::id();
+    // After the I/O thread: a verdict that comes back now is posted to a stopped loop and never reported.
+    stopVerifiers();
     VEXA_LOG(LogInfo, "stopped");
 }
 
@@ -225,12 +239,16 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
         VEXA_LOG(LogDebug, "dropped a datagram of %zu bytes: %s", size, proto::decodeErrorName(error));
         return;
     }
+    dispatch(frame, data, size, false);
+}
+
+void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder) {
     switch (frame.type) {
     case proto::MsgType::Announce:
-        handleAnnounce(frame, data, size);
+        handleAnnounce(frame, data, size, nullptr, inOrder);
         break;
     case proto::MsgType::Bye:
-        handleBye(frame, data, size);
+        handleBye(frame, data, size, inOrder);
         break;
     case proto::MsgType::Challenge:
     case proto::MsgType::Result: {
@@ -340,7 +358,133 @@ const char* Engine::staleness(const proto::DeviceRecord& record) {
     return nullptr;
 }
 
-void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size) {
+bool Engine::waitingForVerdict(const std::string& key, const uint8_t* data, size_t size) {
+    auto it = pending_.find(key);
+    if (it == pending_.end())
+        return false;
+    constexpr size_t kMaxWaiting = 16; // a device's own messages behind one verification; more are dropped
+    if (it->second.later.size() < kMaxWaiting)
+        it->second.later.emplace_back(data, data + size);
+    else
+        ++stats_.verifyDropped;
+    return true;
+}
+
+void Engine::submit(const std::string& key, const uint8_t* data, size_t size, bool needCertificate,
+                    const proto::DeviceRecord& record) {
+    auto [it, created] = pending_.try_emplace(key);
+    Pending& pending = it->second;
+    if (created) {
+        if (const auto mac = crypto::parseMac(record.mac))
+            pending.mac = *mac;
+    }
+    if (pending.heardInRound != round_) {
+        pending.heardInRound = round_;
+        ++newInRound_;
+    }
+    {
+        std::lock_guard<std::mutex> lock(verifyMutex_);
+        if (verifyQueue_.size() >= config_.maxVerifyQueue) {
+            ++stats_.verifyDropped;
+            if (pending.later.empty())
+                pending_.erase(it);
+            return;
+        }
+        verifyQueue_.push_back(VerifyJob{key, std::vector<uint8_t>(data, data + size), needCertificate});
+        if (verifyQueue_.size() > stats_.verifyHighWater)
+            stats_.verifyHighWater = verifyQueue_.size();
+    }
+    pending.inFlight = true;
+    verifyWake_.notify_one();
+}
+
+void Engine::verifierLoop() {
+    for (;;) {
+        VerifyJob job;
+        {
+            std::unique_lock<std::mutex> lock(verifyMutex_);
+            verifyWake_.wait(lock, [this] { return verifyStopping_ || !verifyQueue_.empty(); });
+            if (verifyStopping_)
+                return;
+            job = std::move(verifyQueue_.front());
+            verifyQueue_.pop_front();
+        }
+        const Verdict verdict = judge(job);
+        asio::post(io_, [this, job = std::move(job), verdict] { onVerdict(job, verdict); });
+    }
+}
+
+void Engine::stopVerifiers() {
+    {
+        std::lock_guard<std::mutex> lock(verifyMutex_);
+        verifyStopping_ = true;
+        verifyQueue_.clear();
+    }
+    verifyWake_.notify_all();
+    for (std::thread& verifier : verifiers_)
+        verifier.join();
+    verifiers_.clear();
+}
+
+bool Engine::certificateVerifies(const proto::DeviceRecord& record) {
+    if (!config_.verifyCertificate)
+        return false;
+    std::string key = proto::deviceKey(record.serialNo, record.mac);
+    key.append(record.publicKey.begin(), record.publicKey.end());
+    key.append(record.certificate.begin(), record.certificate.end());
+    {
+        std::lock_guard<std::mutex> lock(verdictMutex_);
+        if (const auto it = certificateVerdicts_.find(key); it != certificateVerdicts_.end())
+            return it->second;
+    }
+    const bool verifies = config_.verifyCertificate(record);
+    std::lock_guard<std::mutex> lock(verdictMutex_);
+    if (certificateVerdicts_.size() >= config_.maxDevices)
+        certificateVerdicts_.clear(); // bounded; a verdict forgotten is only computed again
+    certificateVerdicts_.emplace(std::move(key), verifies);
+    return verifies;
+}
+
+Verdict Engine::judge(const VerifyJob& job) {
+    Verdict verdict;
+    proto::Frame frame;
+    proto::DeviceRecord record;
+    if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) != proto::DecodeError::None ||
+        proto::readDeviceRecord(frame, record) != proto::DecodeError::None)
+        return verdict;
+    if (job.needCertificate) {
+        verdict.certificateChecked = true;
+        verdict.certificate = certificateVerifies(record);
+        if (!verdict.certificate)
+            return verdict; // uncertified either way: the signature changes nothing
+    }
+    verdict.signature = signedBy(frame, job.datagram.data(), job.datagram.size(), record.publicKey);
+    return verdict;
+}
+
+void Engine::onVerdict(const VerifyJob& job, const Verdict& verdict) {
+    auto it = pending_.find(job.key);
+    if (it != pending_.end())
+        it->second.inFlight = false;
+    proto::Frame frame;
+    if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) == proto::DecodeError::None)
+        handleAnnounce(frame, job.datagram.data(), job.datagram.size(), &verdict, true);
+    // Then what waited behind it, in order, until one goes to the verifiers again.
+    for (it = pending_.find(job.key); it != pending_.end() && !it->second.inFlight && !it->second.later.empty();
+         it = pending_.find(job.key)) {
+        const std::vector<uint8_t> next = std::move(it->second.later.front());
+        it->second.later.pop_front();
+        proto::Frame nextFrame;
+        if (proto::decodeFrame(next.data(), next.size(), nextFrame) == proto::DecodeError::None)
+            dispatch(nextFrame, next.data(), next.size(), true);
+    }
+    it = pending_.find(job.key);
+    if (it != pending_.end() && !it->second.inFlight && it->second.later.empty())
+        pending_.erase(it);
+}
+
+void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
+                            bool inOrder) {
     proto::DeviceRecord record;
     const proto::DecodeError error = proto::readDeviceRecord(frame, record);
     if (error != proto::DecodeError::None) {
@@ -354,6 +498,9 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         return;
     }
     const std::string key = proto::deviceKey(record.serialNo, record.mac);
+    if (!inOrder && waitingForVerdict(key, data, size))
+        return;
+    const bool offload = !verdict && !verifiers_.empty();
     const auto now = Clock::now();
     const crypto::ByteView signedBytes = proto::signedBody(frame, data, size);
     auto it = devices_.find(key);
@@ -366,12 +513,17 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
                 reject("another key for a certified device", &record);
                 return;
             }
-            if (!signedBy(frame, data, size, known.record.publicKey)) {
-                reject("announcement signature does not verify", &record);
-                return;
-            }
+            // Older than what is listed: stale, or forged; refused before any verification either way.
             if (record.version < known.record.version) {
                 reject("stale announcement", &record);
+                return;
+            }
+            if (offload) {
+                submit(key, data, size, false, record);
+                return;
+            }
+            if (!(verdict ? verdict->signature : signedBy(frame, data, size, known.record.publicKey))) {
+                reject("announcement signature does not verify", &record);
                 return;
             }
             if (SeenVersion* seen = seenFor(record, true))
@@ -400,8 +552,14 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         reject(why, &record);
         return;
     }
-    const bool certificateOk = config_.verifyCertificate && config_.verifyCertificate(record);
-    const bool certified = certificateOk && signedBy(frame, data, size, record.publicKey);
+    if (offload && config_.verifyCertificate) {
+        submit(key, data, size, true, record);
+        return;
+    }
+    const bool certificateOk =
+        verdict && verdict->certificateChecked ? verdict->certificate : certificateVerifies(record);
+    const bool certified =
+        certificateOk && (verdict ? verdict->signature : signedBy(frame, data, size, record.publicKey));
     if (certificateOk && !certified) {
         reject("a genuine identity with a forged signature", &record);
         return;
@@ -444,11 +602,14 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     }
 }
 
-void Engine::handleBye(const proto::Frame& frame, const uint8_t* data, size_t size) {
+void Engine::handleBye(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder) {
     if (!frame.has(proto::TagSerial) || !frame.has(proto::TagMac)) {
         ++stats_.dropped;
         return;
     }
+    if (!inOrder &&
+        waitingForVerdict(proto::deviceKey(frame.text(proto::TagSerial), frame.text(proto::TagMac)), data, size))
+        return;
     auto it = devices_.find(proto::deviceKey(frame.text(proto::TagSerial), frame.text(proto::TagMac)));
     if (it == devices_.end())
         return;
@@ -539,6 +700,12 @@ void Engine::sendInquiry(bool withKnown) {
             if (device.heardInRound != round_ || known.size() / 6 >= most)
                 continue;
             known.insert(known.end(), device.macBytes.begin(), device.macBytes.end());
+        }
+        // Heard but still at the verifiers: listed too, so that slow verification draws no extra answers.
+        for (const auto& [key, waiting] : pending_) {
+            if (waiting.heardInRound != round_ || known.size() / 6 >= most || devices_.count(key))
+                continue;
+            known.insert(known.end(), waiting.mac.begin(), waiting.mac.end());
         }
     }
     // One request id for every part: a device answers once per id, on the first part it hears, unless that

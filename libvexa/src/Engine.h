@@ -7,6 +7,8 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -41,12 +43,17 @@ struct EngineConfig {
     size_t maxUnverified = 16384;
     uint32_t trustedKeys = 0;
     uint32_t rejectedKeys = 0;
+    // Threads that verify certificates and signatures off the socket reader: one fewer than the cores, at least
+    // one (VEXA_VERIFIERS overrides, 0 to 64; 0 verifies on the reader). The bound of their queue; announcements past
+    // it are dropped (the device answers the next inquiry) and counted.
+    unsigned verifiers = 1;
+    size_t maxVerifyQueue = 16384;
 };
 
 // Longest accepted VEXA_GONE_TIMEOUT_MS: one day.
 constexpr long kMaxGoneTimeoutMs = 86400000;
 
-// Environment on top of the defaults: VEXA_PORT, VEXA_IFACE, VEXA_GONE_TIMEOUT_MS.
+// Environment on top of the defaults: VEXA_PORT, VEXA_IFACE, VEXA_GONE_TIMEOUT_MS, VEXA_VERIFIERS.
 bool engineConfigFromEnvironment(EngineConfig& out, std::string& error);
 
 struct EngineStats {
@@ -55,9 +62,19 @@ struct EngineStats {
     std::atomic<uint64_t> events{0};
     std::atomic<uint64_t> rejected{0};
     std::atomic<uint64_t> tableFull{0};
-    std::atomic<uint64_t> inquiries{0};  // inquiry datagrams sent, known-answer parts included
-    std::atomic<uint64_t> steps{0};      // inquiries of the rounds (each may take several datagrams)
-    std::atomic<uint64_t> interfered{0}; // own known-answer inquiries that someone else added a part to
+    std::atomic<uint64_t> inquiries{0};       // inquiry datagrams sent, known-answer parts included
+    std::atomic<uint64_t> steps{0};           // inquiries of the rounds (each may take several datagrams)
+    std::atomic<uint64_t> interfered{0};      // own known-answer inquiries that someone else added a part to
+    std::atomic<uint64_t> verifyHighWater{0}; // most announcements waiting for a verifier at once
+    std::atomic<uint64_t> verifyDropped{0};   // announcements dropped because the verifiers' queue was full
+};
+
+// What the verifiers found about one announcement: the certificate (when asked) and the signature by the key the
+// announcement names.
+struct Verdict {
+    bool certificateChecked = false;
+    bool certificate = false;
+    bool signature = false;
 };
 
 // The newest record version and the last bye heard from one certified identity, kept for the whole run (a
@@ -101,6 +118,7 @@ public:
     const EngineStats& stats() const { return stats_; }
     uint32_t trustedKeys() const { return config_.trustedKeys; }
     uint32_t rejectedKeys() const { return config_.rejectedKeys; }
+    uint32_t verifierCount() const { return config_.verifyCertificate ? config_.verifiers : 0; }
 
     // Runs fn on the I/O thread and waits for it (inline when already there). False, with fn not run, once
     // stop() has begun: work queued behind the stop would never run and its caller would wait forever.
@@ -127,8 +145,25 @@ private:
     void armReceive();
     void drain();
     void handleDatagram(const uint8_t* data, size_t size);
-    void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size);
-    void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size);
+    void dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
+    void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
+                        bool inOrder);
+    void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
+    // Verification off the reader. A device with an announcement at the verifiers has every later message of
+    // its own wait behind it, so its events keep their order.
+    struct VerifyJob {
+        std::string key;
+        std::vector<uint8_t> datagram;
+        bool needCertificate = false;
+    };
+    bool waitingForVerdict(const std::string& key, const uint8_t* data, size_t size);
+    void submit(const std::string& key, const uint8_t* data, size_t size, bool needCertificate,
+                const proto::DeviceRecord& record);
+    void verifierLoop();
+    Verdict judge(const VerifyJob& job);
+    void onVerdict(const VerifyJob& job, const Verdict& verdict);
+    bool certificateVerifies(const proto::DeviceRecord& record);
+    void stopVerifiers();
     void reject(const char* why, const proto::DeviceRecord* record = nullptr);
     // Null when this certified identity is not tracked (the bound is reached); creates the entry otherwise.
     SeenVersion* seenFor(const proto::DeviceRecord& record, bool create);
@@ -173,6 +208,24 @@ private:
         bool askedAgain = false;
     };
     std::vector<OwnInquiry> ownInquiries_;
+    // Devices with an announcement at the verifiers (I/O thread): what waits behind it, and for the known-answer
+    // lists whether it was heard in the current round.
+    struct Pending {
+        std::deque<std::vector<uint8_t>> later;
+        std::array<uint8_t, 6> mac{};
+        uint64_t heardInRound = 0;
+        bool inFlight = false; // false while what waited is taken in order, or after the queue refused it
+    };
+    std::unordered_map<std::string, Pending> pending_;
+    std::mutex verifyMutex_;
+    std::condition_variable verifyWake_;
+    std::deque<VerifyJob> verifyQueue_;
+    bool verifyStopping_ = false;
+    std::vector<std::thread> verifiers_;
+    // Certificate verdicts for the run, by serial, MAC, device key and certificate bytes (the trusted keys are
+    // fixed for the run): a device that re-announces costs one verification, not two. Shared by the verifiers.
+    std::mutex verdictMutex_;
+    std::unordered_map<std::string, bool> certificateVerdicts_;
     std::vector<uint8_t> buffer_;
     EngineStats stats_;
     std::mutex replyMutex_;

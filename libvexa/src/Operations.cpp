@@ -169,9 +169,6 @@ int run(Request& request) {
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     if (request.carriesPassword && challengeReply->lockSeconds > 0)
         return fail(VEXA_ERR_LOCKED);
-    // Sealed with the request: the device refuses a change built on a view older than its last network change.
-    if (request.checksVersion && request.builtFrom == 0)
-        request.builtFrom = device.record.version;
     crypto::Challenge challenge{};
     std::copy(challengeReply->nonce.begin(), challengeReply->nonce.end(), challenge.begin());
 
@@ -183,7 +180,8 @@ int run(Request& request) {
     payload.requestId = requestId;
     payload.challenge = challenge;
     request.fill(payload);
-    if (request.checksVersion)
+    // Sealed with the request: the device refuses a change built on a view older than its last network change.
+    if (request.checksVersion && request.builtFrom != 0)
         addU32(payload, vexa::proto::TagRecordVersion, request.builtFrom);
     auto plaintext = crypto::encodePayload(payload);
     if (!plaintext)

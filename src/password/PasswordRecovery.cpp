@@ -83,7 +83,10 @@ KeyCopy copyKeyFile(const QString& keyPath, const QString& copyPath, qsizetype m
         return result;
     }
     QSaveFile copy(copyPath);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(text) != text.size() || !copy.commit()) {
+    // The copy holds a key that resets the device's password until it expires: its owner's eyes only, set before
+    // a byte of it is written.
+    if (!copy.open(QIODevice::WriteOnly) || !copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        copy.write(text) != text.size() || !copy.commit()) {
         result.status = KeyCopy::CopyFailed;
         return result;
     }
@@ -117,6 +120,7 @@ QString libraryErrorSentence(uint32_t code) {
     case VEXA_ERR_LOCKED:
     case VEXA_ERR_WEAK_PASSWORD:
     case VEXA_ERR_NOT_SUPPORTED:
+    case VEXA_ERR_OUTCOME_UNKNOWN:
         return ErrorText::sentence(code);
     default:
         return {};

@@ -1,13 +1,17 @@
 #include "password/RestorePasswordDialog.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPushButton>
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "discovery/VexaHandler.h"
+#include "modify/PasswordLevel.h"
 #include "password/DeviceCall.h"
 #include "password/PasswordRecovery.h"
+#include "toolkit/GuiText.h"
 #include "ui_RestorePasswordDialog.h"
 
 namespace VexaTool {
@@ -18,6 +22,13 @@ struct RestoreReply {
     bool ok = false;
     uint32_t error = 0;
 };
+
+QString meterImage(const char* colour) {
+    return QStringLiteral(":/CommonSkin/Password/Images/Public/Control/Password/%1.png").arg(QLatin1String(colour));
+}
+
+// The device's own password field holds 16 bytes; the library takes no more.
+constexpr qsizetype kMaxPasswordBytes = 16;
 
 } // namespace
 
@@ -30,7 +41,7 @@ RestorePasswordDialog::RestorePasswordDialog(QWidget* parent, const QString& ser
     m_ui->m_progressBusy->hide();
     setContentWidget(m_content);
 
-    resize(500, 280);
+    resize(500, 380);
     setTitle(tr("Reset Default Password"));
 
     setEnableConfirm(false);
@@ -41,13 +52,25 @@ RestorePasswordDialog::RestorePasswordDialog(QWidget* parent, const QString& ser
     m_ui->m_lineEditSecurityCode->installEventFilter(this);
     m_ui->m_lineEditSecurityCode->setContextMenuPolicy(Qt::NoContextMenu);
     m_ui->m_lineEditSecurityCode->setMaxLength(32);
+    for (QLineEdit* editor : {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword}) {
+        editor->installEventFilter(this);
+        editor->setMaxLength(16);
+        editor->setEchoMode(QLineEdit::Password);
+        editor->setContextMenuPolicy(Qt::NoContextMenu);
+        editor->setAcceptDrops(false); // a drop would be a paste by other means
+    }
+    connect(m_ui->m_lineEditNewPassword, &QLineEdit::textChanged, this,
+            &RestorePasswordDialog::onNewPasswordTextChanged);
+    onNewPasswordTextChanged(QString());
     m_ui->m_lineEditSecurityCode->setFocus();
 }
 
 RestorePasswordDialog::~RestorePasswordDialog() = default;
 
 bool RestorePasswordDialog::eventFilter(QObject* target, QEvent* qevent) {
-    if (target == m_ui->m_lineEditSecurityCode && qevent->type() == QEvent::MouseButtonPress)
+    if ((target == m_ui->m_lineEditSecurityCode || target == m_ui->m_lineEditNewPassword ||
+         target == m_ui->m_lineEditConfirmPassword) &&
+        qevent->type() == QEvent::MouseButtonPress)
         onClearWarningInfo();
     return aptui::BaseDialog::eventFilter(target, qevent);
 }
@@ -71,15 +94,46 @@ void RestorePasswordDialog::onRestorePassword() {
         return;
     }
 
+    // The device takes this password in the same step as the code: it must be what the user meant, twice.
+    const QString newPassword = m_ui->m_lineEditNewPassword->text();
+    if (newPassword.isEmpty()) {
+        WarningDialog::showWarning(position, WarningDialog::Error, tr("The password can not be empty."), this,
+                                   m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+    if (m_ui->m_lineEditConfirmPassword->text() != newPassword) {
+        WarningDialog::showWarning(position, WarningDialog::Error, tr("The password you typed do not match."), this,
+                                   m_ui->m_lineEditConfirmPassword, m_ui->m_labelHintConfirmPassword);
+        return;
+    }
+    if (passwordLevel("admin", newPassword.toStdString()) < 1) {
+        WarningDialog::showLongWarning(
+            position, WarningDialog::Error,
+            tr("Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special "
+               "character for your password with at least two kinds of them contained."),
+            this);
+        return;
+    }
+    QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(newPassword, nullptr);
+    if (password.size() > kMaxPasswordBytes) {
+        password.fill('\0');
+        WarningDialog::showLongWarning(position, WarningDialog::Error,
+                                       tr("The password is too long: it may take at most 16 bytes, and a character "
+                                          "outside ASCII takes more than one."),
+                                       this);
+        return;
+    }
+
     setBusy(true);
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     const QByteArray serialNo = m_serialNo.toLatin1();
     const QByteArray securityCode = code.toLatin1();
     runDeviceCall(
         this,
-        [handler, serialNo, securityCode] {
+        [handler, serialNo, securityCode, password]() mutable {
             RestoreReply reply;
-            reply.ok = handler->resetDefaultPassword(serialNo, securityCode);
+            reply.ok = handler->resetDefaultPassword(serialNo, securityCode, password);
+            password.fill('\0');
             if (!reply.ok)
                 reply.error = handler->lastError();
             return reply;
@@ -88,12 +142,9 @@ void RestorePasswordDialog::onRestorePassword() {
             setBusy(false);
             const QPoint where = WarningDialog::centredOn(this);
             if (reply.ok) {
-                // Our devices have no shared default password: a restored device waits to be activated again.
-                WarningDialog::showLongWarning(where, WarningDialog::Success,
-                                               tr("Restore password succeed.") + u' ' +
-                                                   tr("The device is not activated now: activate it with a new "
-                                                      "password before you use it."),
-                                               this);
+                WarningDialog::showLongWarning(
+                    where, WarningDialog::Success,
+                    tr("Restore password succeed.") + u' ' + tr("The device now has the new password."), this);
                 accept();
                 return;
             }
@@ -107,8 +158,22 @@ void RestorePasswordDialog::onRestorePassword() {
 }
 
 void RestorePasswordDialog::onClearWarningInfo() {
-    m_ui->m_lineEditSecurityCode->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-    m_ui->m_labelHintSecurityCode->clear();
+    for (aptui::MultiStateLineEdit* editor :
+         {m_ui->m_lineEditSecurityCode, m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword})
+        editor->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    for (QLabel* hint : {m_ui->m_labelHintSecurityCode, m_ui->m_labelHintNewPassword, m_ui->m_labelHintConfirmPassword})
+        hint->clear();
+}
+
+void RestorePasswordDialog::onNewPasswordTextChanged(const QString& password) {
+    const int level = passwordLevel("admin", password.toStdString());
+    QLabel* const bars[] = {m_ui->m_labelLevel1, m_ui->m_labelLevel2, m_ui->m_labelLevel3};
+    static const char* const colours[] = {"grey", "red", "yellow", "green"};
+    static const char* const words[] = {"", QT_TR_NOOP("Weak"), QT_TR_NOOP("Medium"), QT_TR_NOOP("Strong")};
+    const int shown = std::clamp(level, 0, 3);
+    for (int i = 0; i < 3; ++i)
+        bars[i]->setPixmap(QPixmap(meterImage(i < shown ? colours[shown] : "grey")));
+    m_ui->m_labelLevel->setText(shown ? tr(words[shown]) : QString());
 }
 
 void RestorePasswordDialog::setBusy(bool busy) {

@@ -12,9 +12,9 @@ class ResrotePasswordDialog;
 
 namespace VexaTool {
 
-// Returns one device to the not-activated state with the security code the manufacturer issued for it. The
-// device call runs off the GUI thread; the form is disabled while it is under way. The caller runs exec() and
-// destroys the dialog.
+// Recovers one device with the security code the manufacturer issued for it: the device takes the new password,
+// typed twice and measured as in the reset dialog, in the same step. The device call runs off the GUI thread; the
+// form is disabled while it is under way. The caller runs exec() and destroys the dialog.
 class RestorePasswordDialog : public aptui::BaseDialog {
     Q_OBJECT
 
@@ -28,6 +28,7 @@ public slots:
     bool eventFilter(QObject* target, QEvent* qevent) override;
     void onRestorePassword();
     void onClearWarningInfo();
+    void onNewPasswordTextChanged(const QString& password);
 
 private:
     void setBusy(bool busy);

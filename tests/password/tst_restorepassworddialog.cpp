@@ -19,6 +19,13 @@ MultiStateLineEdit* codeField(const QWidget& dialog) {
     return dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditSecurityCode"));
 }
 
+const QString kGoodPassword = QStringLiteral("Owner-Pass7");
+
+void typePasswords(const QWidget& dialog, const QString& password, const QString& again) {
+    dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditNewPassword"))->setText(password);
+    dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditConfirmPassword"))->setText(again);
+}
+
 void confirm(RestorePasswordDialog& dialog) {
     dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
     QTRY_VERIFY(!dialog.isBusy());
@@ -40,6 +47,10 @@ private slots:
     void outcome_data();
     void outcome();
     void busyWhileTheDeviceAnswers();
+    void newPasswordIsCheckedBeforeAnythingIsSent_data();
+    void newPasswordIsCheckedBeforeAnythingIsSent();
+    void meterFollowsThePassword_data();
+    void meterFollowsThePassword();
 };
 
 void TestRestorePasswordDialog::form() {
@@ -47,7 +58,7 @@ void TestRestorePasswordDialog::form() {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Reset Default Password"));
-    QCOMPARE(dialog.size(), QSize(500, 280));
+    QCOMPARE(dialog.size(), QSize(500, 380));
     QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("ResrotePasswordDialog")));
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelRestorePassword"))->text(),
              QStringLiteral("Reset Default Password"));
@@ -105,11 +116,13 @@ void TestRestorePasswordDialog::codeSentAsTyped() {
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(code);
+    typePasswords(dialog, kGoodPassword, kGoodPassword);
     confirm(dialog);
     const fake::State seen = fake::snapshot();
     QCOMPARE(seen.restoreCalls, 1);
     QCOMPARE(seen.lastSerial, kSerial.toLatin1());
     QCOMPARE(seen.lastCode, code.toLatin1());
+    QCOMPARE(seen.lastRestorePassword, kGoodPassword.toLatin1());
 }
 
 void TestRestorePasswordDialog::outcome_data() {
@@ -117,10 +130,12 @@ void TestRestorePasswordDialog::outcome_data() {
     QTest::addColumn<uint>("code");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("tall");
-    QTest::newRow("restored: not activated now")
-        << true << 0u
-        << QStringLiteral("Restore password succeed. The device is not activated now: activate it with a new password "
-                          "before you use it.")
+    QTest::newRow("restored with the new password")
+        << true << 0u << QStringLiteral("Restore password succeed. The device now has the new password.") << true;
+    QTest::newRow("held up: may have been applied")
+        << false << uint(VEXA_ERR_OUTCOME_UNKNOWN)
+        << QStringLiteral("Restore password failed. The device did not confirm the change in time; it may have been "
+                          "applied. Check the device.")
         << true;
     QTest::newRow("wrong code") << false << uint(VEXA_ERR_DEVICE_REFUSED) << QStringLiteral("Restore password failed.")
                                 << false;
@@ -147,6 +162,7 @@ void TestRestorePasswordDialog::outcome() {
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(QStringLiteral("CODE1234"));
+    typePasswords(dialog, kGoodPassword, kGoodPassword);
     confirm(dialog);
     QTRY_COMPARE(driver.warnings.size(), 1);
     QCOMPARE(driver.warnings.first().text, message);
@@ -169,6 +185,7 @@ void TestRestorePasswordDialog::busyWhileTheDeviceAnswers() {
     auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
     dialog->show();
     codeField(*dialog)->setText(QStringLiteral("CODE"));
+    typePasswords(*dialog, kGoodPassword, kGoodPassword);
     dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
     QVERIFY(dialog->isBusy());
     QVERIFY(!codeField(*dialog)->isEnabled());
@@ -188,6 +205,54 @@ void TestRestorePasswordDialog::busyWhileTheDeviceAnswers() {
     QTRY_COMPARE(fake::snapshot().restoreCalls, 2);
     QTest::qWait(50);
     QCOMPARE(driver.warnings.size(), 1);
+}
+
+void TestRestorePasswordDialog::newPasswordIsCheckedBeforeAnythingIsSent_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("again");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty") << QString() << QString() << QStringLiteral("The password can not be empty.");
+    QTest::newRow("typed differently") << kGoodPassword << QStringLiteral("Owner-Pass8")
+                                       << QStringLiteral("The password you typed do not match.");
+    QTest::newRow("too weak") << QStringLiteral("abc") << QStringLiteral("abc")
+                              << QStringLiteral("Valid password range [8-16]. You can use a combination of numbers, "
+                                                "lowercase, uppercase and special character for your password with at "
+                                                "least two kinds of them contained.");
+}
+
+void TestRestorePasswordDialog::newPasswordIsCheckedBeforeAnythingIsSent() {
+    QFETCH(QString, password);
+    QFETCH(QString, again);
+    QFETCH(QString, message);
+    testutil::DialogDriver driver;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(QStringLiteral("CODE1234"));
+    typePasswords(dialog, password, again);
+    confirm(dialog);
+    QTRY_COMPARE(driver.texts(), QStringList{message});
+    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QVERIFY(dialog.isVisible());
+}
+
+void TestRestorePasswordDialog::meterFollowsThePassword_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("level");
+    QTest::newRow("nothing") << QString() << QString();
+    QTest::newRow("too short") << QStringLiteral("ab1") << QString();
+    QTest::newRow("weak") << QStringLiteral("abcdefg1") << QStringLiteral("Weak");
+    QTest::newRow("strong") << QStringLiteral("Abc-1234xyz!") << QStringLiteral("Strong");
+}
+
+void TestRestorePasswordDialog::meterFollowsThePassword() {
+    QFETCH(QString, password);
+    QFETCH(QString, level);
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    QTest::keyClicks(dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditNewPassword")), password);
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelLevel"))->text(), level);
+    QCOMPARE(dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditNewPassword"))->echoMode(),
+             QLineEdit::Password);
 }
 
 QTEST_MAIN(TestRestorePasswordDialog)

@@ -1,0 +1,126 @@
+// Verification off the socket reader: a device's events keep their order across several verifier threads, a
+// forged announcement is still dropped, and a stop in the middle of a burst neither crashes nor reports later.
+
+#include <gtest/gtest.h>
+#include <map>
+
+#include "DevsimProcess.h"
+#include "Events.h"
+#include "Fleet.h"
+#include "FleetFixture.h"
+#include "Sniffer.h"
+#include "proto/DeviceRecord.h"
+#include "vexa.h"
+#include "vexa_crypto.h"
+
+using namespace std::chrono_literals;
+namespace crypto = vexa::crypto;
+namespace proto = vexa::proto;
+using testutil::Process;
+using testutil::waitFor;
+
+namespace {
+
+std::string field(const char* text, size_t width) {
+    return std::string(text, strnlen(text, width));
+}
+
+class Verifiers : public FleetFixture {
+protected:
+    Verifiers()
+        : FleetFixture(92) {}
+    void SetUp() override {
+        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+        ::setenv("VEXA_VERIFIERS", "3", 1);
+        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        ::unsetenv("VEXA_GONE_TIMEOUT_MS");
+        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
+    }
+    void TearDown() override {
+        FleetFixture::TearDown();
+        ::unsetenv("VEXA_VERIFIERS");
+    }
+};
+
+} // namespace
+
+TEST_F(Verifiers, EventsOfOneDeviceStayInOrderAndForgeriesStayOut) {
+    testutil::usePort(0);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 1500, {"--change-count", "1500"}));
+    Sniffer sniffer;
+    ASSERT_TRUE(sniffer.ok());
+    ASSERT_TRUE(startLibrary(1500));
+    VEXA_STATISTICS stats{};
+    ASSERT_NE(VEXA_GetStatistics(&stats), 0);
+    EXPECT_EQ(stats.verifiers, 3u);
+    // Every device changes three times in quick succession while made-up newer records of some are sent.
+    const auto fleet = dump();
+    for (int round = 0; round < 3; ++round) {
+        sim.signal(SIGUSR1);
+        for (size_t i = 0; i < fleet.size(); i += 50) {
+            proto::DeviceRecord forged = fleet[i].record;
+            forged.ipv4Address = "127.92.6.6";
+            forged.version += 100000;
+            sniffer.inject(proto::encodeAnnounce(forged, {}));
+        }
+        std::this_thread::sleep_for(30ms);
+    }
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const auto& d : dump()) {
+                if (d.record.deviceName.find(" ~3") == std::string::npos)
+                    return false;
+            }
+            return true;
+        },
+        10s));
+    const auto last = dump();
+    std::map<std::string, uint32_t> finalVersion;
+    for (const auto& d : last)
+        finalVersion[d.record.serialNo] = d.record.version;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            std::map<std::string, uint32_t> seen;
+            for (const auto& e : events_.of(VEXA_EVENT_CHANGED))
+                seen[field(e.serialNo, sizeof e.serialNo)] = e.recordVersion;
+            for (const auto& [serial, version] : finalVersion) {
+                if (seen[serial] != version)
+                    return false;
+            }
+            return true;
+        },
+        10s));
+    // Per device: one NEW first, then versions that never go back; no forged address, ever.
+    std::map<std::string, uint32_t> versions;
+    std::map<std::string, int> news;
+    const std::vector<VEXA_DEVICE_INFO> all = events_.of(VEXA_EVENT_NEW);
+    for (const auto& e : all)
+        ++news[field(e.serialNo, sizeof e.serialNo)];
+    for (const auto& [serial, n] : news)
+        EXPECT_EQ(n, 1) << serial;
+    EXPECT_EQ(news.size(), 1500u);
+    for (const auto& e : events_.of(VEXA_EVENT_CHANGED)) {
+        const std::string serial = field(e.serialNo, sizeof e.serialNo);
+        EXPECT_GE(e.recordVersion, versions[serial]) << serial << " went back to an older record";
+        versions[serial] = e.recordVersion;
+        EXPECT_NE(field(e.ipv4Address, sizeof e.ipv4Address), "127.92.6.6") << serial;
+        EXPECT_EQ(e.certified, 1) << serial;
+    }
+}
+
+TEST_F(Verifiers, StopDuringABurstReportsNothingAfterwards) {
+    testutil::usePort(1);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 3000));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Events events;
+        ASSERT_NE(VEXA_Start_V40(&Events::callback, 1, &events), 0);
+        // The round's answers are arriving and the verifiers are busy with them.
+        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 60 * attempt));
+        ASSERT_NE(VEXA_Stop(), 0);
+        const size_t atStop = events.size();
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(events.size(), atStop) << "reported after VEXA_Stop returned";
+    }
+}
