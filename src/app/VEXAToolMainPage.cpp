@@ -8,7 +8,6 @@
 #include <QStyle>
 
 #include "app/AboutDialog.h"
-#include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
 #include "app/TrustedKeys.h"
@@ -18,6 +17,7 @@
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"

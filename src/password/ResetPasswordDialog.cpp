@@ -11,11 +11,11 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "common/PasswordLevel.h"
 #include "discovery/VexaHandler.h"
-#include "modify/PasswordLevel.h"
 #include "password/DeviceCall.h"
 #include "password/PasswordRecovery.h"
-#include "platform/QtQrEncode.h"
+#include "password/QtQrEncode.h"
 #include "toolkit/GuiText.h"
 #include "toolkit/TargetPath.h"
 #include "ui_ResetPasswordDialog.h"
