@@ -433,7 +433,8 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     }
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QByteArray name = values.deviceName.toLatin1();
+    // UTF-8, as device texts are read; checked against the 32-byte field by the form.
+    const QByteArray name = values.deviceName.toUtf8();
     for (int j = 0; j < count; ++j) {
         const DeviceInfo& entry = run.entries[j];
         VEXA_NET_PARAM params;
@@ -454,7 +455,9 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         if (values.httpPort != 0)
             params.httpPort = static_cast<uint16_t>(values.httpPort);
         params.rtspPort = static_cast<uint16_t>(values.rtspPort);
-        setRecordText(params.deviceName, name);
+        // A name editor left empty (or locked) keeps each device's own name.
+        if (!name.isEmpty())
+            setRecordText(params.deviceName, name);
         run.params.push_back(params);
     }
     return true;
