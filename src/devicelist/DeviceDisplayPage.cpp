@@ -16,6 +16,7 @@
 #include "devicelist/DeviceInfoModel.h"
 #include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
 #include "modify/BatchProgressCover.h"
@@ -489,7 +490,10 @@ void DeviceDisplayPage::onPlanApply() {
         m_planPreview->setPlan(m_planPath, m_plan, check, devices);
         return;
     }
-    QByteArray password = m_planPreview->adminPassword().toLatin1();
+    // UTF-8 within 16 bytes, as the modify page sends it; the preview allows nothing else.
+    QByteArray password = VEXA::passwordBytes(m_planPreview->adminPassword()).value_or(QByteArray());
+    if (password.isEmpty())
+        return;
     m_planPreview->clearPassword();
     const bool started = m_planBatch->start(m_plan, check, devices, password);
     password.fill('\0');

@@ -13,6 +13,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/AddressPlan.h"
 #include "modify/BatchProgressCover.h"
@@ -31,6 +32,12 @@
 namespace VexaTool {
 
 namespace {
+
+QString tooLongPassword() {
+    return QCoreApplication::translate("VexaTool::DeviceModifyPage",
+                                       "The password is too long: it may take at most 16 bytes, and a character "
+                                       "outside ASCII takes more than one.");
+}
 
 // Any other code: the library's own sentence where it defines the code, else the generic text.
 QString otherCodeText(uint32_t code) {
@@ -338,7 +345,12 @@ void DeviceModifyPage::onActiveDevices() {
     Run run;
     run.operation = m_entries.size() == 1 ? Operation::ActivateSingle : Operation::ActivateBatch;
     run.entries = m_entries;
-    const QByteArray passwordBytes = OrvisGUIToolkit::ConvertFromUnicode(password);
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(password);
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+    const QByteArray passwordBytes = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
@@ -379,7 +391,12 @@ void DeviceModifyPage::onModifyNetParas() {
         if (!planBatchModification(run))
             return;
     }
-    const QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(m_ui->m_lineEditAdminPassword->text());
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
+        return;
+    }
+    const QByteArray password = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {

@@ -11,6 +11,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/PasswordLevel.h"
 #include "password/DeviceCall.h"
@@ -267,9 +268,8 @@ void ResetPasswordDialog::onResetPassword() {
              m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword, true);
         return;
     }
-    QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(newPassword, nullptr);
-    if (password.size() > PR::kMaxPasswordBytes) {
-        password.fill('\0');
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(newPassword);
+    if (!encoded) {
         warn(WarningDialog::Error,
              tr("The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more "
                 "than one."),
@@ -277,6 +277,7 @@ void ResetPasswordDialog::onResetPassword() {
         return;
     }
 
+    QByteArray password = *encoded;
     QByteArray copyPath;
     if (autoInput) {
         const PR::KeyCopy copy = PR::copyKeyFile(

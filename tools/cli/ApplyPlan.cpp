@@ -187,6 +187,11 @@ int applyPlan(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
         return 1;
     }
+    if (password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
+        std::fprintf(stderr, "vexa apply-plan: the administrator password is longer than %zu bytes\n",
+                     sizeof(VEXA_RESET_PARAM::newPassword));
+        return 1;
+    }
 
     Heard heard;
     if (!VEXA_Start_V40(onDevice, 1, &heard)) {
