@@ -432,7 +432,22 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
-    dialog.setExportRows(shownCheckedRows());
+    // Identities, not row numbers: the list keeps changing while the dialog's loop runs.
+    QList<QPair<QString, QString>> devices;
+    const int serialColumn = m_model->columnOf(DeviceInfoModel::KindSerialNumber);
+    const int macColumn = m_model->columnOf(DeviceInfoModel::KindMac);
+    for (const int row : shownCheckedRows())
+        devices.append(
+            {m_model->index(row, serialColumn).data().toString(), m_model->index(row, macColumn).data().toString()});
+    dialog.setExportRows([model = QPointer<DeviceInfoModel>(m_model), devices] {
+        QList<int> rows;
+        for (const auto& [serialNo, mac] : devices) {
+            const int row = model ? model->rowOf(serialNo, mac) : -1;
+            if (row >= 0)
+                rows.append(row);
+        }
+        return rows;
+    });
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
