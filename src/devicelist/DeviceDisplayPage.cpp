@@ -96,6 +96,11 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     connect(header, &QHeaderView::sectionClicked, this, &DeviceDisplayPage::onSortTable);
     connect(m_ui->m_btnRefreshDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onManualUpdate);
     connect(m_model, &QStandardItemModel::itemChanged, this, &DeviceDisplayPage::onItemCheckChanged);
+    // A batch takes its addresses in table order: after a sort the modify page gets the ticked set anew.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_model->checkedCount() > 0)
+            reportCheckedDevices();
+    });
     connect(table, &QAbstractItemView::doubleClicked, this, &DeviceDisplayPage::onDoubleClickAction);
     connect(header, &QHeaderView::sectionMoved, this, &DeviceDisplayPage::onHeaderCountChanged);
     connect(header, &QHeaderView::sectionPressed, this, &DeviceDisplayPage::onHeaderPress);
@@ -358,10 +363,14 @@ void DeviceDisplayPage::reportCheckedDevices() {
             notActivated = true;
         entries.append(entry);
         if (rows.size() == 1) {
+            // A state the page knows no operation for still replaces the last selection: no operation is
+            // offered, rather than one on devices no longer ticked.
             if (state == 0)
                 emit signalCurrentSelectionModelChange(MODIFY_SINGLE, entries);
             else if (state == 1)
                 emit signalCurrentSelectionModelChange(ACTIVE_SINGLE, entries);
+            else
+                emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
             return;
         }
     }
@@ -369,7 +378,7 @@ void DeviceDisplayPage::reportCheckedDevices() {
         emit signalCurrentSelectionModelChange(ACTIVE_BATCH, entries);
     else if (activated && !notActivated)
         emit signalCurrentSelectionModelChange(MODIFY_BATCH, entries);
-    else if (activated && notActivated)
+    else
         emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
 }
 

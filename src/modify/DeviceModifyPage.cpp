@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMetaMethod>
 #include <QPixmap>
+#include <QSet>
 
 #include "app/ConfigureManager.h"
 #include "aptui/BaseDialog.h"
@@ -419,9 +420,10 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     if (dhcpOff) {
         aptui::MultiStateLineEdit* startEdit = m_netParaPage->editor(QStringLiteral("m_lineEditStartIp"));
         QLabel* startHint = m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp"));
+        // Devices whose type locks the start address (our cameras) keep each its own address.
         const AddressPlan::Fault fault =
             values.startEnabled ? AddressPlan::consecutive(values.startAddress, values.mask, count, run.newAddresses)
-                                : AddressPlan::Fault::NoStart;
+                                : AddressPlan::Fault::None;
         switch (fault) {
         case AddressPlan::Fault::None:
             break;
@@ -450,6 +452,27 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     }
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    if (!run.newAddresses.isEmpty()) {
+        // As a plan is checked: an address a listed device outside the batch already has would give two
+        // devices one address.
+        QVector<VEXA_DEVICE_MY_INFO> listed;
+        store->copyAll(listed);
+        QSet<QString> inBatch;
+        for (const DeviceInfo& entry : run.entries)
+            inBatch.insert(entry.serialNo + QChar(0) + entry.mac);
+        const QSet<QString> taken(run.newAddresses.cbegin(), run.newAddresses.cend());
+        for (const VEXA_DEVICE_MY_INFO& record : listed) {
+            const QString address = recordText(record.ipv4Address);
+            if (!taken.contains(address) ||
+                inBatch.contains(recordText(record.serialNo) + QChar(0) + recordText(record.mac)))
+                continue;
+            showError(tr("%1 is the address of %2 (%3), which is not in this batch.")
+                          .arg(address, recordText(record.serialNo), recordText(record.mac)),
+                      m_netParaPage->editor(QStringLiteral("m_lineEditStartIp")),
+                      m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp")));
+            return false;
+        }
+    }
     // UTF-8, as device texts are read; checked against the 32-byte field by the form.
     const QByteArray name = values.deviceName.toUtf8();
     for (int j = 0; j < count; ++j) {
@@ -457,14 +480,15 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         VEXA_NET_PARAM params;
         std::memset(&params, 0, sizeof params);
         store->readNetParams(entry.serialNo, entry.mac, params);
-        if (dhcpOff) {
+        // With the start address locked, the stored address, mask, gateway and DHCP flag go back unchanged.
+        if (dhcpOff && values.startEnabled) {
             setRecordText(params.ipv4Address, run.newAddresses.at(j).toLatin1());
             setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
             // A gateway editor the selection leaves locked reads empty: the device keeps the gateway it has.
             if (values.gatewayEnabled)
                 setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
             params.dhcpEnabled = 0;
-        } else {
+        } else if (!dhcpOff) {
             params.dhcpEnabled = 1;
         }
         if (values.port != 0)

@@ -123,6 +123,7 @@ private slots:
     void batchWithDhcpOnKeepsAddresses();
     void batchRefusedBeforeAnyCall_data();
     void batchRefusedBeforeAnyCall();
+    void lockedStartAddressKeepsEachDevicesOwn();
     void batchRunsInParallelInOrderAndGuiStaysLive();
     void stopLeavesTheRestNotSent();
     void forgetPassword_data();
@@ -604,19 +605,21 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QString>("message");
-    QTest::newRow("leaves a /24")
-        << 0x1000 << u"192.168.1.250"_qs << u"255.255.255.0"_qs
-        << u"10 addresses from 192.168.1.250 would leave the subnet of mask 255.255.255.0."_qs;
+    QTest::addColumn<QString>("outsider"); // the address of a listed device not in the batch
+    QTest::newRow("leaves a /24") << 0x1000 << u"192.168.1.250"_qs << u"255.255.255.0"_qs
+                                  << u"10 addresses from 192.168.1.250 would leave the subnet of mask 255.255.255.0."_qs
+                                  << QString();
     QTest::newRow("hits the broadcast")
         << 0x1000 << u"10.0.0.246"_qs << u"255.255.255.0"_qs
         << u"10 addresses from 10.0.0.246 would include the network or broadcast address "
-           "of the subnet."_qs;
+           "of the subnet."_qs
+        << QString();
     QTest::newRow("past x.x.255.255") << 0x1000 << u"10.0.255.250"_qs << u"255.0.0.0"_qs
-                                      << u"10 addresses from 10.0.255.250 would run past 10.0.255.255."_qs;
-    QTest::newRow("no start address")
-        << 0x9E00 << QString() << QString()
-        << u"These devices take no start address. Enable DHCP, or select devices that take "
-           "one."_qs;
+                                      << u"10 addresses from 10.0.255.250 would run past 10.0.255.255."_qs << QString();
+    QTest::newRow("takes a listed device's address")
+        << 0x1000 << u"10.20.0.30"_qs << u"255.255.255.0"_qs
+        << u"10.20.0.35 is the address of VXOUT0001 (02-56-00-99-00-01), which is not in this batch."_qs
+        << u"10.20.0.35"_qs;
 }
 
 void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
@@ -624,8 +627,16 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
     QFETCH(QString, start);
     QFETCH(QString, mask);
     QFETCH(QString, message);
+    QFETCH(QString, outsider);
     DeviceSample sample;
     sample.typeCode = typeCode;
+    if (!outsider.isEmpty()) {
+        DeviceSample other;
+        other.serial = u"VXOUT0001"_qs;
+        other.mac = u"02-56-00-99-00-01"_qs;
+        other.ipv4 = outsider;
+        addDevice(other, 99);
+    }
     m_page->onCurrentSelectionChange(MODIFY_BATCH, batch(10, sample));
     edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
     edit("m_lineEditStartIp")->setText(start);
@@ -642,6 +653,34 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
     QVERIFY(!m_page->isBusy());
     QVERIFY(fakelib::calls.isEmpty());
     QCOMPARE(modified.count(), 0);
+}
+
+// Our cameras' types lock the start address: renaming or re-porting them must not need DHCP.
+void TestDeviceModifyPage::lockedStartAddressKeepsEachDevicesOwn() {
+    DeviceSample sample;
+    sample.typeCode = 0x9E00;
+    const QVector<DeviceInfo> entries = batch(3, sample);
+    m_page->onCurrentSelectionChange(MODIFY_BATCH, entries);
+    QVERIFY(!edit("m_lineEditStartIp")->isEnabled());
+    edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
+    edit("m_lineEditRTSP")->setText(u"1554"_qs);
+    edit("m_lineEditDeviceName")->setText(u"Yard"_qs);
+    edit("m_lineEditHttpPort")->setText(u"80"_qs);
+    Results results;
+    ModalWatcher watcher;
+    watcher.onOther = [&results](QWidget* modal) { readResults(modal, results); };
+    click("m_btnModify");
+    QTRY_COMPARE(results.shown, 1);
+    QCOMPARE(watcher.warnings, QStringList());
+    for (const DeviceInfo& entry : entries) {
+        const VEXA_NET_PARAM p = fakelib::sent.value(entry.mac.toLatin1());
+        QCOMPARE(QString::fromLatin1(p.ipv4Address), entry.ipv4Address);
+        QCOMPARE(QByteArray(p.ipv4SubnetMask), QByteArray("255.255.255.0"));
+        QCOMPARE(QByteArray(p.ipv4Gateway), QByteArray("192.168.1.1"));
+        QCOMPARE(p.dhcpEnabled, 0);
+        QCOMPARE(int(p.rtspPort), 1554);
+        QCOMPARE(QByteArray(p.deviceName), QByteArray("Yard"));
+    }
 }
 
 void TestDeviceModifyPage::batchRunsInParallelInOrderAndGuiStaysLive() {
