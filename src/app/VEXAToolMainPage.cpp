@@ -274,7 +274,7 @@ void VEXAToolMainPage::closeEvent(QCloseEvent* event) {
         tip.setTitle(tr("Exit"));
         tip.setTipText(tr("A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they "
                           "are; the results are shown before VEXA closes."));
-        if (tip.exec() != QDialog::Accepted || !isBatchRunning())
+        if (tip.exec() != QDialog::Accepted)
             return;
         if (m_modifyPage && m_modifyPage->isBusy())
             m_modifyPage->onStopOperation();
