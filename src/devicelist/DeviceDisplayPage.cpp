@@ -561,6 +561,7 @@ void DeviceDisplayPage::onPlanFinished() {
     DeviceModifyResultPage results(this);
     results.setEntries(entries);
     results.setReceipt(m_planBatch->receipt());
+    results.setReceiptHistory(m_planBatch->historyPath());
     emit signalCoverMainPage();
     results.exec();
     emit signalDisCoverMainPage();

@@ -26,6 +26,7 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/ReceiptFile.h"
+#include "plan/ReceiptHistory.h"
 #include "platform/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
@@ -86,6 +87,7 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
         label->setMinimumWidth(labelWidth);
 
+    m_history = std::make_unique<ReceiptHistory>();
     m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
@@ -516,6 +518,8 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
     m_cover->begin(activation ? BatchProgressCover::Activating : BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
+    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch)
+        m_history->begin();
     emit signalBusyChanged(true);
     m_runner->start(std::move(tasks));
 }
@@ -556,8 +560,22 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         break;
     case Operation::ActivateSingle:
     case Operation::ModifySingle:
-        break; // reported as a whole when the call is done
+        return; // reported as a whole when the call is done
     }
+    if (index < m_run.before.size())
+        m_history->append(receiptEntry(index, entry));
+}
+
+plan::ReceiptEntry DeviceModifyPage::receiptEntry(qsizetype index, const DeviceInfo& after) const {
+    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
+    const std::size_t at = static_cast<std::size_t>(index);
+    const QString name = !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
+    // New Address is the address the device was to get, whether or not it got it (Result says which), as
+    // vexa apply-plan writes it; a device that keeps its address has that one.
+    DeviceInfo planned = after;
+    planned.ipv4Address =
+        index < m_run.newAddresses.size() ? m_run.newAddresses.at(index) : m_run.before.at(index).ipv4Address;
+    return ReceiptFile::entry(QDateTime::currentDateTime(), m_run.before.at(index), planned, name);
 }
 
 void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
@@ -627,16 +645,12 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
     }
     results.setEntries(entries);
     if (m_run.before.size() == entries.size()) {
-        const QDateTime now = QDateTime::currentDateTime();
         std::vector<plan::ReceiptEntry> receipt;
-        for (qsizetype i = 0; i < entries.size(); ++i) {
-            const std::size_t at = static_cast<std::size_t>(i);
-            const QString name =
-                !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
-            receipt.push_back(ReceiptFile::entry(now, m_run.before.at(i), entries.at(i), name));
-        }
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            receipt.push_back(receiptEntry(i, entries.at(i)));
         results.setReceipt(std::move(receipt));
     }
+    results.setReceiptHistory(m_history->path());
     if (activation)
         emit signalActiveResult(entries);
     emit signalCoverMainPage();

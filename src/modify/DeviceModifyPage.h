@@ -10,6 +10,7 @@
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
+#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 class QLabel;
@@ -25,6 +26,7 @@ class DeviceModifyPage;
 namespace VexaTool {
 
 class BatchProgressCover;
+class ReceiptHistory;
 class DeviceActivePage;
 class DeviceNetParaPage;
 
@@ -107,6 +109,8 @@ private:
     void onRunFinished(const QVector<DeviceOutcome>& outcomes);
     void finishSingle(const DeviceOutcome& outcome);
     void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
+    // The receipt line of the run's device at index, as it came back in after.
+    plan::ReceiptEntry receiptEntry(qsizetype index, const DeviceInfo& after) const;
     // The record for every device of a batch, and its new address; false (after saying why) when the start
     // address cannot give every device a usable address.
     bool planBatchModification(Run& run);
@@ -122,6 +126,8 @@ private:
     DeviceTaskRunner* m_runner = nullptr;
     QVector<DeviceInfo> m_entries;
     Run m_run;
+    // Every batch writes its receipt into the user's receipts folder as devices answer.
+    std::unique_ptr<ReceiptHistory> m_history;
 };
 
 } // namespace VexaTool
