@@ -1,5 +1,6 @@
 #include <atomic>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include <QCheckBox>
@@ -93,6 +94,7 @@ struct Results {
     QString countCaption;
     QString failCaption;
     std::vector<VexaTool::plan::ReceiptEntry> receipt;
+    QString historyPath; // the receipt the batch wrote by itself
 };
 
 class TestDeviceModifyPage : public QObject {
@@ -188,6 +190,8 @@ void TestDeviceModifyPage::readResults(QWidget* modal, Results& results) {
     results.countCaption = page->findChild<QLabel*>(u"m_labelDeviceAll"_qs)->text();
     results.failCaption = page->findChild<QLabel*>(u"m_labelDeviceFail"_qs)->text();
     results.receipt = page->receipt();
+    if (auto* history = page->findChild<QPushButton*>(u"m_btnReceiptHistory"_qs); history && !history->isHidden())
+        results.historyPath = history->toolTip();
     page->accept();
 }
 
@@ -552,15 +556,35 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(sentBack[i].result, failed ? u"Error2011:time out"_qs : u"Succeed"_qs);
         QCOMPARE(sentBack[i].ipv4Address, failed ? entries[i].ipv4Address : addresses[i]);
         QCOMPARE(recordText(stored(entries[i]).ipv4Address), failed ? entries[i].ipv4Address : addresses[i]);
-        // The receipt: the address each device had and has now, the name sent, the result.
+        // The receipt: the address each device had and was to get (the result says whether it did, as in
+        // vexa apply-plan's receipt), the name sent, the result.
         const VexaTool::plan::ReceiptEntry& line = results.receipt.at(static_cast<std::size_t>(i));
         QCOMPARE(QString::fromStdString(line.serial), entries[i].serialNo);
         QCOMPARE(QString::fromStdString(line.oldAddress), entries[i].ipv4Address);
-        QCOMPARE(QString::fromStdString(line.newAddress), failed ? entries[i].ipv4Address : addresses[i]);
+        QCOMPARE(QString::fromStdString(line.newAddress), addresses[i]);
         QCOMPARE(line.name, std::string("Hall"));
         QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
     }
     QCOMPARE(results.receipt.size(), std::size_t(10));
+
+    // The same lines were written by the batch itself, row by row, into the user's receipts folder.
+    QVERIFY(results.historyPath.startsWith(VexaTool::ReceiptHistory::folder()));
+    QFile history(results.historyPath);
+    QVERIFY(history.open(QIODevice::ReadOnly));
+    const std::string text = history.readAll().toStdString();
+    const auto parsed = VexaTool::plan::CsvReader::parse(VexaTool::plan::CsvReader::skipByteOrderMark(text));
+    QCOMPARE(parsed.error, VexaTool::plan::CsvReader::Error::None);
+    QCOMPARE(parsed.records.size(), std::size_t(11));
+    QCOMPARE(parsed.records[0].fields.at(4), std::string("New Address"));
+    std::set<std::string> written;
+    for (std::size_t r = 1; r < parsed.records.size(); ++r) {
+        const std::vector<std::string>& f = parsed.records[r].fields;
+        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6));
+    }
+    std::set<std::string> shown;
+    for (const VexaTool::plan::ReceiptEntry& line : results.receipt)
+        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result);
+    QCOMPARE(written, shown);
 }
 
 void TestDeviceModifyPage::batchWithDhcpOnKeepsAddresses() {
@@ -831,4 +855,6 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
 }
 
 QTEST_MAIN(TestDeviceModifyPage)
+#include "plan/ReceiptHistory.h"
+#include "plan/core/CsvReader.h"
 #include "tst_devicemodifypage.moc"
