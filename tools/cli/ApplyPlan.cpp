@@ -55,7 +55,7 @@ PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     d.gateway = text(info.ipv4Gateway);
     d.ipv6Address = text(info.ipv6Address);
     d.ipv6Gateway = text(info.ipv6Gateway);
-    d.name = text(info.deviceName);
+    d.name = VexaTool::plan::deviceTextUtf8(text(info.deviceName));
     d.port = info.port > 0 ? static_cast<uint32_t>(info.port) : 0;
     d.httpPort = info.httpPort;
     d.rtspPort = info.rtspPort;
