@@ -28,8 +28,9 @@ ReceiptHistory::ReceiptHistory() = default;
 ReceiptHistory::~ReceiptHistory() = default;
 
 QString ReceiptHistory::folder() {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString path = QDir(base).filePath(QStringLiteral("receipts"));
+    // A fixed name rather than the application's, which is translated.
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString path = QDir(base).filePath(QStringLiteral("vexatool/receipts"));
     QDir().mkpath(path);
     return path;
 }

@@ -19,7 +19,7 @@ public:
     ReceiptHistory(const ReceiptHistory&) = delete;
     ReceiptHistory& operator=(const ReceiptHistory&) = delete;
 
-    // <user data>/receipts, made when missing.
+    // <user data>/vexatool/receipts (~/.local/share/vexatool/receipts on Linux), made when missing.
     static QString folder();
 
     // Starts the file of a new run and writes its header; false when the folder cannot be written (the run
