@@ -47,6 +47,7 @@ void quitAfterDevices(int count) {
     // what reached the list, looked at from now on.
     if (!VEXA::VexaHandler::instance()->isStarted())
         qWarning("[Probe]discovery did not start");
+    qInfo("[Probe]watching from %d devices already listed", VEXA::DeviceStore::instance()->count());
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, count] {
         const int listed = VEXA::DeviceStore::instance()->count();
