@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fails when a folder of src/ includes a folder that includes it back, directly or round a loop.
 
     scripts/folder-cycles.py          print each loop and exit 1 when there is one

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the target graph section of docs/architecture.md from the build (cmake --graphviz).
 
     scripts/target-graph.py [BUILD_DIR]          rewrite the section (BUILD_DIR defaults to build)

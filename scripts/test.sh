@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the dependencies, builds everything and runs every test. This is the command CI runs.
 #   scripts/test.sh                  format (include order too), spelling and folder-loop checks, sanitizer
 #                                    build of the library and tools, fuzz corpus, then the whole program's build,

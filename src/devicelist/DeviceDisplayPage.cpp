@@ -17,6 +17,7 @@
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
 #include "modify/DeviceModifyPage.h"
@@ -95,6 +96,11 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     connect(header, &QHeaderView::sectionClicked, this, &DeviceDisplayPage::onSortTable);
     connect(m_ui->m_btnRefreshDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onManualUpdate);
     connect(m_model, &QStandardItemModel::itemChanged, this, &DeviceDisplayPage::onItemCheckChanged);
+    // A batch takes its addresses in table order: after a sort the modify page gets the ticked set anew.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_model->checkedCount() > 0)
+            reportCheckedDevices();
+    });
     connect(table, &QAbstractItemView::doubleClicked, this, &DeviceDisplayPage::onDoubleClickAction);
     connect(header, &QHeaderView::sectionMoved, this, &DeviceDisplayPage::onHeaderCountChanged);
     connect(header, &QHeaderView::sectionPressed, this, &DeviceDisplayPage::onHeaderPress);
@@ -357,10 +363,14 @@ void DeviceDisplayPage::reportCheckedDevices() {
             notActivated = true;
         entries.append(entry);
         if (rows.size() == 1) {
+            // A state the page knows no operation for still replaces the last selection: no operation is
+            // offered, rather than one on devices no longer ticked.
             if (state == 0)
                 emit signalCurrentSelectionModelChange(MODIFY_SINGLE, entries);
             else if (state == 1)
                 emit signalCurrentSelectionModelChange(ACTIVE_SINGLE, entries);
+            else
+                emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
             return;
         }
     }
@@ -368,7 +378,7 @@ void DeviceDisplayPage::reportCheckedDevices() {
         emit signalCurrentSelectionModelChange(ACTIVE_BATCH, entries);
     else if (activated && !notActivated)
         emit signalCurrentSelectionModelChange(MODIFY_BATCH, entries);
-    else if (activated && notActivated)
+    else
         emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
 }
 
@@ -431,7 +441,22 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
-    dialog.setExportRows(shownCheckedRows());
+    // Identities, not row numbers: the list keeps changing while the dialog's loop runs.
+    QList<QPair<QString, QString>> devices;
+    const int serialColumn = m_model->columnOf(DeviceInfoModel::KindSerialNumber);
+    const int macColumn = m_model->columnOf(DeviceInfoModel::KindMac);
+    for (const int row : shownCheckedRows())
+        devices.append(
+            {m_model->index(row, serialColumn).data().toString(), m_model->index(row, macColumn).data().toString()});
+    dialog.setExportRows([model = QPointer<DeviceInfoModel>(m_model), devices] {
+        QList<int> rows;
+        for (const auto& [serialNo, mac] : devices) {
+            const int row = model ? model->rowOf(serialNo, mac) : -1;
+            if (row >= 0)
+                rows.append(row);
+        }
+        return rows;
+    });
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
@@ -489,7 +514,10 @@ void DeviceDisplayPage::onPlanApply() {
         m_planPreview->setPlan(m_planPath, m_plan, check, devices);
         return;
     }
-    QByteArray password = m_planPreview->adminPassword().toLatin1();
+    // UTF-8 within 16 bytes, as the modify page sends it; the preview allows nothing else.
+    QByteArray password = VEXA::passwordBytes(m_planPreview->adminPassword()).value_or(QByteArray());
+    if (password.isEmpty())
+        return;
     m_planPreview->clearPassword();
     const bool started = m_planBatch->start(m_plan, check, devices, password);
     password.fill('\0');
@@ -533,6 +561,7 @@ void DeviceDisplayPage::onPlanFinished() {
     DeviceModifyResultPage results(this);
     results.setEntries(entries);
     results.setReceipt(m_planBatch->receipt());
+    results.setReceiptHistory(m_planBatch->historyPath());
     emit signalCoverMainPage();
     results.exec();
     emit signalDisCoverMainPage();

@@ -108,8 +108,8 @@ struct DeviceInfo {
 // width (never scanned for a terminator), the HTTP port widened from 16 bits, recordValid set.
 void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& record);
 
-// A record's text field as a string, bounded by the field's width. Latin-1, as everywhere a device text
-// meets a string: each byte is one character, so distinct texts stay distinct and survive the way back.
+// A record's text field as a string, bounded by the field's width: UTF-8, as devices keep texts, or Latin-1 (one
+// character per byte) where the bytes are not UTF-8, so that an older device's name still reads right.
 QString recordText(const char* field, std::size_t width);
 template <std::size_t N>
 QString recordText(const char (&field)[N]) {

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMetaMethod>
 #include <QPixmap>
+#include <QSet>
 
 #include "aptui/BaseDialog.h"
 #include "aptui/BatchProgressCover.h"
@@ -15,6 +16,7 @@
 #include "common/PasswordLevel.h"
 #include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/AddressPlan.h"
 #include "modify/DeviceActivePage.h"
@@ -24,6 +26,7 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/ReceiptFile.h"
+#include "plan/ReceiptHistory.h"
 #include "platform/core/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
@@ -31,6 +34,12 @@
 namespace VexaTool {
 
 namespace {
+
+QString tooLongPassword() {
+    return QCoreApplication::translate("VexaTool::DeviceModifyPage",
+                                       "The password is too long: it may take at most 16 bytes, and a character "
+                                       "outside ASCII takes more than one.");
+}
 
 // Any other code: the library's own sentence where it defines the code, else the generic text.
 QString otherCodeText(uint32_t code) {
@@ -78,6 +87,7 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
         label->setMinimumWidth(labelWidth);
 
+    m_history = std::make_unique<ReceiptHistory>();
     m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
@@ -338,7 +348,12 @@ void DeviceModifyPage::onActiveDevices() {
     Run run;
     run.operation = m_entries.size() == 1 ? Operation::ActivateSingle : Operation::ActivateBatch;
     run.entries = m_entries;
-    const QByteArray passwordBytes = OrvisGUIToolkit::ConvertFromUnicode(password);
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(password);
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+    const QByteArray passwordBytes = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
@@ -379,7 +394,12 @@ void DeviceModifyPage::onModifyNetParas() {
         if (!planBatchModification(run))
             return;
     }
-    const QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(m_ui->m_lineEditAdminPassword->text());
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
+        return;
+    }
+    const QByteArray password = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
@@ -402,9 +422,10 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     if (dhcpOff) {
         aptui::MultiStateLineEdit* startEdit = m_netParaPage->editor(QStringLiteral("m_lineEditStartIp"));
         QLabel* startHint = m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp"));
+        // Devices whose type locks the start address (our cameras) keep each its own address.
         const AddressPlan::Fault fault =
             values.startEnabled ? AddressPlan::consecutive(values.startAddress, values.mask, count, run.newAddresses)
-                                : AddressPlan::Fault::NoStart;
+                                : AddressPlan::Fault::None;
         switch (fault) {
         case AddressPlan::Fault::None:
             break;
@@ -433,20 +454,43 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     }
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QByteArray name = values.deviceName.toLatin1();
+    if (!run.newAddresses.isEmpty()) {
+        // As a plan is checked: an address a listed device outside the batch already has would give two
+        // devices one address.
+        QVector<VEXA_DEVICE_MY_INFO> listed;
+        store->copyAll(listed);
+        QSet<QString> inBatch;
+        for (const DeviceInfo& entry : run.entries)
+            inBatch.insert(entry.serialNo + QChar(0) + entry.mac);
+        const QSet<QString> taken(run.newAddresses.cbegin(), run.newAddresses.cend());
+        for (const VEXA_DEVICE_MY_INFO& record : listed) {
+            const QString address = recordText(record.ipv4Address);
+            if (!taken.contains(address) ||
+                inBatch.contains(recordText(record.serialNo) + QChar(0) + recordText(record.mac)))
+                continue;
+            showError(tr("%1 is the address of %2 (%3), which is not in this batch.")
+                          .arg(address, recordText(record.serialNo), recordText(record.mac)),
+                      m_netParaPage->editor(QStringLiteral("m_lineEditStartIp")),
+                      m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp")));
+            return false;
+        }
+    }
+    // UTF-8, as device texts are read; checked against the 32-byte field by the form.
+    const QByteArray name = values.deviceName.toUtf8();
     for (int j = 0; j < count; ++j) {
         const DeviceInfo& entry = run.entries[j];
         VEXA_NET_PARAM params;
         std::memset(&params, 0, sizeof params);
         store->readNetParams(entry.serialNo, entry.mac, params);
-        if (dhcpOff) {
+        // With the start address locked, the stored address, mask, gateway and DHCP flag go back unchanged.
+        if (dhcpOff && values.startEnabled) {
             setRecordText(params.ipv4Address, run.newAddresses.at(j).toLatin1());
             setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
             // A gateway editor the selection leaves locked reads empty: the device keeps the gateway it has.
             if (values.gatewayEnabled)
                 setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
             params.dhcpEnabled = 0;
-        } else {
+        } else if (!dhcpOff) {
             params.dhcpEnabled = 1;
         }
         if (values.port != 0)
@@ -454,7 +498,9 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         if (values.httpPort != 0)
             params.httpPort = static_cast<uint16_t>(values.httpPort);
         params.rtspPort = static_cast<uint16_t>(values.rtspPort);
-        setRecordText(params.deviceName, name);
+        // A name editor left empty (or locked) keeps each device's own name.
+        if (!name.isEmpty())
+            setRecordText(params.deviceName, name);
         run.params.push_back(params);
     }
     return true;
@@ -473,6 +519,8 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
     m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
+    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch)
+        m_history->begin();
     emit signalBusyChanged(true);
     m_runner->start(std::move(tasks));
 }
@@ -513,8 +561,22 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         break;
     case Operation::ActivateSingle:
     case Operation::ModifySingle:
-        break; // reported as a whole when the call is done
+        return; // reported as a whole when the call is done
     }
+    if (index < m_run.before.size())
+        m_history->append(receiptEntry(index, entry));
+}
+
+plan::ReceiptEntry DeviceModifyPage::receiptEntry(qsizetype index, const DeviceInfo& after) const {
+    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
+    const std::size_t at = static_cast<std::size_t>(index);
+    const QString name = !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
+    // New Address is the address the device was to get, whether or not it got it (Result says which), as
+    // vexa apply-plan writes it; a device that keeps its address has that one.
+    DeviceInfo planned = after;
+    planned.ipv4Address =
+        index < m_run.newAddresses.size() ? m_run.newAddresses.at(index) : m_run.before.at(index).ipv4Address;
+    return ReceiptFile::entry(QDateTime::currentDateTime(), m_run.before.at(index), planned, name);
 }
 
 void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
@@ -584,16 +646,12 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
     }
     results.setEntries(entries);
     if (m_run.before.size() == entries.size()) {
-        const QDateTime now = QDateTime::currentDateTime();
         std::vector<plan::ReceiptEntry> receipt;
-        for (qsizetype i = 0; i < entries.size(); ++i) {
-            const std::size_t at = static_cast<std::size_t>(i);
-            const QString name =
-                !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
-            receipt.push_back(ReceiptFile::entry(now, m_run.before.at(i), entries.at(i), name));
-        }
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            receipt.push_back(receiptEntry(i, entries.at(i)));
         results.setReceipt(std::move(receipt));
     }
+    results.setReceiptHistory(m_history->path());
     if (activation)
         emit signalActiveResult(entries);
     emit signalCoverMainPage();

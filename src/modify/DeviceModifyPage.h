@@ -10,6 +10,7 @@
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
+#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 class QLabel;
@@ -28,6 +29,7 @@ class BatchProgressCover;
 
 namespace VexaTool {
 
+class ReceiptHistory;
 class DeviceActivePage;
 class DeviceNetParaPage;
 
@@ -110,6 +112,8 @@ private:
     void onRunFinished(const QVector<DeviceOutcome>& outcomes);
     void finishSingle(const DeviceOutcome& outcome);
     void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
+    // The receipt line of the run's device at index, as it came back in after.
+    plan::ReceiptEntry receiptEntry(qsizetype index, const DeviceInfo& after) const;
     // The record for every device of a batch, and its new address; false (after saying why) when the start
     // address cannot give every device a usable address.
     bool planBatchModification(Run& run);
@@ -125,6 +129,8 @@ private:
     DeviceTaskRunner* m_runner = nullptr;
     QVector<DeviceInfo> m_entries;
     Run m_run;
+    // Every batch writes its receipt into the user's receipts folder as devices answer.
+    std::unique_ptr<ReceiptHistory> m_history;
 };
 
 } // namespace VexaTool

@@ -1,10 +1,14 @@
 #include "modify/DeviceModifyResultPage.h"
 
 #include <QDate>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QUrl>
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "aptui/WarningDialog.h"
@@ -45,6 +49,25 @@ DeviceModifyResultPage::DeviceModifyResultPage(QWidget* parent)
         return QFileDialog::getSaveFileName(this, tr("Save receipt"), suggested, tr("CSV files (*.csv)"));
     };
     connect(m_ui->m_btnSaveReceipt, &QPushButton::clicked, this, &DeviceModifyResultPage::onSaveReceipt);
+
+    // Beside "Save receipt…": the folder where every batch and plan has left its receipt by itself.
+    m_btnReceipts = new QPushButton(tr("Receipts…"), m_ui->m_btnSaveReceipt->parentWidget());
+    m_btnReceipts->setObjectName(QStringLiteral("m_btnReceiptHistory"));
+    m_btnReceipts->setMinimumSize(m_ui->m_btnSaveReceipt->minimumSize());
+    m_btnReceipts->setAccessibleName(tr("Open the folder of receipts"));
+    m_btnReceipts->hide();
+    m_ui->m_layoutCounts->insertWidget(m_ui->m_layoutCounts->indexOf(m_ui->m_btnSaveReceipt), m_btnReceipts);
+    m_folderOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    connect(m_btnReceipts, &QPushButton::clicked, this, [this] {
+        if (!m_historyPath.isEmpty() && m_folderOpener)
+            m_folderOpener(QUrl::fromLocalFile(QFileInfo(m_historyPath).absolutePath()));
+    });
+}
+
+void DeviceModifyResultPage::setReceiptHistory(const QString& path) {
+    m_historyPath = path;
+    m_btnReceipts->setVisible(!path.isEmpty());
+    m_btnReceipts->setToolTip(path);
 }
 
 DeviceModifyResultPage::~DeviceModifyResultPage() = default;

@@ -68,6 +68,7 @@ bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& c
     m_done = 0;
     m_stopped = false;
     m_running = true;
+    m_history.begin();
     emit signalProgress(0, total());
     runRound();
     return true;
@@ -97,7 +98,8 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
     entry.mac = fromBytes(device.mac);
     entry.result = result;
     m_entries[change] = entry;
-    // The receipt keeps the name as the plan wrote it; the device keeps its Latin-1 bytes.
+    // The receipt keeps the name as the plan wrote it. New Address is the address the device was to get,
+    // whether or not it got it (Result says which), as vexa apply-plan writes it.
     m_receipt[static_cast<std::size_t>(change)] = {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
         device.serial,
@@ -106,6 +108,7 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
         c.newAddress,
         row.name,
         result.toStdString()};
+    m_history.append(m_receipt[static_cast<std::size_t>(change)]);
     m_settled[static_cast<std::size_t>(change)] = 1;
     if (ok)
         m_rowDone[static_cast<std::size_t>(c.row)] = 1;

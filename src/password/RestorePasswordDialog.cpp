@@ -117,6 +117,7 @@ void RestorePasswordDialog::setBusy(bool busy) {
     if (auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm")))
         confirm->setEnabled(!busy);
     m_ui->m_progressBusy->setVisible(busy);
+    setHeldOpen(busy);
     if (busy)
         setCursor(Qt::BusyCursor);
     else

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "plan/core/PlanValidator.h"
+
 namespace VexaTool {
 
 namespace {
@@ -22,7 +24,7 @@ plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     device.gateway = bounded(record.ipv4Gateway);
     device.ipv6Address = bounded(record.ipv6Address);
     device.ipv6Gateway = bounded(record.ipv6Gateway);
-    device.name = bounded(record.deviceName);
+    device.name = plan::deviceTextUtf8(bounded(record.deviceName));
     device.port = record.port > 0 ? static_cast<uint32_t>(record.port) : 0;
     device.httpPort = record.httpPort > 0 ? static_cast<uint32_t>(record.httpPort) : 0;
     device.rtspPort = record.rtspPort;

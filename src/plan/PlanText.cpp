@@ -54,8 +54,8 @@ QString PlanText::issue(const plan::PlanIssue& issue) {
         return tr("Device name is longer than 32 bytes.");
     case IssueCode::NameControl:
         return tr("Device name contains control characters.");
-    case IssueCode::NameNotLatin1:
-        return tr("Device name has characters that devices cannot store (only Latin-1 letters and signs).");
+    case IssueCode::NameNotUtf8:
+        return tr("Device name is not UTF-8 text.");
     case IssueCode::DhcpInvalid:
         return tr("DHCP must be yes or no.");
     case IssueCode::DhcpUnsupported:

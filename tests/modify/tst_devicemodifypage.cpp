@@ -1,5 +1,6 @@
 #include <atomic>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include <QCheckBox>
@@ -93,6 +94,7 @@ struct Results {
     QString countCaption;
     QString failCaption;
     std::vector<VexaTool::plan::ReceiptEntry> receipt;
+    QString historyPath; // the receipt the batch wrote by itself
 };
 
 class TestDeviceModifyPage : public QObject {
@@ -123,6 +125,7 @@ private slots:
     void batchWithDhcpOnKeepsAddresses();
     void batchRefusedBeforeAnyCall_data();
     void batchRefusedBeforeAnyCall();
+    void lockedStartAddressKeepsEachDevicesOwn();
     void batchRunsInParallelInOrderAndGuiStaysLive();
     void stopLeavesTheRestNotSent();
     void forgetPassword_data();
@@ -187,6 +190,8 @@ void TestDeviceModifyPage::readResults(QWidget* modal, Results& results) {
     results.countCaption = page->findChild<QLabel*>(u"m_labelDeviceAll"_qs)->text();
     results.failCaption = page->findChild<QLabel*>(u"m_labelDeviceFail"_qs)->text();
     results.receipt = page->receipt();
+    if (auto* history = page->findChild<QPushButton*>(u"m_btnReceiptHistory"_qs); history && !history->isHidden())
+        results.historyPath = history->toolTip();
     page->accept();
 }
 
@@ -551,15 +556,35 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(sentBack[i].result, failed ? u"Error2011:time out"_qs : u"Succeed"_qs);
         QCOMPARE(sentBack[i].ipv4Address, failed ? entries[i].ipv4Address : addresses[i]);
         QCOMPARE(recordText(stored(entries[i]).ipv4Address), failed ? entries[i].ipv4Address : addresses[i]);
-        // The receipt: the address each device had and has now, the name sent, the result.
+        // The receipt: the address each device had and was to get (the result says whether it did, as in
+        // vexa apply-plan's receipt), the name sent, the result.
         const VexaTool::plan::ReceiptEntry& line = results.receipt.at(static_cast<std::size_t>(i));
         QCOMPARE(QString::fromStdString(line.serial), entries[i].serialNo);
         QCOMPARE(QString::fromStdString(line.oldAddress), entries[i].ipv4Address);
-        QCOMPARE(QString::fromStdString(line.newAddress), failed ? entries[i].ipv4Address : addresses[i]);
+        QCOMPARE(QString::fromStdString(line.newAddress), addresses[i]);
         QCOMPARE(line.name, std::string("Hall"));
         QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
     }
     QCOMPARE(results.receipt.size(), std::size_t(10));
+
+    // The same lines were written by the batch itself, row by row, into the user's receipts folder.
+    QVERIFY(results.historyPath.startsWith(VexaTool::ReceiptHistory::folder()));
+    QFile history(results.historyPath);
+    QVERIFY(history.open(QIODevice::ReadOnly));
+    const std::string text = history.readAll().toStdString();
+    const auto parsed = VexaTool::plan::CsvReader::parse(VexaTool::plan::CsvReader::skipByteOrderMark(text));
+    QCOMPARE(parsed.error, VexaTool::plan::CsvReader::Error::None);
+    QCOMPARE(parsed.records.size(), std::size_t(11));
+    QCOMPARE(parsed.records[0].fields.at(4), std::string("New Address"));
+    std::set<std::string> written;
+    for (std::size_t r = 1; r < parsed.records.size(); ++r) {
+        const std::vector<std::string>& f = parsed.records[r].fields;
+        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6));
+    }
+    std::set<std::string> shown;
+    for (const VexaTool::plan::ReceiptEntry& line : results.receipt)
+        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result);
+    QCOMPARE(written, shown);
 }
 
 void TestDeviceModifyPage::batchWithDhcpOnKeepsAddresses() {
@@ -604,19 +629,21 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QString>("message");
-    QTest::newRow("leaves a /24")
-        << 0x1000 << u"192.168.1.250"_qs << u"255.255.255.0"_qs
-        << u"10 addresses from 192.168.1.250 would leave the subnet of mask 255.255.255.0."_qs;
+    QTest::addColumn<QString>("outsider"); // the address of a listed device not in the batch
+    QTest::newRow("leaves a /24") << 0x1000 << u"192.168.1.250"_qs << u"255.255.255.0"_qs
+                                  << u"10 addresses from 192.168.1.250 would leave the subnet of mask 255.255.255.0."_qs
+                                  << QString();
     QTest::newRow("hits the broadcast")
         << 0x1000 << u"10.0.0.246"_qs << u"255.255.255.0"_qs
         << u"10 addresses from 10.0.0.246 would include the network or broadcast address "
-           "of the subnet."_qs;
+           "of the subnet."_qs
+        << QString();
     QTest::newRow("past x.x.255.255") << 0x1000 << u"10.0.255.250"_qs << u"255.0.0.0"_qs
-                                      << u"10 addresses from 10.0.255.250 would run past 10.0.255.255."_qs;
-    QTest::newRow("no start address")
-        << 0x9E00 << QString() << QString()
-        << u"These devices take no start address. Enable DHCP, or select devices that take "
-           "one."_qs;
+                                      << u"10 addresses from 10.0.255.250 would run past 10.0.255.255."_qs << QString();
+    QTest::newRow("takes a listed device's address")
+        << 0x1000 << u"10.20.0.30"_qs << u"255.255.255.0"_qs
+        << u"10.20.0.35 is the address of VXOUT0001 (02-56-00-99-00-01), which is not in this batch."_qs
+        << u"10.20.0.35"_qs;
 }
 
 void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
@@ -624,8 +651,16 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
     QFETCH(QString, start);
     QFETCH(QString, mask);
     QFETCH(QString, message);
+    QFETCH(QString, outsider);
     DeviceSample sample;
     sample.typeCode = typeCode;
+    if (!outsider.isEmpty()) {
+        DeviceSample other;
+        other.serial = u"VXOUT0001"_qs;
+        other.mac = u"02-56-00-99-00-01"_qs;
+        other.ipv4 = outsider;
+        addDevice(other, 99);
+    }
     m_page->onCurrentSelectionChange(MODIFY_BATCH, batch(10, sample));
     edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
     edit("m_lineEditStartIp")->setText(start);
@@ -642,6 +677,34 @@ void TestDeviceModifyPage::batchRefusedBeforeAnyCall() {
     QVERIFY(!m_page->isBusy());
     QVERIFY(fakelib::calls.isEmpty());
     QCOMPARE(modified.count(), 0);
+}
+
+// Our cameras' types lock the start address: renaming or re-porting them must not need DHCP.
+void TestDeviceModifyPage::lockedStartAddressKeepsEachDevicesOwn() {
+    DeviceSample sample;
+    sample.typeCode = 0x9E00;
+    const QVector<DeviceInfo> entries = batch(3, sample);
+    m_page->onCurrentSelectionChange(MODIFY_BATCH, entries);
+    QVERIFY(!edit("m_lineEditStartIp")->isEnabled());
+    edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
+    edit("m_lineEditRTSP")->setText(u"1554"_qs);
+    edit("m_lineEditDeviceName")->setText(u"Yard"_qs);
+    edit("m_lineEditHttpPort")->setText(u"80"_qs);
+    Results results;
+    ModalWatcher watcher;
+    watcher.onOther = [&results](QWidget* modal) { readResults(modal, results); };
+    click("m_btnModify");
+    QTRY_COMPARE(results.shown, 1);
+    QCOMPARE(watcher.warnings, QStringList());
+    for (const DeviceInfo& entry : entries) {
+        const VEXA_NET_PARAM p = fakelib::sent.value(entry.mac.toLatin1());
+        QCOMPARE(QString::fromLatin1(p.ipv4Address), entry.ipv4Address);
+        QCOMPARE(QByteArray(p.ipv4SubnetMask), QByteArray("255.255.255.0"));
+        QCOMPARE(QByteArray(p.ipv4Gateway), QByteArray("192.168.1.1"));
+        QCOMPARE(p.dhcpEnabled, 0);
+        QCOMPARE(int(p.rtspPort), 1554);
+        QCOMPARE(QByteArray(p.deviceName), QByteArray("Yard"));
+    }
 }
 
 void TestDeviceModifyPage::batchRunsInParallelInOrderAndGuiStaysLive() {
@@ -792,4 +855,6 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
 }
 
 QTEST_MAIN(TestDeviceModifyPage)
+#include "plan/ReceiptHistory.h"
+#include "plan/core/CsvReader.h"
 #include "tst_devicemodifypage.moc"
