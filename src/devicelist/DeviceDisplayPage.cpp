@@ -23,6 +23,7 @@
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/PlanBatch.h"
+#include "outcome/ErrorText.h"
 #include "plan/PlanDevices.h"
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
@@ -307,13 +308,13 @@ void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
     VEXA::DeviceStore::instance()->update(record);
 }
 
-DeviceInfo DeviceDisplayPage::entryOf(int row) const {
+DeviceInfo DeviceDisplayPage::entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const {
     DeviceInfo entry;
-    entry.index = cellText(row, DeviceInfoModel::KindId);
-    entry.deviceType = cellText(row, DeviceInfoModel::KindDeviceType);
-    entry.ipv4Address = cellText(row, DeviceInfoModel::KindIpv4Address);
-    entry.serialNo = cellText(row, DeviceInfoModel::KindSerialNumber);
-    entry.mac = cellText(row, DeviceInfoModel::KindMac);
+    entry.index = cellText(row, DeviceInfoModel::KindId); // the row's number as the list shows it
+    entry.deviceType = recordText(record.deviceTypeName);
+    entry.ipv4Address = recordText(record.ipv4Address);
+    entry.serialNo = key.serialNo;
+    entry.mac = key.mac;
     entry.result = QStringLiteral("0");
     return entry;
 }
@@ -330,15 +331,15 @@ void DeviceDisplayPage::reportCheckedDevices() {
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     // For a batch, one copy of the store and a hash instead of one scan of the store per ticked row.
-    QHash<QString, uint8_t> states;
+    QHash<QString, VEXA_DEVICE_MY_INFO> byKey;
     if (rows.size() > 1) {
         QVector<VEXA_DEVICE_MY_INFO> records;
         store->copyAll(records);
-        states.reserve(records.size());
+        byKey.reserve(records.size());
         for (const VEXA_DEVICE_MY_INFO& record : records) {
             const QString key = recordText(record.serialNo) + QChar(0) + recordText(record.mac);
-            if (!states.contains(key)) // the first record of a key is the one the store hands out
-                states.insert(key, record.activationState);
+            if (!byKey.contains(key)) // the first record of a key is the one the store hands out
+                byKey.insert(key, record);
         }
     }
     QVector<DeviceInfo> entries;
@@ -346,17 +347,19 @@ void DeviceDisplayPage::reportCheckedDevices() {
     bool activated = false;
     bool notActivated = false;
     for (int row : rows) {
-        const DeviceInfo entry = entryOf(row);
-        uint8_t state = 0;
+        const DeviceKey key = m_model->keyOf(row);
+        // A device missing from the store reads as a zero-filled record.
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
         if (rows.size() == 1) {
-            VEXA_DEVICE_MY_INFO record;
-            std::memset(&record, 0, sizeof record);
-            store->get(entry.serialNo, entry.mac, record);
-            state = record.activationState;
+            store->get(key.serialNo, key.mac, record);
         } else {
-            // A device missing from the store reads as a zero-filled record.
-            state = states.value(entry.serialNo + QChar(0) + entry.mac, 0);
+            const auto found = byKey.constFind(key.serialNo + QChar(0) + key.mac);
+            if (found != byKey.cend())
+                record = *found;
         }
+        const DeviceInfo entry = entryOf(row, key, record);
+        const uint8_t state = record.activationState;
         if (state == 0)
             activated = true;
         else if (state == 1)
@@ -418,10 +421,9 @@ void DeviceDisplayPage::onManualUpdate() {
 }
 
 void DeviceDisplayPage::refreshRows(const QVector<DeviceInfo>& entries) {
-    const QString succeed = tr("Succeed");
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     for (const DeviceInfo& entry : entries) {
-        if (entry.result != succeed)
+        if (!ErrorText::isSuccess(entry.result))
             continue;
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);
@@ -578,16 +580,17 @@ void DeviceDisplayPage::onSortTable(int iIndex) {
 }
 
 QUrl DeviceDisplayPage::webAddress(int row) const {
-    QString portText = cellText(row, DeviceInfoModel::KindHttpPort).trimmed();
-    if (portText == DeviceInfoModel::tr("N/A"))
-        portText = QStringLiteral("80");
-    bool ok = false;
-    const int port = portText.toInt(&ok);
+    // From the device's record, which the row's key names; the cells are only what the list shows of it.
+    const DeviceKey key = m_model->keyOf(row);
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    if (key.isNull() || !VEXA::DeviceStore::instance()->get(key.serialNo, key.mac, record))
+        return QUrl();
     QUrl url;
     url.setScheme(QStringLiteral("http"));
     // Set as a host, never pasted into a URL text: a device's address cannot smuggle in a path or a user.
-    url.setHost(cellText(row, DeviceInfoModel::KindIpv4Address).trimmed(), QUrl::StrictMode);
-    url.setPort(ok && port > 0 && port < 65536 ? port : 80);
+    url.setHost(recordText(record.ipv4Address).trimmed(), QUrl::StrictMode);
+    url.setPort(record.httpPort > 0 && record.httpPort < 65536 ? static_cast<int>(record.httpPort) : 80);
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
 }
 

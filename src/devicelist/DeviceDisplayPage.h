@@ -133,7 +133,7 @@ private:
     QList<int> shownCheckedRows() const;
     void forgetMac(const QString& mac);
     void recountStoredMacs();
-    DeviceInfo entryOf(int row) const;
+    DeviceInfo entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const;
     QString cellText(int row, int kind) const;
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;

@@ -30,6 +30,7 @@
 #include "platform/core/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -39,13 +40,6 @@ QString tooLongPassword() {
     return QCoreApplication::translate("VexaTool::DeviceModifyPage",
                                        "The password is too long: it may take at most 16 bytes, and a character "
                                        "outside ASCII takes more than one.");
-}
-
-// Any other code: the library's own sentence where it defines the code, else the generic text.
-QString otherCodeText(uint32_t code) {
-    return ErrorText::isKnown(code)
-               ? ErrorText::withCode(code)
-               : QCoreApplication::translate("VexaTool::DeviceModifyPage", "Error%1:others").arg(code);
 }
 
 bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
@@ -142,62 +136,6 @@ aptui::BatchProgressCover* DeviceModifyPage::progressCover() const {
 
 bool DeviceModifyPage::isBusy() const {
     return m_runner->isRunning();
-}
-
-QString DeviceModifyPage::singleActivationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Activate Succeed.");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Device deny.");
-    case VEXA_ERR_TIMEOUT:
-        return tr("Time out.");
-    case VEXA_ERR_ALREADY_ACTIVATED:
-        return tr("Error%1:others").arg(code);
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::batchActivationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Succeed");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Error%1:Device deny.").arg(code);
-    case VEXA_ERR_TIMEOUT:
-        return tr("Error%1:others").arg(code);
-    case VEXA_ERR_ALREADY_ACTIVATED:
-        return tr("Error%1:reactive").arg(code);
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::singleModificationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Modify network parameters succeed.");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Device deny.");
-    case VEXA_ERR_TIMEOUT:
-        return tr("Time out.");
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::batchModificationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Succeed");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Error%1:device deny").arg(code);
-    case VEXA_ERR_TIMEOUT:
-        return tr("Error%1:time out").arg(code);
-    default:
-        return otherCodeText(code);
-    }
 }
 
 QPoint DeviceModifyPage::dialogPosition() const {
@@ -539,24 +477,24 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         if (!outcome.sent) {
             entry.result = tr("Not sent");
         } else if (outcome.ok) {
-            entry.result = tr("Succeed");
+            entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
             XRT_MutexGuard guard(store->lock());
             store->setActivationState(entry.serialNo, entry.mac, 0);
         } else {
-            entry.result = batchActivationText(outcome.code);
+            entry.result = ErrorText::text(ErrorText::Form::BatchActivation, outcome.code);
         }
         break;
     case Operation::ModifyBatch:
         if (!outcome.sent) {
             entry.result = tr("Not sent");
         } else if (outcome.ok) {
-            entry.result = tr("Succeed");
+            entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
             if (!m_run.newAddresses.isEmpty())
                 entry.ipv4Address = m_run.newAddresses.at(index);
             XRT_MutexGuard guard(store->lock());
             store->writeNetParams(entry.serialNo, entry.mac, m_run.params[static_cast<std::size_t>(index)]);
         } else {
-            entry.result = batchModificationText(outcome.code);
+            entry.result = ErrorText::text(ErrorText::Form::BatchModification, outcome.code);
         }
         break;
     case Operation::ActivateSingle:
@@ -617,7 +555,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             else
                 store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
         }
-        entry.result = tr("Succeed");
+        entry.result = ErrorText::sentence(VEXA_NOERROR);
         if (sameDevices(entries, m_entries))
             m_entries = entries;
         if (activation)
@@ -626,11 +564,14 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             emit signalModifyResult(entries);
         WarningDialog::showWarning(
             dialogPosition(), WarningDialog::Success,
-            activation ? singleActivationText(VEXA_NOERROR) : singleModificationText(VEXA_NOERROR), this);
+            ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification,
+                            VEXA_NOERROR),
+            this);
         return;
     }
     const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
-    const QString text = activation ? singleActivationText(code) : singleModificationText(code);
+    const QString text =
+        ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
     if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
         m_entries.first().result = text;
@@ -667,8 +608,8 @@ void DeviceModifyPage::onForgetPassword() {
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
     VEXA::DeviceStore::instance()->get(m_entries.first().serialNo, m_entries.first().mac, record);
-    openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & DeviceSupport::KeyReset) != 0,
-                       (record.resetFlags & DeviceResetQr) != 0, (record.supportFlags & DeviceSupport::ResetIpc) != 0);
+    openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0,
+                       (record.resetFlags & VEXA_RESET_QR) != 0, (record.supportFlags & VEXA_SUPPORT_RESET_IPC) != 0);
 }
 
 void DeviceModifyPage::openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset) {

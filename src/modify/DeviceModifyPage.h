@@ -63,13 +63,6 @@ public:
     DeviceActivePage* activePage() const { return m_activePage; }
     aptui::BatchProgressCover* progressCover() const;
 
-    // Result texts of the device calls, in this page's words. A code the library defines beyond the
-    // specific ones gets its own sentence (see ErrorText).
-    static QString singleActivationText(uint32_t code);
-    static QString batchActivationText(uint32_t code);
-    static QString singleModificationText(uint32_t code);
-    static QString batchModificationText(uint32_t code);
-
 signals:
     void signalModifyResult(QVector<DeviceInfo> entries);
     void signalActiveResult(QVector<DeviceInfo> entries);

@@ -12,6 +12,7 @@
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "aptui/WarningDialog.h"
+#include "outcome/ErrorText.h"
 #include "plan/ReceiptFile.h"
 #include "ui_DeviceModifyResultPage.h"
 
@@ -90,7 +91,6 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
     for (int column = 0; column < 5; ++column)
         m_ui->m_tableViewResult->setColumnWidth(column, kColumnWidths[column]);
 
-    const QString succeed = tr("Succeed");
     const QColor textColour(0x66, 0x66, 0x66);
     m_failures = 0;
     for (const DeviceInfo& entry : entries) {
@@ -102,7 +102,7 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
             item->setEditable(false);
         }
         QStandardItem* result = row.last();
-        if (entry.result == succeed) {
+        if (ErrorText::isSuccess(entry.result)) {
             result->setIcon(QIcon(QString::fromLatin1(kOkIcon)));
             result->setText(QString());
         } else {

@@ -13,6 +13,7 @@
 #include "modify/AddressPlan.h"
 #include "toolkit/CIntValidator.h"
 #include "ui_DeviceNetParaPage.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -206,14 +207,14 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
         m_ui->m_lineEditIPV6Address->setText(recordText(params.ipv6Address));
         m_ui->m_lineEditIPV6Gateway->setText(recordText(params.ipv6Gateway));
         m_ui->m_lineEditIPV6SubnetMaskLen->setText(QString::number(params.ipv6PrefixLength));
-        const bool supported = (record.supportFlags & DeviceSupport::Ipv6) != 0;
+        const bool supported = (record.supportFlags & VEXA_SUPPORT_IPV6) != 0;
         if (!supported) {
             m_ui->m_lineEditIPV6Address->clear();
             m_ui->m_lineEditIPV6Gateway->clear();
             m_ui->m_lineEditIPV6SubnetMaskLen->clear();
         }
         // Editable only where the device takes a change: it ignores IPv6 values without the modify bit.
-        const bool editable = supported && (record.supportFlags & DeviceSupport::ModifyIpv6) != 0;
+        const bool editable = supported && (record.supportFlags & VEXA_SUPPORT_MODIFY_IPV6) != 0;
         for (QWidget* edit : ipv6)
             edit->setEnabled(editable);
     } else if (record.capabilityLevel == 0) {
@@ -229,7 +230,7 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
 
     // The box is set here without telling the modify page: this fill already leaves the form as it should be.
     const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
-    if (record.supportFlags & DeviceSupport::Dhcp) {
+    if (record.supportFlags & VEXA_SUPPORT_DHCP) {
         m_ui->m_checkBoxDHCP->setEnabled(true);
         const bool dhcpOn = fromCheckBox ? state == 0 : record.dhcpEnabled == 1;
         if (dhcpOn) {

@@ -5,8 +5,10 @@
 
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
 #include "plan/core/PlanApply.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -82,9 +84,8 @@ void PlanBatch::stop() {
 }
 
 int PlanBatch::failures() const {
-    const QString succeed = DeviceModifyResultPage::tr("Succeed");
-    return static_cast<int>(
-        std::count_if(m_entries.cbegin(), m_entries.cend(), [&](const DeviceInfo& e) { return e.result != succeed; }));
+    return static_cast<int>(std::count_if(m_entries.cbegin(), m_entries.cend(),
+                                          [](const DeviceInfo& e) { return !ErrorText::isSuccess(e.result); }));
 }
 
 void PlanBatch::settle(int change, const QString& result, bool ok) {
@@ -161,8 +162,8 @@ void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
         return;
     }
     const bool ok = outcome.ok;
-    // The results page knows success by its own word.
-    settle(change, ok ? DeviceModifyResultPage::tr("Succeed") : PlanText::result(outcome.code ? outcome.code : 1), ok);
+    // A failed call that left no code is still a failure: it must not read as success.
+    settle(change, PlanText::result(ok ? VEXA_NOERROR : (outcome.code ? outcome.code : 1)), ok);
     if (ok) {
         const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
         const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];

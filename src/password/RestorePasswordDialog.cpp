@@ -5,8 +5,8 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
-#include "password/DeviceCall.h"
 #include "password/PasswordRecovery.h"
 #include "ui_RestorePasswordDialog.h"
 

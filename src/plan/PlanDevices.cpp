@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plan/core/PlanValidator.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -30,7 +31,7 @@ plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     device.rtspPort = record.rtspPort;
     device.ipv6PrefixLength = record.ipv6PrefixLength;
     device.dhcpEnabled = record.dhcpEnabled != 0;
-    device.supportsDhcp = (record.supportFlags & DeviceSupport::Dhcp) != 0;
+    device.supportsDhcp = (record.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     device.activated = record.activationState == 0;
     return device;
 }

@@ -1,4 +1,6 @@
-#include "PlanText.h"
+#include "plan/PlanText.h"
+
+#include "outcome/ErrorText.h"
 
 namespace VexaTool {
 
@@ -133,16 +135,7 @@ QString PlanText::stopped() {
 }
 
 QString PlanText::result(uint32_t code) {
-    switch (code) {
-    case 0:
-        return tr("Succeed");
-    case 2009:
-        return tr("Error%1:device deny").arg(code);
-    case 2011:
-        return tr("Error%1:time out").arg(code);
-    default:
-        return tr("Error%1:others").arg(code);
-    }
+    return ErrorText::text(ErrorText::Form::PlanResult, code);
 }
 
 } // namespace VexaTool

@@ -193,12 +193,12 @@ void TestDeviceNetParaPage::ipv6Editors_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("shown");
     QTest::newRow("level 2, IPv6 modifiable")
-        << 2 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << true << u"fe80::64"_qs;
-    QTest::newRow("level 1, IPv6 read-only") << 1 << int(DeviceSupport::Ipv6) << false << u"fe80::64"_qs;
+        << 2 << int(VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_MODIFY_IPV6) << true << u"fe80::64"_qs;
+    QTest::newRow("level 1, IPv6 read-only") << 1 << int(VEXA_SUPPORT_IPV6) << false << u"fe80::64"_qs;
     QTest::newRow("level 2, no IPv6") << 2 << 0 << false << QString();
-    QTest::newRow("level 2, modify bit without IPv6") << 2 << int(DeviceSupport::ModifyIpv6) << false << QString();
+    QTest::newRow("level 2, modify bit without IPv6") << 2 << int(VEXA_SUPPORT_MODIFY_IPV6) << false << QString();
     QTest::newRow("level 0 reports no IPv6")
-        << 0 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << false << QString();
+        << 0 << int(VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_MODIFY_IPV6) << false << QString();
 }
 
 void TestDeviceNetParaPage::ipv6Editors() {
@@ -272,14 +272,14 @@ void TestDeviceNetParaPage::singleKeepsWhatTheFormDoesNotChange_data() {
     QTest::addColumn<QByteArray>("name"); // the device's bytes
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("tickDhcp");
-    const int dhcpAndIpv6 = DeviceSupport::Ipv6 | DeviceSupport::Dhcp;
+    const int dhcpAndIpv6 = VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_DHCP;
     // Changing IPv6 would be refused (2015); an empty IPv6 address is a change.
     QTest::newRow("IPv6 without its change, DHCP ticked") << dhcpAndIpv6 << QByteArray("Lobby") << u"Lobby"_qs << true;
     QTest::newRow("IPv6 without its change, address typed")
         << dhcpAndIpv6 << QByteArray("Lobby") << u"Lobby"_qs << false;
     // Ticking DHCP must not erase a static IPv6 address.
     QTest::newRow("IPv6 changeable, DHCP ticked")
-        << (dhcpAndIpv6 | DeviceSupport::ModifyIpv6) << QByteArray("Lobby") << u"Lobby"_qs << true;
+        << (dhcpAndIpv6 | VEXA_SUPPORT_MODIFY_IPV6) << QByteArray("Lobby") << u"Lobby"_qs << true;
     QTest::newRow("name longer than the old editor")
         << dhcpAndIpv6 << QByteArray("Parking level 2, north gate") << u"Parking level 2, north gate"_qs << false;
     QTest::newRow("name of 32 bytes") << dhcpAndIpv6 << QByteArray(32, 'x') << QString(32, u'x') << false;
@@ -372,7 +372,7 @@ void TestDeviceNetParaPage::addressesGoOutCanonical() {
 
 void TestDeviceNetParaPage::deviceWithoutDhcpSupport() {
     DeviceSample sample;
-    sample.support = DeviceSupport::Ipv6;
+    sample.support = VEXA_SUPPORT_IPV6;
     sample.dhcp = 1; // a flag the device cannot act on
     const DeviceInfo entry = addDevice(sample);
     m_form->setSingleLayout();
@@ -420,3 +420,4 @@ void TestDeviceNetParaPage::pressIntoMarkedEditorClearsItsMark() {
 
 QTEST_MAIN(TestDeviceNetParaPage)
 #include "tst_devicenetparapage.moc"
+#include "vexa.h"

@@ -381,7 +381,7 @@ void TestPlanValidator::fromDeviceRecord() {
     std::memcpy(record.ipv4Address, "127.17.0.1", 10);
     record.httpPort = 0;
     record.port = -5;
-    record.supportFlags = DeviceSupport::Dhcp;
+    record.supportFlags = VEXA_SUPPORT_DHCP;
     record.activationState = 1;
     const PlanDevice d = VexaTool::planDeviceFromRecord(record);
     QCOMPARE(d.serial, std::string(48, 'S'));

@@ -16,45 +16,43 @@ std::string field(const char* text, size_t width) {
 
 } // namespace
 
+namespace {
+
+// One row per library code: adding a code to vexa.h means adding one line here (tests/tools/tst_cli.cpp reads
+// vexa.h and fails on a code without a row).
+struct Sentence {
+    uint32_t code;
+    const char* text;
+};
+constexpr Sentence kSentences[] = {
+    {VEXA_NOERROR, "no error"},
+    {VEXA_ERR_NOT_STARTED, "the library is not started"},
+    {VEXA_ERR_BAD_ARGUMENT, "a value is missing or malformed"},
+    {VEXA_ERR_NETWORK, "no usable network interface or socket"},
+    {VEXA_ERR_UNKNOWN_DEVICE, "no device with that serial number or MAC has been heard"},
+    {VEXA_ERR_UNTRUSTED_DEVICE,
+     "the device's certificate does not verify against a trusted key, so nothing was sent to it"},
+    {VEXA_ERR_BUFFER_TOO_SMALL, "the answer does not fit the buffer"},
+    {VEXA_ERR_FILE, "the named file could not be read"},
+    {VEXA_ERR_DEVICE_REFUSED, "the device refused: wrong password, key or code, or an operation it does not allow"},
+    {VEXA_ERR_TIMEOUT, "the device did not answer in time"},
+    {VEXA_ERR_LOCKED, "the device is locked after too many wrong passwords; try again later"},
+    {VEXA_ERR_WEAK_PASSWORD, "the device refused the new password as too weak"},
+    {VEXA_ERR_NOT_ACTIVATED, "the device must be activated first"},
+    {VEXA_ERR_NOT_SUPPORTED, "the device does not support this operation or setting"},
+    {VEXA_ERR_AMBIGUOUS_DEVICE, "two devices on the network share that serial number or MAC, so nothing was sent"},
+    {VEXA_ERR_DEVICE_STORAGE, "the device could not save the change and kept its old settings"},
+    {VEXA_ERR_ALREADY_ACTIVATED, "the device is already activated"},
+};
+
+} // namespace
+
 const char* errorSentence(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return "no error";
-    case VEXA_ERR_NOT_STARTED:
-        return "the library is not started";
-    case VEXA_ERR_BAD_ARGUMENT:
-        return "a value is missing or malformed";
-    case VEXA_ERR_NETWORK:
-        return "no usable network interface or socket";
-    case VEXA_ERR_UNKNOWN_DEVICE:
-        return "no device with that serial number or MAC has been heard";
-    case VEXA_ERR_UNTRUSTED_DEVICE:
-        return "the device's certificate does not verify against a trusted key, so nothing was sent to it";
-    case VEXA_ERR_BUFFER_TOO_SMALL:
-        return "the answer does not fit the buffer";
-    case VEXA_ERR_FILE:
-        return "the named file could not be read";
-    case VEXA_ERR_DEVICE_REFUSED:
-        return "the device refused: wrong password, key or code, or an operation it does not allow";
-    case VEXA_ERR_TIMEOUT:
-        return "the device did not answer in time";
-    case VEXA_ERR_LOCKED:
-        return "the device is locked after too many wrong passwords; try again later";
-    case VEXA_ERR_WEAK_PASSWORD:
-        return "the device refused the new password as too weak";
-    case VEXA_ERR_NOT_ACTIVATED:
-        return "the device must be activated first";
-    case VEXA_ERR_NOT_SUPPORTED:
-        return "the device does not support this operation or setting";
-    case VEXA_ERR_AMBIGUOUS_DEVICE:
-        return "two devices on the network share that serial number or MAC, so nothing was sent";
-    case VEXA_ERR_DEVICE_STORAGE:
-        return "the device could not save the change and kept its old settings";
-    case VEXA_ERR_ALREADY_ACTIVATED:
-        return "the device is already activated";
-    default:
-        return "unknown error";
+    for (const Sentence& row : kSentences) {
+        if (row.code == code)
+            return row.text;
     }
+    return "unknown error";
 }
 
 bool parseSeconds(const std::string& text, double& out) {
