@@ -40,10 +40,6 @@ constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 1
                                                            230, 100, 120, 130, 110, 130, 100, 100, 130,
                                                            130, 130, 130, 130, 130, 80,  100};
 
-QString latin1Text(const char* field, std::size_t width) {
-    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
-}
-
 } // namespace
 
 DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath)
@@ -193,7 +189,7 @@ void DeviceDisplayPage::recountStoredMacs() {
     VEXA::DeviceStore::instance()->copyAll(records);
     m_storedMacs.clear();
     for (const VEXA_DEVICE_MY_INFO& record : records)
-        ++m_storedMacs[latin1Text(record.mac, sizeof record.mac)];
+        ++m_storedMacs[recordText(record.mac)];
     m_storedTotal = static_cast<int>(records.size());
 }
 
@@ -276,7 +272,7 @@ void DeviceDisplayPage::onDeviceEventsTurn() {
 
 void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QString mac = latin1Text(record.mac, sizeof record.mac);
+    const QString mac = recordText(record.mac);
     {
         // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
         // test stays one hash look-up however many devices are listed.
@@ -298,7 +294,7 @@ void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
 void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
     m_model->removeDevice(record);
     if (VEXA::DeviceStore::instance()->remove(record))
-        forgetMac(latin1Text(record.mac, sizeof record.mac));
+        forgetMac(recordText(record.mac));
     updateCount();
     reportCheckedDevices();
 }

@@ -24,6 +24,9 @@
 #include "modify/DeviceNetParaPage.h"
 #include "modify/DeviceTaskRunner.h"
 #include "outcome/ErrorText.h"
+#include "plan/ReceiptHistory.h"
+#include "plan/core/CsvReader.h"
+#include "vexa.h"
 
 using namespace modifytest;
 using VexaTool::DeviceModifyPage;
@@ -838,7 +841,4 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
 }
 
 QTEST_MAIN(TestDeviceModifyPage)
-#include "plan/ReceiptHistory.h"
-#include "plan/core/CsvReader.h"
 #include "tst_devicemodifypage.moc"
-#include "vexa.h"

@@ -6,6 +6,7 @@
 #include "ModifyTestSupport.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "modify/DeviceNetParaPage.h"
+#include "vexa.h"
 
 using namespace modifytest;
 using VexaTool::DeviceNetParaPage;
@@ -420,4 +421,3 @@ void TestDeviceNetParaPage::pressIntoMarkedEditorClearsItsMark() {
 
 QTEST_MAIN(TestDeviceNetParaPage)
 #include "tst_devicenetparapage.moc"
-#include "vexa.h"

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "plan/core/FieldText.h"
 #include "vexa.h"
 
 namespace cli {
@@ -18,9 +19,7 @@ struct Printer {
     unsigned found = 0;
 };
 
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
+using VexaTool::plan::fieldText;
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* printer = static_cast<Printer*>(user);
@@ -29,11 +28,11 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     std::lock_guard<std::mutex> lock(printer->mutex);
     ++printer->found;
     if (!printer->json) {
-        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", field(info->serialNo, sizeof info->serialNo).c_str(),
-                    field(info->mac, sizeof info->mac).c_str(), field(info->ipv4Address, 16).c_str(),
-                    field(info->deviceTypeName, sizeof info->deviceTypeName).c_str(),
+        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", fieldText(info->serialNo, sizeof info->serialNo).c_str(),
+                    fieldText(info->mac, sizeof info->mac).c_str(), fieldText(info->ipv4Address, 16).c_str(),
+                    fieldText(info->deviceTypeName, sizeof info->deviceTypeName).c_str(),
                     info->activationState == 0 ? "active" : "inactive",
-                    field(info->deviceName, sizeof info->deviceName).c_str());
+                    fieldText(info->deviceName, sizeof info->deviceName).c_str());
     } else {
         std::printf("%s\n", deviceJson(*info).c_str());
     }

@@ -5,14 +5,13 @@
 #include <nlohmann/json.hpp>
 
 #include "Commands.h"
+#include "plan/core/FieldText.h"
 
 namespace cli {
 
 namespace {
 
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
+using VexaTool::plan::fieldText;
 
 } // namespace
 
@@ -77,25 +76,25 @@ void warnAboutTrustedKeys() {
 
 std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     nlohmann::json j;
-    j["serialNo"] = field(d.serialNo, sizeof d.serialNo);
-    j["mac"] = field(d.mac, sizeof d.mac);
-    j["ipv4Address"] = field(d.ipv4Address, sizeof d.ipv4Address);
-    j["ipv4SubnetMask"] = field(d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
-    j["ipv4Gateway"] = field(d.ipv4Gateway, sizeof d.ipv4Gateway);
-    j["ipv6Address"] = field(d.ipv6Address, sizeof d.ipv6Address);
-    j["ipv6Gateway"] = field(d.ipv6Gateway, sizeof d.ipv6Gateway);
+    j["serialNo"] = fieldText(d.serialNo, sizeof d.serialNo);
+    j["mac"] = fieldText(d.mac, sizeof d.mac);
+    j["ipv4Address"] = fieldText(d.ipv4Address, sizeof d.ipv4Address);
+    j["ipv4SubnetMask"] = fieldText(d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
+    j["ipv4Gateway"] = fieldText(d.ipv4Gateway, sizeof d.ipv4Gateway);
+    j["ipv6Address"] = fieldText(d.ipv6Address, sizeof d.ipv6Address);
+    j["ipv6Gateway"] = fieldText(d.ipv6Gateway, sizeof d.ipv6Gateway);
     j["ipv6PrefixLength"] = d.ipv6PrefixLength;
     j["deviceTypeCode"] = d.deviceTypeCode;
-    j["deviceTypeName"] = field(d.deviceTypeName, sizeof d.deviceTypeName);
+    j["deviceTypeName"] = fieldText(d.deviceTypeName, sizeof d.deviceTypeName);
     j["port"] = d.port;
     j["httpPort"] = d.httpPort;
     j["rtspPort"] = d.rtspPort;
     j["channelCount"] = d.channelCount;
     j["auxCount"] = d.auxCount;
-    j["softwareVersion"] = field(d.softwareVersion, sizeof d.softwareVersion);
-    j["dspVersion"] = field(d.dspVersion, sizeof d.dspVersion);
-    j["bootTime"] = field(d.bootTime, sizeof d.bootTime);
-    j["oemInfo"] = field(d.oemInfo, sizeof d.oemInfo);
+    j["softwareVersion"] = fieldText(d.softwareVersion, sizeof d.softwareVersion);
+    j["dspVersion"] = fieldText(d.dspVersion, sizeof d.dspVersion);
+    j["bootTime"] = fieldText(d.bootTime, sizeof d.bootTime);
+    j["oemInfo"] = fieldText(d.oemInfo, sizeof d.oemInfo);
     j["oemCode"] = d.oemCode;
     j["supportFlags"] = d.supportFlags;
     j["dhcpEnabled"] = d.dhcpEnabled;
@@ -105,8 +104,8 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["resetFlags"] = d.resetFlags;
     j["deviceClass"] = d.deviceClass;
     j["certified"] = d.certified != 0;
-    j["deviceName"] = field(d.deviceName, sizeof d.deviceName);
-    j["serviceTag"] = field(d.serviceTag, sizeof d.serviceTag);
+    j["deviceName"] = fieldText(d.deviceName, sizeof d.deviceName);
+    j["serviceTag"] = fieldText(d.serviceTag, sizeof d.serviceTag);
     // A device's texts are bytes: what is not UTF-8 becomes U+FFFD rather than breaking the line.
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
