@@ -32,6 +32,7 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "plan/DeviceFilterProxyModel.h"
 
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;
