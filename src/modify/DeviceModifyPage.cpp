@@ -52,6 +52,19 @@ bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
     return true;
 }
 
+bool sameDeviceSet(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
+    if (a.size() != b.size())
+        return false;
+    QSet<QString> keys;
+    for (const DeviceInfo& entry : b)
+        keys.insert(entry.serialNo + QChar(0) + entry.mac);
+    for (const DeviceInfo& entry : a) {
+        if (!keys.contains(entry.serialNo + QChar(0) + entry.mac))
+            return false;
+    }
+    return true;
+}
+
 void connectToWindowSlot(QObject* sender, const QMetaMethod& signal, QWidget* window, const char* slot) {
     if (window == nullptr)
         return;
@@ -162,6 +175,13 @@ void DeviceModifyPage::resetPasswordEditors() {
 }
 
 void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceInfo> entries) {
+    // The same devices in a new order (the table was sorted): the batch follows the order, and what the user
+    // has typed stays.
+    if (kind == m_kind && entries.size() > 1 && sameDeviceSet(entries, m_entries)) {
+        m_entries = entries;
+        return;
+    }
+    m_kind = kind;
     if (!entries.isEmpty())
         m_netParaPage->unlock();
     m_entries = entries;

