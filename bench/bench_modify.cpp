@@ -23,6 +23,7 @@
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "outcome/ErrorText.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ Measurement runBatch(const QVector<DeviceInfo>& entries, int threads, int round)
                          g_measureEvents = false;
                          m.longestEventMs = g_longestEventMs;
                          for (const DeviceInfo& entry : results)
-                             (entry.result == VexaTool::DeviceModifyPage::tr("Succeed") ? m.succeeded : m.failed)++;
+                             (VexaTool::ErrorText::isSuccess(entry.result) ? m.succeeded : m.failed)++;
                      });
     // The results list is the end of a batch: close it as soon as it is up.
     QTimer closer;

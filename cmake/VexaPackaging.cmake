@@ -2,8 +2,10 @@
 #
 #   folder (default): everything in one folder, as in the build tree (cmake --install --prefix DIR).
 #   debian: what a Debian user expects, for cpack -G DEB:
-#     /usr/lib/vexatool/            the program with translations/, plugins/ and vexa-keytool beside it (the
-#                                   program finds them next to its executable, so they stay together)
+#     /usr/lib/vexatool/            the program with translations/, plugins/, ColumnConfig.xml and the user
+#                                   manuals beside it (the program finds them next to its executable, so they
+#                                   stay together; the manuals are not in /usr/share/doc, which a system may
+#                                   leave out). The manufacturer's key tool is not installed: it is a test tool.
 #     /usr/lib/vexatool/Setup.xml   -> /etc/vexatool/Setup.xml, a conffile that upgrades leave as edited
 #     /usr/bin/vexatool             -> ../lib/vexatool/VEXATool
 #     /usr/bin/vexa                 the command-line client
@@ -51,12 +53,6 @@ if(VEXA_INSTALL_LAYOUT STREQUAL "debian")
     install(FILES "${_gz_dir}/changelog.gz" "${_package_dir}/debian/copyright"
             DESTINATION share/doc/vexatool)
     install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION share/doc/vexatool)
-    # The user manual, when one is supplied: the program opens it from its working folder, which the menu
-    # entry does not set, so it is installed where the documentation lives.
-    file(GLOB _manuals "${CMAKE_SOURCE_DIR}/docs/manual/*.pdf")
-    if(_manuals)
-        install(FILES ${_manuals} DESTINATION share/doc/vexatool)
-    endif()
 else()
     install(TARGETS vexa-cli RUNTIME DESTINATION "${VEXA_INSTALL_APPDIR}")
 endif()
@@ -72,11 +68,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vexatool.invalid/")
+# No Homepage field: the project has no web site; its README (in /usr/share/doc/vexatool) is where it is
+# described and reached.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so not found by the library scan: the window system, the SVG images of the skin and
-# the ODBC driver of the export.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, libqt6sql6-odbc")
+# the image formats. (The export writes its workbook itself; the ODBC driver is used only on Windows.)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 # The first line of the control file's description is the summary above; this is the text below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "VEXA Tool lists every network video device that answers on the local\n\

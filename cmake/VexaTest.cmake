@@ -12,7 +12,9 @@ set(VEXA_TEST_OUTPUT_DIR "${CMAKE_BINARY_DIR}/tests")
 function(_vexa_register_test name)
     cmake_parse_arguments(T "NETWORK;GUI" "" "LABELS;ENV" ${ARGN})
     add_test(NAME ${name} COMMAND ${name})
-    set(_env "VEXA_IFACE=127.0.0.1" "VEXA_BIN_DIR=${VEXA_OUTPUT_DIR}" "VEXA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    # XDG_DATA_HOME: what the program keeps in the user's data folder (receipts) stays in the build tree.
+    set(_env "VEXA_IFACE=127.0.0.1" "VEXA_BIN_DIR=${VEXA_OUTPUT_DIR}" "VEXA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+             "XDG_DATA_HOME=${VEXA_TEST_OUTPUT_DIR}/data-home")
     if(T_GUI)
         list(APPEND _env "QT_QPA_PLATFORM=offscreen")
     endif()

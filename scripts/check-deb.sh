@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a built .deb into a throwaway root with dpkg --root and starts the installed program from it:
 #   bash scripts/check-deb.sh build/vexatool_1.0.0_amd64.deb
 # The package's files are laid over this machine's /usr and /etc (overlay mounts in a private mount and
@@ -7,6 +8,9 @@
 # window is shown. The command-line client is started the same way.
 set -euo pipefail
 deb=$(readlink -f "$1")
+# Warnings and errors fail the check; informational notes do not.
+lintian --fail-on warning,error "$deb" | sed 's/^/  lintian: /'
+echo "check-deb: lintian clean at warning level"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root="$work/root"
@@ -15,6 +19,18 @@ touch "$root/var/lib/dpkg/status"
 # Only the package's own files: its dependencies are this machine's.
 dpkg --root="$root" --force-depends --force-script-chrootless -i "$deb" >/dev/null 2>&1
 dpkg --root="$root" -L vexatool | grep -E '^/(usr/bin|usr/lib/vexatool|etc)/' | sed 's/^/  installed: /'
+# Help opens the manual of the program's language from beside the program's own file (AboutDialog::manualUrl),
+# which /usr/bin/vexatool links to; a manual anywhere else is never found.
+for manual in "VEXA User Manual.pdf" "设备网络搜索用户使用手册.pdf"; do
+    head -c 5 "$root/usr/lib/vexatool/$manual" | grep -q '%PDF-' ||
+        { echo "check-deb: $manual is not where Help looks for it (/usr/lib/vexatool)" >&2; exit 1; }
+done
+[ "$(readlink "$root/usr/bin/vexatool")" = "../lib/vexatool/VEXATool" ] || { echo "check-deb: /usr/bin/vexatool" >&2; exit 1; }
+[ -f "$root/usr/lib/vexatool/ColumnConfig.xml" ] || { echo "check-deb: ColumnConfig.xml is not beside the program" >&2; exit 1; }
+if dpkg --root="$root" -L vexatool | grep -q keytool; then
+    echo "check-deb: the manufacturer's key tool is in the user's package" >&2
+    exit 1
+fi
 
 cat > "$work/inside.sh" <<'INSIDE'
 set -euo pipefail

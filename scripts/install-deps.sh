@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package needed to build, test and run VEXA Tool.
 # Idempotent: when everything is already there it says nothing and changes nothing.
 set -euo pipefail
@@ -8,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n libqt6sql6-odbc qt6-svg-dev
     libsodium-dev libqrencode-dev libasio-dev nlohmann-json3-dev
-    xvfb xauth x11-apps imagemagick fonts-noto-cjk fonts-dejavu-core
+    xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk fonts-dejavu-core
     libgtest-dev python3 python3-xlrd iproute2 util-linux
     zbar-tools
     libmicrohttpd-dev libpugixml-dev libssl-dev libcurl4-openssl-dev onvif-tools

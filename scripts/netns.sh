@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command inside a private network namespace with only loopback up, so that nothing a test or
 # demo sends can reach a real network. Where namespaces are not permitted it runs the command as is;
 # every test and demo pins the discovery interface to loopback (VEXA_IFACE=127.0.0.1) regardless.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts VEXA Tool against a simulated fleet of devices on loopback.
 #
 #   scripts/run.sh
@@ -100,9 +101,42 @@ if [ "${VEXA_RUN_HEADLESS:-0}" != "1" ]; then
 fi
 
 shot=${VEXA_RUN_SCREENSHOT:-$bin/../vexatool-run.png}
-./VEXATool >"$log" 2>&1 &
+# Settings of the caller's session must not decide where the window goes: on another platform plug-in
+# (offscreen, say) it never reaches the X server, and the screenshot would wait for a click forever. A
+# private runtime folder keeps a copy the user already runs from making this one a refused second copy.
+mkdir -m 0700 "$work/runtime"
+env -u QT_QPA_PLATFORM -u QT_QPA_PLATFORMTHEME -u QT_QPA_PLATFORM_PLUGIN_PATH -u QT_STYLE_OVERRIDE \
+    -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u WAYLAND_DISPLAY \
+    TMPDIR="$work/runtime" XDG_RUNTIME_DIR="$work/runtime" ./VEXATool >"$log" 2>&1 &
 program_pid=$!
+stop_program() {
+    kill -TERM "$program_pid" 2>/dev/null || true
+    # The exit question keeps a closing window open; the program is ended from outside here.
+    sleep 0.5
+    kill -KILL "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+}
+# The main window, by its title, within a time-out: a question at start-up (a small screen, a second copy)
+# or a crash leaves none, and then what the program printed says why.
+window=""
+for _ in $(seq 1 300); do
+    window=$(xwininfo -root -tree 2>/dev/null | awk '/"VEXA Tool"/ { print $1; exit }')
+    [ -n "$window" ] && break
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$window" ]; then
+    if kill -0 "$program_pid" 2>/dev/null; then
+        echo "run.sh: the main window did not appear within 30 s; the program printed:" >&2
+    else
+        echo "run.sh: the program ended before its main window appeared; it printed:" >&2
+    fi
+    stop_program
+    grep -v 'kelnor_' "$log" | tail -n 20 | sed 's/^/  /' >&2
+    exit 1
+fi
 # The devices have arrived when the discovery handler has passed on every device of the fleet that is ours.
+arrived=0
 for _ in $(seq 1 200); do
     # Trace lines carry their logging category in front ("vexa.discovery: kelnor_signal_add_...").
     arrived=$(grep -c 'kelnor_signal_add_' "$log" || true)
@@ -111,10 +145,11 @@ for _ in $(seq 1 200); do
     sleep 0.1
 done
 sleep 1 # let the window draw the last arrivals
-import -window "VEXA Tool" "$shot" 2>/dev/null || import -window root "$shot"
-kill -TERM "$program_pid" 2>/dev/null || true
-# The exit question keeps a closing window open; the program is ended from outside here.
-sleep 0.5
-kill -KILL "$program_pid" 2>/dev/null || true
-wait "$program_pid" 2>/dev/null || true
+if ! timeout 20 import -window "$window" "$shot" 2>/dev/null; then
+    stop_program
+    echo "run.sh: the screenshot could not be taken; the program printed:" >&2
+    grep -v 'kelnor_' "$log" | tail -n 20 | sed 's/^/  /' >&2
+    exit 1
+fi
+stop_program
 echo "run.sh: $arrived of $listed devices arrived; screenshot saved to $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"

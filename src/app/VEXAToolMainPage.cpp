@@ -1,14 +1,15 @@
 #include "app/VEXAToolMainPage.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include "app/AboutDialog.h"
-#include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
 #include "app/TrustedKeys.h"
@@ -18,10 +19,12 @@
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
+#include "modify/PlanBatch.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
@@ -243,7 +246,43 @@ void VEXAToolMainPage::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
 }
 
+bool VEXAToolMainPage::isBatchRunning() const {
+    return (m_modifyPage && m_modifyPage->isBusy()) || (m_listPage && m_listPage->planBatch()->isRunning());
+}
+
+void VEXAToolMainPage::leaveWhenBatchEnded() {
+    // The batch's results page is a modal box of its own: the window goes only after the user has read it.
+    if (isBatchRunning() || QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(100, this, &VEXAToolMainPage::leaveWhenBatchEnded);
+        return;
+    }
+    m_leaving = true;
+    close();
+}
+
 void VEXAToolMainPage::closeEvent(QCloseEvent* event) {
+    if (m_leaving) {
+        event->accept();
+        return;
+    }
+    // The window manager's close button is not under the batch's cover: leaving silently would abandon the
+    // devices not yet sent with no results and no receipt.
+    if (isBatchRunning()) {
+        event->ignore();
+        VexaTool::TipDialog tip;
+        tip.resize(400, 240);
+        tip.setTitle(tr("Exit"));
+        tip.setTipText(tr("A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they "
+                          "are; the results are shown before VEXA closes."));
+        if (tip.exec() != QDialog::Accepted)
+            return;
+        if (m_modifyPage && m_modifyPage->isBusy())
+            m_modifyPage->onStopOperation();
+        if (m_listPage && m_listPage->planBatch()->isRunning())
+            m_listPage->planBatch()->stop();
+        leaveWhenBatchEnded();
+        return;
+    }
     VexaTool::TipDialog tip;
     tip.resize(350, 220);
     tip.setTitle(tr("Exit"));

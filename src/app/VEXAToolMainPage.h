@@ -40,6 +40,8 @@ public:
     static std::unique_ptr<VEXAToolMainPage> showOnPrimaryScreen();
 
     bool isCovering() const { return m_covering; }
+    // A batch of the modify page or a plan is sending to devices.
+    bool isBatchRunning() const;
     DeviceDisplayPage* listPage() const;
     DeviceModifyPage* modifyPage() const;
 
@@ -64,6 +66,9 @@ private:
     // the discovery handler, to each other and to the cover.
     void installPages(DeviceDisplayPage* listPage, DeviceModifyPage* modifyPage);
     void startDiscovery();
+    // After "stop and exit" during a batch: closes the window once the batch has ended and its results page
+    // has been closed.
+    void leaveWhenBatchEnded();
 
     std::unique_ptr<Ui::VEXAToolMainPage> m_ui;
     QHBoxLayout* m_hLayout = nullptr;
@@ -77,6 +82,7 @@ private:
     bool m_covering = false;
     AboutDialog* m_aboutAction = nullptr;
     aptui::Menu* m_aboutMenu = nullptr;
+    bool m_leaving = false;
 };
 
 } // namespace VexaTool

@@ -158,6 +158,18 @@ void BaseDialog::onCancelBtnClicked() {
     emit signalCancelButtonClicked();
 }
 
+void BaseDialog::setHeldOpen(bool held) {
+    m_heldOpen = held;
+    if (!m_ui->btnCancel->isHidden())
+        m_ui->btnCancel->setEnabled(!held);
+}
+
+void BaseDialog::reject() {
+    if (m_heldOpen)
+        return;
+    QDialog::reject();
+}
+
 void BaseDialog::restoreWindow() {
     if (isMaximized()) {
         showNormal();

@@ -47,6 +47,12 @@ public:
 
     BaseTitle* titleBar() const { return m_title; }
 
+    // While held (a device call is under way), nothing closes the dialog: Cancel, Escape, the title's close
+    // button and the window system are refused, so that the call's outcome reaches the user.
+    void setHeldOpen(bool held);
+    bool isHeldOpen() const { return m_heldOpen; }
+    void reject() override;
+
 signals:
     void signalAppButtonClicked();
     void signalOptionButtonClicked();
@@ -88,6 +94,7 @@ private:
     bool m_closeConnected = false;
     bool m_confirmAccepts = true;
     bool m_cancelCloses = true;
+    bool m_heldOpen = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(BaseDialog::Buttons)

@@ -22,6 +22,7 @@ PinButton::PinButton(QWidget* parent)
     connect(this, &QPushButton::clicked, this, &PinButton::pinButtonClicked);
     setStyleSheet(QString::fromLatin1(kLeftSheet));
     setFixedSize(14, 69);
+    setAccessibleName(tr("Show or hide the settings page"));
 }
 
 void PinButton::setBuddy(QWidget* buddy) {

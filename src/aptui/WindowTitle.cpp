@@ -36,6 +36,12 @@ WindowTitle::WindowTitle(QWidget* parent)
     m_btnClose = makeButton(QStringLiteral("m_btnClose"), Qt::ClickFocus, this);
     m_btnClose->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     m_btnSystemMenu = makeButton(QStringLiteral("m_btnSystemMenu"), Qt::ClickFocus, this);
+    // Icons only: a screen reader reads these names.
+    m_btnIcon->setAccessibleName(tr("Application"));
+    m_btnMinimize->setAccessibleName(tr("Minimize"));
+    m_btnMaximize->setAccessibleName(tr("Maximize"));
+    m_btnClose->setAccessibleName(tr("Close"));
+    m_btnSystemMenu->setAccessibleName(tr("Menu"));
     m_systemMenu = new SystemMenu(this);
 
     setFixedHeight(35);
@@ -96,9 +102,11 @@ void WindowTitle::maxOrRestoreWindow() {
     if (IsMaximized(window)) {
         ShowNormal(window, QSize());
         m_btnMaximize->setObjectName(QStringLiteral("m_btnMaximize"));
+        m_btnMaximize->setAccessibleName(tr("Maximize"));
     } else {
         ShowMaximized(window);
         m_btnMaximize->setObjectName(QStringLiteral("m_btnResore"));
+        m_btnMaximize->setAccessibleName(tr("Restore"));
     }
     // Style-sheet rules select on the name; they apply only after a re-polish.
     m_btnMaximize->style()->unpolish(m_btnMaximize);

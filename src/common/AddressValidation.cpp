@@ -1,52 +1,20 @@
 #include "common/AddressValidation.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
-namespace {
+#include "plan/core/Ipv4Rules.h"
 
-// Parses one decimal octet; false when it does not convert or exceeds 255.
-bool octet(const QString& part, uint& value) {
-    bool ok = false;
-    value = part.toUInt(&ok, 10);
-    return ok && value <= 255;
-}
-
-bool dottedQuad(const QString& text, bool allowLast255) {
-    const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
-    if (parts.size() != 4)
-        return false;
-    for (int i = 0; i < 4; ++i) {
-        uint value = 0;
-        if (!octet(parts.at(i), value))
-            return false;
-        if (i == 3 && (value == 0 || (value == 255 && !allowLast255)))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
+// The IPv4 rules are the plan core's, on the text's UTF-8 bytes: anything not ASCII is refused there.
 bool isValidIpv4(const QString& text) {
-    return dottedQuad(text, true);
+    return VexaTool::plan::isValidIpv4(text.toStdString());
 }
 
 bool isValidGateway(const QString& text) {
-    if (text.split(QLatin1Char('.'), Qt::KeepEmptyParts).size() != 4)
-        return false;
-    if (text == QLatin1String("0.0.0.0"))
-        return true;
-    return dottedQuad(text, false);
+    return VexaTool::plan::isValidGateway(text.toStdString());
 }
 
 bool isValidSubnetMask(const QString& text) {
-    static const QRegularExpression mask(
-        QRegularExpression::anchoredPattern(QStringLiteral("(254|252|248|240|224|192|128|0)\\.0\\.0\\.0|"
-                                                           "255\\.(254|252|248|240|224|192|128|0)\\.0\\.0|"
-                                                           "255\\.255\\.(254|252|248|240|224|192|128|0)\\.0|"
-                                                           "255\\.255\\.255\\.(254|252|248|240|224|192|128|0)")));
-    return mask.match(text).hasMatch();
+    return VexaTool::plan::isValidSubnetMask(text.toStdString());
 }
 
 bool isValidIpv6(const QString& text) {

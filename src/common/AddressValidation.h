@@ -3,7 +3,9 @@
 #include <QString>
 
 // Checks of the addresses an installer types for a device. Each returns a plain yes or no and keeps no
-// state. Decimal and hexadecimal parts are read as QString::toUInt reads them (leading zeros allowed).
+// state. The IPv4 ones are thin faces over the Qt-free rules of plan/core/Ipv4Rules.h, which the command-line
+// client uses too; decimal parts are read as QString::toUInt reads ASCII digits (leading zeros, a '+' and blanks
+// around a part allowed), hexadecimal IPv6 groups likewise.
 
 // Four decimal parts 0 to 255, the last not 0.
 bool isValidIpv4(const QString& text);

@@ -12,16 +12,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "aptui/BatchProgressCover.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "plan/DeviceFilterProxyModel.h"
+#include "modify/PlanBatch.h"
+#include "outcome/ErrorText.h"
 #include "plan/PlanDevices.h"
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
@@ -37,10 +39,6 @@ namespace {
 constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 120, 80,  120, 100, 80,
                                                            230, 100, 120, 130, 110, 130, 100, 100, 130,
                                                            130, 130, 130, 130, 130, 80,  100};
-
-QString latin1Text(const char* field, std::size_t width) {
-    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
-}
 
 } // namespace
 
@@ -95,6 +93,11 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     connect(header, &QHeaderView::sectionClicked, this, &DeviceDisplayPage::onSortTable);
     connect(m_ui->m_btnRefreshDeviceInfo, &QPushButton::clicked, this, &DeviceDisplayPage::onManualUpdate);
     connect(m_model, &QStandardItemModel::itemChanged, this, &DeviceDisplayPage::onItemCheckChanged);
+    // A batch takes its addresses in table order: after a sort the modify page gets the ticked set anew.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_model->checkedCount() > 0)
+            reportCheckedDevices();
+    });
     connect(table, &QAbstractItemView::doubleClicked, this, &DeviceDisplayPage::onDoubleClickAction);
     connect(header, &QHeaderView::sectionMoved, this, &DeviceDisplayPage::onHeaderCountChanged);
     connect(header, &QHeaderView::sectionPressed, this, &DeviceDisplayPage::onHeaderPress);
@@ -186,7 +189,7 @@ void DeviceDisplayPage::recountStoredMacs() {
     VEXA::DeviceStore::instance()->copyAll(records);
     m_storedMacs.clear();
     for (const VEXA_DEVICE_MY_INFO& record : records)
-        ++m_storedMacs[latin1Text(record.mac, sizeof record.mac)];
+        ++m_storedMacs[recordText(record.mac)];
     m_storedTotal = static_cast<int>(records.size());
 }
 
@@ -269,7 +272,7 @@ void DeviceDisplayPage::onDeviceEventsTurn() {
 
 void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QString mac = latin1Text(record.mac, sizeof record.mac);
+    const QString mac = recordText(record.mac);
     {
         // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
         // test stays one hash look-up however many devices are listed.
@@ -291,7 +294,7 @@ void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
 void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
     m_model->removeDevice(record);
     if (VEXA::DeviceStore::instance()->remove(record))
-        forgetMac(latin1Text(record.mac, sizeof record.mac));
+        forgetMac(recordText(record.mac));
     updateCount();
     reportCheckedDevices();
 }
@@ -301,13 +304,13 @@ void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
     VEXA::DeviceStore::instance()->update(record);
 }
 
-DeviceInfo DeviceDisplayPage::entryOf(int row) const {
+DeviceInfo DeviceDisplayPage::entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const {
     DeviceInfo entry;
-    entry.index = cellText(row, DeviceInfoModel::KindId);
-    entry.deviceType = cellText(row, DeviceInfoModel::KindDeviceType);
-    entry.ipv4Address = cellText(row, DeviceInfoModel::KindIpv4Address);
-    entry.serialNo = cellText(row, DeviceInfoModel::KindSerialNumber);
-    entry.mac = cellText(row, DeviceInfoModel::KindMac);
+    entry.index = cellText(row, DeviceInfoModel::KindId); // the row's number as the list shows it
+    entry.deviceType = recordText(record.deviceTypeName);
+    entry.ipv4Address = recordText(record.ipv4Address);
+    entry.serialNo = key.serialNo;
+    entry.mac = key.mac;
     entry.result = QStringLiteral("0");
     return entry;
 }
@@ -324,15 +327,15 @@ void DeviceDisplayPage::reportCheckedDevices() {
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     // For a batch, one copy of the store and a hash instead of one scan of the store per ticked row.
-    QHash<QString, uint8_t> states;
+    QHash<QString, VEXA_DEVICE_MY_INFO> byKey;
     if (rows.size() > 1) {
         QVector<VEXA_DEVICE_MY_INFO> records;
         store->copyAll(records);
-        states.reserve(records.size());
+        byKey.reserve(records.size());
         for (const VEXA_DEVICE_MY_INFO& record : records) {
             const QString key = recordText(record.serialNo) + QChar(0) + recordText(record.mac);
-            if (!states.contains(key)) // the first record of a key is the one the store hands out
-                states.insert(key, record.activationState);
+            if (!byKey.contains(key)) // the first record of a key is the one the store hands out
+                byKey.insert(key, record);
         }
     }
     QVector<DeviceInfo> entries;
@@ -340,27 +343,33 @@ void DeviceDisplayPage::reportCheckedDevices() {
     bool activated = false;
     bool notActivated = false;
     for (int row : rows) {
-        const DeviceInfo entry = entryOf(row);
-        uint8_t state = 0;
+        const DeviceKey key = m_model->keyOf(row);
+        // A device missing from the store reads as a zero-filled record.
+        VEXA_DEVICE_MY_INFO record;
+        std::memset(&record, 0, sizeof record);
         if (rows.size() == 1) {
-            VEXA_DEVICE_MY_INFO record;
-            std::memset(&record, 0, sizeof record);
-            store->get(entry.serialNo, entry.mac, record);
-            state = record.activationState;
+            store->get(key.serialNo, key.mac, record);
         } else {
-            // A device missing from the store reads as a zero-filled record.
-            state = states.value(entry.serialNo + QChar(0) + entry.mac, 0);
+            const auto found = byKey.constFind(key.serialNo + QChar(0) + key.mac);
+            if (found != byKey.cend())
+                record = *found;
         }
+        const DeviceInfo entry = entryOf(row, key, record);
+        const uint8_t state = record.activationState;
         if (state == 0)
             activated = true;
         else if (state == 1)
             notActivated = true;
         entries.append(entry);
         if (rows.size() == 1) {
+            // A state the page knows no operation for still replaces the last selection: no operation is
+            // offered, rather than one on devices no longer ticked.
             if (state == 0)
                 emit signalCurrentSelectionModelChange(MODIFY_SINGLE, entries);
             else if (state == 1)
                 emit signalCurrentSelectionModelChange(ACTIVE_SINGLE, entries);
+            else
+                emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
             return;
         }
     }
@@ -368,7 +377,7 @@ void DeviceDisplayPage::reportCheckedDevices() {
         emit signalCurrentSelectionModelChange(ACTIVE_BATCH, entries);
     else if (activated && !notActivated)
         emit signalCurrentSelectionModelChange(MODIFY_BATCH, entries);
-    else if (activated && notActivated)
+    else
         emit signalCurrentSelectionModelChange(ACTIVE_MIXED, entries);
 }
 
@@ -408,10 +417,9 @@ void DeviceDisplayPage::onManualUpdate() {
 }
 
 void DeviceDisplayPage::refreshRows(const QVector<DeviceInfo>& entries) {
-    const QString succeed = tr("Succeed");
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     for (const DeviceInfo& entry : entries) {
-        if (entry.result != succeed)
+        if (!ErrorText::isSuccess(entry.result))
             continue;
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);
@@ -431,7 +439,22 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
-    dialog.setExportRows(shownCheckedRows());
+    // Identities, not row numbers: the list keeps changing while the dialog's loop runs.
+    QList<QPair<QString, QString>> devices;
+    const int serialColumn = m_model->columnOf(DeviceInfoModel::KindSerialNumber);
+    const int macColumn = m_model->columnOf(DeviceInfoModel::KindMac);
+    for (const int row : shownCheckedRows())
+        devices.append(
+            {m_model->index(row, serialColumn).data().toString(), m_model->index(row, macColumn).data().toString()});
+    dialog.setExportRows([model = QPointer<DeviceInfoModel>(m_model), devices] {
+        QList<int> rows;
+        for (const auto& [serialNo, mac] : devices) {
+            const int row = model ? model->rowOf(serialNo, mac) : -1;
+            if (row >= 0)
+                rows.append(row);
+        }
+        return rows;
+    });
     dialog.setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     emit signalCoverMainPage();
     dialog.exec();
@@ -489,7 +512,10 @@ void DeviceDisplayPage::onPlanApply() {
         m_planPreview->setPlan(m_planPath, m_plan, check, devices);
         return;
     }
-    QByteArray password = m_planPreview->adminPassword().toLatin1();
+    // UTF-8 within 16 bytes, as the modify page sends it; the preview allows nothing else.
+    QByteArray password = VEXA::passwordBytes(m_planPreview->adminPassword()).value_or(QByteArray());
+    if (password.isEmpty())
+        return;
     m_planPreview->clearPassword();
     const bool started = m_planBatch->start(m_plan, check, devices, password);
     password.fill('\0');
@@ -499,12 +525,12 @@ void DeviceDisplayPage::onPlanApply() {
         m_planWindow->accept();
     QWidget* host = window();
     if (m_planCover.isNull() || m_planCover->parentWidget() != host) {
-        m_planCover = new BatchProgressCover(host);
-        connect(m_planCover, &BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
-        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &BatchProgressCover::setProgress);
+        m_planCover = new aptui::BatchProgressCover(host);
+        connect(m_planCover, &aptui::BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
+        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &aptui::BatchProgressCover::setProgress);
     }
     if (m_planBatch->isRunning())
-        m_planCover->begin(BatchProgressCover::Modifying, m_planBatch->total());
+        m_planCover->begin(aptui::BatchProgressCover::Modifying, m_planBatch->total());
 }
 
 void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
@@ -533,6 +559,7 @@ void DeviceDisplayPage::onPlanFinished() {
     DeviceModifyResultPage results(this);
     results.setEntries(entries);
     results.setReceipt(m_planBatch->receipt());
+    results.setReceiptHistory(m_planBatch->historyPath());
     emit signalCoverMainPage();
     results.exec();
     emit signalDisCoverMainPage();
@@ -549,16 +576,17 @@ void DeviceDisplayPage::onSortTable(int iIndex) {
 }
 
 QUrl DeviceDisplayPage::webAddress(int row) const {
-    QString portText = cellText(row, DeviceInfoModel::KindHttpPort).trimmed();
-    if (portText == DeviceInfoModel::tr("N/A"))
-        portText = QStringLiteral("80");
-    bool ok = false;
-    const int port = portText.toInt(&ok);
+    // From the device's record, which the row's key names; the cells are only what the list shows of it.
+    const DeviceKey key = m_model->keyOf(row);
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    if (key.isNull() || !VEXA::DeviceStore::instance()->get(key.serialNo, key.mac, record))
+        return QUrl();
     QUrl url;
     url.setScheme(QStringLiteral("http"));
     // Set as a host, never pasted into a URL text: a device's address cannot smuggle in a path or a user.
-    url.setHost(cellText(row, DeviceInfoModel::KindIpv4Address).trimmed(), QUrl::StrictMode);
-    url.setPort(ok && port > 0 && port < 65536 ? port : 80);
+    url.setHost(recordText(record.ipv4Address).trimmed(), QUrl::StrictMode);
+    url.setPort(record.httpPort > 0 && record.httpPort < 65536 ? static_cast<int>(record.httpPort) : 80);
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
 }
 

@@ -11,6 +11,7 @@
 #include "devicelist/CIpStandardItem.h"
 #include "devicelist/NumericStandardItem.h"
 #include "toolkit/TargetPath.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -169,7 +170,23 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = items.at(columnOf(kind));
-    auto set = [&byKind](int kind, const QString& value) { byKind[kind]->setText(value); };
+    fillCells(byKind, record, true);
+    // The key shares the texts of the serial-number and MAC cells.
+    byKind[KindCheck]->setData(
+        QVariant::fromValue(DeviceKey{byKind[KindSerialNumber]->text(), byKind[KindMac]->text()}), DeviceKeyRole);
+    appendRow(items);
+}
+
+void DeviceInfoModel::fillCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record,
+                                bool firstReport) {
+    const int level = record.capabilityLevel;
+    // A later report of a level-2 device leaves its gateway and IPv6 cells, and its IPv6 support, as the first
+    // report filled them; level 0 empties them, higher levels never touch them.
+    const bool fillsAddresses = level == 1 || (level == 2 && firstReport);
+    auto set = [&byKind](int kind, const QString& value) {
+        if (byKind[kind])
+            byKind[kind]->setText(value);
+    };
     set(KindDeviceType, shared(recordText(record.deviceTypeName)));
     set(KindActivate, recordText(record.deviceName));
     set(KindIpv4Address, recordText(record.ipv4Address));
@@ -177,7 +194,7 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
     set(KindSoftVersion, shared(recordText(record.softwareVersion)));
     if (level == 0)
         set(KindIpv4Gateway, m_empty);
-    else if (level <= 2)
+    else if (fillsAddresses)
         set(KindIpv4Gateway, shared(recordText(record.ipv4Gateway)));
     set(KindHttpPort,
         record.httpPort > 0 && record.httpPort < 65536 ? shared(QString::number(record.httpPort)) : m_notAvailable);
@@ -191,25 +208,29 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
         set(KindIpv6Address, m_empty);
         set(KindIpv6Gateway, m_empty);
         set(KindIpv6PrefixLength, m_empty);
-    } else if (level <= 2) {
+    } else if (fillsAddresses) {
         set(KindIpv6Address, recordText(record.ipv6Address));
         set(KindIpv6Gateway, shared(recordText(record.ipv6Gateway)));
         set(KindIpv6PrefixLength, shared(QString::asprintf("%2d", record.ipv6PrefixLength)));
     }
-    if (!(record.supportFlags & DeviceSupport::Ipv6))
+    if (!(record.supportFlags & VEXA_SUPPORT_IPV6))
         set(KindSupportIpv6, m_no);
-    else if (level % 2 == 1 || level == 2)
+    else if (level % 2 == 1 || fillsAddresses)
         set(KindSupportIpv6, m_yes);
-    set(KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
-    set(KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
+    set(KindSupportModIpv6, record.supportFlags & VEXA_SUPPORT_MODIFY_IPV6 ? m_yes : m_no);
+    set(KindSupportDhcp, record.supportFlags & VEXA_SUPPORT_DHCP ? m_yes : m_no);
     set(KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
     set(KindServiceTag, recordText(record.serviceTag));
     set(KindRtspPort, shared(QString::number(record.rtspPort)));
     set(KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
-    if (record.activationState != 0)
-        byKind[KindActivationState]->setForeground(QBrush(Qt::red));
-    markIdentity(byKind[KindId], record.certified != 0);
-    appendRow(items);
+    if (QStandardItem* state = byKind[KindActivationState]) {
+        if (record.activationState == 0)
+            state->setData(QVariant(), Qt::ForegroundRole);
+        else
+            state->setForeground(QBrush(Qt::red));
+    }
+    if (byKind[KindId])
+        markIdentity(byKind[KindId], record.certified != 0);
 }
 
 void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
@@ -224,58 +245,19 @@ void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
     idItem->setToolTip(tr("The identity of this device is not verified, so no password is sent to it."));
 }
 
-void DeviceInfoModel::fillRow(int row, const VEXA_DEVICE_MY_INFO& record) {
-    const int level = record.capabilityLevel;
-    setCellText(row, KindDeviceType, recordText(record.deviceTypeName));
-    setCellText(row, KindActivationState, record.activationState == 0 ? m_activated : m_notActivated);
-    if (QStandardItem* state = cell(row, KindActivationState)) {
-        if (record.activationState == 0)
-            state->setData(QVariant(), Qt::ForegroundRole);
-        else
-            state->setForeground(QBrush(Qt::red));
-    }
-    setCellText(row, KindIpv4Address, recordText(record.ipv4Address));
-    setCellText(row, KindPort, QString::asprintf("%5d", record.port));
-    setCellText(row, KindSoftVersion, recordText(record.softwareVersion));
-    if (level == 0)
-        setCellText(row, KindIpv4Gateway, m_empty);
-    else if (level == 1)
-        setCellText(row, KindIpv4Gateway, recordText(record.ipv4Gateway));
-    setCellText(row, KindHttpPort,
-                record.httpPort > 0 && record.httpPort < 65536 ? QString::number(record.httpPort) : m_notAvailable);
-    setCellText(row, KindSerialNumber, recordText(record.serialNo));
-    setCellText(row, KindIpv4Mask, recordText(record.ipv4SubnetMask));
-    setCellText(row, KindMac, recordText(record.mac));
-    setCellText(row, KindChannelNo, QString::asprintf("%2d", record.channelCount));
-    setCellText(row, KindDspVersion, recordText(record.dspVersion));
-    setCellText(row, KindStartTime, recordText(record.bootTime));
-    if (level == 0) {
-        setCellText(row, KindIpv6Address, m_empty);
-        setCellText(row, KindIpv6Gateway, m_empty);
-        setCellText(row, KindIpv6PrefixLength, m_empty);
-    } else if (level == 1) {
-        setCellText(row, KindIpv6Address, recordText(record.ipv6Address));
-        setCellText(row, KindIpv6Gateway, recordText(record.ipv6Gateway));
-        setCellText(row, KindIpv6PrefixLength, QString::asprintf("%2d", record.ipv6PrefixLength));
-    }
-    if (!(record.supportFlags & DeviceSupport::Ipv6))
-        setCellText(row, KindSupportIpv6, m_no);
-    else if (level % 2 == 1)
-        setCellText(row, KindSupportIpv6, m_yes);
-    setCellText(row, KindSupportModIpv6, record.supportFlags & DeviceSupport::ModifyIpv6 ? m_yes : m_no);
-    setCellText(row, KindSupportDhcp, record.supportFlags & DeviceSupport::Dhcp ? m_yes : m_no);
-    setCellText(row, KindIpv4Dhcp, record.dhcpEnabled == 1 ? m_on : m_off);
-    setCellText(row, KindServiceTag, recordText(record.serviceTag));
-    setCellText(row, KindRtspPort, QString::number(record.rtspPort));
-    setCellText(row, KindActivate, recordText(record.deviceName));
-    if (QStandardItem* id = cell(row, KindId))
-        markIdentity(id, record.certified != 0);
+DeviceKey DeviceInfoModel::keyOf(int row) const {
+    const QStandardItem* check = cell(row, KindCheck);
+    return check ? check->data(DeviceKeyRole).value<DeviceKey>() : DeviceKey();
 }
 
 void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
     const int row = rowOf(recordText(record.serialNo), recordText(record.mac));
-    if (row >= 0)
-        fillRow(row, record);
+    if (row < 0)
+        return;
+    QStandardItem* byKind[KindCount];
+    for (int kind = 0; kind < KindCount; ++kind)
+        byKind[kind] = cell(row, kind);
+    fillCells(byKind, record, false);
 }
 
 void DeviceInfoModel::removeDevice(const VEXA_DEVICE_MY_INFO& record) {

@@ -53,6 +53,8 @@ public:
     static constexpr int kHeaderFlagRole = 162;
     // True on the ID cell of a device whose identity does not verify.
     static constexpr int UnverifiedRole = Qt::UserRole + 41;
+    // The device's DeviceKey, on the check cell of its row.
+    static constexpr int DeviceKeyRole = Qt::UserRole + 42;
 
     // configPath empty: "ColumnConfig.xml" beside the executable.
     explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());
@@ -67,6 +69,8 @@ public:
     // memory stay where they are until the next start. False when the file cannot be written.
     bool moveColumn(int from, int to);
 
+    // The device a row shows (a null key for a row out of range).
+    DeviceKey keyOf(int row) const;
     // First row showing the device with this serial number and MAC, or -1.
     int rowOf(const QString& serialNo, const QString& mac) const;
     // Rows whose check box is ticked, in row order.
@@ -88,7 +92,8 @@ private:
     QString text(int row, int kind) const;
     QStandardItem* cell(int row, int kind) const;
     void setCellText(int row, int kind, const QString& value);
-    void fillRow(int row, const VEXA_DEVICE_MY_INFO& record);
+    // The one way a record becomes a row's texts, for a new row and for a report that updates one.
+    void fillCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record, bool firstReport);
     void markIdentity(QStandardItem* idItem, bool certified);
     void renumberFrom(int row);
 

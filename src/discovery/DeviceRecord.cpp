@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <QStringDecoder>
+
 #include "vexa.h"
 
 namespace {
@@ -47,7 +49,14 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
 }
 
 QString recordText(const char* field, std::size_t width) {
-    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
+    const auto size = static_cast<qsizetype>(strnlen(field, width));
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(field, size));
+    if (!utf8.hasError())
+        return text;
+    // Older devices keep 8-bit Latin-1 texts: one character per byte reads them right, where UTF-8 would show
+    // replacement marks.
+    return QString::fromLatin1(field, size);
 }
 
 void setRecordText(char* field, std::size_t width, const QByteArray& text) {

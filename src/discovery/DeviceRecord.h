@@ -77,17 +77,17 @@ static_assert(offsetof(VEXA_DEVICE_MY_INFO, activationState) == 586);
 static_assert(sizeof(VEXA_DEVICE_MY_INFO) == 588);
 static_assert(std::is_trivially_copyable_v<VEXA_DEVICE_MY_INFO>);
 
-// Bits of VEXA_DEVICE_MY_INFO::supportFlags.
-namespace DeviceSupport {
-constexpr uint8_t Ipv6 = 0x01;
-constexpr uint8_t ModifyIpv6 = 0x02;
-constexpr uint8_t Dhcp = 0x04;
-constexpr uint8_t KeyReset = 0x40; // forgotten password reset by key exchange, else by security code
-constexpr uint8_t ResetIpc = 0x80; // the reset offers to reset the attached cameras too
-} // namespace DeviceSupport
+// supportFlags and resetFlags hold the VEXA_SUPPORT_* and VEXA_RESET_* bits of vexa.h.
 
-// Bit of VEXA_DEVICE_MY_INFO::resetFlags: the key request can be handed out as a QR code.
-constexpr uint8_t DeviceResetQr = 0x01;
+// Who a device is: its serial number and MAC together (either alone may repeat on a network). Rows, selections and
+// results name a device by this key, never by the texts a table shows.
+struct DeviceKey {
+    QString serialNo;
+    QString mac;
+
+    bool isNull() const { return serialNo.isEmpty() && mac.isEmpty(); }
+    bool operator==(const DeviceKey& other) const { return serialNo == other.serialNo && mac == other.mac; }
+};
 
 // One selected device as the list page hands it to the modify page, and as results come back.
 struct DeviceInfo {
@@ -108,8 +108,8 @@ struct DeviceInfo {
 // width (never scanned for a terminator), the HTTP port widened from 16 bits, recordValid set.
 void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& record);
 
-// A record's text field as a string, bounded by the field's width. Latin-1, as everywhere a device text
-// meets a string: each byte is one character, so distinct texts stay distinct and survive the way back.
+// A record's text field as a string, bounded by the field's width: UTF-8, as devices keep texts, or Latin-1 (one
+// character per byte) where the bytes are not UTF-8, so that an older device's name still reads right.
 QString recordText(const char* field, std::size_t width);
 template <std::size_t N>
 QString recordText(const char (&field)[N]) {
@@ -125,3 +125,4 @@ void setRecordText(char (&field)[N], const QByteArray& text) {
 
 Q_DECLARE_METATYPE(VEXA_DEVICE_MY_INFO)
 Q_DECLARE_METATYPE(DeviceInfo)
+Q_DECLARE_METATYPE(DeviceKey)

@@ -10,15 +10,6 @@ namespace VEXA {
 
 namespace {
 
-QString boundedText(const char* field, std::size_t width) {
-    return QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, width)));
-}
-
-template <std::size_t N>
-QString boundedText(const char (&field)[N]) {
-    return boundedText(field, N);
-}
-
 template <std::size_t N>
 bool textValid(const char (&field)[N], bool required) {
     const std::size_t length = strnlen(field, N);
@@ -123,7 +114,7 @@ void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
         qCDebug(lcVexaDiscovery) << "kelnor_pDeviceInfo_Null";
         return;
     }
-    const QString address = boundedText(info->ipv4Address);
+    const QString address = recordText(info->ipv4Address);
     qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_start_") + address;
     auto* handler = static_cast<VexaHandler*>(userData);
     if (!handler) {
@@ -149,7 +140,7 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     switch (info.eventType) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
-        if (boundedText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
+        if (recordText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
             qCDebug(lcVexaDiscovery).noquote()
                 << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);
             return;

@@ -83,7 +83,7 @@ DevicesInfoSavePage::DevicesInfoSavePage(QStandardItemModel* model, QWidget* par
 DevicesInfoSavePage::~DevicesInfoSavePage() = default;
 
 void DevicesInfoSavePage::setExportRows(QList<int> rows) {
-    m_rows = rows;
+    m_rows = [rows] { return rows; };
 }
 
 void DevicesInfoSavePage::warn(int kind, const QString& text, bool fileNameField, bool filePathField) {
@@ -143,7 +143,7 @@ void DevicesInfoSavePage::onSaveDevicesInfo() {
         warn(WarningDialog::Error, tr("The file name has been used, please change it"), false, false);
         return;
     }
-    if (m_excel->exportRows(fileName, folder, m_model, m_rows)) {
+    if (m_excel->exportRows(fileName, folder, m_model, exportRows())) {
         warn(WarningDialog::Success, tr("Saving succeed."), false, false);
         accept();
     } else {
@@ -169,7 +169,7 @@ bool DevicesInfoSavePage::saveCsv(const QString& path) const {
     for (const QString& name : names)
         fields.push_back(name.toStdString());
     csv.addRow(fields);
-    for (const int row : m_rows) {
+    for (const int row : exportRows()) {
         fields.clear();
         for (int column = 1; column < m_model->columnCount(); ++column)
             fields.push_back(m_model->index(row, column).data(Qt::DisplayRole).toString().toStdString());

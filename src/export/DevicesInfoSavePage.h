@@ -31,8 +31,12 @@ public:
     void setFormat(Format format);
     Format format() const;
 
+    // Fixed rows (a model nothing changes while the dialog is open).
     void setExportRows(QList<int> rows);
-    QList<int> exportRows() const { return m_rows; }
+    // Rows found when "Confirm" is pressed: devices come and go while the dialog is open, so the caller hands
+    // over its devices' identities and this finds where they are, and what they show, at that moment.
+    void setExportRows(std::function<QList<int>()> rows) { m_rows = std::move(rows); }
+    QList<int> exportRows() const { return m_rows ? m_rows() : QList<int>(); }
 
     // The folder offered when the dialog opens; shared by every export of this run, never saved.
     static QString exportFolder();
@@ -53,7 +57,7 @@ private:
 
     std::unique_ptr<Ui::DevicesInfoSavePage> m_ui;
     QStandardItemModel* m_model = nullptr;
-    QList<int> m_rows;
+    std::function<QList<int>()> m_rows;
     ExcelManager* m_excel = nullptr;
     std::function<QString(const QString& start)> m_chooser;
 };

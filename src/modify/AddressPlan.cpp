@@ -1,30 +1,18 @@
 #include "modify/AddressPlan.h"
 
-#include <array>
 #include <optional>
 
 #include <QHostAddress>
+
+#include "plan/core/Ipv4Rules.h"
 
 namespace VexaTool {
 
 namespace {
 
-std::optional<std::array<uint32_t, 4>> ipv4Parts(const QString& text) {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    std::array<uint32_t, 4> values{};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        values[static_cast<std::size_t>(i)] = parts.at(i).toUInt(&ok);
-        if (!ok || values[static_cast<std::size_t>(i)] > 255)
-            return std::nullopt;
-    }
-    return values;
-}
-
-uint32_t toNumber(const std::array<uint32_t, 4>& parts) {
-    return (parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3];
+std::optional<uint32_t> ipv4Number(const QString& text) {
+    uint32_t value = 0;
+    return plan::ipv4Number(text.toStdString(), value) ? std::optional<uint32_t>(value) : std::nullopt;
 }
 
 QString fromNumber(uint32_t value) {
@@ -38,8 +26,7 @@ QString fromNumber(uint32_t value) {
 } // namespace
 
 QString AddressPlan::canonicalIpv4(const QString& text) {
-    const auto parts = ipv4Parts(text);
-    return parts ? fromNumber(toNumber(*parts)) : QString();
+    return QString::fromStdString(plan::canonicalIpv4(text.toStdString()));
 }
 
 QString AddressPlan::canonicalIpv6(const QString& text) {
@@ -56,12 +43,12 @@ QString AddressPlan::canonicalIpv6(const QString& text) {
 AddressPlan::Fault AddressPlan::consecutive(const QString& start, const QString& mask, int count,
                                             QStringList& addresses) {
     addresses.clear();
-    const auto startParts = ipv4Parts(start);
-    const auto maskParts = ipv4Parts(mask);
-    if (!startParts || !maskParts || count < 1)
+    const auto startNumber = ipv4Number(start);
+    const auto maskNumber = ipv4Number(mask);
+    if (!startNumber || !maskNumber || count < 1)
         return Fault::NoStart;
-    const uint32_t first = toNumber(*startParts);
-    const uint32_t maskValue = toNumber(*maskParts);
+    const uint32_t first = *startNumber;
+    const uint32_t maskValue = *maskNumber;
     const uint32_t network = first & maskValue;
     const uint32_t broadcast = network | ~maskValue;
     // The count runs in the last two parts only: past x.x.255.255 the first two parts would have to change.

@@ -7,36 +7,39 @@
 #include <QKeySequence>
 #include <QMetaMethod>
 #include <QPixmap>
+#include <QSet>
 
-#include "app/ConfigureManager.h"
 #include "aptui/BaseDialog.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "common/PasswordLevel.h"
+#include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/AddressPlan.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceActivePage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
-#include "modify/ErrorText.h"
-#include "modify/PasswordLevel.h"
+#include "outcome/ErrorText.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/ReceiptFile.h"
-#include "platform/XRT_Mutex.h"
+#include "plan/ReceiptHistory.h"
+#include "platform/core/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
 namespace {
 
-// Any other code: the library's own sentence where it defines the code, else the generic text.
-QString otherCodeText(uint32_t code) {
-    return ErrorText::isKnown(code)
-               ? ErrorText::withCode(code)
-               : QCoreApplication::translate("VexaTool::DeviceModifyPage", "Error%1:others").arg(code);
+QString tooLongPassword() {
+    return QCoreApplication::translate("VexaTool::DeviceModifyPage",
+                                       "The password is too long: it may take at most 16 bytes, and a character "
+                                       "outside ASCII takes more than one.");
 }
 
 bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
@@ -44,6 +47,19 @@ bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
         if (a[i].serialNo != b[i].serialNo || a[i].mac != b[i].mac)
+            return false;
+    }
+    return true;
+}
+
+bool sameDeviceSet(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
+    if (a.size() != b.size())
+        return false;
+    QSet<QString> keys;
+    for (const DeviceInfo& entry : b)
+        keys.insert(entry.serialNo + QChar(0) + entry.mac);
+    for (const DeviceInfo& entry : a) {
+        if (!keys.contains(entry.serialNo + QChar(0) + entry.mac))
             return false;
     }
     return true;
@@ -78,6 +94,7 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
         label->setMinimumWidth(labelWidth);
 
+    m_history = std::make_unique<ReceiptHistory>();
     m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
@@ -126,68 +143,12 @@ int DeviceModifyPage::taskThreads() const {
     return m_runner->maxThreads();
 }
 
-BatchProgressCover* DeviceModifyPage::progressCover() const {
+aptui::BatchProgressCover* DeviceModifyPage::progressCover() const {
     return m_cover.data();
 }
 
 bool DeviceModifyPage::isBusy() const {
     return m_runner->isRunning();
-}
-
-QString DeviceModifyPage::singleActivationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Activate Succeed.");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Device deny.");
-    case VEXA_ERR_TIMEOUT:
-        return tr("Time out.");
-    case VEXA_ERR_ALREADY_ACTIVATED:
-        return tr("Error%1:others").arg(code);
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::batchActivationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Succeed");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Error%1:Device deny.").arg(code);
-    case VEXA_ERR_TIMEOUT:
-        return tr("Error%1:others").arg(code);
-    case VEXA_ERR_ALREADY_ACTIVATED:
-        return tr("Error%1:reactive").arg(code);
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::singleModificationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Modify network parameters succeed.");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Device deny.");
-    case VEXA_ERR_TIMEOUT:
-        return tr("Time out.");
-    default:
-        return otherCodeText(code);
-    }
-}
-
-QString DeviceModifyPage::batchModificationText(uint32_t code) {
-    switch (code) {
-    case VEXA_NOERROR:
-        return tr("Succeed");
-    case VEXA_ERR_DEVICE_REFUSED:
-        return tr("Error%1:device deny").arg(code);
-    case VEXA_ERR_TIMEOUT:
-        return tr("Error%1:time out").arg(code);
-    default:
-        return otherCodeText(code);
-    }
 }
 
 QPoint DeviceModifyPage::dialogPosition() const {
@@ -214,6 +175,13 @@ void DeviceModifyPage::resetPasswordEditors() {
 }
 
 void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceInfo> entries) {
+    // The same devices in a new order (the table was sorted): the batch follows the order, and what the user
+    // has typed stays.
+    if (kind == m_kind && entries.size() > 1 && sameDeviceSet(entries, m_entries)) {
+        m_entries = entries;
+        return;
+    }
+    m_kind = kind;
     if (!entries.isEmpty())
         m_netParaPage->unlock();
     m_entries = entries;
@@ -338,7 +306,12 @@ void DeviceModifyPage::onActiveDevices() {
     Run run;
     run.operation = m_entries.size() == 1 ? Operation::ActivateSingle : Operation::ActivateBatch;
     run.entries = m_entries;
-    const QByteArray passwordBytes = OrvisGUIToolkit::ConvertFromUnicode(password);
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(password);
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
+        return;
+    }
+    const QByteArray passwordBytes = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
@@ -379,7 +352,12 @@ void DeviceModifyPage::onModifyNetParas() {
         if (!planBatchModification(run))
             return;
     }
-    const QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(m_ui->m_lineEditAdminPassword->text());
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
+    if (!encoded) {
+        showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
+        return;
+    }
+    const QByteArray password = *encoded;
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
@@ -402,9 +380,10 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     if (dhcpOff) {
         aptui::MultiStateLineEdit* startEdit = m_netParaPage->editor(QStringLiteral("m_lineEditStartIp"));
         QLabel* startHint = m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp"));
+        // Devices whose type locks the start address (our cameras) keep each its own address.
         const AddressPlan::Fault fault =
             values.startEnabled ? AddressPlan::consecutive(values.startAddress, values.mask, count, run.newAddresses)
-                                : AddressPlan::Fault::NoStart;
+                                : AddressPlan::Fault::None;
         switch (fault) {
         case AddressPlan::Fault::None:
             break;
@@ -433,20 +412,43 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
     }
 
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QByteArray name = values.deviceName.toLatin1();
+    if (!run.newAddresses.isEmpty()) {
+        // As a plan is checked: an address a listed device outside the batch already has would give two
+        // devices one address.
+        QVector<VEXA_DEVICE_MY_INFO> listed;
+        store->copyAll(listed);
+        QSet<QString> inBatch;
+        for (const DeviceInfo& entry : run.entries)
+            inBatch.insert(entry.serialNo + QChar(0) + entry.mac);
+        const QSet<QString> taken(run.newAddresses.cbegin(), run.newAddresses.cend());
+        for (const VEXA_DEVICE_MY_INFO& record : listed) {
+            const QString address = recordText(record.ipv4Address);
+            if (!taken.contains(address) ||
+                inBatch.contains(recordText(record.serialNo) + QChar(0) + recordText(record.mac)))
+                continue;
+            showError(tr("%1 is the address of %2 (%3), which is not in this batch.")
+                          .arg(address, recordText(record.serialNo), recordText(record.mac)),
+                      m_netParaPage->editor(QStringLiteral("m_lineEditStartIp")),
+                      m_netParaPage->findChild<QLabel*>(QStringLiteral("m_labelHintStartIp")));
+            return false;
+        }
+    }
+    // UTF-8, as device texts are read; checked against the 32-byte field by the form.
+    const QByteArray name = values.deviceName.toUtf8();
     for (int j = 0; j < count; ++j) {
         const DeviceInfo& entry = run.entries[j];
         VEXA_NET_PARAM params;
         std::memset(&params, 0, sizeof params);
         store->readNetParams(entry.serialNo, entry.mac, params);
-        if (dhcpOff) {
+        // With the start address locked, the stored address, mask, gateway and DHCP flag go back unchanged.
+        if (dhcpOff && values.startEnabled) {
             setRecordText(params.ipv4Address, run.newAddresses.at(j).toLatin1());
             setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
             // A gateway editor the selection leaves locked reads empty: the device keeps the gateway it has.
             if (values.gatewayEnabled)
                 setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
             params.dhcpEnabled = 0;
-        } else {
+        } else if (!dhcpOff) {
             params.dhcpEnabled = 1;
         }
         if (values.port != 0)
@@ -454,7 +456,9 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         if (values.httpPort != 0)
             params.httpPort = static_cast<uint16_t>(values.httpPort);
         params.rtspPort = static_cast<uint16_t>(values.rtspPort);
-        setRecordText(params.deviceName, name);
+        // A name editor left empty (or locked) keeps each device's own name.
+        if (!name.isEmpty())
+            setRecordText(params.deviceName, name);
         run.params.push_back(params);
     }
     return true;
@@ -465,13 +469,16 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
     m_run.before = m_run.entries;
     QWidget* host = window();
     if (m_cover.isNull() || m_cover->parentWidget() != host)
-        m_cover = new BatchProgressCover(host);
-    connect(m_cover, &BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation, Qt::UniqueConnection);
-    connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &BatchProgressCover::setProgress,
+        m_cover = new aptui::BatchProgressCover(host);
+    connect(m_cover, &aptui::BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation,
+            Qt::UniqueConnection);
+    connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress,
             Qt::UniqueConnection);
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
-    m_cover->begin(activation ? BatchProgressCover::Activating : BatchProgressCover::Modifying,
+    m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
+    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch)
+        m_history->begin();
     emit signalBusyChanged(true);
     m_runner->start(std::move(tasks));
 }
@@ -490,30 +497,44 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         if (!outcome.sent) {
             entry.result = tr("Not sent");
         } else if (outcome.ok) {
-            entry.result = tr("Succeed");
+            entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
             XRT_MutexGuard guard(store->lock());
             store->setActivationState(entry.serialNo, entry.mac, 0);
         } else {
-            entry.result = batchActivationText(outcome.code);
+            entry.result = ErrorText::text(ErrorText::Form::BatchActivation, outcome.code);
         }
         break;
     case Operation::ModifyBatch:
         if (!outcome.sent) {
             entry.result = tr("Not sent");
         } else if (outcome.ok) {
-            entry.result = tr("Succeed");
+            entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
             if (!m_run.newAddresses.isEmpty())
                 entry.ipv4Address = m_run.newAddresses.at(index);
             XRT_MutexGuard guard(store->lock());
             store->writeNetParams(entry.serialNo, entry.mac, m_run.params[static_cast<std::size_t>(index)]);
         } else {
-            entry.result = batchModificationText(outcome.code);
+            entry.result = ErrorText::text(ErrorText::Form::BatchModification, outcome.code);
         }
         break;
     case Operation::ActivateSingle:
     case Operation::ModifySingle:
-        break; // reported as a whole when the call is done
+        return; // reported as a whole when the call is done
     }
+    if (index < m_run.before.size())
+        m_history->append(receiptEntry(index, entry));
+}
+
+plan::ReceiptEntry DeviceModifyPage::receiptEntry(qsizetype index, const DeviceInfo& after) const {
+    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
+    const std::size_t at = static_cast<std::size_t>(index);
+    const QString name = !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
+    // New Address is the address the device was to get, whether or not it got it (Result says which), as
+    // vexa apply-plan writes it; a device that keeps its address has that one.
+    DeviceInfo planned = after;
+    planned.ipv4Address =
+        index < m_run.newAddresses.size() ? m_run.newAddresses.at(index) : m_run.before.at(index).ipv4Address;
+    return ReceiptFile::entry(QDateTime::currentDateTime(), m_run.before.at(index), planned, name);
 }
 
 void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
@@ -554,7 +575,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             else
                 store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
         }
-        entry.result = tr("Succeed");
+        entry.result = ErrorText::sentence(VEXA_NOERROR);
         if (sameDevices(entries, m_entries))
             m_entries = entries;
         if (activation)
@@ -563,11 +584,14 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             emit signalModifyResult(entries);
         WarningDialog::showWarning(
             dialogPosition(), WarningDialog::Success,
-            activation ? singleActivationText(VEXA_NOERROR) : singleModificationText(VEXA_NOERROR), this);
+            ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification,
+                            VEXA_NOERROR),
+            this);
         return;
     }
     const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
-    const QString text = activation ? singleActivationText(code) : singleModificationText(code);
+    const QString text =
+        ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
     if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
         m_entries.first().result = text;
@@ -583,16 +607,12 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
     }
     results.setEntries(entries);
     if (m_run.before.size() == entries.size()) {
-        const QDateTime now = QDateTime::currentDateTime();
         std::vector<plan::ReceiptEntry> receipt;
-        for (qsizetype i = 0; i < entries.size(); ++i) {
-            const std::size_t at = static_cast<std::size_t>(i);
-            const QString name =
-                !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
-            receipt.push_back(ReceiptFile::entry(now, m_run.before.at(i), entries.at(i), name));
-        }
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            receipt.push_back(receiptEntry(i, entries.at(i)));
         results.setReceipt(std::move(receipt));
     }
+    results.setReceiptHistory(m_history->path());
     if (activation)
         emit signalActiveResult(entries);
     emit signalCoverMainPage();
@@ -608,8 +628,8 @@ void DeviceModifyPage::onForgetPassword() {
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
     VEXA::DeviceStore::instance()->get(m_entries.first().serialNo, m_entries.first().mac, record);
-    openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & DeviceSupport::KeyReset) != 0,
-                       (record.resetFlags & DeviceResetQr) != 0, (record.supportFlags & DeviceSupport::ResetIpc) != 0);
+    openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0,
+                       (record.resetFlags & VEXA_RESET_QR) != 0, (record.supportFlags & VEXA_SUPPORT_RESET_IPC) != 0);
 }
 
 void DeviceModifyPage::openRecoveryDialog(const QString& serialNo, bool keyExchange, bool qrSupported, bool ipcReset) {

@@ -10,6 +10,7 @@
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
+#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 class QLabel;
@@ -22,9 +23,13 @@ namespace Ui {
 class DeviceModifyPage;
 }
 
+namespace aptui {
+class BatchProgressCover;
+}
+
 namespace VexaTool {
 
-class BatchProgressCover;
+class ReceiptHistory;
 class DeviceActivePage;
 class DeviceNetParaPage;
 
@@ -56,14 +61,7 @@ public:
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     DeviceNetParaPage* netParaPage() const { return m_netParaPage; }
     DeviceActivePage* activePage() const { return m_activePage; }
-    BatchProgressCover* progressCover() const;
-
-    // Result texts of the device calls, in this page's words. A code the library defines beyond the
-    // specific ones gets its own sentence (see ErrorText).
-    static QString singleActivationText(uint32_t code);
-    static QString batchActivationText(uint32_t code);
-    static QString singleModificationText(uint32_t code);
-    static QString batchModificationText(uint32_t code);
+    aptui::BatchProgressCover* progressCover() const;
 
 signals:
     void signalModifyResult(QVector<DeviceInfo> entries);
@@ -107,6 +105,8 @@ private:
     void onRunFinished(const QVector<DeviceOutcome>& outcomes);
     void finishSingle(const DeviceOutcome& outcome);
     void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
+    // The receipt line of the run's device at index, as it came back in after.
+    plan::ReceiptEntry receiptEntry(qsizetype index, const DeviceInfo& after) const;
     // The record for every device of a batch, and its new address; false (after saying why) when the start
     // address cannot give every device a usable address.
     bool planBatchModification(Run& run);
@@ -118,10 +118,13 @@ private:
     std::unique_ptr<Ui::DeviceModifyPage> m_ui;
     DeviceNetParaPage* m_netParaPage = nullptr;
     DeviceActivePage* m_activePage = nullptr;
-    QPointer<BatchProgressCover> m_cover;
+    QPointer<aptui::BatchProgressCover> m_cover;
     DeviceTaskRunner* m_runner = nullptr;
     QVector<DeviceInfo> m_entries;
+    ModifyPage m_kind = MODIFY_SINGLE;
     Run m_run;
+    // Every batch writes its receipt into the user's receipts folder as devices answer.
+    std::unique_ptr<ReceiptHistory> m_history;
 };
 
 } // namespace VexaTool

@@ -1,13 +1,18 @@
 #include "modify/DeviceModifyResultPage.h"
 
 #include <QDate>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QUrl>
 
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "aptui/WarningDialog.h"
+#include "outcome/ErrorText.h"
 #include "plan/ReceiptFile.h"
 #include "ui_DeviceModifyResultPage.h"
 
@@ -45,6 +50,25 @@ DeviceModifyResultPage::DeviceModifyResultPage(QWidget* parent)
         return QFileDialog::getSaveFileName(this, tr("Save receipt"), suggested, tr("CSV files (*.csv)"));
     };
     connect(m_ui->m_btnSaveReceipt, &QPushButton::clicked, this, &DeviceModifyResultPage::onSaveReceipt);
+
+    // Beside "Save receipt…": the folder where every batch and plan has left its receipt by itself.
+    m_btnReceipts = new QPushButton(tr("Receipts…"), m_ui->m_btnSaveReceipt->parentWidget());
+    m_btnReceipts->setObjectName(QStringLiteral("m_btnReceiptHistory"));
+    m_btnReceipts->setMinimumSize(m_ui->m_btnSaveReceipt->minimumSize());
+    m_btnReceipts->setAccessibleName(tr("Open the folder of receipts"));
+    m_btnReceipts->hide();
+    m_ui->m_layoutCounts->insertWidget(m_ui->m_layoutCounts->indexOf(m_ui->m_btnSaveReceipt), m_btnReceipts);
+    m_folderOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    connect(m_btnReceipts, &QPushButton::clicked, this, [this] {
+        if (!m_historyPath.isEmpty() && m_folderOpener)
+            m_folderOpener(QUrl::fromLocalFile(QFileInfo(m_historyPath).absolutePath()));
+    });
+}
+
+void DeviceModifyResultPage::setReceiptHistory(const QString& path) {
+    m_historyPath = path;
+    m_btnReceipts->setVisible(!path.isEmpty());
+    m_btnReceipts->setToolTip(path);
 }
 
 DeviceModifyResultPage::~DeviceModifyResultPage() = default;
@@ -67,7 +91,6 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
     for (int column = 0; column < 5; ++column)
         m_ui->m_tableViewResult->setColumnWidth(column, kColumnWidths[column]);
 
-    const QString succeed = tr("Succeed");
     const QColor textColour(0x66, 0x66, 0x66);
     m_failures = 0;
     for (const DeviceInfo& entry : entries) {
@@ -79,7 +102,7 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
             item->setEditable(false);
         }
         QStandardItem* result = row.last();
-        if (entry.result == succeed) {
+        if (ErrorText::isSuccess(entry.result)) {
             result->setIcon(QIcon(QString::fromLatin1(kOkIcon)));
             result->setText(QString());
         } else {

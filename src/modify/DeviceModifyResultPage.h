@@ -10,7 +10,9 @@
 #include "discovery/DeviceRecord.h"
 #include "plan/core/Receipt.h"
 
+class QPushButton;
 class QStandardItemModel;
+class QUrl;
 
 namespace Ui {
 class DeviceModifyResultPage;
@@ -45,6 +47,11 @@ public:
     bool saveReceipt(const QString& path);
     // Replaces the save-file chooser (tests).
     void setReceiptFileChooser(std::function<QString()> chooser) { m_receiptChooser = std::move(chooser); }
+    // The receipt the run wrote by itself into the user's receipts folder: "Receipts…" opens that folder,
+    // the history of every batch and plan. Empty: no such file, no button.
+    void setReceiptHistory(const QString& path);
+    // Replaces how the folder is opened (tests); it gets the folder's URL.
+    void setFolderOpener(std::function<bool(const QUrl&)> opener) { m_folderOpener = std::move(opener); }
 
     QStandardItemModel* model() const { return m_model; }
     int failureCount() const { return m_failures; }
@@ -55,6 +62,9 @@ private:
     int m_failures = 0;
     std::vector<plan::ReceiptEntry> m_receipt;
     std::function<QString()> m_receiptChooser;
+    std::function<bool(const QUrl&)> m_folderOpener;
+    QPushButton* m_btnReceipts = nullptr;
+    QString m_historyPath;
 
     void onSaveReceipt();
 };

@@ -13,6 +13,7 @@
 #include "modify/AddressPlan.h"
 #include "toolkit/CIntValidator.h"
 #include "ui_DeviceNetParaPage.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -27,9 +28,9 @@ quint32 decimal(const aptui::MultiStateLineEdit* edit) {
     return edit->text().trimmed().toUInt();
 }
 
-// What a device name becomes on the wire: Latin-1, the encoding every text of a device record is read back with.
+// What a device name becomes on the wire: UTF-8, the encoding device texts are read back with.
 QByteArray nameBytes(const QString& name) {
-    return name.trimmed().toLatin1();
+    return name.trimmed().toUtf8();
 }
 
 } // namespace
@@ -54,7 +55,8 @@ DeviceNetParaPage::DeviceNetParaPage(QWidget* parent)
         edit->setMaxLength(15);
     m_ui->m_lineEditIPV6Address->setMaxLength(64);
     m_ui->m_lineEditIPV6Gateway->setMaxLength(64);
-    m_ui->m_lineEditDeviceName->setMaxLength(16);
+    // Characters, not bytes: the byte limit of the device's field is checked on submit, with a sentence.
+    m_ui->m_lineEditDeviceName->setMaxLength(static_cast<int>(sizeof(VEXA_NET_PARAM::deviceName)));
 }
 
 DeviceNetParaPage::~DeviceNetParaPage() = default;
@@ -154,6 +156,9 @@ void DeviceNetParaPage::clearAndLock() {
         m_ui->m_checkBoxDHCP->setChecked(false);
     }
     m_ui->m_checkBoxDHCP->setEnabled(false);
+    m_serialNo.clear();
+    m_mac.clear();
+    m_shownName.clear();
     resetMarks();
 }
 
@@ -179,7 +184,10 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
     m_ui->m_lineEditSerialNumber->setText(serialNo);
     m_ui->m_lineEditSerialNumber->setReadOnly(true);
     m_ui->m_lineEditSerialNumber->setCursorPosition(0);
-    m_ui->m_lineEditDeviceName->setText(recordText(params.deviceName));
+    m_serialNo = serialNo;
+    m_mac = mac;
+    m_shownName = recordText(params.deviceName);
+    m_ui->m_lineEditDeviceName->setText(m_shownName);
 
     m_ui->m_lineEditIpAddress->setText(recordText(params.ipv4Address));
     m_ui->m_lineEditPort->setText(QString::number(params.port));
@@ -199,14 +207,14 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
         m_ui->m_lineEditIPV6Address->setText(recordText(params.ipv6Address));
         m_ui->m_lineEditIPV6Gateway->setText(recordText(params.ipv6Gateway));
         m_ui->m_lineEditIPV6SubnetMaskLen->setText(QString::number(params.ipv6PrefixLength));
-        const bool supported = (record.supportFlags & DeviceSupport::Ipv6) != 0;
+        const bool supported = (record.supportFlags & VEXA_SUPPORT_IPV6) != 0;
         if (!supported) {
             m_ui->m_lineEditIPV6Address->clear();
             m_ui->m_lineEditIPV6Gateway->clear();
             m_ui->m_lineEditIPV6SubnetMaskLen->clear();
         }
         // Editable only where the device takes a change: it ignores IPv6 values without the modify bit.
-        const bool editable = supported && (record.supportFlags & DeviceSupport::ModifyIpv6) != 0;
+        const bool editable = supported && (record.supportFlags & VEXA_SUPPORT_MODIFY_IPV6) != 0;
         for (QWidget* edit : ipv6)
             edit->setEnabled(editable);
     } else if (record.capabilityLevel == 0) {
@@ -222,7 +230,7 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
 
     // The box is set here without telling the modify page: this fill already leaves the form as it should be.
     const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
-    if (record.supportFlags & DeviceSupport::Dhcp) {
+    if (record.supportFlags & VEXA_SUPPORT_DHCP) {
         m_ui->m_checkBoxDHCP->setEnabled(true);
         const bool dhcpOn = fromCheckBox ? state == 0 : record.dhcpEnabled == 1;
         if (dhcpOn) {
@@ -359,10 +367,6 @@ bool DeviceNetParaPage::checkDeviceName(const QPoint& position) {
     if (bytes.size() > static_cast<qsizetype>(sizeof(VEXA_NET_PARAM::deviceName)) || control)
         return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName,
                     tr("Device name is too long for the device."), position);
-    // A character outside Latin-1 would reach the device as "?" and never read back as typed.
-    if (QString::fromLatin1(bytes) != name)
-        return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName,
-                    tr("The device cannot store characters outside Latin-1 in its name."), position);
     return true;
 }
 
@@ -384,8 +388,13 @@ bool DeviceNetParaPage::checkPrefixLength(const QPoint& position) {
     return true;
 }
 
+bool DeviceNetParaPage::nameEdited() const {
+    return m_ui->m_lineEditDeviceName->text() != m_shownName;
+}
+
 bool DeviceNetParaPage::validateSingle(const QPoint& position) {
-    if (!checkRtsp(position) || !checkDeviceName(position) ||
+    // A name the user left alone goes back as the device has it, so it is not the form's to judge.
+    if (!checkRtsp(position) || (nameEdited() && !checkDeviceName(position)) ||
         !checkRequiredAddress(m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, position) ||
         !checkPort(position) || !checkMask(position) || !checkGateway(position))
         return false;
@@ -418,14 +427,24 @@ bool DeviceNetParaPage::validateBatch(const QPoint& position) {
 }
 
 VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
+    // A disabled editor says nothing: the device keeps what it has there (a device that reports IPv6 but takes
+    // no change of it refuses a record whose IPv6 differs, and DHCP must not erase a static IPv6 address).
     VEXA_NET_PARAM params;
     std::memset(&params, 0, sizeof params);
-    setRecordText(params.ipv4Address, AddressPlan::canonicalIpv4(m_ui->m_lineEditIpAddress->text()).toLatin1());
-    setRecordText(params.ipv4SubnetMask, AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text()).toLatin1());
-    setRecordText(params.ipv4Gateway, AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text()).toLatin1());
-    params.port = static_cast<uint16_t>(decimal(m_ui->m_lineEditPort));
-    params.rtspPort = static_cast<uint16_t>(decimal(m_ui->m_lineEditRTSP));
-    setRecordText(params.deviceName, nameBytes(m_ui->m_lineEditDeviceName->text()));
+    VEXA::DeviceStore::instance()->readNetParams(m_serialNo, m_mac, params);
+    if (m_ui->m_lineEditIpAddress->isEnabled())
+        setRecordText(params.ipv4Address, AddressPlan::canonicalIpv4(m_ui->m_lineEditIpAddress->text()).toLatin1());
+    if (m_ui->m_lineEditSubnetMask->isEnabled())
+        setRecordText(params.ipv4SubnetMask, AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text()).toLatin1());
+    if (m_ui->m_lineEditGateway->isEnabled())
+        setRecordText(params.ipv4Gateway, AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text()).toLatin1());
+    if (m_ui->m_lineEditPort->isEnabled())
+        params.port = static_cast<uint16_t>(decimal(m_ui->m_lineEditPort));
+    if (m_ui->m_lineEditRTSP->isEnabled())
+        params.rtspPort = static_cast<uint16_t>(decimal(m_ui->m_lineEditRTSP));
+    if (nameEdited())
+        setRecordText(params.deviceName, nameBytes(m_ui->m_lineEditDeviceName->text()));
+    // A device without DHCP shows the box unticked and locked: it is told "off", whatever flag it reported.
     params.dhcpEnabled = m_ui->m_checkBoxDHCP->isChecked() ? 1 : 0;
     const quint32 http = decimal(m_ui->m_lineEditHttpPort);
     params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);

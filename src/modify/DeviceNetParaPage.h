@@ -62,7 +62,8 @@ public:
     bool validateSingle(const QPoint& position);
     bool validateBatch(const QPoint& position);
 
-    // The record for one device, addresses in canonical form; only after validateSingle passed.
+    // The record for one device: what the device has (from the store), overwritten only by the enabled editors,
+    // addresses in canonical form; the name only if the user changed it. Only after validateSingle passed.
     VEXA_NET_PARAM readSingle() const;
     BatchValues readBatch() const;
     bool batchDhcpOff() const;
@@ -102,6 +103,12 @@ private:
     // What the last batch fill allowed, restored when batch DHCP is turned off again.
     bool m_batchStartEnabled = false;
     bool m_batchGatewayEnabled = false;
+    // The device the single layout shows, and its name as shown: an unchanged name goes back as the device's
+    // own bytes, however long or old-fashioned.
+    QString m_serialNo;
+    QString m_mac;
+    QString m_shownName;
+    bool nameEdited() const;
 };
 
 } // namespace VexaTool

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include <QMetaObject>
-#include <QRunnable>
+#include "discovery/DeviceCall.h"
 
 namespace VexaTool {
 
@@ -37,13 +36,10 @@ bool DeviceTaskRunner::start(std::vector<Task> tasks) {
     emit signalProgress(0, static_cast<int>(tasks.size()));
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         const int index = static_cast<int>(i);
-        m_pool.start([this, index, state = m_state, task = std::move(tasks[i])]() {
-            DeviceOutcome outcome;
-            if (!state->stop.load())
-                outcome = task();
-            QMetaObject::invokeMethod(
-                this, [this, index, outcome]() { onOutcome(index, outcome); }, Qt::QueuedConnection);
-        });
+        runDeviceCall(
+            this,
+            [state = m_state, task = std::move(tasks[i])]() { return state->stop.load() ? DeviceOutcome() : task(); },
+            [this, index](const DeviceOutcome& outcome) { onOutcome(index, outcome); }, &m_pool);
     }
     return true;
 }

@@ -11,11 +11,12 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "common/PasswordLevel.h"
+#include "discovery/DeviceCall.h"
+#include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
-#include "modify/PasswordLevel.h"
-#include "password/DeviceCall.h"
 #include "password/PasswordRecovery.h"
-#include "platform/QtQrEncode.h"
+#include "password/QtQrEncode.h"
 #include "toolkit/GuiText.h"
 #include "toolkit/TargetPath.h"
 #include "ui_ResetPasswordDialog.h"
@@ -267,9 +268,8 @@ void ResetPasswordDialog::onResetPassword() {
              m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword, true);
         return;
     }
-    QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(newPassword, nullptr);
-    if (password.size() > PR::kMaxPasswordBytes) {
-        password.fill('\0');
+    const std::optional<QByteArray> encoded = VEXA::passwordBytes(newPassword);
+    if (!encoded) {
         warn(WarningDialog::Error,
              tr("The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more "
                 "than one."),
@@ -277,6 +277,7 @@ void ResetPasswordDialog::onResetPassword() {
         return;
     }
 
+    QByteArray password = *encoded;
     QByteArray copyPath;
     if (autoInput) {
         const PR::KeyCopy copy = PR::copyKeyFile(
@@ -375,6 +376,7 @@ void ResetPasswordDialog::setBusy(bool busy) {
     if (auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm")))
         confirm->setEnabled(!busy);
     m_ui->m_progressBusy->setVisible(busy);
+    setHeldOpen(busy);
     if (busy)
         setCursor(Qt::BusyCursor);
     else

@@ -7,9 +7,9 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
-#include "modify/PasswordLevel.h"
-#include "password/DeviceCall.h"
+#include "common/PasswordLevel.h"
 #include "password/PasswordRecovery.h"
 #include "toolkit/GuiText.h"
 #include "ui_RestorePasswordDialog.h"
@@ -182,6 +182,7 @@ void RestorePasswordDialog::setBusy(bool busy) {
     if (auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm")))
         confirm->setEnabled(!busy);
     m_ui->m_progressBusy->setVisible(busy);
+    setHeldOpen(busy);
     if (busy)
         setCursor(Qt::BusyCursor);
     else

@@ -2,33 +2,30 @@
 
 #include <cstring>
 
+#include "plan/core/FieldText.h"
+#include "plan/core/PlanValidator.h"
+#include "vexa.h"
+
 namespace VexaTool {
 
-namespace {
-
-template <std::size_t N>
-std::string bounded(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
-} // namespace
+namespace {} // namespace
 
 plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     plan::PlanDevice device;
-    device.serial = bounded(record.serialNo);
-    device.mac = bounded(record.mac);
-    device.ipv4 = bounded(record.ipv4Address);
-    device.mask = bounded(record.ipv4SubnetMask);
-    device.gateway = bounded(record.ipv4Gateway);
-    device.ipv6Address = bounded(record.ipv6Address);
-    device.ipv6Gateway = bounded(record.ipv6Gateway);
-    device.name = bounded(record.deviceName);
+    device.serial = plan::fieldText(record.serialNo);
+    device.mac = plan::fieldText(record.mac);
+    device.ipv4 = plan::fieldText(record.ipv4Address);
+    device.mask = plan::fieldText(record.ipv4SubnetMask);
+    device.gateway = plan::fieldText(record.ipv4Gateway);
+    device.ipv6Address = plan::fieldText(record.ipv6Address);
+    device.ipv6Gateway = plan::fieldText(record.ipv6Gateway);
+    device.name = plan::deviceTextUtf8(plan::fieldText(record.deviceName));
     device.port = record.port > 0 ? static_cast<uint32_t>(record.port) : 0;
     device.httpPort = record.httpPort > 0 ? static_cast<uint32_t>(record.httpPort) : 0;
     device.rtspPort = record.rtspPort;
     device.ipv6PrefixLength = record.ipv6PrefixLength;
     device.dhcpEnabled = record.dhcpEnabled != 0;
-    device.supportsDhcp = (record.supportFlags & DeviceSupport::Dhcp) != 0;
+    device.supportsDhcp = (record.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     device.activated = record.activationState == 0;
     return device;
 }

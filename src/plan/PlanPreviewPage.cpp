@@ -5,6 +5,7 @@
 
 #include "PlanPreviewModel.h"
 #include "PlanText.h"
+#include "discovery/PasswordBytes.h"
 #include "ui_PlanPreviewPage.h"
 
 namespace VexaTool {
@@ -81,7 +82,13 @@ bool PlanPreviewPage::applyEnabled() const {
 }
 
 void PlanPreviewPage::updateApply() {
-    m_ui->m_btnApplyPlan->setEnabled(m_ready && !m_ui->m_lineEditPlanPassword->text().isEmpty());
+    // The same bound as everywhere a password is typed: refused here, before any device counts a wrong one.
+    const QString password = m_ui->m_lineEditPlanPassword->text();
+    const bool fits = VEXA::passwordBytes(password).has_value();
+    m_ui->m_btnApplyPlan->setEnabled(m_ready && !password.isEmpty() && fits);
+    m_ui->m_labelPlanSummary->setText(fits ? summaryText()
+                                           : tr("The password is too long: it may take at most 16 bytes, and a "
+                                                "character outside ASCII takes more than one."));
 }
 
 void PlanPreviewPage::onOnlyMarkedToggled(bool onlyMarked) {

@@ -1,4 +1,6 @@
-#include "PlanText.h"
+#include "plan/PlanText.h"
+
+#include "outcome/ErrorText.h"
 
 namespace VexaTool {
 
@@ -54,8 +56,8 @@ QString PlanText::issue(const plan::PlanIssue& issue) {
         return tr("Device name is longer than 32 bytes.");
     case IssueCode::NameControl:
         return tr("Device name contains control characters.");
-    case IssueCode::NameNotLatin1:
-        return tr("Device name has characters that devices cannot store (only Latin-1 letters and signs).");
+    case IssueCode::NameNotUtf8:
+        return tr("Device name is not UTF-8 text.");
     case IssueCode::DhcpInvalid:
         return tr("DHCP must be yes or no.");
     case IssueCode::DhcpUnsupported:
@@ -133,16 +135,7 @@ QString PlanText::stopped() {
 }
 
 QString PlanText::result(uint32_t code) {
-    switch (code) {
-    case 0:
-        return tr("Succeed");
-    case 2009:
-        return tr("Error%1:device deny").arg(code);
-    case 2011:
-        return tr("Error%1:time out").arg(code);
-    default:
-        return tr("Error%1:others").arg(code);
-    }
+    return ErrorText::text(ErrorText::Form::PlanResult, code);
 }
 
 } // namespace VexaTool

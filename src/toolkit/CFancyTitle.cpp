@@ -1,6 +1,7 @@
 #include "toolkit/CFancyTitle.h"
 
 #include <QMouseEvent>
+#include <QWindow>
 
 namespace OrvisGUIToolkit {
 
@@ -26,11 +27,22 @@ void CFancyTitle::mouseMoveEvent(QMouseEvent* event) {
     QWidget* w = window();
     // A maximized window keeps its place; moving it would leave it "maximized" somewhere off the work area.
     if (m_dragging && (event->buttons() & Qt::LeftButton) && !w->isMaximized() && !w->isFullScreen()) {
+        // Under Wayland a window cannot place itself: the compositor moves it, and then for the whole drag.
+        if (beginSystemMove()) {
+            m_dragging = false;
+            event->accept();
+            return;
+        }
         w->move(event->globalPosition().toPoint() - m_dragOffset);
         event->accept();
         return;
     }
     QFrame::mouseMoveEvent(event);
+}
+
+bool CFancyTitle::beginSystemMove() {
+    QWindow* handle = window()->windowHandle();
+    return handle != nullptr && handle->startSystemMove();
 }
 
 void CFancyTitle::mouseReleaseEvent(QMouseEvent* event) {

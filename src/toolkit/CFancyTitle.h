@@ -5,8 +5,9 @@
 
 namespace OrvisGUIToolkit {
 
-// Base of the title bars of frameless windows: dragging it with the left button moves the top-level window,
-// and a left double-click maximizes or restores it unless a subclass switches that off.
+// Base of the title bars of frameless windows: dragging it with the left button moves the top-level window (by
+// the window system where it offers that, as Wayland requires, else by moving the window itself), and a left
+// double-click maximizes or restores it unless a subclass switches that off.
 class CFancyTitle : public QFrame {
     Q_OBJECT
 
@@ -25,6 +26,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Hands the drag to the window system; false where it cannot (then the window moves itself).
+    virtual bool beginSystemMove();
 
 private:
     bool m_doubleClickEnabled = true;

@@ -1,17 +1,17 @@
 // Linked only into vexa-startup-probe, the program built again for tests; the shipped program has none of it.
 //   VEXA_PROBE_HINT_REPLY=accept|reject  answers every modal box the program raises (start-up tests cannot click)
-//   VEXA_PROBE_QUIT_AFTER=N              starts discovery and quits the program once N devices have been
-//                                        reported, while others are still arriving (the shutdown test)
+//   VEXA_PROBE_QUIT_AFTER=N              quits the program once N devices are listed (in the device store the
+//                                        list page fills), while devices keep arriving (the shutdown test)
 // When the application object goes, it logs whether the discovery handler was already released.
 
 #include <algorithm>
-#include <memory>
 
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
 #include <QWidget>
 
+#include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 
 namespace {
@@ -42,17 +42,22 @@ void quitAfterDevices(int count) {
         QTimer::singleShot(50, qApp, [count] { quitAfterDevices(count); });
         return;
     }
-    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    auto seen = std::make_shared<int>(0);
-    QObject::connect(handler, &VEXA::VexaHandler::signalDeviceOnline, qApp, [seen, count] {
-        if (++*seen == count) {
-            qInfo("[Probe]quitting after %d devices", count);
-            QCoreApplication::quit();
-        }
-    });
-    if (!handler->start()) {
+    // The main window started discovery before it was shown, so devices may all have been reported before
+    // this runs: counting reports from here on would wait forever for ones that already came. What counts is
+    // what reached the list, looked at from now on.
+    if (!VEXA::VexaHandler::instance()->isStarted())
         qWarning("[Probe]discovery did not start");
-    }
+    qInfo("[Probe]watching from %d devices already listed", VEXA::DeviceStore::instance()->count());
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, count] {
+        const int listed = VEXA::DeviceStore::instance()->count();
+        if (listed < count)
+            return;
+        poll->stop();
+        qInfo("[Probe]quitting with %d devices listed (wanted %d)", listed, count);
+        QCoreApplication::quit();
+    });
+    poll->start(20);
 }
 
 void reportAtApplicationEnd() {

@@ -1,8 +1,11 @@
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <thread>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -11,7 +14,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/ConfigureManager.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/BaseDialog.h"
 #include "aptui/BaseTitle.h"
@@ -21,8 +23,10 @@
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WindowTitle.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
 
@@ -49,6 +53,14 @@ struct FakeLibrary {
         return 1;
     }
     static int stop() { return 1; }
+    // Each activation takes a while, so that a batch is still sending when the window is closed.
+    static inline std::atomic<int> activations{0};
+    static int activate(const char*, const char*) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ++activations;
+        return 1;
+    }
+    static uint32_t lastError() { return 0; }
     static int setFilterRule(int videoOnly, int, int) {
         lastFilter = videoOnly;
         return 1;
@@ -131,6 +143,8 @@ private slots:
         library.stop = &FakeLibrary::stop;
         library.setFilterRule = &FakeLibrary::setFilterRule;
         library.statistics = &FakeLibrary::statistics;
+        library.activateDevice = &FakeLibrary::activate;
+        library.lastError = &FakeLibrary::lastError;
         VEXA::VexaHandler::instance()->setLibrary(library);
     }
 
@@ -407,6 +421,49 @@ private slots:
         QCOMPARE(window->isVisible(), !yes);
         // Declined: uncovered and running. Accepted: the program ends under its cover.
         QCOMPARE(window->isCovering(), yes);
+    }
+
+    // The window manager's close button is not under the batch's cover: closing must not abandon the devices
+    // not yet sent without results.
+    void closingDuringABatchStopsItAndShowsTheResults() {
+        auto window = shownWindow(QSize(1417, 768));
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto* page = window->modifyPage();
+        page->setTaskThreads(1);
+        QVector<DeviceInfo> entries;
+        for (int i = 0; i < 8; ++i) {
+            VEXA_DEVICE_MY_INFO record;
+            std::memset(&record, 0, sizeof record);
+            const QString serial = QStringLiteral("VXCLOSE%1").arg(i);
+            const QString mac = QStringLiteral("02-56-00-77-00-%1").arg(i, 2, 10, QLatin1Char('0'));
+            setRecordText(record.serialNo, serial.toLatin1());
+            setRecordText(record.mac, mac.toLatin1());
+            setRecordText(record.ipv4Address, QByteArray("192.168.7.") + QByteArray::number(10 + i));
+            record.activationState = 1;
+            record.recordValid = 1;
+            VEXA::DeviceStore::instance()->add(record);
+            entries.append(DeviceInfo{QString::number(i + 1), QString(), recordText(record.ipv4Address), serial, mac,
+                                      QStringLiteral("0")});
+        }
+        FakeLibrary::activations = 0;
+        page->onCurrentSelectionChange(ACTIVE_BATCH, entries);
+        for (const char* name : {"m_lineEditNewPassword", "m_lineEditConfirmPassword"})
+            page->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("Abcd-1234"));
+        page->findChild<QPushButton*>(QStringLiteral("m_btnActive"))->click();
+        QTRY_VERIFY(window->isBatchRunning());
+
+        ModalAnswer question;
+        answerNextModal(&question, window.get(), true);
+        window->close();
+        QVERIFY(question.text.startsWith(QStringLiteral("A batch is sending to devices.")));
+        // Stopped, but the window waits for the results page.
+        QVERIFY(window->isVisible());
+        ModalAnswer results;
+        answerNextModal(&results, nullptr, true);
+        QTRY_COMPARE(results.className, QStringLiteral("VexaTool::DeviceModifyResultPage"));
+        QTRY_VERIFY(!window->isVisible());
+        QVERIFY(FakeLibrary::activations < 8);
+        VEXA::DeviceStore::instance()->clear();
     }
 
     void keyPressesAreDropped_data() {

@@ -31,6 +31,19 @@ void TestAddressValidation::ipv4_data() {
     QTest::newRow("negative") << "1.2.-3.4" << false;
     QTest::newRow("all zero") << "0.0.0.0" << false;
     QTest::newRow("empty") << "" << false;
+    // Read as QString::toUInt reads a number: blanks around a part and one '+' pass; nothing else does.
+    QTest::newRow("blank before") << " 1.2.3.4" << true;
+    QTest::newRow("tab after") << "1.2.3.4\t" << true;
+    QTest::newRow("vertical tab before") << "\v1.2.3.4" << true;
+    QTest::newRow("blank inside a part's edge") << "1. 2.3.4" << true;
+    QTest::newRow("plus") << "1.2.3.+4" << true;
+    QTest::newRow("two pluses") << "1.2.3.++4" << false;
+    QTest::newRow("hexadecimal part") << "1.2.3.0x4" << false;
+    QTest::newRow("part past 32 bits") << "4294967296.1.1.1" << false;
+    QTest::newRow("five parts") << "1.2.3.4.5" << false;
+    QTest::newRow("only dots") << "..." << false;
+    QTest::newRow("full-width digit") << QStringLiteral("\uFF11.2.3.4") << false;
+    QTest::newRow("no-break space after") << QStringLiteral("1.2.3.4\u00A0") << false;
 }
 
 void TestAddressValidation::ipv4() {

@@ -13,11 +13,11 @@
 
 #include "TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
-#include "plan/DeviceFilterProxyModel.h"
+#include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "toolkit/CTableView.h"
@@ -53,6 +53,9 @@ private slots:
     void sameMacListedOnce_data();
     void sameMacListedOnce();
     void tickingReportsKindAndEntriesInRowOrder();
+    void sortReportsTheTickedSetInItsNewOrder();
+    void selectionAlwaysFollowsTheTickedRows_data();
+    void selectionAlwaysFollowsTheTickedRows();
     void tickedDeviceGoingOfflineShrinksTheSet();
     void activationResultsSwitchTheKind();
     void refreshEmptiesEverythingAndAsksAgain();
@@ -141,6 +144,52 @@ void TestDeviceDisplayPage::sameMacListedOnce() {
     QCOMPARE(m_page->countLabel()->text(), QStringLiteral("0"));
     m_page->onDeviceLogin(device(secondSerial, "02-00-00-00-00-01", secondAddress));
     QCOMPARE(m_page->model()->rowCount(), 1);
+}
+
+// The batch takes its addresses in the order the table shows: a sort after ticking must reach the modify page.
+void TestDeviceDisplayPage::sortReportsTheTickedSetInItsNewOrder() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.9"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "192.168.1.5"));
+    for (int row = 0; row < 3; ++row)
+        tick(row, true);
+    QCOMPARE(lastKind(), MODIFY_BATCH);
+    const auto serials = [this] {
+        QStringList list;
+        for (const DeviceInfo& entry : lastEntries())
+            list << entry.serialNo;
+        return list;
+    };
+    QCOMPARE(serials(), (QStringList{u"SA"_s, u"SB"_s, u"SC"_s}));
+    DeviceInfoModel* model = m_page->model();
+    m_page->filterModel()->sort(model->columnOf(DeviceInfoModel::KindIpv4Address), Qt::AscendingOrder);
+    QCOMPARE(serials(), (QStringList{u"SB"_s, u"SC"_s, u"SA"_s}));
+    m_page->filterModel()->sort(model->columnOf(DeviceInfoModel::KindIpv4Address), Qt::DescendingOrder);
+    QCOMPARE(serials(), (QStringList{u"SA"_s, u"SC"_s, u"SB"_s}));
+}
+
+void TestDeviceDisplayPage::selectionAlwaysFollowsTheTickedRows_data() {
+    QTest::addColumn<int>("remainingState");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("activated") << 0 << int(MODIFY_SINGLE);
+    QTest::newRow("not activated") << 1 << int(ACTIVE_SINGLE);
+    // No operation is known for it, but the page must not go on acting on the batch unticked before.
+    QTest::newRow("state unknown to the page") << 2 << int(ACTIVE_MIXED);
+}
+
+void TestDeviceDisplayPage::selectionAlwaysFollowsTheTickedRows() {
+    QFETCH(int, remainingState);
+    QFETCH(int, kind);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2", 0));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3", 0));
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "192.168.1.4", static_cast<uint8_t>(remainingState)));
+    for (int row = 0; row < 3; ++row)
+        tick(row, true);
+    tick(0, false);
+    tick(1, false);
+    QCOMPARE(int(lastKind()), kind);
+    QCOMPARE(lastEntries().size(), 1);
+    QCOMPARE(lastEntries().first().serialNo, u"SC"_s);
 }
 
 void TestDeviceDisplayPage::tickingReportsKindAndEntriesInRowOrder() {

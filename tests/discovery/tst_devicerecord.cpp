@@ -9,7 +9,6 @@ class TestDeviceRecord : public QObject {
     Q_OBJECT
 
 private slots:
-    void buildCopiesEveryField();
     void fullWidthTextsStayBounded();
     void httpPortIsWidenedUnsigned_data();
     void httpPortIsWidenedUnsigned();
@@ -51,47 +50,6 @@ static VEXA_DEVICE_INFO sampleLibraryRecord() {
     info.capabilityLevel = 2;
     info.activationState = 1;
     return info;
-}
-
-void TestDeviceRecord::buildCopiesEveryField() {
-    const VEXA_DEVICE_INFO info = sampleLibraryRecord();
-    VEXA_DEVICE_MY_INFO record;
-    std::memset(&record, 0xCD, sizeof record);
-    buildDeviceRecord(info, record);
-
-    QCOMPARE(recordText(record.serialNo), QStringLiteral("VX2208-N8P/0820201010AB12345678"));
-    QCOMPARE(recordText(record.mac), QStringLiteral("02-1a-2b-01-02-03"));
-    QCOMPARE(recordText(record.ipv4Address), QStringLiteral("192.0.2.64"));
-    QCOMPARE(recordText(record.ipv4SubnetMask), QStringLiteral("255.255.255.0"));
-    QCOMPARE(recordText(record.ipv4Gateway), QStringLiteral("192.0.2.1"));
-    QCOMPARE(recordText(record.softwareVersion), QStringLiteral("V4.1.25build 201021"));
-    QCOMPARE(recordText(record.dspVersion), QStringLiteral("V5.0, build 200928"));
-    QCOMPARE(recordText(record.bootTime), QStringLiteral("2026,12,01,08:00:00"));
-    QCOMPARE(recordText(record.deviceTypeName), QStringLiteral("NVR-8P"));
-    QCOMPARE(recordText(record.ipv6Address), QStringLiteral("fe80::1a:2bff:fe01:203"));
-    QCOMPARE(recordText(record.ipv6Gateway), QStringLiteral("fe80::1"));
-    QCOMPARE(recordText(record.deviceName), QStringLiteral("Gate camera"));
-    QCOMPARE(recordText(record.serviceTag), QStringLiteral("TAG-01"));
-    QCOMPARE(record.deviceTypeCode, 0x9D01);
-    QCOMPARE(record.port, 8000);
-    QCOMPARE(record.channelCount, 8);
-    QCOMPARE(record.auxCount, 2);
-    QCOMPARE(record.httpPort, 80);
-    QCOMPARE(record.rtspPort, uint16_t(554));
-    QCOMPARE(record.ipv6PrefixLength, uint8_t(64));
-    QCOMPARE(record.supportFlags, uint8_t(0x47));
-    QCOMPARE(record.resetFlags, uint8_t(1));
-    QCOMPARE(record.dhcpEnabled, uint8_t(1));
-    QCOMPARE(record.capabilityLevel, uint8_t(2));
-    QCOMPARE(record.activationState, uint8_t(1));
-    QCOMPARE(record.recordValid, uint8_t(1));
-    // Reserved bytes and padding are zero: records are compared and saved byte-wise.
-    for (uint8_t byte : record.reserved1)
-        QCOMPARE(byte, uint8_t(0));
-    for (uint8_t byte : record.reserved2)
-        QCOMPARE(byte, uint8_t(0));
-    QCOMPARE(record.padding1, uint8_t(0));
-    QCOMPARE(record.padding2, uint8_t(0));
 }
 
 void TestDeviceRecord::fullWidthTextsStayBounded() {

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/TipDialog.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
@@ -41,11 +43,14 @@ using Device = QMap<QString, QString>;
 
 constexpr int kNew = 6;    // not activated, activated and then changed as one batch
 constexpr int kOthers = 8; // activated, left alone
-constexpr int kFleet = kNew + kOthers + 2;
+constexpr int kFleet = kNew + kOthers + 3;
 const QString kFactoryPassword = QStringLiteral("Install-2024"); // the simulator's activated devices
 const QString kBatchPassword = QStringLiteral("Batch-Pass-77");
 const QString kKeyDevice = QStringLiteral("VXE2EKEY00");
 const QString kCodeDevice = QStringLiteral("VXE2ECOD00");
+// Reports IPv6 but takes no change of it, and has a name longer than 16 characters, in UTF-8.
+const QString kSingleDevice = QStringLiteral("VXE2ESGL00");
+const QString kSingleName = QStringLiteral("Parking level 2 north 大门");
 
 QString binary(const char* name) {
     return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
@@ -92,6 +97,7 @@ private slots:
     void devicesArrive();
     void activateABatch();
     void changeTheBatchsNetwork();
+    void modifyOneKeepsWhatItDoesNotChange();
     void exportTheList();
     void resetAPasswordWithAKey();
     void restoreAPasswordWithACode();
@@ -135,6 +141,11 @@ void TestWholeProgram::initTestCase() {
         devices += deviceLine(QStringLiteral("VXE2EOLD%1").arg(i, 2, 10, QLatin1Char('0')), index, 0, 4);
     devices += deviceLine(kKeyDevice, index++, 0, 0x44);
     devices += deviceLine(kCodeDevice, index++, 0, 4);
+    devices +=
+        deviceLine(kSingleDevice, index++, 0, 0x05)
+            .replace(QStringLiteral("ipv6=\tipv6Gateway=\tipv6Prefix=0"),
+                     QStringLiteral("ipv6=fd00::31:7\tipv6Gateway=fd00::1\tipv6Prefix=64"))
+            .replace(QRegularExpression(QStringLiteral("name=Camera [0-9]+")), QStringLiteral("name=") + kSingleName);
     QFile file(m_dir.filePath(QStringLiteral("devices.txt")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(devices.toUtf8());
@@ -287,13 +298,32 @@ void TestWholeProgram::changeTheBatchsNetwork() {
     child<aptui::MultiStateLineEdit>(modify, "m_lineEditHttpPort")->setText(QStringLiteral("80"));
     child<aptui::MultiStateLineEdit>(modify, "m_lineEditRTSP")->setText(QStringLiteral("554"));
     child<aptui::MultiStateLineEdit>(modify, "m_lineEditDeviceName")->setText(QStringLiteral("Yard"));
+    // Sorted after ticking: the addresses follow the table as it is now.
+    DeviceInfoModel* model = m_window->listPage()->model();
+    m_window->listPage()->filterModel()->sort(model->columnOf(DeviceInfoModel::KindSerialNumber), Qt::DescendingOrder);
     QSignalSpy modified(modify, &VexaTool::DeviceModifyPage::signalModifyResult);
+    QString historyPath;
     QVERIFY2(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnModify"), Qt::LeftButton); },
-                           [](QDialog* dialog) { dialog->accept(); }),
+                           [&historyPath](QDialog* dialog) {
+                               if (auto* history =
+                                       dialog->findChild<QPushButton*>(QStringLiteral("m_btnReceiptHistory"));
+                                   history && !history->isHidden())
+                                   historyPath = history->toolTip();
+                               dialog->accept();
+                           }),
              qPrintable(m_driver->texts().join(QLatin1Char('|'))));
     QCOMPARE(modified.count(), 1);
     const auto rows = modified.first().first().value<QVector<DeviceInfo>>();
     QCOMPARE(rows.size(), kNew);
+    QStringList descending = m_new;
+    std::sort(descending.begin(), descending.end(), std::greater<QString>());
+    for (int i = 0; i < kNew; ++i)
+        QCOMPARE(rows[i].serialNo, descending[i]);
+    // The batch wrote its own receipt into the user's receipts folder: a header and a row per device.
+    QFile history(historyPath);
+    QVERIFY2(history.open(QIODevice::ReadOnly), qPrintable(historyPath));
+    const QList<QByteArray> lines = history.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), kNew + 1);
     const QStringList expected{QStringLiteral("192.168.7.250"), QStringLiteral("192.168.7.251"),
                                QStringLiteral("192.168.7.252"), QStringLiteral("192.168.7.253"),
                                QStringLiteral("192.168.7.254"), QStringLiteral("192.168.7.255")};
@@ -309,6 +339,28 @@ void TestWholeProgram::changeTheBatchsNetwork() {
     }
     // The devices left alone kept everything.
     QCOMPARE(devices[QStringLiteral("VXE2EOLD00")].value(QStringLiteral("ipv4")), QStringLiteral("127.31.0.16"));
+}
+
+// One device, one change: ticking DHCP must leave its IPv6 address (which it cannot change) and its long
+// UTF-8 name as the device has them.
+void TestWholeProgram::modifyOneKeepsWhatItDoesNotChange() {
+    tickOnly({kSingleDevice});
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QTRY_COMPARE(modify->entries().size(), 1);
+    QCOMPARE(child<aptui::MultiStateLineEdit>(modify, "m_lineEditDeviceName")->text(), kSingleName);
+    QVERIFY(!child<aptui::MultiStateLineEdit>(modify, "m_lineEditIPV6Address")->isEnabled());
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditAdminPassword")->setText(kFactoryPassword);
+    child<QCheckBox>(modify, "m_checkBoxDHCP")->click();
+    const qsizetype before = m_driver->warnings.size();
+    QTest::mouseClick(child<QPushButton>(modify, "m_btnModify"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_driver->warnings.size() > before, 20000);
+    QVERIFY2(m_driver->warnings.at(before).text.contains(QStringLiteral("succe"), Qt::CaseInsensitive),
+             qPrintable(m_driver->warnings.at(before).text));
+    const Device device = state().value(kSingleDevice);
+    QCOMPARE(device.value(QStringLiteral("dhcp")), QStringLiteral("1"));
+    QCOMPARE(device.value(QStringLiteral("ipv6")), QStringLiteral("fd00::31:7"));
+    QCOMPARE(device.value(QStringLiteral("name")), kSingleName);
+    QCOMPARE(cell(kSingleDevice, DeviceInfoModel::KindIpv4Address), device.value(QStringLiteral("ipv4")));
 }
 
 void TestWholeProgram::exportTheList() {

@@ -17,10 +17,10 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "export/DevicesInfoSavePage.h"
-#include "plan/DeviceFilterProxyModel.h"
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
 
@@ -42,6 +42,7 @@ private slots:
     void chosenFolderIsShownWithSeparator();
     void listPageExportsTickedRowsInRowOrder();
     void csvExportWritesTheShownTickedRows();
+    void exportsTheTickedDevicesAsTheyAreAtConfirm();
 
 private:
     QString message() const { return m_messages.isEmpty() ? QString() : m_messages.last(); }
@@ -282,6 +283,52 @@ void TestDevicesInfoSavePage::csvExportWritesTheShownTickedRows() {
     });
     page.exportButton()->click();
     QVERIFY(message().contains(QStringLiteral("The file name has been used")));
+}
+
+// Devices keep coming, going and changing while the dialog is open: "Confirm" writes the devices that were
+// ticked, as they are at that moment, never whatever now sits in their old rows.
+void TestDevicesInfoSavePage::exportsTheTickedDevicesAsTheyAreAtConfirm() {
+    VEXA::DeviceStore::instance()->clear();
+    DeviceDisplayPage page(nullptr, m_dir->filePath(QStringLiteral("ColumnConfig.xml")));
+    page.setEventSlice(0);
+    page.onDeviceLogin(testrecords::device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    page.onDeviceLogin(testrecords::device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    page.onDeviceLogin(testrecords::device("SC", "02-00-00-00-00-03", "192.168.1.4"));
+    DeviceInfoModel* model = page.model();
+    const int check = model->columnOf(DeviceInfoModel::KindCheck);
+    model->item(1, check)->setCheckState(Qt::Checked);
+    model->item(2, check)->setCheckState(Qt::Checked);
+    const QString folder = m_dir->path();
+    QTimer::singleShot(0, this, [&folder, &page] {
+        auto* dialog = qobject_cast<DevicesInfoSavePage*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        page.onDeviceLogout(testrecords::device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+        page.onDeviceLogin(testrecords::device("SD", "02-00-00-00-00-04", "192.168.1.5"));
+        page.onDeviceUpdate(testrecords::device("SC", "02-00-00-00-00-03", "192.168.1.40"));
+        dialog->setFormat(DevicesInfoSavePage::Format::Csv);
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilename"))
+            ->setText(QStringLiteral("moving"));
+        dialog->findChild<aptui::MultiStateLineEdit*>(QStringLiteral("m_lineEditFilepath"))->setText(folder);
+        emit dialog->signalConfirmButtonClicked();
+    });
+    page.exportButton()->click();
+    QVERIFY(message().contains(QStringLiteral("Saving succeed.")));
+
+    QFile file(m_dir->filePath(QStringLiteral("moving.csv")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string text = file.readAll().toStdString();
+    const auto parsed = VexaTool::plan::CsvReader::parse(VexaTool::plan::CsvReader::skipByteOrderMark(text));
+    QCOMPARE(parsed.records.size(), std::size_t(3));
+    const std::vector<std::string>& header = parsed.records[0].fields;
+    const auto column = [&header](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    const std::size_t serial = column("Device Serial Number");
+    QVERIFY(serial < header.size());
+    QCOMPARE(parsed.records[1].fields[serial], std::string("SB"));
+    QCOMPARE(parsed.records[2].fields[serial], std::string("SC"));
+    const auto& scFields = parsed.records[2].fields;
+    QVERIFY(std::find(scFields.begin(), scFields.end(), std::string("192.168.1.40")) != scFields.end());
 }
 
 QTEST_MAIN(TestDevicesInfoSavePage)

@@ -33,7 +33,7 @@ struct DeviceSample {
     int rtspPort = 554;
     QString name = QStringLiteral("Lobby");
     int typeCode = 0x1234;
-    uint8_t support = DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6 | DeviceSupport::Dhcp;
+    uint8_t support = VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_MODIFY_IPV6 | VEXA_SUPPORT_DHCP;
     uint8_t capability = 2;
     uint8_t dhcp = 0;
     uint8_t activation = 0;

@@ -1,9 +1,12 @@
+#include <cstring>
+
 #include <QCheckBox>
 #include <QTest>
 
 #include "ModifyTestSupport.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "modify/DeviceNetParaPage.h"
+#include "vexa.h"
 
 using namespace modifytest;
 using VexaTool::DeviceNetParaPage;
@@ -26,6 +29,10 @@ private slots:
     void ipv6Editors();
     void batchFillFlags_data();
     void batchFillFlags();
+    void singleKeepsWhatTheFormDoesNotChange_data();
+    void singleKeepsWhatTheFormDoesNotChange();
+    void typedNamesGoOutAsUtf8_data();
+    void typedNamesGoOutAsUtf8();
     void httpPortZeroIsSentAs80();
     void addressesGoOutCanonical();
     void deviceWithoutDhcpSupport();
@@ -65,9 +72,13 @@ void TestDeviceNetParaPage::validateSingle_data() {
     QTest::newRow("name with a control character")
         << Edits{{u"m_lineEditDeviceName"_qs, u"Gate\u0007"_qs}} << u"Device name is too long for the device."_qs
         << u"m_lineEditDeviceName"_qs;
-    QTest::newRow("name outside Latin-1")
-        << Edits{{u"m_lineEditDeviceName"_qs, QString(4, QChar(0x5927))}}
-        << u"The device cannot store characters outside Latin-1 in its name."_qs << u"m_lineEditDeviceName"_qs;
+    // The device's field holds 32 bytes of UTF-8: 11 Chinese characters are 33.
+    QTest::newRow("name beyond the device's 32 bytes")
+        << Edits{{u"m_lineEditDeviceName"_qs, QString(11, QChar(0x5927))}}
+        << u"Device name is too long for the device."_qs << u"m_lineEditDeviceName"_qs;
+    QTest::newRow("Chinese name that fits")
+        << Edits{{u"m_lineEditDeviceName"_qs, QString(10, QChar(0x5927))}} << QString() << QString();
+    QTest::newRow("32 letters fit") << Edits{{u"m_lineEditDeviceName"_qs, QString(32, u'n')}} << QString() << QString();
     QTest::newRow("address before port") << Edits{{u"m_lineEditIpAddress"_qs, {}}, {u"m_lineEditPort"_qs, u"1"_qs}}
                                          << u"Please input IP Address."_qs << u"m_lineEditIpAddress"_qs;
     QTest::newRow("address out of range") << Edits{{u"m_lineEditIpAddress"_qs, u"192.168.1.300"_qs}}
@@ -183,12 +194,12 @@ void TestDeviceNetParaPage::ipv6Editors_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("shown");
     QTest::newRow("level 2, IPv6 modifiable")
-        << 2 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << true << u"fe80::64"_qs;
-    QTest::newRow("level 1, IPv6 read-only") << 1 << int(DeviceSupport::Ipv6) << false << u"fe80::64"_qs;
+        << 2 << int(VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_MODIFY_IPV6) << true << u"fe80::64"_qs;
+    QTest::newRow("level 1, IPv6 read-only") << 1 << int(VEXA_SUPPORT_IPV6) << false << u"fe80::64"_qs;
     QTest::newRow("level 2, no IPv6") << 2 << 0 << false << QString();
-    QTest::newRow("level 2, modify bit without IPv6") << 2 << int(DeviceSupport::ModifyIpv6) << false << QString();
+    QTest::newRow("level 2, modify bit without IPv6") << 2 << int(VEXA_SUPPORT_MODIFY_IPV6) << false << QString();
     QTest::newRow("level 0 reports no IPv6")
-        << 0 << int(DeviceSupport::Ipv6 | DeviceSupport::ModifyIpv6) << false << QString();
+        << 0 << int(VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_MODIFY_IPV6) << false << QString();
 }
 
 void TestDeviceNetParaPage::ipv6Editors() {
@@ -205,9 +216,9 @@ void TestDeviceNetParaPage::ipv6Editors() {
     for (const char* name : {"m_lineEditIPV6Address", "m_lineEditIPV6Gateway", "m_lineEditIPV6SubnetMaskLen"})
         QCOMPARE(edit(name)->isEnabled(), enabled);
     QCOMPARE(edit("m_lineEditIPV6Address")->text(), shown);
-    // A record without IPv6 values carries none, whatever was typed before.
+    // Locked editors send nothing of their own: the device's values go back as it has them.
     const VEXA_NET_PARAM params = m_form->readSingle();
-    QCOMPARE(QByteArray(params.ipv6Address).isEmpty(), !enabled);
+    QCOMPARE(QByteArray(params.ipv6Address), QByteArray("fe80::64"));
 }
 
 void TestDeviceNetParaPage::batchFillFlags_data() {
@@ -257,6 +268,76 @@ void TestDeviceNetParaPage::batchFillFlags() {
     QCOMPARE(m_form->readBatch().port, 0u);
 }
 
+void TestDeviceNetParaPage::singleKeepsWhatTheFormDoesNotChange_data() {
+    QTest::addColumn<int>("support");
+    QTest::addColumn<QByteArray>("name"); // the device's bytes
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("tickDhcp");
+    const int dhcpAndIpv6 = VEXA_SUPPORT_IPV6 | VEXA_SUPPORT_DHCP;
+    // Changing IPv6 would be refused (2015); an empty IPv6 address is a change.
+    QTest::newRow("IPv6 without its change, DHCP ticked") << dhcpAndIpv6 << QByteArray("Lobby") << u"Lobby"_qs << true;
+    QTest::newRow("IPv6 without its change, address typed")
+        << dhcpAndIpv6 << QByteArray("Lobby") << u"Lobby"_qs << false;
+    // Ticking DHCP must not erase a static IPv6 address.
+    QTest::newRow("IPv6 changeable, DHCP ticked")
+        << (dhcpAndIpv6 | VEXA_SUPPORT_MODIFY_IPV6) << QByteArray("Lobby") << u"Lobby"_qs << true;
+    QTest::newRow("name longer than the old editor")
+        << dhcpAndIpv6 << QByteArray("Parking level 2, north gate") << u"Parking level 2, north gate"_qs << false;
+    QTest::newRow("name of 32 bytes") << dhcpAndIpv6 << QByteArray(32, 'x') << QString(32, u'x') << false;
+    QTest::newRow("UTF-8 name") << dhcpAndIpv6 << QByteArray("\xe5\xa4\xa7\xe9\x97\xa8") << u"大门"_qs << false;
+    QTest::newRow("Latin-1 name of an older device")
+        << dhcpAndIpv6 << QByteArray("Caf\xe9 Nord") << u"Café Nord"_qs << false;
+}
+
+void TestDeviceNetParaPage::singleKeepsWhatTheFormDoesNotChange() {
+    QFETCH(int, support);
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QFETCH(bool, tickDhcp);
+    DeviceSample sample;
+    sample.support = static_cast<uint8_t>(support);
+    VEXA_DEVICE_MY_INFO record = makeRecord(sample);
+    setRecordText(record.deviceName, name);
+    VEXA::DeviceStore::instance()->add(record);
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(sample.serial, sample.mac, false, 0);
+    QCOMPARE(edit("m_lineEditDeviceName")->text(), shown);
+    if (tickDhcp)
+        m_form->fillFromDevice(sample.serial, sample.mac, true, 0);
+    else
+        edit("m_lineEditIpAddress")->setText(u"192.168.1.70"_qs);
+    ModalWatcher watcher;
+    QVERIFY(m_form->validateSingle(QPoint()));
+    const VEXA_NET_PARAM params = m_form->readSingle();
+    QCOMPARE(params.dhcpEnabled, tickDhcp ? 1 : 0);
+    QCOMPARE(QByteArray(params.ipv4Address), tickDhcp ? QByteArray("192.168.1.64") : QByteArray("192.168.1.70"));
+    QCOMPARE(QByteArray(params.ipv6Address), QByteArray("fe80::64"));
+    QCOMPARE(QByteArray(params.ipv6Gateway), QByteArray("fe80::1"));
+    QCOMPARE(params.ipv6PrefixLength, 64);
+    QCOMPARE(QByteArray(params.deviceName, int(strnlen(params.deviceName, sizeof params.deviceName))), name);
+}
+
+void TestDeviceNetParaPage::typedNamesGoOutAsUtf8_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("accent") << u"Café"_qs << QByteArray("Caf\xc3\xa9");
+    QTest::newRow("Chinese") << u"大门"_qs << QByteArray("\xe5\xa4\xa7\xe9\x97\xa8");
+    QTest::newRow("spaces around") << u"  Gate 2 "_qs << QByteArray("Gate 2");
+}
+
+void TestDeviceNetParaPage::typedNamesGoOutAsUtf8() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, sent);
+    const DeviceInfo entry = addDevice(DeviceSample{});
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    edit("m_lineEditDeviceName")->setText(typed);
+    ModalWatcher watcher;
+    QVERIFY(m_form->validateSingle(QPoint()));
+    const VEXA_NET_PARAM params = m_form->readSingle();
+    QCOMPARE(QByteArray(params.deviceName, int(strnlen(params.deviceName, sizeof params.deviceName))), sent);
+}
+
 void TestDeviceNetParaPage::httpPortZeroIsSentAs80() {
     DeviceSample sample;
     sample.httpPort = 0;
@@ -292,7 +373,7 @@ void TestDeviceNetParaPage::addressesGoOutCanonical() {
 
 void TestDeviceNetParaPage::deviceWithoutDhcpSupport() {
     DeviceSample sample;
-    sample.support = DeviceSupport::Ipv6;
+    sample.support = VEXA_SUPPORT_IPV6;
     sample.dhcp = 1; // a flag the device cannot act on
     const DeviceInfo entry = addDevice(sample);
     m_form->setSingleLayout();

@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -6,6 +9,7 @@
 #include "DialogDriver.h"
 #include "FakeLibrary.h"
 #include "aptui/MultiStateLineEdit.h"
+#include "discovery/DeviceCalls.h"
 #include "password/RestorePasswordDialog.h"
 
 using aptui::MultiStateLineEdit;
@@ -51,6 +55,9 @@ private slots:
     void newPasswordIsCheckedBeforeAnythingIsSent();
     void meterFollowsThePassword_data();
     void meterFollowsThePassword();
+    void keptOpenUntilTheDeviceAnswers_data();
+    void keptOpenUntilTheDeviceAnswers();
+    void shutdownWaitsForACallUnderWay();
 };
 
 void TestRestorePasswordDialog::form() {
@@ -253,6 +260,58 @@ void TestRestorePasswordDialog::meterFollowsThePassword() {
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelLevel"))->text(), level);
     QCOMPARE(dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditNewPassword"))->echoMode(),
              QLineEdit::Password);
+void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << QStringLiteral("cancel");
+    QTest::newRow("Escape") << QStringLiteral("escape");
+    QTest::newRow("close button or window system") << QStringLiteral("close");
+}
+
+// A restore that went through leaves the device not activated: closing the dialog meanwhile must not hide that.
+void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers() {
+    QFETCH(QString, how);
+    testutil::DialogDriver driver;
+    fake::hold() = true;
+    RestorePasswordDialog dialog(nullptr, kSerial);
+    dialog.show();
+    codeField(dialog)->setText(QStringLiteral("CODE"));
+    dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    QVERIFY(dialog.isBusy());
+    if (how == u"cancel")
+        dialog.findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+    else if (how == u"escape")
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.close();
+    QVERIFY(dialog.isVisible());
+    fake::hold() = false;
+    QTRY_COMPARE(driver.warnings.size(), 1);
+    QVERIFY(driver.warnings.first().text.startsWith(QStringLiteral("Restore password succeed.")));
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void TestRestorePasswordDialog::shutdownWaitsForACallUnderWay() {
+    VEXA::DeviceCalls::waitForAll(); // the calls of earlier cases
+    testutil::DialogDriver driver;
+    fake::hold() = true;
+    auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
+    dialog->show();
+    codeField(*dialog)->setText(QStringLiteral("CODE"));
+    dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    dialog.reset();
+    QCOMPARE(VEXA::DeviceCalls::running(), 1);
+    std::atomic<bool> returned{false};
+    std::thread shutdown([&returned] {
+        VEXA::DeviceCalls::waitForAll();
+        returned = true;
+    });
+    QTest::qWait(100);
+    QVERIFY(!returned);
+    fake::hold() = false;
+    shutdown.join();
+    QCOMPARE(fake::snapshot().restoreCalls, 1);
+    QCOMPARE(VEXA::DeviceCalls::running(), 0);
 }
 
 QTEST_MAIN(TestRestorePasswordDialog)

@@ -14,10 +14,10 @@
 
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "plan/core/CsvReader.h"
@@ -159,13 +159,15 @@ void TestPlanApplyGui::hundredDevicesTakeTheirOwnRows() {
         const VEXA_DEVICE_MY_INFO& d = chosen.at(i);
         std::string name = "Site B cam " + std::to_string(i);
         QByteArray stored = QByteArray::fromStdString(name);
-        if (i % 10 == 4) { // quoted, with a comma and a letter beyond ASCII
+        if (i % 10 == 4) { // quoted, with a comma and a letter beyond ASCII; devices keep UTF-8
             name = "Gate, s\xc3\xbc"
                    "d \"" +
                    std::to_string(i) + "\"";
-            stored = "Gate, s\xfc"
-                     "d \"" +
-                     QByteArray::number(i) + "\"";
+            stored = QByteArray::fromStdString(name);
+        }
+        if (i % 10 == 6) { // 大门
+            name = "\xe5\xa4\xa7\xe9\x97\xa8 " + std::to_string(i);
+            stored = QByteArray::fromStdString(name);
         }
         storedNames.append(stored);
         // Devices named by serial, by MAC or both; every address moves.
@@ -231,7 +233,7 @@ void TestPlanApplyGui::hundredDevicesTakeTheirOwnRows() {
         QCOMPARE(model->item(row, model->columnOf(VexaTool::DeviceInfoModel::KindIpv4Address))->text(),
                  QString::fromStdString(rows[static_cast<std::size_t>(i)][2]));
         QCOMPARE(model->item(row, model->columnOf(VexaTool::DeviceInfoModel::KindActivate))->text(),
-                 QString::fromLatin1(storedNames.at(i)));
+                 QString::fromUtf8(storedNames.at(i)));
     }
     // The receipt: a line per device, the name as the plan wrote it.
     const std::string receipt = readAll(receiptPath).toStdString();

@@ -56,6 +56,8 @@ private slots:
     void cells();
     void replacingThePlan();
     void pageApplyOnlyWithoutMarks();
+    void pagePasswordWithinTheDeviceBytes_data();
+    void pagePasswordWithinTheDeviceBytes();
     void pageShowsMarkedRowsOnly();
     void pageReportsAnUnreadableFile();
     void selectionForTheBatch();
@@ -163,6 +165,31 @@ void TestPlanPreviewModel::pageApplyOnlyWithoutMarks() {
     cancel->click();
     QCOMPARE(applied.count(), 1);
     QCOMPARE(cancelled.count(), 1);
+}
+
+void TestPlanPreviewModel::pagePasswordWithinTheDeviceBytes_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("16 ASCII") << QString(16, u'a') << true;
+    QTest::newRow("17 ASCII") << QString(17, u'a') << false;
+    QTest::newRow("8 accented letters are 16 bytes") << QString(8, QChar(0xE4)) << true;
+    QTest::newRow("9 accented letters are 18 bytes") << QString(9, QChar(0xE4)) << false;
+    QTest::newRow("6 Chinese characters are 18 bytes") << QString(6, QChar(0x5BC6)) << false;
+}
+
+// Devices keep 16 bytes of UTF-8; a longer password is refused before it is sent, never cut.
+void TestPlanPreviewModel::pagePasswordWithinTheDeviceBytes() {
+    QFETCH(QString, password);
+    QFETCH(bool, accepted);
+    PlanPreviewPage page;
+    const DeploymentPlan clean = parse(kClean);
+    page.setPlan(QStringLiteral("/site/plan.csv"), clean, plan::validatePlan(clean, kDevices), kDevices);
+    page.findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->setText(password);
+    QCOMPARE(page.applyEnabled(), accepted);
+    const QString summary = page.findChild<QLabel*>(QStringLiteral("m_labelPlanSummary"))->text();
+    QCOMPARE(summary.startsWith(QStringLiteral("The password is too long")), !accepted);
+    if (accepted)
+        QCOMPARE(page.adminPassword(), password);
 }
 
 void TestPlanPreviewModel::pageShowsMarkedRowsOnly() {

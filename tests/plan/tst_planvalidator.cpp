@@ -55,7 +55,7 @@ const char* codeName(IssueCode code) {
         "AddressEmpty",    "AddressInvalid", "MaskEmpty",          "MaskInvalid",         "GatewayEmpty",
         "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
         "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
-        "AddressCycle",    "NameNotLatin1"};
+        "AddressCycle",    "NameNotUtf8"};
     return names[static_cast<int>(code)];
 }
 
@@ -181,16 +181,17 @@ void TestPlanValidator::rows_data() {
                       "VX104,,127.17.1.4,255.255.255.0,0.0.0.0,东门大厅一号二号三号四,,,,\n"
                       "VXDUP,02-56-01-00-00-06,127.17.1.5,255.255.255.0,0.0.0.0,\"tab\there\",,,,\n"
                       "VXDUP,02-56-01-00-00-07,127.17.1.6,255.255.255.0,0.0.0.0,东门大厅一号二号三号,,,,\n")
-        << QStringList{u"2 Device Name NameEmpty"_s, u"4 Device Name NameTooLong"_s, u"5 Device Name NameNotLatin1"_s,
-                       u"6 Device Name NameControl"_s, u"7 Device Name NameNotLatin1"_s};
-    QTest::newRow("Latin-1 names are counted in their Latin-1 bytes")
+        << QStringList{u"2 Device Name NameEmpty"_s, u"4 Device Name NameTooLong"_s, u"5 Device Name NameTooLong"_s,
+                       u"6 Device Name NameControl"_s};
+    // Devices keep names as UTF-8: ten Chinese characters (30 bytes) fit, 26 accented letters do not.
+    QTest::newRow("names are counted in their UTF-8 bytes")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Caf\xc3\xa9 \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
                       "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
                       "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9,,,,\n"
                       "VX101,,127.17.1.2,255.255.255.0,0.0.0.0,Stra\xc3\x9f"
                       "e \xe2\x82\xac,,,,\n"
                       "VX103,,127.17.1.3,255.255.255.0,0.0.0.0,bell\xc2\x85,,,,\n")
-        << QStringList{u"3 Device Name NameNotLatin1"_s, u"4 Device Name NameControl"_s};
+        << QStringList{u"2 Device Name NameTooLong"_s, u"4 Device Name NameControl"_s};
     QTest::newRow("DHCP values and support")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,,,,maybe\n"
                       "VX101,,,,,B,,,,Yes\n"
@@ -331,7 +332,7 @@ void TestPlanValidator::netParams_data() {
                                    << "0.0.0.0" << 8001 << 8080 << 10554 << 0 << u"Gate"_s;
     QTest::newRow("DHCP without addresses keeps the device's") << QByteArray("VX100,,,,,Gate,,,,yes") << "127.17.0.1"
                                                                << "127.17.0.254" << 8000 << 80 << 554 << 1 << u"Gate"_s;
-    QTest::newRow("a Latin-1 name goes out as Latin-1 bytes")
+    QTest::newRow("a name goes out as the UTF-8 the plan wrote")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,Caf\xc3\xa9 Stra\xc3\x9f"
                       "e,,,,")
         << "127.17.1.1"
@@ -363,7 +364,7 @@ void TestPlanValidator::netParams() {
     QCOMPARE(int(p.httpPort), httpPort);
     QCOMPARE(int(p.rtspPort), rtspPort);
     QCOMPARE(int(p.dhcpEnabled), dhcp);
-    QCOMPARE(QString::fromLatin1(p.deviceName), name);
+    QCOMPARE(QString::fromUtf8(p.deviceName, qsizetype(strnlen(p.deviceName, sizeof p.deviceName))), name);
     // What the plan does not name stays as the device has it, and nothing of the old buffer leaks through.
     QCOMPARE(QString::fromLatin1(p.ipv6Address), QStringLiteral("fe80::1"));
     QCOMPARE(int(p.ipv6PrefixLength), 64);
@@ -379,7 +380,7 @@ void TestPlanValidator::fromDeviceRecord() {
     std::memcpy(record.ipv4Address, "127.17.0.1", 10);
     record.httpPort = 0;
     record.port = -5;
-    record.supportFlags = DeviceSupport::Dhcp;
+    record.supportFlags = VEXA_SUPPORT_DHCP;
     record.activationState = 1;
     const PlanDevice d = VexaTool::planDeviceFromRecord(record);
     QCOMPARE(d.serial, std::string(48, 'S'));

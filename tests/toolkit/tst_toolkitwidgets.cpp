@@ -33,6 +33,19 @@ public:
 
 } // namespace
 
+// A window system that moves windows itself (Wayland's compositor, an X window manager).
+class SystemMovedTitle : public CFancyTitle {
+public:
+    using CFancyTitle::CFancyTitle;
+    int systemMoves = 0;
+
+protected:
+    bool beginSystemMove() override {
+        ++systemMoves;
+        return true;
+    }
+};
+
 class TestToolkitWidgets : public QObject {
     Q_OBJECT
 
@@ -59,6 +72,26 @@ private slots:
                               Qt::RightButton, {});
         QApplication::sendEvent(title, &rightMove);
         QCOMPARE(window.pos(), start + QPoint(30, 20));
+    }
+
+    void titleDragIsLeftToTheWindowSystemWhereItCan() {
+        QWidget window(nullptr, Qt::FramelessWindowHint);
+        auto* title = new SystemMovedTitle(&window);
+        title->setGeometry(0, 0, 200, 30);
+        window.setGeometry(100, 100, 300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint start = window.pos();
+
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(10, 10));
+        for (const QPointF at : {QPointF(40, 30), QPointF(80, 60)}) {
+            QMouseEvent move(QEvent::MouseMove, at, title->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(title, &move);
+        }
+        QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(80, 60));
+        // Asked once per drag, and the window does not fight the window system by moving itself.
+        QCOMPARE(title->systemMoves, 1);
+        QCOMPARE(window.pos(), start);
     }
 
     void doubleClickMaximizesUnlessSwitchedOff() {

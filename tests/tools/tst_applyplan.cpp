@@ -11,11 +11,13 @@
 #include "Fleet.h"
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
+#include "plan/core/DeploymentPlan.h"
 #include "vexa_crypto.h"
 
 using namespace std::chrono_literals;
 using VexaTool::plan::CsvReader;
 using VexaTool::plan::CsvWriter;
+using VexaTool::plan::DeploymentPlan;
 
 namespace {
 
@@ -121,16 +123,18 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
     CsvWriter plan;
     plan.addRow(kPlanHeader);
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> storedNames; // as the devices keep them: Latin-1 bytes
+    std::vector<std::string> storedNames; // as the devices keep them: UTF-8 bytes
     for (size_t i = 0; i < chosen.size(); ++i) {
         const Row& d = chosen[i];
         // Names that need quoting or are not ASCII, devices named by serial, by MAC or both, ports kept or set.
         std::string name = "Site A cam " + std::to_string(i);
         std::string stored = name;
-        if (i % 10 == 3) {
-            name = "Hall, \xc3\xb6stra \"" + std::to_string(i) + "\"";
-            stored = "Hall, \xf6stra \"" + std::to_string(i) + "\"";
-        }
+        if (i % 10 == 3)
+            name = stored = "Hall, \xc3\xb6stra \"" + std::to_string(i) + "\"";
+        if (i % 10 == 5) // 大门, 6 bytes of UTF-8
+            name = stored = "\xe5\xa4\xa7\xe9\x97\xa8 " + std::to_string(i);
+        if (i % 10 == 8)
+            name = stored = "Caf\xc3\xa9 " + std::to_string(i);
         if (i % 10 == 7)
             name = stored = "-lobby " + std::to_string(i);
         storedNames.push_back(stored);
@@ -171,6 +175,20 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
         EXPECT_EQ(state.at(d.at("Serial Number")).record.ipv4Address, d.at("IPv4 Address"));
     }
 
+    // The names read back as written: the list printed again, and that list read as a plan.
+    const std::string listed = runVexa("discover --csv --seconds 3").out;
+    std::map<std::string, std::string> listedNames;
+    for (const Row& d : table(listed))
+        listedNames[d.at("Serial Number")] = d.at("Device Name");
+    const DeploymentPlan reread = DeploymentPlan::parse(listed);
+    std::map<std::string, std::string> planNames;
+    for (const auto& row : reread.rows())
+        planNames[row.serial] = row.name;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        EXPECT_EQ(listedNames[chosen[i].at("Serial Number")], storedNames[i]);
+        EXPECT_EQ(planNames[chosen[i].at("Serial Number")], storedNames[i]);
+    }
+
     // The receipt: one row per device with old and new address and the result text.
     const auto receipt = table(readAll(dir_.file("receipt.csv")).substr(3));
     ASSERT_EQ(receipt.size(), chosen.size());
@@ -205,10 +223,11 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
          header + row(chosen[0], "127.60.1.1", "a") + row(chosen[1], "127.60.1.2", "b") +
              row(chosen[2], "127.060.1.01", "c"),
          "The address is planned twice"},
-        {"names beyond Latin-1",
-         header + row(chosen[0], "127.60.1.1", "门厅") + row(chosen[1], "127.60.1.2", "b\xc3\xa4r") +
-             row(chosen[2], "127.60.1.3", "cam \xe2\x82\xac"),
-         "Device name has characters that devices cannot store"},
+        // Devices keep names as UTF-8 in 32 bytes: eleven Chinese characters are 33.
+        {"a name beyond the device's 32 bytes",
+         header + row(chosen[0], "127.60.1.1", "东门大厅一号二号三号四") + row(chosen[1], "127.60.1.2", "门厅") +
+             row(chosen[2], "127.60.1.3", "abcdefghijklmnopqrstuvwxyz0123456"),
+         "Device name is longer than 32 bytes."},
     };
     const std::string stateBefore = readAll(dir_.file("state.txt"));
     // A receipt that cannot be written stops a clean plan before anything is sent.

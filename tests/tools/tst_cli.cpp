@@ -52,6 +52,21 @@ TEST(Cli, ResetRefusesANewPasswordTheRecordWouldCut) {
     ::unsetenv("VEXA_PASSWORD");
 }
 
+TEST(Cli, EveryCommandRefusesAPasswordBeyondTheDeviceBytes) {
+    // UTF-8, 16 bytes at most, as the program sends it: "Pässwort-Lang-1" is 15 characters but 16 bytes, one more
+    // letter is 17 and would be refused by the program too.
+    for (const char* command : {"activate NO-SUCH-DEVICE", "set-network 02-00-00-00-00-01 --port 8000"}) {
+        ::setenv("VEXA_PASSWORD", "P\xc3\xa4sswort-Lang-12", 1);
+        const CliRun tooLong = runVexa(std::string(command) + " --seconds 0.2");
+        EXPECT_EQ(tooLong.status, 1) << command;
+        EXPECT_NE(tooLong.output.find("longer than 16 bytes"), std::string::npos) << command << ": " << tooLong.output;
+        ::setenv("VEXA_PASSWORD", "P\xc3\xa4sswort-Lang-1", 1);
+        const CliRun fits = runVexa(std::string(command) + " --seconds 0.2");
+        EXPECT_EQ(fits.output.find("longer than 16 bytes"), std::string::npos) << command << ": " << fits.output;
+    }
+    ::unsetenv("VEXA_PASSWORD");
+}
+
 TEST(Cli, PortsOutOfRangeAreRefusedNotNarrowed) {
     // 70000 narrowed to 16 bits would quietly configure port 4464.
     ::setenv("VEXA_PASSWORD", "Good-Pass1", 1);

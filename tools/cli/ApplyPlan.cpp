@@ -60,7 +60,7 @@ PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     d.gateway = text(info.ipv4Gateway);
     d.ipv6Address = text(info.ipv6Address);
     d.ipv6Gateway = text(info.ipv6Gateway);
-    d.name = text(info.deviceName);
+    d.name = VexaTool::plan::deviceTextUtf8(text(info.deviceName));
     d.port = info.port > 0 ? static_cast<uint32_t>(info.port) : 0;
     d.httpPort = info.httpPort;
     d.rtspPort = info.rtspPort;
@@ -225,6 +225,11 @@ int applyPlan(const std::vector<std::string>& args) {
     std::string password = readSecret("VEXA_PASSWORD");
     if (password.empty()) {
         std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
+        return 1;
+    }
+    if (password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
+        std::fprintf(stderr, "vexa apply-plan: the administrator password is longer than %zu bytes\n",
+                     sizeof(VEXA_RESET_PARAM::newPassword));
         return 1;
     }
 

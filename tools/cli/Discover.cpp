@@ -9,6 +9,7 @@
 
 #include "Commands.h"
 #include "SafeText.h"
+#include "plan/core/FieldText.h"
 #include "vexa.h"
 
 namespace cli {

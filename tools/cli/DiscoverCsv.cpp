@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "plan/core/CsvWriter.h"
+#include "plan/core/PlanValidator.h"
 #include "vexa.h"
 
 namespace cli {
@@ -25,9 +26,10 @@ struct CsvPrinter {
     std::set<std::string> onvifUnread;
 };
 
+// UTF-8, as devices keep texts; an older device's Latin-1 bytes are converted, so the file is UTF-8 throughout.
 template <size_t N>
 std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
+    return VexaTool::plan::deviceTextUtf8(std::string_view(field, strnlen(field, N)));
 }
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {

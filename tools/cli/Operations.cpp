@@ -164,10 +164,10 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             return 1;
         }
     }
-    // The reset record holds 16 bytes: a longer password would be cut, and the device would get another one
-    // than the installer typed.
-    if (command == "reset" && password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
-        std::fprintf(stderr, "vexa: the new password is longer than %zu bytes\n",
+    // Devices keep 16 bytes of a password (the reset record has no room for more): a longer one is refused for
+    // every command, as the program refuses it, rather than cut into another password or counted as a wrong one.
+    if (password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
+        std::fprintf(stderr, "vexa: the %spassword is longer than %zu bytes\n", command == "reset" ? "new " : "",
                      sizeof(VEXA_RESET_PARAM::newPassword));
         return 1;
     }

@@ -97,6 +97,14 @@ bool isValidSubnetMask(std::string_view text) {
     return true;
 }
 
+bool ipv4Number(std::string_view text, uint32_t& value) {
+    std::array<uint32_t, 4> v{};
+    if (!octets(text, v))
+        return false;
+    value = (v[0] << 24) | (v[1] << 16) | (v[2] << 8) | v[3];
+    return true;
+}
+
 std::string canonicalIpv4(std::string_view text) {
     std::array<uint32_t, 4> v{};
     if (!octets(text, v))

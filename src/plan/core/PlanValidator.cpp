@@ -12,6 +12,18 @@ namespace VexaTool::plan {
 
 namespace {
 
+// C0 controls, DEL, and the C1 controls U+0080 to U+009F (C2 80 to C2 9F in UTF-8), which devices refuse.
+bool hasControl(std::string_view utf8) {
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+        if (byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F)
+            return true;
+    }
+    return false;
+}
+
 constexpr size_t kNameWidth = sizeof(VEXA_NET_PARAM::deviceName);
 
 bool inRange(const std::string& text, uint32_t low, uint32_t high, uint32_t& value) {
@@ -182,17 +194,14 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             !inRange(row.rtspPort, 1, 65535, number))
             add(r, PlanField::RtspPort, IssueCode::RtspPortInvalid);
 
-        std::string latin1;
+        // Sent as the plan wrote it, UTF-8, which the device's 32 bytes must hold whole.
         if (row.name.empty())
             add(r, PlanField::Name, IssueCode::NameEmpty);
-        else if (!latin1FromUtf8(row.name, latin1))
-            add(r, PlanField::Name, IssueCode::NameNotLatin1);
-        else if (latin1.size() > kNameWidth)
+        else if (!validUtf8(row.name))
+            add(r, PlanField::Name, IssueCode::NameNotUtf8);
+        else if (row.name.size() > kNameWidth)
             add(r, PlanField::Name, IssueCode::NameTooLong);
-        else if (std::any_of(latin1.begin(), latin1.end(), [](char c) {
-                     const auto byte = static_cast<unsigned char>(c);
-                     return byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
-                 }))
+        else if (hasControl(row.name))
             add(r, PlanField::Name, IssueCode::NameControl);
     }
 
@@ -315,26 +324,59 @@ void buildNetParam(const PlanRow& row, const PlanDevice& device, VEXA_NET_PARAM&
     params.port = static_cast<uint16_t>(parseDecimal(row.port, value) ? value : device.port);
     params.httpPort = static_cast<uint16_t>(parseDecimal(row.httpPort, value) ? value : device.httpPort);
     params.rtspPort = static_cast<uint16_t>(parseDecimal(row.rtspPort, value) ? value : device.rtspPort);
-    std::string latin1;
-    copyField(params.deviceName, sizeof params.deviceName, latin1FromUtf8(row.name, latin1) ? latin1 : std::string());
+    copyField(params.deviceName, sizeof params.deviceName, validUtf8(row.name) ? row.name : std::string());
 }
 
-bool latin1FromUtf8(std::string_view utf8, std::string& latin1) {
-    latin1.clear();
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
+std::string deviceTextUtf8(std::string_view bytes) {
+    if (validUtf8(bytes))
+        return std::string(bytes);
+    std::string utf8;
+    utf8.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {
-            latin1.push_back(static_cast<char>(byte));
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+bool validUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = 0;
+        uint32_t code = 0;
+        if (lead < 0x80) {
+            ++i;
             continue;
         }
-        // U+0080 to U+00FF are the two-byte forms led by C2 and C3; every other lead byte is beyond Latin-1.
-        if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= utf8.size())
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
             return false;
-        const auto next = static_cast<unsigned char>(utf8[i + 1]);
-        if ((next & 0xC0) != 0x80)
+        }
+        if (i + length > text.size())
             return false;
-        latin1.push_back(static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F)));
-        ++i;
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const uint32_t least = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
     }
     return true;
 }
@@ -413,8 +455,8 @@ std::string issueText(const PlanIssue& issue) {
         return "Device name is longer than 32 bytes.";
     case IssueCode::NameControl:
         return "Device name contains control characters.";
-    case IssueCode::NameNotLatin1:
-        return "Device name has characters that devices cannot store (only Latin-1 letters and signs).";
+    case IssueCode::NameNotUtf8:
+        return "Device name is not UTF-8 text.";
     case IssueCode::DhcpInvalid:
         return "DHCP must be yes or no.";
     case IssueCode::DhcpUnsupported:

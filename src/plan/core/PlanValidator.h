@@ -55,8 +55,8 @@ enum class IssueCode {
     NameControl, // control characters, which the device refuses
     DhcpInvalid, // not a yes or no
     DhcpUnsupported,
-    AddressCycle,  // devices that would take each other's addresses (otherLine: the row holding this one's)
-    NameNotLatin1, // a character beyond Latin-1: devices keep and report names as Latin-1 bytes
+    AddressCycle, // devices that would take each other's addresses (otherLine: the row holding this one's)
+    NameNotUtf8,  // bytes that are not UTF-8 text: devices keep and report names as UTF-8
 };
 
 struct PlanIssue {
@@ -113,9 +113,10 @@ std::string fileErrorText(const DeploymentPlan& plan);
 // The result of a row not sent because a device it waited for kept the address (serial: that device's).
 std::string notSentText(const std::string& serial);
 
-// A device name written in UTF-8 as the Latin-1 bytes a device keeps; false when a character has no Latin-1 byte
-// (or the text is not UTF-8).
-bool latin1FromUtf8(std::string_view utf8, std::string& latin1);
+// Whether text is well-formed UTF-8 (no overlong forms, no surrogates, nothing beyond U+10FFFF).
+bool validUtf8(std::string_view text);
+// A device's text as UTF-8: as it is when it is UTF-8, else read as Latin-1 (older devices keep 8-bit names).
+std::string deviceTextUtf8(std::string_view bytes);
 
 // Normalised MAC: twelve lower-case hex digits, or empty when the text is not a MAC address.
 std::string macKey(std::string_view mac);

@@ -18,15 +18,16 @@
 #include <QVBoxLayout>
 
 #include "../ModifyTestSupport.h"
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/Widget.h"
-#include "modify/BatchProgressCover.h"
+#include "config/ConfigureManager.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
+#include "outcome/ErrorText.h"
 #include "support/Screenshots.h"
 
 using namespace modifytest;
@@ -126,8 +127,8 @@ bool drawAll(const QString& prefix) {
         Host host;
         host.page->onCurrentSelectionChange(MODIFY_BATCH, many);
         host.window.show();
-        VexaTool::BatchProgressCover cover(&host.window);
-        cover.begin(VexaTool::BatchProgressCover::Modifying, 256);
+        aptui::BatchProgressCover cover(&host.window);
+        cover.begin(aptui::BatchProgressCover::Modifying, 256);
         cover.setProgress(96, 256);
         ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("batch_progress.png"));
     }
@@ -138,12 +139,12 @@ bool drawAll(const QString& prefix) {
                                     QStringLiteral("192.168.1.254"), QStringLiteral("192.168.1.255"),
                                     QStringLiteral("192.168.2.0"),   QStringLiteral("192.168.2.1")};
         for (int i = 0; i < results.size(); ++i) {
-            results[i].result = VexaTool::DeviceModifyPage::batchModificationText(0);
+            results[i].result = VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, 0);
             results[i].ipv4Address = addresses[i];
         }
-        results[2].result = VexaTool::DeviceModifyPage::batchModificationText(2011);
+        results[2].result = VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, 2011);
         results[2].ipv4Address = many[2].ipv4Address;
-        results[5].result = VexaTool::DeviceModifyPage::batchModificationText(2012);
+        results[5].result = VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, 2012);
         results[5].ipv4Address = many[5].ipv4Address;
         results[7].result = VexaTool::DeviceModifyPage::tr("Not sent");
         results[7].ipv4Address = many[7].ipv4Address;

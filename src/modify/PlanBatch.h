@@ -9,6 +9,7 @@
 
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
+#include "plan/ReceiptHistory.h"
 #include "plan/core/PlanValidator.h"
 #include "plan/core/Receipt.h"
 
@@ -41,6 +42,8 @@ public:
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     const std::vector<plan::ReceiptEntry>& receipt() const { return m_receipt; }
     int failures() const;
+    // The receipt of the run in the user's receipts folder, written as devices answer.
+    QString historyPath() const { return m_history.path(); }
 
 signals:
     // A device took its values: the store and the list can follow.
@@ -68,6 +71,7 @@ private:
     std::vector<int> m_inFlight;   // runner index -> change
     QVector<DeviceInfo> m_entries; // per change
     std::vector<plan::ReceiptEntry> m_receipt;
+    ReceiptHistory m_history;
     int m_currentRound = 0;
     int m_lastRound = 0;
     int m_done = 0;

@@ -3,11 +3,10 @@
 #include <QSet>
 #include <QTest>
 
-#include "modify/DeviceModifyPage.h"
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 
-using VexaTool::DeviceModifyPage;
 using VexaTool::ErrorText;
+using Form = VexaTool::ErrorText::Form;
 
 // Every code the library can report has words, and the texts the installers know stay exactly as they were.
 class TestErrorText : public QObject {
@@ -18,6 +17,8 @@ private slots:
     void unknownCodeKeepsItsNumber();
     void operationTexts_data();
     void operationTexts();
+    void successReadsBackAsSuccess_data();
+    void successReadsBackAsSuccess();
 };
 
 void TestErrorText::everyLibraryCodeHasItsOwnSentence() {
@@ -43,8 +44,9 @@ void TestErrorText::everyLibraryCodeHasItsOwnSentence() {
 void TestErrorText::unknownCodeKeepsItsNumber() {
     QVERIFY(!ErrorText::isKnown(2999));
     QVERIFY(ErrorText::sentence(2999).contains(u"2999"_qs));
-    QCOMPARE(DeviceModifyPage::batchModificationText(2999), u"Error2999:others"_qs);
-    QCOMPARE(DeviceModifyPage::singleActivationText(2999), u"Error2999:others"_qs);
+    QCOMPARE(ErrorText::text(Form::BatchModification, 2999), u"Error2999:others"_qs);
+    QCOMPARE(ErrorText::text(Form::SingleActivation, 2999), u"Error2999:others"_qs);
+    QCOMPARE(ErrorText::text(Form::PlanResult, 2999), u"Error2999:others"_qs);
 }
 
 void TestErrorText::operationTexts_data() {
@@ -53,21 +55,22 @@ void TestErrorText::operationTexts_data() {
     QTest::addColumn<QString>("batchActivation");
     QTest::addColumn<QString>("singleModification");
     QTest::addColumn<QString>("batchModification");
+    QTest::addColumn<QString>("planResult");
     QTest::newRow("success") << 0u << u"Activate Succeed."_qs << u"Succeed"_qs
-                             << u"Modify network parameters succeed."_qs << u"Succeed"_qs;
+                             << u"Modify network parameters succeed."_qs << u"Succeed"_qs << u"Succeed"_qs;
     QTest::newRow("2009") << 2009u << u"Device deny."_qs << u"Error2009:Device deny."_qs << u"Device deny."_qs
-                          << u"Error2009:device deny"_qs;
+                          << u"Error2009:device deny"_qs << u"Error2009:device deny"_qs;
     QTest::newRow("2011") << 2011u << u"Time out."_qs << u"Error2011:others"_qs << u"Time out."_qs
-                          << u"Error2011:time out"_qs;
+                          << u"Error2011:time out"_qs << u"Error2011:time out"_qs;
     QTest::newRow("2021") << 2021u << u"Error2021:others"_qs << u"Error2021:reactive"_qs
                           << u"Error2021:The device is already activated."_qs
-                          << u"Error2021:The device is already activated."_qs;
+                          << u"Error2021:The device is already activated."_qs << u"Error2021:others"_qs;
     const QString locked = u"Error2012:"_qs + ErrorText::sentence(2012);
-    QTest::newRow("2012 locked") << 2012u << locked << locked << locked << locked;
+    QTest::newRow("2012 locked") << 2012u << locked << locked << locked << locked << u"Error2012:others"_qs;
     const QString weak = u"Error2013:"_qs + ErrorText::sentence(2013);
-    QTest::newRow("2013 weak") << 2013u << weak << weak << weak << weak;
+    QTest::newRow("2013 weak") << 2013u << weak << weak << weak << weak << u"Error2013:others"_qs;
     const QString gone = u"Error2004:"_qs + ErrorText::sentence(2004);
-    QTest::newRow("2004 unknown device") << 2004u << gone << gone << gone << gone;
+    QTest::newRow("2004 unknown device") << 2004u << gone << gone << gone << gone << u"Error2004:others"_qs;
 }
 
 void TestErrorText::operationTexts() {
@@ -76,10 +79,28 @@ void TestErrorText::operationTexts() {
     QFETCH(QString, batchActivation);
     QFETCH(QString, singleModification);
     QFETCH(QString, batchModification);
-    QCOMPARE(DeviceModifyPage::singleActivationText(code), singleActivation);
-    QCOMPARE(DeviceModifyPage::batchActivationText(code), batchActivation);
-    QCOMPARE(DeviceModifyPage::singleModificationText(code), singleModification);
-    QCOMPARE(DeviceModifyPage::batchModificationText(code), batchModification);
+    QFETCH(QString, planResult);
+    QCOMPARE(ErrorText::text(Form::SingleActivation, code), singleActivation);
+    QCOMPARE(ErrorText::text(Form::BatchActivation, code), batchActivation);
+    QCOMPARE(ErrorText::text(Form::SingleModification, code), singleModification);
+    QCOMPARE(ErrorText::text(Form::BatchModification, code), batchModification);
+    QCOMPARE(ErrorText::text(Form::PlanResult, code), planResult);
+}
+
+// The lists of results know a success by its word: every list must write it the way the readers read it, and no
+// failure may read as one, whatever the translation.
+void TestErrorText::successReadsBackAsSuccess_data() {
+    QTest::addColumn<int>("form");
+    QTest::newRow("batch activation") << int(Form::BatchActivation);
+    QTest::newRow("batch modification") << int(Form::BatchModification);
+    QTest::newRow("plan") << int(Form::PlanResult);
+}
+
+void TestErrorText::successReadsBackAsSuccess() {
+    QFETCH(int, form);
+    QVERIFY(ErrorText::isSuccess(ErrorText::text(Form(form), 0)));
+    for (uint32_t code : {1u, 2001u, 2009u, 2011u, 2012u, 2021u, 2999u})
+        QVERIFY2(!ErrorText::isSuccess(ErrorText::text(Form(form), code)), qPrintable(QString::number(code)));
 }
 
 QTEST_GUILESS_MAIN(TestErrorText)

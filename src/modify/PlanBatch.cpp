@@ -1,12 +1,14 @@
-#include "devicelist/PlanBatch.h"
+#include "modify/PlanBatch.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
 #include "plan/core/PlanApply.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
@@ -68,6 +70,7 @@ bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& c
     m_done = 0;
     m_stopped = false;
     m_running = true;
+    m_history.begin();
     emit signalProgress(0, total());
     runRound();
     return true;
@@ -81,9 +84,8 @@ void PlanBatch::stop() {
 }
 
 int PlanBatch::failures() const {
-    const QString succeed = DeviceModifyResultPage::tr("Succeed");
-    return static_cast<int>(
-        std::count_if(m_entries.cbegin(), m_entries.cend(), [&](const DeviceInfo& e) { return e.result != succeed; }));
+    return static_cast<int>(std::count_if(m_entries.cbegin(), m_entries.cend(),
+                                          [](const DeviceInfo& e) { return !ErrorText::isSuccess(e.result); }));
 }
 
 void PlanBatch::settle(int change, const QString& result, bool ok) {
@@ -97,7 +99,8 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
     entry.mac = fromBytes(device.mac);
     entry.result = result;
     m_entries[change] = entry;
-    // The receipt keeps the name as the plan wrote it; the device keeps its Latin-1 bytes.
+    // The receipt keeps the name as the plan wrote it. New Address is the address the device was to get,
+    // whether or not it got it (Result says which), as vexa apply-plan writes it.
     m_receipt[static_cast<std::size_t>(change)] = {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
         device.serial,
@@ -106,6 +109,7 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
         c.newAddress,
         row.name,
         result.toStdString()};
+    m_history.append(m_receipt[static_cast<std::size_t>(change)]);
     m_settled[static_cast<std::size_t>(change)] = 1;
     if (ok)
         m_rowDone[static_cast<std::size_t>(c.row)] = 1;
@@ -158,8 +162,8 @@ void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
         return;
     }
     const bool ok = outcome.ok;
-    // The results page knows success by its own word.
-    settle(change, ok ? DeviceModifyResultPage::tr("Succeed") : PlanText::result(outcome.code ? outcome.code : 1), ok);
+    // A failed call that left no code is still a failure: it must not read as success.
+    settle(change, PlanText::result(ok ? VEXA_NOERROR : (outcome.code ? outcome.code : 1)), ok);
     if (ok) {
         const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
         const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];

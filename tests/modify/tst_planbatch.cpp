@@ -6,8 +6,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "devicelist/PlanBatch.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "modify/PlanBatch.h"
+#include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
 
 using namespace VexaTool;
@@ -61,7 +62,7 @@ private slots:
 void TestPlanBatch::chainWaitsForTheDeviceItDisplaces_data() {
     QTest::addColumn<QString>("failing");
     QTest::addColumn<QStringList>("expected");
-    const QString ok = DeviceModifyResultPage::tr("Succeed");
+    const QString ok = VexaTool::ErrorText::sentence(0);
     // SA takes SB's address, SB takes SC's, SC moves to a free one; SD stands alone. Entries come in the
     // order sent: a chain from its free end.
     QTest::newRow("all succeed") << QString()
