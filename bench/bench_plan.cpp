@@ -14,7 +14,7 @@
 #include <QElapsedTimer>
 #include <QStandardItemModel>
 
-#include "plan/DeviceFilterProxyModel.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "plan/core/CsvWriter.h"
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanValidator.h"

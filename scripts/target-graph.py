@@ -3,9 +3,12 @@
 """Writes the target graph section of docs/architecture.md from the build (cmake --graphviz).
 
     scripts/target-graph.py [BUILD_DIR]          rewrite the section (BUILD_DIR defaults to build)
-    scripts/target-graph.py --check [BUILD_DIR]  exit 1 when the section is not what the build says
+    scripts/target-graph.py --check [BUILD_DIR]  exit 1 when the section is not what the build says, when the
+                                                 graph has a cycle, or when a target needs one from a folder
+                                                 that the top-level build adds after its own (an upward edge)
 
-The section lies between the two marker comments; nothing else in the file is touched.
+The section lies between the two marker comments; nothing else in the file is touched. The top-level
+CMakeLists.txt adds its folders bottom to top; that order is the layering the check holds the graph to.
 """
 import os
 import re
@@ -36,13 +39,47 @@ def graph(build):
     return edges
 
 
-def planned():
-    """Folders the top-level build names but that are not in the tree yet."""
+def folder_order():
+    """Folders in the order the top-level build adds them, bottom to top."""
     text = open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8").read()
     folders = []
     for block in re.findall(r"vexa_add_existing_subdirs\(([^)]*)\)", text):
         folders += block.split()
-    return [f for f in folders if not os.path.exists(os.path.join(ROOT, f, "CMakeLists.txt"))]
+    return folders
+
+
+def home_of_targets():
+    """Each target made by a folder's CMakeLists.txt (or one of its own subfolders), with the folder's rank."""
+    order = folder_order()
+    rank = {}
+    for i, folder in enumerate(order):
+        top = os.path.join(ROOT, folder)
+        for here, dirs, files in os.walk(top):
+            rel = os.path.relpath(here, ROOT).replace(os.sep, "/")
+            if rel != folder and rel in order:
+                dirs[:] = []
+                continue
+            if "CMakeLists.txt" in files:
+                text = open(os.path.join(here, "CMakeLists.txt"), encoding="utf-8").read()
+                for name in re.findall(r"add_(?:library|executable)\(\s*([\w.-]+)", text):
+                    rank[name] = (i, folder)
+    return rank
+
+
+def upward(edges):
+    """Edges from a target to one that a later folder makes: they point up the layers."""
+    rank = home_of_targets()
+    found = []
+    for target in sorted(edges):
+        for dep in sorted(edges[target]):
+            if target in rank and dep in rank and rank[dep][0] > rank[target][0]:
+                found.append("%s (%s) needs %s (%s)" % (target, rank[target][1], dep, rank[dep][1]))
+    return found
+
+
+def planned():
+    """Folders the top-level build names but that are not in the tree yet."""
+    return [f for f in folder_order() if not os.path.exists(os.path.join(ROOT, f, "CMakeLists.txt"))]
 
 
 def layers(edges):
@@ -104,8 +141,14 @@ def main():
         sys.exit("docs/architecture.md has no target graph markers")
     start = doc.index(BEGIN)
     stop = doc.index(END) + len(END)
-    fresh = doc[:start] + section(graph(build)) + doc[stop:]
+    edges = graph(build)
+    fresh = doc[:start] + section(edges) + doc[stop:]
     if check:
+        up = upward(edges)
+        for line in up:
+            print("upward edge: " + line)
+        if up:
+            sys.exit(1)
         if fresh != doc:
             print("docs/architecture.md: the target graph differs from the build; run scripts/target-graph.py")
             sys.exit(1)

@@ -349,9 +349,9 @@
     </message>
 </context>
 <context>
-    <name>VexaTool::BatchProgressCover</name>
+    <name>aptui::BatchProgressCover</name>
     <message>
-        <location filename="../src/modify/BatchProgressCover.cpp" line="+41"/>
+        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
         <source>Stop</source>
         <translation>Stop</translation>
     </message>
@@ -817,7 +817,7 @@
         <translation>The receipt could not be saved: %1</translation>
     </message>
     <message>
-        <location filename="../src/devicelist/PlanBatch.cpp" line="+84"/>
+        <location filename="../src/modify/PlanBatch.cpp" line="+84"/>
         <location line="+78"/>
         <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
@@ -951,7 +951,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/modify/ErrorText.cpp" line="+10"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+10"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>

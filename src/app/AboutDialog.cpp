@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/ConfigureManager.h"
 #include "aptui/HintBox.h"
+#include "config/ConfigureManager.h"
 
 AboutDialog::AboutDialog(QObject* parent)
     : CDlgAbout(parent) {

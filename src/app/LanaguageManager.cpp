@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
-#include "app/ConfigureManager.h"
+#include "config/ConfigureManager.h"
 #include "toolkit/TargetPath.h"
 
 namespace apt {

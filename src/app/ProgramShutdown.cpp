@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
+#include "config/ConfigureManager.h"
 #include "discovery/DeviceCalls.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"

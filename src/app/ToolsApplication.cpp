@@ -14,9 +14,9 @@
 #include <QTextCodec>
 #include <QToolTip>
 
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 #include "app/ScreenFit.h"
+#include "config/ConfigureManager.h"
 #include "platform/ISkinPlugin.h"
 #include "toolkit/CFile.h"
 #include "toolkit/GuiText.h"

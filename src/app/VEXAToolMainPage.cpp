@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "app/AboutDialog.h"
-#include "app/ConfigureManager.h"
 #include "app/MainWindowPlacement.h"
 #include "app/ToolsApplication.h"
 #include "app/TrustedKeys.h"
@@ -20,11 +19,12 @@
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceDisplayPage.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
+#include "modify/PlanBatch.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {

@@ -12,17 +12,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "aptui/BatchProgressCover.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "plan/DeviceFilterProxyModel.h"
+#include "modify/PlanBatch.h"
 #include "plan/PlanDevices.h"
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
@@ -527,12 +527,12 @@ void DeviceDisplayPage::onPlanApply() {
         m_planWindow->accept();
     QWidget* host = window();
     if (m_planCover.isNull() || m_planCover->parentWidget() != host) {
-        m_planCover = new BatchProgressCover(host);
-        connect(m_planCover, &BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
-        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &BatchProgressCover::setProgress);
+        m_planCover = new aptui::BatchProgressCover(host);
+        connect(m_planCover, &aptui::BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
+        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &aptui::BatchProgressCover::setProgress);
     }
     if (m_planBatch->isRunning())
-        m_planCover->begin(BatchProgressCover::Modifying, m_planBatch->total());
+        m_planCover->begin(aptui::BatchProgressCover::Modifying, m_planBatch->total());
 }
 
 void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {

@@ -13,9 +13,9 @@
 #include <QUrl>
 #include <QVector>
 
+#include "aptui/BatchProgressCover.h"
 #include "aptui/Widget.h"
 #include "discovery/DeviceRecord.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/ModifyPage.h"
 #include "plan/PlanPreviewPage.h"
 #include "plan/core/PlanValidator.h"
@@ -157,7 +157,7 @@ private:
     QPointer<QDialog> m_planWindow;
     QPointer<PlanPreviewPage> m_planPreview;
     PlanBatch* m_planBatch = nullptr;
-    QPointer<BatchProgressCover> m_planCover;
+    QPointer<aptui::BatchProgressCover> m_planCover;
 
     int m_eventSliceMs = 20;
     QElapsedTimer m_slice;

@@ -4,8 +4,8 @@
 #include <QVector>
 
 #include "discovery/DeviceRecord.h"
-#include "platform/Singleton.h"
-#include "platform/XRT_Mutex.h"
+#include "platform/core/Singleton.h"
+#include "platform/core/XRT_Mutex.h"
 
 struct VEXA_NET_PARAM;
 

@@ -4,7 +4,7 @@
 #include <QObject>
 
 #include "discovery/DeviceRecord.h"
-#include "platform/Singleton.h"
+#include "platform/core/Singleton.h"
 #include "vexa.h"
 
 // The discovery traces ("kelnor_..."), so that QT_LOGGING_RULES="vexa.discovery.debug=false" silences them.

@@ -9,25 +9,25 @@
 #include <QPixmap>
 #include <QSet>
 
-#include "app/ConfigureManager.h"
 #include "aptui/BaseDialog.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "common/PasswordLevel.h"
+#include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/AddressPlan.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceActivePage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
-#include "modify/ErrorText.h"
-#include "modify/PasswordLevel.h"
+#include "outcome/ErrorText.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/ReceiptFile.h"
 #include "plan/ReceiptHistory.h"
-#include "platform/XRT_Mutex.h"
+#include "platform/core/XRT_Mutex.h"
 #include "toolkit/GuiText.h"
 #include "ui_DeviceModifyPage.h"
 
@@ -149,7 +149,7 @@ int DeviceModifyPage::taskThreads() const {
     return m_runner->maxThreads();
 }
 
-BatchProgressCover* DeviceModifyPage::progressCover() const {
+aptui::BatchProgressCover* DeviceModifyPage::progressCover() const {
     return m_cover.data();
 }
 
@@ -531,12 +531,13 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
     m_run.before = m_run.entries;
     QWidget* host = window();
     if (m_cover.isNull() || m_cover->parentWidget() != host)
-        m_cover = new BatchProgressCover(host);
-    connect(m_cover, &BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation, Qt::UniqueConnection);
-    connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &BatchProgressCover::setProgress,
+        m_cover = new aptui::BatchProgressCover(host);
+    connect(m_cover, &aptui::BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation,
+            Qt::UniqueConnection);
+    connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress,
             Qt::UniqueConnection);
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
-    m_cover->begin(activation ? BatchProgressCover::Activating : BatchProgressCover::Modifying,
+    m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
     if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch)
         m_history->begin();

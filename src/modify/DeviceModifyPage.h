@@ -23,9 +23,12 @@ namespace Ui {
 class DeviceModifyPage;
 }
 
+namespace aptui {
+class BatchProgressCover;
+}
+
 namespace VexaTool {
 
-class BatchProgressCover;
 class ReceiptHistory;
 class DeviceActivePage;
 class DeviceNetParaPage;
@@ -58,7 +61,7 @@ public:
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     DeviceNetParaPage* netParaPage() const { return m_netParaPage; }
     DeviceActivePage* activePage() const { return m_activePage; }
-    BatchProgressCover* progressCover() const;
+    aptui::BatchProgressCover* progressCover() const;
 
     // Result texts of the device calls, in this page's words. A code the library defines beyond the
     // specific ones gets its own sentence (see ErrorText).
@@ -122,7 +125,7 @@ private:
     std::unique_ptr<Ui::DeviceModifyPage> m_ui;
     DeviceNetParaPage* m_netParaPage = nullptr;
     DeviceActivePage* m_activePage = nullptr;
-    QPointer<BatchProgressCover> m_cover;
+    QPointer<aptui::BatchProgressCover> m_cover;
     DeviceTaskRunner* m_runner = nullptr;
     QVector<DeviceInfo> m_entries;
     ModifyPage m_kind = MODIFY_SINGLE;

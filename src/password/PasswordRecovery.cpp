@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 
 namespace VexaTool::PasswordRecovery {
 

@@ -6,9 +6,9 @@
 #include <QtTest>
 
 #include "app/AboutDialog.h"
-#include "app/ConfigureManager.h"
 #include "aptui/HintBox.h"
 #include "aptui/Widget.h"
+#include "config/ConfigureManager.h"
 
 // Stands in for the desktop's opener of file URLs.
 class Opener : public QObject {

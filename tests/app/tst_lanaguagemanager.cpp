@@ -3,8 +3,8 @@
 #include <QTranslator>
 #include <QtTest>
 
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
+#include "config/ConfigureManager.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/ConfigureManager.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/BaseDialog.h"
 #include "aptui/BaseTitle.h"
@@ -24,6 +23,7 @@
 #include "aptui/PinButton.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WindowTitle.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"

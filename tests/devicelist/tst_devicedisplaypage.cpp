@@ -13,11 +13,11 @@
 
 #include "TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
-#include "devicelist/PlanBatch.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
-#include "plan/DeviceFilterProxyModel.h"
+#include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "toolkit/CTableView.h"

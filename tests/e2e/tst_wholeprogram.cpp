@@ -24,6 +24,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/TipDialog.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
@@ -32,7 +33,6 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
-#include "plan/DeviceFilterProxyModel.h"
 
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;

@@ -17,10 +17,10 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "export/DevicesInfoSavePage.h"
-#include "plan/DeviceFilterProxyModel.h"
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
 

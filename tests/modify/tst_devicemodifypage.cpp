@@ -14,16 +14,16 @@
 #include <QTest>
 
 #include "ModifyTestSupport.h"
-#include "app/ConfigureManager.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
+#include "config/ConfigureManager.h"
 #include "discovery/VexaHandler.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceActivePage.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
 #include "modify/DeviceTaskRunner.h"
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 #include "plan/ReceiptHistory.h"
 #include "plan/core/CsvReader.h"
 
@@ -727,7 +727,7 @@ void TestDeviceModifyPage::batchRunsInParallelInOrderAndGuiStaysLive() {
     watcher.onOther = [&results](QWidget* modal) { readResults(modal, results); };
     activateWith(u"Abcd-1234"_qs);
     QVERIFY(m_page->isBusy());
-    VexaTool::BatchProgressCover* cover = m_page->progressCover();
+    aptui::BatchProgressCover* cover = m_page->progressCover();
     QVERIFY(cover->isVisible());
     QCOMPARE(cover->text(), u"Activating 1 of 12"_qs);
     QVERIFY(cover->stopOffered());

@@ -7,9 +7,9 @@
 #include <QTest>
 
 #include "ModifyTestSupport.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "discovery/VexaHandler.h"
-#include "modify/BatchProgressCover.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceTaskRunner.h"

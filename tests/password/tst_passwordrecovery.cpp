@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 #include "password/PasswordRecovery.h"
 
 namespace PR = VexaTool::PasswordRecovery;

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "platform/Singleton.h"
+#include "platform/core/Singleton.h"
 
 namespace {
 

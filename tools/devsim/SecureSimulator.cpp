@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 
-#include "modify/PasswordLevel.h"
+#include "common/PasswordLevel.h"
 #include "proto/Signing.h"
 
 namespace devsim {

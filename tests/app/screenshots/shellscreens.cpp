@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
@@ -27,6 +26,7 @@
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
+#include "config/ConfigureManager.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"

@@ -18,12 +18,12 @@
 #include <QVBoxLayout>
 
 #include "../ModifyTestSupport.h"
-#include "app/ConfigureManager.h"
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
+#include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/Widget.h"
-#include "modify/BatchProgressCover.h"
+#include "config/ConfigureManager.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
@@ -126,8 +126,8 @@ bool drawAll(const QString& prefix) {
         Host host;
         host.page->onCurrentSelectionChange(MODIFY_BATCH, many);
         host.window.show();
-        VexaTool::BatchProgressCover cover(&host.window);
-        cover.begin(VexaTool::BatchProgressCover::Modifying, 256);
+        aptui::BatchProgressCover cover(&host.window);
+        cover.begin(aptui::BatchProgressCover::Modifying, 256);
         cover.setProgress(96, 256);
         ok &= testsupport::saveOnBackdrop(host.window, prefix + QStringLiteral("batch_progress.png"));
     }

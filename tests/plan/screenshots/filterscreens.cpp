@@ -17,9 +17,9 @@
 #include "../../devicelist/TestRecords.h"
 #include "app/ToolsApplication.h"
 #include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
-#include "plan/DeviceFilterProxyModel.h"
 #include "support/Screenshots.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "modify/PasswordLevel.h"
+#include "common/PasswordLevel.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/QtQrEncode.h"
+#include "password/QtQrEncode.h"
 
 #include <memory>
 #include <qrencode.h>

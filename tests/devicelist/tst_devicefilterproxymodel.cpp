@@ -5,14 +5,11 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
-#include "plan/DeviceFilterProxyModel.h"
-#include "plan/ModelCsvExport.h"
-#include "plan/core/CsvReader.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 
 using namespace Qt::StringLiterals;
 
 using VexaTool::DeviceFilterProxyModel;
-using VexaTool::ModelCsvExport;
 
 namespace {
 
@@ -51,7 +48,6 @@ private slots:
     void onlyTheFilterColumnsAreSearched();
     void tickingActsOnWhatIsShown();
     void clearingRestoresEverything();
-    void exportWritesWhatIsShown();
 
 private:
     std::unique_ptr<QStandardItemModel> m_source;
@@ -168,32 +164,6 @@ void TestDeviceFilterProxyModel::clearingRestoresEverything() {
     QCOMPARE(m_proxy->rowCount(), 0);
     m_proxy->setFilterWords(QString());
     QCOMPARE(shownSerials(*m_proxy), (QStringList{u"VX100"_s, u"VX101"_s, u"VX102"_s, u"VX103"_s, u"VX104"_s}));
-}
-
-void TestDeviceFilterProxyModel::exportWritesWhatIsShown() {
-    m_source->setHorizontalHeaderLabels({QString(), QStringLiteral("Device Type"), QStringLiteral("IPv4 Address"),
-                                         QStringLiteral("Serial Number"), QStringLiteral("MAC"),
-                                         QStringLiteral("设备名称")});
-    m_source->item(2, Name)->setText(QStringLiteral("=cmd, \"x\""));
-    m_proxy->setFilterWords(QStringLiteral("ipc-d200"));
-    m_proxy->sort(Address, Qt::DescendingOrder);
-    const std::string csv = ModelCsvExport::toCsv(*m_proxy, {Serial, Address, Name});
-    const auto parsed = VexaTool::plan::CsvReader::parse(csv);
-    QCOMPARE(parsed.error, VexaTool::plan::CsvReader::Error::None);
-    QCOMPARE(parsed.records.size(), size_t(3));
-    QCOMPARE(parsed.records[0].fields, (std::vector<std::string>{"Serial Number", "IPv4 Address", "设备名称"}));
-    // The rows shown, in the order shown; a device text never turns into a formula.
-    QCOMPARE(parsed.records[1].fields, (std::vector<std::string>{"VX102", "127.17.1.10", "'=cmd, \"x\""}));
-    QCOMPARE(parsed.records[2].fields, (std::vector<std::string>{"VX100", "127.17.0.10", "Lobby east"}));
-
-    QTemporaryDir dir;
-    QVERIFY(ModelCsvExport::save(*m_proxy, dir.filePath(QStringLiteral("list.csv"))));
-    QFile file(dir.filePath(QStringLiteral("list.csv")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().size(), qsizetype(ModelCsvExport::toCsv(*m_proxy).size()));
-    QString error;
-    QVERIFY(!ModelCsvExport::save(*m_proxy, dir.filePath(QStringLiteral("missing/list.csv")), {}, &error));
-    QVERIFY(!error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceFilterProxyModel)

@@ -1,4 +1,4 @@
-#include "devicelist/PlanBatch.h"
+#include "modify/PlanBatch.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <memory>
 
-#include "platform/XRT_Mutex.h"
+#include "platform/core/XRT_Mutex.h"
 
 namespace Singleton {
 

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "modify/DeviceModifyPage.h"
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 
 using VexaTool::DeviceModifyPage;
 using VexaTool::ErrorText;

@@ -1,4 +1,4 @@
-#include "DeviceFilterProxyModel.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 
 #include <algorithm>
 

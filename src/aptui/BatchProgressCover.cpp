@@ -1,4 +1,4 @@
-#include "modify/BatchProgressCover.h"
+#include "aptui/BatchProgressCover.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace VexaTool {
+namespace aptui {
 
 BatchProgressCover::BatchProgressCover(QWidget* window)
     : aptui::CoverWidget(window) {
@@ -136,4 +136,4 @@ bool BatchProgressCover::eventFilter(QObject* watched, QEvent* event) {
     return aptui::CoverWidget::eventFilter(watched, event);
 }
 
-} // namespace VexaTool
+} // namespace aptui

@@ -1,7 +1,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/ConfigureManager.h"
+#include "config/ConfigureManager.h"
 
 using namespace Qt::StringLiterals;
 

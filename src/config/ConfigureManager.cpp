@@ -1,4 +1,4 @@
-#include "app/ConfigureManager.h"
+#include "config/ConfigureManager.h"
 
 #include <array>
 

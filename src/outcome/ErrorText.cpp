@@ -1,4 +1,4 @@
-#include "modify/ErrorText.h"
+#include "outcome/ErrorText.h"
 
 #include "vexa.h"
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/Configure.h"
+#include "config/Configure.h"
 #include "toolkit/CUiSingleton.h"
 
 namespace apt {

@@ -8,7 +8,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace VexaTool {
+namespace aptui {
 
 // The veil over the main window while device calls run: what is being done ("Modifying 3 of 256"), a
 // progress bar and Stop. It follows its window's size, takes every mouse click, and keeps the keyboard
@@ -50,4 +50,4 @@ private:
     int m_total = 0;
 };
 
-} // namespace VexaTool
+} // namespace aptui

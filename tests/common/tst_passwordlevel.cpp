@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "modify/PasswordLevel.h"
+#include "common/PasswordLevel.h"
 
 class TestPasswordLevel : public QObject {
     Q_OBJECT

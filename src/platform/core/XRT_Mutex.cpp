@@ -1,4 +1,4 @@
-#include "platform/XRT_Mutex.h"
+#include "platform/core/XRT_Mutex.h"
 
 #include <mutex>
 #include <new>

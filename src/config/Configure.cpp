@@ -1,4 +1,4 @@
-#include "app/Configure.h"
+#include "config/Configure.h"
 
 namespace apt {
 

@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "ZbarDecode.h"
-#include "platform/QtQrEncode.h"
+#include "password/QtQrEncode.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "devicelist/PlanBatch.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "modify/PlanBatch.h"
 #include "plan/PlanText.h"
 
 using namespace VexaTool;
