@@ -280,8 +280,9 @@ TEST_F(LinkAttacks, AnnouncementsPlayedBackDoNotReviveOrRewindADevice) {
     ASSERT_NE(VEXA_SendInquiry(), 0);
     ASSERT_TRUE(events_.waitCount(VEXA_EVENT_NEW, 3, 5s, mark));
     for (const auto& e : events_.of(VEXA_EVENT_NEW, mark)) {
-        if (field(e.serialNo, sizeof e.serialNo) == device.serialNo)
+        if (field(e.serialNo, sizeof e.serialNo) == device.serialNo) {
             EXPECT_EQ(field(e.ipv4Address, sizeof e.ipv4Address), "127.71.1.9");
+        }
     }
 
     // After the device's bye, neither its last announcement nor an older one brings it back.
@@ -368,7 +369,8 @@ TEST_F(LinkAttacks, AWrongPasswordSavesOneDeviceNotTheFleet) {
     ASSERT_TRUE(devsim::parseFleet(text, saved, error)) << error;
     ASSERT_EQ(saved.size(), 3000u);
     for (const auto& d : saved) {
-        if (d.record.serialNo == device.serialNo)
+        if (d.record.serialNo == device.serialNo) {
             EXPECT_EQ(d.state.at("failures"), "3");
+        }
     }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "DevsimProcess.h"
 #include "Fleet.h"
@@ -235,6 +236,17 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
     const CliRun noReceipt =
         runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + dir_.file("no/such/r.csv"));
     EXPECT_EQ(noReceipt.status, 1);
+    // Nor does one that exists (without --force), or a link planted where it or its temporary file would go:
+    // nothing is sent, and the file the link points at is left as it was.
+    ASSERT_TRUE(writeFile(dir_.file("victim.txt"), "precious"));
+    ASSERT_TRUE(writeFile(dir_.file("old-receipt.csv"), "kept"));
+    ASSERT_EQ(::symlink(dir_.file("victim.txt").c_str(), dir_.file("linked.csv").c_str()), 0);
+    for (const std::string& target : {dir_.file("old-receipt.csv"), dir_.file("linked.csv")}) {
+        const CliRun refused = runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + target);
+        EXPECT_EQ(refused.status, 1) << target;
+    }
+    EXPECT_EQ(readAll(dir_.file("victim.txt")), "precious");
+    EXPECT_EQ(readAll(dir_.file("old-receipt.csv")), "kept");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(writeFile(dir_.file("bad.csv"), c.plan));
