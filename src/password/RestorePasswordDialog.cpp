@@ -7,9 +7,9 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "common/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
-#include "common/PasswordLevel.h"
 #include "password/PasswordRecovery.h"
 #include "toolkit/GuiText.h"
 #include "ui_RestorePasswordDialog.h"

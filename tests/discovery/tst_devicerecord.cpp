@@ -97,22 +97,28 @@ void TestDeviceRecord::deviceInfoDefaultsEmpty() {
 
 void TestDeviceRecord::textsRoundTripByteForByte_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("ascii") << QByteArray("VX2208-N8P/0820201010AB12345678");
-    QTest::newRow("latin-1 letter") << QByteArray("SN-\xE9");
-    QTest::newRow("lone continuation byte") << QByteArray("SN-\x80\xBF");
-    QTest::newRow("bytes of a utf-8 letter") << QByteArray("SN-\xC3\xA9");
-    QTest::newRow("0xFF") << QByteArray("\xFF\xFE");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ascii") << QByteArray("VX2208-N8P/0820201010AB12345678")
+                           << QStringLiteral("VX2208-N8P/0820201010AB12345678");
+    QTest::newRow("latin-1 letter") << QByteArray("SN-\xE9") << QStringLiteral("SN-\u00E9");
+    QTest::newRow("lone continuation byte") << QByteArray("SN-\x80\xBF") << QStringLiteral("SN-\u0080\u00BF");
+    QTest::newRow("utf-8 letter") << QByteArray("SN-\xC3\xA9") << QStringLiteral("SN-\u00E9");
+    QTest::newRow("utf-8 chinese") << QByteArray("\xE5\xA4\xA7\xE9\x97\xA8") << QStringLiteral("\u5927\u95E8");
+    QTest::newRow("0xFF") << QByteArray("\xFF\xFE") << QStringLiteral("\u00FF\u00FE");
 }
 
-// A serial number goes back to the device as the bytes it came with, one character per byte.
+// A text reads as UTF-8 where its bytes are UTF-8 and one character per byte otherwise, and either way goes back
+// to the device as the bytes it came with.
 void TestDeviceRecord::textsRoundTripByteForByte() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
     setRecordText(record.serialNo, bytes);
     const QString text = recordText(record.serialNo);
-    QCOMPARE(text.size(), bytes.size());
-    QCOMPARE(text.toLatin1(), bytes);
+    QCOMPARE(text, shown);
+    const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+    QCOMPARE(utf8 ? text.toUtf8() : text.toLatin1(), bytes);
 }
 
 QTEST_APPLESS_MAIN(TestDeviceRecord)

@@ -260,6 +260,8 @@ void TestRestorePasswordDialog::meterFollowsThePassword() {
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelLevel"))->text(), level);
     QCOMPARE(dialog.findChild<MultiStateLineEdit*>(QStringLiteral("m_lineEditNewPassword"))->echoMode(),
              QLineEdit::Password);
+}
+
 void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Cancel") << QStringLiteral("cancel");
@@ -275,6 +277,7 @@ void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers() {
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(QStringLiteral("CODE"));
+    typePasswords(dialog, kGoodPassword, kGoodPassword);
     dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
     QVERIFY(dialog.isBusy());
     if (how == u"cancel")
@@ -298,6 +301,7 @@ void TestRestorePasswordDialog::shutdownWaitsForACallUnderWay() {
     auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
     dialog->show();
     codeField(*dialog)->setText(QStringLiteral("CODE"));
+    typePasswords(*dialog, kGoodPassword, kGoodPassword);
     dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
     dialog.reset();
     QCOMPARE(VEXA::DeviceCalls::running(), 1);

@@ -89,16 +89,6 @@ std::string json(const std::string& value) {
     return inertJson(out + '"');
 }
 
-std::string readSecret(const char* variable) {
-    if (const char* value = std::getenv(variable); value && *value)
-        return value;
-    std::string line;
-    std::getline(std::cin, line);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 void wipe(std::string& secret) {
     volatile char* p = secret.data();
     for (size_t i = 0; i < secret.size(); ++i)
@@ -222,7 +212,7 @@ int applyPlan(const std::vector<std::string>& args) {
         return 1;
     }
     bool receiptOk = true;
-    std::string password = readSecret("VEXA_PASSWORD");
+    std::string password = readSecretFrom("VEXA_PASSWORD");
     if (password.empty()) {
         std::fprintf(stderr, "vexa apply-plan: the administrator password is empty\n");
         return 1;

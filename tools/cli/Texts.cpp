@@ -52,7 +52,8 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_BAD_ANSWER, "the device's answer could not be understood"},
     {VEXA_ERR_CONNECTION, "no connection to the device's service address"},
     {VEXA_ERR_DEVICE_CHANGED, "the device changed meanwhile; refresh and try again"},
-    {VEXA_ERR_OUTCOME_UNKNOWN, "the device did not confirm the change in time; it may have been applied: check the device"},
+    {VEXA_ERR_OUTCOME_UNKNOWN,
+     "the device did not confirm the change in time; it may have been applied: check the device"},
     {VEXA_ERR_RESTORE_PENDING, "the device is being restored with its security code and takes no activation meanwhile"},
 };
 

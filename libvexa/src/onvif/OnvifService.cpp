@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 
 #include "../Logger.h"
+#include "../proto/Transport.h"
 #include "Xml.h"
 #include "vexa_crypto.h"
 
@@ -106,17 +107,7 @@ bool serviceConfigFromEnvironment(ServiceConfig& out, std::string& error) {
     out.workers = static_cast<unsigned>(workers);
     out.requestTimeout = std::chrono::milliseconds(timeout);
     out.rebootWait = std::chrono::milliseconds(reboot);
-    out.interfaces.clear();
-    if (const char* iface = std::getenv("VEXA_IFACE"); iface && *iface) {
-        asio::error_code ec;
-        const auto address = asio::ip::make_address_v4(iface, ec);
-        if (ec) {
-            error = "VEXA_IFACE is not an IPv4 address";
-            return false;
-        }
-        out.interfaces.push_back(address);
-    }
-    return true;
+    return proto::interfacesFromEnvironment(out.interfaces, error);
 }
 
 bool onvifEnabledByEnvironment() {

@@ -42,7 +42,11 @@ bool transportConfigFromEnvironment(TransportConfig& out, std::string& error) {
         }
         out.port = static_cast<uint16_t>(value);
     }
-    out.interfaces.clear();
+    return interfacesFromEnvironment(out.interfaces, error);
+}
+
+bool interfacesFromEnvironment(std::vector<asio::ip::address_v4>& out, std::string& error) {
+    out.clear();
     if (const char* iface = std::getenv("VEXA_IFACE"); iface && *iface) {
         asio::error_code ec;
         const auto address = asio::ip::make_address_v4(iface, ec);
@@ -50,7 +54,7 @@ bool transportConfigFromEnvironment(TransportConfig& out, std::string& error) {
             error = "VEXA_IFACE is not an IPv4 address";
             return false;
         }
-        out.interfaces.push_back(address);
+        out.push_back(address);
     }
     return true;
 }

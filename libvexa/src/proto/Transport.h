@@ -21,6 +21,8 @@ struct TransportConfig {
 
 // VEXA_PORT and VEXA_IFACE; false with a message when either is malformed.
 bool transportConfigFromEnvironment(TransportConfig& out, std::string& error);
+// The one interface VEXA_IFACE names, or none (every interface); false with a reason when it is no IPv4 address.
+bool interfacesFromEnvironment(std::vector<asio::ip::address_v4>& out, std::string& error);
 
 class Transport {
 public:
