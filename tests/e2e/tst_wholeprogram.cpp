@@ -457,19 +457,30 @@ void TestWholeProgram::restoreAPasswordWithACode() {
     const QString code =
         keytool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), kCodeDevice});
     QVERIFY(!code.isEmpty());
+    const QString before = state()[kCodeDevice].value(QStringLiteral(".hash"));
     bool restoreDialog = false;
-    QVERIFY(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnLostPassword"), Qt::LeftButton); },
-                          [&](QDialog* dialog) {
-                              restoreDialog = qobject_cast<VexaTool::RestorePasswordDialog*>(dialog) != nullptr;
-                              child<aptui::MultiStateLineEdit>(dialog, "m_lineEditSecurityCode")->setText(code);
-                              child<QPushButton>(dialog, "btnConfirm")->click();
-                              if (!QTest::qWaitFor([&] { return !dialog->isVisible(); }, 15000))
-                                  dialog->reject();
-                          }));
+    QString failure;
+    QVERIFY(throughDialog(
+        [&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnLostPassword"), Qt::LeftButton); },
+        [&](QDialog* dialog) {
+            restoreDialog = qobject_cast<VexaTool::RestorePasswordDialog*>(dialog) != nullptr;
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditSecurityCode")->setText(code);
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditNewPassword")->setText(QStringLiteral("Owner-Pass7"));
+            child<aptui::MultiStateLineEdit>(dialog, "m_lineEditConfirmPassword")
+                ->setText(QStringLiteral("Owner-Pass7"));
+            child<QPushButton>(dialog, "btnConfirm")->click();
+            if (!QTest::qWaitFor([&] { return !dialog->isVisible(); }, 15000)) {
+                failure = m_driver->texts().join(QLatin1Char('|'));
+                dialog->reject();
+            }
+        }));
     QVERIFY(restoreDialog);
-    QTRY_COMPARE_WITH_TIMEOUT(state()[kCodeDevice].value(QStringLiteral("activation")), QStringLiteral("1"), 10000);
-    // The device reports itself waiting for activation, and the list follows.
-    QTRY_COMPARE_WITH_TIMEOUT(cell(kCodeDevice, DeviceInfoModel::KindActivationState), QStringLiteral("Not activated"),
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    // The code hands the device to whoever proved it, with the new password in the same step: it never waits
+    // for activation, where someone else could take it first.
+    QTRY_VERIFY_WITH_TIMEOUT(state()[kCodeDevice].value(QStringLiteral(".hash")) != before, 10000);
+    QCOMPARE(state()[kCodeDevice].value(QStringLiteral("activation")), QStringLiteral("0"));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(kCodeDevice, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"),
                               10000);
 }
 

@@ -172,8 +172,8 @@ void TestCsvReader::formulaGuard_data() {
                         << "'@sum";
     QTest::newRow("plain text untouched") << "cam=1"
                                           << "cam=1";
-    QTest::newRow("apostrophe of its own untouched") << "'quoted'"
-                                                     << "'quoted'";
+    QTest::newRow("apostrophe of its own kept") << "'quoted'"
+                                                << "''quoted'";
 }
 
 void TestCsvReader::formulaGuard() {
