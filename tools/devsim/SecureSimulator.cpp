@@ -405,23 +405,31 @@ void SecureSimulator::succeeded(SimDevice& device) {
     device.state.erase("lockUntil");
 }
 
+std::optional<SecureSimulator::Outcome> SecureSimulator::adminHash(const std::optional<std::string>& password,
+                                                                   std::string& hash) {
+    if (!password || password->empty())
+        return Outcome{kBadArgument, {}, false};
+    if (passwordLevel("admin", *password) < 1)
+        return Outcome{kWeakPassword, {}, false};
+    const auto computed = newHash(*password);
+    if (!computed)
+        return Outcome{kPending, {}, false};
+    if (computed->empty())
+        return Outcome{kBadArgument, {}, false};
+    hash = *computed;
+    return std::nullopt;
+}
+
 SecureSimulator::Outcome SecureSimulator::activate(SimDevice& device, const crypto::Payload& request) {
     if (device.record.activationState == 0)
         return {kAlreadyActivated, {}, false};
     // The device belongs to whoever proved the security code: nobody else activates it while that restore runs.
     if (restoring_.count(static_cast<uint32_t>(&device - devices().data())))
         return {kRestorePending, {}, false};
-    const auto password = request.text(vexa::proto::TagPassword);
-    if (!password || password->empty())
-        return {kBadArgument, {}, false};
-    if (passwordLevel("admin", *password) < 1)
-        return {kWeakPassword, {}, false};
-    const auto hash = newHash(*password);
-    if (!hash)
-        return {kPending, {}, false};
-    if (hash->empty())
-        return {kBadArgument, {}, false};
-    device.state["hash"] = *hash;
+    std::string hash;
+    if (const auto refused = adminHash(request.text(vexa::proto::TagPassword), hash))
+        return *refused;
+    device.state["hash"] = hash;
     succeeded(device);
     device.record.activationState = 0;
     return {kOk, {}, true};
@@ -562,23 +570,16 @@ SecureSimulator::Outcome SecureSimulator::resetPassword(SimDevice& device, const
 
 SecureSimulator::Outcome SecureSimulator::restoreDefault(SimDevice& device, const crypto::Payload& request) {
     const auto code = request.text(vexa::proto::TagSecurityCode);
-    const auto password = request.text(vexa::proto::TagPassword);
     const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.record.serialNo);
     if (!code || !secret || !crypto::verifySecurityCode(*secret, *code, unixMillis() / 1000))
         return {kRefused, {}, false};
     // The device goes to whoever proved the code, with the password they sent in the same step: never through
     // "not activated", where anyone holding a challenge could activate it first.
-    if (!password || password->empty())
-        return {kBadArgument, {}, false};
-    if (passwordLevel("admin", *password) < 1)
-        return {kWeakPassword, {}, false};
-    const auto hash = newHash(*password);
-    if (!hash)
-        return {kPending, {}, false};
-    if (hash->empty())
-        return {kBadArgument, {}, false};
+    std::string hash;
+    if (const auto refused = adminHash(request.text(vexa::proto::TagPassword), hash))
+        return *refused;
     succeeded(device);
-    device.state["hash"] = *hash;
+    device.state["hash"] = hash;
     device.state.erase("resetNonce");
     device.state.erase("resetExpiry");
     const bool changed = device.record.activationState != 0;

@@ -90,6 +90,8 @@ private:
     // The hash the request needs: the one computed for it, or nullopt after noting the work to do.
     std::optional<bool> passwordMatches(const std::string& stored, const std::string& password);
     std::optional<std::string> newHash(const std::string& password);
+    // The hash of a new administrator password, or the outcome that refuses it (or waits for the hash).
+    std::optional<Outcome> adminHash(const std::optional<std::string>& password, std::string& hash);
     // Sends the Result and returns the datagram sent.
     std::vector<uint8_t> sendResult(const vexa::proto::RequestId& requestId, uint32_t device, const Outcome& outcome,
                                     const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request,
