@@ -13,6 +13,7 @@
 #include "Events.h"
 #include "Fleet.h"
 #include "FleetFixture.h"
+#include "LinkHelpers.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Signing.h"
@@ -29,26 +30,10 @@ using testutil::waitFor;
 
 namespace {
 
-constexpr const char* kInitialPassword = "Install-2024";
-
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
-
-bool decode(const std::vector<uint8_t>& d, proto::Frame& f) {
-    return proto::decodeFrame(d.data(), d.size(), f) == proto::DecodeError::None;
-}
-
 proto::RequestId idOf(const std::vector<uint8_t>& d) {
     proto::RequestId id{};
     std::copy(d.begin() + 8, d.begin() + 24, id.begin());
     return id;
-}
-
-VEXA_STATISTICS statistics() {
-    VEXA_STATISTICS s{};
-    VEXA_GetStatistics(&s);
-    return s;
 }
 
 class Hardening : public FleetFixture {

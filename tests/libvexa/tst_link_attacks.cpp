@@ -13,6 +13,7 @@
 #include "Events.h"
 #include "Fleet.h"
 #include "FleetFixture.h"
+#include "LinkHelpers.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
 #include "vexa.h"
@@ -26,22 +27,6 @@ using testutil::Process;
 using testutil::waitFor;
 
 namespace {
-
-constexpr const char* kInitialPassword = "Install-2024";
-
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
-
-bool decode(const std::vector<uint8_t>& d, proto::Frame& f) {
-    return proto::decodeFrame(d.data(), d.size(), f) == proto::DecodeError::None;
-}
-
-VEXA_STATISTICS statistics() {
-    VEXA_STATISTICS s{};
-    VEXA_GetStatistics(&s);
-    return s;
-}
 
 std::vector<uint8_t> knownPart(const proto::RequestId& id, uint16_t part, const std::vector<uint8_t>& macs) {
     proto::TlvWriter w;
