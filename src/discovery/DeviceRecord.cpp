@@ -31,6 +31,8 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     copyField(record.ipv6Gateway, source.ipv6Gateway);
     copyField(record.deviceName, source.deviceName);
     copyField(record.serviceTag, source.serviceTag);
+    copyField(record.manufacturer, source.manufacturer);
+    copyField(record.endpointReference, source.endpointReference);
 
     record.deviceTypeCode = source.deviceTypeCode;
     record.port = source.port;
@@ -45,7 +47,16 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     record.rtspPort = source.rtspPort;
     record.activationState = source.activationState;
     record.certified = source.certified;
+    record.protocol = source.protocol;
+    record.detailsState = source.detailsState;
     record.recordValid = 1;
+}
+
+DeviceKey deviceKeyOf(const VEXA_DEVICE_MY_INFO& record) {
+    DeviceKey key{recordText(record.serialNo), recordText(record.mac)};
+    if (key.isNull() && record.protocol == VEXA_PROTOCOL_ONVIF)
+        key.serialNo = recordText(record.endpointReference);
+    return key;
 }
 
 QString recordText(const char* field, std::size_t width) {

@@ -36,14 +36,17 @@ struct VEXA_DEVICE_MY_INFO {
     uint8_t dhcpEnabled;
     uint8_t capabilityLevel;
     uint8_t recordValid;
-    uint8_t certified; // 1 when the device's identity verifies; an unverified device is never sent a secret
-    uint8_t reserved1[64];
+    uint8_t certified;     // 1 when the device's identity verifies; an unverified device is never sent a secret
+    uint8_t protocol;      // VEXA_PROTOCOL_* of vexa.h: ours, or an ONVIF device
+    uint8_t detailsState;  // VEXA_DETAILS_* of vexa.h, ONVIF devices only
+    char manufacturer[32]; // ONVIF devices only
+    uint8_t reserved1[30];
     char deviceName[32];
     char serviceTag[20];
     uint8_t padding1;
     uint16_t rtspPort;
-    uint8_t reserved2[64];
-    uint8_t activationState; // 0 activated, anything else not activated
+    char endpointReference[64]; // an ONVIF device's WS-Discovery identity, e.g. "urn:uuid:..."; empty for ours
+    uint8_t activationState;    // 0 activated, anything else not activated
     uint8_t padding2;
 };
 
@@ -70,9 +73,13 @@ static_assert(offsetof(VEXA_DEVICE_MY_INFO, dhcpEnabled) == 399);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, capabilityLevel) == 400);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, recordValid) == 401);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, certified) == 402);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, protocol) == 403);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, detailsState) == 404);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, manufacturer) == 405);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceName) == 467);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, serviceTag) == 499);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, rtspPort) == 520);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, endpointReference) == 522);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, activationState) == 586);
 static_assert(sizeof(VEXA_DEVICE_MY_INFO) == 588);
 static_assert(std::is_trivially_copyable_v<VEXA_DEVICE_MY_INFO>);
@@ -88,6 +95,10 @@ struct DeviceKey {
     bool isNull() const { return serialNo.isEmpty() && mac.isEmpty(); }
     bool operator==(const DeviceKey& other) const { return serialNo == other.serialNo && mac == other.mac; }
 };
+
+// The key of a record. An ONVIF device whose details are not read yet has neither serial number nor MAC; it is
+// named by its endpoint reference in the serial number's place until they arrive.
+DeviceKey deviceKeyOf(const VEXA_DEVICE_MY_INFO& record);
 
 // One selected device as the list page hands it to the modify page, and as results come back.
 struct DeviceInfo {
