@@ -214,6 +214,11 @@ void Engine::armReceive() {
 }
 
 void Engine::drain() {
+    readSocket();
+    flushOutbox();
+}
+
+void Engine::readSocket() {
     // Read everything that is queued before going back to the reactor: a burst of answers is the normal case.
     for (int i = 0; i < 4096; ++i) {
         const size_t n = transport_.receive(buffer_.data(), buffer_.size());
@@ -371,7 +376,7 @@ bool Engine::waitingForVerdict(const std::string& key, const uint8_t* data, size
 }
 
 void Engine::submit(const std::string& key, const uint8_t* data, size_t size, bool needCertificate,
-                    const proto::DeviceRecord& record) {
+                    proto::DeviceRecord&& record) {
     auto [it, created] = pending_.try_emplace(key);
     Pending& pending = it->second;
     if (created) {
@@ -382,35 +387,104 @@ void Engine::submit(const std::string& key, const uint8_t* data, size_t size, bo
         pending.heardInRound = round_;
         ++newInRound_;
     }
+    if (queued_.load() >= config_.maxVerifyQueue) {
+        ++stats_.verifyDropped;
+        if (pending.later.empty())
+            pending_.erase(it);
+        return;
+    }
+    outbox_.push_back(VerifyJob{key, std::vector<uint8_t>(data, data + size), std::move(record), needCertificate});
+    const size_t waiting = ++queued_;
+    if (waiting > stats_.verifyHighWater)
+        stats_.verifyHighWater = waiting;
+    pending.inFlight = true;
+    constexpr size_t kMaxOutbox = 64; // a long burst still feeds the verifiers while it is being read
+    if (outbox_.size() >= kMaxOutbox)
+        flushOutbox();
+}
+
+void Engine::flushOutbox() {
+    if (outbox_.empty())
+        return;
+    const size_t handed = outbox_.size();
     {
         std::lock_guard<std::mutex> lock(verifyMutex_);
-        if (verifyQueue_.size() >= config_.maxVerifyQueue) {
-            ++stats_.verifyDropped;
-            if (pending.later.empty())
-                pending_.erase(it);
-            return;
-        }
-        verifyQueue_.push_back(VerifyJob{key, std::vector<uint8_t>(data, data + size), needCertificate});
-        if (verifyQueue_.size() > stats_.verifyHighWater)
-            stats_.verifyHighWater = verifyQueue_.size();
+        for (VerifyJob& job : outbox_)
+            verifyQueue_.push_back(std::move(job));
     }
-    pending.inFlight = true;
-    verifyWake_.notify_one();
+    outbox_.clear();
+    if (handed == 1)
+        verifyWake_.notify_one();
+    else
+        verifyWake_.notify_all();
+    scheduleHelp();
+}
+
+void Engine::scheduleHelp() {
+    if (helping_ || verifiers_.empty())
+        return;
+    helping_ = true;
+    asio::post(io_, [this] { help(); });
+}
+
+void Engine::help() {
+    helping_ = false;
+    if (!transport_.isOpen())
+        return;
+    readSocket(); // what arrived meanwhile first
+    VerifyJob job;
+    {
+        std::lock_guard<std::mutex> lock(verifyMutex_);
+        if (!verifyStopping_ && !verifyQueue_.empty()) {
+            job = std::move(verifyQueue_.front());
+            verifyQueue_.pop_front();
+        }
+    }
+    if (!job.datagram.empty()) {
+        --queued_;
+        onVerdict(job, judge(job));
+    }
+    flushOutbox();
+    // Posted, not looped: a stop, a query or the socket's own wake-up runs between two verifications.
+    bool more = false;
+    {
+        std::lock_guard<std::mutex> lock(verifyMutex_);
+        more = !verifyStopping_ && !verifyQueue_.empty();
+    }
+    if (more)
+        scheduleHelp();
 }
 
 void Engine::verifierLoop() {
+    constexpr size_t kMaxBatch = 8;
+    std::vector<VerifyJob> jobs;
     for (;;) {
-        VerifyJob job;
+        jobs.clear();
         {
             std::unique_lock<std::mutex> lock(verifyMutex_);
             verifyWake_.wait(lock, [this] { return verifyStopping_ || !verifyQueue_.empty(); });
             if (verifyStopping_)
                 return;
-            job = std::move(verifyQueue_.front());
-            verifyQueue_.pop_front();
+            // A share of a long queue, so that one post brings several verdicts back, yet the others (and the
+            // reader) still find work; one at a time when the queue is short, so that nothing waits on a batch.
+            const size_t take = std::clamp<size_t>(verifyQueue_.size() / (config_.verifiers + 1), size_t{1}, kMaxBatch);
+            for (size_t i = 0; i < take; ++i) {
+                jobs.push_back(std::move(verifyQueue_.front()));
+                verifyQueue_.pop_front();
+            }
         }
-        const Verdict verdict = judge(job);
-        asio::post(io_, [this, job = std::move(job), verdict] { onVerdict(job, verdict); });
+        queued_ -= jobs.size();
+        std::vector<std::pair<VerifyJob, Verdict>> done;
+        done.reserve(jobs.size());
+        for (VerifyJob& job : jobs) {
+            const Verdict verdict = judge(job);
+            done.emplace_back(std::move(job), verdict);
+        }
+        asio::post(io_, [this, done = std::move(done)]() mutable {
+            for (auto& [job, verdict] : done)
+                onVerdict(job, verdict);
+            flushOutbox();
+        });
     }
 }
 
@@ -448,10 +522,9 @@ bool Engine::certificateVerifies(const proto::DeviceRecord& record) {
 Verdict Engine::judge(const VerifyJob& job) {
     Verdict verdict;
     proto::Frame frame;
-    proto::DeviceRecord record;
-    if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) != proto::DecodeError::None ||
-        proto::readDeviceRecord(frame, record) != proto::DecodeError::None)
+    if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) != proto::DecodeError::None)
         return verdict;
+    const proto::DeviceRecord& record = job.record;
     if (job.needCertificate) {
         verdict.certificateChecked = true;
         verdict.certificate = certificateVerifies(record);
@@ -462,13 +535,13 @@ Verdict Engine::judge(const VerifyJob& job) {
     return verdict;
 }
 
-void Engine::onVerdict(const VerifyJob& job, const Verdict& verdict) {
+void Engine::onVerdict(VerifyJob& job, const Verdict& verdict) {
     auto it = pending_.find(job.key);
     if (it != pending_.end())
         it->second.inFlight = false;
     proto::Frame frame;
     if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) == proto::DecodeError::None)
-        handleAnnounce(frame, job.datagram.data(), job.datagram.size(), &verdict, true);
+        handleAnnounce(frame, job.datagram.data(), job.datagram.size(), &verdict, true, &job.record);
     // Then what waited behind it, in order, until one goes to the verifiers again.
     for (it = pending_.find(job.key); it != pending_.end() && !it->second.inFlight && !it->second.later.empty();
          it = pending_.find(job.key)) {
@@ -484,9 +557,11 @@ void Engine::onVerdict(const VerifyJob& job, const Verdict& verdict) {
 }
 
 void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
-                            bool inOrder) {
+                            bool inOrder, proto::DeviceRecord* decoded) {
     proto::DeviceRecord record;
-    const proto::DecodeError error = proto::readDeviceRecord(frame, record);
+    const proto::DecodeError error = decoded ? proto::DecodeError::None : proto::readDeviceRecord(frame, record);
+    if (decoded)
+        record = std::move(*decoded);
     if (error != proto::DecodeError::None) {
         ++stats_.dropped;
         VEXA_LOG(LogDebug, "dropped an announcement: %s", proto::decodeErrorName(error));
@@ -519,7 +594,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
                 return;
             }
             if (offload) {
-                submit(key, data, size, false, record);
+                submit(key, data, size, false, std::move(record));
                 return;
             }
             if (!(verdict ? verdict->signature : signedBy(frame, data, size, known.record.publicKey))) {
@@ -553,7 +628,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         return;
     }
     if (offload && config_.verifyCertificate) {
-        submit(key, data, size, true, record);
+        submit(key, data, size, true, std::move(record));
         return;
     }
     const bool certificateOk =
@@ -676,7 +751,10 @@ void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
         // Go on while inquiries still bring devices not heard yet in this round; stop after quietSteps that
         // brought none (together longer than a device waits before it answers) or at the ceiling.
         const unsigned nowQuiet = newInRound_ > newBefore ? 0 : quiet + 1;
-        if (nowQuiet >= config_.quietSteps || step + 1 >= config_.maxSteps) {
+        // A round that has heard nobody goes on to the ceiling: on a lossy link its first inquiries may all be
+        // lost, and a round that ends empty is not asked again until Refresh.
+        const bool heardNobody = newInRound_ == 0;
+        if ((!heardNobody && nowQuiet >= config_.quietSteps) || step + 1 >= config_.maxSteps) {
             VEXA_LOG(LogInfo, "inquiry round %llu ends after %u inquiries, %llu devices heard",
                      static_cast<unsigned long long>(round), step + 1, static_cast<unsigned long long>(newInRound_));
             return;

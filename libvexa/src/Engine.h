@@ -28,7 +28,7 @@ struct EngineConfig {
     std::chrono::milliseconds goneTimeout{100000};
     // Inquiry rounds: an inquiry every inquiryGap (jittered by a tenth), each from the second on listing the
     // devices already heard in this round; the round ends once quietSteps inquiries in a row brought no device
-    // not yet heard in it, or after maxSteps inquiries.
+    // not yet heard in it (never while it has heard nobody), or after maxSteps inquiries.
     std::chrono::milliseconds inquiryGap{300};
     unsigned quietSteps = 2;
     unsigned maxSteps = 12;
@@ -144,24 +144,34 @@ public:
 private:
     void armReceive();
     void drain();
+    void readSocket();
     void handleDatagram(const uint8_t* data, size_t size);
     void dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
+    // decoded: the frame's record when the caller has it already (it is moved from).
     void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
-                        bool inOrder);
+                        bool inOrder, proto::DeviceRecord* decoded = nullptr);
     void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
     // Verification off the reader. A device with an announcement at the verifiers has every later message of
     // its own wait behind it, so its events keep their order.
     struct VerifyJob {
         std::string key;
         std::vector<uint8_t> datagram;
+        proto::DeviceRecord record; // decoded once, by the reader
         bool needCertificate = false;
     };
     bool waitingForVerdict(const std::string& key, const uint8_t* data, size_t size);
     void submit(const std::string& key, const uint8_t* data, size_t size, bool needCertificate,
-                const proto::DeviceRecord& record);
+                proto::DeviceRecord&& record);
+    // Hands what the reader collected to the verifiers at once: one lock and one wake-up per read burst, not
+    // per announcement.
+    void flushOutbox();
+    // The reader verifies too, one announcement at a time and only once the socket is empty, so that every core
+    // verifies during a burst and reading still comes first.
+    void scheduleHelp();
+    void help();
     void verifierLoop();
     Verdict judge(const VerifyJob& job);
-    void onVerdict(const VerifyJob& job, const Verdict& verdict);
+    void onVerdict(VerifyJob& job, const Verdict& verdict);
     bool certificateVerifies(const proto::DeviceRecord& record);
     void stopVerifiers();
     void reject(const char* why, const proto::DeviceRecord* record = nullptr);
@@ -221,6 +231,9 @@ private:
     std::condition_variable verifyWake_;
     std::deque<VerifyJob> verifyQueue_;
     bool verifyStopping_ = false;
+    std::vector<VerifyJob> outbox_; // I/O thread: collected during a read, not yet handed over
+    std::atomic<size_t> queued_{0}; // in the outbox or the queue, not yet taken by a verifier: for the bound
+    bool helping_ = false;          // I/O thread: a help step is posted
     std::vector<std::thread> verifiers_;
     // Certificate verdicts for the run, by serial, MAC, device key and certificate bytes (the trusted keys are
     // fixed for the run): a device that re-announces costs one verification, not two. Shared by the verifiers.
