@@ -322,8 +322,21 @@ bool signedBy(const proto::Frame& frame, const uint8_t* data, size_t size, const
     return proto::verifySigned(frame, data, size, key);
 }
 
-bool sameBytes(const std::vector<uint8_t>& stored, crypto::ByteView bytes) {
-    return bytes.data && stored.size() == bytes.size && std::equal(stored.begin(), stored.end(), bytes.data);
+bool sameBytes(const KnownDevice& device, crypto::ByteView bytes) {
+    return bytes.data && device.verifiedSize == bytes.size &&
+           device.verified.size() >= device.verifiedFrom + bytes.size &&
+           std::equal(bytes.data, bytes.data + bytes.size, device.verified.data() + device.verifiedFrom);
+}
+
+// Remembers the datagram (data, size) whose signed bytes body just verified; owned, when it holds data, is moved in.
+void keepVerified(KnownDevice& device, const uint8_t* data, size_t size, crypto::ByteView body,
+                  std::vector<uint8_t>* owned) {
+    if (owned && owned->data() == data && owned->size() == size)
+        device.verified = std::move(*owned);
+    else
+        device.verified.assign(data, data + size);
+    device.verifiedFrom = static_cast<size_t>(body.data - data);
+    device.verifiedSize = body.size;
 }
 
 } // namespace
@@ -541,7 +554,7 @@ void Engine::onVerdict(VerifyJob& job, const Verdict& verdict) {
         it->second.inFlight = false;
     proto::Frame frame;
     if (proto::decodeFrame(job.datagram.data(), job.datagram.size(), frame) == proto::DecodeError::None)
-        handleAnnounce(frame, job.datagram.data(), job.datagram.size(), &verdict, true, &job.record);
+        handleAnnounce(frame, job.datagram.data(), job.datagram.size(), &verdict, true, &job);
     // Then what waited behind it, in order, until one goes to the verifiers again.
     for (it = pending_.find(job.key); it != pending_.end() && !it->second.inFlight && !it->second.later.empty();
          it = pending_.find(job.key)) {
@@ -557,11 +570,11 @@ void Engine::onVerdict(VerifyJob& job, const Verdict& verdict) {
 }
 
 void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
-                            bool inOrder, proto::DeviceRecord* decoded) {
+                            bool inOrder, VerifyJob* job) {
     proto::DeviceRecord record;
-    const proto::DecodeError error = decoded ? proto::DecodeError::None : proto::readDeviceRecord(frame, record);
-    if (decoded)
-        record = std::move(*decoded);
+    const proto::DecodeError error = job ? proto::DecodeError::None : proto::readDeviceRecord(frame, record);
+    if (job)
+        record = std::move(job->record);
     if (error != proto::DecodeError::None) {
         ++stats_.dropped;
         VEXA_LOG(LogDebug, "dropped an announcement: %s", proto::decodeErrorName(error));
@@ -581,7 +594,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     auto it = devices_.find(key);
     if (it != devices_.end() && it->second.certified) {
         KnownDevice& known = it->second;
-        if (!sameBytes(known.verifiedBody, signedBytes)) {
+        if (!sameBytes(known, signedBytes)) {
             // A certified identity stays until the device goes silent: only its own key, with a record at least
             // as new as the one listed, may change what is listed.
             if (record.publicKey != known.record.publicKey || record.certificate != known.record.certificate) {
@@ -603,7 +616,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
             }
             if (SeenVersion* seen = seenFor(record, true))
                 seen->highest = std::max(seen->highest, record.version);
-            known.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
+            keepVerified(known, data, size, signedBytes, job ? &job->datagram : nullptr);
         }
         known.lastHeard = now;
         noteHeard(known);
@@ -666,7 +679,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     noteHeard(device);
     device.certified = certified;
     if (certified)
-        device.verifiedBody.assign(signedBytes.data, signedBytes.data + signedBytes.size);
+        keepVerified(device, data, size, signedBytes, job ? &job->datagram : nullptr);
     if (!device.reported) {
         if (passesFilter(device.record)) {
             device.reported = true;

@@ -96,7 +96,11 @@ struct KnownDevice {
     bool reported = false;             // passed the filter and reported as new
     uint64_t heardInRound = 0;         // the last inquiry round in which it was heard
     std::array<uint8_t, 6> macBytes{}; // for known-answer lists
-    std::vector<uint8_t> verifiedBody; // the signed bytes last verified, so that a repeat costs no verification
+    // The datagram last verified and where its signed bytes lie in it, so that a repeat costs no verification. Kept
+    // whole: the verifiers' copy is moved in rather than copied again.
+    std::vector<uint8_t> verified;
+    size_t verifiedFrom = 0;
+    size_t verifiedSize = 0;
 };
 
 enum class Lookup { Found, Unknown, Ambiguous };
@@ -147,9 +151,11 @@ private:
     void readSocket();
     void handleDatagram(const uint8_t* data, size_t size);
     void dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
-    // decoded: the frame's record when the caller has it already (it is moved from).
+    struct VerifyJob;
+    // job: the announcement as the verifiers had it, when it comes back from them (its record and datagram, which
+    // data points into, are moved from).
     void handleAnnounce(const proto::Frame& frame, const uint8_t* data, size_t size, const Verdict* verdict,
-                        bool inOrder, proto::DeviceRecord* decoded = nullptr);
+                        bool inOrder, VerifyJob* job = nullptr);
     void handleBye(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
     // Verification off the reader. A device with an announcement at the verifiers has every later message of
     // its own wait behind it, so its events keep their order.
