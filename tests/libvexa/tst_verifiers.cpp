@@ -1,10 +1,14 @@
 // Verification off the socket reader: a device's events keep their order across several verifier threads, a
 // forged announcement is still dropped, and a stop in the middle of a burst neither crashes nor reports later.
 
+#include <atomic>
+#include <condition_variable>
 #include <gtest/gtest.h>
 #include <map>
+#include <mutex>
 
 #include "DevsimProcess.h"
+#include "Engine.h"
 #include "Events.h"
 #include "Fleet.h"
 #include "FleetFixture.h"
@@ -128,4 +132,53 @@ TEST_F(Verifiers, StopDuringABurstReportsNothingAfterwards) {
         std::this_thread::sleep_for(300ms);
         EXPECT_EQ(events.size(), atStop) << "reported after VEXA_Stop returned";
     }
+}
+
+TEST(ReaderBacklog, WhatOneReadLeavesInTheSocketIsReadWithoutNewTraffic) {
+    // The reader reads at most 4,096 datagrams before it goes back to the reactor. A backlog of more than two
+    // such reads that built up while the reader was held, with nothing arriving after it, is still read to the
+    // end, not left for the next inquiry's answers to wake it.
+    testutil::usePort(3);
+    ::unsetenv("VEXA_TRUSTED_KEYS");
+    vexa::EngineConfig config;
+    std::string error;
+    ASSERT_TRUE(vexa::engineConfigFromEnvironment(config, error)) << error;
+    config.inquiryGap = std::chrono::minutes(1); // one inquiry, then silence
+    config.maxSteps = 1;
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+        std::atomic<bool> holding{false};
+        std::atomic<size_t> reported{0};
+    } gate;
+    // The first report holds the reader until the backlog is in its socket.
+    const VEXA_DEVICE_CALLBACK hold = [](const VEXA_DEVICE_INFO* info, void* user) {
+        auto* g = static_cast<Gate*>(user);
+        if (info->eventType != VEXA_EVENT_NEW)
+            return;
+        g->holding = true;
+        std::unique_lock<std::mutex> lock(g->mutex);
+        g->opened.wait(lock, [g] { return g->open; });
+        ++g->reported;
+    };
+    constexpr size_t kBacklog = 9000;
+    const auto fleet = devsim::generateFleet(static_cast<uint32_t>(kBacklog + 1), 93);
+    vexa::Engine engine(hold, &gate, config);
+    ASSERT_TRUE(engine.start(error)) << error;
+    Sniffer sniffer;
+    ASSERT_TRUE(sniffer.ok());
+    sniffer.inject(proto::encodeAnnounce(fleet[0].record, {}));
+    ASSERT_TRUE(waitFor([&] { return gate.holding.load(); }, 5s));
+    for (size_t i = 1; i <= kBacklog; ++i)
+        sniffer.inject(proto::encodeAnnounce(fleet[i].record, {}));
+    std::this_thread::sleep_for(300ms); // delivered to the reader's socket by now
+    {
+        std::lock_guard<std::mutex> lock(gate.mutex);
+        gate.open = true;
+    }
+    gate.opened.notify_all();
+    EXPECT_TRUE(waitFor([&] { return gate.reported.load() == kBacklog + 1; }, 10s))
+        << gate.reported.load() << " of " << kBacklog + 1 << " reported";
+    engine.stop();
 }
