@@ -36,6 +36,8 @@ function(vexa_add_qtest)
     cmake_parse_arguments(T "NETWORK" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+    # Shared helpers are included as "support/<Name>.h".
+    target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${VEXA_TEST_OUTPUT_DIR}")
     vexa_warnings(${T_NAME})
     set(_flags GUI)

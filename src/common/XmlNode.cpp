@@ -112,6 +112,15 @@ XmlNode XmlNode::firstElementByTag(const QString& tag) const {
     return XmlNode(matches.at(0).toElement(), m_document);
 }
 
+XmlNode XmlNode::childElement(const QString& tag) const {
+    const QDomElement child = m_element.firstChildElement(tag);
+    return child.isNull() ? XmlNode() : XmlNode(child, m_document);
+}
+
+QString XmlNode::allText() const {
+    return m_element.text();
+}
+
 QString XmlNode::text() const {
     for (QDomNode child = m_element.firstChild(); !child.isNull(); child = child.nextSibling()) {
         if (child.isText())

@@ -23,7 +23,12 @@ public:
     XmlNode childElement(int index) const;
     // First element with the tag anywhere below this one, in document order.
     XmlNode firstElementByTag(const QString& tag) const;
+    // First child element with the tag (directly below this one), or a null node.
+    XmlNode childElement(const QString& tag) const;
+    // The element's first text child.
     QString text() const;
+    // All text below the element, in document order.
+    QString allText() const;
     QString tagName() const;
     // Sets the element's first text child to a decimal number, creating it when there is none.
     bool setNumber(int value);

@@ -316,11 +316,8 @@ void DeviceModifyPage::onActiveDevices() {
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
         tasks.push_back([handler, serial = entry.serialNo.toLatin1(), passwordBytes]() {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->activateDevice(serial, passwordBytes);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->activateDevice(serial, passwordBytes);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
     startRun(std::move(run), std::move(tasks));
@@ -363,11 +360,8 @@ void DeviceModifyPage::onModifyNetParas() {
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
         tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), password,
                          params = run.params[static_cast<std::size_t>(i)]]() mutable {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->modifyNetParams(mac, password, params);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->modifyNetParams(mac, password, params);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
     startRun(std::move(run), std::move(tasks));
@@ -491,12 +485,13 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
     if (index < 0 || index >= m_run.entries.size())
         return;
     DeviceInfo& entry = m_run.entries[index];
+    entry.outcome = outcome;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     switch (m_run.operation) {
     case Operation::ActivateBatch:
-        if (!outcome.sent) {
+        if (!outcome.wasSent()) {
             entry.result = tr("Not sent");
-        } else if (outcome.ok) {
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
             XRT_MutexGuard guard(store->lock());
             store->setActivationState(entry.serialNo, entry.mac, 0);
@@ -505,9 +500,9 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         }
         break;
     case Operation::ModifyBatch:
-        if (!outcome.sent) {
+        if (!outcome.wasSent()) {
             entry.result = tr("Not sent");
-        } else if (outcome.ok) {
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
             if (!m_run.newAddresses.isEmpty())
                 entry.ipv4Address = m_run.newAddresses.at(index);
@@ -567,7 +562,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
     DeviceInfo& entry = entries.first();
     const bool activation = m_run.operation == Operation::ActivateSingle;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    if (outcome.sent && outcome.ok) {
+    if (outcome.isDone()) {
         {
             XRT_MutexGuard guard(store->lock());
             if (activation)
@@ -576,6 +571,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
                 store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
         }
         entry.result = ErrorText::sentence(VEXA_NOERROR);
+        entry.outcome = outcome;
         if (sameDevices(entries, m_entries))
             m_entries = entries;
         if (activation)
@@ -589,12 +585,15 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             this);
         return;
     }
-    const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
+    const Outcome shown = outcome.wasSent() ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
+    const uint32_t code = shown.code;
     const QString text =
         ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
-    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
+    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
         m_entries.first().result = text;
+        m_entries.first().outcome = shown;
+    }
     showError(text);
 }
 

@@ -24,20 +24,11 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/PlanPreviewPage.h"
+#include "support/FakeLibrary.h"
 
 using VexaTool::VEXAToolMainPage;
 
 namespace {
-
-int fakeStart(VEXA_DEVICE_CALLBACK, int, void*) {
-    return 1;
-}
-int fakeStop() {
-    return 1;
-}
-int fakeFilter(int, int, int) {
-    return 1;
-}
 
 // The names of the controls under root that a screen reader would announce as nameless.
 QStringList namelessControls(QWidget* root) {
@@ -94,11 +85,9 @@ class TestAccessibleNames : public QObject {
 
 private slots:
     void initTestCase() {
-        VEXA::VexaLibrary library;
-        library.start = &fakeStart;
-        library.stop = &fakeStop;
-        library.setFilterRule = &fakeFilter;
-        VEXA::VexaHandler::instance()->setLibrary(library);
+        fakelib::install();
+        fakelib::state().configOk = false; // the recovery dialogs meet a library that was never started
+        fakelib::state().failCode = VEXA_ERR_NOT_STARTED;
         qRegisterMetaType<DeviceInfo>("DeviceInfo");
         qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
     }

@@ -29,43 +29,11 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
+#include "support/FakeLibrary.h"
 
 using VexaTool::VEXAToolMainPage;
 
 namespace {
-
-// The discovery library as the window sees it: starting succeeds or fails on request, nothing is sent.
-struct FakeLibrary {
-    static inline int startResult = 1;
-    static inline int starts = 0;
-    static inline int lastFilter = -1;
-
-    static int start(VEXA_DEVICE_CALLBACK, int, void*) {
-        ++starts;
-        return startResult;
-    }
-    static inline uint32_t trustedKeys = 1;
-    static inline uint32_t rejectedKeys = 0;
-    static int statistics(VEXA_STATISTICS* out) {
-        *out = VEXA_STATISTICS{};
-        out->trustedKeys = trustedKeys;
-        out->rejectedKeys = rejectedKeys;
-        return 1;
-    }
-    static int stop() { return 1; }
-    // Each activation takes a while, so that a batch is still sending when the window is closed.
-    static inline std::atomic<int> activations{0};
-    static int activate(const char*, const char*) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        ++activations;
-        return 1;
-    }
-    static uint32_t lastError() { return 0; }
-    static int setFilterRule(int videoOnly, int, int) {
-        lastFilter = videoOnly;
-        return 1;
-    }
-};
 
 // Runs action on the next modal dialog once it is open, and remembers what it saw.
 struct ModalAnswer {
@@ -138,23 +106,16 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        VEXA::VexaLibrary library;
-        library.start = &FakeLibrary::start;
-        library.stop = &FakeLibrary::stop;
-        library.setFilterRule = &FakeLibrary::setFilterRule;
-        library.statistics = &FakeLibrary::statistics;
-        library.activateDevice = &FakeLibrary::activate;
-        library.lastError = &FakeLibrary::lastError;
-        VEXA::VexaHandler::instance()->setLibrary(library);
+        fakelib::install();
     }
 
     void init() {
         VEXA::VexaHandler::instance()->stop();
-        FakeLibrary::startResult = 1;
-        FakeLibrary::starts = 0;
-        FakeLibrary::lastFilter = -1;
-        FakeLibrary::trustedKeys = 1;
-        FakeLibrary::rejectedKeys = 0;
+        fakelib::reset();
+        // Each activation takes a while, so that a batch is still sending when the window is closed.
+        fakelib::delayMs = 150;
+        fakelib::state().configOk = false; // the recovery dialogs meet a library that was never started
+        fakelib::state().failCode = VEXA_ERR_NOT_STARTED;
         qunsetenv("VEXA_TRUSTED_KEYS");
         setConfiguration("<Translator><Value>0</Value></Translator>");
     }
@@ -173,14 +134,14 @@ private slots:
         QFETCH(int, startResult);
         QFETCH(int, expectedFilter);
         setConfiguration("<Filter><Value>" + filter + "</Value></Filter>");
-        FakeLibrary::startResult = startResult;
+        fakelib::state().startResult = startResult;
         ModalAnswer seen;
         if (startResult == 0) {
             answerNextModal(&seen, nullptr, false);
         }
         VEXAToolMainPage window;
-        QCOMPARE(FakeLibrary::starts, 1);
-        QCOMPARE(FakeLibrary::lastFilter, expectedFilter);
+        QCOMPARE(fakelib::snapshot().starts, 1);
+        QCOMPARE(fakelib::snapshot().lastFilter, expectedFilter);
         QCOMPARE(VEXA::VexaHandler::instance()->isStarted(), startResult == 1);
         QCOMPARE(seen.text, startResult == 1 ? QString() : QStringLiteral("Initialization failed."));
         // The program goes on: the window is whole and can be shown either way.
@@ -306,8 +267,8 @@ private slots:
         QFETCH(QString, logged);
         if (!variable.isNull())
             qputenv("VEXA_TRUSTED_KEYS", variable);
-        FakeLibrary::trustedKeys = trusted;
-        FakeLibrary::rejectedKeys = rejected;
+        fakelib::state().trustedKeys = trusted;
+        fakelib::state().rejectedKeys = rejected;
         if (!logged.isEmpty())
             QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(logged));
         ModalAnswer seen;
@@ -445,7 +406,7 @@ private slots:
             entries.append(DeviceInfo{QString::number(i + 1), QString(), recordText(record.ipv4Address), serial, mac,
                                       QStringLiteral("0")});
         }
-        FakeLibrary::activations = 0;
+        fakelib::activations = 0;
         page->onCurrentSelectionChange(ACTIVE_BATCH, entries);
         for (const char* name : {"m_lineEditNewPassword", "m_lineEditConfirmPassword"})
             page->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("Abcd-1234"));
@@ -462,7 +423,7 @@ private slots:
         answerNextModal(&results, nullptr, true);
         QTRY_COMPARE(results.className, QStringLiteral("VexaTool::DeviceModifyResultPage"));
         QTRY_VERIFY(!window->isVisible());
-        QVERIFY(FakeLibrary::activations < 8);
+        QVERIFY(fakelib::activations < 8);
         VEXA::DeviceStore::instance()->clear();
     }
 

@@ -20,6 +20,7 @@
 #include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
+#include "support/FakeLibrary.h"
 #include "toolkit/CTableView.h"
 
 using namespace Qt::StringLiterals;
@@ -27,20 +28,7 @@ using testrecords::device;
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;
 
-namespace {
-
-int g_clearUps = 0;
-int g_inquiries = 0;
-int fakeClearUp() {
-    ++g_clearUps;
-    return 1;
-}
-int fakeInquiry() {
-    ++g_inquiries;
-    return 1;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestDeviceDisplayPage : public QObject {
     Q_OBJECT
@@ -86,10 +74,7 @@ void TestDeviceDisplayPage::initTestCase() {
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<DeviceInfo>("DeviceInfo");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    VEXA::VexaLibrary library;
-    library.clearUp = &fakeClearUp;
-    library.sendInquiry = &fakeInquiry;
-    VEXA::VexaHandler::instance()->setLibrary(library);
+    fakelib::install();
 }
 
 void TestDeviceDisplayPage::init() {
@@ -250,13 +235,16 @@ void TestDeviceDisplayPage::activationResultsSwitchTheKind() {
     tick(1, true);
     QCOMPARE(lastKind(), ACTIVE_BATCH);
 
-    // The modify page marks what it activated in the store and reports; only "Succeed" rows are rewritten.
+    // The modify page marks what it activated in the store and reports; only rows done are rewritten, whatever
+    // their words say.
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     QVERIFY(store->setActivationState(QStringLiteral("SA"), QStringLiteral("02-00-00-00-00-01"), 0));
     QVERIFY(store->setActivationState(QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02"), 0));
     QVector<DeviceInfo> results = lastEntries();
-    results[0].result = QStringLiteral("Succeed");
-    results[1].result = QStringLiteral("Error2009:device deny");
+    results[0].result = QStringLiteral("Error2009:device deny");
+    results[0].outcome = VexaTool::Outcome::done();
+    results[1].result = QStringLiteral("Succeed");
+    results[1].outcome = VexaTool::Outcome::ofCode(2009);
     m_page->onDevicesActiveResult(results);
     DeviceInfoModel* model = m_page->model();
     const int state = model->columnOf(DeviceInfoModel::KindActivationState);
@@ -271,8 +259,8 @@ void TestDeviceDisplayPage::refreshEmptiesEverythingAndAsksAgain() {
     m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
     m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
     tick(1, true);
-    const int clearUps = g_clearUps;
-    const int inquiries = g_inquiries;
+    const int clearUps = fakelib::snapshot().clearUps;
+    const int inquiries = fakelib::snapshot().inquiries;
     m_page->onManualUpdate();
     QCOMPARE(m_page->model()->rowCount(), 0);
     QCOMPARE(VEXA::DeviceStore::instance()->count(), 0);
@@ -280,9 +268,9 @@ void TestDeviceDisplayPage::refreshEmptiesEverythingAndAsksAgain() {
     QCOMPARE(lastKind(), MODIFY_SINGLE);
     QVERIFY(lastEntries().isEmpty());
     QVERIFY(!m_page->exportButton()->isEnabled());
-    QCOMPARE(g_clearUps, clearUps + 1);
-    QCOMPARE(g_inquiries, inquiries); // not before the pause
-    QTRY_COMPARE(g_inquiries, inquiries + 1);
+    QCOMPARE(fakelib::snapshot().clearUps, clearUps + 1);
+    QCOMPARE(fakelib::snapshot().inquiries, inquiries); // not before the pause
+    QTRY_COMPARE(fakelib::snapshot().inquiries, inquiries + 1);
 
     // The devices come again as new ones.
     m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));

@@ -7,37 +7,11 @@
 #include <QThread>
 
 #include "discovery/VexaHandler.h"
+#include "support/FakeLibrary.h"
 
 using VEXA::VexaHandler;
 
 namespace {
-
-// A library that counts calls and answers as told.
-struct FakeLibrary {
-    static inline int starts = 0;
-    static inline int stops = 0;
-    static inline int filterArgument = -1;
-    static inline int startResult = 1;
-    static inline int filterResult = 1;
-    static inline VEXA_DEVICE_CALLBACK callback = nullptr;
-    static inline void* userData = nullptr;
-
-    static int start(VEXA_DEVICE_CALLBACK cb, int version, void* user) {
-        ++starts;
-        callback = cb;
-        userData = user;
-        return version == 1 ? startResult : 0;
-    }
-    static int stop() {
-        ++stops;
-        return 1;
-    }
-    static int setFilterRule(int on, int, int) {
-        filterArgument = on;
-        return filterResult;
-    }
-    static uint32_t lastError() { return 2011; }
-};
 
 QStringList g_traces;
 void collectTraces(QtMsgType, const QMessageLogContext&, const QString& message) {
@@ -80,12 +54,7 @@ private:
 
 void TestVexaHandler::initTestCase() {
     m_handler = VexaHandler::instance();
-    VEXA::VexaLibrary library;
-    library.start = &FakeLibrary::start;
-    library.stop = &FakeLibrary::stop;
-    library.setFilterRule = &FakeLibrary::setFilterRule;
-    library.lastError = &FakeLibrary::lastError;
-    m_handler->setLibrary(library);
+    fakelib::install();
     QCOMPARE(VexaHandler::instance(), m_handler);
 }
 
@@ -97,36 +66,36 @@ void TestVexaHandler::init() {
 void TestVexaHandler::cleanup() {
     qInstallMessageHandler(nullptr);
     m_handler->stop();
-    FakeLibrary::starts = FakeLibrary::stops = 0;
-    FakeLibrary::startResult = 1;
+    fakelib::reset();
 }
 
 void TestVexaHandler::startStopCallTheLibraryOnce() {
+    const auto seen = [] { return fakelib::snapshot(); };
     QVERIFY(m_handler->stop()); // not started: nothing to call
-    QCOMPARE(FakeLibrary::stops, 0);
+    QCOMPARE(seen().stops, 0);
     QVERIFY(m_handler->start());
     QVERIFY(m_handler->start());
-    QCOMPARE(FakeLibrary::starts, 1);
-    QCOMPARE(FakeLibrary::userData, static_cast<void*>(m_handler));
+    QCOMPARE(seen().starts, 1);
+    QCOMPARE(seen().userData, static_cast<void*>(m_handler));
     QVERIFY(m_handler->stop());
     QVERIFY(m_handler->stop());
-    QCOMPARE(FakeLibrary::stops, 1);
+    QCOMPARE(seen().stops, 1);
 
-    FakeLibrary::startResult = 0;
+    fakelib::state().startResult = 0;
     QVERIFY(!m_handler->start());
     QVERIFY(!m_handler->isStarted());
     QVERIFY(m_handler->stop());
-    QCOMPARE(FakeLibrary::stops, 1);
+    QCOMPARE(seen().stops, 1);
 }
 
 void TestVexaHandler::filterRule() {
     QVERIFY(m_handler->setFilterRule(true));
-    QCOMPARE(FakeLibrary::filterArgument, 1);
+    QCOMPARE(fakelib::snapshot().lastFilter, 1);
     QVERIFY(m_handler->setFilterRule(false));
-    QCOMPARE(FakeLibrary::filterArgument, 0);
-    FakeLibrary::filterResult = 0;
+    QCOMPARE(fakelib::snapshot().lastFilter, 0);
+    fakelib::state().filterResult = 0;
+    fakelib::state().failCode = 2011;
     QVERIFY(!m_handler->setFilterRule(true));
-    FakeLibrary::filterResult = 1;
     QVERIFY(g_traces.join(QLatin1Char('\n')).contains(QStringLiteral("error 2011")));
 }
 

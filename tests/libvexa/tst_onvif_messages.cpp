@@ -121,6 +121,33 @@ TEST(OnvifDiscovery, ProbeIsWellFormedAndAsksForOneType) {
     EXPECT_NE(probe.find("xmlns:dn=\"http://www.onvif.org/ver10/network/wsdl\""), std::string::npos);
 }
 
+struct PercentCase {
+    const char* name;
+    std::string text;    // as a device's scope carries it
+    std::string decoded; // the bytes the program shows
+};
+
+class PercentCoding : public ::testing::TestWithParam<PercentCase> {};
+
+// A name is one path segment of a scope both ways; what is not a complete escape is kept, never dropped or cut.
+TEST_P(PercentCoding, DecodesAndEncodesBack) {
+    EXPECT_EQ(percentDecode(GetParam().text), GetParam().decoded);
+    EXPECT_EQ(percentDecode(percentEncode(GetParam().decoded)), GetParam().decoded);
+    const std::string encoded = percentEncode(GetParam().decoded);
+    EXPECT_EQ(encoded.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.~%"),
+              std::string::npos)
+        << encoded;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Onvif, PercentCoding,
+    ::testing::Values(PercentCase{"plain", "Gate-1_a.b~c", "Gate-1_a.b~c"},
+                      PercentCase{"spaceAndSlash", "Hall%20East%2F2", "Hall East/2"},
+                      PercentCase{"eitherCase", "%e9%97%a8%E5%8E%85", "\xE9\x97\xA8\xE5\x8E\x85"},
+                      PercentCase{"notAnEscape", "100%zz%4", "100%zz%4"}, PercentCase{"lastByteEscape", "a%41", "aA"},
+                      PercentCase{"nulKept", "a%00b", std::string("a\0b", 3)}, PercentCase{"plusIsPlus", "a+b", "a+b"}),
+    [](const ::testing::TestParamInfo<PercentCase>& info) { return std::string(info.param.name); });
+
 struct XAddrCase {
     const char* name;
     std::vector<std::string> xaddrs;

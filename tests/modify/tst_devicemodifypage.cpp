@@ -26,69 +26,11 @@
 #include "outcome/ErrorText.h"
 #include "plan/ReceiptHistory.h"
 #include "plan/core/CsvReader.h"
+#include "support/FakeLibrary.h"
 #include "vexa.h"
 
 using namespace modifytest;
 using VexaTool::DeviceModifyPage;
-
-// A library stand-in: each device answers with the code set for it, after an optional delay, and every
-// call is recorded. Last error per calling thread, as the real library keeps it.
-namespace fakelib {
-
-std::mutex mutex;
-QHash<QByteArray, uint32_t> codes; // by serial number (activation) or MAC (modification)
-QList<QByteArray> calls;
-QHash<QByteArray, VEXA_NET_PARAM> sent;
-std::atomic<int> inFlight{0};
-std::atomic<int> maxInFlight{0};
-std::atomic<int> delayMs{0};
-thread_local uint32_t lastError = 0;
-
-int answer(const QByteArray& key) {
-    const int now = ++inFlight;
-    int seen = maxInFlight.load();
-    while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
-    }
-    if (delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
-    uint32_t code = 0;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        calls << key;
-        code = codes.value(key, 0);
-    }
-    --inFlight;
-    lastError = code;
-    return code == 0 ? 1 : 0;
-}
-
-int activate(const char* serial, const char*) {
-    return answer(QByteArray(serial));
-}
-
-int modify(const char* mac, const char*, VEXA_NET_PARAM* params) {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        sent.insert(QByteArray(mac), *params);
-    }
-    return answer(QByteArray(mac));
-}
-
-uint32_t getLastError() {
-    return lastError;
-}
-
-void reset() {
-    std::lock_guard<std::mutex> lock(mutex);
-    codes.clear();
-    calls.clear();
-    sent.clear();
-    inFlight = 0;
-    maxInFlight = 0;
-    delayMs = 0;
-}
-
-} // namespace fakelib
 
 struct Results {
     int shown = 0;
@@ -154,15 +96,14 @@ private:
 void TestDeviceModifyPage::initTestCase() {
     qRegisterMetaType<DeviceInfo>("DeviceInfo");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    VEXA::VexaLibrary library;
-    library.activateDevice = &fakelib::activate;
-    library.modifyNetParams = &fakelib::modify;
-    library.lastError = &fakelib::getLastError;
-    VEXA::VexaHandler::instance()->setLibrary(library);
+    fakelib::install();
 }
 
 void TestDeviceModifyPage::init() {
     fakelib::reset();
+    // The recovery dialogs opened from here meet a library that was never started, as before the stand-in.
+    fakelib::state().configOk = false;
+    fakelib::state().failCode = VEXA_ERR_NOT_STARTED;
     VEXA::DeviceStore::instance()->clear();
     m_page = std::make_unique<DeviceModifyPage>();
     m_page->setTaskThreads(8);
@@ -550,6 +491,8 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(QString::fromStdString(line.newAddress), addresses[i]);
         QCOMPARE(line.name, std::string("Hall"));
         QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
+        QCOMPARE(line.outcome, sentBack[i].outcome);
+        QCOMPARE(line.outcome.isDone(), sentBack[i].result == u"Succeed"_qs);
     }
     QCOMPARE(results.receipt.size(), std::size_t(10));
 
@@ -565,11 +508,13 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
     std::set<std::string> written;
     for (std::size_t r = 1; r < parsed.records.size(); ++r) {
         const std::vector<std::string>& f = parsed.records[r].fields;
-        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6));
+        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6) + "|" + f.at(7) + "|" +
+                       f.at(8));
     }
     std::set<std::string> shown;
     for (const VexaTool::plan::ReceiptEntry& line : results.receipt)
-        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result);
+        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result +
+                     "|" + VexaTool::outcomeKindName(line.outcome.kind) + "|" + std::to_string(line.outcome.code));
     QCOMPARE(written, shown);
 }
 

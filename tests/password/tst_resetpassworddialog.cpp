@@ -10,11 +10,11 @@
 #include <QtTest>
 
 #include "DialogDriver.h"
-#include "FakeLibrary.h"
 #include "ZbarDecode.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "password/PasswordRecovery.h"
 #include "password/ResetPasswordDialog.h"
+#include "support/FakeLibrary.h"
 #include "toolkit/TargetPath.h"
 
 using aptui::MultiStateLineEdit;
@@ -94,11 +94,11 @@ private:
 
 void TestResetPasswordDialog::initTestCase() {
     QVERIFY(m_dir.isValid());
-    fake::install();
+    fakelib::install();
 }
 
 void TestResetPasswordDialog::init() {
-    fake::reset();
+    fakelib::reset();
     QFile::remove(OrvisGUIToolkit::GetTargetPathFile(QStringLiteral("copy.xml")));
 }
 
@@ -114,7 +114,7 @@ void TestResetPasswordDialog::formFollowsTheDevice_data() {
 void TestResetPasswordDialog::formFollowsTheDevice() {
     QFETCH(bool, qr);
     QFETCH(bool, ipc);
-    fake::state().requestData = keyRequest(300);
+    fakelib::state().requestData = keyRequest(300);
     ResetPasswordDialog dialog(nullptr, kSerial, qr, ipc);
     dialog.show();
     QTRY_VERIFY(!dialog.isBusy());
@@ -139,7 +139,7 @@ void TestResetPasswordDialog::formFollowsTheDevice() {
         QCOMPARE(editor(dialog, name)->echoMode(), QLineEdit::Password);
         QCOMPARE(editor(dialog, name)->contextMenuPolicy(), Qt::NoContextMenu);
     }
-    const fake::State seen = fake::snapshot();
+    const fakelib::State seen = fakelib::snapshot();
     QCOMPARE(seen.configCalls, qr ? 1u : 0u);
     if (qr) {
         QCOMPARE(seen.lastCommand, uint32_t(VEXA_CMD_KEY_REQUEST_QR));
@@ -161,7 +161,7 @@ void TestResetPasswordDialog::formFollowsTheDevice() {
 void TestResetPasswordDialog::qrCodeReadsAsTheKeyRequest() {
     QVERIFY2(!testutil::zbarimgPath().isEmpty(), "zbarimg (Debian zbar-tools) is needed");
     // The longest request a device gives, followed by zero fill the text must stop at.
-    fake::state().requestData = keyRequest(384);
+    fakelib::state().requestData = keyRequest(384);
     ResetPasswordDialog dialog(nullptr, kSerial, true, false);
     dialog.show();
     QTRY_VERIFY(!dialog.isBusy());
@@ -172,10 +172,10 @@ void TestResetPasswordDialog::qrCodeReadsAsTheKeyRequest() {
              QString::fromLatin1(keyRequest(384)));
 
     // "QR code" asks again and shows what the device says now.
-    fake::state().requestData = keyRequest(120);
+    fakelib::state().requestData = keyRequest(120);
     child<QPushButton>(dialog, "m_btnQRcode")->click();
     QTRY_VERIFY(!dialog.isBusy());
-    QCOMPARE(fake::snapshot().configCalls, 2u);
+    QCOMPARE(fakelib::snapshot().configCalls, 2u);
     QCOMPARE(testutil::decodeQr(child<QLabel>(dialog, "m_labelQcCode")->pixmap().toImage(), m_dir,
                                 QStringLiteral("dialog-qr-2")),
              QString::fromLatin1(keyRequest(120)));
@@ -183,26 +183,26 @@ void TestResetPasswordDialog::qrCodeReadsAsTheKeyRequest() {
 
 void TestResetPasswordDialog::qrCodeFailures() {
     testutil::DialogDriver driver;
-    fake::state().configOk = false;
+    fakelib::state().configOk = false;
     ResetPasswordDialog dialog(nullptr, kSerial, true, false);
     dialog.show();
     QTRY_VERIFY(!dialog.isBusy());
     QVERIFY(child<QLabel>(dialog, "m_labelQcCode")->pixmap().isNull());
     QVERIFY(driver.warnings.isEmpty()); // silent at construction
 
-    fake::state().configOk = true;
-    fake::state().requestData = keyRequest(200);
+    fakelib::state().configOk = true;
+    fakelib::state().requestData = keyRequest(200);
     child<QPushButton>(dialog, "m_btnQRcode")->click();
     QTRY_VERIFY(!dialog.isBusy());
     const QImage first = child<QLabel>(dialog, "m_labelQcCode")->pixmap().toImage();
     QVERIFY(!first.isNull());
 
     // A failed request, and a reply whose length field overruns its data area, both keep the old image.
-    fake::state().configOk = false;
+    fakelib::state().configOk = false;
     child<QPushButton>(dialog, "m_btnQRcode")->click();
     QTRY_VERIFY(!dialog.isBusy());
-    fake::state().configOk = true;
-    fake::state().requestLength = 385;
+    fakelib::state().configOk = true;
+    fakelib::state().requestLength = 385;
     child<QPushButton>(dialog, "m_btnQRcode")->click();
     QTRY_VERIFY(!dialog.isBusy());
     QTRY_COMPARE(driver.texts(),
@@ -264,7 +264,7 @@ void TestResetPasswordDialog::checksInOrder() {
     QTRY_COMPARE(driver.warnings.size(), 1);
     QCOMPARE(driver.warnings.first().text, message);
     QCOMPARE(driver.warnings.first().tall, tall);
-    QCOMPARE(fake::snapshot().resetCalls, 0);
+    QCOMPARE(fakelib::snapshot().resetCalls, 0);
     QVERIFY(dialog.isVisible());
     const QMap<QString, QString> hints{
         {QStringLiteral("m_lineEditFilePath"), QStringLiteral("m_labelHintFilePath")},
@@ -326,7 +326,7 @@ void TestResetPasswordDialog::resetRecord() {
     QFETCH(bool, ipcChecked);
     QFETCH(int, ipcByte);
     testutil::DialogDriver driver;
-    fake::state().requestData = keyRequest(100);
+    fakelib::state().requestData = keyRequest(100);
     ResetPasswordDialog dialog(nullptr, kSerial, true, ipcShown);
     dialog.show();
     QTRY_VERIFY(!dialog.isBusy());
@@ -334,7 +334,7 @@ void TestResetPasswordDialog::resetRecord() {
     fill(dialog, key, password, password);
     confirm(dialog);
 
-    const fake::State seen = fake::snapshot();
+    const fakelib::State seen = fakelib::snapshot();
     QCOMPARE(seen.resetCalls, 1);
     QCOMPARE(seen.lastSerial, kSerial.toLatin1());
     const VEXA_RESET_PARAM& r = seen.lastReset;
@@ -372,7 +372,7 @@ void TestResetPasswordDialog::keyFileSentWithoutTrailingLineEnds() {
     dialog.show();
     fill(dialog, keyPath, QStringLiteral("Abcdef12"), QStringLiteral("Abcdef12"));
     confirm(dialog);
-    const fake::State seen = fake::snapshot();
+    const fakelib::State seen = fakelib::snapshot();
     QCOMPARE(seen.resetCalls, 1);
     QCOMPARE(seen.lastReset.key[0], '\0');
     const QString copy = OrvisGUIToolkit::GetTargetPathFile(QStringLiteral("copy.xml"));
@@ -406,8 +406,8 @@ void TestResetPasswordDialog::resetOutcome() {
     QFETCH(uint, code);
     QFETCH(QString, message);
     testutil::DialogDriver driver;
-    fake::state().resetOk = ok;
-    fake::state().failCode = code;
+    fakelib::state().resetOk = ok;
+    fakelib::state().failCode = code;
     ResetPasswordDialog dialog(nullptr, kSerial, false, false);
     dialog.show();
     child<QRadioButton>(dialog, "m_radioBtnManualInput")->setChecked(true);
@@ -420,7 +420,7 @@ void TestResetPasswordDialog::resetOutcome() {
         // The input stays for another try, and a second try is sent again.
         QCOMPARE(editor(dialog, "m_lineEditFilePath")->text(), QStringLiteral("KEY"));
         confirm(dialog);
-        QTRY_COMPARE(fake::snapshot().resetCalls, 2);
+        QTRY_COMPARE(fakelib::snapshot().resetCalls, 2);
     }
 }
 
@@ -491,12 +491,12 @@ void TestResetPasswordDialog::exportKeyRequest() {
     QFETCH(QString, fileStem);
     QFETCH(QString, message);
     const QByteArray data = keyRequest(qr ? 384 : 256);
-    fake::state().requestData = data;
+    fakelib::state().requestData = data;
     ResetPasswordDialog dialog(nullptr, serial, qr, false);
     dialog.show();
     QTRY_VERIFY(!dialog.isBusy());
-    fake::state().configOk = configOk;
-    fake::state().requestLength = length;
+    fakelib::state().configOk = configOk;
+    fakelib::state().requestLength = length;
 
     QTemporaryDir folder;
     testutil::DialogDriver driver;
@@ -508,7 +508,7 @@ void TestResetPasswordDialog::exportKeyRequest() {
     QTRY_COMPARE(driver.texts(), QStringList{message});
     const QDateTime after = QDateTime::currentDateTime();
 
-    const fake::State seen = fake::snapshot();
+    const fakelib::State seen = fakelib::snapshot();
     QCOMPARE(seen.lastCommand, uint32_t(qr ? VEXA_CMD_KEY_REQUEST_QR : VEXA_CMD_KEY_REQUEST));
     QCOMPARE(seen.lastOutSize, uint32_t(qr ? 388 : 260));
     QCOMPARE(seen.lastSerial, serial.toLatin1());
@@ -526,7 +526,7 @@ void TestResetPasswordDialog::exportKeyRequest() {
     QCOMPARE(written.readAll(), data);
 
     // Again within the minute: the same file, overwritten; the chooser starts at the remembered folder.
-    fake::state().requestData = data.left(50);
+    fakelib::state().requestData = data.left(50);
     driver.chooserAnswers << folder.path();
     child<QPushButton>(dialog, "m_btnExport")->click();
     QTRY_COMPARE(driver.warnings.size(), 2);
@@ -571,7 +571,7 @@ void TestResetPasswordDialog::importKeyFile() {
 
 void TestResetPasswordDialog::busyWhileTheDeviceAnswers() {
     testutil::DialogDriver driver;
-    fake::hold() = true;
+    fakelib::hold() = true;
     auto dialog = std::make_unique<ResetPasswordDialog>(nullptr, kSerial, false, false);
     dialog->show();
     child<QRadioButton>(*dialog, "m_radioBtnManualInput")->setChecked(true);
@@ -585,12 +585,12 @@ void TestResetPasswordDialog::busyWhileTheDeviceAnswers() {
     QTest::qWait(50);
     QVERIFY(dialog->isBusy());
     child<QPushButton>(*dialog, "btnConfirm")->click(); // disabled: no second call
-    QCOMPARE(fake::snapshot().resetCalls, 0);
+    QCOMPARE(fakelib::snapshot().resetCalls, 0);
 
     // Closed and destroyed before the answer: the answer finds no dialog and is dropped.
     dialog.reset();
-    fake::hold() = false;
-    QTRY_COMPARE(fake::snapshot().resetCalls, 1);
+    fakelib::hold() = false;
+    QTRY_COMPARE(fakelib::snapshot().resetCalls, 1);
     QTest::qWait(50);
     QVERIFY(driver.warnings.isEmpty());
 }

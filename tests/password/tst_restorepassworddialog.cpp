@@ -7,10 +7,10 @@
 #include <QtTest>
 
 #include "DialogDriver.h"
-#include "FakeLibrary.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "discovery/DeviceCalls.h"
 #include "password/RestorePasswordDialog.h"
+#include "support/FakeLibrary.h"
 
 using aptui::MultiStateLineEdit;
 using VexaTool::RestorePasswordDialog;
@@ -41,8 +41,8 @@ class TestRestorePasswordDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { fake::install(); }
-    void init() { fake::reset(); }
+    void initTestCase() { fakelib::install(); }
+    void init() { fakelib::reset(); }
     void form();
     void emptyCodeIsMarkedUntilClicked();
     void codeThatCannotBeSentIsRefused();
@@ -86,7 +86,7 @@ void TestRestorePasswordDialog::emptyCodeIsMarkedUntilClicked() {
     dialog.show();
     confirm(dialog);
     QTRY_COMPARE(driver.texts(), QStringList{QStringLiteral("Please input security code.")});
-    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QCOMPARE(fakelib::snapshot().restoreCalls, 0);
     auto* hint = dialog.findChild<QLabel*>(QStringLiteral("m_labelHintSecurityCode"));
     QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::ERROR);
     QVERIFY(!hint->pixmap().isNull());
@@ -104,7 +104,7 @@ void TestRestorePasswordDialog::codeThatCannotBeSentIsRefused() {
     confirm(dialog);
     QTRY_COMPARE(driver.texts(),
                  QStringList{QStringLiteral("The security code contains a character that cannot be sent.")});
-    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QCOMPARE(fakelib::snapshot().restoreCalls, 0);
     QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::ERROR);
 }
 
@@ -119,13 +119,13 @@ void TestRestorePasswordDialog::codeSentAsTyped_data() {
 void TestRestorePasswordDialog::codeSentAsTyped() {
     QFETCH(QString, code);
     testutil::DialogDriver driver;
-    fake::state().restoreOk = false;
+    fakelib::state().restoreOk = false;
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(code);
     typePasswords(dialog, kGoodPassword, kGoodPassword);
     confirm(dialog);
-    const fake::State seen = fake::snapshot();
+    const fakelib::State seen = fakelib::snapshot();
     QCOMPARE(seen.restoreCalls, 1);
     QCOMPARE(seen.lastSerial, kSerial.toLatin1());
     QCOMPARE(seen.lastCode, code.toLatin1());
@@ -164,8 +164,8 @@ void TestRestorePasswordDialog::outcome() {
     QFETCH(QString, message);
     QFETCH(bool, tall);
     testutil::DialogDriver driver;
-    fake::state().restoreOk = ok;
-    fake::state().failCode = code;
+    fakelib::state().restoreOk = ok;
+    fakelib::state().failCode = code;
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(QStringLiteral("CODE1234"));
@@ -181,14 +181,14 @@ void TestRestorePasswordDialog::outcome() {
         QCOMPARE(codeField(dialog)->text(), QStringLiteral("CODE1234"));
         confirm(dialog);
         confirm(dialog);
-        QTRY_COMPARE(fake::snapshot().restoreCalls, 3);
+        QTRY_COMPARE(fakelib::snapshot().restoreCalls, 3);
         QCOMPARE(codeField(dialog)->lineEditState(), MultiStateLineEdit::NORMAL);
     }
 }
 
 void TestRestorePasswordDialog::busyWhileTheDeviceAnswers() {
     testutil::DialogDriver driver;
-    fake::hold() = true;
+    fakelib::hold() = true;
     auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
     dialog->show();
     codeField(*dialog)->setText(QStringLiteral("CODE"));
@@ -198,18 +198,18 @@ void TestRestorePasswordDialog::busyWhileTheDeviceAnswers() {
     QVERIFY(!codeField(*dialog)->isEnabled());
     QVERIFY(dialog->findChild<QProgressBar*>(QStringLiteral("m_progressBusy"))->isVisible());
     QTest::qWait(50);
-    fake::hold() = false;
+    fakelib::hold() = false;
     QTRY_VERIFY(!dialog->isBusy());
     QTRY_COMPARE(driver.warnings.size(), 1);
     QVERIFY(codeField(*dialog)->isEnabled());
     QVERIFY(!dialog->findChild<QProgressBar*>(QStringLiteral("m_progressBusy"))->isVisible());
 
     // Destroyed while a second call is under way: its answer is dropped.
-    fake::hold() = true;
+    fakelib::hold() = true;
     dialog->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
     dialog.reset();
-    fake::hold() = false;
-    QTRY_COMPARE(fake::snapshot().restoreCalls, 2);
+    fakelib::hold() = false;
+    QTRY_COMPARE(fakelib::snapshot().restoreCalls, 2);
     QTest::qWait(50);
     QCOMPARE(driver.warnings.size(), 1);
 }
@@ -238,7 +238,7 @@ void TestRestorePasswordDialog::newPasswordIsCheckedBeforeAnythingIsSent() {
     typePasswords(dialog, password, again);
     confirm(dialog);
     QTRY_COMPARE(driver.texts(), QStringList{message});
-    QCOMPARE(fake::snapshot().restoreCalls, 0);
+    QCOMPARE(fakelib::snapshot().restoreCalls, 0);
     QVERIFY(dialog.isVisible());
 }
 
@@ -273,7 +273,7 @@ void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers_data() {
 void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers() {
     QFETCH(QString, how);
     testutil::DialogDriver driver;
-    fake::hold() = true;
+    fakelib::hold() = true;
     RestorePasswordDialog dialog(nullptr, kSerial);
     dialog.show();
     codeField(dialog)->setText(QStringLiteral("CODE"));
@@ -287,7 +287,7 @@ void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers() {
     else
         dialog.close();
     QVERIFY(dialog.isVisible());
-    fake::hold() = false;
+    fakelib::hold() = false;
     QTRY_COMPARE(driver.warnings.size(), 1);
     QVERIFY(driver.warnings.first().text.startsWith(QStringLiteral("Restore password succeed.")));
     QTRY_VERIFY(!dialog.isVisible());
@@ -297,7 +297,7 @@ void TestRestorePasswordDialog::keptOpenUntilTheDeviceAnswers() {
 void TestRestorePasswordDialog::shutdownWaitsForACallUnderWay() {
     VEXA::DeviceCalls::waitForAll(); // the calls of earlier cases
     testutil::DialogDriver driver;
-    fake::hold() = true;
+    fakelib::hold() = true;
     auto dialog = std::make_unique<RestorePasswordDialog>(nullptr, kSerial);
     dialog->show();
     codeField(*dialog)->setText(QStringLiteral("CODE"));
@@ -312,9 +312,9 @@ void TestRestorePasswordDialog::shutdownWaitsForACallUnderWay() {
     });
     QTest::qWait(100);
     QVERIFY(!returned);
-    fake::hold() = false;
+    fakelib::hold() = false;
     shutdown.join();
-    QCOMPARE(fake::snapshot().restoreCalls, 1);
+    QCOMPARE(fakelib::snapshot().restoreCalls, 1);
     QCOMPARE(VEXA::DeviceCalls::running(), 0);
 }
 

@@ -235,13 +235,15 @@ void TestPlanApplyGui::hundredDevicesTakeTheirOwnRows() {
         QCOMPARE(model->item(row, model->columnOf(VexaTool::DeviceInfoModel::KindActivate))->text(),
                  QString::fromUtf8(storedNames.at(i)));
     }
-    // The receipt: a line per device, the name as the plan wrote it.
+    // The receipt: a line per device, the name as the plan wrote it, each done with code 0 beside its sentence.
     const std::string receipt = readAll(receiptPath).toStdString();
     const auto parsed = VexaTool::plan::CsvReader::parse(VexaTool::plan::CsvReader::skipByteOrderMark(receipt));
     QCOMPARE(parsed.records.size(), std::size_t(101));
     int withUmlaut = 0;
     for (std::size_t r = 1; r < parsed.records.size(); ++r) {
-        QCOMPARE(parsed.records[r].fields.size(), std::size_t(7));
+        QCOMPARE(parsed.records[r].fields.size(), std::size_t(9));
+        QCOMPARE(parsed.records[r].fields[7], std::string("done"));
+        QCOMPARE(parsed.records[r].fields[8], std::string("0"));
         if (parsed.records[r].fields[5].find("s\xc3\xbc"
                                              "d") != std::string::npos)
             ++withUmlaut;

@@ -1,5 +1,4 @@
 #include <QTemporaryDir>
-#include <QTextCodec>
 #include <QtTest>
 
 #include "toolkit/CGenericDS.h"
@@ -73,17 +72,6 @@ private slots:
         const QString path = create ? write(u"bad.xml"_s, bytes) : m_dir.filePath(u"none.xml"_s);
         QVERIFY(!node.LoadXML(path));
         QCOMPARE(node.GetName(), u"Good"_s);
-    }
-
-    void readsLegacyEncodings() {
-        QTextCodec* gb = QTextCodec::codecForName("GB2312");
-        QVERIFY(gb != nullptr);
-        const QString name = QString::fromUtf8("摄像机");
-        const QByteArray bytes =
-            "<?xml version=\"1.0\" encoding=\"GB2312\"?><r><n><Value>" + gb->fromUnicode(name) + "</Value></n></r>";
-        CGenericDS root;
-        QVERIFY(root.LoadXML(write(u"gb.xml"_s, bytes)));
-        QCOMPARE(root.GetChild(0).GetChildByName(u"Value"_s).GetValue(), name);
     }
 };
 

@@ -47,6 +47,33 @@ char32_t decode(std::string_view text, size_t at, size_t& length) {
     return c;
 }
 
+// Copies text code point by code point; escape writes its own form of a code point and says so, invalid writes
+// the form of a byte that does not start valid UTF-8.
+template <typename Escape, typename Invalid>
+std::string rewrite(std::string_view text, Escape escape, Invalid invalid) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        size_t length = 0;
+        const char32_t c = decode(text, at, length);
+        if (length == 0) {
+            invalid(out, static_cast<unsigned char>(text[at]));
+            ++at;
+            continue;
+        }
+        if (!escape(out, c))
+            out.append(text.substr(at, length));
+        at += length;
+    }
+    return out;
+}
+
+void appendFormatted(std::string& out, const char* format, unsigned value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    out += buffer;
+}
+
 } // namespace
 
 bool isHiddenControl(char32_t c) {
@@ -55,54 +82,33 @@ bool isHiddenControl(char32_t c) {
 }
 
 std::string terminalText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    char buffer[16];
-    for (size_t at = 0; at < text.size();) {
-        size_t length = 0;
-        const char32_t c = decode(text, at, length);
-        if (length == 0) {
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned char>(text[at]));
-            out += buffer;
-            ++at;
-            continue;
-        }
-        if (c < 0x20 || c == 0x7f || isHiddenControl(c)) {
-            std::snprintf(buffer, sizeof buffer, "\\u{%04X}", static_cast<unsigned>(c));
-            out += buffer;
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else {
-            out.append(text.substr(at, length));
-        }
-        at += length;
-    }
-    return out;
+    return rewrite(
+        text,
+        [](std::string& out, char32_t c) {
+            if (c < 0x20 || c == 0x7f || isHiddenControl(c))
+                appendFormatted(out, "\\u{%04X}", static_cast<unsigned>(c));
+            else if (c == '\\')
+                out += "\\\\";
+            else
+                return false;
+            return true;
+        },
+        [](std::string& out, unsigned char byte) { appendFormatted(out, "\\x%02X", byte); });
 }
 
 std::string inertJson(std::string_view json) {
-    std::string out;
-    out.reserve(json.size());
-    char buffer[16];
-    for (size_t at = 0; at < json.size();) {
-        size_t length = 0;
-        const char32_t c = decode(json, at, length);
-        if (length == 0) {
-            // Not UTF-8, so not JSON text: never passed on as it is.
-            out += "\\ufffd";
-            ++at;
-            continue;
-        }
-        // Outside strings JSON has only ASCII, so any of these is inside a string, where the escape means the same.
-        if (isHiddenControl(c)) {
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(c));
-            out += buffer;
-        } else {
-            out.append(json.substr(at, length));
-        }
-        at += length;
-    }
-    return out;
+    return rewrite(
+        json,
+        [](std::string& out, char32_t c) {
+            // Outside strings JSON has only ASCII, so any of these is inside a string, where the escape means the
+            // same.
+            if (!isHiddenControl(c))
+                return false;
+            appendFormatted(out, "\\u%04x", static_cast<unsigned>(c));
+            return true;
+        },
+        // Not UTF-8, so not JSON text: never passed on as it is.
+        [](std::string& out, unsigned char) { out += "\\ufffd"; });
 }
 
 } // namespace cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <curl/curl.h>
+#include <limits>
 #include <openssl/rand.h>
 #include <sstream>
 
@@ -29,16 +31,6 @@ bool readEndpoint(const pugi::xml_node& node, EndpointInfo& out) {
     const std::string version = text(child(node, "MetadataVersion"));
     out.metadataVersion = version.empty() ? 0 : static_cast<uint32_t>(std::strtoul(version.c_str(), nullptr, 10));
     return true;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool parseIpv4(const std::string& text, uint32_t& out) {
@@ -113,38 +105,28 @@ std::optional<DiscoveryMessage> parseDiscovery(const char* data, size_t size) {
     return out;
 }
 
+// libcurl's own URL coding (no handle needed): the unreserved characters stay, every other byte becomes %XX in
+// upper case; decoding turns only a complete %XX back into its byte and keeps anything else as it stands.
 std::string percentDecode(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = hexValue(text[i + 1]);
-            const int lo = hexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out.push_back(static_cast<char>(hi * 16 + lo));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
+        return text;
+    int length = 0;
+    char* decoded = curl_easy_unescape(nullptr, text.data(), static_cast<int>(text.size()), &length);
+    if (!decoded)
+        return text;
+    std::string out(decoded, static_cast<size_t>(length));
+    curl_free(decoded);
     return out;
 }
 
 std::string percentEncode(const std::string& text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '-' || u == '_' ||
-            u == '.' || u == '~') {
-            out.push_back(c);
-        } else {
-            out.push_back('%');
-            out.push_back(hex[u >> 4]);
-            out.push_back(hex[u & 15]);
-        }
-    }
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
+        return {};
+    char* encoded = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
+    if (!encoded)
+        return {};
+    std::string out(encoded);
+    curl_free(encoded);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <type_traits>
 
 #include "platform/core/XRT_Mutex.h"
 
@@ -19,7 +20,9 @@ public:
 
 // Process-wide instance of T, created on first use and destroyed by release() or at process exit. Creation is guarded
 // by a process-wide mutex with a test before and after taking it, so concurrent first calls create one object.
-template <typename T>
+// Maker, when given, builds the instance (Maker::create()), for a face whose types befriend the face rather than
+// this class.
+template <typename T, typename Maker = void>
 class CSingleton : public CNoncopyable {
 public:
     static T* instance() {
@@ -29,7 +32,7 @@ public:
         XRT_MutexGuard guard(creationMutex());
         current = s_instance.load(std::memory_order_relaxed);
         if (!current) {
-            holder().object.reset(new T);
+            holder().object.reset(create());
             current = holder().object.get();
             s_instance.store(current, std::memory_order_release);
         }
@@ -51,6 +54,12 @@ protected:
     ~CSingleton() = default;
 
 private:
+    static T* create() {
+        if constexpr (std::is_void_v<Maker>)
+            return new T;
+        else
+            return Maker::create();
+    }
     static XRT_MUTEX creationMutex() {
         // Created during static initialisation of the first caller; never destroyed, so late users at
         // exit still find it.

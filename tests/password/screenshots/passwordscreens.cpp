@@ -16,11 +16,11 @@
 #include <QTest>
 
 #include "DialogDriver.h"
-#include "FakeLibrary.h"
 #include "app/ToolsApplication.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "support/FakeLibrary.h"
 #include "support/Screenshots.h"
 
 namespace {
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     if (!testsupport::prepareScreenshots(app, bin))
         return 1;
 
-    fake::install();
-    fake::state().requestData = sampleKeyRequest();
+    fakelib::install();
+    fakelib::state().requestData = sampleKeyRequest();
     testutil::DialogDriver driver;
     const auto resetBusy = [](const QWidget& w) {
         return static_cast<const VexaTool::ResetPasswordDialog&>(w).isBusy();
