@@ -64,8 +64,16 @@ bool DeviceStore::update(const VEXA_DEVICE_MY_INFO& record) {
     index = m_endpoints.value(recordText(record.endpointReference), -1);
     if (index < 0)
         return false;
+    // Re-filed under its new key in one step: a thousand devices whose details arrive cost no scans of the store.
+    const DeviceKey old = deviceKeyOf(m_records.at(index));
+    const auto filed = m_index.constFind(keyText(old.serialNo, old.mac));
+    if (filed != m_index.cend() && *filed == index)
+        m_index.erase(filed);
     m_records[index] = record;
-    reindex();
+    const QString text = keyText(key.serialNo, key.mac);
+    const auto other = m_index.constFind(text);
+    if (other == m_index.cend() || *other > index)
+        m_index.insert(text, index);
     return true;
 }
 
