@@ -396,7 +396,7 @@ TEST_F(MixedFleetPlan, TheListIsAPlanForBothProtocolsAndAppliesUnchanged) {
     size_t refused = 0;
     for (const Row& d : before) {
         onvif += d.at("Serial Number").rfind("OV", 0) == 0 ? 1 : 0;
-        refused += d.at("Activated") == "no" || (d.at("Gateway").empty() && d.at("DHCP") == "no") ? 1 : 0;
+        refused += (d.at("Activated") == "no" ? 1 : 0) + (d.at("Gateway").empty() && d.at("DHCP") == "no" ? 1 : 0);
     }
     ASSERT_EQ(onvif, 3u) << listedCsv_;
     ASSERT_EQ(before.size(), 9u) << listedCsv_;
@@ -405,9 +405,10 @@ TEST_F(MixedFleetPlan, TheListIsAPlanForBothProtocolsAndAppliesUnchanged) {
     ASSERT_TRUE(writeFile(dir_.file("listed.csv"), listedCsv_));
     const CliRun asListed = runVexa("apply-plan " + dir_.file("listed.csv") + " --user admin --seconds 3");
     EXPECT_EQ(asListed.status, refused ? 1 : 0) << asListed.out;
-    if (refused)
+    if (refused) {
         EXPECT_EQ(static_cast<size_t>(std::count(asListed.out.begin(), asListed.out.end(), '\n')), refused)
             << asListed.out;
+    }
 
     // Edited as an installer would: every device that may be planned renamed, one of each protocol moved (the
     // ONVIF one restarts to take it), the ONVIF ones named by MAC, by current address or by serial number.
