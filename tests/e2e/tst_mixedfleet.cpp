@@ -26,6 +26,7 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
+#include "vexa.h"
 
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;
@@ -107,6 +108,7 @@ private:
     QMap<QString, Device> cameras() const { return readState(m_dir.filePath(QStringLiteral("state.txt.onvif"))); }
     QString cell(const QString& serial, const QString& mac, int kind) const;
     int rowAt(const QString& address) const;
+    int cameraRows(int role, const QVariant& value) const;
     void tickOnly(const QStringList& serials);
     // Opens a modal step and hands its dialog to answer, which must close it.
     bool throughDialog(const std::function<void()>& step, const std::function<void(QDialog*)>& answer);
@@ -181,6 +183,17 @@ int TestMixedFleet::rowAt(const QString& address) const {
     return -1;
 }
 
+int TestMixedFleet::cameraRows(int role, const QVariant& value) const {
+    const DeviceInfoModel* model = m_window->listPage()->model();
+    int n = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex id = model->index(row, model->columnOf(DeviceInfoModel::KindId));
+        if (id.data(DeviceInfoModel::ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF && id.data(role) == value)
+            ++n;
+    }
+    return n;
+}
+
 void TestMixedFleet::tickOnly(const QStringList& serials) {
     DeviceInfoModel* model = m_window->listPage()->model();
     const int check = model->columnOf(DeviceInfoModel::KindCheck);
@@ -221,8 +234,15 @@ void TestMixedFleet::camerasAreListedAndFillInAfterSignIn() {
                      DeviceInfoModel::KindSerialNumber)
                     .isEmpty());
     }
+    QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_NEED_LOGIN), kCameras, 15000);
+    // A wrong password: every camera is marked as refusing it, nothing is filled in.
+    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Wrong-Pass1"));
+    QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::SignInRefusedRole, true), kCameras, 15000);
+    QCOMPARE(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_READ), 0);
     // After sign-in the rows fill in with what the device service gives.
     VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), kCameraPassword);
+    QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_READ), kCameras, 15000);
+    QCOMPARE(cameraRows(DeviceInfoModel::SignInRefusedRole, true), 0);
     for (const Device& camera : saved) {
         const QString mac = camera.value(QStringLiteral("mac")).replace(u':', u'-');
         QTRY_COMPARE_WITH_TIMEOUT(cell(camera.value(QStringLiteral("serial")), mac, DeviceInfoModel::KindIpv4Address),
@@ -312,16 +332,24 @@ void TestMixedFleet::aPlanOverBothProtocolsApplies() {
     QCOMPARE(preview->model()->markedRowCount(), 0);
     preview->findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"))->setText(kOurPassword);
     QVERIFY(preview->applyEnabled());
-    preview->findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"))->click();
+    // The results page is modal and comes once both devices answered: read and close it from a timer.
     int failures = -1;
     QStringList results;
-    // The results come in a window of their own once both devices answered.
-    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<VexaTool::DeviceModifyResultPage*>(QApplication::activeModalWidget()), 60000);
-    auto* page = qobject_cast<VexaTool::DeviceModifyResultPage*>(QApplication::activeModalWidget());
-    failures = page->failureCount();
-    for (int row = 0; row < page->model()->rowCount(); ++row)
-        results << page->model()->item(row, 3)->text();
-    page->accept();
+    QTimer watcher;
+    watcher.setInterval(50);
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        auto* page = qobject_cast<VexaTool::DeviceModifyResultPage*>(QApplication::activeModalWidget());
+        if (page == nullptr)
+            return;
+        failures = page->failureCount();
+        for (int row = 0; row < page->model()->rowCount(); ++row)
+            results << page->model()->item(row, 3)->text();
+        page->accept();
+    });
+    watcher.start();
+    preview->findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(failures >= 0, 60000);
+    watcher.stop();
     QCOMPARE(failures, 0);
     QCOMPARE(results.size(), 2);
 
