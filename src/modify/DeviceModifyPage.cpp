@@ -387,11 +387,8 @@ void DeviceModifyPage::onActiveDevices() {
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
         tasks.push_back([handler, serial = entry.serialNo.toLatin1(), passwordBytes]() {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->activateDevice(serial, passwordBytes);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->activateDevice(serial, passwordBytes);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
     startRun(std::move(run), std::move(tasks));
@@ -482,7 +479,7 @@ void DeviceModifyPage::onModifyNetParas() {
     std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
         if (i >= runnable.size()) {
-            tasks.push_back([] { return DeviceOutcome{}; });
+            tasks.push_back([] { return Outcome::notSent(); });
             continue;
         }
         const bool onvif = onvifOfRunnable.at(i);
@@ -490,11 +487,8 @@ void DeviceModifyPage::onModifyNetParas() {
             run.pendingOnvif.insert(keyOf(run.entries[i].serialNo, run.entries[i].mac));
         tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), secret = onvif ? onvifPassword : password,
                          params = run.params[static_cast<std::size_t>(i)]]() mutable {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->modifyNetParams(mac, secret, params);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->modifyNetParams(mac, secret, params);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
     onvifPassword.fill('\0');
@@ -639,12 +633,13 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         return;
     settleOnvif(index);
     DeviceInfo& entry = m_run.entries[index];
+    entry.outcome = outcome;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     switch (m_run.operation) {
     case Operation::ActivateBatch:
-        if (!outcome.sent) {
+        if (!outcome.wasSent()) {
             entry.result = tr("Not sent");
-        } else if (outcome.ok) {
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
             XRT_MutexGuard guard(store->lock());
             store->setActivationState(entry.serialNo, entry.mac, 0);
@@ -653,10 +648,10 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         }
         break;
     case Operation::ModifyBatch:
-        if (!outcome.sent) {
+        if (!outcome.wasSent()) {
             entry.result = index < m_run.leftOut.size() && !m_run.leftOut.at(index).isEmpty() ? m_run.leftOut.at(index)
                                                                                               : tr("Not sent");
-        } else if (outcome.ok) {
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
             if (!m_run.newAddresses.isEmpty())
                 entry.ipv4Address = m_run.newAddresses.at(index);
@@ -716,7 +711,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
     DeviceInfo& entry = entries.first();
     const bool activation = m_run.operation == Operation::ActivateSingle;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    if (outcome.sent && outcome.ok) {
+    if (outcome.isDone()) {
         {
             XRT_MutexGuard guard(store->lock());
             if (activation)
@@ -725,6 +720,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
                 store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
         }
         entry.result = ErrorText::sentence(VEXA_NOERROR);
+        entry.outcome = outcome;
         if (sameDevices(entries, m_entries))
             m_entries = entries;
         if (activation)
@@ -738,12 +734,15 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             this);
         return;
     }
-    const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
+    const Outcome shown = outcome.wasSent() ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
+    const uint32_t code = shown.code;
     const QString text =
         ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
-    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
+    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
         m_entries.first().result = text;
+        m_entries.first().outcome = shown;
+    }
     showError(text);
 }
 

@@ -135,7 +135,8 @@ QString PlanText::column(PlanField field) {
 }
 
 QStringList PlanText::receiptHeader() {
-    return {tr("Time"), tr("Serial Number"), tr("MAC"), tr("Old Address"), tr("New Address"), tr("Name"), tr("Result")};
+    return {tr("Time"), tr("Serial Number"), tr("MAC"),     tr("Old Address"), tr("New Address"),
+            tr("Name"), tr("Result"),        tr("Outcome"), tr("Code")};
 }
 
 QString PlanText::notSent(const QString& serial) {

@@ -8,6 +8,7 @@
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
+#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 using namespace Qt::StringLiterals;
@@ -571,7 +572,10 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
         };
         const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
             outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
-                                               outcome.result);
+                                               resultText(outcome, outcome.holderSerial));
+            // The words follow from the value, never the other way round.
+            QCOMPARE(outcome.isDone(), outcomes.last().endsWith(QStringLiteral("Succeed")));
+            QCOMPARE(outcome.wasSent(), !outcomes.last().contains(QStringLiteral("Not sent")));
         };
         const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop);
         QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));

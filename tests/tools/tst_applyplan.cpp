@@ -200,6 +200,8 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
         EXPECT_EQ(receipt[i].at("New Address"), rows[i][2]);
         EXPECT_EQ(receipt[i].at("Name"), rows[i][5]);
         EXPECT_EQ(receipt[i].at("Result"), "Succeed");
+        EXPECT_EQ(receipt[i].at("Outcome"), "done");
+        EXPECT_EQ(receipt[i].at("Code"), "0");
     }
 }
 
