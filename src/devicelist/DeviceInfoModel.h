@@ -55,7 +55,7 @@ public:
     static constexpr int UnverifiedRole = Qt::UserRole + 41;
     // The device's DeviceKey, on the check cell of its row.
     static constexpr int DeviceKeyRole = Qt::UserRole + 42;
-    // VEXA_PROTOCOL_* of the device, on the ID cell.
+    // VEXA_PROTOCOL_* of the device, on the ID cell; absent (reads as VEXA_PROTOCOL_VEXA) for ours.
     static constexpr int ProtocolRole = Qt::UserRole + 43;
     // Words the quick filter matches beside the shown texts ("ONVIF"), on the check cell.
     static constexpr int KeywordsRole = Qt::UserRole + 44;
