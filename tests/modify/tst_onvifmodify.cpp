@@ -356,7 +356,7 @@ void TestOnvifModify::restartShowsAndTheResultSaysWhetherItCameBack() {
     const auto rows = modified.first().first().value<QVector<DeviceInfo>>();
     QCOMPARE(rows[1].result,
              VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, success ? VEXA_NOERROR : code));
-    QCOMPARE(VexaTool::ErrorText::isSuccess(rows[1].result), success);
+    QCOMPARE(rows[1].outcome.isDone(), success);
     QCOMPARE(rows[1].ipv4Address, success ? u"127.71.0.2"_qs : entries[1].ipv4Address);
 }
 
