@@ -139,10 +139,11 @@ void PlanBatch::runRound() {
                 continue;
             }
             m_inFlight.push_back(static_cast<int>(i));
-            const QByteArray mac = QByteArray::fromStdString(m_devices[static_cast<std::size_t>(change.device)].mac);
-            tasks.push_back([modify = m_modify, mac, password = m_password, params = change.params] {
-                return modify(mac, password, params);
-            });
+            const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(change.device)];
+            const QByteArray mac = QByteArray::fromStdString(device.mac);
+            // An ONVIF device gets no password of ours: the library signs its requests with the sign-in's login.
+            tasks.push_back([modify = m_modify, mac, password = device.onvif ? QByteArray() : m_password,
+                             params = change.params] { return modify(mac, password, params); });
         }
         if (!tasks.empty()) {
             m_runner->start(std::move(tasks));

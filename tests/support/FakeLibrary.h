@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -215,6 +216,22 @@ inline int modify(const char* mac, const char*, VEXA_NET_PARAM* params) {
     return answer(QByteArray(mac));
 }
 
+// ONVIF: the refusal each device gave to the last login, by endpoint reference, and the login the program set.
+inline QHash<QByteArray, QByteArray> refusals;
+inline QByteArray onvifUser;
+
+inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
+    std::lock_guard<std::mutex> lock(mutex());
+    std::snprintf(buffer, size, "%s", refusals.value(QByteArray(endpoint)).constData());
+    return 1;
+}
+
+inline int setOnvifCredentials(const char* user, const char*) {
+    std::lock_guard<std::mutex> lock(mutex());
+    onvifUser = QByteArray(user ? user : "");
+    return 1;
+}
+
 // Installs every call of the stand-in, replacing whatever library the handler had.
 inline void install() {
     VEXA::VexaLibrary library;
@@ -230,6 +247,8 @@ inline void install() {
     library.resetPassword = &resetPassword;
     library.resetDefaultPassword = &resetDefaultPassword;
     library.lastError = &lastError;
+    library.onvifRefusal = &onvifRefusal;
+    library.setOnvifCredentials = &setOnvifCredentials;
     VEXA::VexaHandler::instance()->setLibrary(library);
 }
 
@@ -240,6 +259,8 @@ inline void reset() {
     codes.clear();
     calls.clear();
     sent.clear();
+    refusals.clear();
+    onvifUser.clear();
     inFlight = 0;
     maxInFlight = 0;
     delayMs = 0;

@@ -68,6 +68,8 @@ PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     d.dhcpEnabled = info.dhcpEnabled != 0;
     d.supportsDhcp = (info.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     d.activated = info.activationState == 0;
+    d.onvif = isOnvif(info);
+    d.detailsRead = !d.onvif || info.detailsState == VEXA_DETAILS_READ;
     return d;
 }
 
@@ -238,12 +240,12 @@ int applyPlan(const std::vector<std::string>& args) {
         std::lock_guard<std::mutex> lock(heard.mutex);
         for (const auto& entry : heard.devices) {
             const VEXA_DEVICE_INFO& info = entry.second;
-            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ) {
-                std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s left out: details %s\n",
+            // Kept in the check's view all the same: its address is taken, and a row naming it says why it
+            // cannot be planned.
+            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ)
+                std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
                              text(info.endpointReference).c_str(), text(info.ipv4Address).c_str(),
                              detailsText(info.detailsState));
-                continue;
-            }
             records.push_back(info);
         }
     }
