@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 
+#include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "support/FakeLibrary.h"
 
@@ -46,6 +47,9 @@ private slots:
     void events_data();
     void events();
     void malformedReportsAreDropped();
+    void onvifReports_data();
+    void onvifReports();
+    void onvifLoginReachesTheLibrary();
     void signalsArriveQueuedOnTheGuiThread();
 
 private:
@@ -172,6 +176,66 @@ void TestVexaHandler::malformedReportsAreDropped() {
     const auto record = online.at(0).at(0).value<VEXA_DEVICE_MY_INFO>();
     QCOMPARE(recordText(record.serialNo), QString(48, QLatin1Char('S')));
     QCOMPARE(g_traces.value(7), QStringLiteral("kelnor_start_") + QString(16, QLatin1Char('1')));
+}
+
+void TestVexaHandler::onvifReports_data() {
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QByteArray>("endpoint");
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<int>("signals");
+    // Heard by WS-Discovery: no serial number, MAC nor OEM mark, and listed all the same.
+    QTest::newRow("new, details pending") << 1 << QByteArray("urn:uuid:1") << QByteArray() << 1;
+    QTest::newRow("changed, details read") << 2 << QByteArray("urn:uuid:1") << QByteArray("OC1") << 1;
+    QTest::newRow("gone") << 3 << QByteArray("urn:uuid:1") << QByteArray() << 1;
+    QTest::newRow("no endpoint reference") << 1 << QByteArray() << QByteArray() << 0;
+    QTest::newRow("control byte in endpoint") << 1 << QByteArray("urn:\x02uuid") << QByteArray() << 0;
+}
+
+void TestVexaHandler::onvifReports() {
+    QFETCH(int, event);
+    QFETCH(QByteArray, endpoint);
+    QFETCH(QByteArray, serial);
+    QSignalSpy online(m_handler, &VexaHandler::signalDeviceOnline);
+    QSignalSpy offline(m_handler, &VexaHandler::signalDeviceOffline);
+    QSignalSpy update(m_handler, &VexaHandler::signalDeviceUpdate);
+    VEXA_DEVICE_INFO info = report(event, "", 0);
+    info.protocol = VEXA_PROTOCOL_ONVIF;
+    std::memset(info.serialNo, 0, sizeof info.serialNo);
+    std::memset(info.mac, 0, sizeof info.mac);
+    std::memcpy(info.serialNo, serial.constData(), static_cast<size_t>(serial.size()));
+    std::memcpy(info.endpointReference, endpoint.constData(), static_cast<size_t>(endpoint.size()));
+    VexaHandler::deviceCallback(&info, m_handler);
+    QTEST(int(online.count() + offline.count() + update.count()), "signals");
+    const QList<QVariant> first = !online.isEmpty()    ? online.at(0)
+                                  : !offline.isEmpty() ? offline.at(0)
+                                  : !update.isEmpty()  ? update.at(0)
+                                                       : QList<QVariant>();
+    if (!first.isEmpty()) {
+        const auto record = first.at(0).value<VEXA_DEVICE_MY_INFO>();
+        QCOMPARE(record.protocol, uint8_t(VEXA_PROTOCOL_ONVIF));
+        QCOMPARE(deviceKeyOf(record).serialNo,
+                 serial.isEmpty() ? QString::fromLatin1(endpoint) : QString::fromLatin1(serial));
+    }
+}
+
+void TestVexaHandler::onvifLoginReachesTheLibrary() {
+    VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    login.clear();
+    fakelib::credentialCalls = 0;
+    // Set before the start: handed over at the start.
+    login.set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+    QCOMPARE(fakelib::credentialCalls, 0);
+    QVERIFY(m_handler->start());
+    QCOMPARE(fakelib::credentialCalls, 1);
+    QCOMPARE(fakelib::onvifUser, QByteArray("admin"));
+    QCOMPARE(fakelib::onvifPassword, QByteArray("Camera-2024"));
+    // Changed while running: handed over at once, and forgotten as well.
+    login.set(QStringLiteral("operator"), QStringLiteral("Pässword-1"));
+    QCOMPARE(fakelib::credentialCalls, 2);
+    QCOMPARE(fakelib::onvifPassword, QStringLiteral("Pässword-1").toUtf8());
+    login.clear();
+    QCOMPARE(fakelib::credentialCalls, 3);
+    QCOMPARE(fakelib::onvifUser, QByteArray());
 }
 
 class Receiver : public QObject {

@@ -219,6 +219,8 @@ inline int modify(const char* mac, const char*, VEXA_NET_PARAM* params) {
 // ONVIF: the refusal each device gave to the last login, by endpoint reference, and the login the program set.
 inline QHash<QByteArray, QByteArray> refusals;
 inline QByteArray onvifUser;
+inline QByteArray onvifPassword;
+inline int credentialCalls = 0;
 
 inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
     std::lock_guard<std::mutex> lock(mutex());
@@ -226,9 +228,11 @@ inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
     return 1;
 }
 
-inline int setOnvifCredentials(const char* user, const char*) {
+inline int setOnvifCredentials(const char* user, const char* password) {
     std::lock_guard<std::mutex> lock(mutex());
+    ++credentialCalls;
     onvifUser = QByteArray(user ? user : "");
+    onvifPassword = QByteArray(password ? password : "");
     return 1;
 }
 
@@ -261,6 +265,8 @@ inline void reset() {
     sent.clear();
     refusals.clear();
     onvifUser.clear();
+    onvifPassword.clear();
+    credentialCalls = 0;
     inFlight = 0;
     maxInFlight = 0;
     delayMs = 0;
