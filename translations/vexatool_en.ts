@@ -2,6 +2,24 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en_US">
 <context>
+    <name>AboutClass</name>
+    <message>
+        <location filename="../src/app/CDlgAbout.ui" line="+63"/>
+        <source>User Help</source>
+        <translation>User Help</translation>
+    </message>
+    <message>
+        <location line="+97"/>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+</context>
+<context>
     <name>AboutDialog</name>
     <message>
         <location filename="../src/app/AboutDialog.cpp" line="+14"/>
@@ -48,6 +66,34 @@
     </message>
 </context>
 <context>
+    <name>BaseTitle</name>
+    <message>
+        <location filename="../src/aptui/BaseTitle.ui" line="+36"/>
+        <source>Application menu</source>
+        <translation>Application menu</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Maximize or restore</source>
+        <translation>Maximize or restore</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>DeviceDisplayPage</name>
     <message>
         <location filename="../src/devicelist/DeviceDisplayPage.ui" line="+14"/>
@@ -75,9 +121,19 @@
         <translation>Refresh</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+8"/>
+        <source>Filter devices</source>
+        <translation>Filter devices</translation>
+    </message>
+    <message>
+        <location line="+8"/>
         <source>Filter by IP, serial number, MAC, name or type</source>
         <translation>Filter by IP, serial number, MAC, name or type</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Devices</source>
+        <translation>Devices</translation>
     </message>
 </context>
 <context>
@@ -129,6 +185,11 @@
         <location line="+22"/>
         <source>Save receipt…</source>
         <translation>Save receipt…</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Results</source>
+        <translation>Results</translation>
     </message>
 </context>
 <context>
@@ -228,7 +289,12 @@
         <translation>File path:</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+8"/>
+        <source>Choose the folder</source>
+        <translation>Choose the folder</translation>
+    </message>
+    <message>
+        <location line="+11"/>
         <source>Format:</source>
         <translation>Format:</translation>
     </message>
@@ -256,7 +322,12 @@
         <translation>Show marked rows only</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+5"/>
+        <source>Plan rows</source>
+        <translation>Plan rows</translation>
+    </message>
+    <message>
+        <location line="+27"/>
         <source>Admin Password:</source>
         <translation>Admin Password:</translation>
     </message>
@@ -304,7 +375,17 @@
         <translation>AutoInput</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+5"/>
+        <source>Secret key or key file</source>
+        <translation>Secret key or key file</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Choose the key file</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <location line="+47"/>
         <source>New Password:</source>
         <translation>New Password:</translation>
     </message>
@@ -331,6 +412,16 @@
         <source>Security Code:</source>
         <translation>Security Code:</translation>
     </message>
+    <message>
+        <location line="+50"/>
+        <source>New Password:</source>
+        <translation>New Password:</translation>
+    </message>
+    <message>
+        <location line="+62"/>
+        <source>Confirm Password:</source>
+        <translation>Confirm Password:</translation>
+    </message>
 </context>
 <context>
     <name>TipDialog</name>
@@ -346,24 +437,6 @@
         <location filename="../src/app/VEXAToolMainPage.ui" line="+14"/>
         <source>VEXAToolMainPage</source>
         <translation>VEXAToolMainPage</translation>
-    </message>
-</context>
-<context>
-    <name>aptui::BatchProgressCover</name>
-    <message>
-        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
-        <source>Stop</source>
-        <translation>Stop</translation>
-    </message>
-    <message>
-        <location line="+51"/>
-        <source>Modifying %1 of %2</source>
-        <translation>Modifying %1 of %2</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Activating %1 of %2</source>
-        <translation>Activating %1 of %2</translation>
     </message>
 </context>
 <context>
@@ -422,7 +495,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+111"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+114"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -437,12 +510,11 @@
         <translation>%1 of %2</translation>
     </message>
     <message>
-        <location line="+257"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+330"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -450,13 +522,12 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location line="+89"/>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+55"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+56"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="-4"/>
+        <location line="-4"/>
         <source>Yes</source>
         <translation>Yes</translation>
     </message>
@@ -606,12 +677,12 @@
         <translation>isActivatd</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+123"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>The identity of this device is not verified, so no password is sent to it.</translation>
     </message>
     <message>
-        <location line="+181"/>
+        <location line="+142"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -619,40 +690,35 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+39"/>
-        <location line="+107"/>
-        <location line="+13"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+89"/>
+        <location line="+5"/>
+        <location line="+55"/>
         <source>Error%1:others</source>
         <translation>Error%1:others</translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-66"/>
         <source>Activate Succeed.</source>
         <translation>Activate Succeed.</translation>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+30"/>
+        <location line="+15"/>
         <source>Device deny.</source>
         <translation>Device deny.</translation>
     </message>
     <message>
-        <location line="-28"/>
-        <location line="+30"/>
+        <location line="-13"/>
+        <location line="+15"/>
         <source>Time out.</source>
         <translation>Time out.</translation>
     </message>
     <message>
-        <location line="-19"/>
-        <location line="+28"/>
-        <location line="+310"/>
-        <location line="+11"/>
-        <location line="+53"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-400"/>
+        <location line="-10"/>
         <source>Error%1:Device deny.</source>
         <translation>Error%1:Device deny.</translation>
     </message>
@@ -662,12 +728,12 @@
         <translation>Error%1:reactive</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+2"/>
         <source>Modify network parameters succeed.</source>
         <translation>Modify network parameters succeed.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+7"/>
         <source>Error%1:device deny</source>
         <translation>Error%1:device deny</translation>
     </message>
@@ -677,7 +743,12 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location line="+107"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+40"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
+    <message>
+        <location line="+222"/>
         <source>Weak</source>
         <translation>Weak</translation>
     </message>
@@ -693,12 +764,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+289"/>
+        <location line="+341"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-284"/>
+        <location line="-336"/>
         <source>The password can not be empty.</source>
         <translation>The password can not be empty.</translation>
     </message>
@@ -713,7 +784,7 @@
         <translation>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+33"/>
         <source>Sorry, please select the equipment.</source>
         <translation>Sorry, please select the equipment.</translation>
     </message>
@@ -723,7 +794,7 @@
         <translation>Sorry, please enter the administrator password.</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+54"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -743,13 +814,18 @@
         <translation>%1 addresses from %2 would leave the subnet of mask %3.</translation>
     </message>
     <message>
-        <location line="+64"/>
+        <location line="+23"/>
+        <source>%1 is the address of %2 (%3), which is not in this batch.</source>
+        <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
+    </message>
+    <message>
+        <location line="+69"/>
         <location line="+11"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+78"/>
+        <location line="+95"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -767,7 +843,7 @@
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+25"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+30"/>
         <source>Confirmation List</source>
         <translation>Confirmation List</translation>
     </message>
@@ -812,22 +888,29 @@
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+5"/>
+        <source>Receipts…</source>
+        <translation>Receipts…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open the folder of receipts</source>
+        <translation>Open the folder of receipts</translation>
+    </message>
+    <message>
+        <location line="+70"/>
         <source>The receipt could not be saved: %1</source>
         <translation>The receipt could not be saved: %1</translation>
     </message>
     <message>
-        <location filename="../src/modify/PlanBatch.cpp" line="+84"/>
-        <location line="+78"/>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+121"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+123"/>
         <source>Modify Network parameters</source>
         <translation>Modify Network parameters</translation>
     </message>
@@ -837,7 +920,7 @@
         <translation>Batch Modify Network parameters</translation>
     </message>
     <message>
-        <location line="+168"/>
+        <location line="+174"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -892,9 +975,8 @@
         <translation>Device name is too long for the device.</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>The device cannot store characters outside Latin-1 in its name.</source>
-        <translation>The device cannot store characters outside Latin-1 in its name.</translation>
+        <translation type="vanished">The device cannot store characters outside Latin-1 in its name.</translation>
     </message>
     <message>
         <location line="+18"/>
@@ -902,7 +984,7 @@
         <translation>IPv6 prefix length ranges from 0 to 127.</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+15"/>
         <source>IPv6 Address not correct.</source>
         <translation>IPv6 Address not correct.</translation>
     </message>
@@ -951,7 +1033,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+10"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-91"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -976,7 +1058,7 @@
         <translation>The device is no longer on the network. Refresh the list and try again.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
         <translation>The device could not prove that it is genuine. Nothing was sent to it.</translation>
     </message>
@@ -986,17 +1068,17 @@
         <translation>The device sent more data than expected.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The file could not be read.</source>
         <translation>The file could not be read.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Device deny.</source>
         <translation>Device deny.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Time out.</source>
         <translation>Time out.</translation>
     </message>
@@ -1016,32 +1098,82 @@
         <translation>The device is not activated. Activate it first.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The device does not support this operation.</source>
         <translation>The device does not support this operation.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+6"/>
         <source>The device is already activated.</source>
         <translation>The device is already activated.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-4"/>
         <source>Two devices on the network share this serial number or MAC address. Nothing was sent.</source>
         <translation>Two devices on the network share this serial number or MAC address. Nothing was sent.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not save the change and kept its old settings.</source>
         <translation>The device could not save the change and kept its old settings.</translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>The device asks for a user name and password. Sign in and try again.</source>
+        <translation>The device asks for a user name and password. Sign in and try again.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device refused a value of the change.</source>
+        <translation>The device refused a value of the change.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device could not carry out the request.</source>
+        <translation>The device could not carry out the request.</translation>
+    </message>
+    <message>
         <location line="+2"/>
+        <source>The device did not come back at its new address in time. Check the device.</source>
+        <translation>The device did not come back at its new address in time. Check the device.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device answered, but still has its old settings: the change was not applied.</source>
+        <translation>The device answered, but still has its old settings: the change was not applied.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device&apos;s answer could not be understood.</source>
+        <translation>The device&apos;s answer could not be understood.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No connection to the device. Check the address and the network.</source>
+        <translation>No connection to the device. Check the address and the network.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device changed meanwhile; refresh and try again.</source>
+        <translation>The device changed meanwhile; refresh and try again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device did not confirm the change in time; it may have been applied. Check the device.</source>
+        <translation>The device did not confirm the change in time; it may have been applied. Check the device.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device is being restored with its security code; it takes no activation meanwhile.</source>
+        <translation>The device is being restored with its security code; it takes no activation meanwhile.</translation>
+    </message>
+    <message>
+        <location line="+66"/>
         <source>Unknown error %1.</source>
         <translation>Unknown error %1.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+4"/>
         <source>Error%1:%2</source>
         <translation>Error%1:%2</translation>
     </message>
@@ -1090,7 +1222,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+60"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+61"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1109,11 +1241,16 @@
         <source>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</source>
         <translation>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</translation>
     </message>
+    <message>
+        <location line="+23"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
 </context>
 <context>
     <name>VexaTool::PlanText</name>
     <message>
-        <location filename="../src/plan/PlanText.cpp" line="+11"/>
+        <location filename="../src/plan/PlanText.cpp" line="+13"/>
         <source>This row has %1 fields; the header has %2.</source>
         <translation>This row has %1 fields; the header has %2.</translation>
     </message>
@@ -1228,9 +1365,13 @@
         <translation>Device name contains control characters.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Device name has characters that devices cannot store (only Latin-1 letters and signs).</source>
-        <translation>Device name has characters that devices cannot store (only Latin-1 letters and signs).</translation>
+        <translation type="vanished">Device name has characters that devices cannot store (only Latin-1 letters and signs).</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name is not UTF-8 text.</source>
+        <translation>Device name is not UTF-8 text.</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1380,22 +1521,21 @@
         <translation>Not sent: stopped.</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-25"/>
         <source>Error%1:device deny</source>
         <translation>Error%1:device deny</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Error%1:time out</source>
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+36"/>
         <source>Error%1:others</source>
         <translation>Error%1:others</translation>
     </message>
@@ -1403,7 +1543,7 @@
 <context>
     <name>VexaTool::ResetPasswordDialog</name>
     <message>
-        <location filename="../src/password/ResetPasswordDialog.cpp" line="+83"/>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+84"/>
         <source>Reset Password</source>
         <translation>Reset Password</translation>
     </message>
@@ -1458,12 +1598,12 @@
         <translation>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>The key in the key file is too long. Please check the key file.</source>
         <translation>The key in the key file is too long. Please check the key file.</translation>
     </message>
@@ -1506,12 +1646,12 @@
 <context>
     <name>VexaTool::RestorePasswordDialog</name>
     <message>
-        <location filename="../src/password/RestorePasswordDialog.cpp" line="+34"/>
+        <location filename="../src/password/RestorePasswordDialog.cpp" line="+45"/>
         <source>Reset Default Password</source>
         <translation>Reset Default Password</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+39"/>
         <source>Please input security code.</source>
         <translation>Please input security code.</translation>
     </message>
@@ -1521,17 +1661,56 @@
         <translation>The security code contains a character that cannot be sent.</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+8"/>
+        <source>The password can not be empty.</source>
+        <translation>The password can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password you typed do not match.</source>
+        <translation>The password you typed do not match.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
+    <message>
+        <location line="+26"/>
         <source>Restore password succeed.</source>
         <translation>Restore password succeed.</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>The device is not activated now: activate it with a new password before you use it.</source>
-        <translation>The device is not activated now: activate it with a new password before you use it.</translation>
+        <location line="+0"/>
+        <source>The device now has the new password.</source>
+        <translation>The device now has the new password.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+25"/>
+        <source>Weak</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Strong</source>
+        <translation>Strong</translation>
+    </message>
+    <message>
+        <source>The device is not activated now: activate it with a new password before you use it.</source>
+        <translation type="vanished">The device is not activated now: activate it with a new password before you use it.</translation>
+    </message>
+    <message>
+        <location line="-19"/>
         <location line="+3"/>
         <source>Restore password failed.</source>
         <translation>Restore password failed.</translation>
@@ -1540,7 +1719,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+69"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+72"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -1551,12 +1730,18 @@
         <translation>Initialization failed.</translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+108"/>
+        <location line="+14"/>
         <source>Exit</source>
         <translation>Exit</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-13"/>
+        <source>A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they are; the results are shown before VEXA closes.</source>
+        <translation>A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they are; the results are shown before VEXA closes.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Exit the VEXA software?</source>
         <translation>Exit the VEXA software?</translation>
     </message>
@@ -1567,6 +1752,11 @@
         <location filename="../src/aptui/WarningDialog.ui" line="+32"/>
         <source>Form</source>
         <translation>Form</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -1596,6 +1786,24 @@
     </message>
 </context>
 <context>
+    <name>aptui::BatchProgressCover</name>
+    <message>
+        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>Modifying %1 of %2</source>
+        <translation>Modifying %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activating %1 of %2</source>
+        <translation>Activating %1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>aptui::CDlgAbout</name>
     <message>
         <location filename="../src/app/CDlgAbout.cpp" line="+23"/>
@@ -1619,11 +1827,61 @@
     </message>
 </context>
 <context>
+    <name>aptui::FilePathButton</name>
+    <message>
+        <location filename="../src/aptui/FilePathButton.cpp" line="+8"/>
+        <source>Browse</source>
+        <translation>Browse</translation>
+    </message>
+</context>
+<context>
     <name>aptui::HintBox</name>
     <message>
         <location filename="../src/aptui/HintBox.cpp" line="+8"/>
         <source>Hint</source>
         <translation>Hint</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::PinButton</name>
+    <message>
+        <location filename="../src/aptui/PinButton.cpp" line="+25"/>
+        <source>Show or hide the settings page</source>
+        <translation>Show or hide the settings page</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::WindowTitle</name>
+    <message>
+        <location filename="../src/aptui/WindowTitle.cpp" line="+40"/>
+        <source>Application</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+63"/>
+        <source>Maximize</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <location line="-62"/>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Menu</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>Restore</source>
+        <translation>Restore</translation>
     </message>
 </context>
 </TS>
