@@ -2,7 +2,9 @@
 // offscreen. Measures, from the inquiry (the handler's start sends it): when the library reported the last
 // device, when the last row was listed, the longest stretch the GUI thread was busy meanwhile, heap and
 // resident memory per listed device, the time to export every row to a workbook, and one tick report with
-// many rows already ticked. Prints one JSON object.
+// many rows already ticked. With --onvif M the simulator also plays M ONVIF devices that tell nothing without a
+// login; once every row is listed the run signs in and measures when the details of all of them are in the rows.
+// Prints one JSON object.
 // Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own; bench/run-devicelist.sh sets both.
 
 #include <algorithm>
@@ -31,6 +33,7 @@
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "export/ExcelManager.h"
 #include "toolkit/CTableView.h"
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
     int sharedEvery = 50;
     int warmMs = 0; // time the shown page gets to settle (first layout and paint) before the inquiry
     bool trusted = false;
+    int onvif = 0;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--trusted")) {
@@ -90,6 +94,8 @@ int main(int argc, char** argv) {
             sharedEvery = args.at(i + 1).toInt();
         else if (args.at(i) == QLatin1String("--warm-ms"))
             warmMs = args.at(i + 1).toInt();
+        else if (args.at(i) == QLatin1String("--onvif"))
+            onvif = args.at(i + 1).toInt();
     }
     if (qEnvironmentVariable("VEXA_IFACE") != QLatin1String("127.0.0.1")) {
         std::fprintf(stderr, "bench_devicelist: set VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own\n");
@@ -112,8 +118,15 @@ int main(int argc, char** argv) {
         return 1;
     QProcess simulator;
     simulator.setProgram(qEnvironmentVariable("VEXA_BIN_DIR", QStringLiteral(".")) + QStringLiteral("/vexa-devsim"));
-    simulator.setArguments(
-        {QStringLiteral("--devices"), fleet, QStringLiteral("--dump"), dump, QStringLiteral("--no-boot-announce")});
+    QStringList simulatorArgs{QStringLiteral("--devices"), fleet, QStringLiteral("--dump"), dump,
+                              QStringLiteral("--no-boot-announce")};
+    if (onvif > 0)
+        simulatorArgs << QStringLiteral("--onvif") << QString::number(onvif) << QStringLiteral("--onvif-base")
+                      << QStringLiteral("127.69.0.1") << QStringLiteral("--wsd-port")
+                      << qEnvironmentVariable("VEXA_WSD_PORT", QStringLiteral("3702"))
+                      << QStringLiteral("--onvif-quirks") << QStringLiteral("no-anonymous") << QStringLiteral("--state")
+                      << dir.filePath(QStringLiteral("state.txt"));
+    simulator.setArguments(simulatorArgs);
     simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     simulator.start();
     if (!simulator.waitForStarted())
@@ -135,6 +148,7 @@ int main(int argc, char** argv) {
         runFor(warmMs);
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     handler->setFilterRule(true);
+    const int rowsExpected = count + onvif;
 
     std::atomic<int> reported{0};
     std::atomic<long long> lastReportNs{0};
@@ -177,11 +191,11 @@ int main(int argc, char** argv) {
         maxBusyMs = std::max(maxBusyMs, busy);
         lastBeat = now;
         lastBeatCpu = cpu;
-        if (listedMs < 0 && page.model()->rowCount() >= count)
+        if (listedMs < 0 && page.model()->rowCount() >= rowsExpected)
             listedMs = msSince(start);
     });
     QObject::connect(page.model(), &QAbstractItemModel::rowsInserted, &app, [&] {
-        if (listedMs < 0 && page.model()->rowCount() >= count) {
+        if (listedMs < 0 && page.model()->rowCount() >= rowsExpected) {
             listedMs = msSince(start);
             cpuAtListed = threadCpuMs();
         }
@@ -195,13 +209,42 @@ int main(int argc, char** argv) {
         QEventLoop loop;
         QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         QObject::connect(page.model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
-            if (page.model()->rowCount() >= count)
+            if (page.model()->rowCount() >= rowsExpected)
                 loop.quit();
         });
         loop.exec();
     }
     // Late repeats and the repaint after the last row belong to the window too.
     runFor(500);
+    const double listMaxStallMs = maxStallMs;
+    const double listMaxBusyMs = maxBusyMs;
+
+    // The sign-in: every ONVIF row's details, from the moment the login is handed over.
+    double detailsMs = -1;
+    double signInMaxStallMs = 0;
+    double signInMaxBusyMs = 0;
+    int detailsRead = 0;
+    if (onvif > 0) {
+        maxStallMs = 0;
+        maxBusyMs = 0;
+        const Clock::time_point signInStart = Clock::now();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            detailsRead = page.model()->onvifRowsIn(VEXA_DETAILS_READ);
+            if (detailsRead >= onvif) {
+                detailsMs = msSince(signInStart);
+                loop.quit();
+            }
+        });
+        poll.start(20);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+        loop.exec();
+        runFor(300);
+        signInMaxStallMs = maxStallMs;
+        signInMaxBusyMs = maxBusyMs;
+    }
     heartbeat.stop();
     const int listed = page.model()->rowCount();
     const size_t heapAfter = heapInUse();
@@ -267,12 +310,14 @@ int main(int argc, char** argv) {
                 "\"heap_per_device_bytes\":%.0f,\"rss_per_device_bytes\":%.0f,\"model_heap_per_device_bytes\":%.0f,"
                 "\"model_and_store_per_device_bytes\":%.0f,\"gui_cpu_ms\":%.1f,\"model_add_cpu_us\":%.1f,"
                 "\"export_ok\":%s,\"export_ms\":%.1f,\"export_bytes\":%lld,\"tick_report_1000_ticked_ms\":%.1f,"
-                "\"sort_by_address_ms\":%.1f,\"sort_by_address_cpu_ms\":%.1f}\n",
+                "\"sort_by_address_ms\":%.1f,\"sort_by_address_cpu_ms\":%.1f,\"onvif\":%d,\"onvif_details_read\":%d,"
+                "\"onvif_details_ms\":%.1f,\"sign_in_max_gui_stall_ms\":%.1f,\"sign_in_max_gui_busy_ms\":%.1f}\n",
                 count, trusted ? "true" : "false", listed, reported.load(), lastReportNs.load() / 1e6, listedMs,
-                listedMs - lastReportNs.load() / 1e6, maxStallMs, maxBusyMs,
+                listedMs - lastReportNs.load() / 1e6, listMaxStallMs, listMaxBusyMs,
                 listed ? double(heapAfter - heapBefore) / listed : 0.0,
                 listed ? double(rssAfter - rssBefore) / listed : 0.0, modelPerDevice, listPerDevice,
                 cpuAtListed - cpuAtStart, modelAddUs, exported ? "true" : "false", exportMs,
-                static_cast<long long>(exportBytes), tickMs, sortMs, sortCpuMs);
-    return listed == count && exported ? 0 : 1;
+                static_cast<long long>(exportBytes), tickMs, sortMs, sortCpuMs, onvif, detailsRead, detailsMs,
+                signInMaxStallMs, signInMaxBusyMs);
+    return listed == rowsExpected && exported && detailsRead >= onvif ? 0 : 1;
 }

@@ -283,6 +283,13 @@ typedef struct VEXA_STATISTICS {
 /* Fills *out with the counters of the running library. Fails when not started. */
 VEXA_API int VEXA_GetStatistics(VEXA_STATISTICS* out);
 
+/*
+ * Why the ONVIF device named by its endpoint reference refused the login when its details were last read (a SOAP
+ * fault's reason), NUL-terminated and cut to size; empty when it did not refuse or sent no words. Fails with
+ * VEXA_ERR_UNKNOWN_DEVICE when no ONVIF device with that endpoint reference is listed.
+ */
+VEXA_API int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -243,6 +243,22 @@ int VEXA_SetOnvifCredentials(const char* user, const char* password) {
     return succeed();
 }
 
+int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size) {
+    if (!endpointReference || !buffer || size == 0)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    buffer[0] = '\0';
+    auto onvif = vexa::runningOnvif();
+    if (!onvif)
+        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+    std::string reason;
+    if (!onvif->refusal(std::string(endpointReference, strnlen(endpointReference, 64)), reason))
+        return fail(VEXA_ERR_UNKNOWN_DEVICE);
+    const size_t n = std::min<size_t>(reason.size(), size - 1);
+    std::memcpy(buffer, reason.data(), n);
+    buffer[n] = '\0';
+    return succeed();
+}
+
 int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     if (!out)
         return fail(VEXA_ERR_BAD_ARGUMENT);

@@ -1,5 +1,6 @@
 #include "app/VEXAToolMainPage.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -25,6 +26,7 @@
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/PlanBatch.h"
+#include "signin/OnvifSignIn.h"
 #include "ui_VEXAToolMainPage.h"
 
 namespace VexaTool {
@@ -81,7 +83,15 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
 
     m_aboutAction = new AboutDialog(this);
     m_aboutMenu = new aptui::Menu(this);
+    m_signInAction = new QAction(tr("Sign in to ONVIF devices…"), this);
+    m_signInAction->setObjectName(QStringLiteral("m_actionSignIn"));
+    m_aboutMenu->addAction(m_signInAction);
     m_aboutMenu->addAction(m_aboutAction);
+    // A remembered login arrives from the keyring while the window is already in use.
+    m_signIn = new OnvifSignIn(nullptr, this);
+    m_signIn->loadRemembered();
+    connect(m_signInAction, &QAction::triggered, this, &VEXAToolMainPage::onSignIn);
+    connect(m_listPage, &DeviceDisplayPage::signalSignInRequested, this, &VEXAToolMainPage::onSignIn);
     m_aboutMenu->setObjectName(QStringLiteral("aboutMenu"));
     m_aboutMenu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     m_aboutMenu->setAttribute(Qt::WA_TranslucentBackground);
@@ -156,6 +166,12 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
     // only raise the cover twice, so only the list page is wired here.
     connect(listPage, &DeviceDisplayPage::signalCoverMainPage, this, &VEXAToolMainPage::enableCover);
     connect(listPage, &DeviceDisplayPage::signalDisCoverMainPage, this, &VEXAToolMainPage::disableCover);
+}
+
+void VEXAToolMainPage::onSignIn() {
+    enableCover();
+    m_signIn->exec(this);
+    disableCover();
 }
 
 void VEXAToolMainPage::startDiscovery() {

@@ -24,6 +24,7 @@ namespace VexaTool {
 
 class DeviceDisplayPage;
 class DeviceModifyPage;
+class OnvifSignIn;
 
 // The program's only main window: frameless, its own title bar on top, the device list page on the left and
 // the fixed-width modify page on the right, a pin button on the seam that folds the right page away, and a
@@ -44,6 +45,9 @@ public:
     bool isBatchRunning() const;
     DeviceDisplayPage* listPage() const;
     DeviceModifyPage* modifyPage() const;
+    OnvifSignIn* signIn() const { return m_signIn; }
+    // "Sign in to ONVIF devices…" in the window's menu.
+    QAction* signInAction() const { return m_signInAction; }
 
 signals:
     void signalGetHelp();
@@ -55,6 +59,8 @@ public slots:
     void setCover(bool coverIt);
     void enableCover();
     void disableCover();
+    // Asks for the ONVIF login under the window's cover.
+    void onSignIn();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,6 +87,8 @@ private:
     aptui::CoverWidget* m_cover = nullptr;
     bool m_covering = false;
     AboutDialog* m_aboutAction = nullptr;
+    QAction* m_signInAction = nullptr;
+    OnvifSignIn* m_signIn = nullptr;
     aptui::Menu* m_aboutMenu = nullptr;
     bool m_leaving = false;
 };

@@ -1,5 +1,6 @@
 #include "devicelist/DeviceDisplayPage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QDesktopServices>
@@ -17,6 +18,7 @@
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/OnvifLogin.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
@@ -40,6 +42,11 @@ constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 1
                                                            230, 100, 120, 130, 110, 130, 100, 100, 130,
                                                            130, 130, 130, 130, 130, 80,  100};
 
+// A MAC as both protocols may write it, for finding the one device behind two answers.
+QString macKey(const VEXA_DEVICE_MY_INFO& record) {
+    return recordText(record.mac).toLower().replace(QLatin1Char(':'), QLatin1Char('-'));
+}
+
 } // namespace
 
 DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath)
@@ -61,6 +68,7 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     m_filter->setSortsSource(true);
     m_filter->setSourceModel(m_model);
     m_filter->setCheckColumn(m_model->columnOf(DeviceInfoModel::KindCheck));
+    m_filter->setKeywordRole(DeviceInfoModel::KeywordsRole);
     m_filter->setFilterColumns(
         {m_model->columnOf(DeviceInfoModel::KindIpv4Address), m_model->columnOf(DeviceInfoModel::KindSerialNumber),
          m_model->columnOf(DeviceInfoModel::KindMac), m_model->columnOf(DeviceInfoModel::KindActivate),
@@ -116,8 +124,16 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     };
     m_planBatch = new PlanBatch(DeviceModifyPage::configuredTaskThreads(), this);
     connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &DeviceDisplayPage::onApplyPlanClicked);
+    connect(m_ui->m_btnSignIn, &QPushButton::clicked, this, &DeviceDisplayPage::signalSignInRequested);
     connect(m_planBatch, &PlanBatch::signalDeviceChanged, this, &DeviceDisplayPage::onPlanDeviceChanged);
     connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
+
+    connect(&VEXA::OnvifLogin::instance(), &VEXA::OnvifLogin::changed, this, &DeviceDisplayPage::onOnvifLoginChanged);
+    m_model->setCredentialsSet(VEXA::OnvifLogin::instance().isSet());
+}
+
+void DeviceDisplayPage::onOnvifLoginChanged() {
+    m_model->setCredentialsSet(VEXA::OnvifLogin::instance().isSet());
 }
 
 DeviceDisplayPage::~DeviceDisplayPage() = default;
@@ -142,6 +158,10 @@ QPushButton* DeviceDisplayPage::applyPlanButton() const {
     return m_ui->m_btnApplyPlan;
 }
 
+QPushButton* DeviceDisplayPage::signInButton() const {
+    return m_ui->m_btnSignIn;
+}
+
 void DeviceDisplayPage::setConflictColor(const QColor& color) {
     m_conflictColor = color;
     m_model->setConflictBrush(color);
@@ -157,6 +177,8 @@ void DeviceDisplayPage::updateCount() {
         m_ui->m_labelDeviceCountValue->setText(tr("%1 of %2").arg(m_filter->rowCount()).arg(m_model->rowCount()));
     else
         m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
+    const int onvif = m_model->onvifCount();
+    m_ui->m_labelDeviceCountValue->setToolTip(onvif > 0 ? tr("%n of them ONVIF devices", nullptr, onvif) : QString());
 }
 
 QList<int> DeviceDisplayPage::shownCheckedRows() const {
@@ -188,8 +210,18 @@ void DeviceDisplayPage::recountStoredMacs() {
     QVector<VEXA_DEVICE_MY_INFO> records;
     VEXA::DeviceStore::instance()->copyAll(records);
     m_storedMacs.clear();
-    for (const VEXA_DEVICE_MY_INFO& record : records)
+    m_oursByMac.clear();
+    m_onvifByMac.clear();
+    for (const VEXA_DEVICE_MY_INFO& record : records) {
+        const QString mac = macKey(record);
+        if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+            if (!mac.isEmpty())
+                m_onvifByMac.insert(mac, recordText(record.endpointReference));
+            continue;
+        }
         ++m_storedMacs[recordText(record.mac)];
+        m_oursByMac.insert(mac, deviceKeyOf(record));
+    }
     m_storedTotal = static_cast<int>(records.size());
 }
 
@@ -271,6 +303,10 @@ void DeviceDisplayPage::onDeviceEventsTurn() {
 }
 
 void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
+    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+        loginOnvif(record);
+        return;
+    }
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     const QString mac = recordText(record.mac);
     {
@@ -287,21 +323,169 @@ void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
         store->add(record);
         ++m_storedMacs[mac];
         ++m_storedTotal;
+        const QString twinMac = macKey(record);
+        m_oursByMac.insert(twinMac, deviceKeyOf(record));
+        // The same device was listed as an ONVIF device first: its row gives way to ours.
+        const QString endpoint = m_onvifByMac.value(twinMac);
+        VEXA_DEVICE_MY_INFO onvif;
+        if (!endpoint.isEmpty() && store->getByEndpoint(endpoint, onvif)) {
+            m_model->removeDevice(onvif);
+            if (store->remove(onvif))
+                --m_storedTotal;
+            m_onvifByMac.remove(twinMac);
+            absorbTwin(onvif);
+        }
     }
     updateCount();
 }
 
 void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
+    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+        logoutOnvif(record);
+        return;
+    }
     m_model->removeDevice(record);
-    if (VEXA::DeviceStore::instance()->remove(record))
+    if (VEXA::DeviceStore::instance()->remove(record)) {
         forgetMac(recordText(record.mac));
+        const QString mac = macKey(record);
+        if (m_oursByMac.value(mac) == deviceKeyOf(record))
+            m_oursByMac.remove(mac);
+        releaseTwins(deviceKeyOf(record));
+    }
     updateCount();
     reportCheckedDevices();
 }
 
 void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
+    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+        updateOnvif(record);
+        return;
+    }
     m_model->updateDevice(record);
     VEXA::DeviceStore::instance()->update(record);
+}
+
+bool DeviceDisplayPage::absorbTwin(const VEXA_DEVICE_MY_INFO& onvif) {
+    const QString mac = macKey(onvif);
+    const auto ours = m_oursByMac.constFind(mac);
+    if (mac.isEmpty() || ours == m_oursByMac.cend())
+        return false;
+    const QString endpoint = recordText(onvif.endpointReference);
+    m_twins.insert(endpoint, *ours);
+    m_twinRecords.insert(endpoint, onvif);
+    m_model->setAlsoOnvif(*ours, true);
+    return true;
+}
+
+void DeviceDisplayPage::releaseTwins(const DeviceKey& ours) {
+    QVector<VEXA_DEVICE_MY_INFO> released;
+    for (auto it = m_twins.begin(); it != m_twins.end();) {
+        if (it.value() == ours) {
+            released.append(m_twinRecords.take(it.key()));
+            it = m_twins.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_model->setAlsoOnvif(ours, false);
+    // Our side went quiet; its ONVIF side may still answer, and is listed on its own again.
+    for (const VEXA_DEVICE_MY_INFO& onvif : std::as_const(released))
+        loginOnvif(onvif);
+}
+
+void DeviceDisplayPage::loginOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    const QString endpoint = recordText(record.endpointReference);
+    if (m_twins.contains(endpoint)) {
+        m_twinRecords.insert(endpoint, record);
+        return;
+    }
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    {
+        XRT_MutexGuard guard(store->lock());
+        if (m_storedTotal != store->count())
+            recountStoredMacs();
+        VEXA_DEVICE_MY_INFO known;
+        if (store->getByEndpoint(endpoint, known)) {
+            updateOnvif(record);
+            return;
+        }
+        if (absorbTwin(record))
+            return;
+        m_model->addDevice(record);
+        store->add(record);
+        ++m_storedTotal;
+        const QString mac = macKey(record);
+        if (!mac.isEmpty())
+            m_onvifByMac.insert(mac, endpoint);
+    }
+    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().isSet())
+        m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
+    updateCount();
+}
+
+void DeviceDisplayPage::logoutOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    const QString endpoint = recordText(record.endpointReference);
+    const auto twin = m_twins.constFind(endpoint);
+    if (twin != m_twins.cend()) {
+        const DeviceKey ours = *twin;
+        m_twins.erase(twin);
+        m_twinRecords.remove(endpoint);
+        if (std::find(m_twins.cbegin(), m_twins.cend(), ours) == m_twins.cend())
+            m_model->setAlsoOnvif(ours, false);
+        return;
+    }
+    m_model->removeDevice(record);
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO known;
+    if (store->getByEndpoint(endpoint, known) && store->remove(known)) {
+        --m_storedTotal;
+        const QString mac = macKey(known);
+        if (m_onvifByMac.value(mac) == endpoint)
+            m_onvifByMac.remove(mac);
+    }
+    m_model->setRefusalReason(endpoint, QString());
+    updateCount();
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::updateOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    const QString endpoint = recordText(record.endpointReference);
+    if (m_twins.contains(endpoint)) {
+        m_twinRecords.insert(endpoint, record);
+        return;
+    }
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    VEXA_DEVICE_MY_INFO known;
+    if (!store->getByEndpoint(endpoint, known)) {
+        loginOnvif(record);
+        return;
+    }
+    const QString mac = macKey(record);
+    if (!mac.isEmpty() && m_oursByMac.contains(mac)) {
+        // Its details show it is one of ours: the ONVIF row goes, ours stays and says so.
+        m_model->removeDevice(known);
+        if (store->remove(known))
+            --m_storedTotal;
+        absorbTwin(record);
+        updateCount();
+        reportCheckedDevices();
+        return;
+    }
+    const bool rekeyed = !(deviceKeyOf(known) == deviceKeyOf(record));
+    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().isSet())
+        m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
+    else
+        m_model->setRefusalReason(endpoint, QString());
+    m_model->updateDevice(record);
+    store->update(record);
+    const QString oldMac = macKey(known);
+    if (oldMac != mac && m_onvifByMac.value(oldMac) == endpoint)
+        m_onvifByMac.remove(oldMac);
+    if (!mac.isEmpty())
+        m_onvifByMac.insert(mac, endpoint);
+    // A ticked device's key is what the modify page holds: hand it the new one.
+    if (rekeyed && m_model->checkedCount() > 0)
+        reportCheckedDevices();
 }
 
 DeviceInfo DeviceDisplayPage::entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const {
@@ -333,7 +517,8 @@ void DeviceDisplayPage::reportCheckedDevices() {
         store->copyAll(records);
         byKey.reserve(records.size());
         for (const VEXA_DEVICE_MY_INFO& record : records) {
-            const QString key = recordText(record.serialNo) + QChar(0) + recordText(record.mac);
+            const DeviceKey recordKey = deviceKeyOf(record);
+            const QString key = recordKey.serialNo + QChar(0) + recordKey.mac;
             if (!byKey.contains(key)) // the first record of a key is the one the store hands out
                 byKey.insert(key, record);
         }
@@ -400,6 +585,10 @@ void DeviceDisplayPage::onManualUpdate() {
         store->clear();
         m_storedMacs.clear();
         m_storedTotal = 0;
+        m_oursByMac.clear();
+        m_onvifByMac.clear();
+        m_twins.clear();
+        m_twinRecords.clear();
     }
     m_model->removeRows(0, m_model->rowCount());
     updateCount();
@@ -440,16 +629,14 @@ void DeviceDisplayPage::onDevicesActiveResult(QVector<DeviceInfo> vecDeviceInfo)
 void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
     DevicesInfoSavePage dialog(m_model, nullptr);
     // Identities, not row numbers: the list keeps changing while the dialog's loop runs.
-    QList<QPair<QString, QString>> devices;
-    const int serialColumn = m_model->columnOf(DeviceInfoModel::KindSerialNumber);
-    const int macColumn = m_model->columnOf(DeviceInfoModel::KindMac);
+    // Keys, not cell texts: an ONVIF device's cells may read "N/A".
+    QList<DeviceKey> devices;
     for (const int row : shownCheckedRows())
-        devices.append(
-            {m_model->index(row, serialColumn).data().toString(), m_model->index(row, macColumn).data().toString()});
+        devices.append(m_model->keyOf(row));
     dialog.setExportRows([model = QPointer<DeviceInfoModel>(m_model), devices] {
         QList<int> rows;
-        for (const auto& [serialNo, mac] : devices) {
-            const int row = model ? model->rowOf(serialNo, mac) : -1;
+        for (const DeviceKey& key : devices) {
+            const int row = model ? model->rowOf(key) : -1;
             if (row >= 0)
                 rows.append(row);
         }

@@ -63,6 +63,8 @@ public:
     DeviceFilterProxyModel* filterModel() const { return m_filter; }
     QLineEdit* filterEdit() const;
     QPushButton* applyPlanButton() const;
+    // "Sign in…": asks the window for the ONVIF login (signalSignInRequested).
+    QPushButton* signInButton() const;
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;
@@ -94,6 +96,7 @@ signals:
     void signalCurrentSelectionModelChange(ModifyPage modifyPageType, QVector<DeviceInfo> vecDeviceInfo);
     void signalCoverMainPage();
     void signalDisCoverMainPage();
+    void signalSignInRequested();
 
 public slots:
     void onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo);
@@ -122,6 +125,13 @@ private:
     void login(const VEXA_DEVICE_MY_INFO& record);
     void logout(const VEXA_DEVICE_MY_INFO& record);
     void update(const VEXA_DEVICE_MY_INFO& record);
+    void loginOnvif(const VEXA_DEVICE_MY_INFO& record);
+    void logoutOnvif(const VEXA_DEVICE_MY_INFO& record);
+    void updateOnvif(const VEXA_DEVICE_MY_INFO& record);
+    // One of ours with this MAC takes the ONVIF device's place: one row, ours for the data.
+    bool absorbTwin(const VEXA_DEVICE_MY_INFO& onvif);
+    void releaseTwins(const DeviceKey& ours);
+    void onOnvifLoginChanged();
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
@@ -146,9 +156,15 @@ private:
     bool m_viewJustSorted = false;
     int m_refreshDelayMs = 500;
     QColor m_conflictColor;
-    // How many stored records carry each MAC: the duplicate test on arrival without a scan of the store.
+    // How many stored records of ours carry each MAC: the duplicate test on arrival without a scan of the store.
     QHash<QString, int> m_storedMacs;
-    int m_storedTotal = 0;
+    int m_storedTotal = 0; // every stored record, ours and ONVIF
+    // A device answering on both protocols is one row, ours: MACs (lower case, '-') of ours and of ONVIF
+    // devices with details, and the ONVIF side of each such device by its endpoint reference.
+    QHash<QString, DeviceKey> m_oursByMac;
+    QHash<QString, QString> m_onvifByMac;
+    QHash<QString, DeviceKey> m_twins;
+    QHash<QString, VEXA_DEVICE_MY_INFO> m_twinRecords;
     std::function<bool(const QUrl&)> m_urlOpener;
     std::function<QString()> m_planFileChooser;
 

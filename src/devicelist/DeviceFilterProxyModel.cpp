@@ -56,6 +56,11 @@ bool DeviceFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& 
                 texts << source->index(sourceRow, c, sourceParent).data(Qt::DisplayRole).toString();
         }
     }
+    if (m_keywordRole != 0 && m_checkColumn >= 0 && m_checkColumn < columns) {
+        const QString keywords = source->index(sourceRow, m_checkColumn, sourceParent).data(m_keywordRole).toString();
+        if (!keywords.isEmpty())
+            texts << keywords;
+    }
     return std::all_of(m_words.cbegin(), m_words.cend(), [&texts](const QString& word) {
         return std::any_of(texts.cbegin(), texts.cend(),
                            [&word](const QString& text) { return text.contains(word, Qt::CaseInsensitive); });

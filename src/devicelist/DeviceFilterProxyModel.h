@@ -22,6 +22,8 @@ public:
     // The column whose check box ticks a row (Qt::CheckStateRole).
     void setCheckColumn(int column) { m_checkColumn = column; }
     int checkColumn() const { return m_checkColumn; }
+    // A role of the check column whose text the filter also matches (words a row does not show, "ONVIF"); 0: none.
+    void setKeywordRole(int role) { m_keywordRole = role; }
 
     // When on, sorting is handed to the source model, which keeps its own order and sort keys; the proxy
     // then only hides rows and shows the rest in the source's order.
@@ -49,6 +51,7 @@ private:
     QStringList m_words;
     QList<int> m_columns;
     int m_checkColumn = 0;
+    int m_keywordRole = 0;
     bool m_sortsSource = false;
 };
 

@@ -20,6 +20,7 @@ namespace {
 const char* const kColumnConfigName = "ColumnConfig.xml";
 const char* const kConflictIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_info.png";
 const char* const kUnverifiedIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png";
+const char* const kOnvifIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_protocol_onvif.png";
 
 bool isPermutation(const QVector<int>& positions) {
     QVector<bool> seen(DeviceInfoModel::KindCount, false);
@@ -39,6 +40,7 @@ DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     , m_textBrush(QColor(QStringLiteral("#666666")))
     , m_conflictBrush(QColor(QStringLiteral("#E6A117")))
     , m_unverifiedIcon(QString::fromLatin1(kUnverifiedIcon))
+    , m_onvifIcon(QString::fromLatin1(kOnvifIcon))
     , m_conflictIcon(QString::fromLatin1(kConflictIcon)) {
     if (configPath.isEmpty()) {
         // An installed program's folder is the system's: the column order is then kept per user.
@@ -170,11 +172,62 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = items.at(columnOf(kind));
-    fillCells(byKind, record, true);
-    // The key shares the texts of the serial-number and MAC cells.
-    byKind[KindCheck]->setData(
-        QVariant::fromValue(DeviceKey{byKind[KindSerialNumber]->text(), byKind[KindMac]->text()}), DeviceKeyRole);
+    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+        fillOnvifCells(byKind, record);
+        byKind[KindCheck]->setData(QVariant::fromValue(deviceKeyOf(record)), DeviceKeyRole);
+    } else {
+        fillCells(byKind, record, true);
+        // The key shares the texts of the serial-number and MAC cells.
+        byKind[KindCheck]->setData(
+            QVariant::fromValue(DeviceKey{byKind[KindSerialNumber]->text(), byKind[KindMac]->text()}), DeviceKeyRole);
+    }
     appendRow(items);
+    // Ours carry no protocol role (it reads as VEXA_PROTOCOL_VEXA): one value fewer in each of 10,000 rows.
+    if (record.protocol != VEXA_PROTOCOL_ONVIF && !m_alsoOnvif.isEmpty() && m_alsoOnvif.contains(keyText(keyOf(row))))
+        markRow(row);
+}
+
+void DeviceInfoModel::fillOnvifCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record) {
+    const bool read = record.detailsState == VEXA_DETAILS_READ;
+    // What the device did not give reads "N/A", as for our devices' missing values.
+    auto given = [this](const QString& value) { return value.isEmpty() ? m_notAvailable : value; };
+    auto set = [&byKind](int kind, const QString& value) {
+        if (byKind[kind])
+            byKind[kind]->setText(value);
+    };
+    set(KindDeviceType, shared(given(recordText(record.deviceTypeName))));
+    set(KindActivate, given(recordText(record.deviceName)));
+    set(KindIpv4Address, recordText(record.ipv4Address));
+    set(KindPort, record.port > 0 ? shared(QString::asprintf("%5d", record.port)) : m_notAvailable);
+    set(KindSoftVersion, shared(given(recordText(record.softwareVersion))));
+    set(KindIpv4Gateway, shared(given(recordText(record.ipv4Gateway))));
+    set(KindHttpPort,
+        record.httpPort > 0 && record.httpPort < 65536 ? shared(QString::number(record.httpPort)) : m_notAvailable);
+    set(KindSerialNumber, given(recordText(record.serialNo)));
+    set(KindIpv4Mask, shared(given(recordText(record.ipv4SubnetMask))));
+    set(KindMac, given(recordText(record.mac)));
+    set(KindChannelNo, m_notAvailable);
+    set(KindDspVersion, m_notAvailable);
+    set(KindStartTime, m_notAvailable);
+    const bool ipv6 = read && (record.supportFlags & VEXA_SUPPORT_IPV6);
+    set(KindIpv6Address, ipv6 ? recordText(record.ipv6Address) : m_notAvailable);
+    set(KindIpv6Gateway, ipv6 ? shared(given(recordText(record.ipv6Gateway))) : m_notAvailable);
+    set(KindIpv6PrefixLength, ipv6 ? shared(QString::asprintf("%2d", record.ipv6PrefixLength)) : m_notAvailable);
+    set(KindSupportIpv6, read ? (ipv6 ? m_yes : m_no) : m_notAvailable);
+    set(KindSupportModIpv6, read ? m_no : m_notAvailable);
+    set(KindSupportDhcp, read ? (record.supportFlags & VEXA_SUPPORT_DHCP ? m_yes : m_no) : m_notAvailable);
+    set(KindIpv4Dhcp, read ? (record.dhcpEnabled == 1 ? m_on : m_off) : m_notAvailable);
+    set(KindServiceTag, m_notAvailable);
+    set(KindRtspPort, record.rtspPort > 0 ? shared(QString::number(record.rtspPort)) : m_notAvailable);
+    if (byKind[KindCheck]) {
+        byKind[KindCheck]->setData(recordText(record.endpointReference), EndpointRole);
+        byKind[KindCheck]->setData(recordText(record.manufacturer), MakerRole);
+        byKind[KindCheck]->setData(QStringLiteral("ONVIF"), KeywordsRole);
+    }
+    if (byKind[KindId]) {
+        byKind[KindId]->setData(VEXA_PROTOCOL_ONVIF, ProtocolRole);
+        byKind[KindId]->setData(record.detailsState, DetailsStateRole);
+    }
 }
 
 void DeviceInfoModel::fillCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record,
@@ -236,13 +289,138 @@ void DeviceInfoModel::fillCells(QStandardItem* const (&byKind)[KindCount], const
 void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
     if (certified) {
         idItem->setData(QVariant(), UnverifiedRole);
-        idItem->setData(QVariant(), Qt::DecorationRole);
-        idItem->setData(QVariant(), Qt::ToolTipRole);
+        if (!idItem->data(AlsoOnvifRole).toBool()) {
+            idItem->setData(QVariant(), Qt::DecorationRole);
+            idItem->setData(QVariant(), Qt::ToolTipRole);
+        }
         return;
     }
     idItem->setData(true, UnverifiedRole);
     idItem->setIcon(m_unverifiedIcon);
-    idItem->setToolTip(tr("The identity of this device is not verified, so no password is sent to it."));
+    QString tip = tr("The identity of this device is not verified, so no password is sent to it.");
+    if (idItem->data(AlsoOnvifRole).toBool())
+        tip += QLatin1Char('\n') + tr("It also answers as an ONVIF device.");
+    idItem->setToolTip(tip);
+}
+
+void DeviceInfoModel::markRow(int row) {
+    QStandardItem* id = cell(row, KindId);
+    QStandardItem* check = cell(row, KindCheck);
+    if (!id || !check)
+        return;
+    if (id->data(ProtocolRole).toInt() != VEXA_PROTOCOL_ONVIF) {
+        const bool also = m_alsoOnvif.contains(keyText(keyOf(row)));
+        id->setData(also ? QVariant(true) : QVariant(), AlsoOnvifRole);
+        check->setData(also ? QVariant(QStringLiteral("ONVIF")) : QVariant(), KeywordsRole);
+        const bool unverified = id->data(UnverifiedRole).toBool();
+        if (also && !unverified) {
+            id->setIcon(m_onvifIcon);
+            id->setToolTip(tr("It also answers as an ONVIF device; it is handled as one of ours."));
+        } else {
+            markIdentity(id, !unverified);
+        }
+        return;
+    }
+    // An ONVIF device: the maker and the device's refusal are texts from the network, hence the escaping.
+    const QString endpoint = check->data(EndpointRole).toString();
+    const QString maker = check->data(MakerRole).toString();
+    const int state = id->data(DetailsStateRole).toInt();
+    QStringList lines;
+    lines << (maker.isEmpty() ? tr("ONVIF device") : tr("ONVIF device made by %1").arg(maker.toHtmlEscaped()));
+    QString status;
+    bool fault = true;
+    const bool refused = state == VEXA_DETAILS_NEED_LOGIN && m_credentialsSet;
+    switch (state) {
+    case VEXA_DETAILS_READ:
+        status = m_activated;
+        fault = false;
+        break;
+    case VEXA_DETAILS_NEED_LOGIN:
+        if (refused) {
+            status = tr("Sign-in refused");
+            const QString reason = m_refusals.value(endpoint);
+            lines << (reason.isEmpty() ? tr("Sign-in refused: the device did not accept the user name or password.")
+                                       : tr("Sign-in refused: %1").arg(reason.toHtmlEscaped()));
+        } else {
+            status = tr("Sign-in needed");
+            lines << tr("Sign in to ONVIF devices to read its details.");
+        }
+        break;
+    case VEXA_DETAILS_UNREACHABLE:
+        status = tr("Not reachable");
+        lines << tr("Its ONVIF service did not answer.");
+        break;
+    default:
+        status = tr("Reading details");
+        fault = false;
+        break;
+    }
+    id->setData(refused ? QVariant(true) : QVariant(), SignInRefusedRole);
+    id->setIcon(m_onvifIcon);
+    id->setToolTip(QStringLiteral("<p>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>"));
+    if (QStandardItem* stateItem = cell(row, KindActivationState)) {
+        stateItem->setText(status);
+        if (fault)
+            stateItem->setForeground(QBrush(Qt::red));
+        else
+            stateItem->setData(QVariant(), Qt::ForegroundRole);
+        stateItem->setToolTip(refused ? id->toolTip() : QString());
+    }
+}
+
+int DeviceInfoModel::rowOfEndpoint(const QString& endpoint) const {
+    const QStandardItem* check = m_rowsByEndpoint.value(endpoint);
+    return check ? check->row() : -1;
+}
+
+int DeviceInfoModel::onvifRowsIn(int detailsState) const {
+    int n = 0;
+    const int idColumn = columnOf(KindId);
+    for (const QStandardItem* check : m_rowsByEndpoint) {
+        const QStandardItem* id = item(check->row(), idColumn);
+        if (id && id->data(DetailsStateRole).toInt() == detailsState)
+            ++n;
+    }
+    return n;
+}
+
+void DeviceInfoModel::setCredentialsSet(bool set) {
+    if (set == m_credentialsSet)
+        return;
+    m_credentialsSet = set;
+    // The library reads every device that asked for a login again: until it reports, their rows say they are being
+    // read, never that the new login was refused.
+    for (QStandardItem* check : std::as_const(m_rowsByEndpoint)) {
+        const int row = check->row();
+        QStandardItem* id = row >= 0 ? item(row, columnOf(KindId)) : nullptr;
+        if (id && id->data(DetailsStateRole).toInt() == VEXA_DETAILS_NEED_LOGIN) {
+            id->setData(VEXA_DETAILS_PENDING, DetailsStateRole);
+            markRow(row);
+        }
+    }
+}
+
+void DeviceInfoModel::setRefusalReason(const QString& endpoint, const QString& reason) {
+    if (reason.isEmpty())
+        m_refusals.remove(endpoint);
+    else
+        m_refusals.insert(endpoint, reason);
+    const int row = rowOfEndpoint(endpoint);
+    if (row >= 0)
+        markRow(row);
+}
+
+void DeviceInfoModel::setAlsoOnvif(const DeviceKey& key, bool also) {
+    const QString text = keyText(key);
+    if (also == m_alsoOnvif.contains(text))
+        return;
+    if (also)
+        m_alsoOnvif.insert(text);
+    else
+        m_alsoOnvif.remove(text);
+    const int row = rowOf(key);
+    if (row >= 0)
+        markRow(row);
 }
 
 DeviceKey DeviceInfoModel::keyOf(int row) const {
@@ -251,17 +429,38 @@ DeviceKey DeviceInfoModel::keyOf(int row) const {
 }
 
 void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
-    const int row = rowOf(recordText(record.serialNo), recordText(record.mac));
+    const bool onvif = record.protocol == VEXA_PROTOCOL_ONVIF;
+    const DeviceKey key = onvif ? deviceKeyOf(record) : DeviceKey{recordText(record.serialNo), recordText(record.mac)};
+    int row = rowOf(key);
+    if (row < 0 && onvif)
+        row = rowOfEndpoint(recordText(record.endpointReference));
     if (row < 0)
         return;
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = cell(row, kind);
-    fillCells(byKind, record, false);
+    if (!onvif) {
+        fillCells(byKind, record, false);
+        return;
+    }
+    // The key changes when the details arrive (or the device is another one at the same endpoint): the row is
+    // filed anew under it, in place, with its tick and position.
+    const bool rekeyed = !(keyOf(row) == key);
+    if (rekeyed)
+        untrack(row);
+    fillOnvifCells(byKind, record);
+    if (rekeyed) {
+        byKind[KindCheck]->setData(QVariant::fromValue(key), DeviceKeyRole);
+        track(row);
+        flushRepaints();
+    }
+    markRow(row);
 }
 
 void DeviceInfoModel::removeDevice(const VEXA_DEVICE_MY_INFO& record) {
-    const int row = rowOf(recordText(record.serialNo), recordText(record.mac));
+    int row = rowOf(deviceKeyOf(record));
+    if (row < 0 && record.protocol == VEXA_PROTOCOL_ONVIF)
+        row = rowOfEndpoint(recordText(record.endpointReference));
     if (row >= 0) {
         removeRow(row);
         renumberFrom(row);
@@ -329,16 +528,20 @@ QString DeviceInfoModel::shared(const QString& text) {
 }
 
 int DeviceInfoModel::rowOf(const QString& serialNo, const QString& mac) const {
-    const auto found = m_rowsByMac.constFind(mac);
-    if (found == m_rowsByMac.cend())
-        return -1;
     int first = -1;
-    for (const QStandardItem* serial : *found) {
-        if (serial->text() != serialNo)
-            continue;
-        const int row = serial->row();
-        if (row >= 0 && (first < 0 || row < first))
-            first = row;
+    const auto found = m_rowsByMac.constFind(mac);
+    if (found != m_rowsByMac.cend()) {
+        for (const QStandardItem* serial : *found) {
+            if (serial->text() != serialNo)
+                continue;
+            const int row = serial->row();
+            if (row >= 0 && (first < 0 || row < first))
+                first = row;
+        }
+    }
+    if (first < 0 && !m_onvifRows.isEmpty()) {
+        const QStandardItem* onvif = m_onvifRows.value(keyText(DeviceKey{serialNo, mac}));
+        first = onvif ? onvif->row() : -1;
     }
     return first;
 }
@@ -413,6 +616,8 @@ void DeviceInfoModel::onRowsAboutToBeRemoved(const QModelIndex& parent, int firs
 
 void DeviceInfoModel::forgetAll() {
     m_rowsByMac.clear();
+    m_rowsByEndpoint.clear();
+    m_onvifRows.clear();
     m_addressCells.clear();
     m_addressOf.clear();
     m_checked.clear();
@@ -420,7 +625,13 @@ void DeviceInfoModel::forgetAll() {
 }
 
 void DeviceInfoModel::track(int row) {
-    if (QStandardItem* serial = cell(row, KindSerialNumber)) {
+    const QStandardItem* id = cell(row, KindId);
+    if (id && id->data(ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF) {
+        QStandardItem* check = cell(row, KindCheck);
+        m_rowsByEndpoint.insert(check->data(EndpointRole).toString(), check);
+        m_onvifRows.insert(keyText(keyOf(row)), check);
+        markRow(row);
+    } else if (QStandardItem* serial = cell(row, KindSerialNumber)) {
         m_rowsByMac[text(row, KindMac)].append(serial);
     }
     if (QStandardItem* address = cell(row, KindIpv4Address))
@@ -432,7 +643,16 @@ void DeviceInfoModel::track(int row) {
 }
 
 void DeviceInfoModel::untrack(int row) {
-    if (QStandardItem* serial = cell(row, KindSerialNumber)) {
+    const QStandardItem* id = cell(row, KindId);
+    if (id && id->data(ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF) {
+        QStandardItem* check = cell(row, KindCheck);
+        const QString endpoint = check->data(EndpointRole).toString();
+        if (m_rowsByEndpoint.value(endpoint) == check)
+            m_rowsByEndpoint.remove(endpoint);
+        const QString key = keyText(keyOf(row));
+        if (m_onvifRows.value(key) == check)
+            m_onvifRows.remove(key);
+    } else if (QStandardItem* serial = cell(row, KindSerialNumber)) {
         auto bucket = m_rowsByMac.find(text(row, KindMac));
         if (bucket == m_rowsByMac.end() || !bucket->contains(serial)) {
             // The MAC cell was rewritten behind the model's back: find the cell wherever it is filed.

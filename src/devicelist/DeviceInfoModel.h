@@ -55,6 +55,18 @@ public:
     static constexpr int UnverifiedRole = Qt::UserRole + 41;
     // The device's DeviceKey, on the check cell of its row.
     static constexpr int DeviceKeyRole = Qt::UserRole + 42;
+    // VEXA_PROTOCOL_* of the device, on the ID cell; absent (reads as VEXA_PROTOCOL_VEXA) for ours.
+    static constexpr int ProtocolRole = Qt::UserRole + 43;
+    // Words the quick filter matches beside the shown texts ("ONVIF"), on the check cell.
+    static constexpr int KeywordsRole = Qt::UserRole + 44;
+    // True on the ID cell of an ONVIF device that refused the run's sign-in.
+    static constexpr int SignInRefusedRole = Qt::UserRole + 45;
+    // True on the ID cell of one of our devices that also answers as an ONVIF device.
+    static constexpr int AlsoOnvifRole = Qt::UserRole + 46;
+    // On the check cell of an ONVIF device: its endpoint reference and maker; on its ID cell: VEXA_DETAILS_*.
+    static constexpr int EndpointRole = Qt::UserRole + 47;
+    static constexpr int MakerRole = Qt::UserRole + 48;
+    static constexpr int DetailsStateRole = Qt::UserRole + 49;
 
     // configPath empty: "ColumnConfig.xml" beside the executable.
     explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());
@@ -64,6 +76,8 @@ public:
 
     void addDevice(const VEXA_DEVICE_MY_INFO& record);
     void removeDevice(const VEXA_DEVICE_MY_INFO& record);
+    // Rewrites the row of the record's key. An ONVIF device whose key changed (its serial number and MAC arrived)
+    // is found by its endpoint reference and re-keyed in place.
     void updateDevice(const VEXA_DEVICE_MY_INFO& record);
     // Records in the column file that the column at position from went to position to; the columns in
     // memory stay where they are until the next start. False when the file cannot be written.
@@ -73,6 +87,22 @@ public:
     DeviceKey keyOf(int row) const;
     // First row showing the device with this serial number and MAC, or -1.
     int rowOf(const QString& serialNo, const QString& mac) const;
+    int rowOf(const DeviceKey& key) const { return rowOf(key.serialNo, key.mac); }
+    // The row of the ONVIF device with this endpoint reference, or -1.
+    int rowOfEndpoint(const QString& endpoint) const;
+    // How many rows are ONVIF devices, or ours that also answer as one.
+    int onvifCount() const { return static_cast<int>(m_rowsByEndpoint.size() + m_alsoOnvif.size()); }
+
+    // How many ONVIF rows are in this VEXA_DETAILS_* state.
+    int onvifRowsIn(int detailsState) const;
+
+    // Whether the run has ONVIF credentials: a device asking for a login then refused them. A change shows the
+    // devices that asked as being read again, until their next report.
+    void setCredentialsSet(bool set);
+    // The device's words when it refused the sign-in; shown with the mark. Empty: it gave none.
+    void setRefusalReason(const QString& endpoint, const QString& reason);
+    // Marks (or unmarks) the row of one of our devices that also answers as an ONVIF device.
+    void setAlsoOnvif(const DeviceKey& key, bool also);
     // Rows whose check box is ticked, in row order.
     QList<int> checkedRows() const;
     int checkedCount() const { return static_cast<int>(m_checked.size()); }
@@ -94,7 +124,11 @@ private:
     void setCellText(int row, int kind, const QString& value);
     // The one way a record becomes a row's texts, for a new row and for a report that updates one.
     void fillCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record, bool firstReport);
+    void fillOnvifCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record);
     void markIdentity(QStandardItem* idItem, bool certified);
+    // The ID cell's icon and tool tip and an ONVIF device's state cell, from the row's roles.
+    void markRow(int row);
+    static QString keyText(const DeviceKey& key) { return key.serialNo + QChar(0) + key.mac; }
     void renumberFrom(int row);
 
     void onRowsInserted(const QModelIndex& parent, int first, int last);
@@ -122,6 +156,12 @@ private:
     QHash<QString, QVector<QStandardItem*>> m_addressCells; // address -> the address cells showing it
     QHash<const QStandardItem*, QString> m_addressOf;
     QSet<QStandardItem*> m_checked;
+    // Endpoint reference, and key text, -> the check cell of an ONVIF device's row (its cells may read "N/A").
+    QHash<QString, QStandardItem*> m_rowsByEndpoint;
+    QHash<QString, QStandardItem*> m_onvifRows;
+    QHash<QString, QString> m_refusals; // endpoint reference -> the device's words
+    QSet<QString> m_alsoOnvif;          // serial number + NUL + MAC of ours that also answer as ONVIF devices
+    bool m_credentialsSet = false;
     QVector<QStandardItem*> m_pendingRepaint;
 
     QSet<QString> m_sharedTexts;
@@ -130,6 +170,7 @@ private:
     QBrush m_textBrush;
     QBrush m_conflictBrush;
     QIcon m_unverifiedIcon;
+    QIcon m_onvifIcon;
     QIcon m_conflictIcon;
 };
 

@@ -9,10 +9,6 @@ namespace VEXA {
 
 namespace {
 
-bool sameKey(const VEXA_DEVICE_MY_INFO& record, const QString& serialNo, const QString& mac) {
-    return recordText(record.serialNo) == serialNo && recordText(record.mac) == mac;
-}
-
 // Copies a text between fields of different widths: at most the narrower width, the rest zero.
 template <std::size_t N, std::size_t M>
 void copyText(char (&target)[N], const char (&source)[M]) {
@@ -32,25 +28,75 @@ DeviceStore::~DeviceStore() {
 
 void DeviceStore::add(const VEXA_DEVICE_MY_INFO& record) {
     XRT_MutexGuard guard(m_mutex);
+    const int index = static_cast<int>(m_records.size());
     m_records.append(record);
+    const DeviceKey key = deviceKeyOf(record);
+    // The first record of a key is the one every look-up finds.
+    if (!m_index.contains(keyText(key.serialNo, key.mac)))
+        m_index.insert(keyText(key.serialNo, key.mac), index);
+    if (record.protocol == VEXA_PROTOCOL_ONVIF)
+        m_endpoints.insert(recordText(record.endpointReference), index);
 }
 
 bool DeviceStore::remove(const VEXA_DEVICE_MY_INFO& record) {
     XRT_MutexGuard guard(m_mutex);
-    const int index = indexOf(recordText(record.serialNo), recordText(record.mac));
+    const DeviceKey key = deviceKeyOf(record);
+    int index = indexOf(key.serialNo, key.mac);
+    if (index < 0 && record.protocol == VEXA_PROTOCOL_ONVIF)
+        index = m_endpoints.value(recordText(record.endpointReference), -1);
     if (index < 0)
         return false;
     m_records.removeAt(index);
+    reindex();
     return true;
 }
 
 bool DeviceStore::update(const VEXA_DEVICE_MY_INFO& record) {
     XRT_MutexGuard guard(m_mutex);
-    const int index = indexOf(recordText(record.serialNo), recordText(record.mac));
+    const DeviceKey key = deviceKeyOf(record);
+    int index = indexOf(key.serialNo, key.mac);
+    if (index >= 0) {
+        m_records[index] = record;
+        return true;
+    }
+    if (record.protocol != VEXA_PROTOCOL_ONVIF)
+        return false;
+    index = m_endpoints.value(recordText(record.endpointReference), -1);
     if (index < 0)
         return false;
+    // Re-filed under its new key in one step: a thousand devices whose details arrive cost no scans of the store.
+    const DeviceKey old = deviceKeyOf(m_records.at(index));
+    const auto filed = m_index.constFind(keyText(old.serialNo, old.mac));
+    if (filed != m_index.cend() && *filed == index)
+        m_index.erase(filed);
     m_records[index] = record;
+    const QString text = keyText(key.serialNo, key.mac);
+    const auto other = m_index.constFind(text);
+    if (other == m_index.cend() || *other > index)
+        m_index.insert(text, index);
     return true;
+}
+
+bool DeviceStore::getByEndpoint(const QString& endpoint, VEXA_DEVICE_MY_INFO& record) const {
+    XRT_MutexGuard guard(m_mutex);
+    const int index = m_endpoints.value(endpoint, -1);
+    if (index < 0)
+        return false;
+    record = m_records.at(index);
+    return true;
+}
+
+void DeviceStore::reindex() {
+    m_index.clear();
+    m_endpoints.clear();
+    // Backwards, so that the first record of a key wins, as on add.
+    for (int i = static_cast<int>(m_records.size()) - 1; i >= 0; --i) {
+        const VEXA_DEVICE_MY_INFO& record = m_records.at(i);
+        const DeviceKey key = deviceKeyOf(record);
+        m_index.insert(keyText(key.serialNo, key.mac), i);
+        if (record.protocol == VEXA_PROTOCOL_ONVIF)
+            m_endpoints.insert(recordText(record.endpointReference), i);
+    }
 }
 
 bool DeviceStore::get(const QString& serialNo, const QString& mac, VEXA_DEVICE_MY_INFO& record) const {
@@ -96,16 +142,14 @@ bool DeviceStore::setActivationState(const QString& serialNo, const QString& mac
 
 int DeviceStore::indexOf(const QString& serialNo, const QString& mac) const {
     XRT_MutexGuard guard(m_mutex);
-    for (int i = 0; i < m_records.size(); ++i) {
-        if (sameKey(m_records.at(i), serialNo, mac))
-            return i;
-    }
-    return -1;
+    return m_index.value(keyText(serialNo, mac), -1);
 }
 
 void DeviceStore::clear() {
     XRT_MutexGuard guard(m_mutex);
     m_records.clear();
+    m_index.clear();
+    m_endpoints.clear();
 }
 
 int DeviceStore::count() const {

@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+#include "discovery/OnvifLogin.h"
+
 Q_LOGGING_CATEGORY(lcVexaDiscovery, "vexa.discovery")
 
 namespace VEXA {
@@ -25,14 +27,23 @@ bool textValid(const char (&field)[N], bool required) {
 } // namespace
 
 bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info) {
-    return textValid(info.recordTag, false) && textValid(info.serialNo, true) && textValid(info.mac, true) &&
+    // An ONVIF device has no serial number or MAC until its details are read; its endpoint reference names it.
+    const bool onvif = info.protocol == VEXA_PROTOCOL_ONVIF;
+    return textValid(info.recordTag, false) && textValid(info.serialNo, !onvif) && textValid(info.mac, !onvif) &&
            textValid(info.ipv4Address, false) && textValid(info.ipv4SubnetMask, false) &&
            textValid(info.softwareVersion, false) && textValid(info.dspVersion, false) &&
-           textValid(info.bootTime, false);
+           textValid(info.bootTime, false) && textValid(info.endpointReference, onvif);
 }
 
 VexaHandler::VexaHandler() {
     setLogToFile(3, nullptr, 1);
+    // The run's one ONVIF login goes to the library whenever it changes, and again at every start.
+    OnvifLogin& login = OnvifLogin::instance();
+    connect(&login, &OnvifLogin::changed, this, [this] {
+        const OnvifLogin& current = OnvifLogin::instance();
+        if (m_started)
+            setOnvifCredentials(current.user(), current.password());
+    });
 }
 
 VexaHandler::~VexaHandler() {
@@ -44,6 +55,9 @@ bool VexaHandler::start() {
         return true;
     if (m_library.start(&VexaHandler::deviceCallback, 1, this) >= 1) {
         m_started = true;
+        const OnvifLogin& login = OnvifLogin::instance();
+        if (login.isSet())
+            setOnvifCredentials(login.user(), login.password());
         return true;
     }
     return false;
@@ -105,6 +119,25 @@ bool VexaHandler::resetDefaultPassword(const QByteArray& serialNo, const QByteAr
     return m_library.resetDefaultPassword(serialNo.constData(), securityCode.constData(), newPassword.constData()) >= 1;
 }
 
+bool VexaHandler::setOnvifCredentials(const QString& user, const QString& password) {
+    if (!m_library.setOnvifCredentials)
+        return false;
+    QByteArray name = user.toUtf8();
+    QByteArray secret = password.toUtf8();
+    const bool ok = m_library.setOnvifCredentials(name.constData(), secret.constData()) >= 1;
+    secret.fill('\0');
+    return ok;
+}
+
+QString VexaHandler::onvifRefusal(const QString& endpointReference) const {
+    if (!m_library.onvifRefusal || endpointReference.isEmpty())
+        return QString();
+    char reason[256] = {};
+    if (m_library.onvifRefusal(endpointReference.toUtf8().constData(), reason, sizeof reason) < 1)
+        return QString();
+    return recordText(reason);
+}
+
 uint32_t VexaHandler::lastError() const {
     return m_library.lastError();
 }
@@ -121,10 +154,6 @@ void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_pHandler_Null") + address;
         return;
     }
-    // ONVIF devices have no serial number or MAC until their details are read, and the list keys rows by them:
-    // the program takes them in a later step; until then it lists ours only.
-    if (info->protocol == VEXA_PROTOCOL_ONVIF)
-        return;
     if (!libraryRecordTextsValid(*info)) {
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_stringLenCheck") + address;
         return;
@@ -140,7 +169,9 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     switch (info.eventType) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
-        if (recordText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode) {
+        // ONVIF devices are of any make: the OEM mark is ours alone.
+        if (info.protocol != VEXA_PROTOCOL_ONVIF &&
+            (recordText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode)) {
             qCDebug(lcVexaDiscovery).noquote()
                 << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);
             return;

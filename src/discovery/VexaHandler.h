@@ -27,11 +27,13 @@ struct VexaLibrary {
     decltype(&VEXA_ResetDefaultPasswd) resetDefaultPassword = &VEXA_ResetDefaultPasswd;
     decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
     decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
+    decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
+    decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
 };
 
 // The only owner of the discovery library. Turns the library's device reports, which arrive on the
 // library's own thread, into three signals carrying a copy of the device record; receivers on the GUI
-// thread get them as queued calls. Only new devices of our OEM customer are passed on.
+// thread get them as queued calls. Only new devices of our OEM customer, and ONVIF devices, are passed on.
 // Every other operation is a synchronous library call made on the GUI thread.
 class VexaHandler : public QObject, public Singleton::CSingleton<VexaHandler> {
     Q_OBJECT
@@ -59,6 +61,11 @@ public:
     uint32_t lastError() const;
     // The running library's counters, among them how many manufacturer keys this start trusts.
     bool statistics(VEXA_STATISTICS& out) const;
+    // Hands the run's ONVIF user and password to the library (memory only); an empty user forgets them. Takes a
+    // lock and queues reads, never waits on a device.
+    bool setOnvifCredentials(const QString& user, const QString& password);
+    // The ONVIF device's words when it last refused the login; empty when it gave none or is not listed.
+    QString onvifRefusal(const QString& endpointReference) const;
 
     // The library's device callback. Runs on the library's thread; touches only its arguments.
     static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);
@@ -86,8 +93,8 @@ private:
 };
 
 // The texts of a library record the handler checks before it builds a device record: bounded by their
-// fields, and a record whose serial number or MAC is empty, or whose texts carry control bytes, is
-// malformed and dropped.
+// fields, and a record whose serial number or MAC is empty (for an ONVIF device: whose endpoint reference is
+// empty), or whose texts carry control bytes, is malformed and dropped.
 bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info);
 
 } // namespace VEXA

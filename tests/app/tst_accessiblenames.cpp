@@ -24,6 +24,7 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/PlanPreviewPage.h"
+#include "signin/SignInDialog.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -107,7 +108,7 @@ private slots:
         QTest::addColumn<QString>("what");
         for (const char* what : {"main window, nothing ticked", "main window, one device", "main window, a batch",
                                  "main window, activation", "reset password", "restore password", "export", "results",
-                                 "plan preview", "exit question", "hint", "warning", "about panel"})
+                                 "plan preview", "exit question", "hint", "warning", "sign-in", "about panel"})
             QTest::newRow(what) << QString::fromLatin1(what);
     }
 
@@ -154,6 +155,8 @@ private slots:
             root = std::move(results);
         } else if (what == u"plan preview") {
             root = std::make_unique<VexaTool::PlanPreviewPage>();
+        } else if (what == u"sign-in") {
+            root = std::make_unique<VexaTool::SignInDialog>();
         } else if (what == u"exit question") {
             root = std::make_unique<VexaTool::TipDialog>();
         } else if (what == u"hint") {

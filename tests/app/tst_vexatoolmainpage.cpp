@@ -27,8 +27,10 @@
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
+#include "signin/SignInDialog.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -511,7 +513,9 @@ private slots:
         QVERIFY(menu);
         QVERIFY(menu->windowFlags().testFlag(Qt::Popup));
         QCOMPARE(menu->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().at(0), window->signInAction());
+        QCOMPARE(window->signInAction()->text(), QStringLiteral("Sign in to ONVIF devices…"));
         QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnSystemMenu")), Qt::LeftButton);
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), QPoint(window->x() + window->width() - 326, window->y() + 20));
@@ -519,6 +523,35 @@ private slots:
         QVERIFY(name && name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Name: VEXA"));
         menu->close();
+    }
+
+    void signInFromTheMenuAndTheListUnderTheCover_data() {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("menu") << true;
+        QTest::newRow("button above the list") << false;
+    }
+
+    void signInFromTheMenuAndTheListUnderTheCover() {
+        QFETCH(bool, fromMenu);
+        VEXA::OnvifLogin::instance().clear();
+        auto window = shownWindow(QSize(1024, 700));
+        bool covered = false;
+        QTimer::singleShot(0, window.get(), [&covered, w = window.get()] {
+            auto* dialog = qobject_cast<VexaTool::SignInDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            covered = w->isCovering();
+            dialog->passwordEdit()->setText(QStringLiteral("Camera-2024"));
+            dialog->signInButton()->click();
+        });
+        if (fromMenu)
+            window->signInAction()->trigger();
+        else
+            window->listPage()->signInButton()->click();
+        QVERIFY(covered);
+        QVERIFY(!window->isCovering());
+        QCOMPARE(VEXA::OnvifLogin::instance().user(), QStringLiteral("admin"));
+        QCOMPARE(VEXA::OnvifLogin::instance().password(), QStringLiteral("Camera-2024"));
+        VEXA::OnvifLogin::instance().clear();
     }
 
     void helpCoversTheWindow() {

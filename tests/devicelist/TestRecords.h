@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include "discovery/DeviceRecord.h"
+#include "vexa.h"
 
 namespace testrecords {
 
@@ -37,6 +38,35 @@ inline VEXA_DEVICE_MY_INFO device(const QByteArray& serial, const QByteArray& ma
     r.activationState = activation;
     r.certified = 1;
     r.recordValid = 1;
+    return r;
+}
+
+// An ONVIF device as the library reports it: before its details are read only what discovery tells (address,
+// service port, name from its scopes); after them serial number, MAC, model, firmware and network settings.
+inline VEXA_DEVICE_MY_INFO onvifDevice(const QByteArray& endpoint, const QByteArray& address, uint8_t state,
+                                       const QByteArray& serial = QByteArray(), const QByteArray& mac = QByteArray()) {
+    VEXA_DEVICE_MY_INFO r;
+    std::memset(&r, 0, sizeof r);
+    r.protocol = VEXA_PROTOCOL_ONVIF;
+    r.detailsState = state;
+    r.recordValid = 1;
+    setRecordText(r.endpointReference, endpoint);
+    setRecordText(r.ipv4Address, address);
+    setRecordText(r.deviceName, "Gate camera");
+    r.port = 8080;
+    if (state == VEXA_DETAILS_READ) {
+        setRecordText(r.serialNo, serial);
+        setRecordText(r.mac, mac);
+        setRecordText(r.ipv4SubnetMask, "255.255.255.0");
+        setRecordText(r.ipv4Gateway, "192.168.1.1");
+        setRecordText(r.deviceTypeName, "OC-2041");
+        setRecordText(r.softwareVersion, "2.4.1");
+        setRecordText(r.manufacturer, "Othermake");
+        r.httpPort = 80;
+        r.rtspPort = 554;
+        r.supportFlags = VEXA_SUPPORT_DHCP;
+        r.dhcpEnabled = 1;
+    }
     return r;
 }
 

@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <QAbstractItemModelTester>
@@ -16,6 +18,7 @@
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
@@ -24,6 +27,7 @@
 
 using namespace Qt::StringLiterals;
 using testrecords::device;
+using testrecords::onvifDevice;
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;
 
@@ -37,6 +41,10 @@ int fakeClearUp() {
 }
 int fakeInquiry() {
     ++g_inquiries;
+    return 1;
+}
+int fakeRefusal(const char* endpoint, char* buffer, uint32_t size) {
+    std::snprintf(buffer, size, "%s", std::strcmp(endpoint, "urn:uuid:r1") == 0 ? "Sender not authorized" : "");
     return 1;
 }
 
@@ -70,6 +78,11 @@ private slots:
     void tickedSetFollowsWhatIsShown();
     void sortingWhileFilteredKeepsAddressOrder();
     void planIsCheckedAgainOnApply();
+    void deviceOnBothProtocolsIsOneRow_data();
+    void deviceOnBothProtocolsIsOneRow();
+    void tickedOnvifDeviceKeepsItsPlaceWhenItsKeyChanges();
+    void refusedSignInShowsTheDevicesWords();
+    void signInButtonAsksForTheLogin();
 
 private:
     void tick(int row, bool on);
@@ -89,6 +102,7 @@ void TestDeviceDisplayPage::initTestCase() {
     VEXA::VexaLibrary library;
     library.clearUp = &fakeClearUp;
     library.sendInquiry = &fakeInquiry;
+    library.onvifRefusal = &fakeRefusal;
     VEXA::VexaHandler::instance()->setLibrary(library);
 }
 
@@ -583,6 +597,112 @@ void TestDeviceDisplayPage::planIsCheckedAgainOnApply() {
     QVERIFY(!preview->applyEnabled());
     QTest::qWait(20);
     QVERIFY(!sent);
+}
+
+void TestDeviceDisplayPage::deviceOnBothProtocolsIsOneRow_data() {
+    QTest::addColumn<QString>("order");
+    QTest::newRow("ours first") << QStringLiteral("ours,read");
+    QTest::newRow("onvif read first") << QStringLiteral("read,ours");
+    QTest::newRow("onvif heard, ours, then its details") << QStringLiteral("pending,ours,read");
+}
+
+void TestDeviceDisplayPage::deviceOnBothProtocolsIsOneRow() {
+    QFETCH(QString, order);
+    // The same device: our protocol writes its MAC in upper case, ONVIF with colons.
+    const auto ours = device("VX1", "02-AB-00-00-00-01", "192.168.1.2");
+    const auto pending = onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_PENDING);
+    const auto read = onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_READ, "OC1", "02:ab:00:00:00:01");
+    m_page->onDeviceLogin(device("VX2", "02-AB-00-00-00-02", "192.168.1.3"));
+    for (const QString& step : order.split(QLatin1Char(','))) {
+        if (step == u"ours")
+            m_page->onDeviceLogin(ours);
+        else if (step == u"pending")
+            m_page->onDeviceLogin(pending);
+        else if (order.startsWith(u"read")) // heard with its details at once
+            m_page->onDeviceLogin(read);
+        else
+            m_page->onDeviceUpdate(read);
+    }
+    DeviceInfoModel* model = m_page->model();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 2);
+    QCOMPARE(m_page->countLabel()->text(), u"2"_s);
+    const int row = model->rowOf(u"VX1"_s, u"02-AB-00-00-00-01"_s);
+    QVERIFY(row >= 0);
+    const QModelIndex id = model->index(row, model->columnOf(DeviceInfoModel::KindId));
+    QVERIFY(id.data(DeviceInfoModel::AlsoOnvifRole).toBool());
+    QCOMPARE(id.data(DeviceInfoModel::ProtocolRole).toInt(), int(VEXA_PROTOCOL_VEXA));
+    // Ours wins for the data.
+    QCOMPARE(model->index(row, model->columnOf(DeviceInfoModel::KindDeviceType)).data().toString(), u"VX-IPC-B120"_s);
+    QCOMPARE(model->rowOfEndpoint(u"urn:uuid:t1"_s), -1);
+    m_page->filterEdit()->setText(u"onvif"_s);
+    QCOMPARE(m_page->filterModel()->rowCount(), 1);
+    m_page->filterEdit()->clear();
+    // Its ONVIF side changes: still one row.
+    m_page->onDeviceUpdate(read);
+    QCOMPARE(model->rowCount(), 2);
+
+    // Ours goes quiet while the ONVIF side still answers: it is listed on its own again.
+    m_page->onDeviceLogout(ours);
+    QCOMPARE(model->rowCount(), 2);
+    QVERIFY(model->rowOfEndpoint(u"urn:uuid:t1"_s) >= 0);
+    QCOMPARE(VEXA::DeviceStore::instance()->count(), 2);
+    // And back: one row again.
+    m_page->onDeviceLogin(ours);
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->rowOfEndpoint(u"urn:uuid:t1"_s), -1);
+    // The ONVIF side says goodbye: ours stays, unmarked.
+    m_page->onDeviceLogout(read);
+    QCOMPARE(model->rowCount(), 2);
+    QVERIFY(!model->index(model->rowOf(u"VX1"_s, u"02-AB-00-00-00-01"_s), model->columnOf(DeviceInfoModel::KindId))
+                 .data(DeviceInfoModel::AlsoOnvifRole)
+                 .toBool());
+}
+
+void TestDeviceDisplayPage::tickedOnvifDeviceKeepsItsPlaceWhenItsKeyChanges() {
+    m_page->onDeviceLogin(device("VX1", "02-AB-00-00-00-01", "192.168.1.2"));
+    m_page->onDeviceLogin(onvifDevice("urn:uuid:k1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
+    m_page->onDeviceLogin(onvifDevice("urn:uuid:k2", "192.168.1.71", VEXA_DETAILS_NEED_LOGIN));
+    QCOMPARE(m_page->model()->rowCount(), 3);
+    tick(1, true);
+    QCOMPARE(lastEntries().size(), 1);
+    QCOMPARE(lastEntries().at(0).serialNo, u"urn:uuid:k1"_s);
+    // An ONVIF device is never offered activation.
+    QCOMPARE(lastKind(), MODIFY_SINGLE);
+    m_page->onDeviceUpdate(onvifDevice("urn:uuid:k1", "192.168.1.70", VEXA_DETAILS_READ, "OC1", "0a:00:00:00:00:01"));
+    QCOMPARE(m_page->model()->rowCount(), 3);
+    QCOMPARE(m_page->model()->checkedRows(), QList<int>{1});
+    QCOMPARE(lastEntries().size(), 1);
+    QCOMPARE(lastEntries().at(0).serialNo, u"OC1"_s);
+    QCOMPARE(lastEntries().at(0).mac, u"0a:00:00:00:00:01"_s);
+    VEXA_DEVICE_MY_INFO stored;
+    QVERIFY(VEXA::DeviceStore::instance()->get(DeviceKey{u"OC1"_s, u"0a:00:00:00:00:01"_s}, stored));
+    QCOMPARE(stored.detailsState, uint8_t(VEXA_DETAILS_READ));
+}
+
+void TestDeviceDisplayPage::refusedSignInShowsTheDevicesWords() {
+    VEXA::OnvifLogin::instance().set(u"admin"_s, u"Wrong-Pass1"_s);
+    m_page->onDeviceLogin(onvifDevice("urn:uuid:r1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    m_page->onDeviceUpdate(onvifDevice("urn:uuid:r1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
+    DeviceInfoModel* model = m_page->model();
+    const QModelIndex id = model->index(0, model->columnOf(DeviceInfoModel::KindId));
+    QVERIFY(id.data(DeviceInfoModel::SignInRefusedRole).toBool());
+    QVERIFY(id.data(Qt::ToolTipRole).toString().contains(u"Sign-in refused: Sender not authorized"_s));
+    QCOMPARE(model->index(0, model->columnOf(DeviceInfoModel::KindActivationState)).data().toString(),
+             u"Sign-in refused"_s);
+    // Forgetting the login: the device only asks for one.
+    VEXA::OnvifLogin::instance().clear();
+    m_page->onDeviceUpdate(onvifDevice("urn:uuid:r1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
+    QVERIFY(!id.data(DeviceInfoModel::SignInRefusedRole).toBool());
+    QCOMPARE(model->index(0, model->columnOf(DeviceInfoModel::KindActivationState)).data().toString(),
+             u"Sign-in needed"_s);
+}
+
+void TestDeviceDisplayPage::signInButtonAsksForTheLogin() {
+    QSignalSpy asked(m_page.get(), &DeviceDisplayPage::signalSignInRequested);
+    QVERIFY(!m_page->signInButton()->accessibleName().isEmpty());
+    m_page->signInButton()->click();
+    QCOMPARE(asked.count(), 1);
 }
 
 QTEST_MAIN(TestDeviceDisplayPage)

@@ -10,9 +10,12 @@
 #include "TestRecords.h"
 #include "common/XmlNode.h"
 #include "devicelist/CIpStandardItem.h"
+#include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 
 using testrecords::device;
+using testrecords::onvifDevice;
+using VexaTool::DeviceFilterProxyModel;
 using VexaTool::DeviceInfoModel;
 
 class TestDeviceInfoModel : public QObject {
@@ -37,6 +40,15 @@ private slots:
     void sharedAddressIsMarkedLive();
     void unverifiedIdentityIsMarked();
     void header();
+    void onvifCellsBeforeAndAfterDetails_data();
+    void onvifCellsBeforeAndAfterDetails();
+    void onvifRowIsRekeyedInPlace();
+    void onvifRowsWithoutDetailsStayApart();
+    void onvifStateMarks_data();
+    void onvifStateMarks();
+    void ourDeviceAlsoAnsweringOnvifIsMarked();
+    void quickFilterMatchesOnvif_data();
+    void quickFilterMatchesOnvif();
 
 private:
     QString text(int row, int kind) const { return m_model->item(row, m_model->columnOf(kind))->text(); }
@@ -382,6 +394,194 @@ void TestDeviceInfoModel::header() {
     QCOMPARE(m_model->headerData(0, Qt::Horizontal, DeviceInfoModel::kHeaderFlagRole).toBool(), true);
     QCOMPARE(m_model->headerData(9, Qt::Horizontal).toString(), QStringLiteral("Serial Number"));
     QCOMPARE(m_model->headerData(24, Qt::Horizontal).toString(), QStringLiteral("isActivatd"));
+}
+
+void TestDeviceInfoModel::onvifCellsBeforeAndAfterDetails_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("pending");
+    QTest::addColumn<QString>("read");
+    const QString na = QStringLiteral("N/A");
+    QTest::newRow("type from the model") << int(DeviceInfoModel::KindDeviceType) << na << QStringLiteral("OC-2041");
+    QTest::newRow("name") << int(DeviceInfoModel::KindActivate) << QStringLiteral("Gate camera")
+                          << QStringLiteral("Gate camera");
+    QTest::newRow("address from discovery")
+        << int(DeviceInfoModel::KindIpv4Address) << QStringLiteral("192.168.1.70") << QStringLiteral("192.168.1.71");
+    QTest::newRow("service port") << int(DeviceInfoModel::KindPort) << QStringLiteral(" 8080")
+                                  << QStringLiteral(" 8080");
+    QTest::newRow("firmware") << int(DeviceInfoModel::KindSoftVersion) << na << QStringLiteral("2.4.1");
+    QTest::newRow("serial") << int(DeviceInfoModel::KindSerialNumber) << na << QStringLiteral("OC1");
+    QTest::newRow("mac") << int(DeviceInfoModel::KindMac) << na << QStringLiteral("0a-00-00-00-00-01");
+    QTest::newRow("mask") << int(DeviceInfoModel::KindIpv4Mask) << na << QStringLiteral("255.255.255.0");
+    QTest::newRow("gateway") << int(DeviceInfoModel::KindIpv4Gateway) << na << QStringLiteral("192.168.1.1");
+    QTest::newRow("http port") << int(DeviceInfoModel::KindHttpPort) << na << QStringLiteral("80");
+    QTest::newRow("rtsp port") << int(DeviceInfoModel::KindRtspPort) << na << QStringLiteral("554");
+    QTest::newRow("dhcp") << int(DeviceInfoModel::KindIpv4Dhcp) << na << QStringLiteral("ON");
+    QTest::newRow("no ipv6 given") << int(DeviceInfoModel::KindIpv6Address) << na << na;
+    QTest::newRow("never given") << int(DeviceInfoModel::KindDspVersion) << na << na;
+    QTest::newRow("state") << int(DeviceInfoModel::KindActivationState) << QStringLiteral("Reading details")
+                           << QStringLiteral("Activated");
+}
+
+void TestDeviceInfoModel::onvifCellsBeforeAndAfterDetails() {
+    QFETCH(int, kind);
+    QFETCH(QString, pending);
+    QFETCH(QString, read);
+    m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    QCOMPARE(text(0, kind), pending);
+    m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.71", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01"));
+    QCOMPARE(m_model->rowCount(), 1);
+    QCOMPARE(text(0, kind), read);
+    const QModelIndex id = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindId));
+    QCOMPARE(id.data(DeviceInfoModel::ProtocolRole).toInt(), int(VEXA_PROTOCOL_ONVIF));
+    QVERIFY(id.data(Qt::DecorationRole).isValid());
+    QVERIFY(id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("ONVIF device made by Othermake")));
+    // An ONVIF device is never taken for an unverified one of ours.
+    QVERIFY(!id.data(DeviceInfoModel::UnverifiedRole).toBool());
+}
+
+void TestDeviceInfoModel::onvifRowIsRekeyedInPlace() {
+    m_model->addDevice(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    m_model->addDevice(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    const DeviceKey pendingKey{QStringLiteral("urn:uuid:e1"), QString()};
+    QCOMPARE(m_model->keyOf(1), pendingKey);
+    QCOMPARE(m_model->rowOf(pendingKey), 1);
+    m_model->item(1, m_model->columnOf(DeviceInfoModel::KindCheck))->setCheckState(Qt::Checked);
+
+    const auto read = onvifDevice("urn:uuid:e1", "192.168.1.2", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01");
+    m_model->updateDevice(read);
+    const DeviceKey readKey{QStringLiteral("OC1"), QStringLiteral("0a-00-00-00-00-01")};
+    QCOMPARE(m_model->rowCount(), 3);
+    QCOMPARE(m_model->keyOf(1), readKey);
+    QCOMPARE(m_model->rowOf(readKey), 1);
+    QCOMPARE(m_model->rowOf(pendingKey), -1);
+    QCOMPARE(m_model->rowOfEndpoint(QStringLiteral("urn:uuid:e1")), 1);
+    QCOMPARE(m_model->checkedRows(), QList<int>{1});
+    QCOMPARE(text(1, DeviceInfoModel::KindId), QStringLiteral("002"));
+    // Its new address is one of ours: both are marked as sharing it.
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.2")), 2);
+    QCOMPARE(m_model->addressUsers(QStringLiteral("192.168.1.70")), 0);
+
+    // Gone, by the record the library reports at the end.
+    m_model->removeDevice(read);
+    QCOMPARE(m_model->rowCount(), 2);
+    QCOMPARE(m_model->rowOfEndpoint(QStringLiteral("urn:uuid:e1")), -1);
+    QCOMPARE(m_model->rowOf(QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02")), 1);
+    QCOMPARE(m_model->onvifCount(), 0);
+}
+
+void TestDeviceInfoModel::onvifRowsWithoutDetailsStayApart() {
+    for (int i = 1; i <= 3; ++i)
+        m_model->addDevice(onvifDevice("urn:uuid:e" + QByteArray::number(i), "192.168.1.7" + QByteArray::number(i),
+                                       VEXA_DETAILS_NEED_LOGIN));
+    QCOMPARE(m_model->rowCount(), 3);
+    QCOMPARE(m_model->onvifCount(), 3);
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(m_model->rowOfEndpoint(QStringLiteral("urn:uuid:e%1").arg(i)), i - 1);
+    m_model->removeDevice(onvifDevice("urn:uuid:e2", "192.168.1.72", VEXA_DETAILS_NEED_LOGIN));
+    QCOMPARE(m_model->rowCount(), 2);
+    QCOMPARE(m_model->rowOfEndpoint(QStringLiteral("urn:uuid:e3")), 1);
+}
+
+void TestDeviceInfoModel::onvifStateMarks_data() {
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("credentials");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("asks, none set") << int(VEXA_DETAILS_NEED_LOGIN) << false << QString()
+                                    << QStringLiteral("Sign-in needed") << false << QStringLiteral("Sign in to ONVIF");
+    QTest::newRow("refused with words") << int(VEXA_DETAILS_NEED_LOGIN) << true
+                                        << QStringLiteral("Sender not authorized") << QStringLiteral("Sign-in refused")
+                                        << true << QStringLiteral("Sign-in refused: Sender not authorized");
+    QTest::newRow("refused, words are data")
+        << int(VEXA_DETAILS_NEED_LOGIN) << true << QStringLiteral("<b>bad</b>") << QStringLiteral("Sign-in refused")
+        << true << QStringLiteral("&lt;b&gt;bad&lt;/b&gt;");
+    QTest::newRow("refused without words")
+        << int(VEXA_DETAILS_NEED_LOGIN) << true << QString() << QStringLiteral("Sign-in refused") << true
+        << QStringLiteral("did not accept the user name or password");
+    QTest::newRow("unreachable") << int(VEXA_DETAILS_UNREACHABLE) << true << QString()
+                                 << QStringLiteral("Not reachable") << false << QStringLiteral("did not answer");
+}
+
+void TestDeviceInfoModel::onvifStateMarks() {
+    QFETCH(int, state);
+    QFETCH(bool, credentials);
+    QFETCH(QString, reason);
+    QFETCH(QString, status);
+    QFETCH(bool, refused);
+    QFETCH(QString, tip);
+    m_model->setCredentialsSet(credentials);
+    m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    m_model->setRefusalReason(QStringLiteral("urn:uuid:e1"), reason);
+    m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", static_cast<uint8_t>(state)));
+    const QModelIndex id = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindId));
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), status);
+    QCOMPARE(id.data(DeviceInfoModel::SignInRefusedRole).toBool(), refused);
+    QVERIFY2(id.data(Qt::ToolTipRole).toString().contains(tip), qPrintable(id.data(Qt::ToolTipRole).toString()));
+    QVERIFY(!id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("<b>")));
+    if (state == VEXA_DETAILS_NEED_LOGIN) {
+        // Another login: the device is read again, and nothing claims it refused the new one.
+        m_model->setCredentialsSet(!credentials);
+        QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Reading details"));
+        QVERIFY(!id.data(DeviceInfoModel::SignInRefusedRole).toBool());
+    }
+    // Details read after a sign-in clear the mark.
+    m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01"));
+    QVERIFY(!id.data(DeviceInfoModel::SignInRefusedRole).toBool());
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+}
+
+void TestDeviceInfoModel::ourDeviceAlsoAnsweringOnvifIsMarked() {
+    const auto ours = device("SA", "02-00-00-00-00-01", "192.168.1.2");
+    const DeviceKey key{QStringLiteral("SA"), QStringLiteral("02-00-00-00-00-01")};
+    // Marked before its row exists (the ONVIF side answered first) and after.
+    m_model->setAlsoOnvif(key, true);
+    m_model->addDevice(ours);
+    const QModelIndex id = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindId));
+    QVERIFY(id.data(DeviceInfoModel::AlsoOnvifRole).toBool());
+    QVERIFY(id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("also answers as an ONVIF device")));
+    QCOMPARE(m_model->onvifCount(), 1);
+    // A later report of ours keeps the mark.
+    m_model->updateDevice(ours);
+    QVERIFY(id.data(Qt::DecorationRole).isValid());
+    QVERIFY(id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("ONVIF")));
+    m_model->setAlsoOnvif(key, false);
+    QVERIFY(!id.data(DeviceInfoModel::AlsoOnvifRole).toBool());
+    QVERIFY(!id.data(Qt::ToolTipRole).isValid());
+    QCOMPARE(m_model->onvifCount(), 0);
+}
+
+void TestDeviceInfoModel::quickFilterMatchesOnvif_data() {
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("onvif") << QStringLiteral("onvif")
+                           << QStringList{QStringLiteral("urn:uuid:e1"), QStringLiteral("SB"), QStringLiteral("OC1")};
+    QTest::newRow("onvif and address") << QStringLiteral("ONVIF 192.168.1.70")
+                                       << QStringList{QStringLiteral("urn:uuid:e1")};
+    QTest::newRow("ours only") << QStringLiteral("SA") << QStringList{QStringLiteral("SA")};
+}
+
+void TestDeviceInfoModel::quickFilterMatchesOnvif() {
+    QFETCH(QString, words);
+    QFETCH(QStringList, shown);
+    m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    m_model->addDevice(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_model->addDevice(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    m_model->addDevice(onvifDevice("urn:uuid:e2", "192.168.1.71", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01"));
+    m_model->setAlsoOnvif({QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02")}, true);
+    DeviceFilterProxyModel filter;
+    filter.setSourceModel(m_model.get());
+    filter.setCheckColumn(m_model->columnOf(DeviceInfoModel::KindCheck));
+    filter.setKeywordRole(DeviceInfoModel::KeywordsRole);
+    filter.setFilterColumns(
+        {m_model->columnOf(DeviceInfoModel::KindIpv4Address), m_model->columnOf(DeviceInfoModel::KindSerialNumber)});
+    filter.setFilterWords(words);
+    QStringList keys;
+    for (int r = 0; r < filter.rowCount(); ++r)
+        keys << m_model->keyOf(filter.mapToSource(filter.index(r, 0)).row()).serialNo;
+    QCOMPARE(keys, shown);
 }
 
 QTEST_MAIN(TestDeviceInfoModel)

@@ -20,6 +20,7 @@ private slots:
     void updateOverwritesWhole();
     void serialsDifferingAboveAsciiStayApart();
     void netParamsBothWays();
+    void onvifDevicesKeyedByEndpointUntilRead();
 
 private:
     static VEXA_DEVICE_MY_INFO device(const char* serial, const char* mac, const char* ip = "192.0.2.10");
@@ -166,6 +167,44 @@ void TestDeviceStore::netParamsBothWays() {
     QCOMPARE(out.dhcpEnabled, uint8_t(0));
     QCOMPARE(recordText(out.ipv6Address), QString(46, QLatin1Char('a')));
     QCOMPARE(recordText(out.serialNo), QStringLiteral("SN1"));
+}
+
+void TestDeviceStore::onvifDevicesKeyedByEndpointUntilRead() {
+    DeviceStore* store = DeviceStore::instance();
+    auto onvif = [](const char* endpoint, const char* serial, const char* mac) {
+        VEXA_DEVICE_MY_INFO record = device(serial, mac);
+        record.protocol = VEXA_PROTOCOL_ONVIF;
+        record.activationState = 0;
+        setRecordText(record.endpointReference, endpoint);
+        return record;
+    };
+    store->add(device("SN1", "02-00-00-00-00-01"));
+    // Two devices without serial number or MAC yet are two records, not one key.
+    store->add(onvif("urn:uuid:a", "", ""));
+    store->add(onvif("urn:uuid:b", "", ""));
+    QCOMPARE(store->count(), 3);
+    VEXA_DEVICE_MY_INFO out;
+    QVERIFY(store->get(QStringLiteral("urn:uuid:b"), QString(), out));
+    QCOMPARE(recordText(out.endpointReference), QStringLiteral("urn:uuid:b"));
+    QVERIFY(!store->get(QString(), QString(), out));
+
+    // Its details arrive: the same record, in the same place, under its new key.
+    QVERIFY(store->update(onvif("urn:uuid:a", "OC1", "0a-00-00-00-00-01")));
+    QCOMPARE(store->count(), 3);
+    QVERIFY(!store->get(QStringLiteral("urn:uuid:a"), QString(), out));
+    QVERIFY(store->get(QStringLiteral("OC1"), QStringLiteral("0a-00-00-00-00-01"), out));
+    QVector<VEXA_DEVICE_MY_INFO> all;
+    store->copyAll(all);
+    QCOMPARE(recordText(all.at(1).serialNo), QStringLiteral("OC1"));
+    QVERIFY(store->getByEndpoint(QStringLiteral("urn:uuid:a"), out));
+    QCOMPARE(recordText(out.serialNo), QStringLiteral("OC1"));
+
+    // An update of one of ours never takes an ONVIF record's place.
+    QVERIFY(!store->update(device("SN9", "02-00-00-00-00-09")));
+    QVERIFY(store->remove(onvif("urn:uuid:b", "", "")));
+    QVERIFY(store->get(QStringLiteral("SN1"), QStringLiteral("02-00-00-00-00-01"), out));
+    QVERIFY(store->get(QStringLiteral("OC1"), QStringLiteral("0a-00-00-00-00-01"), out));
+    QCOMPARE(store->count(), 2);
 }
 
 QTEST_APPLESS_MAIN(TestDeviceStore)

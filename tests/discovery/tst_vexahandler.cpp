@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 
+#include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 
 using VEXA::VexaHandler;
@@ -37,6 +38,15 @@ struct FakeLibrary {
         return filterResult;
     }
     static uint32_t lastError() { return 2011; }
+    static inline QByteArray onvifUser;
+    static inline QByteArray onvifPassword;
+    static inline int credentialCalls = 0;
+    static int setOnvifCredentials(const char* user, const char* password) {
+        ++credentialCalls;
+        onvifUser = user;
+        onvifPassword = password;
+        return 1;
+    }
 };
 
 QStringList g_traces;
@@ -72,6 +82,9 @@ private slots:
     void events_data();
     void events();
     void malformedReportsAreDropped();
+    void onvifReports_data();
+    void onvifReports();
+    void onvifLoginReachesTheLibrary();
     void signalsArriveQueuedOnTheGuiThread();
 
 private:
@@ -85,6 +98,7 @@ void TestVexaHandler::initTestCase() {
     library.stop = &FakeLibrary::stop;
     library.setFilterRule = &FakeLibrary::setFilterRule;
     library.lastError = &FakeLibrary::lastError;
+    library.setOnvifCredentials = &FakeLibrary::setOnvifCredentials;
     m_handler->setLibrary(library);
     QCOMPARE(VexaHandler::instance(), m_handler);
 }
@@ -203,6 +217,66 @@ void TestVexaHandler::malformedReportsAreDropped() {
     const auto record = online.at(0).at(0).value<VEXA_DEVICE_MY_INFO>();
     QCOMPARE(recordText(record.serialNo), QString(48, QLatin1Char('S')));
     QCOMPARE(g_traces.value(7), QStringLiteral("kelnor_start_") + QString(16, QLatin1Char('1')));
+}
+
+void TestVexaHandler::onvifReports_data() {
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QByteArray>("endpoint");
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<int>("signals");
+    // Heard by WS-Discovery: no serial number, MAC nor OEM mark, and listed all the same.
+    QTest::newRow("new, details pending") << 1 << QByteArray("urn:uuid:1") << QByteArray() << 1;
+    QTest::newRow("changed, details read") << 2 << QByteArray("urn:uuid:1") << QByteArray("OC1") << 1;
+    QTest::newRow("gone") << 3 << QByteArray("urn:uuid:1") << QByteArray() << 1;
+    QTest::newRow("no endpoint reference") << 1 << QByteArray() << QByteArray() << 0;
+    QTest::newRow("control byte in endpoint") << 1 << QByteArray("urn:\x02uuid") << QByteArray() << 0;
+}
+
+void TestVexaHandler::onvifReports() {
+    QFETCH(int, event);
+    QFETCH(QByteArray, endpoint);
+    QFETCH(QByteArray, serial);
+    QSignalSpy online(m_handler, &VexaHandler::signalDeviceOnline);
+    QSignalSpy offline(m_handler, &VexaHandler::signalDeviceOffline);
+    QSignalSpy update(m_handler, &VexaHandler::signalDeviceUpdate);
+    VEXA_DEVICE_INFO info = report(event, "", 0);
+    info.protocol = VEXA_PROTOCOL_ONVIF;
+    std::memset(info.serialNo, 0, sizeof info.serialNo);
+    std::memset(info.mac, 0, sizeof info.mac);
+    std::memcpy(info.serialNo, serial.constData(), static_cast<size_t>(serial.size()));
+    std::memcpy(info.endpointReference, endpoint.constData(), static_cast<size_t>(endpoint.size()));
+    VexaHandler::deviceCallback(&info, m_handler);
+    QTEST(int(online.count() + offline.count() + update.count()), "signals");
+    const QList<QVariant> first = !online.isEmpty()    ? online.at(0)
+                                  : !offline.isEmpty() ? offline.at(0)
+                                  : !update.isEmpty()  ? update.at(0)
+                                                       : QList<QVariant>();
+    if (!first.isEmpty()) {
+        const auto record = first.at(0).value<VEXA_DEVICE_MY_INFO>();
+        QCOMPARE(record.protocol, uint8_t(VEXA_PROTOCOL_ONVIF));
+        QCOMPARE(deviceKeyOf(record).serialNo,
+                 serial.isEmpty() ? QString::fromLatin1(endpoint) : QString::fromLatin1(serial));
+    }
+}
+
+void TestVexaHandler::onvifLoginReachesTheLibrary() {
+    VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    login.clear();
+    FakeLibrary::credentialCalls = 0;
+    // Set before the start: handed over at the start.
+    login.set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+    QCOMPARE(FakeLibrary::credentialCalls, 0);
+    QVERIFY(m_handler->start());
+    QCOMPARE(FakeLibrary::credentialCalls, 1);
+    QCOMPARE(FakeLibrary::onvifUser, QByteArray("admin"));
+    QCOMPARE(FakeLibrary::onvifPassword, QByteArray("Camera-2024"));
+    // Changed while running: handed over at once, and forgotten as well.
+    login.set(QStringLiteral("operator"), QStringLiteral("Pässword-1"));
+    QCOMPARE(FakeLibrary::credentialCalls, 2);
+    QCOMPARE(FakeLibrary::onvifPassword, QStringLiteral("Pässword-1").toUtf8());
+    login.clear();
+    QCOMPARE(FakeLibrary::credentialCalls, 3);
+    QCOMPARE(FakeLibrary::onvifUser, QByteArray());
 }
 
 class Receiver : public QObject {

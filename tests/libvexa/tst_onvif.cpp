@@ -195,6 +195,24 @@ TEST_F(OnvifTest, WrongPasswordIsNotALogin) {
     ASSERT_TRUE(VEXA_SetOnvifCredentials(kUser, "Wrong-Pass1"));
     ASSERT_TRUE(waitState(events_, VEXA_DETAILS_NEED_LOGIN, 1));
     EXPECT_EQ(inState(events_, VEXA_DETAILS_READ), 0u);
+    // The device's own words are kept for the device, not only for the thread that read it.
+    const std::string endpoint = latest(events_).begin()->first;
+    char reason[64];
+    std::memset(reason, 'x', sizeof reason);
+    ASSERT_TRUE(waitFor(
+        [&] { return VEXA_GetOnvifRefusal(endpoint.c_str(), reason, sizeof reason) && reason[0] != '\0'; }, 5s));
+    EXPECT_STREQ(reason, "Sender not authorized");
+    char cut[7];
+    ASSERT_TRUE(VEXA_GetOnvifRefusal(endpoint.c_str(), cut, sizeof cut));
+    EXPECT_STREQ(cut, "Sender");
+    EXPECT_FALSE(VEXA_GetOnvifRefusal("urn:uuid:nobody", reason, sizeof reason));
+    EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_UNKNOWN_DEVICE));
+    EXPECT_FALSE(VEXA_GetOnvifRefusal(endpoint.c_str(), nullptr, 16));
+    // The right password clears the refusal with the read.
+    ASSERT_TRUE(VEXA_SetOnvifCredentials(kUser, kPassword));
+    ASSERT_TRUE(waitState(events_, VEXA_DETAILS_READ, 1));
+    ASSERT_TRUE(VEXA_GetOnvifRefusal(endpoint.c_str(), reason, sizeof reason));
+    EXPECT_STREQ(reason, "");
 }
 
 struct ChangeCase {

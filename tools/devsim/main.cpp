@@ -45,6 +45,7 @@ void usage() {
                  "  --onvif-reboot-delay MS  silent this long after SystemReboot (2000)\n"
                  "  --onvif-delay MS    every ONVIF HTTP answer waits this long (0)\n"
                  "  --onvif-quirks LIST prefixes,soap11,xaddrs,fault-applied,no-anonymous,digest-only\n"
+                 "  --onvif-twins K     the first K ONVIF devices are also the first K of ours (same serial and MAC)\n"
                  "  The ONVIF devices' state is kept in FILE.onvif beside --state and --dump; --loss, --dup,\n"
                  "  --delay and --reply-delay apply to their WS-Discovery datagrams too.\n"
                  "SIGUSR1 changes devices, SIGTERM says Bye for every device and exits.\n"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     long seed = 1;
     std::string devicesPath;
     long onvifCount = 0;
+    long onvifTwins = 0;             // devices that answer on both protocols
     uint32_t onvifBase = 0x7f640001; // 127.100.0.1
     long onvifHttpPort = 8080;
     long wsdPort = 3702;
@@ -163,6 +165,8 @@ int main(int argc, char** argv) {
             onvif.requestDelayMs = static_cast<int>(number);
         } else if (arg == "--onvif-quirks") {
             quirks = value;
+        } else if (arg == "--onvif-twins") {
+            ok = parseLong(value, onvifTwins, 0, 65000);
         } else {
             ok = false;
         }
@@ -244,6 +248,10 @@ int main(int argc, char** argv) {
         }
         onvifDevices = devsim::onvif::generateOnvifFleet(static_cast<uint32_t>(onvifCount), static_cast<uint64_t>(seed),
                                                          onvifBase, static_cast<int>(onvifHttpPort));
+        for (size_t i = 0; i < static_cast<size_t>(onvifTwins) && i < onvifDevices.size() && i < fleet.size(); ++i) {
+            onvifDevices[i].serial = fleet[i].record.serialNo;
+            onvifDevices[i].mac = fleet[i].record.mac;
+        }
     }
 
     devsim::provisionFleet(fleet, secure);

@@ -504,11 +504,14 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
             return;
         OnvifDevice& device = it->second;
         device.session = session;
+        device.refusal.clear();
         if (result.code == 0) {
             device.details = std::move(details);
             device.state = VEXA_DETAILS_READ;
         } else if (result.code == VEXA_ERR_NEED_CREDENTIALS || result.code == VEXA_ERR_DEVICE_REFUSED) {
             device.state = VEXA_DETAILS_NEED_LOGIN;
+            if (result.code == VEXA_ERR_DEVICE_REFUSED)
+                device.refusal = result.detail;
         } else {
             device.state = VEXA_DETAILS_UNREACHABLE;
         }
@@ -518,6 +521,15 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
         VEXA_LOG(LogInfo, "ONVIF: %s: details not read (error %u %s)", session.url.c_str(), result.code,
                  result.detail.c_str());
     report_(event);
+}
+
+bool OnvifService::refusal(const std::string& endpoint, std::string& out) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = devices_.find(endpoint);
+    if (it == devices_.end())
+        return false;
+    out = it->second.refusal;
+    return true;
 }
 
 size_t OnvifService::deviceCount() const {

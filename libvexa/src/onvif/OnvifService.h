@@ -53,6 +53,7 @@ struct OnvifDevice {
     uint64_t generation = 0; // a read begun under an older generation is dropped
     std::chrono::steady_clock::time_point lastHeard;
     uint64_t heardInRound = 0;
+    std::string refusal; // the device's words when it last refused our login, else empty
 };
 
 void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& info);
@@ -83,6 +84,8 @@ public:
                     std::string& detail);
 
     size_t deviceCount() const;
+    // Why the device named by its endpoint reference last refused the login; false when it is not listed.
+    bool refusal(const std::string& endpoint, std::string& out) const;
 
 private:
     void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer);

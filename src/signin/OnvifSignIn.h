@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+#include "signin/OnvifCredentialStore.h"
+
+class QWidget;
+
+namespace VexaTool {
+
+// The sign-in to ONVIF devices: loads a remembered login at start, asks for one in SignInDialog, fills
+// VEXA::OnvifLogin (which the discovery handler hands to the library) and keeps the login in the store, or
+// forgets it there, as the user chose. GUI thread only.
+class OnvifSignIn : public QObject {
+    Q_OBJECT
+
+public:
+    // store null: the system keyring.
+    explicit OnvifSignIn(std::unique_ptr<OnvifCredentialStore> store = nullptr, QObject* parent = nullptr);
+    ~OnvifSignIn() override;
+
+    // Asks the store for a remembered login without waiting; it becomes the run's login unless one was set
+    // meanwhile. A store that fails (no keyring service) leaves everything as it was, silently.
+    void loadRemembered();
+    bool isRemembered() const { return m_remembered; }
+
+    // Shows the dialog; true when the user signed in.
+    bool exec(QWidget* parent);
+    // What "Sign in" does with the dialog's answer.
+    void apply(const QString& user, const QString& password, bool remember);
+
+signals:
+    void rememberedLoaded(bool found);
+    // After a save or forget in the store: ok false when the store refused.
+    void storeFinished(bool ok);
+
+private:
+    std::unique_ptr<OnvifCredentialStore> m_store;
+    bool m_remembered = false;
+};
+
+} // namespace VexaTool
