@@ -69,6 +69,7 @@ void BatchProgressCover::begin(Operation operation, int total) {
     m_refresh.stop();
     m_done = 0;
     m_total = total;
+    m_restarting = 0;
     showProgress();
     setGeometry(parentWidget()->rect());
     show();
@@ -89,14 +90,24 @@ void BatchProgressCover::setProgress(int done, int total) {
 
 void BatchProgressCover::showProgress() {
     const int current = std::min(m_done + 1, std::max(m_total, 1));
-    m_label->setText(m_operation == Modifying ? tr("Modifying %1 of %2").arg(current).arg(m_total)
-                                              : tr("Activating %1 of %2").arg(current).arg(m_total));
+    QString text = m_operation == Modifying ? tr("Modifying %1 of %2").arg(current).arg(m_total)
+                                            : tr("Activating %1 of %2").arg(current).arg(m_total);
+    if (m_restarting == 1)
+        text += QLatin1Char('\n') + tr("Restarting…");
+    else if (m_restarting > 1)
+        text += QLatin1Char('\n') + tr("Restarting… (%1 devices)").arg(m_restarting);
+    m_label->setText(text);
     // QProgressBar repaints at once on a new value; with updates off it only schedules the paint, which then
     // joins the label's in the next regular update.
     m_progress->setUpdatesEnabled(false);
     m_progress->setRange(0, std::max(m_total, 1));
     m_progress->setValue(m_done);
     m_progress->setUpdatesEnabled(true);
+}
+
+void BatchProgressCover::setRestarting(int devices) {
+    m_restarting = std::max(devices, 0);
+    showProgress();
 }
 
 void BatchProgressCover::end() {

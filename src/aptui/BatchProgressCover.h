@@ -24,6 +24,8 @@ public:
     // Shows the cover for a run of total devices; Stop is offered only when there is more than one.
     void begin(Operation operation, int total);
     void setProgress(int done, int total);
+    // Devices of the run that restart to take their new settings (0: none); shown until they answer again.
+    void setRestarting(int devices);
     void end();
 
     QString text() const;
@@ -48,6 +50,7 @@ private:
     QTimer m_refresh;
     int m_done = 0;
     int m_total = 0;
+    int m_restarting = 0;
 };
 
 } // namespace aptui

@@ -608,7 +608,7 @@ void DeviceDisplayPage::onManualUpdate() {
 void DeviceDisplayPage::refreshRows(const QVector<DeviceInfo>& entries) {
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     for (const DeviceInfo& entry : entries) {
-        if (!ErrorText::isSuccess(entry.result))
+        if (!entry.outcome.isDone())
             continue;
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include "outcome/core/Outcome.h"
+
 struct VEXA_DEVICE_INFO;
 struct VEXA_NET_PARAM;
 
@@ -107,11 +109,12 @@ struct DeviceInfo {
     QString ipv4Address;
     QString serialNo;
     QString mac;
-    QString result;
+    QString result;                 // the sentence shown for outcome
+    VexaTool::Outcome outcome = {}; // what came of the call, when the entry comes back as a result
 
     bool operator==(const DeviceInfo& other) const {
         return index == other.index && deviceType == other.deviceType && ipv4Address == other.ipv4Address &&
-               serialNo == other.serialNo && mac == other.mac && result == other.result;
+               serialNo == other.serialNo && mac == other.mac && result == other.result && outcome == other.outcome;
     }
 };
 

@@ -16,6 +16,7 @@
 #include "common/PasswordLevel.h"
 #include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
+#include "discovery/OnvifLogin.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "modify/AddressPlan.h"
@@ -65,6 +66,27 @@ bool sameDeviceSet(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
     return true;
 }
 
+QString keyOf(const QString& serialNo, const QString& mac) {
+    return serialNo + QChar(0) + mac;
+}
+
+VEXA_DEVICE_MY_INFO storedRecord(const DeviceInfo& entry) {
+    VEXA_DEVICE_MY_INFO record;
+    std::memset(&record, 0, sizeof record);
+    VEXA::DeviceStore::instance()->get(entry.serialNo, entry.mac, record);
+    return record;
+}
+
+bool isOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    return record.protocol == VEXA_PROTOCOL_ONVIF;
+}
+
+QString noOnvifRecovery() {
+    return QCoreApplication::translate("VexaTool::DeviceModifyPage",
+                                       "ONVIF devices have no password recovery here; reset a forgotten password on "
+                                       "the device itself.");
+}
+
 void connectToWindowSlot(QObject* sender, const QMetaMethod& signal, QWidget* window, const char* slot) {
     if (window == nullptr)
         return;
@@ -90,8 +112,10 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     m_ui->m_stackedWidget->setCurrentIndex(0);
     const int labelWidth =
         std::max({m_netParaPage->labelColumnWidth(), m_ui->m_labelAdminPassword->sizeHint().width(),
-                  m_ui->m_labelNewPassword->sizeHint().width(), m_ui->m_labelConfirmPasswoed->sizeHint().width()});
-    for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed})
+                  m_ui->m_labelNewPassword->sizeHint().width(), m_ui->m_labelConfirmPasswoed->sizeHint().width(),
+                  m_ui->m_labelOnvifUser->sizeHint().width(), m_ui->m_labelOnvifPassword->sizeHint().width()});
+    for (QLabel* label : {m_ui->m_labelAdminPassword, m_ui->m_labelNewPassword, m_ui->m_labelConfirmPasswoed,
+                          m_ui->m_labelOnvifUser, m_ui->m_labelOnvifPassword})
         label->setMinimumWidth(labelWidth);
 
     m_history = std::make_unique<ReceiptHistory>();
@@ -119,6 +143,10 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
         edit->setContextMenuPolicy(Qt::NoContextMenu);
         edit->setEchoMode(QLineEdit::Password);
     }
+    // ONVIF passwords are the device maker's business: no 16-byte limit of ours.
+    m_ui->m_lineEditOnvifPassword->installEventFilter(this);
+    m_ui->m_lineEditOnvifPassword->setEchoMode(QLineEdit::Password);
+    m_ui->m_lineEditOnvifUser->installEventFilter(this);
     onCurrentSelectionChange(MODIFY_SINGLE, {});
 }
 
@@ -167,8 +195,11 @@ void DeviceModifyPage::setBar(QLabel* bar, const char* image) {
 
 void DeviceModifyPage::resetPasswordEditors() {
     for (aptui::MultiStateLineEdit* edit :
-         {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditAdminPassword})
+         {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditAdminPassword,
+          m_ui->m_lineEditOnvifUser, m_ui->m_lineEditOnvifPassword})
         edit->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    m_ui->m_labelHintOnvifUser->clear();
+    m_ui->m_labelHintOnvifPassword->clear();
     m_ui->m_labelHintNewPassword->clear();
     m_ui->m_labelHintConfirmPassword->clear();
     m_ui->m_labelHintAdimaPassword->clear();
@@ -198,6 +229,7 @@ void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceI
         m_ui->m_lineEditAdminPassword->setEnabled(false);
         m_ui->m_btnLostPassword->setEnabled(false);
         resetPasswordEditors();
+        updateLoginRows(entries);
         return;
     }
     switch (kind) {
@@ -249,6 +281,39 @@ void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceI
         m_ui->m_frameModifyPara->hide();
         break;
     }
+    updateLoginRows(entries);
+}
+
+void DeviceModifyPage::updateLoginRows(const QVector<DeviceInfo>& entries) {
+    bool onvif = false;
+    bool ours = false;
+    for (const DeviceInfo& entry : entries)
+        (isOnvif(storedRecord(entry)) ? onvif : ours) = true;
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             m_ui->m_labelOnvifUser, m_ui->m_lineEditOnvifUser, m_ui->m_labelHintOnvifUser, m_ui->m_labelOnvifPassword,
+             m_ui->m_lineEditOnvifPassword, m_ui->m_labelHintOnvifPassword})
+        widget->setVisible(onvif);
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_ui->m_labelAdminPassword, m_ui->m_lineEditAdminPassword,
+                                                           m_ui->m_labelHintAdimaPassword})
+        widget->setVisible(ours || !onvif);
+    const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    m_ui->m_lineEditOnvifUser->setText(login.isSet() ? login.user() : QString::fromLatin1(kUserName));
+    m_ui->m_lineEditOnvifPassword->setText(login.password());
+    // Key reset and security codes do not exist in ONVIF.
+    const bool onvifSingle = onvif && entries.size() == 1;
+    if (onvifSingle)
+        m_ui->m_btnLostPassword->setEnabled(false);
+    m_ui->m_btnLostPassword->setToolTip(onvifSingle ? noOnvifRecovery() : QString());
+}
+
+QString DeviceModifyPage::leftOutReason(const VEXA_DEVICE_MY_INFO& record, bool portTyped) const {
+    if (!isOnvif(record))
+        return {};
+    if (record.detailsState != VEXA_DETAILS_READ)
+        return tr("Left out: the settings of this ONVIF device are not read yet; sign in first.");
+    if (portTyped)
+        return tr("Left out: the port of an ONVIF device cannot be changed.");
+    return {};
 }
 
 void DeviceModifyPage::onNewPasswordTextChanged(const QString& text) {
@@ -284,6 +349,12 @@ void DeviceModifyPage::onActiveDevices() {
         showError(tr("Please select a device."));
         return;
     }
+    for (const DeviceInfo& entry : m_entries) {
+        if (isOnvif(storedRecord(entry))) {
+            showError(tr("ONVIF devices have no activation here: they come with the password their maker set."));
+            return;
+        }
+    }
     const QString password = m_ui->m_lineEditNewPassword->text();
     if (password.isEmpty()) {
         showError(tr("The password can not be empty."), m_ui->m_lineEditNewPassword, m_ui->m_labelHintNewPassword);
@@ -316,11 +387,8 @@ void DeviceModifyPage::onActiveDevices() {
     std::vector<DeviceTaskRunner::Task> tasks;
     for (const DeviceInfo& entry : run.entries) {
         tasks.push_back([handler, serial = entry.serialNo.toLatin1(), passwordBytes]() {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->activateDevice(serial, passwordBytes);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->activateDevice(serial, passwordBytes);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
     startRun(std::move(run), std::move(tasks));
@@ -333,13 +401,45 @@ void DeviceModifyPage::onModifyNetParas() {
         showError(tr("Sorry, please select the equipment."));
         return;
     }
-    if (m_ui->m_lineEditAdminPassword->text().isEmpty()) {
+    // A mixed selection changes every device that can take the change; the others are named in the results.
+    const bool portTyped = m_entries.size() > 1 && m_netParaPage->readBatch().port != 0;
+    QVector<DeviceInfo> runnable;
+    QVector<DeviceInfo> leftOut;
+    QStringList reasons;
+    QVector<bool> onvifOfRunnable;
+    for (const DeviceInfo& entry : m_entries) {
+        const VEXA_DEVICE_MY_INFO record = storedRecord(entry);
+        if (const QString reason = leftOutReason(record, portTyped); !reason.isEmpty()) {
+            leftOut.append(entry);
+            reasons.append(reason);
+        } else {
+            runnable.append(entry);
+            onvifOfRunnable.append(isOnvif(record));
+        }
+    }
+    if (runnable.isEmpty()) {
+        showError(reasons.first());
+        return;
+    }
+    const bool oursRun = onvifOfRunnable.contains(false);
+    const bool onvifRuns = onvifOfRunnable.contains(true);
+    if (oursRun && m_ui->m_lineEditAdminPassword->text().isEmpty()) {
         showError(tr("Sorry, please enter the administrator password."), m_ui->m_lineEditAdminPassword,
                   m_ui->m_labelHintAdimaPassword);
         return;
     }
+    const QString onvifUser = m_ui->m_lineEditOnvifUser->text().trimmed();
+    if (onvifRuns && onvifUser.isEmpty()) {
+        showError(tr("Please enter the ONVIF user name."), m_ui->m_lineEditOnvifUser, m_ui->m_labelHintOnvifUser);
+        return;
+    }
+    if (onvifRuns && m_ui->m_lineEditOnvifPassword->text().isEmpty()) {
+        showError(tr("Please enter the ONVIF password."), m_ui->m_lineEditOnvifPassword,
+                  m_ui->m_labelHintOnvifPassword);
+        return;
+    }
     Run run;
-    run.entries = m_entries;
+    run.entries = runnable;
     if (m_entries.size() == 1) {
         if (!m_netParaPage->validateSingle(dialogPosition()))
             return;
@@ -351,25 +451,47 @@ void DeviceModifyPage::onModifyNetParas() {
         run.operation = Operation::ModifyBatch;
         if (!planBatchModification(run))
             return;
+        // Left-out devices keep what they have; the receipt says so beside the others.
+        for (const DeviceInfo& entry : leftOut) {
+            run.entries.append(entry);
+            run.params.push_back(VEXA_NET_PARAM{});
+            if (!run.newAddresses.isEmpty())
+                run.newAddresses.append(entry.ipv4Address);
+        }
+        run.leftOut = QStringList(runnable.size(), QString()) + reasons;
     }
-    const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
-    if (!encoded) {
-        showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
-        return;
+    QByteArray password;
+    if (oursRun) {
+        const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
+        if (!encoded) {
+            showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
+            return;
+        }
+        password = *encoded;
     }
-    const QByteArray password = *encoded;
+    QByteArray onvifPassword;
+    if (onvifRuns) {
+        // The library takes the user from the run's login only; it signs every request (digest), never in clear.
+        VEXA::OnvifLogin::instance().set(onvifUser, m_ui->m_lineEditOnvifPassword->text());
+        onvifPassword = m_ui->m_lineEditOnvifPassword->text().toUtf8();
+    }
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     std::vector<DeviceTaskRunner::Task> tasks;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
-        tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), password,
+        if (i >= runnable.size()) {
+            tasks.push_back([] { return Outcome::notSent(); });
+            continue;
+        }
+        const bool onvif = onvifOfRunnable.at(i);
+        if (onvif)
+            run.pendingOnvif.insert(keyOf(run.entries[i].serialNo, run.entries[i].mac));
+        tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), secret = onvif ? onvifPassword : password,
                          params = run.params[static_cast<std::size_t>(i)]]() mutable {
-            DeviceOutcome outcome;
-            outcome.sent = true;
-            outcome.ok = handler->modifyNetParams(mac, password, params);
-            outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-            return outcome;
+            const bool ok = handler->modifyNetParams(mac, secret, params);
+            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
     }
+    onvifPassword.fill('\0');
     startRun(std::move(run), std::move(tasks));
 }
 
@@ -474,6 +596,9 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
             Qt::UniqueConnection);
     connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress,
             Qt::UniqueConnection);
+    if (!m_run.pendingOnvif.isEmpty())
+        connect(VEXA::VexaHandler::instance(), &VEXA::VexaHandler::signalDeviceOffline, this,
+                &DeviceModifyPage::onDeviceOffline, Qt::UniqueConnection);
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
     m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
@@ -487,16 +612,34 @@ void DeviceModifyPage::onStopOperation() {
     m_runner->stop();
 }
 
+void DeviceModifyPage::onDeviceOffline(const VEXA_DEVICE_MY_INFO& record) {
+    const QString key = keyOf(recordText(record.serialNo), recordText(record.mac));
+    if (!isBusy() || !m_run.pendingOnvif.contains(key))
+        return;
+    m_run.restarting.insert(key);
+    if (!m_cover.isNull())
+        m_cover->setRestarting(static_cast<int>(m_run.restarting.size()));
+}
+
+void DeviceModifyPage::settleOnvif(qsizetype index) {
+    const QString key = keyOf(m_run.entries[index].serialNo, m_run.entries[index].mac);
+    m_run.pendingOnvif.remove(key);
+    if (m_run.restarting.remove(key) && !m_cover.isNull())
+        m_cover->setRestarting(static_cast<int>(m_run.restarting.size()));
+}
+
 void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
     if (index < 0 || index >= m_run.entries.size())
         return;
+    settleOnvif(index);
     DeviceInfo& entry = m_run.entries[index];
+    entry.outcome = outcome;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     switch (m_run.operation) {
     case Operation::ActivateBatch:
-        if (!outcome.sent) {
+        if (!outcome.wasSent()) {
             entry.result = tr("Not sent");
-        } else if (outcome.ok) {
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
             XRT_MutexGuard guard(store->lock());
             store->setActivationState(entry.serialNo, entry.mac, 0);
@@ -505,9 +648,10 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         }
         break;
     case Operation::ModifyBatch:
-        if (!outcome.sent) {
-            entry.result = tr("Not sent");
-        } else if (outcome.ok) {
+        if (!outcome.wasSent()) {
+            entry.result = index < m_run.leftOut.size() && !m_run.leftOut.at(index).isEmpty() ? m_run.leftOut.at(index)
+                                                                                              : tr("Not sent");
+        } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
             if (!m_run.newAddresses.isEmpty())
                 entry.ipv4Address = m_run.newAddresses.at(index);
@@ -567,7 +711,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
     DeviceInfo& entry = entries.first();
     const bool activation = m_run.operation == Operation::ActivateSingle;
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    if (outcome.sent && outcome.ok) {
+    if (outcome.isDone()) {
         {
             XRT_MutexGuard guard(store->lock());
             if (activation)
@@ -576,6 +720,7 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
                 store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
         }
         entry.result = ErrorText::sentence(VEXA_NOERROR);
+        entry.outcome = outcome;
         if (sameDevices(entries, m_entries))
             m_entries = entries;
         if (activation)
@@ -589,12 +734,15 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             this);
         return;
     }
-    const uint32_t code = outcome.sent ? outcome.code : VEXA_ERR_NOT_STARTED;
+    const Outcome shown = outcome.wasSent() ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
+    const uint32_t code = shown.code;
     const QString text =
         ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
-    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries))
+    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
         m_entries.first().result = text;
+        m_entries.first().outcome = shown;
+    }
     showError(text);
 }
 
@@ -625,9 +773,11 @@ void DeviceModifyPage::onForgetPassword() {
         showError(tr("Please select a device."));
         return;
     }
-    VEXA_DEVICE_MY_INFO record;
-    std::memset(&record, 0, sizeof record);
-    VEXA::DeviceStore::instance()->get(m_entries.first().serialNo, m_entries.first().mac, record);
+    const VEXA_DEVICE_MY_INFO record = storedRecord(m_entries.first());
+    if (isOnvif(record)) {
+        showError(noOnvifRecovery());
+        return;
+    }
     openRecoveryDialog(m_entries.first().serialNo, (record.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0,
                        (record.resetFlags & VEXA_RESET_QR) != 0, (record.supportFlags & VEXA_SUPPORT_RESET_IPC) != 0);
 }
@@ -661,6 +811,10 @@ bool DeviceModifyPage::eventFilter(QObject* watched, QEvent* event) {
     QLabel* hint = nullptr;
     if (watched == m_ui->m_lineEditAdminPassword)
         hint = m_ui->m_labelHintAdimaPassword;
+    else if (watched == m_ui->m_lineEditOnvifPassword)
+        hint = m_ui->m_labelHintOnvifPassword;
+    else if (watched == m_ui->m_lineEditOnvifUser)
+        hint = m_ui->m_labelHintOnvifUser;
     else if (watched == m_ui->m_lineEditConfirmPassword)
         hint = m_ui->m_labelHintConfirmPassword;
     else if (watched == m_ui->m_lineEditNewPassword)
@@ -669,7 +823,8 @@ bool DeviceModifyPage::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress) {
             hint->clear();
             static_cast<aptui::MultiStateLineEdit*>(watched)->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        } else if (watched != m_ui->m_lineEditOnvifUser &&
+                   (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
             auto* key = static_cast<QKeyEvent*>(event);
             // Passwords never pass through the clipboard, in or out.
             if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) ||

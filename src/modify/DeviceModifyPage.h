@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <QPointer>
+#include <QSet>
+#include <QStringList>
 #include <QVector>
 
 #include "aptui/Widget.h"
@@ -94,9 +96,20 @@ private:
         std::vector<VEXA_NET_PARAM> params; // modification: the record sent to each device
         QStringList newAddresses;           // batch modification with DHCP off: each device's new address
         QVector<DeviceInfo> before;         // the entries as the run started, for the receipt
+        QStringList leftOut;                // per entry: why it is not sent (empty: it is)
+        QSet<QString> pendingOnvif;         // ONVIF devices whose call has not come back yet
+        QSet<QString> restarting;           // of those, the ones that said goodbye meanwhile: restarting
     };
 
     QPoint dialogPosition() const;
+    // Shows the ONVIF user and password when ONVIF devices are ticked (prefilled from the run's login), the
+    // administrator password when ours are, and offers "Forget Password" to ours only.
+    void updateLoginRows(const QVector<DeviceInfo>& entries);
+    // Why a ticked device cannot take the change (empty: it can). portTyped: a batch that sets a port.
+    QString leftOutReason(const VEXA_DEVICE_MY_INFO& record, bool portTyped) const;
+    // An ONVIF device of the running change said goodbye: it restarts to take its new settings.
+    void onDeviceOffline(const VEXA_DEVICE_MY_INFO& record);
+    void settleOnvif(qsizetype index);
     void showError(const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr);
     void resetPasswordEditors();
     void setBar(QLabel* bar, const char* image);

@@ -102,7 +102,7 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
             item->setEditable(false);
         }
         QStandardItem* result = row.last();
-        if (ErrorText::isSuccess(entry.result)) {
+        if (entry.outcome.isDone()) {
             result->setIcon(QIcon(QString::fromLatin1(kOkIcon)));
             result->setText(QString());
         } else {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QSignalBlocker>
 
@@ -31,6 +33,16 @@ quint32 decimal(const aptui::MultiStateLineEdit* edit) {
 // What a device name becomes on the wire: UTF-8, the encoding device texts are read back with.
 QByteArray nameBytes(const QString& name) {
     return name.trimmed().toUtf8();
+}
+
+bool isOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    return record.protocol == VEXA_PROTOCOL_ONVIF;
+}
+
+QString onvifPortTip() {
+    return QCoreApplication::translate("VexaTool::DeviceNetParaPage",
+                                       "An ONVIF device's port is where its service answers; it cannot be changed "
+                                       "here.");
 }
 
 } // namespace
@@ -159,6 +171,7 @@ void DeviceNetParaPage::clearAndLock() {
     m_serialNo.clear();
     m_mac.clear();
     m_shownName.clear();
+    m_onvif = false;
     resetMarks();
 }
 
@@ -228,6 +241,9 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
             edit->setEnabled(false);
     }
 
+    m_onvif = isOnvif(record);
+    lockForOnvif(record);
+
     // The box is set here without telling the modify page: this fill already leaves the form as it should be.
     const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
     if (record.supportFlags & VEXA_SUPPORT_DHCP) {
@@ -247,32 +263,66 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
     }
 }
 
+void DeviceNetParaPage::lockForOnvif(const VEXA_DEVICE_MY_INFO& record) {
+    const QList<QWidget*> ipv6{m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway,
+                               m_ui->m_lineEditIPV6SubnetMaskLen};
+    if (!isOnvif(record)) {
+        m_ui->m_lineEditPort->setToolTip(QString());
+        for (QWidget* edit : ipv6)
+            edit->setToolTip(QString());
+        return;
+    }
+    // The library refuses both for an ONVIF device before anything is sent: the form does not offer them.
+    m_ui->m_lineEditPort->setEnabled(false);
+    m_ui->m_lineEditPort->setToolTip(onvifPortTip());
+    const bool hasIpv6 = record.ipv6Address[0] != '\0';
+    m_ui->m_lineEditIPV6Address->setText(recordText(record.ipv6Address));
+    m_ui->m_lineEditIPV6Gateway->setText(recordText(record.ipv6Gateway));
+    m_ui->m_lineEditIPV6SubnetMaskLen->setText(hasIpv6 ? QString::number(record.ipv6PrefixLength) : QString());
+    const QString tip = hasIpv6 ? tr("The IPv6 settings of an ONVIF device cannot be changed here.")
+                                : tr("The device reports no IPv6 address.");
+    for (QWidget* edit : ipv6) {
+        edit->setEnabled(false);
+        edit->setToolTip(tip);
+    }
+}
+
 void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
-    if (!entries.isEmpty())
-        store->get(entries.first().serialNo, entries.first().mac, record);
-    const int32_t referencePort = record.port;
 
     bool startAndMask = false;
     bool gateway = false;
     bool port = true;
     bool http = true;
+    bool ours = false;
+    bool onvif = false;
+    std::optional<int32_t> ourPort;
     for (const DeviceInfo& entry : entries) {
         std::memset(&record, 0, sizeof record);
         store->get(entry.serialNo, entry.mac, record);
         if (!inTypeRanges(record.deviceTypeCode))
             startAndMask = true;
-        if (record.port != referencePort)
-            port = false;
-        if (record.capabilityLevel == 1)
+        if (isOnvif(record)) {
+            // An ONVIF device takes a gateway; its port is compared with nobody's, as it never gets one.
+            onvif = true;
             gateway = true;
+        } else {
+            ours = true;
+            if (record.capabilityLevel == 1)
+                gateway = true;
+            if (ourPort && record.port != *ourPort)
+                port = false;
+            ourPort = record.port;
+        }
         if (record.httpPort == 0)
             http = false;
     }
+    port = port && ours;
     m_batchStartEnabled = startAndMask;
     m_batchGatewayEnabled = gateway;
+    m_batchHasOnvif = onvif;
 
     for (aptui::MultiStateLineEdit* edit :
          {m_ui->m_lineEditStartIp, m_ui->m_lineEditPort, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway,
@@ -282,6 +332,9 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     m_ui->m_lineEditStartIp->setEnabled(startAndMask);
     m_ui->m_lineEditSubnetMask->setEnabled(startAndMask);
     m_ui->m_lineEditPort->setEnabled(port);
+    m_ui->m_lineEditPort->setToolTip(!onvif ? QString()
+                                     : port ? tr("ONVIF devices keep their port: a port typed here leaves them out.")
+                                            : onvifPortTip());
     m_ui->m_lineEditGateway->setEnabled(gateway);
     m_ui->m_lineEditHttpPort->setEnabled(http);
     m_ui->m_lineEditRTSP->setEnabled(true);
@@ -396,7 +449,7 @@ bool DeviceNetParaPage::validateSingle(const QPoint& position) {
     // A name the user left alone goes back as the device has it, so it is not the form's to judge.
     if (!checkRtsp(position) || (nameEdited() && !checkDeviceName(position)) ||
         !checkRequiredAddress(m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, position) ||
-        !checkPort(position) || !checkMask(position) || !checkGateway(position))
+        (m_ui->m_lineEditPort->isEnabled() && !checkPort(position)) || !checkMask(position) || !checkGateway(position))
         return false;
     if (m_ui->m_lineEditIPV6Address->isEnabled()) {
         if (!checkIpv6(m_ui->m_lineEditIPV6Address, m_ui->m_labelHintIPv6Address, tr("IPv6 Address not correct."),
@@ -417,12 +470,16 @@ bool DeviceNetParaPage::validateBatch(const QPoint& position) {
     if (m_ui->m_lineEditStartIp->isEnabled() &&
         !checkRequiredAddress(m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp, position))
         return false;
-    if (m_ui->m_lineEditPort->isEnabled() && !checkPort(position))
+    // Beside ONVIF devices the ports are optional: left empty, every device keeps its own.
+    const bool portLeftEmpty = m_batchHasOnvif && m_ui->m_lineEditPort->text().trimmed().isEmpty();
+    if (m_ui->m_lineEditPort->isEnabled() && !portLeftEmpty && !checkPort(position))
         return false;
     if (m_ui->m_lineEditSubnetMask->isEnabled() && !checkMask(position))
         return false;
     if (m_ui->m_lineEditGateway->isEnabled() && !checkGateway(position))
         return false;
+    if (m_batchHasOnvif && m_ui->m_lineEditHttpPort->text().trimmed().isEmpty())
+        return true;
     return checkHttpPort(position);
 }
 
@@ -447,7 +504,9 @@ VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
     // A device without DHCP shows the box unticked and locked: it is told "off", whatever flag it reported.
     params.dhcpEnabled = m_ui->m_checkBoxDHCP->isChecked() ? 1 : 0;
     const quint32 http = decimal(m_ui->m_lineEditHttpPort);
-    params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);
+    // An ONVIF device without a web server is told nothing about one (the library would try to open it).
+    if (!m_onvif || m_ui->m_lineEditHttpPort->isEnabled())
+        params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);
     if (m_ui->m_checkBoxBatchDHCP->isHidden() && m_ui->m_lineEditIPV6Address->isEnabled()) {
         setRecordText(params.ipv6Address, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Address->text()).toLatin1());
         setRecordText(params.ipv6Gateway, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Gateway->text()).toLatin1());

@@ -55,7 +55,8 @@ public:
     // Fills the single layout from the stored device. fromCheckBox: the DHCP box decides (state 0 means it
     // was just checked, 1 unchecked) instead of the device's own DHCP flag. Empty serial and MAC: clear and lock.
     void fillFromDevice(const QString& serialNo, const QString& mac, bool fromCheckBox, int state);
-    // Fills the batch layout with empty editors, enabled by what every selected device supports.
+    // Fills the batch layout with empty editors, enabled by what every selected device supports. The port editor
+    // is open when the selection holds any of ours: ONVIF devices are left out of a batch that sets a port.
     void batchFill(const QVector<DeviceInfo>& entries);
 
     // Check the editors in order; the first fault is shown at position and marks its editor.
@@ -103,12 +104,16 @@ private:
     // What the last batch fill allowed, restored when batch DHCP is turned off again.
     bool m_batchStartEnabled = false;
     bool m_batchGatewayEnabled = false;
+    bool m_batchHasOnvif = false;
     // The device the single layout shows, and its name as shown: an unchanged name goes back as the device's
     // own bytes, however long or old-fashioned.
     QString m_serialNo;
     QString m_mac;
     QString m_shownName;
+    // The single layout shows an ONVIF device: its port and IPv6 are not the form's to change.
+    bool m_onvif = false;
     bool nameEdited() const;
+    void lockForOnvif(const VEXA_DEVICE_MY_INFO& record);
 };
 
 } // namespace VexaTool

@@ -10,14 +10,12 @@
 #include <QThreadPool>
 #include <QVector>
 
+#include "outcome/core/Outcome.h"
+
 namespace VexaTool {
 
-// What one device call came to. sent is false for a device the run never reached because it was stopped.
-struct DeviceOutcome {
-    bool sent = false;
-    bool ok = false;
-    uint32_t code = 0; // the library's last error, read on the thread that made the call
-};
+// What one device call came to; not sent for a device the run never reached because it was stopped.
+using DeviceOutcome = Outcome;
 
 // Runs one blocking library call per device on worker threads, at most maxThreads at once, in the order
 // given, so that the GUI thread never waits on the network. Each outcome is handed back on the thread that
@@ -63,4 +61,4 @@ private:
 
 } // namespace VexaTool
 
-Q_DECLARE_METATYPE(VexaTool::DeviceOutcome)
+Q_DECLARE_METATYPE(VexaTool::Outcome)

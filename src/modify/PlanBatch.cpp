@@ -25,11 +25,8 @@ PlanBatch::PlanBatch(int maxThreads, QObject* parent)
     , m_runner(new DeviceTaskRunner(maxThreads, this)) {
     m_modify = [](const QByteArray& mac, const QByteArray& password, VEXA_NET_PARAM params) {
         VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-        DeviceOutcome outcome;
-        outcome.sent = true;
-        outcome.ok = handler->modifyNetParams(mac, password, params);
-        outcome.code = outcome.ok ? VEXA_NOERROR : handler->lastError();
-        return outcome;
+        const bool ok = handler->modifyNetParams(mac, password, params);
+        return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
     };
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &PlanBatch::onOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &PlanBatch::onRoundFinished);
@@ -84,11 +81,12 @@ void PlanBatch::stop() {
 }
 
 int PlanBatch::failures() const {
-    return static_cast<int>(std::count_if(m_entries.cbegin(), m_entries.cend(),
-                                          [](const DeviceInfo& e) { return !ErrorText::isSuccess(e.result); }));
+    return static_cast<int>(
+        std::count_if(m_entries.cbegin(), m_entries.cend(), [](const DeviceInfo& e) { return !e.outcome.isDone(); }));
 }
 
-void PlanBatch::settle(int change, const QString& result, bool ok) {
+void PlanBatch::settle(int change, const QString& result, const Outcome& outcome) {
+    const bool ok = outcome.isDone();
     const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
     const plan::PlanRow& row = m_plan.rows()[static_cast<std::size_t>(c.row)];
     const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];
@@ -98,6 +96,7 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
     entry.serialNo = fromBytes(device.serial);
     entry.mac = fromBytes(device.mac);
     entry.result = result;
+    entry.outcome = outcome;
     m_entries[change] = entry;
     // The receipt keeps the name as the plan wrote it. New Address is the address the device was to get,
     // whether or not it got it (Result says which), as vexa apply-plan writes it.
@@ -108,7 +107,8 @@ void PlanBatch::settle(int change, const QString& result, bool ok) {
         c.oldAddress,
         c.newAddress,
         row.name,
-        result.toStdString()};
+        result.toStdString(),
+        outcome};
     m_history.append(m_receipt[static_cast<std::size_t>(change)]);
     m_settled[static_cast<std::size_t>(change)] = 1;
     if (ok)
@@ -135,14 +135,15 @@ void PlanBatch::runRound() {
                 const int d = m_check.deviceOfRow[static_cast<std::size_t>(holder)];
                 settle(static_cast<int>(i),
                        PlanText::notSent(d >= 0 ? fromBytes(m_devices[static_cast<std::size_t>(d)].serial) : QString()),
-                       false);
+                       Outcome::notSent());
                 continue;
             }
             m_inFlight.push_back(static_cast<int>(i));
-            const QByteArray mac = QByteArray::fromStdString(m_devices[static_cast<std::size_t>(change.device)].mac);
-            tasks.push_back([modify = m_modify, mac, password = m_password, params = change.params] {
-                return modify(mac, password, params);
-            });
+            const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(change.device)];
+            const QByteArray mac = QByteArray::fromStdString(device.mac);
+            // An ONVIF device gets no password of ours: the library signs its requests with the sign-in's login.
+            tasks.push_back([modify = m_modify, mac, password = device.onvif ? QByteArray() : m_password,
+                             params = change.params] { return modify(mac, password, params); });
         }
         if (!tasks.empty()) {
             m_runner->start(std::move(tasks));
@@ -157,14 +158,12 @@ void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
     if (index < 0 || static_cast<std::size_t>(index) >= m_inFlight.size())
         return;
     const int change = m_inFlight[static_cast<std::size_t>(index)];
-    if (!outcome.sent) {
-        settle(change, PlanText::stopped(), false);
+    if (!outcome.wasSent()) {
+        settle(change, PlanText::stopped(), outcome);
         return;
     }
-    const bool ok = outcome.ok;
-    // A failed call that left no code is still a failure: it must not read as success.
-    settle(change, PlanText::result(ok ? VEXA_NOERROR : (outcome.code ? outcome.code : 1)), ok);
-    if (ok) {
+    settle(change, PlanText::result(outcome.code), outcome);
+    if (outcome.isDone()) {
         const plan::PlannedChange& c = m_changes[static_cast<std::size_t>(change)];
         const plan::PlanDevice& device = m_devices[static_cast<std::size_t>(c.device)];
         emit signalDeviceChanged(fromBytes(device.serial), fromBytes(device.mac), c.params);
@@ -177,7 +176,7 @@ void PlanBatch::onRoundFinished() {
     if (m_stopped) {
         for (std::size_t i = 0; i < m_changes.size(); ++i) {
             if (!m_settled[i])
-                settle(static_cast<int>(i), PlanText::stopped(), false);
+                settle(static_cast<int>(i), PlanText::stopped(), Outcome::notSent());
         }
         finish();
         return;

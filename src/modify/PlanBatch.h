@@ -55,7 +55,7 @@ private:
     void runRound();
     void onOutcome(int index, const VexaTool::DeviceOutcome& outcome);
     void onRoundFinished();
-    void settle(int change, const QString& result, bool ok);
+    void settle(int change, const QString& result, const Outcome& outcome);
     void finish();
 
     DeviceTaskRunner* m_runner = nullptr;

@@ -67,8 +67,7 @@ constexpr Sentence kSentences[] = {
 };
 
 // The pages' own words for a few codes; "%1" takes the code, and a row without words reads as the code's sentence
-// (so every list of results says success with one word, the one isSuccess() knows). Every other code reads as the
-// form's fallback below.
+// (so every list of results says success with one word). Every other code reads as the form's fallback below.
 using Form = ErrorText::Form;
 constexpr const char* kModifyPage = "VexaTool::DeviceModifyPage";
 constexpr const char* kPlanText = "VexaTool::PlanText";
@@ -147,10 +146,6 @@ QString ErrorText::text(Form form, uint32_t code) {
         return QCoreApplication::translate("VexaTool::PlanText", "Error%1:others").arg(code);
     return isKnown(code) ? withCode(code)
                          : QCoreApplication::translate("VexaTool::DeviceModifyPage", "Error%1:others").arg(code);
-}
-
-bool ErrorText::isSuccess(const QString& result) {
-    return result == sentence(VEXA_NOERROR);
 }
 
 bool ErrorText::isKnown(uint32_t code) {

@@ -30,9 +30,6 @@ public:
     static QString withCode(uint32_t code);
     // The words of the code as form shows them.
     static QString text(Form form, uint32_t code);
-    // Whether a result row's text is the word for success. The rows carry text only, so every list of results
-    // writes success through text() and reads it back here: one word, however it is translated.
-    static bool isSuccess(const QString& result);
     // Whether the library defines the code (tests and callers that want to tell unknown codes apart).
     static bool isKnown(uint32_t code);
 };

@@ -8,8 +8,6 @@
 
 namespace VexaTool {
 
-namespace {} // namespace
-
 plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     plan::PlanDevice device;
     device.serial = plan::fieldText(record.serialNo);
@@ -27,6 +25,8 @@ plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     device.dhcpEnabled = record.dhcpEnabled != 0;
     device.supportsDhcp = (record.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     device.activated = record.activationState == 0;
+    device.onvif = record.protocol == VEXA_PROTOCOL_ONVIF;
+    device.detailsRead = !device.onvif || record.detailsState == VEXA_DETAILS_READ;
     return device;
 }
 

@@ -66,6 +66,8 @@ PlanField PlanPreviewModel::fieldOf(int column) {
         return PlanField::Serial;
     case ColumnMac:
         return PlanField::Mac;
+    case ColumnCurrentAddress:
+        return PlanField::CurrentIpv4;
     case ColumnNewAddress:
         return PlanField::Ipv4;
     case ColumnMask:
@@ -100,7 +102,7 @@ QString PlanPreviewModel::text(int row, int column) const {
     case ColumnMac:
         return !r.mac.empty() || !device ? fromPlan(r.mac) : fromDevice(device->mac);
     case ColumnCurrentAddress:
-        return device ? fromDevice(device->ipv4) : QString();
+        return device ? fromDevice(device->ipv4) : fromPlan(r.currentIpv4);
     case ColumnNewAddress:
         return device ? fromPlan(plan::plannedAddress(r, *device)) : fromPlan(r.ipv4);
     case ColumnMask:
@@ -131,7 +133,7 @@ QStringList PlanPreviewModel::messages(int row, int column) const {
     for (const plan::PlanIssue& issue : m_issuesOfRow[static_cast<std::size_t>(row)]) {
         // The check column lists every fault; a value column only its own, and the line column those of the
         // row as a whole.
-        if (column == ColumnCheck || (column != ColumnCurrentAddress && issue.field == fieldOf(column)))
+        if (column == ColumnCheck || issue.field == fieldOf(column))
             out << PlanText::issue(issue);
     }
     out.removeDuplicates();

@@ -58,6 +58,16 @@ QString PlanText::issue(const plan::PlanIssue& issue) {
         return tr("Device name contains control characters.");
     case IssueCode::NameNotUtf8:
         return tr("Device name is not UTF-8 text.");
+    case IssueCode::NoDeviceAtAddress:
+        return tr("No listed device has this current address.");
+    case IssueCode::AmbiguousAddress:
+        return tr("Several listed devices have this current address; add the serial number or MAC address.");
+    case IssueCode::AddressMismatch:
+        return tr("The current address belongs to another device than the serial number or MAC address.");
+    case IssueCode::PortUnsupported:
+        return tr("The port of an ONVIF device cannot be changed.");
+    case IssueCode::DetailsNotRead:
+        return tr("The ONVIF device's settings are not read yet; sign in first.");
     case IssueCode::DhcpInvalid:
         return tr("DHCP must be yes or no.");
     case IssueCode::DhcpUnsupported:
@@ -102,6 +112,8 @@ QString PlanText::column(PlanField field) {
         return tr("Serial Number");
     case PlanField::Mac:
         return tr("MAC");
+    case PlanField::CurrentIpv4:
+        return tr("Current Address");
     case PlanField::Ipv4:
         return tr("IPv4 Address");
     case PlanField::Mask:
@@ -123,7 +135,8 @@ QString PlanText::column(PlanField field) {
 }
 
 QStringList PlanText::receiptHeader() {
-    return {tr("Time"), tr("Serial Number"), tr("MAC"), tr("Old Address"), tr("New Address"), tr("Name"), tr("Result")};
+    return {tr("Time"), tr("Serial Number"), tr("MAC"),     tr("Old Address"), tr("New Address"),
+            tr("Name"), tr("Result"),        tr("Outcome"), tr("Code")};
 }
 
 QString PlanText::notSent(const QString& serial) {

@@ -30,7 +30,8 @@ plan::ReceiptEntry ReceiptFile::entry(const QDateTime& time, const DeviceInfo& b
             before.ipv4Address.toStdString(),
             after.ipv4Address.toStdString(),
             name.toStdString(),
-            after.result.toStdString()};
+            after.result.toStdString(),
+            after.outcome};
 }
 
 } // namespace VexaTool

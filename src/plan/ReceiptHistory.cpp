@@ -63,9 +63,7 @@ bool ReceiptHistory::begin() {
 
 void ReceiptHistory::append(const plan::ReceiptEntry& entry) {
     if (m_file)
-        writeRow(*m_file,
-                 {entry.time, entry.serial, entry.mac, entry.oldAddress, entry.newAddress, entry.name, entry.result},
-                 false);
+        writeRow(*m_file, plan::receiptRow(entry), false);
 }
 
 } // namespace VexaTool

@@ -264,13 +264,16 @@ void TestDeviceDisplayPage::activationResultsSwitchTheKind() {
     tick(1, true);
     QCOMPARE(lastKind(), ACTIVE_BATCH);
 
-    // The modify page marks what it activated in the store and reports; only "Succeed" rows are rewritten.
+    // The modify page marks what it activated in the store and reports; only rows done are rewritten, whatever
+    // their words say.
     VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     QVERIFY(store->setActivationState(QStringLiteral("SA"), QStringLiteral("02-00-00-00-00-01"), 0));
     QVERIFY(store->setActivationState(QStringLiteral("SB"), QStringLiteral("02-00-00-00-00-02"), 0));
     QVector<DeviceInfo> results = lastEntries();
-    results[0].result = QStringLiteral("Succeed");
-    results[1].result = QStringLiteral("Error2009:device deny");
+    results[0].result = QStringLiteral("Error2009:device deny");
+    results[0].outcome = VexaTool::Outcome::done();
+    results[1].result = QStringLiteral("Succeed");
+    results[1].outcome = VexaTool::Outcome::ofCode(2009);
     m_page->onDevicesActiveResult(results);
     DeviceInfoModel* model = m_page->model();
     const int state = model->columnOf(DeviceInfoModel::KindActivationState);

@@ -550,6 +550,8 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(QString::fromStdString(line.newAddress), addresses[i]);
         QCOMPARE(line.name, std::string("Hall"));
         QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
+        QCOMPARE(line.outcome, sentBack[i].outcome);
+        QCOMPARE(line.outcome.isDone(), sentBack[i].result == u"Succeed"_qs);
     }
     QCOMPARE(results.receipt.size(), std::size_t(10));
 
@@ -565,11 +567,13 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
     std::set<std::string> written;
     for (std::size_t r = 1; r < parsed.records.size(); ++r) {
         const std::vector<std::string>& f = parsed.records[r].fields;
-        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6));
+        written.insert(f.at(1) + "|" + f.at(3) + "|" + f.at(4) + "|" + f.at(5) + "|" + f.at(6) + "|" + f.at(7) + "|" +
+                       f.at(8));
     }
     std::set<std::string> shown;
     for (const VexaTool::plan::ReceiptEntry& line : results.receipt)
-        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result);
+        shown.insert(line.serial + "|" + line.oldAddress + "|" + line.newAddress + "|" + line.name + "|" + line.result +
+                     "|" + VexaTool::outcomeKindName(line.outcome.kind) + "|" + std::to_string(line.outcome.code));
     QCOMPARE(written, shown);
 }
 

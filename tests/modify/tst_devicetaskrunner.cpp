@@ -31,11 +31,7 @@ DeviceTaskRunner::Task sleeper(int ms, uint32_t code, std::atomic<int>* done = n
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         if (done)
             ++*done;
-        DeviceOutcome outcome;
-        outcome.sent = true;
-        outcome.ok = code == 0;
-        outcome.code = code;
-        return outcome;
+        return DeviceOutcome::ofCode(code);
     };
 }
 

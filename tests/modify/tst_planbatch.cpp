@@ -92,11 +92,9 @@ void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
             std::lock_guard<std::mutex> guard(lock);
             calls << QString::fromLatin1(mac) + QLatin1Char(' ') + QString::fromLatin1(params.ipv4Address);
         }
-        DeviceOutcome outcome;
-        outcome.sent = password == "pw";
-        outcome.ok = QString::fromLatin1(mac) != failing;
-        outcome.code = outcome.ok ? 0 : 2011;
-        return outcome;
+        if (password != "pw")
+            return DeviceOutcome::notSent();
+        return DeviceOutcome::ofCode(QString::fromLatin1(mac) != failing ? 0 : 2011);
     });
     QSignalSpy changed(&batch, &PlanBatch::signalDeviceChanged);
     QSignalSpy finished(&batch, &PlanBatch::signalFinished);
@@ -135,10 +133,7 @@ void TestPlanBatch::stopSendsNoMore() {
     batch.setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
         ++sent;
         QThread::msleep(30);
-        DeviceOutcome outcome;
-        outcome.sent = true;
-        outcome.ok = true;
-        return outcome;
+        return DeviceOutcome::done();
     });
     QSignalSpy finished(&batch, &PlanBatch::signalFinished);
     connect(&batch, &PlanBatch::signalDeviceChanged, &batch, &PlanBatch::stop);

@@ -8,6 +8,7 @@
 #include "plan/core/DeploymentPlan.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
+#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 using namespace Qt::StringLiterals;
@@ -48,6 +49,22 @@ std::vector<PlanDevice> fleet() {
     };
 }
 
+// Ours beside ONVIF devices: two whose settings are read (service ports 8080 and 80), one before sign-in (address
+// only), and one of ours sharing an ONVIF device's address.
+std::vector<PlanDevice> mixedFleet() {
+    std::vector<PlanDevice> devices{
+        device("VX100", "02-56-01-00-00-01", "127.70.0.1"), device("CAM1", "0a-00-00-00-00-01", "127.70.1.1"),
+        device("CAM2", "0a-00-00-00-00-02", "127.70.1.2"),  device("", "", "127.70.1.3"),
+        device("VX105", "02-56-01-00-00-09", "127.70.1.4"), device("CAM4", "0a-00-00-00-00-04", "127.70.1.4")};
+    for (size_t i = 1; i < devices.size(); ++i)
+        devices[i].onvif = i != 4;
+    devices[1].port = 8080;
+    devices[2].port = 80;
+    devices[3].detailsRead = false;
+    devices[5].port = 8080;
+    return devices;
+}
+
 const char* codeName(IssueCode code) {
     static const char* const names[] = {
         "RaggedRow",       "NoIdentity",     "InvalidMac",         "IdentityMismatch",    "NoSuchDevice",
@@ -55,7 +72,8 @@ const char* codeName(IssueCode code) {
         "AddressEmpty",    "AddressInvalid", "MaskEmpty",          "MaskInvalid",         "GatewayEmpty",
         "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
         "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
-        "AddressCycle",    "NameNotUtf8"};
+        "AddressCycle",    "NameNotUtf8",    "NoDeviceAtAddress",  "AmbiguousAddress",    "AddressMismatch",
+        "PortUnsupported", "DetailsNotRead"};
     return names[static_cast<int>(code)];
 }
 
@@ -99,6 +117,8 @@ private slots:
     void headerNames_data();
     void headerNames();
     void deviceOfRow();
+    void mixedFleet_data();
+    void mixedFleet();
     void netParams_data();
     void netParams();
     void fromDeviceRecord();
@@ -217,6 +237,70 @@ void TestPlanValidator::rows() {
     const PlanCheck check = validatePlan(plan, fleet());
     QCOMPARE(describe(plan, check), issues);
     QCOMPARE(check.ok(), issues.isEmpty());
+}
+
+void TestPlanValidator::mixedFleet_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("issues");
+    QTest::addColumn<QList<int>>("devices");
+    const auto row = [](const char* identity, const char* address, const char* port = "") {
+        return QByteArray(identity) + ',' + address + ",255.255.0.0,127.70.0.254,N," + port + ",,,\n";
+    };
+    QTest::newRow("ONVIF devices by serial, MAC and current address, ours beside them")
+        << row("CAM1,,", "127.70.2.1") + row(",0a:00:00:00:00:02,", "127.70.2.2") + row(",,127.70.0.1", "127.70.2.3")
+        << QStringList() << QList<int>{1, 2, 0};
+    QTest::newRow("all three given and agreeing")
+        << row("CAM2,0a-00-00-00-00-02,127.70.1.2", "127.70.2.2") << QStringList() << QList<int>{2};
+    QTest::newRow("current address written differently")
+        << row(",,127.070.001.001", "127.70.2.1") << QStringList() << QList<int>{1};
+    QTest::newRow("the service port repeated as exported, whatever its number")
+        << row("CAM1,,", "127.70.2.1", "8080") + row("CAM2,,", "127.70.2.2", "80") << QStringList() << QList<int>{1, 2};
+    QTest::newRow("the service port of an ONVIF device moved, ours still by the old rule")
+        << row("CAM1,,", "127.70.2.1", "8081") + row("CAM2,,", "127.70.2.2", "abc") + row("VX100,,", "127.70.2.3", "80")
+        << QStringList{u"2 Port PortUnsupported"_s, u"3 Port PortUnsupported"_s, u"4 Port PortInvalid"_s}
+        << QList<int>{1, 2, 0};
+    QTest::newRow("an ONVIF device before sign-in is named but cannot be planned")
+        << row(",,127.70.1.3", "127.70.2.1") << QStringList{u"2 Serial Number DetailsNotRead"_s} << QList<int>{3};
+    QTest::newRow("an address of an ONVIF device left alone is taken, read or not")
+        << row("VX100,,", "127.70.1.3") + row("CAM1,,", "127.70.1.2")
+        << QStringList{u"2 IPv4 Address AddressInUse"_s, u"3 IPv4 Address AddressInUse CAM2"_s} << QList<int>{0, 1};
+    QTest::newRow("current address that nobody has, or that is no address")
+        << row(",,127.70.9.9", "127.70.2.1") + row(",,127.70.1", "127.70.2.2")
+        << QStringList{u"2 Current Address NoDeviceAtAddress"_s, u"3 Current Address AddressInvalid"_s}
+        << QList<int>{-1, -1};
+    QTest::newRow("a shared current address needs the serial number or MAC")
+        << row(",,127.70.1.4", "127.70.2.1") + row("CAM4,,127.70.1.4", "127.70.2.2") +
+               row(",02-56-01-00-00-09,127.70.1.4", "127.70.2.3")
+        << QStringList{u"2 Current Address AmbiguousAddress"_s} << QList<int>{-1, 5, 4};
+    QTest::newRow("current address and serial number of different devices")
+        << row("CAM1,,127.70.1.2", "127.70.2.1") + row("CAM9,,127.70.1.2", "127.70.2.2") +
+               row(",0a-00-00-00-00-01,127.70.1.2", "127.70.2.3")
+        << QStringList{u"2 Current Address AddressMismatch"_s, u"3 Serial Number NoSuchDevice"_s,
+                       u"4 Current Address AddressMismatch"_s}
+        << QList<int>{-1, -1, -1};
+    QTest::newRow("one device named twice, by serial number and by address")
+        << row("CAM1,,", "127.70.2.1") + row(",,127.70.1.1", "127.70.2.2")
+        << QStringList{u"2 Serial Number DevicePlannedTwice 3"_s, u"3 Serial Number DevicePlannedTwice 2"_s}
+        << QList<int>{1, 1};
+}
+
+void TestPlanValidator::mixedFleet() {
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, issues);
+    QFETCH(QList<int>, devices);
+    const DeploymentPlan plan =
+        parse("Serial Number,MAC,Current Address,IPv4 Address,Subnet Mask,Gateway,Device Name,Port,HTTP Port,RTSP "
+              "Port,DHCP\n" +
+              body);
+    QCOMPARE(plan.error(), DeploymentPlan::FileError::None);
+    const PlanCheck check = validatePlan(plan, ::mixedFleet());
+    QCOMPARE(describe(plan, check), issues);
+    QCOMPARE(QList<int>(check.deviceOfRow.begin(), check.deviceOfRow.end()), devices);
+    if (check.ok()) {
+        // What is sent keeps the ONVIF device's service port, so the library never refuses it as a port change.
+        for (const PlannedChange& change : plannedChanges(plan, check, ::mixedFleet()))
+            QCOMPARE(uint32_t(change.params.port), ::mixedFleet()[static_cast<size_t>(change.device)].port);
+    }
 }
 
 void TestPlanValidator::file_data() {
@@ -488,7 +572,10 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
         };
         const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
             outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
-                                               outcome.result);
+                                               resultText(outcome, outcome.holderSerial));
+            // The words follow from the value, never the other way round.
+            QCOMPARE(outcome.isDone(), outcomes.last().endsWith(QStringLiteral("Succeed")));
+            QCOMPARE(outcome.wasSent(), !outcomes.last().contains(QStringLiteral("Not sent")));
         };
         const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop);
         QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));
@@ -500,7 +587,7 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
 
 void TestPlanValidator::englishTextsForEveryCode() {
     // The command line prints these; an empty text would leave a refusal without words.
-    for (int code = 0; code <= static_cast<int>(IssueCode::AddressCycle); ++code) {
+    for (int code = 0; code <= static_cast<int>(IssueCode::DetailsNotRead); ++code) {
         PlanIssue issue;
         issue.code = static_cast<IssueCode>(code);
         issue.otherLine = 7;

@@ -27,9 +27,10 @@ void TestReceiptFile::savesWhatItReadsBack() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("receipt.csv"));
     const std::vector<plan::ReceiptEntry> entries = {
-        {"2026-12-08 09:15:02", "VX100", "02-56-01-00-00-01", "127.17.0.1", "127.60.1.1", "门厅, 东 \"1\"", "Succeed"},
+        {"2026-12-08 09:15:02", "VX100", "02-56-01-00-00-01", "127.17.0.1", "127.60.1.1", "门厅, 东 \"1\"", "成功",
+         Outcome::done()},
         {"2026-12-08 09:15:03", "VX101", "02-56-01-00-00-02", "127.17.0.2", "127.60.1.2", "=HYPERLINK(\"x\")",
-         "Error2011:time out"},
+         "Error2011:time out", Outcome::ofCode(2011)},
     };
     QString error;
     QVERIFY2(ReceiptFile::save(path, entries, &error), qPrintable(error));
@@ -41,7 +42,12 @@ void TestReceiptFile::savesWhatItReadsBack() {
     QCOMPARE(parsed.error, plan::CsvReader::Error::None);
     QCOMPARE(parsed.records.size(), size_t(3));
     QCOMPARE(parsed.records[0].fields, (std::vector<std::string>{"Time", "Serial Number", "MAC", "Old Address",
-                                                                 "New Address", "Name", "Result"}));
+                                                                 "New Address", "Name", "Result", "Outcome", "Code"}));
+    // Beside the sentence, in whatever language it is, the outcome in fixed words a script can read.
+    QCOMPARE(parsed.records[1].fields[7], std::string("done"));
+    QCOMPARE(parsed.records[1].fields[8], std::string("0"));
+    QCOMPARE(parsed.records[2].fields[7], std::string("failed"));
+    QCOMPARE(parsed.records[2].fields[8], std::string("2011"));
     QCOMPARE(parsed.records[1].fields[5], entries[0].name);
     // A device's name never becomes a formula in the spreadsheet.
     QCOMPARE(parsed.records[2].fields[5], "'" + entries[1].name);
@@ -84,6 +90,7 @@ void TestReceiptFile::entryFromResults() {
     DeviceInfo after = before;
     after.ipv4Address = QStringLiteral("127.60.1.1");
     after.result = QStringLiteral("成功");
+    after.outcome = Outcome::done();
     const plan::ReceiptEntry e =
         ReceiptFile::entry(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)), before, after, QStringLiteral("门厅"));
     QCOMPARE(e.time, std::string("2026-12-08 09:05:07"));
@@ -91,6 +98,7 @@ void TestReceiptFile::entryFromResults() {
     QCOMPARE(e.newAddress, std::string("127.60.1.1"));
     QCOMPARE(QString::fromStdString(e.name), QStringLiteral("门厅"));
     QCOMPARE(QString::fromStdString(e.result), QStringLiteral("成功"));
+    QCOMPARE(e.outcome, Outcome::done());
 }
 
 void TestReceiptFile::sameWordsAsTheCommandLine() {

@@ -1,6 +1,7 @@
 // A deployment plan applied from the command line against the simulator: every device ends up exactly as its
 // row says, and a plan with a device or an address twice is refused before anything is sent.
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -199,6 +200,8 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
         EXPECT_EQ(receipt[i].at("New Address"), rows[i][2]);
         EXPECT_EQ(receipt[i].at("Name"), rows[i][5]);
         EXPECT_EQ(receipt[i].at("Result"), "Succeed");
+        EXPECT_EQ(receipt[i].at("Outcome"), "done");
+        EXPECT_EQ(receipt[i].at("Code"), "0");
     }
 }
 
@@ -316,4 +319,169 @@ TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
     EXPECT_EQ(state.at(chosen[0].at("Serial Number")).record.ipv4Address, chosen[0].at("IPv4 Address"));
     EXPECT_EQ(state.at(chosen[1].at("Serial Number")).record.ipv4Address, chosen[1].at("IPv4 Address"));
     EXPECT_EQ(state.at(chosen[2].at("Serial Number")).record.ipv4Address, "127.60.9.3");
+}
+
+namespace {
+
+// Ours beside ONVIF devices (127.70.1.x) that share the administrator password, as one run of vexa takes one.
+class MixedFleetPlan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("VEXA_TRUSTED_KEYS",
+                 vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+        ::setenv("VEXA_ONVIF_REBOOT_WAIT_MS", "20000", 1);
+        testutil::usePort(0);
+        const char* wsd = std::getenv("VEXA_WSD_PORT");
+        ASSERT_NE(wsd, nullptr);
+        ASSERT_TRUE(sim_.startDevsim({"--count", "6", "--seed", "41", "--onvif", "3", "--onvif-base", "127.70.1.1",
+                                      "--wsd-port", wsd, "--onvif-password", "Install-2024", "--onvif-reboot-delay",
+                                      "300", "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")}));
+        ASSERT_TRUE(testutil::waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s));
+    }
+
+    std::vector<Row> listed() {
+        listedCsv_ = runVexa("discover --csv --seconds 3 --user admin").out;
+        return table(listedCsv_);
+    }
+
+    // The ONVIF devices as the simulator saved them, by serial number.
+    std::map<std::string, Row> onvifState() const {
+        std::map<std::string, Row> devices;
+        const std::string text = readAll(dir_.file("state.txt") + ".onvif");
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            const std::string line = text.substr(start, end - start);
+            if (line.empty() || line[0] == '#')
+                continue;
+            Row fields;
+            size_t at = 0;
+            while (at <= line.size()) {
+                const size_t tab = std::min(line.find('\t', at), line.size());
+                const std::string item = line.substr(at, tab - at);
+                const size_t eq = item.find('=');
+                if (eq != std::string::npos)
+                    fields[item.substr(0, eq)] = item.substr(eq + 1);
+                at = tab + 1;
+            }
+            devices[fields["serial"]] = fields;
+        }
+        return devices;
+    }
+
+    std::map<std::string, devsim::SimDevice> savedOurs() const {
+        std::vector<devsim::SimDevice> fleet;
+        std::string error;
+        EXPECT_TRUE(devsim::parseFleet(readAll(dir_.file("state.txt")), fleet, error)) << error;
+        std::map<std::string, devsim::SimDevice> bySerial;
+        for (const auto& d : fleet)
+            bySerial[d.record.serialNo] = d;
+        return bySerial;
+    }
+
+    static std::vector<std::string> parseHeaderOf(const std::string& csv) {
+        const CsvReader::Result parsed = CsvReader::parse(csv);
+        return parsed.records.empty() ? std::vector<std::string>() : parsed.records.front().fields;
+    }
+
+    testutil::TempDir dir_;
+    testutil::Process sim_;
+    std::string listedCsv_;
+};
+
+} // namespace
+
+TEST_F(MixedFleetPlan, TheListIsAPlanForBothProtocolsAndAppliesUnchanged) {
+    const std::vector<Row> before = listed();
+    size_t onvif = 0;
+    size_t refused = 0;
+    for (const Row& d : before) {
+        onvif += d.at("Serial Number").rfind("OV", 0) == 0 ? 1 : 0;
+        refused += (d.at("Activated") == "no" ? 1 : 0) + (d.at("Gateway").empty() && d.at("DHCP") == "no" ? 1 : 0);
+    }
+    ASSERT_EQ(onvif, 3u) << listedCsv_;
+    ASSERT_EQ(before.size(), 9u) << listedCsv_;
+
+    // Unchanged: the only refusals are those of ours that no plan may touch; ONVIF rows pass as they are.
+    ASSERT_TRUE(writeFile(dir_.file("listed.csv"), listedCsv_));
+    const CliRun asListed = runVexa("apply-plan " + dir_.file("listed.csv") + " --user admin --seconds 3");
+    EXPECT_EQ(asListed.status, refused ? 1 : 0) << asListed.out;
+    if (refused) {
+        EXPECT_EQ(static_cast<size_t>(std::count(asListed.out.begin(), asListed.out.end(), '\n')), refused)
+            << asListed.out;
+    }
+
+    // Edited as an installer would: every device that may be planned renamed, one of each protocol moved (the
+    // ONVIF one restarts to take it), the ONVIF ones named by MAC, by current address or by serial number.
+    const auto header = parseHeaderOf(listedCsv_);
+    CsvWriter plan;
+    std::vector<std::string> planHeader = header;
+    planHeader.push_back("Current Address");
+    plan.addRow(planHeader);
+    std::map<std::string, std::pair<std::string, std::string>> expected; // serial: name, address
+    int onvifSeen = 0;
+    bool oursMoved = false;
+    for (const Row& d : before) {
+        if (d.at("Activated") == "no" || (d.at("Gateway").empty() && d.at("DHCP") == "no"))
+            continue;
+        const bool isOnvif = d.at("Serial Number").rfind("OV", 0) == 0;
+        Row row = d;
+        row["Device Name"] = "Mixed " + d.at("Serial Number").substr(d.at("Serial Number").size() - 4);
+        if (isOnvif && onvifSeen == 0)
+            row["IPv4 Address"] = "127.70.1.41";
+        if (!isOnvif && !oursMoved) {
+            row["IPv4 Address"] = "127.17.9.9";
+            oursMoved = true;
+        }
+        if (isOnvif) {
+            const int way = onvifSeen++;
+            if (way == 1) {
+                row["Current Address"] = d.at("IPv4 Address");
+                row["Serial Number"].clear();
+                row["MAC"].clear();
+            } else if (way == 0) {
+                row["Serial Number"].clear();
+            }
+        }
+        expected[d.at("Serial Number")] = {row["Device Name"], row["IPv4 Address"]};
+        std::vector<std::string> cells;
+        for (const std::string& column : planHeader)
+            cells.push_back(row.count(column) ? row[column] : std::string());
+        plan.addRow(cells);
+    }
+    ASSERT_TRUE(writeFile(dir_.file("plan.csv"), plan.data()));
+    const CliRun applied = runVexa("apply-plan " + dir_.file("plan.csv") + " --user admin --seconds 3 --receipt " +
+                                   dir_.file("receipt.csv"));
+    ASSERT_EQ(applied.status, 0) << applied.out;
+
+    // The simulator's saved state, both files, holds what the plan said.
+    const auto ours = savedOurs();
+    const auto cameras = onvifState();
+    for (const auto& [serial, want] : expected) {
+        if (serial.rfind("OV", 0) == 0) {
+            ASSERT_EQ(cameras.count(serial), 1u) << serial;
+            EXPECT_EQ(cameras.at(serial).at("ipv4"), want.second) << serial;
+            EXPECT_NE(cameras.at(serial).at("scopes").find("name/Mixed%20"), std::string::npos) << serial;
+        } else {
+            ASSERT_EQ(ours.count(serial), 1u) << serial;
+            EXPECT_EQ(ours.at(serial).record.ipv4Address, want.second) << serial;
+            EXPECT_EQ(ours.at(serial).record.deviceName, want.first) << serial;
+        }
+    }
+    // The receipt has a row per device, ONVIF ones by their serial number and MAC like ours.
+    const std::vector<Row> receipt = table(readAll(dir_.file("receipt.csv")));
+    EXPECT_EQ(receipt.size(), expected.size());
+    for (const Row& line : receipt) {
+        EXPECT_EQ(line.at("Result"), "Succeed") << line.at("Serial Number");
+        EXPECT_EQ(expected.count(line.at("Serial Number")), 1u) << line.at("Serial Number");
+    }
+
+    // And the list read again is the plan applied: the round trip closes.
+    for (const Row& d : listed()) {
+        if (!expected.count(d.at("Serial Number")))
+            continue;
+        EXPECT_EQ(d.at("Device Name"), expected[d.at("Serial Number")].first);
+        EXPECT_EQ(d.at("IPv4 Address"), expected[d.at("Serial Number")].second);
+    }
 }

@@ -68,6 +68,8 @@ PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     d.dhcpEnabled = info.dhcpEnabled != 0;
     d.supportsDhcp = (info.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     d.activated = info.activationState == 0;
+    d.onvif = isOnvif(info);
+    d.detailsRead = !d.onvif || info.detailsState == VEXA_DETAILS_READ;
     return d;
 }
 
@@ -117,10 +119,7 @@ public:
         header_ = receiptCsv({}, englishReceiptHeader());
         return write(header_);
     }
-    bool add(const ReceiptEntry& entry) {
-        const std::string both = receiptCsv({entry}, englishReceiptHeader());
-        return write(both.substr(header_.size()));
-    }
+    bool add(const ReceiptEntry& entry) { return write(receiptLine(entry)); }
 
 private:
     bool write(const std::string& data) {
@@ -241,12 +240,12 @@ int applyPlan(const std::vector<std::string>& args) {
         std::lock_guard<std::mutex> lock(heard.mutex);
         for (const auto& entry : heard.devices) {
             const VEXA_DEVICE_INFO& info = entry.second;
-            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ) {
-                std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s left out: details %s\n",
+            // Kept in the check's view all the same: its address is taken, and a row naming it says why it
+            // cannot be planned.
+            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ)
+                std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
                              text(info.endpointReference).c_str(), text(info.ipv4Address).c_str(),
                              detailsText(info.detailsState));
-                continue;
-            }
             records.push_back(info);
         }
     }
@@ -274,20 +273,27 @@ int applyPlan(const std::vector<std::string>& args) {
 
     const std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
     const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
-        return VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params) ? 0 : VEXA_GetLastError();
+        const bool ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params);
+        return ok ? VEXA_NOERROR : VEXA_GetLastError();
     };
     const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
         const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
         const PlanDevice& device = devices[static_cast<size_t>(change.device)];
         // The name as the plan wrote it (UTF-8); the device got its Latin-1 bytes.
-        ReceiptEntry entry{localTimeNow(),    device.serial, device.mac,    change.oldAddress,
-                           change.newAddress, row.name,      outcome.result};
+        ReceiptEntry entry{localTimeNow(),
+                           device.serial,
+                           device.mac,
+                           change.oldAddress,
+                           change.newAddress,
+                           row.name,
+                           resultText(outcome, outcome.holderSerial),
+                           outcome};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
                         "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s}\n",
                         row.line, json(entry.time).c_str(), json(entry.serial).c_str(), json(entry.mac).c_str(),
                         json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(),
-                        outcome.sent ? "true" : "false", outcome.code, json(entry.result).c_str());
+                        outcome.wasSent() ? "true" : "false", outcome.code, json(entry.result).c_str());
         else
             std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, terminalText(entry.serial).c_str(),
                         terminalText(entry.mac).c_str(), terminalText(entry.oldAddress).c_str(),

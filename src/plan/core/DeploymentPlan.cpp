@@ -21,6 +21,10 @@ const std::vector<ColumnNames>& columns() {
          "Serial Number",
          {"serial", "serialno", "serialnumber", "deviceserial", "deviceserialnumber", "sn", "序列号", "设备序列号"}},
         {PlanField::Mac, "MAC", {"mac", "macaddress", "mac地址", "物理地址"}},
+        {PlanField::CurrentIpv4,
+         "Current Address",
+         {"currentaddress", "currentip", "currentipv4", "currentipaddress", "currentipv4address", "当前地址",
+          "当前ip地址"}},
         {PlanField::Ipv4, "IPv4 Address", {"ip", "ipv4", "ipaddress", "ipv4address", "ip地址", "ipv4地址"}},
         {PlanField::Mask, "Subnet Mask", {"mask", "subnetmask", "netmask", "ipv4subnetmask", "子网掩码"}},
         {PlanField::Gateway, "Gateway", {"gateway", "ipv4gateway", "defaultgateway", "网关", "默认网关"}},
@@ -108,6 +112,8 @@ const std::string& PlanRow::value(PlanField field) const {
         return serial;
     case PlanField::Mac:
         return mac;
+    case PlanField::CurrentIpv4:
+        return currentIpv4;
     case PlanField::Ipv4:
         return ipv4;
     case PlanField::Mask:
@@ -225,7 +231,8 @@ DeploymentPlan DeploymentPlan::parse(std::string_view data) {
         }
         plan.m_columns.push_back(field);
     }
-    if (!plan.hasColumn(PlanField::Serial) && !plan.hasColumn(PlanField::Mac)) {
+    if (!plan.hasColumn(PlanField::Serial) && !plan.hasColumn(PlanField::Mac) &&
+        !plan.hasColumn(PlanField::CurrentIpv4)) {
         plan.m_error = FileError::MissingColumn;
         plan.m_errorLine = record->line;
         plan.m_errorDetail = "Serial Number / MAC";
@@ -255,6 +262,9 @@ DeploymentPlan DeploymentPlan::parse(std::string_view data) {
                 break;
             case PlanField::Mac:
                 row.mac = value;
+                break;
+            case PlanField::CurrentIpv4:
+                row.currentIpv4 = value;
                 break;
             case PlanField::Ipv4:
                 row.ipv4 = value;

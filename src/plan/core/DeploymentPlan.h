@@ -6,9 +6,9 @@
 
 namespace VexaTool::plan {
 
-// The columns of a plan. Serial number or MAC (or both) names the device; port, HTTP port, RTSP port and DHCP
-// are optional columns and, where empty, keep what the device has.
-enum class PlanField { Row, Serial, Mac, Ipv4, Mask, Gateway, Name, Port, HttpPort, RtspPort, Dhcp };
+// The columns of a plan. Serial number, MAC or current address (any of them, all given must agree) names the
+// device; port, HTTP port, RTSP port and DHCP are optional columns and, where empty, keep what the device has.
+enum class PlanField { Row, Serial, Mac, CurrentIpv4, Ipv4, Mask, Gateway, Name, Port, HttpPort, RtspPort, Dhcp };
 
 // One row of a plan: the texts as written (trimmed, the spreadsheet formula guard removed).
 struct PlanRow {
@@ -17,6 +17,7 @@ struct PlanRow {
     int textWidth = 0;  // fields up to the last one with text
     std::string serial;
     std::string mac;
+    std::string currentIpv4; // the address the device has now: names it, as serial number and MAC do
     std::string ipv4;
     std::string mask;
     std::string gateway;

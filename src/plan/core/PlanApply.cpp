@@ -1,7 +1,5 @@
 #include "PlanApply.h"
 
-#include "Receipt.h"
-
 namespace VexaTool::plan {
 
 size_t applyPlannedChanges(const std::vector<PlannedChange>& changes, const std::vector<PlanDevice>& devices,
@@ -20,21 +18,18 @@ size_t applyPlannedChanges(const std::vector<PlannedChange>& changes, const std:
                 holder = waited;
         }
         if (stop && stop->load()) {
-            outcome.stopped = true;
-            outcome.result = "Not sent: stopped.";
+            // not sent, no holder: stopped
         } else if (holder >= 0) {
             const int d = check.deviceOfRow[static_cast<size_t>(holder)];
             outcome.holderSerial = d >= 0 ? devices[static_cast<size_t>(d)].serial : std::string();
-            outcome.result = notSentText(outcome.holderSerial);
         } else {
             VEXA_NET_PARAM params = change.params;
-            outcome.sent = true;
-            outcome.code = modify(devices[static_cast<size_t>(change.device)], params);
-            outcome.result = batchResultText(outcome.code);
-            if (outcome.code == 0 && static_cast<size_t>(change.row) < succeeded.size())
+            static_cast<Outcome&>(outcome) =
+                Outcome::ofCode(modify(devices[static_cast<size_t>(change.device)], params));
+            if (outcome.isDone() && static_cast<size_t>(change.row) < succeeded.size())
                 succeeded[static_cast<size_t>(change.row)] = true;
         }
-        if (!outcome.sent || outcome.code != 0)
+        if (!outcome.isDone())
             ++notDone;
         report(change, outcome);
     }

@@ -7,16 +7,13 @@
 #include <vector>
 
 #include "PlanValidator.h"
+#include "outcome/core/Outcome.h"
 
 namespace VexaTool::plan {
 
-// What became of one planned change.
-struct ApplyOutcome {
-    bool sent = false;
-    uint32_t code = 0;        // the library's code when sent (0: success)
-    bool stopped = false;     // not sent: the batch was stopped before it
+// What became of one planned change. Not sent with no holder: the batch was stopped before it.
+struct ApplyOutcome : Outcome {
     std::string holderSerial; // not sent: this device kept the address the change would take
-    std::string result;       // the English result text (the program translates its own from the fields above)
 };
 
 // Sends a checked plan's changes in their order through modify (the library's call for one device, returning 0

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "Ipv4Rules.h"
@@ -99,9 +100,52 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         if (const std::string key = macKey(devices[static_cast<size_t>(d)].mac); !key.empty())
             devicesByMac[key].push_back(d);
     }
+    std::unordered_map<std::string, std::vector<int>> devicesByAddress;
+    for (int d = 0; d < static_cast<int>(devices.size()); ++d) {
+        if (const std::string key = canonicalIpv4(devices[static_cast<size_t>(d)].ipv4); !key.empty())
+            devicesByAddress[key].push_back(d);
+    }
     const auto lookup = [](const std::unordered_map<std::string, std::vector<int>>& index, const std::string& key) {
         const auto found = index.find(key);
         return found == index.end() ? std::vector<int>() : found->second;
+    };
+
+    // A row naming its device by current address (an ONVIF device before sign-in has nothing else); a serial
+    // number or MAC given beside it narrows the devices at that address and must belong to one of them.
+    const auto identifyByAddress = [&](int r, const PlanRow& row, const std::vector<int>& bySerial,
+                                       const std::vector<int>& byMac) {
+        const std::string address = canonicalIpv4(row.currentIpv4);
+        if (address.empty() || !isValidIpv4(row.currentIpv4)) {
+            add(r, PlanField::CurrentIpv4, IssueCode::AddressInvalid);
+            return -1;
+        }
+        std::vector<int> candidates = lookup(devicesByAddress, address);
+        if (candidates.empty()) {
+            add(r, PlanField::CurrentIpv4, IssueCode::NoDeviceAtAddress);
+            return -1;
+        }
+        for (const auto& [given, matches, field] : {std::tuple(!row.serial.empty(), &bySerial, PlanField::Serial),
+                                                    std::tuple(!row.mac.empty(), &byMac, PlanField::Mac)}) {
+            if (!given)
+                continue;
+            if (matches->empty()) {
+                add(r, field, IssueCode::NoSuchDevice);
+                return -1;
+            }
+            std::vector<int> both;
+            std::set_intersection(candidates.begin(), candidates.end(), matches->begin(), matches->end(),
+                                  std::back_inserter(both));
+            if (both.empty()) {
+                add(r, PlanField::CurrentIpv4, IssueCode::AddressMismatch);
+                return -1;
+            }
+            candidates = both;
+        }
+        if (candidates.size() > 1) {
+            add(r, PlanField::CurrentIpv4, IssueCode::AmbiguousAddress);
+            return -1;
+        }
+        return candidates.front();
     };
 
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -112,15 +156,20 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             issue.expected = plan.headerFieldCount();
         }
 
-        // Which device: by serial number, by MAC, and both must agree when both are given.
+        // Which device: by serial number, by MAC, by current address; all that are given must agree.
         const std::string mac = macKey(row.mac);
         const std::vector<int> bySerial = row.serial.empty() ? std::vector<int>() : lookup(devicesBySerial, row.serial);
         const std::vector<int> byMac = mac.empty() ? std::vector<int>() : lookup(devicesByMac, mac);
         int device = -1;
-        if (row.serial.empty() && row.mac.empty()) {
-            add(r, plan.hasColumn(PlanField::Serial) ? PlanField::Serial : PlanField::Mac, IssueCode::NoIdentity);
+        const PlanField identityField = plan.hasColumn(PlanField::Serial) ? PlanField::Serial
+                                        : plan.hasColumn(PlanField::Mac)  ? PlanField::Mac
+                                                                          : PlanField::CurrentIpv4;
+        if (row.serial.empty() && row.mac.empty() && row.currentIpv4.empty()) {
+            add(r, identityField, IssueCode::NoIdentity);
         } else if (!row.mac.empty() && mac.empty()) {
             add(r, PlanField::Mac, IssueCode::InvalidMac);
+        } else if (!row.currentIpv4.empty()) {
+            device = identifyByAddress(r, row, bySerial, byMac);
         } else if (!row.serial.empty() && !mac.empty()) {
             std::vector<int> both;
             std::set_intersection(bySerial.begin(), bySerial.end(), byMac.begin(), byMac.end(),
@@ -146,8 +195,10 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         }
         check.deviceOfRow[static_cast<size_t>(r)] = device;
         const PlanDevice* target = device >= 0 ? &devices[static_cast<size_t>(device)] : nullptr;
-        if (target && !target->activated)
-            add(r, plan.hasColumn(PlanField::Serial) ? PlanField::Serial : PlanField::Mac, IssueCode::NotActivated);
+        if (target && !target->detailsRead)
+            add(r, identityField, IssueCode::DetailsNotRead);
+        else if (target && !target->activated)
+            add(r, identityField, IssueCode::NotActivated);
 
         bool dhcp = false;
         if (!DeploymentPlan::parseDhcp(row.dhcp, dhcp)) {
@@ -178,8 +229,14 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         }
 
         uint32_t number = 0;
-        if (!row.port.empty() && !inRange(row.port, 2000, 65535, number))
+        // An ONVIF device's port is where its service answers: the plan may repeat it (as vexa discover --csv
+        // writes it, whatever the number), never move it.
+        if (target && target->onvif && !row.port.empty()) {
+            if (!parseDecimal(row.port, number) || number != target->port)
+                add(r, PlanField::Port, IssueCode::PortUnsupported);
+        } else if (!row.port.empty() && !inRange(row.port, 2000, 65535, number)) {
             add(r, PlanField::Port, IssueCode::PortInvalid);
+        }
         // A 0 that the device itself reports (no such service) is what a listed device exports: it changes nothing.
         const auto noneAsListed = [&](const std::string& text, uint32_t current) {
             return target && current == 0 && parseDecimal(text, number) && number == 0;
@@ -222,9 +279,11 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             add(r, field, code).otherLine = rows[static_cast<size_t>(other)].line;
         }
     };
+    const PlanField identityField = plan.hasColumn(PlanField::Serial) ? PlanField::Serial
+                                    : plan.hasColumn(PlanField::Mac)  ? PlanField::Mac
+                                                                      : PlanField::CurrentIpv4;
     for (const auto& [device, group] : rowsOfDevice)
-        markDuplicates(group, plan.hasColumn(PlanField::Serial) ? PlanField::Serial : PlanField::Mac,
-                       IssueCode::DevicePlannedTwice);
+        markDuplicates(group, identityField, IssueCode::DevicePlannedTwice);
     for (const auto& [address, group] : rowsOfAddress)
         markDuplicates(group, PlanField::Ipv4, IssueCode::AddressPlannedTwice);
 
@@ -461,6 +520,16 @@ std::string issueText(const PlanIssue& issue) {
         return "DHCP must be yes or no.";
     case IssueCode::DhcpUnsupported:
         return "The device does not support DHCP.";
+    case IssueCode::NoDeviceAtAddress:
+        return "No listed device has this current address.";
+    case IssueCode::AmbiguousAddress:
+        return "Several listed devices have this current address; add the serial number or MAC address.";
+    case IssueCode::AddressMismatch:
+        return "The current address belongs to another device than the serial number or MAC address.";
+    case IssueCode::PortUnsupported:
+        return "The port of an ONVIF device cannot be changed.";
+    case IssueCode::DetailsNotRead:
+        return "The ONVIF device's settings are not read yet; sign in first.";
     case IssueCode::AddressCycle:
         return replace("Devices would take each other's addresses (see line %1); give one a free address first.", "%1",
                        std::to_string(issue.otherLine));

@@ -27,6 +27,8 @@ struct PlanDevice {
     bool dhcpEnabled = false;
     bool supportsDhcp = false;
     bool activated = false;
+    bool onvif = false;      // an ONVIF device: its service port is not the plan's to change
+    bool detailsRead = true; // an ONVIF device whose settings are not read yet (no sign-in) cannot be planned
 };
 
 enum class IssueCode {
@@ -55,8 +57,13 @@ enum class IssueCode {
     NameControl, // control characters, which the device refuses
     DhcpInvalid, // not a yes or no
     DhcpUnsupported,
-    AddressCycle, // devices that would take each other's addresses (otherLine: the row holding this one's)
-    NameNotUtf8,  // bytes that are not UTF-8 text: devices keep and report names as UTF-8
+    AddressCycle,      // devices that would take each other's addresses (otherLine: the row holding this one's)
+    NameNotUtf8,       // bytes that are not UTF-8 text: devices keep and report names as UTF-8
+    NoDeviceAtAddress, // no listed device has the current address
+    AmbiguousAddress,  // several listed devices have the current address, and nothing else tells them apart
+    AddressMismatch,   // the current address belongs to another device than the serial number or MAC
+    PortUnsupported,   // another service port for an ONVIF device, which cannot change it
+    DetailsNotRead,    // an ONVIF device whose settings are not read yet
 };
 
 struct PlanIssue {

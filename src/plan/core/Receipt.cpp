@@ -3,18 +3,31 @@
 #include <ctime>
 
 #include "CsvWriter.h"
+#include "PlanValidator.h"
 
 namespace VexaTool::plan {
 
 std::vector<std::string> englishReceiptHeader() {
-    return {"Time", "Serial Number", "MAC", "Old Address", "New Address", "Name", "Result"};
+    return {"Time", "Serial Number", "MAC", "Old Address", "New Address", "Name", "Result", "Outcome", "Code"};
+}
+
+std::vector<std::string> receiptRow(const ReceiptEntry& e) {
+    return {e.time,
+            e.serial,
+            e.mac,
+            e.oldAddress,
+            e.newAddress,
+            e.name,
+            e.result,
+            outcomeKindName(e.outcome.kind),
+            std::to_string(e.outcome.code)};
 }
 
 std::string receiptCsv(const std::vector<ReceiptEntry>& entries, const std::vector<std::string>& header) {
     CsvWriter writer;
     writer.addRow(header);
     for (const ReceiptEntry& e : entries)
-        writer.addRow({e.time, e.serial, e.mac, e.oldAddress, e.newAddress, e.name, e.result});
+        writer.addRow(receiptRow(e));
     return writer.data();
 }
 
@@ -33,6 +46,20 @@ std::string batchResultText(uint32_t code) {
     default:
         return "Error" + std::to_string(code) + ":others";
     }
+}
+
+std::string receiptLine(const ReceiptEntry& entry) {
+    CsvWriter::Options options;
+    options.byteOrderMark = false;
+    CsvWriter writer(options);
+    writer.addRow(receiptRow(entry));
+    return writer.data();
+}
+
+std::string resultText(const Outcome& outcome, const std::string& holderSerial) {
+    if (outcome.wasSent())
+        return batchResultText(outcome.code);
+    return holderSerial.empty() ? "Not sent: stopped." : notSentText(holderSerial);
 }
 
 std::string localTimeNow() {
