@@ -107,6 +107,21 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>Sign in to ONVIF devices…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>Sign in to ONVIF devices</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in…</source>
+        <translation>Sign in…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Apply plan…</source>
         <translation>Apply plan…</translation>
     </message>
@@ -155,6 +170,16 @@
     </message>
     <message>
         <location line="+35"/>
+        <source>ONVIF User:</source>
+        <translation>ONVIF User:</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>ONVIF Password:</source>
+        <translation>ONVIF Password:</translation>
+    </message>
+    <message>
+        <location line="+52"/>
         <source>Admin Password:</source>
         <translation>Admin Password:</translation>
     </message>
@@ -424,6 +449,66 @@
     </message>
 </context>
 <context>
+    <name>SignInDialog</name>
+    <message>
+        <location filename="../src/signin/SignInDialog.ui" line="+14"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>Sign in to ONVIF devices</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
+        <translation>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>&amp;User name</source>
+        <translation>&amp;User name</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>User name</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;Password</source>
+        <translation>&amp;Password</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;Remember on this computer</source>
+        <translation>&amp;Remember on this computer</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remember on this computer</source>
+        <translation>Remember on this computer</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Kept in the system keyring, never in a file of this program.</source>
+        <translation>Kept in the system keyring, never in a file of this program.</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <location line="+3"/>
+        <source>Sign in</source>
+        <translation>Sign in</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+3"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>TipDialog</name>
     <message>
         <location filename="../src/aptui/TipDialog.ui" line="+30"/>
@@ -495,7 +580,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+114"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -505,16 +590,24 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+54"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>%n of them ONVIF devices</source>
+        <translation>
+            <numerusform>%n of them an ONVIF device</numerusform>
+            <numerusform>%n of them ONVIF devices</numerusform>
+        </translation>
     </message>
     <message>
         <source>Succeed</source>
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="+330"/>
+        <location line="+493"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -522,7 +615,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+56"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -677,12 +770,72 @@
         <translation>isActivatd</translation>
     </message>
     <message>
-        <location line="+123"/>
+        <location line="+176"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>The identity of this device is not verified, so no password is sent to it.</translation>
     </message>
     <message>
-        <location line="+142"/>
+        <location line="+2"/>
+        <source>It also answers as an ONVIF device.</source>
+        <translation>It also answers as an ONVIF device.</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
+        <translation>It also answers as an ONVIF device; it is handled as one of ours.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>ONVIF device</source>
+        <translation>ONVIF device</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF device made by %1</source>
+        <translation>ONVIF device made by %1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Sign-in refused</source>
+        <translation>Sign-in refused</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in refused: the device did not accept the user name or password.</source>
+        <translation>Sign-in refused: the device did not accept the user name or password.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign-in refused: %1</source>
+        <translation>Sign-in refused: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in needed</source>
+        <translation>Sign-in needed</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign in to ONVIF devices to read its details.</source>
+        <translation>Sign in to ONVIF devices to read its details.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not reachable</source>
+        <translation>Not reachable</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Its ONVIF service did not answer.</source>
+        <translation>Its ONVIF service did not answer.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Reading details</source>
+        <translation>Reading details</translation>
+    </message>
+    <message>
+        <location line="+236"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -690,7 +843,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+89"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -743,12 +896,27 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+40"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+222"/>
+        <location line="+44"/>
+        <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
+        <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
+    </message>
+    <message>
+        <location line="+228"/>
+        <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
+        <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Left out: the port of an ONVIF device cannot be changed.</source>
+        <translation>Left out: the port of an ONVIF device cannot be changed.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Weak</source>
         <translation>Weak</translation>
     </message>
@@ -764,12 +932,17 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+341"/>
+        <location line="+424"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-336"/>
+        <location line="-419"/>
+        <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
+        <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>The password can not be empty.</source>
         <translation>The password can not be empty.</translation>
     </message>
@@ -784,17 +957,27 @@
         <translation>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+30"/>
         <source>Sorry, please select the equipment.</source>
         <translation>Sorry, please select the equipment.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+26"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>Sorry, please enter the administrator password.</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+6"/>
+        <source>Please enter the ONVIF user name.</source>
+        <translation>Please enter the ONVIF user name.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please enter the ONVIF password.</source>
+        <translation>Please enter the ONVIF password.</translation>
+    </message>
+    <message>
+        <location line="+76"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -819,13 +1002,13 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+69"/>
-        <location line="+11"/>
+        <location line="+90"/>
+        <location line="+12"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+95"/>
+        <location line="+99"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -910,7 +1093,12 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+123"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
+        <translation>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</translation>
+    </message>
+    <message>
+        <location line="+92"/>
         <source>Modify Network parameters</source>
         <translation>Modify Network parameters</translation>
     </message>
@@ -920,7 +1108,22 @@
         <translation>Batch Modify Network parameters</translation>
     </message>
     <message>
-        <location line="+174"/>
+        <location line="+136"/>
+        <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
+        <translation>The IPv6 settings of an ONVIF device cannot be changed here.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device reports no IPv6 address.</source>
+        <translation>The device reports no IPv6 address.</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
+        <translation>ONVIF devices keep their port: a port typed here leaves them out.</translation>
+    </message>
+    <message>
+        <location line="+25"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -1033,7 +1236,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-91"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -1168,7 +1371,7 @@
         <translation>The device is being restored with its security code; it takes no activation meanwhile.</translation>
     </message>
     <message>
-        <location line="+66"/>
+        <location line="+65"/>
         <source>Unknown error %1.</source>
         <translation>Unknown error %1.</translation>
     </message>
@@ -1194,7 +1397,7 @@
 <context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
-        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
         <source>Ready</source>
         <translation>Ready</translation>
     </message>
@@ -1375,6 +1578,31 @@
     </message>
     <message>
         <location line="+2"/>
+        <source>No listed device has this current address.</source>
+        <translation>No listed device has this current address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this current address; add the serial number or MAC address.</source>
+        <translation>Several listed devices have this current address; add the serial number or MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The current address belongs to another device than the serial number or MAC address.</source>
+        <translation>The current address belongs to another device than the serial number or MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The port of an ONVIF device cannot be changed.</source>
+        <translation>The port of an ONVIF device cannot be changed.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The ONVIF device&apos;s settings are not read yet; sign in first.</source>
+        <translation>The ONVIF device&apos;s settings are not read yet; sign in first.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>DHCP must be yes or no.</source>
         <translation>DHCP must be yes or no.</translation>
     </message>
@@ -1435,18 +1663,23 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+24"/>
+        <location line="+26"/>
         <source>Serial Number</source>
         <translation>Serial Number</translation>
     </message>
     <message>
-        <location line="-22"/>
-        <location line="+22"/>
+        <location line="-24"/>
+        <location line="+24"/>
         <source>MAC</source>
         <translation>MAC</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
+        <source>Current Address</source>
+        <translation>Current Address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>IPv4 Address</source>
         <translation>IPv4 Address</translation>
     </message>
@@ -1501,7 +1734,7 @@
         <translation>New Address</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Name</source>
         <translation>Name</translation>
     </message>
@@ -1509,6 +1742,16 @@
         <location line="+0"/>
         <source>Result</source>
         <translation>Result</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Code</source>
+        <translation>Code</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -1719,13 +1962,18 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+72"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+11"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>Sign in to ONVIF devices…</translation>
+    </message>
+    <message>
+        <location line="+96"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
@@ -1793,7 +2041,7 @@
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+51"/>
+        <location line="+52"/>
         <source>Modifying %1 of %2</source>
         <translation>Modifying %1 of %2</translation>
     </message>
@@ -1801,6 +2049,16 @@
         <location line="+1"/>
         <source>Activating %1 of %2</source>
         <translation>Activating %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>Restarting…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting… (%1 devices)</source>
+        <translation>Restarting… (%1 devices)</translation>
     </message>
 </context>
 <context>

@@ -107,6 +107,21 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>登录 ONVIF 设备…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>登录 ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in…</source>
+        <translation>登录…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Apply plan…</source>
         <translation>应用部署计划…</translation>
     </message>
@@ -155,6 +170,16 @@
     </message>
     <message>
         <location line="+35"/>
+        <source>ONVIF User:</source>
+        <translation>ONVIF 用户名：</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>ONVIF Password:</source>
+        <translation>ONVIF 密码：</translation>
+    </message>
+    <message>
+        <location line="+52"/>
         <source>Admin Password:</source>
         <translation>管理员密码：</translation>
     </message>
@@ -424,6 +449,66 @@
     </message>
 </context>
 <context>
+    <name>SignInDialog</name>
+    <message>
+        <location filename="../src/signin/SignInDialog.ui" line="+14"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>登录 ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
+        <translation>其他品牌的摄像机只有在登录后才会告知其详细信息。本次运行期间，所有 ONVIF 设备都使用此用户名和密码。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>&amp;User name</source>
+        <translation>用户名(&amp;U)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>User name</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;Password</source>
+        <translation>密码(&amp;P)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;Remember on this computer</source>
+        <translation>在此电脑上记住(&amp;R)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remember on this computer</source>
+        <translation>在此电脑上记住</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Kept in the system keyring, never in a file of this program.</source>
+        <translation>保存在系统密钥环中，绝不会写入本程序的任何文件。</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <location line="+3"/>
+        <source>Sign in</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+3"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
     <name>TipDialog</name>
     <message>
         <location filename="../src/aptui/TipDialog.ui" line="+30"/>
@@ -495,7 +580,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+114"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -505,16 +590,23 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+54"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>%n of them ONVIF devices</source>
+        <translation>
+            <numerusform>其中 %n 台为 ONVIF 设备</numerusform>
+        </translation>
     </message>
     <message>
         <source>Succeed</source>
         <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="+330"/>
+        <location line="+493"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
@@ -522,7 +614,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+56"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -677,12 +769,72 @@
         <translation>激活状态</translation>
     </message>
     <message>
-        <location line="+123"/>
+        <location line="+176"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
     </message>
     <message>
-        <location line="+142"/>
+        <location line="+2"/>
+        <source>It also answers as an ONVIF device.</source>
+        <translation>该设备也以 ONVIF 设备身份应答。</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
+        <translation>该设备也以 ONVIF 设备身份应答；程序将其作为自有设备处理。</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>ONVIF device</source>
+        <translation>ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF device made by %1</source>
+        <translation>ONVIF 设备，制造商：%1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Sign-in refused</source>
+        <translation>登录被拒绝</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in refused: the device did not accept the user name or password.</source>
+        <translation>登录被拒绝：设备不接受该用户名或密码。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign-in refused: %1</source>
+        <translation>登录被拒绝：%1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in needed</source>
+        <translation>需要登录</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign in to ONVIF devices to read its details.</source>
+        <translation>登录 ONVIF 设备后才能读取其详细信息。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not reachable</source>
+        <translation>无法访问</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Its ONVIF service did not answer.</source>
+        <translation>该设备的 ONVIF 服务没有应答。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Reading details</source>
+        <translation>正在读取详细信息</translation>
+    </message>
+    <message>
+        <location line="+236"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
@@ -690,7 +842,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+89"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -743,12 +895,27 @@
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+40"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
     <message>
-        <location line="+222"/>
+        <location line="+44"/>
+        <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
+        <translation>本程序无法为 ONVIF 设备找回密码；请在设备上自行重置遗忘的密码。</translation>
+    </message>
+    <message>
+        <location line="+228"/>
+        <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
+        <translation>已排除：尚未读取该 ONVIF 设备的参数，请先登录。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Left out: the port of an ONVIF device cannot be changed.</source>
+        <translation>已排除：ONVIF 设备的端口不能修改。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Weak</source>
         <translation>弱</translation>
     </message>
@@ -764,12 +931,17 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+341"/>
+        <location line="+424"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-336"/>
+        <location line="-419"/>
+        <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
+        <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>The password can not be empty.</source>
         <translation>密码不能为空。</translation>
     </message>
@@ -784,17 +956,27 @@
         <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+30"/>
         <source>Sorry, please select the equipment.</source>
         <translation>抱歉，请选择设备。</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+26"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>抱歉，请输入管理员密码。</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+6"/>
+        <source>Please enter the ONVIF user name.</source>
+        <translation>请输入 ONVIF 用户名。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please enter the ONVIF password.</source>
+        <translation>请输入 ONVIF 密码。</translation>
+    </message>
+    <message>
+        <location line="+76"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
     </message>
@@ -819,13 +1001,13 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+69"/>
-        <location line="+11"/>
+        <location line="+90"/>
+        <location line="+12"/>
         <source>Not sent</source>
         <translation>未发送</translation>
     </message>
     <message>
-        <location line="+95"/>
+        <location line="+99"/>
         <source>Activation</source>
         <translation>激活</translation>
     </message>
@@ -910,7 +1092,12 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+123"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
+        <translation>ONVIF 设备的端口是其服务应答的端口，不能在此修改。</translation>
+    </message>
+    <message>
+        <location line="+92"/>
         <source>Modify Network parameters</source>
         <translation>修改网络参数</translation>
     </message>
@@ -920,7 +1107,22 @@
         <translation>批量修改网络参数</translation>
     </message>
     <message>
-        <location line="+174"/>
+        <location line="+136"/>
+        <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
+        <translation>不能在此修改 ONVIF 设备的 IPv6 设置。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device reports no IPv6 address.</source>
+        <translation>该设备未上报 IPv6 地址。</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
+        <translation>ONVIF 设备保留其端口：在此输入端口会将它们排除在外。</translation>
+    </message>
+    <message>
+        <location line="+25"/>
         <source>Please input IP Address.</source>
         <translation>请输入IP地址。</translation>
     </message>
@@ -1033,7 +1235,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-91"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -1168,7 +1370,7 @@
         <translation>设备正在使用安全码恢复，在此期间不接受激活。</translation>
     </message>
     <message>
-        <location line="+66"/>
+        <location line="+65"/>
         <source>Unknown error %1.</source>
         <translation>未知错误 %1。</translation>
     </message>
@@ -1194,7 +1396,7 @@
 <context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
-        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
         <source>Ready</source>
         <translation>就绪</translation>
     </message>
@@ -1375,6 +1577,31 @@
     </message>
     <message>
         <location line="+2"/>
+        <source>No listed device has this current address.</source>
+        <translation>列表中没有使用此当前地址的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this current address; add the serial number or MAC address.</source>
+        <translation>列表中有多台设备使用此当前地址，请补充序列号或MAC地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The current address belongs to another device than the serial number or MAC address.</source>
+        <translation>当前地址与序列号或MAC地址属于不同的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The port of an ONVIF device cannot be changed.</source>
+        <translation>ONVIF 设备的端口不能修改。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The ONVIF device&apos;s settings are not read yet; sign in first.</source>
+        <translation>尚未读取该 ONVIF 设备的参数，请先登录。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>DHCP must be yes or no.</source>
         <translation>DHCP只能为“是”或“否”。</translation>
     </message>
@@ -1435,18 +1662,23 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+24"/>
+        <location line="+26"/>
         <source>Serial Number</source>
         <translation>序列号</translation>
     </message>
     <message>
-        <location line="-22"/>
-        <location line="+22"/>
+        <location line="-24"/>
+        <location line="+24"/>
         <source>MAC</source>
         <translation>MAC地址</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
+        <source>Current Address</source>
+        <translation>当前地址</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>IPv4 Address</source>
         <translation>IPv4地址</translation>
     </message>
@@ -1501,7 +1733,7 @@
         <translation>新地址</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1509,6 +1741,16 @@
         <location line="+0"/>
         <source>Result</source>
         <translation>结果</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation>结果类别</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Code</source>
+        <translation>代码</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -1719,13 +1961,18 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+72"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+11"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>登录 ONVIF 设备…</translation>
+    </message>
+    <message>
+        <location line="+96"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
@@ -1793,7 +2040,7 @@
         <translation>停止</translation>
     </message>
     <message>
-        <location line="+51"/>
+        <location line="+52"/>
         <source>Modifying %1 of %2</source>
         <translation>正在修改第 %1 台，共 %2 台</translation>
     </message>
@@ -1801,6 +2048,16 @@
         <location line="+1"/>
         <source>Activating %1 of %2</source>
         <translation>正在激活第 %1 台，共 %2 台</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>正在重启…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting… (%1 devices)</source>
+        <translation>正在重启…（%1 台设备）</translation>
     </message>
 </context>
 <context>
