@@ -102,7 +102,7 @@ Measurement runBatch(const QVector<DeviceInfo>& entries, int threads, int round)
                          g_measureEvents = false;
                          m.longestEventMs = g_longestEventMs;
                          for (const DeviceInfo& entry : results)
-                             (VexaTool::ErrorText::isSuccess(entry.result) ? m.succeeded : m.failed)++;
+                             (entry.outcome.isDone() ? m.succeeded : m.failed)++;
                      });
     // The results list is the end of a batch: close it as soon as it is up.
     QTimer closer;
