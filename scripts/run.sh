@@ -5,12 +5,16 @@
 #   scripts/run.sh
 #
 # The simulator plays a few dozen devices (some not activated, some sharing an address) on a port of its own,
-# inside a private network namespace where the system permits one, so nothing reaches a real network. It is
-# stopped when the program closes. Without a display the program runs under Xvfb: once the devices have
-# arrived a screenshot is saved, its path printed, and the script ends.
+# and among them a few ONVIF cameras of other makes on 127.80.0.1 and up, inside a private network namespace
+# where the system permits one, so nothing reaches a real network. It is stopped when the program closes.
+# Without a display the program runs under Xvfb: once the devices have arrived a screenshot is saved, its path
+# printed, and the script ends.
 #
-# Environment: VEXA_PORT (default 45086), VEXA_RUN_DEVICES (default 36), VEXA_BUILD_DIR (default build),
-# VEXA_RUN_SCREENSHOT (where the headless screenshot goes; default <build>/vexatool-run.png).
+# Environment: VEXA_PORT (default 45086), VEXA_WSD_PORT (the ONVIF devices' discovery port, default 45087),
+# VEXA_RUN_DEVICES (default 36), VEXA_RUN_ONVIF (ONVIF devices, default 8; 0 for none), VEXA_RUN_ONVIF_QUIRKS
+# (passed to the simulator's --onvif-quirks, e.g. no-anonymous for cameras that tell nothing before sign-in),
+# VEXA_BUILD_DIR (default build), VEXA_RUN_SCREENSHOT (where the headless screenshot goes; default
+# <build>/vexatool-run.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VEXA_BUILD_DIR:-build}
@@ -37,10 +41,16 @@ fi
 # ---- Inside the namespace (or pinned to loopback where there is none) ----------------------------------
 export VEXA_IFACE=127.0.0.1
 export VEXA_PORT=${VEXA_PORT:-45086}
+export VEXA_WSD_PORT=${VEXA_WSD_PORT:-45087}
 # The simulator's cheap password hashing keeps activations quick in a demonstration; devices stay the same.
 export VEXA_SIM_CHEAP_HASH=1
 bin=$(cd "$build/bin" && pwd)
 count=${VEXA_RUN_DEVICES:-36}
+onvif=${VEXA_RUN_ONVIF:-8}
+case "$onvif" in '' | *[!0-9]*) echo "run.sh: VEXA_RUN_ONVIF must be a number" >&2; exit 2 ;; esac
+# The simulator's ONVIF account: the demonstration prints it, so that a user can sign in and change a camera.
+onvif_user=admin
+onvif_password=Camera-2024
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexa-run.XXXXXX")
 sim_pid=""
 cleanup() {
@@ -82,11 +92,22 @@ if grep -q '<Filter><Value>1</Value></Filter>' "$bin/Setup.xml" 2>/dev/null; the
 fi
 listed=$(grep -c . <<<"$ours" || true)
 
-"$bin/vexa-devsim" --devices "$work/fleet.txt" --state "$work/state.txt" >"$work/devsim.log" 2>&1 &
+onvif_args=()
+if [ "$onvif" -gt 0 ]; then
+    onvif_args=(--onvif "$onvif" --onvif-base 127.80.0.1 --wsd-port "$VEXA_WSD_PORT"
+        --onvif-user "$onvif_user" --onvif-password "$onvif_password")
+    [ -z "${VEXA_RUN_ONVIF_QUIRKS:-}" ] || onvif_args+=(--onvif-quirks "$VEXA_RUN_ONVIF_QUIRKS")
+fi
+"$bin/vexa-devsim" --devices "$work/fleet.txt" --state "$work/state.txt" "${onvif_args[@]}" \
+    >"$work/devsim.log" 2>&1 &
 sim_pid=$!
 sleep 0.3
 kill -0 "$sim_pid" 2>/dev/null || { cat "$work/devsim.log" >&2; exit 1; }
 echo "run.sh: $count simulated devices ($listed for this program) on 127.0.0.1 port $VEXA_PORT"
+if [ "$onvif" -gt 0 ]; then
+    echo "run.sh: $onvif simulated ONVIF cameras from 127.80.0.1 (WS-Discovery port $VEXA_WSD_PORT);" \
+        "sign in to them as $onvif_user / $onvif_password"
+fi
 
 VEXA_TRUSTED_KEYS=$("$bin/vexa-keytool" pubkey --test)
 export VEXA_TRUSTED_KEYS
@@ -136,14 +157,27 @@ if [ -z "$window" ]; then
     exit 1
 fi
 # The devices have arrived when the discovery handler has passed on every device of the fleet that is ours.
+# Trace lines carry their logging category in front ("vexa.discovery: kelnor_signal_add_...") and end in the
+# device's address; the ONVIF cameras are the ones on 127.80.
 arrived=0
 for _ in $(seq 1 200); do
-    # Trace lines carry their logging category in front ("vexa.discovery: kelnor_signal_add_...").
-    arrived=$(grep -c 'kelnor_signal_add_' "$log" || true)
+    arrived=$(grep 'kelnor_signal_add_' "$log" | grep -vc 'kelnor_signal_add_127\.80\.' || true)
     [ "$arrived" -ge "$listed" ] && break
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1
 done
+# The cameras are listed when heard and filled in once their details are read (an update per camera).
+onvif_listed=0
+onvif_read=0
+if [ "$onvif" -gt 0 ]; then
+    for _ in $(seq 1 100); do
+        onvif_listed=$(grep -c 'kelnor_signal_add_127\.80\.' "$log" || true)
+        onvif_read=$(grep 'kelnor_VEXA_UPDATE127\.80\.' "$log" | sort -u | grep -c . || true)
+        [ "$onvif_listed" -ge "$onvif" ] && [ "$onvif_read" -ge "$onvif" ] && break
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+fi
 sleep 1 # let the window draw the last arrivals
 if ! timeout 20 import -window "$window" "$shot" 2>/dev/null; then
     stop_program
@@ -152,4 +186,5 @@ if ! timeout 20 import -window "$window" "$shot" 2>/dev/null; then
     exit 1
 fi
 stop_program
+[ "$onvif" -eq 0 ] || echo "run.sh: $onvif_listed of $onvif ONVIF cameras listed, $onvif_read of them read"
 echo "run.sh: $arrived of $listed devices arrived; screenshot saved to $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"

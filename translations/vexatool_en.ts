@@ -2,6 +2,24 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en_US">
 <context>
+    <name>AboutClass</name>
+    <message>
+        <location filename="../src/app/CDlgAbout.ui" line="+63"/>
+        <source>User Help</source>
+        <translation>User Help</translation>
+    </message>
+    <message>
+        <location line="+97"/>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+</context>
+<context>
     <name>AboutDialog</name>
     <message>
         <location filename="../src/app/AboutDialog.cpp" line="+14"/>
@@ -48,6 +66,34 @@
     </message>
 </context>
 <context>
+    <name>BaseTitle</name>
+    <message>
+        <location filename="../src/aptui/BaseTitle.ui" line="+36"/>
+        <source>Application menu</source>
+        <translation>Application menu</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Maximize or restore</source>
+        <translation>Maximize or restore</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>DeviceDisplayPage</name>
     <message>
         <location filename="../src/devicelist/DeviceDisplayPage.ui" line="+14"/>
@@ -61,6 +107,21 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>Sign in to ONVIF devices…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>Sign in to ONVIF devices</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in…</source>
+        <translation>Sign in…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Apply plan…</source>
         <translation>Apply plan…</translation>
     </message>
@@ -75,9 +136,19 @@
         <translation>Refresh</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+8"/>
+        <source>Filter devices</source>
+        <translation>Filter devices</translation>
+    </message>
+    <message>
+        <location line="+8"/>
         <source>Filter by IP, serial number, MAC, name or type</source>
         <translation>Filter by IP, serial number, MAC, name or type</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Devices</source>
+        <translation>Devices</translation>
     </message>
 </context>
 <context>
@@ -99,6 +170,16 @@
     </message>
     <message>
         <location line="+35"/>
+        <source>ONVIF User:</source>
+        <translation>ONVIF User:</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>ONVIF Password:</source>
+        <translation>ONVIF Password:</translation>
+    </message>
+    <message>
+        <location line="+52"/>
         <source>Admin Password:</source>
         <translation>Admin Password:</translation>
     </message>
@@ -129,6 +210,11 @@
         <location line="+22"/>
         <source>Save receipt…</source>
         <translation>Save receipt…</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Results</source>
+        <translation>Results</translation>
     </message>
 </context>
 <context>
@@ -228,7 +314,12 @@
         <translation>File path:</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+8"/>
+        <source>Choose the folder</source>
+        <translation>Choose the folder</translation>
+    </message>
+    <message>
+        <location line="+11"/>
         <source>Format:</source>
         <translation>Format:</translation>
     </message>
@@ -256,7 +347,12 @@
         <translation>Show marked rows only</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+5"/>
+        <source>Plan rows</source>
+        <translation>Plan rows</translation>
+    </message>
+    <message>
+        <location line="+27"/>
         <source>Admin Password:</source>
         <translation>Admin Password:</translation>
     </message>
@@ -304,7 +400,17 @@
         <translation>AutoInput</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+5"/>
+        <source>Secret key or key file</source>
+        <translation>Secret key or key file</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Choose the key file</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <location line="+47"/>
         <source>New Password:</source>
         <translation>New Password:</translation>
     </message>
@@ -331,6 +437,76 @@
         <source>Security Code:</source>
         <translation>Security Code:</translation>
     </message>
+    <message>
+        <location line="+50"/>
+        <source>New Password:</source>
+        <translation>New Password:</translation>
+    </message>
+    <message>
+        <location line="+62"/>
+        <source>Confirm Password:</source>
+        <translation>Confirm Password:</translation>
+    </message>
+</context>
+<context>
+    <name>SignInDialog</name>
+    <message>
+        <location filename="../src/signin/SignInDialog.ui" line="+14"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>Sign in to ONVIF devices</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
+        <translation>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>&amp;User name</source>
+        <translation>&amp;User name</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>User name</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;Password</source>
+        <translation>&amp;Password</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;Remember on this computer</source>
+        <translation>&amp;Remember on this computer</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remember on this computer</source>
+        <translation>Remember on this computer</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Kept in the system keyring, never in a file of this program.</source>
+        <translation>Kept in the system keyring, never in a file of this program.</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <location line="+3"/>
+        <source>Sign in</source>
+        <translation>Sign in</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+3"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>TipDialog</name>
@@ -346,24 +522,6 @@
         <location filename="../src/app/VEXAToolMainPage.ui" line="+14"/>
         <source>VEXAToolMainPage</source>
         <translation>VEXAToolMainPage</translation>
-    </message>
-</context>
-<context>
-    <name>aptui::BatchProgressCover</name>
-    <message>
-        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
-        <source>Stop</source>
-        <translation>Stop</translation>
-    </message>
-    <message>
-        <location line="+51"/>
-        <source>Modifying %1 of %2</source>
-        <translation>Modifying %1 of %2</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Activating %1 of %2</source>
-        <translation>Activating %1 of %2</translation>
     </message>
 </context>
 <context>
@@ -422,7 +580,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+111"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -432,17 +590,24 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+54"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
-    <message>
-        <location line="+257"/>
-        <source>Succeed</source>
-        <translation>Succeed</translation>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>%n of them ONVIF devices</source>
+        <translation>
+            <numerusform>%n of them an ONVIF device</numerusform>
+            <numerusform>%n of them ONVIF devices</numerusform>
+        </translation>
     </message>
     <message>
-        <location line="+53"/>
+        <source>Succeed</source>
+        <translation type="vanished">Succeed</translation>
+    </message>
+    <message>
+        <location line="+493"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -450,13 +615,12 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location line="+89"/>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+55"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="-4"/>
+        <location line="-4"/>
         <source>Yes</source>
         <translation>Yes</translation>
     </message>
@@ -606,12 +770,72 @@
         <translation>isActivatd</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+176"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>The identity of this device is not verified, so no password is sent to it.</translation>
     </message>
     <message>
-        <location line="+181"/>
+        <location line="+2"/>
+        <source>It also answers as an ONVIF device.</source>
+        <translation>It also answers as an ONVIF device.</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
+        <translation>It also answers as an ONVIF device; it is handled as one of ours.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>ONVIF device</source>
+        <translation>ONVIF device</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF device made by %1</source>
+        <translation>ONVIF device made by %1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Sign-in refused</source>
+        <translation>Sign-in refused</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in refused: the device did not accept the user name or password.</source>
+        <translation>Sign-in refused: the device did not accept the user name or password.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign-in refused: %1</source>
+        <translation>Sign-in refused: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in needed</source>
+        <translation>Sign-in needed</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign in to ONVIF devices to read its details.</source>
+        <translation>Sign in to ONVIF devices to read its details.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not reachable</source>
+        <translation>Not reachable</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Its ONVIF service did not answer.</source>
+        <translation>Its ONVIF service did not answer.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Reading details</source>
+        <translation>Reading details</translation>
+    </message>
+    <message>
+        <location line="+236"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -619,40 +843,35 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+39"/>
-        <location line="+107"/>
-        <location line="+13"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
+        <location line="+5"/>
+        <location line="+55"/>
         <source>Error%1:others</source>
         <translation>Error%1:others</translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-66"/>
         <source>Activate Succeed.</source>
         <translation>Activate Succeed.</translation>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+30"/>
+        <location line="+15"/>
         <source>Device deny.</source>
         <translation>Device deny.</translation>
     </message>
     <message>
-        <location line="-28"/>
-        <location line="+30"/>
+        <location line="-13"/>
+        <location line="+15"/>
         <source>Time out.</source>
         <translation>Time out.</translation>
     </message>
     <message>
-        <location line="-19"/>
-        <location line="+28"/>
-        <location line="+310"/>
-        <location line="+11"/>
-        <location line="+53"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-400"/>
+        <location line="-10"/>
         <source>Error%1:Device deny.</source>
         <translation>Error%1:Device deny.</translation>
     </message>
@@ -662,12 +881,12 @@
         <translation>Error%1:reactive</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+2"/>
         <source>Modify network parameters succeed.</source>
         <translation>Modify network parameters succeed.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+7"/>
         <source>Error%1:device deny</source>
         <translation>Error%1:device deny</translation>
     </message>
@@ -677,7 +896,27 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location line="+107"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
+        <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
+    </message>
+    <message>
+        <location line="+228"/>
+        <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
+        <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Left out: the port of an ONVIF device cannot be changed.</source>
+        <translation>Left out: the port of an ONVIF device cannot be changed.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Weak</source>
         <translation>Weak</translation>
     </message>
@@ -693,12 +932,17 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+289"/>
+        <location line="+424"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-284"/>
+        <location line="-419"/>
+        <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
+        <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>The password can not be empty.</source>
         <translation>The password can not be empty.</translation>
     </message>
@@ -713,17 +957,27 @@
         <translation>Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+30"/>
         <source>Sorry, please select the equipment.</source>
         <translation>Sorry, please select the equipment.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+26"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>Sorry, please enter the administrator password.</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+6"/>
+        <source>Please enter the ONVIF user name.</source>
+        <translation>Please enter the ONVIF user name.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please enter the ONVIF password.</source>
+        <translation>Please enter the ONVIF password.</translation>
+    </message>
+    <message>
+        <location line="+76"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -743,13 +997,18 @@
         <translation>%1 addresses from %2 would leave the subnet of mask %3.</translation>
     </message>
     <message>
-        <location line="+64"/>
-        <location line="+11"/>
+        <location line="+23"/>
+        <source>%1 is the address of %2 (%3), which is not in this batch.</source>
+        <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
+    </message>
+    <message>
+        <location line="+90"/>
+        <location line="+12"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+78"/>
+        <location line="+99"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -767,7 +1026,7 @@
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+25"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+30"/>
         <source>Confirmation List</source>
         <translation>Confirmation List</translation>
     </message>
@@ -812,22 +1071,34 @@
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+5"/>
+        <source>Receipts…</source>
+        <translation>Receipts…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open the folder of receipts</source>
+        <translation>Open the folder of receipts</translation>
+    </message>
+    <message>
+        <location line="+70"/>
         <source>The receipt could not be saved: %1</source>
         <translation>The receipt could not be saved: %1</translation>
     </message>
     <message>
-        <location filename="../src/modify/PlanBatch.cpp" line="+84"/>
-        <location line="+78"/>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+121"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
+        <translation>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</translation>
+    </message>
+    <message>
+        <location line="+92"/>
         <source>Modify Network parameters</source>
         <translation>Modify Network parameters</translation>
     </message>
@@ -837,7 +1108,22 @@
         <translation>Batch Modify Network parameters</translation>
     </message>
     <message>
-        <location line="+168"/>
+        <location line="+136"/>
+        <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
+        <translation>The IPv6 settings of an ONVIF device cannot be changed here.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device reports no IPv6 address.</source>
+        <translation>The device reports no IPv6 address.</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
+        <translation>ONVIF devices keep their port: a port typed here leaves them out.</translation>
+    </message>
+    <message>
+        <location line="+25"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -892,9 +1178,8 @@
         <translation>Device name is too long for the device.</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>The device cannot store characters outside Latin-1 in its name.</source>
-        <translation>The device cannot store characters outside Latin-1 in its name.</translation>
+        <translation type="vanished">The device cannot store characters outside Latin-1 in its name.</translation>
     </message>
     <message>
         <location line="+18"/>
@@ -902,7 +1187,7 @@
         <translation>IPv6 prefix length ranges from 0 to 127.</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+15"/>
         <source>IPv6 Address not correct.</source>
         <translation>IPv6 Address not correct.</translation>
     </message>
@@ -951,7 +1236,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+10"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -976,7 +1261,7 @@
         <translation>The device is no longer on the network. Refresh the list and try again.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
         <translation>The device could not prove that it is genuine. Nothing was sent to it.</translation>
     </message>
@@ -986,17 +1271,17 @@
         <translation>The device sent more data than expected.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The file could not be read.</source>
         <translation>The file could not be read.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Device deny.</source>
         <translation>Device deny.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Time out.</source>
         <translation>Time out.</translation>
     </message>
@@ -1016,32 +1301,82 @@
         <translation>The device is not activated. Activate it first.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The device does not support this operation.</source>
         <translation>The device does not support this operation.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+6"/>
         <source>The device is already activated.</source>
         <translation>The device is already activated.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-4"/>
         <source>Two devices on the network share this serial number or MAC address. Nothing was sent.</source>
         <translation>Two devices on the network share this serial number or MAC address. Nothing was sent.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not save the change and kept its old settings.</source>
         <translation>The device could not save the change and kept its old settings.</translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>The device asks for a user name and password. Sign in and try again.</source>
+        <translation>The device asks for a user name and password. Sign in and try again.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device refused a value of the change.</source>
+        <translation>The device refused a value of the change.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device could not carry out the request.</source>
+        <translation>The device could not carry out the request.</translation>
+    </message>
+    <message>
         <location line="+2"/>
+        <source>The device did not come back at its new address in time. Check the device.</source>
+        <translation>The device did not come back at its new address in time. Check the device.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device answered, but still has its old settings: the change was not applied.</source>
+        <translation>The device answered, but still has its old settings: the change was not applied.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device&apos;s answer could not be understood.</source>
+        <translation>The device&apos;s answer could not be understood.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No connection to the device. Check the address and the network.</source>
+        <translation>No connection to the device. Check the address and the network.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device changed meanwhile; refresh and try again.</source>
+        <translation>The device changed meanwhile; refresh and try again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device did not confirm the change in time; it may have been applied. Check the device.</source>
+        <translation>The device did not confirm the change in time; it may have been applied. Check the device.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device is being restored with its security code; it takes no activation meanwhile.</source>
+        <translation>The device is being restored with its security code; it takes no activation meanwhile.</translation>
+    </message>
+    <message>
+        <location line="+65"/>
         <source>Unknown error %1.</source>
         <translation>Unknown error %1.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+4"/>
         <source>Error%1:%2</source>
         <translation>Error%1:%2</translation>
     </message>
@@ -1062,7 +1397,7 @@
 <context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
-        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
         <source>Ready</source>
         <translation>Ready</translation>
     </message>
@@ -1090,7 +1425,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+60"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+61"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1109,11 +1444,16 @@
         <source>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</source>
         <translation>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</translation>
     </message>
+    <message>
+        <location line="+23"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
 </context>
 <context>
     <name>VexaTool::PlanText</name>
     <message>
-        <location filename="../src/plan/PlanText.cpp" line="+11"/>
+        <location filename="../src/plan/PlanText.cpp" line="+13"/>
         <source>This row has %1 fields; the header has %2.</source>
         <translation>This row has %1 fields; the header has %2.</translation>
     </message>
@@ -1228,9 +1568,38 @@
         <translation>Device name contains control characters.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Device name has characters that devices cannot store (only Latin-1 letters and signs).</source>
-        <translation>Device name has characters that devices cannot store (only Latin-1 letters and signs).</translation>
+        <translation type="vanished">Device name has characters that devices cannot store (only Latin-1 letters and signs).</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name is not UTF-8 text.</source>
+        <translation>Device name is not UTF-8 text.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No listed device has this current address.</source>
+        <translation>No listed device has this current address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this current address; add the serial number or MAC address.</source>
+        <translation>Several listed devices have this current address; add the serial number or MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The current address belongs to another device than the serial number or MAC address.</source>
+        <translation>The current address belongs to another device than the serial number or MAC address.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The port of an ONVIF device cannot be changed.</source>
+        <translation>The port of an ONVIF device cannot be changed.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The ONVIF device&apos;s settings are not read yet; sign in first.</source>
+        <translation>The ONVIF device&apos;s settings are not read yet; sign in first.</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1294,18 +1663,23 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+24"/>
+        <location line="+26"/>
         <source>Serial Number</source>
         <translation>Serial Number</translation>
     </message>
     <message>
-        <location line="-22"/>
-        <location line="+22"/>
+        <location line="-24"/>
+        <location line="+24"/>
         <source>MAC</source>
         <translation>MAC</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
+        <source>Current Address</source>
+        <translation>Current Address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>IPv4 Address</source>
         <translation>IPv4 Address</translation>
     </message>
@@ -1360,7 +1734,7 @@
         <translation>New Address</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Name</source>
         <translation>Name</translation>
     </message>
@@ -1368,6 +1742,16 @@
         <location line="+0"/>
         <source>Result</source>
         <translation>Result</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Code</source>
+        <translation>Code</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -1380,22 +1764,21 @@
         <translation>Not sent: stopped.</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Succeed</source>
-        <translation>Succeed</translation>
+        <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-25"/>
         <source>Error%1:device deny</source>
         <translation>Error%1:device deny</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Error%1:time out</source>
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+36"/>
         <source>Error%1:others</source>
         <translation>Error%1:others</translation>
     </message>
@@ -1403,7 +1786,7 @@
 <context>
     <name>VexaTool::ResetPasswordDialog</name>
     <message>
-        <location filename="../src/password/ResetPasswordDialog.cpp" line="+83"/>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+84"/>
         <source>Reset Password</source>
         <translation>Reset Password</translation>
     </message>
@@ -1458,12 +1841,12 @@
         <translation>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>The key in the key file is too long. Please check the key file.</source>
         <translation>The key in the key file is too long. Please check the key file.</translation>
     </message>
@@ -1506,12 +1889,12 @@
 <context>
     <name>VexaTool::RestorePasswordDialog</name>
     <message>
-        <location filename="../src/password/RestorePasswordDialog.cpp" line="+34"/>
+        <location filename="../src/password/RestorePasswordDialog.cpp" line="+45"/>
         <source>Reset Default Password</source>
         <translation>Reset Default Password</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+39"/>
         <source>Please input security code.</source>
         <translation>Please input security code.</translation>
     </message>
@@ -1521,17 +1904,56 @@
         <translation>The security code contains a character that cannot be sent.</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+8"/>
+        <source>The password can not be empty.</source>
+        <translation>The password can not be empty.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password you typed do not match.</source>
+        <translation>The password you typed do not match.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
+    </message>
+    <message>
+        <location line="+26"/>
         <source>Restore password succeed.</source>
         <translation>Restore password succeed.</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>The device is not activated now: activate it with a new password before you use it.</source>
-        <translation>The device is not activated now: activate it with a new password before you use it.</translation>
+        <location line="+0"/>
+        <source>The device now has the new password.</source>
+        <translation>The device now has the new password.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+25"/>
+        <source>Weak</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Strong</source>
+        <translation>Strong</translation>
+    </message>
+    <message>
+        <source>The device is not activated now: activate it with a new password before you use it.</source>
+        <translation type="vanished">The device is not activated now: activate it with a new password before you use it.</translation>
+    </message>
+    <message>
+        <location line="-19"/>
         <location line="+3"/>
         <source>Restore password failed.</source>
         <translation>Restore password failed.</translation>
@@ -1540,23 +1962,34 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+69"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+11"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>Sign in to ONVIF devices…</translation>
+    </message>
+    <message>
+        <location line="+96"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+108"/>
+        <location line="+14"/>
         <source>Exit</source>
         <translation>Exit</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-13"/>
+        <source>A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they are; the results are shown before VEXA closes.</source>
+        <translation>A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they are; the results are shown before VEXA closes.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Exit the VEXA software?</source>
         <translation>Exit the VEXA software?</translation>
     </message>
@@ -1567,6 +2000,11 @@
         <location filename="../src/aptui/WarningDialog.ui" line="+32"/>
         <source>Form</source>
         <translation>Form</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -1596,6 +2034,34 @@
     </message>
 </context>
 <context>
+    <name>aptui::BatchProgressCover</name>
+    <message>
+        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Modifying %1 of %2</source>
+        <translation>Modifying %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activating %1 of %2</source>
+        <translation>Activating %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>Restarting…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting… (%1 devices)</source>
+        <translation>Restarting… (%1 devices)</translation>
+    </message>
+</context>
+<context>
     <name>aptui::CDlgAbout</name>
     <message>
         <location filename="../src/app/CDlgAbout.cpp" line="+23"/>
@@ -1619,11 +2085,61 @@
     </message>
 </context>
 <context>
+    <name>aptui::FilePathButton</name>
+    <message>
+        <location filename="../src/aptui/FilePathButton.cpp" line="+8"/>
+        <source>Browse</source>
+        <translation>Browse</translation>
+    </message>
+</context>
+<context>
     <name>aptui::HintBox</name>
     <message>
         <location filename="../src/aptui/HintBox.cpp" line="+8"/>
         <source>Hint</source>
         <translation>Hint</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::PinButton</name>
+    <message>
+        <location filename="../src/aptui/PinButton.cpp" line="+25"/>
+        <source>Show or hide the settings page</source>
+        <translation>Show or hide the settings page</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::WindowTitle</name>
+    <message>
+        <location filename="../src/aptui/WindowTitle.cpp" line="+40"/>
+        <source>Application</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+63"/>
+        <source>Maximize</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <location line="-62"/>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Menu</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>Restore</source>
+        <translation>Restore</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,24 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="en_US">
 <context>
+    <name>AboutClass</name>
+    <message>
+        <location filename="../src/app/CDlgAbout.ui" line="+63"/>
+        <source>User Help</source>
+        <translation>用户帮助</translation>
+    </message>
+    <message>
+        <location line="+97"/>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+</context>
+<context>
     <name>AboutDialog</name>
     <message>
         <location filename="../src/app/AboutDialog.cpp" line="+14"/>
@@ -48,6 +66,34 @@
     </message>
 </context>
 <context>
+    <name>BaseTitle</name>
+    <message>
+        <location filename="../src/aptui/BaseTitle.ui" line="+36"/>
+        <source>Application menu</source>
+        <translation>应用程序菜单</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>Options</source>
+        <translation>选项</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Maximize or restore</source>
+        <translation>最大化或还原</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>DeviceDisplayPage</name>
     <message>
         <location filename="../src/devicelist/DeviceDisplayPage.ui" line="+14"/>
@@ -61,6 +107,21 @@
     </message>
     <message>
         <location line="+52"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>登录 ONVIF 设备…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>登录 ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in…</source>
+        <translation>登录…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Apply plan…</source>
         <translation>应用部署计划…</translation>
     </message>
@@ -75,9 +136,19 @@
         <translation>刷新</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+8"/>
+        <source>Filter devices</source>
+        <translation>筛选设备</translation>
+    </message>
+    <message>
+        <location line="+8"/>
         <source>Filter by IP, serial number, MAC, name or type</source>
         <translation>按IP、序列号、MAC、名称或型号筛选</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Devices</source>
+        <translation>设备</translation>
     </message>
 </context>
 <context>
@@ -99,6 +170,16 @@
     </message>
     <message>
         <location line="+35"/>
+        <source>ONVIF User:</source>
+        <translation>ONVIF 用户名：</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>ONVIF Password:</source>
+        <translation>ONVIF 密码：</translation>
+    </message>
+    <message>
+        <location line="+52"/>
         <source>Admin Password:</source>
         <translation>管理员密码：</translation>
     </message>
@@ -129,6 +210,11 @@
         <location line="+22"/>
         <source>Save receipt…</source>
         <translation>保存回执…</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Results</source>
+        <translation>结果</translation>
     </message>
 </context>
 <context>
@@ -228,7 +314,12 @@
         <translation>文件路径：</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+8"/>
+        <source>Choose the folder</source>
+        <translation>选择文件夹</translation>
+    </message>
+    <message>
+        <location line="+11"/>
         <source>Format:</source>
         <translation>格式：</translation>
     </message>
@@ -256,7 +347,12 @@
         <translation>仅显示有标记的行</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+5"/>
+        <source>Plan rows</source>
+        <translation>计划行</translation>
+    </message>
+    <message>
+        <location line="+27"/>
         <source>Admin Password:</source>
         <translation>管理员密码：</translation>
     </message>
@@ -304,7 +400,17 @@
         <translation>自动导入</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+5"/>
+        <source>Secret key or key file</source>
+        <translation>密钥或密钥文件</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Choose the key file</source>
+        <translation>选择密钥文件</translation>
+    </message>
+    <message>
+        <location line="+47"/>
         <source>New Password:</source>
         <translation>新密码：</translation>
     </message>
@@ -331,6 +437,76 @@
         <source>Security Code:</source>
         <translation>安全码：</translation>
     </message>
+    <message>
+        <location line="+50"/>
+        <source>New Password:</source>
+        <translation>新密码：</translation>
+    </message>
+    <message>
+        <location line="+62"/>
+        <source>Confirm Password:</source>
+        <translation>确认密码：</translation>
+    </message>
+</context>
+<context>
+    <name>SignInDialog</name>
+    <message>
+        <location filename="../src/signin/SignInDialog.ui" line="+14"/>
+        <source>Sign in to ONVIF devices</source>
+        <translation>登录 ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
+        <translation>其他品牌的摄像机只有在登录后才会告知其详细信息。本次运行期间，所有 ONVIF 设备都使用此用户名和密码。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>&amp;User name</source>
+        <translation>用户名(&amp;U)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>User name</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;Password</source>
+        <translation>密码(&amp;P)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;Remember on this computer</source>
+        <translation>在此电脑上记住(&amp;R)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Remember on this computer</source>
+        <translation>在此电脑上记住</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Kept in the system keyring, never in a file of this program.</source>
+        <translation>保存在系统密钥环中，绝不会写入本程序的任何文件。</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <location line="+3"/>
+        <source>Sign in</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+3"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>TipDialog</name>
@@ -346,24 +522,6 @@
         <location filename="../src/app/VEXAToolMainPage.ui" line="+14"/>
         <source>VEXAToolMainPage</source>
         <translation>VEXA 工具</translation>
-    </message>
-</context>
-<context>
-    <name>aptui::BatchProgressCover</name>
-    <message>
-        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
-        <source>Stop</source>
-        <translation>停止</translation>
-    </message>
-    <message>
-        <location line="+51"/>
-        <source>Modifying %1 of %2</source>
-        <translation>正在修改第 %1 台，共 %2 台</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Activating %1 of %2</source>
-        <translation>正在激活第 %1 台，共 %2 台</translation>
     </message>
 </context>
 <context>
@@ -422,7 +580,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+111"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -432,17 +590,23 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+54"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
-    <message>
-        <location line="+257"/>
-        <source>Succeed</source>
-        <translation>成功</translation>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>%n of them ONVIF devices</source>
+        <translation>
+            <numerusform>其中 %n 台为 ONVIF 设备</numerusform>
+        </translation>
     </message>
     <message>
-        <location line="+53"/>
+        <source>Succeed</source>
+        <translation type="vanished">成功</translation>
+    </message>
+    <message>
+        <location line="+493"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
@@ -450,13 +614,12 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location line="+89"/>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+55"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="-4"/>
+        <location line="-4"/>
         <source>Yes</source>
         <translation>是</translation>
     </message>
@@ -606,12 +769,72 @@
         <translation>激活状态</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+176"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
     </message>
     <message>
-        <location line="+181"/>
+        <location line="+2"/>
+        <source>It also answers as an ONVIF device.</source>
+        <translation>该设备也以 ONVIF 设备身份应答。</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
+        <translation>该设备也以 ONVIF 设备身份应答；程序将其作为自有设备处理。</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>ONVIF device</source>
+        <translation>ONVIF 设备</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF device made by %1</source>
+        <translation>ONVIF 设备，制造商：%1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Sign-in refused</source>
+        <translation>登录被拒绝</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in refused: the device did not accept the user name or password.</source>
+        <translation>登录被拒绝：设备不接受该用户名或密码。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign-in refused: %1</source>
+        <translation>登录被拒绝：%1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Sign-in needed</source>
+        <translation>需要登录</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sign in to ONVIF devices to read its details.</source>
+        <translation>登录 ONVIF 设备后才能读取其详细信息。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not reachable</source>
+        <translation>无法访问</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Its ONVIF service did not answer.</source>
+        <translation>该设备的 ONVIF 服务没有应答。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Reading details</source>
+        <translation>正在读取详细信息</translation>
+    </message>
+    <message>
+        <location line="+236"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
@@ -619,40 +842,35 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+39"/>
-        <location line="+107"/>
-        <location line="+13"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
+        <location line="+5"/>
+        <location line="+55"/>
         <source>Error%1:others</source>
         <translation>错误%1：其他错误</translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-66"/>
         <source>Activate Succeed.</source>
         <translation>激活成功。</translation>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+30"/>
+        <location line="+15"/>
         <source>Device deny.</source>
         <translation>设备拒绝。</translation>
     </message>
     <message>
-        <location line="-28"/>
-        <location line="+30"/>
+        <location line="-13"/>
+        <location line="+15"/>
         <source>Time out.</source>
         <translation>超时。</translation>
     </message>
     <message>
-        <location line="-19"/>
-        <location line="+28"/>
-        <location line="+310"/>
-        <location line="+11"/>
-        <location line="+53"/>
         <source>Succeed</source>
-        <translation>成功</translation>
+        <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="-400"/>
+        <location line="-10"/>
         <source>Error%1:Device deny.</source>
         <translation>错误%1：设备拒绝。</translation>
     </message>
@@ -662,12 +880,12 @@
         <translation>错误%1：设备已激活</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+2"/>
         <source>Modify network parameters succeed.</source>
         <translation>修改网络参数成功。</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+7"/>
         <source>Error%1:device deny</source>
         <translation>错误%1：设备拒绝</translation>
     </message>
@@ -677,7 +895,27 @@
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location line="+107"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
+        <translation>本程序无法为 ONVIF 设备找回密码；请在设备上自行重置遗忘的密码。</translation>
+    </message>
+    <message>
+        <location line="+228"/>
+        <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
+        <translation>已排除：尚未读取该 ONVIF 设备的参数，请先登录。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Left out: the port of an ONVIF device cannot be changed.</source>
+        <translation>已排除：ONVIF 设备的端口不能修改。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Weak</source>
         <translation>弱</translation>
     </message>
@@ -693,12 +931,17 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+289"/>
+        <location line="+424"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-284"/>
+        <location line="-419"/>
+        <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
+        <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>The password can not be empty.</source>
         <translation>密码不能为空。</translation>
     </message>
@@ -713,17 +956,27 @@
         <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+30"/>
         <source>Sorry, please select the equipment.</source>
         <translation>抱歉，请选择设备。</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+26"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>抱歉，请输入管理员密码。</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+6"/>
+        <source>Please enter the ONVIF user name.</source>
+        <translation>请输入 ONVIF 用户名。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Please enter the ONVIF password.</source>
+        <translation>请输入 ONVIF 密码。</translation>
+    </message>
+    <message>
+        <location line="+76"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
     </message>
@@ -743,13 +996,18 @@
         <translation>从 %2 开始的 %1 个地址将超出子网掩码 %3 所定义的子网。</translation>
     </message>
     <message>
-        <location line="+64"/>
-        <location line="+11"/>
+        <location line="+23"/>
+        <source>%1 is the address of %2 (%3), which is not in this batch.</source>
+        <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
+    </message>
+    <message>
+        <location line="+90"/>
+        <location line="+12"/>
         <source>Not sent</source>
         <translation>未发送</translation>
     </message>
     <message>
-        <location line="+78"/>
+        <location line="+99"/>
         <source>Activation</source>
         <translation>激活</translation>
     </message>
@@ -767,7 +1025,7 @@
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+25"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+30"/>
         <source>Confirmation List</source>
         <translation>确认列表</translation>
     </message>
@@ -812,22 +1070,34 @@
         <translation>CSV文件 (*.csv)</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+5"/>
+        <source>Receipts…</source>
+        <translation>回执…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open the folder of receipts</source>
+        <translation>打开回执所在文件夹</translation>
+    </message>
+    <message>
+        <location line="+70"/>
         <source>The receipt could not be saved: %1</source>
         <translation>回执无法保存：%1</translation>
     </message>
     <message>
-        <location filename="../src/modify/PlanBatch.cpp" line="+84"/>
-        <location line="+78"/>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="-35"/>
         <source>Succeed</source>
-        <translation>成功</translation>
+        <translation type="vanished">成功</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+121"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
+        <translation>ONVIF 设备的端口是其服务应答的端口，不能在此修改。</translation>
+    </message>
+    <message>
+        <location line="+92"/>
         <source>Modify Network parameters</source>
         <translation>修改网络参数</translation>
     </message>
@@ -837,7 +1107,22 @@
         <translation>批量修改网络参数</translation>
     </message>
     <message>
-        <location line="+168"/>
+        <location line="+136"/>
+        <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
+        <translation>不能在此修改 ONVIF 设备的 IPv6 设置。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device reports no IPv6 address.</source>
+        <translation>该设备未上报 IPv6 地址。</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
+        <translation>ONVIF 设备保留其端口：在此输入端口会将它们排除在外。</translation>
+    </message>
+    <message>
+        <location line="+25"/>
         <source>Please input IP Address.</source>
         <translation>请输入IP地址。</translation>
     </message>
@@ -892,9 +1177,8 @@
         <translation>设备名称过长，设备无法保存。</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>The device cannot store characters outside Latin-1 in its name.</source>
-        <translation>设备名称不能保存 Latin-1 以外的字符。</translation>
+        <translation type="vanished">设备名称不能保存 Latin-1 以外的字符。</translation>
     </message>
     <message>
         <location line="+18"/>
@@ -902,7 +1186,7 @@
         <translation>IPv6前缀长度范围为0到127。</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+15"/>
         <source>IPv6 Address not correct.</source>
         <translation>IPv6地址不正确。</translation>
     </message>
@@ -951,7 +1235,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+10"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -976,7 +1260,7 @@
         <translation>设备已不在网络中。请刷新列表后重试。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not prove that it is genuine. Nothing was sent to it.</source>
         <translation>设备无法证明其为正品，未向其发送任何内容。</translation>
     </message>
@@ -986,17 +1270,17 @@
         <translation>设备返回的数据超出预期。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The file could not be read.</source>
         <translation>无法读取该文件。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Device deny.</source>
         <translation>设备拒绝。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Time out.</source>
         <translation>超时。</translation>
     </message>
@@ -1016,32 +1300,82 @@
         <translation>设备未激活。请先激活设备。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>The device does not support this operation.</source>
         <translation>设备不支持此操作。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+6"/>
         <source>The device is already activated.</source>
         <translation>设备已激活。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-4"/>
         <source>Two devices on the network share this serial number or MAC address. Nothing was sent.</source>
         <translation>网络上有两台设备使用相同的序列号或 MAC 地址，未发送任何内容。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The device could not save the change and kept its old settings.</source>
         <translation>设备无法保存修改，已保留原有设置。</translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>The device asks for a user name and password. Sign in and try again.</source>
+        <translation>设备要求输入用户名和密码。请登录后重试。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device refused a value of the change.</source>
+        <translation>设备拒绝了本次修改中的某个值。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The device could not carry out the request.</source>
+        <translation>设备无法执行该请求。</translation>
+    </message>
+    <message>
         <location line="+2"/>
+        <source>The device did not come back at its new address in time. Check the device.</source>
+        <translation>设备未能在规定时间内以新地址重新上线。请检查设备。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device answered, but still has its old settings: the change was not applied.</source>
+        <translation>设备已应答，但仍保留原有设置：修改未生效。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device&apos;s answer could not be understood.</source>
+        <translation>无法识别设备的应答。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No connection to the device. Check the address and the network.</source>
+        <translation>无法连接到设备。请检查地址和网络。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device changed meanwhile; refresh and try again.</source>
+        <translation>设备在此期间已发生变化；请刷新后重试。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device did not confirm the change in time; it may have been applied. Check the device.</source>
+        <translation>设备未在规定时间内确认修改；修改可能已生效。请检查设备。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The device is being restored with its security code; it takes no activation meanwhile.</source>
+        <translation>设备正在使用安全码恢复，在此期间不接受激活。</translation>
+    </message>
+    <message>
+        <location line="+65"/>
         <source>Unknown error %1.</source>
         <translation>未知错误 %1。</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+4"/>
         <source>Error%1:%2</source>
         <translation>错误%1：%2</translation>
     </message>
@@ -1062,7 +1396,7 @@
 <context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
-        <location filename="../src/plan/PlanPreviewModel.cpp" line="+122"/>
+        <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
         <source>Ready</source>
         <translation>就绪</translation>
     </message>
@@ -1090,7 +1424,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+60"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+61"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>无法读取计划，未发送任何内容。</translation>
     </message>
@@ -1109,11 +1443,16 @@
         <source>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</source>
         <translation>共%1行，%2行有标记。请在文件中改正有标记的行后重新打开；未发送任何内容。</translation>
     </message>
+    <message>
+        <location line="+23"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
+    </message>
 </context>
 <context>
     <name>VexaTool::PlanText</name>
     <message>
-        <location filename="../src/plan/PlanText.cpp" line="+11"/>
+        <location filename="../src/plan/PlanText.cpp" line="+13"/>
         <source>This row has %1 fields; the header has %2.</source>
         <translation>此行有%1个字段，而标题行有%2个。</translation>
     </message>
@@ -1228,9 +1567,38 @@
         <translation>设备名称包含控制字符。</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Device name has characters that devices cannot store (only Latin-1 letters and signs).</source>
-        <translation>设备名称含有设备无法保存的字符（仅限Latin-1字母和符号）。</translation>
+        <translation type="vanished">设备名称含有设备无法保存的字符（仅限Latin-1字母和符号）。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Device name is not UTF-8 text.</source>
+        <translation>设备名称不是UTF-8文本。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No listed device has this current address.</source>
+        <translation>列表中没有使用此当前地址的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Several listed devices have this current address; add the serial number or MAC address.</source>
+        <translation>列表中有多台设备使用此当前地址，请补充序列号或MAC地址。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The current address belongs to another device than the serial number or MAC address.</source>
+        <translation>当前地址与序列号或MAC地址属于不同的设备。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The port of an ONVIF device cannot be changed.</source>
+        <translation>ONVIF 设备的端口不能修改。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The ONVIF device&apos;s settings are not read yet; sign in first.</source>
+        <translation>尚未读取该 ONVIF 设备的参数，请先登录。</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1294,18 +1662,23 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+24"/>
+        <location line="+26"/>
         <source>Serial Number</source>
         <translation>序列号</translation>
     </message>
     <message>
-        <location line="-22"/>
-        <location line="+22"/>
+        <location line="-24"/>
+        <location line="+24"/>
         <source>MAC</source>
         <translation>MAC地址</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
+        <source>Current Address</source>
+        <translation>当前地址</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>IPv4 Address</source>
         <translation>IPv4地址</translation>
     </message>
@@ -1360,7 +1733,7 @@
         <translation>新地址</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1368,6 +1741,16 @@
         <location line="+0"/>
         <source>Result</source>
         <translation>结果</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation>结果类别</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Code</source>
+        <translation>代码</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -1380,22 +1763,21 @@
         <translation>未发送：已停止。</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Succeed</source>
-        <translation>成功</translation>
+        <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-25"/>
         <source>Error%1:device deny</source>
         <translation>错误%1：设备拒绝</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Error%1:time out</source>
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+36"/>
         <source>Error%1:others</source>
         <translation>错误%1：其他错误</translation>
     </message>
@@ -1403,7 +1785,7 @@
 <context>
     <name>VexaTool::ResetPasswordDialog</name>
     <message>
-        <location filename="../src/password/ResetPasswordDialog.cpp" line="+83"/>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+84"/>
         <source>Reset Password</source>
         <translation>重置密码</translation>
     </message>
@@ -1458,12 +1840,12 @@
         <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>The key in the key file is too long. Please check the key file.</source>
         <translation>密钥文件中的密钥过长。请检查密钥文件。</translation>
     </message>
@@ -1506,12 +1888,12 @@
 <context>
     <name>VexaTool::RestorePasswordDialog</name>
     <message>
-        <location filename="../src/password/RestorePasswordDialog.cpp" line="+34"/>
+        <location filename="../src/password/RestorePasswordDialog.cpp" line="+45"/>
         <source>Reset Default Password</source>
         <translation>恢复默认密码</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+39"/>
         <source>Please input security code.</source>
         <translation>请输入安全码。</translation>
     </message>
@@ -1521,17 +1903,56 @@
         <translation>安全码中含有无法发送的字符。</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+8"/>
+        <source>The password can not be empty.</source>
+        <translation>密码不能为空。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password you typed do not match.</source>
+        <translation>两次输入的密码不一致。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and special character for your password with at least two kinds of them contained.</source>
+        <translation>密码长度范围为[8-16]位，可由数字、小写字母、大写字母和特殊字符组合而成，且至少包含其中两种。</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
+        <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
+    </message>
+    <message>
+        <location line="+26"/>
         <source>Restore password succeed.</source>
         <translation>恢复密码成功。</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>The device is not activated now: activate it with a new password before you use it.</source>
-        <translation>设备现在处于未激活状态：使用前请用新密码激活。</translation>
+        <location line="+0"/>
+        <source>The device now has the new password.</source>
+        <translation>设备已使用新密码。</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+25"/>
+        <source>Weak</source>
+        <translation>弱</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Strong</source>
+        <translation>强</translation>
+    </message>
+    <message>
+        <source>The device is not activated now: activate it with a new password before you use it.</source>
+        <translation type="vanished">设备现在处于未激活状态：使用前请用新密码激活。</translation>
+    </message>
+    <message>
+        <location line="-19"/>
         <location line="+3"/>
         <source>Restore password failed.</source>
         <translation>恢复密码失败。</translation>
@@ -1540,23 +1961,34 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+69"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+11"/>
+        <source>Sign in to ONVIF devices…</source>
+        <translation>登录 ONVIF 设备…</translation>
+    </message>
+    <message>
+        <location line="+96"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+108"/>
+        <location line="+14"/>
         <source>Exit</source>
         <translation>退出</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-13"/>
+        <source>A batch is sending to devices. Stop it and exit? Devices not yet sent are left as they are; the results are shown before VEXA closes.</source>
+        <translation>正在向设备批量发送。确定停止并退出吗？尚未发送的设备保持不变；VEXA 关闭前将显示结果。</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Exit the VEXA software?</source>
         <translation>确定退出 VEXA 软件吗？</translation>
     </message>
@@ -1567,6 +1999,11 @@
         <location filename="../src/aptui/WarningDialog.ui" line="+32"/>
         <source>Form</source>
         <translation>窗体</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
@@ -1596,6 +2033,34 @@
     </message>
 </context>
 <context>
+    <name>aptui::BatchProgressCover</name>
+    <message>
+        <location filename="../src/aptui/BatchProgressCover.cpp" line="+41"/>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Modifying %1 of %2</source>
+        <translation>正在修改第 %1 台，共 %2 台</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Activating %1 of %2</source>
+        <translation>正在激活第 %1 台，共 %2 台</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>正在重启…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Restarting… (%1 devices)</source>
+        <translation>正在重启…（%1 台设备）</translation>
+    </message>
+</context>
+<context>
     <name>aptui::CDlgAbout</name>
     <message>
         <location filename="../src/app/CDlgAbout.cpp" line="+23"/>
@@ -1619,11 +2084,61 @@
     </message>
 </context>
 <context>
+    <name>aptui::FilePathButton</name>
+    <message>
+        <location filename="../src/aptui/FilePathButton.cpp" line="+8"/>
+        <source>Browse</source>
+        <translation>浏览</translation>
+    </message>
+</context>
+<context>
     <name>aptui::HintBox</name>
     <message>
         <location filename="../src/aptui/HintBox.cpp" line="+8"/>
         <source>Hint</source>
         <translation>提示</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::PinButton</name>
+    <message>
+        <location filename="../src/aptui/PinButton.cpp" line="+25"/>
+        <source>Show or hide the settings page</source>
+        <translation>显示或隐藏设置页</translation>
+    </message>
+</context>
+<context>
+    <name>aptui::WindowTitle</name>
+    <message>
+        <location filename="../src/aptui/WindowTitle.cpp" line="+40"/>
+        <source>Application</source>
+        <translation>应用程序</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+63"/>
+        <source>Maximize</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <location line="-62"/>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Menu</source>
+        <translation>菜单</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>Restore</source>
+        <translation>还原</translation>
     </message>
 </context>
 </TS>
