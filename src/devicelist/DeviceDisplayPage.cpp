@@ -701,7 +701,7 @@ void DeviceDisplayPage::onPlanApply() {
     }
     // UTF-8 within 16 bytes, as the modify page sends it; the preview allows nothing else.
     QByteArray password = VEXA::passwordBytes(m_planPreview->adminPassword()).value_or(QByteArray());
-    if (password.isEmpty())
+    if (password.isEmpty() && m_planPreview->needsPassword())
         return;
     m_planPreview->clearPassword();
     const bool started = m_planBatch->start(m_plan, check, devices, password);

@@ -42,8 +42,13 @@ void PlanPreviewPage::setPlan(const QString& fileName, const plan::DeploymentPla
     m_ui->m_labelPlanFileError->setVisible(!fileError.isEmpty());
     m_ui->m_labelPlanSummary->setText(summaryText());
     m_ready = fileError.isEmpty() && m_model->isReady();
+    // ONVIF devices are signed with the run's ONVIF login: the admin password is for our devices only.
+    m_needsPassword = false;
+    for (const int device : check.deviceOfRow)
+        if (device >= 0 && static_cast<std::size_t>(device) < devices.size() && !devices[device].onvif)
+            m_needsPassword = true;
     // A refused plan cannot be applied, so there is nothing to type a password for.
-    m_ui->m_lineEditPlanPassword->setEnabled(m_ready);
+    m_ui->m_lineEditPlanPassword->setEnabled(m_ready && m_needsPassword);
     updateApply();
     // Optional columns the plan leaves out would only show empty cells.
     for (const int column : {PlanPreviewModel::ColumnPort, PlanPreviewModel::ColumnHttpPort,
@@ -69,6 +74,10 @@ QString PlanPreviewPage::summaryText() const {
         .arg(marked);
 }
 
+bool PlanPreviewPage::needsPassword() const {
+    return m_needsPassword;
+}
+
 QString PlanPreviewPage::adminPassword() const {
     return m_ui->m_lineEditPlanPassword->text();
 }
@@ -85,7 +94,7 @@ void PlanPreviewPage::updateApply() {
     // The same bound as everywhere a password is typed: refused here, before any device counts a wrong one.
     const QString password = m_ui->m_lineEditPlanPassword->text();
     const bool fits = VEXA::passwordBytes(password).has_value();
-    m_ui->m_btnApplyPlan->setEnabled(m_ready && !password.isEmpty() && fits);
+    m_ui->m_btnApplyPlan->setEnabled(m_ready && (!m_needsPassword || !password.isEmpty()) && fits);
     m_ui->m_labelPlanSummary->setText(fits ? summaryText()
                                            : tr("The password is too long: it may take at most 16 bytes, and a "
                                                 "character outside ASCII takes more than one."));

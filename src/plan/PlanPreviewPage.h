@@ -32,7 +32,9 @@ public:
 
     PlanPreviewModel* model() const { return m_model; }
     QString summaryText() const;
-    // The administrator password the devices of the plan are changed with.
+    // Whether a row names one of our devices, which take the admin password; ONVIF devices take the sign-in's.
+    bool needsPassword() const;
+    // The administrator password our devices of the plan are changed with.
     QString adminPassword() const;
     void clearPassword();
     bool applyEnabled() const;
@@ -49,6 +51,7 @@ private:
     PlanPreviewModel* m_model = nullptr;
     QSortFilterProxyModel* m_markedFilter = nullptr;
     bool m_ready = false;
+    bool m_needsPassword = true;
 };
 
 } // namespace VexaTool

@@ -32,7 +32,6 @@ using testrecords::onvifDevice;
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;
 
-
 class TestDeviceDisplayPage : public QObject {
     Q_OBJECT
 

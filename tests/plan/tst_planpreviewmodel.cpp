@@ -56,6 +56,8 @@ private slots:
     void cells();
     void replacingThePlan();
     void pageApplyOnlyWithoutMarks();
+    void passwordOnlyForOurDevices_data();
+    void passwordOnlyForOurDevices();
     void pagePasswordWithinTheDeviceBytes_data();
     void pagePasswordWithinTheDeviceBytes();
     void pageShowsMarkedRowsOnly();
@@ -165,6 +167,44 @@ void TestPlanPreviewModel::pageApplyOnlyWithoutMarks() {
     cancel->click();
     QCOMPARE(applied.count(), 1);
     QCOMPARE(cancelled.count(), 1);
+}
+
+void TestPlanPreviewModel::passwordOnlyForOurDevices_data() {
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<bool>("needsPassword");
+    QTest::newRow("ONVIF cameras only: the sign-in's login, no admin password")
+        << "Serial Number,IP,Mask,Gateway,Name\nCAM1,127.17.1.1,255.255.255.0,0.0.0.0,Gate\n"
+        << false;
+    QTest::newRow("ours only") << "Serial Number,IP,Mask,Gateway,Name\nVX100,127.17.1.1,255.255.255.0,0.0.0.0,Gate\n"
+                               << true;
+    QTest::newRow("both protocols") << "Serial Number,IP,Mask,Gateway,Name\n"
+                                       "CAM1,127.17.1.1,255.255.255.0,0.0.0.0,Gate\n"
+                                       "VX100,127.17.1.2,255.255.255.0,0.0.0.0,Hall\n"
+                                    << true;
+}
+
+// A plan that changes ONVIF cameras only is applied without the admin password, which only our devices take;
+// one our device is in still waits for it.
+void TestPlanPreviewModel::passwordOnlyForOurDevices() {
+    QFETCH(QString, rows);
+    QFETCH(bool, needsPassword);
+    std::vector<plan::PlanDevice> devices = kDevices;
+    plan::PlanDevice camera = device("CAM1", "02-56-01-00-00-09", "127.17.0.9");
+    camera.onvif = true;
+    camera.port = 80;
+    devices.push_back(camera);
+    PlanPreviewPage page;
+    auto* apply = page.findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"));
+    auto* password = page.findChild<QLineEdit*>(QStringLiteral("m_lineEditPlanPassword"));
+    const DeploymentPlan plan = parse(rows.toUtf8().constData());
+    const plan::PlanCheck check = plan::validatePlan(plan, devices);
+    QVERIFY(check.ok());
+    page.setPlan(QStringLiteral("/site/plan.csv"), plan, check, devices);
+    QCOMPARE(page.needsPassword(), needsPassword);
+    QCOMPARE(password->isEnabled(), needsPassword);
+    QCOMPARE(apply->isEnabled(), !needsPassword);
+    password->setText(QStringLiteral("Abc12345"));
+    QVERIFY(apply->isEnabled());
 }
 
 void TestPlanPreviewModel::pagePasswordWithinTheDeviceBytes_data() {
