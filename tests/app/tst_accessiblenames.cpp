@@ -24,8 +24,8 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/PlanPreviewPage.h"
-#include "support/FakeLibrary.h"
 #include "signin/SignInDialog.h"
+#include "support/FakeLibrary.h"
 
 using VexaTool::VEXAToolMainPage;
 

@@ -30,8 +30,8 @@
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
-#include "support/FakeLibrary.h"
 #include "signin/SignInDialog.h"
+#include "support/FakeLibrary.h"
 
 using VexaTool::VEXAToolMainPage;
 
