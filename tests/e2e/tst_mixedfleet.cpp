@@ -26,6 +26,7 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
+#include "support/SimulatorProcess.h"
 #include "vexa.h"
 
 using VexaTool::DeviceInfoModel;
@@ -40,18 +41,6 @@ constexpr int kCameras = 3;
 const QString kOurPassword = QStringLiteral("Install-2024");
 const QString kCameraPassword = QStringLiteral("Camera-2024"); // the simulator's test account
 
-QString binary(const char* name) {
-    return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
-}
-
-QString keytool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(binary("vexa-keytool"), arguments);
-    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
-        return {};
-    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
-}
-
 QString ourDevice(int index) {
     return QStringLiteral(
                "serial=VXMIX%1\tmac=02-56-e4-00-00-%1\tipv4=127.72.0.%2\tmask=255.255.0.0\tgateway=127.72.0.1\t"
@@ -61,25 +50,6 @@ QString ourDevice(int index) {
                "resetFlags=0\tname=Ours %1\tserviceTag=ST%1\trtspPort=554\n")
         .arg(index, 2, 10, QLatin1Char('0'))
         .arg(index + 10);
-}
-
-// A saved state file: one device a line, tab-separated key=value, keyed by the serial number.
-QMap<QString, Device> readState(const QString& path) {
-    QMap<QString, Device> devices;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return devices;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        Device fields;
-        for (const QByteArray& item : line.split('\t')) {
-            const qsizetype eq = item.indexOf('=');
-            fields.insert(QString::fromUtf8(item.left(eq)), QString::fromUtf8(item.mid(eq + 1)));
-        }
-        devices.insert(fields.value(QStringLiteral("serial")), fields);
-    }
-    return devices;
 }
 
 template <typename T>
@@ -104,8 +74,12 @@ private slots:
     void theExportListsBoth();
 
 private:
-    QMap<QString, Device> ours() const { return readState(m_dir.filePath(QStringLiteral("state.txt"))); }
-    QMap<QString, Device> cameras() const { return readState(m_dir.filePath(QStringLiteral("state.txt.onvif"))); }
+    QMap<QString, Device> ours() const {
+        return testsupport::readSavedState(m_dir.filePath(QStringLiteral("state.txt")));
+    }
+    QMap<QString, Device> cameras() const {
+        return testsupport::readSavedState(m_dir.filePath(QStringLiteral("state.txt.onvif")));
+    }
     QString cell(const QString& serial, const QString& mac, int kind) const;
     int rowAt(const QString& address) const;
     int cameraRows(int role, const QVariant& value) const;
@@ -123,7 +97,7 @@ void TestMixedFleet::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
     QVERIFY(m_dir.isValid());
     QVERIFY2(xlsreader::available(), "python3-xlrd is needed");
-    const QString trusted = keytool({QStringLiteral("pubkey"), QStringLiteral("--test")});
+    const QString trusted = testsupport::runKeyTool({QStringLiteral("pubkey"), QStringLiteral("--test")});
     QVERIFY(!trusted.isEmpty());
     qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
@@ -141,7 +115,7 @@ void TestMixedFleet::initTestCase() {
 
     // The cameras tell nothing but their address before sign-in; every address change restarts them.
     const QString dump = m_dir.filePath(QStringLiteral("dump.txt"));
-    m_simulator.setProgram(binary("vexa-devsim"));
+    m_simulator.setProgram(testsupport::toolPath("vexa-devsim"));
     m_simulator.setArguments({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--onvif"),
                               QString::number(kCameras), QStringLiteral("--onvif-base"), QStringLiteral("127.70.2.1"),
                               QStringLiteral("--wsd-port"), wsd, QStringLiteral("--onvif-quirks"),

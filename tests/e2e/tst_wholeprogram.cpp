@@ -33,6 +33,7 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "support/SimulatorProcess.h"
 
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;
@@ -51,18 +52,6 @@ const QString kCodeDevice = QStringLiteral("VXE2ECOD00");
 // Reports IPv6 but takes no change of it, and has a name longer than 16 characters, in UTF-8.
 const QString kSingleDevice = QStringLiteral("VXE2ESGL00");
 const QString kSingleName = QStringLiteral("Parking level 2 north 大门");
-
-QString binary(const char* name) {
-    return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
-}
-
-QString keytool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(binary("vexa-keytool"), arguments);
-    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
-        return {};
-    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
-}
 
 QString deviceLine(const QString& serial, int index, int activation, int support) {
     return QStringLiteral("serial=%1\tmac=02-56-e3-00-00-%2\tipv4=127.31.0.%3\tmask=255.255.0.0\tgateway=127.31.0.1\t"
@@ -126,7 +115,7 @@ void TestWholeProgram::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
     QVERIFY(m_dir.isValid());
     QVERIFY2(xlsreader::available(), "python3-xlrd is needed");
-    const QString trusted = keytool({QStringLiteral("pubkey"), QStringLiteral("--test")});
+    const QString trusted = testsupport::runKeyTool({QStringLiteral("pubkey"), QStringLiteral("--test")});
     QVERIFY(!trusted.isEmpty());
     qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
@@ -152,7 +141,7 @@ void TestWholeProgram::initTestCase() {
     file.close();
 
     const QString dump = m_dir.filePath(QStringLiteral("dump.txt"));
-    m_simulator.setProgram(binary("vexa-devsim"));
+    m_simulator.setProgram(testsupport::toolPath("vexa-devsim"));
     m_simulator.setArguments({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--state"),
                               m_dir.filePath(QStringLiteral("state.txt")), QStringLiteral("--dump"), dump});
     m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -173,21 +162,7 @@ void TestWholeProgram::cleanupTestCase() {
 }
 
 QMap<QString, Device> TestWholeProgram::state() const {
-    QMap<QString, Device> devices;
-    QFile file(m_dir.filePath(QStringLiteral("state.txt")));
-    if (!file.open(QIODevice::ReadOnly))
-        return devices;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        Device fields;
-        for (const QByteArray& item : line.split('\t')) {
-            const qsizetype eq = item.indexOf('=');
-            fields.insert(QString::fromUtf8(item.left(eq)), QString::fromUtf8(item.mid(eq + 1)));
-        }
-        devices.insert(fields.value(QStringLiteral("serial")), fields);
-    }
-    return devices;
+    return testsupport::readSavedState(m_dir.filePath(QStringLiteral("state.txt")));
 }
 
 int TestWholeProgram::rowOf(const QString& serial) const {
@@ -420,9 +395,10 @@ void TestWholeProgram::resetAPasswordWithAKey() {
             if (!QTest::qWaitFor([&] { return m_driver->warnings.size() > shown; }, 15000))
                 failure = QStringLiteral("the export said nothing");
             const QStringList files = QDir(requests).entryList(QDir::Files);
-            const QString key = files.size() == 1 ? keytool({QStringLiteral("sign"), QStringLiteral("--test"),
-                                                             QDir(requests).filePath(files.first())})
-                                                  : QString();
+            const QString key = files.size() == 1
+                                    ? testsupport::runKeyTool({QStringLiteral("sign"), QStringLiteral("--test"),
+                                                               QDir(requests).filePath(files.first())})
+                                    : QString();
             if (key.isEmpty()) {
                 failure = QStringLiteral("no key request or no key");
                 dialog->reject();
@@ -454,8 +430,8 @@ void TestWholeProgram::restoreAPasswordWithACode() {
     VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
     QTRY_COMPARE(modify->entries().size(), 1);
     QCOMPARE(modify->entries().first().serialNo, kCodeDevice);
-    const QString code =
-        keytool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), kCodeDevice});
+    const QString code = testsupport::runKeyTool(
+        {QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), kCodeDevice});
     QVERIFY(!code.isEmpty());
     const QString before = state()[kCodeDevice].value(QStringLiteral(".hash"));
     bool restoreDialog = false;

@@ -19,6 +19,7 @@
 #include "discovery/VexaHandler.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "support/SimulatorProcess.h"
 
 using VEXA::VexaHandler;
 using VexaTool::ResetPasswordDialog;
@@ -29,21 +30,6 @@ namespace {
 using Device = QMap<QString, QString>;
 
 const QString kInitialPassword = QStringLiteral("Install-2024"); // the simulator's activated devices
-
-QString binary(const char* name) {
-    return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
-}
-
-// stdout of one vexa-keytool run, or a null string when it fails.
-QString keytool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(binary("vexa-keytool"), arguments);
-    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        qWarning("vexa-keytool %s: %s", qPrintable(arguments.join(u' ')), tool.readAllStandardError().constData());
-        return {};
-    }
-    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
-}
 
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
@@ -91,13 +77,13 @@ void TestRecoveryEndToEnd::initTestCase() {
     QVERIFY(qEnvironmentVariable("VEXA_IFACE") == QLatin1String("127.0.0.1"));
     QVERIFY(m_dir.isValid());
     QVERIFY2(!testutil::zbarimgPath().isEmpty(), "zbarimg (Debian zbar-tools) is needed");
-    const QString trusted = keytool({QStringLiteral("pubkey"), QStringLiteral("--test")});
+    const QString trusted = testsupport::runKeyTool({QStringLiteral("pubkey"), QStringLiteral("--test")});
     QVERIFY(!trusted.isEmpty());
     qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
     qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
 
-    m_simulator.setProgram(binary("vexa-devsim"));
+    m_simulator.setProgram(testsupport::toolPath("vexa-devsim"));
     m_simulator.setArguments({QStringLiteral("--count"), QStringLiteral("40"), QStringLiteral("--seed"),
                               QStringLiteral("21"), QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state")),
                               QStringLiteral("--dump"), m_dir.filePath(QStringLiteral("dump"))});
@@ -280,7 +266,7 @@ void TestRecoveryEndToEnd::resetWithKeyFile() {
     }
     dialog.close();
 
-    const QString key = keytool({QStringLiteral("sign"), QStringLiteral("--test"), requestFile});
+    const QString key = testsupport::runKeyTool({QStringLiteral("sign"), QStringLiteral("--test"), requestFile});
     QVERIFY(!key.isEmpty());
     QString message;
     QVERIFY2(reset(driver, serial, qr, false, key, QStringLiteral("File-Pass31"), &message), qPrintable(message));
@@ -302,7 +288,7 @@ void TestRecoveryEndToEnd::resetWithTypedKey() {
     const QString requestFile = exportKeyRequest(dialog, driver);
     QVERIFY(!requestFile.isEmpty());
     dialog.close();
-    const QString key = keytool({QStringLiteral("sign"), QStringLiteral("--test"), requestFile});
+    const QString key = testsupport::runKeyTool({QStringLiteral("sign"), QStringLiteral("--test"), requestFile});
     QVERIFY(!key.isEmpty() && key.size() <= 128);
 
     QString message;
@@ -322,7 +308,8 @@ void TestRecoveryEndToEnd::foreignAndUsedKeysAreRefused() {
     const QString otherRequest = exportKeyRequest(other, driver);
     QVERIFY(!otherRequest.isEmpty());
     other.close();
-    const QString foreignKey = keytool({QStringLiteral("sign"), QStringLiteral("--test"), otherRequest});
+    const QString foreignKey =
+        testsupport::runKeyTool({QStringLiteral("sign"), QStringLiteral("--test"), otherRequest});
     QVERIFY(!foreignKey.isEmpty());
 
     const struct {
@@ -354,8 +341,9 @@ void TestRecoveryEndToEnd::restoreBySecurityCode() {
         dialog.show();
         const QString yesterdayButOne =
             QDateTime::currentDateTimeUtc().addDays(-3).toString(QStringLiteral("yyyyMMdd"));
-        const QString oldCode = keytool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"),
-                                         serial, QStringLiteral("--date"), yesterdayButOne});
+        const QString oldCode =
+            testsupport::runKeyTool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"),
+                                     serial, QStringLiteral("--date"), yesterdayButOne});
         QVERIFY(!oldCode.isEmpty());
         for (const QString& wrong : {oldCode, QStringLiteral("AAAAAAAAAAAAAAAA")}) {
             child<aptui::MultiStateLineEdit>(dialog, "m_lineEditSecurityCode")->setText(wrong);
@@ -374,7 +362,7 @@ void TestRecoveryEndToEnd::restoreBySecurityCode() {
     driver.warnings.clear();
 
     const QString code =
-        keytool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), serial});
+        testsupport::runKeyTool({QStringLiteral("code"), QStringLiteral("--test"), QStringLiteral("--serial"), serial});
     QVERIFY(!code.isEmpty());
     RestorePasswordDialog dialog(nullptr, serial);
     dialog.show();

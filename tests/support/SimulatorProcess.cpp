@@ -6,6 +6,39 @@
 
 namespace testsupport {
 
+QString toolPath(const char* name) {
+    return qEnvironmentVariable("VEXA_BIN_DIR") + QLatin1Char('/') + QLatin1String(name);
+}
+
+QString runKeyTool(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(toolPath("vexa-keytool"), arguments);
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        qWarning("vexa-keytool %s: %s", qPrintable(arguments.join(u' ')), tool.readAllStandardError().constData());
+        return {};
+    }
+    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+}
+
+QMap<QString, DeviceFields> readSavedState(const QString& path) {
+    QMap<QString, DeviceFields> devices;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return devices;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        DeviceFields fields;
+        for (const QByteArray& item : line.split('\t')) {
+            const qsizetype eq = item.indexOf('=');
+            if (eq > 0)
+                fields.insert(QString::fromUtf8(item.left(eq)), QString::fromUtf8(item.mid(eq + 1)));
+        }
+        devices.insert(fields.value(QStringLiteral("serial")), fields);
+    }
+    return devices;
+}
+
 bool trustTestManufacturer() {
     QProcess keytool;
     keytool.start(qEnvironmentVariable("VEXA_BIN_DIR") + QStringLiteral("/vexa-keytool"),

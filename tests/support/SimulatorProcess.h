@@ -12,6 +12,15 @@ namespace testsupport {
 // One simulated device as the simulator lists it: field name to text ("serial", "mac", "name", ...).
 using DeviceFields = QMap<QString, QString>;
 
+// A program of the build (VEXA_BIN_DIR/name).
+QString toolPath(const char* name);
+
+// stdout of one vexa-keytool run, trimmed; a null string (and a warning) when it fails.
+QString runKeyTool(const QStringList& arguments);
+
+// The simulator's saved state file (--state): one device a line, tab-separated key=value, by serial number.
+QMap<QString, DeviceFields> readSavedState(const QString& path);
+
 // Trusts the simulator's TEST ONLY manufacturer (VEXA_TRUSTED_KEYS from `vexa-keytool pubkey --test`), so
 // that its devices verify. False when the key tool gives no key.
 bool trustTestManufacturer();
