@@ -134,18 +134,26 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
     auto engine = std::make_shared<vexa::Engine>(callback, userData, std::move(config));
     engine->setReplyHandler(&vexa::dispatchReply);
     engine->setVideoOnly(g_videoOnly);
+    // Published before it starts: the device callback may call into the library as soon as the first device is
+    // heard, which can be before this function returns.
+    const auto publish = [](std::shared_ptr<vexa::Engine> running) {
+        std::lock_guard<std::mutex> lock(g_engineMutex);
+        g_engine = std::move(running);
+    };
+    publish(engine);
     if (!engine->start(error)) {
+        publish(nullptr);
         VEXA_LOG(vexa::LogError, "start: %s", error.c_str());
         return fail(VEXA_ERR_NETWORK);
     }
     bool badConfig = false;
     auto onvif = startOnvif(engine, callback, userData, badConfig);
     if (badConfig) {
+        publish(nullptr);
         engine->stop();
         return fail(VEXA_ERR_BAD_ARGUMENT);
     }
     std::lock_guard<std::mutex> lock(g_engineMutex);
-    g_engine = std::move(engine);
     g_onvif = std::move(onvif);
     return succeed();
 }
