@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "DialogDriver.h"
+#include "ProgramDriver.h"
 #include "XlsReader.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/BatchProgressCover.h"
@@ -29,6 +30,7 @@
 #include "support/SimulatorProcess.h"
 #include "vexa.h"
 
+using e2e::child;
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;
 
@@ -50,14 +52,6 @@ QString ourDevice(int index) {
                "resetFlags=0\tname=Ours %1\tserviceTag=ST%1\trtspPort=554\n")
         .arg(index, 2, 10, QLatin1Char('0'))
         .arg(index + 10);
-}
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (found == nullptr)
-        qFatal("no widget %s", name);
-    return found;
 }
 
 } // namespace
@@ -169,15 +163,7 @@ int TestMixedFleet::cameraRows(int role, const QVariant& value) const {
 }
 
 void TestMixedFleet::tickOnly(const QStringList& serials) {
-    DeviceInfoModel* model = m_window->listPage()->model();
-    const int check = model->columnOf(DeviceInfoModel::KindCheck);
-    const int serialColumn = model->columnOf(DeviceInfoModel::KindSerialNumber);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const bool wanted = serials.contains(model->item(row, serialColumn)->text());
-        QStandardItem* item = model->item(row, check);
-        if ((item->checkState() == Qt::Checked) != wanted)
-            item->setCheckState(wanted ? Qt::Checked : Qt::Unchecked);
-    }
+    e2e::tickOnly(m_window->listPage()->model(), serials);
 }
 
 bool TestMixedFleet::throughDialog(const std::function<void()>& step, const std::function<void(QDialog*)>& answer) {

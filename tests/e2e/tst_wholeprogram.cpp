@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "DialogDriver.h"
+#include "ProgramDriver.h"
 #include "XlsReader.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/CoverWidget.h"
@@ -35,6 +36,7 @@
 #include "password/RestorePasswordDialog.h"
 #include "support/SimulatorProcess.h"
 
+using e2e::child;
 using VexaTool::DeviceInfoModel;
 using VexaTool::VEXAToolMainPage;
 
@@ -65,14 +67,6 @@ QString deviceLine(const QString& serial, int index, int activation, int support
         .arg(support)
         .arg(activation)
         .arg(index);
-}
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (found == nullptr)
-        qFatal("no widget %s", name);
-    return found;
 }
 
 } // namespace
@@ -182,15 +176,7 @@ QString TestWholeProgram::cell(const QString& serial, int kind) const {
 }
 
 void TestWholeProgram::tickOnly(const QStringList& serials) {
-    DeviceInfoModel* model = m_window->listPage()->model();
-    const int check = model->columnOf(DeviceInfoModel::KindCheck);
-    const int serialColumn = model->columnOf(DeviceInfoModel::KindSerialNumber);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const bool wanted = serials.contains(model->item(row, serialColumn)->text());
-        QStandardItem* item = model->item(row, check);
-        if ((item->checkState() == Qt::Checked) != wanted)
-            item->setCheckState(wanted ? Qt::Checked : Qt::Unchecked);
-    }
+    e2e::tickOnly(m_window->listPage()->model(), serials);
 }
 
 bool TestWholeProgram::covered() const {
