@@ -91,9 +91,7 @@ void TestMixedFleet::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
     QVERIFY(m_dir.isValid());
     QVERIFY2(xlsreader::available(), "python3-xlrd is needed");
-    const QString trusted = testsupport::runKeyTool({QStringLiteral("pubkey"), QStringLiteral("--test")});
-    QVERIFY(!trusted.isEmpty());
-    qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
+    QVERIFY(testsupport::trustTestManufacturer());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
     qputenv("VEXA_ONVIF_REBOOT_WAIT_MS", "30000");
     const QString wsd = qEnvironmentVariable("VEXA_WSD_PORT");

@@ -77,9 +77,7 @@ void TestRecoveryEndToEnd::initTestCase() {
     QVERIFY(qEnvironmentVariable("VEXA_IFACE") == QLatin1String("127.0.0.1"));
     QVERIFY(m_dir.isValid());
     QVERIFY2(!testutil::zbarimgPath().isEmpty(), "zbarimg (Debian zbar-tools) is needed");
-    const QString trusted = testsupport::runKeyTool({QStringLiteral("pubkey"), QStringLiteral("--test")});
-    QVERIFY(!trusted.isEmpty());
-    qputenv("VEXA_TRUSTED_KEYS", trusted.toLatin1());
+    QVERIFY(testsupport::trustTestManufacturer());
     qputenv("VEXA_SIM_CHEAP_HASH", "1");
     qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
 

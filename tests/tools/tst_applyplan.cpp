@@ -75,6 +75,17 @@ std::vector<Row> table(const std::string& csv) {
 const std::vector<std::string> kPlanHeader = {"Serial Number", "MAC",  "IP Address", "Subnet Mask", "Gateway",
                                               "Device Name",   "Port", "HTTP Port",  "RTSP Port",   "DHCP"};
 
+// The simulator's saved state of our devices, by serial number.
+std::map<std::string, devsim::SimDevice> savedFleet(const std::string& path) {
+    std::vector<devsim::SimDevice> fleet;
+    std::string error;
+    EXPECT_TRUE(devsim::parseFleet(readAll(path), fleet, error)) << error;
+    std::map<std::string, devsim::SimDevice> bySerial;
+    for (const auto& d : fleet)
+        bySerial[d.record.serialNo] = d;
+    return bySerial;
+}
+
 class ApplyPlan : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -101,15 +112,7 @@ protected:
         return out;
     }
 
-    std::map<std::string, devsim::SimDevice> savedState() const {
-        std::vector<devsim::SimDevice> fleet;
-        std::string error;
-        EXPECT_TRUE(devsim::parseFleet(readAll(dir_.file("state.txt")), fleet, error)) << error;
-        std::map<std::string, devsim::SimDevice> bySerial;
-        for (const auto& d : fleet)
-            bySerial[d.record.serialNo] = d;
-        return bySerial;
-    }
+    std::map<std::string, devsim::SimDevice> savedState() const { return savedFleet(dir_.file("state.txt")); }
 
     testutil::TempDir dir_;
     testutil::Process sim_;
@@ -370,15 +373,7 @@ protected:
         return devices;
     }
 
-    std::map<std::string, devsim::SimDevice> savedOurs() const {
-        std::vector<devsim::SimDevice> fleet;
-        std::string error;
-        EXPECT_TRUE(devsim::parseFleet(readAll(dir_.file("state.txt")), fleet, error)) << error;
-        std::map<std::string, devsim::SimDevice> bySerial;
-        for (const auto& d : fleet)
-            bySerial[d.record.serialNo] = d;
-        return bySerial;
-    }
+    std::map<std::string, devsim::SimDevice> savedOurs() const { return savedFleet(dir_.file("state.txt")); }
 
     static std::vector<std::string> parseHeaderOf(const std::string& csv) {
         const CsvReader::Result parsed = CsvReader::parse(csv);
