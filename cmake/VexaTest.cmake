@@ -14,7 +14,7 @@ function(_vexa_register_test name)
     add_test(NAME ${name} COMMAND ${name})
     # XDG_DATA_HOME: what the program keeps in the user's data folder (receipts) stays in the build tree.
     set(_env "VEXA_IFACE=127.0.0.1" "VEXA_BIN_DIR=${VEXA_OUTPUT_DIR}" "VEXA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-             "XDG_DATA_HOME=${VEXA_TEST_OUTPUT_DIR}/data-home")
+             "XDG_DATA_HOME=${VEXA_TEST_OUTPUT_DIR}/data-home" "VEXA_VERDICT_FILE=")
     if(T_GUI)
         list(APPEND _env "QT_QPA_PLATFORM=offscreen")
     endif()

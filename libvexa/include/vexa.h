@@ -278,6 +278,11 @@ typedef struct VEXA_STATISTICS {
     uint32_t verifiers;            /* verifier threads of this start (0: nothing to verify, no trusted key) */
     uint32_t reserved32;
     uint64_t reserved[1];
+    uint64_t certificateChecks;  /* device certificates verified by signature (not found among kept verdicts) */
+    uint64_t signatureChecks;    /* device message signatures verified */
+    uint64_t verdictsKept;       /* certificate verdicts held to be kept across runs */
+    uint64_t verdictsLoaded;     /* certificate verdicts read from the verdict file at start */
+    uint64_t verdictFileRefused; /* 1 when the verdict file was ignored at start (see VEXA_SetVerdictFile) */
 } VEXA_STATISTICS;
 
 /* Fills *out with the counters of the running library. Fails when not started. */
@@ -289,6 +294,15 @@ VEXA_API int VEXA_GetStatistics(VEXA_STATISTICS* out);
  * VEXA_ERR_UNKNOWN_DEVICE when no ONVIF device with that endpoint reference is listed.
  */
 VEXA_API int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size);
+
+/*
+ * Where the library keeps positive certificate verdicts across runs, so that a device seen before costs one
+ * signature check at the next start, not two; NULL or "" keeps none. Read at the next VEXA_Start_V40, written at
+ * VEXA_Stop (mode 0600, replaced whole). The file is ignored (VEXA_STATISTICS.verdictFileRefused) when it is a
+ * symbolic link, not a regular file, owned by another user, writable by group or others, or malformed. The
+ * environment variable VEXA_VERDICT_FILE, when set, overrides this (set empty: no file). Any thread.
+ */
+VEXA_API int VEXA_SetVerdictFile(const char* path);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,7 @@
 // The C entry points. Start and stop are serialised by one mutex; every other call takes a reference to the
 // running engine and works without holding it, so a slow operation never blocks stop or the callback.
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,14 @@ std::mutex g_engineMutex;
 std::shared_ptr<vexa::Engine> g_engine;
 std::shared_ptr<vexa::onvif::OnvifService> g_onvif; // under g_engineMutex too; null when ONVIF is off
 bool g_videoOnly = false;
+std::string g_verdictPath; // under g_lifecycleMutex
+
+// VEXA_VERDICT_FILE, when set (empty: none), over what VEXA_SetVerdictFile gave.
+std::string verdictPath() {
+    if (const char* path = std::getenv("VEXA_VERDICT_FILE"))
+        return std::string(path, strnlen(path, 4096));
+    return g_verdictPath;
+}
 
 int fail(uint32_t code) {
     t_lastError = code;
@@ -118,19 +127,9 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
     config.rejectedKeys = static_cast<uint32_t>(trusted.rejected.size());
     if (trusted.keys.empty() && !trusted.rejected.empty())
         VEXA_LOG(vexa::LogError, "VEXA_TRUSTED_KEYS holds no valid key: no device can be certified");
-    config.verifyCertificate = [keys = std::move(trusted.keys)](const vexa::proto::DeviceRecord& record) {
-        const auto mac = vexa::crypto::parseMac(record.mac);
-        if (keys.empty() || !mac || record.publicKey.size() != vexa::crypto::kPublicKeySize ||
-            record.certificate.size() != vexa::crypto::kSignatureSize)
-            return false;
-        vexa::crypto::DeviceIdentity identity;
-        identity.serial = record.serialNo;
-        identity.mac = *mac;
-        std::copy(record.publicKey.begin(), record.publicKey.end(), identity.devicePublicKey.begin());
-        vexa::crypto::Signature signature{};
-        std::copy(record.certificate.begin(), record.certificate.end(), signature.begin());
-        return vexa::crypto::verifyCertificate(identity, signature, keys);
-    };
+    // Without a trusted key nothing can be verified: no verifier threads, and the reader lists devices itself.
+    config.trusted = std::move(trusted.keys);
+    config.verdictPath = verdictPath();
     auto engine = std::make_shared<vexa::Engine>(callback, userData, std::move(config));
     engine->setReplyHandler(&vexa::dispatchReply);
     engine->setVideoOnly(g_videoOnly);
@@ -285,6 +284,22 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     out->verifyQueueHighWater = engine->stats().verifyHighWater;
     out->verifyDropped = engine->stats().verifyDropped;
     out->verifiers = engine->verifierCount();
+    out->certificateChecks = engine->stats().certificateChecks;
+    out->signatureChecks = engine->stats().signatureChecks;
+    out->verdictsKept = engine->verdictsKept();
+    out->verdictsLoaded = engine->stats().verdictsLoaded;
+    out->verdictFileRefused = engine->stats().verdictFileRefused;
+    return succeed();
+}
+
+int VEXA_SetVerdictFile(const char* path) {
+    std::string target;
+    if (path)
+        target.assign(path, strnlen(path, 4097));
+    if (target.size() > 4096)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
+    g_verdictPath = std::move(target);
     return succeed();
 }
 

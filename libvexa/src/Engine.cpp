@@ -93,7 +93,9 @@ Engine::Engine(VEXA_DEVICE_CALLBACK callback, void* userData, EngineConfig confi
     , transport_(io_)
     , inquiryTimer_(io_)
     , sweepTimer_(io_)
-    , buffer_(proto::kMaxDatagram + 64) {}
+    , buffer_((proto::kMaxDatagram + 64) * kBatch) {
+    randombytes_buf(digestKey_.data(), digestKey_.size());
+}
 
 Engine::~Engine() {
     stop();
@@ -107,7 +109,8 @@ bool Engine::start(std::string& error) {
         return false;
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
              transport_.receiveBufferBytes());
-    if (config_.verifyCertificate) {
+    if (canCertify()) {
+        loadVerdicts();
         for (unsigned i = 0; i < config_.verifiers; ++i)
             verifiers_.emplace_back([this] { verifierLoop(); });
     }
@@ -140,6 +143,7 @@ void Engine::stop() {
     threadId_ = std::thread::id();
     // After the I/O thread: a verdict that comes back now is posted to a stopped loop and never reported.
     stopVerifiers();
+    saveVerdicts();
     VEXA_LOG(LogInfo, "stopped");
 }
 
@@ -220,18 +224,22 @@ void Engine::drain() {
 
 void Engine::readSocket() {
     // Read everything that is queued before going back to the reactor: a burst of answers is the normal case.
-    for (int i = 0; i < 4096; ++i) {
-        const size_t n = transport_.receive(buffer_.data(), buffer_.size());
+    const size_t stride = proto::kMaxDatagram + 64;
+    for (size_t read = 0; read < 4096;) {
+        const size_t n = transport_.receiveMany(buffer_.data(), stride, sizes_.data(), kBatch);
         if (n == 0)
             return;
-        if (n > buffer_.size()) {
-            ++stats_.received;
-            ++stats_.dropped; // larger than any datagram of ours
-            continue;
+        read += n;
+        for (size_t i = 0; i < n; ++i) {
+            if (sizes_[i] > stride) {
+                ++stats_.received;
+                ++stats_.dropped; // larger than any datagram of ours
+                continue;
+            }
+            handleDatagram(buffer_.data() + i * stride, sizes_[i]);
+            if (!transport_.isOpen())
+                return;
         }
-        handleDatagram(buffer_.data(), n);
-        if (!transport_.isOpen())
-            return;
     }
 }
 
@@ -314,37 +322,46 @@ bool canonicalMac(const std::string& text) {
     return mac && crypto::formatMac(*mac) == text;
 }
 
-bool signedBy(const proto::Frame& frame, const uint8_t* data, size_t size, const std::vector<uint8_t>& publicKey) {
-    if (publicKey.size() != crypto::kPublicKeySize)
-        return false;
-    crypto::PublicKey key{};
-    std::copy(publicKey.begin(), publicKey.end(), key.begin());
-    return proto::verifySigned(frame, data, size, key);
-}
-
-bool sameBytes(const KnownDevice& device, crypto::ByteView bytes) {
-    return bytes.data && device.verifiedSize == bytes.size &&
-           device.verified.size() >= device.verifiedFrom + bytes.size &&
-           std::equal(bytes.data, bytes.data + bytes.size, device.verified.data() + device.verifiedFrom);
-}
-
-// Remembers the datagram (data, size) whose signed bytes body just verified; owned, when it holds data, is moved in.
-void keepVerified(KnownDevice& device, const uint8_t* data, size_t size, crypto::ByteView body,
-                  std::vector<uint8_t>* owned) {
-    if (owned && owned->data() == data && owned->size() == size)
-        device.verified = std::move(*owned);
-    else
-        device.verified.assign(data, data + size);
-    device.verifiedFrom = static_cast<size_t>(body.data - data);
-    device.verifiedSize = body.size;
-}
-
 } // namespace
 
 void Engine::reject(const char* why, const proto::DeviceRecord* record) {
     ++stats_.rejected;
     VEXA_LOG(LogDebug, "refused a device message (%s)%s%s", why, record ? ": " : "",
              record ? record->serialNo.c_str() : "");
+}
+
+bool Engine::signedBy(const proto::Frame& frame, const uint8_t* data, size_t size,
+                      const std::vector<uint8_t>& publicKey) {
+    if (publicKey.size() != crypto::kPublicKeySize)
+        return false;
+    ++stats_.signatureChecks;
+    crypto::PublicKey key{};
+    std::copy(publicKey.begin(), publicKey.end(), key.begin());
+    return proto::verifySigned(frame, data, size, key);
+}
+
+void Engine::digestBody(crypto::ByteView body, std::array<uint8_t, 32>& out) const {
+    crypto_generichash(out.data(), out.size(), body.data, body.size, digestKey_.data(), digestKey_.size());
+}
+
+bool Engine::sameBytes(const KnownDevice& device, crypto::ByteView body) const {
+    if (!body.data || !device.hasVerified)
+        return false;
+    std::array<uint8_t, 32> digest;
+    digestBody(body, digest);
+    return sodium_memcmp(digest.data(), device.verifiedDigest.data(), digest.size()) == 0;
+}
+
+void Engine::keepVerified(KnownDevice& device, crypto::ByteView body, const Verdict* verdict) const {
+    if (!body.data) {
+        device.hasVerified = false;
+        return;
+    }
+    if (verdict && verdict->digested)
+        device.verifiedDigest = verdict->digest;
+    else
+        digestBody(body, device.verifiedDigest);
+    device.hasVerified = true;
 }
 
 void Engine::forget(std::unordered_map<std::string, KnownDevice>::iterator it) {
@@ -513,8 +530,71 @@ void Engine::stopVerifiers() {
     verifiers_.clear();
 }
 
+void Engine::loadVerdicts() {
+    if (config_.verdictPath.empty() || config_.trusted.empty())
+        return;
+    verdicts_ = std::make_unique<VerdictFile>();
+    std::string why;
+    switch (verdicts_->load(config_.verdictPath, why)) {
+    case VerdictFile::Load::Loaded:
+        stats_.verdictsLoaded = verdicts_->size();
+        VEXA_LOG(LogInfo, "read %zu certificate verdicts from %s", verdicts_->size(), config_.verdictPath.c_str());
+        break;
+    case VerdictFile::Load::Missing:
+        break;
+    case VerdictFile::Load::Refused:
+        ++stats_.verdictFileRefused;
+        VEXA_LOG(LogError, "ignored the verdict file %s: %s", config_.verdictPath.c_str(), why.c_str());
+        break;
+    }
+}
+
+void Engine::saveVerdicts() {
+    if (!verdicts_ || !verdicts_->changed())
+        return;
+    std::string error;
+    if (!verdicts_->save(config_.verdictPath, error))
+        VEXA_LOG(LogError, "cannot keep certificate verdicts: %s", error.c_str());
+}
+
+bool Engine::checkCertificate(const proto::DeviceRecord& record) {
+    if (config_.trusted.empty()) {
+        ++stats_.certificateChecks;
+        return config_.verifyCertificate(record);
+    }
+    const auto mac = crypto::parseMac(record.mac);
+    if (!mac || record.publicKey.size() != crypto::kPublicKeySize ||
+        record.certificate.size() != crypto::kSignatureSize)
+        return false;
+    crypto::DeviceIdentity identity;
+    identity.serial = record.serialNo;
+    identity.mac = *mac;
+    std::copy(record.publicKey.begin(), record.publicKey.end(), identity.devicePublicKey.begin());
+    const auto message = crypto::certificateMessage(identity);
+    if (!message)
+        return false;
+    crypto::Signature certificate{};
+    std::copy(record.certificate.begin(), record.certificate.end(), certificate.begin());
+    // A kept verdict is found only under a key trusted now, and only for these exact bytes.
+    if (verdicts_) {
+        for (const crypto::PublicKey& key : config_.trusted) {
+            if (verdicts_->contains(VerdictFile::digestOf(key, *message, certificate)))
+                return true;
+        }
+    }
+    ++stats_.certificateChecks;
+    for (const crypto::PublicKey& key : config_.trusted) {
+        if (crypto::verifySignature(key, *message, certificate)) {
+            if (verdicts_)
+                verdicts_->add(VerdictFile::digestOf(key, *message, certificate));
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Engine::certificateVerifies(const proto::DeviceRecord& record) {
-    if (!config_.verifyCertificate)
+    if (!canCertify())
         return false;
     std::string key = proto::deviceKey(record.serialNo, record.mac);
     key.append(record.publicKey.begin(), record.publicKey.end());
@@ -524,7 +604,7 @@ bool Engine::certificateVerifies(const proto::DeviceRecord& record) {
         if (const auto it = certificateVerdicts_.find(key); it != certificateVerdicts_.end())
             return it->second;
     }
-    const bool verifies = config_.verifyCertificate(record);
+    const bool verifies = checkCertificate(record);
     std::lock_guard<std::mutex> lock(verdictMutex_);
     if (certificateVerdicts_.size() >= config_.maxDevices)
         certificateVerdicts_.clear(); // bounded; a verdict forgotten is only computed again
@@ -545,6 +625,14 @@ Verdict Engine::judge(const VerifyJob& job) {
             return verdict; // uncertified either way: the signature changes nothing
     }
     verdict.signature = signedBy(frame, job.datagram.data(), job.datagram.size(), record.publicKey);
+    if (verdict.signature) {
+        // Made here, off the reader, which keeps it if the device is listed.
+        const crypto::ByteView body = proto::signedBody(frame, job.datagram.data(), job.datagram.size());
+        if (body.data) {
+            digestBody(body, verdict.digest);
+            verdict.digested = true;
+        }
+    }
     return verdict;
 }
 
@@ -616,7 +704,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
             }
             if (SeenVersion* seen = seenFor(record, true))
                 seen->highest = std::max(seen->highest, record.version);
-            keepVerified(known, data, size, signedBytes, job ? &job->datagram : nullptr);
+            keepVerified(known, signedBytes, verdict);
         }
         known.lastHeard = now;
         noteHeard(known);
@@ -640,7 +728,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         reject(why, &record);
         return;
     }
-    if (offload && config_.verifyCertificate) {
+    if (offload && canCertify()) {
         submit(key, data, size, true, std::move(record));
         return;
     }
@@ -679,7 +767,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     noteHeard(device);
     device.certified = certified;
     if (certified)
-        keepVerified(device, data, size, signedBytes, job ? &job->datagram : nullptr);
+        keepVerified(device, signedBytes, verdict);
     if (!device.reported) {
         if (passesFilter(device.record)) {
             device.reported = true;

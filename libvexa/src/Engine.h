@@ -17,9 +17,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "VerdictFile.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Transport.h"
 #include "vexa.h"
+#include "vexa_crypto.h"
 
 namespace vexa {
 
@@ -36,8 +38,13 @@ struct EngineConfig {
     // make the devices on it answer again).
     unsigned maxKnownParts = 64;
     bool knownAnswers = true;
-    // True when the device's certificate verifies against a trusted manufacturer key.
+    // Manufacturer keys trusted by this start: a certificate is checked against them. Without any (and without
+    // verifyCertificate) nothing can be certified, and no verifier thread starts.
+    std::vector<crypto::PublicKey> trusted;
+    // Instead of the trusted keys, for tests: true when the device's certificate verifies.
     std::function<bool(const proto::DeviceRecord&)> verifyCertificate;
+    // Where positive certificate verdicts are kept across runs (VerdictFile); empty: nowhere.
+    std::string verdictPath;
     // The device table's bounds: all devices, and those whose messages do not verify (anyone can make those up).
     size_t maxDevices = 65536;
     size_t maxUnverified = 16384;
@@ -62,11 +69,15 @@ struct EngineStats {
     std::atomic<uint64_t> events{0};
     std::atomic<uint64_t> rejected{0};
     std::atomic<uint64_t> tableFull{0};
-    std::atomic<uint64_t> inquiries{0};       // inquiry datagrams sent, known-answer parts included
-    std::atomic<uint64_t> steps{0};           // inquiries of the rounds (each may take several datagrams)
-    std::atomic<uint64_t> interfered{0};      // own known-answer inquiries that someone else added a part to
-    std::atomic<uint64_t> verifyHighWater{0}; // most announcements waiting for a verifier at once
-    std::atomic<uint64_t> verifyDropped{0};   // announcements dropped because the verifiers' queue was full
+    std::atomic<uint64_t> inquiries{0};          // inquiry datagrams sent, known-answer parts included
+    std::atomic<uint64_t> steps{0};              // inquiries of the rounds (each may take several datagrams)
+    std::atomic<uint64_t> interfered{0};         // own known-answer inquiries that someone else added a part to
+    std::atomic<uint64_t> verifyHighWater{0};    // most announcements waiting for a verifier at once
+    std::atomic<uint64_t> verifyDropped{0};      // announcements dropped because the verifiers' queue was full
+    std::atomic<uint64_t> certificateChecks{0};  // certificates verified by signature (not found in a verdict)
+    std::atomic<uint64_t> signatureChecks{0};    // device message signatures verified
+    std::atomic<uint64_t> verdictsLoaded{0};     // verdicts read from the verdict file at start
+    std::atomic<uint64_t> verdictFileRefused{0}; // 1 when the verdict file was refused at start
 };
 
 // What the verifiers found about one announcement: the certificate (when asked) and the signature by the key the
@@ -75,6 +86,8 @@ struct Verdict {
     bool certificateChecked = false;
     bool certificate = false;
     bool signature = false;
+    bool digested = false; // digest holds the keyed digest of the signed bytes (made by the verifier)
+    std::array<uint8_t, 32> digest{};
 };
 
 // The newest record version and the last bye heard from one certified identity, kept for the whole run (a
@@ -96,12 +109,13 @@ struct KnownDevice {
     bool reported = false;             // passed the filter and reported as new
     uint64_t heardInRound = 0;         // the last inquiry round in which it was heard
     std::array<uint8_t, 6> macBytes{}; // for known-answer lists
-    // The datagram last verified and where its signed bytes lie in it, so that a repeat costs no verification. Kept
-    // whole: the verifiers' copy is moved in rather than copied again.
-    std::vector<uint8_t> verified;
-    size_t verifiedFrom = 0;
-    size_t verifiedSize = 0;
+    // Keyed digest of the signed bytes last verified, so that a repeat costs a digest and a comparison, not a
+    // verification, and no copy of the datagram is kept. The key is the engine's own, random per run.
+    std::array<uint8_t, 32> verifiedDigest{};
+    bool hasVerified = false;
 };
+
+using BodyDigest = std::array<uint8_t, 32>;
 
 enum class Lookup { Found, Unknown, Ambiguous };
 
@@ -122,7 +136,8 @@ public:
     const EngineStats& stats() const { return stats_; }
     uint32_t trustedKeys() const { return config_.trustedKeys; }
     uint32_t rejectedKeys() const { return config_.rejectedKeys; }
-    uint32_t verifierCount() const { return config_.verifyCertificate ? config_.verifiers : 0; }
+    uint32_t verifierCount() const { return canCertify() ? config_.verifiers : 0; }
+    size_t verdictsKept() const { return verdicts_ ? verdicts_->size() : 0; }
 
     // Runs fn on the I/O thread and waits for it (inline when already there). False, with fn not run, once
     // stop() has begun: work queued behind the stop would never run and its caller would wait forever.
@@ -179,8 +194,16 @@ private:
     Verdict judge(const VerifyJob& job);
     void onVerdict(VerifyJob& job, const Verdict& verdict);
     bool certificateVerifies(const proto::DeviceRecord& record);
+    bool checkCertificate(const proto::DeviceRecord& record);
+    bool canCertify() const { return config_.verifyCertificate || !config_.trusted.empty(); }
+    bool signedBy(const proto::Frame& frame, const uint8_t* data, size_t size, const std::vector<uint8_t>& publicKey);
+    void loadVerdicts();
+    void saveVerdicts();
     void stopVerifiers();
     void reject(const char* why, const proto::DeviceRecord* record = nullptr);
+    void digestBody(crypto::ByteView body, std::array<uint8_t, 32>& out) const;
+    bool sameBytes(const KnownDevice& device, crypto::ByteView body) const;
+    void keepVerified(KnownDevice& device, crypto::ByteView body, const Verdict* verdict) const;
     // Null when this certified identity is not tracked (the bound is reached); creates the entry otherwise.
     SeenVersion* seenFor(const proto::DeviceRecord& record, bool create);
     // The reason a certified announcement of this record is refused, null when it may be listed.
@@ -245,7 +268,11 @@ private:
     // fixed for the run): a device that re-announces costs one verification, not two. Shared by the verifiers.
     std::mutex verdictMutex_;
     std::unordered_map<std::string, bool> certificateVerdicts_;
+    std::unique_ptr<VerdictFile> verdicts_; // across runs; null without a path or a trusted key
+    std::array<uint8_t, 32> digestKey_{};   // for KnownDevice::verifiedDigest
+    static constexpr size_t kBatch = 32;    // datagrams per read
     std::vector<uint8_t> buffer_;
+    std::array<size_t, kBatch> sizes_{};
     EngineStats stats_;
     std::mutex replyMutex_;
     ReplyHandler replyHandler_;

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 
@@ -177,6 +179,10 @@ void VEXAToolMainPage::onSignIn() {
 void VEXAToolMainPage::startDiscovery() {
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     handler->setFilterRule(apt::ConfigureManager::GetInstance()->filterEnabled());
+    // Certificate verdicts kept across runs, so that a fleet seen before is verified at half the cost.
+    const QString verdicts =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/verdicts");
+    VEXA_SetVerdictFile(QFile::encodeName(verdicts).constData());
     if (!handler->start()) {
         // The window is useful without devices too (the about panel, a later refresh), so it goes on.
         apt::ToolsApplication::showHint(tr("Initialization failed."), aptui::HintBox::Message);

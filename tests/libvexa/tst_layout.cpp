@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <gtest/gtest.h>
+#include <string>
 
 #include "vexa.h"
 
@@ -76,6 +77,18 @@ VEXA_AT(VEXA_KEY_REQUEST_QR, dataLength, 0);
 VEXA_AT(VEXA_KEY_REQUEST_QR, data, 4);
 static_assert(sizeof(VEXA_KEY_REQUEST_QR) == 388, "VEXA_KEY_REQUEST_QR size");
 
+VEXA_AT(VEXA_STATISTICS, received, 0);
+VEXA_AT(VEXA_STATISTICS, trustedKeys, 40);
+VEXA_AT(VEXA_STATISTICS, interfered, 48);
+VEXA_AT(VEXA_STATISTICS, verifiers, 72);
+VEXA_AT(VEXA_STATISTICS, reserved, 80);
+VEXA_AT(VEXA_STATISTICS, certificateChecks, 88);
+VEXA_AT(VEXA_STATISTICS, signatureChecks, 96);
+VEXA_AT(VEXA_STATISTICS, verdictsKept, 104);
+VEXA_AT(VEXA_STATISTICS, verdictsLoaded, 112);
+VEXA_AT(VEXA_STATISTICS, verdictFileRefused, 120);
+static_assert(sizeof(VEXA_STATISTICS) == 128, "VEXA_STATISTICS size");
+
 // The calls the program makes before start and the codes it reads are part of the same contract.
 TEST(Contract, CallsBeforeStart) {
     EXPECT_EQ(VEXA_Stop(), 0);
@@ -90,5 +103,8 @@ TEST(Contract, CallsBeforeStart) {
     EXPECT_EQ(VEXA_ActivateDevice("X", "Abcdef12"), 0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_NOT_STARTED));
     EXPECT_EQ(VEXA_Start_V40(nullptr, 1, nullptr), 0);
+    EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_BAD_ARGUMENT));
+    EXPECT_NE(VEXA_SetVerdictFile(nullptr), 0);
+    EXPECT_EQ(VEXA_SetVerdictFile(std::string(5000, 'a').c_str()), 0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_BAD_ARGUMENT));
 }

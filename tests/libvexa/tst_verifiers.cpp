@@ -182,3 +182,18 @@ TEST(ReaderBacklog, WhatOneReadLeavesInTheSocketIsReadWithoutNewTraffic) {
         << gate.reported.load() << " of " << kBacklog + 1 << " reported";
     engine.stop();
 }
+
+TEST_F(Verifiers, WithoutATrustedKeyTheReaderListsDevicesItself) {
+    testutil::usePort(4);
+    ::unsetenv("VEXA_TRUSTED_KEYS");
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 300));
+    ASSERT_TRUE(startLibrary(300));
+    VEXA_STATISTICS stats{};
+    ASSERT_NE(VEXA_GetStatistics(&stats), 0);
+    EXPECT_EQ(stats.trustedKeys, 0u);
+    EXPECT_EQ(stats.verifiers, 0u);
+    EXPECT_EQ(stats.verifyQueueHighWater, 0u) << "announcements went through the verifiers' queue";
+    for (const auto& e : events_.of(VEXA_EVENT_NEW))
+        EXPECT_EQ(e.certified, 0) << field(e.serialNo, sizeof e.serialNo);
+}

@@ -1,6 +1,7 @@
 // vexa: the command-line client on the public C API, for installers' scripts, tests and benchmarks.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
+    // Certificate verdicts kept across runs in the user's cache folder.
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache)
+        VEXA_SetVerdictFile((std::string(cache) + "/vexa/verdicts").c_str());
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        VEXA_SetVerdictFile((std::string(home) + "/.cache/vexa/verdicts").c_str());
     const std::string command = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "discover" && cli::wantsCsv(args))

@@ -1,11 +1,15 @@
 #include "Transport.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 namespace vexa::proto {
 
@@ -147,6 +151,40 @@ size_t Transport::receive(uint8_t* buffer, size_t size) {
     if (ec)
         return 0;
     return n;
+}
+
+size_t Transport::receiveMany(uint8_t* buffers, size_t stride, size_t* sizes, size_t count) {
+    if (count == 0 || !socket_.is_open())
+        return 0;
+#ifdef __linux__
+    constexpr size_t kMost = 64;
+    count = std::min(count, kMost);
+    std::array<mmsghdr, kMost> messages{};
+    std::array<iovec, kMost> parts{};
+    for (size_t i = 0; i < count; ++i) {
+        parts[i].iov_base = buffers + i * stride;
+        parts[i].iov_len = stride;
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    int n;
+    do {
+        n = ::recvmmsg(socket_.native_handle(), messages.data(), static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return 0;
+    for (int i = 0; i < n; ++i) {
+        const bool cut = (messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
+        sizes[i] = cut ? stride + 1 : messages[i].msg_len;
+    }
+    return static_cast<size_t>(n);
+#else
+    const size_t n = receive(buffers, stride);
+    if (n == 0)
+        return 0;
+    sizes[0] = n;
+    return 1;
+#endif
 }
 
 } // namespace vexa::proto

@@ -39,6 +39,11 @@ public:
     // back with their full length so the caller can drop them as oversize.
     size_t receive(uint8_t* buffer, size_t size);
 
+    // Non-blocking read of up to count datagrams into count buffers of stride bytes each, laid end to end; sizes[i]
+    // gets the length of the i-th (stride + 1 when it did not fit). Returns how many were read, 0 when none was
+    // waiting. One system call on Linux; one datagram per call elsewhere.
+    size_t receiveMany(uint8_t* buffers, size_t stride, size_t* sizes, size_t count);
+
     asio::ip::udp::socket& socket() { return socket_; }
     int receiveBufferBytes() const { return receiveBufferBytes_; }
 
