@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     int warmMs = 0; // time the shown page gets to settle (first layout and paint) before the inquiry
     bool trusted = false;
     int onvif = 0;
+    QString verdicts; // kept certificate verdicts: empty keeps none
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--trusted")) {
@@ -96,7 +97,10 @@ int main(int argc, char** argv) {
             warmMs = args.at(i + 1).toInt();
         else if (args.at(i) == QLatin1String("--onvif"))
             onvif = args.at(i + 1).toInt();
+        else if (args.at(i) == QLatin1String("--verdicts"))
+            verdicts = args.at(i + 1);
     }
+    qputenv("VEXA_VERDICT_FILE", QFile::encodeName(verdicts));
     if (qEnvironmentVariable("VEXA_IFACE") != QLatin1String("127.0.0.1")) {
         std::fprintf(stderr, "bench_devicelist: set VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own\n");
         return 2;

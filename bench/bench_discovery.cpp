@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
     bool trusted = false;
     int flood = 0;
     double floodSeconds = 0.0;
+    std::string verdicts; // kept certificate verdicts: empty keeps none
     std::string binDir = std::getenv("VEXA_BIN_DIR") ? std::getenv("VEXA_BIN_DIR") : ".";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -134,7 +135,10 @@ int main(int argc, char** argv) {
             flood = std::atoi(argv[++i]);
         else if (arg == "--flood-seconds")
             floodSeconds = std::atof(argv[++i]);
+        else if (arg == "--verdicts")
+            verdicts = argv[++i];
     }
+    ::setenv("VEXA_VERDICT_FILE", verdicts.c_str(), 1);
     const char* iface = std::getenv("VEXA_IFACE");
     if (!iface || std::strcmp(iface, "127.0.0.1") != 0) {
         std::fprintf(stderr, "bench_discovery: set VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own\n");
@@ -273,7 +277,8 @@ int main(int argc, char** argv) {
                 "\"share_within_3000ms\":%.5f,\"client_cpu_us_per_device\":%.1f,\"faults_per_device\":%.2f,\"switches_"
                 "per_device\":%.3f,\"answers_per_device\":%.3f,"
                 "\"inquiry_datagrams\":%.0f,\"datagrams_received\":%llu,\"datagrams_dropped\":%llu,"
-                "\"rejected\":%llu,\"verify_high_water\":%llu,\"verifiers\":%u,\"sim_cpu_during_s\":%.2f,"
+                "\"rejected\":%llu,\"verify_high_water\":%llu,\"verifiers\":%u,\"certificate_checks\":%llu,"
+                "\"signature_checks\":%llu,\"verdicts_loaded\":%llu,\"sim_cpu_during_s\":%.2f,"
                 "\"max_rss_kib\":%ld}\n",
                 count, loss, trusted ? "true" : "false", times.size(), recorder.certified,
                 count ? static_cast<double>(times.size()) / count : 0.0, last, p999, share(times, 1500, count),
@@ -285,6 +290,9 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(libraryStats.dropped),
                 static_cast<unsigned long long>(libraryStats.rejected),
                 static_cast<unsigned long long>(libraryStats.verifyQueueHighWater), libraryStats.verifiers,
+                static_cast<unsigned long long>(libraryStats.certificateChecks),
+                static_cast<unsigned long long>(libraryStats.signatureChecks),
+                static_cast<unsigned long long>(libraryStats.verdictsLoaded),
                 simCpuS >= 0 && simCpuBefore >= 0 ? simCpuS - simCpuBefore : -1.0, usage.ru_maxrss);
     return 0;
 }
