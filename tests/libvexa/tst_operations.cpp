@@ -10,11 +10,10 @@
 #include <thread>
 
 #include "DevsimProcess.h"
-#include "Events.h"
 #include "Fleet.h"
-#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "proto/Transport.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -25,12 +24,6 @@ using testutil::TempDir;
 using testutil::waitFor;
 
 namespace {
-
-constexpr const char* kInitialPassword = "Install-2024"; // the simulator's generated activated devices
-
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
 
 bool contains(const std::vector<uint8_t>& haystack, const std::string& needle) {
     return !needle.empty() &&
@@ -49,15 +42,13 @@ std::vector<std::string> encodings(const std::string& password) {
             crypto::toBase32(crypto::ByteView(bytes))};
 }
 
-class Operations : public FleetFixture {
+class Operations : public LinkFixture {
 protected:
     Operations()
-        : FleetFixture(21) {}
+        : LinkFixture(21) {}
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        LinkFixture::SetUp();
         ::setenv("VEXA_SIM_LOCK_MS", "1500", 1);
-        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
 
     static VEXA_NET_PARAM paramsFor(const vexa::proto::DeviceRecord& r, const std::string& ipv4) {
@@ -97,17 +88,13 @@ protected:
         std::memcpy(p.newPassword, password.data(), std::min(password.size(), sizeof p.newPassword));
         return VEXA_ResetPasswd(serial.c_str(), &p);
     }
-
-    static uint32_t code() { return VEXA_GetLastError(); }
 };
 
 } // namespace
 
 TEST_F(Operations, ActivationCodes) {
-    testutil::usePort(0);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(0, sim));
     const auto device = pick([](const auto& r) { return r.activationState == 1; });
 
     struct Case {
@@ -137,10 +124,8 @@ TEST_F(Operations, ActivationCodes) {
 }
 
 TEST_F(Operations, NetworkChangeWrongPasswordLockOutAndRelease) {
-    testutil::usePort(1);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(1, sim));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
     VEXA_NET_PARAM params = paramsFor(device, "127.99.0.7");
 
@@ -210,10 +195,8 @@ TEST_F(Operations, LockOutSurvivesARestart) {
 }
 
 TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
-    testutil::usePort(3);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 5));
-    ASSERT_TRUE(startLibrary(5));
+    ASSERT_TRUE(startFleet(3, sim, 5));
     const auto device = pick([](const auto& r) { return r.activationState == 1; });
     sim.signal(SIGSTOP);
     const auto before = std::chrono::steady_clock::now();
@@ -245,10 +228,8 @@ TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
 }
 
 TEST_F(Operations, KeyRequestAndResetByKey) {
-    testutil::usePort(4);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(4, sim));
     const auto device = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
     const auto without = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) == 0; });
     const std::string serial = device.serialNo;
@@ -316,10 +297,8 @@ TEST_F(Operations, KeyRequestAndResetByKey) {
 }
 
 TEST_F(Operations, RestoreBySecurityCodeHandsTheDeviceToTheNewPassword) {
-    testutil::usePort(5);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 5));
-    ASSERT_TRUE(startLibrary(5));
+    ASSERT_TRUE(startFleet(5, sim, 5));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
     const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
     ASSERT_TRUE(secret.has_value());
@@ -426,10 +405,8 @@ TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {
 }
 
 TEST_F(Operations, ConfirmedChangesSurviveSigkill) {
-    testutil::usePort(7);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(7, sim));
     std::vector<vexa::proto::DeviceRecord> targets;
     for (const auto& d : dump()) {
         if (d.record.activationState == 0 && targets.size() < 12)
