@@ -46,7 +46,7 @@ function(_vexa_add_test framework)
         find_package(GTest REQUIRED)
         target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
     endif()
-    # Shared helpers are included as "support/<Name>.h".
+    # Code the tests share is included as "support/<Name>.h".
     target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests" ${T_INCLUDES})
     if(T_DEPENDS)
         add_dependencies(${T_NAME} ${T_DEPENDS})

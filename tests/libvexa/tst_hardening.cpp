@@ -250,27 +250,16 @@ TEST_F(Hardening, JunkCodesAndKeysLockNothingAndRecoveryWorksWhileLocked) {
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
     ASSERT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_LOCKED));
-    VEXA_KEY_REQUEST request{};
-    ASSERT_NE(VEXA_GetDeviceConfig(device.serialNo.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &request, sizeof request),
-              0)
-        << code();
-    auto parsed = crypto::parseKeyRequest(std::string(request.data, request.dataLength));
-    ASSERT_TRUE(parsed.has_value());
-    VEXA_RESET_PARAM reset{};
-    std::strncpy(reset.key, crypto::signResetKey(crypto::testManufacturerKeyPair(), *parsed).value_or("").c_str(),
-                 sizeof reset.key - 1);
-    std::strncpy(reset.newPassword, "Reset-Pass7", sizeof reset.newPassword - 1);
-    ASSERT_NE(VEXA_ResetPasswd(device.serialNo.c_str(), &reset), 0) << code();
+    const std::string key = keyFor(keyRequest(device.serialNo));
+    ASSERT_FALSE(key.empty()) << code();
+    ASSERT_NE(reset(device.serialNo, key, "Reset-Pass7"), 0) << code();
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Reset-Pass7", &params), 0) << code();
 
     // And the day's security code works while a lock holds.
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Owner-Pass3"), 0) << code();
+    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), securityCode(device.serialNo).c_str(), "Owner-Pass3"), 0)
+        << code();
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Owner-Pass3", &params), 0) << code();
 }
 

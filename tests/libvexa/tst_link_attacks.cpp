@@ -278,11 +278,8 @@ TEST_F(LinkAttacks, RecoveryByCodeNeverShowsTheDeviceUnactivated) {
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Attacker-Guess1", &params), 0);
     const size_t heardBefore = announcementsOf(sniffer, device.serialNo).size();
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Owner-Pass7"), 0) << code();
+    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), securityCode(device.serialNo).c_str(), "Owner-Pass7"), 0)
+        << code();
     EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Attacker-Pass1"), 0);
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_ALREADY_ACTIVATED));
     std::this_thread::sleep_for(300ms);

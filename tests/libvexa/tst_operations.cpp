@@ -62,32 +62,6 @@ protected:
         p.rtspPort = r.rtspPort;
         return p;
     }
-
-    static std::string keyFor(const std::string& request, int64_t expiryShift = 0,
-                              const crypto::KeyPair& signer = crypto::testManufacturerKeyPair()) {
-        auto parsed = crypto::parseKeyRequest(request);
-        if (!parsed)
-            return {};
-        parsed->expiry += expiryShift;
-        return crypto::signResetKey(signer, *parsed).value_or("");
-    }
-
-    std::string keyRequest(const std::string& serial) {
-        VEXA_KEY_REQUEST reply{};
-        if (!VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &reply, sizeof reply))
-            return {};
-        EXPECT_LE(reply.dataLength, 256u);
-        return std::string(reply.data, std::min<uint32_t>(reply.dataLength, 256));
-    }
-
-    static int reset(const std::string& serial, const std::string& key, const std::string& password,
-                     const std::string& keyFile = {}) {
-        VEXA_RESET_PARAM p{};
-        std::strncpy(p.key, key.c_str(), sizeof p.key - 1);
-        std::strncpy(p.keyFilePath, keyFile.c_str(), sizeof p.keyFilePath - 1);
-        std::memcpy(p.newPassword, password.data(), std::min(password.size(), sizeof p.newPassword));
-        return VEXA_ResetPasswd(serial.c_str(), &p);
-    }
 };
 
 } // namespace
@@ -300,14 +274,10 @@ TEST_F(Operations, RestoreBySecurityCodeHandsTheDeviceToTheNewPassword) {
     Process sim;
     ASSERT_TRUE(startFleet(5, sim, 5));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    ASSERT_TRUE(secret.has_value());
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    const std::string old = crypto::securityCode(*secret, crypto::utcDate(now - 5 * 86400)).value_or("");
-    const auto other = crypto::deriveDeviceSecret(crypto::testMasterSecret(), "SOMEONE-ELSE");
-    const std::string foreign = crypto::securityCode(*other, crypto::utcDate(now)).value_or("");
+    const std::string good = securityCode(device.serialNo);
+    ASSERT_FALSE(good.empty());
+    const std::string old = securityCode(device.serialNo, 5);
+    const std::string foreign = securityCode("SOMEONE-ELSE");
     for (const std::string& wrong : {old, foreign, std::string("AAAAAAAAAAAAAAAA")}) {
         EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), wrong.c_str(), "Fresh-Pass5"), 0) << wrong;
         EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));

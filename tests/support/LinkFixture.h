@@ -101,6 +101,44 @@ protected:
         return p;
     }
 
+    // The key the test manufacturer signs for a key request; a shifted expiry or another signer makes a bad one.
+    static std::string keyFor(const std::string& request, int64_t expiryShift = 0,
+                              const vexa::crypto::KeyPair& signer = vexa::crypto::testManufacturerKeyPair()) {
+        auto parsed = vexa::crypto::parseKeyRequest(request);
+        if (!parsed)
+            return {};
+        parsed->expiry += expiryShift;
+        return vexa::crypto::signResetKey(signer, *parsed).value_or("");
+    }
+
+    // The device's key request document; empty when it gives none.
+    std::string keyRequest(const std::string& serial) {
+        VEXA_KEY_REQUEST reply{};
+        if (!VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &reply, sizeof reply))
+            return {};
+        EXPECT_LE(reply.dataLength, 256u);
+        return std::string(reply.data, std::min<uint32_t>(reply.dataLength, 256));
+    }
+
+    // Resets by key, typed or from a file.
+    static int reset(const std::string& serial, const std::string& key, const std::string& password,
+                     const std::string& keyFile = {}) {
+        VEXA_RESET_PARAM p{};
+        std::strncpy(p.key, key.c_str(), sizeof p.key - 1);
+        std::strncpy(p.keyFilePath, keyFile.c_str(), sizeof p.keyFilePath - 1);
+        std::memcpy(p.newPassword, password.data(), std::min(password.size(), sizeof p.newPassword));
+        return VEXA_ResetPasswd(serial.c_str(), &p);
+    }
+    // The test manufacturer's security code for a device, daysAgo days back; empty when none can be made.
+    static std::string securityCode(const std::string& serial, int daysAgo = 0) {
+        const auto secret = vexa::crypto::deriveDeviceSecret(vexa::crypto::testMasterSecret(), serial);
+        const int64_t now =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
+        return secret ? vexa::crypto::securityCode(*secret, vexa::crypto::utcDate(now - daysAgo * 86400)).value_or("")
+                      : std::string();
+    }
+
     testutil::TempDir dir_;
     Events events_;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Small helpers of the tests that watch and attack the link.
+// What the tests that watch and attack the link share: bounded texts, frames, request ids, counters.
 
 #include <algorithm>
 #include <cstring>

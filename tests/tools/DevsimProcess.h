@@ -1,6 +1,7 @@
 #pragma once
 
-// Test helpers: a vexa-devsim child process, a temporary folder, waiting for a condition with a deadline.
+// Shared by the tests: a vexa-devsim child process, a temporary folder, waiting for a condition with a deadline,
+// one run of the command-line client.
 
 #include <chrono>
 #include <csignal>
