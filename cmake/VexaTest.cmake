@@ -2,6 +2,7 @@
 #
 #   vexa_add_qtest(NAME tst_foo SOURCES tst_foo.cpp LIBS vexa_common [NETWORK] [LABELS a b])
 #   vexa_add_gtest(NAME tst_codec SOURCES tst_codec.cpp LIBS vexa_core [NETWORK] [LABELS a b])
+#   both also take [INCLUDES dir...] [DEPENDS target...]
 #
 # Every test runs with the discovery interface pinned to loopback. A test marked NETWORK also gets a
 # port of its own (VEXA_PORT) so that tests running in parallel never hear each other; every test gets a
@@ -32,31 +33,36 @@ function(_vexa_register_test name)
     endif()
 endfunction()
 
-function(vexa_add_qtest)
-    cmake_parse_arguments(T "NETWORK" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+# One executable registered with CTest. INCLUDES: extra include folders; DEPENDS: targets that must be built
+# first (the programs a test starts).
+function(_vexa_add_test framework)
+    cmake_parse_arguments(T "NETWORK" "NAME" "SOURCES;LIBS;LABELS;ENV;INCLUDES;DEPENDS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
-    # Shared helpers are included as "support/<Name>.h".
-    target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
+    set(_flags "")
+    if(framework STREQUAL "qt")
+        target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+        list(APPEND _flags GUI)
+    else()
+        find_package(GTest REQUIRED)
+        target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
+    endif()
+    # Code the tests share is included as "support/<Name>.h".
+    target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests" ${T_INCLUDES})
+    if(T_DEPENDS)
+        add_dependencies(${T_NAME} ${T_DEPENDS})
+    endif()
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${VEXA_TEST_OUTPUT_DIR}")
     vexa_warnings(${T_NAME})
-    set(_flags GUI)
     if(T_NETWORK)
         list(APPEND _flags NETWORK)
     endif()
     _vexa_register_test(${T_NAME} ${_flags} LABELS ${T_LABELS} ENV ${T_ENV})
 endfunction()
 
+function(vexa_add_qtest)
+    _vexa_add_test(qt ${ARGN})
+endfunction()
+
 function(vexa_add_gtest)
-    cmake_parse_arguments(T "NETWORK" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-    find_package(GTest REQUIRED)
-    add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
-    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${VEXA_TEST_OUTPUT_DIR}")
-    vexa_warnings(${T_NAME})
-    set(_flags "")
-    if(T_NETWORK)
-        list(APPEND _flags NETWORK)
-    endif()
-    _vexa_register_test(${T_NAME} ${_flags} LABELS ${T_LABELS} ENV ${T_ENV})
+    _vexa_add_test(gtest ${ARGN})
 endfunction()

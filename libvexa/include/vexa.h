@@ -265,25 +265,25 @@ VEXA_API uint32_t VEXA_GetLastError(void);
 
 /* Counters of the running library, for diagnostics and tests. */
 typedef struct VEXA_STATISTICS {
-    uint64_t received;     /* datagrams read from the socket */
-    uint64_t dropped;      /* datagrams dropped as malformed */
-    uint64_t events;       /* callback events */
-    uint64_t rejected;     /* device messages refused: bad signature, stale, another key, non-canonical names */
-    uint64_t tableFull;    /* new devices not listed because the device table is full */
-    uint32_t trustedKeys;  /* manufacturer keys trusted by this start (built in plus VEXA_TRUSTED_KEYS) */
-    uint32_t rejectedKeys; /* VEXA_TRUSTED_KEYS entries that are not valid keys */
-    uint64_t interfered;   /* own inquiries whose known-answer list someone else added to (asked again without) */
-    uint64_t verifyQueueHighWater; /* most announcements waiting for the verifier threads at once */
-    uint64_t verifyDropped;        /* announcements dropped because the verifiers' queue was full */
-    uint32_t verifiers;            /* verifier threads of this start (0: nothing to verify, no trusted key) */
-    uint32_t reserved32;
-    uint64_t reserved[1];
-    uint64_t certificateChecks;  /* device certificates verified by signature (not found among kept verdicts) */
-    uint64_t signatureChecks;    /* device message signatures verified */
-    uint64_t verdictsKept;       /* certificate verdicts held to be kept across runs */
-    uint64_t verdictsLoaded;     /* certificate verdicts read from the verdict file at start */
-    uint64_t verdictFileRefused; /* 1 when the verdict file was ignored at start (see VEXA_SetVerdictFile) */
-} VEXA_STATISTICS;
+    uint64_t received;     /* 0: datagrams read from the socket */
+    uint64_t dropped;      /* 8: datagrams dropped as malformed */
+    uint64_t events;       /* 16: callback events */
+    uint64_t rejected;     /* 24: device messages refused: bad signature, stale, another key, non-canonical names */
+    uint64_t tableFull;    /* 32: new devices not listed because the device table is full */
+    uint32_t trustedKeys;  /* 40: manufacturer keys trusted by this start (built in plus VEXA_TRUSTED_KEYS) */
+    uint32_t rejectedKeys; /* 44: VEXA_TRUSTED_KEYS entries that are not valid keys */
+    uint64_t interfered;   /* 48: own inquiries whose known-answer list someone else added to (asked again without) */
+    uint64_t verifyQueueHighWater; /* 56: most announcements waiting for the verifier threads at once */
+    uint64_t verifyDropped;        /* 64: announcements dropped because the verifiers' queue was full */
+    uint32_t verifiers;            /* 72: verifier threads of this start (0: nothing to verify, no trusted key) */
+    uint32_t reserved32;           /* 76 */
+    uint64_t reserved[1];          /* 80 */
+    uint64_t certificateChecks;    /* 88: device certificates verified by signature (not found among kept verdicts) */
+    uint64_t signatureChecks;      /* 96: device message signatures verified */
+    uint64_t verdictsKept;         /* 104: certificate verdicts held to be kept across runs */
+    uint64_t verdictsLoaded;       /* 112: certificate verdicts read from the verdict file at start */
+    uint64_t verdictFileRefused;   /* 120: 1 when the verdict file was ignored at start (see VEXA_SetVerdictFile) */
+} VEXA_STATISTICS;                 /* 128 bytes */
 
 /* Fills *out with the counters of the running library. Fails when not started. */
 VEXA_API int VEXA_GetStatistics(VEXA_STATISTICS* out);

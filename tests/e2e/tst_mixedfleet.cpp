@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -44,14 +43,10 @@ const QString kOurPassword = QStringLiteral("Install-2024");
 const QString kCameraPassword = QStringLiteral("Camera-2024"); // the simulator's test account
 
 QString ourDevice(int index) {
-    return QStringLiteral(
-               "serial=VXMIX%1\tmac=02-56-e4-00-00-%1\tipv4=127.72.0.%2\tmask=255.255.0.0\tgateway=127.72.0.1\t"
-               "typeCode=4096\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
-               "21:37:12\ttypeName=VX-IPC-B120\toemInfo=Fynmar_quelbrok\tipv6=\tipv6Gateway=\tipv6Prefix=0\t"
-               "support=4\tdhcp=0\tcapability=2\thttpPort=80\tclass=1\toemCode=1\tactivation=0\t"
-               "resetFlags=0\tname=Ours %1\tserviceTag=ST%1\trtspPort=554\n")
-        .arg(index, 2, 10, QLatin1Char('0'))
-        .arg(index + 10);
+    const QString n = QStringLiteral("%1").arg(index, 2, 10, QLatin1Char('0'));
+    return e2e::deviceLine({QStringLiteral("VXMIX") + n, QStringLiteral("02-56-e4-00-00-") + n,
+                            QStringLiteral("127.72.0.%1").arg(index + 10), QStringLiteral("Ours ") + n,
+                            QStringLiteral("ST") + n});
 }
 
 } // namespace
@@ -82,7 +77,7 @@ private:
     bool throughDialog(const std::function<void()>& step, const std::function<void(QDialog*)>& answer);
 
     QTemporaryDir m_dir;
-    QProcess m_simulator;
+    testsupport::SimulatorProcess m_simulator;
     std::unique_ptr<VEXAToolMainPage> m_window;
     testutil::DialogDriver* m_driver = nullptr;
 };
@@ -106,18 +101,11 @@ void TestMixedFleet::initTestCase() {
     file.close();
 
     // The cameras tell nothing but their address before sign-in; every address change restarts them.
-    const QString dump = m_dir.filePath(QStringLiteral("dump.txt"));
-    m_simulator.setProgram(testsupport::toolPath("vexa-devsim"));
-    m_simulator.setArguments({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--onvif"),
-                              QString::number(kCameras), QStringLiteral("--onvif-base"), QStringLiteral("127.70.2.1"),
-                              QStringLiteral("--wsd-port"), wsd, QStringLiteral("--onvif-quirks"),
-                              QStringLiteral("no-anonymous"), QStringLiteral("--onvif-reboot-delay"),
-                              QStringLiteral("800"), QStringLiteral("--state"),
-                              m_dir.filePath(QStringLiteral("state.txt")), QStringLiteral("--dump"), dump});
-    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_simulator.start();
-    QVERIFY(m_simulator.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 10000);
+    QVERIFY(m_simulator.start(
+        {QStringLiteral("--devices"), file.fileName(), QStringLiteral("--onvif"), QString::number(kCameras),
+         QStringLiteral("--onvif-base"), QStringLiteral("127.70.2.1"), QStringLiteral("--wsd-port"), wsd,
+         QStringLiteral("--onvif-quirks"), QStringLiteral("no-anonymous"), QStringLiteral("--onvif-reboot-delay"),
+         QStringLiteral("800"), QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state.txt"))}));
     QTRY_COMPARE_WITH_TIMEOUT(cameras().size(), kCameras, 10000);
     VEXA::OnvifLogin::instance().clear();
     m_driver = new testutil::DialogDriver;
@@ -127,10 +115,7 @@ void TestMixedFleet::initTestCase() {
 void TestMixedFleet::cleanupTestCase() {
     m_window.reset();
     VEXA::VexaHandler::instance()->stop();
-    if (m_simulator.state() != QProcess::NotRunning) {
-        m_simulator.terminate();
-        m_simulator.waitForFinished(10000);
-    }
+    m_simulator.stop();
 }
 
 QString TestMixedFleet::cell(const QString& serial, const QString& mac, int kind) const {
@@ -140,13 +125,7 @@ QString TestMixedFleet::cell(const QString& serial, const QString& mac, int kind
 }
 
 int TestMixedFleet::rowAt(const QString& address) const {
-    DeviceInfoModel* model = m_window->listPage()->model();
-    const int column = model->columnOf(DeviceInfoModel::KindIpv4Address);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->item(row, column)->text() == address)
-            return row;
-    }
-    return -1;
+    return e2e::rowWith(m_window->listPage()->model(), DeviceInfoModel::KindIpv4Address, address);
 }
 
 int TestMixedFleet::cameraRows(int role, const QVariant& value) const {

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -56,17 +55,9 @@ const QString kSingleDevice = QStringLiteral("VXE2ESGL00");
 const QString kSingleName = QStringLiteral("Parking level 2 north 大门");
 
 QString deviceLine(const QString& serial, int index, int activation, int support) {
-    return QStringLiteral("serial=%1\tmac=02-56-e3-00-00-%2\tipv4=127.31.0.%3\tmask=255.255.0.0\tgateway=127.31.0.1\t"
-                          "typeCode=4096\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
-                          "21:37:12\ttypeName=VX-IPC-B120\toemInfo=Fynmar_quelbrok\tipv6=\tipv6Gateway=\tipv6Prefix=0\t"
-                          "support=%4\tdhcp=0\tcapability=2\thttpPort=80\tclass=1\toemCode=1\tactivation=%5\t"
-                          "resetFlags=0\tname=Camera %6\tserviceTag=ST%6\trtspPort=554\n")
-        .arg(serial)
-        .arg(index, 2, 16, QLatin1Char('0'))
-        .arg(index + 10)
-        .arg(support)
-        .arg(activation)
-        .arg(index);
+    return e2e::deviceLine({serial, QStringLiteral("02-56-e3-00-00-%1").arg(index, 2, 16, QLatin1Char('0')),
+                            QStringLiteral("127.31.0.%1").arg(index + 10), QStringLiteral("Camera %1").arg(index),
+                            QStringLiteral("ST%1").arg(index), activation, support});
 }
 
 } // namespace
@@ -98,7 +89,7 @@ private:
     bool covered() const;
 
     QTemporaryDir m_dir;
-    QProcess m_simulator;
+    testsupport::SimulatorProcess m_simulator;
     std::unique_ptr<VEXAToolMainPage> m_window;
     QStringList m_new;
     QStringList m_changedAddresses;
@@ -132,14 +123,8 @@ void TestWholeProgram::initTestCase() {
     file.write(devices.toUtf8());
     file.close();
 
-    const QString dump = m_dir.filePath(QStringLiteral("dump.txt"));
-    m_simulator.setProgram(testsupport::toolPath("vexa-devsim"));
-    m_simulator.setArguments({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--state"),
-                              m_dir.filePath(QStringLiteral("state.txt")), QStringLiteral("--dump"), dump});
-    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_simulator.start();
-    QVERIFY(m_simulator.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 10000);
+    QVERIFY(m_simulator.start({QStringLiteral("--devices"), file.fileName(), QStringLiteral("--state"),
+                               m_dir.filePath(QStringLiteral("state.txt"))}));
     m_driver = new testutil::DialogDriver;
     m_driver->setParent(this);
 }
@@ -147,10 +132,7 @@ void TestWholeProgram::initTestCase() {
 void TestWholeProgram::cleanupTestCase() {
     m_window.reset();
     VEXA::VexaHandler::instance()->stop();
-    if (m_simulator.state() != QProcess::NotRunning) {
-        m_simulator.terminate();
-        m_simulator.waitForFinished(10000);
-    }
+    m_simulator.stop();
 }
 
 QMap<QString, Device> TestWholeProgram::state() const {
@@ -158,13 +140,7 @@ QMap<QString, Device> TestWholeProgram::state() const {
 }
 
 int TestWholeProgram::rowOf(const QString& serial) const {
-    DeviceInfoModel* model = m_window->listPage()->model();
-    const int column = model->columnOf(DeviceInfoModel::KindSerialNumber);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->item(row, column)->text() == serial)
-            return row;
-    }
-    return -1;
+    return e2e::rowWith(m_window->listPage()->model(), DeviceInfoModel::KindSerialNumber, serial);
 }
 
 QString TestWholeProgram::cell(const QString& serial, int kind) const {

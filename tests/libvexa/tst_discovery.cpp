@@ -14,6 +14,7 @@
 #include "Events.h"
 #include "Fleet.h"
 #include "proto/Transport.h"
+#include "support/LinkHelpers.h"
 #include "vexa.h"
 
 using namespace std::chrono_literals;
@@ -27,10 +28,6 @@ void setBodyLength(std::vector<uint8_t>& frame) {
     const size_t body = frame.size() - vexa::proto::kHeaderSize;
     frame[24] = static_cast<uint8_t>(body >> 8);
     frame[25] = static_cast<uint8_t>(body);
-}
-
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
 }
 
 std::vector<devsim::SimDevice> readDump(const std::string& path) {

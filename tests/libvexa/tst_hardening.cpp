@@ -10,13 +10,11 @@
 
 #include "DevsimProcess.h"
 #include "Engine.h"
-#include "Events.h"
 #include "Fleet.h"
-#include "FleetFixture.h"
-#include "LinkHelpers.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Signing.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -30,51 +28,20 @@ using testutil::waitFor;
 
 namespace {
 
-proto::RequestId idOf(const std::vector<uint8_t>& d) {
-    proto::RequestId id{};
-    std::copy(d.begin() + 8, d.begin() + 24, id.begin());
-    return id;
-}
-
-class Hardening : public FleetFixture {
+class Hardening : public LinkFixture {
 protected:
     Hardening()
-        : FleetFixture(33) {}
+        : LinkFixture(33) {}
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        LinkFixture::SetUp();
         ::setenv("VEXA_SIM_LOCK_MS", "60000", 1);
-        ::unsetenv("VEXA_GONE_TIMEOUT_MS");
-        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
-
-    // The record the library last reported for a device: what the program starts a batch change from.
-    VEXA_DEVICE_INFO latest(const std::string& serial) const {
-        VEXA_DEVICE_INFO found{};
-        for (int type : {VEXA_EVENT_NEW, VEXA_EVENT_CHANGED}) {
-            for (const auto& e : events_.of(type)) {
-                if (field(e.serialNo, sizeof e.serialNo) == serial)
-                    found = e;
-            }
-        }
-        return found;
-    }
+    // These changes are not checked against a view of the device.
     static VEXA_NET_PARAM paramsFrom(const VEXA_DEVICE_INFO& info) {
-        VEXA_NET_PARAM p{};
-        std::memcpy(p.ipv4Address, info.ipv4Address, sizeof p.ipv4Address);
-        std::memcpy(p.ipv4SubnetMask, info.ipv4SubnetMask, sizeof p.ipv4SubnetMask);
-        std::memcpy(p.ipv4Gateway, info.ipv4Gateway, sizeof p.ipv4Gateway);
-        std::memcpy(p.ipv6Address, info.ipv6Address, std::min(sizeof p.ipv6Address, sizeof info.ipv6Address));
-        std::memcpy(p.ipv6Gateway, info.ipv6Gateway, std::min(sizeof p.ipv6Gateway, sizeof info.ipv6Gateway));
-        p.ipv6PrefixLength = info.ipv6PrefixLength;
-        p.dhcpEnabled = info.dhcpEnabled;
-        p.port = static_cast<uint16_t>(info.port);
-        p.httpPort = info.httpPort;
-        p.rtspPort = info.rtspPort;
-        std::memcpy(p.deviceName, info.deviceName, std::min(sizeof p.deviceName, sizeof info.deviceName));
+        VEXA_NET_PARAM p = LinkFixture::paramsFrom(info);
+        p.recordVersion = 0;
         return p;
     }
-    static uint32_t code() { return VEXA_GetLastError(); }
 };
 
 // The device's signed announcement as heard on the link.
@@ -262,10 +229,8 @@ TEST_F(Hardening, AnInquiryFloodGetsAHandfulOfAnswersPerDevice) {
 }
 
 TEST_F(Hardening, JunkCodesAndKeysLockNothingAndRecoveryWorksWhileLocked) {
-    testutil::usePort(4);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 10));
-    ASSERT_TRUE(startLibrary(10));
+    ASSERT_TRUE(startFleet(4, sim, 10));
     const auto device =
         pick([](const auto& r) { return r.activationState == 0 && (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
     for (int i = 0; i < 6; ++i) {
@@ -285,35 +250,22 @@ TEST_F(Hardening, JunkCodesAndKeysLockNothingAndRecoveryWorksWhileLocked) {
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &params), 0);
     ASSERT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_LOCKED));
-    VEXA_KEY_REQUEST request{};
-    ASSERT_NE(VEXA_GetDeviceConfig(device.serialNo.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &request, sizeof request),
-              0)
-        << code();
-    auto parsed = crypto::parseKeyRequest(std::string(request.data, request.dataLength));
-    ASSERT_TRUE(parsed.has_value());
-    VEXA_RESET_PARAM reset{};
-    std::strncpy(reset.key, crypto::signResetKey(crypto::testManufacturerKeyPair(), *parsed).value_or("").c_str(),
-                 sizeof reset.key - 1);
-    std::strncpy(reset.newPassword, "Reset-Pass7", sizeof reset.newPassword - 1);
-    ASSERT_NE(VEXA_ResetPasswd(device.serialNo.c_str(), &reset), 0) << code();
+    const std::string key = keyFor(keyRequest(device.serialNo));
+    ASSERT_FALSE(key.empty()) << code();
+    ASSERT_NE(reset(device.serialNo, key, "Reset-Pass7"), 0) << code();
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Reset-Pass7", &params), 0) << code();
 
     // And the day's security code works while a lock holds.
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Wrong-Pass9", &params), 0);
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Owner-Pass3"), 0) << code();
+    EXPECT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), securityCode(device.serialNo).c_str(), "Owner-Pass3"), 0)
+        << code();
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Owner-Pass3", &params), 0) << code();
 }
 
 TEST_F(Hardening, AChangeThatCannotBeSavedIsAnErrorAndUndone) {
-    testutil::usePort(5);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 10));
-    ASSERT_TRUE(startLibrary(10));
+    ASSERT_TRUE(startFleet(5, sim, 10));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
     const auto keyed = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
 

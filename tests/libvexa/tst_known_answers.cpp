@@ -9,6 +9,7 @@
 #include "Events.h"
 #include "Fleet.h"
 #include "Sniffer.h"
+#include "support/LinkHelpers.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -20,12 +21,6 @@ using testutil::TempDir;
 using testutil::waitFor;
 
 namespace {
-
-proto::RequestId idOf(const std::vector<uint8_t>& d) {
-    proto::RequestId id{};
-    std::copy(d.begin() + 8, d.begin() + 24, id.begin());
-    return id;
-}
 
 // Serials of the devices that answered the inquiry with this id.
 std::set<std::string> answered(const Sniffer& sniffer, const proto::RequestId& id) {

@@ -10,12 +10,10 @@
 #include <sys/stat.h>
 
 #include "DevsimProcess.h"
-#include "Events.h"
 #include "Fleet.h"
-#include "FleetFixture.h"
-#include "LinkHelpers.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -62,43 +60,13 @@ uint64_t bytesWritten(pid_t pid) {
     return 0;
 }
 
-class LinkAttacks : public FleetFixture {
+class LinkAttacks : public LinkFixture {
 protected:
     LinkAttacks()
-        : FleetFixture(71) {}
+        : LinkFixture(71) {}
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        LinkFixture::SetUp();
         ::setenv("VEXA_SIM_LOCK_MS", "60000", 1);
-        ::unsetenv("VEXA_GONE_TIMEOUT_MS");
-        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
-    }
-    static uint32_t code() { return VEXA_GetLastError(); }
-    VEXA_DEVICE_INFO latest(const std::string& serial) const {
-        VEXA_DEVICE_INFO found{};
-        for (int type : {VEXA_EVENT_NEW, VEXA_EVENT_CHANGED}) {
-            for (const auto& e : events_.of(type)) {
-                if (field(e.serialNo, sizeof e.serialNo) == serial && e.recordVersion >= found.recordVersion)
-                    found = e;
-            }
-        }
-        return found;
-    }
-    static VEXA_NET_PARAM paramsFrom(const VEXA_DEVICE_INFO& info) {
-        VEXA_NET_PARAM p{};
-        std::memcpy(p.ipv4Address, info.ipv4Address, sizeof p.ipv4Address);
-        std::memcpy(p.ipv4SubnetMask, info.ipv4SubnetMask, sizeof p.ipv4SubnetMask);
-        std::memcpy(p.ipv4Gateway, info.ipv4Gateway, sizeof p.ipv4Gateway);
-        p.ipv6PrefixLength = info.ipv6PrefixLength;
-        std::memcpy(p.ipv6Address, info.ipv6Address, sizeof info.ipv6Address);
-        std::memcpy(p.ipv6Gateway, info.ipv6Gateway, sizeof info.ipv6Gateway);
-        p.dhcpEnabled = info.dhcpEnabled;
-        p.port = static_cast<uint16_t>(info.port);
-        p.httpPort = info.httpPort;
-        p.rtspPort = info.rtspPort;
-        std::memcpy(p.deviceName, info.deviceName, sizeof p.deviceName);
-        p.recordVersion = info.recordVersion;
-        return p;
     }
     std::vector<uint8_t> allMacs() const {
         std::vector<uint8_t> macs;
@@ -310,11 +278,8 @@ TEST_F(LinkAttacks, RecoveryByCodeNeverShowsTheDeviceUnactivated) {
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), "Attacker-Guess1", &params), 0);
     const size_t heardBefore = announcementsOf(sniffer, device.serialNo).size();
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), good.c_str(), "Owner-Pass7"), 0) << code();
+    ASSERT_NE(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), securityCode(device.serialNo).c_str(), "Owner-Pass7"), 0)
+        << code();
     EXPECT_EQ(VEXA_ActivateDevice(device.serialNo.c_str(), "Attacker-Pass1"), 0);
     EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_ALREADY_ACTIVATED));
     std::this_thread::sleep_for(300ms);
@@ -328,10 +293,8 @@ TEST_F(LinkAttacks, RecoveryByCodeNeverShowsTheDeviceUnactivated) {
 }
 
 TEST_F(LinkAttacks, AWrongPasswordSavesOneDeviceNotTheFleet) {
-    testutil::usePort(7);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 3000));
-    ASSERT_TRUE(startLibrary(3000));
+    ASSERT_TRUE(startFleet(7, sim, 3000));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
     struct stat before {};
     ASSERT_EQ(::stat(dir_.file("state.txt").c_str(), &before), 0);

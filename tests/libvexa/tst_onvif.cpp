@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "CaseName.h"
 #include "DevsimProcess.h"
 #include "Events.h"
 #include "vexa.h"
@@ -186,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 VEXA_DETAILS_READ},
                       LoginCase{"digestOnly", {"--onvif-quirks", "no-anonymous,digest-only"}, true, VEXA_DETAILS_READ},
                       LoginCase{"otherShapes", {"--onvif-quirks", "prefixes,soap11,xaddrs"}, false, VEXA_DETAILS_READ}),
-    [](const ::testing::TestParamInfo<LoginCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST_F(OnvifTest, WrongPasswordIsNotALogin) {
     OnvifFleet fleet;
@@ -316,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                 setText(p.ipv4Gateway, sizeof p.ipv4Gateway, f.address(202));
             },
             [](const VEXA_DEVICE_INFO& d, const OnvifFleet& f) { return text(d.ipv4Gateway) == f.address(202); }}),
-    [](const ::testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST_F(OnvifTest, RefusalsCarryCodeAndTheDevicesWords) {
     OnvifFleet fleet;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CaseName.h"
 #include "onvif/DeviceMessages.h"
 #include "onvif/HttpDigest.h"
 #include "onvif/UsernameToken.h"
@@ -96,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       DiscoveryKind::Bye,
                       {}}),
-    [](const ::testing::TestParamInfo<DiscoveryCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifDiscovery, ProbeMatchCarriesListsAndVersion) {
     const auto message = parseDiscovery(kProbeMatches12, std::strlen(kProbeMatches12));
@@ -139,14 +140,15 @@ TEST_P(PercentCoding, DecodesAndEncodesBack) {
         << encoded;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Onvif, PercentCoding,
-    ::testing::Values(PercentCase{"plain", "Gate-1_a.b~c", "Gate-1_a.b~c"},
-                      PercentCase{"spaceAndSlash", "Hall%20East%2F2", "Hall East/2"},
-                      PercentCase{"eitherCase", "%e9%97%a8%E5%8E%85", "\xE9\x97\xA8\xE5\x8E\x85"},
-                      PercentCase{"notAnEscape", "100%zz%4", "100%zz%4"}, PercentCase{"lastByteEscape", "a%41", "aA"},
-                      PercentCase{"nulKept", "a%00b", std::string("a\0b", 3)}, PercentCase{"plusIsPlus", "a+b", "a+b"}),
-    [](const ::testing::TestParamInfo<PercentCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Onvif, PercentCoding,
+                         ::testing::Values(PercentCase{"plain", "Gate-1_a.b~c", "Gate-1_a.b~c"},
+                                           PercentCase{"spaceAndSlash", "Hall%20East%2F2", "Hall East/2"},
+                                           PercentCase{"eitherCase", "%e9%97%a8%E5%8E%85", "\xE9\x97\xA8\xE5\x8E\x85"},
+                                           PercentCase{"notAnEscape", "100%zz%4", "100%zz%4"},
+                                           PercentCase{"lastByteEscape", "a%41", "aA"},
+                                           PercentCase{"nulKept", "a%00b", std::string("a\0b", 3)},
+                                           PercentCase{"plusIsPlus", "a+b", "a+b"}),
+                         testutil::CaseName());
 
 struct XAddrCase {
     const char* name;
@@ -173,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
         XAddrCase{"onlyIpv6", {"http://[fe80::1]:8080/onvif"}, "http://[fe80::1]:8080/onvif"},
         XAddrCase{"noHttp", {"ftp://192.168.1.5/", "urn:uuid:1", "http://user@192.168.1.5/"}, ""},
         XAddrCase{"badPort", {"http://192.168.1.5:99999/onvif"}, ""}),
-    [](const ::testing::TestParamInfo<XAddrCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifUrl, RewritesHostAndPort) {
     auto url = parseUrl("http://192.168.1.5:8080/onvif/device_service");
@@ -227,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<SOAP-ENV:Fault><faultcode>SOAP-ENV:Client</faultcode><faultstring>out of range</faultstring>"
                   "</SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>",
                   VEXA_ERR_VALUE_REFUSED, "out of range"}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifAnswers, NetworkInterfacesPickTheOneWeReachAndItsDhcpAddress) {
     const std::string xml = envelope12(R"(<tds:GetNetworkInterfacesResponse>
@@ -382,4 +384,4 @@ INSTANTIATE_TEST_SUITE_P(
                       ChallengeCase{"noNonce", R"(Digest realm="x", qop="auth")", false},
                       ChallengeCase{"authIntOnly", R"(Digest realm="x", nonce="n", qop="auth-int")", false},
                       ChallengeCase{"otherAlgorithm", R"(Digest realm="x", nonce="n", algorithm=SHA-512-256)", false}),
-    [](const ::testing::TestParamInfo<ChallengeCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());

@@ -10,11 +10,10 @@
 #include <thread>
 
 #include "DevsimProcess.h"
-#include "Events.h"
 #include "Fleet.h"
-#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "proto/Transport.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -25,12 +24,6 @@ using testutil::TempDir;
 using testutil::waitFor;
 
 namespace {
-
-constexpr const char* kInitialPassword = "Install-2024"; // the simulator's generated activated devices
-
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
 
 bool contains(const std::vector<uint8_t>& haystack, const std::string& needle) {
     return !needle.empty() &&
@@ -49,15 +42,13 @@ std::vector<std::string> encodings(const std::string& password) {
             crypto::toBase32(crypto::ByteView(bytes))};
 }
 
-class Operations : public FleetFixture {
+class Operations : public LinkFixture {
 protected:
     Operations()
-        : FleetFixture(21) {}
+        : LinkFixture(21) {}
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
+        LinkFixture::SetUp();
         ::setenv("VEXA_SIM_LOCK_MS", "1500", 1);
-        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
 
     static VEXA_NET_PARAM paramsFor(const vexa::proto::DeviceRecord& r, const std::string& ipv4) {
@@ -71,43 +62,13 @@ protected:
         p.rtspPort = r.rtspPort;
         return p;
     }
-
-    static std::string keyFor(const std::string& request, int64_t expiryShift = 0,
-                              const crypto::KeyPair& signer = crypto::testManufacturerKeyPair()) {
-        auto parsed = crypto::parseKeyRequest(request);
-        if (!parsed)
-            return {};
-        parsed->expiry += expiryShift;
-        return crypto::signResetKey(signer, *parsed).value_or("");
-    }
-
-    std::string keyRequest(const std::string& serial) {
-        VEXA_KEY_REQUEST reply{};
-        if (!VEXA_GetDeviceConfig(serial.c_str(), VEXA_CMD_KEY_REQUEST, nullptr, 0, &reply, sizeof reply))
-            return {};
-        EXPECT_LE(reply.dataLength, 256u);
-        return std::string(reply.data, std::min<uint32_t>(reply.dataLength, 256));
-    }
-
-    static int reset(const std::string& serial, const std::string& key, const std::string& password,
-                     const std::string& keyFile = {}) {
-        VEXA_RESET_PARAM p{};
-        std::strncpy(p.key, key.c_str(), sizeof p.key - 1);
-        std::strncpy(p.keyFilePath, keyFile.c_str(), sizeof p.keyFilePath - 1);
-        std::memcpy(p.newPassword, password.data(), std::min(password.size(), sizeof p.newPassword));
-        return VEXA_ResetPasswd(serial.c_str(), &p);
-    }
-
-    static uint32_t code() { return VEXA_GetLastError(); }
 };
 
 } // namespace
 
 TEST_F(Operations, ActivationCodes) {
-    testutil::usePort(0);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(0, sim));
     const auto device = pick([](const auto& r) { return r.activationState == 1; });
 
     struct Case {
@@ -137,10 +98,8 @@ TEST_F(Operations, ActivationCodes) {
 }
 
 TEST_F(Operations, NetworkChangeWrongPasswordLockOutAndRelease) {
-    testutil::usePort(1);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(1, sim));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
     VEXA_NET_PARAM params = paramsFor(device, "127.99.0.7");
 
@@ -210,10 +169,8 @@ TEST_F(Operations, LockOutSurvivesARestart) {
 }
 
 TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
-    testutil::usePort(3);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 5));
-    ASSERT_TRUE(startLibrary(5));
+    ASSERT_TRUE(startFleet(3, sim, 5));
     const auto device = pick([](const auto& r) { return r.activationState == 1; });
     sim.signal(SIGSTOP);
     const auto before = std::chrono::steady_clock::now();
@@ -245,10 +202,8 @@ TEST_F(Operations, SilentDeviceTimesOutAndUntrustedDeviceGetsNothing) {
 }
 
 TEST_F(Operations, KeyRequestAndResetByKey) {
-    testutil::usePort(4);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(4, sim));
     const auto device = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) != 0; });
     const auto without = pick([](const auto& r) { return (r.supportFlags & VEXA_SUPPORT_KEY_RESET) == 0; });
     const std::string serial = device.serialNo;
@@ -316,19 +271,13 @@ TEST_F(Operations, KeyRequestAndResetByKey) {
 }
 
 TEST_F(Operations, RestoreBySecurityCodeHandsTheDeviceToTheNewPassword) {
-    testutil::usePort(5);
     Process sim;
-    ASSERT_TRUE(startSim(sim, 5));
-    ASSERT_TRUE(startLibrary(5));
+    ASSERT_TRUE(startFleet(5, sim, 5));
     const auto device = pick([](const auto& r) { return r.activationState == 0; });
-    const auto secret = crypto::deriveDeviceSecret(crypto::testMasterSecret(), device.serialNo);
-    ASSERT_TRUE(secret.has_value());
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string good = crypto::securityCode(*secret, crypto::utcDate(now)).value_or("");
-    const std::string old = crypto::securityCode(*secret, crypto::utcDate(now - 5 * 86400)).value_or("");
-    const auto other = crypto::deriveDeviceSecret(crypto::testMasterSecret(), "SOMEONE-ELSE");
-    const std::string foreign = crypto::securityCode(*other, crypto::utcDate(now)).value_or("");
+    const std::string good = securityCode(device.serialNo);
+    ASSERT_FALSE(good.empty());
+    const std::string old = securityCode(device.serialNo, 5);
+    const std::string foreign = securityCode("SOMEONE-ELSE");
     for (const std::string& wrong : {old, foreign, std::string("AAAAAAAAAAAAAAAA")}) {
         EXPECT_EQ(VEXA_ResetDefaultPasswd(device.serialNo.c_str(), wrong.c_str(), "Fresh-Pass5"), 0) << wrong;
         EXPECT_EQ(code(), static_cast<uint32_t>(VEXA_ERR_DEVICE_REFUSED));
@@ -426,10 +375,8 @@ TEST_F(Operations, NoPasswordOnTheWireAndReplaysAreRefused) {
 }
 
 TEST_F(Operations, ConfirmedChangesSurviveSigkill) {
-    testutil::usePort(7);
     Process sim;
-    ASSERT_TRUE(startSim(sim));
-    ASSERT_TRUE(startLibrary(40));
+    ASSERT_TRUE(startFleet(7, sim));
     std::vector<vexa::proto::DeviceRecord> targets;
     for (const auto& d : dump()) {
         if (d.record.activationState == 0 && targets.size() < 12)

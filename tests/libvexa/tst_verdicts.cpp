@@ -12,11 +12,11 @@
 
 #include "DevsimProcess.h"
 #include "Events.h"
-#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "VerdictFile.h"
 #include "proto/DeviceRecord.h"
 #include "proto/Transport.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -65,10 +65,10 @@ struct Outcome {
     size_t certified = 0;
 };
 
-class VerdictRuns : public FleetFixture {
+class VerdictRuns : public LinkFixture {
 protected:
     VerdictRuns()
-        : FleetFixture(94) {}
+        : LinkFixture(94) {}
     void SetUp() override {
         testutil::usePort(0);
         trust({crypto::testManufacturerKeyPair().publicKey});
@@ -77,7 +77,7 @@ protected:
         ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
     void TearDown() override {
-        FleetFixture::TearDown();
+        LinkFixture::TearDown();
         ::setenv("VEXA_VERDICT_FILE", "", 1);
         ::unsetenv("VEXA_TRUSTED_KEYS");
     }

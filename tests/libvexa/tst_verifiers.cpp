@@ -9,11 +9,10 @@
 
 #include "DevsimProcess.h"
 #include "Engine.h"
-#include "Events.h"
 #include "Fleet.h"
-#include "FleetFixture.h"
 #include "Sniffer.h"
 #include "proto/DeviceRecord.h"
+#include "support/LinkFixture.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -25,23 +24,16 @@ using testutil::waitFor;
 
 namespace {
 
-std::string field(const char* text, size_t width) {
-    return std::string(text, strnlen(text, width));
-}
-
-class Verifiers : public FleetFixture {
+class Verifiers : public LinkFixture {
 protected:
     Verifiers()
-        : FleetFixture(92) {}
+        : LinkFixture(92) {}
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS", crypto::publicKeyToText(crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
+        LinkFixture::SetUp();
         ::setenv("VEXA_VERIFIERS", "3", 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
-        ::unsetenv("VEXA_GONE_TIMEOUT_MS");
-        ASSERT_NE(VEXA_SetDeviceFilterRule(0, 0, 0), 0);
     }
     void TearDown() override {
-        FleetFixture::TearDown();
+        LinkFixture::TearDown();
         ::unsetenv("VEXA_VERIFIERS");
     }
 };

@@ -1,9 +1,11 @@
 #pragma once
 
-// Test helpers: a vexa-devsim child process, a temporary folder, waiting for a condition with a deadline.
+// Shared by the tests: a vexa-devsim child process, a temporary folder, waiting for a condition with a deadline,
+// one run of the command-line client.
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <spawn.h>
@@ -118,6 +120,27 @@ private:
 
 inline bool fileExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+struct CliRun {
+    int status = -1;
+    std::string output;
+};
+
+// One run of the command-line client with nothing on stdin; its stderr joins the output unless dropped (a test
+// that parses stdout keeps the client's summary out of it).
+inline CliRun runVexa(const std::string& args, bool withErrors = true) {
+    CliRun run;
+    FILE* pipe =
+        ::popen((binDir() + "/vexa " + args + (withErrors ? " 2>&1" : " 2>/dev/null") + " </dev/null").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 } // namespace testutil

@@ -2,11 +2,8 @@
 // row says, and a plan with a device or an address twice is refused before anything is sent.
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "DevsimProcess.h"
@@ -14,93 +11,27 @@
 #include "plan/core/CsvReader.h"
 #include "plan/core/CsvWriter.h"
 #include "plan/core/DeploymentPlan.h"
-#include "vexa_crypto.h"
+#include "support/PlanFleet.h"
 
 using namespace std::chrono_literals;
+using testutil::CliRun;
 using VexaTool::plan::CsvReader;
 using VexaTool::plan::CsvWriter;
 using VexaTool::plan::DeploymentPlan;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-// stdout only: the tool's summary on stderr stays out of what is parsed.
-CliRun runVexa(const std::string& args) {
-    CliRun run;
-    FILE* pipe = ::popen((testutil::binDir() + "/vexa " + args + " 2>/dev/null </dev/null").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.out += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-bool writeFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary);
-    out << data;
-    return out.good();
-}
-
-std::string readAll(const std::string& path) {
-    std::string text;
-    devsim::readFile(path, text);
-    return text;
-}
-
-// A listed device as discover --csv printed it, by column name.
-using Row = std::map<std::string, std::string>;
-
-std::vector<Row> table(const std::string& csv) {
-    const CsvReader::Result parsed = CsvReader::parse(csv);
-    std::vector<Row> rows;
-    if (parsed.error != CsvReader::Error::None || parsed.records.empty())
-        return rows;
-    const auto& header = parsed.records.front().fields;
-    for (size_t r = 1; r < parsed.records.size(); ++r) {
-        Row row;
-        for (size_t c = 0; c < header.size() && c < parsed.records[r].fields.size(); ++c)
-            row[header[c]] = std::string(CsvWriter::unguard(parsed.records[r].fields[c]));
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 const std::vector<std::string> kPlanHeader = {"Serial Number", "MAC",  "IP Address", "Subnet Mask", "Gateway",
                                               "Device Name",   "Port", "HTTP Port",  "RTSP Port",   "DHCP"};
 
-// The simulator's saved state of our devices, by serial number.
-std::map<std::string, devsim::SimDevice> savedFleet(const std::string& path) {
-    std::vector<devsim::SimDevice> fleet;
-    std::string error;
-    EXPECT_TRUE(devsim::parseFleet(readAll(path), fleet, error)) << error;
-    std::map<std::string, devsim::SimDevice> bySerial;
-    for (const auto& d : fleet)
-        bySerial[d.record.serialNo] = d;
-    return bySerial;
-}
-
-class ApplyPlan : public ::testing::Test {
+class ApplyPlan : public PlanFleet {
 protected:
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS",
-                 vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
-        ::setenv("VEXA_PASSWORD", "Install-2024", 1);
-        testutil::usePort(0);
-        ASSERT_TRUE(sim_.startDevsim(
-            {"--count", "170", "--seed", "33", "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")}));
-        ASSERT_TRUE(testutil::waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s));
-        const CliRun listed = runVexa("discover --csv --seconds 3");
+        ASSERT_TRUE(startFleet({"--count", "170", "--seed", "33"}));
+        const CliRun listed = vexa("discover --csv --seconds 3");
         ASSERT_EQ(listed.status, 0);
-        devices_ = table(listed.out);
-        ASSERT_GE(devices_.size(), 170u) << listed.out;
+        devices_ = table(listed.output);
+        ASSERT_GE(devices_.size(), 170u) << listed.output;
     }
 
     std::vector<Row> activated(size_t count) const {
@@ -112,10 +43,6 @@ protected:
         return out;
     }
 
-    std::map<std::string, devsim::SimDevice> savedState() const { return savedFleet(dir_.file("state.txt")); }
-
-    testutil::TempDir dir_;
-    testutil::Process sim_;
     std::vector<Row> devices_;
 };
 
@@ -152,10 +79,10 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
     ASSERT_TRUE(writeFile(dir_.file("plan.csv"), plan.data()));
 
     const CliRun applied =
-        runVexa("apply-plan " + dir_.file("plan.csv") + " --json --receipt " + dir_.file("receipt.csv"));
-    EXPECT_EQ(applied.status, 0) << applied.out;
+        vexa("apply-plan " + dir_.file("plan.csv") + " --json --receipt " + dir_.file("receipt.csv"));
+    EXPECT_EQ(applied.status, 0) << applied.output;
 
-    const auto state = savedState();
+    const auto state = savedOurs();
     for (size_t i = 0; i < chosen.size(); ++i) {
         const Row& before = chosen[i];
         const auto& plannedRow = rows[i];
@@ -181,7 +108,7 @@ TEST_F(ApplyPlan, EveryDeviceGetsItsOwnRow) {
     }
 
     // The names read back as written: the list printed again, and that list read as a plan.
-    const std::string listed = runVexa("discover --csv --seconds 3").out;
+    const std::string listed = vexa("discover --csv --seconds 3").output;
     std::map<std::string, std::string> listedNames;
     for (const Row& d : table(listed))
         listedNames[d.at("Serial Number")] = d.at("Device Name");
@@ -240,7 +167,7 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
     // A receipt that cannot be written stops a clean plan before anything is sent.
     ASSERT_TRUE(writeFile(dir_.file("clean.csv"), header + row(chosen[0], "127.60.1.1", "a")));
     const CliRun noReceipt =
-        runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + dir_.file("no/such/r.csv"));
+        vexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + dir_.file("no/such/r.csv"));
     EXPECT_EQ(noReceipt.status, 1);
     // Nor does one that exists (without --force), or a link planted where it or its temporary file would go:
     // nothing is sent, and the file the link points at is left as it was.
@@ -248,7 +175,7 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
     ASSERT_TRUE(writeFile(dir_.file("old-receipt.csv"), "kept"));
     ASSERT_EQ(::symlink(dir_.file("victim.txt").c_str(), dir_.file("linked.csv").c_str()), 0);
     for (const std::string& target : {dir_.file("old-receipt.csv"), dir_.file("linked.csv")}) {
-        const CliRun refused = runVexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + target);
+        const CliRun refused = vexa("apply-plan " + dir_.file("clean.csv") + " --seconds 0.5 --receipt " + target);
         EXPECT_EQ(refused.status, 1) << target;
     }
     EXPECT_EQ(readAll(dir_.file("victim.txt")), "precious");
@@ -256,13 +183,13 @@ TEST_F(ApplyPlan, DuplicatesAreRefusedBeforeAnythingIsSent) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(writeFile(dir_.file("bad.csv"), c.plan));
-        const CliRun run = runVexa("apply-plan " + dir_.file("bad.csv") + " --seconds 2");
+        const CliRun run = vexa("apply-plan " + dir_.file("bad.csv") + " --seconds 2");
         EXPECT_EQ(run.status, 1);
         // Both rows are named, each pointing at the other.
-        EXPECT_NE(run.out.find("line 2, "), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find("line 4, "), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
-        EXPECT_EQ(run.out.find("line 3, "), std::string::npos) << run.out;
+        EXPECT_NE(run.output.find("line 2, "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("line 4, "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find(c.expected), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("line 3, "), std::string::npos) << run.output;
     }
     EXPECT_EQ(readAll(dir_.file("state.txt")), stateBefore);
 }
@@ -271,8 +198,8 @@ TEST_F(ApplyPlan, ListedDevicesReadBackAsAPlan) {
     // The list as discover --csv prints it is a plan that names every device as it is: editing it is how a
     // plan starts. What it is refused for is what the form refuses too: devices that are not activated, and
     // devices that report no gateway and do not use DHCP (a plan gives them one, or 0.0.0.0).
-    ASSERT_TRUE(writeFile(dir_.file("listed.csv"), runVexa("discover --csv --seconds 3").out));
-    const CliRun run = runVexa("apply-plan " + dir_.file("listed.csv") + " --seconds 2");
+    ASSERT_TRUE(writeFile(dir_.file("listed.csv"), vexa("discover --csv --seconds 3").output));
+    const CliRun run = vexa("apply-plan " + dir_.file("listed.csv") + " --seconds 2");
     EXPECT_EQ(run.status, 1);
     size_t expected = 0;
     for (const Row& d : devices_)
@@ -280,14 +207,14 @@ TEST_F(ApplyPlan, ListedDevicesReadBackAsAPlan) {
     EXPECT_GT(expected, 0u);
     size_t lines = 0;
     size_t start = 0;
-    for (size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = run.out.substr(start, end - start);
+    for (size_t end; (end = run.output.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = run.output.substr(start, end - start);
         ++lines;
         EXPECT_TRUE(line.find("The device is not activated.") != std::string::npos ||
                     line.find("Gateway can not be empty") != std::string::npos)
             << line;
     }
-    EXPECT_EQ(lines, expected) << run.out;
+    EXPECT_EQ(lines, expected) << run.output;
 }
 
 TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
@@ -296,7 +223,7 @@ TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
     // The device holding the address is locked by wrong passwords, so it cannot move away.
     ::setenv("VEXA_PASSWORD", "Wrong-Pass-1", 1);
     for (int i = 0; i < 5; ++i)
-        runVexa("set-network " + chosen[1].at("MAC") + " --name x --seconds 3");
+        vexa("set-network " + chosen[1].at("MAC") + " --name x --seconds 3");
     ::setenv("VEXA_PASSWORD", "Install-2024", 1);
 
     const std::string plan = "Serial Number,IP Address,Subnet Mask,Gateway,Device Name\r\n" +
@@ -305,20 +232,20 @@ TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
                              ",127.60.9.2,255.255.0.0,127.60.0.254,leaves\r\n" + chosen[2].at("Serial Number") +
                              ",127.60.9.3,255.255.0.0,127.60.0.254,other\r\n";
     ASSERT_TRUE(writeFile(dir_.file("chain.csv"), plan));
-    const CliRun run = runVexa("apply-plan " + dir_.file("chain.csv"));
+    const CliRun run = vexa("apply-plan " + dir_.file("chain.csv"));
     EXPECT_EQ(run.status, 1);
     // Sent in the order that frees the address first: line 3, then line 2 (not sent), then line 4.
-    const size_t leaves = run.out.find("line 3:");
-    const size_t takes = run.out.find("line 2:");
-    ASSERT_NE(leaves, std::string::npos) << run.out;
-    ASSERT_NE(takes, std::string::npos) << run.out;
-    EXPECT_LT(leaves, takes) << run.out;
-    EXPECT_NE(run.out.find("Error2012:others", leaves), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Not sent: device " + chosen[1].at("Serial Number") + " still has the address.", takes),
+    const size_t leaves = run.output.find("line 3:");
+    const size_t takes = run.output.find("line 2:");
+    ASSERT_NE(leaves, std::string::npos) << run.output;
+    ASSERT_NE(takes, std::string::npos) << run.output;
+    EXPECT_LT(leaves, takes) << run.output;
+    EXPECT_NE(run.output.find("Error2012:others", leaves), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Not sent: device " + chosen[1].at("Serial Number") + " still has the address.", takes),
               std::string::npos)
-        << run.out;
+        << run.output;
 
-    const auto state = savedState();
+    const auto state = savedOurs();
     EXPECT_EQ(state.at(chosen[0].at("Serial Number")).record.ipv4Address, chosen[0].at("IPv4 Address"));
     EXPECT_EQ(state.at(chosen[1].at("Serial Number")).record.ipv4Address, chosen[1].at("IPv4 Address"));
     EXPECT_EQ(state.at(chosen[2].at("Serial Number")).record.ipv4Address, "127.60.9.3");
@@ -327,25 +254,18 @@ TEST_F(ApplyPlan, ARowWaitsForTheDeviceThatHoldsItsAddress) {
 namespace {
 
 // Ours beside ONVIF devices (127.70.1.x) that share the administrator password, as one run of vexa takes one.
-class MixedFleetPlan : public ::testing::Test {
+class MixedFleetPlan : public PlanFleet {
 protected:
     void SetUp() override {
-        ::setenv("VEXA_TRUSTED_KEYS",
-                 vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
-        ::setenv("VEXA_SIM_CHEAP_HASH", "1", 1);
-        ::setenv("VEXA_PASSWORD", "Install-2024", 1);
         ::setenv("VEXA_ONVIF_REBOOT_WAIT_MS", "20000", 1);
-        testutil::usePort(0);
         const char* wsd = std::getenv("VEXA_WSD_PORT");
         ASSERT_NE(wsd, nullptr);
-        ASSERT_TRUE(sim_.startDevsim({"--count", "6", "--seed", "41", "--onvif", "3", "--onvif-base", "127.70.1.1",
-                                      "--wsd-port", wsd, "--onvif-password", "Install-2024", "--onvif-reboot-delay",
-                                      "300", "--state", dir_.file("state.txt"), "--dump", dir_.file("dump.txt")}));
-        ASSERT_TRUE(testutil::waitFor([&] { return testutil::fileExists(dir_.file("dump.txt")); }, 20s));
+        ASSERT_TRUE(startFleet({"--count", "6", "--seed", "41", "--onvif", "3", "--onvif-base", "127.70.1.1",
+                                "--wsd-port", wsd, "--onvif-password", "Install-2024", "--onvif-reboot-delay", "300"}));
     }
 
     std::vector<Row> listed() {
-        listedCsv_ = runVexa("discover --csv --seconds 3 --user admin").out;
+        listedCsv_ = vexa("discover --csv --seconds 3 --user admin").output;
         return table(listedCsv_);
     }
 
@@ -373,15 +293,11 @@ protected:
         return devices;
     }
 
-    std::map<std::string, devsim::SimDevice> savedOurs() const { return savedFleet(dir_.file("state.txt")); }
-
     static std::vector<std::string> parseHeaderOf(const std::string& csv) {
         const CsvReader::Result parsed = CsvReader::parse(csv);
         return parsed.records.empty() ? std::vector<std::string>() : parsed.records.front().fields;
     }
 
-    testutil::TempDir dir_;
-    testutil::Process sim_;
     std::string listedCsv_;
 };
 
@@ -400,11 +316,11 @@ TEST_F(MixedFleetPlan, TheListIsAPlanForBothProtocolsAndAppliesUnchanged) {
 
     // Unchanged: the only refusals are those of ours that no plan may touch; ONVIF rows pass as they are.
     ASSERT_TRUE(writeFile(dir_.file("listed.csv"), listedCsv_));
-    const CliRun asListed = runVexa("apply-plan " + dir_.file("listed.csv") + " --user admin --seconds 3");
-    EXPECT_EQ(asListed.status, refused ? 1 : 0) << asListed.out;
+    const CliRun asListed = vexa("apply-plan " + dir_.file("listed.csv") + " --user admin --seconds 3");
+    EXPECT_EQ(asListed.status, refused ? 1 : 0) << asListed.output;
     if (refused) {
-        EXPECT_EQ(static_cast<size_t>(std::count(asListed.out.begin(), asListed.out.end(), '\n')), refused)
-            << asListed.out;
+        EXPECT_EQ(static_cast<size_t>(std::count(asListed.output.begin(), asListed.output.end(), '\n')), refused)
+            << asListed.output;
     }
 
     // Edited as an installer would: every device that may be planned renamed, one of each protocol moved (the
@@ -446,9 +362,9 @@ TEST_F(MixedFleetPlan, TheListIsAPlanForBothProtocolsAndAppliesUnchanged) {
         plan.addRow(cells);
     }
     ASSERT_TRUE(writeFile(dir_.file("plan.csv"), plan.data()));
-    const CliRun applied = runVexa("apply-plan " + dir_.file("plan.csv") + " --user admin --seconds 3 --receipt " +
-                                   dir_.file("receipt.csv"));
-    ASSERT_EQ(applied.status, 0) << applied.out;
+    const CliRun applied =
+        vexa("apply-plan " + dir_.file("plan.csv") + " --user admin --seconds 3 --receipt " + dir_.file("receipt.csv"));
+    ASSERT_EQ(applied.status, 0) << applied.output;
 
     // The simulator's saved state, both files, holds what the plan said.
     const auto ours = savedOurs();

@@ -1,41 +1,19 @@
 // The command-line client's handling of secrets, checked before anything goes on the network.
 
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include "Commands.h"
 #include "DevsimProcess.h"
 #include "Fleet.h"
 #include "vexa_crypto.h"
 
-namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string output;
-};
-
-CliRun runVexa(const std::string& args, bool withErrors = true) {
-    CliRun run;
-    FILE* pipe = ::popen(
-        (testutil::binDir() + "/vexa " + args + (withErrors ? " 2>&1" : " 2>/dev/null") + " </dev/null").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-} // namespace
+using testutil::CliRun;
+using testutil::runVexa;
 
 TEST(Cli, ResetRefusesANewPasswordTheRecordWouldCut) {
     // The reset record holds 16 bytes: a longer password would reach the device cut short, and the installer

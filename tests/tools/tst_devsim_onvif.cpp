@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "CaseName.h"
 #include "DeviceService.h"
 #include "Discovery.h"
 #include "OnvifDevice.h"
@@ -36,6 +37,7 @@ struct AuthCase {
     int64_t clockOffset;
     int status;
     const char* subcode; // "" when the call succeeds
+    friend void PrintTo(const AuthCase& c, std::ostream* os) { *os << c.name; }
 };
 
 std::string header(Cred cred, int64_t offset) {
@@ -54,10 +56,6 @@ std::string header(Cred cred, int64_t offset) {
     default:
         return {};
     }
-}
-
-void PrintTo(const AuthCase& c, std::ostream* os) {
-    *os << c.name;
 }
 
 class Auth : public ::testing::TestWithParam<AuthCase> {};
@@ -108,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"httpDigestWrong", kWrite, Cred::HttpBad, "", 0, 401, "NotAuthorized"},
         AuthCase{"digestOnlyIgnoresToken", kWrite, Cred::Good, "digest-only", 0, 401, "NotAuthorized"},
         AuthCase{"digestOnlyTakesDigest", kWrite, Cred::HttpGood, "digest-only", 0, 200, ""}),
-    [](const ::testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifService, ClockOffsetShowsInSystemDateAndTime) {
     for (int64_t offset : {int64_t{3600}, int64_t{-3600}, int64_t{0}}) {
@@ -141,11 +139,8 @@ struct WriteCase {
     const char* readBack; // a Get... whose answer must then contain expect
     const char* expect;
     bool rebootNeeded;
+    friend void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const WriteCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Writes : public ::testing::TestWithParam<WriteCase> {};
 
@@ -245,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"scopeWithControl",
                   "<tds:SetScopes><tds:Scopes>onvif://www.onvif.org/name/a&#9;b</tds:Scopes></tds:SetScopes>",
                   "InvalidArgVal", "", "", false}),
-    [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifService, NameChangeRaisesMetadataVersionAndPortChangeMovesTheService) {
     ServiceOptions options;
@@ -291,11 +286,8 @@ struct EnvelopeCase {
     const char* envelopeNs;
     const char* contentType;
     bool commonPrefixes;
+    friend void PrintTo(const EnvelopeCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const EnvelopeCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Envelopes : public ::testing::TestWithParam<EnvelopeCase> {};
 
@@ -328,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
         EnvelopeCase{"soap11Device", "soap11", false, "http://schemas.xmlsoap.org/soap/envelope/", "text/xml", true},
         EnvelopeCase{"otherPrefixes", "prefixes", false, "http://www.w3.org/2003/05/soap-envelope",
                      "application/soap+xml", false}),
-    [](const ::testing::TestParamInfo<EnvelopeCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifService, MalformedRequestsGetSenderFaults) {
     DeviceService service(ServiceOptions{});
@@ -351,11 +343,8 @@ struct ProbeCase {
     const char* types; // Types element with its own namespace declarations
     const char* scopes;
     bool matches;
+    friend void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const ProbeCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Probes : public ::testing::TestWithParam<ProbeCase> {};
 
@@ -404,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<d:Scopes MatchBy=\"http://schemas.xmlsoap.org/ws/2005/04/discovery/strcmp0\">"
                   "onvif://www.onvif.org/location</d:Scopes>",
                   false}),
-    [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
+    testutil::CaseName());
 
 TEST(OnvifDiscovery, NotAProbeIsIgnored) {
     const OnvifDevice device = oneDevice();

@@ -1,7 +1,8 @@
 #pragma once
 
-// Small helpers of the tests that watch and attack the link.
+// What the tests that watch and attack the link share: bounded texts, frames, request ids, counters.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kInitialPassword = "Install-2024";
+constexpr const char* kInitialPassword = "Install-2024"; // the simulator's generated activated devices
 
 inline std::string field(const char* text, size_t width) {
     return std::string(text, strnlen(text, width));
@@ -19,6 +20,13 @@ inline std::string field(const char* text, size_t width) {
 
 inline bool decode(const std::vector<uint8_t>& d, vexa::proto::Frame& f) {
     return vexa::proto::decodeFrame(d.data(), d.size(), f) == vexa::proto::DecodeError::None;
+}
+
+// The request id of a datagram as it lies in the header, whether or not the rest decodes.
+inline vexa::proto::RequestId idOf(const std::vector<uint8_t>& d) {
+    vexa::proto::RequestId id{};
+    std::copy(d.begin() + 8, d.begin() + 24, id.begin());
+    return id;
 }
 
 inline VEXA_STATISTICS statistics() {
