@@ -13,7 +13,7 @@
 #include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"

@@ -11,7 +11,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"

@@ -7,7 +7,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
 #include "password/PasswordRecovery.h"
