@@ -164,6 +164,21 @@ void BaseDialog::setHeldOpen(bool held) {
         m_ui->btnCancel->setEnabled(!held);
 }
 
+void BaseDialog::showBusy(bool busy, QWidget* progress) {
+    m_busy = busy;
+    if (m_contentWidget)
+        m_contentWidget->setEnabled(!busy);
+    if (!m_ui->btnConfirm->isHidden())
+        m_ui->btnConfirm->setEnabled(!busy);
+    if (progress)
+        progress->setVisible(busy);
+    setHeldOpen(busy);
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
 void BaseDialog::reject() {
     if (m_heldOpen)
         return;
@@ -191,6 +206,7 @@ void BaseDialog::setContentWidget(QWidget* widget) {
     std::unique_ptr<QLabel> label(m_labelNULL.data());
     m_labelNULL = nullptr;
     m_ui->m_labelNULL = nullptr;
+    m_contentWidget = widget;
     if (widget != nullptr) {
         content->addWidget(widget);
     }

@@ -50,8 +50,12 @@ public:
     // While held (a device call is under way), nothing closes the dialog: Cancel, Escape, the title's close
     // button and the window system are refused, so that the call's outcome reaches the user.
     void setHeldOpen(bool held);
-    bool isHeldOpen() const { return m_heldOpen; }
     void reject() override;
+
+    // The cover of a device call: the content and "Confirm" are disabled, progress (a bar of the content) runs, the
+    // cursor says so and the dialog is held open until showBusy(false, ...).
+    void showBusy(bool busy, QWidget* progress);
+    bool isBusy() const { return m_busy; }
 
 signals:
     void signalAppButtonClicked();
@@ -95,6 +99,8 @@ private:
     bool m_confirmAccepts = true;
     bool m_cancelCloses = true;
     bool m_heldOpen = false;
+    bool m_busy = false;
+    QPointer<QWidget> m_contentWidget;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(BaseDialog::Buttons)

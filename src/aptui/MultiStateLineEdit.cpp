@@ -1,5 +1,6 @@
 #include "aptui/MultiStateLineEdit.h"
 
+#include <QLabel>
 #include <QStyle>
 
 namespace aptui {
@@ -38,6 +39,12 @@ void MultiStateLineEdit::setLineEditState(aptui::MultiStateLineEdit::State state
     style()->unpolish(this);
     style()->polish(this);
     update();
+}
+
+void MultiStateLineEdit::clearMark(QLabel* hint) {
+    if (hint)
+        hint->clear();
+    setLineEditState(NORMAL);
 }
 
 } // namespace aptui

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QLineEdit>
 
+class QLabel;
+
 namespace aptui {
 
 // A line edit with a named state that the style sheet shows through the `state` property
@@ -24,6 +26,9 @@ public:
     void setState(const QString& state);
 
     static QString stateName(State state);
+
+    // Back to NORMAL, with the hint that explained the mark (if any) emptied: the user is correcting the field.
+    void clearMark(QLabel* hint = nullptr);
 
 signals:
     void stateChanged(QString _state);

@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 
+#include "discovery/NetworkPart.h"
 #include "vexa.h"
 
 namespace {
@@ -20,31 +21,21 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     std::memset(&record, 0, sizeof record);
     copyField(record.serialNo, source.serialNo);
     copyField(record.mac, source.mac);
-    copyField(record.ipv4Address, source.ipv4Address);
-    copyField(record.ipv4SubnetMask, source.ipv4SubnetMask);
     copyField(record.softwareVersion, source.softwareVersion);
     copyField(record.dspVersion, source.dspVersion);
     copyField(record.bootTime, source.bootTime);
     copyField(record.deviceTypeName, source.deviceTypeName);
-    copyField(record.ipv4Gateway, source.ipv4Gateway);
-    copyField(record.ipv6Address, source.ipv6Address);
-    copyField(record.ipv6Gateway, source.ipv6Gateway);
-    copyField(record.deviceName, source.deviceName);
     copyField(record.serviceTag, source.serviceTag);
     copyField(record.manufacturer, source.manufacturer);
     copyField(record.endpointReference, source.endpointReference);
+    VEXA::copyNetworkPart(record, source);
 
     record.deviceTypeCode = source.deviceTypeCode;
-    record.port = source.port;
-    record.httpPort = static_cast<int32_t>(source.httpPort);
     record.channelCount = source.channelCount;
     record.auxCount = source.auxCount;
-    record.ipv6PrefixLength = source.ipv6PrefixLength;
     record.supportFlags = source.supportFlags;
     record.resetFlags = source.resetFlags;
-    record.dhcpEnabled = source.dhcpEnabled;
     record.capabilityLevel = source.capabilityLevel;
-    record.rtspPort = source.rtspPort;
     record.activationState = source.activationState;
     record.certified = source.certified;
     record.protocol = source.protocol;

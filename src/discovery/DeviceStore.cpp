@@ -1,22 +1,11 @@
 #include "discovery/DeviceStore.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "discovery/NetworkPart.h"
 #include "vexa.h"
 
 namespace VEXA {
-
-namespace {
-
-// Copies a text between fields of different widths: at most the narrower width, the rest zero.
-template <std::size_t N, std::size_t M>
-void copyText(char (&target)[N], const char (&source)[M]) {
-    std::memset(target, 0, N);
-    std::memcpy(target, source, std::min(N, strnlen(source, M)));
-}
-
-} // namespace
 
 DeviceStore::DeviceStore() {
     XRT_Mutex_Create(&m_mutex);
@@ -157,38 +146,13 @@ int DeviceStore::count() const {
     return static_cast<int>(m_records.size());
 }
 
-bool DeviceStore::containsMac(const QString& mac) const {
-    return std::any_of(m_records.cbegin(), m_records.cend(),
-                       [&mac](const VEXA_DEVICE_MY_INFO& record) { return recordText(record.mac) == mac; });
-}
-
 void netParamsFromRecord(const VEXA_DEVICE_MY_INFO& record, VEXA_NET_PARAM& params) {
     std::memset(&params, 0, sizeof params);
-    copyText(params.ipv4Address, record.ipv4Address);
-    copyText(params.ipv4SubnetMask, record.ipv4SubnetMask);
-    copyText(params.ipv4Gateway, record.ipv4Gateway);
-    copyText(params.ipv6Address, record.ipv6Address);
-    copyText(params.ipv6Gateway, record.ipv6Gateway);
-    params.port = static_cast<uint16_t>(record.port);
-    params.ipv6PrefixLength = record.ipv6PrefixLength;
-    params.dhcpEnabled = record.dhcpEnabled;
-    params.httpPort = static_cast<uint16_t>(record.httpPort);
-    copyText(params.deviceName, record.deviceName);
-    params.rtspPort = record.rtspPort;
+    copyNetworkPart(params, record);
 }
 
 void netParamsToRecord(const VEXA_NET_PARAM& params, VEXA_DEVICE_MY_INFO& record) {
-    copyText(record.ipv4Address, params.ipv4Address);
-    copyText(record.ipv4SubnetMask, params.ipv4SubnetMask);
-    copyText(record.ipv4Gateway, params.ipv4Gateway);
-    copyText(record.ipv6Address, params.ipv6Address);
-    copyText(record.ipv6Gateway, params.ipv6Gateway);
-    record.port = params.port;
-    record.ipv6PrefixLength = params.ipv6PrefixLength;
-    record.dhcpEnabled = params.dhcpEnabled;
-    record.httpPort = params.httpPort;
-    copyText(record.deviceName, params.deviceName);
-    record.rtspPort = params.rtspPort;
+    copyNetworkPart(record, params);
 }
 
 } // namespace VEXA

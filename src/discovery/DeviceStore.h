@@ -39,8 +39,6 @@ public:
     int indexOf(const QString& serialNo, const QString& mac) const;
     void clear();
     int count() const;
-    // Takes no lock: the caller holds lock() so that its test and its add are one step.
-    bool containsMac(const QString& mac) const;
 
     XRT_MUTEX lock() const { return m_mutex; }
 

@@ -183,26 +183,20 @@ bool DevicesInfoSavePage::saveCsv(const QString& path) const {
 }
 
 void DevicesInfoSavePage::onClearWarningInfo() {
-    m_ui->m_lineEditFilename->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-    m_ui->m_lineEditFilepath->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-    m_ui->m_labelHintFileName->clear();
-    m_ui->m_labelHintFilePath->clear();
+    m_ui->m_lineEditFilename->clearMark(m_ui->m_labelHintFileName);
+    m_ui->m_lineEditFilepath->clearMark(m_ui->m_labelHintFilePath);
 }
 
 void DevicesInfoSavePage::onClearLineEditFilePathError() {
-    m_ui->m_labelHintFilePath->clear();
-    m_ui->m_lineEditFilepath->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    m_ui->m_lineEditFilepath->clearMark(m_ui->m_labelHintFilePath);
 }
 
 bool DevicesInfoSavePage::eventFilter(QObject* target, QEvent* qevent) {
     if (qevent->type() == QEvent::MouseButtonPress) {
-        if (target == m_ui->m_lineEditFilename) {
-            m_ui->m_labelHintFileName->clear();
-            m_ui->m_lineEditFilename->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        } else if (target == m_ui->m_lineEditFilepath) {
-            m_ui->m_labelHintFilePath->clear();
-            m_ui->m_lineEditFilepath->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        }
+        if (target == m_ui->m_lineEditFilename)
+            m_ui->m_lineEditFilename->clearMark(m_ui->m_labelHintFileName);
+        else if (target == m_ui->m_lineEditFilepath)
+            m_ui->m_lineEditFilepath->clearMark(m_ui->m_labelHintFilePath);
     }
     return aptui::BaseDialog::eventFilter(target, qevent);
 }

@@ -13,7 +13,7 @@
 #include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "config/ConfigureManager.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
@@ -217,46 +217,21 @@ void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceI
         m_netParaPage->unlock();
     m_entries = entries;
     if (entries.isEmpty()) {
-        m_ui->m_stackedWidget->setCurrentIndex(0);
         m_netParaPage->setSingleLayout();
         m_netParaPage->fillFromDevice(QString(), QString(), false, 0);
-        m_ui->m_frameActive->hide();
-        m_ui->m_lineEditAdminPassword->clear();
-        m_ui->m_frameModifyPara->show();
-        m_ui->m_btnLostPassword->show();
-        m_ui->m_btnModify->setFocus();
-        m_ui->m_btnModify->setEnabled(false);
-        m_ui->m_lineEditAdminPassword->setEnabled(false);
-        m_ui->m_btnLostPassword->setEnabled(false);
-        resetPasswordEditors();
+        showModifyForm(true, false);
         updateLoginRows(entries);
         return;
     }
     switch (kind) {
     case MODIFY_SINGLE:
-        m_ui->m_stackedWidget->setCurrentIndex(0);
         m_netParaPage->setSingleLayout();
-        m_ui->m_frameActive->hide();
-        m_ui->m_lineEditAdminPassword->clear();
-        m_ui->m_frameModifyPara->show();
-        m_ui->m_btnLostPassword->show();
-        m_ui->m_btnModify->setFocus();
-        m_ui->m_btnModify->setEnabled(true);
-        m_ui->m_lineEditAdminPassword->setEnabled(true);
-        m_ui->m_btnLostPassword->setEnabled(true);
-        resetPasswordEditors();
+        showModifyForm(true, true);
         m_netParaPage->fillFromDevice(entries.first().serialNo, entries.first().mac, false, 0);
         break;
     case MODIFY_BATCH:
-        m_ui->m_stackedWidget->setCurrentIndex(0);
         m_netParaPage->setBatchLayout();
-        m_ui->m_frameActive->hide();
-        m_ui->m_lineEditAdminPassword->clear();
-        m_ui->m_frameModifyPara->show();
-        m_ui->m_btnLostPassword->hide();
-        m_ui->m_btnModify->setEnabled(true);
-        m_ui->m_lineEditAdminPassword->setEnabled(true);
-        resetPasswordEditors();
+        showModifyForm(false, true);
         m_netParaPage->batchFill(entries);
         break;
     case ACTIVE_SINGLE:
@@ -282,6 +257,21 @@ void DeviceModifyPage::onCurrentSelectionChange(ModifyPage kind, QVector<DeviceI
         break;
     }
     updateLoginRows(entries);
+}
+
+void DeviceModifyPage::showModifyForm(bool single, bool enabled) {
+    m_ui->m_stackedWidget->setCurrentIndex(0);
+    m_ui->m_frameActive->hide();
+    m_ui->m_lineEditAdminPassword->clear();
+    m_ui->m_frameModifyPara->show();
+    // A lost password is recovered one device at a time.
+    m_ui->m_btnLostPassword->setVisible(single);
+    m_ui->m_btnLostPassword->setEnabled(single && enabled);
+    if (single)
+        m_ui->m_btnModify->setFocus();
+    m_ui->m_btnModify->setEnabled(enabled);
+    m_ui->m_lineEditAdminPassword->setEnabled(enabled);
+    resetPasswordEditors();
 }
 
 void DeviceModifyPage::updateLoginRows(const QVector<DeviceInfo>& entries) {
@@ -821,8 +811,7 @@ bool DeviceModifyPage::eventFilter(QObject* watched, QEvent* event) {
         hint = m_ui->m_labelHintNewPassword;
     if (hint != nullptr) {
         if (event->type() == QEvent::MouseButtonPress) {
-            hint->clear();
-            static_cast<aptui::MultiStateLineEdit*>(watched)->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+            static_cast<aptui::MultiStateLineEdit*>(watched)->clearMark(hint);
         } else if (watched != m_ui->m_lineEditOnvifUser &&
                    (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
             auto* key = static_cast<QKeyEvent*>(event);

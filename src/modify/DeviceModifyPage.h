@@ -61,7 +61,6 @@ public:
 
     bool isBusy() const;
     const QVector<DeviceInfo>& entries() const { return m_entries; }
-    DeviceNetParaPage* netParaPage() const { return m_netParaPage; }
     DeviceActivePage* activePage() const { return m_activePage; }
     aptui::BatchProgressCover* progressCover() const;
 
@@ -112,6 +111,8 @@ private:
     void settleOnvif(qsizetype index);
     void showError(const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr);
     void resetPasswordEditors();
+    // The parameter form in front, for one device (single) or a batch; enabled: something is ticked.
+    void showModifyForm(bool single, bool enabled);
     void setBar(QLabel* bar, const char* image);
     void startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks);
     void onRunOutcome(int index, const DeviceOutcome& outcome);

@@ -133,27 +133,26 @@ void DeviceNetParaPage::resetMarks() {
 
 void DeviceNetParaPage::setSingleLayout() {
     m_ui->m_labelDeviceNetPara->setText(tr("Modify Network parameters"));
-    m_ui->m_widgetStartIp->hide();
-    m_ui->m_checkBoxBatchDHCP->hide();
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             m_ui->m_labelSerialNumber, m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial,
-             m_ui->m_labelIpAddress, m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, m_ui->m_checkBoxDHCP})
-        widget->show();
-    resetMarks();
+    showLayout(false);
 }
 
 void DeviceNetParaPage::setBatchLayout() {
     m_ui->m_labelDeviceNetPara->setText(tr("Batch Modify Network parameters"));
-    m_ui->m_widgetStartIp->show();
     {
         const QSignalBlocker blocker(m_ui->m_checkBoxBatchDHCP);
         m_ui->m_checkBoxBatchDHCP->setChecked(false);
     }
-    m_ui->m_checkBoxBatchDHCP->show();
+    showLayout(true);
+}
+
+void DeviceNetParaPage::showLayout(bool batch) {
+    // A batch has a start address and one DHCP box for all; one device shows its own serial number and address.
+    m_ui->m_widgetStartIp->setVisible(batch);
+    m_ui->m_checkBoxBatchDHCP->setVisible(batch);
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_ui->m_labelSerialNumber, m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial,
              m_ui->m_labelIpAddress, m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, m_ui->m_checkBoxDHCP})
-        widget->hide();
+        widget->setVisible(!batch);
     resetMarks();
 }
 
@@ -562,8 +561,7 @@ void DeviceNetParaPage::batchDhcpChange(bool enable) {
 bool DeviceNetParaPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         if (QLabel* hint = hintFor(watched)) {
-            hint->clear();
-            static_cast<aptui::MultiStateLineEdit*>(watched)->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+            static_cast<aptui::MultiStateLineEdit*>(watched)->clearMark(hint);
         }
     }
     return aptui::Widget::eventFilter(watched, event);

@@ -86,6 +86,7 @@ signals:
     void signalBatchDhcpStateChanged(int state);
 
 private:
+    void showLayout(bool batch);
     bool checkRequiredAddress(aptui::MultiStateLineEdit* edit, QLabel* hint, const QPoint& position);
     bool checkMask(const QPoint& position);
     bool checkPort(const QPoint& position);

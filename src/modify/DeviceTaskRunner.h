@@ -35,7 +35,6 @@ public:
     bool start(std::vector<Task> tasks);
     void stop();
     bool isRunning() const { return m_running; }
-    bool isStopping() const { return m_state && m_state->stop.load(); }
     int maxThreads() const { return m_pool.maxThreadCount(); }
     // Between runs only; false while one is going on.
     bool setMaxThreads(int maxThreads);

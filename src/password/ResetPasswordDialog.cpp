@@ -11,7 +11,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
@@ -127,16 +127,12 @@ ResetPasswordDialog::~ResetPasswordDialog() = default;
 bool ResetPasswordDialog::eventFilter(QObject* target, QEvent* qevent) {
     const bool password = target == m_ui->m_lineEditNewPassword || target == m_ui->m_lineEditConfirmPassword;
     if (qevent->type() == QEvent::MouseButtonPress) {
-        if (target == m_ui->m_lineEditFilePath) {
-            m_ui->m_labelHintFilePath->clear();
-            m_ui->m_lineEditFilePath->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        } else if (target == m_ui->m_lineEditNewPassword) {
-            m_ui->m_labelHintNewPassword->clear();
-            m_ui->m_lineEditNewPassword->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        } else if (target == m_ui->m_lineEditConfirmPassword) {
-            m_ui->m_labelHintConfirmPassword->clear();
-            m_ui->m_lineEditConfirmPassword->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-        }
+        if (target == m_ui->m_lineEditFilePath)
+            m_ui->m_lineEditFilePath->clearMark(m_ui->m_labelHintFilePath);
+        else if (target == m_ui->m_lineEditNewPassword)
+            m_ui->m_lineEditNewPassword->clearMark(m_ui->m_labelHintNewPassword);
+        else if (target == m_ui->m_lineEditConfirmPassword)
+            m_ui->m_lineEditConfirmPassword->clearMark(m_ui->m_labelHintConfirmPassword);
     } else if (password && qevent->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(qevent);
         if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut))
@@ -154,7 +150,7 @@ void ResetPasswordDialog::onMaualAutoChanged() {
 }
 
 void ResetPasswordDialog::onGenerateQRcode() {
-    if (!m_busy)
+    if (!isBusy())
         requestQrCode(true);
 }
 
@@ -185,7 +181,7 @@ void ResetPasswordDialog::requestQrCode(bool reportFailure) {
 }
 
 void ResetPasswordDialog::onExportFile() {
-    if (m_busy)
+    if (isBusy())
         return;
     QString folder = QFileDialog::getExistingDirectory(this, QString(), PR::keyFolder(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
@@ -234,7 +230,7 @@ void ResetPasswordDialog::onImportFile() {
 }
 
 void ResetPasswordDialog::onResetPassword() {
-    if (m_busy)
+    if (isBusy())
         return;
     const QString keyText = m_ui->m_lineEditFilePath->text();
     const QString newPassword = m_ui->m_lineEditNewPassword->text();
@@ -357,30 +353,17 @@ void ResetPasswordDialog::onNewPasswordTextChanged(const QString& strNewPassword
 }
 
 void ResetPasswordDialog::onClearWarningInfo() {
-    for (aptui::MultiStateLineEdit* editor :
-         {m_ui->m_lineEditFilePath, m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword})
-        editor->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-    for (QLabel* hint : {m_ui->m_labelHintFilePath, m_ui->m_labelHintNewPassword, m_ui->m_labelHintConfirmPassword})
-        hint->clear();
+    m_ui->m_lineEditFilePath->clearMark(m_ui->m_labelHintFilePath);
+    m_ui->m_lineEditNewPassword->clearMark(m_ui->m_labelHintNewPassword);
+    m_ui->m_lineEditConfirmPassword->clearMark(m_ui->m_labelHintConfirmPassword);
 }
 
 void ResetPasswordDialog::onClearFilePathError() {
-    m_ui->m_labelHintFilePath->clear();
-    m_ui->m_lineEditFilePath->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
+    m_ui->m_lineEditFilePath->clearMark(m_ui->m_labelHintFilePath);
 }
 
 void ResetPasswordDialog::setBusy(bool busy) {
-    m_busy = busy;
-    if (QWidget* content = findChild<QWidget*>(QStringLiteral("ResetPasswordDialog_centerWidget")))
-        content->setEnabled(!busy);
-    if (auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm")))
-        confirm->setEnabled(!busy);
-    m_ui->m_progressBusy->setVisible(busy);
-    setHeldOpen(busy);
-    if (busy)
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+    showBusy(busy, m_ui->m_progressBusy);
 }
 
 void ResetPasswordDialog::warn(int kind, const QString& text, aptui::MultiStateLineEdit* field, QLabel* hint,

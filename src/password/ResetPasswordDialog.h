@@ -33,7 +33,6 @@ public:
     ~ResetPasswordDialog() override;
 
     // True while a device call is under way.
-    bool isBusy() const { return m_busy; }
 
 public slots:
     bool eventFilter(QObject* target, QEvent* qevent) override;
@@ -48,7 +47,6 @@ public slots:
 
 private:
     void requestQrCode(bool reportFailure);
-    void showQrCode(const QString& text);
     void setBusy(bool busy);
     void warn(int kind, const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr,
               bool tall = false);
@@ -58,7 +56,6 @@ private:
     QString m_serialNo;
     bool m_qrSupport = false;
     bool m_ipcResetSupport = false;
-    bool m_busy = false;
 };
 
 } // namespace VexaTool

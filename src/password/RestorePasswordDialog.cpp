@@ -7,7 +7,7 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
 #include "password/PasswordRecovery.h"
@@ -76,7 +76,7 @@ bool RestorePasswordDialog::eventFilter(QObject* target, QEvent* qevent) {
 }
 
 void RestorePasswordDialog::onRestorePassword() {
-    if (m_busy)
+    if (isBusy())
         return;
     const QString code = m_ui->m_lineEditSecurityCode->text();
     const QPoint position = WarningDialog::centredOn(this);
@@ -158,11 +158,9 @@ void RestorePasswordDialog::onRestorePassword() {
 }
 
 void RestorePasswordDialog::onClearWarningInfo() {
-    for (aptui::MultiStateLineEdit* editor :
-         {m_ui->m_lineEditSecurityCode, m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword})
-        editor->setLineEditState(aptui::MultiStateLineEdit::NORMAL);
-    for (QLabel* hint : {m_ui->m_labelHintSecurityCode, m_ui->m_labelHintNewPassword, m_ui->m_labelHintConfirmPassword})
-        hint->clear();
+    m_ui->m_lineEditSecurityCode->clearMark(m_ui->m_labelHintSecurityCode);
+    m_ui->m_lineEditNewPassword->clearMark(m_ui->m_labelHintNewPassword);
+    m_ui->m_lineEditConfirmPassword->clearMark(m_ui->m_labelHintConfirmPassword);
 }
 
 void RestorePasswordDialog::onNewPasswordTextChanged(const QString& password) {
@@ -177,16 +175,7 @@ void RestorePasswordDialog::onNewPasswordTextChanged(const QString& password) {
 }
 
 void RestorePasswordDialog::setBusy(bool busy) {
-    m_busy = busy;
-    m_content->setEnabled(!busy);
-    if (auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm")))
-        confirm->setEnabled(!busy);
-    m_ui->m_progressBusy->setVisible(busy);
-    setHeldOpen(busy);
-    if (busy)
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+    showBusy(busy, m_ui->m_progressBusy);
     // Disabling the form took the focus from the code; give it back so the user can correct it.
     if (!busy)
         m_ui->m_lineEditSecurityCode->setFocus();

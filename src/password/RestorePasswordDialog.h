@@ -22,8 +22,6 @@ public:
     RestorePasswordDialog(QWidget* parent, const QString& serialNo);
     ~RestorePasswordDialog() override;
 
-    bool isBusy() const { return m_busy; }
-
 public slots:
     bool eventFilter(QObject* target, QEvent* qevent) override;
     void onRestorePassword();
@@ -36,7 +34,6 @@ private:
     std::unique_ptr<Ui::ResrotePasswordDialog> m_ui;
     QWidget* m_content = nullptr;
     QString m_serialNo;
-    bool m_busy = false;
 };
 
 } // namespace VexaTool

@@ -308,6 +308,49 @@ private slots:
         // Asked a second time, it answers afresh.
         QCOMPARE(execAndClick(dialog, "btnConfirm"), int(QDialog::Accepted));
     }
+
+    // While a call is under way nothing may close the dialog or start a second call; afterwards all comes back.
+    void busyCoverHoldsTheDialogAndGivesItBack_data() {
+        QTest::addColumn<QString>("closer");
+        QTest::newRow("cancel") << "btnCancel";
+        QTest::newRow("title close") << "btnClose";
+        QTest::newRow("escape") << "escape";
+    }
+    void busyCoverHoldsTheDialogAndGivesItBack() {
+        QFETCH(QString, closer);
+        BaseDialog dialog(false, false, false, false, true, true, true);
+        auto* content = new QWidget(&dialog);
+        auto* progress = new QWidget(content);
+        progress->hide();
+        dialog.setContentWidget(content);
+        QSignalSpy confirmSpy(&dialog, &BaseDialog::signalConfirmButtonClicked);
+        dialog.show();
+        const auto close = [&] {
+            if (closer == u"escape"_s)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else if (closer == u"btnClose"_s)
+                titleButton(&dialog, "btnClose")->click();
+            else
+                bottomButton(&dialog, "btnCancel")->click();
+        };
+        dialog.showBusy(true, progress);
+        QVERIFY(dialog.isBusy());
+        QVERIFY(!content->isEnabled());
+        QVERIFY(progress->isVisible());
+        QCOMPARE(dialog.cursor().shape(), Qt::BusyCursor);
+        bottomButton(&dialog, "btnConfirm")->click();
+        QCOMPARE(confirmSpy.count(), 0);
+        close();
+        QVERIFY(dialog.isVisible());
+
+        dialog.showBusy(false, progress);
+        QVERIFY(!dialog.isBusy());
+        QVERIFY(content->isEnabled());
+        QVERIFY(!progress->isVisible());
+        QVERIFY(bottomButton(&dialog, "btnConfirm")->isEnabled());
+        close();
+        QVERIFY(!dialog.isVisible());
+    }
 };
 
 QTEST_MAIN(TestBaseDialog)

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 
 class TestPasswordLevel : public QObject {
     Q_OBJECT

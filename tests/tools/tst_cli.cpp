@@ -148,3 +148,46 @@ TEST(Cli, JsonCarriesEveryFieldAndDeviceTextsAsStringsAndErrorsAreSentences) {
         std::string::npos)
         << refused.output;
 }
+
+// Every command that listens first reads --seconds and the trusted-key list the same way: a NaN once slipped past
+// the range check of some and reached the conversion to milliseconds.
+TEST(Cli, EveryListeningCommandRefusesBadSecondsWarnsOfAKeylessListAndSaysWhyItCannotStart) {
+    testutil::usePort(2);
+    testutil::TempDir dir;
+    {
+        std::ofstream plan(dir.file("plan.csv"), std::ios::binary);
+        plan << "Serial Number,IP Address,Subnet Mask,Gateway,Device Name\r\n"
+                "NO-SUCH,127.60.1.1,255.255.0.0,127.60.0.254,a\r\n";
+    }
+    ::setenv("VEXA_PASSWORD", "Install-2024", 1);
+    const std::string commands[] = {"discover",
+                                    "discover --json",
+                                    "discover --csv",
+                                    "apply-plan " + dir.file("plan.csv"),
+                                    "activate NO-SUCH",
+                                    "set-network 02-00-00-00-00-01",
+                                    "key-request NO-SUCH",
+                                    "reset NO-SUCH --key ABC",
+                                    "restore NO-SUCH 1234"};
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        for (const char* seconds : {"nan", "inf", "-inf", "-1", "86401", "text", "2s"}) {
+            const CliRun run = runVexa(command + " --seconds " + seconds);
+            EXPECT_NE(run.status, 0) << seconds;
+            EXPECT_NE(run.output.find("--seconds takes a number from 0 to 86400"), std::string::npos)
+                << seconds << ": " << run.output;
+        }
+        ::setenv("VEXA_TRUSTED_KEYS", "not-a-key", 1);
+        const CliRun keyless = runVexa(command + " --seconds 0.1");
+        ::unsetenv("VEXA_TRUSTED_KEYS");
+        EXPECT_NE(keyless.output.find("VEXA_TRUSTED_KEYS holds no valid key"), std::string::npos) << keyless.output;
+        ::setenv("VEXA_PORT", "no-port", 1);
+        const CliRun unstarted = runVexa(command + " --seconds 0.1");
+        testutil::usePort(2);
+        EXPECT_NE(unstarted.status, 0);
+        EXPECT_TRUE(
+            std::regex_search(unstarted.output, std::regex("cannot start discovery: [a-z][^(]+ \\(error [0-9]+\\)")))
+            << unstarted.output;
+    }
+    ::unsetenv("VEXA_PASSWORD");
+}

@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,13 +8,13 @@
 #include <iterator>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <unistd.h>
 
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "SafeText.h"
 #include "plan/core/DeploymentPlan.h"
+#include "plan/core/FieldText.h"
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "plan/core/Receipt.h"
@@ -26,11 +25,6 @@ namespace cli {
 namespace {
 
 using namespace VexaTool::plan;
-
-template <size_t N>
-std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
 
 // Every device heard, by serial number and MAC; a device that says goodbye leaves the list.
 struct Heard {
@@ -53,14 +47,14 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
 
 PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     PlanDevice d;
-    d.serial = text(info.serialNo);
-    d.mac = text(info.mac);
-    d.ipv4 = text(info.ipv4Address);
-    d.mask = text(info.ipv4SubnetMask);
-    d.gateway = text(info.ipv4Gateway);
-    d.ipv6Address = text(info.ipv6Address);
-    d.ipv6Gateway = text(info.ipv6Gateway);
-    d.name = VexaTool::plan::deviceTextUtf8(text(info.deviceName));
+    d.serial = fieldText(info.serialNo);
+    d.mac = fieldText(info.mac);
+    d.ipv4 = fieldText(info.ipv4Address);
+    d.mask = fieldText(info.ipv4SubnetMask);
+    d.gateway = fieldText(info.ipv4Gateway);
+    d.ipv6Address = fieldText(info.ipv6Address);
+    d.ipv6Gateway = fieldText(info.ipv6Gateway);
+    d.name = VexaTool::plan::deviceTextUtf8(fieldText(info.deviceName));
     d.port = info.port > 0 ? static_cast<uint32_t>(info.port) : 0;
     d.httpPort = info.httpPort;
     d.rtspPort = info.rtspPort;
@@ -157,12 +151,8 @@ int applyPlan(const std::vector<std::string>& args) {
         if (args[i] == "--json") {
             asJson = true;
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-            char* end = nullptr;
-            seconds = std::strtod(args[++i].c_str(), &end);
-            if (*end != '\0' || seconds < 0 || seconds > 86400) {
-                std::fprintf(stderr, "vexa: bad --seconds\n");
+            if (!parseSeconds(args[++i], seconds))
                 return 2;
-            }
         } else if (args[i] == "--user" && i + 1 < args.size()) {
             user = args[++i];
         } else if (args[i] == "--receipt" && i + 1 < args.size()) {
@@ -223,18 +213,12 @@ int applyPlan(const std::vector<std::string>& args) {
     }
 
     Heard heard;
-    if (!VEXA_Start_V40(onDevice, 1, &heard)) {
-        std::fprintf(stderr, "vexa: cannot start discovery (error %u)\n", VEXA_GetLastError());
-        wipe(password);
-        return 1;
-    }
-    if (!setOnvifLogin(user, password)) {
-        VEXA_Stop();
+    if (!startDiscovery(onDevice, &heard, user, password)) {
         wipe(password);
         return 1;
     }
     // The whole link is heard, not only the planned devices: an address may belong to a device left out.
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
+    listenFor(seconds);
     std::vector<VEXA_DEVICE_INFO> records;
     {
         std::lock_guard<std::mutex> lock(heard.mutex);
@@ -244,7 +228,7 @@ int applyPlan(const std::vector<std::string>& args) {
             // cannot be planned.
             if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ)
                 std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
-                             text(info.endpointReference).c_str(), text(info.ipv4Address).c_str(),
+                             fieldText(info.endpointReference).c_str(), fieldText(info.ipv4Address).c_str(),
                              detailsText(info.detailsState));
             records.push_back(info);
         }

@@ -20,8 +20,19 @@ std::string deviceJson(const VEXA_DEVICE_INFO& info);
 // A plain sentence for every library code.
 const char* errorSentence(uint32_t code);
 
-// Seconds to listen: a number from 0 to one day; false for anything else.
+// Seconds to listen: a number from 0 to one day; anything else is refused on standard error with false.
 bool parseSeconds(const std::string& text, double& out);
+
+// Starts the library with the callback, warns about the trusted-key list and sets the ONVIF login (none for an
+// empty user). On failure it says why on standard error, leaves the library stopped and returns false.
+bool startDiscovery(VEXA_DEVICE_CALLBACK callback, void* context, const std::string& user, const std::string& password);
+
+// Lets the library's thread report devices for the given time.
+void listenFor(double seconds);
+
+// startDiscovery, listenFor, then the library stopped again; false when it did not start.
+bool discoverFor(double seconds, VEXA_DEVICE_CALLBACK callback, void* context, const std::string& user,
+                 const std::string& password);
 
 // Warns on standard error when VEXA_TRUSTED_KEYS held entries that are not keys (and no key at all).
 void warnAboutTrustedKeys();

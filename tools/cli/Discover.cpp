@@ -1,11 +1,9 @@
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 
 #include "Commands.h"
 #include "SafeText.h"
@@ -25,23 +23,23 @@ struct Printer {
     std::set<std::string> printed;
 };
 
-std::string field(const char* text, size_t width) {
-    return terminalText(std::string_view(text, strnlen(text, width)));
+template <size_t N>
+std::string field(const char (&text)[N]) {
+    return terminalText(VexaTool::plan::fieldText(text));
 }
 
 void print(Printer& printer, const VEXA_DEVICE_INFO& info) {
     ++printer.found;
     if (!printer.json) {
-        const std::string id = isOnvif(info) && info.detailsState != VEXA_DETAILS_READ
-                                   ? field(info.endpointReference, sizeof info.endpointReference)
-                                   : field(info.serialNo, sizeof info.serialNo);
+        const std::string id = isOnvif(info) && info.detailsState != VEXA_DETAILS_READ ? field(info.endpointReference)
+                                                                                       : field(info.serialNo);
         // An ONVIF device whose details could not be read says why in place of its state.
         const char* state = !isOnvif(info) ? (info.activationState == 0 ? "active" : "inactive")
                             : info.detailsState == VEXA_DETAILS_READ ? "onvif"
                                                                      : detailsText(info.detailsState);
-        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", id.c_str(), field(info.mac, sizeof info.mac).c_str(),
-                    field(info.ipv4Address, 16).c_str(), field(info.deviceTypeName, sizeof info.deviceTypeName).c_str(),
-                    state, field(info.deviceName, sizeof info.deviceName).c_str());
+        std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", id.c_str(), field(info.mac).c_str(),
+                    terminalText(VexaTool::plan::fieldText(info.ipv4Address, 16)).c_str(),
+                    field(info.deviceTypeName).c_str(), state, field(info.deviceName).c_str());
     } else {
         std::printf("%s\n", deviceJson(info).c_str());
     }
@@ -82,10 +80,8 @@ int discover(const std::vector<std::string>& args) {
         if (args[i] == "--json") {
             printer.json = true;
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-            if (!parseSeconds(args[++i], seconds)) {
-                std::fprintf(stderr, "vexa: --seconds takes a number from 0 to 86400\n");
+            if (!parseSeconds(args[++i], seconds))
                 return 2;
-            }
         } else if (args[i] == "--user" && i + 1 < args.size()) {
             user = args[++i];
         } else {
@@ -94,20 +90,10 @@ int discover(const std::vector<std::string>& args) {
         }
     }
     std::string password = user.empty() ? std::string() : readSecretFrom("VEXA_PASSWORD");
-    if (!VEXA_Start_V40(onDevice, 1, &printer)) {
-        const uint32_t code = VEXA_GetLastError();
-        std::fprintf(stderr, "vexa: cannot start discovery: %s (error %u)\n", errorSentence(code), code);
-        return 1;
-    }
-    warnAboutTrustedKeys();
-    const bool loginSet = setOnvifLogin(user, password);
+    const bool started = discoverFor(seconds, onDevice, &printer, user, password);
     std::fill(password.begin(), password.end(), '\0');
-    if (!loginSet) {
-        VEXA_Stop();
+    if (!started)
         return 1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
-    VEXA_Stop();
     for (const auto& [key, info] : printer.held)
         print(printer, info);
     std::fprintf(stderr, "vexa: %u devices\n", printer.found);

@@ -1,15 +1,14 @@
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <set>
-#include <thread>
 
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "plan/core/CsvWriter.h"
+#include "plan/core/FieldText.h"
 #include "plan/core/PlanValidator.h"
 #include "vexa.h"
 
@@ -29,7 +28,7 @@ struct CsvPrinter {
 // UTF-8, as devices keep texts; an older device's Latin-1 bytes are converted, so the file is UTF-8 throughout.
 template <size_t N>
 std::string text(const char (&field)[N]) {
-    return VexaTool::plan::deviceTextUtf8(std::string_view(field, strnlen(field, N)));
+    return VexaTool::plan::deviceTextUtf8(VexaTool::plan::fieldText(field));
 }
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
@@ -78,12 +77,8 @@ int discoverCsv(const std::vector<std::string>& args) {
             continue;
         }
         if (args[i] == "--seconds" && i + 1 < args.size()) {
-            char* end = nullptr;
-            seconds = std::strtod(args[++i].c_str(), &end);
-            if (*end != '\0' || seconds < 0 || seconds > 86400) {
-                std::fprintf(stderr, "vexa: bad --seconds\n");
+            if (!parseSeconds(args[++i], seconds))
                 return 2;
-            }
         } else {
             std::fprintf(stderr, "vexa discover: unknown option %s (--csv takes only --seconds and --user)\n",
                          args[i].c_str());
@@ -97,18 +92,10 @@ int discoverCsv(const std::vector<std::string>& args) {
     std::fflush(stdout);
     std::string password = user.empty() ? std::string() : readSecretFrom("VEXA_PASSWORD");
     CsvPrinter printer;
-    if (!VEXA_Start_V40(onDevice, 1, &printer)) {
-        std::fprintf(stderr, "vexa: cannot start discovery (error %u)\n", VEXA_GetLastError());
-        return 1;
-    }
-    const bool loginSet = setOnvifLogin(user, password);
+    const bool started = discoverFor(seconds, onDevice, &printer, user, password);
     std::fill(password.begin(), password.end(), '\0');
-    if (!loginSet) {
-        VEXA_Stop();
+    if (!started)
         return 1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
-    VEXA_Stop();
     std::fprintf(stderr, "vexa: %u devices\n", printer.found);
     if (!printer.onvifUnread.empty())
         std::fprintf(

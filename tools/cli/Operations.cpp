@@ -13,11 +13,14 @@
 #include <unistd.h>
 
 #include "Commands.h"
+#include "plan/core/FieldText.h"
 #include "vexa.h"
 
 namespace cli {
 
 namespace {
+
+using VexaTool::plan::fieldText;
 
 // The operations need the device heard first: its record (and certificate) comes from discovery.
 struct Target {
@@ -33,12 +36,11 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* target = static_cast<Target*>(user);
     if (info->eventType == VEXA_EVENT_GONE)
         return;
-    const std::string serial(info->serialNo, strnlen(info->serialNo, sizeof info->serialNo));
-    const std::string mac(info->mac, strnlen(info->mac, sizeof info->mac));
+    const std::string serial = fieldText(info->serialNo);
+    const std::string mac = fieldText(info->mac);
     // An ONVIF device may also be named by its address or endpoint reference.
-    const std::string address(info->ipv4Address, strnlen(info->ipv4Address, sizeof info->ipv4Address));
-    const std::string endpoint(info->endpointReference,
-                               strnlen(info->endpointReference, sizeof info->endpointReference));
+    const std::string address = fieldText(info->ipv4Address);
+    const std::string endpoint = fieldText(info->endpointReference);
     const bool named = serial == target->serialOrMac || mac == target->serialOrMac ||
                        (isOnvif(*info) && (address == target->serialOrMac || endpoint == target->serialOrMac));
     if (!named)
@@ -69,8 +71,7 @@ void copyField(char* field, size_t width, const std::string& value) {
 VEXA_NET_PARAM netParams(const VEXA_DEVICE_INFO& d, std::map<std::string, std::string>& options) {
     VEXA_NET_PARAM p{};
     auto text = [&](const char* option, char* field, size_t width, const char* current, size_t currentWidth) {
-        copyField(field, width,
-                  options.count(option) ? options[option] : std::string(current, strnlen(current, currentWidth)));
+        copyField(field, width, options.count(option) ? options[option] : fieldText(current, currentWidth));
     };
     text("--ipv4", p.ipv4Address, sizeof p.ipv4Address, d.ipv4Address, sizeof d.ipv4Address);
     text("--mask", p.ipv4SubnetMask, sizeof p.ipv4SubnetMask, d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
@@ -138,10 +139,8 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             positional.push_back(a);
         }
     }
-    if (options.count("--seconds") && !parseSeconds(options["--seconds"], seconds)) {
-        std::fprintf(stderr, "vexa: --seconds takes a number from 0 to 86400\n");
+    if (options.count("--seconds") && !parseSeconds(options["--seconds"], seconds))
         return 1;
-    }
     // Read (and check) the secret before anything goes on the network.
     std::string password;
     if (command == "activate" || command == "set-network" || command == "reset" || command == "restore")
@@ -172,13 +171,8 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         return 1;
     }
 
-    if (!VEXA_Start_V40(onDevice, 1, &target))
-        return report(0, "start");
-    warnAboutTrustedKeys();
-    if (options.count("--user") && !setOnvifLogin(options["--user"], password)) {
-        VEXA_Stop();
+    if (!startDiscovery(onDevice, &target, options.count("--user") ? options["--user"] : std::string(), password))
         return 1;
-    }
     {
         std::unique_lock<std::mutex> lock(target.mutex);
         target.found.wait_for(lock, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),
@@ -191,7 +185,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         std::fprintf(stderr, "vexa: device %s not heard\n", target.serialOrMac.c_str());
         return 1;
     }
-    const std::string serial(target.info.serialNo, strnlen(target.info.serialNo, sizeof target.info.serialNo));
+    const std::string serial = fieldText(target.info.serialNo);
     int result = 1;
     if (command == "activate") {
         result = report(VEXA_ActivateDevice(serial.c_str(), password.c_str()), "activate");
@@ -209,9 +203,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             const VEXA_NET_PARAM p = netParams(d, options);
             builtFrom = p.recordVersion;
             // An ONVIF device by its endpoint reference: the one name it always has.
-            const std::string name =
-                isOnvif(d) ? std::string(d.endpointReference, strnlen(d.endpointReference, sizeof d.endpointReference))
-                           : std::string(d.mac, strnlen(d.mac, sizeof d.mac));
+            const std::string name = isOnvif(d) ? fieldText(d.endpointReference) : fieldText(d.mac);
             VEXA_NET_PARAM sent = p;
             const int ok = VEXA_ModifyDeviceNetParam(name.c_str(), password.c_str(), &sent);
             if (ok || VEXA_GetLastError() != VEXA_ERR_DEVICE_CHANGED || attempt == 1) {

@@ -1,9 +1,11 @@
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "Commands.h"
 #include "SafeText.h"
@@ -117,9 +119,40 @@ const char* detailsText(uint8_t state) {
 bool parseSeconds(const std::string& text, double& out) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 86400)
+    // NaN fails every comparison, so finiteness is asked first: it would reach the conversion to milliseconds.
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 86400) {
+        std::fprintf(stderr, "vexa: bad --seconds: --seconds takes a number from 0 to 86400\n");
         return false;
+    }
     out = value;
+    return true;
+}
+
+bool startDiscovery(VEXA_DEVICE_CALLBACK callback, void* context, const std::string& user,
+                    const std::string& password) {
+    if (!VEXA_Start_V40(callback, 1, context)) {
+        const uint32_t code = VEXA_GetLastError();
+        std::fprintf(stderr, "vexa: cannot start discovery: %s (error %u)\n", errorSentence(code), code);
+        return false;
+    }
+    warnAboutTrustedKeys();
+    if (!setOnvifLogin(user, password)) {
+        VEXA_Stop();
+        return false;
+    }
+    return true;
+}
+
+void listenFor(double seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
+}
+
+bool discoverFor(double seconds, VEXA_DEVICE_CALLBACK callback, void* context, const std::string& user,
+                 const std::string& password) {
+    if (!startDiscovery(callback, context, user, password))
+        return false;
+    listenFor(seconds);
+    VEXA_Stop();
     return true;
 }
 
@@ -134,49 +167,79 @@ void warnAboutTrustedKeys() {
                      stats.rejectedKeys);
 }
 
+namespace {
+
+// Texts are bounded by their field width; numbers keep their own type in the JSON.
+using Field = void (*)(nlohmann::json&, const char*, const VEXA_DEVICE_INFO&);
+template <auto Member>
+void textField(nlohmann::json& j, const char* key, const VEXA_DEVICE_INFO& d) {
+    j[key] = fieldText(d.*Member);
+}
+template <auto Member>
+void numberField(nlohmann::json& j, const char* key, const VEXA_DEVICE_INFO& d) {
+    j[key] = d.*Member;
+}
+struct JsonRow {
+    const char* key;
+    Field put;
+};
+
+constexpr JsonRow kCommonRows[] = {
+    {"serialNo", textField<&VEXA_DEVICE_INFO::serialNo>},
+    {"mac", textField<&VEXA_DEVICE_INFO::mac>},
+    {"ipv4Address", textField<&VEXA_DEVICE_INFO::ipv4Address>},
+    {"ipv4SubnetMask", textField<&VEXA_DEVICE_INFO::ipv4SubnetMask>},
+    {"ipv4Gateway", textField<&VEXA_DEVICE_INFO::ipv4Gateway>},
+    {"ipv6Address", textField<&VEXA_DEVICE_INFO::ipv6Address>},
+    {"ipv6Gateway", textField<&VEXA_DEVICE_INFO::ipv6Gateway>},
+    {"ipv6PrefixLength", numberField<&VEXA_DEVICE_INFO::ipv6PrefixLength>},
+    {"deviceTypeCode", numberField<&VEXA_DEVICE_INFO::deviceTypeCode>},
+    {"deviceTypeName", textField<&VEXA_DEVICE_INFO::deviceTypeName>},
+    {"port", numberField<&VEXA_DEVICE_INFO::port>},
+    {"httpPort", numberField<&VEXA_DEVICE_INFO::httpPort>},
+    {"rtspPort", numberField<&VEXA_DEVICE_INFO::rtspPort>},
+    {"channelCount", numberField<&VEXA_DEVICE_INFO::channelCount>},
+    {"auxCount", numberField<&VEXA_DEVICE_INFO::auxCount>},
+    {"softwareVersion", textField<&VEXA_DEVICE_INFO::softwareVersion>},
+    {"dspVersion", textField<&VEXA_DEVICE_INFO::dspVersion>},
+    {"bootTime", textField<&VEXA_DEVICE_INFO::bootTime>},
+    {"oemInfo", textField<&VEXA_DEVICE_INFO::oemInfo>},
+    {"oemCode", numberField<&VEXA_DEVICE_INFO::oemCode>},
+    {"supportFlags", numberField<&VEXA_DEVICE_INFO::supportFlags>},
+    {"dhcpEnabled", numberField<&VEXA_DEVICE_INFO::dhcpEnabled>},
+    {"capabilityLevel", numberField<&VEXA_DEVICE_INFO::capabilityLevel>},
+    {"activationState", numberField<&VEXA_DEVICE_INFO::activationState>},
+    {"resetFlags", numberField<&VEXA_DEVICE_INFO::resetFlags>},
+    {"deviceClass", numberField<&VEXA_DEVICE_INFO::deviceClass>},
+    {"deviceName", textField<&VEXA_DEVICE_INFO::deviceName>},
+    {"serviceTag", textField<&VEXA_DEVICE_INFO::serviceTag>},
+};
+
+// An ONVIF device's own words; model and firmware repeat the type name and version under the names it uses.
+constexpr JsonRow kOnvifRows[] = {
+    {"endpointReference", textField<&VEXA_DEVICE_INFO::endpointReference>},
+    {"serviceAddress", textField<&VEXA_DEVICE_INFO::serviceAddress>},
+    {"manufacturer", textField<&VEXA_DEVICE_INFO::manufacturer>},
+    {"model", textField<&VEXA_DEVICE_INFO::deviceTypeName>},
+    {"firmware", textField<&VEXA_DEVICE_INFO::softwareVersion>},
+    {"hardwareId", textField<&VEXA_DEVICE_INFO::hardwareId>},
+    {"location", textField<&VEXA_DEVICE_INFO::location>},
+    {"httpsPort", numberField<&VEXA_DEVICE_INFO::httpsPort>},
+};
+
+} // namespace
+
 std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     nlohmann::json j;
-    j["serialNo"] = fieldText(d.serialNo, sizeof d.serialNo);
-    j["mac"] = fieldText(d.mac, sizeof d.mac);
-    j["ipv4Address"] = fieldText(d.ipv4Address, sizeof d.ipv4Address);
-    j["ipv4SubnetMask"] = fieldText(d.ipv4SubnetMask, sizeof d.ipv4SubnetMask);
-    j["ipv4Gateway"] = fieldText(d.ipv4Gateway, sizeof d.ipv4Gateway);
-    j["ipv6Address"] = fieldText(d.ipv6Address, sizeof d.ipv6Address);
-    j["ipv6Gateway"] = fieldText(d.ipv6Gateway, sizeof d.ipv6Gateway);
-    j["ipv6PrefixLength"] = d.ipv6PrefixLength;
-    j["deviceTypeCode"] = d.deviceTypeCode;
-    j["deviceTypeName"] = fieldText(d.deviceTypeName, sizeof d.deviceTypeName);
-    j["port"] = d.port;
-    j["httpPort"] = d.httpPort;
-    j["rtspPort"] = d.rtspPort;
-    j["channelCount"] = d.channelCount;
-    j["auxCount"] = d.auxCount;
-    j["softwareVersion"] = fieldText(d.softwareVersion, sizeof d.softwareVersion);
-    j["dspVersion"] = fieldText(d.dspVersion, sizeof d.dspVersion);
-    j["bootTime"] = fieldText(d.bootTime, sizeof d.bootTime);
-    j["oemInfo"] = fieldText(d.oemInfo, sizeof d.oemInfo);
-    j["oemCode"] = d.oemCode;
-    j["supportFlags"] = d.supportFlags;
-    j["dhcpEnabled"] = d.dhcpEnabled;
-    j["capabilityLevel"] = d.capabilityLevel;
-    j["activationState"] = d.activationState;
+    for (const JsonRow& row : kCommonRows)
+        row.put(j, row.key, d);
     j["activated"] = d.activationState == 0;
-    j["resetFlags"] = d.resetFlags;
-    j["deviceClass"] = d.deviceClass;
     j["certified"] = d.certified != 0;
-    j["deviceName"] = fieldText(d.deviceName, sizeof d.deviceName);
-    j["serviceTag"] = fieldText(d.serviceTag, sizeof d.serviceTag);
     j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
     if (isOnvif(d)) {
         j["details"] = detailsText(d.detailsState);
-        j["endpointReference"] = fieldText(d.endpointReference, sizeof d.endpointReference);
-        j["serviceAddress"] = fieldText(d.serviceAddress, sizeof d.serviceAddress);
-        j["manufacturer"] = fieldText(d.manufacturer, sizeof d.manufacturer);
-        j["model"] = fieldText(d.deviceTypeName, sizeof d.deviceTypeName);
-        j["firmware"] = fieldText(d.softwareVersion, sizeof d.softwareVersion);
-        j["hardwareId"] = fieldText(d.hardwareId, sizeof d.hardwareId);
-        j["location"] = fieldText(d.location, sizeof d.location);
-        j["httpsPort"] = d.httpsPort;
+        for (const JsonRow& row : kOnvifRows)
+            row.put(j, row.key, d);
     }
     // A device's texts are bytes: what is not UTF-8 becomes U+FFFD rather than breaking the line.
     return inertJson(j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));

@@ -12,16 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "SplitMix.h"
+
 namespace devsim {
 
 namespace {
-
-uint64_t splitmix(uint64_t& state) {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* fmt, ...) {

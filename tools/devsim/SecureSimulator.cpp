@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 #include "proto/Signing.h"
 
 namespace devsim {

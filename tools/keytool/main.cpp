@@ -312,6 +312,15 @@ int code(const Args& args) {
     return kExitOk;
 }
 
+struct Command {
+    const char* name;
+    int (*run)(const Args&);
+};
+constexpr Command kCommands[] = {
+    {"keygen", keygen},   {"master-secret", masterSecret}, {"pubkey", pubkey}, {"test-keys", testKeys},
+    {"certify", certify}, {"sign", signRequest},           {"code", code},
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -320,20 +329,10 @@ int main(int argc, char** argv) {
         return usage();
     vc::init();
     const std::string& command = args->command;
-    if (command == "keygen")
-        return keygen(*args);
-    if (command == "master-secret")
-        return masterSecret(*args);
-    if (command == "pubkey")
-        return pubkey(*args);
-    if (command == "test-keys")
-        return testKeys(*args);
-    if (command == "certify")
-        return certify(*args);
-    if (command == "sign")
-        return signRequest(*args);
-    if (command == "code")
-        return code(*args);
+    for (const Command& c : kCommands) {
+        if (command == c.name)
+            return c.run(*args);
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return kExitOk;

@@ -8,42 +8,57 @@ CommonStyle::CommonStyle()
     setObjectName(QStringLiteral("CommonStyle"));
 }
 
-QPalette CommonStyle::standardPalette() const {
-    // The same colours as the skin's sheets, for whatever the sheets do not paint.
-    const QColor text(0x33, 0x33, 0x33);
-    const QColor disabledText(0xA8, 0xAE, 0xB6);
-    const QColor accent(0x2F, 0x6F, 0xDE);
+namespace {
 
-    QPalette p(QColor(0xF7, 0xF8, 0xFA));
-    p.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::AlternateBase, QColor(0xF8, 0xF9, 0xFB));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::BrightText, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::Highlight, accent);
-    p.setColor(QPalette::HighlightedText, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::Link, accent);
-    p.setColor(QPalette::LinkVisited, QColor(0x24, 0x59, 0xB8));
-    p.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(0x8A, 0x93, 0x9F));
-    p.setColor(QPalette::Light, QColor(0xFF, 0xFF, 0xFF));
-    p.setColor(QPalette::Midlight, QColor(0xE4, 0xE7, 0xEB));
-    p.setColor(QPalette::Mid, QColor(0xD0, 0xD4, 0xDA));
-    p.setColor(QPalette::Dark, QColor(0xA9, 0xB4, 0xC4));
-    p.setColor(QPalette::Shadow, QColor(0x8A, 0x93, 0x9F));
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        p.setColor(QPalette::Disabled, role, disabledText);
-    }
-    p.setColor(QPalette::Disabled, QPalette::Base, QColor(0xF3, 0xF4, 0xF6));
-    p.setColor(QPalette::Disabled, QPalette::Button, QColor(0xF5, 0xF6, 0xF8));
-    p.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0xA9, 0xC3, 0xF0));
+// The same colours as the skin's sheets, for whatever the sheets do not paint. Rows for all groups come first; the
+// rows after them override one group.
+struct Colour {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+    QRgb rgb;
+};
+constexpr QRgb kText = 0x333333;
+constexpr QRgb kDisabledText = 0xA8AEB6;
+constexpr QRgb kAccent = 0x2F6FDE;
+constexpr QRgb kWhite = 0xFFFFFF;
+constexpr Colour kColours[] = {
+    {QPalette::All, QPalette::Window, kWhite},
+    {QPalette::All, QPalette::WindowText, kText},
+    {QPalette::All, QPalette::Base, kWhite},
+    {QPalette::All, QPalette::AlternateBase, 0xF8F9FB},
+    {QPalette::All, QPalette::Text, kText},
+    {QPalette::All, QPalette::Button, kWhite},
+    {QPalette::All, QPalette::ButtonText, kText},
+    {QPalette::All, QPalette::BrightText, kWhite},
+    {QPalette::All, QPalette::Highlight, kAccent},
+    {QPalette::All, QPalette::HighlightedText, kWhite},
+    {QPalette::All, QPalette::Link, kAccent},
+    {QPalette::All, QPalette::LinkVisited, 0x2459B8},
+    {QPalette::All, QPalette::ToolTipBase, kWhite},
+    {QPalette::All, QPalette::ToolTipText, kText},
+    {QPalette::All, QPalette::PlaceholderText, 0x8A939F},
+    {QPalette::All, QPalette::Light, kWhite},
+    {QPalette::All, QPalette::Midlight, 0xE4E7EB},
+    {QPalette::All, QPalette::Mid, 0xD0D4DA},
+    {QPalette::All, QPalette::Dark, 0xA9B4C4},
+    {QPalette::All, QPalette::Shadow, 0x8A939F},
+    {QPalette::Disabled, QPalette::WindowText, kDisabledText},
+    {QPalette::Disabled, QPalette::Text, kDisabledText},
+    {QPalette::Disabled, QPalette::ButtonText, kDisabledText},
+    {QPalette::Disabled, QPalette::Base, 0xF3F4F6},
+    {QPalette::Disabled, QPalette::Button, 0xF5F6F8},
+    {QPalette::Disabled, QPalette::Highlight, 0xA9C3F0},
     // An inactive window keeps its selection colour: the tool is often used beside other windows.
-    p.setColor(QPalette::Inactive, QPalette::Highlight, accent);
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0xFF, 0xFF, 0xFF));
+    {QPalette::Inactive, QPalette::Highlight, kAccent},
+    {QPalette::Inactive, QPalette::HighlightedText, kWhite},
+};
+
+} // namespace
+
+QPalette CommonStyle::standardPalette() const {
+    QPalette p(QColor(0xF7, 0xF8, 0xFA));
+    for (const Colour& c : kColours)
+        p.setColor(c.group, c.role, QColor(c.rgb));
     return p;
 }
 

@@ -1,9 +1,12 @@
 #include "DeviceService.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace devsim::onvif {
 
@@ -55,14 +58,14 @@ bool usableAddress(uint32_t address, int prefix) {
 
 void addDateTime(pugi::xml_node parent, const Prefixes& px, const char* name, const std::tm& tm) {
     pugi::xml_node dt = Envelope::add(parent, px.tt, name);
-    pugi::xml_node time = Envelope::add(dt, px.tt, "Time");
-    Envelope::add(time, px.tt, "Hour", std::to_string(tm.tm_hour));
-    Envelope::add(time, px.tt, "Minute", std::to_string(tm.tm_min));
-    Envelope::add(time, px.tt, "Second", std::to_string(tm.tm_sec));
-    pugi::xml_node date = Envelope::add(dt, px.tt, "Date");
-    Envelope::add(date, px.tt, "Year", std::to_string(tm.tm_year + 1900));
-    Envelope::add(date, px.tt, "Month", std::to_string(tm.tm_mon + 1));
-    Envelope::add(date, px.tt, "Day", std::to_string(tm.tm_mday));
+    Envelope::addEach(Envelope::add(dt, px.tt, "Time"), px.tt,
+                      {{"Hour", std::to_string(tm.tm_hour)},
+                       {"Minute", std::to_string(tm.tm_min)},
+                       {"Second", std::to_string(tm.tm_sec)}});
+    Envelope::addEach(Envelope::add(dt, px.tt, "Date"), px.tt,
+                      {{"Year", std::to_string(tm.tm_year + 1900)},
+                       {"Month", std::to_string(tm.tm_mon + 1)},
+                       {"Day", std::to_string(tm.tm_mday)}});
 }
 
 std::string boolText(bool b) {
@@ -72,21 +75,18 @@ std::string boolText(bool b) {
 } // namespace
 
 bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
+    static constexpr std::pair<const char*, bool Quirks::*> kNames[] = {
+        {"prefixes", &Quirks::otherPrefixes},   {"soap11", &Quirks::soap11},
+        {"xaddrs", &Quirks::severalXAddrs},     {"fault-applied", &Quirks::faultApplied},
+        {"no-anonymous", &Quirks::noAnonymous}, {"digest-only", &Quirks::digestOnly},
+    };
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
-        if (item == "prefixes")
-            out.otherPrefixes = true;
-        else if (item == "soap11")
-            out.soap11 = true;
-        else if (item == "xaddrs")
-            out.severalXAddrs = true;
-        else if (item == "fault-applied")
-            out.faultApplied = true;
-        else if (item == "no-anonymous")
-            out.noAnonymous = true;
-        else if (item == "digest-only")
-            out.digestOnly = true;
-        else if (!item.empty()) {
+        const auto named = std::find_if(std::begin(kNames), std::end(kNames),
+                                        [&item](const auto& name) { return item == name.first; });
+        if (named != std::end(kNames)) {
+            out.*(named->second) = true;
+        } else if (!item.empty()) {
             error = "unknown ONVIF quirk '" + item + "'";
             return false;
         }
@@ -236,49 +236,40 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         addDateTime(sdt, p, "UTCDateTime", utc);
         addDateTime(sdt, p, "LocalDateTime", utc);
     } else if (name == "GetDeviceInformation") {
-        pugi::xml_node r = respond(tds.c_str(), "GetDeviceInformationResponse");
-        Envelope::add(r, tds, "Manufacturer", device.manufacturer);
-        Envelope::add(r, tds, "Model", device.model);
-        Envelope::add(r, tds, "FirmwareVersion", device.firmware);
-        Envelope::add(r, tds, "SerialNumber", device.serial);
-        Envelope::add(r, tds, "HardwareId", device.hardwareId);
+        Envelope::addEach(respond(tds.c_str(), "GetDeviceInformationResponse"), tds,
+                          {{"Manufacturer", device.manufacturer},
+                           {"Model", device.model},
+                           {"FirmwareVersion", device.firmware},
+                           {"SerialNumber", device.serial},
+                           {"HardwareId", device.hardwareId}});
     } else if (name == "GetCapabilities") {
         pugi::xml_node caps = Envelope::add(respond(tds.c_str(), "GetCapabilitiesResponse"), tds, "Capabilities");
         pugi::xml_node dev = Envelope::add(caps, tt, "Device");
         Envelope::add(dev, tt, "XAddr", serviceUrl(device, "/onvif/device_service"));
-        pugi::xml_node net = Envelope::add(dev, tt, "Network");
-        Envelope::add(net, tt, "IPFilter", "false");
-        Envelope::add(net, tt, "ZeroConfiguration", "false");
-        Envelope::add(net, tt, "IPVersion6", "false");
-        Envelope::add(net, tt, "DynDNS", "false");
+        Envelope::addEach(
+            Envelope::add(dev, tt, "Network"), tt,
+            {{"IPFilter", "false"}, {"ZeroConfiguration", "false"}, {"IPVersion6", "false"}, {"DynDNS", "false"}});
         pugi::xml_node media = Envelope::add(caps, tt, "Media");
         Envelope::add(media, tt, "XAddr", serviceUrl(device, "/onvif/media_service"));
-        pugi::xml_node streaming = Envelope::add(media, tt, "StreamingCapabilities");
-        Envelope::add(streaming, tt, "RTPMulticast", "false");
-        Envelope::add(streaming, tt, "RTP_TCP", "true");
-        Envelope::add(streaming, tt, "RTP_RTSP_TCP", "true");
+        Envelope::addEach(Envelope::add(media, tt, "StreamingCapabilities"), tt,
+                          {{"RTPMulticast", "false"}, {"RTP_TCP", "true"}, {"RTP_RTSP_TCP", "true"}});
     } else if (name == "GetServices") {
         pugi::xml_node r = respond(tds.c_str(), "GetServicesResponse");
         const std::pair<const char*, const char*> services[] = {{ns::kDevice, "/onvif/device_service"},
                                                                 {ns::kMedia, "/onvif/media_service"}};
         for (const auto& [nsUri, path] : services) {
-            pugi::xml_node s = Envelope::add(r, tds, "Service");
-            Envelope::add(s, tds, "Namespace", nsUri);
-            Envelope::add(s, tds, "XAddr", serviceUrl(device, path));
-            pugi::xml_node v = Envelope::add(s, tds, "Version");
-            Envelope::add(v, tt, "Major", "2");
-            Envelope::add(v, tt, "Minor", "60");
+            pugi::xml_node s = Envelope::addEach(Envelope::add(r, tds, "Service"), tds,
+                                                 {{"Namespace", nsUri}, {"XAddr", serviceUrl(device, path)}});
+            Envelope::addEach(Envelope::add(s, tds, "Version"), tt, {{"Major", "2"}, {"Minor", "60"}});
         }
     } else if (name == "GetHostname") {
-        pugi::xml_node h = Envelope::add(respond(tds.c_str(), "GetHostnameResponse"), tds, "HostnameInformation");
-        Envelope::add(h, tt, "FromDHCP", "false");
-        Envelope::add(h, tt, "Name", device.hostname);
+        Envelope::addEach(Envelope::add(respond(tds.c_str(), "GetHostnameResponse"), tds, "HostnameInformation"), tt,
+                          {{"FromDHCP", "false"}, {"Name", device.hostname}});
     } else if (name == "GetDNS") {
         pugi::xml_node dns = Envelope::add(respond(tds.c_str(), "GetDNSResponse"), tds, "DNSInformation");
         Envelope::add(dns, tt, "FromDHCP", "false");
-        pugi::xml_node manual = Envelope::add(dns, tt, "DNSManual");
-        Envelope::add(manual, tt, "Type", "IPv4");
-        Envelope::add(manual, tt, "IPv4Address", formatAddress(device.dns));
+        Envelope::addEach(Envelope::add(dns, tt, "DNSManual"), tt,
+                          {{"Type", "IPv4"}, {"IPv4Address", formatAddress(device.dns)}});
     } else if (name == "GetNetworkInterfaces") {
         const bool dhcp = device.pending ? device.pendingDhcp : device.dhcp;
         const uint32_t address = device.pending ? device.pendingAddress : device.address;
@@ -287,16 +278,13 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
             Envelope::add(respond(tds.c_str(), "GetNetworkInterfacesResponse"), tds, "NetworkInterfaces");
         ni.append_attribute("token") = kInterfaceToken;
         Envelope::add(ni, tt, "Enabled", "true");
-        pugi::xml_node info = Envelope::add(ni, tt, "Info");
-        Envelope::add(info, tt, "Name", kInterfaceToken);
-        Envelope::add(info, tt, "HwAddress", device.mac);
-        Envelope::add(info, tt, "MTU", "1500");
+        Envelope::addEach(Envelope::add(ni, tt, "Info"), tt,
+                          {{"Name", kInterfaceToken}, {"HwAddress", device.mac}, {"MTU", "1500"}});
         pugi::xml_node ipv4 = Envelope::add(ni, tt, "IPv4");
         Envelope::add(ipv4, tt, "Enabled", "true");
         pugi::xml_node config = Envelope::add(ipv4, tt, "Config");
-        pugi::xml_node manual = Envelope::add(config, tt, dhcp ? "FromDHCP" : "Manual");
-        Envelope::add(manual, tt, "Address", formatAddress(address));
-        Envelope::add(manual, tt, "PrefixLength", std::to_string(prefix));
+        Envelope::addEach(Envelope::add(config, tt, dhcp ? "FromDHCP" : "Manual"), tt,
+                          {{"Address", formatAddress(address)}, {"PrefixLength", std::to_string(prefix)}});
         Envelope::add(config, tt, "DHCP", boolText(dhcp));
     } else if (name == "GetNetworkDefaultGateway") {
         pugi::xml_node g =
@@ -309,17 +297,14 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
                                                                 {"HTTPS", device.httpsEnabled, device.httpsPort},
                                                                 {"RTSP", true, device.rtspPort}};
         for (const auto& [proto, enabled, port] : protocols) {
-            pugi::xml_node np = Envelope::add(r, tds, "NetworkProtocols");
-            Envelope::add(np, tt, "Name", proto);
-            Envelope::add(np, tt, "Enabled", boolText(enabled));
-            Envelope::add(np, tt, "Port", std::to_string(port));
+            Envelope::addEach(Envelope::add(r, tds, "NetworkProtocols"), tt,
+                              {{"Name", proto}, {"Enabled", boolText(enabled)}, {"Port", std::to_string(port)}});
         }
     } else if (name == "GetScopes") {
         pugi::xml_node r = respond(tds.c_str(), "GetScopesResponse");
         for (const std::string& s : allScopes(device)) {
-            pugi::xml_node scope = Envelope::add(r, tds, "Scopes");
-            Envelope::add(scope, tt, "ScopeDef", isFixedScope(s) ? "Fixed" : "Configurable");
-            Envelope::add(scope, tt, "ScopeItem", s);
+            Envelope::addEach(Envelope::add(r, tds, "Scopes"), tt,
+                              {{"ScopeDef", isFixedScope(s) ? "Fixed" : "Configurable"}, {"ScopeItem", s}});
         }
     } else if (name == "GetProfiles" || name == "GetProfile") {
         const bool one = name == "GetProfile";
@@ -334,11 +319,12 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         Envelope::add(profile, tt, "Name", "MainStream");
     } else if (name == "GetStreamUri") {
         pugi::xml_node uri = Envelope::add(respond(p.trt.c_str(), "GetStreamUriResponse"), p.trt, "MediaUri");
-        Envelope::add(uri, tt, "Uri",
-                      "rtsp://" + formatAddress(device.address) + ":" + std::to_string(device.rtspPort) + "/stream1");
-        Envelope::add(uri, tt, "InvalidAfterConnect", "false");
-        Envelope::add(uri, tt, "InvalidAfterReboot", "false");
-        Envelope::add(uri, tt, "Timeout", "PT0S");
+        Envelope::addEach(
+            uri, tt,
+            {{"Uri", "rtsp://" + formatAddress(device.address) + ":" + std::to_string(device.rtspPort) + "/stream1"},
+             {"InvalidAfterConnect", "false"},
+             {"InvalidAfterReboot", "false"},
+             {"Timeout", "PT0S"}});
     } else if (name == "SetNetworkInterfaces") {
         if (childText(op, "InterfaceToken") != kInterfaceToken) {
             Fault f = invalidArg("InvalidNetworkInterface", "No network interface with this token");

@@ -7,16 +7,11 @@
 #include <map>
 #include <sstream>
 
+#include "SplitMix.h"
+
 namespace devsim::onvif {
 
 namespace {
-
-uint64_t splitmix(uint64_t& state) {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
 
 // Made-up makers and models: a mixed site has several.
 struct Make {

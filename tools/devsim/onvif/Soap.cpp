@@ -81,6 +81,13 @@ pugi::xml_node Envelope::add(pugi::xml_node parent, const std::string& prefix, c
     return n;
 }
 
+pugi::xml_node Envelope::addEach(pugi::xml_node parent, const std::string& prefix,
+                                 std::initializer_list<Child> children) {
+    for (const Child& c : children)
+        add(parent, prefix, c.local, c.text);
+    return parent;
+}
+
 void Envelope::fault(const std::string& code, const std::string& subcode, const std::string& subsubcode,
                      const std::string& reason) {
     pugi::xml_node f = add(body_, px_.env, "Fault");

@@ -4,6 +4,7 @@
 // prefixes), answers are written with the prefixes a device of the chosen kind uses, in SOAP 1.2 or 1.1.
 
 #include <cstdint>
+#include <initializer_list>
 #include <pugixml.hpp>
 #include <string>
 
@@ -56,6 +57,13 @@ public:
     // Adds a child element named prefix:local with optional text.
     static pugi::xml_node add(pugi::xml_node parent, const std::string& prefix, const char* local,
                               const std::string& text = std::string());
+    // Adds the children in order, each prefix:local with its text (none when empty), and returns parent.
+    struct Child {
+        const char* local;
+        std::string text;
+    };
+    static pugi::xml_node addEach(pugi::xml_node parent, const std::string& prefix,
+                                  std::initializer_list<Child> children);
     // A fault as the body: the code (Sender, Receiver or VersionMismatch), ONVIF subcodes (without prefix) and
     // the reason.
     void fault(const std::string& code, const std::string& subcode, const std::string& subsubcode,

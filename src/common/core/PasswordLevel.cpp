@@ -1,4 +1,4 @@
-#include "common/PasswordLevel.h"
+#include "common/core/PasswordLevel.h"
 
 namespace {
 
