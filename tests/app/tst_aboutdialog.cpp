@@ -9,6 +9,7 @@
 #include "aptui/HintBox.h"
 #include "aptui/Widget.h"
 #include "config/ConfigureManager.h"
+#include "support/SetupFile.h"
 
 // Stands in for the desktop's opener of file URLs.
 class Opener : public QObject {
@@ -30,12 +31,8 @@ private:
     Opener m_opener;
 
     void setLanguage(unsigned language) {
-        const QString path = m_dir.filePath(QStringLiteral("Setup.xml"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QStringLiteral("<Setup><Translator><Value>%1</Value></Translator></Setup>").arg(language).toUtf8());
-        file.close();
-        QVERIFY(apt::ConfigureManager::GetInstance()->load(path));
+        QVERIFY(apt::ConfigureManager::GetInstance()->load(
+            testsupport::writeSetup(m_dir.path(), testsupport::languageItem(int(language)))));
     }
 
     static void touch(const QString& path) {

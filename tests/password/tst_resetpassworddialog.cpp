@@ -27,13 +27,7 @@ const QString kRuleMessage =
     QStringLiteral("Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and "
                    "special character for your password with at least two kinds of them contained.");
 
-template <typename T>
-T* child(const QWidget& dialog, const char* name) {
-    T* widget = dialog.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
+using testutil::child;
 
 MultiStateLineEdit* editor(const QWidget& dialog, const char* name) {
     return child<MultiStateLineEdit>(dialog, name);
