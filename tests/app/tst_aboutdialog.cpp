@@ -82,11 +82,6 @@ private slots:
         QCOMPARE(panel->minimumSize(), panel->maximumSize());
         QCOMPARE(panel->findChild<QLabel*>(QStringLiteral("m_labVersionValue"))->text(),
                  QStringLiteral("Version:  v2.0.0.3 Build20180228"));
-        const char* const buttons[] = {"aboutbtn1", "aboutbtn2", "m_conerBtn"};
-        for (const char* name : buttons) {
-            QCOMPARE(panel->findChild<QPushButton*>(QLatin1String(name))->maximumHeight(), 17);
-        }
-        QCOMPARE(panel->findChild<QLabel*>(QStringLiteral("SoftIcon"))->maximumSize(), QSize(40, 40));
 
         QSignalSpy one(&about, &aptui::CDlgAbout::siganlBtn1Clicked);
         QSignalSpy two(&about, &aptui::CDlgAbout::siganlBtn2Clicked);
