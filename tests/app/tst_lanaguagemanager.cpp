@@ -5,6 +5,7 @@
 
 #include "app/LanaguageManager.h"
 #include "config/ConfigureManager.h"
+#include "support/SetupFile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,16 +26,8 @@ class TestLanaguageManager : public QObject {
 private:
     // A configuration store holding only the language item (none for a negative language).
     void configure(ConfigureManager& store, int language) {
-        const QString path = m_dir.filePath(u"Setup.xml"_s);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("<Setup>");
-        if (language >= 0) {
-            f.write(QByteArray("<Translator><Value>") + QByteArray::number(language) + "</Value></Translator>");
-        }
-        f.write("</Setup>");
-        f.close();
-        QVERIFY(store.load(path));
+        QVERIFY(store.load(
+            testsupport::writeSetup(m_dir.path(), language >= 0 ? testsupport::languageItem(language) : QByteArray())));
     }
 
     QTemporaryDir m_dir;

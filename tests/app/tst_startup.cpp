@@ -2,6 +2,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/SetupFile.h"
+
 using namespace Qt::StringLiterals;
 
 // Runs the built program as a user would, two copies at a time where it matters, on the offscreen platform
@@ -192,10 +194,7 @@ private slots:
         // and no plugins/ folder at all.
         const QString program = m_dir->filePath(u"VEXATool"_s);
         QVERIFY(QFile::copy(m_program, program));
-        QFile setup(m_dir->filePath(u"Setup.xml"_s));
-        QVERIFY(setup.open(QIODevice::WriteOnly));
-        setup.write("<Setup><Skin><Value>NoSuchSkin</Value></Skin></Setup>");
-        setup.close();
+        QVERIFY(!testsupport::writeSetup(m_dir->path(), "<Skin><Value>NoSuchSkin</Value></Skin>").isEmpty());
         auto p = start(program, screens({{0, 0, 1920, 1080}}));
         QByteArray out;
         QVERIFY2(waitForLine(*p, out, "[Tool]Main window shown"), out.constData());

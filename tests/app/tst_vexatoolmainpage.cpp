@@ -32,6 +32,7 @@
 #include "modify/DeviceModifyPage.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
+#include "support/SetupFile.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -88,12 +89,7 @@ private:
     QTemporaryDir m_dir;
 
     void setConfiguration(const QByteArray& items) {
-        const QString path = m_dir.filePath(QStringLiteral("Setup.xml"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("<Setup>" + items + "</Setup>");
-        file.close();
-        QVERIFY(apt::ConfigureManager::GetInstance()->load(path));
+        QVERIFY(apt::ConfigureManager::GetInstance()->load(testsupport::writeSetup(m_dir.path(), items)));
     }
 
     // A window of the given size, shown, with the pin placed as the program does after showing it.

@@ -70,4 +70,20 @@ inline VEXA_DEVICE_MY_INFO onvifDevice(const QByteArray& endpoint, const QByteAr
     return r;
 }
 
+// The i-th device of the fleet the pictures show: five models in turn, cameras and recorders, one in seven not
+// activated (or every factory-new one), on 255.255.0.0 behind 127.16.0.1.
+inline VEXA_DEVICE_MY_INFO pictureDevice(int i, const QByteArray& address, bool factoryNew = false) {
+    const char* const models[] = {"VX-IPC-B120", "VX-IPC-D240", "VX-PTZ-Z330", "VX-NVR-N208", "VX-DVR-H104"};
+    const QByteArray n = QByteArray::number(i);
+    auto r = device("VX" + QByteArray(models[i % 5] + 3).replace('-', "") + "10" + n.rightJustified(9, '0'),
+                    "02-56-10-00-" + QByteArray::number((i >> 8) & 0xff, 16).rightJustified(2, '0') + '-' +
+                        QByteArray::number(i & 0xff, 16).rightJustified(2, '0'),
+                    address, factoryNew || i % 7 == 5 ? 1 : 0, static_cast<uint8_t>(i % 3));
+    setRecordText(r.deviceTypeName, models[i % 5]);
+    setRecordText(r.deviceName, (i % 5 >= 3 ? "Recorder " : "Camera ") + n.rightJustified(6, '0'));
+    setRecordText(r.ipv4SubnetMask, "255.255.0.0");
+    setRecordText(r.ipv4Gateway, "127.16.0.1");
+    return r;
+}
+
 } // namespace testrecords

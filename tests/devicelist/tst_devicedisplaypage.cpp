@@ -24,6 +24,7 @@
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "support/FakeLibrary.h"
+#include "support/ListRows.h"
 #include "toolkit/CTableView.h"
 
 using namespace Qt::StringLiterals;
@@ -446,11 +447,7 @@ void TestDeviceDisplayPage::pointingHandOverAddresses() {
 namespace {
 
 QStringList shownTexts(const DeviceDisplayPage& page, int kind) {
-    const QAbstractItemModel* shown = page.tableView()->model();
-    QStringList texts;
-    for (int r = 0; r < shown->rowCount(); ++r)
-        texts << shown->index(r, page.model()->columnOf(kind)).data().toString();
-    return texts;
+    return testsupport::columnTexts(*page.tableView()->model(), page.model()->columnOf(kind));
 }
 
 QStringList serialsOf(const QVector<DeviceInfo>& entries) {

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "devicelist/DeviceFilterProxyModel.h"
+#include "support/ListRows.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,10 +29,7 @@ QList<QStandardItem*> deviceRow(const QString& type, const QString& address, con
 }
 
 QStringList shownSerials(const QAbstractItemModel& model) {
-    QStringList serials;
-    for (int r = 0; r < model.rowCount(); ++r)
-        serials << model.index(r, Serial).data().toString();
-    return serials;
+    return testsupport::columnTexts(model, Serial);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
+#include "support/ListRows.h"
 #include "support/SimulatorProcess.h"
 #include "vexa.h"
 
@@ -52,13 +53,9 @@ void TestOnvifListE2e::cleanupTestCase() {
 
 int TestOnvifListE2e::onvifRows(int role, const QVariant& value) const {
     const DeviceInfoModel* model = m_page->model();
-    int n = 0;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QModelIndex id = model->index(row, model->columnOf(DeviceInfoModel::KindId));
-        if (id.data(DeviceInfoModel::ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF && id.data(role) == value)
-            ++n;
-    }
-    return n;
+    return testsupport::countRows(*model, model->columnOf(DeviceInfoModel::KindId), [&](const QModelIndex& id) {
+        return id.data(DeviceInfoModel::ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF && id.data(role) == value;
+    });
 }
 
 void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
@@ -88,12 +85,8 @@ void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
     QCOMPARE(m_page->countLabel()->text(), QString::number(ours + 4));
     for (int n = 1; n <= 4; ++n) {
         // Found by the address discovery gave; no serial number or MAC yet.
-        int row = -1;
-        for (int r = 0; r < model->rowCount(); ++r) {
-            if (model->index(r, model->columnOf(DeviceInfoModel::KindIpv4Address)).data().toString() ==
-                QStringLiteral("127.68.0.%1").arg(n))
-                row = r;
-        }
+        const int row = testsupport::rowShowing(*model, model->columnOf(DeviceInfoModel::KindIpv4Address),
+                                                QStringLiteral("127.68.0.%1").arg(n));
         QVERIFY2(row >= 0, qPrintable(QString::number(n)));
         QCOMPARE(model->index(row, model->columnOf(DeviceInfoModel::KindSerialNumber)).data().toString(),
                  QStringLiteral("N/A"));
@@ -121,13 +114,10 @@ void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
     QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), ours + 3, 15000);
     QCOMPARE(m_page->countLabel()->text(), QString::number(ours + 3));
     QCOMPARE(VEXA::DeviceStore::instance()->count(), ours + 3);
-    int twins = 0;
-    for (int row = 0; row < model->rowCount(); ++row)
-        twins +=
-            model->index(row, model->columnOf(DeviceInfoModel::KindId)).data(DeviceInfoModel::AlsoOnvifRole).toBool()
-                ? 1
-                : 0;
-    QCOMPARE(twins, 1);
+    QCOMPARE(
+        testsupport::countRows(*model, model->columnOf(DeviceInfoModel::KindId),
+                               [](const QModelIndex& id) { return id.data(DeviceInfoModel::AlsoOnvifRole).toBool(); }),
+        1);
     m_page->filterEdit()->setText(QStringLiteral("onvif"));
     QCOMPARE(m_page->filterModel()->rowCount(), 4);
     m_page->filterEdit()->clear();

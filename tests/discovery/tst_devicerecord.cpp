@@ -12,7 +12,6 @@ private slots:
     void fullWidthTextsStayBounded();
     void httpPortIsWidenedUnsigned_data();
     void httpPortIsWidenedUnsigned();
-    void deviceInfoDefaultsEmpty();
     void textsRoundTripByteForByte_data();
     void textsRoundTripByteForByte();
 };
@@ -84,15 +83,6 @@ void TestDeviceRecord::httpPortIsWidenedUnsigned() {
     VEXA_DEVICE_MY_INFO record;
     buildDeviceRecord(info, record);
     QCOMPARE(record.httpPort, port);
-}
-
-void TestDeviceRecord::deviceInfoDefaultsEmpty() {
-    const DeviceInfo info;
-    QVERIFY(info.index.isEmpty() && info.deviceType.isEmpty() && info.ipv4Address.isEmpty());
-    QVERIFY(info.serialNo.isEmpty() && info.mac.isEmpty() && info.result.isEmpty());
-    // Both types cross threads in queued signals.
-    QVERIFY(QMetaType::fromType<VEXA_DEVICE_MY_INFO>().isValid());
-    QVERIFY(QMetaType::fromType<DeviceInfo>().isValid());
 }
 
 void TestDeviceRecord::textsRoundTripByteForByte_data() {

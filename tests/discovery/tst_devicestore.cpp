@@ -1,6 +1,4 @@
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include <QTest>
 
@@ -14,7 +12,6 @@ class TestDeviceStore : public QObject {
 
 private slots:
     void init() { DeviceStore::instance()->clear(); }
-    void singleInstance();
     void keyedOperationsOnUnknownKeys();
     void sameMacDifferentSerialsBothKept();
     void updateOverwritesWhole();
@@ -35,17 +32,6 @@ VEXA_DEVICE_MY_INFO TestDeviceStore::device(const char* serial, const char* mac,
     record.recordValid = 1;
     record.activationState = 1;
     return record;
-}
-
-void TestDeviceStore::singleInstance() {
-    DeviceStore* seen[8] = {};
-    std::vector<std::thread> threads;
-    for (auto& slot : seen)
-        threads.emplace_back([&slot] { slot = DeviceStore::instance(); });
-    for (auto& t : threads)
-        t.join();
-    for (DeviceStore* store : seen)
-        QCOMPARE(store, DeviceStore::instance());
 }
 
 void TestDeviceStore::keyedOperationsOnUnknownKeys() {

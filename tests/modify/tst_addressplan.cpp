@@ -20,15 +20,8 @@ private slots:
 void TestAddressPlan::canonicalIpv4_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("canonical");
-    QTest::newRow("plain") << u"192.168.1.10"_qs << u"192.168.1.10"_qs;
+    // The rules are the plan core's (tst_ipv4rules); the adapter only hands the text through and back.
     QTest::newRow("leading zeros") << u"192.168.001.010"_qs << u"192.168.1.10"_qs;
-    QTest::newRow("surrounding blanks") << u" 10.0.0.1 "_qs << u"10.0.0.1"_qs;
-    QTest::newRow("blank inside a part") << u"10. 0.0.1"_qs << u"10.0.0.1"_qs;
-    QTest::newRow("plus sign") << u"10.+0.0.1"_qs << u"10.0.0.1"_qs;
-    QTest::newRow("part over 255") << u"10.0.0.256"_qs << QString();
-    QTest::newRow("three parts") << u"10.0.1"_qs << QString();
-    QTest::newRow("letters") << u"10.0.0.a"_qs << QString();
-    QTest::newRow("empty") << QString() << QString();
 }
 
 void TestAddressPlan::canonicalIpv4() {

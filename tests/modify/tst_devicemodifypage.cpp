@@ -27,6 +27,8 @@
 #include "plan/ReceiptHistory.h"
 #include "plan/core/CsvReader.h"
 #include "support/FakeLibrary.h"
+#include "support/ListRows.h"
+#include "support/SetupFile.h"
 #include "vexa.h"
 
 using namespace modifytest;
@@ -128,8 +130,7 @@ void TestDeviceModifyPage::readResults(QWidget* modal, Results& results) {
         return;
     ++results.shown;
     QStandardItemModel* model = page->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        results.column4 << model->item(row, 4)->text();
+    results.column4 = testsupport::columnTexts(*model, 4);
     results.header4 = model->headerData(4, Qt::Horizontal).toString();
     results.countCaption = page->findChild<QLabel*>(u"m_labelDeviceAll"_qs)->text();
     results.failCaption = page->findChild<QLabel*>(u"m_labelDeviceFail"_qs)->text();
@@ -778,12 +779,9 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
     QFETCH(QString, value);
     QFETCH(int, threads);
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"Setup.xml"_qs));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(value.isNull() ? QByteArray("<Setup><Skin><Value>CommonSkin</Value></Skin></Setup>")
-                              : "<Setup><TaskThread><Value>" + value.toUtf8() + "</Value></TaskThread></Setup>");
-    file.close();
-    QVERIFY(apt::ConfigureManager::GetInstance()->load(file.fileName()));
+    QVERIFY(apt::ConfigureManager::GetInstance()->load(testsupport::writeSetup(
+        dir.path(), value.isNull() ? QByteArray("<Skin><Value>CommonSkin</Value></Skin>")
+                                   : "<TaskThread><Value>" + value.toUtf8() + "</Value></TaskThread>")));
     QCOMPARE(DeviceModifyPage::configuredTaskThreads(), threads);
     DeviceModifyPage page;
     QCOMPARE(page.taskThreads(), threads);

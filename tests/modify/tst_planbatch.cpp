@@ -10,6 +10,7 @@
 #include "modify/PlanBatch.h"
 #include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
+#include "support/PlanTestDevices.h"
 
 using namespace VexaTool;
 using namespace Qt::StringLiterals;
@@ -17,18 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 plan::PlanDevice device(const std::string& serial, const std::string& mac, const std::string& ipv4) {
-    plan::PlanDevice d;
-    d.serial = serial;
-    d.mac = mac;
-    d.ipv4 = ipv4;
-    d.mask = "255.255.255.0";
-    d.gateway = "127.70.0.254";
-    d.name = "old";
-    d.port = 8000;
-    d.httpPort = 80;
-    d.rtspPort = 554;
-    d.activated = true;
-    return d;
+    return testsupport::planDevice(serial, mac, ipv4, "255.255.255.0", "127.70.0.254");
 }
 
 const std::vector<plan::PlanDevice> kDevices = {

@@ -84,4 +84,13 @@ private:
     QTimer m_timer;
 };
 
+// The dialog's widget of that name; a missing one ends the test, as the form's names are what the tests drive.
+template <typename T>
+T* child(const QWidget& dialog, const char* name) {
+    T* widget = dialog.findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
 } // namespace testutil

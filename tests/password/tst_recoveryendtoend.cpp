@@ -31,13 +31,7 @@ using Device = QMap<QString, QString>;
 
 const QString kInitialPassword = QStringLiteral("Install-2024"); // the simulator's activated devices
 
-template <typename T>
-T* child(const QWidget& dialog, const char* name) {
-    T* widget = dialog.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
+using testutil::child;
 
 } // namespace
 

@@ -27,13 +27,7 @@ const QString kRuleMessage =
     QStringLiteral("Valid password range [8-16]. You can use a combination of numbers, lowercase, uppercase and "
                    "special character for your password with at least two kinds of them contained.");
 
-template <typename T>
-T* child(const QWidget& dialog, const char* name) {
-    T* widget = dialog.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
+using testutil::child;
 
 MultiStateLineEdit* editor(const QWidget& dialog, const char* name) {
     return child<MultiStateLineEdit>(dialog, name);
@@ -130,7 +124,6 @@ void TestResetPasswordDialog::formFollowsTheDevice() {
     QCOMPARE(child<QCheckBox>(dialog, "m_checkBoxIPC")->isVisible(), ipc);
     QVERIFY(!child<QCheckBox>(dialog, "m_checkBoxIPC")->isChecked());
     QCOMPARE(child<QLabel>(dialog, "m_labelQcCode")->pixmap().isNull(), !qr);
-    QCOMPARE(child<QLabel>(dialog, "m_labelQcCode")->size(), QSize(108, 108));
     QVERIFY(!child<QProgressBar>(dialog, "m_progressBusy")->isVisible());
     QCOMPARE(editor(dialog, "m_lineEditFilePath")->maxLength(), 128);
     QCOMPARE(editor(dialog, "m_lineEditFilePath")->echoMode(), QLineEdit::Normal);
@@ -232,10 +225,6 @@ void TestResetPasswordDialog::checksInOrder_data() {
                                               << QStringLiteral("The password you typed do not match.") << pw << false;
     QTest::newRow("one kind of character")
         << key << QStringLiteral("abcdefgh") << QStringLiteral("abcdefgh") << kRuleMessage << pw << true;
-    QTest::newRow("seven characters") << key << QStringLiteral("Ab1-xyz") << QStringLiteral("Ab1-xyz") << kRuleMessage
-                                      << pw << true;
-    QTest::newRow("reversed user name") << key << QStringLiteral("nimda") << QStringLiteral("nimda") << kRuleMessage
-                                        << pw << true;
     const QString wide = QStringLiteral("Abcdefgh123456\u00e9\u00e9"); // 16 characters, 18 bytes
     QTest::newRow("16 characters, 18 bytes")
         << key << wide << wide

@@ -71,7 +71,6 @@ void TestRestorePasswordDialog::form() {
              QStringLiteral("Reset Default Password"));
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelSecurityCode"))->text(),
              QStringLiteral("Security Code:"));
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("m_labelHintSecurityCode"))->size(), QSize(24, 24));
     MultiStateLineEdit* field = codeField(dialog);
     QVERIFY(field->hasFocus());
     QCOMPARE(field->contextMenuPolicy(), Qt::NoContextMenu);

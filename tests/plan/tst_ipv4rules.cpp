@@ -27,6 +27,12 @@ void TestIpv4Rules::canonical_data() {
                                     << "";
     QTest::newRow("part too large") << "10.1.2.256"
                                     << "";
+    QTest::newRow("surrounding blanks") << " 10.0.0.1 "
+                                        << "10.0.0.1";
+    QTest::newRow("letters") << "10.0.0.a"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestIpv4Rules::canonical() {

@@ -12,27 +12,18 @@
 #include "plan/PlanDevices.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
+#include "support/PlanTestDevices.h"
 
 using namespace VexaTool;
 using plan::DeploymentPlan;
 
 namespace {
 
-plan::PlanDevice device(const char* serial, const char* mac, const char* ipv4) {
-    plan::PlanDevice d;
-    d.serial = serial;
-    d.mac = mac;
-    d.ipv4 = ipv4;
-    d.httpPort = 80;
-    d.rtspPort = 554;
-    d.activated = true;
-    d.supportsDhcp = true;
-    return d;
-}
+using testsupport::planDevice;
 
-const std::vector<plan::PlanDevice> kDevices = {device("VX100", "02-56-01-00-00-01", "127.17.0.1"),
-                                                device("VX101", "02-56-01-00-00-02", "127.17.0.2"),
-                                                device("VX102", "02-56-01-00-00-03", "127.17.0.3")};
+const std::vector<plan::PlanDevice> kDevices = {planDevice("VX100", "02-56-01-00-00-01", "127.17.0.1"),
+                                                planDevice("VX101", "02-56-01-00-00-02", "127.17.0.2"),
+                                                planDevice("VX102", "02-56-01-00-00-03", "127.17.0.3")};
 
 DeploymentPlan parse(const char* text) {
     return DeploymentPlan::parse(text);
@@ -189,7 +180,7 @@ void TestPlanPreviewModel::passwordOnlyForOurDevices() {
     QFETCH(QString, rows);
     QFETCH(bool, needsPassword);
     std::vector<plan::PlanDevice> devices = kDevices;
-    plan::PlanDevice camera = device("CAM1", "02-56-01-00-00-09", "127.17.0.9");
+    plan::PlanDevice camera = planDevice("CAM1", "02-56-01-00-00-09", "127.17.0.9");
     camera.onvif = true;
     camera.port = 80;
     devices.push_back(camera);

@@ -9,6 +9,7 @@
 #include "plan/core/PlanApply.h"
 #include "plan/core/PlanValidator.h"
 #include "plan/core/Receipt.h"
+#include "support/PlanTestDevices.h"
 #include "vexa.h"
 
 using namespace Qt::StringLiterals;
@@ -22,14 +23,7 @@ const char* const kHeader =
 
 PlanDevice device(const char* serial, const char* mac, const char* ipv4, bool activated = true, bool dhcp = true,
                   uint32_t httpPort = 80, uint32_t rtspPort = 554) {
-    PlanDevice d;
-    d.serial = serial;
-    d.mac = mac;
-    d.ipv4 = ipv4;
-    d.mask = "255.255.0.0";
-    d.gateway = "127.17.0.254";
-    d.name = "old";
-    d.port = 8000;
+    PlanDevice d = testsupport::planDevice(serial, mac, ipv4, "255.255.0.0", "127.17.0.254");
     d.httpPort = httpPort;
     d.rtspPort = rtspPort;
     d.activated = activated;

@@ -7,17 +7,11 @@
 // drawn without devices: its discovery library is replaced by one that starts and reports nothing.
 #include <cstdio>
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFont>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTranslator>
 
-#include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
 #include "aptui/HintBox.h"
@@ -26,12 +20,10 @@
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
-#include "config/ConfigureManager.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
-#include "support/Screenshots.h"
-#include "toolkit/GuiText.h"
+#include "support/ScreenshotRun.h"
 
 namespace {
 
@@ -112,38 +104,15 @@ bool saveMainWindow(const QString& prefix) {
 } // namespace
 
 int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-shell-screens-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
-    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    const QString& out = paths.out;
-    const QString& bin = paths.bin;
-
-    if (!testsupport::prepareScreenshots(app, bin))
-        return 1;
-
+    testsupport::ScreenshotRun run("shell-screens", argc, argv);
     VEXA::VexaLibrary library;
     library.start = &startNothing;
     library.stop = &stopNothing;
     VEXA::VexaHandler::instance()->setLibrary(library);
 
-    bool ok = true;
-    QTemporaryDir settings;
-    for (unsigned language : {0u, 1u}) {
-        const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
-        QFile file(setup);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            return 1;
-        }
-        file.write(QStringLiteral("<Setup><Translator><Value>%1</Value></Translator></Setup>").arg(language).toUtf8());
-        file.close();
-        apt::ConfigureManager configuration;
-        configuration.load(setup);
-        apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
-        OrvisGUIToolkit::InitGuiLocale(languages.locale());
-        const QString prefix = out + (language == 1 ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
-        const Samples s = samplesFor(language);
-        ok &= saveMainWindow(prefix);
-
+    return run.eachLanguage([](const QString& prefix, int language) {
+        const Samples s = samplesFor(unsigned(language));
+        bool ok = saveMainWindow(prefix);
         {
             aptui::HintBox box(apt::ToolsApplication::tr("VEXA is already running."), aptui::HintBox::Message);
             box.setFixedSize(400, 256);
@@ -207,6 +176,6 @@ int main(int argc, char** argv) {
                 QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png")));
             ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("editor_error.png"));
         }
-    }
-    return ok ? 0 : 1;
+        return ok;
+    });
 }

@@ -3,28 +3,23 @@
 // skin and style. For the README and the manual:
 //
 //     xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/vexa-onvif-screen docs/images
-#include <cstdio>
 
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "../TestRecords.h"
-#include "app/ToolsApplication.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/OnvifLogin.h"
 #include "signin/SignInDialog.h"
-#include "support/Screenshots.h"
+#include "support/ScreenshotRun.h"
 
 int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-onvif-screen-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
+    testsupport::ScreenshotRun run("onvif-screen", argc, argv);
+    if (!run.ready)
+        return 1;
     qRegisterMetaType<ModifyPage>("ModifyPage");
     qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    if (!testsupport::prepareScreenshots(app, paths.bin))
-        return 1;
 
     QTemporaryDir dir;
     VexaTool::DeviceDisplayPage page(nullptr, dir.filePath(QStringLiteral("ColumnConfig.xml")));
@@ -63,15 +58,10 @@ int main(int argc, char** argv) {
     page.model()->setRefusalReason(QStringLiteral("urn:uuid:6f6e7669-0000-4000-8000-000000000006"),
                                    QStringLiteral("Sender not authorized"));
 
-    page.show();
-    page.raise();
-    QTest::qWait(400);
-    const QString listPath = paths.out + QStringLiteral("/onvif-list.png");
-    const bool listSaved = page.grab().save(listPath);
-    std::printf("%s %s\n", listSaved ? "saved" : "FAILED", qPrintable(listPath));
+    const bool listSaved = testsupport::savePage(page, run.paths.out + QStringLiteral("/onvif-list.png"));
 
     VexaTool::SignInDialog dialog;
     dialog.setLogin(QStringLiteral("admin"), QStringLiteral("Camera-2024"), true);
-    const bool dialogSaved = testsupport::saveOnBackdrop(dialog, paths.out + QStringLiteral("/onvif-signin.png"));
+    const bool dialogSaved = testsupport::saveOnBackdrop(dialog, run.paths.out + QStringLiteral("/onvif-signin.png"));
     return listSaved && dialogSaved ? 0 : 1;
 }

@@ -5,30 +5,20 @@
 //
 // The pages are drawn in English and in Chinese (the program's built translations). The devices are made-up samples in
 // the device store; nothing is sent anywhere.
-#include <cstdio>
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QFont>
 #include <QPainter>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTranslator>
 #include <QVBoxLayout>
 
 #include "../ModifyTestSupport.h"
-#include "app/LanaguageManager.h"
-#include "app/ToolsApplication.h"
 #include "aptui/BatchProgressCover.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/Widget.h"
-#include "config/ConfigureManager.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
 #include "outcome/ErrorText.h"
-#include "support/Screenshots.h"
+#include "support/ScreenshotRun.h"
 
 using namespace modifytest;
 
@@ -158,26 +148,6 @@ bool drawAll(const QString& prefix) {
 } // namespace
 
 int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-modify-screens-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
-    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    const QString& out = paths.out;
-    const QString& bin = paths.bin;
-    if (!testsupport::prepareScreenshots(app, bin))
-        return 1;
-    bool ok = drawAll(out + QStringLiteral("/en_modify_"));
-    {
-        QTemporaryDir settings;
-        const QString setup = settings.filePath(QStringLiteral("Setup.xml"));
-        QFile file(setup);
-        if (!file.open(QIODevice::WriteOnly))
-            return 1;
-        file.write("<Setup><Translator><Value>1</Value></Translator></Setup>");
-        file.close();
-        apt::ConfigureManager configuration;
-        configuration.load(setup);
-        apt::LanaguageManager languages(configuration, bin + QStringLiteral("/translations/"));
-        ok &= drawAll(out + QStringLiteral("/zh_modify_"));
-    }
-    return ok ? 0 : 1;
+    testsupport::ScreenshotRun run("modify-screens", argc, argv);
+    return run.eachLanguage([](const QString& prefix, int) { return drawAll(prefix + QStringLiteral("modify_")); });
 }

@@ -7,8 +7,6 @@
 #include <cstdio>
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFont>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -16,19 +14,15 @@
 #include <QTest>
 
 #include "DialogDriver.h"
-#include "app/ToolsApplication.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "support/FakeLibrary.h"
-#include "support/Screenshots.h"
+#include "support/ScreenshotRun.h"
 
 namespace {
 
-template <typename T>
-T* child(const QWidget& dialog, const char* name) {
-    return dialog.findChild<T*>(QLatin1String(name));
-}
+using testutil::child;
 
 bool waitIdle(const QWidget& dialog, bool (*busy)(const QWidget&)) {
     return QTest::qWaitFor([&] { return !busy(dialog); }, 5000);
@@ -46,13 +40,10 @@ QByteArray sampleKeyRequest() {
 } // namespace
 
 int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-password-screens-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
-    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    const QString& out = paths.out;
-    const QString& bin = paths.bin;
-    if (!testsupport::prepareScreenshots(app, bin))
+    testsupport::ScreenshotRun run("password-screens", argc, argv);
+    if (!run.ready)
         return 1;
+    const QString& out = run.paths.out;
 
     fakelib::install();
     fakelib::state().requestData = sampleKeyRequest();

@@ -5,52 +5,24 @@
 // The plan is a sample with the faults a preview marks: a device planned twice, an address planned twice, an
 // address already in use, a device that is not listed and values the form refuses. The Chinese pictures take
 // their texts from the program's built translations.
-#include <cstdio>
 
-#include <QDir>
-#include <QFile>
-#include <QFont>
-#include <QHash>
 #include <QPainter>
-#include <QTest>
-#include <QTranslator>
 
-#include "app/ToolsApplication.h"
 #include "plan/PlanPreviewPage.h"
-#include "support/Screenshots.h"
+#include "support/PlanTestDevices.h"
+#include "support/ScreenshotRun.h"
 
-namespace {
-
-VexaTool::plan::PlanDevice device(const char* serial, const char* mac, const char* ipv4) {
-    VexaTool::plan::PlanDevice d;
-    d.serial = serial;
-    d.mac = mac;
-    d.ipv4 = ipv4;
-    d.httpPort = 80;
-    d.rtspPort = 554;
-    d.activated = true;
-    d.supportsDhcp = true;
-    return d;
-}
-
-} // namespace
+using testsupport::planDevice;
 
 int main(int argc, char** argv) {
-    apt::ToolsApplication app(QStringLiteral("vexa-plan-screens-%1").arg(QCoreApplication::applicationPid()), argc,
-                              argv);
-    const testsupport::ScreenshotPaths paths = testsupport::screenshotPaths(QStringLiteral(VEXA_DEFAULT_BIN_DIR));
-    const QString& out = paths.out;
-    const QString& bin = paths.bin;
-    if (!testsupport::prepareScreenshots(app, bin))
-        return 1;
-
+    testsupport::ScreenshotRun run("plan-screens", argc, argv);
     const std::vector<VexaTool::plan::PlanDevice> devices = {
-        device("VXIPC0410000001", "02-56-21-00-00-01", "127.37.0.11"),
-        device("VXIPC0410000002", "02-56-21-00-00-02", "127.37.0.12"),
-        device("VXIPC0410000003", "02-56-21-00-00-03", "127.37.0.13"),
-        device("VXIPC0410000004", "02-56-21-00-00-04", "127.37.0.14"),
-        device("VXNVR0800000005", "02-56-21-00-00-05", "127.37.0.15"),
-        device("VXIPC0410000006", "02-56-21-00-00-06", "127.37.2.40"),
+        planDevice("VXIPC0410000001", "02-56-21-00-00-01", "127.37.0.11"),
+        planDevice("VXIPC0410000002", "02-56-21-00-00-02", "127.37.0.12"),
+        planDevice("VXIPC0410000003", "02-56-21-00-00-03", "127.37.0.13"),
+        planDevice("VXIPC0410000004", "02-56-21-00-00-04", "127.37.0.14"),
+        planDevice("VXNVR0800000005", "02-56-21-00-00-05", "127.37.0.15"),
+        planDevice("VXIPC0410000006", "02-56-21-00-00-06", "127.37.2.40"),
     };
     const auto plan = VexaTool::plan::DeploymentPlan::parse(
         "Serial Number,MAC,IP Address,Subnet Mask,Gateway,Device Name,Port,DHCP\r\n"
@@ -69,12 +41,8 @@ int main(int argc, char** argv) {
         "VXIPC0410000002,127.37.2.12,255.255.255.0,127.37.2.254,Lobby south\r\n"
         "VXIPC0410000003,127.37.2.13,255.255.255.0,127.37.2.254,\"Gate, east\"\r\n");
     const QString file = QStringLiteral("/home/installer/site-b/cameras.csv");
-    bool ok = true;
-    QTranslator chinese;
-    for (const bool zh : {false, true}) {
-        if (zh && (!testsupport::loadChinese(chinese, bin) || !QCoreApplication::installTranslator(&chinese)))
-            return 1;
-        const QString prefix = out + (zh ? QStringLiteral("/zh_") : QStringLiteral("/en_"));
+    return run.eachLanguage([&](const QString& prefix, int) {
+        bool ok = true;
         VexaTool::PlanPreviewPage page;
         page.resize(1180, 420);
         page.setPlan(file, plan, check, devices);
@@ -82,6 +50,6 @@ int main(int argc, char** argv) {
         page.resize(1180, 300);
         page.setPlan(file, cleanPlan, VexaTool::plan::validatePlan(cleanPlan, devices), devices);
         ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("plan_preview_ready.png"));
-    }
-    return ok ? 0 : 1;
+        return ok;
+    });
 }
