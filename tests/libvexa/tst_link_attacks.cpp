@@ -174,13 +174,24 @@ TEST_F(LinkAttacks, AChangeBuiltOnAnOldViewIsRefusedAndMovesNothingBack) {
             self.inject(beforeMove);
     });
     ASSERT_TRUE(attacker.ok());
+    // The simulator is held until the replay is listed: on a busy machine its own answer could come first.
+    sim.signal(SIGSTOP);
     ASSERT_NE(VEXA_Start_V40(&Events::callback, 1, &fresh), 0);
-    ASSERT_TRUE(fresh.waitCount(VEXA_EVENT_NEW, 5, 5s));
     VEXA_DEVICE_INFO first{};
-    for (const auto& e : fresh.of(VEXA_EVENT_NEW)) {
-        if (field(e.serialNo, sizeof e.serialNo) == device.serialNo)
-            first = e;
-    }
+    const bool replayListed = waitFor(
+        [&] {
+            for (const auto& e : fresh.of(VEXA_EVENT_NEW)) {
+                if (field(e.serialNo, sizeof e.serialNo) == device.serialNo) {
+                    first = e;
+                    return true;
+                }
+            }
+            return false;
+        },
+        5s);
+    sim.signal(SIGCONT);
+    ASSERT_TRUE(replayListed);
+    ASSERT_TRUE(fresh.waitCount(VEXA_EVENT_NEW, 5, 5s));
     ASSERT_EQ(first.recordVersion, versionOf(beforeMove)) << "the old announcement was not heard first";
     VEXA_NET_PARAM renamed = paramsFrom(first);
     std::strncpy(renamed.deviceName, "Renamed", sizeof renamed.deviceName - 1);
