@@ -23,22 +23,11 @@ VerdictFile::Digest digestOfBytes(const uint8_t* data, size_t size) {
     return out;
 }
 
-bool readAll(int fd, uint8_t* out, size_t size) {
+// Moves all size bytes through read or write, across interrupted and partial calls.
+template <typename Byte, typename Call>
+bool moveAll(int fd, Byte* data, size_t size, Call call) {
     while (size > 0) {
-        const ssize_t n = ::read(fd, out, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        out += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool writeAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = call(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -47,6 +36,14 @@ bool writeAll(int fd, const uint8_t* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+bool readAll(int fd, uint8_t* out, size_t size) {
+    return moveAll(fd, out, size, [](int f, uint8_t* p, size_t n) { return ::read(f, p, n); });
+}
+
+bool writeAll(int fd, const uint8_t* data, size_t size) {
+    return moveAll(fd, data, size, [](int f, const uint8_t* p, size_t n) { return ::write(f, p, n); });
 }
 
 // Creates each missing folder of path's parent, owner-only.
