@@ -179,7 +179,7 @@ void VEXAToolMainPage::onSignIn() {
 void VEXAToolMainPage::startDiscovery() {
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     handler->setFilterRule(apt::ConfigureManager::GetInstance()->filterEnabled());
-    // Certificate verdicts kept across runs, so that a fleet seen before is verified at half the cost.
+    // Certificate verdicts kept across runs, so that a device seen before costs one signature check, not two.
     const QString verdicts =
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/verdicts");
     VEXA_SetVerdictFile(QFile::encodeName(verdicts).constData());
