@@ -1,11 +1,12 @@
 // Device list benchmark: N simulated devices through the library, the handler, the list page and its model,
 // offscreen. Measures, from the inquiry (the handler's start sends it): when the library reported the last
 // device, when the last row was listed, the longest stretch the GUI thread was busy meanwhile, heap and
-// resident memory per listed device, the time to export every row to a workbook, and one tick report with
-// many rows already ticked. With --onvif M the simulator also plays M ONVIF devices that tell nothing without a
-// login; once every row is listed the run signs in and measures when the details of all of them are in the rows.
-// Prints one JSON object.
-// Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own; bench/run-devicelist.sh sets both.
+// resident memory per listed device, the time to export every row to a workbook, one tick report with many rows
+// already ticked, and emptying the model after a sort (as Refresh does); for the model alone, removing every
+// fiftieth device, then sorting and emptying. With --onvif M the simulator also plays M ONVIF devices that tell
+// nothing without a login; once every row is listed the run signs in and measures when the details of all of them
+// are in the rows. Prints one JSON object. Needs VEXA_IFACE=127.0.0.1 and a VEXA_PORT of its own;
+// bench/run-devicelist.sh sets both.
 
 #include <algorithm>
 #include <atomic>
@@ -257,6 +258,9 @@ int main(int argc, char** argv) {
     // The model alone, fed directly: its own cost per row, without the library's records of the devices.
     double modelPerDevice = 0;
     double modelAddUs = 0;
+    double modelRemoveMs = 0;
+    double modelSortMs = 0;
+    double modelEmptyMs = 0;
     {
         QVector<VEXA_DEVICE_MY_INFO> records;
         VEXA::DeviceStore::instance()->copyAll(records);
@@ -267,6 +271,18 @@ int main(int argc, char** argv) {
             model->addDevice(record);
         modelAddUs = records.isEmpty() ? 0.0 : (threadCpuMs() - cpuBefore) * 1000.0 / records.size();
         modelPerDevice = records.isEmpty() ? 0.0 : double(heapInUse() - before) / records.size();
+        // Then a fiftieth of the devices go, spread over the list, the rest are sorted by address, and all go.
+        const Clock::time_point goneStart = Clock::now();
+        int gone = 0;
+        for (int i = 0; i < records.size(); i += 50, ++gone)
+            model->removeDevice(records.at(i));
+        modelRemoveMs = gone ? msSince(goneStart) / gone : 0.0;
+        const Clock::time_point sortStart = Clock::now();
+        model->sort(model->columnOf(VexaTool::DeviceInfoModel::KindIpv4Address), Qt::AscendingOrder);
+        modelSortMs = msSince(sortStart);
+        const Clock::time_point emptyStart = Clock::now();
+        model->removeRows(0, model->rowCount());
+        modelEmptyMs = msSince(emptyStart);
     }
 
     // Export of every row.
@@ -299,9 +315,12 @@ int main(int argc, char** argv) {
         page.model()->item(listed - 1, check)->setCheckState(Qt::Checked);
     const double tickMs = msSince(tickStart);
 
-    // What the page's model and the store hold: freed by emptying both.
+    // What the page's model and the store hold: freed by emptying both. Emptying the model after the sort above is
+    // what Refresh does after a sort, so it is timed too.
     const size_t heapFull = heapInUse();
+    const Clock::time_point emptyStart = Clock::now();
     page.model()->removeRows(0, page.model()->rowCount());
+    const double emptyMs = msSince(emptyStart);
     VEXA::DeviceStore::instance()->clear();
     const double listPerDevice = listed ? double(heapFull - heapInUse()) / listed : 0.0;
 
@@ -309,19 +328,21 @@ int main(int argc, char** argv) {
     simulator.waitForFinished(10000);
     handler->stop();
 
-    std::printf("{\"devices\":%d,\"trusted\":%s,\"listed\":%d,\"library_reported\":%d,\"library_last_ms\":%.1f,"
-                "\"listed_last_ms\":%.1f,\"gui_added_ms\":%.1f,\"max_gui_stall_ms\":%.1f,\"max_gui_busy_ms\":%.1f,"
-                "\"heap_per_device_bytes\":%.0f,\"rss_per_device_bytes\":%.0f,\"model_heap_per_device_bytes\":%.0f,"
-                "\"model_and_store_per_device_bytes\":%.0f,\"gui_cpu_ms\":%.1f,\"model_add_cpu_us\":%.1f,"
-                "\"export_ok\":%s,\"export_ms\":%.1f,\"export_bytes\":%lld,\"tick_report_1000_ticked_ms\":%.1f,"
-                "\"sort_by_address_ms\":%.1f,\"sort_by_address_cpu_ms\":%.1f,\"onvif\":%d,\"onvif_details_read\":%d,"
-                "\"onvif_details_ms\":%.1f,\"sign_in_max_gui_stall_ms\":%.1f,\"sign_in_max_gui_busy_ms\":%.1f}\n",
-                count, trusted ? "true" : "false", listed, reported.load(), lastReportNs.load() / 1e6, listedMs,
-                listedMs - lastReportNs.load() / 1e6, listMaxStallMs, listMaxBusyMs,
-                listed ? double(heapAfter - heapBefore) / listed : 0.0,
-                listed ? double(rssAfter - rssBefore) / listed : 0.0, modelPerDevice, listPerDevice,
-                cpuAtListed - cpuAtStart, modelAddUs, exported ? "true" : "false", exportMs,
-                static_cast<long long>(exportBytes), tickMs, sortMs, sortCpuMs, onvif, detailsRead, detailsMs,
-                signInMaxStallMs, signInMaxBusyMs);
+    std::printf(
+        "{\"devices\":%d,\"trusted\":%s,\"listed\":%d,\"library_reported\":%d,\"library_last_ms\":%.1f,"
+        "\"listed_last_ms\":%.1f,\"gui_added_ms\":%.1f,\"max_gui_stall_ms\":%.1f,\"max_gui_busy_ms\":%.1f,"
+        "\"heap_per_device_bytes\":%.0f,\"rss_per_device_bytes\":%.0f,\"model_heap_per_device_bytes\":%.0f,"
+        "\"model_and_store_per_device_bytes\":%.0f,\"gui_cpu_ms\":%.1f,\"model_add_cpu_us\":%.1f,"
+        "\"export_ok\":%s,\"export_ms\":%.1f,\"export_bytes\":%lld,\"tick_report_1000_ticked_ms\":%.1f,"
+        "\"sort_by_address_ms\":%.1f,\"sort_by_address_cpu_ms\":%.1f,\"empty_after_sort_ms\":%.1f,\"model_remove_ms_"
+        "per_row\":%.2f,\"model_sort_after_removals_ms\":%.1f,\"model_empty_after_sort_ms\":%.1f,\"onvif\":%d,"
+        "\"onvif_details_read\":%d,"
+        "\"onvif_details_ms\":%.1f,\"sign_in_max_gui_stall_ms\":%.1f,\"sign_in_max_gui_busy_ms\":%.1f}\n",
+        count, trusted ? "true" : "false", listed, reported.load(), lastReportNs.load() / 1e6, listedMs,
+        listedMs - lastReportNs.load() / 1e6, listMaxStallMs, listMaxBusyMs,
+        listed ? double(heapAfter - heapBefore) / listed : 0.0, listed ? double(rssAfter - rssBefore) / listed : 0.0,
+        modelPerDevice, listPerDevice, cpuAtListed - cpuAtStart, modelAddUs, exported ? "true" : "false", exportMs,
+        static_cast<long long>(exportBytes), tickMs, sortMs, sortCpuMs, emptyMs, modelRemoveMs, modelSortMs,
+        modelEmptyMs, onvif, detailsRead, detailsMs, signInMaxStallMs, signInMaxBusyMs);
     return listed == rowsExpected && exported && detailsRead >= onvif ? 0 : 1;
 }

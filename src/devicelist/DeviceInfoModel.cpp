@@ -469,6 +469,53 @@ void DeviceInfoModel::removeDevice(const VEXA_DEVICE_MY_INFO& record) {
     }
 }
 
+void DeviceInfoModel::sort(int column, Qt::SortOrder order) {
+    const int rows = rowCount();
+    if (column < 0 || column >= columnCount())
+        return;
+    QList<std::pair<const QStandardItem*, int>> byCell;
+    QList<int> withoutCell;
+    byCell.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        if (const QStandardItem* cell = item(row, column))
+            byCell.append({cell, row});
+        else
+            withoutCell.append(row);
+    }
+    std::stable_sort(byCell.begin(), byCell.end(), [order](const auto& a, const auto& b) {
+        return order == Qt::AscendingOrder ? *a.first < *b.first : *b.first < *a.first;
+    });
+    QList<int> sorted;
+    sorted.reserve(rows);
+    for (const auto& [cell, row] : std::as_const(byCell))
+        sorted.append(row);
+    sorted += withoutCell;
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    {
+        // The same cells come back, so what the model keeps by cell holds; nobody is told of the rows going and coming.
+        const QSignalBlocker blocker(this);
+        learnPlaces();
+        QList<QList<QStandardItem*>> taken(rows);
+        for (int row = rows - 1; row >= 0; --row)
+            taken[row] = takeRow(row);
+        for (int row : std::as_const(sorted))
+            appendRow(taken.at(row));
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void DeviceInfoModel::learnPlaces(int from) {
+    const int rows = rowCount();
+    const int columns = columnCount();
+    for (int row = from; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (const QStandardItem* cell = item(row, column))
+                cell->index();
+        }
+    }
+}
+
 void DeviceInfoModel::renumberFrom(int row) {
     const int last = rowCount() - 1;
     if (row > last)
@@ -479,6 +526,9 @@ void DeviceInfoModel::renumberFrom(int row) {
         for (int r = row; r <= last; ++r)
             setCellText(r, KindId, QString::asprintf("%03d", r + 1));
     }
+    // The cells behind a removed row are one row from where they last were: told now, while the search is short,
+    // they do not add up to long searches at the next sort or when all rows go.
+    learnPlaces(row);
     emit dataChanged(index(row, columnOf(KindId)), index(last, columnOf(KindId)), {Qt::DisplayRole, Qt::EditRole});
 }
 

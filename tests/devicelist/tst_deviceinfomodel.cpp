@@ -37,6 +37,8 @@ private slots:
     void ipSortKeys();
     void addressesSortByTheirNumbers();
     void idsSortByValuePast999();
+    void sortGivesQtOrderAndKeepsTheIndexes_data();
+    void sortGivesQtOrderAndKeepsTheIndexes();
     void sharedAddressIsMarkedLive();
     void unverifiedIdentityIsMarked();
     void header();
@@ -325,6 +327,89 @@ void TestDeviceInfoModel::idsSortByValuePast999() {
     QCOMPARE(text(0, DeviceInfoModel::KindId), QStringLiteral("1001"));
     QCOMPARE(text(1, DeviceInfoModel::KindId), QStringLiteral("1000"));
     QCOMPARE(text(2, DeviceInfoModel::KindId), QStringLiteral("999"));
+}
+
+void TestDeviceInfoModel::sortGivesQtOrderAndKeepsTheIndexes_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("ascending");
+    for (int kind : {DeviceInfoModel::KindId, DeviceInfoModel::KindIpv4Address, DeviceInfoModel::KindIpv4Gateway,
+                     DeviceInfoModel::KindSerialNumber, DeviceInfoModel::KindActivate, DeviceInfoModel::KindPort}) {
+        for (bool ascending : {true, false})
+            QTest::addRow("kind %d %s", kind, ascending ? "up" : "down") << kind << ascending;
+    }
+}
+
+// The model sorts by taking its rows out and back in; QStandardItemModel's own sort, run on a twin of it, is what the
+// rows must read afterwards, and the model's indexes (device to row, ticks, shared addresses) must follow.
+void TestDeviceInfoModel::sortGivesQtOrderAndKeepsTheIndexes() {
+    QFETCH(int, kind);
+    QFETCH(bool, ascending);
+    DeviceInfoModel twin(nullptr, m_configPath);
+    QList<VEXA_DEVICE_MY_INFO> fleet;
+    for (int i = 0; i < 40; ++i) {
+        // Addresses repeat (every seventh device shares one), both kinds of gateway cell, both activation states.
+        const QByteArray address = "10.0." + QByteArray::number(i % 7 == 0 ? 1 : i % 3) + "." +
+                                   QByteArray::number(i % 7 == 0 ? 9 : (i * 37) % 250);
+        fleet << device("SN" + QByteArray::number((i * 13) % 40), "02-00-00-00-00-" + QByteArray::number(10 + i),
+                        address, static_cast<uint8_t>(i % 2), static_cast<uint8_t>(i % 3 == 0 ? 3 : 1));
+        fleet.last().port = 8000 + (i * 7) % 5;
+    }
+    fleet << onvifDevice("urn:uuid:cam-a", "10.0.2.30", VEXA_DETAILS_NEED_LOGIN)
+          << onvifDevice("urn:uuid:cam-b", "10.0.1.9", VEXA_DETAILS_READ, "OV1", "02-00-00-00-01-01");
+    for (const VEXA_DEVICE_MY_INFO& record : std::as_const(fleet)) {
+        m_model->addDevice(record);
+        twin.addDevice(record);
+    }
+    // A removed row leaves the cells behind it out of place before the sort; some rows are ticked.
+    for (DeviceInfoModel* model : {m_model.get(), static_cast<DeviceInfoModel*>(&twin)}) {
+        model->removeDevice(fleet.at(5));
+        for (int row : {0, 3, 17, 40})
+            model->item(row, model->columnOf(DeviceInfoModel::KindCheck))->setCheckState(Qt::Checked);
+    }
+    const QString shared = QStringLiteral("10.0.1.9");
+    const int sharing = m_model->addressUsers(shared);
+    QCOMPARE(sharing, 7);
+
+    const int column = m_model->columnOf(kind);
+    const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    QSignalSpy layouts(m_model.get(), &QAbstractItemModel::layoutChanged);
+    QSignalSpy removed(m_model.get(), &QAbstractItemModel::rowsRemoved);
+    m_model->sort(column, order);
+    twin.QStandardItemModel::sort(column, order);
+    QCOMPARE(layouts.count(), 1);
+    QCOMPARE(removed.count(), 0);
+
+    QCOMPARE(m_model->rowCount(), twin.rowCount());
+    QList<int> ticked;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            QCOMPARE(m_model->item(row, c)->text(), twin.item(row, c)->text());
+        const QStandardItem* check = m_model->item(row, m_model->columnOf(DeviceInfoModel::KindCheck));
+        QCOMPARE(check->checkState(), twin.item(row, twin.columnOf(DeviceInfoModel::KindCheck))->checkState());
+        if (check->checkState() == Qt::Checked)
+            ticked << row;
+        const DeviceKey key = m_model->keyOf(row);
+        if (!key.serialNo.isEmpty())
+            QCOMPARE(m_model->rowOf(key), row);
+    }
+    QCOMPARE(ticked.size(), 4);
+    QCOMPARE(m_model->checkedRows(), ticked);
+    QCOMPARE(m_model->rowOfEndpoint(QStringLiteral("urn:uuid:cam-a")),
+             twin.rowOfEndpoint(QStringLiteral("urn:uuid:cam-a")));
+    QCOMPARE(m_model->addressUsers(shared), sharing);
+
+    // A device removed after the sort takes its own row and nothing else.
+    const int row = m_model->rowOf(QStringLiteral("SN0"), QStringLiteral("02-00-00-00-00-10"));
+    QVERIFY(row >= 0);
+    m_model->removeDevice(fleet.at(0));
+    QCOMPARE(m_model->rowOf(QStringLiteral("SN0"), QStringLiteral("02-00-00-00-00-10")), -1);
+    QCOMPARE(m_model->rowCount(), twin.rowCount() - 1);
+    QCOMPARE(m_model->addressUsers(shared), sharing - 1);
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        const DeviceKey key = m_model->keyOf(r);
+        if (!key.serialNo.isEmpty())
+            QCOMPARE(m_model->rowOf(key), r);
+    }
 }
 
 void TestDeviceInfoModel::sharedAddressIsMarkedLive() {
