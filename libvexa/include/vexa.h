@@ -56,13 +56,14 @@ extern "C" {
 #define VEXA_ERR_RESTORE_PENDING 2020   /* the device is being restored; it takes no activation meanwhile */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 /* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
-#define VEXA_ERR_NEED_CREDENTIALS 2030 /* the device asks for a user name and password and none was set */
-#define VEXA_ERR_VALUE_REFUSED 2031    /* the device refused a value of the request (a sender fault) */
-#define VEXA_ERR_DEVICE_FAULT 2032     /* the device failed to carry out the request (a receiver fault) */
-#define VEXA_ERR_NOT_BACK 2033         /* after restarting, the device did not answer at its new address in time */
-#define VEXA_ERR_NOT_APPLIED 2034      /* the device answered, but reads back other values than were sent */
-#define VEXA_ERR_BAD_ANSWER 2035       /* the device's answer is not a message the library understands */
-#define VEXA_ERR_CONNECTION 2036       /* no connection to the device's service address */
+#define VEXA_ERR_NEED_CREDENTIALS 2030    /* the device asks for a user name and password and none was set */
+#define VEXA_ERR_VALUE_REFUSED 2031       /* the device refused a value of the request (a sender fault) */
+#define VEXA_ERR_DEVICE_FAULT 2032        /* the device failed to carry out the request (a receiver fault) */
+#define VEXA_ERR_NOT_BACK 2033            /* after restarting, the device did not answer at its new address in time */
+#define VEXA_ERR_NOT_APPLIED 2034         /* the device answered, but reads back other values than were sent */
+#define VEXA_ERR_BAD_ANSWER 2035          /* the device's answer is not a message the library understands */
+#define VEXA_ERR_CONNECTION 2036          /* no connection to the device's service address */
+#define VEXA_ERR_CERTIFICATE_CHANGED 2037 /* its HTTPS certificate is not the one pinned first; nothing was sent */
 
 /* Event types of the device callback. */
 #define VEXA_EVENT_NEW 1
@@ -92,6 +93,12 @@ extern "C" {
 #define VEXA_DETAILS_READ 1        /* serial number, MAC and network settings read */
 #define VEXA_DETAILS_NEED_LOGIN 2  /* the device asks for a user name and password (none set, or refused) */
 #define VEXA_DETAILS_UNREACHABLE 3 /* its service address did not answer, or answered nonsense */
+
+/* Bits of VEXA_DEVICE_INFO.onvifFlags, ONVIF devices only. */
+#define VEXA_ONVIF_SAID_BYE 0x01            /* it said goodbye; checking: listed until its address stops answering */
+#define VEXA_ONVIF_LOGIN_GIVEN 0x02         /* a login applies to it (given for it, or for every device) */
+#define VEXA_ONVIF_CERTIFICATE_CHANGED 0x04 /* its HTTPS certificate differs from the pinned one; nothing sent */
+#define VEXA_ONVIF_ADDRESS_CLAIMED 0x08     /* a message names another address; kept here until that one proves it */
 
 /* Commands of VEXA_GetDeviceConfig. */
 #define VEXA_CMD_KEY_REQUEST 1    /* password reset key request, at most 256 bytes */
@@ -128,7 +135,8 @@ typedef struct VEXA_DEVICE_INFO {
     uint8_t deviceClass;      /* 438: VEXA_CLASS_* */
     uint8_t certified;        /* 439: 1 when the device's certificate verifies against a trusted key */
     uint32_t recordVersion;   /* 440: grows with every change of the device; hand it back in VEXA_NET_PARAM */
-    uint8_t reserved1[14];    /* 444 */
+    uint8_t onvifFlags;       /* 444: VEXA_ONVIF_* */
+    uint8_t reserved1[13];    /* 445 */
     uint8_t oemCode;          /* 458 */
     uint8_t activationState;  /* 459: 0 activated, 1 not activated */
     uint8_t reserved2[24];    /* 460 */
@@ -233,10 +241,33 @@ VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
 VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
 
 /*
- * The user name and password for ONVIF devices, used when a device asks for them. Kept in memory only, wiped by
- * VEXA_Stop, never logged. A null or empty user forgets them. Devices that asked for a login are read again.
+ * The user name and password for every ONVIF device, those heard later too, used when a device asks for them.
+ * Kept in memory only, wiped by VEXA_Stop, never logged. A null or empty user forgets them. Devices that asked for
+ * a login are read again. The risky mode: any host on the link that announces itself as a camera is sent the login
+ * (a digest it can guess at offline); prefer VEXA_SetOnvifCredentialsFor.
  */
 VEXA_API int VEXA_SetOnvifCredentials(const char* user, const char* password);
+
+/*
+ * A login for exactly the listed ONVIF devices (by endpoint reference); those among them that asked for a login are
+ * read again. A device heard later, or not listed, gets no login and stays VEXA_DETAILS_NEED_LOGIN. Devices not
+ * listed keep what they had; a null or empty user drops the login of the listed ones. Fails with
+ * VEXA_ERR_UNKNOWN_DEVICE, changing nothing, when one of them is not listed now. Wiped by VEXA_Stop, as above.
+ */
+VEXA_API int VEXA_SetOnvifCredentialsFor(const char* const* endpointReferences, uint32_t count, const char* user,
+                                         const char* password);
+
+/*
+ * Where the SHA-256 digests of ONVIF devices' HTTPS certificates are pinned (trust on first use): the first
+ * certificate a device shows is pinned, later ones must match, else nothing is sent and the call fails with
+ * VEXA_ERR_CERTIFICATE_CHANGED. NULL or "": pins held for this run only. Read at the next VEXA_Start_V40, written
+ * whole (mode 0600, replaced) when a pin is added or dropped; refused like the verdict file. The environment
+ * variable VEXA_ONVIF_PIN_FILE, when set, overrides this. Any thread.
+ */
+VEXA_API int VEXA_SetOnvifPinFile(const char* path);
+
+/* Forgets the pinned certificate of the ONVIF device named by its endpoint reference: its next one is pinned. */
+VEXA_API int VEXA_AcceptOnvifCertificate(const char* endpointReference);
 
 /*
  * The device's own words about the last failure on the calling thread (a SOAP fault's reason), NUL-terminated
@@ -276,8 +307,8 @@ typedef struct VEXA_STATISTICS {
     uint64_t verifyQueueHighWater; /* 56: most announcements waiting for the verifier threads at once */
     uint64_t verifyDropped;        /* 64: announcements dropped because the verifiers' queue was full */
     uint32_t verifiers;            /* 72: verifier threads of this start (0: nothing to verify, no trusted key) */
-    uint32_t reserved32;           /* 76 */
-    uint64_t reserved[1];          /* 80 */
+    uint32_t onvifRefused;         /* 76: ONVIF ProbeMatches dropped: answers to no probe of ours */
+    uint64_t onvifTrimmed;         /* 80: ONVIF types, scopes and addresses not kept: a device's share was full */
     uint64_t certificateChecks;    /* 88: device certificates verified by signature (not found among kept verdicts) */
     uint64_t signatureChecks;      /* 96: device message signatures verified */
     uint64_t verdictsKept;         /* 104: certificate verdicts held to be kept across runs */

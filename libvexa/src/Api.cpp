@@ -1,11 +1,13 @@
 // The C entry points. Start and stop are serialised by one mutex; every other call takes a reference to the
 // running engine and works without holding it, so a slow operation never blocks stop or the callback.
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <sodium.h>
+#include <vector>
 
 #include "Engine.h"
 #include "Logger.h"
@@ -25,6 +27,7 @@ std::shared_ptr<vexa::Engine> g_engine;
 std::shared_ptr<vexa::onvif::OnvifService> g_onvif; // under g_engineMutex too; null when ONVIF is off
 bool g_videoOnly = false;
 std::string g_verdictPath; // under g_lifecycleMutex
+std::string g_pinPath;     // under g_lifecycleMutex
 
 // VEXA_VERDICT_FILE, when set (empty: none), over what VEXA_SetVerdictFile gave.
 std::string verdictPath() {
@@ -53,6 +56,7 @@ std::shared_ptr<vexa::onvif::OnvifService> startOnvif(const std::shared_ptr<vexa
         return nullptr;
     vexa::onvif::ServiceConfig config;
     std::string error;
+    config.pinFile = g_pinPath; // VEXA_ONVIF_PIN_FILE, read next, overrides it
     if (!vexa::onvif::serviceConfigFromEnvironment(config, error)) {
         VEXA_LOG(vexa::LogError, "start: %s", error.c_str());
         badConfig = true;
@@ -250,6 +254,54 @@ int VEXA_SetOnvifCredentials(const char* user, const char* password) {
     return succeed();
 }
 
+int VEXA_SetOnvifCredentialsFor(const char* const* endpointReferences, uint32_t count, const char* user,
+                                const char* password) {
+    if ((!endpointReferences && count > 0) || count > 16384)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    auto onvif = vexa::runningOnvif();
+    if (!onvif)
+        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+    std::vector<std::string> endpoints;
+    for (uint32_t i = 0; i < count; ++i) {
+        const char* e = endpointReferences[i];
+        // A reference longer than any listed one names none of them: refused, never cut to a prefix.
+        if (!e || strnlen(e, 65) > 63)
+            return fail(VEXA_ERR_UNKNOWN_DEVICE);
+        endpoints.emplace_back(e);
+    }
+    const std::string name = user ? std::string(user, strnlen(user, 65)) : std::string();
+    std::string secret = password ? std::string(password, strnlen(password, 129)) : std::string();
+    if (name.size() > 64 || secret.size() > 128) {
+        vexa::crypto::wipe(secret);
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    }
+    const bool known = onvif->setCredentialsFor(endpoints, name, name.empty() ? std::string() : secret);
+    vexa::crypto::wipe(secret);
+    return known ? succeed() : fail(VEXA_ERR_UNKNOWN_DEVICE);
+}
+
+int VEXA_SetOnvifPinFile(const char* path) {
+    std::string target;
+    if (path)
+        target.assign(path, strnlen(path, 4097));
+    if (target.size() > 4096)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
+    g_pinPath = std::move(target);
+    return succeed();
+}
+
+int VEXA_AcceptOnvifCertificate(const char* endpointReference) {
+    if (!endpointReference)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    auto onvif = vexa::runningOnvif();
+    if (!onvif)
+        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+    if (strnlen(endpointReference, 65) > 63 || !onvif->acceptCertificate(endpointReference))
+        return fail(VEXA_ERR_UNKNOWN_DEVICE);
+    return succeed();
+}
+
 int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size) {
     if (!endpointReference || !buffer || size == 0)
         return fail(VEXA_ERR_BAD_ARGUMENT);
@@ -289,6 +341,11 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     out->verdictsKept = engine->verdictsKept();
     out->verdictsLoaded = engine->stats().verdictsLoaded;
     out->verdictFileRefused = engine->stats().verdictFileRefused;
+    if (auto onvif = vexa::runningOnvif()) {
+        const auto counters = onvif->counters();
+        out->onvifRefused = static_cast<uint32_t>(std::min<uint64_t>(counters.refused, UINT32_MAX));
+        out->onvifTrimmed = counters.trimmed;
+    }
     return succeed();
 }
 

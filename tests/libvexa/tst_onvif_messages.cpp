@@ -91,6 +91,20 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       DiscoveryKind::Hello,
                       {}},
+        // The record holds 63 bytes: a longer reference cut to fit would name another device.
+        DiscoveryCase{"endpoint63Bytes",
+                      "<e:Envelope xmlns:e='x'><e:Body><Bye><EndpointReference><Address>" + std::string(63, 'a') +
+                          "</Address></EndpointReference></Bye></e:Body></e:Envelope>",
+                      true,
+                      DiscoveryKind::Bye,
+                      {std::string(63, 'a')}},
+        DiscoveryCase{"endpoint64Bytes",
+                      "<e:Envelope xmlns:e='x'><e:Body><Hello><EndpointReference><Address>" + std::string(64, 'a') +
+                          "</Address></EndpointReference><XAddrs>http://1.2.3.4/</XAddrs></Hello></e:Body>"
+                          "</e:Envelope>",
+                      false,
+                      DiscoveryKind::Hello,
+                      {}},
         DiscoveryCase{"endpointTooLong",
                       "<e:Envelope xmlns:e='x'><e:Body><Bye><EndpointReference><Address>" + std::string(300, 'a') +
                           "</Address></EndpointReference></Bye></e:Body></e:Envelope>",
@@ -110,6 +124,31 @@ TEST(OnvifDiscovery, ProbeMatchCarriesListsAndVersion) {
     EXPECT_EQ(facts.name, "Gate North");
     EXPECT_EQ(facts.location, "Yard");
     EXPECT_EQ(facts.hardware, "HX-1");
+}
+
+// What a stranger makes us keep is bounded per device; the service address goes first, whatever came before it.
+TEST(OnvifDiscovery, KeepsADevicesShareAndCountsTheRest) {
+    struct Case {
+        const char* name;
+        size_t scopes, scopeSize, share;
+        size_t dropped;
+    };
+    for (const Case& c : {Case{"small", 3, 40, kMaxKeptPerDevice, 0}, Case{"manyLarge", 200, 300, 4096, 187},
+                          Case{"oneTooLarge", 1, 5000, 4096, 1}}) {
+        EndpointInfo info;
+        info.endpoint = "urn:uuid:x";
+        info.types = {"dn:NetworkVideoTransmitter"};
+        info.scopes.assign(c.scopes, std::string(c.scopeSize, 's'));
+        info.xaddrs = {"http://10.0.0.5/onvif/device_service"};
+        EXPECT_EQ(keepShare(info, c.share), c.dropped) << c.name;
+        size_t kept = info.endpoint.size();
+        for (const auto* list : {&info.types, &info.scopes, &info.xaddrs})
+            for (const std::string& item : *list)
+                kept += item.size();
+        EXPECT_LE(kept, c.share) << c.name;
+        EXPECT_EQ(info.xaddrs.size(), 1u) << c.name;
+        EXPECT_EQ(info.types.size(), 1u) << c.name;
+    }
 }
 
 TEST(OnvifDiscovery, ProbeIsWellFormedAndAsksForOneType) {

@@ -2,8 +2,12 @@
 
 #include <curl/curl.h>
 #include <mutex>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 #include "../Logger.h"
+#include "CertificatePins.h"
 #include "HttpDigest.h"
 #include "UsernameToken.h"
 #include "WsDiscovery.h"
@@ -56,6 +60,35 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return cancel && cancel->load() ? 1 : 0;
 }
 
+struct PinCheck {
+    CertificatePins* pins;
+    const std::string* key;
+    bool refused = false;
+};
+
+// The leaf certificate's SHA-256 against the device's pin; a mismatch breaks the handshake before a byte is sent.
+int checkPin(X509_STORE_CTX* store, void* user) {
+    auto* check = static_cast<PinCheck*>(user);
+    X509* leaf = X509_STORE_CTX_get0_cert(store);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!leaf || X509_digest(leaf, EVP_sha256(), digest, &size) != 1 || size != 32)
+        return 0;
+    if (check->pins->check(*check->key, std::string(reinterpret_cast<char*>(digest), size)))
+        return 1;
+    check->refused = true;
+    X509_STORE_CTX_set_error(store, X509_V_ERR_CERT_REJECTED);
+    return 0;
+}
+
+CURLcode pinContext(CURL*, void* context, void* user) {
+    auto* ctx = static_cast<SSL_CTX*>(context);
+    // Verification on, so that a refusal ends the handshake; checkPin is the whole of it.
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+    SSL_CTX_set_cert_verify_callback(ctx, checkPin, user);
+    return CURLE_OK;
+}
+
 void wipeString(std::string& s) {
     volatile char* p = s.data();
     for (size_t i = 0; i < s.size(); ++i)
@@ -88,11 +121,22 @@ DeviceClient::~DeviceClient() {
 }
 
 DeviceClient::Http DeviceClient::post(const std::string& url, const char* operation, const std::string& body,
-                                      const std::string& authorization) {
+                                      const std::string& authorization, const std::string& pinKey) {
     Http http;
     if (!curl_) {
         http.curlError = CURLE_FAILED_INIT;
         return http;
+    }
+    // The device's time budget bounds every request of it.
+    auto timeout = timeout_;
+    if (deadline_ != std::chrono::steady_clock::time_point::max()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            http.curlError = CURLE_OPERATION_TIMEDOUT;
+            return http;
+        }
+        timeout = std::min(timeout, left);
     }
     CURL* c = curl_;
     curl_easy_reset(c);
@@ -113,8 +157,8 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.c_str());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_.count()));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_.count()));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
     curl_easy_setopt(c, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
@@ -123,12 +167,21 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel_));
-    // Devices carry self-made certificates that nothing can verify: HTTPS here keeps the digest from passive
-    // listeners, not from an active one (docs/protocol.md, threat model).
+    // Devices carry self-made certificates that nothing can verify: the first one a device shows is pinned, and a
+    // later other one refused (docs/protocol.md, threat model). Without a pin key HTTPS keeps out passive
+    // listeners only.
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
+    PinCheck pin{pins_, &pinKey};
+    if (pins_ && !pinKey.empty()) {
+        curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, pinContext);
+        curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, &pin);
+        // A resumed session shows no certificate.
+        curl_easy_setopt(c, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+    }
     const CURLcode rc = curl_easy_perform(c);
     http.curlError = rc;
+    http.pinRefused = pin.refused;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &http.status);
     double connectTime = 0;
     curl_easy_getinfo(c, CURLINFO_CONNECT_TIME, &connectTime);
@@ -144,34 +197,39 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
     const bool haveCredentials = credentials && !credentials->empty();
     if (mode != Auth::None && !haveCredentials)
         mode = Auth::None;
+    if (session.noToken && (mode == Auth::Token || mode == Auth::TokenDigest))
+        mode = session.digestChallenge.empty() ? Auth::None : Auth::Digest;
     std::string uri = "/";
     if (const auto url = parseUrl(session.url))
         uri = url->path;
     for (int attempt = 0; attempt < 4; ++attempt) {
         Token token;
-        if (mode != Auth::None) {
+        const bool withToken = mode == Auth::Token || mode == Auth::TokenDigest;
+        if (withToken) {
             token.user = credentials->user;
             token.password = credentials->password;
             token.deviceNow = std::chrono::system_clock::now() + session.clockOffset;
         }
-        std::string body = buildRequest(operation, fill, mode != Auth::None ? &token : nullptr);
+        std::string body = buildRequest(operation, fill, withToken ? &token : nullptr);
         wipeString(token.password);
         if (body.empty()) {
             result.code = VEXA_ERR_NETWORK; // no randomness for a nonce
             return result;
         }
         std::string authorization;
-        if (mode == Auth::TokenDigest && !session.digestChallenge.empty()) {
+        if ((mode == Auth::TokenDigest || mode == Auth::Digest) && !session.digestChallenge.empty()) {
             const std::vector<uint8_t> cnonce = newNonce();
             authorization = digestAuthorization(parseDigestChallenge(session.digestChallenge), credentials->user,
                                                 credentials->password, "POST", uri, ++session.digestCount,
                                                 base64(cnonce.data(), cnonce.size()));
         }
-        const Http http = post(session.url, operation, body, authorization);
+        const Http http = post(session.url, operation, body, authorization, session.pinKey);
         wipeString(authorization);
         result.reached = result.reached || http.connected;
         if (http.curlError != CURLE_OK) {
-            if (cancel_ && cancel_->load())
+            if (http.pinRefused)
+                result.code = VEXA_ERR_CERTIFICATE_CHANGED;
+            else if (cancel_ && cancel_->load())
                 result.code = VEXA_ERR_NOT_STARTED;
             else if (http.curlError == CURLE_OPERATION_TIMEDOUT)
                 result.code = VEXA_ERR_TIMEOUT;
@@ -198,14 +256,15 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
             if (freshChallenge) {
                 session.digestChallenge = http.challenge;
                 session.digestCount = 0;
+                session.noToken = true; // it offers Digest: the device's nonce, never a token it could replay
             }
             if (!anonymousOnly && haveCredentials) {
-                if (mode == Auth::None) {
-                    mode = freshChallenge ? Auth::TokenDigest : Auth::Token;
+                if (mode == Auth::None && (freshChallenge || !session.noToken)) {
+                    mode = freshChallenge ? Auth::Digest : Auth::Token;
                     continue;
                 }
                 if (freshChallenge) {
-                    mode = Auth::TokenDigest;
+                    mode = Auth::Digest;
                     continue;
                 }
             }

@@ -15,7 +15,10 @@ typedef void CURL;
 
 namespace vexa::onvif {
 
-enum class Auth : uint8_t { None, Token, TokenDigest };
+// Digest alone when the device sends a Digest challenge: a UsernameToken goes only to one that shows none.
+enum class Auth : uint8_t { None, Token, TokenDigest, Digest };
+
+class CertificatePins;
 
 // What we know about talking to one device.
 struct Session {
@@ -24,6 +27,9 @@ struct Session {
     Auth auth = Auth::None;              // the least the device asked for so far
     std::string digestChallenge;         // its last HTTP Digest challenge, answered with a rising count
     unsigned digestCount = 0;
+    // Never a UsernameToken: the device showed a Digest challenge, or the caller allows Digest only.
+    bool noToken = false;
+    std::string pinKey; // the device's endpoint reference: whose certificate pin HTTPS checks
 };
 
 struct Credentials {
@@ -56,6 +62,10 @@ public:
     CallResult readDetails(Session& session, const Credentials* credentials, DeviceDetails& out);
 
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+    // No request runs past this; max(): none.
+    void setDeadline(std::chrono::steady_clock::time_point deadline) { deadline_ = deadline; }
+    // HTTPS certificates are checked against these pins (trust on first use); null: not checked.
+    void setPins(CertificatePins* pins) { pins_ = pins; }
 
 private:
     struct Http {
@@ -63,12 +73,16 @@ private:
         long status = 0;
         std::string challenge; // a Digest WWW-Authenticate value
         bool connected = false;
+        bool pinRefused = false; // its certificate is not the pinned one: the handshake was broken off
         std::string body;
     };
-    Http post(const std::string& url, const char* operation, const std::string& body, const std::string& authorization);
+    Http post(const std::string& url, const char* operation, const std::string& body, const std::string& authorization,
+              const std::string& pinKey);
 
     const std::atomic<bool>* cancel_;
     std::chrono::milliseconds timeout_;
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+    CertificatePins* pins_ = nullptr;
     CURL* curl_ = nullptr;
 };
 

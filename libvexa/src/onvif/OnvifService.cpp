@@ -87,6 +87,53 @@ std::string canonicalMac(const std::string& text) {
     return mac ? crypto::formatMac(*mac) : std::string();
 }
 
+// The host part of a service URL: whose readers a job counts against.
+std::string hostOf(const std::string& url) {
+    const auto parsed = parseUrl(url);
+    return parsed ? parsed->host : url;
+}
+
+// A login copy that wipes itself when the last holder lets go.
+std::shared_ptr<const Credentials> sharedLogin(const std::string& user, const std::string& password) {
+    auto* login = new Credentials{user, password};
+    return std::shared_ptr<const Credentials>(login, [](Credentials* c) {
+        c->wipe();
+        delete c;
+    });
+}
+
+// Serial number and MAC as the device at session.url tells them, never with a token: anonymously, or with HTTP
+// Digest when it asks. A stranger at that address learns at most a digest to guess at, never a token to replay.
+CallResult readIdentity(DeviceClient& client, Session& session, const Credentials* login, DeviceDetails& out) {
+    session.noToken = true;
+    CallResult r = client.call(session, "GetDeviceInformation", nullptr, login);
+    if (r.code == 0 && !readDeviceInformation(r.answer.response, out))
+        r.code = VEXA_ERR_BAD_ANSWER;
+    if (r.code != 0)
+        return r;
+    const auto url = parseUrl(session.url);
+    r = client.call(session, "GetNetworkInterfaces", nullptr, login);
+    if (r.code == 0 && !readNetworkInterfaces(r.answer.response, url ? url->host : std::string(), out))
+        r.code = VEXA_ERR_BAD_ANSWER;
+    return r;
+}
+
+bool sameDevice(const DeviceDetails& known, const DeviceDetails& seen) {
+    return !known.serial.empty() && known.serial == seen.serial && !canonicalMac(known.mac).empty() &&
+           canonicalMac(known.mac) == canonicalMac(seen.mac);
+}
+
+// The URL a message names, on the host it came from: we talk only to the address a message came from.
+std::string fromSource(const std::string& xaddr, const asio::ip::address& from) {
+    auto url = parseUrl(xaddr);
+    if (!url || !from.is_v4())
+        return {};
+    url->host = from.to_v4().to_string();
+    url->ipv4 = true;
+    url->address = from.to_v4().to_uint();
+    return formatUrl(*url);
+}
+
 uint32_t jitter(uint32_t range) {
     uint32_t r = 0;
     RAND_bytes(reinterpret_cast<unsigned char*>(&r), sizeof r);
@@ -97,12 +144,16 @@ uint32_t jitter(uint32_t range) {
 
 bool serviceConfigFromEnvironment(ServiceConfig& out, std::string& error) {
     long port = out.wsdPort, workers = out.workers, timeout = static_cast<long>(out.requestTimeout.count()),
-         reboot = static_cast<long>(out.rebootWait.count());
+         reboot = static_cast<long>(out.rebootWait.count()), budget = static_cast<long>(out.readBudget.count());
     if (!readNumber("VEXA_WSD_PORT", 1, 65535, port, error) ||
         !readNumber("VEXA_ONVIF_WORKERS", 1, 512, workers, error) ||
         !readNumber("VEXA_ONVIF_TIMEOUT_MS", 100, 60000, timeout, error) ||
-        !readNumber("VEXA_ONVIF_REBOOT_WAIT_MS", 100, 600000, reboot, error))
+        !readNumber("VEXA_ONVIF_REBOOT_WAIT_MS", 100, 600000, reboot, error) ||
+        !readNumber("VEXA_ONVIF_BUDGET_MS", 100, 600000, budget, error))
         return false;
+    out.readBudget = std::chrono::milliseconds(budget);
+    if (const char* pins = std::getenv("VEXA_ONVIF_PIN_FILE"))
+        out.pinFile = pins;
     out.wsdPort = static_cast<uint16_t>(port);
     out.workers = static_cast<unsigned>(workers);
     out.requestTimeout = std::chrono::milliseconds(timeout);
@@ -123,6 +174,7 @@ void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& i
     info.protocol = VEXA_PROTOCOL_ONVIF;
     info.detailsState = device.state;
     info.deviceClass = VEXA_CLASS_VIDEO;
+    info.onvifFlags = device.flags;
     copyText(info.endpointReference, sizeof info.endpointReference, device.discovery.endpoint);
     copyText(info.serviceAddress, sizeof info.serviceAddress, device.session.url);
     const auto url = parseUrl(device.session.url);
@@ -174,6 +226,7 @@ OnvifService::~OnvifService() {
 bool OnvifService::start(std::string& error) {
     using asio::ip::udp;
     initCurl();
+    pins_ = std::make_unique<CertificatePins>(config_.pinFile);
     if (config_.interfaces.empty())
         config_.interfaces = multicastInterfaces();
     if (config_.interfaces.empty()) {
@@ -226,8 +279,8 @@ bool OnvifService::start(std::string& error) {
     probe_.set_option(asio::ip::multicast::enable_loopback(true), ec);
     probe_.set_option(asio::ip::multicast::outbound_interface(config_.interfaces.front()), ec);
     if (listen_.is_open())
-        receive(listen_, listenBuffer_);
-    receive(probe_, probeBuffer_);
+        receive(listen_, listenBuffer_, listenFrom_);
+    receive(probe_, probeBuffer_, probeFrom_);
     asio::post(io_, [this] { probeRound(); });
     stopping_ = false;
     ioThread_ = std::thread([this] { io_.run(); });
@@ -260,22 +313,25 @@ void OnvifService::stop() {
         worker.join();
     std::lock_guard<std::mutex> lock(mutex_);
     credentials_.wipe();
+    autoLogin_ = false;
     devices_.clear();
-    queue_.clear();
+    hosts_.clear();
+    ready_.clear();
     queued_.clear();
 }
 
-void OnvifService::receive(asio::ip::udp::socket& socket, std::vector<char>& buffer) {
-    socket.async_receive(asio::buffer(buffer), [this, &socket, &buffer](const asio::error_code& ec, size_t n) {
-        if (ec == asio::error::operation_aborted || !socket.is_open())
-            return;
-        if (!ec)
-            handle(buffer.data(), n);
-        receive(socket, buffer);
-    });
+void OnvifService::receive(asio::ip::udp::socket& socket, std::vector<char>& buffer, asio::ip::udp::endpoint& from) {
+    socket.async_receive_from(asio::buffer(buffer), from,
+                              [this, &socket, &buffer, &from](const asio::error_code& ec, size_t n) {
+                                  if (ec == asio::error::operation_aborted || !socket.is_open())
+                                      return;
+                                  if (!ec)
+                                      handle(buffer.data(), n, from.address());
+                                  receive(socket, buffer, from);
+                              });
 }
 
-void OnvifService::handle(const char* data, size_t size) {
+void OnvifService::handle(const char* data, size_t size, const asio::ip::address& from) {
     const auto message = parseDiscovery(data, size);
     if (!message)
         return;
@@ -283,27 +339,34 @@ void OnvifService::handle(const char* data, size_t size) {
         bye(message->endpoints.front().endpoint);
         return;
     }
-    if (message->kind == DiscoveryKind::ProbeMatches && !message->relatesTo.empty()) {
+    if (message->kind == DiscoveryKind::ProbeMatches) {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (std::find(probeIds_.begin(), probeIds_.end(), message->relatesTo) == probeIds_.end())
-            return; // an answer to someone else's probe
+        // An answer to someone else's probe, or to none: one datagram must not list hundreds of devices.
+        if (message->relatesTo.empty() ||
+            std::find(probeIds_.begin(), probeIds_.end(), message->relatesTo) == probeIds_.end()) {
+            ++counters_.refused;
+            return;
+        }
     }
     for (const EndpointInfo& info : message->endpoints) {
         // A Hello may come from any kind of device; a ProbeMatch answers our types.
         if (message->kind == DiscoveryKind::Hello && std::none_of(info.types.begin(), info.types.end(), isOnvifType))
             continue;
-        heard(info);
+        heard(info, from);
     }
 }
 
-void OnvifService::heard(const EndpointInfo& info) {
-    const std::string url = chooseXAddr(info.xaddrs, subnets_);
+void OnvifService::heard(EndpointInfo info, const asio::ip::address& from) {
+    const std::string url = fromSource(chooseXAddr(info.xaddrs, subnets_), from);
     if (url.empty())
         return;
+    const size_t trimmed = keepShare(info);
     VEXA_DEVICE_INFO event;
     bool isNew = false;
+    bool claimed = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        counters_.trimmed += trimmed;
         auto it = devices_.find(info.endpoint);
         if (it == devices_.end()) {
             if (devices_.size() >= config_.maxDevices)
@@ -311,47 +374,164 @@ void OnvifService::heard(const EndpointInfo& info) {
             OnvifDevice device;
             device.discovery = info;
             device.session.url = url;
+            device.session.pinKey = info.endpoint;
             device.generation = 1;
+            device.flags = autoLogin_ ? VEXA_ONVIF_LOGIN_GIVEN : 0;
             it = devices_.emplace(info.endpoint, std::move(device)).first;
             isNew = true;
         }
         OnvifDevice& device = it->second;
-        device.lastHeard = Clock::now();
-        const bool firstInRound = device.heardInRound != round_;
-        if (firstInRound) {
-            device.heardInRound = round_;
-            ++newInRound_;
-        }
-        if (isNew) {
-            fillOnvifInfo(device, VEXA_EVENT_NEW, event);
-        } else if (firstInRound && device.state == VEXA_DETAILS_UNREACHABLE) {
-            ++device.generation; // it answers probes again: perhaps its service too
-        } else if (info.metadataVersion != device.discovery.metadataVersion || info.xaddrs != device.discovery.xaddrs ||
-                   info.scopes != device.discovery.scopes) {
-            // New metadata or a new address: read it again; the read reports the change.
-            device.discovery = info;
-            device.session.url = url;
-            ++device.generation;
-        } else {
+        // An older announcement, or a forged one: metadata only moves forward.
+        if (info.metadataVersion < device.discovery.metadataVersion)
             return;
+        // A device we read, or gave a login, stays where it is until the other address proves to be the same
+        // device; one we know nothing of is where its message came from.
+        const bool moved = !isNew && url != device.session.url;
+        if (moved && (device.state == VEXA_DETAILS_READ || device.login)) {
+            if (device.claimedUrl == url)
+                return;
+            device.claimedUrl = url;
+            device.flags |= VEXA_ONVIF_ADDRESS_CLAIMED;
+            device.lastHeard = Clock::now();
+            fillOnvifInfo(device, VEXA_EVENT_CHANGED, event);
+            claimed = true;
+        } else {
+            device.lastHeard = Clock::now();
+            const bool firstInRound = device.heardInRound != round_;
+            if (firstInRound) {
+                device.heardInRound = round_;
+                ++newInRound_;
+            }
+            if (isNew) {
+                fillOnvifInfo(device, VEXA_EVENT_NEW, event);
+            } else if (moved || info.metadataVersion != device.discovery.metadataVersion ||
+                       info.xaddrs != device.discovery.xaddrs || info.scopes != device.discovery.scopes) {
+                // New metadata or a new address: read it again; the read reports the change.
+                device.discovery = info;
+                if (moved) {
+                    device.session = Session{};
+                    device.session.url = url;
+                    device.session.pinKey = info.endpoint;
+                }
+                ++device.generation;
+            } else if (firstInRound && device.state == VEXA_DETAILS_UNREACHABLE) {
+                ++device.generation; // it answers probes again: perhaps its service too
+            } else {
+                return;
+            }
         }
     }
-    if (isNew)
+    if (isNew || claimed)
         report_(event);
-    enqueueRead(info.endpoint);
+    enqueue(info.endpoint, claimed ? Job::CheckMove : Job::Read);
 }
 
 void OnvifService::bye(const std::string& endpoint) {
+    // Anyone can say goodbye for a device: it leaves the list only when it no longer answers at its address.
     VEXA_DEVICE_INFO event;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = devices_.find(endpoint);
-        if (it == devices_.end())
+        if (it == devices_.end() || (it->second.flags & VEXA_ONVIF_SAID_BYE))
             return;
-        fillOnvifInfo(it->second, VEXA_EVENT_GONE, event);
-        devices_.erase(it);
+        it->second.flags |= VEXA_ONVIF_SAID_BYE;
+        fillOnvifInfo(it->second, VEXA_EVENT_CHANGED, event);
     }
     report_(event);
+    enqueue(endpoint, Job::CheckBye);
+}
+
+void OnvifService::report(const std::string& endpoint) {
+    VEXA_DEVICE_INFO event;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end())
+            return;
+        fillOnvifInfo(it->second, VEXA_EVENT_CHANGED, event);
+    }
+    report_(event);
+}
+
+void OnvifService::checkBye(DeviceClient& client, const std::string& endpoint) {
+    Session session;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end())
+            return;
+        session = it->second.session;
+    }
+    // Asked twice, a second apart: a device that says goodbye as it shuts down may still answer for a moment.
+    bool answers = true;
+    for (int attempt = 0; attempt < 2 && answers && !stopping_; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        const CallResult r = client.call(session, "GetSystemDateAndTime", nullptr, nullptr, true);
+        answers = r.code != VEXA_ERR_CONNECTION && r.code != VEXA_ERR_TIMEOUT && r.code != VEXA_ERR_NOT_STARTED;
+    }
+    if (stopping_)
+        return;
+    VEXA_DEVICE_INFO event;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end() || it->second.session.url != session.url)
+            return;
+        if (answers) {
+            it->second.flags &= static_cast<uint8_t>(~VEXA_ONVIF_SAID_BYE);
+            fillOnvifInfo(it->second, VEXA_EVENT_CHANGED, event);
+        } else {
+            fillOnvifInfo(it->second, VEXA_EVENT_GONE, event);
+            devices_.erase(it);
+        }
+    }
+    if (answers)
+        VEXA_LOG(LogInfo, "ONVIF: %s said goodbye but still answers at %s: kept", endpoint.c_str(),
+                 session.url.c_str());
+    report_(event);
+}
+
+void OnvifService::checkMove(DeviceClient& client, const std::string& endpoint) {
+    std::string claimed;
+    DeviceDetails details;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end() || it->second.claimedUrl.empty())
+            return;
+        claimed = it->second.claimedUrl;
+        details = it->second.details;
+    }
+    // Anonymous only: anyone can send the message that starts this, so it must not earn them even a digest. A
+    // device that tells its identity only after a login stays at its known address until signed in to again.
+    Session there;
+    there.url = claimed;
+    there.pinKey = endpoint;
+    DeviceDetails seen;
+    const CallResult r = readIdentity(client, there, nullptr, seen);
+    const bool same = r.code == 0 && sameDevice(details, seen);
+    if (stopping_)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end() || it->second.claimedUrl != claimed)
+            return;
+        OnvifDevice& device = it->second;
+        device.claimedUrl.clear();
+        device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_ADDRESS_CLAIMED);
+        if (same) {
+            device.session = there;
+            ++device.generation;
+        }
+    }
+    VEXA_LOG(LogInfo, "ONVIF: %s: %s %s", endpoint.c_str(), claimed.c_str(),
+             same ? "is the same device: moved there" : "is not the device read: kept at its address");
+    if (same)
+        enqueueRead(endpoint);
+    else
+        report(endpoint);
 }
 
 void OnvifService::probeRound() {
@@ -422,7 +602,12 @@ void OnvifService::sendProbes() {
 void OnvifService::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     devices_.clear();
-    queue_.clear();
+    // Reads under way finish and count themselves off; only the waiting ones go.
+    for (auto it = hosts_.begin(); it != hosts_.end();) {
+        it->second.jobs.clear();
+        it = it->second.active == 0 ? hosts_.erase(it) : std::next(it);
+    }
+    ready_.clear();
     queued_.clear();
 }
 
@@ -433,26 +618,85 @@ void OnvifService::setCredentials(const std::string& user, const std::string& pa
         credentials_.wipe();
         credentials_.user = user;
         credentials_.password = password;
-        for (auto& [endpoint, device] : devices_)
+        autoLogin_ = !user.empty();
+        for (auto& [endpoint, device] : devices_) {
+            if (autoLogin_ || device.login)
+                device.flags |= VEXA_ONVIF_LOGIN_GIVEN;
+            else
+                device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_LOGIN_GIVEN);
             if (device.state == VEXA_DETAILS_NEED_LOGIN) {
                 ++device.generation;
                 again.push_back(endpoint);
             }
+        }
     }
     for (const std::string& endpoint : again)
         enqueueRead(endpoint);
 }
 
-Credentials OnvifService::credentials() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return credentials_;
+bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, const std::string& user,
+                                     const std::string& password) {
+    std::vector<std::string> again;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const std::string& endpoint : endpoints)
+            if (!devices_.count(endpoint))
+                return false;
+        const auto login = user.empty() ? nullptr : sharedLogin(user, password);
+        for (const std::string& endpoint : endpoints) {
+            OnvifDevice& device = devices_[endpoint];
+            device.login = login;
+            if (login || autoLogin_)
+                device.flags |= VEXA_ONVIF_LOGIN_GIVEN;
+            else
+                device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_LOGIN_GIVEN);
+            if (device.state == VEXA_DETAILS_NEED_LOGIN && login) {
+                ++device.generation;
+                again.push_back(endpoint);
+            }
+        }
+    }
+    for (const std::string& endpoint : again)
+        enqueueRead(endpoint);
+    return true;
 }
 
-void OnvifService::enqueueRead(const std::string& endpoint) {
+bool OnvifService::acceptCertificate(const std::string& endpoint) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = devices_.find(endpoint);
+        if (it == devices_.end())
+            return false;
+        it->second.flags &= static_cast<uint8_t>(~VEXA_ONVIF_CERTIFICATE_CHANGED);
+        ++it->second.generation;
+    }
+    if (pins_)
+        pins_->forget(endpoint);
+    enqueueRead(endpoint);
+    return true;
+}
+
+OnvifService::Counters OnvifService::counters() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!queued_.insert(endpoint).second)
+    return counters_;
+}
+
+Credentials OnvifService::loginFor(const OnvifDevice& device) const {
+    if (device.login)
+        return *device.login;
+    return autoLogin_ ? credentials_ : Credentials{};
+}
+
+void OnvifService::enqueue(const std::string& endpoint, Job job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto device = devices_.find(endpoint);
+    if (device == devices_.end() || !queued_.insert({endpoint, job}).second)
         return;
-    queue_.push_back(endpoint);
+    const std::string host = hostOf(device->second.session.url);
+    HostJobs& jobs = hosts_[host];
+    jobs.jobs.emplace_back(endpoint, job);
+    if (jobs.jobs.size() == 1 && jobs.active < config_.readersPerHost)
+        ready_.push_back(host);
     // Workers start as reads queue up: a site without ONVIF devices costs no threads.
     if (idle_ == 0 && workers_.size() < config_.workers && !stopping_)
         workers_.emplace_back([this] { workerLoop(); });
@@ -461,20 +705,48 @@ void OnvifService::enqueueRead(const std::string& endpoint) {
 
 void OnvifService::workerLoop() {
     DeviceClient client(&stopping_, config_.requestTimeout);
+    client.setPins(pins_.get());
     for (;;) {
-        std::string endpoint;
+        std::string host, endpoint;
+        Job job = Job::Read;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             ++idle_;
-            queueChanged_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            queueChanged_.wait(lock, [this] { return stopping_ || !ready_.empty(); });
             --idle_;
             if (stopping_)
                 return;
-            endpoint = std::move(queue_.front());
-            queue_.pop_front();
-            queued_.erase(endpoint);
+            host = std::move(ready_.front());
+            ready_.pop_front();
+            HostJobs& jobs = hosts_[host];
+            std::tie(endpoint, job) = std::move(jobs.jobs.front());
+            jobs.jobs.pop_front();
+            queued_.erase({endpoint, job});
+            ++jobs.active;
+            // Back in line behind the other hosts, while it has work and a free reader.
+            if (!jobs.jobs.empty() && jobs.active < config_.readersPerHost) {
+                ready_.push_back(host);
+                queueChanged_.notify_one();
+            }
         }
-        readOne(client, endpoint);
+        client.setDeadline(Clock::now() + config_.readBudget);
+        if (job == Job::Read)
+            readOne(client, endpoint);
+        else if (job == Job::CheckMove)
+            checkMove(client, endpoint);
+        else
+            checkBye(client, endpoint);
+        client.setDeadline(Clock::time_point::max());
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = hosts_.find(host);
+        if (it == hosts_.end())
+            continue;
+        if (!it->second.jobs.empty() && it->second.active == config_.readersPerHost) {
+            ready_.push_back(host);
+            queueChanged_.notify_one();
+        }
+        if (--it->second.active == 0 && it->second.jobs.empty())
+            hosts_.erase(it);
     }
 }
 
@@ -489,7 +761,7 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
             return;
         session = it->second.session;
         generation = it->second.generation;
-        login = credentials_;
+        login = loginFor(it->second);
     }
     DeviceDetails details;
     const CallResult result = client.readDetails(session, &login, details);
@@ -515,6 +787,8 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
         } else {
             device.state = VEXA_DETAILS_UNREACHABLE;
         }
+        if (result.code == VEXA_ERR_CERTIFICATE_CHANGED)
+            device.flags |= VEXA_ONVIF_CERTIFICATE_CHANGED;
         fillOnvifInfo(device, VEXA_EVENT_CHANGED, event);
     }
     if (result.code != 0)
@@ -586,8 +860,9 @@ bool OnvifService::waitUntilBack(DeviceClient& client, const std::string& endpoi
             const auto it = devices_.find(endpoint);
             if (it != devices_.end() && it->second.lastHeard > since) {
                 announced = true;
+                // Only a candidate: the identity check after the wait decides whether it is this device.
                 if (newUrl == oldUrl)
-                    candidate = it->second.session.url;
+                    candidate = it->second.claimedUrl.empty() ? it->second.session.url : it->second.claimedUrl;
             }
         }
         Session probe = session;
@@ -623,7 +898,12 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
         return VEXA_ERR_UNKNOWN_DEVICE;
     if (match == Match::Many)
         return VEXA_ERR_AMBIGUOUS_DEVICE;
-    Credentials login = credentials();
+    Credentials login;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        login = loginFor(device);
+    }
+    // A password given for this one device is the user sending it there.
     if (!password.empty())
         login.password = password;
     struct Wipe {
@@ -631,6 +911,7 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
         ~Wipe() { c.wipe(); }
     } wipeLogin{login};
     DeviceClient client(&stopping_, config_.requestTimeout);
+    client.setPins(pins_.get());
     Session session = device.session;
     const std::string endpoint = device.discovery.endpoint;
 
@@ -719,7 +1000,9 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
         if (back.code != 0 && newUrl != session.url) {
             Session elsewhere = session;
             elsewhere.url = newUrl;
-            if (client.readDetails(elsewhere, &login, after).code == 0)
+            elsewhere.auth = Auth::None;
+            DeviceDetails seen;
+            if (readIdentity(client, elsewhere, &login, seen).code == 0 && sameDevice(now, seen))
                 session = elsewhere;
         }
     } else if (rebootNeeded || moved || unknown) {
@@ -729,6 +1012,22 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
             VEXA_LOG(LogError, "ONVIF: %s did not answer at %s in time", endpoint.c_str(), newUrl.c_str());
             return rebootNeeded || moved ? VEXA_ERR_NOT_BACK : VEXA_ERR_OUTCOME_UNKNOWN;
         }
+        // Whoever answers there must be this device before it is sent a token: another host may have taken the
+        // address while it restarted.
+        Session there = session;
+        there.auth = Auth::None;
+        DeviceDetails seen;
+        const CallResult identity = readIdentity(client, there, &login, seen);
+        if (identity.code != 0 || !sameDevice(now, seen)) {
+            detail = identity.code != 0 ? "the device at " + session.url + " did not tell its serial number and MAC"
+                                        : "another device answers at " + session.url + " (serial number " +
+                                              seen.serial.substr(0, 48) + ", MAC " + canonicalMac(seen.mac) + ")";
+            VEXA_LOG(LogError, "ONVIF: %s: %s", endpoint.c_str(), detail.c_str());
+            return VEXA_ERR_NOT_BACK;
+        }
+        session.digestChallenge = there.digestChallenge;
+        session.digestCount = there.digestCount;
+        session.noToken = session.noToken || !there.digestChallenge.empty();
     }
 
     // Read back: what it has now is what we report, whatever it answered.

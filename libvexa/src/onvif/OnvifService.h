@@ -11,12 +11,14 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "CertificatePins.h"
 #include "DeviceClient.h"
 #include "DeviceMessages.h"
 #include "WsDiscovery.h"
@@ -29,6 +31,10 @@ struct ServiceConfig {
     std::vector<asio::ip::address_v4> interfaces; // empty: every multicast-capable one
     // Workers reading details at once, each one connection to one device (docs/performance.md).
     unsigned workers = 64;
+    // Reads of one host at once, and the time one device's details may take: a host that stalls or floods us
+    // holds a few readers, never all of them.
+    unsigned readersPerHost = 2;
+    std::chrono::milliseconds readBudget{15000};
     std::chrono::milliseconds requestTimeout{3000};
     // How long a device may take to answer again after a restart or a new address.
     std::chrono::milliseconds rebootWait{120000};
@@ -38,9 +44,11 @@ struct ServiceConfig {
     unsigned quietSteps = 2;
     unsigned maxSteps = 8;
     size_t maxDevices = 16384;
+    std::string pinFile; // certificate pins; empty: for this run only
 };
 
-// VEXA_WSD_PORT, VEXA_IFACE, VEXA_ONVIF_WORKERS, VEXA_ONVIF_TIMEOUT_MS, VEXA_ONVIF_REBOOT_WAIT_MS.
+// VEXA_WSD_PORT, VEXA_IFACE, VEXA_ONVIF_WORKERS, VEXA_ONVIF_TIMEOUT_MS, VEXA_ONVIF_REBOOT_WAIT_MS,
+// VEXA_ONVIF_BUDGET_MS, VEXA_ONVIF_PIN_FILE.
 bool serviceConfigFromEnvironment(ServiceConfig& out, std::string& error);
 // False when VEXA_ONVIF is "0".
 bool onvifEnabledByEnvironment();
@@ -53,7 +61,10 @@ struct OnvifDevice {
     uint64_t generation = 0; // a read begun under an older generation is dropped
     std::chrono::steady_clock::time_point lastHeard;
     uint64_t heardInRound = 0;
-    std::string refusal; // the device's words when it last refused our login, else empty
+    std::string refusal;                      // the device's words when it last refused our login, else empty
+    std::shared_ptr<const Credentials> login; // given for this device alone; null: the automatic one, if any
+    std::string claimedUrl;                   // another address a message named, until it proves to be this device
+    uint8_t flags = 0;                        // VEXA_ONVIF_*
 };
 
 void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& info);
@@ -73,7 +84,19 @@ public:
 
     void probeRound();
     void clear();
+    // Every device, those heard later too (empty user: none).
     void setCredentials(const std::string& user, const std::string& password);
+    // Exactly these devices (empty user: their own login dropped). False, changing nothing, when one is not listed.
+    bool setCredentialsFor(const std::vector<std::string>& endpoints, const std::string& user,
+                           const std::string& password);
+    // The device's next certificate is pinned afresh; false when it is not listed.
+    bool acceptCertificate(const std::string& endpoint);
+
+    struct Counters {
+        uint64_t refused = 0; // ProbeMatches answering no probe of ours
+        uint64_t trimmed = 0; // types, scopes and XAddrs past a device's share
+    };
+    Counters counters() const;
 
     // A device by serial number (once read), MAC, IPv4 address or endpoint reference.
     Match find(const std::string& name, OnvifDevice* out = nullptr) const;
@@ -88,16 +111,22 @@ public:
     bool refusal(const std::string& endpoint, std::string& out) const;
 
 private:
-    void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer);
-    void handle(const char* data, size_t size);
-    void heard(const EndpointInfo& info);
+    enum class Job { Read, CheckMove, CheckBye };
+
+    void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer, asio::ip::udp::endpoint& from);
+    void handle(const char* data, size_t size, const asio::ip::address& from);
+    void heard(EndpointInfo info, const asio::ip::address& from);
     void bye(const std::string& endpoint);
     void scheduleStep(uint64_t round, unsigned step, unsigned quiet);
     void sendProbes();
-    void enqueueRead(const std::string& endpoint);
+    void enqueueRead(const std::string& endpoint) { enqueue(endpoint, Job::Read); }
+    void enqueue(const std::string& endpoint, Job job);
     void workerLoop();
     void readOne(DeviceClient& client, const std::string& endpoint);
-    Credentials credentials() const;
+    void checkMove(DeviceClient& client, const std::string& endpoint);
+    void checkBye(DeviceClient& client, const std::string& endpoint);
+    Credentials loginFor(const OnvifDevice& device) const; // under mutex_
+    void report(const std::string& endpoint);
     bool waitUntilBack(DeviceClient& client, const std::string& endpoint, Session& session, const std::string& newUrl,
                        bool rebooting, std::chrono::steady_clock::time_point since);
 
@@ -109,6 +138,7 @@ private:
     asio::ip::udp::socket probe_;
     asio::steady_timer probeTimer_;
     asio::ip::udp::endpoint group_;
+    asio::ip::udp::endpoint listenFrom_, probeFrom_;
     std::vector<char> listenBuffer_, probeBuffer_;
     std::thread ioThread_;
     std::atomic<bool> stopping_{false};
@@ -116,12 +146,21 @@ private:
 
     mutable std::mutex mutex_; // everything below
     std::map<std::string, OnvifDevice> devices_;
-    std::deque<std::string> queue_;
-    std::set<std::string> queued_;
+    // Jobs per host, and the hosts that have a job and a free reader, each once, taken in turn.
+    struct HostJobs {
+        std::deque<std::pair<std::string, Job>> jobs;
+        unsigned active = 0;
+    };
+    std::map<std::string, HostJobs> hosts_;
+    std::deque<std::string> ready_;
+    std::set<std::pair<std::string, Job>> queued_;
     std::condition_variable queueChanged_;
     std::vector<std::thread> workers_; // started as reads queue up, at most config_.workers
     unsigned idle_ = 0;
-    Credentials credentials_;
+    Credentials credentials_; // for every device (the automatic mode), when autoLogin_
+    bool autoLogin_ = false;
+    Counters counters_;
+    std::unique_ptr<CertificatePins> pins_;
     std::deque<std::string> probeIds_; // MessageIDs of our recent probes
     uint64_t round_ = 0;
     uint64_t newInRound_ = 0;

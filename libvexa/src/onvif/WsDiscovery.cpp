@@ -105,6 +105,23 @@ std::optional<DiscoveryMessage> parseDiscovery(const char* data, size_t size) {
     return out;
 }
 
+size_t keepShare(EndpointInfo& info, size_t share) {
+    size_t used = info.endpoint.size();
+    size_t dropped = 0;
+    for (std::vector<std::string>* list : {&info.xaddrs, &info.types, &info.scopes}) {
+        size_t kept = 0;
+        for (std::string& item : *list) {
+            if (used + item.size() > share)
+                continue;
+            used += item.size();
+            (*list)[kept++] = std::move(item);
+        }
+        dropped += list->size() - kept;
+        list->resize(kept);
+    }
+    return dropped;
+}
+
 // libcurl's own URL coding (no handle needed): the unreserved characters stay, every other byte becomes %XX in
 // upper case; decoding turns only a complete %XX back into its byte and keeps anything else as it stands.
 std::string percentDecode(const std::string& text) {

@@ -13,8 +13,12 @@ namespace vexa::onvif {
 constexpr const char* kTypeDevice = "tds:Device";
 constexpr const char* kTypeTransmitter = "dn:NetworkVideoTransmitter";
 
-// Longest endpoint reference or address accepted from the network.
-constexpr size_t kMaxEndpointLength = 256;
+// Longest endpoint reference accepted from the network: the record holds 63 bytes and a terminator, and a longer
+// one cut to fit would name another device.
+constexpr size_t kMaxEndpointLength = 63;
+
+// What a stranger can make us keep per device: types, scopes and XAddrs together, in bytes.
+constexpr size_t kMaxKeptPerDevice = 4096;
 
 struct EndpointInfo {
     std::string endpoint; // EndpointReference/Address: the identity
@@ -23,6 +27,10 @@ struct EndpointInfo {
     std::vector<std::string> xaddrs;
     uint32_t metadataVersion = 0;
 };
+
+// Drops the types, scopes and XAddrs past the device's share (in that order of priority: XAddrs first kept, then
+// types, then scopes, each in the order sent). Returns how many were dropped.
+size_t keepShare(EndpointInfo& info, size_t share = kMaxKeptPerDevice);
 
 enum class DiscoveryKind { ProbeMatches, Hello, Bye };
 
