@@ -137,7 +137,8 @@ private:
 const char* planUsage() {
     return "       vexa discover --csv [--seconds S]   (the columns a plan file reads)\n"
            "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE [--force]] [--user NAME]\n"
-           "                            (admin password as for activate; nothing is sent unless every row passes)\n";
+           "                            (admin password as for activate; nothing is sent unless every row passes;\n"
+           "                            --user sends the ONVIF login to every ONVIF device that answers)\n";
 }
 
 int applyPlan(const std::vector<std::string>& args) {
@@ -228,8 +229,8 @@ int applyPlan(const std::vector<std::string>& args) {
             // cannot be planned.
             if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ)
                 std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
-                             fieldText(info.endpointReference).c_str(), fieldText(info.ipv4Address).c_str(),
-                             detailsText(info.detailsState));
+                             terminalText(fieldText(info.endpointReference)).c_str(),
+                             terminalText(fieldText(info.ipv4Address)).c_str(), detailsText(info.detailsState));
             records.push_back(info);
         }
     }

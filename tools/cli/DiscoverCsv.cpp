@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "PlanCommands.h"
+#include "SafeText.h"
 #include "plan/core/CsvWriter.h"
 #include "plan/core/FieldText.h"
 #include "plan/core/PlanValidator.h"
@@ -28,7 +29,7 @@ struct CsvPrinter {
 // UTF-8, as devices keep texts; an older device's Latin-1 bytes are converted, so the file is UTF-8 throughout.
 template <size_t N>
 std::string text(const char (&field)[N]) {
-    return VexaTool::plan::deviceTextUtf8(VexaTool::plan::fieldText(field));
+    return markedText(VexaTool::plan::deviceTextUtf8(VexaTool::plan::fieldText(field)));
 }
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {

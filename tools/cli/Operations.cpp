@@ -10,9 +10,12 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "Commands.h"
+#include "SafeText.h"
 #include "plan/core/FieldText.h"
 #include "vexa.h"
 
@@ -22,38 +25,79 @@ namespace {
 
 using VexaTool::plan::fieldText;
 
-// The operations need the device heard first: its record (and certificate) comes from discovery.
+using Clock = std::chrono::steady_clock;
+
+// The operations need the device heard first: its record (and certificate) comes from discovery. Every device the
+// name fits is kept: two ONVIF devices with one serial number are refused, not picked from.
 struct Target {
     std::string serialOrMac;
     std::mutex mutex;
     std::condition_variable found;
-    bool heard = false;
-    bool seen = false; // heard, but an ONVIF device whose details are not read (yet)
+    std::map<std::string, VEXA_DEVICE_INFO> matches; // by deviceKey
+    std::map<std::string, bool> byClaim;             // matched by serial number or MAC, which a device may share
     VEXA_DEVICE_INFO info{};
 };
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* target = static_cast<Target*>(user);
-    if (info->eventType == VEXA_EVENT_GONE)
-        return;
+    const std::string key = deviceKey(*info);
     const std::string serial = fieldText(info->serialNo);
     const std::string mac = fieldText(info->mac);
     // An ONVIF device may also be named by its address or endpoint reference.
     const std::string address = fieldText(info->ipv4Address);
     const std::string endpoint = fieldText(info->endpointReference);
-    const bool named = serial == target->serialOrMac || mac == target->serialOrMac ||
-                       (isOnvif(*info) && (address == target->serialOrMac || endpoint == target->serialOrMac));
-    if (!named)
-        return;
+    const bool direct = isOnvif(*info) && (address == target->serialOrMac || endpoint == target->serialOrMac);
+    const bool named = direct || serial == target->serialOrMac || mac == target->serialOrMac;
     std::lock_guard<std::mutex> lock(target->mutex);
-    // The newest record wins (the library lists nothing older than it has seen, but reports what came first).
-    if (target->heard && info->recordVersion < target->info.recordVersion)
+    if (info->eventType == VEXA_EVENT_GONE || !named) {
+        // A device that moved away from the name, or left, no longer answers to it.
+        if (target->matches.erase(key))
+            target->found.notify_all();
         return;
-    target->info = *info;
-    target->seen = true;
-    // An ONVIF device is ready once its details are read (its MAC and settings are what a change starts from).
-    target->heard = !isOnvif(*info) || info->detailsState == VEXA_DETAILS_READ;
+    }
+    const auto it = target->matches.find(key);
+    // The newest record wins (the library lists nothing older than it has seen, but reports what came first).
+    if (it != target->matches.end() && !isOnvif(*info) && info->recordVersion < it->second.recordVersion)
+        return;
+    target->matches[key] = *info;
+    target->byClaim[key] = !direct;
     target->found.notify_all();
+}
+
+// What the name looks like: an address, a MAC or an endpoint reference names one ONVIF device before it is read;
+// a serial number is known only once every device is read.
+bool namesOneDevice(const std::string& name) {
+    unsigned a, b, c, d;
+    char tail;
+    if (std::sscanf(name.c_str(), "%3u.%3u.%3u.%3u%c", &a, &b, &c, &d, &tail) == 4)
+        return true;
+    if (name.size() == 17 && std::count(name.begin(), name.end(), '-') + std::count(name.begin(), name.end(), ':') == 5)
+        return true;
+    return name.find(':') != std::string::npos; // urn:uuid:..., http://...
+}
+
+// Whether a match is ready to act on: ours once heard; an ONVIF device named by its address or reference once it
+// said whether it needs a login (first) or once read (after the login); one named by a claim only at the end.
+bool ready(const Target& t, bool first) {
+    for (const auto& [key, info] : t.matches) {
+        if (!isOnvif(info))
+            return true;
+        if (first ? !t.byClaim.at(key) && info.detailsState != VEXA_DETAILS_PENDING
+                  : info.detailsState == VEXA_DETAILS_READ)
+            return true;
+    }
+    return false;
+}
+
+size_t onvifMatches(const Target& t, VEXA_DEVICE_INFO* one) {
+    size_t n = 0;
+    for (const auto& [key, info] : t.matches)
+        if (isOnvif(info)) {
+            if (one && n == 0)
+                *one = info;
+            ++n;
+        }
+    return n;
 }
 
 // Through a volatile pointer, so the compiler cannot drop the stores as dead.
@@ -114,8 +158,11 @@ const char* operationsUsage() {
            "       vexa restore SERIAL [CODE]          (new admin password as above; no CODE: VEXA_SECURITY_CODE or\n"
            "                                            the next line of stdin)\n"
            "Options for all: --seconds S (time to hear the device first, default 3)\n"
-           "                 --user NAME (ONVIF devices: the user; the password as above)\n"
-           "ONVIF devices are named by serial number, MAC, address or endpoint reference.\n";
+           "                 --user NAME (ONVIF devices: the user; the password as above, up to 64 bytes)\n"
+           "                 --accept-new-certificate (ONVIF over HTTPS: pin the certificate the device shows now)\n"
+           "ONVIF devices are named by address, MAC, endpoint reference or serial number. The login goes only to the\n"
+           "device named by address, MAC or endpoint reference; a serial number is known only once a device is read,\n"
+           "so naming one that needs a login sends the login to every ONVIF device that answers.\n";
 }
 
 int operation(const std::string& command, const std::vector<std::string>& argsIn) {
@@ -129,7 +176,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
     double seconds = 3.0;
     for (size_t i = 1; i < argsIn.size(); ++i) {
         const std::string& a = argsIn[i];
-        if (a == "--qr" || a == "--reset-ipc") {
+        if (a == "--qr" || a == "--reset-ipc" || a == "--accept-new-certificate") {
             options[a] = "1";
         } else if (a.rfind("--", 0) == 0) {
             if (i + 1 >= argsIn.size())
@@ -163,26 +210,87 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             return 1;
         }
     }
-    // Devices keep 16 bytes of a password (the reset record has no room for more): a longer one is refused for
-    // every command, as the program refuses it, rather than cut into another password or counted as a wrong one.
-    if (password.size() > sizeof(VEXA_RESET_PARAM::newPassword)) {
+    // Our devices keep 16 bytes of a password (the reset record has no room for more): a longer one is refused, as
+    // the program refuses it, rather than cut into another password or counted as a wrong one. An ONVIF login
+    // (set-network with --user) may have up to 64.
+    const size_t ownLimit = sizeof(VEXA_RESET_PARAM::newPassword);
+    const size_t limit = command == "set-network" && options.count("--user") ? 64 : ownLimit;
+    if (password.size() > limit) {
         std::fprintf(stderr, "vexa: the %spassword is longer than %zu bytes\n", command == "reset" ? "new " : "",
-                     sizeof(VEXA_RESET_PARAM::newPassword));
+                     limit);
         return 1;
     }
+    const std::string user = options.count("--user") ? options["--user"] : std::string();
 
-    if (!startDiscovery(onDevice, &target, options.count("--user") ? options["--user"] : std::string(), password))
+    // No login yet: it goes to the one device named, once that is found.
+    if (!startDiscovery(onDevice, &target, std::string(), std::string()))
         return 1;
-    {
+    const auto listen = [&](bool first) {
+        const auto until = Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
         std::unique_lock<std::mutex> lock(target.mutex);
-        target.found.wait_for(lock, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),
-                              [&] { return target.heard; });
-        // An ONVIF device whose details could not be read: the library reads them again with the password.
-        target.heard = target.heard || target.seen;
-    }
-    if (!target.heard) {
+        target.found.wait_until(lock, until, [&] { return ready(target, first); });
+    };
+    const auto fail = [&](const char* what) {
         VEXA_Stop();
-        std::fprintf(stderr, "vexa: device %s not heard\n", target.serialOrMac.c_str());
+        std::fprintf(stderr, "vexa: device %s %s\n", terminalText(target.serialOrMac).c_str(), what);
+        wipe(password.data(), password.size());
+        return 1;
+    };
+    // A serial number or MAC may be claimed by more than one device: the whole time is listened to.
+    listen(true);
+    VEXA_DEVICE_INFO onvif{};
+    size_t onvifCount = 0;
+    {
+        std::lock_guard<std::mutex> lock(target.mutex);
+        onvifCount = onvifMatches(target, &onvif);
+    }
+    if (onvifCount == 0 && !user.empty() && !namesOneDevice(target.serialOrMac)) {
+        std::fprintf(stderr,
+                     "vexa: %s is not an address, MAC or endpoint reference: every ONVIF device that "
+                     "answers is sent the login to read its serial number\n",
+                     terminalText(target.serialOrMac).c_str());
+        if (!setOnvifLogin(user, password))
+            return fail("not reached: the login could not be set");
+        listen(false);
+        // Others may claim the same serial number: they are being read too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(std::min(seconds, 1.0) * 1000)));
+    } else if (onvifCount == 1 && !user.empty()) {
+        // The login goes to this one device, and the details it gates are read with it.
+        const std::string endpoint = fieldText(onvif.endpointReference);
+        if (options.count("--accept-new-certificate"))
+            VEXA_AcceptOnvifCertificate(endpoint.c_str());
+        const char* one[] = {endpoint.c_str()};
+        VEXA_SetOnvifCredentialsFor(one, 1, user.c_str(), password.c_str());
+        listen(false);
+    }
+    std::vector<std::string> addresses;
+    bool any = false;
+    {
+        std::lock_guard<std::mutex> lock(target.mutex);
+        any = !target.matches.empty();
+        onvifCount = onvifMatches(target, &onvif);
+        for (const auto& [key, info] : target.matches)
+            if (isOnvif(info))
+                addresses.push_back(fieldText(info.ipv4Address) + " (" + fieldText(info.endpointReference) + ")");
+        target.info = onvifCount > 0 ? onvif : any ? target.matches.begin()->second : VEXA_DEVICE_INFO{};
+    }
+    if (!any)
+        return fail("not heard");
+    if (onvifCount > 1) {
+        // The library refuses a serial number two devices claim; so does this, rather than pick one of them.
+        VEXA_Stop();
+        std::fprintf(stderr, "vexa: %s failed: %s (error %u):", command.c_str(),
+                     errorSentence(VEXA_ERR_AMBIGUOUS_DEVICE), VEXA_ERR_AMBIGUOUS_DEVICE);
+        for (const std::string& address : addresses)
+            std::fprintf(stderr, " %s", terminalText(address).c_str());
+        std::fprintf(stderr, "\n");
+        wipe(password.data(), password.size());
+        return 1;
+    }
+    if (!isOnvif(target.info) && password.size() > ownLimit) {
+        VEXA_Stop();
+        std::fprintf(stderr, "vexa: the password is longer than %zu bytes\n", ownLimit);
+        wipe(password.data(), password.size());
         return 1;
     }
     const std::string serial = fieldText(target.info.serialNo);
@@ -198,6 +306,9 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             VEXA_DEVICE_INFO d;
             {
                 std::lock_guard<std::mutex> lock(target.mutex);
+                const auto it = target.matches.find(deviceKey(target.info));
+                if (it != target.matches.end())
+                    target.info = it->second;
                 d = target.info;
             }
             const VEXA_NET_PARAM p = netParams(d, options);
@@ -212,7 +323,12 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
             }
             VEXA_SendInquiry();
             std::unique_lock<std::mutex> lock(target.mutex);
-            target.found.wait_for(lock, std::chrono::seconds(3), [&] { return target.info.recordVersion > builtFrom; });
+            target.found.wait_for(lock, std::chrono::seconds(3), [&] {
+                const auto it = target.matches.find(deviceKey(d));
+                if (it != target.matches.end())
+                    target.info = it->second;
+                return target.info.recordVersion > builtFrom;
+            });
         }
     } else if (command == "key-request") {
         VEXA_KEY_REQUEST_QR reply{};
@@ -234,7 +350,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
                                  fd < 0 ? std::strerror(errno) : "write failed");
                 result = written ? 0 : 1;
             } else {
-                std::printf("%s\n", doc.c_str());
+                std::printf("%s\n", terminalText(doc).c_str());
                 result = 0;
             }
         } else {

@@ -77,8 +77,17 @@ void appendFormatted(std::string& out, const char* format, unsigned value) {
 } // namespace
 
 bool isHiddenControl(char32_t c) {
-    return (c >= 0x80 && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) ||
-           (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+    // Ranges of code points that show nothing or turn the text around; a serial number with one of them can look
+    // like another device's.
+    static constexpr char32_t kRanges[][2] = {
+        {0x80, 0x9f},     {0xad, 0xad},     {0x34f, 0x34f},     {0x61c, 0x61c},     {0x115f, 0x1160}, {0x17b4, 0x17b5},
+        {0x180b, 0x180f}, {0x200b, 0x200f}, {0x2028, 0x202e},   {0x2060, 0x206f},   {0x3164, 0x3164}, {0xfeff, 0xfeff},
+        {0xffa0, 0xffa0}, {0xfff9, 0xfffb}, {0x1d173, 0x1d17a}, {0xe0000, 0xe0fff},
+    };
+    for (const auto& range : kRanges)
+        if (c >= range[0] && c <= range[1])
+            return true;
+    return false;
 }
 
 std::string terminalText(std::string_view text) {
@@ -91,6 +100,18 @@ std::string terminalText(std::string_view text) {
                 out += "\\\\";
             else
                 return false;
+            return true;
+        },
+        [](std::string& out, unsigned char byte) { appendFormatted(out, "\\x%02X", byte); });
+}
+
+std::string markedText(std::string_view text) {
+    return rewrite(
+        text,
+        [](std::string& out, char32_t c) {
+            if (c >= 0x20 && c != 0x7f && !isHiddenControl(c))
+                return false;
+            appendFormatted(out, "\\u{%04X}", static_cast<unsigned>(c));
             return true;
         },
         [](std::string& out, unsigned char byte) { appendFormatted(out, "\\x%02X", byte); });

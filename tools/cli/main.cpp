@@ -12,10 +12,10 @@
 namespace {
 
 void usage() {
-    std::fprintf(
-        stderr,
-        "usage: vexa discover [--json] [--seconds S] [--user NAME]   (ONVIF login; password as for activate)\n%s",
-        cli::operationsUsage());
+    std::fprintf(stderr,
+                 "usage: vexa discover [--json] [--seconds S] [--user NAME]   (ONVIF login; password as for activate)\n"
+                 "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n%s",
+                 cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
 }
 
@@ -31,6 +31,11 @@ int main(int argc, char** argv) {
         VEXA_SetVerdictFile((std::string(cache) + "/vexa/verdicts").c_str());
     else if (const char* home = std::getenv("HOME"); home && *home)
         VEXA_SetVerdictFile((std::string(home) + "/.cache/vexa/verdicts").c_str());
+    // ONVIF HTTPS certificates pinned on first contact, in the user's data folder.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        VEXA_SetOnvifPinFile((std::string(data) + "/vexa/onvif-pins").c_str());
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        VEXA_SetOnvifPinFile((std::string(home) + "/.local/share/vexa/onvif-pins").c_str());
     const std::string command = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "discover" && cli::wantsCsv(args))
