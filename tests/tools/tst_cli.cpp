@@ -1,14 +1,18 @@
 // The command-line client's handling of secrets, checked before anything goes on the network.
 
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 
+#include "CaseName.h"
 #include "Commands.h"
 #include "DevsimProcess.h"
+#include "FakeCamera.h"
 #include "Fleet.h"
 #include "vexa_crypto.h"
 
@@ -191,3 +195,76 @@ TEST(Cli, EveryListeningCommandRefusesBadSecondsWarnsOfAKeylessListAndSaysWhyItC
     }
     ::unsetenv("VEXA_PASSWORD");
 }
+
+// ONVIF on a hostile link, as the client meets it: a simulated camera and a fake one that announces itself all the
+// while. The login goes only to the device named; a serial number two devices claim is refused, naming both.
+struct NamingCase {
+    const char* name;
+    bool byAddress; // else by serial number
+    testutil::FakeCamera::Mode fake;
+    bool fakeClaimsSerial;
+    std::string password; // the camera's
+    int status;
+    const char* says;
+};
+
+class CliOnvif : public ::testing::TestWithParam<NamingCase> {};
+
+TEST_P(CliOnvif, LoginReachesOnlyTheNamedDevice) {
+    const NamingCase& c = GetParam();
+    static int block = 0;
+    const std::string base = "127.95." + std::to_string(block++) + ".";
+    testutil::TempDir dir;
+    ::setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+    const std::string wsd = std::getenv("VEXA_WSD_PORT") ? std::getenv("VEXA_WSD_PORT") : "3702";
+    testutil::Process sim;
+    ASSERT_TRUE(sim.startDevsim({"--count", "0", "--onvif", "1", "--onvif-base", base + "1", "--wsd-port", wsd,
+                                 "--state", dir.file("state.json"), "--onvif-password", c.password}));
+    // The camera's serial number, as anyone may read it.
+    std::string serial;
+    ASSERT_TRUE(testutil::waitFor(
+        [&] {
+            const CliRun run = testutil::runVexa("discover --json --seconds 1", false);
+            std::istringstream lines(run.output);
+            for (std::string line; std::getline(lines, line);)
+                if (line.find("\"onvif\"") != std::string::npos)
+                    serial = nlohmann::json::parse(line)["serialNo"].get<std::string>();
+            return !serial.empty();
+        },
+        std::chrono::seconds(10)));
+    testutil::FakeCamera fake(base + "66", 8080, c.fake, c.fakeClaimsSerial ? serial : "FAKE-0001");
+    ASSERT_TRUE(fake.ok());
+    std::atomic<bool> done{false};
+    std::thread announcer([&] {
+        while (!done) {
+            fake.send(testutil::FakeCamera::hello("urn:uuid:fake-cli", fake.url(), 1),
+                      static_cast<uint16_t>(std::atoi(wsd.c_str())));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+    ::setenv("VEXA_PASSWORD", c.password.c_str(), 1);
+    const CliRun run = testutil::runVexa("set-network " + (c.byAddress ? base + "1" : serial) + " --gateway " + base +
+                                         "254 --user admin --seconds 2");
+    done = true;
+    announcer.join();
+    ::unsetenv("VEXA_PASSWORD");
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(run.status, c.status) << run.output;
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    if (c.fakeClaimsSerial) {
+        EXPECT_NE(run.output.find(base + "66"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(fake.seen().tokens, 0);
+    EXPECT_EQ(fake.seen().authorizations, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliOnvif,
+                         ::testing::Values(
+                             // 40 bytes: an ONVIF login is not held to our devices' 16.
+                             NamingCase{"byAddress", true, testutil::FakeCamera::Mode::NoChallenge, false,
+                                        "Long-Onvif-Passphrase-For-Offline-Guess", 0, "set-network: ok"},
+                             NamingCase{"bySerialAlone", false, testutil::FakeCamera::Mode::Digest, false,
+                                        "Camera-2024", 0, "set-network: ok"},
+                             NamingCase{"serialClaimedTwice", false, testutil::FakeCamera::Mode::Answer, true,
+                                        "Camera-2024", 1, "error 2016"}),
+                         testutil::CaseName());
