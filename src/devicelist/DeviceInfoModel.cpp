@@ -329,7 +329,8 @@ void DeviceInfoModel::markRow(int row) {
     lines << (maker.isEmpty() ? tr("ONVIF device") : tr("ONVIF device made by %1").arg(maker.toHtmlEscaped()));
     QString status;
     bool fault = true;
-    const bool refused = state == VEXA_DETAILS_NEED_LOGIN && m_credentialsSet;
+    const bool refused =
+        state == VEXA_DETAILS_NEED_LOGIN && m_credentialsSet && (m_loginForAll || m_loginScope.contains(endpoint));
     switch (state) {
     case VEXA_DETAILS_READ:
         status = m_activated;
@@ -397,6 +398,27 @@ void DeviceInfoModel::setCredentialsSet(bool set) {
             id->setData(VEXA_DETAILS_PENDING, DetailsStateRole);
             markRow(row);
         }
+    }
+}
+
+void DeviceInfoModel::setLoginScope(bool all, const QSet<QString>& endpoints) {
+    if (all == m_loginForAll && endpoints == m_loginScope)
+        return;
+    const bool wasAll = m_loginForAll;
+    const QSet<QString> before = m_loginScope;
+    m_loginForAll = all;
+    m_loginScope = endpoints;
+    for (auto it = m_rowsByEndpoint.cbegin(); it != m_rowsByEndpoint.cend(); ++it) {
+        const int row = it.value()->row();
+        QStandardItem* id = row >= 0 ? item(row, columnOf(KindId)) : nullptr;
+        if (!id || id->data(DetailsStateRole).toInt() != VEXA_DETAILS_NEED_LOGIN)
+            continue;
+        const bool covered = all || endpoints.contains(it.key());
+        const bool wasCovered = wasAll || before.contains(it.key());
+        // Newly given the login: the library reads it again. No longer given it: it needs a sign-in.
+        if (covered && !wasCovered && m_credentialsSet)
+            id->setData(VEXA_DETAILS_PENDING, DetailsStateRole);
+        markRow(row);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "discovery/VexaHandler.h"
 
 #include <cstring>
+#include <vector>
 
 #include <QDebug>
 
@@ -37,12 +38,11 @@ bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info) {
 
 VexaHandler::VexaHandler() {
     setLogToFile(3, nullptr, 1);
-    // The run's one ONVIF login goes to the library whenever it changes, and again at every start.
+    // The run's one ONVIF login goes to the library whenever it or its scope changes, and again at every start.
     OnvifLogin& login = OnvifLogin::instance();
     connect(&login, &OnvifLogin::changed, this, [this] {
-        const OnvifLogin& current = OnvifLogin::instance();
         if (m_started)
-            setOnvifCredentials(current.user(), current.password());
+            applyOnvifLogin();
     });
 }
 
@@ -55,9 +55,8 @@ bool VexaHandler::start() {
         return true;
     if (m_library.start(&VexaHandler::deviceCallback, 1, this) >= 1) {
         m_started = true;
-        const OnvifLogin& login = OnvifLogin::instance();
-        if (login.isSet())
-            setOnvifCredentials(login.user(), login.password());
+        if (OnvifLogin::instance().isSet())
+            applyOnvifLogin();
         return true;
     }
     return false;
@@ -127,6 +126,33 @@ bool VexaHandler::setOnvifCredentials(const QString& user, const QString& passwo
     const bool ok = m_library.setOnvifCredentials(name.constData(), secret.constData()) >= 1;
     secret.fill('\0');
     return ok;
+}
+
+bool VexaHandler::setOnvifCredentialsFor(const QStringList& endpoints, const QString& user, const QString& password) {
+    if (!m_library.setOnvifCredentialsFor)
+        return false;
+    std::vector<QByteArray> names;
+    names.reserve(static_cast<size_t>(endpoints.size()));
+    std::vector<const char*> pointers;
+    for (const QString& endpoint : endpoints) {
+        names.push_back(endpoint.toUtf8());
+        pointers.push_back(names.back().constData());
+    }
+    QByteArray name = user.toUtf8();
+    QByteArray secret = password.toUtf8();
+    const bool ok = m_library.setOnvifCredentialsFor(pointers.data(), static_cast<uint32_t>(pointers.size()),
+                                                     name.constData(), secret.constData()) >= 1;
+    secret.fill('\0');
+    return ok;
+}
+
+bool VexaHandler::applyOnvifLogin() {
+    const OnvifLogin& login = OnvifLogin::instance();
+    // Every device, later ones too, only when the user chose so: else a camera that merely announces itself
+    // would be handed the site's login.
+    if (!login.isSet() || login.isAutomatic())
+        return setOnvifCredentials(login.user(), login.password());
+    return setOnvifCredentialsFor(login.endpoints(), login.user(), login.password());
 }
 
 QString VexaHandler::onvifRefusal(const QString& endpointReference) const {

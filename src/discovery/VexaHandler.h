@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 #include <QObject>
+#include <QStringList>
 
 #include "discovery/DeviceRecord.h"
 #include "platform/core/Singleton.h"
@@ -28,6 +29,7 @@ struct VexaLibrary {
     decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
     decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
     decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
+    decltype(&VEXA_SetOnvifCredentialsFor) setOnvifCredentialsFor = &VEXA_SetOnvifCredentialsFor;
     decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
 };
 
@@ -64,6 +66,10 @@ public:
     // Hands the run's ONVIF user and password to the library (memory only); an empty user forgets them. Takes a
     // lock and queues reads, never waits on a device.
     bool setOnvifCredentials(const QString& user, const QString& password);
+    // The same login for those devices only (endpoint references); the library gives it to no other device.
+    bool setOnvifCredentialsFor(const QStringList& endpoints, const QString& user, const QString& password);
+    // Hands OnvifLogin to the library: to the devices it covers, or to every device when it is automatic.
+    bool applyOnvifLogin();
     // The ONVIF device's words when it last refused the login; empty when it gave none or is not listed.
     QString onvifRefusal(const QString& endpointReference) const;
 

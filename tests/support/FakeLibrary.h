@@ -6,11 +6,13 @@
 // the pages' and dialogs' worker threads; the last error is kept per thread as the real library keeps it, so code
 // that read it on the wrong thread would see 0.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <QByteArray>
@@ -221,6 +223,8 @@ inline QHash<QByteArray, QByteArray> refusals;
 inline QByteArray onvifUser;
 inline QByteArray onvifPassword;
 inline int credentialCalls = 0;
+// The devices the last login was given to; null: every device (the automatic sign-in).
+inline std::optional<QList<QByteArray>> onvifScope;
 
 inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
     std::lock_guard<std::mutex> lock(mutex());
@@ -233,6 +237,19 @@ inline int setOnvifCredentials(const char* user, const char* password) {
     ++credentialCalls;
     onvifUser = QByteArray(user ? user : "");
     onvifPassword = QByteArray(password ? password : "");
+    onvifScope.reset();
+    return 1;
+}
+
+inline int setOnvifCredentialsFor(const char* const* endpoints, uint32_t count, const char* user,
+                                  const char* password) {
+    setOnvifCredentials(user, password);
+    std::lock_guard<std::mutex> lock(mutex());
+    QList<QByteArray> scope;
+    for (uint32_t i = 0; i < count; ++i)
+        scope << QByteArray(endpoints[i]);
+    std::sort(scope.begin(), scope.end());
+    onvifScope = scope;
     return 1;
 }
 
@@ -253,6 +270,7 @@ inline void install() {
     library.lastError = &lastError;
     library.onvifRefusal = &onvifRefusal;
     library.setOnvifCredentials = &setOnvifCredentials;
+    library.setOnvifCredentialsFor = &setOnvifCredentialsFor;
     VEXA::VexaHandler::instance()->setLibrary(library);
 }
 
@@ -267,6 +285,7 @@ inline void reset() {
     onvifUser.clear();
     onvifPassword.clear();
     credentialCalls = 0;
+    onvifScope.reset();
     inFlight = 0;
     maxInFlight = 0;
     delayMs = 0;
