@@ -44,6 +44,9 @@ VexaHandler::VexaHandler() {
         if (m_started)
             applyOnvifLogin();
     });
+    // Reports arrive on the library's thread; these run on the handler's.
+    connect(this, &VexaHandler::signalDeviceOnline, this, &VexaHandler::onOnvifDeviceListed, Qt::QueuedConnection);
+    connect(this, &VexaHandler::signalDeviceOffline, this, &VexaHandler::onOnvifDeviceGone, Qt::QueuedConnection);
 }
 
 VexaHandler::~VexaHandler() {
@@ -72,6 +75,7 @@ bool VexaHandler::stop() {
         return true;
     if (m_library.stop() >= 1) {
         m_started = false;
+        m_loginGiven.clear(); // the library wiped every login
         return true;
     }
     return false;
@@ -82,6 +86,8 @@ bool VexaHandler::sendInquiry() {
 }
 
 bool VexaHandler::clearUp() {
+    // The library forgets every device, and the logins given to them: each gets its login again when heard.
+    m_loginGiven.clear();
     return m_library.clearUp() >= 1;
 }
 
@@ -146,13 +152,50 @@ bool VexaHandler::setOnvifCredentialsFor(const QStringList& endpoints, const QSt
     return ok;
 }
 
-bool VexaHandler::applyOnvifLogin() {
+void VexaHandler::applyOnvifLogin() {
     const OnvifLogin& login = OnvifLogin::instance();
-    // Every device, later ones too, only when the user chose so: else a camera that merely announces itself
-    // would be handed the site's login.
-    if (!login.isSet() || login.isAutomatic())
-        return setOnvifCredentials(login.user(), login.password());
-    return setOnvifCredentialsFor(login.endpoints(), login.user(), login.password());
+    // Every device, later ones too, only when the user chose so: else a host that merely announces itself as a
+    // camera would be handed the site's login.
+    if (!login.isSet() || login.isAutomatic()) {
+        m_loginGiven.clear();
+        setOnvifCredentials(login.user(), login.password());
+        return;
+    }
+    setOnvifCredentials(QString(), QString()); // no longer for every device
+    const bool sameLogin = login.user() == m_givenUser && login.password() == m_givenPassword;
+    QStringList taken;
+    for (const QString& endpoint : std::as_const(m_loginGiven))
+        if (!login.covers(endpoint))
+            taken << endpoint;
+    for (const QString& endpoint : std::as_const(taken)) {
+        setOnvifCredentialsFor({endpoint}, QString(), QString());
+        m_loginGiven.remove(endpoint);
+    }
+    if (!sameLogin)
+        m_loginGiven.clear();
+    m_givenUser = login.user();
+    m_givenPassword.fill(QChar(0));
+    m_givenPassword = login.password();
+    // One device at a time: one that left the library meanwhile fails alone, and is given it when it is back.
+    for (const QString& endpoint : login.endpoints()) {
+        if (!m_loginGiven.contains(endpoint) && setOnvifCredentialsFor({endpoint}, login.user(), login.password()))
+            m_loginGiven.insert(endpoint);
+    }
+}
+
+void VexaHandler::onOnvifDeviceListed(const VEXA_DEVICE_MY_INFO& record) {
+    const QString endpoint = recordText(record.endpointReference);
+    const OnvifLogin& login = OnvifLogin::instance();
+    if (!m_started || endpoint.isEmpty() || login.isAutomatic() || !login.covers(endpoint) ||
+        m_loginGiven.contains(endpoint))
+        return;
+    if (setOnvifCredentialsFor({endpoint}, login.user(), login.password()))
+        m_loginGiven.insert(endpoint);
+}
+
+void VexaHandler::onOnvifDeviceGone(const VEXA_DEVICE_MY_INFO& record) {
+    // The library forgets a device that goes, and its login with it.
+    m_loginGiven.remove(recordText(record.endpointReference));
 }
 
 QString VexaHandler::onvifRefusal(const QString& endpointReference) const {
