@@ -157,6 +157,8 @@ void VexaHandler::applyOnvifLogin() {
     // Every device, later ones too, only when the user chose so: else a host that merely announces itself as a
     // camera would be handed the site's login.
     if (!login.isSet() || login.isAutomatic()) {
+        for (const QString& endpoint : std::as_const(m_loginGiven))
+            setOnvifCredentialsFor({endpoint}, QString(), QString());
         m_loginGiven.clear();
         setOnvifCredentials(login.user(), login.password());
         return;

@@ -6,19 +6,18 @@
 // the pages' and dialogs' worker threads; the last error is kept per thread as the real library keeps it, so code
 // that read it on the wrong thread would see 0.
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 #include <QByteArray>
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QThread>
 
 #include "discovery/VexaHandler.h"
@@ -223,9 +222,9 @@ inline QHash<QByteArray, QByteArray> refusals;
 inline QByteArray onvifUser;
 inline QByteArray onvifPassword;
 inline int credentialCalls = 0;
-// The devices the last login was given to; null: every device (the automatic sign-in).
-inline std::optional<QList<QByteArray>> onvifScope;
-
+// The login given to every device (the automatic sign-in), and the devices given one of their own.
+inline bool onvifEvery = false;
+inline QMap<QByteArray, QByteArray> onvifGiven; // endpoint reference → user
 inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
     std::lock_guard<std::mutex> lock(mutex());
     std::snprintf(buffer, size, "%s", refusals.value(QByteArray(endpoint)).constData());
@@ -237,19 +236,21 @@ inline int setOnvifCredentials(const char* user, const char* password) {
     ++credentialCalls;
     onvifUser = QByteArray(user ? user : "");
     onvifPassword = QByteArray(password ? password : "");
-    onvifScope.reset();
+    onvifEvery = !onvifUser.isEmpty();
     return 1;
 }
 
 inline int setOnvifCredentialsFor(const char* const* endpoints, uint32_t count, const char* user,
                                   const char* password) {
-    setOnvifCredentials(user, password);
     std::lock_guard<std::mutex> lock(mutex());
-    QList<QByteArray> scope;
-    for (uint32_t i = 0; i < count; ++i)
-        scope << QByteArray(endpoints[i]);
-    std::sort(scope.begin(), scope.end());
-    onvifScope = scope;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (user && *user) {
+            onvifGiven.insert(QByteArray(endpoints[i]), QByteArray(user));
+            onvifPassword = QByteArray(password ? password : "");
+        } else {
+            onvifGiven.remove(QByteArray(endpoints[i]));
+        }
+    }
     return 1;
 }
 
@@ -285,7 +286,8 @@ inline void reset() {
     onvifUser.clear();
     onvifPassword.clear();
     credentialCalls = 0;
-    onvifScope.reset();
+    onvifEvery = false;
+    onvifGiven.clear();
     inFlight = 0;
     maxInFlight = 0;
     delayMs = 0;
