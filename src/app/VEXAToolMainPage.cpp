@@ -172,7 +172,7 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
 
 void VEXAToolMainPage::onSignIn() {
     enableCover();
-    m_signIn->exec(this);
+    m_signIn->exec(this, m_listPage->listedOnvifDevices());
     disableCover();
 }
 

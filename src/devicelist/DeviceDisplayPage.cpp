@@ -129,11 +129,27 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
 
     connect(&VEXA::OnvifLogin::instance(), &VEXA::OnvifLogin::changed, this, &DeviceDisplayPage::onOnvifLoginChanged);
-    m_model->setCredentialsSet(VEXA::OnvifLogin::instance().isSet());
+    onOnvifLoginChanged();
 }
 
 void DeviceDisplayPage::onOnvifLoginChanged() {
-    m_model->setCredentialsSet(VEXA::OnvifLogin::instance().isSet());
+    const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    const QStringList endpoints = login.endpoints();
+    m_model->setLoginScope(login.isAutomatic(), QSet<QString>(endpoints.cbegin(), endpoints.cend()));
+    m_model->setCredentialsSet(login.isSet());
+}
+
+QStringList DeviceDisplayPage::listedOnvifDevices() const {
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    VEXA::DeviceStore::instance()->copyAll(records);
+    QStringList endpoints;
+    for (const VEXA_DEVICE_MY_INFO& record : std::as_const(records)) {
+        const QString endpoint = recordText(record.endpointReference);
+        if (!endpoint.isEmpty())
+            endpoints << endpoint;
+    }
+    // Ours that also answer as ONVIF devices are not among them: they are changed as ours.
+    return endpoints;
 }
 
 DeviceDisplayPage::~DeviceDisplayPage() = default;
@@ -418,7 +434,7 @@ void DeviceDisplayPage::loginOnvif(const VEXA_DEVICE_MY_INFO& record) {
         if (!mac.isEmpty())
             m_onvifByMac.insert(mac, endpoint);
     }
-    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().isSet())
+    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().covers(endpoint))
         m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
     updateCount();
 }
@@ -472,7 +488,7 @@ void DeviceDisplayPage::updateOnvif(const VEXA_DEVICE_MY_INFO& record) {
         return;
     }
     const bool rekeyed = !(deviceKeyOf(known) == deviceKeyOf(record));
-    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().isSet())
+    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().covers(endpoint))
         m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
     else
         m_model->setRefusalReason(endpoint, QString());

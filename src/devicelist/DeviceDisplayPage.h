@@ -65,6 +65,8 @@ public:
     QPushButton* applyPlanButton() const;
     // "Sign in…": asks the window for the ONVIF login (signalSignInRequested).
     QPushButton* signInButton() const;
+    // The ONVIF devices listed now, by endpoint reference: those a sign-in goes to.
+    QStringList listedOnvifDevices() const;
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;

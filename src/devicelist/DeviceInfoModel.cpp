@@ -177,9 +177,14 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
         byKind[KindCheck]->setData(QVariant::fromValue(deviceKeyOf(record)), DeviceKeyRole);
     } else {
         fillCells(byKind, record, true);
-        // The key shares the texts of the serial-number and MAC cells.
-        byKind[KindCheck]->setData(
-            QVariant::fromValue(DeviceKey{byKind[KindSerialNumber]->text(), byKind[KindMac]->text()}), DeviceKeyRole);
+        // The key is the record's own texts, sharing those of the serial-number and MAC cells unless a cell marks
+        // an invisible character.
+        DeviceKey key = deviceKeyOf(record);
+        if (const QString serial = byKind[KindSerialNumber]->text(); serial == key.serialNo)
+            key.serialNo = serial;
+        if (const QString mac = byKind[KindMac]->text(); mac == key.mac)
+            key.mac = mac;
+        byKind[KindCheck]->setData(QVariant::fromValue(key), DeviceKeyRole);
     }
     appendRow(items);
     // Ours carry no protocol role (it reads as VEXA_PROTOCOL_VEXA): one value fewer in each of 10,000 rows.
@@ -193,7 +198,7 @@ void DeviceInfoModel::fillOnvifCells(QStandardItem* const (&byKind)[KindCount], 
     auto given = [this](const QString& value) { return value.isEmpty() ? m_notAvailable : value; };
     auto set = [&byKind](int kind, const QString& value) {
         if (byKind[kind])
-            byKind[kind]->setText(value);
+            byKind[kind]->setText(visibleText(value));
     };
     set(KindDeviceType, shared(given(recordText(record.deviceTypeName))));
     set(KindActivate, given(recordText(record.deviceName)));
@@ -238,7 +243,7 @@ void DeviceInfoModel::fillCells(QStandardItem* const (&byKind)[KindCount], const
     const bool fillsAddresses = level == 1 || (level == 2 && firstReport);
     auto set = [&byKind](int kind, const QString& value) {
         if (byKind[kind])
-            byKind[kind]->setText(value);
+            byKind[kind]->setText(visibleText(value));
     };
     set(KindDeviceType, shared(recordText(record.deviceTypeName)));
     set(KindActivate, recordText(record.deviceName));
@@ -326,10 +331,12 @@ void DeviceInfoModel::markRow(int row) {
     const QString maker = check->data(MakerRole).toString();
     const int state = id->data(DetailsStateRole).toInt();
     QStringList lines;
-    lines << (maker.isEmpty() ? tr("ONVIF device") : tr("ONVIF device made by %1").arg(maker.toHtmlEscaped()));
+    lines << (maker.isEmpty() ? tr("ONVIF device")
+                              : tr("ONVIF device made by %1").arg(visibleText(maker).toHtmlEscaped()));
     QString status;
     bool fault = true;
-    const bool refused = state == VEXA_DETAILS_NEED_LOGIN && m_credentialsSet;
+    const bool refused =
+        state == VEXA_DETAILS_NEED_LOGIN && m_credentialsSet && (m_loginForAll || m_loginScope.contains(endpoint));
     switch (state) {
     case VEXA_DETAILS_READ:
         status = m_activated;
@@ -340,7 +347,7 @@ void DeviceInfoModel::markRow(int row) {
             status = tr("Sign-in refused");
             const QString reason = m_refusals.value(endpoint);
             lines << (reason.isEmpty() ? tr("Sign-in refused: the device did not accept the user name or password.")
-                                       : tr("Sign-in refused: %1").arg(reason.toHtmlEscaped()));
+                                       : tr("Sign-in refused: %1").arg(visibleText(reason).toHtmlEscaped()));
         } else {
             status = tr("Sign-in needed");
             lines << tr("Sign in to ONVIF devices to read its details.");
@@ -397,6 +404,27 @@ void DeviceInfoModel::setCredentialsSet(bool set) {
             id->setData(VEXA_DETAILS_PENDING, DetailsStateRole);
             markRow(row);
         }
+    }
+}
+
+void DeviceInfoModel::setLoginScope(bool all, const QSet<QString>& endpoints) {
+    if (all == m_loginForAll && endpoints == m_loginScope)
+        return;
+    const bool wasAll = m_loginForAll;
+    const QSet<QString> before = m_loginScope;
+    m_loginForAll = all;
+    m_loginScope = endpoints;
+    for (auto it = m_rowsByEndpoint.cbegin(); it != m_rowsByEndpoint.cend(); ++it) {
+        const int row = it.value()->row();
+        QStandardItem* id = row >= 0 ? item(row, columnOf(KindId)) : nullptr;
+        if (!id || id->data(DetailsStateRole).toInt() != VEXA_DETAILS_NEED_LOGIN)
+            continue;
+        const bool covered = all || endpoints.contains(it.key());
+        const bool wasCovered = wasAll || before.contains(it.key());
+        // Newly given the login: the library reads it again. No longer given it: it needs a sign-in.
+        if (covered && !wasCovered && m_credentialsSet)
+            id->setData(VEXA_DETAILS_PENDING, DetailsStateRole);
+        markRow(row);
     }
 }
 

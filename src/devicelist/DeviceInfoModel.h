@@ -99,6 +99,9 @@ public:
     // Whether the run has ONVIF credentials: a device asking for a login then refused them. A change shows the
     // devices that asked as being read again, until their next report.
     void setCredentialsSet(bool set);
+    // Which ONVIF devices the login goes to (endpoint references), or all of them: a device outside says "Sign-in
+    // needed", never that it refused a login it was not given. One that comes inside is shown as being read again.
+    void setLoginScope(bool all, const QSet<QString>& endpoints);
     // The device's words when it refused the sign-in; shown with the mark. Empty: it gave none.
     void setRefusalReason(const QString& endpoint, const QString& reason);
     // Marks (or unmarks) the row of one of our devices that also answers as an ONVIF device.
@@ -173,6 +176,8 @@ private:
     QHash<QString, QString> m_refusals; // endpoint reference -> the device's words
     QSet<QString> m_alsoOnvif;          // serial number + NUL + MAC of ours that also answer as ONVIF devices
     bool m_credentialsSet = false;
+    bool m_loginForAll = true;
+    QSet<QString> m_loginScope;
     QVector<QStandardItem*> m_pendingRepaint;
 
     QSet<QString> m_sharedTexts;

@@ -61,6 +61,38 @@ QString recordText(const char* field, std::size_t width) {
     return QString::fromLatin1(field, size);
 }
 
+QString visibleText(const QString& text) {
+    auto hidden = [](char32_t c) {
+        const QChar::Category category = QChar::category(c);
+        return category == QChar::Other_Format || category == QChar::Other_Control;
+    };
+    // Most texts are printable ASCII: one pass over the code units, no allocation.
+    bool plain = true;
+    for (const QChar unit : text) {
+        const char16_t u = unit.unicode();
+        if (u < 0x20 || u >= 0x7F) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return text;
+    QString out;
+    bool marked = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(text.at(i), text.at(++i));
+        if (hidden(c)) {
+            out += QStringLiteral("<U+%1>").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
+            marked = true;
+        } else {
+            out += QString::fromUcs4(&c, 1);
+        }
+    }
+    return marked ? out : text;
+}
+
 void setRecordText(char* field, std::size_t width, const QByteArray& text) {
     std::memset(field, 0, width);
     std::memcpy(field, text.constData(), std::min(width, static_cast<std::size_t>(text.size())));

@@ -130,6 +130,11 @@ QString recordText(const char (&field)[N]) {
     return recordText(field, N);
 }
 
+// A device's text as a person may safely see it: every invisible format or control character (bidi overrides and
+// isolates, zero-width marks, C0 and C1 controls) written as "<U+202E>", so that a name cannot pass for another.
+// Returns the text itself, shared, when there is nothing to mark.
+QString visibleText(const QString& text);
+
 // Copies a string into a fixed field: NUL-padded, cut at the field's width (no terminator when full).
 void setRecordText(char* field, std::size_t width, const QByteArray& text);
 template <std::size_t N>

@@ -1,5 +1,7 @@
 #include "discovery/OnvifLogin.h"
 
+#include <QSignalBlocker>
+
 namespace VEXA {
 
 OnvifLogin& OnvifLogin::instance() {
@@ -14,7 +16,42 @@ void OnvifLogin::set(const QString& user, const QString& password) {
     m_user = user;
     m_password.fill(QChar(0));
     m_password = newPassword;
+    if (user.isEmpty()) {
+        m_endpoints.clear();
+        m_automatic = false;
+    }
     emit changed();
+}
+
+void OnvifLogin::setScope(const QStringList& endpoints, bool automatic) {
+    const QSet<QString> scope(endpoints.cbegin(), endpoints.cend());
+    if (scope == m_endpoints && automatic == m_automatic)
+        return;
+    m_endpoints = scope;
+    m_automatic = automatic;
+    if (isSet())
+        emit changed();
+}
+
+void OnvifLogin::assign(const QString& user, const QString& password, const QStringList& endpoints, bool automatic) {
+    const QSignalBlocker quiet(this);
+    const QString oldUser = m_user;
+    const QString oldPassword = m_password;
+    const QSet<QString> oldScope = m_endpoints;
+    const bool oldAutomatic = m_automatic;
+    setScope(endpoints, automatic);
+    set(user, password);
+    quiet.unblock();
+    if (m_user != oldUser || m_password != oldPassword || m_endpoints != oldScope || m_automatic != oldAutomatic)
+        emit changed();
+}
+
+void OnvifLogin::addToScope(const QStringList& endpoints) {
+    const qsizetype before = m_endpoints.size();
+    for (const QString& endpoint : endpoints)
+        m_endpoints.insert(endpoint);
+    if (m_endpoints.size() != before && isSet())
+        emit changed();
 }
 
 } // namespace VEXA

@@ -1,6 +1,7 @@
 #include "discovery/VexaHandler.h"
 
 #include <cstring>
+#include <vector>
 
 #include <QDebug>
 
@@ -37,13 +38,15 @@ bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info) {
 
 VexaHandler::VexaHandler() {
     setLogToFile(3, nullptr, 1);
-    // The run's one ONVIF login goes to the library whenever it changes, and again at every start.
+    // The run's one ONVIF login goes to the library whenever it or its scope changes, and again at every start.
     OnvifLogin& login = OnvifLogin::instance();
     connect(&login, &OnvifLogin::changed, this, [this] {
-        const OnvifLogin& current = OnvifLogin::instance();
         if (m_started)
-            setOnvifCredentials(current.user(), current.password());
+            applyOnvifLogin();
     });
+    // Reports arrive on the library's thread; these run on the handler's.
+    connect(this, &VexaHandler::signalDeviceOnline, this, &VexaHandler::onOnvifDeviceListed, Qt::QueuedConnection);
+    connect(this, &VexaHandler::signalDeviceOffline, this, &VexaHandler::onOnvifDeviceGone, Qt::QueuedConnection);
 }
 
 VexaHandler::~VexaHandler() {
@@ -55,9 +58,8 @@ bool VexaHandler::start() {
         return true;
     if (m_library.start(&VexaHandler::deviceCallback, 1, this) >= 1) {
         m_started = true;
-        const OnvifLogin& login = OnvifLogin::instance();
-        if (login.isSet())
-            setOnvifCredentials(login.user(), login.password());
+        if (OnvifLogin::instance().isSet())
+            applyOnvifLogin();
         return true;
     }
     return false;
@@ -73,6 +75,7 @@ bool VexaHandler::stop() {
         return true;
     if (m_library.stop() >= 1) {
         m_started = false;
+        m_loginGiven.clear(); // the library wiped every login
         return true;
     }
     return false;
@@ -83,6 +86,8 @@ bool VexaHandler::sendInquiry() {
 }
 
 bool VexaHandler::clearUp() {
+    // The library forgets every device, and the logins given to them: each gets its login again when heard.
+    m_loginGiven.clear();
     return m_library.clearUp() >= 1;
 }
 
@@ -127,6 +132,72 @@ bool VexaHandler::setOnvifCredentials(const QString& user, const QString& passwo
     const bool ok = m_library.setOnvifCredentials(name.constData(), secret.constData()) >= 1;
     secret.fill('\0');
     return ok;
+}
+
+bool VexaHandler::setOnvifCredentialsFor(const QStringList& endpoints, const QString& user, const QString& password) {
+    if (!m_library.setOnvifCredentialsFor)
+        return false;
+    std::vector<QByteArray> names;
+    names.reserve(static_cast<size_t>(endpoints.size()));
+    std::vector<const char*> pointers;
+    for (const QString& endpoint : endpoints) {
+        names.push_back(endpoint.toUtf8());
+        pointers.push_back(names.back().constData());
+    }
+    QByteArray name = user.toUtf8();
+    QByteArray secret = password.toUtf8();
+    const bool ok = m_library.setOnvifCredentialsFor(pointers.data(), static_cast<uint32_t>(pointers.size()),
+                                                     name.constData(), secret.constData()) >= 1;
+    secret.fill('\0');
+    return ok;
+}
+
+void VexaHandler::applyOnvifLogin() {
+    const OnvifLogin& login = OnvifLogin::instance();
+    // Every device, later ones too, only when the user chose so: else a host that merely announces itself as a
+    // camera would be handed the site's login.
+    if (!login.isSet() || login.isAutomatic()) {
+        for (const QString& endpoint : std::as_const(m_loginGiven))
+            setOnvifCredentialsFor({endpoint}, QString(), QString());
+        m_loginGiven.clear();
+        setOnvifCredentials(login.user(), login.password());
+        return;
+    }
+    setOnvifCredentials(QString(), QString()); // no longer for every device
+    const bool sameLogin = login.user() == m_givenUser && login.password() == m_givenPassword;
+    QStringList taken;
+    for (const QString& endpoint : std::as_const(m_loginGiven))
+        if (!login.covers(endpoint))
+            taken << endpoint;
+    for (const QString& endpoint : std::as_const(taken)) {
+        setOnvifCredentialsFor({endpoint}, QString(), QString());
+        m_loginGiven.remove(endpoint);
+    }
+    if (!sameLogin)
+        m_loginGiven.clear();
+    m_givenUser = login.user();
+    m_givenPassword.fill(QChar(0));
+    m_givenPassword = login.password();
+    // One device at a time: one that left the library meanwhile fails alone, and is given it when it is back.
+    for (const QString& endpoint : login.endpoints()) {
+        if (!m_loginGiven.contains(endpoint) && setOnvifCredentialsFor({endpoint}, login.user(), login.password()))
+            m_loginGiven.insert(endpoint);
+    }
+}
+
+void VexaHandler::onOnvifDeviceListed(const VEXA_DEVICE_MY_INFO& record) {
+    const QString endpoint = recordText(record.endpointReference);
+    const OnvifLogin& login = OnvifLogin::instance();
+    if (!m_started || endpoint.isEmpty() || login.isAutomatic() || !login.covers(endpoint) ||
+        m_loginGiven.contains(endpoint))
+        return;
+    if (setOnvifCredentialsFor({endpoint}, login.user(), login.password()))
+        m_loginGiven.insert(endpoint);
+}
+
+void VexaHandler::onOnvifDeviceGone(const VEXA_DEVICE_MY_INFO& record) {
+    // The library forgets a device that goes, and its login with it.
+    m_loginGiven.remove(recordText(record.endpointReference));
 }
 
 QString VexaHandler::onvifRefusal(const QString& endpointReference) const {

@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 #include <QObject>
+#include <QSet>
+#include <QStringList>
 
 #include "discovery/DeviceRecord.h"
 #include "platform/core/Singleton.h"
@@ -28,6 +30,7 @@ struct VexaLibrary {
     decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
     decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
     decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
+    decltype(&VEXA_SetOnvifCredentialsFor) setOnvifCredentialsFor = &VEXA_SetOnvifCredentialsFor;
     decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
 };
 
@@ -64,6 +67,12 @@ public:
     // Hands the run's ONVIF user and password to the library (memory only); an empty user forgets them. Takes a
     // lock and queues reads, never waits on a device.
     bool setOnvifCredentials(const QString& user, const QString& password);
+    // The same login for those devices only (endpoint references, each listed by the library now); an empty user
+    // takes it from them. The library gives it to no other device.
+    bool setOnvifCredentialsFor(const QStringList& endpoints, const QString& user, const QString& password);
+    // Hands OnvifLogin to the library: to every device when it is automatic, else to each device of its scope that
+    // is listed now, and to each one of the scope as it is listed later; a device that left the scope loses it.
+    void applyOnvifLogin();
     // The ONVIF device's words when it last refused the login; empty when it gave none or is not listed.
     QString onvifRefusal(const QString& endpointReference) const;
 
@@ -88,8 +97,16 @@ private:
     VexaHandler();
     void handleReport(const VEXA_DEVICE_INFO& info);
 
+    // A device listed anew: it gets the login when the scope covers it.
+    void onOnvifDeviceListed(const VEXA_DEVICE_MY_INFO& record);
+    void onOnvifDeviceGone(const VEXA_DEVICE_MY_INFO& record);
+
     VexaLibrary m_library;
     bool m_started = false;
+    // The devices the library holds the login for, when it is not automatic; and the login they hold.
+    QSet<QString> m_loginGiven;
+    QString m_givenUser;
+    QString m_givenPassword;
 };
 
 // The texts of a library record the handler checks before it builds a device record: bounded by their

@@ -462,7 +462,14 @@ void DeviceModifyPage::onModifyNetParas() {
     QByteArray onvifPassword;
     if (onvifRuns) {
         // The library takes the user from the run's login only; it signs every request (digest), never in clear.
-        VEXA::OnvifLogin::instance().set(onvifUser, m_ui->m_lineEditOnvifPassword->text());
+        // The user sends this login to the ticked ONVIF devices, and to no other device.
+        QStringList endpoints;
+        for (qsizetype i = 0; i < runnable.size(); ++i)
+            if (onvifOfRunnable.at(i))
+                endpoints << recordText(storedRecord(runnable.at(i)).endpointReference);
+        VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+        login.set(onvifUser, m_ui->m_lineEditOnvifPassword->text());
+        login.addToScope(endpoints);
         onvifPassword = m_ui->m_lineEditOnvifPassword->text().toUtf8();
     }
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();

@@ -9,16 +9,18 @@ namespace VexaTool {
 // fallback.
 class KeyringCredentialStore : public OnvifCredentialStore {
 public:
-    void load(QObject* context, std::function<void(const QString&, const QString&)> done) override;
-    void save(const QString& user, const QString& password, QObject* context, std::function<void(bool)> done) override;
+    void load(QObject* context, std::function<void(const RememberedLogin&)> done) override;
+    void save(const RememberedLogin& login, QObject* context, std::function<void(bool)> done) override;
     void forget(QObject* context, std::function<void(bool)> done) override;
 
     static constexpr const char* kService = "VEXA Tool";
     static constexpr const char* kKey = "onvif-login";
 };
 
-// The keyring entry's text: a small JSON object; what cannot be read as one gives an empty user.
-QByteArray encodeLogin(const QString& user, const QString& password);
-bool decodeLogin(const QByteArray& data, QString& user, QString& password);
+// The keyring entry's text: a small JSON object; what cannot be read as one gives an empty user. An entry of an
+// earlier version names no devices and is not automatic. At most kMaxRememberedDevices devices are kept.
+QByteArray encodeLogin(const RememberedLogin& login);
+bool decodeLogin(const QByteArray& data, RememberedLogin& login);
+constexpr int kMaxRememberedDevices = 4096;
 
 } // namespace VexaTool

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "signin/OnvifCredentialStore.h"
 
@@ -13,7 +14,9 @@ namespace VexaTool {
 
 // The sign-in to ONVIF devices: loads a remembered login at start, asks for one in SignInDialog, fills
 // VEXA::OnvifLogin (which the discovery handler hands to the library) and keeps the login in the store, or
-// forgets it there, as the user chose. GUI thread only.
+// forgets it there, as the user chose. The login goes to the devices listed when the user signs in (those of a
+// remembered sign-in at start), or to every device when the user chose "Sign in to new devices automatically".
+// GUI thread only.
 class OnvifSignIn : public QObject {
     Q_OBJECT
 
@@ -27,10 +30,14 @@ public:
     void loadRemembered();
     bool isRemembered() const { return m_remembered; }
 
-    // Shows the dialog; true when the user signed in.
-    bool exec(QWidget* parent);
+    // Shows the dialog; true when the user signed in. listed: the ONVIF devices in the list now (endpoint
+    // references), those the login goes to.
+    bool exec(QWidget* parent, const QStringList& listed);
     // What "Sign in" does with the dialog's answer.
-    void apply(const QString& user, const QString& password, bool remember);
+    void apply(const QString& user, const QString& password, bool remember, const QStringList& listed = {},
+               bool automatic = false);
+    // Whether the last sign-in, or the remembered one, gives the login to devices found later too.
+    bool isAutomatic() const { return m_automatic; }
 
 signals:
     void rememberedLoaded(bool found);
@@ -40,6 +47,7 @@ signals:
 private:
     std::unique_ptr<OnvifCredentialStore> m_store;
     bool m_remembered = false;
+    bool m_automatic = false;
 };
 
 } // namespace VexaTool

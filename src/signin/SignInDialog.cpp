@@ -14,6 +14,7 @@ SignInDialog::SignInDialog(QWidget* parent)
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_ui->m_editUser->setText(QStringLiteral("admin"));
+    setScope(0, false);
     connect(m_ui->m_editUser, &QLineEdit::textChanged, this, &SignInDialog::updateButtons);
     connect(m_ui->m_btnSignIn, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -44,6 +45,18 @@ bool SignInDialog::remember() const {
     return m_ui->m_checkRemember->isChecked();
 }
 
+void SignInDialog::setScope(int listedDevices, bool automatic) {
+    m_ui->m_labelScope->setText(
+        tr("The login goes to the %n ONVIF device(s) listed now. A device found later shows “Sign-in needed” "
+           "until you sign in again.",
+           nullptr, listedDevices));
+    m_ui->m_checkAutomatic->setChecked(automatic);
+}
+
+bool SignInDialog::automatic() const {
+    return m_ui->m_checkAutomatic->isChecked();
+}
+
 void SignInDialog::clearPassword() {
     m_ui->m_editPassword->clear();
 }
@@ -58,6 +71,10 @@ QLineEdit* SignInDialog::passwordEdit() const {
 
 QCheckBox* SignInDialog::rememberBox() const {
     return m_ui->m_checkRemember;
+}
+
+QCheckBox* SignInDialog::automaticBox() const {
+    return m_ui->m_checkAutomatic;
 }
 
 QPushButton* SignInDialog::signInButton() const {

@@ -48,6 +48,7 @@ private slots:
     void onvifRowsWithoutDetailsStayApart();
     void onvifStateMarks_data();
     void onvifStateMarks();
+    void loginOutsideItsScopeIsNeverRefused();
     void ourDeviceAlsoAnsweringOnvifIsMarked();
     void quickFilterMatchesOnvif_data();
     void quickFilterMatchesOnvif();
@@ -616,6 +617,19 @@ void TestDeviceInfoModel::onvifStateMarks() {
     m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01"));
     QVERIFY(!id.data(DeviceInfoModel::SignInRefusedRole).toBool());
     QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+}
+
+void TestDeviceInfoModel::loginOutsideItsScopeIsNeverRefused() {
+    // Signed in to e1 only: e2, heard later, was given no login and says so; signed in to it too, it is read again.
+    m_model->setCredentialsSet(true);
+    m_model->setLoginScope(false, {QStringLiteral("urn:uuid:e1")});
+    m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
+    m_model->addDevice(onvifDevice("urn:uuid:e2", "192.168.1.71", VEXA_DETAILS_NEED_LOGIN));
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Sign-in refused"));
+    QCOMPARE(text(1, DeviceInfoModel::KindActivationState), QStringLiteral("Sign-in needed"));
+    m_model->setLoginScope(false, {QStringLiteral("urn:uuid:e1"), QStringLiteral("urn:uuid:e2")});
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Sign-in refused"));
+    QCOMPARE(text(1, DeviceInfoModel::KindActivationState), QStringLiteral("Reading details"));
 }
 
 void TestDeviceInfoModel::ourDeviceAlsoAnsweringOnvifIsMarked() {

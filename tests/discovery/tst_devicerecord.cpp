@@ -88,20 +88,41 @@ void TestDeviceRecord::httpPortIsWidenedUnsigned() {
 void TestDeviceRecord::textsRoundTripByteForByte_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("visible"); // what a person sees: invisible characters marked
+    const QString same;
     QTest::newRow("ascii") << QByteArray("VX2208-N8P/0820201010AB12345678")
-                           << QStringLiteral("VX2208-N8P/0820201010AB12345678");
-    QTest::newRow("latin-1 letter") << QByteArray("SN-\xE9") << QStringLiteral("SN-\u00E9");
-    QTest::newRow("lone continuation byte") << QByteArray("SN-\x80\xBF") << QStringLiteral("SN-\u0080\u00BF");
-    QTest::newRow("utf-8 letter") << QByteArray("SN-\xC3\xA9") << QStringLiteral("SN-\u00E9");
-    QTest::newRow("utf-8 chinese") << QByteArray("\xE5\xA4\xA7\xE9\x97\xA8") << QStringLiteral("\u5927\u95E8");
-    QTest::newRow("0xFF") << QByteArray("\xFF\xFE") << QStringLiteral("\u00FF\u00FE");
+                           << QStringLiteral("VX2208-N8P/0820201010AB12345678") << same;
+    QTest::newRow("latin-1 letter") << QByteArray("SN-\xE9") << QStringLiteral("SN-\u00E9") << same;
+    QTest::newRow("lone continuation byte")
+        << QByteArray("SN-\x80\xBF") << QStringLiteral("SN-\u0080\u00BF") << QStringLiteral("SN-<U+0080>\u00BF");
+    QTest::newRow("utf-8 letter") << QByteArray("SN-\xC3\xA9") << QStringLiteral("SN-\u00E9") << same;
+    QTest::newRow("utf-8 chinese") << QByteArray("\xE5\xA4\xA7\xE9\x97\xA8") << QStringLiteral("\u5927\u95E8") << same;
+    QTest::newRow("0xFF") << QByteArray("\xFF\xFE") << QStringLiteral("\u00FF\u00FE") << same;
+    // A model that reads "IPC-1" on screen while it is "1-CPI" reversed, or a serial padded with invisible marks.
+    QTest::newRow("right-to-left override") << QByteArray("\xE2\x80\xAE"
+                                                          "1-CPI")
+                                            << QStringLiteral("\u202E1-CPI") << QStringLiteral("<U+202E>1-CPI");
+    QTest::newRow("isolate and mark") << QByteArray("A\xE2\x81\xA6"
+                                                    "B\xE2\x80\x8F")
+                                      << QStringLiteral("A\u2066B\u200F") << QStringLiteral("A<U+2066>B<U+200F>");
+    QTest::newRow("zero-width space") << QByteArray("SN\xE2\x80\x8B"
+                                                    "1")
+                                      << QStringLiteral("SN\u200B"
+                                                        "1")
+                                      << QStringLiteral("SN<U+200B>1");
+    QTest::newRow("escape") << QByteArray("SN\x1B[2J") << QStringLiteral("SN\u001B[2J")
+                            << QStringLiteral("SN<U+001B>[2J");
+    QTest::newRow("tag character, outside the BMP")
+        << QByteArray("SN\xF3\xA0\x80\x81") << QString::fromUcs4(U"SN\U000E0001") << QStringLiteral("SN<U+E0001>");
+    QTest::newRow("emoji stays") << QByteArray("\xF0\x9F\x93\xB7") << QString::fromUcs4(U"\U0001F4F7") << same;
 }
 
 // A text reads as UTF-8 where its bytes are UTF-8 and one character per byte otherwise, and either way goes back
-// to the device as the bytes it came with.
+// to the device as the bytes it came with; what a person sees marks every invisible character.
 void TestDeviceRecord::textsRoundTripByteForByte() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
+    QFETCH(QString, visible);
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
     setRecordText(record.serialNo, bytes);
@@ -109,6 +130,7 @@ void TestDeviceRecord::textsRoundTripByteForByte() {
     QCOMPARE(text, shown);
     const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
     QCOMPARE(utf8 ? text.toUtf8() : text.toLatin1(), bytes);
+    QCOMPARE(visibleText(text), visible.isNull() ? shown : visible);
 }
 
 QTEST_APPLESS_MAIN(TestDeviceRecord)

@@ -1,6 +1,7 @@
 // The sign-in to ONVIF devices: the dialog's fields and names, the run's login it fills, and what is remembered in
 // the keyring (a fake here, so that no test needs a keyring service).
 
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "FakeLibrary.h"
 #include "discovery/OnvifLogin.h"
 #include "signin/KeyringCredentialStore.h"
 #include "signin/OnvifSignIn.h"
@@ -28,6 +30,8 @@ namespace {
 struct FakeKeyring {
     QString user;
     QString password;
+    bool automatic = false;
+    QStringList endpoints;
     bool broken = false;
     int saves = 0;
     int forgets = 0;
@@ -38,20 +42,22 @@ public:
     explicit FakeStore(std::shared_ptr<FakeKeyring> keyring)
         : m_keyring(std::move(keyring)) {}
 
-    void load(QObject* context, std::function<void(const QString&, const QString&)> done) override {
+    void load(QObject* context, std::function<void(const VexaTool::RememberedLogin&)> done) override {
         QTimer::singleShot(0, context, [keyring = m_keyring, done] {
             if (keyring->broken)
-                done(QString(), QString());
+                done({});
             else
-                done(keyring->user, keyring->password);
+                done({keyring->user, keyring->password, keyring->automatic, keyring->endpoints});
         });
     }
-    void save(const QString& user, const QString& password, QObject* context, std::function<void(bool)> done) override {
+    void save(const VexaTool::RememberedLogin& login, QObject* context, std::function<void(bool)> done) override {
         ++m_keyring->saves;
-        QTimer::singleShot(0, context, [keyring = m_keyring, user, password, done] {
+        QTimer::singleShot(0, context, [keyring = m_keyring, login, done] {
             if (!keyring->broken) {
-                keyring->user = user;
-                keyring->password = password;
+                keyring->user = login.user;
+                keyring->password = login.password;
+                keyring->automatic = login.automatic;
+                keyring->endpoints = login.endpoints;
             }
             done(!keyring->broken);
         });
@@ -116,7 +122,7 @@ private slots:
             dialog->rememberBox()->setChecked(true);
             dialog->signInButton()->click();
         });
-        QVERIFY(signIn.exec(nullptr));
+        QVERIFY(signIn.exec(nullptr, {}));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(VEXA::OnvifLogin::instance().user(), QStringLiteral("operator"));
         QCOMPARE(VEXA::OnvifLogin::instance().password(), QStringLiteral("Camera-2024"));
@@ -137,7 +143,7 @@ private slots:
             dialog->passwordEdit()->setText(QStringLiteral("New-Pass1"));
             dialog->reject();
         });
-        QVERIFY(!signIn.exec(nullptr));
+        QVERIFY(!signIn.exec(nullptr, {}));
         QCOMPARE(VEXA::OnvifLogin::instance().password(), QStringLiteral("Old-Pass1"));
         QCOMPARE(keyring->saves + keyring->forgets, 0);
     }
@@ -214,23 +220,123 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("user");
-        QTest::newRow("own") << VexaTool::encodeLogin(QStringLiteral("ad\"min"), QStringLiteral("p\\w")) << true
-                             << QStringLiteral("ad\"min");
-        QTest::newRow("garbage") << QByteArray("admin:secret") << false << QString();
-        QTest::newRow("no user") << QByteArray(R"({"user":"","password":"x"})") << false << QString();
-        QTest::newRow("wrong types") << QByteArray(R"({"user":1,"password":"x"})") << false << QString();
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<QStringList>("endpoints");
+        const QStringList two{QStringLiteral("urn:uuid:a"), QStringLiteral("urn:uuid:b")};
+        QTest::newRow("own") << VexaTool::encodeLogin({QStringLiteral("ad\"min"), QStringLiteral("p\\w"), false, two})
+                             << true << QStringLiteral("ad\"min") << false << two;
+        QTest::newRow("own, automatic") << VexaTool::encodeLogin(
+                                               {QStringLiteral("admin"), QStringLiteral("p\\w"), true, {}})
+                                        << true << QStringLiteral("admin") << true << QStringList();
+        // What an earlier version kept: no devices, not automatic.
+        QTest::newRow("earlier version") << QByteArray(R"({"user":"admin","password":"p\\w"})") << true
+                                         << QStringLiteral("admin") << false << QStringList();
+        QTest::newRow("devices not texts") << QByteArray(R"({"user":"admin","password":"p\\w","devices":[1,"",{}]})")
+                                           << true << QStringLiteral("admin") << false << QStringList();
+        QTest::newRow("garbage") << QByteArray("admin:secret") << false << QString() << false << QStringList();
+        QTest::newRow("no user") << QByteArray(R"({"user":"","password":"x"})") << false << QString() << false
+                                 << QStringList();
+        QTest::newRow("wrong types") << QByteArray(R"({"user":1,"password":"x"})") << false << QString() << false
+                                     << QStringList();
     }
 
     void keyringEntryText() {
         QFETCH(QByteArray, data);
         QFETCH(bool, ok);
         QFETCH(QString, user);
-        QString readUser;
-        QString readPassword;
-        QCOMPARE(VexaTool::decodeLogin(data, readUser, readPassword), ok);
-        QCOMPARE(readUser, user);
+        QFETCH(bool, automatic);
+        QFETCH(QStringList, endpoints);
+        VexaTool::RememberedLogin read;
+        QCOMPARE(VexaTool::decodeLogin(data, read), ok);
+        QCOMPARE(read.user, user);
+        QCOMPARE(read.automatic, automatic);
+        QCOMPARE(read.endpoints, endpoints);
         if (ok)
-            QCOMPARE(readPassword, QStringLiteral("p\\w"));
+            QCOMPARE(read.password, QStringLiteral("p\\w"));
+    }
+
+    // The login goes to the devices listed at the sign-in, or to every device when the user chose so, and the
+    // library is told exactly that; a remembered sign-in brings back the same scope.
+    void loginGoesWhereTheUserSendsIt_data() {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("remember");
+        QTest::newRow("listed devices") << false << false;
+        QTest::newRow("listed devices, remembered") << false << true;
+        QTest::newRow("every device") << true << false;
+        QTest::newRow("every device, remembered") << true << true;
+    }
+
+    void loginGoesWhereTheUserSendsIt() {
+        QFETCH(bool, automatic);
+        QFETCH(bool, remember);
+        fakelib::reset();
+        fakelib::install();
+        VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+        QVERIFY(handler->start());
+        auto keyring = std::make_shared<FakeKeyring>();
+        const QStringList listed{QStringLiteral("urn:uuid:b"), QStringLiteral("urn:uuid:a")};
+        {
+            OnvifSignIn signIn(std::make_unique<FakeStore>(keyring));
+            QTimer::singleShot(0, this, [automatic] {
+                auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QVERIFY(dialog->findChild<QLabel*>(QStringLiteral("m_labelScope"))
+                            ->text()
+                            .contains(QStringLiteral("2 ONVIF devices")));
+                QVERIFY(!dialog->automaticBox()->isChecked()); // off unless chosen
+                QVERIFY(!dialog->automaticBox()->accessibleName().isEmpty());
+                dialog->passwordEdit()->setText(QStringLiteral("Camera-2024"));
+                dialog->automaticBox()->setChecked(automatic);
+                dialog->signInButton()->click();
+            });
+            QVERIFY(signIn.exec(nullptr, listed));
+            if (remember) {
+                QSignalSpy finished(&signIn, &OnvifSignIn::storeFinished);
+                signIn.apply(QStringLiteral("admin"), QStringLiteral("Camera-2024"), true, listed, automatic);
+                QVERIFY(finished.wait());
+            }
+        }
+        auto check = [&](const char* when) {
+            QVERIFY2(fakelib::onvifEvery == automatic, when);
+            QVERIFY2(fakelib::onvifGiven.keys() ==
+                         (automatic ? QList<QByteArray>() : QList<QByteArray>{"urn:uuid:a", "urn:uuid:b"}),
+                     when);
+            const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+            QVERIFY2(login.covers(QStringLiteral("urn:uuid:a")), when);
+            QVERIFY2(login.covers(QStringLiteral("urn:uuid:later")) == automatic, when);
+        };
+        check("signed in");
+        if (!automatic) {
+            // A device heard later gets no login; one of the scope that went and came back gets it again.
+            auto report = [handler](const char* endpoint, int event) {
+                VEXA_DEVICE_INFO info{};
+                std::memcpy(info.recordTag, "VXDP1", 5);
+                info.protocol = VEXA_PROTOCOL_ONVIF;
+                info.detailsState = VEXA_DETAILS_NEED_LOGIN;
+                info.eventType = event;
+                std::memcpy(info.endpointReference, endpoint, std::strlen(endpoint));
+                VEXA::VexaHandler::deviceCallback(&info, handler);
+            };
+            report("urn:uuid:later", VEXA_EVENT_NEW);
+            report("urn:uuid:a", VEXA_EVENT_GONE);
+            QTest::qWait(0);
+            fakelib::onvifGiven.remove("urn:uuid:a"); // the library forgets a device that goes
+            report("urn:uuid:a", VEXA_EVENT_NEW);
+            QTRY_VERIFY(fakelib::onvifGiven.contains("urn:uuid:a"));
+            check("devices came and went");
+        }
+        if (remember) {
+            // The next run: the remembered sign-in goes to the same devices, and no further.
+            VEXA::OnvifLogin::instance().clear();
+            QVERIFY(!fakelib::onvifEvery && fakelib::onvifGiven.isEmpty());
+            OnvifSignIn next(std::make_unique<FakeStore>(keyring));
+            QSignalSpy loaded(&next, &OnvifSignIn::rememberedLoaded);
+            next.loadRemembered();
+            QVERIFY(loaded.wait());
+            QCOMPARE(next.isAutomatic(), automatic);
+            check("remembered");
+        }
+        handler->stop();
     }
 };
 

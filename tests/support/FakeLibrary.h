@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QThread>
 
 #include "discovery/VexaHandler.h"
@@ -221,7 +222,9 @@ inline QHash<QByteArray, QByteArray> refusals;
 inline QByteArray onvifUser;
 inline QByteArray onvifPassword;
 inline int credentialCalls = 0;
-
+// The login given to every device (the automatic sign-in), and the devices given one of their own.
+inline bool onvifEvery = false;
+inline QMap<QByteArray, QByteArray> onvifGiven; // endpoint reference → user
 inline int onvifRefusal(const char* endpoint, char* buffer, uint32_t size) {
     std::lock_guard<std::mutex> lock(mutex());
     std::snprintf(buffer, size, "%s", refusals.value(QByteArray(endpoint)).constData());
@@ -233,6 +236,21 @@ inline int setOnvifCredentials(const char* user, const char* password) {
     ++credentialCalls;
     onvifUser = QByteArray(user ? user : "");
     onvifPassword = QByteArray(password ? password : "");
+    onvifEvery = !onvifUser.isEmpty();
+    return 1;
+}
+
+inline int setOnvifCredentialsFor(const char* const* endpoints, uint32_t count, const char* user,
+                                  const char* password) {
+    std::lock_guard<std::mutex> lock(mutex());
+    for (uint32_t i = 0; i < count; ++i) {
+        if (user && *user) {
+            onvifGiven.insert(QByteArray(endpoints[i]), QByteArray(user));
+            onvifPassword = QByteArray(password ? password : "");
+        } else {
+            onvifGiven.remove(QByteArray(endpoints[i]));
+        }
+    }
     return 1;
 }
 
@@ -253,6 +271,7 @@ inline void install() {
     library.lastError = &lastError;
     library.onvifRefusal = &onvifRefusal;
     library.setOnvifCredentials = &setOnvifCredentials;
+    library.setOnvifCredentialsFor = &setOnvifCredentialsFor;
     VEXA::VexaHandler::instance()->setLibrary(library);
 }
 
@@ -267,6 +286,8 @@ inline void reset() {
     onvifUser.clear();
     onvifPassword.clear();
     credentialCalls = 0;
+    onvifEvery = false;
+    onvifGiven.clear();
     inFlight = 0;
     maxInFlight = 0;
     delayMs = 0;
