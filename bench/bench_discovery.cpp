@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 #include "proto/Codec.h"
@@ -41,14 +42,21 @@ struct Recorder {
     Clock::time_point start;
     std::vector<double> newAtMs;
     unsigned certified = 0;
+    // When each device was first reported confirmed (it answered one of our inquiries), by MAC.
+    std::unordered_set<std::string> confirmed;
+    double lastConfirmedMs = -1.0;
 };
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
-    if (info->eventType != VEXA_EVENT_NEW)
+    if (info->eventType != VEXA_EVENT_NEW && info->eventType != VEXA_EVENT_CHANGED)
         return;
     auto* r = static_cast<Recorder*>(user);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - r->start).count();
     std::lock_guard<std::mutex> lock(r->mutex);
+    if (info->confirmed && r->confirmed.insert(std::string(info->mac, strnlen(info->mac, sizeof info->mac))).second)
+        r->lastConfirmedMs = ms;
+    if (info->eventType != VEXA_EVENT_NEW)
+        return;
     r->newAtMs.push_back(ms);
     r->certified += info->certified;
 }
@@ -273,7 +281,7 @@ int main(int argc, char** argv) {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("{\"devices\":%d,\"loss\":%.3f,\"trusted\":%s,\"found\":%zu,\"certified\":%u,\"share\":%.5f,"
-                "\"last_new_ms\":%.1f,\"p999_new_ms\":%.1f,\"share_within_1500ms\":%.5f,"
+                "\"last_new_ms\":%.1f,\"last_confirmed_ms\":%.1f,\"confirmed\":%zu,\"p999_new_ms\":%.1f,\"share_within_1500ms\":%.5f,"
                 "\"share_within_3000ms\":%.5f,\"client_cpu_us_per_device\":%.1f,\"faults_per_device\":%.2f,\"switches_"
                 "per_device\":%.3f,\"answers_per_device\":%.3f,"
                 "\"inquiry_datagrams\":%.0f,\"datagrams_received\":%llu,\"datagrams_dropped\":%llu,"
@@ -281,7 +289,8 @@ int main(int argc, char** argv) {
                 "\"signature_checks\":%llu,\"verdicts_loaded\":%llu,\"sim_cpu_during_s\":%.2f,"
                 "\"max_rss_kib\":%ld}\n",
                 count, loss, trusted ? "true" : "false", times.size(), recorder.certified,
-                count ? static_cast<double>(times.size()) / count : 0.0, last, p999, share(times, 1500, count),
+                count ? static_cast<double>(times.size()) / count : 0.0, last, recorder.lastConfirmedMs,
+                recorder.confirmed.size(), p999, share(times, 1500, count),
                 share(times, 3000, count), count ? cpuAllFound * 1e6 / count : 0.0,
                 count ? static_cast<double>(countsAllFound.faults - countsBefore.faults) / count : 0.0,
                 count ? static_cast<double>(countsAllFound.switches - countsBefore.switches) / count : 0.0,

@@ -54,6 +54,7 @@ extern "C" {
 #define VEXA_ERR_DEVICE_CHANGED 2018    /* the device changed since the record the change was built on; nothing set */
 #define VEXA_ERR_OUTCOME_UNKNOWN 2019   /* no answer even when asked again: the change may have been applied */
 #define VEXA_ERR_RESTORE_PENDING 2020   /* the device is being restored; it takes no activation meanwhile */
+#define VEXA_ERR_UNCONFIRMED 2039       /* heard only unasked: it did not answer an inquiry of this run; nothing sent */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 /* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
 #define VEXA_ERR_NEED_CREDENTIALS 2030    /* the device asks for a user name and password and none was set */
@@ -133,7 +134,7 @@ typedef struct VEXA_DEVICE_INFO {
     uint8_t capabilityLevel;  /* 435: 0, 1 or 2 */
     uint16_t httpPort;        /* 436 */
     uint8_t deviceClass;      /* 438: VEXA_CLASS_* */
-    uint8_t certified;        /* 439: 1 when the device's certificate verifies against a trusted key */
+    uint8_t certified;        /* 439: 1 when its certificate verifies against a trusted key, and it is confirmed */
     uint32_t recordVersion;   /* 440: grows with every change of the device; hand it back in VEXA_NET_PARAM */
     uint8_t onvifFlags;       /* 444: VEXA_ONVIF_* */
     uint8_t reserved1[13];    /* 445 */
@@ -141,7 +142,8 @@ typedef struct VEXA_DEVICE_INFO {
     uint8_t activationState;  /* 459: 0 activated, 1 not activated */
     uint8_t reserved2[24];    /* 460 */
     uint8_t resetFlags;       /* 484: VEXA_RESET_* */
-    uint8_t reserved3[15];    /* 485 */
+    uint8_t confirmed;        /* 485: 1 when it answered an inquiry of this run (signed over its id when certified) */
+    uint8_t reserved3[14];    /* 486 */
     char deviceName[32];      /* 500 */
     char serviceTag[20];      /* 532 */
     uint16_t rtspPort;        /* 552 */

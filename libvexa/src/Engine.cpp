@@ -75,7 +75,8 @@ void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& 
     info.capabilityLevel = r.capabilityLevel;
     info.httpPort = r.httpPort;
     info.deviceClass = r.deviceClass;
-    info.certified = device.certified ? 1 : 0;
+    info.certified = device.certified && device.confirmed ? 1 : 0;
+    info.confirmed = device.confirmed ? 1 : 0;
     info.recordVersion = r.version;
     info.oemCode = r.oemCode;
     info.activationState = r.activationState;
@@ -93,6 +94,7 @@ Engine::Engine(VEXA_DEVICE_CALLBACK callback, void* userData, EngineConfig confi
     , transport_(io_)
     , inquiryTimer_(io_)
     , sweepTimer_(io_)
+    , confirmTimer_(io_)
     , buffer_((proto::kMaxDatagram + 64) * kBatch) {
     randombytes_buf(digestKey_.data(), digestKey_.size());
 }
@@ -134,6 +136,7 @@ void Engine::stop() {
             asio::error_code ec;
             inquiryTimer_.cancel();
             sweepTimer_.cancel();
+            confirmTimer_.cancel();
             transport_.close();
             work_.reset();
             io_.stop();
@@ -206,6 +209,20 @@ Lookup Engine::findDevice(const std::string& serialNo, const std::string& mac, K
     if (!ran || found == 0)
         return Lookup::Unknown;
     return found == 1 ? Lookup::Found : Lookup::Ambiguous;
+}
+
+bool Engine::confirm(const std::string& serialNo, const std::string& mac, Clock::time_point deadline,
+                     KnownDevice& out) {
+    if (!runOnIo([this] { sendConfirmingInquiry(true); }))
+        return false;
+    while (Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (findDevice(serialNo, mac, out) != Lookup::Found)
+            return false;
+        if (out.confirmed)
+            return true;
+    }
+    return false;
 }
 
 void Engine::armReceive() {
@@ -679,10 +696,13 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     const bool offload = !verdict && !verifiers_.empty();
     const auto now = Clock::now();
     const crypto::ByteView signedBytes = proto::signedBody(frame, data, size);
+    // An answer to one of our inquiries, its signature over our id: the device is there now.
+    const bool answersUs = frame.requestId != proto::RequestId{} && ownInquiryId(frame.requestId);
     auto it = devices_.find(key);
     if (it != devices_.end() && it->second.certified) {
         KnownDevice& known = it->second;
-        if (!sameBytes(known, signedBytes)) {
+        const bool confirming = answersUs && !known.confirmed;
+        if (confirming || !sameBytes(known, signedBytes)) {
             // A certified identity stays until the device goes silent: only its own key, with a record at least
             // as new as the one listed, may change what is listed.
             if (record.publicKey != known.record.publicKey || record.certificate != known.record.certificate) {
@@ -708,10 +728,13 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         }
         known.lastHeard = now;
         noteHeard(known);
-        const bool changed = !known.record.sameFields(record);
+        const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed);
+        known.confirmed = known.confirmed || answersUs;
+        if (!known.confirmed)
+            armConfirming();
         known.record = std::move(record);
         if (!known.reported) {
-            if (passesFilter(known.record)) {
+            if (!held(known) && passesFilter(known.record)) {
                 known.reported = true;
                 report(known, VEXA_EVENT_NEW);
             }
@@ -752,6 +775,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         }
         KnownDevice device;
         device.record = record;
+        device.heardFirst = now;
         if (const auto mac = crypto::parseMac(record.mac))
             device.macBytes = *mac;
         it = devices_.emplace(key, std::move(device)).first;
@@ -761,15 +785,21 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         --unverified_; // the genuine device displaces whatever was listed under its name
     }
     KnownDevice& device = it->second;
-    const bool changed = !device.record.sameFields(record) || device.certified != certified;
+    const bool confirmed = device.confirmed || answersUs;
+    // Only a certified device's confirmation changes what is reported (its certified flag).
+    const bool changed = !device.record.sameFields(record) || device.certified != certified ||
+                         (certified && device.confirmed != confirmed);
     device.record = std::move(record);
     device.lastHeard = now;
     noteHeard(device);
     device.certified = certified;
+    device.confirmed = confirmed;
+    if (certified && !confirmed)
+        armConfirming();
     if (certified)
         keepVerified(device, signedBytes, verdict);
     if (!device.reported) {
-        if (passesFilter(device.record)) {
+        if (!held(device) && passesFilter(device.record)) {
             device.reported = true;
             report(device, VEXA_EVENT_NEW);
         }
@@ -864,19 +894,83 @@ void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
     });
 }
 
+bool Engine::ownInquiryId(const proto::RequestId& id) const {
+    return std::find(recentIds_.begin(), recentIds_.end(), id) != recentIds_.end();
+}
+
+void Engine::armConfirming() {
+    if (confirmArmed_ || stopping())
+        return;
+    confirmArmed_ = true;
+    // A short wait gathers a burst of boot announcements into one inquiry.
+    confirmTimer_.expires_after(std::chrono::milliseconds(300));
+    confirmTimer_.async_wait([this](const asio::error_code& ec) {
+        if (ec)
+            return; // re-armed meanwhile, or stopping
+        confirmArmed_ = false;
+        sendConfirmingInquiry(false);
+    });
+}
+
+void Engine::sendConfirmingInquiry(bool asked) {
+    constexpr uint8_t kMostTries = 5;
+    // A device is held back from the list while it may still confirm, so that it is listed with its final state;
+    // one that has not answered by then is listed unconfirmed.
+    constexpr auto kMostHeld = std::chrono::milliseconds(1500);
+    const auto now = Clock::now();
+    const size_t most = static_cast<size_t>(config_.maxKnownParts) * proto::kMaxKnownMacs;
+    std::vector<uint8_t> known;
+    bool anyToAsk = false;
+    bool anyHeld = false;
+    std::vector<KnownDevice*> released;
+    for (auto& [key, device] : devices_) {
+        if (device.confirmed || !device.certified) {
+            if (known.size() / 6 < most)
+                known.insert(known.end(), device.macBytes.begin(), device.macBytes.end());
+            continue;
+        }
+        if (device.confirmTries < kMostTries) {
+            ++device.confirmTries;
+            anyToAsk = true;
+        }
+        if (held(device)) {
+            if (now - device.heardFirst >= kMostHeld)
+                released.push_back(&device);
+            else
+                anyHeld = true;
+        }
+    }
+    for (KnownDevice* device : released) {
+        device->reported = true;
+        report(*device, VEXA_EVENT_NEW);
+    }
+    if (anyToAsk || asked)
+        sendInquiry(known);
+    if (!anyToAsk && !anyHeld)
+        return; // asked often enough: the next Refresh, or an operation, asks again
+    // Answers to a listing inquiry come within 70 ms; one lost is asked for again a second later.
+    confirmArmed_ = true;
+    confirmTimer_.expires_after(std::chrono::milliseconds(anyToAsk ? 1000 : 500));
+    confirmTimer_.async_wait([this](const asio::error_code& ec) {
+        if (ec)
+            return;
+        confirmArmed_ = false;
+        sendConfirmingInquiry(false);
+    });
+}
+
+bool Engine::held(const KnownDevice& device) const {
+    return device.certified && !device.confirmed && !device.reported && passesFilter(device.record);
+}
+
 void Engine::sendInquiry(bool withKnown) {
-    const proto::RequestId id = randomId();
-    const auto send = [this](const std::vector<uint8_t>& datagram) {
-        ++stats_.inquiries;
-        if (!transport_.send(datagram))
-            VEXA_LOG(LogError, "cannot send an inquiry");
-    };
     std::vector<uint8_t> known;
     if (withKnown) {
         const size_t most = static_cast<size_t>(config_.maxKnownParts) * proto::kMaxKnownMacs;
         known.reserve(std::min(devices_.size(), most) * 6);
+        // Not a certified device heard only unasked: it must answer, to prove it is there.
         for (const auto& [key, device] : devices_) {
-            if (device.heardInRound != round_ || known.size() / 6 >= most)
+            if (device.heardInRound != round_ || (device.certified && !device.confirmed) || known.size() / 6 >= most)
                 continue;
             known.insert(known.end(), device.macBytes.begin(), device.macBytes.end());
         }
@@ -887,6 +981,20 @@ void Engine::sendInquiry(bool withKnown) {
             known.insert(known.end(), waiting.mac.begin(), waiting.mac.end());
         }
     }
+    sendInquiry(known);
+}
+
+void Engine::sendInquiry(const std::vector<uint8_t>& known) {
+    const proto::RequestId id = randomId();
+    recentIds_.push_back(id);
+    // Answers come within half a second of an inquiry: the ids of the last few seconds are enough.
+    while (recentIds_.size() > 64)
+        recentIds_.pop_front();
+    const auto send = [this](const std::vector<uint8_t>& datagram) {
+        ++stats_.inquiries;
+        if (!transport_.send(datagram))
+            VEXA_LOG(LogError, "cannot send an inquiry");
+    };
     // One request id for every part: a device answers once per id, on the first part it hears, unless that
     // part lists it, and any later part that lists it cancels its pending answer.
     const size_t perPart = proto::kMaxKnownMacs * 6;

@@ -106,9 +106,14 @@ struct KnownDevice {
     // The certificate verifies against a trusted key and the announcement carries the device's signature. From
     // then on only messages signed by that key, of this record version or later, change anything.
     bool certified = false;
-    bool reported = false;             // passed the filter and reported as new
-    uint64_t heardInRound = 0;         // the last inquiry round in which it was heard
-    std::array<uint8_t, 6> macBytes{}; // for known-answer lists
+    // It answered one of this run's inquiries, signed over the inquiry's id when certified: it is there now, not
+    // an announcement played back from before. Only then is it reported certified and taken for an operation.
+    bool confirmed = false;
+    uint8_t confirmTries = 0;                         // inquiries sent to confirm it
+    std::chrono::steady_clock::time_point heardFirst; // when it was first listed in the table
+    bool reported = false;                            // passed the filter and reported as new
+    uint64_t heardInRound = 0;                        // the last inquiry round in which it was heard
+    std::array<uint8_t, 6> macBytes{};                // for known-answer lists
     // Keyed digest of the signed bytes last verified, so that a repeat costs a digest and a comparison, not a
     // verification, and no copy of the datagram is kept. The key is the engine's own, random per run.
     std::array<uint8_t, 32> verifiedDigest{};
@@ -154,6 +159,10 @@ public:
     // Copy of a known device by serial number or MAC (I/O-thread data, fetched safely): Unknown when none (or
     // stopping), Ambiguous when more than one heard device answers to that name.
     Lookup findDevice(const std::string& serialNo, const std::string& mac, KnownDevice& out);
+    // Asks at once whether an unconfirmed device is there, and waits until it answers (out is then the device as it
+    // answered) or the deadline passes. Not on the I/O thread.
+    bool confirm(const std::string& serialNo, const std::string& mac, std::chrono::steady_clock::time_point deadline,
+                 KnownDevice& out);
 
     // Datagrams that are neither announcements nor byes (the answers to device operations) go here, with the
     // datagram they were decoded from (signatures cover its bytes).
@@ -212,6 +221,16 @@ private:
     void checkInquiry(const proto::Frame& frame, const uint8_t* data, size_t size);
     void forget(std::unordered_map<std::string, KnownDevice>::iterator it);
     void sendInquiry(bool withKnown);
+    // One inquiry under a fresh id, listing those MACs (6 bytes each) as known answers.
+    void sendInquiry(const std::vector<uint8_t>& known);
+    // Devices heard only unasked (a boot announcement, or one played back) are asked soon, in an inquiry that lists
+    // every confirmed device, so that only they answer.
+    void armConfirming();
+    // asked: for an operation, whatever the tries so far.
+    void sendConfirmingInquiry(bool asked);
+    bool ownInquiryId(const proto::RequestId& id) const;
+    // Certified and waiting to be confirmed before it is reported at all.
+    bool held(const KnownDevice& device) const;
     void scheduleRound(uint64_t round, unsigned step, unsigned quiet);
     void noteHeard(KnownDevice& device);
     void armSweep();
@@ -247,6 +266,10 @@ private:
         bool askedAgain = false;
     };
     std::vector<OwnInquiry> ownInquiries_;
+    // The ids of our recent inquiries: an answer under one of them, signed over it, confirms a device.
+    std::deque<proto::RequestId> recentIds_;
+    asio::steady_timer confirmTimer_;
+    bool confirmArmed_ = false;
     // Devices with an announcement at the verifiers (I/O thread): what waits behind it, and for the known-answer
     // lists whether it was heard in the current round.
     struct Pending {

@@ -146,6 +146,13 @@ int run(Request& request) {
         if (const uint32_t refused = request.check(device.record))
             return fail(refused);
     }
+    // Heard only unasked, it may be an announcement played back from before: it must answer us first.
+    if (device.certified && !device.confirmed &&
+        !engine->confirm(device.record.serialNo, device.record.mac,
+                         std::min(deadline, Clock::now() + std::chrono::milliseconds(1500)), device)) {
+        VEXA_LOG(vexa::LogError, "%s: did not answer an inquiry of ours; nothing sent", device.record.serialNo.c_str());
+        return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_UNCONFIRMED);
+    }
     const auto mac = crypto::parseMac(device.record.mac);
     if (!device.certified || !mac || device.record.publicKey.size() != crypto::kPublicKeySize) {
         VEXA_LOG(vexa::LogError, "%s: certificate does not verify; nothing sent", device.record.serialNo.c_str());

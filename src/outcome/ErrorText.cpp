@@ -43,6 +43,10 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_DEVICE_STORAGE,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device could not save the change and kept its old settings.")},
     {VEXA_ERR_ALREADY_ACTIVATED, QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device is already activated.")},
+    {VEXA_ERR_UNCONFIRMED,
+     QT_TRANSLATE_NOOP("VexaTool::ErrorText",
+                       "The device was only heard announcing itself and did not answer when asked. Nothing was sent; "
+                       "refresh the list.")},
     {VEXA_ERR_NEED_CREDENTIALS,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device asks for a user name and password. Sign in and try again.")},
     {VEXA_ERR_VALUE_REFUSED, QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device refused a value of the change.")},

@@ -193,6 +193,9 @@ TEST_F(LinkAttacks, AChangeBuiltOnAnOldViewIsRefusedAndMovesNothingBack) {
     ASSERT_TRUE(replayListed);
     ASSERT_TRUE(fresh.waitCount(VEXA_EVENT_NEW, 5, 5s));
     ASSERT_EQ(first.recordVersion, versionOf(beforeMove)) << "the old announcement was not heard first";
+    // Played back, it proves nothing: listed, but neither confirmed nor certified until the device answers us.
+    EXPECT_EQ(first.confirmed, 0);
+    EXPECT_EQ(first.certified, 0);
     VEXA_NET_PARAM renamed = paramsFrom(first);
     std::strncpy(renamed.deviceName, "Renamed", sizeof renamed.deviceName - 1);
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &renamed), 0);
@@ -216,6 +219,30 @@ TEST_F(LinkAttacks, AChangeBuiltOnAnOldViewIsRefusedAndMovesNothingBack) {
     EXPECT_NE(VEXA_ModifyDeviceNetParam(device.mac.c_str(), kInitialPassword, &renamed), 0) << code();
     EXPECT_EQ(current(device.serialNo).ipv4Address, "127.71.0.9");
     EXPECT_EQ(current(device.serialNo).deviceName, "Renamed");
+}
+
+// Devices that boot after the client's inquiries are heard only through their own announcements: each is asked
+// once, in an inquiry that lists the others, and is certified only when its answer is signed over that inquiry.
+TEST_F(LinkAttacks, ADeviceHeardOnlyUnaskedIsCertifiedOnceItAnswersUs) {
+    testutil::usePort(8);
+    ASSERT_NE(VEXA_Start_V40(&Events::callback, 1, &events_), 0);
+    // The client's first round, which hears nobody, runs to its ceiling of inquiries first.
+    std::this_thread::sleep_for(4s);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 20));
+    ASSERT_TRUE(events_.waitCount(VEXA_EVENT_NEW, 20, 10s));
+    for (const auto& e : events_.of(VEXA_EVENT_NEW))
+        EXPECT_EQ(e.certified, e.confirmed) << field(e.serialNo, sizeof e.serialNo);
+    const bool allConfirmed = waitFor(
+        [&] {
+            std::set<std::string> confirmed;
+            for (const auto& e : events_.all())
+                if (e.confirmed && e.certified)
+                    confirmed.insert(field(e.serialNo, sizeof e.serialNo));
+            return confirmed.size() == 20;
+        },
+        5s);
+    EXPECT_TRUE(allConfirmed);
 }
 
 TEST_F(LinkAttacks, AnnouncementsPlayedBackDoNotReviveOrRewindADevice) {

@@ -129,9 +129,10 @@ TEST(Cli, JsonCarriesEveryFieldAndDeviceTextsAsStringsAndErrorsAreSentences) {
         EXPECT_EQ(j.at("supportFlags"), r.supportFlags);
         EXPECT_EQ(j.at("resetFlags"), r.resetFlags);
         EXPECT_EQ(j.at("certified"), true);
+        EXPECT_EQ(j.at("confirmed"), true);
         EXPECT_EQ(j.at("ipv6Gateway"), r.ipv6Gateway);
         EXPECT_EQ(j.at("protocol"), "vexa");
-        EXPECT_EQ(j.size(), 31u);
+        EXPECT_EQ(j.size(), 32u);
     }
     EXPECT_EQ(bySerial.at(fleet[1].record.serialNo).at("deviceName"), "Say \"hi\" \\ <b>");
     EXPECT_EQ(bySerial.at(fleet[2].record.serialNo).at("deviceName"), "Caf\xc3\xa9 \xef\xbf\xbd");

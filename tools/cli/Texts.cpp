@@ -46,6 +46,7 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_AMBIGUOUS_DEVICE, "two devices on the network share that serial number or MAC, so nothing was sent"},
     {VEXA_ERR_DEVICE_STORAGE, "the device could not save the change and kept its old settings"},
     {VEXA_ERR_ALREADY_ACTIVATED, "the device is already activated"},
+    {VEXA_ERR_UNCONFIRMED, "the device was heard only unasked and did not answer when asked, so nothing was sent"},
     {VEXA_ERR_NEED_CREDENTIALS, "the device asks for a user name and password (give --user)"},
     {VEXA_ERR_VALUE_REFUSED, "the device refused a value of the change"},
     {VEXA_ERR_DEVICE_FAULT, "the device failed to carry out the request"},
@@ -238,6 +239,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
         row.put(j, row.key, d);
     j["activated"] = d.activationState == 0;
     j["certified"] = d.certified != 0;
+    j["confirmed"] = d.confirmed != 0;
     j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
     if (isOnvif(d)) {
         j["details"] = detailsText(d.detailsState);

@@ -140,6 +140,11 @@ std::vector<uint8_t> SecureSimulator::encodeAnnouncement(uint32_t index) {
     return vexa::proto::encodeSigned(MsgType::Announce, vexa::proto::RequestId{}, std::move(w), keys(index));
 }
 
+void SecureSimulator::answerTo(uint32_t index, std::vector<uint8_t>& announcement, const vexa::proto::RequestId& id) {
+    if (!vexa::proto::resign(announcement, id, keys(index)))
+        Simulator::answerTo(index, announcement, id);
+}
+
 std::vector<uint8_t> SecureSimulator::encodeBye(uint32_t index) {
     const auto& record = devices()[index].record;
     vexa::proto::TlvWriter w;

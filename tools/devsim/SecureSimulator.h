@@ -61,6 +61,8 @@ protected:
     void handleRequest(const vexa::proto::Frame& frame) override;
     std::vector<uint8_t> encodeAnnouncement(uint32_t device) override;
     std::vector<uint8_t> encodeBye(uint32_t device) override;
+    // Signed over the inquiry's id: the answer proves the device is there now.
+    void answerTo(uint32_t device, std::vector<uint8_t>& announcement, const vexa::proto::RequestId& id) override;
 
 private:
     struct Challenge {

@@ -257,6 +257,11 @@ std::vector<uint8_t> Simulator::encodeBye(uint32_t index) {
     return vexa::proto::encodeFrame(MsgType::Bye, RequestId{}, w);
 }
 
+void Simulator::answerTo(uint32_t, std::vector<uint8_t>& announcement, const RequestId& id) {
+    // The inquiry's id, so that the answer can be matched.
+    std::copy(id.begin(), id.end(), announcement.begin() + vexa::proto::kRequestIdOffset);
+}
+
 void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     if (index >= fleet_.size())
         return;
@@ -268,8 +273,8 @@ void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     if (device.announceCache.empty())
         return;
     std::vector<uint8_t> datagram = device.announceCache;
-    // The inquiry's id, so an answer can be matched; the signature does not cover it.
-    std::copy(id.begin(), id.end(), datagram.begin() + 8);
+    if (id != RequestId{})
+        answerTo(index, datagram, id);
     if (answer) {
         ++counters_.answers;
         counters_.answerBytes += datagram.size();

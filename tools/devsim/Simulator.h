@@ -85,6 +85,8 @@ protected:
     // The device's announcement and bye as sent (the secure side signs them).
     virtual std::vector<uint8_t> encodeAnnouncement(uint32_t device);
     virtual std::vector<uint8_t> encodeBye(uint32_t device);
+    // Makes the announcement an answer to the inquiry id: the id set (and, on the secure side, signed over).
+    virtual void answerTo(uint32_t device, std::vector<uint8_t>& announcement, const vexa::proto::RequestId& id);
     void writeDump();
     asio::io_context& io() { return io_; }
     std::vector<SimDevice>& devices() { return fleet_; }

@@ -16,6 +16,7 @@ namespace vexa::proto {
 constexpr uint8_t kVersion = 1;
 constexpr size_t kMaxDatagram = 1232;
 constexpr size_t kHeaderSize = 26; // magic 4, version 1, type 1, flags 2, request id 16, body length 2
+constexpr size_t kRequestIdOffset = 8;
 constexpr uint16_t kDefaultPort = 42086;
 constexpr const char* kGroupAddress = "239.255.86.88";
 constexpr size_t kMaxKnownMacs = 192; // per inquiry datagram: 1152 bytes of MACs fit beside the header

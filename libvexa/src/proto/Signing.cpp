@@ -9,7 +9,7 @@ constexpr char kLabel[] = "VXDP-SIGNED-1";
 crypto::Bytes message(MsgType type, const RequestId& id, const uint8_t* body, size_t size) {
     crypto::Bytes out(kLabel, kLabel + sizeof kLabel - 1);
     out.push_back(static_cast<uint8_t>(type));
-    if (signatureBindsId(type))
+    if (signatureBindsId(type, id))
         out.insert(out.end(), id.begin(), id.end());
     else
         out.insert(out.end(), id.size(), 0);
@@ -19,8 +19,8 @@ crypto::Bytes message(MsgType type, const RequestId& id, const uint8_t* body, si
 
 } // namespace
 
-bool signatureBindsId(MsgType type) {
-    return type == MsgType::Challenge;
+bool signatureBindsId(MsgType type, const RequestId& id) {
+    return type == MsgType::Challenge || (type == MsgType::Announce && id != RequestId{});
 }
 
 std::vector<uint8_t> encodeSigned(MsgType type, const RequestId& id, TlvWriter body, const crypto::KeyPair& key) {
@@ -42,6 +42,23 @@ crypto::ByteView signedBody(const Frame& frame, const uint8_t* data, size_t size
     if (last.value < data + kHeaderSize + 4 || last.value + last.length != data + size)
         return {};
     return crypto::ByteView(data + kHeaderSize, static_cast<size_t>(last.value - 4 - (data + kHeaderSize)));
+}
+
+bool resign(std::vector<uint8_t>& datagram, const RequestId& id, const crypto::KeyPair& key) {
+    Frame frame;
+    if (decodeFrame(datagram.data(), datagram.size(), frame) != DecodeError::None)
+        return false;
+    const crypto::ByteView body = signedBody(frame, datagram.data(), datagram.size());
+    crypto::Signature old{};
+    if (!body.data || frame.tlvs.back().length != old.size())
+        return false;
+    const crypto::Bytes signedBytes = message(frame.type, id, body.data, body.size);
+    const auto signature = crypto::sign(key, crypto::ByteView(signedBytes));
+    if (!signature)
+        return false;
+    std::copy(id.begin(), id.end(), datagram.begin() + kRequestIdOffset);
+    std::copy(signature->begin(), signature->end(), datagram.end() - static_cast<std::ptrdiff_t>(signature->size()));
+    return true;
 }
 
 bool verifySigned(const Frame& frame, const uint8_t* data, size_t size, const crypto::PublicKey& key) {
