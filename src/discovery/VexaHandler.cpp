@@ -76,6 +76,7 @@ bool VexaHandler::stop() {
     if (m_library.stop() >= 1) {
         m_started = false;
         m_loginGiven.clear(); // the library wiped every login
+        m_loginForEvery = false;
         return true;
     }
     return false;
@@ -160,10 +161,14 @@ void VexaHandler::applyOnvifLogin() {
         for (const QString& endpoint : std::as_const(m_loginGiven))
             setOnvifCredentialsFor({endpoint}, QString(), QString());
         m_loginGiven.clear();
+        m_loginForEvery = login.isSet();
         setOnvifCredentials(login.user(), login.password());
         return;
     }
-    setOnvifCredentials(QString(), QString()); // no longer for every device
+    if (m_loginForEvery) {
+        m_loginForEvery = false;
+        setOnvifCredentials(QString(), QString()); // no longer for every device
+    }
     const bool sameLogin = login.user() == m_givenUser && login.password() == m_givenPassword;
     QStringList taken;
     for (const QString& endpoint : std::as_const(m_loginGiven))

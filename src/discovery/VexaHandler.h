@@ -105,6 +105,7 @@ private:
     bool m_started = false;
     // The devices the library holds the login for, when it is not automatic; and the login they hold.
     QSet<QString> m_loginGiven;
+    bool m_loginForEvery = false;
     QString m_givenUser;
     QString m_givenPassword;
 };
