@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -183,6 +184,10 @@ void VEXAToolMainPage::startDiscovery() {
     const QString verdicts =
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/verdicts");
     VEXA_SetVerdictFile(QFile::encodeName(verdicts).constData());
+    // ONVIF cameras' HTTPS certificates, pinned at first contact: a camera that later shows another is sent nothing.
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder);
+    VEXA_SetOnvifPinFile(QFile::encodeName(dataFolder + QStringLiteral("/onvif-certificates")).constData());
     if (!handler->start()) {
         // The window is useful without devices too (the about panel, a later refresh), so it goes on.
         apt::ToolsApplication::showHint(tr("Initialization failed."), aptui::HintBox::Message);

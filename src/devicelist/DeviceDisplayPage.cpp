@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QHoverEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -107,6 +108,8 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
             reportCheckedDevices();
     });
     connect(table, &QAbstractItemView::doubleClicked, this, &DeviceDisplayPage::onDoubleClickAction);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table, &QWidget::customContextMenuRequested, this, &DeviceDisplayPage::onTableContextMenu);
     connect(header, &QHeaderView::sectionMoved, this, &DeviceDisplayPage::onHeaderCountChanged);
     connect(header, &QHeaderView::sectionPressed, this, &DeviceDisplayPage::onHeaderPress);
     table->installEventFilter(this);
@@ -791,6 +794,34 @@ QUrl DeviceDisplayPage::webAddress(int row) const {
     url.setHost(recordText(record.ipv4Address).trimmed(), QUrl::StrictMode);
     url.setPort(record.httpPort > 0 && record.httpPort < 65536 ? static_cast<int>(record.httpPort) : 80);
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
+}
+
+QMenu* DeviceDisplayPage::rowMenu(int row) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("m_menuRow"));
+    menu->setAccessibleName(tr("Device actions"));
+    const QModelIndex id = m_model->index(row, m_model->columnOf(DeviceInfoModel::KindId));
+    const QString endpoint = m_model->index(row, m_model->columnOf(DeviceInfoModel::KindCheck))
+                                 .data(DeviceInfoModel::EndpointRole)
+                                 .toString();
+    QAction* accept = menu->addAction(tr("Accept the new certificate"));
+    accept->setObjectName(QStringLiteral("m_actionAcceptCertificate"));
+    // Only for a camera that showed another certificate: the next one it shows is trusted from then on.
+    accept->setEnabled(!endpoint.isEmpty() &&
+                       (id.data(DeviceInfoModel::OnvifFlagsRole).toInt() & VEXA_ONVIF_CERTIFICATE_CHANGED) != 0);
+    connect(accept, &QAction::triggered, this,
+            [endpoint] { VEXA::VexaHandler::instance()->acceptOnvifCertificate(endpoint); });
+    return menu;
+}
+
+void DeviceDisplayPage::onTableContextMenu(const QPoint& position) {
+    OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
+    const QModelIndex index = m_filter->mapToSource(table->indexAt(position));
+    if (!index.isValid())
+        return;
+    QMenu* menu = rowMenu(index.row());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(table->viewport()->mapToGlobal(position));
 }
 
 void DeviceDisplayPage::onDoubleClickAction(QModelIndex miIndex) {

@@ -21,6 +21,7 @@
 #include "plan/core/PlanValidator.h"
 
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QPushButton;
 class QStandardItem;
@@ -67,6 +68,8 @@ public:
     QPushButton* signInButton() const;
     // The ONVIF devices listed now, by endpoint reference: those a sign-in goes to.
     QStringList listedOnvifDevices() const;
+    // The menu of a row (of the model), as a right click shows it: accepting an ONVIF camera's new certificate.
+    QMenu* rowMenu(int row);
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;
@@ -111,6 +114,7 @@ public slots:
     void onSortTable(int iIndex);
     void onItemCheckChanged(QStandardItem* pItem);
     void onDoubleClickAction(QModelIndex miIndex);
+    void onTableContextMenu(const QPoint& position);
     void onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex);
     void onHeaderPress(int iLogicalIndex);
     void onApplyPlanClicked();

@@ -232,6 +232,7 @@ void DeviceInfoModel::fillOnvifCells(QStandardItem* const (&byKind)[KindCount], 
     if (byKind[KindId]) {
         byKind[KindId]->setData(VEXA_PROTOCOL_ONVIF, ProtocolRole);
         byKind[KindId]->setData(record.detailsState, DetailsStateRole);
+        byKind[KindId]->setData(record.onvifFlags ? QVariant(int(record.onvifFlags)) : QVariant(), OnvifFlagsRole);
     }
 }
 
@@ -362,6 +363,22 @@ void DeviceInfoModel::markRow(int row) {
         fault = false;
         break;
     }
+    // What the library holds against a message that only claims something of the device.
+    const int flags = id->data(OnvifFlagsRole).toInt() &
+                      (VEXA_ONVIF_CERTIFICATE_CHANGED | VEXA_ONVIF_SAID_BYE | VEXA_ONVIF_ADDRESS_CLAIMED);
+    if (flags & VEXA_ONVIF_CERTIFICATE_CHANGED) {
+        status = tr("Certificate changed");
+        fault = true;
+        lines << tr("Its HTTPS certificate is not the one it showed before, so nothing was sent to it. If the camera "
+                    "was replaced or reset, right-click the row and accept the new certificate.");
+    } else if (flags & VEXA_ONVIF_SAID_BYE) {
+        status = tr("Said goodbye; checking");
+        fault = false;
+        lines << tr("It said goodbye. It stays listed until its address stops answering.");
+    }
+    if (flags & VEXA_ONVIF_ADDRESS_CLAIMED)
+        lines << tr("A message named another address for it. It stays at this one until the camera itself confirms "
+                    "the move.");
     id->setData(refused ? QVariant(true) : QVariant(), SignInRefusedRole);
     id->setIcon(m_onvifIcon);
     id->setToolTip(QStringLiteral("<p>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>"));
@@ -371,7 +388,7 @@ void DeviceInfoModel::markRow(int row) {
             stateItem->setForeground(QBrush(Qt::red));
         else
             stateItem->setData(QVariant(), Qt::ForegroundRole);
-        stateItem->setToolTip(refused ? id->toolTip() : QString());
+        stateItem->setToolTip(refused || flags ? id->toolTip() : QString());
     }
 }
 

@@ -67,6 +67,8 @@ public:
     static constexpr int EndpointRole = Qt::UserRole + 47;
     static constexpr int MakerRole = Qt::UserRole + 48;
     static constexpr int DetailsStateRole = Qt::UserRole + 49;
+    // VEXA_ONVIF_* bits of an ONVIF device (on the ID cell): said goodbye, certificate changed, address claimed.
+    static constexpr int OnvifFlagsRole = Qt::UserRole + 50;
 
     // configPath empty: "ColumnConfig.xml" beside the executable.
     explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());

@@ -40,6 +40,7 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     record.certified = source.certified;
     record.protocol = source.protocol;
     record.detailsState = source.detailsState;
+    record.onvifFlags = source.onvifFlags;
     record.recordValid = 1;
 }
 

@@ -214,6 +214,11 @@ QString VexaHandler::onvifRefusal(const QString& endpointReference) const {
     return recordText(reason);
 }
 
+bool VexaHandler::acceptOnvifCertificate(const QString& endpointReference) {
+    return m_library.acceptOnvifCertificate &&
+           m_library.acceptOnvifCertificate(endpointReference.toUtf8().constData()) >= 1;
+}
+
 uint32_t VexaHandler::lastError() const {
     return m_library.lastError();
 }

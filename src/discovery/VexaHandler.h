@@ -32,6 +32,7 @@ struct VexaLibrary {
     decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
     decltype(&VEXA_SetOnvifCredentialsFor) setOnvifCredentialsFor = &VEXA_SetOnvifCredentialsFor;
     decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
+    decltype(&VEXA_AcceptOnvifCertificate) acceptOnvifCertificate = &VEXA_AcceptOnvifCertificate;
 };
 
 // The only owner of the discovery library. Turns the library's device reports, which arrive on the
@@ -75,6 +76,8 @@ public:
     void applyOnvifLogin();
     // The ONVIF device's words when it last refused the login; empty when it gave none or is not listed.
     QString onvifRefusal(const QString& endpointReference) const;
+    // Trusts the next HTTPS certificate the ONVIF device shows (after it showed another than the pinned one).
+    bool acceptOnvifCertificate(const QString& endpointReference);
 
     // The library's device callback. Runs on the library's thread; touches only its arguments.
     static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);

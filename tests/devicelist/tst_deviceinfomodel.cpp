@@ -49,6 +49,8 @@ private slots:
     void onvifStateMarks_data();
     void onvifStateMarks();
     void loginOutsideItsScopeIsNeverRefused();
+    void claimsAgainstADeviceAreShown_data();
+    void claimsAgainstADeviceAreShown();
     void ourDeviceAlsoAnsweringOnvifIsMarked();
     void quickFilterMatchesOnvif_data();
     void quickFilterMatchesOnvif();
@@ -630,6 +632,38 @@ void TestDeviceInfoModel::loginOutsideItsScopeIsNeverRefused() {
     m_model->setLoginScope(false, {QStringLiteral("urn:uuid:e1"), QStringLiteral("urn:uuid:e2")});
     QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Sign-in refused"));
     QCOMPARE(text(1, DeviceInfoModel::KindActivationState), QStringLiteral("Reading details"));
+}
+
+void TestDeviceInfoModel::claimsAgainstADeviceAreShown_data() {
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("login given only") << int(VEXA_ONVIF_LOGIN_GIVEN) << QStringLiteral("Activated") << QString();
+    QTest::newRow("said goodbye") << int(VEXA_ONVIF_SAID_BYE) << QStringLiteral("Said goodbye; checking")
+                                  << QStringLiteral("until its address stops answering");
+    QTest::newRow("certificate changed") << int(VEXA_ONVIF_CERTIFICATE_CHANGED | VEXA_ONVIF_SAID_BYE)
+                                         << QStringLiteral("Certificate changed")
+                                         << QStringLiteral("accept the new certificate");
+    QTest::newRow("address claimed") << int(VEXA_ONVIF_ADDRESS_CLAIMED) << QStringLiteral("Activated")
+                                     << QStringLiteral("named another address");
+}
+
+// What the library holds against a message about a device is said on its row, in the state cell's tool tip too.
+void TestDeviceInfoModel::claimsAgainstADeviceAreShown() {
+    QFETCH(int, flags);
+    QFETCH(QString, status);
+    QFETCH(QString, tip);
+    VEXA_DEVICE_MY_INFO record =
+        onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01");
+    record.onvifFlags = static_cast<uint8_t>(flags);
+    m_model->addDevice(record);
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), status);
+    const QModelIndex state = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindActivationState));
+    const QString shown = state.data(Qt::ToolTipRole).toString();
+    QVERIFY2(tip.isEmpty() ? shown.isEmpty() : shown.contains(tip), qPrintable(shown));
+    record.onvifFlags = 0;
+    m_model->updateDevice(record);
+    QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
 }
 
 void TestDeviceInfoModel::ourDeviceAlsoAnsweringOnvifIsMarked() {
