@@ -53,6 +53,7 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_NOT_APPLIED, "the device answered, but reads back other values than were sent: not applied"},
     {VEXA_ERR_BAD_ANSWER, "the device's answer could not be understood"},
     {VEXA_ERR_CONNECTION, "no connection to the device's service address"},
+    {VEXA_ERR_ADDRESS_TAKEN, "something answers at the new address, so nothing was sent"},
     {VEXA_ERR_DEVICE_CHANGED, "the device changed meanwhile; refresh and try again"},
     {VEXA_ERR_OUTCOME_UNKNOWN,
      "the device did not confirm the change in time; it may have been applied: check the device"},
