@@ -119,6 +119,11 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
     const bool loopback = (ntohl(address.s_addr) >> 24) == 127;
     const auto deadline = Clock::now() + config_.timeout;
     watch(ipv4);
+    // Asked again while nothing answers: one lost datagram, or an answer budget someone else drew on, must not make
+    // a device that is there look absent. A device answers once per quarter second whatever it is asked, so the
+    // repeats cost it nothing while its first answer is pending.
+    constexpr auto kAskAgain = std::chrono::milliseconds(250);
+    auto nextInquiry = Clock::now() + kAskAgain;
     if (inquire_)
         inquire_(ipv4);
 
@@ -168,6 +173,10 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
         const auto now = Clock::now();
         if (!answers.empty() || now >= deadline)
             break;
+        if (inquire_ && now >= nextInquiry && deadline - now > kAskAgain / 2) {
+            inquire_(ipv4);
+            nextInquiry = now + kAskAgain;
+        }
         fds.clear();
         of.clear();
         for (size_t i = 0; i < probes.size(); ++i) {

@@ -44,6 +44,8 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , answerFor_(fleet_.size())
     , previousAnswerAt_(fleet_.size())
     , answerShared_(fleet_.size(), 0) {
+    answerTokens_.assign(fleet_.size(), 0.0);
+    tokensAt_.assign(fleet_.size(), Clock::time_point{});
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         uint64_t key = 0;
         if (macKey(fleet_[i].record.mac, key))
@@ -202,7 +204,7 @@ void Simulator::onTimer() {
             }
             if (item.id != RequestId{}) {
                 answerPending_[item.device] = 0;
-                if (!takeAnswerToken(now)) {
+                if (!takeAnswerToken(item.device, now)) {
                     ++counters_.suppressed;
                     break;
                 }
@@ -277,17 +279,18 @@ void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     emit(std::move(datagram));
 }
 
-bool Simulator::takeAnswerToken(Clock::time_point now) {
-    // The fleet as a whole answers about once per device a second on average, with room for a whole
-    // discovery at once: a flood of inquiries cannot make it send more, however the inquiries are spread.
-    const double devices = static_cast<double>(fleet_.size());
-    const double elapsed =
-        tokensAt_ == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - tokensAt_).count();
-    answerTokens_ = std::min(devices * 1.25 + 1.0, answerTokens_ + elapsed * devices);
-    tokensAt_ = now;
-    if (answerTokens_ < 1.0)
+bool Simulator::takeAnswerToken(uint32_t device, Clock::time_point now) {
+    // Each device answers about once a second on average, with room for a discovery's first answers at once: a
+    // flood of inquiries cannot make the fleet send more, however they are spread, and answers drawn from other
+    // devices never silence this one.
+    double& tokens = answerTokens_[device];
+    Clock::time_point& at = tokensAt_[device];
+    const double elapsed = at == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - at).count();
+    tokens = std::min(2.25, tokens + elapsed);
+    at = now;
+    if (tokens < 1.0)
         return false;
-    answerTokens_ -= 1.0;
+    tokens -= 1.0;
     return true;
 }
 
