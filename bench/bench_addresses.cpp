@@ -84,7 +84,7 @@ double timeChecks(const std::vector<std::string>& addresses, uint32_t timeoutMs,
 
 int main(int argc, char** argv) {
     int count = 256;
-    uint32_t timeoutMs = 800;
+    uint32_t timeoutMs = 1200;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--count") == 0)
             count = std::max(8, std::atoi(argv[i + 1]));
@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
     // The batch itself: every activated device to a free address, one after another.
     size_t sent = 0;
     size_t succeeded = 0;
+    uint32_t lastFailure = 0;
     const auto batchStart = Clock::now();
     for (size_t i = 0; i < devices.size(); ++i) {
         const VEXA_DEVICE_INFO& d = devices[i];
@@ -181,7 +182,10 @@ int main(int argc, char** argv) {
         p.recordVersion = d.recordVersion;
         const std::string mac(d.mac, strnlen(d.mac, sizeof d.mac));
         ++sent;
-        succeeded += VEXA_ModifyDeviceNetParam(mac.c_str(), "Install-2024", &p) ? 1 : 0;
+        if (VEXA_ModifyDeviceNetParam(mac.c_str(), "Install-2024", &p))
+            ++succeeded;
+        else
+            lastFailure = VEXA_GetLastError();
     }
     const double batchMs = msSince(batchStart);
     VEXA_Stop();
@@ -193,8 +197,8 @@ int main(int argc, char** argv) {
 
     std::printf("{\"count\":%d,\"listed\":%zu,\"timeoutMs\":%u,\"freeCheckMs\":%.0f,\"freeTaken\":%zu,"
                 "\"mixedCheckMs\":%.0f,\"mixedTaken\":%zu,\"listeners\":%zu,\"batchSent\":%zu,\"batchSucceeded\":%zu,"
-                "\"batchMs\":%.0f,\"extraShare\":%.3f}\n",
+                "\"batchMs\":%.0f,\"lastFailure\":%u,\"extraShare\":%.3f}\n",
                 count, devices.size(), timeoutMs, freeMs, takenFree, mixedMs, takenMixed, listeners.size(), sent,
-                succeeded, batchMs, batchMs > 0 ? freeMs / batchMs : 0.0);
+                succeeded, batchMs, lastFailure, batchMs > 0 ? freeMs / batchMs : 0.0);
     return 0;
 }

@@ -309,7 +309,7 @@ VEXA_API int VEXA_SetVerdictFile(const char* path);
  * Whether anything answers at an IPv4 address, before a device is sent it as its new address: our inquiry sent to
  * the address, a WS-Discovery probe (VEXA_WSD_PORT), TCP connects to ports 80, 443, 554 and 8000, and an ICMP echo
  * where unprivileged ping sockets are allowed. A connection refused proves a host, except on loopback. A host that
- * answers none of these is not found (docs/protocol.md). timeoutMs 0: 800 ms. Returns 1 when nothing answered;
+ * answers none of these is not found (docs/protocol.md). timeoutMs 0: 1200 ms. Returns 1 when nothing answered;
  * 0 with VEXA_ERR_ADDRESS_TAKEN when something did, and what answered in whoAnswered (NUL-terminated, cut to size;
  * may be null) and in VEXA_GetLastErrorDetail. Needs a started library (its socket hears the inquiry's answer).
  * Blocks for up to timeoutMs; any thread.
@@ -329,7 +329,7 @@ typedef void (*VEXA_CHECK_PROGRESS)(uint32_t done, uint32_t total, uint32_t elap
 
 /*
  * VEXA_CheckAddressFree for count addresses (at most 65536), 64 at once, so that a batch of 256 takes about four
- * time-outs. Each record gets its own result. Returns 1 when nothing answered at any address; 0 with
+ * time-outs (5 s). Each record gets its own result. Returns 1 when nothing answered at any address; 0 with
  * VEXA_ERR_ADDRESS_TAKEN when something answered at one or more, VEXA_ERR_BAD_ARGUMENT when an address is not a
  * host's IPv4 address (the others are still checked). progress may be null.
  */

@@ -42,8 +42,9 @@ struct AddressCheckConfig {
     uint16_t wsdPort = 3702;
     std::vector<uint16_t> tcpPorts{80, 443, 554, 8000};
     // How long an address may take to answer. Our devices wait up to half a second before they answer an
-    // inquiry, so that a whole link does not answer at once.
-    std::chrono::milliseconds timeout{800};
+    // inquiry (so that a whole link does not answer at once), and one that answered anyone in the last quarter
+    // second waits that out first: 750 ms, and room for a loaded machine.
+    std::chrono::milliseconds timeout{1200};
     unsigned parallel = 64; // addresses asked at once (each takes about seven sockets)
     bool echo = true;       // ICMP echo, where net.ipv4.ping_group_range allows it
 };

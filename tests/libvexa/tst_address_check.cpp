@@ -132,14 +132,14 @@ TEST(AddressCheck, WhatAnswersAtAnAddressMakesItTakenAndIsNamed) {
     std::vector<uint32_t> progress;
     const auto began = std::chrono::steady_clock::now();
     EXPECT_EQ(VEXA_CheckAddressesFree(
-                  checks.data(), static_cast<uint32_t>(checks.size()), 800,
+                  checks.data(), static_cast<uint32_t>(checks.size()), 0,
                   [](uint32_t done, uint32_t, uint32_t, void* user) {
                       static_cast<std::vector<uint32_t>*>(user)->push_back(done);
                   },
                   &progress),
               0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_ADDRESS_TAKEN));
-    EXPECT_LT(std::chrono::steady_clock::now() - began, 3s) << "the addresses are asked at once";
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 4s) << "the addresses are asked at once";
     EXPECT_EQ(progress.size(), cases.size() - 1);
     for (size_t i = 0; i < cases.size(); ++i) {
         const std::string said(checks[i].whoAnswered, strnlen(checks[i].whoAnswered, sizeof checks[i].whoAnswered));

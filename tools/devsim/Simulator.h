@@ -111,8 +111,11 @@ private:
     void onTimer();
     void armReceive();
     void drain();
-    void handleDatagram(const uint8_t* data, size_t size);
-    void handleInquiry(const vexa::proto::Frame& frame, size_t size);
+    // to: the address the datagram was sent to, empty for the group (or when the system did not say).
+    void handleDatagram(const uint8_t* data, size_t size, const std::string& to);
+    void handleInquiry(const vexa::proto::Frame& frame, size_t size, const std::string& to);
+    // One datagram and the address it was sent to; 0 when none is waiting (as Transport::receive).
+    size_t receive(std::string& to);
     void changeSome();
     bool takeAnswerToken(uint32_t device, std::chrono::steady_clock::time_point now);
     bool chance(double p);
