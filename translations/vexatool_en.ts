@@ -1356,6 +1356,10 @@
         <translation>No connection to the device. Check the address and the network.</translation>
     </message>
     <message>
+        <source>Something answers at the new address. Nothing was sent.</source>
+        <translation>Something answers at the new address. Nothing was sent.</translation>
+    </message>
+    <message>
         <location line="+2"/>
         <source>The device changed meanwhile; refresh and try again.</source>
         <translation>The device changed meanwhile; refresh and try again.</translation>
@@ -1501,6 +1505,10 @@
         <location line="+2"/>
         <source>The address is used by device %1, which the plan does not change.</source>
         <translation>The address is used by device %1, which the plan does not change.</translation>
+    </message>
+    <message>
+        <source>Something answers at this address: %1.</source>
+        <translation>Something answers at this address: %1.</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1762,6 +1770,10 @@
         <location line="+4"/>
         <source>Not sent: stopped.</source>
         <translation>Not sent: stopped.</translation>
+    </message>
+    <message>
+        <source>Not sent: something answers at the address: %1.</source>
+        <translation>Not sent: something answers at the address: %1.</translation>
     </message>
     <message>
         <source>Succeed</source>

@@ -1355,6 +1355,10 @@
         <translation>无法连接到设备。请检查地址和网络。</translation>
     </message>
     <message>
+        <source>Something answers at the new address. Nothing was sent.</source>
+        <translation>新地址上有设备或主机应答。未发送任何内容。</translation>
+    </message>
+    <message>
         <location line="+2"/>
         <source>The device changed meanwhile; refresh and try again.</source>
         <translation>设备在此期间已发生变化；请刷新后重试。</translation>
@@ -1500,6 +1504,10 @@
         <location line="+2"/>
         <source>The address is used by device %1, which the plan does not change.</source>
         <translation>该地址已被设备%1使用，而计划不会修改该设备。</translation>
+    </message>
+    <message>
+        <source>Something answers at this address: %1.</source>
+        <translation>此地址上有设备或主机应答：%1。</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1761,6 +1769,10 @@
         <location line="+4"/>
         <source>Not sent: stopped.</source>
         <translation>未发送：已停止。</translation>
+    </message>
+    <message>
+        <source>Not sent: something answers at the address: %1.</source>
+        <translation>未发送：该地址上有设备或主机应答：%1。</translation>
     </message>
     <message>
         <source>Succeed</source>

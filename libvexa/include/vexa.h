@@ -65,6 +65,7 @@ extern "C" {
 #define VEXA_ERR_BAD_ANSWER 2035          /* the device's answer is not a message the library understands */
 #define VEXA_ERR_CONNECTION 2036          /* no connection to the device's service address */
 #define VEXA_ERR_CERTIFICATE_CHANGED 2037 /* its HTTPS certificate is not the one pinned first; nothing was sent */
+#define VEXA_ERR_ADDRESS_TAKEN 2038      /* something answered at the address; VEXA_GetLastErrorDetail says what */
 
 /* Event types of the device callback. */
 #define VEXA_EVENT_NEW 1
@@ -336,6 +337,37 @@ VEXA_API int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, u
  * environment variable VEXA_VERDICT_FILE, when set, overrides this (set empty: no file). Any thread.
  */
 VEXA_API int VEXA_SetVerdictFile(const char* path);
+
+/*
+ * Whether anything answers at an IPv4 address, before a device is sent it as its new address: our inquiry sent to
+ * the address, a WS-Discovery probe (VEXA_WSD_PORT), TCP connects to ports 80, 443, 554 and 8000, and an ICMP echo
+ * where unprivileged ping sockets are allowed. A connection refused proves a host, except on loopback. A host that
+ * answers none of these is not found (docs/protocol.md). timeoutMs 0: 1200 ms. Returns 1 when nothing answered;
+ * 0 with VEXA_ERR_ADDRESS_TAKEN when something did, and what answered in whoAnswered (NUL-terminated, cut to size;
+ * may be null) and in VEXA_GetLastErrorDetail. Needs a started library (its socket hears the inquiry's answer).
+ * Blocks for up to timeoutMs; any thread.
+ */
+VEXA_API int VEXA_CheckAddressFree(const char* ipv4, uint32_t timeoutMs, char* whoAnswered, uint32_t size);
+
+/* One address of VEXA_CheckAddressesFree. 272 bytes. */
+typedef struct VEXA_ADDRESS_CHECK {
+    char ipv4Address[16];  /*  0: in */
+    uint32_t result;       /* 16: out: VEXA_NOERROR, VEXA_ERR_ADDRESS_TAKEN or VEXA_ERR_BAD_ARGUMENT */
+    char whoAnswered[252]; /* 20: out: what answered, NUL-terminated and cut to size */
+} VEXA_ADDRESS_CHECK;      /* 272 bytes */
+
+/* Progress of VEXA_CheckAddressesFree, on one of its threads, after each address: how many are done of how many,
+ * and the time since the call began. Must not block. */
+typedef void (*VEXA_CHECK_PROGRESS)(uint32_t done, uint32_t total, uint32_t elapsedMs, void* userData);
+
+/*
+ * VEXA_CheckAddressFree for count addresses (at most 65536), 64 at once, so that a batch of 256 takes about four
+ * time-outs (5 s). Each record gets its own result. Returns 1 when nothing answered at any address; 0 with
+ * VEXA_ERR_ADDRESS_TAKEN when something answered at one or more, VEXA_ERR_BAD_ARGUMENT when an address is not a
+ * host's IPv4 address (the others are still checked). progress may be null.
+ */
+VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count, uint32_t timeoutMs,
+                                     VEXA_CHECK_PROGRESS progress, void* userData);
 
 #ifdef __cplusplus
 }

@@ -2,6 +2,7 @@
 // running engine and works without holding it, so a slow operation never blocks stop or the callback.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <sodium.h>
 #include <vector>
 
+#include "AddressCheck.h"
 #include "Engine.h"
 #include "Logger.h"
 #include "Operations.h"
@@ -79,6 +81,30 @@ std::shared_ptr<vexa::onvif::OnvifService> startOnvif(const std::shared_ptr<vexa
 std::shared_ptr<vexa::Engine> currentEngine() {
     std::lock_guard<std::mutex> lock(g_engineMutex);
     return g_engine;
+}
+
+void copyCut(char* out, uint32_t size, const std::string& text) {
+    if (!out || size == 0)
+        return;
+    const size_t n = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
+// The address check with the running engine's socket: our inquiry goes out from it and its answers are heard there.
+std::vector<std::vector<vexa::AddressAnswer>> checkAddresses(const std::shared_ptr<vexa::Engine>& engine,
+                                                             const std::vector<std::string>& addresses,
+                                                             uint32_t timeoutMs,
+                                                             const std::function<void(size_t, size_t)>& progress) {
+    vexa::AddressCheckConfig config = vexa::addressCheckConfigFromEnvironment();
+    if (timeoutMs > 0)
+        config.timeout = std::chrono::milliseconds(std::min<uint32_t>(timeoutMs, 60000));
+    vexa::AddressCheck check(config, [&engine](const std::string& ipv4) { return engine->inquireAt(ipv4); });
+    const uint64_t watch = engine->addAddressWatch(
+        [&check](const std::string& ipv4, const std::string& serial) { check.heard(ipv4, serial); });
+    auto answers = check.checkAll(addresses, progress);
+    engine->removeAddressWatch(watch);
+    return answers;
 }
 
 } // namespace
@@ -358,6 +384,73 @@ int VEXA_SetVerdictFile(const char* path) {
     std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
     g_verdictPath = std::move(target);
     return succeed();
+}
+
+int VEXA_CheckAddressFree(const char* ipv4, uint32_t timeoutMs, char* whoAnswered, uint32_t size) {
+    copyCut(whoAnswered, size, {});
+    if (!ipv4)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const std::string address(ipv4, strnlen(ipv4, 16));
+    if (!vexa::AddressCheck::valid(address))
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const auto engine = currentEngine();
+    if (!engine)
+        return fail(VEXA_ERR_NOT_STARTED);
+    const auto answers = checkAddresses(engine, {address}, timeoutMs, {});
+    if (answers.front().empty())
+        return succeed();
+    const std::string who = vexa::AddressCheck::describe(answers.front());
+    copyCut(whoAnswered, size, who);
+    fail(VEXA_ERR_ADDRESS_TAKEN);
+    t_lastErrorDetail = who;
+    return 0;
+}
+
+int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count, uint32_t timeoutMs,
+                            VEXA_CHECK_PROGRESS progress, void* userData) {
+    if ((!checks && count > 0) || count > 65536)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    const auto engine = currentEngine();
+    if (!engine)
+        return fail(VEXA_ERR_NOT_STARTED);
+    std::vector<std::string> addresses;
+    std::vector<size_t> of;
+    bool bad = false;
+    for (uint32_t i = 0; i < count; ++i) {
+        VEXA_ADDRESS_CHECK& c = checks[i];
+        const std::string address(c.ipv4Address, strnlen(c.ipv4Address, sizeof c.ipv4Address));
+        copyCut(c.whoAnswered, sizeof c.whoAnswered, {});
+        c.result = VEXA_NOERROR;
+        if (!vexa::AddressCheck::valid(address)) {
+            c.result = VEXA_ERR_BAD_ARGUMENT;
+            bad = true;
+            continue;
+        }
+        addresses.push_back(address);
+        of.push_back(i);
+    }
+    const auto began = std::chrono::steady_clock::now();
+    const auto tell = [&](size_t done, size_t total) {
+        if (!progress)
+            return;
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+        progress(static_cast<uint32_t>(done), static_cast<uint32_t>(total), static_cast<uint32_t>(elapsed.count()),
+                 userData);
+    };
+    const auto answers = checkAddresses(engine, addresses, timeoutMs, tell);
+    bool taken = false;
+    for (size_t k = 0; k < answers.size(); ++k) {
+        if (answers[k].empty())
+            continue;
+        VEXA_ADDRESS_CHECK& c = checks[of[k]];
+        c.result = VEXA_ERR_ADDRESS_TAKEN;
+        copyCut(c.whoAnswered, sizeof c.whoAnswered, vexa::AddressCheck::describe(answers[k]));
+        taken = true;
+    }
+    if (taken)
+        return fail(VEXA_ERR_ADDRESS_TAKEN);
+    return bad ? fail(VEXA_ERR_BAD_ARGUMENT) : succeed();
 }
 
 } // extern "C"

@@ -107,6 +107,7 @@ bool Engine::start(std::string& error) {
     // Every first announcement of a certified device costs two signature checks (about 0.1 ms): a burst of
     // thousands of answers waits in the socket meanwhile, about 1.3 KiB of buffer each.
     config_.transport.receiveBuffer = std::max(config_.transport.receiveBuffer, 32 * 1024 * 1024);
+    config_.transport.groupOnly = true; // an inquiry sent to one address is for the device there, not for us
     if (!transport_.open(config_.transport, error))
         return false;
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
@@ -275,6 +276,8 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
 void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder) {
     switch (frame.type) {
     case proto::MsgType::Announce:
+        if (watchCount_.load(std::memory_order_relaxed) > 0)
+            tellWatches(frame);
         handleAnnounce(frame, data, size, nullptr, inOrder);
         break;
     case proto::MsgType::Bye:
@@ -293,6 +296,45 @@ void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t siz
     default:
         break; // our own requests, looped back
     }
+}
+
+uint64_t Engine::addAddressWatch(AddressWatch watch) {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    const uint64_t id = nextWatch_++;
+    watches_.emplace_back(id, std::move(watch));
+    watchCount_ = watches_.size();
+    return id;
+}
+
+void Engine::removeAddressWatch(uint64_t id) {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watches_.erase(std::remove_if(watches_.begin(), watches_.end(), [id](const auto& w) { return w.first == id; }),
+                   watches_.end());
+    watchCount_ = watches_.size();
+}
+
+void Engine::tellWatches(const proto::Frame& frame) {
+    const std::string ipv4 = frame.text(proto::TagIpv4);
+    const std::string serial = frame.text(proto::TagSerial);
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    for (const auto& watch : watches_)
+        watch.second(ipv4, serial);
+}
+
+bool Engine::inquireAt(const std::string& ipv4) {
+    asio::error_code ec;
+    const auto address = asio::ip::make_address_v4(ipv4, ec);
+    if (ec)
+        return false;
+    proto::TlvWriter w;
+    const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, randomId(), w);
+    // Sent from the I/O thread, which owns the socket.
+    asio::post(io_, [this, datagram, address] {
+        ++stats_.inquiries;
+        if (!transport_.sendTo(datagram, address))
+            VEXA_LOG(LogError, "cannot send an inquiry to %s", address.to_string().c_str());
+    });
+    return true;
 }
 
 void Engine::noteOwnInquiry(const proto::RequestId& id, const std::vector<uint8_t>& datagram, bool listed) {
@@ -1037,18 +1079,39 @@ void Engine::armSweep() {
 }
 
 void Engine::sweep() {
-    const auto deadline = Clock::now() - config_.goneTimeout;
+    const auto now = Clock::now();
+    const auto deadline = now - config_.goneTimeout;
     std::vector<KnownDevice> gone;
     for (auto it = devices_.begin(); it != devices_.end();) {
-        if (it->second.lastHeard < deadline) {
-            if (it->second.reported)
-                gone.push_back(it->second);
-            if (!it->second.certified)
-                --unverified_;
-            it = devices_.erase(it);
-        } else {
+        KnownDevice& device = it->second;
+        if (device.lastHeard >= deadline) {
+            device.askedDirectly = {};
+            device.askedAgain = false;
             ++it;
+            continue;
         }
+        // Silence is not proof: known answers forged in our name keep a device quiet. Ask it at its address,
+        // with no list, twice; only no answer at all lets it go.
+        if (device.askedDirectly == Clock::time_point{} || device.askedDirectly < device.lastHeard) {
+            device.askedDirectly = now;
+            device.askedAgain = false;
+            inquireAt(device.record.ipv4Address);
+            ++it;
+            continue;
+        }
+        if (now - device.askedDirectly < kConfirmGone) {
+            if (!device.askedAgain && now - device.askedDirectly >= kConfirmGone / 2) {
+                device.askedAgain = true;
+                inquireAt(device.record.ipv4Address);
+            }
+            ++it;
+            continue;
+        }
+        if (device.reported)
+            gone.push_back(device);
+        if (!device.certified)
+            --unverified_;
+        it = devices_.erase(it);
     }
     for (const KnownDevice& device : gone)
         report(device, VEXA_EVENT_GONE);

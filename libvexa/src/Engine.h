@@ -118,6 +118,10 @@ struct KnownDevice {
     // verification, and no copy of the datagram is kept. The key is the engine's own, random per run.
     std::array<uint8_t, 32> verifiedDigest{};
     bool hasVerified = false;
+    // Silent past the gone time-out, it was asked at its address when this was set: it is gone only once that
+    // inquiry, asked twice, brought no answer (silence alone can be forged with known answers).
+    std::chrono::steady_clock::time_point askedDirectly{};
+    bool askedAgain = false;
 };
 
 using BodyDigest = std::array<uint8_t, 32>;
@@ -168,6 +172,17 @@ public:
     // datagram they were decoded from (signatures cover its bytes).
     using ReplyHandler = std::function<void(const proto::Frame&, const uint8_t*, size_t)>;
     void setReplyHandler(ReplyHandler handler);
+
+    // Every announcement heard while a watch is set is told to it (address and serial number as the datagram
+    // claims them, verified or not), on the I/O thread: the address check counts any claim of an address. Once
+    // removeAddressWatch returns, the watch is not called again. Any thread.
+    using AddressWatch = std::function<void(const std::string& ipv4, const std::string& serial)>;
+    uint64_t addAddressWatch(AddressWatch watch);
+    void removeAddressWatch(uint64_t id);
+    // An inquiry without known answers sent to one address (a device there answers to the group). Any thread.
+    bool inquireAt(const std::string& ipv4);
+    // How long a silent device has to answer the inquiry at its address before it is reported gone.
+    static constexpr std::chrono::milliseconds kConfirmGone{1500};
 
 private:
     void armReceive();
@@ -299,6 +314,11 @@ private:
     EngineStats stats_;
     std::mutex replyMutex_;
     ReplyHandler replyHandler_;
+    std::mutex watchMutex_;
+    std::atomic<size_t> watchCount_{0};
+    uint64_t nextWatch_ = 1;
+    std::vector<std::pair<uint64_t, AddressWatch>> watches_;
+    void tellWatches(const proto::Frame& frame);
 };
 
 void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& info);

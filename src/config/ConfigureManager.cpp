@@ -8,8 +8,8 @@ namespace apt {
 
 namespace {
 
-const std::array<const char*, 9> kKeyNames = {"Translator", "Languages",  "LogLevel", "VersionType", "PingThread",
-                                              "TaskThread", "LogSaveDay", "Skin",     "Filter"};
+const std::array<const char*, 10> kKeyNames = {"Translator", "Languages",  "LogLevel", "VersionType", "PingThread",
+                                               "TaskThread", "LogSaveDay", "Skin",     "Filter",      "AddressCheck"};
 
 } // namespace
 
@@ -70,6 +70,15 @@ bool ConfigureManager::filterEnabled() const {
     }
     bool ok = false;
     return item->value().toInt(&ok, 10) == 1 && ok;
+}
+
+bool ConfigureManager::addressCheckEnabled() const {
+    const Configure* item = find(AddressCheck);
+    if (item == nullptr) {
+        return true;
+    }
+    bool ok = false;
+    return !(item->value().trimmed().toInt(&ok, 10) == 0 && ok);
 }
 
 } // namespace apt

@@ -26,7 +26,8 @@ public:
         TaskThread = 5,
         LogSaveDay = 6,
         Skin = 7,
-        Filter = 8
+        Filter = 8,
+        AddressCheck = 9
     };
 
     ConfigureManager();
@@ -44,6 +45,9 @@ public:
     unsigned language() const;
     // True exactly when "Filter" reads as the integer 1.
     bool filterEnabled() const;
+    // "Check that new addresses are free": on unless "AddressCheck" reads as the integer 0 (sites where probing
+    // addresses is not allowed).
+    bool addressCheckEnabled() const;
 
     int count() const { return static_cast<int>(m_entries.size()); }
     QString path() const { return m_path; }

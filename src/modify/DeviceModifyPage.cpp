@@ -23,9 +23,11 @@
 #include "modify/DeviceActivePage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
+#include "modify/NewAddressCheck.h"
 #include "outcome/ErrorText.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
+#include "plan/PlanText.h"
 #include "plan/ReceiptFile.h"
 #include "plan/ReceiptHistory.h"
 #include "platform/core/XRT_Mutex.h"
@@ -79,6 +81,12 @@ VEXA_DEVICE_MY_INFO storedRecord(const DeviceInfo& entry) {
 
 bool isOnvif(const VEXA_DEVICE_MY_INFO& record) {
     return record.protocol == VEXA_PROTOCOL_ONVIF;
+}
+
+// A change not sent because something answers at its new address, naming what answered.
+QString addressTakenText(const VEXA_NET_PARAM& params) {
+    const std::string address(params.ipv4Address, strnlen(params.ipv4Address, sizeof params.ipv4Address));
+    return PlanText::addressTaken(NewAddressCheck::lastAnswer(address));
 }
 
 QString noOnvifRecovery() {
@@ -483,7 +491,12 @@ void DeviceModifyPage::onModifyNetParas() {
         if (onvif)
             run.pendingOnvif.insert(keyOf(run.entries[i].serialNo, run.entries[i].mac));
         tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), secret = onvif ? onvifPassword : password,
-                         params = run.params[static_cast<std::size_t>(i)]]() mutable {
+                         params = run.params[static_cast<std::size_t>(i)], ask = NewAddressCheck::enabled(),
+                         from = run.entries[i].ipv4Address.toStdString()]() mutable {
+            // A new address is asked first: a host the list does not know may hold it.
+            const std::string to(params.ipv4Address, strnlen(params.ipv4Address, sizeof params.ipv4Address));
+            if (ask && !NewAddressCheck::whoAnswers(to, from).empty())
+                return Outcome::notSent(VEXA_ERR_ADDRESS_TAKEN);
             const bool ok = handler->modifyNetParams(mac, secret, params);
             return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
         });
@@ -645,7 +658,9 @@ void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
         }
         break;
     case Operation::ModifyBatch:
-        if (!outcome.wasSent()) {
+        if (!outcome.wasSent() && outcome.code == VEXA_ERR_ADDRESS_TAKEN) {
+            entry.result = addressTakenText(m_run.params[static_cast<std::size_t>(index)]);
+        } else if (!outcome.wasSent()) {
             entry.result = index < m_run.leftOut.size() && !m_run.leftOut.at(index).isEmpty() ? m_run.leftOut.at(index)
                                                                                               : tr("Not sent");
         } else if (outcome.isDone()) {
@@ -731,10 +746,14 @@ void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
             this);
         return;
     }
-    const Outcome shown = outcome.wasSent() ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
+    const Outcome shown =
+        outcome.wasSent() || outcome.code == VEXA_ERR_ADDRESS_TAKEN ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
     const uint32_t code = shown.code;
     const QString text =
-        ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification, code);
+        code == VEXA_ERR_ADDRESS_TAKEN
+            ? addressTakenText(m_run.params.front())
+            : ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification,
+                              code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
     if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
         m_entries.first().result = text;

@@ -5,6 +5,7 @@
 
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
+#include "modify/NewAddressCheck.h"
 #include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
 #include "plan/core/PlanApply.h"
@@ -28,6 +29,8 @@ PlanBatch::PlanBatch(int maxThreads, QObject* parent)
         const bool ok = handler->modifyNetParams(mac, password, params);
         return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
     };
+    if (NewAddressCheck::enabled())
+        m_ask = &NewAddressCheck::whoAnswers;
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &PlanBatch::onOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &PlanBatch::onRoundFinished);
 }
@@ -143,7 +146,12 @@ void PlanBatch::runRound() {
             const QByteArray mac = QByteArray::fromStdString(device.mac);
             // An ONVIF device gets no password of ours: the library signs its requests with the sign-in's login.
             tasks.push_back([modify = m_modify, mac, password = device.onvif ? QByteArray() : m_password,
-                             params = change.params] { return modify(mac, password, params); });
+                             params = change.params, ask = m_ask, to = change.newAddress, from = change.oldAddress] {
+                // Asked just before it is sent: a device of the plan that held the address has moved by now.
+                if (ask && !ask(to, from).empty())
+                    return Outcome::notSent(VEXA_ERR_ADDRESS_TAKEN);
+                return modify(mac, password, params);
+            });
         }
         if (!tasks.empty()) {
             m_runner->start(std::move(tasks));
@@ -159,7 +167,11 @@ void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
         return;
     const int change = m_inFlight[static_cast<std::size_t>(index)];
     if (!outcome.wasSent()) {
-        settle(change, PlanText::stopped(), outcome);
+        const std::string& to = m_changes[static_cast<std::size_t>(change)].newAddress;
+        settle(change,
+               outcome.code == VEXA_ERR_ADDRESS_TAKEN ? PlanText::addressTaken(NewAddressCheck::lastAnswer(to))
+                                                      : PlanText::stopped(),
+               outcome);
         return;
     }
     settle(change, PlanText::result(outcome.code), outcome);

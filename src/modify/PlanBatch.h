@@ -30,6 +30,10 @@ public:
     explicit PlanBatch(int maxThreads, QObject* parent = nullptr);
 
     void setModify(Modify modify) { m_modify = std::move(modify); }
+    // What answers at a change's new address (worker thread; empty: send it). The library's address check by
+    // default, when the setting is on; null sends without asking.
+    using AskAddress = std::function<std::string(const std::string& newAddress, const std::string& current)>;
+    void setAskAddress(AskAddress ask) { m_ask = std::move(ask); }
     // False (and nothing is sent) when a run is going on or the check did not pass.
     bool start(const plan::DeploymentPlan& plan, const plan::PlanCheck& check,
                const std::vector<plan::PlanDevice>& devices, const QByteArray& password);
@@ -60,6 +64,7 @@ private:
 
     DeviceTaskRunner* m_runner = nullptr;
     Modify m_modify;
+    AskAddress m_ask;
     QByteArray m_password;
     plan::DeploymentPlan m_plan;
     plan::PlanCheck m_check;

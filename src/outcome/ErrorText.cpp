@@ -60,6 +60,8 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_BAD_ANSWER, QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device's answer could not be understood.")},
     {VEXA_ERR_CONNECTION,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "No connection to the device. Check the address and the network.")},
+    {VEXA_ERR_ADDRESS_TAKEN,
+     QT_TRANSLATE_NOOP("VexaTool::ErrorText", "Something answers at the new address. Nothing was sent.")},
     {VEXA_ERR_DEVICE_CHANGED,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device changed meanwhile; refresh and try again.")},
     {VEXA_ERR_OUTCOME_UNKNOWN,

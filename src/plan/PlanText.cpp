@@ -68,6 +68,9 @@ QString PlanText::issue(const plan::PlanIssue& issue) {
         return tr("The port of an ONVIF device cannot be changed.");
     case IssueCode::DetailsNotRead:
         return tr("The ONVIF device's settings are not read yet; sign in first.");
+    case IssueCode::AddressAnswers:
+        return tr("Something answers at this address: %1.")
+            .arg(QString::fromLocal8Bit(issue.other.data(), static_cast<qsizetype>(issue.other.size())));
     case IssueCode::DhcpInvalid:
         return tr("DHCP must be yes or no.");
     case IssueCode::DhcpUnsupported:
@@ -141,6 +144,11 @@ QStringList PlanText::receiptHeader() {
 
 QString PlanText::notSent(const QString& serial) {
     return tr("Not sent: device %1 still has the address.").arg(serial);
+}
+
+QString PlanText::addressTaken(const std::string& who) {
+    return tr("Not sent: something answers at the address: %1.")
+        .arg(QString::fromLocal8Bit(who.data(), static_cast<qsizetype>(who.size())));
 }
 
 QString PlanText::stopped() {

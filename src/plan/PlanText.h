@@ -23,6 +23,8 @@ public:
     static QString notSent(const QString& serial);
     // The result of a row not sent because the batch was stopped.
     static QString stopped();
+    // A row not sent because something answered at its new address (who: what answered, in English).
+    static QString addressTaken(const std::string& who);
 };
 
 } // namespace VexaTool

@@ -67,7 +67,7 @@ const char* codeName(IssueCode code) {
         "GatewayInvalid",  "PortInvalid",    "HttpPortInvalid",    "HttpPortUnsupported", "RtspPortInvalid",
         "NameEmpty",       "NameTooLong",    "NameControl",        "DhcpInvalid",         "DhcpUnsupported",
         "AddressCycle",    "NameNotUtf8",    "NoDeviceAtAddress",  "AmbiguousAddress",    "AddressMismatch",
-        "PortUnsupported", "DetailsNotRead"};
+        "PortUnsupported", "DetailsNotRead", "AddressAnswers"};
     return names[static_cast<int>(code)];
 }
 
@@ -543,16 +543,28 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
     const PlanCheck check = validatePlan(plan, devices);
     QVERIFY(check.ok());
     const auto changes = plannedChanges(plan, check, devices);
+    // Addresses nobody listed holds are asked before anything is sent; the one VX101 leaves, only once it left.
+    QCOMPARE(changesToAskFirst(changes, devices), (std::vector<size_t>{0, 2}));
+    PlanCheck refused = check;
+    refuseAnsweredAddresses(refused, changes, {0, 2}, {"", "TCP port 80 accepted a connection"});
+    QCOMPARE(describe(plan, refused),
+             QStringList{u"4 IPv4 Address AddressAnswers TCP port 80 accepted a connection"_s});
     struct Case {
         const char* failing; // the device whose call fails with 2011
         bool stopAfterFirst;
+        const char* answering; // what answers at VX101's old address once it has left
+        const char* asked;     // the addresses asked just before sending
         const char* expected;
     };
     const Case cases[] = {
-        {"", false, "VX101 Succeed|VX100 Succeed|VX104 Succeed"},
-        {"VX101", false, "VX101 Error2011:time out|VX100 Not sent: device VX101 still has the address.|VX104 Succeed"},
-        {"VX100", false, "VX101 Succeed|VX100 Error2011:time out|VX104 Succeed"},
-        {"", true, "VX101 Succeed|VX100 Not sent: stopped.|VX104 Not sent: stopped."},
+        {"", false, "", "127.17.0.2", "VX101 Succeed|VX100 Succeed|VX104 Succeed"},
+        {"VX101", false, "", "",
+         "VX101 Error2011:time out|VX100 Not sent: device VX101 still has the address.|VX104 Succeed"},
+        {"VX100", false, "", "127.17.0.2", "VX101 Succeed|VX100 Error2011:time out|VX104 Succeed"},
+        {"", true, "", "", "VX101 Succeed|VX100 Not sent: stopped.|VX104 Not sent: stopped."},
+        {"", false, "TCP port 80 accepted a connection", "127.17.0.2",
+         "VX101 Succeed|VX100 Not sent: something answers at the address: TCP port 80 accepted a connection.|VX104 "
+         "Succeed"},
     };
     for (const Case& c : cases) {
         std::atomic<bool> stop{false};
@@ -566,12 +578,18 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
         };
         const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
             outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
-                                               resultText(outcome, outcome.holderSerial));
+                                               resultText(outcome, outcome.holderSerial, outcome.answered));
             // The words follow from the value, never the other way round.
             QCOMPARE(outcome.isDone(), outcomes.last().endsWith(QStringLiteral("Succeed")));
             QCOMPARE(outcome.wasSent(), !outcomes.last().contains(QStringLiteral("Not sent")));
         };
-        const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop);
+        QStringList asked;
+        const auto ask = [&](const std::string& address) {
+            asked << QString::fromStdString(address);
+            return std::string(c.answering);
+        };
+        const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop, ask);
+        QCOMPARE(asked.join(QLatin1Char(' ')), QString::fromLatin1(c.asked));
         QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));
         QCOMPARE(notDone, static_cast<size_t>(3 - outcomes.filter(QStringLiteral("Succeed")).size()));
         // Nothing that is reported as not sent reached the device.
@@ -581,7 +599,7 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
 
 void TestPlanValidator::englishTextsForEveryCode() {
     // The command line prints these; an empty text would leave a refusal without words.
-    for (int code = 0; code <= static_cast<int>(IssueCode::DetailsNotRead); ++code) {
+    for (int code = 0; code <= static_cast<int>(IssueCode::AddressAnswers); ++code) {
         PlanIssue issue;
         issue.code = static_cast<IssueCode>(code);
         issue.otherLine = 7;

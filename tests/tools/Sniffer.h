@@ -2,7 +2,8 @@
 
 // Test helper: every datagram on the test's port, as anyone on the link would see it, and a way to send
 // datagrams of one's own (forged answers, replays, floods). An optional hook sees each datagram as it arrives,
-// on the sniffer's thread, so that a test can answer faster than the device.
+// on the sniffer's thread, so that a test can answer faster than the device. groupOnly: the group's traffic only, as
+// a host elsewhere on the link sees it (a datagram sent to one device's address never reaches it).
 
 #include <atomic>
 #include <chrono>
@@ -18,10 +19,11 @@ class Sniffer {
 public:
     using Hook = std::function<void(const std::vector<uint8_t>&, Sniffer&)>;
 
-    explicit Sniffer(Hook hook = {})
+    explicit Sniffer(Hook hook = {}, bool groupOnly = false)
         : transport_(io_)
         , hook_(std::move(hook)) {
         vexa::proto::TransportConfig config;
+        config.groupOnly = groupOnly;
         std::string error;
         ok_ = vexa::proto::transportConfigFromEnvironment(config, error) && transport_.open(config, error);
         thread_ = std::thread([this] {

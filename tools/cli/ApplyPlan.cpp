@@ -10,6 +10,7 @@
 #include <mutex>
 #include <unistd.h>
 
+#include "AddressAsk.h"
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "SafeText.h"
@@ -137,11 +138,15 @@ private:
 const char* planUsage() {
     return "       vexa discover --csv [--seconds S]   (the columns a plan file reads)\n"
            "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE [--force]] [--user NAME]\n"
-           "                            (admin password as for activate; nothing is sent unless every row passes;\n"
-           "                            --user sends the ONVIF login to every ONVIF device that answers)\n";
+           "                            [--no-address-check]\n"
+           "                            (admin password as for activate; nothing is sent unless every row passes,\n"
+           "                             and no new address answers when asked; --user sends the ONVIF login to\n"
+           "                             every ONVIF device that answers)\n";
 }
 
-int applyPlan(const std::vector<std::string>& args) {
+int applyPlan(const std::vector<std::string>& argsIn) {
+    std::vector<std::string> args = argsIn;
+    const bool askAddresses = !takeNoAddressCheck(args);
     std::string path;
     std::string receiptPath;
     std::string user;
@@ -238,7 +243,16 @@ int applyPlan(const std::vector<std::string>& args) {
     for (const VEXA_DEVICE_INFO& info : records)
         devices.push_back(planDevice(info));
 
-    const PlanCheck check = validatePlan(plan, devices);
+    PlanCheck check = validatePlan(plan, devices);
+    std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    // Nothing answering in our protocol is not proof that an address is free: ask each new address itself.
+    if (check.ok() && askAddresses) {
+        const std::vector<size_t> asked = changesToAskFirst(changes, devices);
+        std::vector<std::string> addresses;
+        for (const size_t i : asked)
+            addresses.push_back(changes[i].newAddress);
+        refuseAnsweredAddresses(check, changes, asked, whoAnswersAt(addresses, "apply-plan"));
+    }
     if (!check.ok()) {
         for (const PlanIssue& issue : check.issues) {
             const PlanRow& row = plan.rows()[static_cast<size_t>(issue.row)];
@@ -256,7 +270,13 @@ int applyPlan(const std::vector<std::string>& args) {
         return 1;
     }
 
-    const std::vector<PlannedChange> changes = plannedChanges(plan, check, devices);
+    if (!askAddresses) {
+        std::fprintf(stderr, "vexa apply-plan: address check skipped (--no-address-check)\n");
+        if (!receiptPath.empty() && !receiptFile.add(addressCheckSkippedEntry())) {
+            receiptOk = false;
+            std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
+        }
+    }
     const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
         const bool ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params);
         return ok ? VEXA_NOERROR : VEXA_GetLastError();
@@ -271,7 +291,7 @@ int applyPlan(const std::vector<std::string>& args) {
                            change.oldAddress,
                            change.newAddress,
                            row.name,
-                           resultText(outcome, outcome.holderSerial),
+                           resultText(outcome, outcome.holderSerial, outcome.answered),
                            outcome};
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
@@ -289,7 +309,10 @@ int applyPlan(const std::vector<std::string>& args) {
             std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
         }
     };
-    const size_t failed = applyPlannedChanges(changes, devices, check, modify, report);
+    AskAddress ask;
+    if (askAddresses)
+        ask = [](const std::string& address) { return whoAnswersAt({address}, "apply-plan").front(); };
+    const size_t failed = applyPlannedChanges(changes, devices, check, modify, report, nullptr, ask);
     wipe(password);
     VEXA_Stop();
 

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "AddressAsk.h"
 #include "Commands.h"
 #include "SafeText.h"
 #include "plan/core/FieldText.h"
@@ -153,6 +154,8 @@ const char* operationsUsage() {
            "       vexa set-network MAC [--ipv4 A] [--mask M] [--gateway G] [--ipv6 A] [--ipv6-gateway G]\n"
            "                            [--prefix N] [--dhcp 0|1] [--port N] [--http-port N] [--rtsp-port N]\n"
            "                            [--name TEXT]     (admin password as for activate; other fields kept)\n"
+           "                            [--no-address-check] (else a new address is asked first and refused\n"
+           "                            when anything answers there)\n"
            "       vexa key-request SERIAL [--qr] [--out FILE]\n"
            "       vexa reset SERIAL (--key KEY | --key-file FILE) [--reset-ipc]   (new password as above)\n"
            "       vexa restore SERIAL [CODE]          (new admin password as above; no CODE: VEXA_SECURITY_CODE or\n"
@@ -165,7 +168,9 @@ const char* operationsUsage() {
            "so naming one that needs a login sends the login to every ONVIF device that answers.\n";
 }
 
-int operation(const std::string& command, const std::vector<std::string>& argsIn) {
+int operation(const std::string& command, const std::vector<std::string>& argsGiven) {
+    std::vector<std::string> argsIn = argsGiven;
+    const bool askAddress = !takeNoAddressCheck(argsIn);
     static const char* known[] = {"activate", "set-network", "key-request", "reset", "restore"};
     if (std::find(std::begin(known), std::end(known), command) == std::end(known) || argsIn.empty())
         return -1;
@@ -302,7 +307,14 @@ int operation(const std::string& command, const std::vector<std::string>& argsIn
         // record's version: a device that changed since (or an old announcement heard first) refuses it, and we
         // ask again, build once more from the record it then announces, and try once more.
         uint32_t builtFrom = 0;
-        for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool dhcp = options.count("--dhcp") && options["--dhcp"] == "1";
+        const std::string refusal = askAddress && !dhcp
+                                        ? newAddressRefusal(options.count("--ipv4") ? options["--ipv4"] : "",
+                                                            fieldText(target.info.ipv4Address))
+                                        : std::string();
+        if (!refusal.empty())
+            std::fprintf(stderr, "vexa: set-network refused: %s; nothing was sent\n", refusal.c_str());
+        for (int attempt = 0; refusal.empty() && attempt < 2; ++attempt) {
             VEXA_DEVICE_INFO d;
             {
                 std::lock_guard<std::mutex> lock(target.mutex);

@@ -57,6 +57,7 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_CERTIFICATE_CHANGED,
      "the device's HTTPS certificate is not the one it showed before, so no login was sent; if it was replaced on "
      "purpose, run again with --accept-new-certificate"},
+    {VEXA_ERR_ADDRESS_TAKEN, "something answers at the new address, so nothing was sent"},
     {VEXA_ERR_DEVICE_CHANGED, "the device changed meanwhile; refresh and try again"},
     {VEXA_ERR_OUTCOME_UNKNOWN,
      "the device did not confirm the change in time; it may have been applied: check the device"},

@@ -1,11 +1,14 @@
 #include "Simulator.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sodium.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace devsim {
@@ -44,6 +47,8 @@ Simulator::Simulator(SimOptions options, std::vector<SimDevice> fleet)
     , answerFor_(fleet_.size())
     , previousAnswerAt_(fleet_.size())
     , answerShared_(fleet_.size(), 0) {
+    answerTokens_.assign(fleet_.size(), 0.0);
+    tokensAt_.assign(fleet_.size(), Clock::time_point{});
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
         uint64_t key = 0;
         if (macKey(fleet_[i].record.mac, key))
@@ -73,6 +78,9 @@ Simulator::~Simulator() {
 bool Simulator::open(std::string& error) {
     if (!transport_.open(options_.transport, error))
         return false;
+    // An inquiry sent to one address is for the device there only, as on a link where each device is a host.
+    const int one = 1;
+    ::setsockopt(transport_.socket().native_handle(), IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
     signals_.add(SIGTERM);
     signals_.add(SIGINT);
     signals_.add(SIGUSR1);
@@ -202,7 +210,7 @@ void Simulator::onTimer() {
             }
             if (item.id != RequestId{}) {
                 answerPending_[item.device] = 0;
-                if (!takeAnswerToken(now)) {
+                if (!takeAnswerToken(item.device, now)) {
                     ++counters_.suppressed;
                     break;
                 }
@@ -282,17 +290,18 @@ void Simulator::announce(uint32_t index, const RequestId& id, bool answer) {
     emit(std::move(datagram));
 }
 
-bool Simulator::takeAnswerToken(Clock::time_point now) {
-    // The fleet as a whole answers about once per device a second on average, with room for a whole
-    // discovery at once: a flood of inquiries cannot make it send more, however the inquiries are spread.
-    const double devices = static_cast<double>(fleet_.size());
-    const double elapsed =
-        tokensAt_ == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - tokensAt_).count();
-    answerTokens_ = std::min(devices * 1.25 + 1.0, answerTokens_ + elapsed * devices);
-    tokensAt_ = now;
-    if (answerTokens_ < 1.0)
+bool Simulator::takeAnswerToken(uint32_t device, Clock::time_point now) {
+    // Each device answers about once a second on average, with room for a discovery's first answers at once: a
+    // flood of inquiries cannot make the fleet send more, however they are spread, and answers drawn from other
+    // devices never silence this one.
+    double& tokens = answerTokens_[device];
+    Clock::time_point& at = tokensAt_[device];
+    const double elapsed = at == Clock::time_point{} ? 1e9 : std::chrono::duration<double>(now - at).count();
+    tokens = std::min(2.25, tokens + elapsed);
+    at = now;
+    if (tokens < 1.0)
         return false;
-    answerTokens_ -= 1.0;
+    tokens -= 1.0;
     return true;
 }
 
@@ -324,16 +333,42 @@ void Simulator::armReceive() {
 
 void Simulator::drain() {
     for (int i = 0; i < 1024 && !stopping_; ++i) {
-        const size_t n = transport_.receive(buffer_.data(), buffer_.size());
+        std::string to;
+        const size_t n = receive(to);
         if (n == 0)
             return;
         if (n > buffer_.size())
             continue;
-        handleDatagram(buffer_.data(), n);
+        handleDatagram(buffer_.data(), n, to);
     }
 }
 
-void Simulator::handleDatagram(const uint8_t* data, size_t size) {
+size_t Simulator::receive(std::string& to) {
+    iovec data{buffer_.data(), buffer_.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t n = ::recvmsg(transport_.socket().native_handle(), &message, MSG_DONTWAIT | MSG_TRUNC);
+    if (n <= 0)
+        return 0;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO)
+            continue;
+        in_pktinfo info{};
+        std::memcpy(&info, CMSG_DATA(c), sizeof info);
+        if ((ntohl(info.ipi_addr.s_addr) >> 28) != 0xe) { // not a group
+            char text[INET_ADDRSTRLEN] = {};
+            ::inet_ntop(AF_INET, &info.ipi_addr, text, sizeof text);
+            to = text;
+        }
+    }
+    return static_cast<size_t>(n);
+}
+
+void Simulator::handleDatagram(const uint8_t* data, size_t size, const std::string& to) {
     // Our own announcements come back through the multicast loop; skip them before decoding.
     if (size < vexa::proto::kHeaderSize || !vexa::proto::isKnownType(data[5]) ||
         !vexa::proto::isToolMessage(static_cast<MsgType>(data[5])))
@@ -346,14 +381,14 @@ void Simulator::handleDatagram(const uint8_t* data, size_t size) {
     if (vexa::proto::decodeFrame(data, size, frame) != vexa::proto::DecodeError::None)
         return;
     if (frame.type == MsgType::Inquiry)
-        handleInquiry(frame, size);
+        handleInquiry(frame, size, to);
     else
         handleRequest(frame);
 }
 
 void Simulator::handleRequest(const Frame&) {}
 
-void Simulator::handleInquiry(const Frame& frame, size_t size) {
+void Simulator::handleInquiry(const Frame& frame, size_t size, const std::string& to) {
     const auto now = Clock::now();
     ++counters_.inquiries;
     counters_.inquiryBytes += size;
@@ -404,7 +439,8 @@ void Simulator::handleInquiry(const Frame& frame, size_t size) {
                                : options_.replyDelayMaxMs;
     const uint8_t classFilter = frame.u8(vexa::proto::TagClassFilter, 0);
     for (uint32_t i = 0; i < fleet_.size(); ++i) {
-        if (classFilter != 0 && fleet_[i].record.deviceClass != classFilter)
+        if ((classFilter != 0 && fleet_[i].record.deviceClass != classFilter) ||
+            (!to.empty() && fleet_[i].record.ipv4Address != to))
             continue;
         if (listed[i]) {
             ++counters_.known;

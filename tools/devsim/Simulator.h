@@ -113,10 +113,13 @@ private:
     void onTimer();
     void armReceive();
     void drain();
-    void handleDatagram(const uint8_t* data, size_t size);
-    void handleInquiry(const vexa::proto::Frame& frame, size_t size);
+    // to: the address the datagram was sent to, empty for the group (or when the system did not say).
+    void handleDatagram(const uint8_t* data, size_t size, const std::string& to);
+    void handleInquiry(const vexa::proto::Frame& frame, size_t size, const std::string& to);
+    // One datagram and the address it was sent to; 0 when none is waiting (as Transport::receive).
+    size_t receive(std::string& to);
     void changeSome();
-    bool takeAnswerToken(std::chrono::steady_clock::time_point now);
+    bool takeAnswerToken(uint32_t device, std::chrono::steady_clock::time_point now);
     bool chance(double p);
     int jitter(int minMs, int maxMs);
 
@@ -165,9 +168,10 @@ private:
     std::vector<std::string> savedLines_; // each device's line as the state file holds it
     size_t slotSize_ = 0;
     int stateFile_ = -1;
-    // The fleet's answers as a whole: a bucket of 1.25 answers per device, refilled at one per device a second.
-    double answerTokens_ = 0.0;
-    std::chrono::steady_clock::time_point tokensAt_{};
+    // Each device's answers: a bucket of 2.25, refilled at one a second. Per device, as each is a host of its own:
+    // answers that a stranger draws from other devices never use up this one's.
+    std::vector<double> answerTokens_;
+    std::vector<std::chrono::steady_clock::time_point> tokensAt_;
     uint32_t changeCursor_ = 0;
     uint32_t changeGeneration_ = 0;
     uint64_t dropped_ = 0;

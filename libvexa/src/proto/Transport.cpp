@@ -92,7 +92,12 @@ bool Transport::open(const TransportConfig& config, std::string& error) {
     socklen_t len = sizeof got;
     ::getsockopt(socket_.native_handle(), SOL_SOCKET, SO_RCVBUF, &got, &len);
     receiveBufferBytes_ = got;
-    socket_.bind(udp::endpoint(asio::ip::address_v4::any(), config.port), ec);
+#ifdef __linux__
+    const asio::ip::address_v4 bindTo = config.groupOnly ? group : asio::ip::address_v4::any();
+#else
+    const asio::ip::address_v4 bindTo = asio::ip::address_v4::any();
+#endif
+    socket_.bind(udp::endpoint(bindTo, config.port), ec);
     if (ec) {
         error = "bind: " + ec.message();
         socket_.close();
@@ -119,6 +124,14 @@ bool Transport::open(const TransportConfig& config, std::string& error) {
 void Transport::close() {
     asio::error_code ec;
     socket_.close(ec);
+}
+
+bool Transport::sendTo(const std::vector<uint8_t>& datagram, const asio::ip::address_v4& address) {
+    if (datagram.empty() || datagram.size() > kMaxDatagram || !socket_.is_open())
+        return false;
+    asio::error_code ec;
+    socket_.send_to(asio::buffer(datagram), asio::ip::udp::endpoint(address, group_.port()), 0, ec);
+    return !ec;
 }
 
 bool Transport::send(const std::vector<uint8_t>& datagram) {

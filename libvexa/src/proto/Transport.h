@@ -2,7 +2,8 @@
 
 // The multicast socket both sides use: joined to the group on the chosen interfaces, multicast loop on,
 // TTL 1, port shared (SO_REUSEADDR/SO_REUSEPORT) so a tool and simulated devices can live on one host.
-// Everything goes to the group; nothing is ever sent unicast.
+// Everything goes to the group, except the inquiry a client sends to one address to ask whether a device is
+// there (sendTo); devices answer it to the group as any inquiry.
 
 #include <asio.hpp>
 #include <cstdint>
@@ -17,6 +18,9 @@ struct TransportConfig {
     uint16_t port = 0;
     std::vector<asio::ip::address_v4> interfaces; // empty: every up, multicast-capable IPv4 interface
     int receiveBuffer = 8 * 1024 * 1024;
+    // Bound to the group address rather than to any (Linux): the socket takes the group's traffic only, so a
+    // datagram sent to one host's address on a shared port reaches the device there and never this client.
+    bool groupOnly = false;
 };
 
 // VEXA_PORT and VEXA_IFACE; false with a message when either is malformed.
@@ -34,6 +38,8 @@ public:
 
     // Sends one datagram to the group on every configured interface; false if any send failed.
     bool send(const std::vector<uint8_t>& datagram);
+    // Sends one datagram to one address on the configured port.
+    bool sendTo(const std::vector<uint8_t>& datagram, const asio::ip::address_v4& address);
 
     // Non-blocking read of one datagram; 0 when nothing is waiting. Datagrams larger than the buffer come
     // back with their full length so the caller can drop them as oversize.

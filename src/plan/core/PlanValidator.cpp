@@ -488,6 +488,8 @@ std::string issueText(const PlanIssue& issue) {
         return replace("The address is planned twice (also in line %1).", "%1", std::to_string(issue.otherLine));
     case IssueCode::AddressInUse:
         return replace("The address is used by device %1, which the plan does not change.", "%1", issue.other);
+    case IssueCode::AddressAnswers:
+        return replace("Something answers at this address: %1.", "%1", issue.other);
     case IssueCode::AddressEmpty:
         return "Please input IP Address.";
     case IssueCode::AddressInvalid:
@@ -539,6 +541,10 @@ std::string issueText(const PlanIssue& issue) {
 
 std::string notSentText(const std::string& serial) {
     return replace("Not sent: device %1 still has the address.", "%1", serial);
+}
+
+std::string addressTakenText(const std::string& who) {
+    return replace("Not sent: something answers at the address: %1.", "%1", who);
 }
 
 std::string fileErrorText(const DeploymentPlan& plan) {

@@ -64,6 +64,7 @@ enum class IssueCode {
     AddressMismatch,   // the current address belongs to another device than the serial number or MAC
     PortUnsupported,   // another service port for an ONVIF device, which cannot change it
     DetailsNotRead,    // an ONVIF device whose settings are not read yet
+    AddressAnswers,    // something answered when the new address was asked (other: what, in English)
 };
 
 struct PlanIssue {
@@ -119,6 +120,8 @@ std::string issueText(const PlanIssue& issue);
 std::string fileErrorText(const DeploymentPlan& plan);
 // The result of a row not sent because a device it waited for kept the address (serial: that device's).
 std::string notSentText(const std::string& serial);
+// The result of a row not sent because something answered at its new address (who: what answered).
+std::string addressTakenText(const std::string& who);
 
 // Whether text is well-formed UTF-8 (no overlong forms, no surrogates, nothing beyond U+10FFFF).
 bool validUtf8(std::string_view text);

@@ -56,10 +56,19 @@ std::string receiptLine(const ReceiptEntry& entry) {
     return writer.data();
 }
 
-std::string resultText(const Outcome& outcome, const std::string& holderSerial) {
+std::string resultText(const Outcome& outcome, const std::string& holderSerial, const std::string& answered) {
     if (outcome.wasSent())
         return batchResultText(outcome.code);
+    if (!answered.empty())
+        return addressTakenText(answered);
     return holderSerial.empty() ? "Not sent: stopped." : notSentText(holderSerial);
+}
+
+ReceiptEntry addressCheckSkippedEntry() {
+    ReceiptEntry entry;
+    entry.time = localTimeNow();
+    entry.result = "Address check skipped: new addresses were not asked whether anything answers there.";
+    return entry;
 }
 
 std::string localTimeNow() {

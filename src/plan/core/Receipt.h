@@ -33,8 +33,11 @@ std::vector<std::string> englishReceiptHeader();
 // A batch modification's result text for a library code: "Succeed", "Error2009:device deny",
 // "Error2011:time out", "Error<code>:others".
 std::string batchResultText(uint32_t code);
-// The English result text of a planned change: batchResultText when sent, otherwise why it was not.
-std::string resultText(const Outcome& outcome, const std::string& holderSerial);
+// The English result text of a planned change: batchResultText when sent, otherwise why it was not (answered:
+// what answered at its new address).
+std::string resultText(const Outcome& outcome, const std::string& holderSerial, const std::string& answered = {});
+// The receipt's row for a run whose address check was skipped (--no-address-check, or the program's setting).
+ReceiptEntry addressCheckSkippedEntry();
 
 std::string localTimeNow();
 
