@@ -60,6 +60,10 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_BAD_ANSWER, QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device's answer could not be understood.")},
     {VEXA_ERR_CONNECTION,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "No connection to the device. Check the address and the network.")},
+    {VEXA_ERR_CERTIFICATE_CHANGED,
+     QT_TRANSLATE_NOOP("VexaTool::ErrorText",
+                       "The camera's HTTPS certificate is not the one it showed before, so nothing was sent. If the "
+                       "camera was replaced, accept its new certificate from the row's menu.")},
     {VEXA_ERR_ADDRESS_TAKEN,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText", "Something answers at the new address. Nothing was sent.")},
     {VEXA_ERR_DEVICE_CHANGED,
