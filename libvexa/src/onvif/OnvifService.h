@@ -86,6 +86,8 @@ public:
     size_t deviceCount() const;
     // Why the device named by its endpoint reference last refused the login; false when it is not listed.
     bool refusal(const std::string& endpoint, std::string& out) const;
+    // What the last read of the device could not read and why; false when it is not listed.
+    bool detailsNote(const std::string& endpoint, std::string& out) const;
 
 private:
     void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer);
