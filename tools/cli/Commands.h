@@ -52,5 +52,7 @@ inline bool isOnvif(const VEXA_DEVICE_INFO& info) {
     return info.protocol == VEXA_PROTOCOL_ONVIF;
 }
 const char* detailsText(uint8_t state);
+// What the library could not read of a partly read ONVIF device, and why; empty when it is not listed.
+std::string detailsNote(const VEXA_DEVICE_INFO& info);
 
 } // namespace cli

@@ -52,7 +52,8 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     target->info = *info;
     target->seen = true;
     // An ONVIF device is ready once its details are read (its MAC and settings are what a change starts from).
-    target->heard = !isOnvif(*info) || info->detailsState == VEXA_DETAILS_READ;
+    target->heard =
+        !isOnvif(*info) || info->detailsState == VEXA_DETAILS_READ || info->detailsState == VEXA_DETAILS_PARTIAL;
     target->found.notify_all();
 }
 
