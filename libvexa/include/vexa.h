@@ -95,6 +95,15 @@ extern "C" {
 #define VEXA_DETAILS_READ 1        /* serial number, MAC and network settings read */
 #define VEXA_DETAILS_NEED_LOGIN 2  /* the device asks for a user name and password (none set, or refused) */
 #define VEXA_DETAILS_UNREACHABLE 3 /* its service address did not answer, or answered nonsense */
+#define VEXA_DETAILS_PARTIAL 4     /* some details read; missingDetails says which not */
+
+/* VEXA_DEVICE_INFO.missingDetails: the reads of an ONVIF device that failed (VEXA_GetOnvifDetailsNote says why). */
+#define VEXA_READ_INFORMATION 0x01 /* manufacturer, model, firmware, serial number */
+#define VEXA_READ_INTERFACES 0x02  /* MAC, addresses, DHCP */
+#define VEXA_READ_GATEWAY 0x04     /* default gateways */
+#define VEXA_READ_PROTOCOLS 0x08   /* HTTP, HTTPS and RTSP ports */
+#define VEXA_READ_SCOPES 0x10      /* name, location, hardware */
+#define VEXA_READ_CLOCK 0x20       /* the device's clock */
 
 /* Bits of VEXA_DEVICE_INFO.onvifFlags, ONVIF devices only. */
 #define VEXA_ONVIF_SAID_BYE 0x01            /* it said goodbye; checking: listed until its address stops answering */
@@ -157,7 +166,8 @@ typedef struct VEXA_DEVICE_INFO {
     char hardwareId[20];        /* 716 */
     char location[24];          /* 736: from the location scope */
     uint16_t httpsPort;         /* 760 */
-    uint8_t reserved4[6];       /* 762 */
+    uint8_t missingDetails;     /* 762: VEXA_READ_* bits of the reads that failed */
+    uint8_t reserved4[5];       /* 763 */
 } VEXA_DEVICE_INFO;             /* 768 bytes */
 
 /* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */
@@ -328,6 +338,14 @@ VEXA_API int VEXA_GetStatistics(VEXA_STATISTICS* out);
  * VEXA_ERR_UNKNOWN_DEVICE when no ONVIF device with that endpoint reference is listed.
  */
 VEXA_API int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size);
+
+/*
+ * What the last read of the ONVIF device named by its endpoint reference could not read and why, in one line of
+ * English with the device's own words, e.g. "GetNetworkProtocols: not supported; GetNetworkInterfaces: no
+ * interface reported"; empty when everything was read. NUL-terminated and cut to size. Fails with
+ * VEXA_ERR_UNKNOWN_DEVICE when no ONVIF device with that endpoint reference is listed.
+ */
+VEXA_API int VEXA_GetOnvifDetailsNote(const char* endpointReference, char* buffer, uint32_t size);
 
 /*
  * Where the library keeps positive certificate verdicts across runs, so that a device seen before costs one

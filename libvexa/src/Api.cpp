@@ -344,6 +344,24 @@ int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t s
     return succeed();
 }
 
+int VEXA_GetOnvifDetailsNote(const char* endpointReference, char* buffer, uint32_t size) {
+    if (!endpointReference || !buffer || size == 0)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    buffer[0] = '\0';
+    auto onvif = vexa::runningOnvif();
+    if (!onvif)
+        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
+    std::string note;
+    if (!onvif->detailsNote(std::string(endpointReference, strnlen(endpointReference, 64)), note))
+        return fail(VEXA_ERR_UNKNOWN_DEVICE);
+    size_t n = std::min<size_t>(note.size(), size - 1);
+    while (n > 0 && n < note.size() && (static_cast<unsigned char>(note[n]) & 0xc0) == 0x80)
+        --n; // never half a character
+    std::memcpy(buffer, note.data(), n);
+    buffer[n] = '\0';
+    return succeed();
+}
+
 int VEXA_GetStatistics(VEXA_STATISTICS* out) {
     if (!out)
         return fail(VEXA_ERR_BAD_ARGUMENT);

@@ -267,7 +267,17 @@ INSTANTIATE_TEST_SUITE_P(
                   "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"><SOAP-ENV:Body>"
                   "<SOAP-ENV:Fault><faultcode>SOAP-ENV:Client</faultcode><faultstring>out of range</faultstring>"
                   "</SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>",
-                  VEXA_ERR_VALUE_REFUSED, "out of range"}),
+                  VEXA_ERR_VALUE_REFUSED, "out of range"},
+        FaultCase{"notAuthorizedUnderAnotherCode",
+                  envelope12("<s:Fault><s:Code><s:Value>s:Receiver</s:Value><s:Subcode><s:Value>ter:Action"
+                             "</s:Value></s:Subcode></s:Code><s:Reason><s:Text>Not Authorized</s:Text></s:Reason>"
+                             "</s:Fault>"),
+                  VEXA_ERR_DEVICE_REFUSED, "Not Authorized"},
+        FaultCase{"notAuthorisedSoap11AfterBom",
+                  "\xEF\xBB\xBF<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+                  "<SOAP-ENV:Body><SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>User not "
+                  "authorised</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>",
+                  VEXA_ERR_DEVICE_REFUSED, "User not authorised"}),
     testutil::CaseName());
 
 TEST(OnvifAnswers, NetworkInterfacesPickTheOneWeReachAndItsDhcpAddress) {

@@ -269,3 +269,46 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliOnvif,
                              NamingCase{"serialClaimedTwice", false, testutil::FakeCamera::Mode::Answer, true,
                                         "Camera-2024", 1, "error 2016"}),
                          testutil::CaseName());
+
+// A device whose interface list is empty and that has no GetNetworkProtocols is listed with what it did tell,
+// and the state names the reads that failed.
+struct PartlyReadCase {
+    const char* name;
+    const char* options;
+    std::vector<std::string> expected; // found in the output
+};
+
+class CliPartlyRead : public ::testing::TestWithParam<PartlyReadCase> {};
+
+TEST_P(CliPartlyRead, ListsWhatWasReadAndNamesTheRest) {
+    testutil::usePort(3);
+    testutil::TempDir dir;
+    testutil::Process sim;
+    const char* wsd = std::getenv("VEXA_WSD_PORT");
+    ASSERT_TRUE(sim.startDevsim({"--count", "0", "--onvif", "1", "--onvif-base", "127.66.0.1", "--wsd-port",
+                                 wsd ? wsd : "3702", "--state", dir.file("state.json"), "--onvif-quirks",
+                                 "no-anonymous,no-interfaces,fault=GetNetworkProtocols"}));
+    ::setenv("VEXA_PASSWORD", "Camera-2024", 1);
+    const CliRun run = runVexa(std::string("discover --user admin --seconds 2.5 ") + GetParam().options, false);
+    ::unsetenv("VEXA_PASSWORD");
+    ASSERT_EQ(run.status, 0);
+    for (const std::string& expected : GetParam().expected)
+        EXPECT_NE(run.output.find(expected), std::string::npos) << expected << " in " << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliPartlyRead,
+    ::testing::Values(
+        PartlyReadCase{"json",
+                       "--json",
+                       {"\"details\":\"partial\"",
+                        "\"missing\":\"GetNetworkInterfaces: no interface reported; GetNetworkProtocols: not "
+                        "supported\"",
+                        "\"serialNo\":\"OV", "\"model\":\"", "\"manufacturer\":\"", "\"firmware\":\"",
+                        "\"deviceName\":\"", "\"ipv4Address\":\"127.66.0.1\""}},
+        PartlyReadCase{"text",
+                       "",
+                       {"partial", "127.66.0.1",
+                        "Details partly read: GetNetworkInterfaces: no interface reported; GetNetworkProtocols: not "
+                        "supported"}}),
+    testutil::CaseName());

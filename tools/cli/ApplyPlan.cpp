@@ -64,7 +64,7 @@ PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
     d.supportsDhcp = (info.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     d.activated = info.activationState == 0;
     d.onvif = isOnvif(info);
-    d.detailsRead = !d.onvif || info.detailsState == VEXA_DETAILS_READ;
+    d.detailsRead = !d.onvif || detailsRead(info);
     return d;
 }
 
@@ -232,7 +232,7 @@ int applyPlan(const std::vector<std::string>& argsIn) {
             const VEXA_DEVICE_INFO& info = entry.second;
             // Kept in the check's view all the same: its address is taken, and a row naming it says why it
             // cannot be planned.
-            if (isOnvif(info) && info.detailsState != VEXA_DETAILS_READ)
+            if (isOnvif(info) && !detailsRead(info))
                 std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
                              terminalText(fieldText(info.endpointReference)).c_str(),
                              terminalText(fieldText(info.ipv4Address)).c_str(), detailsText(info.detailsState));

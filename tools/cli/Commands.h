@@ -51,6 +51,12 @@ std::string deviceKey(const VEXA_DEVICE_INFO& info);
 inline bool isOnvif(const VEXA_DEVICE_INFO& info) {
     return info.protocol == VEXA_PROTOCOL_ONVIF;
 }
+// An ONVIF device whose details were read, wholly or in part: it is known by its serial number and MAC.
+inline bool detailsRead(const VEXA_DEVICE_INFO& info) {
+    return info.detailsState == VEXA_DETAILS_READ || info.detailsState == VEXA_DETAILS_PARTIAL;
+}
 const char* detailsText(uint8_t state);
+// What the library could not read of a partly read ONVIF device, and why; empty when it is not listed.
+std::string detailsNote(const VEXA_DEVICE_INFO& info);
 
 } // namespace cli

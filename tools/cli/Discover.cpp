@@ -31,8 +31,8 @@ std::string field(const char (&text)[N]) {
 void print(Printer& printer, const VEXA_DEVICE_INFO& info) {
     ++printer.found;
     if (!printer.json) {
-        const std::string id = isOnvif(info) && info.detailsState != VEXA_DETAILS_READ ? field(info.endpointReference)
-                                                                                       : field(info.serialNo);
+        const bool bySerial = !isOnvif(info) || (detailsRead(info) && info.serialNo[0] != '\0');
+        const std::string id = bySerial ? field(info.serialNo) : field(info.endpointReference);
         // An ONVIF device whose details could not be read says why in place of its state.
         const char* state = !isOnvif(info) ? (info.activationState == 0 ? "active" : "inactive")
                             : info.detailsState == VEXA_DETAILS_READ ? "onvif"
@@ -40,6 +40,8 @@ void print(Printer& printer, const VEXA_DEVICE_INFO& info) {
         std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", id.c_str(), field(info.mac).c_str(),
                     terminalText(VexaTool::plan::fieldText(info.ipv4Address, 16)).c_str(),
                     field(info.deviceTypeName).c_str(), state, field(info.deviceName).c_str());
+        if (isOnvif(info) && info.detailsState == VEXA_DETAILS_PARTIAL)
+            std::printf("  Details partly read: %s\n", terminalText(detailsNote(info)).c_str());
     } else {
         std::printf("%s\n", deviceJson(info).c_str());
     }
@@ -61,7 +63,7 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
         return;
     if (info->eventType == VEXA_EVENT_GONE) {
         printer->held.erase(key);
-    } else if (info->detailsState == VEXA_DETAILS_READ) {
+    } else if (detailsRead(*info)) {
         printer->held.erase(key);
         printer->printed.insert(key);
         print(*printer, *info);

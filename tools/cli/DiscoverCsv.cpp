@@ -39,12 +39,11 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     if (isOnvif(*info)) {
         const std::string key = deviceKey(*info);
         std::lock_guard<std::mutex> lock(printer->mutex);
-        if (info->eventType == VEXA_EVENT_GONE || info->detailsState == VEXA_DETAILS_READ)
+        if (info->eventType == VEXA_EVENT_GONE || detailsRead(*info))
             printer->onvifUnread.erase(key);
         else if (!printer->onvifPrinted.count(key))
             printer->onvifUnread.insert(key);
-        if (info->eventType == VEXA_EVENT_GONE || info->detailsState != VEXA_DETAILS_READ ||
-            !printer->onvifPrinted.insert(key).second)
+        if (info->eventType == VEXA_EVENT_GONE || !detailsRead(*info) || !printer->onvifPrinted.insert(key).second)
             return;
     } else if (info->eventType != VEXA_EVENT_NEW) {
         return;

@@ -83,8 +83,7 @@ bool ready(const Target& t, bool first) {
     for (const auto& [key, info] : t.matches) {
         if (!isOnvif(info))
             return true;
-        if (first ? !t.byClaim.at(key) && info.detailsState != VEXA_DETAILS_PENDING
-                  : info.detailsState == VEXA_DETAILS_READ)
+        if (first ? !t.byClaim.at(key) && info.detailsState != VEXA_DETAILS_PENDING : detailsRead(info))
             return true;
     }
     return false;

@@ -116,9 +116,19 @@ const char* detailsText(uint8_t state) {
         return "login needed";
     case VEXA_DETAILS_UNREACHABLE:
         return "unreachable";
+    case VEXA_DETAILS_PARTIAL:
+        return "partial";
     default:
         return "not read";
     }
+}
+
+std::string detailsNote(const VEXA_DEVICE_INFO& info) {
+    char note[512];
+    const std::string endpoint = fieldText(info.endpointReference, sizeof info.endpointReference);
+    if (!VEXA_GetOnvifDetailsNote(endpoint.c_str(), note, sizeof note))
+        return {};
+    return note;
 }
 
 bool parseSeconds(const std::string& text, double& out) {
@@ -244,6 +254,8 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
     if (isOnvif(d)) {
         j["details"] = detailsText(d.detailsState);
+        if (d.detailsState == VEXA_DETAILS_PARTIAL)
+            j["missing"] = detailsNote(d);
         for (const JsonRow& row : kOnvifRows)
             row.put(j, row.key, d);
     }

@@ -1,10 +1,13 @@
 #include "DeviceClient.h"
 
+#include <cstdio>
 #include <curl/curl.h>
 #include <mutex>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
+#include <optional>
+#include <vector>
 
 #include "../Logger.h"
 #include "CertificatePins.h"
@@ -87,14 +90,63 @@ CURLcode pinContext(CURL*, void* context, void* user) {
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_cert_verify_callback(ctx, checkPin, user);
     return CURLE_OK;
-}
 
-void wipeString(std::string& s) {
-    volatile char* p = s.data();
-    for (size_t i = 0; i < s.size(); ++i)
-        p[i] = 0;
-    s.clear();
-}
+    // A note is one line for a person: the device's words with control characters shown, not obeyed, and bounded.
+    constexpr size_t kMaxNote = 512;
+
+    std::string inert(const std::string& words) {
+        std::string out;
+        for (const char c : words) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x20 || u == 0x7f) {
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "\\x%02x", u);
+                out += hex;
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    }
+
+    std::string failureText(const CallResult& r) {
+        switch (r.code) {
+        case VEXA_ERR_NOT_SUPPORTED:
+            return "not supported";
+        case VEXA_ERR_NEED_CREDENTIALS:
+            return "needs a login";
+        case VEXA_ERR_DEVICE_REFUSED:
+            return r.detail.empty() ? "login refused" : "login refused (" + inert(r.detail) + ")";
+        case VEXA_ERR_TIMEOUT:
+            return "no answer in time";
+        case VEXA_ERR_CONNECTION:
+            return "no connection";
+        case VEXA_ERR_BAD_ANSWER:
+            return "unexpected answer";
+        default:
+            return r.detail.empty() ? "fault" : inert(r.detail);
+        }
+    }
+
+    std::string joinNote(const std::vector<std::string>& notes) {
+        std::string out;
+        for (const std::string& one : notes)
+            out += (out.empty() ? "" : "; ") + one;
+        if (out.size() > kMaxNote) {
+            size_t cut = kMaxNote - 3;
+            while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xc0) == 0x80)
+                --cut; // never half a character
+            out = out.substr(0, cut) + "...";
+        }
+        return out;
+    }
+
+    void wipeString(std::string & s) {
+        volatile char* p = s.data();
+        for (size_t i = 0; i < s.size(); ++i)
+            p[i] = 0;
+        s.clear();
+    }
 
 } // namespace
 
@@ -202,13 +254,16 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
     std::string uri = "/";
     if (const auto url = parseUrl(session.url))
         uri = url->path;
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    // A device that gives its local time as UTC checks tokens against its real clock: dated by ours, once.
+    bool ourClock = false;
+    for (int attempt = 0; attempt < 5; ++attempt) {
         Token token;
         const bool withToken = mode == Auth::Token || mode == Auth::TokenDigest;
         if (withToken) {
             token.user = credentials->user;
             token.password = credentials->password;
-            token.deviceNow = std::chrono::system_clock::now() + session.clockOffset;
+            token.deviceNow =
+                std::chrono::system_clock::now() + (ourClock ? std::chrono::seconds(0) : session.clockOffset);
         }
         std::string body = buildRequest(operation, fill, withToken ? &token : nullptr);
         wipeString(token.password);
@@ -267,6 +322,10 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
                     mode = Auth::Digest;
                     continue;
                 }
+                if (!ourClock && std::chrono::abs(session.clockOffset) > std::chrono::minutes(1)) {
+                    ourClock = true;
+                    continue;
+                }
             }
             result.code = mode == Auth::None ? VEXA_ERR_NEED_CREDENTIALS : VEXA_ERR_DEVICE_REFUSED;
             return result;
@@ -280,6 +339,8 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
         }
         if (!anonymousOnly)
             session.auth = mode;
+        if (ourClock)
+            session.clockOffset = std::chrono::seconds(0);
         if (result.answer.fault) {
             result.code = faultToCode(*result.answer.fault);
             result.detail = result.answer.fault->reason.substr(0, kMaxDetail);
@@ -294,40 +355,95 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
 }
 
 CallResult DeviceClient::readDetails(Session& session, const Credentials* credentials, DeviceDetails& out) {
+    // Each read stands alone: a fault or an odd answer loses that read's fields and is named in the note.
+    std::vector<std::string> notes;
+    auto lose = [&](uint8_t bit, const char* operation, const std::string& why) {
+        out.missing |= bit;
+        notes.push_back(std::string(operation) + ": " + why);
+    };
+    auto finish = [&](CallResult r) {
+        out.note = joinNote(notes);
+        return r;
+    };
+    out.missing = 0;
+    out.note.clear();
     // The clock first, without credentials: a token dated by our clock fails on a device whose clock is off.
     CallResult r = call(session, "GetSystemDateAndTime", nullptr, credentials, true);
-    if (r.code == VEXA_ERR_CONNECTION || r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_NOT_STARTED)
-        return r;
+    if (r.code == VEXA_ERR_CONNECTION || r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_NOT_STARTED) {
+        lose(VEXA_READ_CLOCK, "GetSystemDateAndTime", failureText(r));
+        return finish(std::move(r));
+    }
+    // Some devices keep even their clock behind the login.
+    if (r.code == VEXA_ERR_NEED_CREDENTIALS && credentials && !credentials->empty())
+        r = call(session, "GetSystemDateAndTime", nullptr, credentials);
     std::chrono::system_clock::time_point deviceUtc;
     if (r.code == 0 && readSystemDateAndTime(r.answer.response, deviceUtc)) {
         session.clockOffset =
             std::chrono::duration_cast<std::chrono::seconds>(deviceUtc - std::chrono::system_clock::now());
+    } else {
+        lose(VEXA_READ_CLOCK, "GetSystemDateAndTime", r.code == 0 ? "unexpected answer" : failureText(r));
     }
     std::string host;
     if (const auto url = parseUrl(session.url))
         host = url->host;
     struct Step {
         const char* operation;
+        uint8_t bit;
         std::function<bool(const pugi::xml_node&)> read;
+        std::function<std::string()> gap; // what an answer of the right shape still lacked
     };
     const Step steps[] = {
-        {"GetDeviceInformation", [&](const pugi::xml_node& n) { return readDeviceInformation(n, out); }},
-        {"GetNetworkInterfaces", [&](const pugi::xml_node& n) { return readNetworkInterfaces(n, host, out); }},
-        {"GetNetworkDefaultGateway", [&](const pugi::xml_node& n) { return readDefaultGateway(n, out); }},
-        {"GetNetworkProtocols", [&](const pugi::xml_node& n) { return readNetworkProtocols(n, out); }},
-        {"GetScopes", [&](const pugi::xml_node& n) { return onvif::readScopes(n, out); }},
+        {"GetDeviceInformation", VEXA_READ_INFORMATION,
+         [&](const pugi::xml_node& n) { return readDeviceInformation(n, out); }, nullptr},
+        {"GetNetworkInterfaces", VEXA_READ_INTERFACES,
+         [&](const pugi::xml_node& n) { return readNetworkInterfaces(n, host, out); },
+         [&] { return interfaceGap(out); }},
+        {"GetNetworkDefaultGateway", VEXA_READ_GATEWAY,
+         [&](const pugi::xml_node& n) { return readDefaultGateway(n, out); }, nullptr},
+        {"GetNetworkProtocols", VEXA_READ_PROTOCOLS,
+         [&](const pugi::xml_node& n) { return readNetworkProtocols(n, out); }, nullptr},
+        {"GetScopes", VEXA_READ_SCOPES, [&](const pugi::xml_node& n) { return onvif::readScopes(n, out); }, nullptr},
     };
+    bool anyRead = false;
+    bool signedIn = false; // a read succeeded with the login: a refusal of another read is about that read
+    std::optional<CallResult> refusal, failure;
     for (const Step& step : steps) {
         r = call(session, step.operation, nullptr, credentials);
-        if (r.code != 0)
-            return r;
-        if (!step.read(r.answer.response)) {
-            r.code = VEXA_ERR_BAD_ANSWER;
-            r.detail = std::string("unexpected answer to ") + step.operation;
-            return r;
+        if (r.code == VEXA_ERR_NOT_STARTED)
+            return finish(std::move(r));
+        if (r.code == VEXA_ERR_NEED_CREDENTIALS || r.code == VEXA_ERR_DEVICE_REFUSED) {
+            lose(step.bit, step.operation, failureText(r));
+            if (!refusal)
+                refusal = std::move(r);
+            continue;
+        }
+        if (r.code != 0 || !step.read(r.answer.response)) {
+            lose(step.bit, step.operation, r.code == 0 ? "unexpected answer" : failureText(r));
+            if (!failure) {
+                if (r.code == 0) {
+                    r.code = VEXA_ERR_BAD_ANSWER;
+                    r.detail = std::string("unexpected answer to ") + step.operation;
+                }
+                failure = std::move(r);
+            }
+            continue;
+        }
+        anyRead = true;
+        signedIn = signedIn || session.auth != Auth::None;
+        if (step.gap) {
+            const std::string gap = step.gap();
+            if (!gap.empty())
+                lose(step.bit, step.operation, gap);
         }
     }
-    return r;
+    // Refused without a read that the login passed: the login is what is missing, not some details.
+    if (refusal && !signedIn)
+        return finish(std::move(*refusal));
+    if (!anyRead && failure)
+        return finish(std::move(*failure));
+    CallResult done;
+    done.reached = true;
+    return finish(std::move(done));
 }
 
 } // namespace vexa::onvif

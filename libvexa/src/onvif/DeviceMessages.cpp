@@ -77,8 +77,14 @@ bool parseAnswer(const char* data, size_t size, Answer& out) {
 }
 
 bool isNotAuthorized(const Fault& fault) {
-    return std::any_of(fault.subcodes.begin(), fault.subcodes.end(),
-                       [](const std::string& s) { return s == "NotAuthorized" || s == "NotAuthorised"; });
+    // Devices say "not authorized" under many codes (OperationProhibited, Sender alone, their own): the words
+    // decide, in either spelling.
+    const auto mentions = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        return s.find("authoriz") != std::string::npos || s.find("authoris") != std::string::npos;
+    };
+    return mentions(fault.code) || mentions(fault.reason) ||
+           std::any_of(fault.subcodes.begin(), fault.subcodes.end(), mentions);
 }
 
 uint32_t faultToCode(const Fault& fault) {
@@ -164,8 +170,14 @@ bool readNetworkInterfaces(const pugi::xml_node& response, const std::string& pr
     }
     if (!chosen)
         chosen = child(response, "NetworkInterfaces");
+    out.interfaceToken.clear();
+    out.mac.clear();
+    out.ipv4.clear();
+    out.ipv6.clear();
+    out.dhcp = false;
+    out.prefixLength = out.ipv6PrefixLength = 0;
     if (!chosen)
-        return false;
+        return true;
     out.interfaceToken = chosen.attribute("token").value();
     out.mac = text(path(chosen, {"Info", "HwAddress"}));
     const pugi::xml_node v4 = path(chosen, {"IPv4", "Config"});
@@ -186,7 +198,19 @@ bool readNetworkInterfaces(const pugi::xml_node& response, const std::string& pr
     }
     out.ipv6 = b ? b->address : std::string();
     out.ipv6PrefixLength = b ? b->prefix : 0;
-    return !out.interfaceToken.empty();
+    return true;
+}
+
+std::string interfaceGap(const DeviceDetails& read) {
+    if (read.interfaceToken.empty() && read.mac.empty() && read.ipv4.empty())
+        return "no interface reported";
+    if (read.mac.empty())
+        return "no MAC address reported";
+    if (read.ipv4.empty())
+        return "no IPv4 address reported";
+    if (read.interfaceToken.empty())
+        return "no interface token reported";
+    return {};
 }
 
 bool readDefaultGateway(const pugi::xml_node& response, DeviceDetails& out) {

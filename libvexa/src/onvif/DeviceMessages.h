@@ -30,6 +30,8 @@ struct DeviceDetails {
     std::vector<std::string> configurableScopes;
     std::vector<std::string> fixedScopes;
     std::string name, location, hardware; // from the scopes
+    uint8_t missing = 0;                  // VEXA_READ_* of the reads that failed
+    std::string note;                     // why, one line in the device's words; empty when all were read
 };
 
 struct Fault {
@@ -65,8 +67,10 @@ std::string soapAction(const char* operation);
 // Readers of the answers; false when the answer is not the expected response.
 bool readSystemDateAndTime(const pugi::xml_node& response, std::chrono::system_clock::time_point& deviceUtc);
 bool readDeviceInformation(const pugi::xml_node& response, DeviceDetails& out);
-// Prefers the interface whose IPv4 address is preferredAddress (the one we reach it at).
+// Prefers the interface whose IPv4 address is preferredAddress (the one we reach it at). An answer without an
+// interface, or with one that lacks fields, is read as far as it goes; interfaceGap says what it lacked.
 bool readNetworkInterfaces(const pugi::xml_node& response, const std::string& preferredAddress, DeviceDetails& out);
+std::string interfaceGap(const DeviceDetails& read);
 bool readDefaultGateway(const pugi::xml_node& response, DeviceDetails& out);
 bool readNetworkProtocols(const pugi::xml_node& response, DeviceDetails& out);
 bool readScopes(const pugi::xml_node& response, DeviceDetails& out);

@@ -181,9 +181,10 @@ void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& i
     if (url)
         info.port = url->port;
     const ScopeFacts scopes = readScopes(device.discovery.scopes);
-    const bool read = device.state == VEXA_DETAILS_READ;
-    copyText(info.deviceName, sizeof info.deviceName, read ? d.name : scopes.name);
-    copyText(info.location, sizeof info.location, read ? d.location : scopes.location);
+    // Partly read counts as read: what was read is filled, discovery fills in where a read failed.
+    const bool read = device.state == VEXA_DETAILS_READ || device.state == VEXA_DETAILS_PARTIAL;
+    copyText(info.deviceName, sizeof info.deviceName, read && !d.name.empty() ? d.name : scopes.name);
+    copyText(info.location, sizeof info.location, read && !d.location.empty() ? d.location : scopes.location);
     if (!read) {
         // What discovery tells: the address it is reached at and its scopes.
         if (url && url->ipv4)
@@ -191,9 +192,10 @@ void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& i
         copyText(info.hardwareId, sizeof info.hardwareId, scopes.hardware);
         return;
     }
+    info.missingDetails = d.missing;
     copyText(info.serialNo, sizeof info.serialNo, d.serial);
     copyText(info.mac, sizeof info.mac, canonicalMac(d.mac));
-    copyText(info.ipv4Address, sizeof info.ipv4Address, d.ipv4);
+    copyText(info.ipv4Address, sizeof info.ipv4Address, !d.ipv4.empty() || !url || !url->ipv4 ? d.ipv4 : url->host);
     copyText(info.ipv4SubnetMask, sizeof info.ipv4SubnetMask, prefixToMask(d.prefixLength));
     copyText(info.ipv4Gateway, sizeof info.ipv4Gateway, d.gateway);
     copyText(info.ipv6Address, sizeof info.ipv6Address, d.ipv6);
@@ -779,7 +781,7 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
         device.refusal.clear();
         if (result.code == 0) {
             device.details = std::move(details);
-            device.state = VEXA_DETAILS_READ;
+            device.state = device.details.missing ? VEXA_DETAILS_PARTIAL : VEXA_DETAILS_READ;
         } else if (result.code == VEXA_ERR_NEED_CREDENTIALS || result.code == VEXA_ERR_DEVICE_REFUSED) {
             device.state = VEXA_DETAILS_NEED_LOGIN;
             if (result.code == VEXA_ERR_DEVICE_REFUSED)
@@ -789,12 +791,23 @@ void OnvifService::readOne(DeviceClient& client, const std::string& endpoint) {
         }
         if (result.code == VEXA_ERR_CERTIFICATE_CHANGED)
             device.flags |= VEXA_ONVIF_CERTIFICATE_CHANGED;
+        if (result.code != 0)
+            device.details.note = details.note; // why, for a state that shows no details
         fillOnvifInfo(device, VEXA_EVENT_CHANGED, event);
     }
     if (result.code != 0)
         VEXA_LOG(LogInfo, "ONVIF: %s: details not read (error %u %s)", session.url.c_str(), result.code,
                  result.detail.c_str());
     report_(event);
+}
+
+bool OnvifService::detailsNote(const std::string& endpoint, std::string& out) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = devices_.find(endpoint);
+    if (it == devices_.end())
+        return false;
+    out = it->second.state == VEXA_DETAILS_READ ? std::string() : it->second.details.note;
+    return true;
 }
 
 bool OnvifService::refusal(const std::string& endpoint, std::string& out) const {
@@ -818,9 +831,9 @@ Match OnvifService::find(const std::string& name, OnvifDevice* out) const {
     size_t found = 0;
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [endpoint, device] : devices_) {
-        const bool read = device.state == VEXA_DETAILS_READ;
+        const bool read = device.state == VEXA_DETAILS_READ || device.state == VEXA_DETAILS_PARTIAL;
         std::string address = read ? device.details.ipv4 : std::string();
-        if (!read) {
+        if (address.empty()) {
             if (const auto url = parseUrl(device.session.url))
                 address = url->host;
         }
@@ -943,6 +956,13 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
     const bool wantProtocols = (p.httpPort && p.httpPort != now.httpPort) || (p.rtspPort && p.rtspPort != now.rtspPort);
     const bool wantGateway = !dhcp && gateway != now.gateway;
     const bool wantInterface = dhcp != now.dhcp || (!dhcp && (address != now.ipv4 || prefix != now.prefixLength));
+    // What could not be read is not changed: its current value is unknown, and SetScopes would drop the rest.
+    const uint8_t touched = (wantName ? VEXA_READ_SCOPES : 0) | (wantProtocols ? VEXA_READ_PROTOCOLS : 0) |
+                            (wantGateway ? VEXA_READ_GATEWAY : 0) | (wantInterface ? VEXA_READ_INTERFACES : 0);
+    if (touched & now.missing) {
+        detail = now.note;
+        return VEXA_ERR_NOT_SUPPORTED;
+    }
 
     uint32_t failure = 0;
     bool unknown = false;
@@ -1050,7 +1070,7 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
         if (it != devices_.end()) {
             it->second.session = session;
             it->second.details = after;
-            it->second.state = VEXA_DETAILS_READ;
+            it->second.state = after.missing ? VEXA_DETAILS_PARTIAL : VEXA_DETAILS_READ;
             ++it->second.generation;
             fillOnvifInfo(it->second, VEXA_EVENT_CHANGED, event);
             known = true;
@@ -1058,6 +1078,7 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
     }
     if (known)
         report_(event);
+    unknown = unknown || (touched & after.missing) != 0; // only what we wrote decides, when it can be read
     if (applied) {
         if (failure)
             VEXA_LOG(LogInfo, "ONVIF: %s answered error %u but reads back the change", endpoint.c_str(), failure);

@@ -109,6 +109,8 @@ public:
     size_t deviceCount() const;
     // Why the device named by its endpoint reference last refused the login; false when it is not listed.
     bool refusal(const std::string& endpoint, std::string& out) const;
+    // What the last read of the device could not read and why; false when it is not listed.
+    bool detailsNote(const std::string& endpoint, std::string& out) const;
 
 private:
     enum class Job { Read, CheckMove, CheckBye };

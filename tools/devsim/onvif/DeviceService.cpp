@@ -76,9 +76,24 @@ std::string boolText(bool b) {
 
 bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
     static constexpr std::pair<const char*, bool Quirks::*> kNames[] = {
-        {"prefixes", &Quirks::otherPrefixes},   {"soap11", &Quirks::soap11},
-        {"xaddrs", &Quirks::severalXAddrs},     {"fault-applied", &Quirks::faultApplied},
-        {"no-anonymous", &Quirks::noAnonymous}, {"digest-only", &Quirks::digestOnly},
+        {"prefixes", &Quirks::otherPrefixes},
+        {"soap11", &Quirks::soap11},
+        {"xaddrs", &Quirks::severalXAddrs},
+        {"fault-applied", &Quirks::faultApplied},
+        {"no-anonymous", &Quirks::noAnonymous},
+        {"digest-only", &Quirks::digestOnly},
+        {"digest-sha256", &Quirks::digestSha256},
+        {"no-interfaces", &Quirks::noInterfaces},
+        {"partial-interfaces", &Quirks::partialInterfaces},
+        {"only-transmitter", &Quirks::onlyTransmitter},
+        {"only-device", &Quirks::onlyDevice},
+        {"local-as-utc", &Quirks::localAsUtc},
+        {"bom", &Quirks::bom},
+        {"undeclared", &Quirks::undeclared},
+        {"plain-content-type", &Quirks::plainContentType},
+        {"no-addressing", &Quirks::noAddressing},
+        {"close", &Quirks::close},
+        {"other-auth-code", &Quirks::otherAuthCode},
     };
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
@@ -86,6 +101,8 @@ bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
                                         [&item](const auto& name) { return item == name.first; });
         if (named != std::end(kNames)) {
             out.*(named->second) = true;
+        } else if (item.rfind("fault=", 0) == 0 && item.size() > 6 && item.size() < 64) {
+            out.faultOn.push_back(item.substr(6));
         } else if (!item.empty()) {
             error = "unknown ONVIF quirk '" + item + "'";
             return false;
@@ -150,6 +167,8 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     const bool requestSoap11 = envNs == ns::kSoap11;
     Envelope reply(q.soap11 || requestSoap11, px);
     auto finish = [&](Fault* fault) {
+        if (fault && q.otherAuthCode && fault->subcode == "NotAuthorized")
+            *fault = Fault{false, "Action", "", "Not Authorized"};
         if (fault) {
             reply.fault(fault->versionMismatch ? "VersionMismatch"
                         : fault->sender        ? "Sender"
@@ -157,8 +176,16 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
                         fault->subcode, fault->subsubcode, fault->reason);
             out.status = fault->sender ? 400 : 500;
         }
-        out.contentType = reply.soap11() ? "text/xml; charset=utf-8" : "application/soap+xml; charset=utf-8";
-        out.body = reply.str();
+        out.contentType = q.plainContentType ? "application/xml"
+                          : reply.soap11()   ? "text/xml; charset=utf-8"
+                                             : "application/soap+xml; charset=utf-8";
+        if (q.undeclared) {
+            pugi::xml_node root = reply.body().parent();
+            root.remove_attribute(("xmlns:" + px.tds).c_str());
+            root.remove_attribute(("xmlns:" + px.tt).c_str());
+        }
+        out.body = (q.bom ? "\xEF\xBB\xBF" : "") + reply.str();
+        out.close = q.close;
         return out;
     };
     if (request.find_first_not_of(" \t\r\n") == std::string::npos && !http.present) {
@@ -184,6 +211,13 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
             break;
         }
     const std::string name = op ? localName(op) : std::string();
+    if (q.noAddressing) {
+        for (pugi::xml_node h = child(envelope, "Header").first_child(); h; h = h.next_sibling())
+            if (h.type() == pugi::node_element && namespaceOf(h) == ns::kAddressing) {
+                Fault f{true, "MustUnderstand", "", "WS-Addressing header not understood"};
+                return finish(&f);
+            }
+    }
 
     Access access = Access::Read;
     if (name == "GetSystemDateAndTime" || name == "GetCapabilities" || name == "GetServices")
@@ -224,15 +258,20 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     const std::string& tds = p.tds;
     const std::string& tt = p.tt;
 
+    if (std::find(q.faultOn.begin(), q.faultOn.end(), name) != q.faultOn.end()) {
+        Fault f{false, "ActionNotSupported", "", "Optional Action Not Implemented"};
+        return finish(&f);
+    }
     if (name == "GetSystemDateAndTime") {
-        const std::time_t t = static_cast<std::time_t>(deviceNow);
+        // Local time in the UTC fields: eight hours ahead of what it checks tokens against.
+        const std::time_t t = static_cast<std::time_t>(deviceNow + (q.localAsUtc ? kLocalAsUtcOffset : 0));
         std::tm utc{};
         gmtime_r(&t, &utc);
         pugi::xml_node sdt =
             Envelope::add(respond(tds.c_str(), "GetSystemDateAndTimeResponse"), tds, "SystemDateAndTime");
         Envelope::add(sdt, tt, "DateTimeType", "Manual");
         Envelope::add(sdt, tt, "DaylightSavings", "false");
-        Envelope::add(Envelope::add(sdt, tt, "TimeZone"), tt, "TZ", "UTC0");
+        Envelope::add(Envelope::add(sdt, tt, "TimeZone"), tt, "TZ", q.localAsUtc ? "CST-8" : "UTC0");
         addDateTime(sdt, p, "UTCDateTime", utc);
         addDateTime(sdt, p, "LocalDateTime", utc);
     } else if (name == "GetDeviceInformation") {
@@ -274,12 +313,15 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         const bool dhcp = device.pending ? device.pendingDhcp : device.dhcp;
         const uint32_t address = device.pending ? device.pendingAddress : device.address;
         const int prefix = device.pending ? device.pendingPrefix : device.prefix;
-        pugi::xml_node ni =
-            Envelope::add(respond(tds.c_str(), "GetNetworkInterfacesResponse"), tds, "NetworkInterfaces");
+        pugi::xml_node answer = respond(tds.c_str(), "GetNetworkInterfacesResponse");
+        if (q.noInterfaces)
+            return finish(nullptr);
+        pugi::xml_node ni = Envelope::add(answer, tds, "NetworkInterfaces");
         ni.append_attribute("token") = kInterfaceToken;
         Envelope::add(ni, tt, "Enabled", "true");
-        Envelope::addEach(Envelope::add(ni, tt, "Info"), tt,
-                          {{"Name", kInterfaceToken}, {"HwAddress", device.mac}, {"MTU", "1500"}});
+        if (!q.partialInterfaces)
+            Envelope::addEach(Envelope::add(ni, tt, "Info"), tt,
+                              {{"Name", kInterfaceToken}, {"HwAddress", device.mac}, {"MTU", "1500"}});
         pugi::xml_node ipv4 = Envelope::add(ni, tt, "IPv4");
         Envelope::add(ipv4, tt, "Enabled", "true");
         pugi::xml_node config = Envelope::add(ipv4, tt, "Config");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "OnvifDevice.h"
 #include "Soap.h"
@@ -15,14 +16,29 @@ namespace devsim::onvif {
 
 // Behaviours of real devices that clients must cope with, chosen with --onvif-quirks.
 struct Quirks {
-    bool otherPrefixes = false; // SOAP-ENV, ns1, ns2, ... instead of s, tds, tt
-    bool soap11 = false;        // SOAP 1.1 envelopes whatever the request used
-    bool severalXAddrs = false; // an unreachable link-local and an IPv6 address before the loopback one
-    bool faultApplied = false;  // a write answers a Receiver fault although it was applied
-    bool noAnonymous = false;   // reads refused without credentials (only the clock and capabilities stay open)
-    bool digestOnly = false;    // only HTTP Digest: a UsernameToken is ignored
+    bool otherPrefixes = false;       // SOAP-ENV, ns1, ns2, ... instead of s, tds, tt
+    bool soap11 = false;              // SOAP 1.1 envelopes whatever the request used
+    bool severalXAddrs = false;       // an unreachable link-local and an IPv6 address before the loopback one
+    bool faultApplied = false;        // a write answers a Receiver fault although it was applied
+    bool noAnonymous = false;         // reads refused without credentials (only the clock and capabilities stay open)
+    bool digestOnly = false;          // only HTTP Digest: a UsernameToken is ignored
+    bool digestSha256 = false;        // the Digest challenge asks for SHA-256 (RFC 7616) instead of MD5
+    bool noInterfaces = false;        // GetNetworkInterfaces answers an empty list
+    bool partialInterfaces = false;   // the interface comes without its Info (no MAC address)
+    bool onlyTransmitter = false;     // answers only probes that ask for dn:NetworkVideoTransmitter
+    bool onlyDevice = false;          // answers only probes that ask for tds:Device
+    bool localAsUtc = false;          // gives its local time (UTC+8) as UTC; tokens are checked against the real clock
+    bool bom = false;                 // answers start with a UTF-8 byte order mark
+    bool undeclared = false;          // the tds and tt prefixes are used without being declared
+    bool plainContentType = false;    // Content-Type application/xml, without charset or action
+    bool noAddressing = false;        // refuses requests that carry WS-Addressing headers
+    bool close = false;               // Connection: close on every answer, no keep-alive
+    bool otherAuthCode = false;       // "not authorized" said as a Receiver fault with a code of its own
+    std::vector<std::string> faultOn; // operations answered with ActionNotSupported (fault=Operation)
 };
-// Comma list of: prefixes, soap11, xaddrs, fault-applied, no-anonymous, digest-only.
+// Comma list of: prefixes, soap11, xaddrs, fault-applied, no-anonymous, digest-only, digest-sha256,
+// no-interfaces, partial-interfaces, only-transmitter, only-device, local-as-utc, bom, undeclared,
+// plain-content-type, no-addressing, close, other-auth-code, fault=Operation.
 bool parseQuirks(const std::string& list, Quirks& out, std::string& error);
 
 struct ServiceOptions {
@@ -47,6 +63,7 @@ struct Outcome {
     bool metadataChanged = false; // discovery metadata changed: a new MetadataVersion and a Hello
     bool reboot = false;          // SystemReboot: go silent for the reboot delay, then boot what is configured
     bool restart = false;         // HTTP port changed: serve on the new one from now on
+    bool close = false;           // close the connection after this answer
 };
 
 class DeviceService {
@@ -61,6 +78,8 @@ public:
     const ServiceOptions& options() const { return options_; }
     // A UsernameToken is accepted when its Created lies this close to the device's clock.
     static constexpr int64_t kCreatedWindow = 300;
+    // The local-as-utc quirk's zone: its clock reads this many seconds ahead of its real UTC.
+    static constexpr int64_t kLocalAsUtcOffset = 8 * 3600;
 
 private:
     enum class Access { PreAuth, Read, Write };

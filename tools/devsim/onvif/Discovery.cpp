@@ -1,5 +1,6 @@
 #include "Discovery.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -120,6 +121,14 @@ bool probeMatches(const Probe& probe, const OnvifDevice& device) {
             return false;
     }
     return true;
+}
+
+bool probeTypesAnswered(const Probe& probe, const Quirks& quirks) {
+    const auto asks = [&probe](const char* local) {
+        return std::any_of(probe.types.begin(), probe.types.end(),
+                           [local](const auto& t) { return t.second == local; });
+    };
+    return (!quirks.onlyTransmitter || asks("NetworkVideoTransmitter")) && (!quirks.onlyDevice || asks("Device"));
 }
 
 std::string probeMatchMessage(const OnvifDevice& device, const Quirks& quirks, const std::string& messageId,

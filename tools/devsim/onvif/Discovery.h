@@ -24,6 +24,8 @@ struct Probe {
 bool parseProbe(const char* data, size_t size, Probe& out);
 // A device is a tds:Device and a dn:NetworkVideoTransmitter; every type and scope asked for must match.
 bool probeMatches(const Probe& probe, const OnvifDevice& device);
+// Devices that answer only probes naming one type (only-transmitter, only-device quirks).
+bool probeTypesAnswered(const Probe& probe, const Quirks& quirks);
 
 // Sequence of the device's messages: InstanceId fixed for the process, MessageNumber rising.
 struct AppSequence {

@@ -23,6 +23,10 @@ namespace devsim::onvif {
 namespace {
 
 const char* const kRealm = "onvif";
+
+MHD_DigestAuthAlgorithm digestAlgorithm(const Quirks& quirks) {
+    return quirks.digestSha256 ? MHD_DIGEST_ALG_SHA256 : MHD_DIGEST_ALG_MD5;
+}
 const char* const kGroup = "239.255.255.250";
 constexpr uint64_t kWakeTag = 0;
 constexpr uint64_t kUdpTag = 1;
@@ -61,6 +65,7 @@ struct OnvifFleet::Request {
     bool ready = false;
     bool challenge = false;
     bool stale = false;
+    bool close = false;
     int status = 200;
     std::string contentType;
     std::string answer;
@@ -239,8 +244,9 @@ int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* 
                 http.present = true;
                 if (char* user = MHD_digest_auth_get_username(connection)) {
                     if (options_.service.user == user) {
-                        const int result = MHD_digest_auth_check2(
-                            connection, kRealm, user, options_.service.password.c_str(), 300, MHD_DIGEST_ALG_MD5);
+                        const int result =
+                            MHD_digest_auth_check2(connection, kRealm, user, options_.service.password.c_str(), 300,
+                                                   digestAlgorithm(options_.service.quirks));
                         http.valid = result == MHD_YES;
                         request->stale = result == MHD_INVALID_NONCE;
                     }
@@ -253,6 +259,7 @@ int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* 
             request->contentType = out.contentType;
             request->answer = out.body;
             request->challenge = out.challenge;
+            request->close = out.close;
             const int settle = options_.requestDelayMs + 300; // the answer leaves first
             if (out.changed)
                 saveSoon();
@@ -285,10 +292,13 @@ int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* 
     if (!response)
         return 0;
     MHD_add_response_header(response, "Content-Type", request->contentType.c_str());
-    const MHD_Result queued = request->challenge
-                                  ? MHD_queue_auth_fail_response2(connection, kRealm, opaque_.c_str(), response,
-                                                                  request->stale ? MHD_YES : MHD_NO, MHD_DIGEST_ALG_MD5)
-                                  : MHD_queue_response(connection, static_cast<unsigned>(request->status), response);
+    if (request->close)
+        MHD_add_response_header(response, "Connection", "close");
+    const MHD_Result queued =
+        request->challenge
+            ? MHD_queue_auth_fail_response2(connection, kRealm, opaque_.c_str(), response,
+                                            request->stale ? MHD_YES : MHD_NO, digestAlgorithm(options_.service.quirks))
+            : MHD_queue_response(connection, static_cast<unsigned>(request->status), response);
     MHD_destroy_response(response);
     return queued == MHD_YES;
 }
@@ -389,7 +399,8 @@ void OnvifFleet::receiveDiscovery() {
             recentProbeNext_ = (recentProbeNext_ + 1) % recentProbeOrder_.size();
         }
         for (size_t i = 0; i < devices_.size(); ++i) {
-            if (!slots_[i].up || chance(options_.loss) || !probeMatches(probe, devices_[i]))
+            if (!slots_[i].up || chance(options_.loss) || !probeMatches(probe, devices_[i]) ||
+                !probeTypesAnswered(probe, options_.service.quirks))
                 continue;
             const std::string relatesTo = probe.messageId;
             const int copies = chance(options_.duplicate) ? 2 : 1;
