@@ -62,6 +62,11 @@ QString recordText(const char* field, std::size_t width) {
     return QString::fromLatin1(field, size);
 }
 
+bool detailsRead(const VEXA_DEVICE_MY_INFO& record) {
+    return record.protocol != VEXA_PROTOCOL_ONVIF || record.detailsState == VEXA_DETAILS_READ ||
+           record.detailsState == VEXA_DETAILS_PARTIAL;
+}
+
 QString visibleText(const QString& text) {
     auto hidden = [](char32_t c) {
         const QChar::Category category = QChar::category(c);

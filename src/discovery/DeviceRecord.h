@@ -132,6 +132,10 @@ QString recordText(const char (&field)[N]) {
     return recordText(field, N);
 }
 
+// Whether an ONVIF device's details were read, wholly or in part (it is then known by its serial number and MAC);
+// true for our devices.
+bool detailsRead(const VEXA_DEVICE_MY_INFO& record);
+
 // A device's text as a person may safely see it: every invisible format or control character (bidi overrides and
 // isolates, zero-width marks, C0 and C1 controls) written as "<U+202E>", so that a name cannot pass for another.
 // Returns the text itself, shared, when there is nothing to mark.

@@ -307,7 +307,7 @@ void DeviceModifyPage::updateLoginRows(const QVector<DeviceInfo>& entries) {
 QString DeviceModifyPage::leftOutReason(const VEXA_DEVICE_MY_INFO& record, bool portTyped) const {
     if (!isOnvif(record))
         return {};
-    if (record.detailsState != VEXA_DETAILS_READ)
+    if (!detailsRead(record))
         return tr("Left out: the settings of this ONVIF device are not read yet; sign in first.");
     if (portTyped)
         return tr("Left out: the port of an ONVIF device cannot be changed.");

@@ -26,7 +26,7 @@ plan::PlanDevice planDeviceFromRecord(const VEXA_DEVICE_MY_INFO& record) {
     device.supportsDhcp = (record.supportFlags & VEXA_SUPPORT_DHCP) != 0;
     device.activated = record.activationState == 0;
     device.onvif = record.protocol == VEXA_PROTOCOL_ONVIF;
-    device.detailsRead = !device.onvif || record.detailsState == VEXA_DETAILS_READ;
+    device.detailsRead = detailsRead(record);
     return device;
 }
 
