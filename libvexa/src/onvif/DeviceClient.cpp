@@ -90,63 +90,64 @@ CURLcode pinContext(CURL*, void* context, void* user) {
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_cert_verify_callback(ctx, checkPin, user);
     return CURLE_OK;
+}
 
-    // A note is one line for a person: the device's words with control characters shown, not obeyed, and bounded.
-    constexpr size_t kMaxNote = 512;
+// A note is one line for a person: the device's words with control characters shown, not obeyed, and bounded.
+constexpr size_t kMaxNote = 512;
 
-    std::string inert(const std::string& words) {
-        std::string out;
-        for (const char c : words) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 || u == 0x7f) {
-                char hex[5];
-                std::snprintf(hex, sizeof hex, "\\x%02x", u);
-                out += hex;
-            } else {
-                out += c;
-            }
-        }
-        return out;
-    }
-
-    std::string failureText(const CallResult& r) {
-        switch (r.code) {
-        case VEXA_ERR_NOT_SUPPORTED:
-            return "not supported";
-        case VEXA_ERR_NEED_CREDENTIALS:
-            return "needs a login";
-        case VEXA_ERR_DEVICE_REFUSED:
-            return r.detail.empty() ? "login refused" : "login refused (" + inert(r.detail) + ")";
-        case VEXA_ERR_TIMEOUT:
-            return "no answer in time";
-        case VEXA_ERR_CONNECTION:
-            return "no connection";
-        case VEXA_ERR_BAD_ANSWER:
-            return "unexpected answer";
-        default:
-            return r.detail.empty() ? "fault" : inert(r.detail);
+std::string inert(const std::string& words) {
+    std::string out;
+    for (const char c : words) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", u);
+            out += hex;
+        } else {
+            out += c;
         }
     }
+    return out;
+}
 
-    std::string joinNote(const std::vector<std::string>& notes) {
-        std::string out;
-        for (const std::string& one : notes)
-            out += (out.empty() ? "" : "; ") + one;
-        if (out.size() > kMaxNote) {
-            size_t cut = kMaxNote - 3;
-            while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xc0) == 0x80)
-                --cut; // never half a character
-            out = out.substr(0, cut) + "...";
-        }
-        return out;
+std::string failureText(const CallResult& r) {
+    switch (r.code) {
+    case VEXA_ERR_NOT_SUPPORTED:
+        return "not supported";
+    case VEXA_ERR_NEED_CREDENTIALS:
+        return "needs a login";
+    case VEXA_ERR_DEVICE_REFUSED:
+        return r.detail.empty() ? "login refused" : "login refused (" + inert(r.detail) + ")";
+    case VEXA_ERR_TIMEOUT:
+        return "no answer in time";
+    case VEXA_ERR_CONNECTION:
+        return "no connection";
+    case VEXA_ERR_BAD_ANSWER:
+        return "unexpected answer";
+    default:
+        return r.detail.empty() ? "fault" : inert(r.detail);
     }
+}
 
-    void wipeString(std::string & s) {
-        volatile char* p = s.data();
-        for (size_t i = 0; i < s.size(); ++i)
-            p[i] = 0;
-        s.clear();
+std::string joinNote(const std::vector<std::string>& notes) {
+    std::string out;
+    for (const std::string& one : notes)
+        out += (out.empty() ? "" : "; ") + one;
+    if (out.size() > kMaxNote) {
+        size_t cut = kMaxNote - 3;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xc0) == 0x80)
+            --cut; // never half a character
+        out = out.substr(0, cut) + "...";
     }
+    return out;
+}
+
+void wipeString(std::string& s) {
+    volatile char* p = s.data();
+    for (size_t i = 0; i < s.size(); ++i)
+        p[i] = 0;
+    s.clear();
+}
 
 } // namespace
 
