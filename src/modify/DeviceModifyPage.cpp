@@ -476,8 +476,8 @@ void DeviceModifyPage::onModifyNetParas() {
             if (onvifOfRunnable.at(i))
                 endpoints << recordText(storedRecord(runnable.at(i)).endpointReference);
         VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
-        login.set(onvifUser, m_ui->m_lineEditOnvifPassword->text());
-        login.addToScope(endpoints);
+        login.assign(onvifUser, m_ui->m_lineEditOnvifPassword->text(), login.endpoints() + endpoints,
+                     login.isAutomatic());
         onvifPassword = m_ui->m_lineEditOnvifPassword->text().toUtf8();
     }
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();

@@ -660,8 +660,8 @@ void TestDeviceDisplayPage::tickedOnvifDeviceKeepsItsPlaceWhenItsKeyChanges() {
 }
 
 void TestDeviceDisplayPage::refusedSignInShowsTheDevicesWords() {
-    VEXA::OnvifLogin::instance().set(u"admin"_s, u"Wrong-Pass1"_s);
     m_page->onDeviceLogin(onvifDevice("urn:uuid:r1", "192.168.1.70", VEXA_DETAILS_PENDING));
+    VEXA::OnvifLogin::instance().assign(u"admin"_s, u"Wrong-Pass1"_s, m_page->listedOnvifDevices(), false);
     m_page->onDeviceUpdate(onvifDevice("urn:uuid:r1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
     DeviceInfoModel* model = m_page->model();
     const QModelIndex id = model->index(0, model->columnOf(DeviceInfoModel::KindId));

@@ -99,7 +99,8 @@ void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
     m_page->filterEdit()->clear();
 
     // A wrong password: every ONVIF row says the device refused it, in the device's words.
-    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Wrong-Pass1"));
+    VEXA::OnvifLogin::instance().assign(QStringLiteral("admin"), QStringLiteral("Wrong-Pass1"),
+                                        m_page->listedOnvifDevices(), false);
     QTRY_COMPARE_WITH_TIMEOUT(onvifRows(DeviceInfoModel::SignInRefusedRole, true), 4, 15000);
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex id = model->index(row, model->columnOf(DeviceInfoModel::KindId));
@@ -109,7 +110,8 @@ void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
 
     // The right one: the same rows fill in, keyed anew by serial number and MAC; nothing duplicated or lost, and
     // the twin's ONVIF row gives way to ours, which says it also answers as an ONVIF device.
-    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+    VEXA::OnvifLogin::instance().assign(QStringLiteral("admin"), QStringLiteral("Camera-2024"),
+                                        m_page->listedOnvifDevices(), false);
     QTRY_COMPARE_WITH_TIMEOUT(onvifRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_READ), 3, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), ours + 3, 15000);
     QCOMPARE(m_page->countLabel()->text(), QString::number(ours + 3));

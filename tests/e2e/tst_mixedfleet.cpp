@@ -173,11 +173,14 @@ void TestMixedFleet::camerasAreListedAndFillInAfterSignIn() {
     }
     QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_NEED_LOGIN), kCameras, 15000);
     // A wrong password: every camera is marked as refusing it, nothing is filled in.
-    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Wrong-Pass1"));
+    // Signed in as the window does it: to the cameras listed now.
+    const QStringList listed = m_window->listPage()->listedOnvifDevices();
+    QCOMPARE(listed.size(), kCameras);
+    VEXA::OnvifLogin::instance().assign(QStringLiteral("admin"), QStringLiteral("Wrong-Pass1"), listed, false);
     QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::SignInRefusedRole, true), kCameras, 15000);
     QCOMPARE(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_READ), 0);
     // After sign-in the rows fill in with what the device service gives.
-    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), kCameraPassword);
+    VEXA::OnvifLogin::instance().assign(QStringLiteral("admin"), kCameraPassword, listed, false);
     QTRY_COMPARE_WITH_TIMEOUT(cameraRows(DeviceInfoModel::DetailsStateRole, VEXA_DETAILS_READ), kCameras, 15000);
     QCOMPARE(cameraRows(DeviceInfoModel::SignInRefusedRole, true), 0);
     for (const Device& camera : saved) {

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     VexaTool::DeviceDisplayPage page(nullptr, dir.filePath(QStringLiteral("ColumnConfig.xml")));
     page.setEventSlice(0);
     page.resize(1280, 560);
-    VEXA::OnvifLogin::instance().set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+    VEXA::OnvifLogin::instance().assign(QStringLiteral("admin"), QStringLiteral("Camera-2024"), {}, true);
     const char* const models[] = {"VX-IPC-B120", "VX-IPC-D240", "VX-PTZ-Z330"};
     for (int i = 0; i < 6; ++i) {
         const QByteArray n = QByteArray::number(i + 1);
