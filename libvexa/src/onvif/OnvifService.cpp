@@ -943,19 +943,27 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
     const std::string newName = bounded(p.deviceName, sizeof p.deviceName);
     const bool dhcp = p.dhcpEnabled != 0;
     const int prefix = maskToPrefix(mask);
-    if ((!dhcp && (!isIpv4(address) || prefix < 1 || prefix > 32)) || (!gateway.empty() && !isIpv4(gateway)))
+    const auto url = parseUrl(session.url);
+    // A device that gave no address is shown at the one we reach it at, without a mask: sent back, no change.
+    const bool interfaceAsShown =
+        now.ipv4.empty() && !dhcp && !now.dhcp && url && address == url->host && prefix == now.prefixLength;
+    if ((!dhcp && !interfaceAsShown && (!isIpv4(address) || prefix < 1 || prefix > 32)) ||
+        (!gateway.empty() && !isIpv4(gateway)))
         return VEXA_ERR_BAD_ARGUMENT;
     // Not offered for ONVIF devices yet: refused before anything is sent rather than silently kept.
-    const auto url = parseUrl(session.url);
     if (ipv6 != now.ipv6 || ipv6Gateway != now.ipv6Gateway ||
         (!ipv6.empty() && p.ipv6PrefixLength != now.ipv6PrefixLength) || (p.port != 0 && url && p.port != url->port))
         return VEXA_ERR_NOT_SUPPORTED;
 
     // The record holds a name cut to its field: an unchanged field means an unchanged name.
-    const bool wantName = newName != now.name.substr(0, sizeof p.deviceName);
+    // Without GetScopes the record shows the name from discovery.
+    const std::string shownName =
+        (now.missing & VEXA_READ_SCOPES) ? readScopes(device.discovery.scopes).name : now.name;
+    const bool wantName = newName != shownName.substr(0, sizeof p.deviceName);
     const bool wantProtocols = (p.httpPort && p.httpPort != now.httpPort) || (p.rtspPort && p.rtspPort != now.rtspPort);
     const bool wantGateway = !dhcp && gateway != now.gateway;
-    const bool wantInterface = dhcp != now.dhcp || (!dhcp && (address != now.ipv4 || prefix != now.prefixLength));
+    const bool wantInterface =
+        !interfaceAsShown && (dhcp != now.dhcp || (!dhcp && (address != now.ipv4 || prefix != now.prefixLength)));
     // What could not be read is not changed: its current value is unknown, and SetScopes would drop the rest.
     const uint8_t touched = (wantName ? VEXA_READ_SCOPES : 0) | (wantProtocols ? VEXA_READ_PROTOCOLS : 0) |
                             (wantGateway ? VEXA_READ_GATEWAY : 0) | (wantInterface ? VEXA_READ_INTERFACES : 0);
