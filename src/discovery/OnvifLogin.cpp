@@ -34,7 +34,7 @@ void OnvifLogin::setScope(const QStringList& endpoints, bool automatic) {
 }
 
 void OnvifLogin::assign(const QString& user, const QString& password, const QStringList& endpoints, bool automatic) {
-    const QSignalBlocker quiet(this);
+    QSignalBlocker quiet(this);
     const QString oldUser = m_user;
     const QString oldPassword = m_password;
     const QSet<QString> oldScope = m_endpoints;
