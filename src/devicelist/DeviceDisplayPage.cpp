@@ -420,6 +420,8 @@ void DeviceDisplayPage::loginOnvif(const VEXA_DEVICE_MY_INFO& record) {
     }
     if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().isSet())
         m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
+    if (record.detailsState == VEXA_DETAILS_PARTIAL)
+        m_model->setDetailsNote(endpoint, VEXA::VexaHandler::instance()->onvifDetailsNote(endpoint));
     updateCount();
 }
 

@@ -138,6 +138,15 @@ QString VexaHandler::onvifRefusal(const QString& endpointReference) const {
     return recordText(reason);
 }
 
+QString VexaHandler::onvifDetailsNote(const QString& endpointReference) const {
+    if (!m_library.onvifDetailsNote || endpointReference.isEmpty())
+        return QString();
+    char note[512] = {};
+    if (m_library.onvifDetailsNote(endpointReference.toUtf8().constData(), note, sizeof note) < 1)
+        return QString();
+    return recordText(note);
+}
+
 uint32_t VexaHandler::lastError() const {
     return m_library.lastError();
 }

@@ -29,6 +29,7 @@ struct VexaLibrary {
     decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
     decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
     decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
+    decltype(&VEXA_GetOnvifDetailsNote) onvifDetailsNote = &VEXA_GetOnvifDetailsNote;
 };
 
 // The only owner of the discovery library. Turns the library's device reports, which arrive on the
@@ -66,6 +67,8 @@ public:
     bool setOnvifCredentials(const QString& user, const QString& password);
     // The ONVIF device's words when it last refused the login; empty when it gave none or is not listed.
     QString onvifRefusal(const QString& endpointReference) const;
+    // What the ONVIF device's last read could not read and why; empty when all was read or it is not listed.
+    QString onvifDetailsNote(const QString& endpointReference) const;
 
     // The library's device callback. Runs on the library's thread; touches only its arguments.
     static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);
