@@ -830,6 +830,21 @@
         <translation>Its ONVIF service did not answer.</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Details partly read</source>
+        <translation>Details partly read</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Some of its details could not be read.</source>
+        <translation>Some of its details could not be read.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Details partly read: %1</source>
+        <translation>Details partly read: %1</translation>
+    </message>
+    <message>
         <location line="+3"/>
         <source>Reading details</source>
         <translation>Reading details</translation>

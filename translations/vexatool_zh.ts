@@ -829,6 +829,21 @@
         <translation>该设备的 ONVIF 服务没有应答。</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Details partly read</source>
+        <translation>部分详细信息已读取</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Some of its details could not be read.</source>
+        <translation>部分详细信息无法读取。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Details partly read: %1</source>
+        <translation>已读取部分详细信息：%1</translation>
+    </message>
+    <message>
         <location line="+3"/>
         <source>Reading details</source>
         <translation>正在读取详细信息</translation>

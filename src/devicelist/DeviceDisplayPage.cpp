@@ -439,6 +439,8 @@ void DeviceDisplayPage::loginOnvif(const VEXA_DEVICE_MY_INFO& record) {
     }
     if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().covers(endpoint))
         m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
+    if (record.detailsState == VEXA_DETAILS_PARTIAL)
+        m_model->setDetailsNote(endpoint, VEXA::VexaHandler::instance()->onvifDetailsNote(endpoint));
     updateCount();
 }
 

@@ -193,7 +193,7 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
 }
 
 void DeviceInfoModel::fillOnvifCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record) {
-    const bool read = record.detailsState == VEXA_DETAILS_READ;
+    const bool read = record.detailsState == VEXA_DETAILS_READ || record.detailsState == VEXA_DETAILS_PARTIAL;
     // What the device did not give reads "N/A", as for our devices' missing values.
     auto given = [this](const QString& value) { return value.isEmpty() ? m_notAvailable : value; };
     auto set = [&byKind](int kind, const QString& value) {
@@ -358,6 +358,14 @@ void DeviceInfoModel::markRow(int row) {
         status = tr("Not reachable");
         lines << tr("Its ONVIF service did not answer.");
         break;
+    case VEXA_DETAILS_PARTIAL: {
+        status = tr("Details partly read");
+        fault = false;
+        const QString note = m_detailsNotes.value(endpoint);
+        lines << (note.isEmpty() ? tr("Some of its details could not be read.")
+                                 : tr("Details partly read: %1").arg(note.toHtmlEscaped()));
+        break;
+    }
     default:
         status = tr("Reading details");
         fault = false;
@@ -388,7 +396,7 @@ void DeviceInfoModel::markRow(int row) {
             stateItem->setForeground(QBrush(Qt::red));
         else
             stateItem->setData(QVariant(), Qt::ForegroundRole);
-        stateItem->setToolTip(refused || flags ? id->toolTip() : QString());
+        stateItem->setToolTip(refused || flags || state == VEXA_DETAILS_PARTIAL ? id->toolTip() : QString());
     }
 }
 
@@ -450,6 +458,16 @@ void DeviceInfoModel::setRefusalReason(const QString& endpoint, const QString& r
         m_refusals.remove(endpoint);
     else
         m_refusals.insert(endpoint, reason);
+    const int row = rowOfEndpoint(endpoint);
+    if (row >= 0)
+        markRow(row);
+}
+
+void DeviceInfoModel::setDetailsNote(const QString& endpoint, const QString& note) {
+    if (note.isEmpty())
+        m_detailsNotes.remove(endpoint);
+    else
+        m_detailsNotes.insert(endpoint, note);
     const int row = rowOfEndpoint(endpoint);
     if (row >= 0)
         markRow(row);

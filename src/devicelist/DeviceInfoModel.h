@@ -106,6 +106,8 @@ public:
     void setLoginScope(bool all, const QSet<QString>& endpoints);
     // The device's words when it refused the sign-in; shown with the mark. Empty: it gave none.
     void setRefusalReason(const QString& endpoint, const QString& reason);
+    // What the device's last read could not read and why, in its own words; shown with a partly read row.
+    void setDetailsNote(const QString& endpoint, const QString& note);
     // Marks (or unmarks) the row of one of our devices that also answers as an ONVIF device.
     void setAlsoOnvif(const DeviceKey& key, bool also);
     // Rows whose check box is ticked, in row order.
@@ -175,8 +177,9 @@ private:
     // Endpoint reference, and key text, -> the check cell of an ONVIF device's row (its cells may read "N/A").
     QHash<QString, QStandardItem*> m_rowsByEndpoint;
     QHash<QString, QStandardItem*> m_onvifRows;
-    QHash<QString, QString> m_refusals; // endpoint reference -> the device's words
-    QSet<QString> m_alsoOnvif;          // serial number + NUL + MAC of ours that also answer as ONVIF devices
+    QHash<QString, QString> m_refusals;     // endpoint reference -> the device's words
+    QHash<QString, QString> m_detailsNotes; // endpoint reference -> what its last read missed, and why
+    QSet<QString> m_alsoOnvif;              // serial number + NUL + MAC of ours that also answer as ONVIF devices
     bool m_credentialsSet = false;
     bool m_loginForAll = true;
     QSet<QString> m_loginScope;

@@ -219,6 +219,15 @@ bool VexaHandler::acceptOnvifCertificate(const QString& endpointReference) {
            m_library.acceptOnvifCertificate(endpointReference.toUtf8().constData()) >= 1;
 }
 
+QString VexaHandler::onvifDetailsNote(const QString& endpointReference) const {
+    if (!m_library.onvifDetailsNote || endpointReference.isEmpty())
+        return QString();
+    char note[512] = {};
+    if (m_library.onvifDetailsNote(endpointReference.toUtf8().constData(), note, sizeof note) < 1)
+        return QString();
+    return recordText(note);
+}
+
 uint32_t VexaHandler::lastError() const {
     return m_library.lastError();
 }

@@ -33,6 +33,7 @@ struct VexaLibrary {
     decltype(&VEXA_SetOnvifCredentialsFor) setOnvifCredentialsFor = &VEXA_SetOnvifCredentialsFor;
     decltype(&VEXA_GetOnvifRefusal) onvifRefusal = &VEXA_GetOnvifRefusal;
     decltype(&VEXA_AcceptOnvifCertificate) acceptOnvifCertificate = &VEXA_AcceptOnvifCertificate;
+    decltype(&VEXA_GetOnvifDetailsNote) onvifDetailsNote = &VEXA_GetOnvifDetailsNote;
 };
 
 // The only owner of the discovery library. Turns the library's device reports, which arrive on the
@@ -78,6 +79,8 @@ public:
     QString onvifRefusal(const QString& endpointReference) const;
     // Trusts the next HTTPS certificate the ONVIF device shows (after it showed another than the pinned one).
     bool acceptOnvifCertificate(const QString& endpointReference);
+    // What the ONVIF device's last read could not read and why; empty when all was read or it is not listed.
+    QString onvifDetailsNote(const QString& endpointReference) const;
 
     // The library's device callback. Runs on the library's thread; touches only its arguments.
     static void deviceCallback(const VEXA_DEVICE_INFO* info, void* userData);

@@ -591,6 +591,10 @@ void TestDeviceInfoModel::onvifStateMarks_data() {
         << QStringLiteral("did not accept the user name or password");
     QTest::newRow("unreachable") << int(VEXA_DETAILS_UNREACHABLE) << true << QString()
                                  << QStringLiteral("Not reachable") << false << QStringLiteral("did not answer");
+    QTest::newRow("partly read, words are data")
+        << int(VEXA_DETAILS_PARTIAL) << true << QStringLiteral("GetScopes: <b>bad</b>")
+        << QStringLiteral("Details partly read") << false
+        << QStringLiteral("Details partly read: GetScopes: &lt;b&gt;bad&lt;/b&gt;");
 }
 
 void TestDeviceInfoModel::onvifStateMarks() {
@@ -602,13 +606,19 @@ void TestDeviceInfoModel::onvifStateMarks() {
     QFETCH(QString, tip);
     m_model->setCredentialsSet(credentials);
     m_model->addDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_PENDING));
-    m_model->setRefusalReason(QStringLiteral("urn:uuid:e1"), reason);
+    if (state == VEXA_DETAILS_PARTIAL)
+        m_model->setDetailsNote(QStringLiteral("urn:uuid:e1"), reason);
+    else
+        m_model->setRefusalReason(QStringLiteral("urn:uuid:e1"), reason);
     m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", static_cast<uint8_t>(state)));
     const QModelIndex id = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindId));
     QCOMPARE(text(0, DeviceInfoModel::KindActivationState), status);
     QCOMPARE(id.data(DeviceInfoModel::SignInRefusedRole).toBool(), refused);
     QVERIFY2(id.data(Qt::ToolTipRole).toString().contains(tip), qPrintable(id.data(Qt::ToolTipRole).toString()));
     QVERIFY(!id.data(Qt::ToolTipRole).toString().contains(QStringLiteral("<b>")));
+    const QString stateTip =
+        m_model->index(0, m_model->columnOf(DeviceInfoModel::KindActivationState)).data(Qt::ToolTipRole).toString();
+    QCOMPARE(stateTip.contains(tip), refused || state == VEXA_DETAILS_PARTIAL);
     if (state == VEXA_DETAILS_NEED_LOGIN) {
         // Another login: the device is read again, and nothing claims it refused the new one.
         m_model->setCredentialsSet(!credentials);

@@ -81,6 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         DiscoveryCase{
             "probeMatches12", kProbeMatches12, true, DiscoveryKind::ProbeMatches, {"urn:uuid:aaaa", "urn:uuid:bbbb"}},
         DiscoveryCase{"hello11", kHello11, true, DiscoveryKind::Hello, {"urn:uuid:cccc"}},
+        DiscoveryCase{
+            "hello11AfterBom", std::string("\xEF\xBB\xBF") + kHello11, true, DiscoveryKind::Hello, {"urn:uuid:cccc"}},
         DiscoveryCase{"byeDefaultNamespace", kByeNoPrefix, true, DiscoveryKind::Bye, {"urn:uuid:dddd"}},
         DiscoveryCase{"anotherClientsProbe", buildProbe("urn:uuid:x", kTypeDevice), false, DiscoveryKind::Hello, {}},
         DiscoveryCase{"notXml", "\x01\x02garbage", false, DiscoveryKind::Hello, {}},

@@ -42,8 +42,9 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
     const std::string address = "127.65." + std::to_string(block++) + ".1";
     const char* source = std::getenv("VEXA_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
-    RecordedDevice device(std::string(source) + "/tests/data/onvif-recorded/" + c.folder, address, 8080);
-    ASSERT_TRUE(device.start());
+    devsim::onvif::RecordedDevice device(std::string(source) + "/tests/data/onvif-recorded/" + c.folder, address, 8080);
+    std::string error;
+    ASSERT_TRUE(device.start(error)) << error;
     Events events;
     ASSERT_EQ(VEXA_Start_V40(&Events::callback, 1, &events), 1);
     const char* wsd = std::getenv("VEXA_WSD_PORT");

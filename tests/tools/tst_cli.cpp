@@ -276,6 +276,7 @@ struct PartlyReadCase {
     const char* name;
     const char* options;
     std::vector<std::string> expected; // found in the output
+    friend void PrintTo(const PartlyReadCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CliPartlyRead : public ::testing::TestWithParam<PartlyReadCase> {};

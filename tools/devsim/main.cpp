@@ -11,6 +11,7 @@
 
 #include "Fleet.h"
 #include "OnvifFleet.h"
+#include "RecordedDevice.h"
 #include "SecureSimulator.h"
 
 namespace {
@@ -48,6 +49,8 @@ void usage() {
                  "                      digest-sha256,no-interfaces,partial-interfaces,only-transmitter,\n"
                  "                      only-device,local-as-utc,bom,undeclared,plain-content-type,\n"
                  "                      no-addressing,close,other-auth-code,fault=OPERATION (repeatable)\n"
+                 "  --onvif-recorded DIR also play one device answering with the texts recorded in DIR\n"
+                 "                      (tests/data/onvif-recorded), after the ONVIF devices' addresses\n"
                  "  --onvif-twins K     the first K ONVIF devices are also the first K of ours (same serial and MAC)\n"
                  "  The ONVIF devices' state is kept in FILE.onvif beside --state and --dump; --loss, --dup,\n"
                  "  --delay and --reply-delay apply to their WS-Discovery datagrams too.\n"
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
     devsim::onvif::FleetOptions onvif;
     onvif.service.password = "Camera-2024";
     std::string quirks;
+    std::string recordedFolder;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -168,6 +172,8 @@ int main(int argc, char** argv) {
             onvif.requestDelayMs = static_cast<int>(number);
         } else if (arg == "--onvif-quirks") {
             quirks = value;
+        } else if (arg == "--onvif-recorded") {
+            recordedFolder = value;
         } else if (arg == "--onvif-twins") {
             ok = parseLong(value, onvifTwins, 0, 65000);
         } else {
@@ -278,6 +284,21 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "vexa-devsim: playing %zu ONVIF devices, WS-Discovery on port %u\n", onvifFleet->size(),
                      static_cast<unsigned>(onvif.wsdPort));
+    }
+    // One device of another make, answering with its recorded texts at the first ONVIF address.
+    std::unique_ptr<devsim::onvif::RecordedDevice> recorded;
+    if (!recordedFolder.empty()) {
+        const std::string address = devsim::onvif::formatAddress(onvifBase + static_cast<uint32_t>(onvifCount));
+        recorded = std::make_unique<devsim::onvif::RecordedDevice>(recordedFolder, address,
+                                                                   static_cast<uint16_t>(onvifHttpPort));
+        if (!recorded->start(error) ||
+            !recorded->hello("urn:uuid:recorded-" + address, static_cast<uint16_t>(wsdPort), "Recorded")) {
+            std::fprintf(stderr, "vexa-devsim: %s\n",
+                         error.empty() ? "cannot announce the recorded device" : error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "vexa-devsim: playing the recorded device %s at %s\n", recordedFolder.c_str(),
+                     recorded->serviceUrl().c_str());
     }
     std::fprintf(stderr, "vexa-devsim: playing %zu devices on port %u\n", simulator.fleet().size(),
                  options.transport.port);

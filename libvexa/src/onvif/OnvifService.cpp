@@ -196,7 +196,8 @@ void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& i
     copyText(info.serialNo, sizeof info.serialNo, d.serial);
     copyText(info.mac, sizeof info.mac, canonicalMac(d.mac));
     copyText(info.ipv4Address, sizeof info.ipv4Address, !d.ipv4.empty() || !url || !url->ipv4 ? d.ipv4 : url->host);
-    copyText(info.ipv4SubnetMask, sizeof info.ipv4SubnetMask, prefixToMask(d.prefixLength));
+    copyText(info.ipv4SubnetMask, sizeof info.ipv4SubnetMask,
+             d.ipv4.empty() ? std::string() : prefixToMask(d.prefixLength));
     copyText(info.ipv4Gateway, sizeof info.ipv4Gateway, d.gateway);
     copyText(info.ipv6Address, sizeof info.ipv6Address, d.ipv6);
     copyText(info.ipv6Gateway, sizeof info.ipv6Gateway, d.ipv6Gateway);
@@ -945,8 +946,8 @@ uint32_t OnvifService::modify(const std::string& name, const std::string& passwo
     const int prefix = maskToPrefix(mask);
     const auto url = parseUrl(session.url);
     // A device that gave no address is shown at the one we reach it at, without a mask: sent back, no change.
-    const bool interfaceAsShown =
-        now.ipv4.empty() && !dhcp && !now.dhcp && url && address == url->host && prefix == now.prefixLength;
+    const bool interfaceAsShown = now.ipv4.empty() && !dhcp && !now.dhcp && url && address == url->host &&
+                                  (mask.empty() || prefix == now.prefixLength);
     if ((!dhcp && !interfaceAsShown && (!isIpv4(address) || prefix < 1 || prefix > 32)) ||
         (!gateway.empty() && !isIpv4(gateway)))
         return VEXA_ERR_BAD_ARGUMENT;
