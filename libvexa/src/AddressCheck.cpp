@@ -132,13 +132,14 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
         const int fd = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
         return fd;
     };
+    // Not connected: a device may answer a probe from another port than the one asked.
     if (const int fd = open(SOCK_DGRAM, 0); fd >= 0) {
         probes.push_back({fd, Kind::WsDiscovery, config_.wsdPort, false});
-        if (connectTo(fd, address, config_.wsdPort)) {
-            for (const char* type : {onvif::kTypeDevice, onvif::kTypeTransmitter}) {
-                const std::string probe = onvif::buildProbe(onvif::newMessageId(), type);
-                (void)::send(fd, probe.data(), probe.size(), MSG_NOSIGNAL);
-            }
+        const sockaddr_in to = endpoint(address, config_.wsdPort);
+        for (const char* type : {onvif::kTypeDevice, onvif::kTypeTransmitter}) {
+            const std::string probe = onvif::buildProbe(onvif::newMessageId(), type);
+            (void)::sendto(fd, probe.data(), probe.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to),
+                           sizeof to);
         }
     }
     for (const uint16_t port : config_.tcpPorts) {
@@ -207,9 +208,12 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
                     answers.push_back({Kind::TcpRefused, probe.port, {}});
                 continue;
             }
-            const ssize_t n = ::recv(probe.fd, buffer, sizeof buffer, 0);
-            if (n < 0 && errno == ECONNREFUSED && !loopback && probe.kind == Kind::WsDiscovery)
-                answers.push_back({Kind::UdpRefused, probe.port, {}});
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            const ssize_t n =
+                ::recvfrom(probe.fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (n > 0 && probe.kind == Kind::WsDiscovery && from.sin_addr.s_addr != address.s_addr)
+                probe.done = false; // from someone else: not an answer of this address
             else if (n > 0 && probe.kind == Kind::WsDiscovery)
                 answers.push_back({Kind::WsDiscovery, probe.port, endpointOf(buffer, static_cast<size_t>(n))});
             else if (n > 0 && probe.kind == Kind::Echo && buffer[0] == 0) // type 0: echo reply
@@ -286,9 +290,6 @@ std::string AddressCheck::describe(const std::vector<AddressAnswer>& answers) {
             break;
         case AddressAnswer::Kind::TcpRefused:
             out += "a host refused a connection to TCP port " + port;
-            break;
-        case AddressAnswer::Kind::UdpRefused:
-            out += "a host said UDP port " + port + " is unreachable";
             break;
         case AddressAnswer::Kind::Echo:
             out += "it answered a ping (ICMP echo)";

@@ -4,8 +4,8 @@
 // devices heard only knows who answered discovery, and silence can be forged; the address itself is asked, with
 // what works without privileges: our inquiry sent to it (the device answers to the group, heard through the
 // engine's watch), a WS-Discovery probe, TCP connects to common ports, and an ICMP echo where the system lets
-// unprivileged sockets ping. Anything that answers makes the address taken. A refusal (TCP reset, ICMP port
-// unreachable) proves a host too, but not on loopback, where the kernel answers for every 127.x address.
+// unprivileged sockets ping. Anything that answers makes the address taken. A refused connection (TCP reset)
+// proves a host too, but not on loopback, where the kernel refuses for every 127.x address.
 //
 // Threads: check() and checkAll() may be called from any thread; heard() from the engine's I/O thread.
 
@@ -25,7 +25,6 @@ struct AddressAnswer {
         WsDiscovery, // something answered the WS-Discovery probe (who: its endpoint reference, when it said)
         TcpAccepted, // a TCP port took the connection
         TcpRefused,  // a TCP port refused it: a host is there (never counted on loopback)
-        UdpRefused,  // the probe's UDP port was unreachable: a host is there (never counted on loopback)
         Echo,        // it answered an ICMP echo
     };
     Kind kind = Kind::Inquiry;

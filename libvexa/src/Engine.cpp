@@ -1091,15 +1091,17 @@ void Engine::sweep() {
             continue;
         }
         // Silence is not proof: known answers forged in our name keep a device quiet. Ask it at its address,
-        // with no list, twice; only no answer at all lets it go.
-        if (device.askedDirectly == Clock::time_point{} || device.askedDirectly < device.lastHeard) {
+        // with no list, twice; only no answer at all lets it go. Certified devices only: the address of one that
+        // does not verify is anyone's claim, and we send to no address a stranger names.
+        const bool asked = device.askedDirectly != Clock::time_point{} && device.askedDirectly >= device.lastHeard;
+        if (device.certified && !asked) {
             device.askedDirectly = now;
             device.askedAgain = false;
             inquireAt(device.record.ipv4Address);
             ++it;
             continue;
         }
-        if (now - device.askedDirectly < kConfirmGone) {
+        if (device.certified && now - device.askedDirectly < kConfirmGone) {
             if (!device.askedAgain && now - device.askedDirectly >= kConfirmGone / 2) {
                 device.askedAgain = true;
                 inquireAt(device.record.ipv4Address);

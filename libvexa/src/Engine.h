@@ -118,8 +118,8 @@ struct KnownDevice {
     // verification, and no copy of the datagram is kept. The key is the engine's own, random per run.
     std::array<uint8_t, 32> verifiedDigest{};
     bool hasVerified = false;
-    // Silent past the gone time-out, it was asked at its address when this was set: it is gone only once that
-    // inquiry, asked twice, brought no answer (silence alone can be forged with known answers).
+    // Silent past the gone time-out, it was asked at its address when this was set: a certified device is gone only
+    // once that inquiry, asked twice, brought no answer (silence alone can be forged with known answers).
     std::chrono::steady_clock::time_point askedDirectly{};
     bool askedAgain = false;
 };

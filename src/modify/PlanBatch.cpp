@@ -51,6 +51,7 @@ bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& c
     m_settled.assign(count, 0);
     m_rowDone.assign(plan.rows().size(), 0);
     m_entries.clear();
+    m_answers = std::make_shared<Answers>();
     m_entries.resize(static_cast<qsizetype>(count));
     m_receipt.assign(count, plan::ReceiptEntry());
     // A change goes one round after every change it waits for; the check's order puts those first.
@@ -146,10 +147,14 @@ void PlanBatch::runRound() {
             const QByteArray mac = QByteArray::fromStdString(device.mac);
             // An ONVIF device gets no password of ours: the library signs its requests with the sign-in's login.
             tasks.push_back([modify = m_modify, mac, password = device.onvif ? QByteArray() : m_password,
-                             params = change.params, ask = m_ask, to = change.newAddress, from = change.oldAddress] {
+                             params = change.params, ask = m_ask, to = change.newAddress, from = change.oldAddress,
+                             answers = m_answers, index = static_cast<int>(i)] {
                 // Asked just before it is sent: a device of the plan that held the address has moved by now.
-                if (ask && !ask(to, from).empty())
+                if (const std::string who = ask ? ask(to, from) : std::string(); !who.empty()) {
+                    std::lock_guard<std::mutex> guard(answers->mutex);
+                    answers->byChange[index] = who;
                     return Outcome::notSent(VEXA_ERR_ADDRESS_TAKEN);
+                }
                 return modify(mac, password, params);
             });
         }
@@ -167,10 +172,12 @@ void PlanBatch::onOutcome(int index, const DeviceOutcome& outcome) {
         return;
     const int change = m_inFlight[static_cast<std::size_t>(index)];
     if (!outcome.wasSent()) {
-        const std::string& to = m_changes[static_cast<std::size_t>(change)].newAddress;
-        settle(change,
-               outcome.code == VEXA_ERR_ADDRESS_TAKEN ? PlanText::addressTaken(NewAddressCheck::lastAnswer(to))
-                                                      : PlanText::stopped(),
+        std::string who;
+        {
+            std::lock_guard<std::mutex> guard(m_answers->mutex);
+            who = m_answers->byChange[change];
+        }
+        settle(change, outcome.code == VEXA_ERR_ADDRESS_TAKEN ? PlanText::addressTaken(who) : PlanText::stopped(),
                outcome);
         return;
     }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include <QDateTime>
@@ -65,6 +68,12 @@ private:
     DeviceTaskRunner* m_runner = nullptr;
     Modify m_modify;
     AskAddress m_ask;
+    // What answered at a change's new address, by change, written by the workers.
+    struct Answers {
+        std::mutex mutex;
+        std::map<int, std::string> byChange;
+    };
+    std::shared_ptr<Answers> m_answers = std::make_shared<Answers>();
     QByteArray m_password;
     plan::DeploymentPlan m_plan;
     plan::PlanCheck m_check;

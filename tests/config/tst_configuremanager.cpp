@@ -28,33 +28,45 @@ private slots:
         QTest::addColumn<QByteArray>("items");
         QTest::addColumn<uint>("language");
         QTest::addColumn<bool>("filter");
+        QTest::addColumn<bool>("addressCheck"); // on unless set to 0: a typo never turns a safety check off
         QTest::newRow("both set") << QByteArray(
                                          "<Translator><Value>1</Value></Translator><Filter><Value>1</Value></Filter>")
-                                  << 1u << true;
-        QTest::newRow("filter 2") << QByteArray("<Filter><Value>2</Value></Filter>") << 0u << false;
-        QTest::newRow("filter word") << QByteArray("<Filter><Value>yes</Value></Filter>") << 0u << false;
-        QTest::newRow("filter empty") << QByteArray("<Filter><Value></Value></Filter>") << 0u << false;
-        QTest::newRow("filter no value") << QByteArray("<Filter/>") << 0u << false;
-        QTest::newRow("filter 01") << QByteArray("<Filter><Value>01</Value></Filter>") << 0u << true;
-        QTest::newRow("language word") << QByteArray("<Translator><Value>zh</Value></Translator>") << 0u << false;
-        QTest::newRow("language negative") << QByteArray("<Translator><Value>-1</Value></Translator>") << 0u << false;
-        QTest::newRow("language 10") << QByteArray("<Translator><Value>10</Value></Translator>") << 10u << false;
+                                  << 1u << true << true;
+        QTest::newRow("filter 2") << QByteArray("<Filter><Value>2</Value></Filter>") << 0u << false << true;
+        QTest::newRow("filter word") << QByteArray("<Filter><Value>yes</Value></Filter>") << 0u << false << true;
+        QTest::newRow("filter empty") << QByteArray("<Filter><Value></Value></Filter>") << 0u << false << true;
+        QTest::newRow("filter no value") << QByteArray("<Filter/>") << 0u << false << true;
+        QTest::newRow("filter 01") << QByteArray("<Filter><Value>01</Value></Filter>") << 0u << true << true;
+        QTest::newRow("language word") << QByteArray("<Translator><Value>zh</Value></Translator>") << 0u << false
+                                       << true;
+        QTest::newRow("language negative")
+            << QByteArray("<Translator><Value>-1</Value></Translator>") << 0u << false << true;
+        QTest::newRow("language 10") << QByteArray("<Translator><Value>10</Value></Translator>") << 10u << false
+                                     << true;
         QTest::newRow("language leading zero")
-            << QByteArray("<Translator><Value>01</Value></Translator>") << 1u << false;
+            << QByteArray("<Translator><Value>01</Value></Translator>") << 1u << false << true;
         QTest::newRow("value is the Value child only")
-            << QByteArray("<Translator>7<Other>3</Other><Value>1</Value></Translator>") << 1u << false;
+            << QByteArray("<Translator>7<Other>3</Other><Value>1</Value></Translator>") << 1u << false << true;
         QTest::newRow("names are case-sensitive")
-            << QByteArray("<translator><Value>1</Value></translator>") << 0u << false;
-        QTest::newRow("nothing") << QByteArray() << 0u << false;
+            << QByteArray("<translator><Value>1</Value></translator>") << 0u << false << true;
+        QTest::newRow("nothing") << QByteArray() << 0u << false << true;
+        QTest::newRow("address check off")
+            << QByteArray("<AddressCheck><Value>0</Value></AddressCheck>") << 0u << false << false;
+        QTest::newRow("address check off, spaced")
+            << QByteArray("<AddressCheck><Value> 0 </Value></AddressCheck>") << 0u << false << false;
+        QTest::newRow("address check word")
+            << QByteArray("<AddressCheck><Value>no</Value></AddressCheck>") << 0u << false << true;
     }
     void readsItemsByKey() {
         QFETCH(QByteArray, items);
         QFETCH(uint, language);
         QFETCH(bool, filter);
+        QFETCH(bool, addressCheck);
         ConfigureManager store;
         QVERIFY(store.load(write(items)));
         QCOMPARE(store.language(), language);
         QCOMPARE(store.filterEnabled(), filter);
+        QCOMPARE(store.addressCheckEnabled(), addressCheck);
     }
 
     void skinItem() {
@@ -76,9 +88,9 @@ private slots:
         ConfigureManager store;
         QVERIFY(store.load(write("<Translator><Value>1</Value></Translator>")));
         QVERIFY(store.find(-1) == nullptr);
-        QVERIFY(store.find(9) == nullptr);
-        QCOMPARE(ConfigureManager::keyName(8), u"Filter"_s);
-        QCOMPARE(ConfigureManager::keyName(9), QString());
+        QVERIFY(store.find(10) == nullptr);
+        QCOMPARE(ConfigureManager::keyName(9), u"AddressCheck"_s);
+        QCOMPARE(ConfigureManager::keyName(10), QString());
     }
 
     void failedLoadEmptiesTheStore_data() {
@@ -113,6 +125,7 @@ private slots:
         QCOMPARE(store.language(), 0u);
         QVERIFY(store.find(ConfigureManager::Skin) != nullptr);
         QCOMPARE(store.find(ConfigureManager::Skin)->value(), u"CommonSkin"_s);
+        QVERIFY(store.addressCheckEnabled());
     }
 
     void accessorGivesOneStore() {

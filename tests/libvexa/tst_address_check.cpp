@@ -16,6 +16,7 @@
 #include "Fleet.h"
 #include "libvexa/Events.h"
 #include "vexa.h"
+#include "vexa_crypto.h"
 
 using namespace std::chrono_literals;
 using testutil::Process;
@@ -155,12 +156,14 @@ TEST(AddressCheck, WhatAnswersAtAnAddressMakesItTakenAndIsNamed) {
     ::unsetenv("VEXA_WSD_PORT");
 }
 
-// Silence is not proof that a device left: one that stops announcing stays listed for as long as it answers an
-// inquiry at its address, and is reported gone once it answers nothing there.
+// Silence is not proof that a device left: a certified device that stops announcing stays listed for as long as it
+// answers an inquiry at its address, and is reported gone once it answers nothing there.
 TEST(AddressCheck, ASilentDeviceIsGoneOnlyWhenItsAddressDoesNotAnswer) {
     testutil::TempDir dir;
     testutil::usePort(2);
     ::setenv("VEXA_GONE_TIMEOUT_MS", "600", 1);
+    ::setenv("VEXA_TRUSTED_KEYS",
+             vexa::crypto::publicKeyToText(vexa::crypto::testManufacturerKeyPair().publicKey).c_str(), 1);
     ::setenv("VEXA_SIM_ANNOUNCE_MS", "600000", 1);
     Process sim;
     ASSERT_TRUE(sim.startDevsim({"--count", "3", "--seed", "62", "--dump", dir.file("dump.txt")}));
@@ -177,4 +180,5 @@ TEST(AddressCheck, ASilentDeviceIsGoneOnlyWhenItsAddressDoesNotAnswer) {
     sim.wait();
     ::unsetenv("VEXA_GONE_TIMEOUT_MS");
     ::unsetenv("VEXA_SIM_ANNOUNCE_MS");
+    ::unsetenv("VEXA_TRUSTED_KEYS");
 }

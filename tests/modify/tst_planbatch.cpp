@@ -51,21 +51,29 @@ private slots:
 
 void TestPlanBatch::chainWaitsForTheDeviceItDisplaces_data() {
     QTest::addColumn<QString>("failing");
+    QTest::addColumn<QString>("answering"); // something answers at this new address when it is asked
     QTest::addColumn<QStringList>("expected");
     const QString ok = VexaTool::ErrorText::sentence(0);
     // SA takes SB's address, SB takes SC's, SC moves to a free one; SD stands alone. Entries come in the
     // order sent: a chain from its free end.
-    QTest::newRow("all succeed") << QString()
+    QTest::newRow("all succeed") << QString() << QString()
                                  << QStringList{u"SC 127.70.0.9 "_s + ok, u"SB 127.70.0.3 "_s + ok,
                                                 u"SA 127.70.0.2 "_s + ok, u"SD 127.70.0.8 "_s + ok};
     QTest::newRow("the end of the chain fails")
-        << QStringLiteral("02-00-00-00-00-0c")
+        << QStringLiteral("02-00-00-00-00-0c") << QString()
         << QStringList{u"SC 127.70.0.3 "_s + PlanText::result(2011), u"SB 127.70.0.2 "_s + PlanText::notSent(u"SC"_s),
+                       u"SA 127.70.0.1 "_s + PlanText::notSent(u"SB"_s), u"SD 127.70.0.8 "_s + ok};
+    // Something that is no listed device holds the address SC would take: SC is not sent, and so SB and SA wait.
+    QTest::newRow("something answers at a new address")
+        << QString() << u"127.70.0.9"_s
+        << QStringList{u"SC 127.70.0.3 "_s + PlanText::addressTaken("TCP port 80 accepted a connection"),
+                       u"SB 127.70.0.2 "_s + PlanText::notSent(u"SC"_s),
                        u"SA 127.70.0.1 "_s + PlanText::notSent(u"SB"_s), u"SD 127.70.0.8 "_s + ok};
 }
 
 void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
     QFETCH(QString, failing);
+    QFETCH(QString, answering);
     QFETCH(QStringList, expected);
     const plan::DeploymentPlan plan = parse("SA,127.70.0.2,255.255.255.0,127.70.0.254,a\n"
                                             "SB,127.70.0.3,255.255.255.0,127.70.0.254,b\n"
@@ -86,6 +94,10 @@ void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
             return Outcome::notSent();
         return Outcome::ofCode(QString::fromLatin1(mac) != failing ? 0 : 2011);
     });
+    batch.setAskAddress([&answering](const std::string& to, const std::string&) {
+        return QString::fromStdString(to) == answering ? std::string("TCP port 80 accepted a connection")
+                                                       : std::string();
+    });
     QSignalSpy changed(&batch, &PlanBatch::signalDeviceChanged);
     QSignalSpy finished(&batch, &PlanBatch::signalFinished);
     QSignalSpy progress(&batch, &PlanBatch::signalProgress);
@@ -97,6 +109,11 @@ void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
     QCOMPARE(static_cast<int>(batch.receipt().size()), 4);
     // Each address is taken only after its holder left it: SC before SB before SA.
     const auto at = [&calls](const char* call) { return calls.indexOf(QLatin1String(call)); };
+    if (!answering.isEmpty()) {
+        QCOMPARE(calls, QStringList{u"02-00-00-00-00-0d 127.70.0.8"_s});
+        QCOMPARE(batch.failures(), 3);
+        return;
+    }
     if (failing.isEmpty()) {
         QCOMPARE(calls.size(), 4);
         QVERIFY(at("02-00-00-00-00-0c 127.70.0.9") < at("02-00-00-00-00-0b 127.70.0.3"));

@@ -1,6 +1,7 @@
 // A plan against addresses that someone holds without being listed: a host that is no camera (a service on TCP
 // port 80), and a device of ours kept silent by known answers forged in the client's name while both cores are
-// busy. Either way the plan is refused and nothing is sent; --no-address-check sends it and says so in the receipt.
+// busy. Either way the plan (or a single change) is refused and nothing is sent; --no-address-check sends it and
+// says so in the receipt.
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -88,6 +89,12 @@ TEST_F(PlanAddresses, AHostOnPort80MakesThePlanRefuseThatRow) {
               std::string::npos)
         << refused.output;
     EXPECT_NE(refused.output.find("nothing was sent"), std::string::npos) << refused.output;
+    const CliRun single = testutil::runVexa("set-network " + device.mac + " --ipv4 " + target + " --seconds 1");
+    EXPECT_EQ(single.status, 1) << single.output;
+    EXPECT_NE(single.output.find("set-network refused: something answers at " + target +
+                                 ": TCP port 80 accepted a connection"),
+              std::string::npos)
+        << single.output;
     EXPECT_EQ(addressOf(device.serialNo), device.ipv4Address);
 
     // Where probing is not allowed: sent, and the receipt says the address was not asked.
