@@ -328,38 +328,36 @@ int VEXA_AcceptOnvifCertificate(const char* endpointReference) {
     return succeed();
 }
 
-int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size) {
+namespace {
+
+// One text the ONVIF side keeps about a listed device, NUL-terminated and cut to size, never inside a character.
+int onvifText(const char* endpointReference, char* buffer, uint32_t size,
+              bool (vexa::onvif::OnvifService::*read)(const std::string&, std::string&) const) {
     if (!endpointReference || !buffer || size == 0)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     buffer[0] = '\0';
     auto onvif = vexa::runningOnvif();
     if (!onvif)
         return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
-    std::string reason;
-    if (!onvif->refusal(std::string(endpointReference, strnlen(endpointReference, 64)), reason))
+    std::string text;
+    if (!((*onvif).*read)(std::string(endpointReference, strnlen(endpointReference, 64)), text))
         return fail(VEXA_ERR_UNKNOWN_DEVICE);
-    const size_t n = std::min<size_t>(reason.size(), size - 1);
-    std::memcpy(buffer, reason.data(), n);
+    size_t n = std::min<size_t>(text.size(), size - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80)
+        --n;
+    std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
     return succeed();
 }
 
+} // namespace
+
+int VEXA_GetOnvifRefusal(const char* endpointReference, char* buffer, uint32_t size) {
+    return onvifText(endpointReference, buffer, size, &vexa::onvif::OnvifService::refusal);
+}
+
 int VEXA_GetOnvifDetailsNote(const char* endpointReference, char* buffer, uint32_t size) {
-    if (!endpointReference || !buffer || size == 0)
-        return fail(VEXA_ERR_BAD_ARGUMENT);
-    buffer[0] = '\0';
-    auto onvif = vexa::runningOnvif();
-    if (!onvif)
-        return fail(currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED);
-    std::string note;
-    if (!onvif->detailsNote(std::string(endpointReference, strnlen(endpointReference, 64)), note))
-        return fail(VEXA_ERR_UNKNOWN_DEVICE);
-    size_t n = std::min<size_t>(note.size(), size - 1);
-    while (n > 0 && n < note.size() && (static_cast<unsigned char>(note[n]) & 0xc0) == 0x80)
-        --n; // never half a character
-    std::memcpy(buffer, note.data(), n);
-    buffer[n] = '\0';
-    return succeed();
+    return onvifText(endpointReference, buffer, size, &vexa::onvif::OnvifService::detailsNote);
 }
 
 int VEXA_GetStatistics(VEXA_STATISTICS* out) {

@@ -25,6 +25,16 @@ bool textValid(const char (&field)[N], bool required) {
     return true;
 }
 
+// A text the library keeps about an ONVIF device; empty when there is none or the device is not listed.
+QString onvifText(int (*read)(const char*, char*, uint32_t), const QString& endpointReference) {
+    if (!read || endpointReference.isEmpty())
+        return QString();
+    char text[512] = {};
+    if (read(endpointReference.toUtf8().constData(), text, sizeof text) < 1)
+        return QString();
+    return recordText(text);
+}
+
 } // namespace
 
 bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info) {
@@ -206,12 +216,7 @@ void VexaHandler::onOnvifDeviceGone(const VEXA_DEVICE_MY_INFO& record) {
 }
 
 QString VexaHandler::onvifRefusal(const QString& endpointReference) const {
-    if (!m_library.onvifRefusal || endpointReference.isEmpty())
-        return QString();
-    char reason[256] = {};
-    if (m_library.onvifRefusal(endpointReference.toUtf8().constData(), reason, sizeof reason) < 1)
-        return QString();
-    return recordText(reason);
+    return onvifText(m_library.onvifRefusal, endpointReference);
 }
 
 bool VexaHandler::acceptOnvifCertificate(const QString& endpointReference) {
@@ -220,12 +225,7 @@ bool VexaHandler::acceptOnvifCertificate(const QString& endpointReference) {
 }
 
 QString VexaHandler::onvifDetailsNote(const QString& endpointReference) const {
-    if (!m_library.onvifDetailsNote || endpointReference.isEmpty())
-        return QString();
-    char note[512] = {};
-    if (m_library.onvifDetailsNote(endpointReference.toUtf8().constData(), note, sizeof note) < 1)
-        return QString();
-    return recordText(note);
+    return onvifText(m_library.onvifDetailsNote, endpointReference);
 }
 
 uint32_t VexaHandler::lastError() const {
