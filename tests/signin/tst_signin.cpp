@@ -13,11 +13,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "FakeLibrary.h"
 #include "discovery/OnvifLogin.h"
 #include "signin/KeyringCredentialStore.h"
 #include "signin/OnvifSignIn.h"
 #include "signin/SignInDialog.h"
+#include "support/FakeLibrary.h"
 
 using VexaTool::OnvifCredentialStore;
 using VexaTool::OnvifSignIn;

@@ -114,7 +114,10 @@ size_t keepShare(EndpointInfo& info, size_t share) {
             if (used + item.size() > share)
                 continue;
             used += item.size();
-            (*list)[kept++] = std::move(item);
+            // Moving a string onto itself may empty it: only what moves forward is moved.
+            if (&(*list)[kept] != &item)
+                (*list)[kept] = std::move(item);
+            ++kept;
         }
         dropped += list->size() - kept;
         list->resize(kept);
