@@ -125,6 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
                                    "GetScopes: not supported",
                                    "SERIAL-D-0001", "", "MODEL-D1", "FW-D 1.0.0", "Recorded", VEXA_ERR_NOT_SUPPORTED,
                                    80, 0, 554},
+                      RecordedCase{"oemCameraOfADartClient", "dart-client-oem-camera",
+                                   VEXA_READ_CLOCK | VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_SCOPES,
+                                   "GetSystemDateAndTime: not supported; GetNetworkInterfaces: not supported; "
+                                   "GetNetworkDefaultGateway: not supported; GetScopes: not supported",
+                                   "SERIAL-E-0001", "ONVIF", "MODEL-E1", "FW-E 1.0.0", "Recorded",
+                                   VEXA_ERR_NOT_SUPPORTED, 80, 0, 554},
                       RecordedCase{"cameraOfAnElixirFork",
                                    "elixir-fork-camera",
                                    VEXA_READ_CLOCK | VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_PROTOCOLS,
