@@ -5,6 +5,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "CaseName.h"
 #include "DevsimProcess.h"
@@ -28,6 +29,8 @@ struct RecordedCase {
     std::string note;
     std::string serial, manufacturer, model, firmware, deviceName;
     int renamed; // 1 when a new name is taken, else the library's code for why not
+    uint16_t httpPort, httpsPort, rtspPort;
+    std::vector<std::string> scopesSent; // when renamed: the configurable scopes sent, the new name among them
     friend void PrintTo(const RecordedCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -68,6 +71,9 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
     EXPECT_EQ(text(d.softwareVersion), c.firmware);
     EXPECT_EQ(text(d.deviceName), c.deviceName);
     EXPECT_EQ(text(d.ipv4Address), address);
+    EXPECT_EQ(d.httpPort, c.httpPort);
+    EXPECT_EQ(d.httpsPort, c.httpsPort);
+    EXPECT_EQ(d.rtspPort, c.rtspPort);
     char note[512];
     ASSERT_TRUE(VEXA_GetOnvifDetailsNote(endpoint.c_str(), note, sizeof note));
     EXPECT_EQ(std::string(note), c.note);
@@ -82,7 +88,7 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
     const int done = VEXA_ModifyDeviceNetParam(endpoint.c_str(), nullptr, &p);
     EXPECT_EQ(done == 1 ? 1 : static_cast<int>(VEXA_GetLastError()), c.renamed);
     if (c.renamed == 1) {
-        EXPECT_EQ(device.scopesSet(), std::vector<std::string>{"onvif://www.onvif.org/name/Gate%207"});
+        EXPECT_EQ(device.scopesSet(), c.scopesSent);
         EXPECT_EQ(text(latest().deviceName), "Gate 7");
         EXPECT_EQ(latest().detailsState, VEXA_DETAILS_PARTIAL);
     } else {
@@ -92,16 +98,57 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
 
 INSTANTIATE_TEST_SUITE_P(
     Onvif, OnvifRecorded,
-    ::testing::Values(RecordedCase{"cameraOfAPythonClient", "python-client-camera",
+    ::testing::Values(RecordedCase{"cameraOfAPythonClient",
+                                   "python-client-camera",
                                    VEXA_READ_CLOCK | VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_PROTOCOLS,
                                    "GetSystemDateAndTime: not supported; GetNetworkInterfaces: not supported; "
                                    "GetNetworkDefaultGateway: not supported; GetNetworkProtocols: not supported",
-                                   "SERIAL-A-0001", "MAKER-A", "MODEL-A1", "FW-A 1.0.0", "MODEL-A1", 1},
+                                   "SERIAL-A-0001",
+                                   "MAKER-A",
+                                   "MODEL-A1",
+                                   "FW-A 1.0.0",
+                                   "MODEL-A1",
+                                   1,
+                                   0,
+                                   0,
+                                   0,
+                                   {"onvif://www.onvif.org/name/Gate%207"}},
                       RecordedCase{"deviceOfARustClient", "rust-client-device",
                                    VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_PROTOCOLS | VEXA_READ_SCOPES,
                                    "GetNetworkInterfaces: not supported; GetNetworkDefaultGateway: not supported; "
                                    "GetNetworkProtocols: not supported; GetScopes: not supported",
-                                   "a12b34", "Somebody", "IPCamera", "1.5", "Recorded", VEXA_ERR_NOT_SUPPORTED}),
+                                   "a12b34", "Somebody", "IPCamera", "1.5", "Recorded", VEXA_ERR_NOT_SUPPORTED, 0, 0,
+                                   0},
+                      RecordedCase{"cameraWithoutMakerOfADartClient", "dart-client-camera",
+                                   VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_SCOPES,
+                                   "GetNetworkInterfaces: not supported; GetNetworkDefaultGateway: not supported; "
+                                   "GetScopes: not supported",
+                                   "SERIAL-D-0001", "", "MODEL-D1", "FW-D 1.0.0", "Recorded", VEXA_ERR_NOT_SUPPORTED,
+                                   80, 0, 554},
+                      RecordedCase{"oemCameraOfADartClient", "dart-client-oem-camera",
+                                   VEXA_READ_CLOCK | VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_SCOPES,
+                                   "GetSystemDateAndTime: not supported; GetNetworkInterfaces: not supported; "
+                                   "GetNetworkDefaultGateway: not supported; GetScopes: not supported",
+                                   "SERIAL-E-0001", "ONVIF", "MODEL-E1", "FW-E 1.0.0", "Recorded",
+                                   VEXA_ERR_NOT_SUPPORTED, 80, 0, 554},
+                      RecordedCase{"cameraOfAnElixirFork",
+                                   "elixir-fork-camera",
+                                   VEXA_READ_CLOCK | VEXA_READ_INTERFACES | VEXA_READ_GATEWAY | VEXA_READ_PROTOCOLS,
+                                   "GetSystemDateAndTime: not supported; GetNetworkInterfaces: not supported; "
+                                   "GetNetworkDefaultGateway: not supported; GetNetworkProtocols: not supported",
+                                   "SERIAL-C-0001",
+                                   "MAKER-C",
+                                   "MODEL-C1",
+                                   "FW-C 1.0.0",
+                                   "Camera",
+                                   1,
+                                   0,
+                                   0,
+                                   0,
+                                   {"onvif://www.onvif.org/location/", "onvif://www.onvif.org/model/",
+                                    "onvif://www.onvif.org/macaddress/", "onvif://www.onvif.org/Profile/G",
+                                    "onvif://www.onvif.org/Profile/T", "onvif://www.onvif.org/Profile/Q/FactoryDefault",
+                                    "onvif://www.onvif.org/name/Gate%207"}}),
     testutil::CaseName());
 
 } // namespace

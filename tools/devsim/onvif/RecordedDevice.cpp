@@ -149,20 +149,21 @@ std::string RecordedDevice::answerFor(const std::string& operation, const pugi::
         return envelope(text.substr(text.find('<', text.find("?>") == std::string::npos ? 0 : text.find("?>"))));
     if (operation != "GetScopes" || scopesSet_.empty())
         return text;
-    // The configurable scopes replaced, each a copy of the first recorded one.
+    // The configurable scopes replaced, each a copy of the first recorded one (kept aside, so that it is not
+    // taken for a recorded one).
     pugi::xml_node response = firstElement(child(doc.document_element(), "Body"));
+    pugi::xml_document aside;
     pugi::xml_node pattern;
     for (pugi::xml_node s = response.first_child(); s;) {
         const pugi::xml_node next = s.next_sibling();
         if (s.type() == pugi::node_element && childText(s, "ScopeDef") == "Configurable") {
-            pattern = pattern ? pattern : response.append_copy(s);
+            pattern = pattern ? pattern : aside.append_copy(s);
             response.remove_child(s);
         }
         s = next;
     }
     for (const std::string& scope : scopesSet_)
-        child(response.insert_copy_before(pattern, pattern), "ScopeItem").text() = scope.c_str();
-    response.remove_child(pattern);
+        child(response.append_copy(pattern), "ScopeItem").text() = scope.c_str();
     std::ostringstream out;
     doc.save(out, "", pugi::format_raw);
     return out.str();
