@@ -235,8 +235,10 @@ VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
  *
  * An ONVIF device is also named by its serial number, address or endpoint reference; recordVersion does not apply
  * to it. Only the fields that differ from what it has are sent; the call succeeds only when the device reads back
- * the new values, after a restart at its new address when it asked for one. password null or empty: the one set by
- * VEXA_SetOnvifCredentials.
+ * the new values, after a restart at its new address when it asked for one; a host answering at the new address
+ * with another serial number or MAC fails it with VEXA_ERR_NOT_BACK, and is sent no login. password null or empty:
+ * the device's login (VEXA_SetOnvifCredentialsFor, or VEXA_SetOnvifCredentials); a password given goes to this one
+ * device, with the user of its login.
  */
 VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
 
