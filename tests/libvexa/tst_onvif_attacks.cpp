@@ -139,8 +139,9 @@ TEST_P(Claims, MoveNorRemoveNorFloodTheList) {
     const size_t mark = events_.size();
     const FakeCamera atCamera(address(1), 9, Mode::Answer); // only to send from the camera's address
     ASSERT_TRUE((c.fromCamera ? atCamera : fake).send(c.datagram(context), wsdPort()));
-    // A goodbye is checked twice, a second apart; a claimed address once.
-    std::this_thread::sleep_for(3s);
+    // Time to act on it, then until the checks a goodbye or a claim start are done.
+    std::this_thread::sleep_for(1500ms);
+    waitFor([&] { return camera(before, VEXA_DETAILS_READ, 0ms) && before.onvifFlags == VEXA_ONVIF_LOGIN_GIVEN; }, 10s);
 
     std::map<std::string, uint8_t> flags;
     const auto listed = latest(events_, &flags);
@@ -192,9 +193,6 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"forgedBye", Mode::Answer, [](const Context& c) { return FakeCamera::bye(c.endpoint); }, 1,
                     VEXA_ONVIF_SAID_BYE, false, false},
         MessageCase{"probeMatchesAnsweringNoProbe", Mode::Answer, probeMatchesForNoProbe, 1, 0, true, false},
-        MessageCase{"referenceOver63Bytes", Mode::Answer,
-                    [](const Context& c) { return FakeCamera::hello(c.endpoint + std::string(30, 'x'), c.fakeUrl, 1); },
-                    1, 0, false, false},
         MessageCase{"oversizedHello", Mode::Answer, oversizedHello, 2, 0, false, true},
         MessageCase{"olderMetadataFromTheCamera", Mode::Answer,
                     [](const Context& c) {
