@@ -254,7 +254,8 @@ VEXA_API int VEXA_SetOnvifCredentials(const char* user, const char* password);
  * A login for exactly the listed ONVIF devices (by endpoint reference); those among them that asked for a login are
  * read again. A device heard later, or not listed, gets no login and stays VEXA_DETAILS_NEED_LOGIN. Devices not
  * listed keep what they had; a null or empty user drops the login of the listed ones. Fails with
- * VEXA_ERR_UNKNOWN_DEVICE, changing nothing, when one of them is not listed now. Wiped by VEXA_Stop, as above.
+ * VEXA_ERR_UNKNOWN_DEVICE, changing nothing, when one of them is not listed now. A device that leaves the list
+ * (VEXA_Clearup, a confirmed Bye) loses its login. Wiped by VEXA_Stop, as above.
  */
 VEXA_API int VEXA_SetOnvifCredentialsFor(const char* const* endpointReferences, uint32_t count, const char* user,
                                          const char* password);
