@@ -252,8 +252,8 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Readers are bounded per host ---
 
 TEST_F(Site, StallingHostsDoNotHoldTheRealCamera) {
-    // Each stalled read would hold a reader for 10 s; 70 of them on one host hold two.
-    ::setenv("VEXA_ONVIF_TIMEOUT_MS", "10000", 1);
+    // Each stalled read would hold a reader for 15 s (the budget); 70 of them on one host hold two.
+    ::setenv("VEXA_ONVIF_TIMEOUT_MS", "20000", 1);
     FakeCamera staller("127.89.0.66", 8080, FakeCamera::Mode::Stall);
     ASSERT_TRUE(staller.ok());
     const bool started = VEXA_Start_V40(&Events::callback, 1, &events_) == 1;
@@ -267,7 +267,7 @@ TEST_F(Site, StallingHostsDoNotHoldTheRealCamera) {
     ASSERT_TRUE(startCamera(90));
     VEXA_DEVICE_INFO camera{};
     ASSERT_TRUE(this->camera(camera, VEXA_DETAILS_READ, 20s));
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, 5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 8s);
 }
 
 // --- A change checks who answers at the new address ---
