@@ -248,8 +248,10 @@ VEXA_API int VEXA_ActivateDevice(const char* serialNo, const char* password);
  *
  * An ONVIF device is also named by its serial number, address or endpoint reference; recordVersion does not apply
  * to it. Only the fields that differ from what it has are sent; the call succeeds only when the device reads back
- * the new values, after a restart at its new address when it asked for one. password null or empty: the one set by
- * VEXA_SetOnvifCredentials.
+ * the new values, after a restart at its new address when it asked for one; a host answering at the new address
+ * with another serial number or MAC fails it with VEXA_ERR_NOT_BACK, and is sent no login. password null or empty:
+ * the device's login (VEXA_SetOnvifCredentialsFor, or VEXA_SetOnvifCredentials); a password given goes to this one
+ * device, with the user of its login.
  */
 VEXA_API int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params);
 
@@ -265,7 +267,8 @@ VEXA_API int VEXA_SetOnvifCredentials(const char* user, const char* password);
  * A login for exactly the listed ONVIF devices (by endpoint reference); those among them that asked for a login are
  * read again. A device heard later, or not listed, gets no login and stays VEXA_DETAILS_NEED_LOGIN. Devices not
  * listed keep what they had; a null or empty user drops the login of the listed ones. Fails with
- * VEXA_ERR_UNKNOWN_DEVICE, changing nothing, when one of them is not listed now. Wiped by VEXA_Stop, as above.
+ * VEXA_ERR_UNKNOWN_DEVICE, changing nothing, when one of them is not listed now. A device that leaves the list
+ * (VEXA_Clearup, a confirmed Bye) loses its login. Wiped by VEXA_Stop, as above.
  */
 VEXA_API int VEXA_SetOnvifCredentialsFor(const char* const* endpointReferences, uint32_t count, const char* user,
                                          const char* password);

@@ -21,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testutil::FakeCamera;
+using Mode = FakeCamera::Mode;
 using testutil::waitFor;
 
 constexpr const char* kUser = "admin";
@@ -59,18 +60,11 @@ protected:
 
     bool startCamera(int block, const std::vector<std::string>& simArgs = {}) {
         base_ = "127.8" + std::to_string(block / 10) + "." + std::to_string(block % 10) + ".";
-        std::vector<std::string> args{"--count",
-                                      "0",
-                                      "--onvif",
-                                      "1",
-                                      "--onvif-base",
-                                      base_ + "1",
-                                      "--wsd-port",
-                                      std::to_string(wsdPort()),
-                                      "--state",
-                                      dir_.file("state.json"),
-                                      "--onvif-reboot-delay",
-                                      "300"};
+        std::vector<std::string> args{"--count", "0", "--onvif", "1", "--onvif-base", base_ + "1"};
+        for (const std::string& more :
+             {std::string("--wsd-port"), std::to_string(wsdPort()), std::string("--state"), dir_.file("state.json"),
+              std::string("--onvif-reboot-delay"), std::string("300")})
+            args.push_back(more);
         args.insert(args.end(), simArgs.begin(), simArgs.end());
         return sim_.startDevsim(args);
     }
@@ -109,18 +103,19 @@ protected:
 struct Context {
     std::string endpoint; // the camera's
     std::string fakeUrl;
-    std::string freeUrl; // on an address nobody has
+    std::string freeUrl;   // on an address nobody has
+    std::string cameraUrl; // the camera's own
 };
 
 struct MessageCase {
     const char* name;
     FakeCamera::Mode fake;
-    std::function<std::vector<std::string>(const Context&)> datagrams;
-    size_t listed;       // ONVIF devices listed afterwards
-    uint8_t flagShown;   // shown by the camera meanwhile
-    bool countsRefused;  // VEXA_STATISTICS.onvifRefused grows
-    bool countsTrimmed;  // VEXA_STATISTICS.onvifTrimmed grows
-    bool newcomerAtFake; // the one other device listed is at the fake's address
+    std::string (*datagram)(const Context&);
+    size_t listed;           // ONVIF devices listed afterwards
+    uint8_t flagShown;       // shown by the camera meanwhile
+    bool countsRefused;      // VEXA_STATISTICS.onvifRefused grows
+    bool countsTrimmed;      // VEXA_STATISTICS.onvifTrimmed grows
+    bool fromCamera = false; // sent from the camera's own address
 };
 
 class Claims : public Site, public ::testing::WithParamInterface<MessageCase> {};
@@ -132,16 +127,21 @@ TEST_P(Claims, MoveNorRemoveNorFloodTheList) {
     VEXA_DEVICE_INFO before{};
     ASSERT_TRUE(camera(before, VEXA_DETAILS_READ));
     ASSERT_TRUE(signIn(before));
+    // The list shows which devices have a login.
+    ASSERT_TRUE(waitFor(
+        [&] { return camera(before, VEXA_DETAILS_READ, 0ms) && before.onvifFlags == VEXA_ONVIF_LOGIN_GIVEN; }, 5s));
     FakeCamera fake(address(66), 8080, c.fake);
     ASSERT_TRUE(fake.ok());
-    VEXA_STATISTICS statsBefore{};
+    VEXA_STATISTICS statsBefore{}, stats{};
     ASSERT_TRUE(VEXA_GetStatistics(&statsBefore));
     const Context context{text(before.endpointReference), fake.url(),
-                          "http://" + address(99) + ":8080/onvif/device_service"};
-    for (const std::string& datagram : c.datagrams(context))
-        ASSERT_TRUE(fake.send(datagram, wsdPort()));
-    // A goodbye is checked twice, a second apart; a claimed address once.
-    std::this_thread::sleep_for(3s);
+                          "http://" + address(99) + ":8080/onvif/device_service", text(before.serviceAddress)};
+    const size_t mark = events_.size();
+    const FakeCamera atCamera(address(1), 9, Mode::Answer); // only to send from the camera's address
+    ASSERT_TRUE((c.fromCamera ? atCamera : fake).send(c.datagram(context), wsdPort()));
+    // Time to act on it, then until the checks a goodbye or a claim start are done.
+    std::this_thread::sleep_for(1500ms);
+    waitFor([&] { return camera(before, VEXA_DETAILS_READ, 0ms) && before.onvifFlags == VEXA_ONVIF_LOGIN_GIVEN; }, 10s);
 
     std::map<std::string, uint8_t> flags;
     const auto listed = latest(events_, &flags);
@@ -150,29 +150,20 @@ TEST_P(Claims, MoveNorRemoveNorFloodTheList) {
     const VEXA_DEVICE_INFO& after = listed.at(context.endpoint);
     EXPECT_EQ(text(after.serviceAddress), text(before.serviceAddress));
     EXPECT_EQ(after.detailsState, VEXA_DETAILS_READ);
-    EXPECT_EQ(after.onvifFlags & ~VEXA_ONVIF_LOGIN_GIVEN, 0) << int(after.onvifFlags);
+    EXPECT_EQ(after.onvifFlags, VEXA_ONVIF_LOGIN_GIVEN);
     EXPECT_EQ(flags[context.endpoint] & c.flagShown, c.flagShown);
-    // Whatever it asked, the fake was never sent a login.
-    EXPECT_EQ(fake.seen().tokens, 0);
-    EXPECT_EQ(fake.seen().authorizations, 0);
-    VEXA_STATISTICS stats{};
+    // Nothing else made it read again.
+    if (c.flagShown == 0) {
+        for (size_t i = mark; i < events_.size(); ++i)
+            EXPECT_NE(text(events_.all()[i].endpointReference), context.endpoint) << i;
+    }
+    // Whatever it asked, the fake was never sent a login; a newcomer is where its message came from.
+    EXPECT_EQ(fake.seen().tokens + fake.seen().authorizations, 0);
+    for (const auto& [endpoint, info] : listed)
+        EXPECT_TRUE(endpoint == context.endpoint || text(info.ipv4Address) == address(66)) << endpoint;
     ASSERT_TRUE(VEXA_GetStatistics(&stats));
     EXPECT_EQ(stats.onvifRefused > statsBefore.onvifRefused, c.countsRefused);
     EXPECT_EQ(stats.onvifTrimmed > statsBefore.onvifTrimmed, c.countsTrimmed);
-    if (c.newcomerAtFake) {
-        for (const auto& [endpoint, info] : listed)
-            if (endpoint != context.endpoint) {
-                EXPECT_EQ(text(info.ipv4Address), address(66));
-                EXPECT_EQ(text(info.serviceAddress).find(address(99)), std::string::npos);
-            }
-    }
-}
-
-std::string manyScopes() {
-    std::string scopes;
-    for (int i = 0; i < 200; ++i)
-        scopes += "onvif://www.onvif.org/location/" + std::string(280, static_cast<char>('a' + i % 26)) + " ";
-    return scopes;
 }
 
 std::string probeMatchesForNoProbe(const Context& c) {
@@ -180,43 +171,37 @@ std::string probeMatchesForNoProbe(const Context& c) {
     for (int i = 0; i < 50; ++i)
         matches += "<d:ProbeMatch>" + FakeCamera::describe("urn:uuid:made-up-" + std::to_string(i), c.fakeUrl, 1) +
                    "</d:ProbeMatch>";
-    return FakeCamera::envelope("<a:MessageID>urn:uuid:m</a:MessageID>",
-                                "<d:ProbeMatches>" + matches + "</d:ProbeMatches>");
+    return FakeCamera::envelope("<d:ProbeMatches>" + matches + "</d:ProbeMatches>");
+}
+
+std::string oversizedHello(const Context& c) {
+    std::string scopes;
+    for (int i = 0; i < 200; ++i)
+        scopes += "onvif://www.onvif.org/location/" + std::string(280, static_cast<char>('a' + i % 26)) + " ";
+    return FakeCamera::hello("urn:uuid:big", c.fakeUrl, 1, scopes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Onvif, Claims,
     ::testing::Values(
-        MessageCase{
-            "helloMovesToAnotherDevice", FakeCamera::Mode::Answer,
-            [](const Context& c) { return std::vector<std::string>{FakeCamera::hello(c.endpoint, c.fakeUrl, 99)}; }, 1,
-            VEXA_ONVIF_ADDRESS_CLAIMED, false, false, false},
-        MessageCase{
-            "helloMovesToALoginAsker", FakeCamera::Mode::Digest,
-            [](const Context& c) { return std::vector<std::string>{FakeCamera::hello(c.endpoint, c.fakeUrl, 99)}; }, 1,
-            VEXA_ONVIF_ADDRESS_CLAIMED, false, false, false},
-        MessageCase{"forgedBye", FakeCamera::Mode::Answer,
-                    [](const Context& c) { return std::vector<std::string>{FakeCamera::bye(c.endpoint)}; }, 1,
-                    VEXA_ONVIF_SAID_BYE, false, false, false},
-        MessageCase{"probeMatchesAnsweringNoProbe", FakeCamera::Mode::Answer,
-                    [](const Context& c) { return std::vector<std::string>{probeMatchesForNoProbe(c)}; }, 1, 0, true,
-                    false, false},
-        MessageCase{"referenceOver63Bytes", FakeCamera::Mode::Answer,
+        MessageCase{"helloMovesToAnotherDevice", Mode::Answer,
+                    [](const Context& c) { return FakeCamera::hello(c.endpoint, c.fakeUrl, 99); }, 1,
+                    VEXA_ONVIF_ADDRESS_CLAIMED, false, false},
+        MessageCase{"helloMovesToALoginAsker", Mode::Digest,
+                    [](const Context& c) { return FakeCamera::hello(c.endpoint, c.fakeUrl, 99); }, 1,
+                    VEXA_ONVIF_ADDRESS_CLAIMED, false, false},
+        MessageCase{"forgedBye", Mode::Answer, [](const Context& c) { return FakeCamera::bye(c.endpoint); }, 1,
+                    VEXA_ONVIF_SAID_BYE, false, false},
+        MessageCase{"probeMatchesAnsweringNoProbe", Mode::Answer, probeMatchesForNoProbe, 1, 0, true, false},
+        MessageCase{"oversizedHello", Mode::Answer, oversizedHello, 2, 0, false, true},
+        MessageCase{"olderMetadataFromTheCamera", Mode::Answer,
                     [](const Context& c) {
-                        return std::vector<std::string>{FakeCamera::hello(
-                            c.endpoint + std::string(64 - c.endpoint.size() % 64, 'x'), c.fakeUrl, 1)};
+                        return FakeCamera::hello(c.endpoint, c.cameraUrl, 0, "onvif://www.onvif.org/name/Renamed");
                     },
-                    1, 0, false, false, false},
-        MessageCase{"oversizedHello", FakeCamera::Mode::Answer,
-                    [](const Context& c) {
-                        return std::vector<std::string>{FakeCamera::hello("urn:uuid:big", c.fakeUrl, 1, manyScopes())};
-                    },
-                    2, 0, false, true, false},
-        MessageCase{"helloNamesAFreeAddress", FakeCamera::Mode::Digest,
-                    [](const Context& c) {
-                        return std::vector<std::string>{FakeCamera::hello("urn:uuid:newcomer", c.freeUrl, 1)};
-                    },
-                    2, 0, false, false, true}),
+                    1, 0, false, false, true},
+        MessageCase{"helloNamesAFreeAddress", Mode::Digest,
+                    [](const Context& c) { return FakeCamera::hello("urn:uuid:newcomer", c.freeUrl, 1); }, 2, 0, false,
+                    false}),
     testutil::CaseName());
 
 // --- The login goes where it is given ---
@@ -267,8 +252,8 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Readers are bounded per host ---
 
 TEST_F(Site, StallingHostsDoNotHoldTheRealCamera) {
-    // Each stalled read would hold a reader for 10 s; 70 of them on one host hold two.
-    ::setenv("VEXA_ONVIF_TIMEOUT_MS", "10000", 1);
+    // Each stalled read would hold a reader for 15 s (the budget); 70 of them on one host hold two.
+    ::setenv("VEXA_ONVIF_TIMEOUT_MS", "20000", 1);
     FakeCamera staller("127.89.0.66", 8080, FakeCamera::Mode::Stall);
     ASSERT_TRUE(staller.ok());
     const bool started = VEXA_Start_V40(&Events::callback, 1, &events_) == 1;
@@ -282,7 +267,7 @@ TEST_F(Site, StallingHostsDoNotHoldTheRealCamera) {
     ASSERT_TRUE(startCamera(90));
     VEXA_DEVICE_INFO camera{};
     ASSERT_TRUE(this->camera(camera, VEXA_DETAILS_READ, 20s));
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, 5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 8s);
 }
 
 // --- A change checks who answers at the new address ---
@@ -294,22 +279,19 @@ TEST_F(Site, SquatterAtTheNewAddressGetsNoLogin) {
     ASSERT_TRUE(signIn(camera));
     FakeCamera squatter(address(77), 8080, FakeCamera::Mode::Answer);
     ASSERT_TRUE(squatter.ok());
+    // Everything as it is but the address.
     VEXA_NET_PARAM p{};
     std::memcpy(p.ipv4SubnetMask, camera.ipv4SubnetMask, sizeof p.ipv4SubnetMask);
     std::memcpy(p.ipv4Gateway, camera.ipv4Gateway, sizeof p.ipv4Gateway);
     std::memcpy(p.deviceName, camera.deviceName, sizeof p.deviceName);
     std::memcpy(p.ipv4Address, address(77).c_str(), address(77).size());
-    p.httpPort = camera.httpPort;
-    p.rtspPort = camera.rtspPort;
-    p.port = static_cast<uint16_t>(camera.port);
     EXPECT_EQ(VEXA_ModifyDeviceNetParam(text(camera.endpointReference).c_str(), nullptr, &p), 0);
     EXPECT_EQ(VEXA_GetLastError(), static_cast<uint32_t>(VEXA_ERR_NOT_BACK));
     char detail[256] = {};
     VEXA_GetLastErrorDetail(detail, sizeof detail);
     EXPECT_NE(std::string(detail).find("FAKE-0001"), std::string::npos) << detail;
     EXPECT_GT(squatter.seen().requests, 0);
-    EXPECT_EQ(squatter.seen().tokens, 0);
-    EXPECT_EQ(squatter.seen().authorizations, 0);
+    EXPECT_EQ(squatter.seen().tokens + squatter.seen().authorizations, 0);
 }
 
 // --- HTTPS: trust on first use ---

@@ -36,6 +36,11 @@ TEST(SafeText, TerminalTextEscapesEveryControlAndDirectionMark) {
          "fdp.exe",
          "abc\\u{202E}fdp.exe"},
         {"isolates", "\xe2\x81\xa6x\xe2\x81\xa9", "\\u{2066}x\\u{2069}"},
+        {"invisible format characters",
+         "S\xe2\x80\x8bN\xe2\x80\x8e1\xef\xbb\xbf2\xc2\xad"
+         "3\xe2\x81\xa0\xf3\xa0\x81\x81",
+         "S\\u{200B}N\\u{200E}1\\u{FEFF}2\\u{00AD}3\\u{2060}\\u{E0041}"},
+        {"visible neighbours pass", "\xe2\x80\x90\xe2\x82\xac", "\xe2\x80\x90\xe2\x82\xac"},
         {"backslash doubled", "a\\u{202E}", "a\\\\u{202E}"},
         {"truncated sequence", "ab\xe2\x80", "ab\\xE2\\x80"},
         {"overlong slash", "\xc0\xaf", "\\xC0\\xAF"},
@@ -44,17 +49,31 @@ TEST(SafeText, TerminalTextEscapesEveryControlAndDirectionMark) {
         EXPECT_EQ(cli::terminalText(c.in), c.out) << c.name;
 }
 
+// A CSV cell keeps every text without controls exactly (a plan reads names back from it), backslashes included.
+TEST(SafeText, CsvTextMarksControlsAndKeepsTheRest) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Gate\\1 \xe5\xa4\xa7", "Gate\\1 \xe5\xa4\xa7"},
+        {"\xe2\x80\xae"
+         "1-CPI",
+         "\\u{202E}1-CPI"},
+        {"a\x1b]0;x\x07", "a\\u{001B}]0;x\\u{0007}"},
+        {"SN\xe2\x80\x8b", "SN\\u{200B}"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(cli::markedText(in), out) << in;
+}
+
 TEST(SafeText, JsonStaysValidTheSameValueAndInert) {
     const std::string names[] = {"a\xc2\x9b"
                                  "2J",
                                  "\xe2\x80\xae"
                                  "gpj.exe",
-                                 "Caf\xc3\xa9", "x\xc2\x85y"};
+                                 "Caf\xc3\xa9", "x\xc2\x85y", "S\xe2\x80\x8bN"};
     for (const std::string& name : names) {
         nlohmann::json j;
         j["deviceName"] = name;
         const std::string text = cli::inertJson(j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-        for (const char* raw : {"\xc2\x9b", "\xe2\x80\xae", "\xc2\x85"})
+        for (const char* raw : {"\xc2\x9b", "\xe2\x80\xae", "\xc2\x85", "\xe2\x80\x8b"})
             EXPECT_EQ(text.find(raw), std::string::npos) << text;
         EXPECT_EQ(nlohmann::json::parse(text)["deviceName"].get<std::string>(), name) << text;
     }

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 #include "AddressAsk.h"
 #include "Commands.h"
@@ -44,6 +46,33 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
         heard->devices.erase(key);
     else
         heard->devices[key] = *info;
+}
+
+std::string lowerMac(std::string mac) {
+    for (char& c : mac)
+        c = c == ':' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return mac;
+}
+
+// The endpoint references of the ONVIF devices the plan's rows name (by current address, serial number or MAC);
+// one empty reference when a row names no device heard at all.
+std::vector<std::string> onvifNamed(const DeploymentPlan& plan, Heard& heard) {
+    std::vector<std::string> out;
+    std::lock_guard<std::mutex> lock(heard.mutex);
+    for (const PlanRow& row : plan.rows()) {
+        bool any = false;
+        for (const auto& [key, info] : heard.devices) {
+            const bool named = (!row.currentIpv4.empty() && row.currentIpv4 == fieldText(info.ipv4Address)) ||
+                               (!row.serial.empty() && row.serial == fieldText(info.serialNo)) ||
+                               (!row.mac.empty() && lowerMac(row.mac) == lowerMac(fieldText(info.mac)));
+            any = any || named;
+            if (named && isOnvif(info))
+                out.push_back(fieldText(info.endpointReference));
+        }
+        if (!any)
+            return {std::string()};
+    }
+    return out;
 }
 
 PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
@@ -140,8 +169,9 @@ const char* planUsage() {
            "       vexa apply-plan FILE [--json] [--seconds S] [--receipt FILE [--force]] [--user NAME]\n"
            "                            [--no-address-check]\n"
            "                            (admin password as for activate; nothing is sent unless every row passes,\n"
-           "                             and no new address answers when asked; --user sends the ONVIF login to\n"
-           "                             every ONVIF device that answers)\n";
+           "                             and no new address answers when asked; --user: the ONVIF login goes to\n"
+           "                             the devices the rows name, and to every ONVIF device that answers when a\n"
+           "                             row names a device not heard without it)\n";
 }
 
 int applyPlan(const std::vector<std::string>& argsIn) {
@@ -219,12 +249,35 @@ int applyPlan(const std::vector<std::string>& argsIn) {
     }
 
     Heard heard;
-    if (!startDiscovery(onDevice, &heard, user, password)) {
+    if (!startDiscovery(onDevice, &heard, std::string(), std::string())) {
         wipe(password);
         return 1;
     }
     // The whole link is heard, not only the planned devices: an address may belong to a device left out.
     listenFor(seconds);
+    if (!user.empty()) {
+        // The ONVIF login goes to the devices the rows name; only a row that names no device heard (a serial
+        // number or MAC that a login would reveal) sends it to every ONVIF device that answers.
+        const std::vector<std::string> endpoints = onvifNamed(plan, heard);
+        bool everyone = false;
+        if (endpoints.size() == 1 && endpoints.front().empty()) {
+            std::fprintf(stderr, "vexa apply-plan: a row names no device heard: every ONVIF device that answers is "
+                                 "sent the login to read its serial number and MAC\n");
+            everyone = true;
+        }
+        std::vector<const char*> names;
+        for (const std::string& endpoint : endpoints)
+            names.push_back(endpoint.c_str());
+        const bool given = everyone ? setOnvifLogin(user, password)
+                                    : VEXA_SetOnvifCredentialsFor(names.data(), static_cast<uint32_t>(names.size()),
+                                                                  user.c_str(), password.c_str()) == 1;
+        if (!given) {
+            VEXA_Stop();
+            wipe(password);
+            return 1;
+        }
+        listenFor(seconds);
+    }
     std::vector<VEXA_DEVICE_INFO> records;
     {
         std::lock_guard<std::mutex> lock(heard.mutex);

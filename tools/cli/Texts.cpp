@@ -240,6 +240,7 @@ constexpr JsonRow kOnvifRows[] = {
     {"hardwareId", textField<&VEXA_DEVICE_INFO::hardwareId>},
     {"location", textField<&VEXA_DEVICE_INFO::location>},
     {"httpsPort", numberField<&VEXA_DEVICE_INFO::httpsPort>},
+    {"onvifFlags", numberField<&VEXA_DEVICE_INFO::onvifFlags>}, // VEXA_ONVIF_*: said goodbye, login given, ...
 };
 
 } // namespace

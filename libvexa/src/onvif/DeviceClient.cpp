@@ -250,7 +250,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
     const bool haveCredentials = credentials && !credentials->empty();
     if (mode != Auth::None && !haveCredentials)
         mode = Auth::None;
-    if (session.noToken && (mode == Auth::Token || mode == Auth::TokenDigest))
+    if (session.noToken && mode == Auth::Token)
         mode = session.digestChallenge.empty() ? Auth::None : Auth::Digest;
     std::string uri = "/";
     if (const auto url = parseUrl(session.url))
@@ -259,7 +259,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
     bool ourClock = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         Token token;
-        const bool withToken = mode == Auth::Token || mode == Auth::TokenDigest;
+        const bool withToken = mode == Auth::Token;
         if (withToken) {
             token.user = credentials->user;
             token.password = credentials->password;
@@ -273,7 +273,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
             return result;
         }
         std::string authorization;
-        if ((mode == Auth::TokenDigest || mode == Auth::Digest) && !session.digestChallenge.empty()) {
+        if (mode == Auth::Digest && !session.digestChallenge.empty()) {
             const std::vector<uint8_t> cnonce = newNonce();
             authorization = digestAuthorization(parseDigestChallenge(session.digestChallenge), credentials->user,
                                                 credentials->password, "POST", uri, ++session.digestCount,

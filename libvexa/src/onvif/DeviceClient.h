@@ -16,7 +16,7 @@ typedef void CURL;
 namespace vexa::onvif {
 
 // Digest alone when the device sends a Digest challenge: a UsernameToken goes only to one that shows none.
-enum class Auth : uint8_t { None, Token, TokenDigest, Digest };
+enum class Auth : uint8_t { None, Token, Digest };
 
 class CertificatePins;
 
@@ -53,8 +53,9 @@ public:
     DeviceClient(const DeviceClient&) = delete;
     DeviceClient& operator=(const DeviceClient&) = delete;
 
-    // One request with the authentication the device asks for: anonymous first (unless it asked before), then a
-    // UsernameToken, then HTTP Digest besides when it answers 401 with a challenge.
+    // One request with the authentication the device asks for: anonymous first (unless it asked before), then HTTP
+    // Digest alone when it answers 401 with a Digest challenge, else a UsernameToken (never to a device that ever
+    // showed a challenge, nor when session.noToken).
     CallResult call(Session& session, const char* operation, const std::function<void(pugi::xml_node)>& fill,
                     const Credentials* credentials, bool anonymousOnly = false);
 

@@ -87,6 +87,16 @@ std::string canonicalMac(const std::string& text) {
     return mac ? crypto::formatMac(*mac) : std::string();
 }
 
+// The login mark follows who has a login; a device not read again says so at once, so the list shows which.
+bool markLogin(OnvifDevice& device, bool given) {
+    const uint8_t before = device.flags;
+    if (given)
+        device.flags |= VEXA_ONVIF_LOGIN_GIVEN;
+    else
+        device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_LOGIN_GIVEN);
+    return device.flags != before;
+}
+
 // The host part of a service URL: whose readers a job counts against.
 std::string hostOf(const std::string& url) {
     const auto parsed = parseUrl(url);
@@ -615,7 +625,7 @@ void OnvifService::clear() {
 }
 
 void OnvifService::setCredentials(const std::string& user, const std::string& password) {
-    std::vector<std::string> again;
+    std::vector<std::string> again, marked;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         credentials_.wipe();
@@ -623,23 +633,24 @@ void OnvifService::setCredentials(const std::string& user, const std::string& pa
         credentials_.password = password;
         autoLogin_ = !user.empty();
         for (auto& [endpoint, device] : devices_) {
-            if (autoLogin_ || device.login)
-                device.flags |= VEXA_ONVIF_LOGIN_GIVEN;
-            else
-                device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_LOGIN_GIVEN);
+            const bool changed = markLogin(device, autoLogin_ || device.login);
             if (device.state == VEXA_DETAILS_NEED_LOGIN) {
                 ++device.generation;
                 again.push_back(endpoint);
+            } else if (changed) {
+                marked.push_back(endpoint);
             }
         }
     }
+    for (const std::string& endpoint : marked)
+        report(endpoint);
     for (const std::string& endpoint : again)
         enqueueRead(endpoint);
 }
 
 bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, const std::string& user,
                                      const std::string& password) {
-    std::vector<std::string> again;
+    std::vector<std::string> again, marked;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (const std::string& endpoint : endpoints)
@@ -649,16 +660,17 @@ bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, 
         for (const std::string& endpoint : endpoints) {
             OnvifDevice& device = devices_[endpoint];
             device.login = login;
-            if (login || autoLogin_)
-                device.flags |= VEXA_ONVIF_LOGIN_GIVEN;
-            else
-                device.flags &= static_cast<uint8_t>(~VEXA_ONVIF_LOGIN_GIVEN);
+            const bool changed = markLogin(device, login || autoLogin_);
             if (device.state == VEXA_DETAILS_NEED_LOGIN && login) {
                 ++device.generation;
                 again.push_back(endpoint);
+            } else if (changed) {
+                marked.push_back(endpoint);
             }
         }
     }
+    for (const std::string& endpoint : marked)
+        report(endpoint);
     for (const std::string& endpoint : again)
         enqueueRead(endpoint);
     return true;
