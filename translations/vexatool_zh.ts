@@ -872,6 +872,17 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::DeviceListHeader</name>
+    <message>
+        <source>Tick all listed devices</source>
+        <translation>勾选所有列出的设备</translation>
+    </message>
+    <message>
+        <source>Tick every listed device, or untick them all</source>
+        <translation>勾选所有列出的设备，或全部取消勾选</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
         <location filename="../src/outcome/ErrorText.cpp" line="+88"/>

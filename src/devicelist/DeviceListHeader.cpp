@@ -1,15 +1,26 @@
 #include "devicelist/DeviceListHeader.h"
 
+#include <QCheckBox>
 #include <QEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionButton>
+#include <QSignalBlocker>
 
 namespace VexaTool {
 
 DeviceListHeader::DeviceListHeader(QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent) {
     setSectionsClickable(true);
+    m_box = new QCheckBox(viewport());
+    m_box->setObjectName(QStringLiteral("m_checkBoxTickAll"));
+    m_box->setTristate(true);
+    m_box->setFocusPolicy(Qt::NoFocus);
+    m_box->setAccessibleName(tr("Tick all listed devices"));
+    m_box->setToolTip(tr("Tick every listed device, or untick them all"));
+    m_box->hide();
+    // The box's own next state is not the answer: the page sets it from the rows it ticked.
+    connect(m_box, &QCheckBox::clicked, this, &DeviceListHeader::signalTickAllClicked);
+    connect(this, &QHeaderView::sectionResized, this, &DeviceListHeader::placeBox);
+    connect(this, &QHeaderView::sectionMoved, this, &DeviceListHeader::placeBox);
+    connect(this, &QHeaderView::geometriesChanged, this, &DeviceListHeader::placeBox);
 }
 
 bool DeviceListHeader::event(QEvent* event) {
@@ -19,78 +30,35 @@ bool DeviceListHeader::event(QEvent* event) {
     return handled;
 }
 
+void DeviceListHeader::resizeEvent(QResizeEvent* event) {
+    QHeaderView::resizeEvent(event);
+    placeBox();
+}
+
 void DeviceListHeader::setCheckSection(int logicalIndex) {
     m_section = logicalIndex;
-    viewport()->update();
+    placeBox();
 }
 
 void DeviceListHeader::setCheckState(Qt::CheckState state) {
-    if (state == m_state)
-        return;
-    m_state = state;
-    if (m_section >= 0)
-        updateSection(m_section);
+    const QSignalBlocker blocker(m_box);
+    m_box->setCheckState(state);
 }
 
-QRect DeviceListHeader::checkBoxRect() const {
-    if (m_section < 0 || isSectionHidden(m_section))
-        return QRect();
-    QStyleOptionButton option;
-    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-    const QRect section(sectionViewportPosition(m_section), 0, sectionSize(m_section), height());
-    QRect rect(QPoint(), box.size());
-    rect.moveCenter(section.center());
-    return rect;
+Qt::CheckState DeviceListHeader::checkState() const {
+    return m_box->checkState();
 }
 
-void DeviceListHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
-    QHeaderView::paintSection(painter, rect, logicalIndex);
-    if (logicalIndex != m_section)
-        return;
-    QStyleOptionButton option;
-    option.initFrom(this);
-    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-    option.rect = QRect(QPoint(), box.size());
-    option.rect.moveCenter(rect.center());
-    option.state |= QStyle::State_Enabled;
-    option.state |= m_state == Qt::Checked            ? QStyle::State_On
-                    : m_state == Qt::PartiallyChecked ? QStyle::State_NoChange
-                                                      : QStyle::State_Off;
-    painter->save();
-    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, painter, this);
-    painter->restore();
-}
-
-bool DeviceListHeader::onCheckSection(const QPoint& position) const {
-    return m_section >= 0 && logicalIndexAt(position) == m_section;
-}
-
-void DeviceListHeader::mousePressEvent(QMouseEvent* event) {
-    // The whole section is the box's target, and it is not the base class's: a click there never sorts.
-    if (event->button() == Qt::LeftButton && onCheckSection(event->position().toPoint())) {
-        event->accept();
-        emit signalTickAllClicked();
+void DeviceListHeader::placeBox() {
+    if (m_section < 0 || m_section >= count() || isSectionHidden(m_section)) {
+        m_box->hide();
         return;
     }
-    QHeaderView::mousePressEvent(event);
-}
-
-void DeviceListHeader::mouseReleaseEvent(QMouseEvent* event) {
-    if (onCheckSection(event->position().toPoint())) {
-        event->accept();
-        return;
-    }
-    QHeaderView::mouseReleaseEvent(event);
-}
-
-void DeviceListHeader::mouseDoubleClickEvent(QMouseEvent* event) {
-    // A quick second click is a second toggle, not a request to resize the section.
-    if (event->button() == Qt::LeftButton && onCheckSection(event->position().toPoint())) {
-        event->accept();
-        emit signalTickAllClicked();
-        return;
-    }
-    QHeaderView::mouseDoubleClickEvent(event);
+    const QSize size = m_box->sizeHint();
+    QRect rect(QPoint(), size);
+    rect.moveCenter(QRect(sectionViewportPosition(m_section), 0, sectionSize(m_section), height()).center());
+    m_box->setGeometry(rect);
+    m_box->show();
 }
 
 } // namespace VexaTool

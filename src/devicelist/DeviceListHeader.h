@@ -2,11 +2,14 @@
 
 #include <QHeaderView>
 
+class QCheckBox;
+
 namespace VexaTool {
 
-// The device table's header, with a tri-state check box in the tick column's section: ticked when every listed
-// row is ticked, partly when some are. A click on that section asks to tick (or untick) the listed rows and
-// never sorts; the page decides which rows and sets the state back. GUI thread only.
+// The device table's header, with a tri-state check box over the tick column's section: ticked when every listed
+// row is ticked, partly when some are. The box is a real check box (the skin draws it, a screen reader names
+// it); a click on it asks to tick (or untick) the listed rows and never reaches the header, so it never sorts.
+// The page decides which rows and sets the state back. GUI thread only.
 class DeviceListHeader : public QHeaderView {
     Q_OBJECT
 
@@ -16,9 +19,8 @@ public:
     void setCheckSection(int logicalIndex);
     int checkSection() const { return m_section; }
     void setCheckState(Qt::CheckState state);
-    Qt::CheckState checkState() const { return m_state; }
-    // Where the box is drawn inside the section, in header coordinates.
-    QRect checkBoxRect() const;
+    Qt::CheckState checkState() const;
+    QCheckBox* checkBox() const { return m_box; }
 
 signals:
     void signalTickAllClicked();
@@ -27,16 +29,13 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    bool onCheckSection(const QPoint& position) const;
+    void placeBox();
 
+    QCheckBox* m_box = nullptr;
     int m_section = -1;
-    Qt::CheckState m_state = Qt::Unchecked;
 };
 
 } // namespace VexaTool
