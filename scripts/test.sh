@@ -32,6 +32,11 @@ if [ "${VEXA_QUICK:-0}" != "1" ]; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         bash scripts/netns.sh ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 600
 
+    echo "== CMake's default generator: the library's layout test configures and builds as a newcomer types it"
+    cmake -S . -B build-default -DVEXA_GUI=OFF -DVEXA_BENCH=OFF -DVEXA_WERROR=$werror >/dev/null
+    cmake --build build-default -j "$jobs" --target tst_vexa_layout
+    build-default/tests/tst_vexa_layout --gtest_brief=1
+
     if [ -f tests/fuzz/CMakeLists.txt ]; then
         echo "== Codec fuzz target under libFuzzer, a short run from the seed corpus"
         cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVEXA_GUI=OFF \

@@ -150,6 +150,10 @@
         <source>Devices</source>
         <translation>设备</translation>
     </message>
+    <message>
+        <source>Devices hidden by their maker mark</source>
+        <translation>因厂商标识而隐藏的设备</translation>
+    </message>
 </context>
 <context>
     <name>DeviceModifyPage</name>
@@ -610,6 +614,18 @@
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
+    <message numerus="yes">
+        <source>(%n hidden)</source>
+        <translation>
+            <numerusform>（%n 台已隐藏）</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device(s) of ours answered with another maker&apos;s mark and are not listed. The command-line client lists them; Refresh counts again.</source>
+        <translation>
+            <numerusform>%n 台本公司设备以其他厂商的标识应答，未列出。命令行客户端会列出它们；刷新后重新计数。</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>VexaTool::DeviceInfoModel</name>
@@ -852,6 +868,33 @@
         <location line="+236"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
+    </message>
+    <message>
+        <source>Tick every listed device, or untick them all</source>
+        <translation>勾选所有列出的设备，或全部取消勾选</translation>
+    </message>
+    <message>
+        <source>Tick all listed devices</source>
+        <translation>勾选所有列出的设备</translation>
+    </message>
+    <message>
+        <source>ONVIF devices have no activation step: they come with the password their maker set.</source>
+        <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
+    </message>
+    <message>
+        <source>Tick %1 at %2</source>
+        <translation>勾选 %1（%2）</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceListHeader</name>
+    <message>
+        <source>Tick all listed devices</source>
+        <translation>勾选所有列出的设备</translation>
+    </message>
+    <message>
+        <source>Tick every listed device, or untick them all</source>
+        <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
 </context>
 <context>
@@ -1103,6 +1146,30 @@
         <source>Succeed</source>
         <translation type="vanished">成功</translation>
     </message>
+    <message>
+        <source>Copy path</source>
+        <translation>复制路径</translation>
+    </message>
+    <message>
+        <source>Where the receipt is</source>
+        <translation>回执位置</translation>
+    </message>
+    <message>
+        <source>Copy the path of the receipts folder</source>
+        <translation>复制回执文件夹的路径</translation>
+    </message>
+    <message>
+        <source>Receipts folder: %1</source>
+        <translation>回执文件夹：%1</translation>
+    </message>
+    <message>
+        <source>Receipt saved as %1</source>
+        <translation>回执已保存为 %1</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>完成</translation>
+    </message>
 </context>
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
@@ -1209,6 +1276,18 @@
         <location line="+2"/>
         <source>IPv6 gateway not correct.</source>
         <translation>IPv6网关不正确。</translation>
+    </message>
+    <message>
+        <source>Keep each device&apos;s name</source>
+        <translation>保留各设备的名称</translation>
+    </message>
+    <message>
+        <source>Untick to name the devices: {n} in the name counts 1, 2, 3… in the list&apos;s order, as in Lobby-{n}.</source>
+        <translation>取消勾选以命名设备：名称中的 {n} 按列表顺序计为 1、2、3…，例如 Lobby-{n}。</translation>
+    </message>
+    <message>
+        <source>Lobby-{n}</source>
+        <translation>大厅-{n}</translation>
     </message>
 </context>
 <context>

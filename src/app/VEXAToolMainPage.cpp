@@ -160,6 +160,8 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
             Qt::QueuedConnection);
     connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, listPage, &DeviceDisplayPage::onDeviceUpdate,
             Qt::QueuedConnection);
+    connect(handler, &VEXA::VexaHandler::signalDeviceHiddenByMaker, listPage, &DeviceDisplayPage::onDeviceHiddenByMaker,
+            Qt::QueuedConnection);
     // Direct: the modify page must know the ticked devices before the next click reaches it.
     connect(listPage, &DeviceDisplayPage::signalCurrentSelectionModelChange, modifyPage,
             &DeviceModifyPage::onCurrentSelectionChange, Qt::DirectConnection);

@@ -25,8 +25,10 @@ WarningDialog::WarningDialog(Kind kind, const QString& text, QWidget* /*caller*/
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setContent(kind, text);
     setAttribute(Qt::WA_TranslucentBackground);
+    // Only a success closes itself: an error or a notice waits for the reader, who may be up a ladder.
     // A coarse timer may fire up to 5 % early; the box stays up for the whole interval.
-    m_closeTimer.start(autoCloseMs, Qt::PreciseTimer, this);
+    if (kind == Success)
+        m_closeTimer.start(autoCloseMs, Qt::PreciseTimer, this);
 }
 
 WarningDialog::~WarningDialog() = default;
@@ -90,17 +92,21 @@ void WarningDialog::showLongWarning(const QPoint& position, Kind kind, const QSt
     run(position, kind, text, caller, field, hintLabel, true);
 }
 
+void WarningDialog::mark(Kind kind, aptui::MultiStateLineEdit* field, QLabel* hintLabel) {
+    if (field == nullptr || hintLabel == nullptr)
+        return;
+    if (kind == Error) {
+        field->setLineEditState(aptui::MultiStateLineEdit::ERROR);
+        hintLabel->setPixmap(QPixmap(QString::fromLatin1(kErrorHintIcon)));
+    } else if (kind == Information) {
+        field->setLineEditState(aptui::MultiStateLineEdit::TIP);
+        hintLabel->setPixmap(QPixmap(QString::fromLatin1(kInfoHintIcon)));
+    }
+}
+
 void WarningDialog::run(const QPoint& position, Kind kind, const QString& text, QWidget* caller,
                         aptui::MultiStateLineEdit* field, QLabel* hintLabel, bool tall) {
-    if (field != nullptr && hintLabel != nullptr) {
-        if (kind == Error) {
-            field->setLineEditState(aptui::MultiStateLineEdit::ERROR);
-            hintLabel->setPixmap(QPixmap(QString::fromLatin1(kErrorHintIcon)));
-        } else if (kind == Information) {
-            field->setLineEditState(aptui::MultiStateLineEdit::TIP);
-            hintLabel->setPixmap(QPixmap(QString::fromLatin1(kInfoHintIcon)));
-        }
-    }
+    mark(kind, field, hintLabel);
     WarningDialog dialog(kind, text, caller);
     if (tall) {
         dialog.resize(310, 160);

@@ -19,8 +19,9 @@ class MultiStateLineEdit;
 
 namespace VexaTool {
 
-// A small frameless, translucent message box that closes itself after two seconds. It reports a success, an
-// information or an error; a caller may also have the offending editor marked.
+// A small frameless, translucent message box. It reports a success, which closes itself after two seconds, or
+// an information or an error, which stays until the user closes it; a caller may also have the offending editor
+// marked.
 class WarningDialog : public QDialog {
     Q_OBJECT
 
@@ -52,6 +53,9 @@ public:
                                 aptui::MultiStateLineEdit* field = nullptr, QLabel* hintLabel = nullptr) {
         showLongWarning(position, static_cast<Kind>(kind), text, caller, field, hintLabel);
     }
+
+    // Marks field and hintLabel as showWarning does, without a box: for a form that names all its faults in one.
+    static void mark(Kind kind, aptui::MultiStateLineEdit* field, QLabel* hintLabel);
 
     // Where a caller puts the box so that it sits centred on itself.
     static QPoint centredOn(const QWidget* caller);

@@ -18,6 +18,7 @@
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/DeviceListHeader.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/PasswordBytes.h"
@@ -85,11 +86,19 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Rows are one line high; telling the view so spares it measuring thousands of rows.
     table->setUniformRowHeights(true);
+    m_header = new DeviceListHeader(table);
+    m_header->setSectionsMovable(true);
+    m_header->setStretchLastSection(true);
+    table->setHeader(m_header);
+    m_header->setCheckSection(m_model->columnOf(DeviceInfoModel::KindCheck));
+    connect(m_header, &DeviceListHeader::signalTickAllClicked, this, &DeviceDisplayPage::tickAllListed);
+    connect(m_header, &DeviceListHeader::signalLookChanged, this, &DeviceDisplayPage::fitColumnsToHeaders);
     for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind)
         table->setColumnWidth(m_model->columnOf(kind), kColumnWidths[kind]);
 
     table->setSortingEnabled(true);
     table->sortByColumn(m_model->columnOf(DeviceInfoModel::KindId), Qt::AscendingOrder);
+    fitColumnsToHeaders(); // with the room of the sort indicator, which every section reserves
 
     QHeaderView* header = table->header();
     // A header click first flips the indicator, on which the view sorts, and then reports the click: the
@@ -169,6 +178,10 @@ QLabel* DeviceDisplayPage::countLabel() const {
     return m_ui->m_labelDeviceCountValue;
 }
 
+QLabel* DeviceDisplayPage::hiddenCountLabel() const {
+    return m_ui->m_labelHiddenCount;
+}
+
 QLineEdit* DeviceDisplayPage::filterEdit() const {
     return m_ui->m_lineEditFilter;
 }
@@ -191,6 +204,36 @@ QString DeviceDisplayPage::cellText(int row, int kind) const {
     return item ? item->text() : QString();
 }
 
+void DeviceDisplayPage::fitColumnsToHeaders() {
+    // Widened to the header's text where that needs more (no title cut to "IPv4 GateW…"), never narrowed: the
+    // skin's font arrives after construction, and a column the user widened stays so.
+    QHeaderView* header = m_ui->m_tableViewVexa->header();
+    for (int kind = DeviceInfoModel::KindId; kind < DeviceInfoModel::KindCount; ++kind) {
+        const int column = m_model->columnOf(kind);
+        const int needed = header->sectionSizeHint(column);
+        if (header->sectionSize(column) < needed)
+            m_ui->m_tableViewVexa->setColumnWidth(column, needed);
+    }
+}
+
+void DeviceDisplayPage::tickAllListed() {
+    const int shown = m_filter->rowCount();
+    if (shown == 0)
+        return;
+    const bool untick = static_cast<int>(shownCheckedRows().size()) == shown;
+    m_tickingAll = true;
+    m_filter->setShownCheckState(untick ? Qt::Unchecked : Qt::Checked);
+    m_tickingAll = false;
+    reportCheckedDevices();
+}
+
+void DeviceDisplayPage::updateTickAll(int shownTicked) {
+    const int shown = m_filter->rowCount();
+    m_header->setCheckState(shownTicked == 0       ? Qt::Unchecked
+                            : shownTicked >= shown ? Qt::Checked
+                                                   : Qt::PartiallyChecked);
+}
+
 void DeviceDisplayPage::updateCount() {
     if (m_filter->isFiltering())
         m_ui->m_labelDeviceCountValue->setText(tr("%1 of %2").arg(m_filter->rowCount()).arg(m_model->rowCount()));
@@ -198,6 +241,14 @@ void DeviceDisplayPage::updateCount() {
         m_ui->m_labelDeviceCountValue->setText(QString::number(m_model->rowCount()));
     const int onvif = m_model->onvifCount();
     m_ui->m_labelDeviceCountValue->setToolTip(onvif > 0 ? tr("%n of them ONVIF devices", nullptr, onvif) : QString());
+    updateTickAll(m_model->checkedCount() > 0 ? static_cast<int>(shownCheckedRows().size()) : 0);
+    const int hidden = static_cast<int>(m_hiddenByMaker.size());
+    m_ui->m_labelHiddenCount->setVisible(hidden > 0);
+    m_ui->m_labelHiddenCount->setText(tr("(%n hidden)", nullptr, hidden));
+    m_ui->m_labelHiddenCount->setToolTip(
+        tr("%n device(s) of ours answered with another maker's mark and are not listed. The command-line client "
+           "lists them; Refresh counts again.",
+           nullptr, hidden));
 }
 
 QList<int> DeviceDisplayPage::shownCheckedRows() const {
@@ -258,7 +309,20 @@ void DeviceDisplayPage::onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo) {
         login(struDevInfo);
 }
 
+void DeviceDisplayPage::onDeviceHiddenByMaker(VEXA_DEVICE_MY_INFO struDevInfo) {
+    const DeviceKey key = deviceKeyOf(struDevInfo);
+    m_hiddenByMaker.insert(key.serialNo + QChar(0) + key.mac);
+    updateCount();
+}
+
 void DeviceDisplayPage::onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo) {
+    if (!m_hiddenByMaker.isEmpty()) {
+        const DeviceKey key = deviceKeyOf(struDevInfo);
+        if (m_hiddenByMaker.remove(key.serialNo + QChar(0) + key.mac)) {
+            updateCount();
+            return;
+        }
+    }
     if (!deferDeviceEvent(DeviceEvent::Logout, struDevInfo))
         logout(struDevInfo);
 }
@@ -523,6 +587,7 @@ DeviceInfo DeviceDisplayPage::entryOf(int row, const DeviceKey& key, const VEXA_
 void DeviceDisplayPage::reportCheckedDevices() {
     const QList<int> rows = shownCheckedRows();
     m_lastReportedCount = static_cast<int>(rows.size());
+    updateTickAll(m_lastReportedCount);
     if (rows.isEmpty()) {
         m_ui->m_btnExportDeviceInfo->setEnabled(false);
         emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
@@ -588,7 +653,7 @@ void DeviceDisplayPage::reportCheckedDevices() {
 }
 
 void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
-    if (!pItem || pItem->column() != m_model->columnOf(DeviceInfoModel::KindCheck))
+    if (m_tickingAll || !pItem || pItem->column() != m_model->columnOf(DeviceInfoModel::KindCheck))
         return;
     const int ticked =
         m_filter->isFiltering() ? static_cast<int>(m_filter->shownCheckedSourceRows().size()) : m_model->checkedCount();
@@ -611,6 +676,7 @@ void DeviceDisplayPage::onManualUpdate() {
         m_twins.clear();
         m_twinRecords.clear();
     }
+    m_hiddenByMaker.clear();
     m_model->removeRows(0, m_model->rowCount());
     updateCount();
     m_ui->m_btnExportDeviceInfo->setEnabled(false);

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QModelIndex>
 #include <QPointer>
+#include <QSet>
 #include <QUrl>
 #include <QVector>
 
@@ -40,6 +41,7 @@ class CTableView;
 namespace VexaTool {
 
 class DeviceFilterProxyModel;
+class DeviceListHeader;
 class PlanBatch;
 class DeviceInfoModel;
 
@@ -73,6 +75,12 @@ public:
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
     QLabel* countLabel() const;
+    // "(n hidden)" beside the count: devices left out for their maker mark; hidden when there are none.
+    QLabel* hiddenCountLabel() const;
+    // The header with the tick-all box over the tick column.
+    DeviceListHeader* listHeader() const { return m_header; }
+    // The tick-all box: ticks every listed (filtered) row, or unticks them when all are ticked already.
+    void tickAllListed();
 
     // The device's web page for a row: its address and HTTP port, port 80 when the device reports none.
     QUrl webAddress(int row) const;
@@ -107,6 +115,8 @@ public slots:
     void onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo);
     void onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo);
     void onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo);
+    // A device left out for its maker mark: counted beside the device count until it leaves or Refresh.
+    void onDeviceHiddenByMaker(VEXA_DEVICE_MY_INFO struDevInfo);
     void onSaveDeviceInfoToExcel();
     void onManualUpdate();
     void onDevicesModifyResult(QVector<DeviceInfo> vecDeviceInfo);
@@ -141,6 +151,8 @@ private:
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
     void updateCount();
+    void updateTickAll(int shownTicked);
+    void fitColumnsToHeaders();
     void onPlanApply();
     void onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params);
     void onPlanFinished();
@@ -155,6 +167,8 @@ private:
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
     DeviceInfoModel* m_model = nullptr;
     DeviceFilterProxyModel* m_filter = nullptr;
+    DeviceListHeader* m_header = nullptr;
+    bool m_tickingAll = false; // one report after ticking every listed row, not one per row
     aptui::TreeViewWithLeftPixmapDelegate* m_delegate = nullptr;
     QByteArray m_headerState;
     int m_lastReportedCount = -1;
@@ -164,7 +178,8 @@ private:
     QColor m_conflictColor;
     // How many stored records of ours carry each MAC: the duplicate test on arrival without a scan of the store.
     QHash<QString, int> m_storedMacs;
-    int m_storedTotal = 0; // every stored record, ours and ONVIF
+    QSet<QString> m_hiddenByMaker; // serial number + MAC of each device left out for its maker mark
+    int m_storedTotal = 0;         // every stored record, ours and ONVIF
     // A device answering on both protocols is one row, ours: MACs (lower case, '-') of ours and of ONVIF
     // devices with details, and the ONVIF side of each such device by its endpoint reference.
     QHash<QString, DeviceKey> m_oursByMac;

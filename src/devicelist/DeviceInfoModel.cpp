@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QSignalBlocker>
+#include <QTextDocumentFragment>
 
 #include "devicelist/CIpStandardItem.h"
 #include "devicelist/NumericStandardItem.h"
+#include "export/ExcelManager.h"
 #include "toolkit/TargetPath.h"
 #include "vexa.h"
 
@@ -58,6 +60,8 @@ DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     m_notAvailable = tr("N/A");
     m_activated = tr("Activated");
     m_notActivated = tr("Not activated");
+    m_notApplicable = QStringLiteral("\u2014");
+    m_notApplicableTip = tr("ONVIF devices have no activation step: they come with the password their maker set.");
     m_empty = tr("");
     loadPositions();
     setColumnCount(KindCount);
@@ -125,9 +129,14 @@ void DeviceInfoModel::setHeader() {
     for (int kind = 0; kind < KindCount; ++kind) {
         auto* item = new QStandardItem(titles[kind]);
         item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (kind == KindPort || kind == KindHttpPort || kind == KindRtspPort || kind == KindChannelNo ||
+            kind == KindIpv6PrefixLength)
+            item->setData(true, ExcelManager::NumberColumnRole);
         if (kind == KindCheck) {
             item->setData(tr(""), Qt::CheckStateRole);
             item->setData(true, kHeaderFlagRole);
+            item->setToolTip(tr("Tick every listed device, or untick them all"));
+            item->setData(tr("Tick all listed devices"), Qt::AccessibleTextRole);
         }
         setHorizontalHeaderItem(columnOf(kind), item);
     }
@@ -703,6 +712,26 @@ QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
                 return tr("Address used by %1 devices").arg(users);
             }
         }
+    }
+    if (role == Qt::AccessibleTextRole && index.column() == columnOf(KindCheck)) {
+        // The tick cell shows only a box: a screen reader says whose box it is.
+        const QString serial = QStandardItemModel::data(index.siblingAtColumn(columnOf(KindSerialNumber))).toString();
+        const QString address = QStandardItemModel::data(index.siblingAtColumn(columnOf(KindIpv4Address))).toString();
+        return tr("Tick %1 at %2").arg(serial, address);
+    }
+    if (role == Qt::AccessibleDescriptionRole) {
+        // What a tool tip tells the mouse, a screen reader reads as the cell's description.
+        const QString tip = data(index, Qt::ToolTipRole).toString();
+        if (!tip.isEmpty())
+            return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+        return QStandardItemModel::data(index, role);
+    }
+    if ((role == Qt::DisplayRole || role == Qt::ToolTipRole) && index.column() == columnOf(KindActivationState)) {
+        // Activation is a step of our devices only: an ONVIF device whose details are read shows a dash.
+        const QModelIndex id = index.siblingAtColumn(columnOf(KindId));
+        if (QStandardItemModel::data(id, ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF &&
+            QStandardItemModel::data(id, DetailsStateRole).toInt() == VEXA_DETAILS_READ)
+            return role == Qt::DisplayRole ? QVariant(m_notApplicable) : QVariant(m_notApplicableTip);
     }
     if (role == Qt::ForegroundRole) {
         // Every cell is grey unless it says otherwise; kept here rather than in 25 items per row.

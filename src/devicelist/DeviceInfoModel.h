@@ -187,6 +187,7 @@ private:
 
     QSet<QString> m_sharedTexts;
     QString m_yes, m_no, m_on, m_off, m_notAvailable, m_activated, m_notActivated, m_empty;
+    QString m_notApplicable, m_notApplicableTip; // the activation cell of an ONVIF device
 
     QBrush m_textBrush;
     QBrush m_conflictBrush;

@@ -264,6 +264,7 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
             (recordText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode)) {
             qCDebug(lcVexaDiscovery).noquote()
                 << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);
+            emit signalDeviceHiddenByMaker(record);
             return;
         }
         qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_signal_add_") + address;

@@ -98,6 +98,8 @@ signals:
     void signalDeviceOnline(VEXA_DEVICE_MY_INFO struDevInfo);
     void signalDeviceOffline(VEXA_DEVICE_MY_INFO struDevInfo);
     void signalDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo);
+    // A device of ours whose maker mark is another's: not listed, but counted, so that the list can say so.
+    void signalDeviceHiddenByMaker(VEXA_DEVICE_MY_INFO struDevInfo);
 
 private:
     VexaHandler();

@@ -28,8 +28,8 @@ QString doubleQuoted(const QString& name) {
 }
 
 QString cellText(const QStandardItemModel* model, int row, int column) {
-    const QStandardItem* item = model->item(row, column);
-    return item ? item->text() : QString();
+    // What the table shows, which a model may derive from the item's text.
+    return model->index(row, column).data(Qt::DisplayRole).toString();
 }
 
 } // namespace
@@ -128,6 +128,9 @@ bool ExcelManager::exportThroughWriter(const QString& fileName, const QString& f
     QVector<QStringList> table;
     table.reserve(rows.size() + 1);
     table.append(columns);
+    QVector<bool> numberColumns;
+    for (int column = 1; column < model->columnCount(); ++column)
+        numberColumns.append(model->headerData(column, Qt::Horizontal, NumberColumnRole).toBool());
     for (int row : rows) {
         if (row < 0 || row >= model->rowCount())
             return false;
@@ -137,7 +140,7 @@ bool ExcelManager::exportThroughWriter(const QString& fileName, const QString& f
             cells.append(cellText(model, row, column));
         table.append(cells);
     }
-    return XlsWriter::write(path, fileName, table);
+    return XlsWriter::write(path, fileName, table, numberColumns);
 }
 
 } // namespace VexaTool

@@ -16,6 +16,10 @@ class ExcelManager : public QObject {
     Q_OBJECT
 
 public:
+    // True in a column's header data when its cells are numbers (ports, counts): the workbook writes them as
+    // numbers, so a spreadsheet sorts and sums them; every other cell is text.
+    static constexpr int NumberColumnRole = Qt::UserRole + 60;
+
     explicit ExcelManager(QObject* parent = nullptr);
 
     // fileName without extension; folder ending in "/". True when every row was written.

@@ -1,6 +1,8 @@
 #include "export/XlsWriter.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include <QHash>
 #include <QSaveFile>
@@ -44,6 +46,25 @@ void set32(QByteArray& out, qsizetype at, quint32 value) {
 void putUtf16(QByteArray& out, const QString& text) {
     for (QChar c : text)
         put16(out, c.unicode());
+}
+
+void putDouble(QByteArray& out, double value) {
+    quint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    put32(out, static_cast<quint32>(bits));
+    put32(out, static_cast<quint32>(bits >> 32));
+}
+
+// Digits only, spaces around allowed; a leading zero ("007") is an identifier, kept as text.
+std::optional<quint32> wholeNumber(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 9 || (digits.size() > 1 && digits.front() == QLatin1Char('0')))
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    return digits.toUInt();
 }
 
 void record(QByteArray& out, quint16 type, const QByteArray& data) {
@@ -163,7 +184,8 @@ QString XlsWriter::sheetName(const QString& name) {
     return result;
 }
 
-QByteArray XlsWriter::workbookStream(const QString& name, const QVector<QStringList>& rows) {
+QByteArray XlsWriter::workbookStream(const QString& name, const QVector<QStringList>& rows,
+                                     const QVector<bool>& numberColumns) {
     int columns = 0;
     for (const QStringList& row : rows)
         columns = std::max(columns, static_cast<int>(row.size()));
@@ -178,6 +200,17 @@ QByteArray XlsWriter::workbookStream(const QString& name, const QVector<QStringL
         const QStringList& row = rows.at(r);
         for (int c = 0; c < row.size(); ++c) {
             const QString text = row.at(c).left(kMaxCellChars);
+            if (c < numberColumns.size() && numberColumns.at(c)) {
+                if (const std::optional<quint32> value = wholeNumber(text)) {
+                    QByteArray d;
+                    put16(d, static_cast<quint16>(r));
+                    put16(d, static_cast<quint16>(c));
+                    put16(d, 15);
+                    putDouble(d, *value);
+                    record(cells, 0x0203, d); // NUMBER
+                    continue;
+                }
+            }
             auto found = indexOf.constFind(text);
             if (found == indexOf.cend()) {
                 found = indexOf.insert(text, static_cast<quint32>(strings.size()));
@@ -338,13 +371,15 @@ QByteArray XlsWriter::compoundFile(const QByteArray& workbookStream) {
     return out;
 }
 
-QByteArray XlsWriter::workbook(const QString& sheetName, const QVector<QStringList>& rows) {
-    const QByteArray stream = workbookStream(sheetName, rows);
+QByteArray XlsWriter::workbook(const QString& sheetName, const QVector<QStringList>& rows,
+                               const QVector<bool>& numberColumns) {
+    const QByteArray stream = workbookStream(sheetName, rows, numberColumns);
     return stream.isEmpty() ? QByteArray() : compoundFile(stream);
 }
 
-bool XlsWriter::write(const QString& path, const QString& sheetName, const QVector<QStringList>& rows) {
-    const QByteArray bytes = workbook(sheetName, rows);
+bool XlsWriter::write(const QString& path, const QString& sheetName, const QVector<QStringList>& rows,
+                      const QVector<bool>& numberColumns) {
+    const QByteArray bytes = workbook(sheetName, rows, numberColumns);
     if (bytes.isEmpty())
         return false;
     QSaveFile file(path);

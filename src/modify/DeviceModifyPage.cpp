@@ -146,8 +146,9 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
 
     for (aptui::MultiStateLineEdit* edit :
          {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditAdminPassword}) {
+        // No length limit on the editor: a cut password would reach the device while the user believes the whole
+        // one. Too long is refused, with the reason, when the change is asked for.
         edit->installEventFilter(this);
-        edit->setMaxLength(16);
         edit->setContextMenuPolicy(Qt::NoContextMenu);
         edit->setEchoMode(QLineEdit::Password);
     }
@@ -566,8 +567,9 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         }
     }
     // UTF-8, as device texts are read; checked against the 32-byte field by the form.
-    const QByteArray name = values.deviceName.toUtf8();
     for (int j = 0; j < count; ++j) {
+        const QByteArray name =
+            values.keepNames ? QByteArray() : DeviceNetParaPage::batchName(values.deviceName, j + 1).toUtf8();
         const DeviceInfo& entry = run.entries[j];
         VEXA_NET_PARAM params;
         std::memset(&params, 0, sizeof params);

@@ -1,11 +1,16 @@
 #include "modify/DeviceModifyResultPage.h"
 
+#include <QClipboard>
 #include <QDate>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QUrl>
@@ -59,16 +64,54 @@ DeviceModifyResultPage::DeviceModifyResultPage(QWidget* parent)
     m_btnReceipts->hide();
     m_ui->m_layoutCounts->insertWidget(m_ui->m_layoutCounts->indexOf(m_ui->m_btnSaveReceipt), m_btnReceipts);
     m_folderOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    connect(m_btnReceipts, &QPushButton::clicked, this, [this] {
-        if (!m_historyPath.isEmpty() && m_folderOpener)
-            m_folderOpener(QUrl::fromLocalFile(QFileInfo(m_historyPath).absolutePath()));
-    });
+    connect(m_btnReceipts, &QPushButton::clicked, this, &DeviceModifyResultPage::onOpenReceipts);
+
+    // Under the table: where the receipt is, and (when no file manager opens the folder) the folder's path to
+    // copy. Both selectable, so that an installer can take them along.
+    auto* receiptRow = new QWidget(content);
+    auto* receiptLayout = new QHBoxLayout(receiptRow);
+    receiptLayout->setContentsMargins(0, 0, 0, 0);
+    m_labelReceiptPath = new QLabel(receiptRow);
+    m_labelReceiptPath->setObjectName(QStringLiteral("m_labelReceiptPath"));
+    m_labelReceiptPath->setTextFormat(Qt::PlainText);
+    m_labelReceiptPath->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_labelReceiptPath->setWordWrap(true);
+    m_labelReceiptPath->setAccessibleName(tr("Where the receipt is"));
+    m_btnCopyFolder = new QPushButton(tr("Copy path"), receiptRow);
+    m_btnCopyFolder->setObjectName(QStringLiteral("m_btnCopyReceiptFolder"));
+    m_btnCopyFolder->setAccessibleName(tr("Copy the path of the receipts folder"));
+    m_btnCopyFolder->hide();
+    connect(m_btnCopyFolder, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(receiptFolder())); });
+    receiptLayout->addWidget(m_labelReceiptPath, 1);
+    receiptLayout->addWidget(m_btnCopyFolder);
+    receiptRow->hide();
+    m_receiptRow = receiptRow;
+    m_ui->m_layoutPage->addWidget(receiptRow, 2, 0);
+}
+
+QString DeviceModifyResultPage::receiptFolder() const {
+    return m_historyPath.isEmpty() ? QString() : QFileInfo(m_historyPath).absolutePath();
+}
+
+void DeviceModifyResultPage::onOpenReceipts() {
+    if (m_historyPath.isEmpty())
+        return;
+    if (m_folderOpener && m_folderOpener(QUrl::fromLocalFile(receiptFolder())))
+        return;
+    // Nothing opens folders here (no file manager): the path, to copy, is what we can give.
+    m_labelReceiptPath->setText(tr("Receipts folder: %1").arg(QDir::toNativeSeparators(receiptFolder())));
+    m_btnCopyFolder->show();
 }
 
 void DeviceModifyResultPage::setReceiptHistory(const QString& path) {
     m_historyPath = path;
     m_btnReceipts->setVisible(!path.isEmpty());
     m_btnReceipts->setToolTip(path);
+    m_receiptRow->setVisible(!path.isEmpty());
+    m_btnCopyFolder->hide();
+    m_labelReceiptPath->setText(path.isEmpty() ? QString()
+                                               : tr("Receipt saved as %1").arg(QDir::toNativeSeparators(path)));
 }
 
 DeviceModifyResultPage::~DeviceModifyResultPage() = default;
@@ -102,12 +145,15 @@ void DeviceModifyResultPage::setEntries(const QVector<DeviceInfo>& entries) {
             item->setEditable(false);
         }
         QStandardItem* result = row.last();
+        // The icon says it on screen; a screen reader reads the cell's name.
         if (entry.outcome.isDone()) {
             result->setIcon(QIcon(QString::fromLatin1(kOkIcon)));
             result->setText(QString());
+            result->setData(entry.result.isEmpty() ? tr("Done") : entry.result, Qt::AccessibleTextRole);
         } else {
             result->setIcon(QIcon(QString::fromLatin1(kErrorIcon)));
             result->setToolTip(entry.result);
+            result->setData(entry.result, Qt::AccessibleTextRole);
             ++m_failures;
         }
         m_model->appendRow(row);

@@ -10,6 +10,7 @@
 #include "discovery/DeviceRecord.h"
 #include "plan/core/Receipt.h"
 
+class QLabel;
 class QPushButton;
 class QStandardItemModel;
 class QUrl;
@@ -47,8 +48,9 @@ public:
     bool saveReceipt(const QString& path);
     // Replaces the save-file chooser (tests).
     void setReceiptFileChooser(std::function<QString()> chooser) { m_receiptChooser = std::move(chooser); }
-    // The receipt the run wrote by itself into the user's receipts folder: "Receipts…" opens that folder,
-    // the history of every batch and plan. Empty: no such file, no button.
+    // The receipt the run wrote by itself into the user's receipts folder, named under the table: "Receipts…"
+    // opens that folder, the history of every batch and plan, or shows its path with a copy button when nothing
+    // opens it. Empty: no such file, no button.
     void setReceiptHistory(const QString& path);
     // Replaces how the folder is opened (tests); it gets the folder's URL.
     void setFolderOpener(std::function<bool(const QUrl&)> opener) { m_folderOpener = std::move(opener); }
@@ -64,9 +66,15 @@ private:
     std::function<QString()> m_receiptChooser;
     std::function<bool(const QUrl&)> m_folderOpener;
     QPushButton* m_btnReceipts = nullptr;
+    QPushButton* m_btnCopyFolder = nullptr;
+    QLabel* m_labelReceiptPath = nullptr;
+    QWidget* m_receiptRow = nullptr;
     QString m_historyPath;
 
     void onSaveReceipt();
+    // "Receipts…": the folder in the file manager, or its path to copy when nothing opens it.
+    void onOpenReceipts();
+    QString receiptFolder() const;
 };
 
 } // namespace VexaTool

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <optional>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGridLayout>
 #include <QSignalBlocker>
 
 #include "aptui/MultiStateLineEdit.h"
@@ -69,6 +71,31 @@ DeviceNetParaPage::DeviceNetParaPage(QWidget* parent)
     m_ui->m_lineEditIPV6Gateway->setMaxLength(64);
     // Characters, not bytes: the byte limit of the device's field is checked on submit, with a sentence.
     m_ui->m_lineEditDeviceName->setMaxLength(static_cast<int>(sizeof(VEXA_NET_PARAM::deviceName)));
+
+    // A batch keeps each device's name unless the user asks otherwise; one name for all is rarely meant.
+    m_keepNames = new QCheckBox(tr("Keep each device's name"), m_ui->m_widgetStartIp);
+    m_keepNames->setObjectName(QStringLiteral("m_checkBoxKeepNames"));
+    m_keepNames->setAccessibleName(tr("Keep each device's name"));
+    m_keepNames->setToolTip(tr("Untick to name the devices: {n} in the name counts 1, 2, 3… in the list's order, "
+                               "as in Lobby-{n}."));
+    m_keepNames->setChecked(true);
+    m_ui->m_layoutStartIp->addWidget(m_keepNames, 2, 1, 1, 2);
+    // Typing a name unticks it; ticking it again empties the name.
+    connect(m_keepNames, &QCheckBox::toggled, this, [this](bool keep) {
+        if (!keep)
+            return;
+        m_ui->m_lineEditDeviceName->clear();
+        m_ui->m_lineEditDeviceName->clearMark(m_ui->m_labelHintDeviceName);
+    });
+    connect(m_ui->m_lineEditDeviceName, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_ui->m_widgetStartIp->isVisibleTo(this) && !text.trimmed().isEmpty())
+            m_keepNames->setChecked(false);
+    });
+}
+
+QString DeviceNetParaPage::batchName(const QString& pattern, int number) {
+    QString name = pattern.trimmed();
+    return name.replace(QLatin1String("{n}"), QString::number(number));
 }
 
 DeviceNetParaPage::~DeviceNetParaPage() = default;
@@ -149,6 +176,7 @@ void DeviceNetParaPage::showLayout(bool batch) {
     // A batch has a start address and one DHCP box for all; one device shows its own serial number and address.
     m_ui->m_widgetStartIp->setVisible(batch);
     m_ui->m_checkBoxBatchDHCP->setVisible(batch);
+    m_ui->m_lineEditDeviceName->setPlaceholderText(batch ? tr("Lobby-{n}") : QString());
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_ui->m_labelSerialNumber, m_ui->m_lineEditSerialNumber, m_ui->m_labelHintDeviceSerial,
              m_ui->m_labelIpAddress, m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, m_ui->m_checkBoxDHCP})
@@ -170,6 +198,7 @@ void DeviceNetParaPage::clearAndLock() {
     m_serialNo.clear();
     m_mac.clear();
     m_shownName.clear();
+    m_shownTexts.clear();
     m_onvif = false;
     resetMarks();
 }
@@ -242,6 +271,9 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
 
     m_onvif = isOnvif(record);
     lockForOnvif(record);
+    m_shownTexts.clear();
+    for (const aptui::MultiStateLineEdit* edit : gridEditors())
+        m_shownTexts.insert(edit, edit->text());
 
     // The box is set here without telling the modify page: this fill already leaves the form as it should be.
     const QSignalBlocker blocker(m_ui->m_checkBoxDHCP);
@@ -337,6 +369,8 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     m_ui->m_lineEditGateway->setEnabled(gateway);
     m_ui->m_lineEditHttpPort->setEnabled(http);
     m_ui->m_lineEditRTSP->setEnabled(true);
+    m_batchCount = static_cast<int>(entries.size());
+    m_keepNames->setChecked(true);
     m_ui->m_lineEditDeviceName->setEnabled(true);
     for (QWidget* edit : std::initializer_list<QWidget*>{m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway,
                                                          m_ui->m_lineEditIPV6SubnetMaskLen})
@@ -350,6 +384,11 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
 
 bool DeviceNetParaPage::fail(aptui::MultiStateLineEdit* edit, QLabel* hint, const QString& message,
                              const QPoint& position) {
+    if (m_faults != nullptr) {
+        WarningDialog::mark(WarningDialog::Error, edit, hint);
+        m_faults->append(message);
+        return false;
+    }
     WarningDialog::showWarning(position, WarningDialog::Error, message, this, edit, hint);
     return false;
 }
@@ -407,7 +446,9 @@ bool DeviceNetParaPage::checkRtsp(const QPoint& position) {
 }
 
 bool DeviceNetParaPage::checkDeviceName(const QPoint& position) {
-    const QString name = m_ui->m_lineEditDeviceName->text().trimmed();
+    // A batch pattern is judged by its longest name, the one with the highest number.
+    const QString typed = m_ui->m_lineEditDeviceName->text().trimmed();
+    const QString name = m_faults != nullptr ? batchName(typed, std::max(m_batchCount, 1)) : typed;
     if (name.isEmpty())
         return fail(m_ui->m_lineEditDeviceName, m_ui->m_labelHintDeviceName, tr("Device name cannot be empty."),
                     position);
@@ -444,42 +485,54 @@ bool DeviceNetParaPage::nameEdited() const {
     return m_ui->m_lineEditDeviceName->text() != m_shownName;
 }
 
+bool DeviceNetParaPage::changed(const aptui::MultiStateLineEdit* edit) const {
+    return edit->isEnabled() && edit->text() != m_shownTexts.value(edit);
+}
+
 bool DeviceNetParaPage::validateSingle(const QPoint& position) {
-    // A name the user left alone goes back as the device has it, so it is not the form's to judge.
-    if (!checkRtsp(position) || (nameEdited() && !checkDeviceName(position)) ||
-        !checkRequiredAddress(m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, position) ||
-        (m_ui->m_lineEditPort->isEnabled() && !checkPort(position)) || !checkMask(position) || !checkGateway(position))
+    // Only what the user changed is the form's to judge; the rest goes back as the device has it.
+    if ((changed(m_ui->m_lineEditRTSP) && !checkRtsp(position)) || (nameEdited() && !checkDeviceName(position)) ||
+        (changed(m_ui->m_lineEditIpAddress) &&
+         !checkRequiredAddress(m_ui->m_lineEditIpAddress, m_ui->m_labelHintIpAddress, position)) ||
+        (changed(m_ui->m_lineEditPort) && !checkPort(position)) ||
+        (changed(m_ui->m_lineEditSubnetMask) && !checkMask(position)) ||
+        (changed(m_ui->m_lineEditGateway) && !checkGateway(position)))
         return false;
-    if (m_ui->m_lineEditIPV6Address->isEnabled()) {
-        if (!checkIpv6(m_ui->m_lineEditIPV6Address, m_ui->m_labelHintIPv6Address, tr("IPv6 Address not correct."),
-                       position) ||
-            !checkIpv6(m_ui->m_lineEditIPV6Gateway, m_ui->m_labelHintIPv6Gateway, tr("IPv6 gateway not correct."),
-                       position) ||
-            !checkPrefixLength(position))
-            return false;
-    }
-    return checkHttpPort(position);
+    if ((changed(m_ui->m_lineEditIPV6Address) && !checkIpv6(m_ui->m_lineEditIPV6Address, m_ui->m_labelHintIPv6Address,
+                                                            tr("IPv6 Address not correct."), position)) ||
+        (changed(m_ui->m_lineEditIPV6Gateway) && !checkIpv6(m_ui->m_lineEditIPV6Gateway, m_ui->m_labelHintIPv6Gateway,
+                                                            tr("IPv6 gateway not correct."), position)) ||
+        (changed(m_ui->m_lineEditIPV6SubnetMaskLen) && !checkPrefixLength(position)))
+        return false;
+    return !changed(m_ui->m_lineEditHttpPort) || checkHttpPort(position);
 }
 
 bool DeviceNetParaPage::validateBatch(const QPoint& position) {
-    if (m_ui->m_lineEditRTSP->isEnabled() && !checkRtsp(position))
-        return false;
-    if (m_ui->m_lineEditDeviceName->isEnabled() && !checkDeviceName(position))
-        return false;
-    if (m_ui->m_lineEditStartIp->isEnabled() &&
-        !checkRequiredAddress(m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp, position))
-        return false;
+    resetMarks();
+    QStringList faults;
+    m_faults = &faults;
+    if (m_ui->m_lineEditRTSP->isEnabled())
+        checkRtsp(position);
+    if (!m_keepNames->isChecked())
+        checkDeviceName(position);
+    if (m_ui->m_lineEditStartIp->isEnabled())
+        checkRequiredAddress(m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp, position);
     // Beside ONVIF devices the ports are optional: left empty, every device keeps its own.
     const bool portLeftEmpty = m_batchHasOnvif && m_ui->m_lineEditPort->text().trimmed().isEmpty();
-    if (m_ui->m_lineEditPort->isEnabled() && !portLeftEmpty && !checkPort(position))
-        return false;
-    if (m_ui->m_lineEditSubnetMask->isEnabled() && !checkMask(position))
-        return false;
-    if (m_ui->m_lineEditGateway->isEnabled() && !checkGateway(position))
-        return false;
-    if (m_batchHasOnvif && m_ui->m_lineEditHttpPort->text().trimmed().isEmpty())
+    if (m_ui->m_lineEditPort->isEnabled() && !portLeftEmpty)
+        checkPort(position);
+    if (m_ui->m_lineEditSubnetMask->isEnabled())
+        checkMask(position);
+    if (m_ui->m_lineEditGateway->isEnabled())
+        checkGateway(position);
+    if (!(m_batchHasOnvif && m_ui->m_lineEditHttpPort->text().trimmed().isEmpty()))
+        checkHttpPort(position);
+    m_faults = nullptr;
+    if (faults.isEmpty())
         return true;
-    return checkHttpPort(position);
+    // One box names every fault, each beside its field too: the form is mended in one pass.
+    WarningDialog::showLongWarning(position, WarningDialog::Error, faults.join(QLatin1Char('\n')), this);
+    return false;
 }
 
 VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
@@ -488,15 +541,16 @@ VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
     VEXA_NET_PARAM params;
     std::memset(&params, 0, sizeof params);
     VEXA::DeviceStore::instance()->readNetParams(m_serialNo, m_mac, params);
-    if (m_ui->m_lineEditIpAddress->isEnabled())
+    // An editor left as it was filled says nothing either: an odd value the device reported goes back as it is.
+    if (changed(m_ui->m_lineEditIpAddress))
         setRecordText(params.ipv4Address, AddressPlan::canonicalIpv4(m_ui->m_lineEditIpAddress->text()).toLatin1());
-    if (m_ui->m_lineEditSubnetMask->isEnabled())
+    if (changed(m_ui->m_lineEditSubnetMask))
         setRecordText(params.ipv4SubnetMask, AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text()).toLatin1());
-    if (m_ui->m_lineEditGateway->isEnabled())
+    if (changed(m_ui->m_lineEditGateway))
         setRecordText(params.ipv4Gateway, AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text()).toLatin1());
-    if (m_ui->m_lineEditPort->isEnabled())
+    if (changed(m_ui->m_lineEditPort))
         params.port = static_cast<uint16_t>(decimal(m_ui->m_lineEditPort));
-    if (m_ui->m_lineEditRTSP->isEnabled())
+    if (changed(m_ui->m_lineEditRTSP))
         params.rtspPort = static_cast<uint16_t>(decimal(m_ui->m_lineEditRTSP));
     if (nameEdited())
         setRecordText(params.deviceName, nameBytes(m_ui->m_lineEditDeviceName->text()));
@@ -506,10 +560,15 @@ VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
     // An ONVIF device without a web server is told nothing about one (the library would try to open it).
     if (!m_onvif || m_ui->m_lineEditHttpPort->isEnabled())
         params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);
-    if (m_ui->m_checkBoxBatchDHCP->isHidden() && m_ui->m_lineEditIPV6Address->isEnabled()) {
-        setRecordText(params.ipv6Address, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Address->text()).toLatin1());
-        setRecordText(params.ipv6Gateway, AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Gateway->text()).toLatin1());
-        params.ipv6PrefixLength = static_cast<uint8_t>(decimal(m_ui->m_lineEditIPV6SubnetMaskLen));
+    if (m_ui->m_checkBoxBatchDHCP->isHidden()) {
+        if (changed(m_ui->m_lineEditIPV6Address))
+            setRecordText(params.ipv6Address,
+                          AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Address->text()).toLatin1());
+        if (changed(m_ui->m_lineEditIPV6Gateway))
+            setRecordText(params.ipv6Gateway,
+                          AddressPlan::canonicalIpv6(m_ui->m_lineEditIPV6Gateway->text()).toLatin1());
+        if (changed(m_ui->m_lineEditIPV6SubnetMaskLen))
+            params.ipv6PrefixLength = static_cast<uint8_t>(decimal(m_ui->m_lineEditIPV6SubnetMaskLen));
     }
     return params;
 }
@@ -521,7 +580,8 @@ DeviceNetParaPage::BatchValues DeviceNetParaPage::readBatch() const {
     values.startAddress = AddressPlan::canonicalIpv4(m_ui->m_lineEditStartIp->text());
     values.mask = AddressPlan::canonicalIpv4(m_ui->m_lineEditSubnetMask->text());
     values.gateway = AddressPlan::canonicalIpv4(m_ui->m_lineEditGateway->text());
-    values.deviceName = m_ui->m_lineEditDeviceName->text().trimmed();
+    values.keepNames = m_keepNames->isChecked();
+    values.deviceName = values.keepNames ? QString() : m_ui->m_lineEditDeviceName->text().trimmed();
     values.port = decimal(m_ui->m_lineEditPort);
     values.httpPort = decimal(m_ui->m_lineEditHttpPort);
     values.rtspPort = decimal(m_ui->m_lineEditRTSP);

@@ -2,14 +2,17 @@
 
 #include <memory>
 
+#include <QHash>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include "aptui/Widget.h"
 #include "discovery/DeviceRecord.h"
 #include "vexa.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace aptui {
@@ -41,7 +44,11 @@ public:
         quint32 rtspPort = 0;
         bool startEnabled = false;
         bool gatewayEnabled = false;
+        bool keepNames = true; // each device keeps its own name; else deviceName, a pattern, names them all
     };
+
+    // The name a batch gives its number-th device (from 1): the pattern with "{n}" replaced by the number.
+    static QString batchName(const QString& pattern, int number);
 
     explicit DeviceNetParaPage(QWidget* parent = nullptr);
     ~DeviceNetParaPage() override;
@@ -59,7 +66,8 @@ public:
     // is open when the selection holds any of ours: ONVIF devices are left out of a batch that sets a port.
     void batchFill(const QVector<DeviceInfo>& entries);
 
-    // Check the editors in order; the first fault is shown at position and marks its editor.
+    // validateSingle checks the changed editors in order; the first fault is shown at position and marks its
+    // editor. validateBatch checks every editor at once, marks each bad one and names all faults in one box.
     bool validateSingle(const QPoint& position);
     bool validateBatch(const QPoint& position);
 
@@ -102,6 +110,9 @@ private:
     QLabel* hintFor(const QObject* editor) const;
 
     std::unique_ptr<Ui::DeviceNetParaPage> m_ui;
+    QCheckBox* m_keepNames = nullptr; // batch only: "Keep each device's name"
+    int m_batchCount = 0;
+    QStringList* m_faults = nullptr; // while a batch is checked: faults are collected, not shown one by one
     // What the last batch fill allowed, restored when batch DHCP is turned off again.
     bool m_batchStartEnabled = false;
     bool m_batchGatewayEnabled = false;
@@ -113,7 +124,11 @@ private:
     QString m_shownName;
     // The single layout shows an ONVIF device: its port and IPv6 are not the form's to change.
     bool m_onvif = false;
+    // The texts the single layout was filled with: only an editor whose text differs is checked and sent, so a
+    // value the device reported oddly is kept as it is and never blocks a change the user did make.
+    QHash<const QObject*, QString> m_shownTexts;
     bool nameEdited() const;
+    bool changed(const aptui::MultiStateLineEdit* edit) const;
     void lockForOnvif(const VEXA_DEVICE_MY_INFO& record);
 };
 

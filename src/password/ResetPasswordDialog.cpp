@@ -111,8 +111,7 @@ ResetPasswordDialog::ResetPasswordDialog(QWidget* parent, const QString& serialN
 
     for (QLineEdit* editor : {m_ui->m_lineEditFilePath, m_ui->m_lineEditConfirmPassword, m_ui->m_lineEditNewPassword})
         editor->installEventFilter(this);
-    m_ui->m_lineEditNewPassword->setMaxLength(16);
-    m_ui->m_lineEditConfirmPassword->setMaxLength(16);
+    // The passwords are not cut by their editors: too long is refused with the reason (see onResetPassword).
     m_ui->m_lineEditFilePath->setMaxLength(128);
     setWindowIcon(QIcon(QStringLiteral(":/CommonSkin/VEXATool/Images/VEXATool/SystemInfo/logo_large.png")));
     for (QLineEdit* editor : {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword}) {

@@ -53,8 +53,8 @@ RestorePasswordDialog::RestorePasswordDialog(QWidget* parent, const QString& ser
     m_ui->m_lineEditSecurityCode->setContextMenuPolicy(Qt::NoContextMenu);
     m_ui->m_lineEditSecurityCode->setMaxLength(32);
     for (QLineEdit* editor : {m_ui->m_lineEditNewPassword, m_ui->m_lineEditConfirmPassword}) {
+        // Not cut by the editor: too long is refused with the reason (see onRestorePassword).
         editor->installEventFilter(this);
-        editor->setMaxLength(16);
         editor->setEchoMode(QLineEdit::Password);
         editor->setContextMenuPolicy(Qt::NoContextMenu);
         editor->setAcceptDrops(false); // a drop would be a paste by other means

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -16,6 +17,8 @@
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
+#include "devicelist/DeviceDisplayPage.h"
+#include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
@@ -26,6 +29,7 @@
 #include "plan/PlanPreviewPage.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
+#include "toolkit/CTableView.h"
 
 using VexaTool::VEXAToolMainPage;
 
@@ -166,6 +170,62 @@ private slots:
         const QStringList nameless = namelessControls(shown);
         QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
         shown->hide();
+    }
+
+    // Table cells as a screen reader meets them: the tick box says whose it is and that it is checkable, an
+    // icon says what it means, a tool tip is read as the cell's description.
+    void tableCells_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("name");        // part of the cell's name
+        QTest::addColumn<QString>("description"); // part of its description; empty: none asked
+        QTest::addColumn<bool>("checkable");
+        QTest::newRow("tick cell") << u"tick"_qs << u"Tick VXA1 at 192.168.1.64"_qs << QString() << true;
+        QTest::newRow("ID cell of an unverified device")
+            << u"id"_qs << u"001"_qs << u"identity of this device is not verified"_qs << false;
+        QTest::newRow("results icon cell") << u"result"_qs << u"Device deny."_qs << QString() << false;
+    }
+
+    void tableCells() {
+        QFETCH(QString, what);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QFETCH(bool, checkable);
+        VEXA::DeviceStore::instance()->clear();
+        std::unique_ptr<QWidget> root;
+        QAbstractItemView* view = nullptr;
+        int column = 0;
+        if (what == u"result") {
+            auto results = std::make_unique<VexaTool::DeviceModifyResultPage>();
+            DeviceInfo failed{u"1"_qs,    u"VX-C200"_qs,           u"192.168.1.64"_qs,
+                              u"VXA1"_qs, u"02-56-00-00-00-01"_qs, u"Device deny."_qs};
+            failed.outcome = VexaTool::Outcome::ofCall(false, VEXA_ERR_DEVICE_REFUSED);
+            results->setEntries({failed});
+            view = results->findChild<QAbstractItemView*>(u"m_tableViewResult"_qs);
+            column = 4;
+            root = std::move(results);
+        } else {
+            auto window = std::make_unique<VEXAToolMainPage>();
+            window->resize(1417, 768);
+            VEXA_DEVICE_MY_INFO record = storedDevice("VXA1", "02-56-00-00-00-01", 0);
+            VEXA::DeviceStore::instance()->clear(); // the page stores it itself
+            window->listPage()->onDeviceLogin(record);
+            view = window->listPage()->tableView();
+            const auto* model = window->listPage()->model();
+            column = model->columnOf(what == u"tick" ? VexaTool::DeviceInfoModel::KindCheck
+                                                     : VexaTool::DeviceInfoModel::KindId);
+            root = std::move(window);
+        }
+        root->show();
+        QVERIFY(QTest::qWaitForWindowExposed(root.get()));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
+        QVERIFY(table && table->tableInterface());
+        QAccessibleInterface* cell = table->tableInterface()->cellAt(0, column);
+        QVERIFY(cell);
+        QVERIFY2(cell->text(QAccessible::Name).contains(name), qPrintable(cell->text(QAccessible::Name)));
+        if (!description.isEmpty())
+            QVERIFY2(cell->text(QAccessible::Description).contains(description),
+                     qPrintable(cell->text(QAccessible::Description)));
+        QCOMPARE(bool(cell->state().checkable), checkable);
     }
 };
 

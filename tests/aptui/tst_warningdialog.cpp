@@ -140,13 +140,26 @@ private slots:
         QVERIFY(seen.hasIcon);
     }
 
-    void closesItselfAfterItsInterval() {
-        WarningDialog box(0, u"Saved."_s, nullptr, 30);
+    void onlyASuccessClosesItself_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("success") << int(WarningDialog::Success) << true;
+        QTest::newRow("information waits") << int(WarningDialog::Information) << false;
+        QTest::newRow("error waits") << int(WarningDialog::Error) << false;
+    }
+    void onlyASuccessClosesItself() {
+        QFETCH(int, kind);
+        QFETCH(bool, closes);
+        WarningDialog box(kind, u"Saved."_s, nullptr, 30);
         QSignalSpy closed(&box, &WarningDialog::signalWarnClose);
         QSignalSpy finished(&box, &QDialog::finished);
         box.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!box.isVisible(), 1000);
-        QCOMPARE(finished.count(), 1);
+        if (closes)
+            QTRY_VERIFY_WITH_TIMEOUT(!box.isVisible(), 1000);
+        else
+            QTest::qWait(300); // ten times its interval
+        QCOMPARE(box.isVisible(), !closes);
+        QCOMPARE(finished.count(), closes ? 1 : 0);
         // Only the close button reports signalWarnClose.
         QCOMPARE(closed.count(), 0);
     }

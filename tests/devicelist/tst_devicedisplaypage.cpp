@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "devicelist/DeviceListHeader.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
@@ -66,6 +68,10 @@ private slots:
     void tickedOnvifDeviceKeepsItsPlaceWhenItsKeyChanges();
     void refusedSignInShowsTheDevicesWords();
     void signInButtonAsksForTheLogin();
+    void tickAllBoxActsOnTheListedRows_data();
+    void tickAllBoxActsOnTheListedRows();
+    void devicesHiddenByMakerAreCounted();
+    void defaultColumnsFitTheirHeaders();
 
 private:
     void tick(int row, bool on);
@@ -686,3 +692,85 @@ void TestDeviceDisplayPage::signInButtonAsksForTheLogin() {
 
 QTEST_MAIN(TestDeviceDisplayPage)
 #include "tst_devicedisplaypage.moc"
+
+void TestDeviceDisplayPage::tickAllBoxActsOnTheListedRows_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<int>("state"); // the box before the click
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("none ticked: ticks all")
+        << QString() << QList<int>{} << int(Qt::Unchecked) << QStringList{"SA"_L1, "SB"_L1, "SC"_L1};
+    QTest::newRow("some ticked: ticks the rest")
+        << QString() << QList<int>{1} << int(Qt::PartiallyChecked) << QStringList{"SA"_L1, "SB"_L1, "SC"_L1};
+    QTest::newRow("all ticked: unticks all") << QString() << QList<int>{0, 1, 2} << int(Qt::Checked) << QStringList{};
+    QTest::newRow("filtered: the listed rows only")
+        << u"10.1."_s << QList<int>{} << int(Qt::Unchecked) << QStringList{"SA"_L1, "SC"_L1};
+    QTest::newRow("filtered, the hidden one ticked: the box counts the listed rows")
+        << u"10.1."_s << QList<int>{1} << int(Qt::Unchecked) << QStringList{"SA"_L1, "SC"_L1};
+    QTest::newRow("filtered, all listed ticked: unticks them")
+        << u"10.1."_s << QList<int>{0, 2} << int(Qt::Checked) << QStringList{};
+}
+
+void TestDeviceDisplayPage::tickAllBoxActsOnTheListedRows() {
+    QFETCH(QString, filter);
+    QFETCH(QList<int>, ticked);
+    QFETCH(int, state);
+    QFETCH(QStringList, after);
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2", 0));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "10.2.0.3", 0));
+    m_page->onDeviceLogin(device("SC", "02-00-00-00-00-03", "10.1.0.4", 0));
+    for (const int row : ticked)
+        tick(row, true);
+    m_page->filterEdit()->setText(filter);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    VexaTool::DeviceListHeader* header = m_page->listHeader();
+    QCOMPARE(m_page->tableView()->header(), header);
+    QCOMPARE(int(header->checkState()), state);
+
+    QSignalSpy sorts(m_page->model(), &QAbstractItemModel::layoutChanged);
+    QCheckBox* box = header->checkBox();
+    QVERIFY(box->isVisible() && header->viewport()->rect().contains(box->geometry()));
+    QVERIFY(!box->accessibleName().isEmpty());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(sorts.count(), 0); // the tick column's header never sorts
+    QCOMPARE(serialsOf(lastEntries()), after);
+    QCOMPARE(header->checkState(), after.isEmpty() ? Qt::Unchecked : Qt::Checked);
+    // A row hidden by the filter keeps its tick either way.
+    const QStandardItem* hidden = m_page->model()->item(1, m_page->model()->columnOf(DeviceInfoModel::KindCheck));
+    if (!filter.isEmpty())
+        QCOMPARE(hidden->checkState(), ticked.contains(1) ? Qt::Checked : Qt::Unchecked);
+}
+
+void TestDeviceDisplayPage::devicesHiddenByMakerAreCounted() {
+    QLabel* hidden = m_page->hiddenCountLabel();
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    QVERIFY(!hidden->isVisible());
+    m_page->onDeviceHiddenByMaker(device("SX", "02-00-00-00-00-09", "10.1.0.9", 0));
+    m_page->onDeviceHiddenByMaker(device("SX", "02-00-00-00-00-09", "10.1.0.9", 0)); // heard again: one device
+    m_page->onDeviceHiddenByMaker(device("SY", "02-00-00-00-00-0a", "10.1.0.10", 0));
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "10.1.0.2", 0));
+    QCOMPARE(m_page->countLabel()->text(), u"1"_s);
+    QVERIFY(hidden->isVisible());
+    QCOMPARE(hidden->text(), u"(2 hidden)"_s);
+    QVERIFY(hidden->toolTip().contains(u"another maker's mark"_s));
+    QVERIFY(!hidden->accessibleName().isEmpty());
+    m_page->onDeviceLogout(device("SY", "02-00-00-00-00-0a", "10.1.0.10", 0));
+    QCOMPARE(hidden->text(), u"(1 hidden)"_s);
+    QCOMPARE(m_page->model()->rowCount(), 1);
+    m_page->onManualUpdate();
+    QVERIFY(!hidden->isVisible());
+}
+
+void TestDeviceDisplayPage::defaultColumnsFitTheirHeaders() {
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    const QHeaderView* header = m_page->tableView()->header();
+    DeviceInfoModel* model = m_page->model();
+    for (int kind = DeviceInfoModel::KindId; kind < DeviceInfoModel::KindCount - 1; ++kind) {
+        const int column = model->columnOf(kind);
+        QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                 qPrintable(model->headerData(column, Qt::Horizontal).toString()));
+    }
+}

@@ -629,6 +629,10 @@ void TestDeviceInfoModel::onvifStateMarks() {
     m_model->updateDevice(onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_READ, "OC1", "0a-00-00-00-00-01"));
     QVERIFY(!id.data(DeviceInfoModel::SignInRefusedRole).toBool());
     QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+    // What the table (and the export) shows: a dash, as activation is not an ONVIF step, and a tip that says so.
+    const QModelIndex shown = m_model->index(0, m_model->columnOf(DeviceInfoModel::KindActivationState));
+    QCOMPARE(shown.data().toString(), QStringLiteral("\u2014"));
+    QVERIFY(shown.data(Qt::ToolTipRole).toString().contains(QStringLiteral("no activation step")));
 }
 
 void TestDeviceInfoModel::loginOutsideItsScopeIsNeverRefused() {

@@ -61,6 +61,8 @@ private slots:
     void passwordsNeverTouchTheClipboard_data();
     void passwordsNeverTouchTheClipboard();
     void adminPasswordIsCheckedFirst();
+    void longPasswordsAreRefusedNotCut_data();
+    void longPasswordsAreRefusedNotCut();
     void dhcpOnKeepsTextsOffRestoresStored();
     void marksAreClearedOnTheNextSelection();
     void singleActivation_data();
@@ -285,7 +287,7 @@ void TestDeviceModifyPage::passwordsNeverTouchTheClipboard() {
     m_page->onCurrentSelectionChange(ModifyPage(kind), batch(1));
     auto* field = m_page->findChild<aptui::MultiStateLineEdit*>(editor);
     QCOMPARE(field->contextMenuPolicy(), Qt::NoContextMenu);
-    QCOMPARE(field->maxLength(), 16);
+    QVERIFY(field->maxLength() > 16); // too long is refused with the reason, never cut
     field->setFocus();
     QApplication::clipboard()->setText(u"pasted"_qs);
     QTest::keySequence(field, QKeySequence::Paste);
@@ -309,6 +311,41 @@ void TestDeviceModifyPage::adminPasswordIsCheckedFirst() {
         QCOMPARE(edit("m_lineEditAdminPassword")->lineEditState(), aptui::MultiStateLineEdit::ERROR);
         QCOMPARE(edit("m_lineEditRTSP")->lineEditState(), aptui::MultiStateLineEdit::NORMAL);
     }
+    QVERIFY(fakelib::calls.isEmpty());
+}
+
+void TestDeviceModifyPage::longPasswordsAreRefusedNotCut_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("password");
+    const QString seventeen = u"Abcd1234Abcd1234X"_qs;
+    QTest::newRow("activation, 17 characters") << int(ACTIVE_SINGLE) << u"m_lineEditNewPassword"_qs << seventeen;
+    QTest::newRow("modification, 17 characters") << int(MODIFY_SINGLE) << u"m_lineEditAdminPassword"_qs << seventeen;
+}
+
+void TestDeviceModifyPage::longPasswordsAreRefusedNotCut() {
+    QFETCH(int, kind);
+    QFETCH(QString, field);
+    QFETCH(QString, password);
+    const bool activation = kind == ACTIVE_SINGLE;
+    m_page->onCurrentSelectionChange(ModifyPage(kind), batch(1, [activation] {
+                                         DeviceSample s;
+                                         s.activation = activation ? 1 : 0;
+                                         return s;
+                                     }()));
+    auto* editor = m_page->findChild<aptui::MultiStateLineEdit*>(field);
+    QTest::keyClicks(editor, password);
+    QCOMPARE(editor->text(), password); // typed as a whole, never cut by the editor
+    ModalWatcher watcher;
+    if (activation) {
+        QTest::keyClicks(edit("m_lineEditConfirmPassword"), password);
+        click("m_btnActive");
+    } else {
+        click("m_btnModify");
+    }
+    QCOMPARE(watcher.warnings, QStringList{u"The password is too long: it may take at most 16 bytes, and a character "
+                                           "outside ASCII takes more than one."_qs});
+    QCOMPARE(editor->lineEditState(), aptui::MultiStateLineEdit::ERROR);
     QVERIFY(fakelib::calls.isEmpty());
 }
 
@@ -454,7 +491,7 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
     edit("m_lineEditPort")->setText(u"8100"_qs);
     edit("m_lineEditHttpPort")->setText(u"8080"_qs);
     edit("m_lineEditRTSP")->setText(u"1554"_qs);
-    edit("m_lineEditDeviceName")->setText(u"Hall"_qs);
+    edit("m_lineEditDeviceName")->setText(u"Hall-{n}"_qs);
     QSignalSpy modified(m_page.get(), &DeviceModifyPage::signalModifyResult);
     Results results;
     ModalWatcher watcher;
@@ -474,8 +511,8 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         const VEXA_NET_PARAM p = fakelib::sent.value(entries[i].mac.toLatin1());
         QCOMPARE(QString::fromLatin1(p.ipv4Address), addresses[i]);
         QCOMPARE(QByteArray(p.ipv4SubnetMask), QByteArray("255.255.0.0"));
-        QCOMPARE(QByteArray(p.ipv4Gateway), QByteArray("192.168.1.1")); // kept: the editor was locked
-        QCOMPARE(QByteArray(p.deviceName), QByteArray("Hall"));
+        QCOMPARE(QByteArray(p.ipv4Gateway), QByteArray("192.168.1.1"));          // kept: the editor was locked
+        QCOMPARE(QByteArray(p.deviceName), "Hall-" + QByteArray::number(i + 1)); // in list order
         QCOMPARE(p.port, 8100);
         QCOMPARE(p.httpPort, 8080);
         QCOMPARE(p.rtspPort, 1554);
@@ -490,7 +527,7 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         QCOMPARE(QString::fromStdString(line.serial), entries[i].serialNo);
         QCOMPARE(QString::fromStdString(line.oldAddress), entries[i].ipv4Address);
         QCOMPARE(QString::fromStdString(line.newAddress), addresses[i]);
-        QCOMPARE(line.name, std::string("Hall"));
+        QCOMPARE(line.name, "Hall-" + std::to_string(i + 1));
         QCOMPARE(QString::fromStdString(line.result), sentBack[i].result);
         QCOMPARE(line.outcome, sentBack[i].outcome);
         QCOMPARE(line.outcome.isDone(), sentBack[i].result == u"Succeed"_qs);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include <QCheckBox>
@@ -29,6 +30,8 @@ private slots:
     void ipv6Editors();
     void batchFillFlags_data();
     void batchFillFlags();
+    void oddReportedValuesAreKeptUnlessChanged_data();
+    void oddReportedValuesAreKeptUnlessChanged();
     void singleKeepsWhatTheFormDoesNotChange_data();
     void singleKeepsWhatTheFormDoesNotChange();
     void typedNamesGoOutAsUtf8_data();
@@ -130,62 +133,79 @@ void TestDeviceNetParaPage::validateSingle() {
 void TestDeviceNetParaPage::validateBatch_data() {
     QTest::addColumn<bool>("mixedPorts");
     QTest::addColumn<Edits>("edits");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("marked");
-    const Edits valid{{u"m_lineEditRTSP"_qs, u"554"_qs},
-                      {u"m_lineEditDeviceName"_qs, u"Gate"_qs},
-                      {u"m_lineEditStartIp"_qs, u"10.0.0.10"_qs},
-                      {u"m_lineEditPort"_qs, u"8000"_qs},
-                      {u"m_lineEditSubnetMask"_qs, u"255.0.0.0"_qs},
-                      {u"m_lineEditGateway"_qs, u"10.0.0.1"_qs},
-                      {u"m_lineEditHttpPort"_qs, u"80"_qs}};
+    QTest::addColumn<QStringList>("messages"); // all in one box, in the form's order; empty: passes
+    QTest::addColumn<QStringList>("marked");
+    QTest::addColumn<QString>("name"); // what readBatch gives the third device; empty: each keeps its own
+    const Edits valid{{u"m_lineEditRTSP"_qs, u"554"_qs},         {u"m_lineEditStartIp"_qs, u"10.0.0.10"_qs},
+                      {u"m_lineEditPort"_qs, u"8000"_qs},        {u"m_lineEditSubnetMask"_qs, u"255.0.0.0"_qs},
+                      {u"m_lineEditGateway"_qs, u"10.0.0.1"_qs}, {u"m_lineEditHttpPort"_qs, u"80"_qs}};
     auto with = [&valid](const Edits& changes) {
         Edits all = valid;
         all += changes;
         return all;
     };
-    QTest::newRow("all given") << false << valid << QString() << QString();
-    QTest::newRow("RTSP first") << false << with({{u"m_lineEditRTSP"_qs, {}}, {u"m_lineEditDeviceName"_qs, {}}})
-                                << u"RTSP port ranges from 0 to 65535."_qs << u"m_lineEditRTSP"_qs;
-    QTest::newRow("name before start") << false
-                                       << with({{u"m_lineEditDeviceName"_qs, {}}, {u"m_lineEditStartIp"_qs, {}}})
-                                       << u"Device name cannot be empty."_qs << u"m_lineEditDeviceName"_qs;
-    QTest::newRow("start empty") << false << with({{u"m_lineEditStartIp"_qs, {}}, {u"m_lineEditPort"_qs, {}}})
-                                 << u"Please input IP Address."_qs << u"m_lineEditStartIp"_qs;
+    QTest::newRow("all given, names kept") << false << valid << QStringList() << QStringList() << QString();
+    QTest::newRow("one name for all") << false << with({{u"m_lineEditDeviceName"_qs, u"Gate"_qs}}) << QStringList()
+                                      << QStringList() << u"Gate"_qs;
+    QTest::newRow("a numbered name") << false << with({{u"m_lineEditDeviceName"_qs, u"Lobby-{n}"_qs}}) << QStringList()
+                                     << QStringList() << u"Lobby-3"_qs;
+    QTest::newRow("a pattern judged by its longest name")
+        << false << with({{u"m_lineEditDeviceName"_qs, QString(10, QChar(0x5927)) + u"--{n}"_qs}})
+        << QStringList{u"Device name is too long for the device."_qs} << QStringList{u"m_lineEditDeviceName"_qs}
+        << QString();
+    QTest::newRow("every fault at once, each marked")
+        << false
+        << with({{u"m_lineEditRTSP"_qs, {}},
+                 {u"m_lineEditStartIp"_qs, {}},
+                 {u"m_lineEditPort"_qs, u"80"_qs},
+                 {u"m_lineEditSubnetMask"_qs, {}},
+                 {u"m_lineEditGateway"_qs, u"10.255.255.255"_qs},
+                 {u"m_lineEditHttpPort"_qs, {}}})
+        << QStringList{u"RTSP port ranges from 0 to 65535."_qs,
+                       u"Please input IP Address."_qs,
+                       u"Device port ranges from 2000 to 65535."_qs,
+                       u"Subnet mask can not be empty."_qs,
+                       u"Gateway not correct."_qs,
+                       u"Http port ranges from 1 to 65535."_qs}
+        << QStringList{u"m_lineEditRTSP"_qs,       u"m_lineEditStartIp"_qs, u"m_lineEditPort"_qs,
+                       u"m_lineEditSubnetMask"_qs, u"m_lineEditGateway"_qs, u"m_lineEditHttpPort"_qs}
+        << QString();
     QTest::newRow("start wrong") << false << with({{u"m_lineEditStartIp"_qs, u"10.0.0.0"_qs}})
-                                 << u"IP Address not correct."_qs << u"m_lineEditStartIp"_qs;
-    QTest::newRow("port before mask") << false
-                                      << with({{u"m_lineEditPort"_qs, u"80"_qs}, {u"m_lineEditSubnetMask"_qs, {}}})
-                                      << u"Device port ranges from 2000 to 65535."_qs << u"m_lineEditPort"_qs;
+                                 << QStringList{u"IP Address not correct."_qs} << QStringList{u"m_lineEditStartIp"_qs}
+                                 << QString();
     QTest::newRow("mixed ports: port not checked")
-        << true << with({{u"m_lineEditPort"_qs, {}}}) << QString() << QString();
-    QTest::newRow("mask before gateway") << false
-                                         << with({{u"m_lineEditSubnetMask"_qs, {}}, {u"m_lineEditGateway"_qs, {}}})
-                                         << u"Subnet mask can not be empty."_qs << u"m_lineEditSubnetMask"_qs;
-    QTest::newRow("gateway") << false << with({{u"m_lineEditGateway"_qs, u"10.255.255.255"_qs}})
-                             << u"Gateway not correct."_qs << u"m_lineEditGateway"_qs;
-    QTest::newRow("HTTP last") << false << with({{u"m_lineEditHttpPort"_qs, {}}})
-                               << u"Http port ranges from 1 to 65535."_qs << u"m_lineEditHttpPort"_qs;
+        << true << with({{u"m_lineEditPort"_qs, {}}}) << QStringList() << QStringList() << QString();
 }
 
 void TestDeviceNetParaPage::validateBatch() {
     QFETCH(bool, mixedPorts);
     QFETCH(Edits, edits);
-    QFETCH(QString, message);
-    QFETCH(QString, marked);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, marked);
+    QFETCH(QString, name);
     DeviceSample sample;
     sample.capability = 1; // gateway editor on
     QVector<DeviceInfo> entries{addDevice(numbered(1, sample), 1)};
     sample.port = mixedPorts ? 9000 : sample.port;
-    entries << addDevice(numbered(2, sample), 2);
+    entries << addDevice(numbered(2, sample), 2) << addDevice(numbered(3, sample), 3);
     m_form->setBatchLayout();
     m_form->batchFill(entries);
-    for (const auto& [name, text] : edits)
-        m_form->editor(name)->setText(text);
+    auto* keep = m_form->findChild<QCheckBox*>(u"m_checkBoxKeepNames"_qs);
+    QVERIFY(keep && keep->isChecked()); // the default: each device keeps its name
+    for (const auto& [editor, text] : edits)
+        m_form->editor(editor)->setText(text);
     ModalWatcher watcher;
-    QCOMPARE(m_form->validateBatch(QPoint()), message.isEmpty());
-    QCOMPARE(watcher.warnings, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(markedEditors(), marked.isEmpty() ? QStringList() : QStringList{marked});
+    QCOMPARE(m_form->validateBatch(QPoint()), messages.isEmpty());
+    QCOMPARE(watcher.warnings, messages.isEmpty() ? QStringList() : QStringList{messages.join(QLatin1Char('\n'))});
+    QStringList shownMarks = markedEditors();
+    std::sort(shownMarks.begin(), shownMarks.end());
+    std::sort(marked.begin(), marked.end());
+    QCOMPARE(shownMarks, marked);
+    if (messages.isEmpty()) {
+        const DeviceNetParaPage::BatchValues values = m_form->readBatch();
+        QCOMPARE(values.keepNames, name.isEmpty());
+        QCOMPARE(values.keepNames ? QString() : DeviceNetParaPage::batchName(values.deviceName, 3), name);
+    }
 }
 
 void TestDeviceNetParaPage::ipv6Editors_data() {
@@ -315,6 +335,48 @@ void TestDeviceNetParaPage::singleKeepsWhatTheFormDoesNotChange() {
     QCOMPARE(QByteArray(params.ipv6Gateway), QByteArray("fe80::1"));
     QCOMPARE(params.ipv6PrefixLength, 64);
     QCOMPARE(QByteArray(params.deviceName, int(strnlen(params.deviceName, sizeof params.deviceName))), name);
+}
+
+void TestDeviceNetParaPage::oddReportedValuesAreKeptUnlessChanged_data() {
+    QTest::addColumn<QString>("mask"); // as the device reports them
+    QTest::addColumn<QString>("gateway");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<QByteArrayList>("sent"); // address, mask, gateway
+    QTest::newRow("a mask of all ones, only the gateway typed")
+        << u"255.255.255.255"_qs << u"192.168.1.1"_qs << u"192.168.1.64"_qs
+        << Edits{{u"m_lineEditGateway"_qs, u"192.168.1.254"_qs}}
+        << QByteArrayList{"192.168.1.64", "255.255.255.255", "192.168.1.254"};
+    QTest::newRow("no gateway, only the name typed")
+        << u"255.255.255.0"_qs << QString() << u"192.168.1.64"_qs << Edits{{u"m_lineEditDeviceName"_qs, u"Hall"_qs}}
+        << QByteArrayList{"192.168.1.64", "255.255.255.0", ""};
+    QTest::newRow("an address with leading zeros, only the RTSP port typed")
+        << u"255.255.255.0"_qs << u"192.168.1.1"_qs << u"192.168.001.064"_qs
+        << Edits{{u"m_lineEditRTSP"_qs, u"10554"_qs}}
+        << QByteArrayList{"192.168.001.064", "255.255.255.0", "192.168.1.1"};
+}
+
+void TestDeviceNetParaPage::oddReportedValuesAreKeptUnlessChanged() {
+    QFETCH(QString, mask);
+    QFETCH(QString, gateway);
+    QFETCH(QString, address);
+    QFETCH(Edits, edits);
+    QFETCH(QByteArrayList, sent);
+    DeviceSample sample;
+    sample.mask = mask;
+    sample.gateway = gateway;
+    sample.ipv4 = address;
+    const DeviceInfo entry = addDevice(sample);
+    m_form->setSingleLayout();
+    m_form->fillFromDevice(entry.serialNo, entry.mac, false, 0);
+    QCOMPARE(edit("m_lineEditSubnetMask")->text(), mask); // shown as it is
+    for (const auto& [name, text] : edits)
+        m_form->editor(name)->setText(text);
+    ModalWatcher watcher;
+    QVERIFY(m_form->validateSingle(QPoint()));
+    QVERIFY(watcher.warnings.isEmpty());
+    const VEXA_NET_PARAM params = m_form->readSingle();
+    QCOMPARE((QByteArrayList{params.ipv4Address, params.ipv4SubnetMask, params.ipv4Gateway}), sent);
 }
 
 void TestDeviceNetParaPage::typedNamesGoOutAsUtf8_data() {

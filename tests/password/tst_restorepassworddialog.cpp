@@ -224,6 +224,10 @@ void TestRestorePasswordDialog::newPasswordIsCheckedBeforeAnythingIsSent_data() 
                               << QStringLiteral("Valid password range [8-16]. You can use a combination of numbers, "
                                                 "lowercase, uppercase and special character for your password with at "
                                                 "least two kinds of them contained.");
+    // Typed whole, refused whole: the editor never cuts it to a password the user did not mean.
+    QTest::newRow("17 characters") << QStringLiteral("Owner-Pass8-Long1") << QStringLiteral("Owner-Pass8-Long1")
+                                   << QStringLiteral("The password is too long: it may take at most 16 bytes, and a "
+                                                     "character outside ASCII takes more than one.");
 }
 
 void TestRestorePasswordDialog::newPasswordIsCheckedBeforeAnythingIsSent() {

@@ -40,6 +40,11 @@ std::vector<PlanDevice> fleet() {
         device("VX104", "02-56-01-00-00-05", "127.17.0.5"),
         device("VXDUP", "02-56-01-00-00-06", "127.17.0.6"),
         device("VXDUP", "02-56-01-00-00-07", "127.17.0.7"),
+        [] {
+            PlanDevice d = device("VX105", "02-56-01-00-00-08", "127.17.0.8");
+            d.gateway.clear(); // lists no gateway
+            return d;
+        }(),
     };
 }
 
@@ -175,6 +180,10 @@ void TestPlanValidator::rows_data() {
                u"2 IPv4 Address AddressInvalid"_s, u"2 Subnet Mask MaskInvalid"_s, u"2 Gateway GatewayInvalid"_s,
                u"3 IPv4 Address AddressEmpty"_s,   u"3 Subnet Mask MaskEmpty"_s,   u"3 Gateway GatewayEmpty"_s,
                u"4 IPv4 Address AddressInvalid"_s, u"4 Subnet Mask MaskInvalid"_s, u"4 Gateway GatewayInvalid"_s};
+    QTest::newRow("an empty gateway as listed: kept on a device without one, refused on one with one")
+        << QByteArray("VX105,,127.17.1.8,255.255.255.0,,H,,,,no\n"
+                      "VX100,,127.17.1.1,255.255.255.0,,A,,,,no\n")
+        << QStringList{u"3 Gateway GatewayEmpty"_s};
     QTest::newRow("ports at their edges")
         << QByteArray("VX100,,127.17.1.1,255.255.255.0,0.0.0.0,A,1999,0,0,\n"
                       "VX104,,127.17.1.2,255.255.255.0,0.0.0.0,B,2000,1,1,\n"

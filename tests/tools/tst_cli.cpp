@@ -49,14 +49,33 @@ TEST(Cli, EveryCommandRefusesAPasswordBeyondTheDeviceBytes) {
     ::unsetenv("VEXA_PASSWORD");
 }
 
-TEST(Cli, PortsOutOfRangeAreRefusedNotNarrowed) {
-    // 70000 narrowed to 16 bits would quietly configure port 4464.
+TEST(Cli, ValuesThatDoNotFitAreRefusedNotNarrowedOrCut) {
+    // 70000 narrowed to 16 bits would quietly configure port 4464; eleven "\u5927" cut at 32 bytes would end
+    // inside a character.
+    const std::string big = "\xe5\xa4\xa7";
+    std::string elevenBig;
+    for (int i = 0; i < 11; ++i)
+        elevenBig += big;
+    const std::pair<std::string, const char*> cases[] = {
+        {"--port 70000", "takes a number from 0 to"},
+        {"--http-port -1", "takes a number from 0 to"},
+        {"--rtsp-port 80x", "takes a number from 0 to"},
+        {"--prefix 129", "takes a number from 0 to"},
+        {"--dhcp 2", "takes a number from 0 to"},
+        {"--name " + elevenBig, "--name takes at most 32 bytes"},
+        {"--name " + std::string(33, 'n'), "--name takes at most 32 bytes"},
+        {"--name Bad\xff", "--name takes at most 32 bytes"},
+        {"--gateway 192.168.100.100.100.1", "--gateway takes at most 16 bytes"},
+    };
     ::setenv("VEXA_PASSWORD", "Good-Pass1", 1);
-    for (const char* option : {"--port 70000", "--http-port -1", "--rtsp-port 80x", "--prefix 129", "--dhcp 2"}) {
-        const CliRun run = runVexa(std::string("set-network 02-00-00-00-00-01 ") + option + " --seconds 0.2");
+    for (const auto& [option, message] : cases) {
+        const CliRun run = runVexa("set-network 02-00-00-00-00-01 " + option + " --seconds 0.2");
         EXPECT_EQ(run.status, 1) << option;
-        EXPECT_NE(run.output.find("takes a number from 0 to"), std::string::npos) << option << ": " << run.output;
+        EXPECT_NE(run.output.find(message), std::string::npos) << option << ": " << run.output;
     }
+    // Ten fit whole (30 bytes): not refused here (the device is simply not heard).
+    const CliRun fits = runVexa("set-network 02-00-00-00-00-01 --name " + elevenBig.substr(3) + " --seconds 0.2");
+    EXPECT_EQ(fits.output.find("takes at most"), std::string::npos) << fits.output;
 }
 
 TEST(Cli, EveryLibraryCodeHasASentence) {

@@ -24,6 +24,7 @@ struct CsvPrinter {
     unsigned found = 0;
     std::set<std::string> onvifPrinted; // an ONVIF device makes a plan row once its details are read
     std::set<std::string> onvifUnread;
+    std::set<std::string> notActivated; // no plan may change them: left out, so that the list applies unchanged
 };
 
 // UTF-8, as devices keep texts; an older device's Latin-1 bytes are converted, so the file is UTF-8 throughout.
@@ -46,6 +47,10 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
         if (info->eventType == VEXA_EVENT_GONE || !detailsRead(*info) || !printer->onvifPrinted.insert(key).second)
             return;
     } else if (info->eventType != VEXA_EVENT_NEW) {
+        return;
+    } else if (info->activationState != 0) {
+        std::lock_guard<std::mutex> lock(printer->mutex);
+        printer->notActivated.insert(deviceKey(*info));
         return;
     }
     // No byte-order mark on a stream; device texts are guarded against spreadsheet formulas.
@@ -97,6 +102,9 @@ int discoverCsv(const std::vector<std::string>& args) {
     if (!started)
         return 1;
     std::fprintf(stderr, "vexa: %u devices\n", printer.found);
+    if (!printer.notActivated.empty())
+        std::fprintf(stderr, "vexa: %zu devices left out: not activated (activate them, then list again)\n",
+                     printer.notActivated.size());
     if (!printer.onvifUnread.empty())
         std::fprintf(
             stderr,

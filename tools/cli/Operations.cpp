@@ -18,6 +18,7 @@
 #include "Commands.h"
 #include "SafeText.h"
 #include "plan/core/FieldText.h"
+#include "plan/core/PlanValidator.h"
 #include "vexa.h"
 
 namespace cli {
@@ -211,6 +212,22 @@ int operation(const std::string& command, const std::vector<std::string>& argsGi
         const long value = std::strtol(options[option].c_str(), &end, 10);
         if (options[option].empty() || *end != '\0' || value < 0 || value > limit) {
             std::fprintf(stderr, "vexa: %s takes a number from 0 to %ld\n", option, limit);
+            return 1;
+        }
+    }
+    // A text that does not fit its field is refused whole, as the plan reader refuses it: a cut name would end
+    // inside a character and the device would keep a name nobody typed.
+    for (const auto& [option, width] : {std::pair<const char*, size_t>{"--name", sizeof(VEXA_NET_PARAM::deviceName)},
+                                        {"--ipv4", sizeof(VEXA_NET_PARAM::ipv4Address)},
+                                        {"--mask", sizeof(VEXA_NET_PARAM::ipv4SubnetMask)},
+                                        {"--gateway", sizeof(VEXA_NET_PARAM::ipv4Gateway)},
+                                        {"--ipv6", sizeof(VEXA_NET_PARAM::ipv6Address)},
+                                        {"--ipv6-gateway", sizeof(VEXA_NET_PARAM::ipv6Gateway)}}) {
+        if (options.count(option) && (options[option].size() > width || !VexaTool::plan::validUtf8(options[option]))) {
+            std::fprintf(stderr,
+                         "vexa: %s takes at most %zu bytes of UTF-8 (a character outside ASCII takes more "
+                         "than one)\n",
+                         option, width);
             return 1;
         }
     }

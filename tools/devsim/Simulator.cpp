@@ -102,7 +102,7 @@ bool Simulator::open(std::string& error) {
             fleet_[i].announceCache = encodeAnnouncement(i);
     }
     armReceive();
-    if (!options_.statePath.empty() && !saveState()) {
+    if (!options_.statePath.empty() && !adoptStateFile() && !saveState()) {
         error = "cannot write the state file " + options_.statePath;
         return false;
     }
@@ -539,6 +539,45 @@ bool Simulator::saveState() {
         ::close(stateFile_);
     // The file just renamed into place; a change of one device is written into its slot of this file.
     stateFile_ = ::open(options_.statePath.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    return true;
+}
+
+bool Simulator::adoptStateFile() {
+    std::string text;
+    if (!readFile(options_.statePath, text))
+        return false;
+    // Our own layout only: a header slot, then one slot per device, every slot the same power of two.
+    const size_t firstBreak = text.find('\n');
+    const size_t slotEnd = firstBreak == std::string::npos ? std::string::npos : text.find('\n', firstBreak + 1);
+    if (slotEnd == std::string::npos)
+        return false;
+    const size_t slot = slotEnd + 1;
+    if (slot < 2048 || (slot & (slot - 1)) != 0 || text.size() != slot * (fleet_.size() + 1))
+        return false;
+    if (text.compare(0, slot, slotted("# vexa-devsim devices " + std::to_string(fleet_.size()), slot)) != 0)
+        return false;
+    std::vector<std::string> lines(fleet_.size());
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        const size_t at = (static_cast<size_t>(i) + 1) * slot;
+        const size_t end = text.find('\n', at);
+        if (end == std::string::npos || end >= at + slot || deviceLine(fleet_[i]).size() + 3 > slot)
+            return false;
+        lines[i] = text.substr(at, end - at);
+    }
+    const int fd = ::open(options_.statePath.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (stateFile_ >= 0)
+        ::close(stateFile_);
+    stateFile_ = fd;
+    savedLines_ = std::move(lines);
+    slotSize_ = slot;
+    // What changed since (the record versions a restart moves on) goes into its own slot, in place. A slot that
+    // cannot be written keeps its old line whole; the device still starts, as the versions follow the clock.
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (!saveDevice(i))
+            std::fprintf(stderr, "vexa-devsim: device %u starts with its saved state unchanged\n", i);
+    }
     return true;
 }
 

@@ -79,6 +79,10 @@ protected:
     void markNetworkChanged(uint32_t device);
     // Saves the whole state file unless it already says what the fleet holds. False when the save failed.
     bool saveState();
+    // Takes the state file as it is when it has our slots for this fleet, and writes what changed since into
+    // each device's slot in place: a restart needs no room for a copy of the file, so a device starts even when
+    // its disk has less room left than the file takes.
+    bool adoptStateFile();
     // Saves one device's state, durably, by writing its slot of the state file in place: a wrong password or a
     // key request costs one device's line, not the fleet's. Nothing when it did not change. False on failure.
     bool saveDevice(uint32_t device);

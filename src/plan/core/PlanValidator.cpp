@@ -221,7 +221,9 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
             else if (!isValidSubnetMask(row.mask))
                 add(r, PlanField::Mask, IssueCode::MaskInvalid);
         }
-        if (!(dhcp && row.gateway.empty())) {
+        // An empty gateway is what a device without one lists: kept as it is, as ports of 0 are.
+        const bool noGatewayAsListed = row.gateway.empty() && target && target->gateway.empty();
+        if (!(dhcp && row.gateway.empty()) && !noGatewayAsListed) {
             if (row.gateway.empty())
                 add(r, PlanField::Gateway, IssueCode::GatewayEmpty);
             else if (!isValidGateway(row.gateway))
