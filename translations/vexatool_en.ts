@@ -106,7 +106,12 @@
         <translation>Total number of online devices:</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+33"/>
+        <source>Devices hidden by their maker mark</source>
+        <translation>Devices hidden by their maker mark</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Sign in to ONVIF devices…</source>
         <translation>Sign in to ONVIF devices…</translation>
     </message>
@@ -159,12 +164,12 @@
         <translation>New Password:</translation>
     </message>
     <message>
-        <location line="+154"/>
+        <location line="+151"/>
         <source>Confirm Password:</source>
         <translation>Confirm Password:</translation>
     </message>
     <message>
-        <location line="+67"/>
+        <location line="+64"/>
         <source>Active</source>
         <translation>Active</translation>
     </message>
@@ -174,17 +179,17 @@
         <translation>ONVIF User:</translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+46"/>
         <source>ONVIF Password:</source>
         <translation>ONVIF Password:</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+49"/>
         <source>Admin Password:</source>
         <translation>Admin Password:</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+56"/>
         <source>Modify</source>
         <translation>Modify</translation>
     </message>
@@ -415,12 +420,12 @@
         <translation>New Password:</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="+131"/>
         <source>Confirm Password:</source>
         <translation>Confirm Password:</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+45"/>
         <source>Reset IPC</source>
         <translation>Reset IPC</translation>
     </message>
@@ -443,7 +448,7 @@
         <translation>New Password:</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+61"/>
         <source>Confirm Password:</source>
         <translation>Confirm Password:</translation>
     </message>
@@ -456,12 +461,16 @@
         <translation>Sign in to ONVIF devices</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
-        <translation>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</translation>
+        <translation type="vanished">Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in.</source>
+        <translation>Cameras of other makes tell their details only after a sign-in.</translation>
+    </message>
+    <message>
+        <location line="+22"/>
         <source>&amp;User name</source>
         <translation>&amp;User name</translation>
     </message>
@@ -482,6 +491,21 @@
     </message>
     <message>
         <location line="+13"/>
+        <source>Sign in to &amp;new devices automatically</source>
+        <translation>Sign in to &amp;new devices automatically</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to new devices automatically</source>
+        <translation>Sign in to new devices automatically</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Also gives this login to every ONVIF device found later. Any computer on the network can claim to be a camera and would receive it.</source>
+        <translation>Also gives this login to every ONVIF device found later. Any computer on the network can claim to be a camera and would receive it.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>&amp;Remember on this computer</source>
         <translation>&amp;Remember on this computer</translation>
     </message>
@@ -580,7 +604,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+134"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -590,7 +614,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+104"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -602,12 +626,38 @@
             <numerusform>%n of them ONVIF devices</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>(%n hidden)</source>
+        <translation>
+            <numerusform>(%n hidden)</numerusform>
+            <numerusform>(%n hidden)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+2"/>
+        <source>%n device(s) of ours answered with another maker&apos;s mark and are not listed. The command-line client lists them; Refresh counts again.</source>
+        <translation>
+            <numerusform>%n device of ours answered with another maker&apos;s mark and is not listed. The command-line client lists it; Refresh counts again.</numerusform>
+            <numerusform>%n devices of ours answered with another maker&apos;s mark and are not listed. The command-line client lists them; Refresh counts again.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+621"/>
+        <source>Device actions</source>
+        <translation>Device actions</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Accept the new certificate</source>
+        <translation>Accept the new certificate</translation>
+    </message>
     <message>
         <source>Succeed</source>
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="+493"/>
+        <location line="-114"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -615,7 +665,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+60"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -648,6 +698,11 @@
         <location line="+1"/>
         <source>Not activated</source>
         <translation>Not activated</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ONVIF devices have no activation step: they come with the password their maker set.</source>
+        <translation>ONVIF devices have no activation step: they come with the password their maker set.</translation>
     </message>
     <message>
         <location line="+41"/>
@@ -770,6 +825,16 @@
         <translation>isActivatd</translation>
     </message>
     <message>
+        <location line="+10"/>
+        <source>Tick every listed device, or untick them all</source>
+        <translation>Tick every listed device, or untick them all</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Tick all listed devices</source>
+        <translation>Tick all listed devices</translation>
+    </message>
+    <message>
         <location line="+176"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>The identity of this device is not verified, so no password is sent to it.</translation>
@@ -790,12 +855,12 @@
         <translation>ONVIF device</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>ONVIF device made by %1</source>
         <translation>ONVIF device made by %1</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>Sign-in refused</source>
         <translation>Sign-in refused</translation>
     </message>
@@ -830,7 +895,7 @@
         <translation>Its ONVIF service did not answer.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Details partly read</source>
         <translation>Details partly read</translation>
     </message>
@@ -845,20 +910,63 @@
         <translation>Details partly read: %1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Reading details</source>
         <translation>Reading details</translation>
     </message>
     <message>
-        <location line="+236"/>
+        <location line="+8"/>
+        <source>Certificate changed</source>
+        <translation>Certificate changed</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Its HTTPS certificate is not the one it showed before, so nothing was sent to it. If the camera was replaced or reset, right-click the row and accept the new certificate.</source>
+        <translation>Its HTTPS certificate is not the one it showed before, so nothing was sent to it. If the camera was replaced or reset, right-click the row and accept the new certificate.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Said goodbye; checking</source>
+        <translation>Said goodbye; checking</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>It said goodbye. It stays listed until its address stops answering.</source>
+        <translation>It said goodbye. It stays listed until its address stops answering.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>A message named another address for it. It stays at this one until the camera itself confirms the move.</source>
+        <translation>A message named another address for it. It stays at this one until the camera itself confirms the move.</translation>
+    </message>
+    <message>
+        <location line="+315"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Tick %1 at %2</source>
+        <translation>Tick %1 at %2</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::DeviceListHeader</name>
+    <message>
+        <location filename="../src/devicelist/DeviceListHeader.cpp" line="+16"/>
+        <source>Tick all listed devices</source>
+        <translation>Tick all listed devices</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Tick every listed device, or untick them all</source>
+        <translation>Tick every listed device, or untick them all</translation>
     </message>
 </context>
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -911,17 +1019,17 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+43"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+44"/>
+        <location line="+50"/>
         <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
         <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
     </message>
     <message>
-        <location line="+228"/>
+        <location line="+219"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
     </message>
@@ -947,12 +1055,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+424"/>
+        <location line="+443"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-419"/>
+        <location line="-438"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -992,7 +1100,7 @@
         <translation>Please enter the ONVIF password.</translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+88"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -1017,13 +1125,13 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+90"/>
-        <location line="+12"/>
+        <location line="+91"/>
+        <location line="+14"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+103"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -1041,7 +1149,7 @@
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+30"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+35"/>
         <source>Confirmation List</source>
         <translation>Confirmation List</translation>
     </message>
@@ -1096,7 +1204,37 @@
         <translation>Open the folder of receipts</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="+16"/>
+        <source>Where the receipt is</source>
+        <translation>Where the receipt is</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy path</source>
+        <translation>Copy path</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Copy the path of the receipts folder</source>
+        <translation>Copy the path of the receipts folder</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Receipts folder: %1</source>
+        <translation>Receipts folder: %1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Receipt saved as %1</source>
+        <translation>Receipt saved as %1</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <location line="+22"/>
         <source>The receipt could not be saved: %1</source>
         <translation>The receipt could not be saved: %1</translation>
     </message>
@@ -1108,22 +1246,38 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+45"/>
         <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
         <translation>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</translation>
     </message>
     <message>
-        <location line="+92"/>
+        <location line="+31"/>
+        <location line="+2"/>
+        <source>Keep each device&apos;s name</source>
+        <translation>Keep each device&apos;s name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Untick to name the devices: {n} in the name counts 1, 2, 3… in the list&apos;s order, as in Lobby-{n}.</source>
+        <translation>Untick to name the devices: {n} in the name counts 1, 2, 3… in the list&apos;s order, as in Lobby-{n}.</translation>
+    </message>
+    <message>
+        <location line="+83"/>
         <source>Modify Network parameters</source>
         <translation>Modify Network parameters</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+5"/>
         <source>Batch Modify Network parameters</source>
         <translation>Batch Modify Network parameters</translation>
     </message>
     <message>
-        <location line="+136"/>
+        <location line="+12"/>
+        <source>Lobby-{n}</source>
+        <translation>Lobby-{n}</translation>
+    </message>
+    <message>
+        <location line="+134"/>
         <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
         <translation>The IPv6 settings of an ONVIF device cannot be changed here.</translation>
     </message>
@@ -1138,7 +1292,7 @@
         <translation>ONVIF devices keep their port: a port typed here leaves them out.</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+32"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -1183,7 +1337,7 @@
         <translation>RTSP port ranges from 0 to 65535.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+9"/>
         <source>Device name cannot be empty.</source>
         <translation>Device name cannot be empty.</translation>
     </message>
@@ -1202,7 +1356,7 @@
         <translation>IPv6 prefix length ranges from 0 to 127.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+22"/>
         <source>IPv6 Address not correct.</source>
         <translation>IPv6 Address not correct.</translation>
     </message>
@@ -1251,7 +1405,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -1337,6 +1491,11 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>The device was only heard announcing itself and did not answer when asked. Nothing was sent; refresh the list.</source>
+        <translation>The device was only heard announcing itself and did not answer when asked. Nothing was sent; refresh the list.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>The device asks for a user name and password. Sign in and try again.</source>
         <translation>The device asks for a user name and password. Sign in and try again.</translation>
     </message>
@@ -1371,6 +1530,12 @@
         <translation>No connection to the device. Check the address and the network.</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>The camera&apos;s HTTPS certificate is not the one it showed before, so nothing was sent. If the camera was replaced, accept its new certificate from the row&apos;s menu.</source>
+        <translation>The camera&apos;s HTTPS certificate is not the one it showed before, so nothing was sent. If the camera was replaced, accept its new certificate from the row&apos;s menu.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Something answers at the new address. Nothing was sent.</source>
         <translation>Something answers at the new address. Nothing was sent.</translation>
     </message>
@@ -1444,7 +1609,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+61"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+66"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1464,7 +1629,7 @@
         <translation>%1 rows, %2 marked. Correct the marked rows in the file and open it again; nothing has been sent.</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+27"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
@@ -1522,11 +1687,12 @@
         <translation>The address is used by device %1, which the plan does not change.</translation>
     </message>
     <message>
+        <location line="+41"/>
         <source>Something answers at this address: %1.</source>
         <translation>Something answers at this address: %1.</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="-38"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -1625,7 +1791,7 @@
         <translation>The ONVIF device&apos;s settings are not read yet; sign in first.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
         <source>DHCP must be yes or no.</source>
         <translation>DHCP must be yes or no.</translation>
     </message>
@@ -1782,11 +1948,12 @@
         <translation>Not sent: device %1 still has the address.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+9"/>
         <source>Not sent: stopped.</source>
         <translation>Not sent: stopped.</translation>
     </message>
     <message>
+        <location line="-5"/>
         <source>Not sent: something answers at the address: %1.</source>
         <translation>Not sent: something answers at the address: %1.</translation>
     </message>
@@ -1818,7 +1985,7 @@
         <translation>Reset Password</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+94"/>
         <source>Generate QR code error.</source>
         <translation>Generate QR code error.</translation>
     </message>
@@ -1961,7 +2128,7 @@
         <translation>The device now has the new password.</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+23"/>
         <source>Weak</source>
         <translation>Weak</translation>
     </message>
@@ -1980,16 +2147,27 @@
         <translation type="vanished">The device is not activated now: activate it with a new password before you use it.</translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-17"/>
         <location line="+3"/>
         <source>Restore password failed.</source>
         <translation>Restore password failed.</translation>
     </message>
 </context>
 <context>
+    <name>VexaTool::SignInDialog</name>
+    <message numerus="yes">
+        <location filename="../src/signin/SignInDialog.cpp" line="+50"/>
+        <source>The login goes to the %n ONVIF device(s) listed now. A device found later shows “Sign-in needed” until you sign in again.</source>
+        <translation>
+            <numerusform>The login goes to the %n ONVIF device listed now. A device found later shows “Sign-in needed” until you sign in again.</numerusform>
+            <numerusform>The login goes to the %n ONVIF devices listed now. A device found later shows “Sign-in needed” until you sign in again.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2000,7 +2178,7 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+96"/>
+        <location line="+106"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>

@@ -106,7 +106,7 @@
         <translation>在线设备总数：</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+65"/>
         <source>Sign in to ONVIF devices…</source>
         <translation>登录 ONVIF 设备…</translation>
     </message>
@@ -151,6 +151,7 @@
         <translation>设备</translation>
     </message>
     <message>
+        <location line="-174"/>
         <source>Devices hidden by their maker mark</source>
         <translation>因厂商标识而隐藏的设备</translation>
     </message>
@@ -163,12 +164,12 @@
         <translation>新密码：</translation>
     </message>
     <message>
-        <location line="+154"/>
+        <location line="+151"/>
         <source>Confirm Password:</source>
         <translation>确认密码：</translation>
     </message>
     <message>
-        <location line="+67"/>
+        <location line="+64"/>
         <source>Active</source>
         <translation>激活</translation>
     </message>
@@ -178,17 +179,17 @@
         <translation>ONVIF 用户名：</translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+46"/>
         <source>ONVIF Password:</source>
         <translation>ONVIF 密码：</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+49"/>
         <source>Admin Password:</source>
         <translation>管理员密码：</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+56"/>
         <source>Modify</source>
         <translation>修改</translation>
     </message>
@@ -419,12 +420,12 @@
         <translation>新密码：</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="+131"/>
         <source>Confirm Password:</source>
         <translation>确认密码：</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+45"/>
         <source>Reset IPC</source>
         <translation>重置IPC</translation>
     </message>
@@ -447,7 +448,7 @@
         <translation>新密码：</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+61"/>
         <source>Confirm Password:</source>
         <translation>确认密码：</translation>
     </message>
@@ -460,12 +461,16 @@
         <translation>登录 ONVIF 设备</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Cameras of other makes tell their details only after a sign-in. This user name and password are used for every ONVIF device during this run.</source>
-        <translation>其他品牌的摄像机只有在登录后才会告知其详细信息。本次运行期间，所有 ONVIF 设备都使用此用户名和密码。</translation>
+        <translation type="vanished">其他品牌的摄像机只有在登录后才会告知其详细信息。本次运行期间，所有 ONVIF 设备都使用此用户名和密码。</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+6"/>
+        <source>Cameras of other makes tell their details only after a sign-in.</source>
+        <translation>其他品牌的摄像机只有在登录后才告知其详细信息。</translation>
+    </message>
+    <message>
+        <location line="+22"/>
         <source>&amp;User name</source>
         <translation>用户名(&amp;U)</translation>
     </message>
@@ -486,6 +491,21 @@
     </message>
     <message>
         <location line="+13"/>
+        <source>Sign in to &amp;new devices automatically</source>
+        <translation>自动登录新发现的设备(&amp;N)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Sign in to new devices automatically</source>
+        <translation>自动登录新发现的设备</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Also gives this login to every ONVIF device found later. Any computer on the network can claim to be a camera and would receive it.</source>
+        <translation>也将此登录信息发给之后发现的每台 ONVIF 设备。网络上的任何电脑都可以自称摄像机并收到它。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>&amp;Remember on this computer</source>
         <translation>在此电脑上记住(&amp;R)</translation>
     </message>
@@ -584,7 +604,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+122"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+134"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -594,7 +614,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+104"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -606,21 +626,33 @@
         </translation>
     </message>
     <message>
+        <location line="+627"/>
+        <source>Device actions</source>
+        <translation>设备操作</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Accept the new certificate</source>
+        <translation>接受新证书</translation>
+    </message>
+    <message>
         <source>Succeed</source>
         <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="+493"/>
+        <location line="-114"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
     <message numerus="yes">
+        <location line="-514"/>
         <source>(%n hidden)</source>
         <translation>
             <numerusform>（%n 台已隐藏）</numerusform>
         </translation>
     </message>
     <message numerus="yes">
+        <location line="+2"/>
         <source>%n device(s) of ours answered with another maker&apos;s mark and are not listed. The command-line client lists them; Refresh counts again.</source>
         <translation>
             <numerusform>%n 台本公司设备以其他厂商的标识应答，未列出。命令行客户端会列出它们；刷新后重新计数。</numerusform>
@@ -630,7 +662,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+58"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+60"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -665,7 +697,7 @@
         <translation>未激活</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+43"/>
         <source>ID</source>
         <translation>序号</translation>
     </message>
@@ -785,7 +817,7 @@
         <translation>激活状态</translation>
     </message>
     <message>
-        <location line="+176"/>
+        <location line="+187"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
     </message>
@@ -805,12 +837,12 @@
         <translation>ONVIF 设备</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>ONVIF device made by %1</source>
         <translation>ONVIF 设备，制造商：%1</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>Sign-in refused</source>
         <translation>登录被拒绝</translation>
     </message>
@@ -845,7 +877,7 @@
         <translation>该设备的 ONVIF 服务没有应答。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Details partly read</source>
         <translation>部分详细信息已读取</translation>
     </message>
@@ -860,28 +892,57 @@
         <translation>已读取部分详细信息：%1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Reading details</source>
         <translation>正在读取详细信息</translation>
     </message>
     <message>
-        <location line="+236"/>
+        <location line="+8"/>
+        <source>Certificate changed</source>
+        <translation>证书已变更</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Its HTTPS certificate is not the one it showed before, so nothing was sent to it. If the camera was replaced or reset, right-click the row and accept the new certificate.</source>
+        <translation>其 HTTPS 证书与之前出示的不同，因此没有向它发送任何内容。如果摄像机已更换或重置，请右键单击该行并接受新证书。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Said goodbye; checking</source>
+        <translation>已通知离线；正在核实</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>It said goodbye. It stays listed until its address stops answering.</source>
+        <translation>它已通知离线。在其地址不再应答之前，它仍保留在列表中。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>A message named another address for it. It stays at this one until the camera itself confirms the move.</source>
+        <translation>有消息为它指明了另一个地址。在摄像机本身确认迁移之前，它保留在当前地址。</translation>
+    </message>
+    <message>
+        <location line="+315"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
     <message>
+        <location line="-574"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Tick all listed devices</source>
         <translation>勾选所有列出的设备</translation>
     </message>
     <message>
+        <location line="-75"/>
         <source>ONVIF devices have no activation step: they come with the password their maker set.</source>
         <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
     </message>
     <message>
+        <location line="+656"/>
         <source>Tick %1 at %2</source>
         <translation>勾选 %1（%2）</translation>
     </message>
@@ -889,10 +950,12 @@
 <context>
     <name>VexaTool::DeviceListHeader</name>
     <message>
+        <location filename="../src/devicelist/DeviceListHeader.cpp" line="+16"/>
         <source>Tick all listed devices</source>
         <translation>勾选所有列出的设备</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
@@ -900,7 +963,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+88"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -953,17 +1016,17 @@
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+41"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+43"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
     <message>
-        <location line="+44"/>
+        <location line="+50"/>
         <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
         <translation>本程序无法为 ONVIF 设备找回密码；请在设备上自行重置遗忘的密码。</translation>
     </message>
     <message>
-        <location line="+228"/>
+        <location line="+219"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>已排除：尚未读取该 ONVIF 设备的参数，请先登录。</translation>
     </message>
@@ -989,12 +1052,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+424"/>
+        <location line="+443"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-419"/>
+        <location line="-438"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
     </message>
@@ -1034,7 +1097,7 @@
         <translation>请输入 ONVIF 密码。</translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+88"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
     </message>
@@ -1059,13 +1122,13 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+90"/>
-        <location line="+12"/>
+        <location line="+91"/>
+        <location line="+14"/>
         <source>Not sent</source>
         <translation>未发送</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+103"/>
         <source>Activation</source>
         <translation>激活</translation>
     </message>
@@ -1083,7 +1146,7 @@
 <context>
     <name>VexaTool::DeviceModifyResultPage</name>
     <message>
-        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+30"/>
+        <location filename="../src/modify/DeviceModifyResultPage.cpp" line="+35"/>
         <source>Confirmation List</source>
         <translation>确认列表</translation>
     </message>
@@ -1138,7 +1201,7 @@
         <translation>打开回执所在文件夹</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="+111"/>
         <source>The receipt could not be saved: %1</source>
         <translation>回执无法保存：%1</translation>
     </message>
@@ -1147,26 +1210,32 @@
         <translation type="vanished">成功</translation>
     </message>
     <message>
+        <location line="-94"/>
         <source>Copy path</source>
         <translation>复制路径</translation>
     </message>
     <message>
+        <location line="-1"/>
         <source>Where the receipt is</source>
         <translation>回执位置</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Copy the path of the receipts folder</source>
         <translation>复制回执文件夹的路径</translation>
     </message>
     <message>
+        <location line="+21"/>
         <source>Receipts folder: %1</source>
         <translation>回执文件夹：%1</translation>
     </message>
     <message>
+        <location line="+11"/>
         <source>Receipt saved as %1</source>
         <translation>回执已保存为 %1</translation>
     </message>
     <message>
+        <location line="+38"/>
         <source>Done</source>
         <translation>完成</translation>
     </message>
@@ -1174,22 +1243,22 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+43"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+45"/>
         <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
         <translation>ONVIF 设备的端口是其服务应答的端口，不能在此修改。</translation>
     </message>
     <message>
-        <location line="+92"/>
+        <location line="+117"/>
         <source>Modify Network parameters</source>
         <translation>修改网络参数</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+5"/>
         <source>Batch Modify Network parameters</source>
         <translation>批量修改网络参数</translation>
     </message>
     <message>
-        <location line="+136"/>
+        <location line="+146"/>
         <source>The IPv6 settings of an ONVIF device cannot be changed here.</source>
         <translation>不能在此修改 ONVIF 设备的 IPv6 设置。</translation>
     </message>
@@ -1204,7 +1273,7 @@
         <translation>ONVIF 设备保留其端口：在此输入端口会将它们排除在外。</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+32"/>
         <source>Please input IP Address.</source>
         <translation>请输入IP地址。</translation>
     </message>
@@ -1249,7 +1318,7 @@
         <translation>RTSP端口范围为0到65535。</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+9"/>
         <source>Device name cannot be empty.</source>
         <translation>设备名称不能为空。</translation>
     </message>
@@ -1268,7 +1337,7 @@
         <translation>IPv6前缀长度范围为0到127。</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+22"/>
         <source>IPv6 Address not correct.</source>
         <translation>IPv6地址不正确。</translation>
     </message>
@@ -1278,14 +1347,18 @@
         <translation>IPv6网关不正确。</translation>
     </message>
     <message>
+        <location line="-428"/>
+        <location line="+2"/>
         <source>Keep each device&apos;s name</source>
         <translation>保留各设备的名称</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Untick to name the devices: {n} in the name counts 1, 2, 3… in the list&apos;s order, as in Lobby-{n}.</source>
         <translation>取消勾选以命名设备：名称中的 {n} 按列表顺序计为 1、2、3…，例如 Lobby-{n}。</translation>
     </message>
     <message>
+        <location line="+100"/>
         <source>Lobby-{n}</source>
         <translation>大厅-{n}</translation>
     </message>
@@ -1329,7 +1402,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-90"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -1415,6 +1488,11 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>The device was only heard announcing itself and did not answer when asked. Nothing was sent; refresh the list.</source>
+        <translation>只收到该设备的自我通告，询问时它没有应答。未发送任何内容；请刷新列表。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>The device asks for a user name and password. Sign in and try again.</source>
         <translation>设备要求输入用户名和密码。请登录后重试。</translation>
     </message>
@@ -1449,6 +1527,12 @@
         <translation>无法连接到设备。请检查地址和网络。</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>The camera&apos;s HTTPS certificate is not the one it showed before, so nothing was sent. If the camera was replaced, accept its new certificate from the row&apos;s menu.</source>
+        <translation>摄像机的 HTTPS 证书与之前出示的不同，因此未发送任何内容。如果摄像机已更换，请从该行的菜单中接受其新证书。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Something answers at the new address. Nothing was sent.</source>
         <translation>新地址上有设备或主机应答。未发送任何内容。</translation>
     </message>
@@ -1522,7 +1606,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+61"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+66"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>无法读取计划，未发送任何内容。</translation>
     </message>
@@ -1542,7 +1626,7 @@
         <translation>共%1行，%2行有标记。请在文件中改正有标记的行后重新打开；未发送任何内容。</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+27"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
@@ -1600,11 +1684,12 @@
         <translation>该地址已被设备%1使用，而计划不会修改该设备。</translation>
     </message>
     <message>
+        <location line="+41"/>
         <source>Something answers at this address: %1.</source>
         <translation>此地址上有设备或主机应答：%1。</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="-38"/>
         <source>Please input IP Address.</source>
         <translation>请输入IP地址。</translation>
     </message>
@@ -1703,7 +1788,7 @@
         <translation>尚未读取该 ONVIF 设备的参数，请先登录。</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
         <source>DHCP must be yes or no.</source>
         <translation>DHCP只能为“是”或“否”。</translation>
     </message>
@@ -1860,11 +1945,12 @@
         <translation>未发送：设备%1仍在使用该地址。</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+9"/>
         <source>Not sent: stopped.</source>
         <translation>未发送：已停止。</translation>
     </message>
     <message>
+        <location line="-5"/>
         <source>Not sent: something answers at the address: %1.</source>
         <translation>未发送：该地址上有设备或主机应答：%1。</translation>
     </message>
@@ -1896,7 +1982,7 @@
         <translation>重置密码</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+94"/>
         <source>Generate QR code error.</source>
         <translation>生成二维码失败。</translation>
     </message>
@@ -2039,7 +2125,7 @@
         <translation>设备已使用新密码。</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+23"/>
         <source>Weak</source>
         <translation>弱</translation>
     </message>
@@ -2058,16 +2144,26 @@
         <translation type="vanished">设备现在处于未激活状态：使用前请用新密码激活。</translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-17"/>
         <location line="+3"/>
         <source>Restore password failed.</source>
         <translation>恢复密码失败。</translation>
     </message>
 </context>
 <context>
+    <name>VexaTool::SignInDialog</name>
+    <message numerus="yes">
+        <location filename="../src/signin/SignInDialog.cpp" line="+50"/>
+        <source>The login goes to the %n ONVIF device(s) listed now. A device found later shows “Sign-in needed” until you sign in again.</source>
+        <translation>
+            <numerusform>登录信息发给当前列出的 %n 台 ONVIF 设备。之后发现的设备显示“需要登录”，直到您重新登录。</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+74"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
@@ -2078,7 +2174,7 @@
         <translation>登录 ONVIF 设备…</translation>
     </message>
     <message>
-        <location line="+96"/>
+        <location line="+106"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
