@@ -5,13 +5,16 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "ModifyTestSupport.h"
 #include "aptui/BatchProgressCover.h"
@@ -79,6 +82,8 @@ private slots:
     void stopLeavesTheRestNotSent();
     void forgetPassword_data();
     void forgetPassword();
+    void receiptsFolderOpensOrIsShownToCopy_data();
+    void receiptsFolderOpensOrIsShownToCopy();
     void taskThreadsFromSetup_data();
     void taskThreadsFromSetup();
 
@@ -824,5 +829,38 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
     QCOMPARE(page.taskThreads(), threads);
 }
 
+void TestDeviceModifyPage::receiptsFolderOpensOrIsShownToCopy_data() {
+    QTest::addColumn<bool>("opens"); // whether something (a file manager) opens folders here
+    QTest::newRow("a file manager opens it") << true;
+    QTest::newRow("nothing opens it: the path to copy") << false;
+}
+
+void TestDeviceModifyPage::receiptsFolderOpensOrIsShownToCopy() {
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    const QString receipt = dir.filePath(u"receipt-1.csv"_qs);
+    VexaTool::DeviceModifyResultPage results;
+    QList<QUrl> asked;
+    results.setFolderOpener([&asked, opens](const QUrl& url) {
+        asked << url;
+        return opens;
+    });
+    results.setReceiptHistory(receipt);
+    results.show();
+    auto* path = results.findChild<QLabel*>(u"m_labelReceiptPath"_qs);
+    auto* copy = results.findChild<QPushButton*>(u"m_btnCopyReceiptFolder"_qs);
+    QVERIFY(path && path->isVisible() && path->text().contains(QDir::toNativeSeparators(receipt)));
+    QVERIFY(!copy->isVisible());
+    QTest::mouseClick(results.findChild<QPushButton*>(u"m_btnReceiptHistory"_qs), Qt::LeftButton);
+    QCOMPARE(asked, QList<QUrl>{QUrl::fromLocalFile(dir.path())});
+    QCOMPARE(copy->isVisible(), !opens);
+    if (!opens) {
+        QVERIFY(path->text().contains(QDir::toNativeSeparators(dir.path())));
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), QDir::toNativeSeparators(dir.path()));
+    }
+}
+
 QTEST_MAIN(TestDeviceModifyPage)
+
 #include "tst_devicemodifypage.moc"
