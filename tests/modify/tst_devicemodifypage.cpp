@@ -5,13 +5,16 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "ModifyTestSupport.h"
 #include "aptui/BatchProgressCover.h"
@@ -61,8 +64,6 @@ private slots:
     void passwordsNeverTouchTheClipboard_data();
     void passwordsNeverTouchTheClipboard();
     void adminPasswordIsCheckedFirst();
-    void longPasswordsAreRefusedNotCut_data();
-    void longPasswordsAreRefusedNotCut();
     void dhcpOnKeepsTextsOffRestoresStored();
     void marksAreClearedOnTheNextSelection();
     void singleActivation_data();
@@ -79,6 +80,8 @@ private slots:
     void stopLeavesTheRestNotSent();
     void forgetPassword_data();
     void forgetPassword();
+    void receiptsFolderOpensOrIsShownToCopy_data();
+    void receiptsFolderOpensOrIsShownToCopy();
     void taskThreadsFromSetup_data();
     void taskThreadsFromSetup();
 
@@ -220,6 +223,12 @@ void TestDeviceModifyPage::activationChecks_data() {
         << u"Valid password range [8-16]. You can use a combination of numbers,lowercase, uppercase and special "
            "character for your password with at least two kinds of them contained."_qs
         << true;
+    // Typed whole and refused whole: an editor that cut it would activate with a password nobody typed.
+    QTest::newRow("17 characters, refused not cut")
+        << 1 << u"Abcd1234Abcd1234X"_qs << u"Abcd1234Abcd1234X"_qs
+        << u"The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than "
+           "one."_qs
+        << true;
 }
 
 void TestDeviceModifyPage::activationChecks() {
@@ -311,41 +320,6 @@ void TestDeviceModifyPage::adminPasswordIsCheckedFirst() {
         QCOMPARE(edit("m_lineEditAdminPassword")->lineEditState(), aptui::MultiStateLineEdit::ERROR);
         QCOMPARE(edit("m_lineEditRTSP")->lineEditState(), aptui::MultiStateLineEdit::NORMAL);
     }
-    QVERIFY(fakelib::calls.isEmpty());
-}
-
-void TestDeviceModifyPage::longPasswordsAreRefusedNotCut_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("password");
-    const QString seventeen = u"Abcd1234Abcd1234X"_qs;
-    QTest::newRow("activation, 17 characters") << int(ACTIVE_SINGLE) << u"m_lineEditNewPassword"_qs << seventeen;
-    QTest::newRow("modification, 17 characters") << int(MODIFY_SINGLE) << u"m_lineEditAdminPassword"_qs << seventeen;
-}
-
-void TestDeviceModifyPage::longPasswordsAreRefusedNotCut() {
-    QFETCH(int, kind);
-    QFETCH(QString, field);
-    QFETCH(QString, password);
-    const bool activation = kind == ACTIVE_SINGLE;
-    m_page->onCurrentSelectionChange(ModifyPage(kind), batch(1, [activation] {
-                                         DeviceSample s;
-                                         s.activation = activation ? 1 : 0;
-                                         return s;
-                                     }()));
-    auto* editor = m_page->findChild<aptui::MultiStateLineEdit*>(field);
-    QTest::keyClicks(editor, password);
-    QCOMPARE(editor->text(), password); // typed as a whole, never cut by the editor
-    ModalWatcher watcher;
-    if (activation) {
-        QTest::keyClicks(edit("m_lineEditConfirmPassword"), password);
-        click("m_btnActive");
-    } else {
-        click("m_btnModify");
-    }
-    QCOMPARE(watcher.warnings, QStringList{u"The password is too long: it may take at most 16 bytes, and a character "
-                                           "outside ASCII takes more than one."_qs});
-    QCOMPARE(editor->lineEditState(), aptui::MultiStateLineEdit::ERROR);
     QVERIFY(fakelib::calls.isEmpty());
 }
 
@@ -824,5 +798,38 @@ void TestDeviceModifyPage::taskThreadsFromSetup() {
     QCOMPARE(page.taskThreads(), threads);
 }
 
+void TestDeviceModifyPage::receiptsFolderOpensOrIsShownToCopy_data() {
+    QTest::addColumn<bool>("opens"); // whether something (a file manager) opens folders here
+    QTest::newRow("a file manager opens it") << true;
+    QTest::newRow("nothing opens it: the path to copy") << false;
+}
+
+void TestDeviceModifyPage::receiptsFolderOpensOrIsShownToCopy() {
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    const QString receipt = dir.filePath(u"receipt-1.csv"_qs);
+    VexaTool::DeviceModifyResultPage results;
+    QList<QUrl> asked;
+    results.setFolderOpener([&asked, opens](const QUrl& url) {
+        asked << url;
+        return opens;
+    });
+    results.setReceiptHistory(receipt);
+    results.show();
+    auto* path = results.findChild<QLabel*>(u"m_labelReceiptPath"_qs);
+    auto* copy = results.findChild<QPushButton*>(u"m_btnCopyReceiptFolder"_qs);
+    QVERIFY(path && path->isVisible() && path->text().contains(QDir::toNativeSeparators(receipt)));
+    QVERIFY(!copy->isVisible());
+    QTest::mouseClick(results.findChild<QPushButton*>(u"m_btnReceiptHistory"_qs), Qt::LeftButton);
+    QCOMPARE(asked, QList<QUrl>{QUrl::fromLocalFile(dir.path())});
+    QCOMPARE(copy->isVisible(), !opens);
+    if (!opens) {
+        QVERIFY(path->text().contains(QDir::toNativeSeparators(dir.path())));
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), QDir::toNativeSeparators(dir.path()));
+    }
+}
+
 QTEST_MAIN(TestDeviceModifyPage)
+
 #include "tst_devicemodifypage.moc"
