@@ -832,7 +832,10 @@ void DeviceDisplayPage::onPlanFinished() {
     }
     DeviceModifyResultPage results(this);
     results.setEntries(entries);
-    results.setReceipt(m_planBatch->receipt());
+    std::vector<plan::ReceiptEntry> receipt = m_planBatch->receipt();
+    if (!m_planBatch->asksAddresses())
+        receipt.insert(receipt.begin(), plan::addressCheckSkippedEntry());
+    results.setReceipt(std::move(receipt));
     results.setReceiptHistory(m_planBatch->historyPath());
     emit signalCoverMainPage();
     results.exec();

@@ -614,8 +614,11 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
     const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
     m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
                    static_cast<int>(tasks.size()));
-    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch)
+    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch) {
         m_history->begin();
+        if (m_run.operation == Operation::ModifyBatch && !NewAddressCheck::enabled())
+            m_history->append(plan::addressCheckSkippedEntry());
+    }
     emit signalBusyChanged(true);
     m_runner->start(std::move(tasks));
 }
@@ -774,6 +777,9 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
     results.setEntries(entries);
     if (m_run.before.size() == entries.size()) {
         std::vector<plan::ReceiptEntry> receipt;
+        // The site's rules may forbid asking addresses: the receipt says that new ones were not asked.
+        if (!activation && !NewAddressCheck::enabled())
+            receipt.push_back(plan::addressCheckSkippedEntry());
         for (qsizetype i = 0; i < entries.size(); ++i)
             receipt.push_back(receiptEntry(i, entries.at(i)));
         results.setReceipt(std::move(receipt));

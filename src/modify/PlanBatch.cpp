@@ -72,6 +72,8 @@ bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& c
     m_stopped = false;
     m_running = true;
     m_history.begin();
+    if (!m_ask)
+        m_history.append(plan::addressCheckSkippedEntry());
     emit signalProgress(0, total());
     runRound();
     return true;

@@ -48,6 +48,8 @@ public:
     // After signalFinished: one entry per change, in the order sent, and the matching receipt lines.
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     const std::vector<plan::ReceiptEntry>& receipt() const { return m_receipt; }
+    // Whether new addresses are asked before they are sent (the site may forbid it).
+    bool asksAddresses() const { return static_cast<bool>(m_ask); }
     int failures() const;
     // The receipt of the run in the user's receipts folder, written as devices answer.
     QString historyPath() const { return m_history.path(); }
