@@ -281,7 +281,8 @@ int main(int argc, char** argv) {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("{\"devices\":%d,\"loss\":%.3f,\"trusted\":%s,\"found\":%zu,\"certified\":%u,\"share\":%.5f,"
-                "\"last_new_ms\":%.1f,\"last_confirmed_ms\":%.1f,\"confirmed\":%zu,\"p999_new_ms\":%.1f,\"share_within_1500ms\":%.5f,"
+                "\"last_new_ms\":%.1f,\"last_confirmed_ms\":%.1f,\"confirmed\":%zu,\"p999_new_ms\":%.1f,\"share_within_"
+                "1500ms\":%.5f,"
                 "\"share_within_3000ms\":%.5f,\"client_cpu_us_per_device\":%.1f,\"faults_per_device\":%.2f,\"switches_"
                 "per_device\":%.3f,\"answers_per_device\":%.3f,"
                 "\"inquiry_datagrams\":%.0f,\"datagrams_received\":%llu,\"datagrams_dropped\":%llu,"
@@ -290,8 +291,8 @@ int main(int argc, char** argv) {
                 "\"max_rss_kib\":%ld}\n",
                 count, loss, trusted ? "true" : "false", times.size(), recorder.certified,
                 count ? static_cast<double>(times.size()) / count : 0.0, last, recorder.lastConfirmedMs,
-                recorder.confirmed.size(), p999, share(times, 1500, count),
-                share(times, 3000, count), count ? cpuAllFound * 1e6 / count : 0.0,
+                recorder.confirmed.size(), p999, share(times, 1500, count), share(times, 3000, count),
+                count ? cpuAllFound * 1e6 / count : 0.0,
                 count ? static_cast<double>(countsAllFound.faults - countsBefore.faults) / count : 0.0,
                 count ? static_cast<double>(countsAllFound.switches - countsBefore.switches) / count : 0.0,
                 count ? statOf(s, "answers") / count : 0.0, statOf(s, "inquiries"),

@@ -54,8 +54,9 @@ extern "C" {
 #define VEXA_ERR_DEVICE_CHANGED 2018    /* the device changed since the record the change was built on; nothing set */
 #define VEXA_ERR_OUTCOME_UNKNOWN 2019   /* no answer even when asked again: the change may have been applied */
 #define VEXA_ERR_RESTORE_PENDING 2020   /* the device is being restored; it takes no activation meanwhile */
-#define VEXA_ERR_UNCONFIRMED 2039       /* heard only unasked: it did not answer an inquiry of this run; nothing sent */
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
+#define VEXA_ERR_UNCONFIRMED 2039       /* heard only unasked: it did not answer an inquiry of this run; nothing sent */
+#define VEXA_ERR_ADDRESS_TAKEN 2038     /* something answered at the address; VEXA_GetLastErrorDetail says what */
 /* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
 #define VEXA_ERR_NEED_CREDENTIALS 2030    /* the device asks for a user name and password and none was set */
 #define VEXA_ERR_VALUE_REFUSED 2031       /* the device refused a value of the request (a sender fault) */
@@ -65,7 +66,6 @@ extern "C" {
 #define VEXA_ERR_BAD_ANSWER 2035          /* the device's answer is not a message the library understands */
 #define VEXA_ERR_CONNECTION 2036          /* no connection to the device's service address */
 #define VEXA_ERR_CERTIFICATE_CHANGED 2037 /* its HTTPS certificate is not the one pinned first; nothing was sent */
-#define VEXA_ERR_ADDRESS_TAKEN 2038      /* something answered at the address; VEXA_GetLastErrorDetail says what */
 
 /* Event types of the device callback. */
 #define VEXA_EVENT_NEW 1
