@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
 
     VexaTool::SignInDialog dialog;
     dialog.setLogin(QStringLiteral("admin"), QStringLiteral("Camera-2024"), true);
+    dialog.setScope(static_cast<int>(page.listedOnvifDevices().size()), false);
     const bool dialogSaved = testsupport::saveOnBackdrop(dialog, run.paths.out + QStringLiteral("/onvif-signin.png"));
     return listSaved && dialogSaved ? 0 : 1;
 }
