@@ -37,7 +37,9 @@ TEST(SafeText, TerminalTextEscapesEveryControlAndDirectionMark) {
          "abc\\u{202E}fdp.exe"},
         {"isolates", "\xe2\x81\xa6x\xe2\x81\xa9", "\\u{2066}x\\u{2069}"},
         {"invisible format characters",
-         "S\xe2\x80\x8bN\xe2\x80\x8e1\xef\xbb\xbf2\xc2\xad"
+         "S\xe2\x80\x8bN\xe2\x80\x8e"
+         "1\xef\xbb\xbf"
+         "2\xc2\xad"
          "3\xe2\x81\xa0\xf3\xa0\x81\x81",
          "S\\u{200B}N\\u{200E}1\\u{FEFF}2\\u{00AD}3\\u{2060}\\u{E0041}"},
         {"visible neighbours pass", "\xe2\x80\x90\xe2\x82\xac", "\xe2\x80\x90\xe2\x82\xac"},
