@@ -729,8 +729,11 @@ QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
     if ((role == Qt::DisplayRole || role == Qt::ToolTipRole) && index.column() == columnOf(KindActivationState)) {
         // Activation is a step of our devices only: an ONVIF device whose details are read shows a dash.
         const QModelIndex id = index.siblingAtColumn(columnOf(KindId));
+        // A row that says something of its own (said goodbye, another certificate, claimed elsewhere) keeps it.
+        const int claims = QStandardItemModel::data(id, OnvifFlagsRole).toInt() &
+                           (VEXA_ONVIF_CERTIFICATE_CHANGED | VEXA_ONVIF_SAID_BYE | VEXA_ONVIF_ADDRESS_CLAIMED);
         if (QStandardItemModel::data(id, ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF &&
-            QStandardItemModel::data(id, DetailsStateRole).toInt() == VEXA_DETAILS_READ)
+            QStandardItemModel::data(id, DetailsStateRole).toInt() == VEXA_DETAILS_READ && claims == 0)
             return role == Qt::DisplayRole ? QVariant(m_notApplicable) : QVariant(m_notApplicableTip);
     }
     if (role == Qt::ForegroundRole) {

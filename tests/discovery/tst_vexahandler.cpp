@@ -221,19 +221,22 @@ void TestVexaHandler::onvifLoginReachesTheLibrary() {
     VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
     login.clear();
     fakelib::credentialCalls = 0;
-    // Set before the start: handed over at the start.
-    login.set(QStringLiteral("admin"), QStringLiteral("Camera-2024"));
+    // For every device (the user's choice), set before the start: handed over at the start.
+    login.assign(QStringLiteral("admin"), QStringLiteral("Camera-2024"), {}, true);
     QCOMPARE(fakelib::credentialCalls, 0);
     QVERIFY(m_handler->start());
     QCOMPARE(fakelib::credentialCalls, 1);
+    QVERIFY(fakelib::onvifEvery);
     QCOMPARE(fakelib::onvifUser, QByteArray("admin"));
     QCOMPARE(fakelib::onvifPassword, QByteArray("Camera-2024"));
-    // Changed while running: handed over at once, and forgotten as well.
-    login.set(QStringLiteral("operator"), QStringLiteral("Pässword-1"));
-    QCOMPARE(fakelib::credentialCalls, 2);
+    // For the devices listed only, while running: the login for every device is withdrawn, theirs given at once.
+    login.assign(QStringLiteral("operator"), QStringLiteral("Pässword-1"), {QStringLiteral("urn:uuid:c1")}, false);
+    QVERIFY(!fakelib::onvifEvery);
+    QCOMPARE(fakelib::onvifGiven.value("urn:uuid:c1"), QByteArray("operator"));
     QCOMPARE(fakelib::onvifPassword, QStringLiteral("Pässword-1").toUtf8());
+    // Forgotten: taken from the device too.
     login.clear();
-    QCOMPARE(fakelib::credentialCalls, 3);
+    QVERIFY(fakelib::onvifGiven.isEmpty());
     QCOMPARE(fakelib::onvifUser, QByteArray());
 }
 
