@@ -306,15 +306,24 @@ int VEXA_SetOnvifCredentialsFor(const char* const* endpointReferences, uint32_t 
     return known ? succeed() : fail(VEXA_ERR_UNKNOWN_DEVICE);
 }
 
-int VEXA_SetOnvifPinFile(const char* path) {
+namespace {
+
+// A file the next start reads (NULL or "": none); read under the lifecycle lock by the start.
+int setFilePath(const char* path, std::string& into) {
     std::string target;
     if (path)
         target.assign(path, strnlen(path, 4097));
     if (target.size() > 4096)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
-    g_pinPath = std::move(target);
+    into = std::move(target);
     return succeed();
+}
+
+} // namespace
+
+int VEXA_SetOnvifPinFile(const char* path) {
+    return setFilePath(path, g_pinPath);
 }
 
 int VEXA_AcceptOnvifCertificate(const char* endpointReference) {
@@ -392,14 +401,7 @@ int VEXA_GetStatistics(VEXA_STATISTICS* out) {
 }
 
 int VEXA_SetVerdictFile(const char* path) {
-    std::string target;
-    if (path)
-        target.assign(path, strnlen(path, 4097));
-    if (target.size() > 4096)
-        return fail(VEXA_ERR_BAD_ARGUMENT);
-    std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
-    g_verdictPath = std::move(target);
-    return succeed();
+    return setFilePath(path, g_verdictPath);
 }
 
 int VEXA_CheckAddressFree(const char* ipv4, uint32_t timeoutMs, char* whoAnswered, uint32_t size) {

@@ -642,6 +642,10 @@ void OnvifService::setCredentials(const std::string& user, const std::string& pa
             }
         }
     }
+    reportAndRead(marked, again);
+}
+
+void OnvifService::reportAndRead(const std::vector<std::string>& marked, const std::vector<std::string>& again) {
     for (const std::string& endpoint : marked)
         report(endpoint);
     for (const std::string& endpoint : again)
@@ -669,10 +673,7 @@ bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, 
             }
         }
     }
-    for (const std::string& endpoint : marked)
-        report(endpoint);
-    for (const std::string& endpoint : again)
-        enqueueRead(endpoint);
+    reportAndRead(marked, again);
     return true;
 }
 

@@ -123,6 +123,8 @@ private:
     void sendProbes();
     void enqueueRead(const std::string& endpoint) { enqueue(endpoint, Job::Read); }
     void enqueue(const std::string& endpoint, Job job);
+    // After a change of logins: reports the devices whose mark changed, reads again those that wait for a login.
+    void reportAndRead(const std::vector<std::string>& marked, const std::vector<std::string>& again);
     void workerLoop();
     void readOne(DeviceClient& client, const std::string& endpoint);
     void checkMove(DeviceClient& client, const std::string& endpoint);
