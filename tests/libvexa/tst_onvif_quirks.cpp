@@ -34,6 +34,8 @@ struct QuirkCase {
 class OnvifQuirk : public ::testing::TestWithParam<QuirkCase> {
 protected:
     void TearDown() override { VEXA_Stop(); }
+    // Outlives the library's start: its callbacks may still run until the stop in TearDown.
+    Events events_;
 };
 
 TEST_P(OnvifQuirk, LosesOnlyWhatTheQuirkTouches) {
@@ -48,7 +50,7 @@ TEST_P(OnvifQuirk, LosesOnlyWhatTheQuirkTouches) {
                                   base + "1", "--wsd-port", wsd ? wsd : "3702", "--state", dir.file("state.json")};
     args.insert(args.end(), c.simArgs.begin(), c.simArgs.end());
     ASSERT_TRUE(sim.startDevsim(args));
-    Events events;
+    Events& events = events_;
     ASSERT_EQ(VEXA_Start_V40(&Events::callback, 1, &events), 1);
     if (c.password) {
         ASSERT_TRUE(VEXA_SetOnvifCredentials("admin", c.password));

@@ -37,6 +37,8 @@ struct RecordedCase {
 class OnvifRecorded : public ::testing::TestWithParam<RecordedCase> {
 protected:
     void TearDown() override { VEXA_Stop(); }
+    // Outlives the library's start: its callbacks may still run until the stop in TearDown.
+    Events events_;
 };
 
 TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
@@ -48,7 +50,7 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
     devsim::onvif::RecordedDevice device(std::string(source) + "/tests/data/onvif-recorded/" + c.folder, address, 8080);
     std::string error;
     ASSERT_TRUE(device.start(error)) << error;
-    Events events;
+    Events& events = events_;
     ASSERT_EQ(VEXA_Start_V40(&Events::callback, 1, &events), 1);
     const char* wsd = std::getenv("VEXA_WSD_PORT");
     const std::string endpoint = std::string("urn:uuid:recorded-") + c.folder;
