@@ -305,7 +305,8 @@ TEST_P(CliPartlyRead, ListsWhatWasReadAndNamesTheRest) {
     testutil::TempDir dir;
     testutil::Process sim;
     const char* wsd = std::getenv("VEXA_WSD_PORT");
-    ASSERT_TRUE(sim.startDevsim({"--count", "0", "--onvif", "1", "--onvif-base", "127.66.0.1", "--wsd-port",
+    // An address block no other test uses: tests share the loopback of one namespace.
+    ASSERT_TRUE(sim.startDevsim({"--count", "0", "--onvif", "1", "--onvif-base", "127.58.3.1", "--wsd-port",
                                  wsd ? wsd : "3702", "--state", dir.file("state.json"), "--onvif-quirks",
                                  "no-anonymous,no-interfaces,fault=GetNetworkProtocols"}));
     ::setenv("VEXA_PASSWORD", "Camera-2024", 1);
@@ -325,10 +326,10 @@ INSTANTIATE_TEST_SUITE_P(
                         "\"missing\":\"GetNetworkInterfaces: no interface reported; GetNetworkProtocols: not "
                         "supported\"",
                         "\"serialNo\":\"OV", "\"model\":\"", "\"manufacturer\":\"", "\"firmware\":\"",
-                        "\"deviceName\":\"", "\"ipv4Address\":\"127.66.0.1\""}},
+                        "\"deviceName\":\"", "\"ipv4Address\":\"127.58.3.1\""}},
         PartlyReadCase{"text",
                        "",
-                       {"partial", "127.66.0.1",
+                       {"partial", "127.58.3.1",
                         "Details partly read: GetNetworkInterfaces: no interface reported; GetNetworkProtocols: not "
                         "supported"}}),
     testutil::CaseName());
