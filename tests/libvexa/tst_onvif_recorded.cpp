@@ -91,7 +91,9 @@ TEST_P(OnvifRecorded, ReadsWhatItAnswersAndNamesWhatNot) {
     EXPECT_EQ(done == 1 ? 1 : static_cast<int>(VEXA_GetLastError()), c.renamed);
     if (c.renamed == 1) {
         EXPECT_EQ(device.scopesSet(), c.scopesSent);
-        EXPECT_EQ(text(latest().deviceName), "Gate 7");
+        // The read-back reaches the callback through the library's own thread, after the call returned.
+        EXPECT_TRUE(testutil::waitFor([&] { return text(latest().deviceName) == "Gate 7"; }, 5s))
+            << text(latest().deviceName);
         EXPECT_EQ(latest().detailsState, VEXA_DETAILS_PARTIAL);
     } else {
         EXPECT_TRUE(device.scopesSet().empty());
