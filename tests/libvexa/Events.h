@@ -3,11 +3,19 @@
 // Collects the library's callback events for tests, thread-safe.
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "DevsimProcess.h"
 #include "vexa.h"
+
+// A text field of a device record, bounded by its width.
+template <size_t N>
+std::string text(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
 
 class Events {
 public:

@@ -24,11 +24,6 @@ using testutil::waitFor;
 constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "Camera-2024";
 
-template <size_t N>
-std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
 std::string wsdPort() {
     const char* port = std::getenv("VEXA_WSD_PORT");
     return port ? port : "3702";

@@ -27,11 +27,6 @@ using testutil::waitFor;
 constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "Camera-2024";
 
-template <size_t N>
-std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
 uint16_t wsdPort() {
     const char* port = std::getenv("VEXA_WSD_PORT");
     return static_cast<uint16_t>(port ? std::atoi(port) : 3702);

@@ -16,11 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-template <size_t N>
-std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
 struct QuirkCase {
     const char* name;
     std::vector<std::string> simArgs;

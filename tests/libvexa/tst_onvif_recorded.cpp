@@ -17,11 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-template <size_t N>
-std::string text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
 struct RecordedCase {
     const char* name;
     const char* folder;
