@@ -111,6 +111,25 @@ extern "C" {
 #define VEXA_ONVIF_CERTIFICATE_CHANGED 0x04 /* its HTTPS certificate differs from the pinned one; nothing sent */
 #define VEXA_ONVIF_ADDRESS_CLAIMED 0x08     /* a message names another address; kept here until that one proves it */
 
+/*
+ * What the library can do with a device, by its protocol (VEXA_DeviceCapabilities). Callers ask these bits and
+ * never test VEXA_DEVICE_INFO.protocol themselves, so that a protocol or an operation added later changes one table.
+ */
+#define VEXA_CAN_ACTIVATE 0x0001 /* a new device takes its first password from us (VEXA_ActivateDevice) */
+#define VEXA_CAN_RECOVER 0x0002  /* a forgotten password is reset by key or security code */
+#define VEXA_CAN_SET_PORT 0x0004 /* its service port is a setting we may change */
+#define VEXA_CAN_SET_IPV6 0x0008 /* its IPv6 address, gateway and prefix are settings we may change */
+#define VEXA_SIGNS_IN_AS_USER                                                                                          \
+    0x0010 /* calls carry a user name and password set per site (VEXA_SetOnvifCredentials*);                           \
+              otherwise the device's own administrator password, passed per call */
+#define VEXA_DETAILS_READ_LATER 0x0020   /* its details are read after discovery (detailsState, missingDetails) */
+#define VEXA_HAS_ACTIVATION_STATE 0x0040 /* activationState means something */
+#define VEXA_KNOWN_BY_ENDPOINT 0x0080    /* known by its endpoint reference until its details are read */
+#define VEXA_SIGNS_ANNOUNCEMENTS 0x0100  /* its messages may be signed (certified, confirmed) */
+
+/* The VEXA_CAN_* and other capability bits of a device of this protocol (VEXA_PROTOCOL_*); 0 for an unknown one. */
+VEXA_API uint32_t VEXA_DeviceCapabilities(uint8_t protocol);
+
 /* Commands of VEXA_GetDeviceConfig. */
 #define VEXA_CMD_KEY_REQUEST 1    /* password reset key request, at most 256 bytes */
 #define VEXA_CMD_KEY_REQUEST_QR 2 /* the same, at most 384 bytes, suited to a QR code */

@@ -256,6 +256,18 @@ uint32_t VEXA_GetLastError(void) {
     return t_lastError;
 }
 
+uint32_t VEXA_DeviceCapabilities(uint8_t protocol) {
+    switch (protocol) {
+    case VEXA_PROTOCOL_VEXA:
+        return VEXA_CAN_ACTIVATE | VEXA_CAN_RECOVER | VEXA_CAN_SET_PORT | VEXA_CAN_SET_IPV6 |
+               VEXA_HAS_ACTIVATION_STATE | VEXA_SIGNS_ANNOUNCEMENTS;
+    case VEXA_PROTOCOL_ONVIF:
+        return VEXA_SIGNS_IN_AS_USER | VEXA_DETAILS_READ_LATER | VEXA_KNOWN_BY_ENDPOINT;
+    default:
+        return 0;
+    }
+}
+
 int VEXA_GetLastErrorDetail(char* buffer, uint32_t size) {
     if (!buffer || size == 0)
         return 0;

@@ -62,8 +62,12 @@ QString recordText(const char* field, std::size_t width) {
     return QString::fromLatin1(field, size);
 }
 
+uint32_t capabilitiesOf(const VEXA_DEVICE_MY_INFO& record) {
+    return VEXA_DeviceCapabilities(record.protocol);
+}
+
 bool detailsRead(const VEXA_DEVICE_MY_INFO& record) {
-    return record.protocol != VEXA_PROTOCOL_ONVIF || record.detailsState == VEXA_DETAILS_READ ||
+    return !can(record, VEXA_DETAILS_READ_LATER) || record.detailsState == VEXA_DETAILS_READ ||
            record.detailsState == VEXA_DETAILS_PARTIAL;
 }
 

@@ -132,6 +132,13 @@ QString recordText(const char (&field)[N]) {
     return recordText(field, N);
 }
 
+// The library's capability bits (VEXA_CAN_* and the others of vexa.h) for a device: what may be done with it.
+// Ask these rather than the protocol.
+uint32_t capabilitiesOf(const VEXA_DEVICE_MY_INFO& record);
+inline bool can(const VEXA_DEVICE_MY_INFO& record, uint32_t capability) {
+    return (capabilitiesOf(record) & capability) == capability;
+}
+
 // Whether an ONVIF device's details were read, wholly or in part (it is then known by its serial number and MAC);
 // true for our devices.
 bool detailsRead(const VEXA_DEVICE_MY_INFO& record);

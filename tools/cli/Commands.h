@@ -48,6 +48,10 @@ void printErrorDetail();
 
 // One key per device: the endpoint reference of an ONVIF device, else serial number and MAC.
 std::string deviceKey(const VEXA_DEVICE_INFO& info);
+// What may be done with a device (the library's VEXA_CAN_* and other capability bits): ask this, not the protocol.
+inline bool can(const VEXA_DEVICE_INFO& info, uint32_t capability) {
+    return (VEXA_DeviceCapabilities(info.protocol) & capability) == capability;
+}
 inline bool isOnvif(const VEXA_DEVICE_INFO& info) {
     return info.protocol == VEXA_PROTOCOL_ONVIF;
 }
