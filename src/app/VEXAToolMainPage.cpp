@@ -20,6 +20,7 @@
 #include "aptui/CoverWidget.h"
 #include "aptui/Menu.h"
 #include "aptui/PinButton.h"
+#include "aptui/PopupMenuAccessibility.h"
 #include "aptui/TipDialog.h"
 #include "aptui/Widget.h"
 #include "aptui/WindowTitle.h"
@@ -99,6 +100,7 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     m_aboutMenu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     m_aboutMenu->setAttribute(Qt::WA_TranslucentBackground);
     m_aboutMenu->setFocusPolicy(Qt::NoFocus);
+    aptui::listPopupMenusForScreenReaders();
 
     connect(m_title, &aptui::WindowTitle::signalSystemMenu, this, &VEXAToolMainPage::OnBtnSystemMenu,
             Qt::DirectConnection);

@@ -6,6 +6,7 @@
 #include "app/ProgramShutdown.h"
 #include "app/ToolsApplication.h"
 #include "app/VEXAToolMainPage.h"
+#include "aptui/PopupMenuAccessibility.h"
 
 int main(int argc, char** argv) {
     auto app =
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     // Ties the windows to packaging/linux/org.vexatool.VexaTool.desktop (icon and name in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vexatool.VexaTool"));
     QCoreApplication::addLibraryPath(pluginPath);
+    // Before anything asks for the application's interface: it is made once and kept.
+    aptui::listPopupMenusForScreenReaders();
 
     if (!app->initialize()) {
         QCoreApplication::exit(0);

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QMenu>
 #include <QStandardItemModel>
 #include <QtTest>
 
@@ -17,6 +18,7 @@
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
 #include "aptui/Widget.h"
+#include "aptui/WindowTitle.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
@@ -170,6 +172,38 @@ private slots:
         const QStringList nameless = namelessControls(shown);
         QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
         shown->hide();
+    }
+
+    // The main window's pop-up menu is reached from the application, as a reader walks the tree, and names its
+    // items.
+    void popupMenu() {
+        VEXAToolMainPage window;
+        window.resize(1417, 768);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* title = window.findChild<aptui::WindowTitle*>();
+        QVERIFY(title);
+        emit title->signalSystemMenu();
+        auto* menu = window.findChild<QMenu*>(u"aboutMenu"_qs);
+        QTRY_VERIFY(menu && menu->isVisible());
+
+        QAccessibleInterface* top = QAccessible::queryAccessibleInterface(qApp);
+        const auto openMenu = [top]() -> QAccessibleInterface* {
+            for (int i = 0; i < top->childCount(); ++i)
+                if (QAccessibleInterface* child = top->child(i); child && child->role() == QAccessible::PopupMenu)
+                    return child;
+            return nullptr;
+        };
+        QAccessibleInterface* found = openMenu();
+        QVERIFY2(found, "the open menu is not in the tree");
+        QCOMPARE(found->parent()->object(), qApp);
+        QVERIFY(top->indexOfChild(found) >= 0);
+        QStringList items;
+        for (int i = 0; i < found->childCount(); ++i)
+            items << found->child(i)->text(QAccessible::Name);
+        QVERIFY2(items.contains(u"Sign in to ONVIF devices…"_qs), qPrintable(items.join(u", "_qs)));
+        menu->hide();
+        QVERIFY(!openMenu());
     }
 
     // Table cells as a screen reader meets them: the tick box says whose it is and that it is checkable, an
