@@ -37,7 +37,7 @@
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "export/ExcelManager.h"
-#include "toolkit/CTableView.h"
+#include "guitoolkit/CTableView.h"
 #include "vexa_crypto.h"
 
 namespace {

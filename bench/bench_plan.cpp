@@ -14,10 +14,10 @@
 #include <QElapsedTimer>
 #include <QStandardItemModel>
 
+#include "deployment/CsvWriter.h"
+#include "deployment/DeploymentPlan.h"
+#include "deployment/PlanValidator.h"
 #include "devicelist/DeviceFilterProxyModel.h"
-#include "plan/core/CsvWriter.h"
-#include "plan/core/DeploymentPlan.h"
-#include "plan/core/PlanValidator.h"
 
 using namespace VexaTool;
 

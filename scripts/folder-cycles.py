@@ -4,8 +4,9 @@
 
     scripts/folder-cycles.py          print each loop and exit 1 when there is one
 
-A folder is any folder of src/ that holds sources (src/plan/core is a folder of its own); an edge A -> B is an
-#include "B/..." in a file of A. Each loop is printed with one include that makes each of its steps.
+A folder is a top-level folder of src/ that holds sources, with everything nested in it: a file of src/a/b counts
+as a file of src/a, so a folder cannot hide targets from both ends of the stack in its subfolders. An edge A -> B
+is an #include "B/..." in a file of A. Each loop is printed with one include that makes each of its steps.
 """
 import os
 import re
@@ -16,26 +17,34 @@ SRC = os.path.join(ROOT, "src")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
-def folders():
-    found = set()
+def top(path):
+    """The top-level folder of src/ that a path relative to src/ lies in ("" for a file of src/ itself)."""
+    head, sep, _ = path.partition("/")
+    return head if sep else ""
+
+
+def sources():
     for here, _, files in os.walk(SRC):
-        if any(f.endswith((".h", ".cpp")) for f in files):
-            found.add(os.path.relpath(here, SRC).replace(os.sep, "/"))
-    return found
+        for name in files:
+            if name.endswith((".h", ".cpp")):
+                yield os.path.relpath(os.path.join(here, name), SRC).replace(os.sep, "/")
+
+
+def folders():
+    return {top(f) for f in sources()} - {""}
 
 
 def edges(known):
     graph = {f: {} for f in known}
-    for here, _, files in os.walk(SRC):
-        me = os.path.relpath(here, SRC).replace(os.sep, "/")
-        for name in files:
-            if not name.endswith((".h", ".cpp")):
-                continue
-            text = open(os.path.join(here, name), encoding="utf-8", errors="replace").read()
-            for target in INCLUDE.findall(text):
-                folder = os.path.dirname(target)
-                if folder in known and folder != me:
-                    graph[me].setdefault(folder, "%s/%s includes %s" % (me, name, target))
+    for path in sources():
+        me = top(path)
+        if not me:
+            continue
+        text = open(os.path.join(SRC, path), encoding="utf-8", errors="replace").read()
+        for target in INCLUDE.findall(text):
+            folder = top(target)
+            if folder in known and folder != me:
+                graph[me].setdefault(folder, "%s includes %s" % (path, target))
     return graph
 
 

@@ -4,7 +4,7 @@
 #include <QTranslator>
 
 #include "config/ConfigureManager.h"
-#include "toolkit/TargetPath.h"
+#include "guitoolkit/TargetPath.h"
 
 namespace apt {
 

@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QString>
 
-#include "toolkit/CUiSingleton.h"
+#include "guitoolkit/CUiSingleton.h"
 
 class QTranslator;
 

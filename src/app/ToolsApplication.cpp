@@ -16,11 +16,11 @@
 
 #include "app/LanaguageManager.h"
 #include "app/ScreenFit.h"
+#include "appbase/ISkinPlugin.h"
 #include "config/ConfigureManager.h"
-#include "platform/ISkinPlugin.h"
-#include "toolkit/CFile.h"
-#include "toolkit/GuiText.h"
-#include "toolkit/TargetPath.h"
+#include "guitoolkit/CFile.h"
+#include "guitoolkit/GuiText.h"
+#include "guitoolkit/TargetPath.h"
 
 namespace apt {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
+#include "appbase/QtSingleApplication.h"
 #include "aptui/HintBox.h"
-#include "platform/QtSingleApplication.h"
 
 namespace apt {
 

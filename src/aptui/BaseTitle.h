@@ -5,8 +5,8 @@
 #include <QIcon>
 #include <QString>
 
-#include "toolkit/CFancyTitle.h"
-#include "toolkit/CWidgetSizeFactory.h"
+#include "guitoolkit/CFancyTitle.h"
+#include "guitoolkit/CWidgetSizeFactory.h"
 
 class QAbstractButton;
 class QToolButton;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/CMenu.h"
+#include "guitoolkit/CMenu.h"
 
 namespace aptui {
 

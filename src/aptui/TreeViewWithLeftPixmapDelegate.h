@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/CTableDelegate.h"
+#include "guitoolkit/CTableDelegate.h"
 
 namespace aptui {
 

@@ -8,9 +8,9 @@
 #include <QToolButton>
 
 #include "aptui/SystemMenu.h"
-#include "toolkit/CHBoxLayout.h"
-#include "toolkit/CWidgetItem.h"
-#include "toolkit/WindowLookup.h"
+#include "guitoolkit/CHBoxLayout.h"
+#include "guitoolkit/CWidgetItem.h"
+#include "guitoolkit/WindowLookup.h"
 
 namespace aptui {
 

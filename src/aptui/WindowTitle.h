@@ -1,7 +1,7 @@
 #pragma once
 
-#include "toolkit/CFancyTitle.h"
-#include "toolkit/CWidgetSizeFactory.h"
+#include "guitoolkit/CFancyTitle.h"
+#include "guitoolkit/CWidgetSizeFactory.h"
 
 class QLabel;
 class QToolButton;

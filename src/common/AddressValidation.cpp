@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-#include "plan/core/Ipv4Rules.h"
+#include "deployment/Ipv4Rules.h"
 
-// The IPv4 rules are the plan core's, on the text's UTF-8 bytes: anything not ASCII is refused there.
+// The IPv4 rules are the deployment layer's, on the text's UTF-8 bytes: anything not ASCII is refused there.
 bool isValidIpv4(const QString& text) {
     return VexaTool::plan::isValidIpv4(text.toStdString());
 }

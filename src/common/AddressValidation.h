@@ -3,7 +3,7 @@
 #include <QString>
 
 // Checks of the addresses an installer types for a device. Each returns a plain yes or no and keeps no
-// state. The IPv4 ones are thin faces over the Qt-free rules of plan/core/Ipv4Rules.h, which the command-line
+// state. The IPv4 ones are thin faces over the Qt-free rules of deployment/Ipv4Rules.h, which the command-line
 // client uses too; decimal parts are read as QString::toUInt reads ASCII digits (leading zeros, a '+' and blanks
 // around a part allowed), hexadecimal IPv6 groups likewise.
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "toolkit/CGenericDS.h"
+#include "guitoolkit/CGenericDS.h"
 
 namespace apt {
 

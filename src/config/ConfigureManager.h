@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "config/Configure.h"
-#include "toolkit/CUiSingleton.h"
+#include "guitoolkit/CUiSingleton.h"
 
 namespace apt {
 

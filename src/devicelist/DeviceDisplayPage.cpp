@@ -24,6 +24,7 @@
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "guitoolkit/CTableView.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/PlanBatch.h"
@@ -32,7 +33,6 @@
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
 #include "plan/ReceiptFile.h"
-#include "toolkit/CTableView.h"
 #include "ui_DeviceDisplayPage.h"
 
 namespace VexaTool {

@@ -16,10 +16,10 @@
 
 #include "aptui/BatchProgressCover.h"
 #include "aptui/Widget.h"
+#include "deployment/PlanValidator.h"
 #include "discovery/DeviceRecord.h"
 #include "modify/ModifyPage.h"
 #include "plan/PlanPreviewPage.h"
-#include "plan/core/PlanValidator.h"
 
 class QLabel;
 class QMenu;

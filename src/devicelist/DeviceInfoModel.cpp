@@ -12,7 +12,7 @@
 #include "devicelist/CIpStandardItem.h"
 #include "devicelist/NumericStandardItem.h"
 #include "export/ExcelManager.h"
-#include "toolkit/TargetPath.h"
+#include "guitoolkit/TargetPath.h"
 #include "vexa.h"
 
 namespace VexaTool {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVector>
 
-#include "outcome/core/Outcome.h"
+#include "deviceoutcome/Outcome.h"
 
 struct VEXA_DEVICE_INFO;
 struct VEXA_NET_PARAM;

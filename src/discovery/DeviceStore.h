@@ -5,8 +5,8 @@
 #include <QVector>
 
 #include "discovery/DeviceRecord.h"
-#include "platform/core/Singleton.h"
-#include "platform/core/XRT_Mutex.h"
+#include "sync/Singleton.h"
+#include "sync/XRT_Mutex.h"
 
 struct VEXA_NET_PARAM;
 

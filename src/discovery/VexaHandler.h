@@ -6,7 +6,7 @@
 #include <QStringList>
 
 #include "discovery/DeviceRecord.h"
-#include "platform/core/Singleton.h"
+#include "sync/Singleton.h"
 #include "vexa.h"
 
 // The discovery traces ("kelnor_..."), so that QT_LOGGING_RULES="vexa.discovery.debug=false" silences them.

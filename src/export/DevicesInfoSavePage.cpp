@@ -9,8 +9,8 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "deployment/CsvWriter.h"
 #include "export/ExcelManager.h"
-#include "plan/core/CsvWriter.h"
 #include "ui_DevicesInfoSavePage.h"
 
 namespace VexaTool {

@@ -4,7 +4,7 @@
 
 #include <QHostAddress>
 
-#include "plan/core/Ipv4Rules.h"
+#include "deployment/Ipv4Rules.h"
 
 namespace VexaTool {
 

@@ -9,10 +9,10 @@
 #include <QVector>
 
 #include "aptui/Widget.h"
+#include "deployment/Receipt.h"
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
-#include "plan/core/Receipt.h"
 #include "vexa.h"
 
 class QLabel;

@@ -7,8 +7,8 @@
 #include <QVector>
 
 #include "aptui/BaseDialog.h"
+#include "deployment/Receipt.h"
 #include "discovery/DeviceRecord.h"
-#include "plan/core/Receipt.h"
 
 class QLabel;
 class QPushButton;

@@ -14,8 +14,8 @@
 #include "aptui/WarningDialog.h"
 #include "common/AddressValidation.h"
 #include "discovery/DeviceStore.h"
+#include "guitoolkit/CIntValidator.h"
 #include "modify/AddressPlan.h"
-#include "toolkit/CIntValidator.h"
 #include "ui_DeviceNetParaPage.h"
 #include "vexa.h"
 

@@ -10,7 +10,7 @@
 #include <QThreadPool>
 #include <QVector>
 
-#include "outcome/core/Outcome.h"
+#include "deviceoutcome/Outcome.h"
 
 namespace VexaTool {
 

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "config/ConfigureManager.h"
-#include "plan/core/Ipv4Rules.h"
+#include "deployment/Ipv4Rules.h"
 #include "vexa.h"
 
 namespace VexaTool {

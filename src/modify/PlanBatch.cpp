@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "deployment/PlanApply.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/NewAddressCheck.h"
 #include "outcome/ErrorText.h"
 #include "plan/PlanText.h"
-#include "plan/core/PlanApply.h"
 #include "vexa.h"
 
 namespace VexaTool {

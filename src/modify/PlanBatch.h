@@ -10,11 +10,11 @@
 #include <QObject>
 #include <QVector>
 
+#include "deployment/PlanValidator.h"
+#include "deployment/Receipt.h"
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "plan/ReceiptHistory.h"
-#include "plan/core/PlanValidator.h"
-#include "plan/core/Receipt.h"
 
 namespace VexaTool {
 

@@ -11,14 +11,14 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
+#include "guitoolkit/GuiText.h"
+#include "guitoolkit/TargetPath.h"
 #include "password/PasswordRecovery.h"
 #include "password/QtQrEncode.h"
-#include "toolkit/GuiText.h"
-#include "toolkit/TargetPath.h"
+#include "passwordrule/PasswordLevel.h"
 #include "ui_ResetPasswordDialog.h"
 
 namespace VexaTool {

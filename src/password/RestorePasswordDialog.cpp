@@ -7,11 +7,11 @@
 
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
-#include "common/core/PasswordLevel.h"
 #include "discovery/DeviceCall.h"
 #include "discovery/VexaHandler.h"
+#include "guitoolkit/GuiText.h"
 #include "password/PasswordRecovery.h"
-#include "toolkit/GuiText.h"
+#include "passwordrule/PasswordLevel.h"
 #include "ui_RestorePasswordDialog.h"
 
 namespace VexaTool {

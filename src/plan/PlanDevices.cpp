@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "plan/core/FieldText.h"
-#include "plan/core/PlanValidator.h"
+#include "deployment/FieldText.h"
+#include "deployment/PlanValidator.h"
 #include "vexa.h"
 
 namespace VexaTool {

@@ -4,8 +4,8 @@
 
 #include <QVector>
 
+#include "deployment/PlanValidator.h"
 #include "discovery/DeviceRecord.h"
-#include "plan/core/PlanValidator.h"
 
 namespace VexaTool {
 

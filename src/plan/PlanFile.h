@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "plan/core/DeploymentPlan.h"
+#include "deployment/DeploymentPlan.h"
 
 namespace VexaTool {
 

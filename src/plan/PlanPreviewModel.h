@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
-#include "plan/core/PlanValidator.h"
+#include "deployment/PlanValidator.h"
 
 namespace VexaTool {
 

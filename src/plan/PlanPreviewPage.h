@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "aptui/Widget.h"
-#include "plan/core/PlanValidator.h"
+#include "deployment/PlanValidator.h"
 
 namespace Ui {
 class PlanPreviewPage;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "plan/core/PlanValidator.h"
+#include "deployment/PlanValidator.h"
 
 namespace VexaTool {
 

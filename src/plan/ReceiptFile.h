@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "deployment/Receipt.h"
 #include "discovery/DeviceRecord.h"
-#include "plan/core/Receipt.h"
 
 namespace VexaTool {
 

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "deployment/CsvWriter.h"
 #include "plan/PlanText.h"
-#include "plan/core/CsvWriter.h"
 
 namespace VexaTool {
 

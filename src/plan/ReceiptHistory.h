@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QString>
 
-#include "plan/core/Receipt.h"
+#include "deployment/Receipt.h"
 
 namespace VexaTool {
 

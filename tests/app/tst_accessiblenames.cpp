@@ -24,6 +24,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "guitoolkit/CTableView.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "password/ResetPasswordDialog.h"
@@ -31,7 +32,6 @@
 #include "plan/PlanPreviewPage.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
-#include "toolkit/CTableView.h"
 
 using VexaTool::VEXAToolMainPage;
 

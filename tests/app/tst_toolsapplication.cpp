@@ -11,7 +11,7 @@
 #include "app/MainWindowPlacement.h"
 #include "app/ScreenFit.h"
 #include "app/ToolsApplication.h"
-#include "toolkit/CFile.h"
+#include "guitoolkit/CFile.h"
 
 using namespace Qt::StringLiterals;
 

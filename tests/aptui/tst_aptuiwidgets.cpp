@@ -9,7 +9,7 @@
 #include "aptui/PinButton.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
 #include "aptui/Widget.h"
-#include "toolkit/CTableView.h"
+#include "guitoolkit/CTableView.h"
 
 using namespace Qt::StringLiterals;
 

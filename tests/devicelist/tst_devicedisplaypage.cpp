@@ -22,12 +22,12 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
+#include "guitoolkit/CTableView.h"
 #include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "support/FakeLibrary.h"
 #include "support/ListRows.h"
-#include "toolkit/CTableView.h"
 
 using namespace Qt::StringLiterals;
 using testrecords::device;

@@ -16,13 +16,13 @@
 #include "XlsReader.h"
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
+#include "deployment/CsvReader.h"
+#include "deployment/CsvWriter.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
 #include "export/DevicesInfoSavePage.h"
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
 
 using VexaTool::DeviceDisplayPage;
 using VexaTool::DeviceInfoModel;

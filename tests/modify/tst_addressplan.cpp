@@ -20,7 +20,7 @@ private slots:
 void TestAddressPlan::canonicalIpv4_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("canonical");
-    // The rules are the plan core's (tst_ipv4rules); the adapter only hands the text through and back.
+    // The rules are the deployment layer's (tst_ipv4rules); the adapter only hands the text through and back.
     QTest::newRow("leading zeros") << u"192.168.001.010"_qs << u"192.168.1.10"_qs;
 }
 

@@ -12,10 +12,10 @@
 #include "DialogDriver.h"
 #include "ZbarDecode.h"
 #include "aptui/MultiStateLineEdit.h"
+#include "guitoolkit/TargetPath.h"
 #include "password/PasswordRecovery.h"
 #include "password/ResetPasswordDialog.h"
 #include "support/FakeLibrary.h"
-#include "toolkit/TargetPath.h"
 
 using aptui::MultiStateLineEdit;
 using VexaTool::ResetPasswordDialog;

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "deployment/CsvReader.h"
+#include "deployment/CsvWriter.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "discovery/DeviceStore.h"
@@ -20,8 +22,6 @@
 #include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
 #include "support/SimulatorProcess.h"
 
 using VexaTool::DeviceDisplayPage;

@@ -4,11 +4,11 @@
 
 #include <QtTest>
 
+#include "deployment/DeploymentPlan.h"
+#include "deployment/PlanApply.h"
+#include "deployment/PlanValidator.h"
+#include "deployment/Receipt.h"
 #include "plan/PlanDevices.h"
-#include "plan/core/DeploymentPlan.h"
-#include "plan/core/PlanApply.h"
-#include "plan/core/PlanValidator.h"
-#include "plan/core/Receipt.h"
 #include "support/PlanTestDevices.h"
 #include "vexa.h"
 

@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "deployment/CsvReader.h"
+#include "deployment/CsvWriter.h"
 #include "plan/PlanText.h"
 #include "plan/ReceiptFile.h"
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
 
 using namespace VexaTool;
 

@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "platform/ISkinPlugin.h"
+#include "appbase/ISkinPlugin.h"
 
 // Stand-ins with the program's class names, so that the sheets' type selectors match.
 namespace aptui {

@@ -11,8 +11,8 @@
 
 #include "DevsimProcess.h"
 #include "Fleet.h"
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
+#include "deployment/CsvReader.h"
+#include "deployment/CsvWriter.h"
 #include "vexa_crypto.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plan/core/PlanValidator.h"
+#include "deployment/PlanValidator.h"
 
 namespace testsupport {
 

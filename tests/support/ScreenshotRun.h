@@ -16,9 +16,9 @@
 #include "app/LanaguageManager.h"
 #include "app/ToolsApplication.h"
 #include "config/ConfigureManager.h"
+#include "guitoolkit/GuiText.h"
 #include "support/Screenshots.h"
 #include "support/SetupFile.h"
-#include "toolkit/GuiText.h"
 
 namespace testsupport {
 

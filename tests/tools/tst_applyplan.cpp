@@ -9,9 +9,9 @@
 
 #include "DevsimProcess.h"
 #include "Fleet.h"
-#include "plan/core/CsvReader.h"
-#include "plan/core/CsvWriter.h"
-#include "plan/core/DeploymentPlan.h"
+#include "deployment/CsvReader.h"
+#include "deployment/CsvWriter.h"
+#include "deployment/DeploymentPlan.h"
 #include "support/PlanFleet.h"
 
 using namespace std::chrono_literals;

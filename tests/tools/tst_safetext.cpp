@@ -5,7 +5,7 @@
 #include <string>
 
 #include "SafeText.h"
-#include "plan/core/CsvWriter.h"
+#include "deployment/CsvWriter.h"
 
 using VexaTool::plan::CsvWriter;
 

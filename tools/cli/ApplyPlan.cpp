@@ -16,11 +16,11 @@
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "SafeText.h"
-#include "plan/core/DeploymentPlan.h"
-#include "plan/core/FieldText.h"
-#include "plan/core/PlanApply.h"
-#include "plan/core/PlanValidator.h"
-#include "plan/core/Receipt.h"
+#include "deployment/DeploymentPlan.h"
+#include "deployment/FieldText.h"
+#include "deployment/PlanApply.h"
+#include "deployment/PlanValidator.h"
+#include "deployment/Receipt.h"
 #include "vexa.h"
 
 namespace cli {

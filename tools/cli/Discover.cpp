@@ -7,7 +7,7 @@
 
 #include "Commands.h"
 #include "SafeText.h"
-#include "plan/core/FieldText.h"
+#include "deployment/FieldText.h"
 #include "vexa.h"
 
 namespace cli {

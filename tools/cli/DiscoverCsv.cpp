@@ -8,9 +8,9 @@
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "SafeText.h"
-#include "plan/core/CsvWriter.h"
-#include "plan/core/FieldText.h"
-#include "plan/core/PlanValidator.h"
+#include "deployment/CsvWriter.h"
+#include "deployment/FieldText.h"
+#include "deployment/PlanValidator.h"
 #include "vexa.h"
 
 namespace cli {

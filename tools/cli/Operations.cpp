@@ -17,8 +17,8 @@
 #include "AddressAsk.h"
 #include "Commands.h"
 #include "SafeText.h"
-#include "plan/core/FieldText.h"
-#include "plan/core/PlanValidator.h"
+#include "deployment/FieldText.h"
+#include "deployment/PlanValidator.h"
 #include "vexa.h"
 
 namespace cli {

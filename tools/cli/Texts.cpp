@@ -9,7 +9,7 @@
 
 #include "Commands.h"
 #include "SafeText.h"
-#include "plan/core/FieldText.h"
+#include "deployment/FieldText.h"
 
 namespace cli {
 

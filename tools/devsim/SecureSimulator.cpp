@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 
-#include "common/core/PasswordLevel.h"
+#include "passwordrule/PasswordLevel.h"
 #include "proto/Signing.h"
 
 namespace devsim {

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "platform/ISkinPlugin.h"
+#include "appbase/ISkinPlugin.h"
 
 // The default skin. Everything it provides lives in the resources compiled into this library: the style
 // sheets under :/OrvisClient/Qss/Qss/ and the images under :/CommonSkin/ and :/aptui/complex/. They are

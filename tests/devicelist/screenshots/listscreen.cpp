@@ -9,8 +9,8 @@
 #include "../TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
 #include "devicelist/DeviceInfoModel.h"
+#include "guitoolkit/CTableView.h"
 #include "support/ScreenshotRun.h"
-#include "toolkit/CTableView.h"
 
 int main(int argc, char** argv) {
     testsupport::ScreenshotRun run("list-screen", argc, argv);

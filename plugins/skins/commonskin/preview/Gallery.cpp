@@ -14,8 +14,8 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/TipDialog.h"
 #include "aptui/WarningDialog.h"
-#include "toolkit/CCheckBox.h"
-#include "toolkit/CRadioButton.h"
+#include "guitoolkit/CCheckBox.h"
+#include "guitoolkit/CRadioButton.h"
 
 namespace {
 

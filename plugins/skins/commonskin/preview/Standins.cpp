@@ -17,8 +17,8 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/PinButton.h"
 #include "aptui/TreeViewWithLeftPixmapDelegate.h"
-#include "toolkit/CCheckBox.h"
-#include "toolkit/CTableView.h"
+#include "guitoolkit/CCheckBox.h"
+#include "guitoolkit/CTableView.h"
 
 namespace {
 

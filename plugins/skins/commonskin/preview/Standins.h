@@ -3,14 +3,14 @@
 // Stand-ins for the parts of the program that the gallery shows before they exist (main window, its title
 // bar and its two pages), with the program's class names, object names and layouts, so that the skin's type
 // and name selectors match as they will in the program. They carry no behaviour. Everything else in the
-// gallery is the program's own widget from src/aptui and src/toolkit.
+// gallery is the program's own widget from src/aptui and src/guitoolkit.
 
 #include <QMainWindow>
 #include <QMenu>
 #include <QWidget>
 
 #include "aptui/Widget.h"
-#include "toolkit/CFancyTitle.h"
+#include "guitoolkit/CFancyTitle.h"
 
 namespace aptui {
 

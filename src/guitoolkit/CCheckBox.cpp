@@ -1,0 +1,8 @@
+#include "guitoolkit/CCheckBox.h"
+
+namespace OrvisGUIToolkit {
+
+CCheckBox::CCheckBox(QWidget* parent)
+    : QCheckBox(parent) {}
+
+} // namespace OrvisGUIToolkit

@@ -1,0 +1,10 @@
+#include "guitoolkit/CWidgetItem.h"
+
+namespace OrvisGUIToolkit {
+
+CWidgetItem::CWidgetItem(QWidget* widget, Qt::Alignment alignment)
+    : QWidgetItem(widget) {
+    setAlignment(alignment);
+}
+
+} // namespace OrvisGUIToolkit

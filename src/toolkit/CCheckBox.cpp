@@ -1,8 +1,0 @@
-#include "toolkit/CCheckBox.h"
-
-namespace OrvisGUIToolkit {
-
-CCheckBox::CCheckBox(QWidget* parent)
-    : QCheckBox(parent) {}
-
-} // namespace OrvisGUIToolkit

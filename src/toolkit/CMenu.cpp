@@ -1,8 +1,0 @@
-#include "toolkit/CMenu.h"
-
-namespace OrvisGUIToolkit {
-
-CMenu::CMenu(QWidget* parent)
-    : QMenu(parent) {}
-
-} // namespace OrvisGUIToolkit

@@ -1,8 +1,0 @@
-#include "toolkit/CRadioButton.h"
-
-namespace OrvisGUIToolkit {
-
-CRadioButton::CRadioButton(QWidget* parent)
-    : QRadioButton(parent) {}
-
-} // namespace OrvisGUIToolkit
