@@ -23,24 +23,25 @@ def top(path):
     return head if sep else ""
 
 
-def sources():
-    for here, _, files in os.walk(SRC):
+def sources(src):
+    """(path relative to src, text) of each source file."""
+    for here, _, files in os.walk(src):
         for name in files:
             if name.endswith((".h", ".cpp")):
-                yield os.path.relpath(os.path.join(here, name), SRC).replace(os.sep, "/")
+                path = os.path.join(here, name)
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    yield os.path.relpath(path, src).replace(os.sep, "/"), f.read()
 
 
-def folders():
-    return {top(f) for f in sources()} - {""}
-
-
-def edges(known):
+def edges(files):
+    """Folder -> {included folder: one include that makes the edge}, from (path, text) pairs."""
+    files = list(files)
+    known = {top(path) for path, _ in files} - {""}
     graph = {f: {} for f in known}
-    for path in sources():
+    for path, text in files:
         me = top(path)
         if not me:
             continue
-        text = open(os.path.join(SRC, path), encoding="utf-8", errors="replace").read()
         for target in INCLUDE.findall(text):
             folder = top(target)
             if folder in known and folder != me:
@@ -80,7 +81,7 @@ def loops(graph):
 
 
 def main():
-    graph = edges(folders())
+    graph = edges(sources(SRC))
     found = loops(graph)
     for part in found:
         print("folders of src/ that include each other: " + ", ".join(part))

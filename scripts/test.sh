@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the dependencies, builds everything and runs every test. This is the command CI runs.
-#   scripts/test.sh                  format (include order too), spelling and folder-loop checks, sanitizer
-#                                    build of the library and tools, fuzz corpus, then the whole program's build,
-#                                    the target-graph check and the tests
+#   scripts/test.sh                  format (include order too), spelling, folder-loop and protocol-branch checks,
+#                                    sanitizer build of the library and tools, fuzz corpus, then the whole
+#                                    program's build, the target-graph check and the tests
 #   VEXA_QUICK=1 scripts/test.sh     only the whole program's build and its tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +24,9 @@ if [ "${VEXA_QUICK:-0}" != "1" ]; then
 
     echo "== Folders of src/ include no folder that includes them back"
     python3 scripts/folder-cycles.py
+
+    echo "== Lines outside the fleet layer that branch on a device's protocol stay few"
+    python3 scripts/protocol-branches.py --max 77
 
     echo "== Library and tools under AddressSanitizer and UndefinedBehaviorSanitizer"
     cmake -S . -B build-asan -G Ninja -DVEXA_GUI=OFF -DVEXA_SANITIZE=ON -DVEXA_BENCH=OFF \
