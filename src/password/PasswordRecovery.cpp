@@ -8,7 +8,7 @@
 
 #include "outcome/ErrorText.h"
 
-namespace VexaTool::PasswordRecovery {
+namespace VexaTool {
 
 namespace {
 
@@ -127,4 +127,4 @@ QString libraryErrorSentence(uint32_t code) {
     }
 }
 
-} // namespace VexaTool::PasswordRecovery
+} // namespace VexaTool

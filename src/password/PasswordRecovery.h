@@ -9,7 +9,7 @@
 #include "vexa.h"
 
 // The file and record work of password recovery, kept apart from the dialogs so that it can be tested alone.
-namespace VexaTool::PasswordRecovery {
+namespace VexaTool {
 
 // Where the folder and file choosers start: "C:\" on Windows, the home folder elsewhere.
 QString defaultLocation();
@@ -56,4 +56,4 @@ constexpr qsizetype kMaxPasswordBytes = sizeof(VEXA_RESET_PARAM::newPassword);
 // dialogs, else an empty string: the dialog's own short failure text then stands alone.
 QString libraryErrorSentence(uint32_t code);
 
-} // namespace VexaTool::PasswordRecovery
+} // namespace VexaTool

@@ -23,8 +23,6 @@
 
 namespace VexaTool {
 
-namespace PR = PasswordRecovery;
-
 namespace {
 
 constexpr int kQrLabelSize = 108;
@@ -43,12 +41,12 @@ KeyRequestReply fetchKeyRequest(VEXA::VexaHandler* handler, const QByteArray& se
         VEXA_KEY_REQUEST_QR record{};
         reply.ok = handler->getDeviceConfig(serialNo, VEXA_CMD_KEY_REQUEST_QR, nullptr, 0, &record, sizeof record);
         if (reply.ok)
-            reply.ok = PR::keyRequestData(record.dataLength, record.data, sizeof record.data, reply.data);
+            reply.ok = keyRequestData(record.dataLength, record.data, sizeof record.data, reply.data);
     } else {
         VEXA_KEY_REQUEST record{};
         reply.ok = handler->getDeviceConfig(serialNo, VEXA_CMD_KEY_REQUEST, nullptr, 0, &record, sizeof record);
         if (reply.ok)
-            reply.ok = PR::keyRequestData(record.dataLength, record.data, sizeof record.data, reply.data);
+            reply.ok = keyRequestData(record.dataLength, record.data, sizeof record.data, reply.data);
     }
     if (!reply.ok)
         reply.error = handler->lastError();
@@ -162,7 +160,7 @@ void ResetPasswordDialog::requestQrCode(bool reportFailure) {
         [this, reportFailure](const KeyRequestReply& reply) {
             setBusy(false);
             if (reply.ok && !reply.data.isEmpty()) {
-                const QString text = PR::keyRequestText(reply.data);
+                const QString text = keyRequestText(reply.data);
                 m_qrEncode->setString(text);
                 const qreal ratio = devicePixelRatioF();
                 // Drawn at the screen's pixel density, so that every module stays a whole number of pixels.
@@ -182,10 +180,10 @@ void ResetPasswordDialog::requestQrCode(bool reportFailure) {
 void ResetPasswordDialog::onExportFile() {
     if (isBusy())
         return;
-    QString folder = QFileDialog::getExistingDirectory(this, QString(), PR::keyFolder(), QFileDialog::ShowDirsOnly);
+    QString folder = QFileDialog::getExistingDirectory(this, QString(), keyFolder(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
-    PR::keyFolder() = folder;
+    keyFolder() = folder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
 
@@ -198,13 +196,13 @@ void ResetPasswordDialog::onExportFile() {
         [this, folder](const KeyRequestReply& reply) {
             setBusy(false);
             if (!reply.ok) {
-                const QString reason = PR::libraryErrorSentence(reply.error);
+                const QString reason = libraryErrorSentence(reply.error);
                 warn(WarningDialog::Error,
                      reason.isEmpty() ? tr("Get key error.") : tr("Get key error.") + u' ' + reason, nullptr, nullptr,
                      !reason.isEmpty());
                 return;
             }
-            QSaveFile file(folder + PR::keyRequestFileName(m_serialNo, QDateTime::currentDateTime()));
+            QSaveFile file(folder + keyRequestFileName(m_serialNo, QDateTime::currentDateTime()));
             if (!file.open(QIODevice::WriteOnly) || file.write(reply.data) != reply.data.size() || !file.commit()) {
                 warn(WarningDialog::Error, tr("Create device key file error."));
                 return;
@@ -214,10 +212,10 @@ void ResetPasswordDialog::onExportFile() {
 }
 
 void ResetPasswordDialog::onImportFile() {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), PR::keyFile());
+    const QString file = QFileDialog::getOpenFileName(this, QString(), keyFile());
     if (file.isEmpty())
         return;
-    PR::keyFile() = file;
+    keyFile() = file;
     if (file.size() > m_ui->m_lineEditFilePath->maxLength()) {
         warn(WarningDialog::Error,
              tr("The path of the key file is too long. Move the file to a shorter path and choose it again."),
@@ -240,7 +238,7 @@ void ResetPasswordDialog::onResetPassword() {
         return;
     }
     const QByteArray typedKey = autoInput ? QByteArray() : OrvisGUIToolkit::ConvertFromUnicode(keyText, nullptr);
-    if (typedKey.size() > PR::kMaxKeyBytes) {
+    if (typedKey.size() > kMaxKeyBytes) {
         warn(WarningDialog::Error, tr("The secret key is too long."), m_ui->m_lineEditFilePath,
              m_ui->m_labelHintFilePath);
         return;
@@ -275,16 +273,16 @@ void ResetPasswordDialog::onResetPassword() {
     QByteArray password = *encoded;
     QByteArray copyPath;
     if (autoInput) {
-        const PR::KeyCopy copy = PR::copyKeyFile(
+        const KeyCopy copy = copyKeyFile(
             keyText,
             OrvisGUIToolkit::GetWritableTargetPathFile(QStringLiteral("copy.xml"), QStandardPaths::AppDataLocation),
-            PR::kMaxKeyBytes);
-        if (copy.status == PR::KeyCopy::TooLong) {
+            kMaxKeyBytes);
+        if (copy.status == KeyCopy::TooLong) {
             warn(WarningDialog::Error, tr("The key in the key file is too long. Please check the key file."),
                  m_ui->m_lineEditFilePath, m_ui->m_labelHintFilePath, true);
             return;
         }
-        if (copy.status == PR::KeyCopy::CopyFailed) {
+        if (copy.status == KeyCopy::CopyFailed) {
             warn(WarningDialog::Error, tr("The key file could not be copied beside the program."),
                  m_ui->m_lineEditFilePath, m_ui->m_labelHintFilePath, true);
             return;
@@ -293,9 +291,9 @@ void ResetPasswordDialog::onResetPassword() {
     }
     const bool resetIpc = m_ui->m_checkBoxIPC->isVisibleTo(this) && m_ui->m_checkBoxIPC->isChecked();
     VEXA_RESET_PARAM record;
-    const PR::RecordFit fit = PR::fillResetRecord(record, typedKey, copyPath, password, resetIpc);
+    const RecordFit fit = fillResetRecord(record, typedKey, copyPath, password, resetIpc);
     password.fill('\0');
-    if (fit != PR::RecordFit::Ok) {
+    if (fit != RecordFit::Ok) {
         // Only the copy path can still be too long here: the program's folder is too deep.
         std::memset(&record, 0, sizeof record);
         warn(WarningDialog::Error, tr("The path of the program's folder is too long for the key file copy."),
@@ -323,7 +321,7 @@ void ResetPasswordDialog::onResetPassword() {
                 accept();
                 return;
             }
-            const QString reason = PR::libraryErrorSentence(reply.error);
+            const QString reason = libraryErrorSentence(reply.error);
             warn(WarningDialog::Error,
                  reason.isEmpty() ? tr("Reset password failed.") : tr("Reset password failed.") + u' ' + reason,
                  nullptr, nullptr, !reason.isEmpty());

@@ -28,7 +28,7 @@ QString meterImage(const char* colour) {
 }
 
 // The device's own password field holds 16 bytes; the library takes no more.
-constexpr qsizetype kMaxPasswordBytes = 16;
+constexpr qsizetype kMaxDevicePasswordBytes = 16;
 
 } // namespace
 
@@ -115,7 +115,7 @@ void RestorePasswordDialog::onRestorePassword() {
         return;
     }
     QByteArray password = OrvisGUIToolkit::ConvertFromUnicode(newPassword, nullptr);
-    if (password.size() > kMaxPasswordBytes) {
+    if (password.size() > kMaxDevicePasswordBytes) {
         password.fill('\0');
         WarningDialog::showLongWarning(position, WarningDialog::Error,
                                        tr("The password is too long: it may take at most 16 bytes, and a character "
@@ -148,7 +148,7 @@ void RestorePasswordDialog::onRestorePassword() {
                 accept();
                 return;
             }
-            const QString reason = PasswordRecovery::libraryErrorSentence(reply.error);
+            const QString reason = libraryErrorSentence(reply.error);
             if (reason.isEmpty())
                 WarningDialog::showWarning(where, WarningDialog::Error, tr("Restore password failed."), this);
             else

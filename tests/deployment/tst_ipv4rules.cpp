@@ -4,7 +4,7 @@
 
 #include "deployment/Ipv4Rules.h"
 
-namespace core = VexaTool::plan;
+using VexaTool::plan::canonicalIpv4;
 
 class TestIpv4Rules : public QObject {
     Q_OBJECT
@@ -38,7 +38,7 @@ void TestIpv4Rules::canonical_data() {
 void TestIpv4Rules::canonical() {
     QFETCH(QString, text);
     QFETCH(QString, canonical);
-    QCOMPARE(QString::fromStdString(core::canonicalIpv4(text.toStdString())), canonical);
+    QCOMPARE(QString::fromStdString(canonicalIpv4(text.toStdString())), canonical);
 }
 
 QTEST_GUILESS_MAIN(TestIpv4Rules)

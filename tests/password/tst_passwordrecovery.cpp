@@ -6,8 +6,6 @@
 #include "outcome/ErrorText.h"
 #include "password/PasswordRecovery.h"
 
-namespace PR = VexaTool::PasswordRecovery;
-
 class TestPasswordRecovery : public QObject {
     Q_OBJECT
 
@@ -45,7 +43,7 @@ void TestPasswordRecovery::keyRequestFileName() {
     QFETCH(QString, serial);
     QFETCH(QDateTime, when);
     QFETCH(QString, name);
-    QCOMPARE(PR::keyRequestFileName(serial, when), name);
+    QCOMPARE(VexaTool::keyRequestFileName(serial, when), name);
 }
 
 void TestPasswordRecovery::keyRequestData_data() {
@@ -65,29 +63,31 @@ void TestPasswordRecovery::keyRequestData() {
     QFETCH(bool, ok);
     QByteArray area(static_cast<qsizetype>(capacity), 'd');
     QByteArray out("untouched");
-    QCOMPARE(PR::keyRequestData(length, area.constData(), capacity, out), ok);
+    QCOMPARE(VexaTool::keyRequestData(length, area.constData(), capacity, out), ok);
     QCOMPARE(out, ok ? area.left(length) : QByteArray("untouched"));
 }
 
 void TestPasswordRecovery::keyRequestTextStopsAtZero() {
-    QCOMPARE(PR::keyRequestText(QByteArray("<a>\xe9</a>\0tail", 13)), QStringLiteral("<a>\u00e9</a>"));
-    QCOMPARE(PR::keyRequestText(QByteArray("whole")), QStringLiteral("whole"));
+    QCOMPARE(VexaTool::keyRequestText(QByteArray("<a>\xe9</a>\0tail", 13)), QStringLiteral("<a>\u00e9</a>"));
+    QCOMPARE(VexaTool::keyRequestText(QByteArray("whole")), QStringLiteral("whole"));
 }
 
 void TestPasswordRecovery::keyCopy_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("copied");
-    QTest::newRow("trailing LF lines") << QByteArray("KEY\n\n\n") << int(PR::KeyCopy::Written) << QByteArray("KEY");
+    QTest::newRow("trailing LF lines") << QByteArray("KEY\n\n\n") << int(VexaTool::KeyCopy::Written)
+                                       << QByteArray("KEY");
     QTest::newRow("trailing CR LF lines")
-        << QByteArray("KEY\r\n\r\n") << int(PR::KeyCopy::Written) << QByteArray("KEY");
-    QTest::newRow("only line ends") << QByteArray("\n\r\n\n") << int(PR::KeyCopy::Written) << QByteArray();
-    QTest::newRow("empty") << QByteArray() << int(PR::KeyCopy::Written) << QByteArray();
+        << QByteArray("KEY\r\n\r\n") << int(VexaTool::KeyCopy::Written) << QByteArray("KEY");
+    QTest::newRow("only line ends") << QByteArray("\n\r\n\n") << int(VexaTool::KeyCopy::Written) << QByteArray();
+    QTest::newRow("empty") << QByteArray() << int(VexaTool::KeyCopy::Written) << QByteArray();
     QTest::newRow("trailing spaces are the key's")
-        << QByteArray("KEY  \n") << int(PR::KeyCopy::Written) << QByteArray("KEY  ");
-    QTest::newRow("255 bytes fit") << QByteArray(255, 'k') + "\n" << int(PR::KeyCopy::Written) << QByteArray(255, 'k');
-    QTest::newRow("256 bytes refused") << QByteArray(256, 'k') << int(PR::KeyCopy::TooLong) << QByteArray();
-    QTest::newRow("a large wrong file") << QByteArray(1 << 20, 'x') << int(PR::KeyCopy::TooLong) << QByteArray();
+        << QByteArray("KEY  \n") << int(VexaTool::KeyCopy::Written) << QByteArray("KEY  ");
+    QTest::newRow("255 bytes fit") << QByteArray(255, 'k') + "\n"
+                                   << int(VexaTool::KeyCopy::Written) << QByteArray(255, 'k');
+    QTest::newRow("256 bytes refused") << QByteArray(256, 'k') << int(VexaTool::KeyCopy::TooLong) << QByteArray();
+    QTest::newRow("a large wrong file") << QByteArray(1 << 20, 'x') << int(VexaTool::KeyCopy::TooLong) << QByteArray();
 }
 
 void TestPasswordRecovery::keyCopy() {
@@ -106,9 +106,9 @@ void TestPasswordRecovery::keyCopy() {
     old.write("OLD KEY");
     old.close();
 
-    const PR::KeyCopy result = PR::copyKeyFile(keyPath, copyPath, PR::kMaxKeyBytes);
+    const VexaTool::KeyCopy result = VexaTool::copyKeyFile(keyPath, copyPath, VexaTool::kMaxKeyBytes);
     QCOMPARE(int(result.status), status);
-    if (status == PR::KeyCopy::Written) {
+    if (status == VexaTool::KeyCopy::Written) {
         QCOMPARE(result.path, copyPath);
         QFile copy(copyPath);
         QVERIFY(copy.open(QIODevice::ReadOnly));
@@ -125,8 +125,8 @@ void TestPasswordRecovery::keyCopyOfItself() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("SELF\n\n");
     file.close();
-    const PR::KeyCopy result = PR::copyKeyFile(copyPath, copyPath, PR::kMaxKeyBytes);
-    QCOMPARE(int(result.status), int(PR::KeyCopy::Written));
+    const VexaTool::KeyCopy result = VexaTool::copyKeyFile(copyPath, copyPath, VexaTool::kMaxKeyBytes);
+    QCOMPARE(int(result.status), int(VexaTool::KeyCopy::Written));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("SELF"));
 }
@@ -138,8 +138,8 @@ void TestPasswordRecovery::unreadableKeyFileLeavesNoStaleCopy() {
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("STALE KEY");
     old.close();
-    const PR::KeyCopy result = PR::copyKeyFile(dir.filePath(QStringLiteral("missing.txt")), copyPath, 255);
-    QCOMPARE(int(result.status), int(PR::KeyCopy::Unreadable));
+    const VexaTool::KeyCopy result = VexaTool::copyKeyFile(dir.filePath(QStringLiteral("missing.txt")), copyPath, 255);
+    QCOMPARE(int(result.status), int(VexaTool::KeyCopy::Unreadable));
     QCOMPARE(result.path, copyPath);
     QVERIFY(!QFile::exists(copyPath));
 
@@ -150,8 +150,9 @@ void TestPasswordRecovery::unreadableKeyFileLeavesNoStaleCopy() {
     key.write("KEY");
     key.close();
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked")));
-    const PR::KeyCopy blocked = PR::copyKeyFile(keyPath, dir.filePath(QStringLiteral("blocked/x/copy.xml")), 255);
-    QCOMPARE(int(blocked.status), int(PR::KeyCopy::CopyFailed));
+    const VexaTool::KeyCopy blocked =
+        VexaTool::copyKeyFile(keyPath, dir.filePath(QStringLiteral("blocked/x/copy.xml")), 255);
+    QCOMPARE(int(blocked.status), int(VexaTool::KeyCopy::CopyFailed));
     QVERIFY(blocked.path.isEmpty());
 }
 
@@ -160,19 +161,20 @@ void TestPasswordRecovery::resetRecord_data() {
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<int>("fit");
-    QTest::newRow("typed key") << QByteArray("KEY") << QByteArray() << QByteArray("Abcdef12") << int(PR::RecordFit::Ok);
+    QTest::newRow("typed key") << QByteArray("KEY") << QByteArray() << QByteArray("Abcdef12")
+                               << int(VexaTool::RecordFit::Ok);
     QTest::newRow("key file") << QByteArray() << QByteArray("/opt/vexa/copy.xml") << QByteArray("Abcdef12")
-                              << int(PR::RecordFit::Ok);
+                              << int(VexaTool::RecordFit::Ok);
     QTest::newRow("255-byte key, 16-byte password")
-        << QByteArray(255, 'k') << QByteArray() << QByteArray("Abcdefgh12345678") << int(PR::RecordFit::Ok);
+        << QByteArray(255, 'k') << QByteArray() << QByteArray("Abcdefgh12345678") << int(VexaTool::RecordFit::Ok);
     QTest::newRow("256-byte key") << QByteArray(256, 'k') << QByteArray() << QByteArray("Abcdef12")
-                                  << int(PR::RecordFit::KeyTooLong);
+                                  << int(VexaTool::RecordFit::KeyTooLong);
     QTest::newRow("259-byte path") << QByteArray() << QByteArray(259, 'p') << QByteArray("Abcdef12")
-                                   << int(PR::RecordFit::Ok);
+                                   << int(VexaTool::RecordFit::Ok);
     QTest::newRow("260-byte path") << QByteArray() << QByteArray(260, 'p') << QByteArray("Abcdef12")
-                                   << int(PR::RecordFit::PathTooLong);
+                                   << int(VexaTool::RecordFit::PathTooLong);
     QTest::newRow("17-byte password") << QByteArray("KEY") << QByteArray() << QByteArray("Abcdefgh1234567\xc3\xa9")
-                                      << int(PR::RecordFit::PasswordTooLong);
+                                      << int(VexaTool::RecordFit::PasswordTooLong);
 }
 
 void TestPasswordRecovery::resetRecord() {
@@ -182,9 +184,9 @@ void TestPasswordRecovery::resetRecord() {
     QFETCH(int, fit);
     VEXA_RESET_PARAM record;
     std::memset(&record, 0xAB, sizeof record);
-    QCOMPARE(int(PR::fillResetRecord(record, key, path, password, true)), fit);
+    QCOMPARE(int(VexaTool::fillResetRecord(record, key, path, password, true)), fit);
     const auto* bytes = reinterpret_cast<const char*>(&record);
-    if (fit != int(PR::RecordFit::Ok)) {
+    if (fit != int(VexaTool::RecordFit::Ok)) {
         // Refused: nothing half-built is left behind.
         QVERIFY(std::all_of(bytes, bytes + sizeof record, [](char c) { return c == 0; }));
         return;
@@ -198,12 +200,12 @@ void TestPasswordRecovery::resetRecord() {
 
 void TestPasswordRecovery::rememberedLocationsStartAtHome() {
 #ifdef Q_OS_WIN
-    QCOMPARE(PR::defaultLocation(), QStringLiteral("C:\\"));
+    QCOMPARE(VexaTool::defaultLocation(), QStringLiteral("C:\\"));
 #else
-    QCOMPARE(PR::defaultLocation(), QDir::homePath());
+    QCOMPARE(VexaTool::defaultLocation(), QDir::homePath());
 #endif
-    QCOMPARE(PR::keyFolder(), PR::defaultLocation());
-    QCOMPARE(PR::keyFile(), PR::defaultLocation());
+    QCOMPARE(VexaTool::keyFolder(), VexaTool::defaultLocation());
+    QCOMPARE(VexaTool::keyFile(), VexaTool::defaultLocation());
 }
 
 void TestPasswordRecovery::librarySentences_data() {
@@ -223,9 +225,9 @@ void TestPasswordRecovery::librarySentences_data() {
 void TestPasswordRecovery::librarySentences() {
     QFETCH(uint, code);
     QFETCH(QString, sentence);
-    QCOMPARE(PR::libraryErrorSentence(code), sentence);
+    QCOMPARE(VexaTool::libraryErrorSentence(code), sentence);
     if (!sentence.isEmpty())
-        QCOMPARE(PR::libraryErrorSentence(code), VexaTool::ErrorText::sentence(code));
+        QCOMPARE(VexaTool::libraryErrorSentence(code), VexaTool::ErrorText::sentence(code));
 }
 
 QTEST_GUILESS_MAIN(TestPasswordRecovery)

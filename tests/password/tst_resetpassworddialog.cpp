@@ -507,15 +507,15 @@ void TestResetPasswordDialog::exportKeyRequest() {
     QCOMPARE(seen.lastCommand, uint32_t(qr ? VEXA_CMD_KEY_REQUEST_QR : VEXA_CMD_KEY_REQUEST));
     QCOMPARE(seen.lastOutSize, uint32_t(qr ? 388 : 260));
     QCOMPARE(seen.lastSerial, serial.toLatin1());
-    QCOMPARE(QDir::cleanPath(VexaTool::PasswordRecovery::keyFolder()), QDir::cleanPath(folder.path()));
+    QCOMPARE(QDir::cleanPath(VexaTool::keyFolder()), QDir::cleanPath(folder.path()));
     const QStringList files = QDir(folder.path()).entryList(QDir::Files);
     if (fileStem.isEmpty()) {
         QVERIFY(files.isEmpty());
         return;
     }
     QCOMPARE(files.size(), 1);
-    QVERIFY(files.first() == VexaTool::PasswordRecovery::keyRequestFileName(fileStem, before) ||
-            files.first() == VexaTool::PasswordRecovery::keyRequestFileName(fileStem, after));
+    QVERIFY(files.first() == VexaTool::keyRequestFileName(fileStem, before) ||
+            files.first() == VexaTool::keyRequestFileName(fileStem, after));
     QFile written(QDir(folder.path()).filePath(files.first()));
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), data);
@@ -550,7 +550,7 @@ void TestResetPasswordDialog::importKeyFile() {
     child<QAbstractButton>(dialog, "m_btnFilePath")->click();
     QCOMPARE(editor(dialog, "m_lineEditFilePath")->text(), keyPath);
     QCOMPARE(editor(dialog, "m_lineEditFilePath")->cursorPosition(), 0);
-    QCOMPARE(VexaTool::PasswordRecovery::keyFile(), keyPath);
+    QCOMPARE(VexaTool::keyFile(), keyPath);
 
     // A path longer than the field is refused with a message, not cut.
     const QString deep = m_dir.filePath(QString(130, QLatin1Char('d')) + QStringLiteral("/key.txt"));
