@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 #include <QMetaType>
@@ -9,9 +10,7 @@
 #include <QVector>
 
 #include "deviceoutcome/Outcome.h"
-
-struct VEXA_DEVICE_INFO;
-struct VEXA_NET_PARAM;
+#include "vexa.h"
 
 // Everything the program knows about one discovered device. A plain record of fixed layout, copied whole;
 // texts are 8-bit and NUL-padded to their width, and a text that fills its field has no terminator.
@@ -158,3 +157,5 @@ void setRecordText(char (&field)[N], const QByteArray& text) {
 Q_DECLARE_METATYPE(VEXA_DEVICE_MY_INFO)
 Q_DECLARE_METATYPE(DeviceInfo)
 Q_DECLARE_METATYPE(DeviceKey)
+// What a device reports back after a change, when it does; travels between the change workers and the fleet.
+Q_DECLARE_METATYPE(std::optional<VEXA_NET_PARAM>)
