@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <type_traits>
 
 #include <QMetaType>
@@ -10,7 +9,9 @@
 #include <QVector>
 
 #include "deviceoutcome/Outcome.h"
-#include "vexa.h"
+
+struct VEXA_DEVICE_INFO;
+struct VEXA_NET_PARAM;
 
 // Everything the program knows about one discovered device. A plain record of fixed layout, copied whole;
 // texts are 8-bit and NUL-padded to their width, and a text that fills its field has no terminator.
@@ -157,5 +158,3 @@ void setRecordText(char (&field)[N], const QByteArray& text) {
 Q_DECLARE_METATYPE(VEXA_DEVICE_MY_INFO)
 Q_DECLARE_METATYPE(DeviceInfo)
 Q_DECLARE_METATYPE(DeviceKey)
-// What a device reports back after a change, when it does; travels between the change workers and the fleet.
-Q_DECLARE_METATYPE(std::optional<VEXA_NET_PARAM>)

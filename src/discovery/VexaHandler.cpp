@@ -260,8 +260,8 @@ void VexaHandler::handleReport(const VEXA_DEVICE_INFO& info) {
     switch (info.eventType) {
     case VEXA_EVENT_NEW:
     case VexaHandler::kEventNewAlias:
-        // Devices of other protocols are of any make: the OEM mark is ours alone.
-        if ((VEXA_DeviceCapabilities(info.protocol) & VEXA_CARRIES_MAKER_MARK) &&
+        // ONVIF devices are of any make: the OEM mark is ours alone.
+        if (info.protocol != VEXA_PROTOCOL_ONVIF &&
             (recordText(info.oemInfo) != QLatin1String(kOemInfo) || info.oemCode != kOemCode)) {
             qCDebug(lcVexaDiscovery).noquote()
                 << QStringLiteral("kelnor_szOEMinfo") + address + QStringLiteral("   ") + QString::number(info.oemCode);

@@ -189,7 +189,10 @@ void TestDeviceFleet::eventsMakeTheList() {
         shown << describe(record) + (fleet.isRestarting(key) ? u"*"_s : QString()) +
                      (fleet.hasTwin(key) ? u"+onvif"_s : QString());
         stored << key.serialNo + u'|' + recordText(record.endpointReference);
+        // The address-held rule's question: who holds this address now.
+        QVERIFY(fleet.holdersOf(recordText(record.ipv4Address)).contains(key));
     }
+    QVERIFY(fleet.holdersOf(u"10.9.9.9"_s).isEmpty());
     QCOMPARE(shown.join(u' '), listed);
     QCOMPARE(rows, stored);
     QCOMPARE(fleet.count(), static_cast<int>(stored.size()));
