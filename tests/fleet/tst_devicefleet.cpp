@@ -23,8 +23,8 @@ QHash<QString, VEXA_DEVICE_MY_INFO> namedRecords() {
     r.insert(u"b"_s, device("VX2", "02-AB-00-00-00-02", "192.168.1.3"));
     r.insert(u"sameMac"_s, device("VX9", "02-AB-00-00-00-01", "192.168.1.9"));
     // a's ONVIF side: heard, then read (its MAC written the ONVIF way)
-    r.insert(u"t"_s, onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_PENDING));
-    r.insert(u"tRead"_s, onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_READ, "OC1", "02:ab:00:00:00:01"));
+    r.insert(u"twin"_s, onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_PENDING));
+    r.insert(u"twinRead"_s, onvifDevice("urn:uuid:t1", "192.168.1.2", VEXA_DETAILS_READ, "OC1", "02:ab:00:00:00:01"));
     r.insert(u"k"_s, onvifDevice("urn:uuid:k1", "192.168.1.70", VEXA_DETAILS_NEED_LOGIN));
     r.insert(u"kRead"_s, onvifDevice("urn:uuid:k1", "192.168.1.70", VEXA_DETAILS_READ, "OC2", "0a:00:00:00:00:01"));
     r.insert(u"kMoved"_s, onvifDevice("urn:uuid:k1", "192.168.1.71", VEXA_DETAILS_READ, "OC2", "0a:00:00:00:00:01"));
@@ -85,12 +85,12 @@ void TestDeviceFleet::eventsMakeTheList_data() {
     const QString b = u"VX2@192.168.1.3/192.168.1.1"_s;
     QTest::newRow("one entry per MAC") << u"+a +sameMac +b"_s << a + u' ' + b << 0 << QString();
     QTest::newRow("offline removes") << u"+a +b -a"_s << b << 0 << QString();
-    QTest::newRow("twin, ours first") << u"+a +tRead"_s << a + u"+onvif"_s << 0 << QString();
-    QTest::newRow("twin, ONVIF first") << u"+tRead +a"_s << a + u"+onvif"_s << 0 << QString();
-    QTest::newRow("twin known by its details") << u"+t +a ~tRead"_s << a + u"+onvif"_s << 0 << QString();
+    QTest::newRow("twin, ours first") << u"+a +twinRead"_s << a + u"+onvif"_s << 0 << QString();
+    QTest::newRow("twin, ONVIF first") << u"+twinRead +a"_s << a + u"+onvif"_s << 0 << QString();
+    QTest::newRow("twin known by its details") << u"+twin +a ~twinRead"_s << a + u"+onvif"_s << 0 << QString();
     QTest::newRow("twin alone when ours leaves")
-        << u"+a +tRead -a"_s << u"OC1@192.168.1.2/192.168.1.1"_s << 0 << QString();
-    QTest::newRow("twin gone, ours stays") << u"+a +tRead -tRead"_s << a << 0 << QString();
+        << u"+a +twinRead -a"_s << u"OC1@192.168.1.2/192.168.1.1"_s << 0 << QString();
+    QTest::newRow("twin gone, ours stays") << u"+a +twinRead -twinRead"_s << a << 0 << QString();
     QTest::newRow("re-keyed by its details") << u"+k ~kRead"_s << u"OC2@192.168.1.70/192.168.1.1"_s << 0 << QString();
     QTest::newRow("hidden by maker, counted until it leaves") << u"hide:b +a"_s << a << 1 << QString();
     QTest::newRow("hidden device leaves") << u"hide:b +a -b"_s << a << 0 << QString();
