@@ -604,7 +604,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+134"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -614,7 +614,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+124"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -643,7 +643,7 @@
         </translation>
     </message>
     <message>
-        <location line="+621"/>
+        <location line="+309"/>
         <source>Device actions</source>
         <translation>Device actions</translation>
     </message>
@@ -657,7 +657,7 @@
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-114"/>
+        <location line="-108"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -665,7 +665,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+60"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+66"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -701,6 +701,16 @@
     </message>
     <message>
         <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>Restarting…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A change was sent to it. It keeps its row until it answers again.</source>
+        <translation>A change was sent to it. It keeps its row until it answers again.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>ONVIF devices have no activation step: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation step: they come with the password their maker set.</translation>
     </message>
@@ -940,7 +950,7 @@
         <translation>A message named another address for it. It stays at this one until the camera itself confirms the move.</translation>
     </message>
     <message>
-        <location line="+315"/>
+        <location line="+342"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -1055,12 +1065,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+443"/>
+        <location line="+449"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-438"/>
+        <location line="-444"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -1125,7 +1135,7 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+91"/>
+        <location line="+94"/>
         <location line="+14"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
@@ -2167,7 +2177,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2215,7 +2225,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+16"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>

@@ -604,7 +604,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+134"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -614,7 +614,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+124"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -626,7 +626,7 @@
         </translation>
     </message>
     <message>
-        <location line="+627"/>
+        <location line="+315"/>
         <source>Device actions</source>
         <translation>设备操作</translation>
     </message>
@@ -640,12 +640,12 @@
         <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="-114"/>
+        <location line="-108"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
     <message numerus="yes">
-        <location line="-514"/>
+        <location line="-208"/>
         <source>(%n hidden)</source>
         <translation>
             <numerusform>（%n 台已隐藏）</numerusform>
@@ -662,7 +662,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+60"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+66"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -697,7 +697,17 @@
         <translation>未激活</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+2"/>
+        <source>Restarting…</source>
+        <translation>正在重启…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A change was sent to it. It keeps its row until it answers again.</source>
+        <translation>已向该设备发送更改。在它再次应答之前，它保留所在的行。</translation>
+    </message>
+    <message>
+        <location line="+42"/>
         <source>ID</source>
         <translation>序号</translation>
     </message>
@@ -922,12 +932,12 @@
         <translation>有消息为它指明了另一个地址。在摄像机本身确认迁移之前，它保留在当前地址。</translation>
     </message>
     <message>
-        <location line="+315"/>
+        <location line="+342"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
     <message>
-        <location line="-574"/>
+        <location line="-601"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
@@ -942,7 +952,7 @@
         <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
     </message>
     <message>
-        <location line="+656"/>
+        <location line="+683"/>
         <source>Tick %1 at %2</source>
         <translation>勾选 %1（%2）</translation>
     </message>
@@ -1052,12 +1062,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+443"/>
+        <location line="+449"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-438"/>
+        <location line="-444"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
     </message>
@@ -1122,7 +1132,7 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+91"/>
+        <location line="+94"/>
         <location line="+14"/>
         <source>Not sent</source>
         <translation>未发送</translation>
@@ -2163,7 +2173,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
@@ -2211,7 +2221,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+16"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>

@@ -28,6 +28,7 @@
 #include "devicelist/DeviceDisplayPage.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
+#include "fleet/DeviceFleet.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/PlanBatch.h"
 #include "signin/OnvifSignIn.h"
@@ -154,15 +155,14 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
     m_ui->verticalLayout->addLayout(m_hLayout);
     m_rightSpace->hide();
 
-    // The handler speaks from the library's thread; the list page only ever runs on this one.
+    // The handler speaks from the library's thread; the fleet only ever runs on this one.
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, listPage, &DeviceDisplayPage::onDeviceLogin,
+    DeviceFleet* fleet = listPage->fleet();
+    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, fleet, &DeviceFleet::onDeviceOnline, Qt::QueuedConnection);
+    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, fleet, &DeviceFleet::onDeviceOffline,
             Qt::QueuedConnection);
-    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, listPage, &DeviceDisplayPage::onDeviceLogout,
-            Qt::QueuedConnection);
-    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, listPage, &DeviceDisplayPage::onDeviceUpdate,
-            Qt::QueuedConnection);
-    connect(handler, &VEXA::VexaHandler::signalDeviceHiddenByMaker, listPage, &DeviceDisplayPage::onDeviceHiddenByMaker,
+    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, fleet, &DeviceFleet::onDeviceUpdate, Qt::QueuedConnection);
+    connect(handler, &VEXA::VexaHandler::signalDeviceHiddenByMaker, fleet, &DeviceFleet::onDeviceHiddenByMaker,
             Qt::QueuedConnection);
     // Direct: the modify page must know the ticked devices before the next click reaches it.
     connect(listPage, &DeviceDisplayPage::signalCurrentSelectionModelChange, modifyPage,

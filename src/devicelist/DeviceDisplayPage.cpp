@@ -19,11 +19,11 @@
 #include "devicelist/DeviceFilterProxyModel.h"
 #include "devicelist/DeviceInfoModel.h"
 #include "devicelist/DeviceListHeader.h"
-#include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/PasswordBytes.h"
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
+#include "fleet/DeviceFleet.h"
 #include "guitoolkit/CTableView.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
@@ -44,24 +44,16 @@ constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 1
                                                            230, 100, 120, 130, 110, 130, 100, 100, 130,
                                                            130, 130, 130, 130, 130, 80,  100};
 
-// A MAC as both protocols may write it, for finding the one device behind two answers.
-QString macKey(const VEXA_DEVICE_MY_INFO& record) {
-    return recordText(record.mac).toLower().replace(QLatin1Char(':'), QLatin1Char('-'));
-}
-
 } // namespace
 
-DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath)
+DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfigPath, DeviceFleet* fleet)
     : aptui::Widget(parent)
     , m_ui(std::make_unique<Ui::DeviceDisplayPage>())
+    , m_fleet(fleet ? fleet : new DeviceFleet(this))
     , m_conflictColor(QStringLiteral("#E6A117"))
     , m_urlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     m_ui->setupUi(this);
     m_model = new DeviceInfoModel(this, columnConfigPath);
-    m_turnTimer = new QTimer(this);
-    m_turnTimer->setSingleShot(true);
-    m_turnTimer->setInterval(0);
-    connect(m_turnTimer, &QTimer::timeout, this, &DeviceDisplayPage::onDeviceEventsTurn);
     m_model->setConflictBrush(m_conflictColor);
     OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
     m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
@@ -139,6 +131,7 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     connect(m_ui->m_btnSignIn, &QPushButton::clicked, this, &DeviceDisplayPage::signalSignInRequested);
     connect(m_planBatch, &PlanBatch::signalDeviceChanged, this, &DeviceDisplayPage::onPlanDeviceChanged);
     connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
+    showFleet();
 
     connect(&VEXA::OnvifLogin::instance(), &VEXA::OnvifLogin::changed, this, &DeviceDisplayPage::onOnvifLoginChanged);
     onOnvifLoginChanged();
@@ -152,16 +145,35 @@ void DeviceDisplayPage::onOnvifLoginChanged() {
 }
 
 QStringList DeviceDisplayPage::listedOnvifDevices() const {
-    QVector<VEXA_DEVICE_MY_INFO> records;
-    VEXA::DeviceStore::instance()->copyAll(records);
-    QStringList endpoints;
-    for (const VEXA_DEVICE_MY_INFO& record : std::as_const(records)) {
-        const QString endpoint = recordText(record.endpointReference);
-        if (!endpoint.isEmpty())
-            endpoints << endpoint;
-    }
-    // Ours that also answer as ONVIF devices are not among them: they are changed as ours.
-    return endpoints;
+    return m_fleet->signInDevices();
+}
+
+void DeviceDisplayPage::showFleet() {
+    DeviceInfoModel* model = m_model;
+    connect(m_fleet, &DeviceFleet::deviceAdded, model, &DeviceInfoModel::addDevice);
+    connect(m_fleet, &DeviceFleet::deviceRemoved, model, &DeviceInfoModel::removeDevice);
+    connect(m_fleet, &DeviceFleet::deviceUpdated, model, &DeviceInfoModel::updateDevice);
+    connect(m_fleet, &DeviceFleet::deviceReadBack, model, &DeviceInfoModel::showReadBack);
+    connect(m_fleet, &DeviceFleet::twinChanged, model, &DeviceInfoModel::setAlsoOnvif);
+    connect(m_fleet, &DeviceFleet::refusalChanged, model, &DeviceInfoModel::setRefusalReason);
+    connect(m_fleet, &DeviceFleet::detailsNoteChanged, model, &DeviceInfoModel::setDetailsNote);
+    connect(m_fleet, &DeviceFleet::restartingChanged, model, &DeviceInfoModel::setRestarting);
+    connect(m_fleet, &DeviceFleet::cleared, model, [model] { model->removeRows(0, model->rowCount()); });
+    connect(m_fleet, &DeviceFleet::countChanged, this, &DeviceDisplayPage::updateCount);
+    // A ticked device that left or changed its key: the modify page gets the ticked set anew.
+    connect(m_fleet, &DeviceFleet::keysChanged, this, &DeviceDisplayPage::reportCheckedDevices);
+    const QVector<VEXA_DEVICE_MY_INFO> listed = m_fleet->records();
+    for (const VEXA_DEVICE_MY_INFO& record : std::as_const(listed))
+        m_model->addDevice(record);
+    updateCount();
+}
+
+void DeviceDisplayPage::setEventSlice(int ms) {
+    m_fleet->setEventSlice(ms);
+}
+
+int DeviceDisplayPage::pendingDeviceEvents() const {
+    return m_fleet->pendingEvents();
 }
 
 DeviceDisplayPage::~DeviceDisplayPage() = default;
@@ -242,7 +254,7 @@ void DeviceDisplayPage::updateCount() {
     const int onvif = m_model->onvifCount();
     m_ui->m_labelDeviceCountValue->setToolTip(onvif > 0 ? tr("%n of them ONVIF devices", nullptr, onvif) : QString());
     updateTickAll(m_model->checkedCount() > 0 ? static_cast<int>(shownCheckedRows().size()) : 0);
-    const int hidden = static_cast<int>(m_hiddenByMaker.size());
+    const int hidden = m_fleet->hiddenByMaker();
     m_ui->m_labelHiddenCount->setVisible(hidden > 0);
     m_ui->m_labelHiddenCount->setText(tr("(%n hidden)", nullptr, hidden));
     m_ui->m_labelHiddenCount->setToolTip(
@@ -276,301 +288,20 @@ void DeviceDisplayPage::onShownRowsChanged() {
         reportCheckedDevices();
 }
 
-void DeviceDisplayPage::recountStoredMacs() {
-    QVector<VEXA_DEVICE_MY_INFO> records;
-    VEXA::DeviceStore::instance()->copyAll(records);
-    m_storedMacs.clear();
-    m_oursByMac.clear();
-    m_onvifByMac.clear();
-    for (const VEXA_DEVICE_MY_INFO& record : records) {
-        const QString mac = macKey(record);
-        if (record.protocol == VEXA_PROTOCOL_ONVIF) {
-            if (!mac.isEmpty())
-                m_onvifByMac.insert(mac, recordText(record.endpointReference));
-            continue;
-        }
-        ++m_storedMacs[recordText(record.mac)];
-        m_oursByMac.insert(mac, deviceKeyOf(record));
-    }
-    m_storedTotal = static_cast<int>(records.size());
-}
-
-void DeviceDisplayPage::forgetMac(const QString& mac) {
-    auto found = m_storedMacs.find(mac);
-    if (found == m_storedMacs.end())
-        return;
-    --m_storedTotal;
-    if (--found.value() <= 0)
-        m_storedMacs.erase(found);
-}
-
 void DeviceDisplayPage::onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo) {
-    if (!deferDeviceEvent(DeviceEvent::Login, struDevInfo))
-        login(struDevInfo);
+    m_fleet->onDeviceOnline(struDevInfo);
 }
 
 void DeviceDisplayPage::onDeviceHiddenByMaker(VEXA_DEVICE_MY_INFO struDevInfo) {
-    const DeviceKey key = deviceKeyOf(struDevInfo);
-    m_hiddenByMaker.insert(key.serialNo + QChar(0) + key.mac);
-    updateCount();
+    m_fleet->onDeviceHiddenByMaker(struDevInfo);
 }
 
 void DeviceDisplayPage::onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo) {
-    if (!m_hiddenByMaker.isEmpty()) {
-        const DeviceKey key = deviceKeyOf(struDevInfo);
-        if (m_hiddenByMaker.remove(key.serialNo + QChar(0) + key.mac)) {
-            updateCount();
-            return;
-        }
-    }
-    if (!deferDeviceEvent(DeviceEvent::Logout, struDevInfo))
-        logout(struDevInfo);
+    m_fleet->onDeviceOffline(struDevInfo);
 }
 
 void DeviceDisplayPage::onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo) {
-    if (!deferDeviceEvent(DeviceEvent::Update, struDevInfo))
-        update(struDevInfo);
-}
-
-bool DeviceDisplayPage::deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
-    if (m_eventSliceMs <= 0)
-        return false;
-    if (m_pending.isEmpty()) {
-        // A burst of reports arrives as one long run of queued calls; the first of a run starts the clock,
-        // and the turn timer, which fires once the run is through, stops it.
-        if (!m_slice.isValid()) {
-            m_slice.start();
-            m_turnTimer->start();
-        }
-        if (m_slice.elapsed() < m_eventSliceMs)
-            return false;
-    }
-    m_pending.append({kind, record});
-    if (!m_turnTimer->isActive())
-        m_turnTimer->start();
-    return true;
-}
-
-void DeviceDisplayPage::runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record) {
-    switch (kind) {
-    case DeviceEvent::Login:
-        login(record);
-        break;
-    case DeviceEvent::Logout:
-        logout(record);
-        break;
-    case DeviceEvent::Update:
-        update(record);
-        break;
-    }
-}
-
-void DeviceDisplayPage::onDeviceEventsTurn() {
-    if (m_pending.isEmpty()) {
-        m_slice.invalidate();
-        return;
-    }
-    m_slice.start();
-    while (m_pendingNext < m_pending.size() && m_slice.elapsed() < m_eventSliceMs) {
-        // A copy: a slot reached from here (a refresh, say) may empty the queue.
-        const PendingEvent event = m_pending.at(m_pendingNext++);
-        runDeviceEvent(event.kind, event.record);
-    }
-    if (m_pendingNext >= m_pending.size()) {
-        m_pending.clear();
-        m_pendingNext = 0;
-        m_slice.invalidate();
-    } else {
-        m_turnTimer->start();
-    }
-}
-
-void DeviceDisplayPage::login(const VEXA_DEVICE_MY_INFO& record) {
-    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
-        loginOnvif(record);
-        return;
-    }
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    const QString mac = recordText(record.mac);
-    {
-        // The count per MAC mirrors the store (this page is what adds to it and removes from it), so the
-        // test stays one hash look-up however many devices are listed.
-        XRT_MutexGuard guard(store->lock());
-        // Someone else emptied or filled the store: count its MACs afresh (rare, and then once).
-        if (m_storedTotal != store->count())
-            recountStoredMacs();
-        if (m_storedMacs.contains(mac))
-            return;
-        qCDebug(lcVexaDiscovery).noquote() << QStringLiteral("kelnor_slot_add_") + recordText(record.ipv4Address);
-        m_model->addDevice(record);
-        store->add(record);
-        ++m_storedMacs[mac];
-        ++m_storedTotal;
-        const QString twinMac = macKey(record);
-        m_oursByMac.insert(twinMac, deviceKeyOf(record));
-        // The same device was listed as an ONVIF device first: its row gives way to ours.
-        const QString endpoint = m_onvifByMac.value(twinMac);
-        VEXA_DEVICE_MY_INFO onvif;
-        if (!endpoint.isEmpty() && store->getByEndpoint(endpoint, onvif)) {
-            m_model->removeDevice(onvif);
-            if (store->remove(onvif))
-                --m_storedTotal;
-            m_onvifByMac.remove(twinMac);
-            absorbTwin(onvif);
-        }
-    }
-    updateCount();
-}
-
-void DeviceDisplayPage::logout(const VEXA_DEVICE_MY_INFO& record) {
-    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
-        logoutOnvif(record);
-        return;
-    }
-    m_model->removeDevice(record);
-    if (VEXA::DeviceStore::instance()->remove(record)) {
-        forgetMac(recordText(record.mac));
-        const QString mac = macKey(record);
-        if (m_oursByMac.value(mac) == deviceKeyOf(record))
-            m_oursByMac.remove(mac);
-        releaseTwins(deviceKeyOf(record));
-    }
-    updateCount();
-    reportCheckedDevices();
-}
-
-void DeviceDisplayPage::update(const VEXA_DEVICE_MY_INFO& record) {
-    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
-        updateOnvif(record);
-        return;
-    }
-    m_model->updateDevice(record);
-    VEXA::DeviceStore::instance()->update(record);
-}
-
-bool DeviceDisplayPage::absorbTwin(const VEXA_DEVICE_MY_INFO& onvif) {
-    const QString mac = macKey(onvif);
-    const auto ours = m_oursByMac.constFind(mac);
-    if (mac.isEmpty() || ours == m_oursByMac.cend())
-        return false;
-    const QString endpoint = recordText(onvif.endpointReference);
-    m_twins.insert(endpoint, *ours);
-    m_twinRecords.insert(endpoint, onvif);
-    m_model->setAlsoOnvif(*ours, true);
-    return true;
-}
-
-void DeviceDisplayPage::releaseTwins(const DeviceKey& ours) {
-    QVector<VEXA_DEVICE_MY_INFO> released;
-    for (auto it = m_twins.begin(); it != m_twins.end();) {
-        if (it.value() == ours) {
-            released.append(m_twinRecords.take(it.key()));
-            it = m_twins.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    m_model->setAlsoOnvif(ours, false);
-    // Our side went quiet; its ONVIF side may still answer, and is listed on its own again.
-    for (const VEXA_DEVICE_MY_INFO& onvif : std::as_const(released))
-        loginOnvif(onvif);
-}
-
-void DeviceDisplayPage::loginOnvif(const VEXA_DEVICE_MY_INFO& record) {
-    const QString endpoint = recordText(record.endpointReference);
-    if (m_twins.contains(endpoint)) {
-        m_twinRecords.insert(endpoint, record);
-        return;
-    }
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    {
-        XRT_MutexGuard guard(store->lock());
-        if (m_storedTotal != store->count())
-            recountStoredMacs();
-        VEXA_DEVICE_MY_INFO known;
-        if (store->getByEndpoint(endpoint, known)) {
-            updateOnvif(record);
-            return;
-        }
-        if (absorbTwin(record))
-            return;
-        m_model->addDevice(record);
-        store->add(record);
-        ++m_storedTotal;
-        const QString mac = macKey(record);
-        if (!mac.isEmpty())
-            m_onvifByMac.insert(mac, endpoint);
-    }
-    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().covers(endpoint))
-        m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
-    if (record.detailsState == VEXA_DETAILS_PARTIAL)
-        m_model->setDetailsNote(endpoint, VEXA::VexaHandler::instance()->onvifDetailsNote(endpoint));
-    updateCount();
-}
-
-void DeviceDisplayPage::logoutOnvif(const VEXA_DEVICE_MY_INFO& record) {
-    const QString endpoint = recordText(record.endpointReference);
-    const auto twin = m_twins.constFind(endpoint);
-    if (twin != m_twins.cend()) {
-        const DeviceKey ours = *twin;
-        m_twins.erase(twin);
-        m_twinRecords.remove(endpoint);
-        if (std::find(m_twins.cbegin(), m_twins.cend(), ours) == m_twins.cend())
-            m_model->setAlsoOnvif(ours, false);
-        return;
-    }
-    m_model->removeDevice(record);
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    VEXA_DEVICE_MY_INFO known;
-    if (store->getByEndpoint(endpoint, known) && store->remove(known)) {
-        --m_storedTotal;
-        const QString mac = macKey(known);
-        if (m_onvifByMac.value(mac) == endpoint)
-            m_onvifByMac.remove(mac);
-    }
-    m_model->setRefusalReason(endpoint, QString());
-    updateCount();
-    reportCheckedDevices();
-}
-
-void DeviceDisplayPage::updateOnvif(const VEXA_DEVICE_MY_INFO& record) {
-    const QString endpoint = recordText(record.endpointReference);
-    if (m_twins.contains(endpoint)) {
-        m_twinRecords.insert(endpoint, record);
-        return;
-    }
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    VEXA_DEVICE_MY_INFO known;
-    if (!store->getByEndpoint(endpoint, known)) {
-        loginOnvif(record);
-        return;
-    }
-    const QString mac = macKey(record);
-    if (!mac.isEmpty() && m_oursByMac.contains(mac)) {
-        // Its details show it is one of ours: the ONVIF row goes, ours stays and says so.
-        m_model->removeDevice(known);
-        if (store->remove(known))
-            --m_storedTotal;
-        absorbTwin(record);
-        updateCount();
-        reportCheckedDevices();
-        return;
-    }
-    const bool rekeyed = !(deviceKeyOf(known) == deviceKeyOf(record));
-    if (record.detailsState == VEXA_DETAILS_NEED_LOGIN && VEXA::OnvifLogin::instance().covers(endpoint))
-        m_model->setRefusalReason(endpoint, VEXA::VexaHandler::instance()->onvifRefusal(endpoint));
-    else
-        m_model->setRefusalReason(endpoint, QString());
-    m_model->updateDevice(record);
-    store->update(record);
-    const QString oldMac = macKey(known);
-    if (oldMac != mac && m_onvifByMac.value(oldMac) == endpoint)
-        m_onvifByMac.remove(oldMac);
-    if (!mac.isEmpty())
-        m_onvifByMac.insert(mac, endpoint);
-    // A ticked device's key is what the modify page holds: hand it the new one.
-    if (rekeyed && m_model->checkedCount() > 0)
-        reportCheckedDevices();
+    m_fleet->onDeviceUpdate(struDevInfo);
 }
 
 DeviceInfo DeviceDisplayPage::entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const {
@@ -595,12 +326,10 @@ void DeviceDisplayPage::reportCheckedDevices() {
     }
     m_ui->m_btnExportDeviceInfo->setEnabled(true);
 
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    // For a batch, one copy of the store and a hash instead of one scan of the store per ticked row.
+    // For a batch, one copy of the list and a hash instead of one look-up per ticked row.
     QHash<QString, VEXA_DEVICE_MY_INFO> byKey;
     if (rows.size() > 1) {
-        QVector<VEXA_DEVICE_MY_INFO> records;
-        store->copyAll(records);
+        const QVector<VEXA_DEVICE_MY_INFO> records = m_fleet->records();
         byKey.reserve(records.size());
         for (const VEXA_DEVICE_MY_INFO& record : records) {
             const DeviceKey recordKey = deviceKeyOf(record);
@@ -619,7 +348,7 @@ void DeviceDisplayPage::reportCheckedDevices() {
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);
         if (rows.size() == 1) {
-            store->get(key.serialNo, key.mac, record);
+            m_fleet->record(key, record);
         } else {
             const auto found = byKey.constFind(key.serialNo + QChar(0) + key.mac);
             if (found != byKey.cend())
@@ -662,23 +391,7 @@ void DeviceDisplayPage::onItemCheckChanged(QStandardItem* pItem) {
 }
 
 void DeviceDisplayPage::onManualUpdate() {
-    // Reports still waiting are older than this refresh, which forgets everything they would change.
-    m_pending.clear();
-    m_pendingNext = 0;
-    {
-        VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-        XRT_MutexGuard guard(store->lock());
-        store->clear();
-        m_storedMacs.clear();
-        m_storedTotal = 0;
-        m_oursByMac.clear();
-        m_onvifByMac.clear();
-        m_twins.clear();
-        m_twinRecords.clear();
-    }
-    m_hiddenByMaker.clear();
-    m_model->removeRows(0, m_model->rowCount());
-    updateCount();
+    m_fleet->clear();
     m_ui->m_btnExportDeviceInfo->setEnabled(false);
     emit signalCurrentSelectionModelChange(MODIFY_SINGLE, QVector<DeviceInfo>());
     m_lastReportedCount = 0;
@@ -693,14 +406,9 @@ void DeviceDisplayPage::onManualUpdate() {
 }
 
 void DeviceDisplayPage::refreshRows(const QVector<DeviceInfo>& entries) {
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     for (const DeviceInfo& entry : entries) {
-        if (!entry.outcome.isDone())
-            continue;
-        VEXA_DEVICE_MY_INFO record;
-        std::memset(&record, 0, sizeof record);
-        if (store->get(entry.serialNo, entry.mac, record))
-            m_model->updateDevice(record);
+        if (entry.outcome.isDone())
+            m_fleet->reread(DeviceKey{entry.serialNo, entry.mac});
     }
 }
 
@@ -751,9 +459,7 @@ PlanPreviewPage* DeviceDisplayPage::openPlan(const QString& path) {
     QString error;
     m_plan = PlanFile::load(path, &error);
     m_planPath = path;
-    QVector<VEXA_DEVICE_MY_INFO> records;
-    VEXA::DeviceStore::instance()->copyAll(records);
-    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(m_fleet->records());
     const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
 
     auto* window = new QDialog(this, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -778,9 +484,7 @@ void DeviceDisplayPage::onPlanApply() {
         return;
     // Devices may have come, gone or moved while the preview was open: the plan is checked again on what is
     // listed now, and a plan that no longer passes is shown again with its marks instead of being sent.
-    QVector<VEXA_DEVICE_MY_INFO> records;
-    VEXA::DeviceStore::instance()->copyAll(records);
-    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(records);
+    const std::vector<plan::PlanDevice> devices = planDevicesFromRecords(m_fleet->records());
     const plan::PlanCheck check = plan::validatePlan(m_plan, devices);
     if (!check.ok()) {
         m_planPreview->setPlan(m_planPath, m_plan, check, devices);
@@ -808,26 +512,19 @@ void DeviceDisplayPage::onPlanApply() {
 }
 
 void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
-    VEXA_DEVICE_MY_INFO record;
-    std::memset(&record, 0, sizeof record);
-    {
-        XRT_MutexGuard guard(store->lock());
-        if (!store->writeNetParams(serialNo, mac, params) || !store->get(serialNo, mac, record))
-            return;
-    }
-    m_model->updateDevice(record);
+    // What was sent is not what the device has: the row keeps what the device itself reports.
+    Q_UNUSED(params);
+    m_fleet->changeSettled(DeviceKey{serialNo, mac}, Outcome::done(), std::nullopt);
 }
 
 void DeviceDisplayPage::onPlanFinished() {
     if (!m_planCover.isNull())
         m_planCover->end();
     QVector<DeviceInfo> entries = m_planBatch->entries();
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     for (DeviceInfo& entry : entries) {
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);
-        if (store->get(entry.serialNo, entry.mac, record))
+        if (m_fleet->record(DeviceKey{entry.serialNo, entry.mac}, record))
             entry.deviceType = recordText(record.deviceTypeName);
     }
     DeviceModifyResultPage results(this);
@@ -857,7 +554,7 @@ QUrl DeviceDisplayPage::webAddress(int row) const {
     const DeviceKey key = m_model->keyOf(row);
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
-    if (key.isNull() || !VEXA::DeviceStore::instance()->get(key.serialNo, key.mac, record))
+    if (!m_fleet->record(key, record))
         return QUrl();
     QUrl url;
     url.setScheme(QStringLiteral("http"));

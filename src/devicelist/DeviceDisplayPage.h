@@ -6,11 +6,8 @@
 #include <QByteArray>
 #include <QColor>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QHash>
 #include <QModelIndex>
 #include <QPointer>
-#include <QSet>
 #include <QUrl>
 #include <QVector>
 
@@ -26,7 +23,6 @@ class QMenu;
 class QLineEdit;
 class QPushButton;
 class QStandardItem;
-class QTimer;
 
 namespace Ui {
 class DeviceDisplayPage;
@@ -41,15 +37,14 @@ class CTableView;
 namespace VexaTool {
 
 class DeviceFilterProxyModel;
+class DeviceFleet;
 class DeviceListHeader;
 class PlanBatch;
 class DeviceInfoModel;
 
 // The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
-// the live device table behind it. Keeps the table and the device store in step with the discovery handler's
-// signals and tells the modify page, after every change of the ticked set, which shown devices are ticked and
-// what kind of page suits them.
-// GUI thread only; the device signals arrive queued from the library's thread.
+// the live device table behind it. Shows what the fleet holds and tells the modify page, after every change of the
+// ticked set, which shown devices are ticked and what kind of page suits them. GUI thread only.
 class DeviceDisplayPage : public aptui::Widget {
     Q_OBJECT
     // Text colour of address cells shared by several devices; set by the skin (qproperty-conflictColor).
@@ -57,10 +52,13 @@ class DeviceDisplayPage : public aptui::Widget {
 
 public:
     // columnConfigPath empty: "ColumnConfig.xml" beside the executable.
-    explicit DeviceDisplayPage(QWidget* parent = nullptr, const QString& columnConfigPath = QString());
+    explicit DeviceDisplayPage(QWidget* parent = nullptr, const QString& columnConfigPath = QString(),
+                               DeviceFleet* fleet = nullptr);
     ~DeviceDisplayPage() override;
 
     DeviceInfoModel* model() const { return m_model; }
+    // The listed devices; the page's own unless one was given.
+    DeviceFleet* fleet() const { return m_fleet; }
     // What the table shows: the model behind the quick filter. Ticking, export and the selection sent to the
     // modify page act on its rows.
     DeviceFilterProxyModel* filterModel() const { return m_filter; }
@@ -95,10 +93,10 @@ public:
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     // Delay between forgetting the devices and asking them again on "Refresh".
     void setRefreshDelay(int ms) { m_refreshDelayMs = ms; }
-    // Longest stretch the page works through device reports before it lets the GUI breathe; reports beyond
+    // Longest stretch the fleet works through device reports before it lets the GUI breathe; reports beyond
     // it wait, in order, for the next turn of the event loop. 0: every report is handled at once.
-    void setEventSlice(int ms) { m_eventSliceMs = ms; }
-    int pendingDeviceEvents() const { return static_cast<int>(m_pending.size() - m_pendingNext); }
+    void setEventSlice(int ms);
+    int pendingDeviceEvents() const;
 
     QColor conflictColor() const { return m_conflictColor; }
     void setConflictColor(const QColor& color);
@@ -112,6 +110,7 @@ signals:
     void signalSignInRequested();
 
 public slots:
+    // The handler's reports, handed to the fleet.
     void onDeviceLogin(VEXA_DEVICE_MY_INFO struDevInfo);
     void onDeviceLogout(VEXA_DEVICE_MY_INFO struDevInfo);
     void onDeviceUpdate(VEXA_DEVICE_MY_INFO struDevInfo);
@@ -130,23 +129,8 @@ public slots:
     void onApplyPlanClicked();
 
 private:
-    enum class DeviceEvent { Login, Logout, Update };
-    struct PendingEvent {
-        DeviceEvent kind;
-        VEXA_DEVICE_MY_INFO record;
-    };
-    bool deferDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
-    void runDeviceEvent(DeviceEvent kind, const VEXA_DEVICE_MY_INFO& record);
-    void onDeviceEventsTurn();
-    void login(const VEXA_DEVICE_MY_INFO& record);
-    void logout(const VEXA_DEVICE_MY_INFO& record);
-    void update(const VEXA_DEVICE_MY_INFO& record);
-    void loginOnvif(const VEXA_DEVICE_MY_INFO& record);
-    void logoutOnvif(const VEXA_DEVICE_MY_INFO& record);
-    void updateOnvif(const VEXA_DEVICE_MY_INFO& record);
-    // One of ours with this MAC takes the ONVIF device's place: one row, ours for the data.
-    bool absorbTwin(const VEXA_DEVICE_MY_INFO& onvif);
-    void releaseTwins(const DeviceKey& ours);
+    // The one place where the fleet fills the table.
+    void showFleet();
     void onOnvifLoginChanged();
     void reportCheckedDevices();
     void refreshRows(const QVector<DeviceInfo>& entries);
@@ -159,12 +143,11 @@ private:
     void onFilterChanged();
     void onShownRowsChanged();
     QList<int> shownCheckedRows() const;
-    void forgetMac(const QString& mac);
-    void recountStoredMacs();
     DeviceInfo entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const;
     QString cellText(int row, int kind) const;
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
+    DeviceFleet* m_fleet = nullptr;
     DeviceInfoModel* m_model = nullptr;
     DeviceFilterProxyModel* m_filter = nullptr;
     DeviceListHeader* m_header = nullptr;
@@ -176,16 +159,6 @@ private:
     bool m_viewJustSorted = false;
     int m_refreshDelayMs = 500;
     QColor m_conflictColor;
-    // How many stored records of ours carry each MAC: the duplicate test on arrival without a scan of the store.
-    QHash<QString, int> m_storedMacs;
-    QSet<QString> m_hiddenByMaker; // serial number + MAC of each device left out for its maker mark
-    int m_storedTotal = 0;         // every stored record, ours and ONVIF
-    // A device answering on both protocols is one row, ours: MACs (lower case, '-') of ours and of ONVIF
-    // devices with details, and the ONVIF side of each such device by its endpoint reference.
-    QHash<QString, DeviceKey> m_oursByMac;
-    QHash<QString, QString> m_onvifByMac;
-    QHash<QString, DeviceKey> m_twins;
-    QHash<QString, VEXA_DEVICE_MY_INFO> m_twinRecords;
     std::function<bool(const QUrl&)> m_urlOpener;
     std::function<QString()> m_planFileChooser;
 
@@ -195,12 +168,6 @@ private:
     QPointer<PlanPreviewPage> m_planPreview;
     PlanBatch* m_planBatch = nullptr;
     QPointer<aptui::BatchProgressCover> m_planCover;
-
-    int m_eventSliceMs = 20;
-    QElapsedTimer m_slice;
-    QTimer* m_turnTimer = nullptr;
-    QVector<PendingEvent> m_pending;
-    qsizetype m_pendingNext = 0;
 };
 
 } // namespace VexaTool

@@ -24,6 +24,12 @@ const char* const kConflictIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseCon
 const char* const kUnverifiedIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_alert_error.png";
 const char* const kOnvifIcon = ":/CommonSkin/VEXATool/Images/VEXATool/BaseControl/Inputs/icon_protocol_onvif.png";
 
+// Whether the row of a device with this protocol role (absent for ours) is found by its endpoint reference.
+bool knownByEndpoint(const QVariant& protocol) {
+    return protocol.isValid() &&
+           (VEXA_DeviceCapabilities(static_cast<uint8_t>(protocol.toInt())) & VEXA_KNOWN_BY_ENDPOINT) != 0;
+}
+
 bool isPermutation(const QVector<int>& positions) {
     QVector<bool> seen(DeviceInfoModel::KindCount, false);
     for (int i = 0; i < DeviceInfoModel::KindCount; ++i) {
@@ -61,6 +67,8 @@ DeviceInfoModel::DeviceInfoModel(QObject* parent, const QString& configPath)
     m_activated = tr("Activated");
     m_notActivated = tr("Not activated");
     m_notApplicable = QStringLiteral("\u2014");
+    m_restartingText = tr("Restarting…");
+    m_restartingTip = tr("A change was sent to it. It keeps its row until it answers again.");
     m_notApplicableTip = tr("ONVIF devices have no activation step: they come with the password their maker set.");
     m_empty = tr("");
     loadPositions();
@@ -181,7 +189,7 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = items.at(columnOf(kind));
-    if (record.protocol == VEXA_PROTOCOL_ONVIF) {
+    if (can(record, VEXA_KNOWN_BY_ENDPOINT)) {
         fillOnvifCells(byKind, record);
         byKind[KindCheck]->setData(QVariant::fromValue(deviceKeyOf(record)), DeviceKeyRole);
     } else {
@@ -196,8 +204,8 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
         byKind[KindCheck]->setData(QVariant::fromValue(key), DeviceKeyRole);
     }
     appendRow(items);
-    // Ours carry no protocol role (it reads as VEXA_PROTOCOL_VEXA): one value fewer in each of 10,000 rows.
-    if (record.protocol != VEXA_PROTOCOL_ONVIF && !m_alsoOnvif.isEmpty() && m_alsoOnvif.contains(keyText(keyOf(row))))
+    // Ours carry no protocol role (it reads as our protocol): one value fewer in each of 10,000 rows.
+    if (!can(record, VEXA_KNOWN_BY_ENDPOINT) && !m_alsoOnvif.isEmpty() && m_alsoOnvif.contains(keyText(keyOf(row))))
         markRow(row);
 }
 
@@ -239,7 +247,7 @@ void DeviceInfoModel::fillOnvifCells(QStandardItem* const (&byKind)[KindCount], 
         byKind[KindCheck]->setData(QStringLiteral("ONVIF"), KeywordsRole);
     }
     if (byKind[KindId]) {
-        byKind[KindId]->setData(VEXA_PROTOCOL_ONVIF, ProtocolRole);
+        byKind[KindId]->setData(record.protocol, ProtocolRole);
         byKind[KindId]->setData(record.detailsState, DetailsStateRole);
         byKind[KindId]->setData(record.onvifFlags ? QVariant(int(record.onvifFlags)) : QVariant(), OnvifFlagsRole);
     }
@@ -323,7 +331,7 @@ void DeviceInfoModel::markRow(int row) {
     QStandardItem* check = cell(row, KindCheck);
     if (!id || !check)
         return;
-    if (id->data(ProtocolRole).toInt() != VEXA_PROTOCOL_ONVIF) {
+    if (!knownByEndpoint(id->data(ProtocolRole))) {
         const bool also = m_alsoOnvif.contains(keyText(keyOf(row)));
         id->setData(also ? QVariant(true) : QVariant(), AlsoOnvifRole);
         check->setData(also ? QVariant(QStringLiteral("ONVIF")) : QVariant(), KeywordsRole);
@@ -482,6 +490,21 @@ void DeviceInfoModel::setDetailsNote(const QString& endpoint, const QString& not
         markRow(row);
 }
 
+void DeviceInfoModel::setRestarting(const DeviceKey& key, bool restarting) {
+    const QString text = keyText(key);
+    if (restarting)
+        m_restarting.insert(text);
+    else
+        m_restarting.remove(text);
+    const int row = rowOf(key);
+    QStandardItem* id = row >= 0 ? cell(row, KindId) : nullptr;
+    if (!id)
+        return;
+    id->setData(restarting ? QVariant(true) : QVariant(), RestartingRole);
+    const QModelIndex state = index(row, columnOf(KindActivationState));
+    emit dataChanged(state, state, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
 void DeviceInfoModel::setAlsoOnvif(const DeviceKey& key, bool also) {
     const QString text = keyText(key);
     if (also == m_alsoOnvif.contains(text))
@@ -500,8 +523,20 @@ DeviceKey DeviceInfoModel::keyOf(int row) const {
     return check ? check->data(DeviceKeyRole).value<DeviceKey>() : DeviceKey();
 }
 
+void DeviceInfoModel::showReadBack(const VEXA_DEVICE_MY_INFO& record) {
+    const int row = rowOf(deviceKeyOf(record));
+    if (row < 0 || can(record, VEXA_KNOWN_BY_ENDPOINT)) {
+        updateDevice(record);
+        return;
+    }
+    QStandardItem* byKind[KindCount];
+    for (int kind = 0; kind < KindCount; ++kind)
+        byKind[kind] = cell(row, kind);
+    fillCells(byKind, record, true);
+}
+
 void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
-    const bool onvif = record.protocol == VEXA_PROTOCOL_ONVIF;
+    const bool onvif = can(record, VEXA_KNOWN_BY_ENDPOINT);
     const DeviceKey key = onvif ? deviceKeyOf(record) : DeviceKey{recordText(record.serialNo), recordText(record.mac)};
     int row = rowOf(key);
     if (row < 0 && onvif)
@@ -531,7 +566,7 @@ void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
 
 void DeviceInfoModel::removeDevice(const VEXA_DEVICE_MY_INFO& record) {
     int row = rowOf(deviceKeyOf(record));
-    if (row < 0 && record.protocol == VEXA_PROTOCOL_ONVIF)
+    if (row < 0 && can(record, VEXA_KNOWN_BY_ENDPOINT))
         row = rowOfEndpoint(recordText(record.endpointReference));
     if (row >= 0) {
         removeRow(row);
@@ -727,12 +762,16 @@ QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
         return QStandardItemModel::data(index, role);
     }
     if ((role == Qt::DisplayRole || role == Qt::ToolTipRole) && index.column() == columnOf(KindActivationState)) {
+        // A device we asked to restart says so until it answers again, whatever it last reported.
+        if (!m_restarting.isEmpty() &&
+            QStandardItemModel::data(index.siblingAtColumn(columnOf(KindId)), RestartingRole).toBool())
+            return role == Qt::DisplayRole ? QVariant(m_restartingText) : QVariant(m_restartingTip);
         // Activation is a step of our devices only: an ONVIF device whose details are read shows a dash.
         const QModelIndex id = index.siblingAtColumn(columnOf(KindId));
         // A row that says something of its own (said goodbye, another certificate, claimed elsewhere) keeps it.
         const int claims = QStandardItemModel::data(id, OnvifFlagsRole).toInt() &
                            (VEXA_ONVIF_CERTIFICATE_CHANGED | VEXA_ONVIF_SAID_BYE | VEXA_ONVIF_ADDRESS_CLAIMED);
-        if (QStandardItemModel::data(id, ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF &&
+        if (knownByEndpoint(QStandardItemModel::data(id, ProtocolRole)) &&
             QStandardItemModel::data(id, DetailsStateRole).toInt() == VEXA_DETAILS_READ && claims == 0)
             return role == Qt::DisplayRole ? QVariant(m_notApplicable) : QVariant(m_notApplicableTip);
     }
@@ -771,7 +810,7 @@ void DeviceInfoModel::forgetAll() {
 
 void DeviceInfoModel::track(int row) {
     const QStandardItem* id = cell(row, KindId);
-    if (id && id->data(ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF) {
+    if (id && knownByEndpoint(id->data(ProtocolRole))) {
         QStandardItem* check = cell(row, KindCheck);
         m_rowsByEndpoint.insert(check->data(EndpointRole).toString(), check);
         m_onvifRows.insert(keyText(keyOf(row)), check);
@@ -789,7 +828,7 @@ void DeviceInfoModel::track(int row) {
 
 void DeviceInfoModel::untrack(int row) {
     const QStandardItem* id = cell(row, KindId);
-    if (id && id->data(ProtocolRole).toInt() == VEXA_PROTOCOL_ONVIF) {
+    if (id && knownByEndpoint(id->data(ProtocolRole))) {
         QStandardItem* check = cell(row, KindCheck);
         const QString endpoint = check->data(EndpointRole).toString();
         if (m_rowsByEndpoint.value(endpoint) == check)

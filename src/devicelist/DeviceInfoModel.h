@@ -55,7 +55,7 @@ public:
     static constexpr int UnverifiedRole = Qt::UserRole + 41;
     // The device's DeviceKey, on the check cell of its row.
     static constexpr int DeviceKeyRole = Qt::UserRole + 42;
-    // VEXA_PROTOCOL_* of the device, on the ID cell; absent (reads as VEXA_PROTOCOL_VEXA) for ours.
+    // The device's protocol (vexa.h), on the ID cell of a device known by its endpoint; absent for ours.
     static constexpr int ProtocolRole = Qt::UserRole + 43;
     // Words the quick filter matches beside the shown texts ("ONVIF"), on the check cell.
     static constexpr int KeywordsRole = Qt::UserRole + 44;
@@ -69,6 +69,8 @@ public:
     static constexpr int DetailsStateRole = Qt::UserRole + 49;
     // VEXA_ONVIF_* bits of an ONVIF device (on the ID cell): said goodbye, certificate changed, address claimed.
     static constexpr int OnvifFlagsRole = Qt::UserRole + 50;
+    // True on the ID cell of a device that restarts because a change was sent to it.
+    static constexpr int RestartingRole = Qt::UserRole + 51;
 
     // configPath empty: "ColumnConfig.xml" beside the executable.
     explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());
@@ -81,6 +83,9 @@ public:
     // Rewrites the row of the record's key. An ONVIF device whose key changed (its serial number and MAC arrived)
     // is found by its endpoint reference and re-keyed in place.
     void updateDevice(const VEXA_DEVICE_MY_INFO& record);
+    // Rewrites the row from what the device reported after a change: every address it gave, also those that a
+    // later announcement of its level leaves as the first one filled them.
+    void showReadBack(const VEXA_DEVICE_MY_INFO& record);
     // Records in the column file that the column at position from went to position to; the columns in
     // memory stay where they are until the next start. False when the file cannot be written.
     bool moveColumn(int from, int to);
@@ -108,6 +113,9 @@ public:
     void setRefusalReason(const QString& endpoint, const QString& reason);
     // What the device's last read could not read and why, in its own words; shown with a partly read row.
     void setDetailsNote(const QString& endpoint, const QString& note);
+    // Marks (or unmarks) the row of a device that restarts because a change was sent to it: its state cell says
+    // "Restarting…" until this is undone.
+    void setRestarting(const DeviceKey& key, bool restarting);
     // Marks (or unmarks) the row of one of our devices that also answers as an ONVIF device.
     void setAlsoOnvif(const DeviceKey& key, bool also);
     // Rows whose check box is ticked, in row order.
@@ -147,6 +155,7 @@ private:
     // The ID cell's icon and tool tip and an ONVIF device's state cell, from the row's roles.
     void markRow(int row);
     static QString keyText(const DeviceKey& key) { return key.serialNo + QChar(0) + key.mac; }
+
     void renumberFrom(int row);
 
     void onRowsInserted(const QModelIndex& parent, int first, int last);
@@ -180,6 +189,7 @@ private:
     QHash<QString, QString> m_refusals;     // endpoint reference -> the device's words
     QHash<QString, QString> m_detailsNotes; // endpoint reference -> what its last read missed, and why
     QSet<QString> m_alsoOnvif;              // serial number + NUL + MAC of ours that also answer as ONVIF devices
+    QSet<QString> m_restarting;             // the same, of devices restarting: no look-up while there are none
     bool m_credentialsSet = false;
     bool m_loginForAll = true;
     QSet<QString> m_loginScope;
@@ -188,6 +198,7 @@ private:
     QSet<QString> m_sharedTexts;
     QString m_yes, m_no, m_on, m_off, m_notAvailable, m_activated, m_notActivated, m_empty;
     QString m_notApplicable, m_notApplicableTip; // the activation cell of an ONVIF device
+    QString m_restartingText, m_restartingTip;
 
     QBrush m_textBrush;
     QBrush m_conflictBrush;

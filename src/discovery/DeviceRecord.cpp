@@ -46,7 +46,7 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
 
 DeviceKey deviceKeyOf(const VEXA_DEVICE_MY_INFO& record) {
     DeviceKey key{recordText(record.serialNo), recordText(record.mac)};
-    if (key.isNull() && record.protocol == VEXA_PROTOCOL_ONVIF)
+    if (key.isNull() && can(record, VEXA_KNOWN_BY_ENDPOINT))
         key.serialNo = recordText(record.endpointReference);
     return key;
 }

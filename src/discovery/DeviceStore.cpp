@@ -23,7 +23,7 @@ void DeviceStore::add(const VEXA_DEVICE_MY_INFO& record) {
     // The first record of a key is the one every look-up finds.
     if (!m_index.contains(keyText(key.serialNo, key.mac)))
         m_index.insert(keyText(key.serialNo, key.mac), index);
-    if (record.protocol == VEXA_PROTOCOL_ONVIF)
+    if (can(record, VEXA_KNOWN_BY_ENDPOINT))
         m_endpoints.insert(recordText(record.endpointReference), index);
 }
 
@@ -31,7 +31,7 @@ bool DeviceStore::remove(const VEXA_DEVICE_MY_INFO& record) {
     XRT_MutexGuard guard(m_mutex);
     const DeviceKey key = deviceKeyOf(record);
     int index = indexOf(key.serialNo, key.mac);
-    if (index < 0 && record.protocol == VEXA_PROTOCOL_ONVIF)
+    if (index < 0 && can(record, VEXA_KNOWN_BY_ENDPOINT))
         index = m_endpoints.value(recordText(record.endpointReference), -1);
     if (index < 0)
         return false;
@@ -48,7 +48,7 @@ bool DeviceStore::update(const VEXA_DEVICE_MY_INFO& record) {
         m_records[index] = record;
         return true;
     }
-    if (record.protocol != VEXA_PROTOCOL_ONVIF)
+    if (!can(record, VEXA_KNOWN_BY_ENDPOINT))
         return false;
     index = m_endpoints.value(recordText(record.endpointReference), -1);
     if (index < 0)
@@ -83,7 +83,7 @@ void DeviceStore::reindex() {
         const VEXA_DEVICE_MY_INFO& record = m_records.at(i);
         const DeviceKey key = deviceKeyOf(record);
         m_index.insert(keyText(key.serialNo, key.mac), i);
-        if (record.protocol == VEXA_PROTOCOL_ONVIF)
+        if (can(record, VEXA_KNOWN_BY_ENDPOINT))
             m_endpoints.insert(recordText(record.endpointReference), i);
     }
 }

@@ -39,11 +39,12 @@ QString onvifText(int (*read)(const char*, char*, uint32_t), const QString& endp
 
 bool libraryRecordTextsValid(const VEXA_DEVICE_INFO& info) {
     // An ONVIF device has no serial number or MAC until its details are read; its endpoint reference names it.
-    const bool onvif = info.protocol == VEXA_PROTOCOL_ONVIF;
-    return textValid(info.recordTag, false) && textValid(info.serialNo, !onvif) && textValid(info.mac, !onvif) &&
-           textValid(info.ipv4Address, false) && textValid(info.ipv4SubnetMask, false) &&
-           textValid(info.softwareVersion, false) && textValid(info.dspVersion, false) &&
-           textValid(info.bootTime, false) && textValid(info.endpointReference, onvif);
+    const bool byEndpoint = (VEXA_DeviceCapabilities(info.protocol) & VEXA_KNOWN_BY_ENDPOINT) != 0;
+    return textValid(info.recordTag, false) && textValid(info.serialNo, !byEndpoint) &&
+           textValid(info.mac, !byEndpoint) && textValid(info.ipv4Address, false) &&
+           textValid(info.ipv4SubnetMask, false) && textValid(info.softwareVersion, false) &&
+           textValid(info.dspVersion, false) && textValid(info.bootTime, false) &&
+           textValid(info.endpointReference, byEndpoint);
 }
 
 VexaHandler::VexaHandler() {

@@ -22,6 +22,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
+#include "fleet/DeviceFleet.h"
 #include "guitoolkit/CTableView.h"
 #include "modify/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
@@ -50,6 +51,7 @@ private slots:
     void selectionAlwaysFollowsTheTickedRows_data();
     void selectionAlwaysFollowsTheTickedRows();
     void tickedDeviceGoingOfflineShrinksTheSet();
+    void tickedDeviceRestartingAfterAChangeKeepsItsRow();
     void activationResultsSwitchTheKind();
     void refreshEmptiesEverythingAndAsksAgain();
     void webAddress_data();
@@ -241,6 +243,29 @@ void TestDeviceDisplayPage::tickedDeviceGoingOfflineShrinksTheSet() {
     QCOMPARE(lastEntries().first().serialNo, QStringLiteral("SB"));
     QCOMPARE(lastEntries().first().index, QStringLiteral("001"));
     QCOMPARE(m_page->countLabel()->text(), QStringLiteral("1"));
+}
+
+void TestDeviceDisplayPage::tickedDeviceRestartingAfterAChangeKeepsItsRow() {
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->onDeviceLogin(device("SB", "02-00-00-00-00-02", "192.168.1.3"));
+    tick(0, true);
+    tick(1, true);
+    DeviceInfoModel* model = m_page->model();
+    const DeviceKey key{QStringLiteral("SA"), QStringLiteral("02-00-00-00-00-01")};
+    const QModelIndex state = model->index(0, model->columnOf(DeviceInfoModel::KindActivationState));
+    m_page->fleet()->changeStarted(key);
+    QCOMPARE(state.data().toString(), QStringLiteral("Restarting…"));
+    // Gone quiet, then back at its new address: the same row, ID and tick, and the modify page keeps both devices.
+    m_page->onDeviceLogout(device("SA", "02-00-00-00-00-01", "192.168.1.2"));
+    m_page->onDeviceLogin(device("SA", "02-00-00-00-00-01", "192.168.1.66"));
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->rowOf(key), 0);
+    QCOMPARE(model->index(0, model->columnOf(DeviceInfoModel::KindId)).data().toString(), QStringLiteral("001"));
+    QCOMPARE(model->checkedRows(), (QList<int>{0, 1}));
+    QCOMPARE(lastEntries().size(), 2);
+    QCOMPARE(model->index(0, model->columnOf(DeviceInfoModel::KindIpv4Address)).data().toString(),
+             QStringLiteral("192.168.1.66"));
+    QCOMPARE(state.data().toString(), QStringLiteral("Activated"));
 }
 
 void TestDeviceDisplayPage::activationResultsSwitchTheKind() {

@@ -52,6 +52,8 @@ private slots:
     void claimsAgainstADeviceAreShown_data();
     void claimsAgainstADeviceAreShown();
     void ourDeviceAlsoAnsweringOnvifIsMarked();
+    void restartingDeviceSaysSoUntilItEnds_data();
+    void restartingDeviceSaysSoUntilItEnds();
     void quickFilterMatchesOnvif_data();
     void quickFilterMatchesOnvif();
 
@@ -179,26 +181,32 @@ void TestDeviceInfoModel::capabilityLevelOnAddAndUpdate_data() {
     QTest::addColumn<QString>("gatewayAfterUpdate");
     QTest::addColumn<QString>("ipv6AfterUpdate");
     QTest::addColumn<QString>("ipv6SupportAfterUpdate");
+    QTest::addColumn<bool>("readBack"); // the update is what the device reported after a change
     QTest::newRow("level 0 shows nothing") << 0 << 0 << ""
                                            << ""
                                            << ""
                                            << ""
-                                           << "No";
+                                           << "No" << false;
     QTest::newRow("level 2 keeps arrival values") << 2 << 2 << "192.168.1.1"
                                                   << "fd00::64"
                                                   << "192.168.1.1"
                                                   << "fd00::64"
-                                                  << "Yes";
+                                                  << "Yes" << false;
+    QTest::newRow("level 2 read back after a change") << 2 << 2 << "192.168.1.1"
+                                                      << "fd00::64"
+                                                      << "10.0.0.1"
+                                                      << "fd00::99"
+                                                      << "Yes" << true;
     QTest::newRow("level 1 takes new values") << 1 << 1 << "192.168.1.1"
                                               << "fd00::64"
                                               << "10.0.0.1"
                                               << "fd00::99"
-                                              << "Yes";
+                                              << "Yes" << false;
     QTest::newRow("level 0 empties") << 2 << 0 << "192.168.1.1"
                                      << "fd00::64"
                                      << ""
                                      << ""
-                                     << "Yes";
+                                     << "Yes" << false;
 }
 
 void TestDeviceInfoModel::capabilityLevelOnAddAndUpdate() {
@@ -216,7 +224,11 @@ void TestDeviceInfoModel::capabilityLevelOnAddAndUpdate() {
     r.capabilityLevel = static_cast<uint8_t>(updateLevel);
     setRecordText(r.ipv4Gateway, "10.0.0.1");
     setRecordText(r.ipv6Address, "fd00::99");
-    m_model->updateDevice(r);
+    QFETCH(bool, readBack);
+    if (readBack)
+        m_model->showReadBack(r);
+    else
+        m_model->updateDevice(r);
     QTEST(text(0, DeviceInfoModel::KindIpv4Gateway), "gatewayAfterUpdate");
     QTEST(text(0, DeviceInfoModel::KindIpv6Address), "ipv6AfterUpdate");
     QTEST(text(0, DeviceInfoModel::KindSupportIpv6), "ipv6SupportAfterUpdate");
@@ -679,6 +691,35 @@ void TestDeviceInfoModel::claimsAgainstADeviceAreShown() {
     record.onvifFlags = 0;
     m_model->updateDevice(record);
     QCOMPARE(text(0, DeviceInfoModel::KindActivationState), QStringLiteral("Activated"));
+}
+
+void TestDeviceInfoModel::restartingDeviceSaysSoUntilItEnds_data() {
+    QTest::addColumn<VEXA_DEVICE_MY_INFO>("record");
+    QTest::addColumn<QString>("stateAfter");
+    QTest::newRow("ours") << device("S1", "02-00-00-00-00-01", "192.168.1.2") << QStringLiteral("Activated");
+    QTest::newRow("ONVIF, details read") << onvifDevice("urn:uuid:e1", "192.168.1.70", VEXA_DETAILS_READ, "OC1",
+                                                        "0a-00-00-00-00-01")
+                                         << QStringLiteral("\u2014");
+}
+
+void TestDeviceInfoModel::restartingDeviceSaysSoUntilItEnds() {
+    QFETCH(VEXA_DEVICE_MY_INFO, record);
+    m_model->addDevice(device("S0", "02-00-00-00-00-00", "192.168.1.1"));
+    m_model->addDevice(record);
+    QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
+    m_model->setRestarting(deviceKeyOf(record), true);
+    QVERIFY(!changed.isEmpty());
+    const QModelIndex state = m_model->index(1, m_model->columnOf(DeviceInfoModel::KindActivationState));
+    QCOMPARE(state.data().toString(), QStringLiteral("Restarting…"));
+    QVERIFY(!state.data(Qt::ToolTipRole).toString().isEmpty());
+    // Its reports meanwhile change its cells, not what its state says; the other row is untouched.
+    setRecordText(record.ipv4Address, "192.168.1.99");
+    m_model->updateDevice(record);
+    QCOMPARE(text(1, DeviceInfoModel::KindIpv4Address), QStringLiteral("192.168.1.99"));
+    QCOMPARE(state.data().toString(), QStringLiteral("Restarting…"));
+    QCOMPARE(m_model->index(0, state.column()).data().toString(), QStringLiteral("Activated"));
+    m_model->setRestarting(deviceKeyOf(record), false);
+    QTEST(state.data().toString(), "stateAfter");
 }
 
 void TestDeviceInfoModel::ourDeviceAlsoAnsweringOnvifIsMarked() {

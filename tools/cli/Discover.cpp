@@ -31,16 +31,16 @@ std::string field(const char (&text)[N]) {
 void print(Printer& printer, const VEXA_DEVICE_INFO& info) {
     ++printer.found;
     if (!printer.json) {
-        const bool bySerial = !isOnvif(info) || (detailsRead(info) && info.serialNo[0] != '\0');
+        const bool bySerial = !can(info, VEXA_KNOWN_BY_ENDPOINT) || (detailsRead(info) && info.serialNo[0] != '\0');
         const std::string id = bySerial ? field(info.serialNo) : field(info.endpointReference);
         // An ONVIF device whose details could not be read says why in place of its state.
-        const char* state = !isOnvif(info) ? (info.activationState == 0 ? "active" : "inactive")
+        const char* state = can(info, VEXA_HAS_ACTIVATION_STATE) ? (info.activationState == 0 ? "active" : "inactive")
                             : info.detailsState == VEXA_DETAILS_READ ? "onvif"
                                                                      : detailsText(info.detailsState);
         std::printf("%-20s %-17s %-15s %-12s %-10s %s\n", id.c_str(), field(info.mac).c_str(),
                     terminalText(VexaTool::plan::fieldText(info.ipv4Address, 16)).c_str(),
                     field(info.deviceTypeName).c_str(), state, field(info.deviceName).c_str());
-        if (isOnvif(info) && info.detailsState == VEXA_DETAILS_PARTIAL)
+        if (can(info, VEXA_DETAILS_READ_LATER) && info.detailsState == VEXA_DETAILS_PARTIAL)
             std::printf("  Details partly read: %s\n", terminalText(detailsNote(info)).c_str());
     } else {
         std::printf("%s\n", deviceJson(info).c_str());
@@ -53,7 +53,7 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     if (!info)
         return;
     std::lock_guard<std::mutex> lock(printer->mutex);
-    if (!isOnvif(*info)) {
+    if (!can(*info, VEXA_DETAILS_READ_LATER)) {
         if (info->eventType == VEXA_EVENT_NEW)
             print(*printer, *info);
         return;

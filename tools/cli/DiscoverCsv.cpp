@@ -37,7 +37,7 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* printer = static_cast<CsvPrinter*>(user);
     if (!info)
         return;
-    if (isOnvif(*info)) {
+    if (can(*info, VEXA_DETAILS_READ_LATER)) {
         const std::string key = deviceKey(*info);
         std::lock_guard<std::mutex> lock(printer->mutex);
         if (info->eventType == VEXA_EVENT_GONE || detailsRead(*info))

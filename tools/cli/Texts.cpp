@@ -103,7 +103,7 @@ void printErrorDetail() {
 }
 
 std::string deviceKey(const VEXA_DEVICE_INFO& info) {
-    if (isOnvif(info))
+    if (can(info, VEXA_KNOWN_BY_ENDPOINT))
         return fieldText(info.endpointReference, sizeof info.endpointReference);
     return fieldText(info.serialNo, sizeof info.serialNo) + '\n' + fieldText(info.mac, sizeof info.mac);
 }
@@ -252,8 +252,8 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["activated"] = d.activationState == 0;
     j["certified"] = d.certified != 0;
     j["confirmed"] = d.confirmed != 0;
-    j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
-    if (isOnvif(d)) {
+    j["protocol"] = d.protocol == VEXA_PROTOCOL_ONVIF ? "onvif" : "vexa";
+    if (can(d, VEXA_DETAILS_READ_LATER)) {
         j["details"] = detailsText(d.detailsState);
         if (d.detailsState == VEXA_DETAILS_PARTIAL)
             j["missing"] = detailsNote(d);
