@@ -108,8 +108,8 @@ uint32_t OnvifService::readMediaWith(DeviceClient& client, OnvifDevice& device, 
         failed = std::move(r);
     }
     if (out.version == 0) {
-        out.note = notes.empty() ? std::string() : notes.back();
-        detail = failed.detail.empty() ? out.note : failed.detail;
+        for (const std::string& one : notes)
+            detail += (detail.empty() ? "" : "; ") + one;
         return failed.code ? failed.code : VEXA_ERR_BAD_ANSWER;
     }
 
