@@ -434,15 +434,15 @@ typedef struct VEXA_MEDIA_PROFILE {
 } VEXA_MEDIA_PROFILE;              /* 1344 bytes */
 
 typedef struct VEXA_MEDIA_INFO {
-    uint32_t profileCount;  /*   0: profiles the device has (more than were written when capacity is smaller) */
-    uint8_t mediaVersion;   /*   4: 2 when read from the newer media service, 1 from the older */
-    uint8_t clockKnown;     /*   5: 1 when clockOffset was read */
-    uint8_t reserved[2];    /*   6 */
-    int32_t clockOffset;    /*   8: the device's clock minus ours, in seconds */
-    uint32_t reserved2;     /*  12 */
-    char serviceUrl[128];   /*  16: the media service as used */
-    char note[368];         /* 144: what could not be read and why, one line with the device's words */
-} VEXA_MEDIA_INFO;          /* 512 bytes */
+    uint32_t profileCount; /*   0: profiles the device has (more than were written when capacity is smaller) */
+    uint8_t mediaVersion;  /*   4: 2 when read from the newer media service, 1 from the older */
+    uint8_t clockKnown;    /*   5: 1 when clockOffset was read */
+    uint8_t reserved[2];   /*   6 */
+    int32_t clockOffset;   /*   8: the device's clock minus ours, in seconds */
+    uint32_t reserved2;    /*  12 */
+    char serviceUrl[128];  /*  16: the media service as used */
+    char note[368];        /* 144: what could not be read and why, one line with the device's words */
+} VEXA_MEDIA_INFO;         /* 512 bytes */
 
 /*
  * Reads the media profiles of the ONVIF device named as for VEXA_ModifyDeviceNetParam (serial number, MAC, address or
@@ -462,8 +462,7 @@ VEXA_API int VEXA_GetOnvifMedia(const char* name, VEXA_MEDIA_INFO* info, VEXA_ME
  * VEXA_GetLastErrorDetail), VEXA_ERR_BUFFER_TOO_SMALL (with the length needed in *written) when it does not fit,
  * VEXA_ERR_BAD_ANSWER when it is larger than 4 MiB. Blocks; any thread.
  */
-VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size,
-                                   uint32_t* written);
+VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size, uint32_t* written);
 
 #ifdef __cplusplus
 }
