@@ -12,7 +12,7 @@ packages=(
     xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk fonts-dejavu-core
     libgtest-dev python3 python3-xlrd iproute2 util-linux
     zbar-tools
-    libmicrohttpd-dev libpugixml-dev libssl-dev libcurl4-openssl-dev onvif-tools qtkeychain-qt6-dev
+    libmicrohttpd-dev libpugixml-dev libssl-dev libcurl4-openssl-dev onvif-tools qtkeychain-qt6-dev libjpeg62-turbo-dev
     lintian appstream desktop-file-utils
 )
 

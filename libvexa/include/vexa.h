@@ -409,6 +409,61 @@ typedef void (*VEXA_CHECK_PROGRESS)(uint32_t done, uint32_t total, uint32_t elap
 VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count, uint32_t timeoutMs,
                                      VEXA_CHECK_PROGRESS progress, void* userData);
 
+/*
+ * Media of ONVIF devices: the profiles a device streams, where, and its snapshots. Stream and snapshot addresses
+ * whose host is not the one the device is reached at (a device behind NAT, or one naming another interface) are
+ * rewritten to that host; the address as given is kept beside it. User names and passwords in an address are
+ * dropped, never copied. Texts are NUL-padded; one that does not fit its field is left empty and named in note.
+ */
+#define VEXA_CAN_READ_MEDIA 0x0200 /* its media profiles, stream and snapshot addresses (VEXA_GetOnvifMedia) */
+#define VEXA_CAN_SNAPSHOT 0x0400   /* a picture of what it sees (VEXA_GetOnvifSnapshot) */
+
+typedef struct VEXA_MEDIA_PROFILE {
+    char token[64];                /*    0: the device's name for the profile, to ask for its snapshot */
+    char name[64];                 /*   64 */
+    char encoding[16];             /*  128: e.g. "H264", "H265", "JPEG" as the device writes it */
+    uint32_t width;                /*  144: pixels; 0 when not given */
+    uint32_t height;               /*  148 */
+    uint32_t frameRate;            /*  152: frames per second, rounded; 0 when not given */
+    uint32_t reserved;             /*  156 */
+    char streamUri[256];           /*  160: RTSP, at the address the device is reached at; empty: see note */
+    char streamUriOriginal[256];   /*  416: as the device gave it, when its host was rewritten; else empty */
+    char snapshotUri[256];         /*  672: HTTP(S), likewise; empty: the device gives none (see note) */
+    char snapshotUriOriginal[256]; /*  928 */
+    char note[160];                /* 1184: what of this profile could not be read and why; empty when all was */
+} VEXA_MEDIA_PROFILE;              /* 1344 bytes */
+
+typedef struct VEXA_MEDIA_INFO {
+    uint32_t profileCount; /*   0: profiles the device has (more than were written when capacity is smaller) */
+    uint8_t mediaVersion;  /*   4: 2 when read from the newer media service, 1 from the older */
+    uint8_t clockKnown;    /*   5: 1 when clockOffset was read */
+    uint8_t reserved[2];   /*   6 */
+    int32_t clockOffset;   /*   8: the device's clock minus ours, in seconds */
+    uint32_t reserved2;    /*  12 */
+    char serviceUrl[128];  /*  16: the media service as used */
+    char note[368];        /* 144: what could not be read and why, one line with the device's words */
+} VEXA_MEDIA_INFO;         /* 512 bytes */
+
+/*
+ * Reads the media profiles of the ONVIF device named as for VEXA_ModifyDeviceNetParam (serial number, MAC, address or
+ * endpoint reference) with its login: the newer media service where offered, the older otherwise. Writes up to
+ * capacity profiles (profiles may be null when capacity is 0). Each address stands alone: a profile whose stream or
+ * snapshot could not be read keeps the rest and says why in its note. Fails only when not even the profiles could
+ * be read (the device's words in VEXA_GetLastErrorDetail). Blocks for the requests (about 2 + 2 per profile); any
+ * thread.
+ */
+VEXA_API int VEXA_GetOnvifMedia(const char* name, VEXA_MEDIA_INFO* info, VEXA_MEDIA_PROFILE* profiles,
+                                uint32_t capacity);
+
+/*
+ * Fetches a snapshot (usually JPEG) of the ONVIF device's profile named by token (null or empty: the first profile
+ * that has one) into buffer, with the device's login by HTTP Digest, only from the address the device is reached at,
+ * at most 4 MiB. *written gets its length. VEXA_ERR_NOT_SUPPORTED when the device gives no snapshot address (why in
+ * VEXA_GetLastErrorDetail), VEXA_ERR_BUFFER_TOO_SMALL (with the length needed in *written) when it does not fit,
+ * VEXA_ERR_BAD_ANSWER when it is larger than 4 MiB. Blocks; any thread.
+ */
+VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size, uint32_t* written);
+
 #ifdef __cplusplus
 }
 #endif

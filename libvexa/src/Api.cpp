@@ -262,7 +262,8 @@ uint32_t VEXA_DeviceCapabilities(uint8_t protocol) {
         return VEXA_CAN_ACTIVATE | VEXA_CAN_RECOVER | VEXA_CAN_SET_PORT | VEXA_CAN_SET_IPV6 |
                VEXA_HAS_ACTIVATION_STATE | VEXA_SIGNS_ANNOUNCEMENTS;
     case VEXA_PROTOCOL_ONVIF:
-        return VEXA_SIGNS_IN_AS_USER | VEXA_DETAILS_READ_LATER | VEXA_KNOWN_BY_ENDPOINT;
+        return VEXA_SIGNS_IN_AS_USER | VEXA_DETAILS_READ_LATER | VEXA_KNOWN_BY_ENDPOINT | VEXA_CAN_READ_MEDIA |
+               VEXA_CAN_SNAPSHOT;
     default:
         return 0;
     }
@@ -481,6 +482,120 @@ int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count, uint32_t
     if (taken)
         return fail(VEXA_ERR_ADDRESS_TAKEN);
     return bad ? fail(VEXA_ERR_BAD_ARGUMENT) : succeed();
+}
+
+namespace {
+
+// The ONVIF service for a media call on the device named, or 0 with the code to fail with (one of ours has no media
+// service we read).
+std::shared_ptr<vexa::onvif::OnvifService> mediaService(const std::string& name, uint32_t& code) {
+    auto onvif = vexa::runningOnvif();
+    code = 0;
+    if (!onvif) {
+        code = currentEngine() ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_NOT_STARTED;
+        return nullptr;
+    }
+    const vexa::onvif::Match match = onvif->find(name);
+    vexa::KnownDevice ours;
+    const bool isOurs = currentEngine() && currentEngine()->findDevice(name, name, ours) != vexa::Lookup::Unknown;
+    if (match == vexa::onvif::Match::None)
+        code = isOurs ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_UNKNOWN_DEVICE;
+    else if (match == vexa::onvif::Match::Many || isOurs)
+        code = VEXA_ERR_AMBIGUOUS_DEVICE;
+    return code ? nullptr : onvif;
+}
+
+// A text into its field whole, or not at all (cutting a URI makes another URI).
+bool copyWhole(char* field, size_t width, const std::string& text) {
+    std::memset(field, 0, width);
+    if (text.size() > width)
+        return false;
+    std::memcpy(field, text.data(), text.size());
+    return true;
+}
+
+// A note is for a person: cut to the field, never inside a character, always terminated.
+void copyNote(char* field, size_t width, const std::string& text) {
+    std::memset(field, 0, width);
+    size_t n = std::min(text.size(), width - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80)
+        --n;
+    std::memcpy(field, text.data(), n);
+}
+
+} // namespace
+
+int VEXA_GetOnvifMedia(const char* name, VEXA_MEDIA_INFO* info, VEXA_MEDIA_PROFILE* profiles, uint32_t capacity) {
+    if (!name || !info || (capacity > 0 && !profiles))
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::memset(info, 0, sizeof *info);
+    uint32_t code = 0;
+    const auto onvif = mediaService(std::string(name, strnlen(name, 256)), code);
+    if (!onvif)
+        return fail(code);
+    vexa::onvif::OnvifService::MediaRead read;
+    std::string detail;
+    if ((code = onvif->readMedia(std::string(name, strnlen(name, 256)), read, detail)) != 0) {
+        fail(code);
+        vexa::setLastErrorDetail(detail);
+        return 0;
+    }
+    info->profileCount = static_cast<uint32_t>(read.profiles.size());
+    info->mediaVersion = static_cast<uint8_t>(read.version);
+    info->clockKnown = read.clockKnown ? 1 : 0;
+    info->clockOffset = static_cast<int32_t>(std::clamp<int64_t>(read.clockOffset, INT32_MIN, INT32_MAX));
+    copyWhole(info->serviceUrl, sizeof info->serviceUrl, read.serviceUrl);
+    std::string note = read.note;
+    for (uint32_t i = 0; i < capacity && i < read.profiles.size(); ++i) {
+        const vexa::onvif::MediaProfile& p = read.profiles[i];
+        VEXA_MEDIA_PROFILE& out = profiles[i];
+        std::memset(&out, 0, sizeof out);
+        std::string lost;
+        const std::pair<const char*, std::pair<char*, size_t>> fields[] = {
+            {"token", {out.token, sizeof out.token}},
+            {"name", {out.name, sizeof out.name}},
+            {"encoding", {out.encoding, sizeof out.encoding}},
+            {"stream address", {out.streamUri, sizeof out.streamUri}},
+            {"original stream address", {out.streamUriOriginal, sizeof out.streamUriOriginal}},
+            {"snapshot address", {out.snapshotUri, sizeof out.snapshotUri}},
+            {"original snapshot address", {out.snapshotUriOriginal, sizeof out.snapshotUriOriginal}},
+        };
+        const std::string* values[] = {
+            &p.token, &p.name, &p.encoding, &p.streamUri, &p.streamUriOriginal, &p.snapshotUri, &p.snapshotUriOriginal};
+        for (size_t f = 0; f < std::size(fields); ++f) {
+            if (!copyWhole(fields[f].second.first, fields[f].second.second, *values[f]))
+                lost += std::string(lost.empty() && p.note.empty() ? "" : "; ") + fields[f].first + " too long";
+        }
+        out.width = p.width;
+        out.height = p.height;
+        out.frameRate = p.frameRate;
+        copyNote(out.note, sizeof out.note, p.note + lost);
+    }
+    copyNote(info->note, sizeof info->note, note);
+    return succeed();
+}
+
+int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size, uint32_t* written) {
+    if (!name || !written || (size > 0 && !buffer))
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    *written = 0;
+    uint32_t code = 0;
+    const std::string device(name, strnlen(name, 256));
+    const auto onvif = mediaService(device, code);
+    if (!onvif)
+        return fail(code);
+    std::string bytes, detail;
+    code = onvif->snapshot(device, token ? std::string(token, strnlen(token, 65)) : std::string(), bytes, detail);
+    if (code != 0) {
+        fail(code);
+        vexa::setLastErrorDetail(detail);
+        return 0;
+    }
+    *written = static_cast<uint32_t>(bytes.size());
+    if (bytes.size() > size)
+        return fail(VEXA_ERR_BUFFER_TOO_SMALL);
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    return succeed();
 }
 
 } // extern "C"

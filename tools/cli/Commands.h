@@ -10,6 +10,10 @@ namespace cli {
 // Prints every device found within the given time, one line (or one JSON object) each, as it is found.
 int discover(const std::vector<std::string>& args);
 
+// One row per device and media profile (Inventory.cpp); a picture of an ONVIF device into a file (Snapshot.cpp).
+int inventory(const std::vector<std::string>& args);
+int snapshot(const std::vector<std::string>& args);
+
 // The device operations; -1 for an unknown command.
 int operation(const std::string& command, const std::vector<std::string>& args);
 const char* operationsUsage();

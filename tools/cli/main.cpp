@@ -14,7 +14,9 @@ namespace {
 void usage() {
     std::fprintf(stderr,
                  "usage: vexa discover [--json] [--seconds S] [--user NAME]   (ONVIF login; password as for activate)\n"
-                 "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n%s",
+                 "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n"
+                 "       vexa inventory [--json|--csv] [--user NAME] [--user-column] [--seconds S]\n"
+                 "       vexa snapshot DEVICE --out FILE [--force] [--profile TOKEN] [--user NAME]\n%s",
                  cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
 }
@@ -44,6 +46,10 @@ int main(int argc, char** argv) {
         return cli::applyPlan(args);
     if (command == "discover")
         return cli::discover(args);
+    if (command == "inventory")
+        return cli::inventory(args);
+    if (command == "snapshot")
+        return cli::snapshot(args);
     if (command == "--help" || command == "-h" || command == "help") {
         usage();
         return 0;

@@ -29,12 +29,13 @@ constexpr size_t kMaxAnswer = 1024 * 1024;
 struct Sink {
     std::string* body;
     std::string* challenge;
+    size_t limit = kMaxAnswer;
 };
 
 size_t writeBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<Sink*>(user);
     const size_t n = size * count;
-    if (sink->body->size() + n > kMaxAnswer)
+    if (sink->body->size() + n > sink->limit)
         return 0;
     sink->body->append(data, n);
     return n;
@@ -174,7 +175,7 @@ DeviceClient::~DeviceClient() {
 }
 
 DeviceClient::Http DeviceClient::post(const std::string& url, const char* operation, const std::string& body,
-                                      const std::string& authorization, const std::string& pinKey) {
+                                      const std::string& authorization, const std::string& pinKey, size_t limit) {
     Http http;
     if (!curl_) {
         http.curlError = CURLE_FAILED_INIT;
@@ -193,9 +194,10 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     }
     CURL* c = curl_;
     curl_easy_reset(c);
-    Sink sink{&http.body, &http.challenge};
+    Sink sink{&http.body, &http.challenge, limit ? limit : kMaxAnswer};
     const std::string contentType =
-        "Content-Type: application/soap+xml; charset=utf-8; action=\"" + soapAction(operation) + "\"";
+        operation ? "Content-Type: application/soap+xml; charset=utf-8; action=\"" + soapAction(operation) + "\""
+                  : std::string("Accept: image/jpeg, image/*");
     curl_slist* headers = curl_slist_append(nullptr, contentType.c_str());
     headers = curl_slist_append(headers, "Expect:");
     std::string authorizationHeader;
@@ -208,8 +210,12 @@ DeviceClient::Http DeviceClient::post(const std::string& url, const char* operat
     curl_easy_setopt(c, CURLOPT_NOPROXY, "*"); // never through a proxy: the devices are on the local link
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    if (operation) {
+        curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    } else {
+        curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+    }
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
     curl_easy_setopt(c, CURLOPT_TCP_KEEPALIVE, 1L);
@@ -349,6 +355,62 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
         }
         result.code = 0;
         result.detail.clear();
+        return result;
+    }
+    result.code = VEXA_ERR_DEVICE_REFUSED;
+    return result;
+}
+
+CallResult DeviceClient::get(Session& session, const std::string& url, const Credentials* credentials, size_t maxBytes,
+                             std::string& body) {
+    CallResult result;
+    const auto parsed = parseUrl(url);
+    if (!parsed) {
+        result.code = VEXA_ERR_BAD_ARGUMENT;
+        return result;
+    }
+    const bool haveCredentials = credentials && !credentials->empty();
+    std::string authorization;
+    std::string answered; // the challenge our last Authorization answered
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Http http = post(url, nullptr, std::string(), authorization, session.pinKey, maxBytes);
+        const bool sent = !authorization.empty();
+        wipeString(authorization);
+        result.reached = result.reached || http.connected;
+        if (http.curlError != CURLE_OK) {
+            result.code = http.pinRefused                              ? VEXA_ERR_CERTIFICATE_CHANGED
+                          : cancel_ && cancel_->load()                 ? VEXA_ERR_NOT_STARTED
+                          : http.curlError == CURLE_WRITE_ERROR        ? VEXA_ERR_BAD_ANSWER
+                          : http.curlError == CURLE_OPERATION_TIMEDOUT ? VEXA_ERR_TIMEOUT
+                          : http.connected                             ? VEXA_ERR_TIMEOUT
+                                                                       : VEXA_ERR_CONNECTION;
+            if (http.curlError == CURLE_WRITE_ERROR)
+                result.detail = "larger than " + std::to_string(maxBytes / 1024) + " KiB";
+            return result;
+        }
+        if (http.status == 401) {
+            // A first challenge, or a new nonce for a stale one, is answered; the same one again: a wrong login.
+            if (haveCredentials && !http.challenge.empty() && http.challenge != answered) {
+                answered = http.challenge;
+                session.digestChallenge = http.challenge;
+                session.digestCount = 0;
+                session.noToken = true;
+                const std::vector<uint8_t> cnonce = newNonce();
+                authorization = digestAuthorization(parseDigestChallenge(http.challenge), credentials->user,
+                                                    credentials->password, "GET", parsed->path, ++session.digestCount,
+                                                    base64(cnonce.data(), cnonce.size()));
+                continue;
+            }
+            result.code = sent ? VEXA_ERR_DEVICE_REFUSED : VEXA_ERR_NEED_CREDENTIALS;
+            return result;
+        }
+        if (http.status < 200 || http.status >= 300) {
+            result.code = http.status == 404 ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_DEVICE_FAULT;
+            result.detail = "HTTP " + std::to_string(http.status);
+            return result;
+        }
+        body = std::move(http.body);
+        result.code = 0;
         return result;
     }
     result.code = VEXA_ERR_DEVICE_REFUSED;

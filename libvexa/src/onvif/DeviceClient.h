@@ -62,6 +62,11 @@ public:
     // GetSystemDateAndTime (anonymous; sets the clock offset), then the details. code 0 when all were read.
     CallResult readDetails(Session& session, const Credentials* credentials, DeviceDetails& out);
 
+    // A file from the device (a snapshot): GET with HTTP Digest when it asks (never Basic, never a token), at most
+    // maxBytes, redirects not followed. code 0 with the bytes in body; VEXA_ERR_BAD_ANSWER when larger.
+    CallResult get(Session& session, const std::string& url, const Credentials* credentials, size_t maxBytes,
+                   std::string& body);
+
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
     // No request runs past this; max(): none.
     void setDeadline(std::chrono::steady_clock::time_point deadline) { deadline_ = deadline; }
@@ -77,8 +82,9 @@ private:
         bool pinRefused = false; // its certificate is not the pinned one: the handshake was broken off
         std::string body;
     };
+    // operation null: a GET of url, its answer bounded by limit.
     Http post(const std::string& url, const char* operation, const std::string& body, const std::string& authorization,
-              const std::string& pinKey);
+              const std::string& pinKey, size_t limit = 0);
 
     const std::atomic<bool>* cancel_;
     std::chrono::milliseconds timeout_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "UsernameToken.h"
@@ -14,6 +15,8 @@ namespace vexa::onvif {
 namespace {
 
 constexpr const char* kDeviceNs = "http://www.onvif.org/ver10/device/wsdl";
+constexpr const char* kMedia1Ns = "http://www.onvif.org/ver10/media/wsdl";
+constexpr const char* kMedia2Ns = "http://www.onvif.org/ver20/media/wsdl";
 
 int number(const pugi::xml_node& node, int fallback = -1) {
     const std::string value = text(node);
@@ -100,8 +103,14 @@ uint32_t faultToCode(const Fault& fault) {
     return VEXA_ERR_DEVICE_FAULT;
 }
 
+// A media operation is named with its service's prefix ("trt:GetProfiles"); the device service's go bare.
 std::string soapAction(const char* operation) {
-    return std::string(kDeviceNs) + "/" + operation;
+    const std::string name = operation;
+    if (name.rfind("trt:", 0) == 0)
+        return std::string(kMedia1Ns) + "/" + name.substr(4);
+    if (name.rfind("tr2:", 0) == 0)
+        return std::string(kMedia2Ns) + "/" + name.substr(4);
+    return std::string(kDeviceNs) + "/" + name;
 }
 
 std::string buildRequest(const char* operation, const std::function<void(pugi::xml_node)>& fill, const Token* token) {
@@ -110,10 +119,16 @@ std::string buildRequest(const char* operation, const std::function<void(pugi::x
     envelope.append_attribute("xmlns:s") = "http://www.w3.org/2003/05/soap-envelope";
     envelope.append_attribute("xmlns:tds") = kDeviceNs;
     envelope.append_attribute("xmlns:tt") = "http://www.onvif.org/ver10/schema";
+    const bool prefixed = std::strchr(operation, ':') != nullptr;
+    if (prefixed) {
+        envelope.append_attribute("xmlns:trt") = kMedia1Ns;
+        envelope.append_attribute("xmlns:tr2") = kMedia2Ns;
+    }
     pugi::xml_node header = envelope.append_child("s:Header");
     if (token && !addUsernameToken(header, token->user, token->password, token->deviceNow))
         return {};
-    pugi::xml_node request = envelope.append_child("s:Body").append_child((std::string("tds:") + operation).c_str());
+    pugi::xml_node request =
+        envelope.append_child("s:Body").append_child((std::string(prefixed ? "" : "tds:") + operation).c_str());
     if (fill)
         fill(request);
     std::ostringstream out;

@@ -21,6 +21,7 @@
 #include "CertificatePins.h"
 #include "DeviceClient.h"
 #include "DeviceMessages.h"
+#include "MediaMessages.h"
 #include "WsDiscovery.h"
 #include "vexa.h"
 
@@ -106,6 +107,21 @@ public:
     uint32_t modify(const std::string& name, const std::string& password, const VEXA_NET_PARAM& params,
                     std::string& detail);
 
+    // The media profiles of a device, with the addresses of their streams and snapshots (on the caller's thread).
+    struct MediaRead {
+        int version = 0;        // 2 or 1: the media service read
+        std::string serviceUrl; // as used: at the host we reach the device at
+        std::vector<MediaProfile> profiles;
+        std::string note; // what could not be read and why, one line
+        bool clockKnown = false;
+        int64_t clockOffset = 0; // seconds, the device's clock minus ours
+    };
+    // Returns 0 or a VEXA_ERR_* code (with the device's words in detail) when not even the profiles were read.
+    uint32_t readMedia(const std::string& name, MediaRead& out, std::string& detail);
+    // The picture of a profile (the first that has one when token is empty), at most 4 MiB, fetched only from the
+    // host we reach the device at, with its login by HTTP Digest.
+    uint32_t snapshot(const std::string& name, const std::string& token, std::string& bytes, std::string& detail);
+
     size_t deviceCount() const;
     // Why the device named by its endpoint reference last refused the login; false when it is not listed.
     bool refusal(const std::string& endpoint, std::string& out) const;
@@ -124,6 +140,8 @@ private:
     void enqueueRead(const std::string& endpoint) { enqueue(endpoint, Job::Read); }
     void enqueue(const std::string& endpoint, Job job);
     // After a change of logins: reports the devices whose mark changed, reads again those that wait for a login.
+    uint32_t readMediaWith(DeviceClient& client, OnvifDevice& device, const Credentials& login, bool streams,
+                           MediaRead& out, std::string& detail);
     void reportAndRead(const std::vector<std::string>& marked, const std::vector<std::string>& again);
     void workerLoop();
     void readOne(DeviceClient& client, const std::string& endpoint);

@@ -8,12 +8,13 @@
 #include <sstream>
 #include <utility>
 
+#include "MediaService.h"
+
 namespace devsim::onvif {
 
 namespace {
 
 const char* const kInterfaceToken = "eth0";
-const char* const kProfileToken = "profile_1";
 
 // A sender or receiver fault with ONVIF subcodes; HTTP 400 for the sender's fault, 500 for the device's.
 struct Fault {
@@ -94,6 +95,10 @@ bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
         {"no-addressing", &Quirks::noAddressing},
         {"close", &Quirks::close},
         {"other-auth-code", &Quirks::otherAuthCode},
+        {"internal-uri", &Quirks::internalUri},
+        {"no-snapshot", &Quirks::noSnapshot},
+        {"media1-only", &Quirks::media1Only},
+        {"big-snapshot", &Quirks::bigSnapshot},
     };
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
@@ -295,8 +300,11 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     } else if (name == "GetServices") {
         pugi::xml_node r = respond(tds.c_str(), "GetServicesResponse");
         const std::pair<const char*, const char*> services[] = {{ns::kDevice, "/onvif/device_service"},
-                                                                {ns::kMedia, "/onvif/media_service"}};
+                                                                {ns::kMedia, "/onvif/media_service"},
+                                                                {ns::kMedia2, "/onvif/media2_service"}};
         for (const auto& [nsUri, path] : services) {
+            if (q.media1Only && nsUri == ns::kMedia2)
+                continue;
             pugi::xml_node s = Envelope::addEach(Envelope::add(r, tds, "Service"), tds,
                                                  {{"Namespace", nsUri}, {"XAddr", serviceUrl(device, path)}});
             Envelope::addEach(Envelope::add(s, tds, "Version"), tt, {{"Major", "2"}, {"Minor", "60"}});
@@ -348,25 +356,11 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
             Envelope::addEach(Envelope::add(r, tds, "Scopes"), tt,
                               {{"ScopeDef", isFixedScope(s) ? "Fixed" : "Configurable"}, {"ScopeItem", s}});
         }
-    } else if (name == "GetProfiles" || name == "GetProfile") {
-        const bool one = name == "GetProfile";
-        if (one && childText(op, "ProfileToken") != kProfileToken) {
-            Fault f = invalidArg("NoProfile", "The requested profile token does not exist");
+    } else if (isMediaOperation(name)) {
+        if (auto m = answerMedia(device, op, reply, q)) {
+            Fault f{m->sender, m->subcode, m->subsubcode, m->reason};
             return finish(&f);
         }
-        pugi::xml_node r = respond(p.trt.c_str(), one ? "GetProfileResponse" : "GetProfilesResponse");
-        pugi::xml_node profile = Envelope::add(r, p.trt, one ? "Profile" : "Profiles");
-        profile.append_attribute("token") = kProfileToken;
-        profile.append_attribute("fixed") = "true";
-        Envelope::add(profile, tt, "Name", "MainStream");
-    } else if (name == "GetStreamUri") {
-        pugi::xml_node uri = Envelope::add(respond(p.trt.c_str(), "GetStreamUriResponse"), p.trt, "MediaUri");
-        Envelope::addEach(
-            uri, tt,
-            {{"Uri", "rtsp://" + formatAddress(device.address) + ":" + std::to_string(device.rtspPort) + "/stream1"},
-             {"InvalidAfterConnect", "false"},
-             {"InvalidAfterReboot", "false"},
-             {"Timeout", "PT0S"}});
     } else if (name == "SetNetworkInterfaces") {
         if (childText(op, "InterfaceToken") != kInterfaceToken) {
             Fault f = invalidArg("InvalidNetworkInterface", "No network interface with this token");

@@ -34,11 +34,16 @@ struct Quirks {
     bool noAddressing = false;        // refuses requests that carry WS-Addressing headers
     bool close = false;               // Connection: close on every answer, no keep-alive
     bool otherAuthCode = false;       // "not authorized" said as a Receiver fault with a code of its own
+    bool internalUri = false;         // stream and snapshot addresses name an address behind a NAT
+    bool noSnapshot = false;          // GetSnapshotUri answers ActionNotSupported
+    bool media1Only = false;          // only the older media service (not in GetServices; its calls refused)
+    bool bigSnapshot = false;         // the snapshot is a picture of more than 4 MiB
     std::vector<std::string> faultOn; // operations answered with ActionNotSupported (fault=Operation)
 };
 // Comma list of: prefixes, soap11, xaddrs, fault-applied, no-anonymous, digest-only, digest-sha256,
 // no-interfaces, partial-interfaces, only-transmitter, only-device, local-as-utc, bom, undeclared,
-// plain-content-type, no-addressing, close, other-auth-code, fault=Operation.
+// plain-content-type, no-addressing, close, other-auth-code, internal-uri, no-snapshot, media1-only, big-snapshot,
+// fault=Operation.
 bool parseQuirks(const std::string& list, Quirks& out, std::string& error);
 
 struct ServiceOptions {

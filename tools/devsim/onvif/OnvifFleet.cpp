@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "Fleet.h"
+#include "MediaService.h"
 
 namespace devsim::onvif {
 
@@ -34,11 +35,11 @@ constexpr uint64_t kServerTag = 2;
 constexpr size_t kMaxBody = 65536;
 constexpr int kSweepMs = 1000;
 
-MHD_Result accessTrampoline(void* cls, MHD_Connection* connection, const char*, const char* method, const char*,
+MHD_Result accessTrampoline(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
                             const char* uploadData, size_t* uploadSize, void** context) {
     auto* target = static_cast<std::pair<OnvifFleet*, size_t>*>(cls);
-    return target->first->onRequest(target->second, connection, method, uploadData, uploadSize, context) ? MHD_YES
-                                                                                                         : MHD_NO;
+    return target->first->onRequest(target->second, connection, url, method, uploadData, uploadSize, context) ? MHD_YES
+                                                                                                              : MHD_NO;
 }
 
 void completedTrampoline(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
@@ -213,8 +214,8 @@ void OnvifFleet::runServer(size_t index) {
         busy_.push_back(index);
 }
 
-int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* method, const char* uploadData,
-                          size_t* uploadSize, void** context) {
+int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* url, const char* method,
+                          const char* uploadData, size_t* uploadSize, void** context) {
     auto* request = static_cast<Request*>(*context);
     if (!request) {
         request = new Request; // owned by the connection; onCompleted takes it back
@@ -233,26 +234,35 @@ int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* 
     if (!request->ready) {
         request->ready = true;
         OnvifDevice& device = devices_[index];
-        if (std::strcmp(method, "POST") != 0 || request->tooLarge) {
+        HttpAuth http;
+        const char* header = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Authorization");
+        if (header && strncasecmp(header, "Digest ", 7) == 0) {
+            http.present = true;
+            if (char* user = MHD_digest_auth_get_username(connection)) {
+                if (options_.service.user == user) {
+                    const int result =
+                        MHD_digest_auth_check2(connection, kRealm, user, options_.service.password.c_str(), 300,
+                                               digestAlgorithm(options_.service.quirks));
+                    http.valid = result == MHD_YES;
+                    request->stale = result == MHD_INVALID_NONCE;
+                }
+                MHD_free(user);
+            }
+        }
+        if (std::strcmp(method, "GET") == 0 && std::strcmp(url, kSnapshotPath) == 0 &&
+            !options_.service.quirks.noSnapshot) {
+            // A picture only with the account, by Digest, as cameras serve them.
+            request->challenge = !http.valid;
+            request->status = http.valid ? 200 : 401;
+            request->contentType = http.valid ? "image/jpeg" : "text/plain";
+            request->answer = http.valid ? makeSnapshot(device) : "not authorized\n";
+            if (http.valid && options_.service.quirks.bigSnapshot)
+                request->answer.resize(5 * 1024 * 1024, '\0'); // a JPEG decoder stops at its end marker
+        } else if (std::strcmp(method, "POST") != 0 || request->tooLarge) {
             request->status = request->tooLarge ? 413 : 405;
             request->contentType = "text/plain";
             request->answer = request->tooLarge ? "request too large\n" : "POST a SOAP request\n";
         } else {
-            HttpAuth http;
-            const char* header = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Authorization");
-            if (header && strncasecmp(header, "Digest ", 7) == 0) {
-                http.present = true;
-                if (char* user = MHD_digest_auth_get_username(connection)) {
-                    if (options_.service.user == user) {
-                        const int result =
-                            MHD_digest_auth_check2(connection, kRealm, user, options_.service.password.c_str(), 300,
-                                                   digestAlgorithm(options_.service.quirks));
-                        http.valid = result == MHD_YES;
-                        request->stale = result == MHD_INVALID_NONCE;
-                    }
-                    MHD_free(user);
-                }
-            }
             const Outcome out = service_.handle(device, request->body, http, static_cast<int64_t>(std::time(nullptr)),
                                                 [this, index](uint32_t a) { return addressTaken(a, index); });
             request->status = out.status;

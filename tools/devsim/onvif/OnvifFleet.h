@@ -59,7 +59,7 @@ public:
 
     // libmicrohttpd callbacks; public for the C trampolines only.
     struct Request;
-    int onRequest(size_t index, MHD_Connection* connection, const char* method, const char* uploadData,
+    int onRequest(size_t index, MHD_Connection* connection, const char* url, const char* method, const char* uploadData,
                   size_t* uploadSize, void** context);
     void onCompleted(size_t index, void** context);
 

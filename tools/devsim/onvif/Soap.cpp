@@ -43,11 +43,11 @@ std::string childText(const pugi::xml_node& node, const char* local) {
 }
 
 Prefixes Prefixes::common() {
-    return {"s", "tds", "tt", "trt", "ter", "d", "a", "dn"};
+    return {"s", "tds", "tt", "trt", "ter", "d", "a", "dn", "tr2"};
 }
 
 Prefixes Prefixes::other() {
-    return {"SOAP-ENV", "ns1", "ns2", "ns3", "onv-err", "wsdd", "wsadis", "ns4"};
+    return {"SOAP-ENV", "ns1", "ns2", "ns3", "onv-err", "wsdd", "wsadis", "ns4", "ns5"};
 }
 
 Envelope::Envelope(bool soap11, const Prefixes& prefixes)
@@ -66,6 +66,7 @@ Envelope::Envelope(bool soap11, const Prefixes& prefixes)
         {&px_.d, ns::kDiscovery},
         {&px_.a, ns::kAddressing},
         {&px_.dn, ns::kNetwork},
+        {&px_.tr2, ns::kMedia2},
     };
     for (const auto& [prefix, uri] : declared)
         root.append_attribute(("xmlns:" + *prefix).c_str()) = uri;

@@ -15,6 +15,7 @@ inline constexpr const char* kSoap12 = "http://www.w3.org/2003/05/soap-envelope"
 inline constexpr const char* kSoap11 = "http://schemas.xmlsoap.org/soap/envelope/";
 inline constexpr const char* kDevice = "http://www.onvif.org/ver10/device/wsdl";
 inline constexpr const char* kMedia = "http://www.onvif.org/ver10/media/wsdl";
+inline constexpr const char* kMedia2 = "http://www.onvif.org/ver20/media/wsdl";
 inline constexpr const char* kSchema = "http://www.onvif.org/ver10/schema";
 inline constexpr const char* kError = "http://www.onvif.org/ver10/error";
 inline constexpr const char* kNetwork = "http://www.onvif.org/ver10/network/wsdl";
@@ -41,7 +42,7 @@ std::string childText(const pugi::xml_node& node, const char* local);
 
 // Prefixes used when writing: the common ones, or another set ("SOAP-ENV", "ns1", ...) as some devices use.
 struct Prefixes {
-    std::string env, tds, tt, trt, ter, d, a, dn;
+    std::string env, tds, tt, trt, ter, d, a, dn, tr2;
     static Prefixes common();
     static Prefixes other();
 };
