@@ -643,7 +643,7 @@
         </translation>
     </message>
     <message>
-        <location line="+621"/>
+        <location line="+629"/>
         <source>Device actions</source>
         <translation>Device actions</translation>
     </message>
@@ -657,7 +657,7 @@
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-114"/>
+        <location line="-122"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -1019,17 +1019,17 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+43"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+44"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+50"/>
+        <location line="+23"/>
         <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
         <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
     </message>
     <message>
-        <location line="+219"/>
+        <location line="+222"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
     </message>
@@ -1055,12 +1055,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+443"/>
+        <location line="+411"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-438"/>
+        <location line="-406"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -1100,7 +1100,12 @@
         <translation>Please enter the ONVIF password.</translation>
     </message>
     <message>
-        <location line="+88"/>
+        <location line="+70"/>
+        <source>A device has not answered an earlier change yet. Try again once it has.</source>
+        <translation>A device has not answered an earlier change yet. Try again once it has.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -1125,13 +1130,12 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+91"/>
-        <location line="+14"/>
+        <location line="+57"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+109"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -1246,7 +1250,7 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+45"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+41"/>
         <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
         <translation>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</translation>
     </message>
@@ -1287,12 +1291,25 @@
         <translation>The device reports no IPv6 address.</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+52"/>
         <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
         <translation>ONVIF devices keep their port: a port typed here leaves them out.</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+8"/>
+        <source>None of these devices takes a gateway from a batch: each keeps its own.</source>
+        <translation>None of these devices takes a gateway from a batch: each keeps its own.</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>The gateway goes only to the devices that take one: %n of the ticked devices keep their own.</source>
+        <translation>
+            <numerusform>The gateway goes only to the devices that take one: %n of the ticked devices keeps its own.</numerusform>
+            <numerusform>The gateway goes only to the devices that take one: %n of the ticked devices keep their own.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+31"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -1609,7 +1626,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+66"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+68"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1943,6 +1960,11 @@
         <translation>Code</translation>
     </message>
     <message>
+        <location line="+0"/>
+        <source>Device Says</source>
+        <translation>Device Says</translation>
+    </message>
+    <message>
         <location line="+4"/>
         <source>Not sent: device %1 still has the address.</source>
         <translation>Not sent: device %1 still has the address.</translation>
@@ -1953,7 +1975,17 @@
         <translation>Not sent: stopped.</translation>
     </message>
     <message>
-        <location line="-5"/>
+        <location line="+4"/>
+        <source>Stopped waiting for the device: the change may be in force; check the device.</source>
+        <translation>Stopped waiting for the device: the change may be in force; check the device.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 The device says: %2</source>
+        <translation>%1 The device says: %2</translation>
+    </message>
+    <message>
+        <location line="-15"/>
         <source>Not sent: something answers at the address: %1.</source>
         <translation>Not sent: something answers at the address: %1.</translation>
     </message>
@@ -2167,7 +2199,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+78"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2178,7 +2210,7 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+107"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
@@ -2215,7 +2247,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+16"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
@@ -2246,7 +2278,7 @@
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+53"/>
         <source>Modifying %1 of %2</source>
         <translation>Modifying %1 of %2</translation>
     </message>

@@ -126,6 +126,8 @@ extern "C" {
 #define VEXA_HAS_ACTIVATION_STATE 0x0040 /* activationState means something */
 #define VEXA_KNOWN_BY_ENDPOINT 0x0080    /* known by its endpoint reference until its details are read */
 #define VEXA_SIGNS_ANNOUNCEMENTS 0x0100  /* its messages may be signed (certified, confirmed) */
+#define VEXA_CAN_SET_GATEWAY 0x0200      /* its IPv4 gateway may always be set; without it, at capabilityLevel 1 only */
+#define VEXA_VERSIONS_RECORD 0x0400      /* recordVersion grows with each change: an older record is stale */
 
 /* The VEXA_CAN_* and other capability bits of a device of this protocol (VEXA_PROTOCOL_*); 0 for an unknown one. */
 VEXA_API uint32_t VEXA_DeviceCapabilities(uint8_t protocol);

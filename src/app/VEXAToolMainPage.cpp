@@ -29,7 +29,7 @@
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
-#include "modify/PlanBatch.h"
+#include "plan/PlanBatch.h"
 #include "signin/OnvifSignIn.h"
 #include "ui_VEXAToolMainPage.h"
 

@@ -43,6 +43,7 @@ namespace VexaTool {
 class DeviceFilterProxyModel;
 class DeviceListHeader;
 class PlanBatch;
+class ChangeController;
 class DeviceInfoModel;
 
 // The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
@@ -88,7 +89,8 @@ public:
     // preview's "Apply plan". Returns the preview (owned by its window, which closes on Cancel or Apply).
     PlanPreviewPage* openPlan(const QString& path);
     PlanPreviewPage* planPreview() const { return m_planPreview; }
-    PlanBatch* planBatch() const { return m_planBatch; }
+    PlanBatch* planBatch() const;
+    ChangeController* planChanges() const { return m_planChanges; }
     // Replaces the file chooser of "Apply plan…" (tests).
     void setPlanFileChooser(std::function<QString()> chooser) { m_planFileChooser = std::move(chooser); }
     // Replaces the desktop's URL opener (tests).
@@ -193,7 +195,7 @@ private:
     plan::DeploymentPlan m_plan;
     QPointer<QDialog> m_planWindow;
     QPointer<PlanPreviewPage> m_planPreview;
-    PlanBatch* m_planBatch = nullptr;
+    ChangeController* m_planChanges = nullptr;
     QPointer<aptui::BatchProgressCover> m_planCover;
 
     int m_eventSliceMs = 20;

@@ -19,7 +19,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "modify/PlanBatch.h"
+#include "plan/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "support/SimulatorProcess.h"

@@ -1,4 +1,4 @@
-#include "modify/NewAddressCheck.h"
+#include "plan/NewAddressCheck.h"
 
 #include <cstring>
 #include <map>
