@@ -56,6 +56,19 @@ bool sameDevices(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
     return true;
 }
 
+bool sameDeviceSet(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
+    if (a.size() != b.size())
+        return false;
+    QSet<QString> keys;
+    for (const DeviceInfo& entry : b)
+        keys.insert(entry.serialNo + QChar(0) + entry.mac);
+    for (const DeviceInfo& entry : a) {
+        if (!keys.contains(entry.serialNo + QChar(0) + entry.mac))
+            return false;
+    }
+    return true;
+}
+
 VEXA_DEVICE_MY_INFO storedRecord(const DeviceInfo& entry) {
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
