@@ -614,7 +614,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+124"/>
+        <location line="+126"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -643,7 +643,7 @@
         </translation>
     </message>
     <message>
-        <location line="+309"/>
+        <location line="+308"/>
         <source>Device actions</source>
         <translation>Device actions</translation>
     </message>
@@ -657,7 +657,7 @@
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-108"/>
+        <location line="-107"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -1029,17 +1029,17 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+43"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+44"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
     <message>
-        <location line="+50"/>
+        <location line="+36"/>
         <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
         <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
     </message>
     <message>
-        <location line="+219"/>
+        <location line="+221"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
     </message>
@@ -1065,12 +1065,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+449"/>
+        <location line="+398"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-444"/>
+        <location line="-393"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -1110,7 +1110,12 @@
         <translation>Please enter the ONVIF password.</translation>
     </message>
     <message>
-        <location line="+88"/>
+        <location line="+70"/>
+        <source>A device has not answered an earlier change yet. Try again once it has.</source>
+        <translation>A device has not answered an earlier change yet. Try again once it has.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -1135,13 +1140,12 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+94"/>
-        <location line="+14"/>
+        <location line="+56"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+97"/>
         <source>Activation</source>
         <translation>Activation</translation>
     </message>
@@ -1256,7 +1260,7 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+45"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+41"/>
         <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
         <translation>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</translation>
     </message>
@@ -1297,12 +1301,25 @@
         <translation>The device reports no IPv6 address.</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+52"/>
         <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
         <translation>ONVIF devices keep their port: a port typed here leaves them out.</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+8"/>
+        <source>None of these devices takes a gateway from a batch: each keeps its own.</source>
+        <translation>None of these devices takes a gateway from a batch: each keeps its own.</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>The gateway goes only to the devices that take one: %n of the ticked devices keep their own.</source>
+        <translation>
+            <numerusform>The gateway goes only to the devices that take one: %n of the ticked devices keeps its own.</numerusform>
+            <numerusform>The gateway goes only to the devices that take one: %n of the ticked devices keep their own.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+31"/>
         <source>Please input IP Address.</source>
         <translation>Please input IP Address.</translation>
     </message>
@@ -1619,7 +1636,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+66"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+68"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>The plan cannot be read; nothing has been sent.</translation>
     </message>
@@ -1953,6 +1970,11 @@
         <translation>Code</translation>
     </message>
     <message>
+        <location line="+0"/>
+        <source>Device Says</source>
+        <translation>Device Says</translation>
+    </message>
+    <message>
         <location line="+4"/>
         <source>Not sent: device %1 still has the address.</source>
         <translation>Not sent: device %1 still has the address.</translation>
@@ -1963,7 +1985,17 @@
         <translation>Not sent: stopped.</translation>
     </message>
     <message>
-        <location line="-5"/>
+        <location line="+4"/>
+        <source>Stopped waiting for the device: the change may be in force; check the device.</source>
+        <translation>Stopped waiting for the device: the change may be in force; check the device.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 The device says: %2</source>
+        <translation>%1 The device says: %2</translation>
+    </message>
+    <message>
+        <location line="-15"/>
         <source>Not sent: something answers at the address: %1.</source>
         <translation>Not sent: something answers at the address: %1.</translation>
     </message>
@@ -1990,7 +2022,7 @@
 <context>
     <name>VexaTool::ResetPasswordDialog</name>
     <message>
-        <location filename="../src/password/ResetPasswordDialog.cpp" line="+84"/>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+82"/>
         <source>Reset Password</source>
         <translation>Reset Password</translation>
     </message>
@@ -2188,7 +2220,7 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+110"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
@@ -2256,7 +2288,7 @@
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+53"/>
         <source>Modifying %1 of %2</source>
         <translation>Modifying %1 of %2</translation>
     </message>

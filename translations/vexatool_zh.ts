@@ -614,7 +614,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+124"/>
+        <location line="+126"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -626,7 +626,7 @@
         </translation>
     </message>
     <message>
-        <location line="+315"/>
+        <location line="+314"/>
         <source>Device actions</source>
         <translation>设备操作</translation>
     </message>
@@ -640,7 +640,7 @@
         <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="-108"/>
+        <location line="-107"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
@@ -1026,17 +1026,17 @@
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+43"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+44"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
     <message>
-        <location line="+50"/>
+        <location line="+36"/>
         <source>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</source>
         <translation>本程序无法为 ONVIF 设备找回密码；请在设备上自行重置遗忘的密码。</translation>
     </message>
     <message>
-        <location line="+219"/>
+        <location line="+221"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>已排除：尚未读取该 ONVIF 设备的参数，请先登录。</translation>
     </message>
@@ -1062,12 +1062,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+449"/>
+        <location line="+398"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-444"/>
+        <location line="-393"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
     </message>
@@ -1107,7 +1107,12 @@
         <translation>请输入 ONVIF 密码。</translation>
     </message>
     <message>
-        <location line="+88"/>
+        <location line="+70"/>
+        <source>A device has not answered an earlier change yet. Try again once it has.</source>
+        <translation>有设备尚未回应上一次修改。请在其回应后再试。</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
     </message>
@@ -1132,13 +1137,12 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+94"/>
-        <location line="+14"/>
+        <location line="+56"/>
         <source>Not sent</source>
         <translation>未发送</translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+97"/>
         <source>Activation</source>
         <translation>激活</translation>
     </message>
@@ -1253,7 +1257,7 @@
 <context>
     <name>VexaTool::DeviceNetParaPage</name>
     <message>
-        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+45"/>
+        <location filename="../src/modify/DeviceNetParaPage.cpp" line="+41"/>
         <source>An ONVIF device&apos;s port is where its service answers; it cannot be changed here.</source>
         <translation>ONVIF 设备的端口是其服务应答的端口，不能在此修改。</translation>
     </message>
@@ -1278,12 +1282,24 @@
         <translation>该设备未上报 IPv6 地址。</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+52"/>
         <source>ONVIF devices keep their port: a port typed here leaves them out.</source>
         <translation>ONVIF 设备保留其端口：在此输入端口会将它们排除在外。</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+8"/>
+        <source>None of these devices takes a gateway from a batch: each keeps its own.</source>
+        <translation>这些设备都不接受批量设置的网关：各自保留原网关。</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>The gateway goes only to the devices that take one: %n of the ticked devices keep their own.</source>
+        <translation>
+            <numerusform>网关只发给接受它的设备：所选设备中有 %n 台保留原网关。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+31"/>
         <source>Please input IP Address.</source>
         <translation>请输入IP地址。</translation>
     </message>
@@ -1357,7 +1373,7 @@
         <translation>IPv6网关不正确。</translation>
     </message>
     <message>
-        <location line="-428"/>
+        <location line="-435"/>
         <location line="+2"/>
         <source>Keep each device&apos;s name</source>
         <translation>保留各设备的名称</translation>
@@ -1616,7 +1632,7 @@
 <context>
     <name>VexaTool::PlanPreviewPage</name>
     <message>
-        <location filename="../src/plan/PlanPreviewPage.cpp" line="+66"/>
+        <location filename="../src/plan/PlanPreviewPage.cpp" line="+68"/>
         <source>The plan cannot be read; nothing has been sent.</source>
         <translation>无法读取计划，未发送任何内容。</translation>
     </message>
@@ -1950,6 +1966,11 @@
         <translation>代码</translation>
     </message>
     <message>
+        <location line="+0"/>
+        <source>Device Says</source>
+        <translation>设备说明</translation>
+    </message>
+    <message>
         <location line="+4"/>
         <source>Not sent: device %1 still has the address.</source>
         <translation>未发送：设备%1仍在使用该地址。</translation>
@@ -1960,7 +1981,17 @@
         <translation>未发送：已停止。</translation>
     </message>
     <message>
-        <location line="-5"/>
+        <location line="+4"/>
+        <source>Stopped waiting for the device: the change may be in force; check the device.</source>
+        <translation>已停止等待设备：修改可能已生效，请检查设备。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 The device says: %2</source>
+        <translation>%1 设备说明：%2</translation>
+    </message>
+    <message>
+        <location line="-15"/>
         <source>Not sent: something answers at the address: %1.</source>
         <translation>未发送：该地址上有设备或主机应答：%1。</translation>
     </message>
@@ -1987,7 +2018,7 @@
 <context>
     <name>VexaTool::ResetPasswordDialog</name>
     <message>
-        <location filename="../src/password/ResetPasswordDialog.cpp" line="+84"/>
+        <location filename="../src/password/ResetPasswordDialog.cpp" line="+82"/>
         <source>Reset Password</source>
         <translation>重置密码</translation>
     </message>
@@ -2184,7 +2215,7 @@
         <translation>登录 ONVIF 设备…</translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+110"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
@@ -2252,7 +2283,7 @@
         <translation>停止</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+53"/>
         <source>Modifying %1 of %2</source>
         <translation>正在修改第 %1 台，共 %2 台</translation>
     </message>

@@ -126,6 +126,8 @@ extern "C" {
 #define VEXA_HAS_ACTIVATION_STATE 0x0040 /* activationState means something */
 #define VEXA_KNOWN_BY_ENDPOINT 0x0080    /* known by its endpoint reference until its details are read */
 #define VEXA_SIGNS_ANNOUNCEMENTS 0x0100  /* its messages may be signed (certified, confirmed) */
+#define VEXA_CAN_SET_GATEWAY 0x0200      /* its IPv4 gateway may always be set; without it, at capabilityLevel 1 only */
+#define VEXA_VERSIONS_RECORD 0x0400      /* recordVersion grows with each change: an older record is stale */
 
 /* The VEXA_CAN_* and other capability bits of a device of this protocol (VEXA_PROTOCOL_*); 0 for an unknown one. */
 VEXA_API uint32_t VEXA_DeviceCapabilities(uint8_t protocol);
@@ -415,8 +417,8 @@ VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count,
  * rewritten to that host; the address as given is kept beside it. User names and passwords in an address are
  * dropped, never copied. Texts are NUL-padded; one that does not fit its field is left empty and named in note.
  */
-#define VEXA_CAN_READ_MEDIA 0x0200 /* its media profiles, stream and snapshot addresses (VEXA_GetOnvifMedia) */
-#define VEXA_CAN_SNAPSHOT 0x0400   /* a picture of what it sees (VEXA_GetOnvifSnapshot) */
+#define VEXA_CAN_READ_MEDIA 0x0800 /* its media profiles, stream and snapshot addresses (VEXA_GetOnvifMedia) */
+#define VEXA_CAN_SNAPSHOT 0x1000   /* a picture of what it sees (VEXA_GetOnvifSnapshot) */
 
 typedef struct VEXA_MEDIA_PROFILE {
     char token[64];                /*    0: the device's name for the profile, to ask for its snapshot */

@@ -270,16 +270,6 @@ uint32_t onvifName(const std::string& name, bool& isOnvif) {
     return 0;
 }
 
-// Activation, key reset and security codes do not exist in ONVIF: refused before anything is sent.
-bool refusedForOnvif(const char* serialNo, int& result) {
-    bool isOnvif = false;
-    const uint32_t code = onvifName(bounded(serialNo, 256), isOnvif);
-    if (!isOnvif)
-        return false;
-    result = fail(code ? code : VEXA_ERR_NOT_SUPPORTED);
-    return true;
-}
-
 } // namespace
 
 namespace vexa {
@@ -338,13 +328,74 @@ int runWithSecret(Request& request, std::string& secret) {
     return result;
 }
 
-} // namespace
+// One protocol's way of carrying out the operations; the C entry points look the backend up once per call, by the
+// device's name, and never branch on the protocol themselves.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual int activate(const char* serialNo, const char* password) = 0;
+    virtual int modify(const char* mac, const char* password, VEXA_NET_PARAM* params) = 0;
+    virtual int resetPassword(const char* serialNo, VEXA_RESET_PARAM* params) = 0;
+    virtual int deviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                             uint32_t outSize) = 0;
+    virtual int restoreDefault(const char* serialNo, const char* securityCode, const char* newPassword) = 0;
+};
 
-extern "C" {
+// Our protocol: every operation over the sealed channel.
+class OwnProtocol final : public Backend {
+public:
+    int activate(const char* serialNo, const char* password) override;
+    int modify(const char* mac, const char* password, VEXA_NET_PARAM* params) override;
+    int resetPassword(const char* serialNo, VEXA_RESET_PARAM* params) override;
+    int deviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                     uint32_t outSize) override;
+    int restoreDefault(const char* serialNo, const char* securityCode, const char* newPassword) override;
+};
 
-int VEXA_ActivateDevice(const char* serialNo, const char* password) {
-    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
-        return refused;
+// ONVIF devices: network settings through their device service. Activation, key reset and security codes do not
+// exist there: refused before anything is sent.
+class OnvifProtocol final : public Backend {
+public:
+    int activate(const char*, const char*) override { return fail(VEXA_ERR_NOT_SUPPORTED); }
+    int modify(const char* mac, const char* password, VEXA_NET_PARAM* params) override {
+        const auto onvif = vexa::runningOnvif();
+        if (!onvif)
+            return fail(VEXA_ERR_NOT_STARTED);
+        std::string secret = password ? bounded(password, kMaxPassword + 1) : std::string();
+        if (secret.size() > kMaxPassword)
+            return fail(VEXA_ERR_BAD_ARGUMENT);
+        std::string detail;
+        const uint32_t code = onvif->modify(bounded(mac, 256), secret, *params, detail);
+        crypto::wipe(secret);
+        if (code != 0) {
+            fail(code);
+            vexa::setLastErrorDetail(detail);
+            return 0;
+        }
+        vexa::setLastError(VEXA_NOERROR);
+        return 1;
+    }
+    int resetPassword(const char*, VEXA_RESET_PARAM*) override { return fail(VEXA_ERR_NOT_SUPPORTED); }
+    int deviceConfig(const char*, uint32_t, const void*, uint32_t, void*, uint32_t) override {
+        return fail(VEXA_ERR_NOT_SUPPORTED);
+    }
+    int restoreDefault(const char*, const char*, const char*) override { return fail(VEXA_ERR_NOT_SUPPORTED); }
+};
+
+// The backend of the device a name (serial number, MAC or endpoint reference) names: an ONVIF device heard, else
+// ours, which says what it does not know. A name that fits more than one device sets refused: nothing is sent.
+Backend& backendFor(const char* name, uint32_t& refused) {
+    static OwnProtocol own;
+    static OnvifProtocol onvif;
+    refused = 0;
+    if (!name)
+        return own;
+    bool isOnvif = false;
+    refused = onvifName(bounded(name, 256), isOnvif);
+    return isOnvif ? static_cast<Backend&>(onvif) : own;
+}
+
+int OwnProtocol::activate(const char* serialNo, const char* password) {
     if (!serialNo || !password || !*serialNo || !*password || strnlen(password, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     Request request;
@@ -356,31 +407,7 @@ int VEXA_ActivateDevice(const char* serialNo, const char* password) {
     return runWithSecret(request, secret);
 }
 
-int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params) {
-    if (mac && params) {
-        bool isOnvif = false;
-        const std::string name = bounded(mac, 256);
-        if (const uint32_t code = onvifName(name, isOnvif))
-            return fail(code);
-        if (isOnvif) {
-            const auto onvif = vexa::runningOnvif();
-            if (!onvif)
-                return fail(VEXA_ERR_NOT_STARTED);
-            std::string secret = password ? bounded(password, kMaxPassword + 1) : std::string();
-            if (secret.size() > kMaxPassword)
-                return fail(VEXA_ERR_BAD_ARGUMENT);
-            std::string detail;
-            const uint32_t code = onvif->modify(name, secret, *params, detail);
-            crypto::wipe(secret);
-            if (code != 0) {
-                fail(code);
-                vexa::setLastErrorDetail(detail);
-                return 0;
-            }
-            vexa::setLastError(VEXA_NOERROR);
-            return 1;
-        }
-    }
+int OwnProtocol::modify(const char* mac, const char* password, VEXA_NET_PARAM* params) {
     if (!mac || !*mac || !password || !*password || !params || strnlen(password, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     // The record's IPv6 fields are 128 bytes wide; an address never needs more than 45 characters.
@@ -423,9 +450,7 @@ int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PA
     return runWithSecret(request, secret);
 }
 
-int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
-    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
-        return refused;
+int OwnProtocol::resetPassword(const char* serialNo, VEXA_RESET_PARAM* params) {
     if (!serialNo || !*serialNo || !params)
         return fail(VEXA_ERR_BAD_ARGUMENT);
     std::string key = bounded(params->key, sizeof params->key);
@@ -454,11 +479,9 @@ int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
     return runWithSecret(request, secret);
 }
 
-int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
-                         uint32_t outSize) {
+int OwnProtocol::deviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                              uint32_t outSize) {
     (void)in;
-    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
-        return refused;
     if (!serialNo || !*serialNo || !out || inSize != 0 ||
         (command != VEXA_CMD_KEY_REQUEST && command != VEXA_CMD_KEY_REQUEST_QR))
         return fail(VEXA_ERR_BAD_ARGUMENT);
@@ -486,9 +509,7 @@ int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in,
     return 1;
 }
 
-int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode, const char* newPassword) {
-    if (int refused = 0; serialNo && refusedForOnvif(serialNo, refused))
-        return refused;
+int OwnProtocol::restoreDefault(const char* serialNo, const char* securityCode, const char* newPassword) {
     if (!serialNo || !*serialNo || !securityCode || !*securityCode || strnlen(securityCode, 33) > 32 || !newPassword ||
         !*newPassword || strnlen(newPassword, kMaxPassword + 1) > kMaxPassword)
         return fail(VEXA_ERR_BAD_ARGUMENT);
@@ -507,6 +528,42 @@ int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode, cons
     crypto::wipe(password);
     vexa::setLastError(code);
     return result;
+}
+
+} // namespace
+
+extern "C" {
+
+int VEXA_ActivateDevice(const char* serialNo, const char* password) {
+    uint32_t refused = 0;
+    Backend& backend = backendFor(serialNo, refused);
+    return refused ? fail(refused) : backend.activate(serialNo, password);
+}
+
+int VEXA_ModifyDeviceNetParam(const char* mac, const char* password, VEXA_NET_PARAM* params) {
+    uint32_t refused = 0;
+    // Without a record there is nothing to send to anyone: ours says so.
+    Backend& backend = backendFor(params ? mac : nullptr, refused);
+    return refused ? fail(refused) : backend.modify(mac, password, params);
+}
+
+int VEXA_ResetPasswd(const char* serialNo, VEXA_RESET_PARAM* params) {
+    uint32_t refused = 0;
+    Backend& backend = backendFor(serialNo, refused);
+    return refused ? fail(refused) : backend.resetPassword(serialNo, params);
+}
+
+int VEXA_GetDeviceConfig(const char* serialNo, uint32_t command, const void* in, uint32_t inSize, void* out,
+                         uint32_t outSize) {
+    uint32_t refused = 0;
+    Backend& backend = backendFor(serialNo, refused);
+    return refused ? fail(refused) : backend.deviceConfig(serialNo, command, in, inSize, out, outSize);
+}
+
+int VEXA_ResetDefaultPasswd(const char* serialNo, const char* securityCode, const char* newPassword) {
+    uint32_t refused = 0;
+    Backend& backend = backendFor(serialNo, refused);
+    return refused ? fail(refused) : backend.restoreDefault(serialNo, securityCode, newPassword);
 }
 
 } // extern "C"

@@ -30,7 +30,7 @@
 #include "discovery/VexaHandler.h"
 #include "fleet/DeviceFleet.h"
 #include "modify/DeviceModifyPage.h"
-#include "modify/PlanBatch.h"
+#include "plan/PlanBatch.h"
 #include "signin/OnvifSignIn.h"
 #include "ui_VEXAToolMainPage.h"
 
@@ -169,6 +169,10 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
             &DeviceModifyPage::onCurrentSelectionChange, Qt::DirectConnection);
     connect(modifyPage, &DeviceModifyPage::signalModifyResult, listPage, &DeviceDisplayPage::onDevicesModifyResult);
     connect(modifyPage, &DeviceModifyPage::signalActiveResult, listPage, &DeviceDisplayPage::onDevicesActiveResult);
+    // What the modify page changes reaches the list through the fleet, from what the devices answer.
+    connect(modifyPage, &DeviceModifyPage::signalActivated, fleet, &DeviceFleet::activated);
+    connect(modifyPage->changes(), &ChangeController::signalChangeStarted, fleet, &DeviceFleet::changeStarted);
+    connect(modifyPage->changes(), &ChangeController::signalChangeSettled, fleet, &DeviceFleet::changeSettled);
     // The modify page joins its window's cover by itself when built with a parent; a second connection would
     // only raise the cover twice, so only the list page is wired here.
     connect(listPage, &DeviceDisplayPage::signalCoverMainPage, this, &VEXAToolMainPage::enableCover);

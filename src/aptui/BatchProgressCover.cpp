@@ -64,7 +64,8 @@ BatchProgressCover::BatchProgressCover(QWidget* window)
 
 void BatchProgressCover::begin(Operation operation, int total) {
     m_operation = operation;
-    m_stop->setVisible(total > 1);
+    // A change can be given up while its device restarts, even a single one; an activation only between devices.
+    m_stop->setVisible(total > 1 || operation == Modifying);
     m_stop->setEnabled(true);
     m_refresh.stop();
     m_done = 0;

@@ -21,7 +21,8 @@ public:
 
     explicit BatchProgressCover(QWidget* window);
 
-    // Shows the cover for a run of total devices; Stop is offered only when there is more than one.
+    // Shows the cover for a run of total devices; Stop is offered for any change, and for activations of more
+    // than one device.
     void begin(Operation operation, int total);
     void setProgress(int done, int total);
     // Devices of the run that restart to take their new settings (0: none); shown until they answer again.

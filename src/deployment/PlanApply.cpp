@@ -7,34 +7,22 @@
 namespace VexaTool::plan {
 
 size_t applyPlannedChanges(const std::vector<PlannedChange>& changes, const std::vector<PlanDevice>& devices,
-                           const PlanCheck& check,
-                           const std::function<uint32_t(const PlanDevice&, VEXA_NET_PARAM&)>& modify,
+                           const PlanCheck& check, const NetworkChange& service, const Credentials& credentials,
                            const std::function<void(const PlannedChange&, const ApplyOutcome&)>& report,
-                           const std::atomic<bool>* stop, const AskAddress& ask) {
-    std::vector<bool> succeeded(check.deviceOfRow.size(), false);
+                           const std::atomic<bool>* stop) {
+    std::vector<char> rowDone(check.deviceOfRow.size(), 0);
     size_t notDone = 0;
     for (const PlannedChange& change : changes) {
         ApplyOutcome outcome;
-        int holder = -1;
-        for (const int waited : change.waitsFor) {
-            if (waited >= 0 && static_cast<size_t>(waited) < succeeded.size() &&
-                !succeeded[static_cast<size_t>(waited)])
-                holder = waited;
-        }
+        const int holder = NetworkChange::holdingRow(change, rowDone);
         if (stop && stop->load()) {
             // not sent, no holder: stopped
         } else if (holder >= 0) {
-            const int d = check.deviceOfRow[static_cast<size_t>(holder)];
-            outcome.holderSerial = d >= 0 ? devices[static_cast<size_t>(d)].serial : std::string();
-        } else if (ask && !change.waitsFor.empty() && change.newAddress != change.oldAddress &&
-                   !(outcome.answered = ask(change.newAddress)).empty()) {
-            outcome.code = VEXA_ERR_ADDRESS_TAKEN; // not sent: something else holds the address it left
+            outcome.holderSerial = NetworkChange::holderSerial(holder, check.deviceOfRow, devices);
         } else {
-            VEXA_NET_PARAM params = change.params;
-            static_cast<Outcome&>(outcome) =
-                Outcome::ofCode(modify(devices[static_cast<size_t>(change.device)], params));
-            if (outcome.isDone() && static_cast<size_t>(change.row) < succeeded.size())
-                succeeded[static_cast<size_t>(change.row)] = true;
+            outcome = service.send(change, devices[static_cast<size_t>(change.device)], credentials);
+            if (outcome.isDone() && static_cast<size_t>(change.row) < rowDone.size())
+                rowDone[static_cast<size_t>(change.row)] = 1;
         }
         if (!outcome.isDone())
             ++notDone;

@@ -231,9 +231,9 @@ PlanCheck validatePlan(const DeploymentPlan& plan, const std::vector<PlanDevice>
         }
 
         uint32_t number = 0;
-        // An ONVIF device's port is where its service answers: the plan may repeat it (as vexa discover --csv
+        // A device whose port is where its service answers (ONVIF): the plan may repeat it (as vexa discover --csv
         // writes it, whatever the number), never move it.
-        if (target && target->onvif && !row.port.empty()) {
+        if (target && !(target->capabilities & VEXA_CAN_SET_PORT) && !row.port.empty()) {
             if (!parseDecimal(row.port, number) || number != target->port)
                 add(r, PlanField::Port, IssueCode::PortUnsupported);
         } else if (!row.port.empty() && !inRange(row.port, 2000, 65535, number)) {

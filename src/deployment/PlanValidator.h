@@ -27,8 +27,8 @@ struct PlanDevice {
     bool dhcpEnabled = false;
     bool supportsDhcp = false;
     bool activated = false;
-    bool onvif = false;      // an ONVIF device: its service port is not the plan's to change
-    bool detailsRead = true; // an ONVIF device whose settings are not read yet (no sign-in) cannot be planned
+    uint32_t capabilities = 0; // the library's VEXA_CAN_* and other bits: without VEXA_CAN_SET_PORT its port stays
+    bool detailsRead = true;   // a device whose settings are not read yet (no sign-in) cannot be planned
 };
 
 enum class IssueCode {

@@ -8,7 +8,8 @@
 namespace VexaTool::plan {
 
 std::vector<std::string> englishReceiptHeader() {
-    return {"Time", "Serial Number", "MAC", "Old Address", "New Address", "Name", "Result", "Outcome", "Code"};
+    return {"Time", "Serial Number", "MAC",     "Old Address", "New Address",
+            "Name", "Result",        "Outcome", "Code",        "Device Says"};
 }
 
 std::vector<std::string> receiptRow(const ReceiptEntry& e) {
@@ -20,7 +21,8 @@ std::vector<std::string> receiptRow(const ReceiptEntry& e) {
             e.name,
             e.result,
             outcomeKindName(e.outcome.kind),
-            std::to_string(e.outcome.code)};
+            std::to_string(e.outcome.code),
+            e.detail};
 }
 
 std::string receiptCsv(const std::vector<ReceiptEntry>& entries, const std::vector<std::string>& header) {

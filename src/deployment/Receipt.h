@@ -18,6 +18,7 @@ struct ReceiptEntry {
     std::string name;
     std::string result;   // the sentence for a person, in the language of the header
     Outcome outcome = {}; // what the sentence says, stored beside it as the kind's fixed word and the code
+    std::string detail;   // the device's own words about a failure, as it sent them
 };
 
 // The fields of an entry in the order of the header.

@@ -27,8 +27,8 @@
 #include "guitoolkit/CTableView.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "modify/PlanBatch.h"
 #include "outcome/ErrorText.h"
+#include "plan/ChangeController.h"
 #include "plan/PlanDevices.h"
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
@@ -126,11 +126,13 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
         return QFileDialog::getOpenFileName(this, tr("Open deployment plan"), QString(),
                                             tr("Deployment plans (*.csv);;All files (*)"));
     };
-    m_planBatch = new PlanBatch(DeviceModifyPage::configuredTaskThreads(), this);
+    m_planChanges = new ChangeController(DeviceModifyPage::configuredTaskThreads(), this);
     connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &DeviceDisplayPage::onApplyPlanClicked);
     connect(m_ui->m_btnSignIn, &QPushButton::clicked, this, &DeviceDisplayPage::signalSignInRequested);
-    connect(m_planBatch, &PlanBatch::signalDeviceChanged, this, &DeviceDisplayPage::onPlanDeviceChanged);
-    connect(m_planBatch, &PlanBatch::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
+    // The plan's changes reach the list only through the fleet, which learns each device's values from the device.
+    connect(m_planChanges, &ChangeController::signalChangeStarted, m_fleet, &DeviceFleet::changeStarted);
+    connect(m_planChanges, &ChangeController::signalChangeSettled, m_fleet, &DeviceFleet::changeSettled);
+    connect(m_planChanges, &ChangeController::signalFinished, this, &DeviceDisplayPage::onPlanFinished);
     showFleet();
 
     connect(&VEXA::OnvifLogin::instance(), &VEXA::OnvifLogin::changed, this, &DeviceDisplayPage::onOnvifLoginChanged);
@@ -444,7 +446,7 @@ void DeviceDisplayPage::onSaveDeviceInfoToExcel() {
 }
 
 void DeviceDisplayPage::onApplyPlanClicked() {
-    if (m_planBatch->isRunning())
+    if (m_planChanges->isRunning())
         return;
     const QString path = m_planFileChooser ? m_planFileChooser() : QString();
     if (!path.isEmpty())
@@ -452,7 +454,7 @@ void DeviceDisplayPage::onApplyPlanClicked() {
 }
 
 PlanPreviewPage* DeviceDisplayPage::openPlan(const QString& path) {
-    if (m_planBatch->isRunning())
+    if (m_planChanges->isRunning())
         return nullptr;
     if (m_planWindow)
         m_planWindow->close();
@@ -480,7 +482,7 @@ PlanPreviewPage* DeviceDisplayPage::openPlan(const QString& path) {
 }
 
 void DeviceDisplayPage::onPlanApply() {
-    if (!m_planPreview || m_planBatch->isRunning())
+    if (!m_planPreview || m_planChanges->isRunning())
         return;
     // Devices may have come, gone or moved while the preview was open: the plan is checked again on what is
     // listed now, and a plan that no longer passes is shown again with its marks instead of being sent.
@@ -495,7 +497,8 @@ void DeviceDisplayPage::onPlanApply() {
     if (password.isEmpty() && m_planPreview->needsPassword())
         return;
     m_planPreview->clearPassword();
-    const bool started = m_planBatch->start(m_plan, check, devices, password);
+    const bool started =
+        m_planChanges->startPlan(m_plan, check, devices, plan::Credentials{password.toStdString(), {}});
     password.fill('\0');
     if (!started)
         return;
@@ -504,23 +507,21 @@ void DeviceDisplayPage::onPlanApply() {
     QWidget* host = window();
     if (m_planCover.isNull() || m_planCover->parentWidget() != host) {
         m_planCover = new aptui::BatchProgressCover(host);
-        connect(m_planCover, &aptui::BatchProgressCover::signalStop, m_planBatch, &PlanBatch::stop);
-        connect(m_planBatch, &PlanBatch::signalProgress, m_planCover, &aptui::BatchProgressCover::setProgress);
+        connect(m_planCover, &aptui::BatchProgressCover::signalStop, m_planChanges, &ChangeController::stop);
+        connect(m_planChanges, &ChangeController::signalProgress, m_planCover, &aptui::BatchProgressCover::setProgress);
     }
-    if (m_planBatch->isRunning())
-        m_planCover->begin(aptui::BatchProgressCover::Modifying, m_planBatch->total());
+    if (m_planChanges->isRunning())
+        m_planCover->begin(aptui::BatchProgressCover::Modifying, m_planChanges->batch()->total());
 }
 
-void DeviceDisplayPage::onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params) {
-    // What was sent is not what the device has: the row keeps what the device itself reports.
-    Q_UNUSED(params);
-    m_fleet->changeSettled(DeviceKey{serialNo, mac}, Outcome::done(), std::nullopt);
+PlanBatch* DeviceDisplayPage::planBatch() const {
+    return m_planChanges->batch();
 }
 
 void DeviceDisplayPage::onPlanFinished() {
     if (!m_planCover.isNull())
         m_planCover->end();
-    QVector<DeviceInfo> entries = m_planBatch->entries();
+    QVector<DeviceInfo> entries = m_planChanges->batch()->entries();
     for (DeviceInfo& entry : entries) {
         VEXA_DEVICE_MY_INFO record;
         std::memset(&record, 0, sizeof record);
@@ -529,11 +530,11 @@ void DeviceDisplayPage::onPlanFinished() {
     }
     DeviceModifyResultPage results(this);
     results.setEntries(entries);
-    std::vector<plan::ReceiptEntry> receipt = m_planBatch->receipt();
-    if (!m_planBatch->asksAddresses())
+    std::vector<plan::ReceiptEntry> receipt = m_planChanges->batch()->receipt();
+    if (!m_planChanges->batch()->asksAddresses())
         receipt.insert(receipt.begin(), plan::addressCheckSkippedEntry());
     results.setReceipt(std::move(receipt));
-    results.setReceiptHistory(m_planBatch->historyPath());
+    results.setReceiptHistory(m_planChanges->batch()->historyPath());
     emit signalCoverMainPage();
     results.exec();
     emit signalDisCoverMainPage();

@@ -40,6 +40,7 @@ class DeviceFilterProxyModel;
 class DeviceFleet;
 class DeviceListHeader;
 class PlanBatch;
+class ChangeController;
 class DeviceInfoModel;
 
 // The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
@@ -86,7 +87,8 @@ public:
     // preview's "Apply plan". Returns the preview (owned by its window, which closes on Cancel or Apply).
     PlanPreviewPage* openPlan(const QString& path);
     PlanPreviewPage* planPreview() const { return m_planPreview; }
-    PlanBatch* planBatch() const { return m_planBatch; }
+    PlanBatch* planBatch() const;
+    ChangeController* planChanges() const { return m_planChanges; }
     // Replaces the file chooser of "Apply plan…" (tests).
     void setPlanFileChooser(std::function<QString()> chooser) { m_planFileChooser = std::move(chooser); }
     // Replaces the desktop's URL opener (tests).
@@ -138,7 +140,6 @@ private:
     void updateTickAll(int shownTicked);
     void fitColumnsToHeaders();
     void onPlanApply();
-    void onPlanDeviceChanged(const QString& serialNo, const QString& mac, const VEXA_NET_PARAM& params);
     void onPlanFinished();
     void onFilterChanged();
     void onShownRowsChanged();
@@ -166,7 +167,7 @@ private:
     plan::DeploymentPlan m_plan;
     QPointer<QDialog> m_planWindow;
     QPointer<PlanPreviewPage> m_planPreview;
-    PlanBatch* m_planBatch = nullptr;
+    ChangeController* m_planChanges = nullptr;
     QPointer<aptui::BatchProgressCover> m_planCover;
 };
 

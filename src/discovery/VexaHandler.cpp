@@ -233,6 +233,12 @@ uint32_t VexaHandler::lastError() const {
     return m_library.lastError();
 }
 
+std::string VexaHandler::lastErrorDetail() const {
+    char detail[512] = {};
+    const int length = m_library.lastErrorDetail(detail, sizeof detail);
+    return std::string(detail, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof detail) - 1)));
+}
+
 void VexaHandler::deviceCallback(const VEXA_DEVICE_INFO* info, void* userData) {
     if (!info) {
         qCDebug(lcVexaDiscovery) << "kelnor_pDeviceInfo_Null";

@@ -28,6 +28,7 @@ struct VexaLibrary {
     decltype(&VEXA_GetDeviceConfig) getDeviceConfig = &VEXA_GetDeviceConfig;
     decltype(&VEXA_ResetDefaultPasswd) resetDefaultPassword = &VEXA_ResetDefaultPasswd;
     decltype(&VEXA_GetLastError) lastError = &VEXA_GetLastError;
+    decltype(&VEXA_GetLastErrorDetail) lastErrorDetail = &VEXA_GetLastErrorDetail;
     decltype(&VEXA_GetStatistics) statistics = &VEXA_GetStatistics;
     decltype(&VEXA_SetOnvifCredentials) setOnvifCredentials = &VEXA_SetOnvifCredentials;
     decltype(&VEXA_SetOnvifCredentialsFor) setOnvifCredentialsFor = &VEXA_SetOnvifCredentialsFor;
@@ -64,6 +65,8 @@ public:
     bool resetDefaultPassword(const QByteArray& serialNo, const QByteArray& securityCode,
                               const QByteArray& newPassword);
     uint32_t lastError() const;
+    // The device's own words about the last failure on the calling thread (UTF-8 bytes); empty when it sent none.
+    std::string lastErrorDetail() const;
     // The running library's counters, among them how many manufacturer keys this start trusts.
     bool statistics(VEXA_STATISTICS& out) const;
     // Hands the run's ONVIF user and password to the library (memory only); an empty user forgets them. Takes a

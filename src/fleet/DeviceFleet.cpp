@@ -478,6 +478,15 @@ void DeviceFleet::changeSettled(const DeviceKey& key, const VexaTool::Outcome& o
     }
 }
 
+void DeviceFleet::activated(const DeviceKey& key) {
+    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
+    {
+        XRT_MutexGuard guard(store->lock());
+        store->setActivationState(key.serialNo, key.mac, 0);
+    }
+    reread(key);
+}
+
 void DeviceFleet::reread(const DeviceKey& key) {
     VEXA_DEVICE_MY_INFO known;
     if (record(key, known))

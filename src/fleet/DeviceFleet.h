@@ -65,8 +65,10 @@ public slots:
     // it keeps what the device itself last announced, never what was sent.
     void changeSettled(const DeviceKey& key, const VexaTool::Outcome& outcome,
                        const std::optional<VEXA_NET_PARAM>& readBack);
-    // Shows the device's record again: for a store write made elsewhere (the modify page's activation).
+    // Shows the device's record again, as the store holds it now.
     void reread(const DeviceKey& key);
+    // The device answered that it took its first password.
+    void activated(const DeviceKey& key);
 
 signals:
     void deviceAdded(const VEXA_DEVICE_MY_INFO& record);

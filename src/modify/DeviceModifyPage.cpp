@@ -14,6 +14,7 @@
 #include "aptui/MultiStateLineEdit.h"
 #include "aptui/WarningDialog.h"
 #include "config/ConfigureManager.h"
+#include "deployment/FieldText.h"
 #include "discovery/DeviceStore.h"
 #include "discovery/OnvifLogin.h"
 #include "discovery/PasswordBytes.h"
@@ -23,11 +24,11 @@
 #include "modify/DeviceActivePage.h"
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
-#include "modify/NewAddressCheck.h"
 #include "outcome/ErrorText.h"
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "passwordrule/PasswordLevel.h"
+#include "plan/PlanDevices.h"
 #include "plan/PlanText.h"
 #include "plan/ReceiptFile.h"
 #include "plan/ReceiptHistory.h"
@@ -68,25 +69,11 @@ bool sameDeviceSet(const QVector<DeviceInfo>& a, const QVector<DeviceInfo>& b) {
     return true;
 }
 
-QString keyOf(const QString& serialNo, const QString& mac) {
-    return serialNo + QChar(0) + mac;
-}
-
 VEXA_DEVICE_MY_INFO storedRecord(const DeviceInfo& entry) {
     VEXA_DEVICE_MY_INFO record;
     std::memset(&record, 0, sizeof record);
     VEXA::DeviceStore::instance()->get(entry.serialNo, entry.mac, record);
     return record;
-}
-
-bool isOnvif(const VEXA_DEVICE_MY_INFO& record) {
-    return record.protocol == VEXA_PROTOCOL_ONVIF;
-}
-
-// A change not sent because something answers at its new address, naming what answered.
-QString addressTakenText(const VEXA_NET_PARAM& params) {
-    const std::string address(params.ipv4Address, strnlen(params.ipv4Address, sizeof params.ipv4Address));
-    return PlanText::addressTaken(NewAddressCheck::lastAnswer(address));
 }
 
 QString noOnvifRecovery() {
@@ -130,6 +117,9 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     m_runner = new DeviceTaskRunner(configuredTaskThreads(), this);
     connect(m_runner, &DeviceTaskRunner::signalOutcome, this, &DeviceModifyPage::onRunOutcome);
     connect(m_runner, &DeviceTaskRunner::signalFinished, this, &DeviceModifyPage::onRunFinished);
+    m_changes = new ChangeController(configuredTaskThreads(), this);
+    m_changes->batch()->setResultForm(ErrorText::Form::BatchModification);
+    connect(m_changes, &ChangeController::signalFinished, this, &DeviceModifyPage::onChangesFinished);
 
     connect(m_ui->m_btnActive, &QPushButton::clicked, this, &DeviceModifyPage::onActiveDevices);
     connect(m_ui->m_btnModify, &QPushButton::clicked, this, &DeviceModifyPage::onModifyNetParas);
@@ -174,6 +164,7 @@ int DeviceModifyPage::configuredTaskThreads() {
 
 void DeviceModifyPage::setTaskThreads(int count) {
     m_runner->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
+    m_changes->batch()->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
 }
 
 int DeviceModifyPage::taskThreads() const {
@@ -185,7 +176,7 @@ aptui::BatchProgressCover* DeviceModifyPage::progressCover() const {
 }
 
 bool DeviceModifyPage::isBusy() const {
-    return m_runner->isRunning();
+    return m_runner->isRunning() || m_changes->isRunning();
 }
 
 QPoint DeviceModifyPage::dialogPosition() const {
@@ -284,33 +275,31 @@ void DeviceModifyPage::showModifyForm(bool single, bool enabled) {
 }
 
 void DeviceModifyPage::updateLoginRows(const QVector<DeviceInfo>& entries) {
-    bool onvif = false;
-    bool ours = false;
+    bool userLogin = false;
+    bool adminPassword = false;
     for (const DeviceInfo& entry : entries)
-        (isOnvif(storedRecord(entry)) ? onvif : ours) = true;
+        (can(storedRecord(entry), VEXA_SIGNS_IN_AS_USER) ? userLogin : adminPassword) = true;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_ui->m_labelOnvifUser, m_ui->m_lineEditOnvifUser, m_ui->m_labelHintOnvifUser, m_ui->m_labelOnvifPassword,
              m_ui->m_lineEditOnvifPassword, m_ui->m_labelHintOnvifPassword})
-        widget->setVisible(onvif);
+        widget->setVisible(userLogin);
     for (QWidget* widget : std::initializer_list<QWidget*>{m_ui->m_labelAdminPassword, m_ui->m_lineEditAdminPassword,
                                                            m_ui->m_labelHintAdimaPassword})
-        widget->setVisible(ours || !onvif);
+        widget->setVisible(adminPassword || !userLogin);
     const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
     m_ui->m_lineEditOnvifUser->setText(login.isSet() ? login.user() : QString::fromLatin1(kUserName));
     m_ui->m_lineEditOnvifPassword->setText(login.password());
     // Key reset and security codes do not exist in ONVIF.
-    const bool onvifSingle = onvif && entries.size() == 1;
-    if (onvifSingle)
+    const bool noRecovery = entries.size() == 1 && !can(storedRecord(entries.first()), VEXA_CAN_RECOVER);
+    if (noRecovery)
         m_ui->m_btnLostPassword->setEnabled(false);
-    m_ui->m_btnLostPassword->setToolTip(onvifSingle ? noOnvifRecovery() : QString());
+    m_ui->m_btnLostPassword->setToolTip(noRecovery ? noOnvifRecovery() : QString());
 }
 
 QString DeviceModifyPage::leftOutReason(const VEXA_DEVICE_MY_INFO& record, bool portTyped) const {
-    if (!isOnvif(record))
-        return {};
     if (!detailsRead(record))
         return tr("Left out: the settings of this ONVIF device are not read yet; sign in first.");
-    if (portTyped)
+    if (portTyped && !can(record, VEXA_CAN_SET_PORT))
         return tr("Left out: the port of an ONVIF device cannot be changed.");
     return {};
 }
@@ -349,7 +338,7 @@ void DeviceModifyPage::onActiveDevices() {
         return;
     }
     for (const DeviceInfo& entry : m_entries) {
-        if (isOnvif(storedRecord(entry))) {
+        if (!can(storedRecord(entry), VEXA_CAN_ACTIVATE)) {
             showError(tr("ONVIF devices have no activation here: they come with the password their maker set."));
             return;
         }
@@ -405,7 +394,7 @@ void DeviceModifyPage::onModifyNetParas() {
     QVector<DeviceInfo> runnable;
     QVector<DeviceInfo> leftOut;
     QStringList reasons;
-    QVector<bool> onvifOfRunnable;
+    QVector<bool> userLoginOfRunnable;
     for (const DeviceInfo& entry : m_entries) {
         const VEXA_DEVICE_MY_INFO record = storedRecord(entry);
         if (const QString reason = leftOutReason(record, portTyped); !reason.isEmpty()) {
@@ -413,26 +402,26 @@ void DeviceModifyPage::onModifyNetParas() {
             reasons.append(reason);
         } else {
             runnable.append(entry);
-            onvifOfRunnable.append(isOnvif(record));
+            userLoginOfRunnable.append(can(record, VEXA_SIGNS_IN_AS_USER));
         }
     }
     if (runnable.isEmpty()) {
         showError(reasons.first());
         return;
     }
-    const bool oursRun = onvifOfRunnable.contains(false);
-    const bool onvifRuns = onvifOfRunnable.contains(true);
-    if (oursRun && m_ui->m_lineEditAdminPassword->text().isEmpty()) {
+    const bool adminRuns = userLoginOfRunnable.contains(false);
+    const bool userLoginRuns = userLoginOfRunnable.contains(true);
+    if (adminRuns && m_ui->m_lineEditAdminPassword->text().isEmpty()) {
         showError(tr("Sorry, please enter the administrator password."), m_ui->m_lineEditAdminPassword,
                   m_ui->m_labelHintAdimaPassword);
         return;
     }
     const QString onvifUser = m_ui->m_lineEditOnvifUser->text().trimmed();
-    if (onvifRuns && onvifUser.isEmpty()) {
+    if (userLoginRuns && onvifUser.isEmpty()) {
         showError(tr("Please enter the ONVIF user name."), m_ui->m_lineEditOnvifUser, m_ui->m_labelHintOnvifUser);
         return;
     }
-    if (onvifRuns && m_ui->m_lineEditOnvifPassword->text().isEmpty()) {
+    if (userLoginRuns && m_ui->m_lineEditOnvifPassword->text().isEmpty()) {
         showError(tr("Please enter the ONVIF password."), m_ui->m_lineEditOnvifPassword,
                   m_ui->m_labelHintOnvifPassword);
         return;
@@ -460,7 +449,7 @@ void DeviceModifyPage::onModifyNetParas() {
         run.leftOut = QStringList(runnable.size(), QString()) + reasons;
     }
     QByteArray password;
-    if (oursRun) {
+    if (adminRuns) {
         const std::optional<QByteArray> encoded = VEXA::passwordBytes(m_ui->m_lineEditAdminPassword->text());
         if (!encoded) {
             showError(tooLongPassword(), m_ui->m_lineEditAdminPassword, m_ui->m_labelHintAdimaPassword);
@@ -469,41 +458,51 @@ void DeviceModifyPage::onModifyNetParas() {
         password = *encoded;
     }
     QByteArray onvifPassword;
-    if (onvifRuns) {
+    if (userLoginRuns) {
         // The library takes the user from the run's login only; it signs every request (digest), never in clear.
         // The user sends this login to the ticked ONVIF devices, and to no other device.
         QStringList endpoints;
         for (qsizetype i = 0; i < runnable.size(); ++i)
-            if (onvifOfRunnable.at(i))
+            if (userLoginOfRunnable.at(i))
                 endpoints << recordText(storedRecord(runnable.at(i)).endpointReference);
         VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
         login.assign(onvifUser, m_ui->m_lineEditOnvifPassword->text(), login.endpoints() + endpoints,
                      login.isAutomatic());
         onvifPassword = m_ui->m_lineEditOnvifPassword->text().toUtf8();
     }
-    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    std::vector<DeviceTaskRunner::Task> tasks;
+    // Each device with the record it is to get; the ones left out say why, in the order of the results.
+    std::vector<PlanBatch::Change> changes;
+    std::vector<plan::PlanDevice> devices;
     for (qsizetype i = 0; i < run.entries.size(); ++i) {
-        if (i >= runnable.size()) {
-            tasks.push_back([] { return Outcome::notSent(); });
-            continue;
-        }
-        const bool onvif = onvifOfRunnable.at(i);
-        if (onvif)
-            run.pendingOnvif.insert(keyOf(run.entries[i].serialNo, run.entries[i].mac));
-        tasks.push_back([handler, mac = run.entries[i].mac.toLatin1(), secret = onvif ? onvifPassword : password,
-                         params = run.params[static_cast<std::size_t>(i)], ask = NewAddressCheck::enabled(),
-                         from = run.entries[i].ipv4Address.toStdString()]() mutable {
-            // A new address is asked first: a host the list does not know may hold it.
-            const std::string to(params.ipv4Address, strnlen(params.ipv4Address, sizeof params.ipv4Address));
-            if (ask && !NewAddressCheck::whoAnswers(to, from).empty())
-                return Outcome::notSent(VEXA_ERR_ADDRESS_TAKEN);
-            const bool ok = handler->modifyNetParams(mac, secret, params);
-            return Outcome::ofCall(ok, ok ? VEXA_NOERROR : handler->lastError());
-        });
+        const DeviceInfo& entry = run.entries.at(i);
+        devices.push_back(planDeviceFromRecord(storedRecord(entry)));
+        const VEXA_NET_PARAM& params = run.params[static_cast<std::size_t>(i)];
+        const bool sent = i < runnable.size();
+        PlanBatch::Change change;
+        change.change.device = static_cast<int>(i);
+        change.change.params = params;
+        change.change.oldAddress = entry.ipv4Address.toStdString();
+        change.change.newAddress = sent ? plan::fieldText(params.ipv4Address) : change.change.oldAddress;
+        change.name = sent ? recordText(params.deviceName).toStdString() : std::string();
+        change.label = entry.index;
+        change.leftOut = sent ? QString() : run.leftOut.value(i);
+        changes.push_back(std::move(change));
     }
+    plan::Credentials credentials{password.toStdString(), onvifPassword.toStdString()};
+    password.fill('\0');
     onvifPassword.fill('\0');
-    startRun(std::move(run), std::move(tasks));
+    if (!m_changes->startChanges(std::move(changes), std::move(devices), std::move(credentials))) {
+        showError(tr("A device has not answered an earlier change yet. Try again once it has."));
+        return;
+    }
+    m_run = std::move(run);
+    m_run.before = m_run.entries;
+    showCover(aptui::BatchProgressCover::Modifying, m_changes->batch()->total());
+    connect(m_changes, &ChangeController::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress,
+            Qt::UniqueConnection);
+    connect(m_changes, &ChangeController::signalRestarting, m_cover, &aptui::BatchProgressCover::setRestarting,
+            Qt::UniqueConnection);
+    emit signalBusyChanged(true);
 }
 
 bool DeviceModifyPage::planBatchModification(Run& run) {
@@ -574,128 +573,69 @@ bool DeviceModifyPage::planBatchModification(Run& run) {
         VEXA_NET_PARAM params;
         std::memset(&params, 0, sizeof params);
         store->readNetParams(entry.serialNo, entry.mac, params);
-        // With the start address locked, the stored address, mask, gateway and DHCP flag go back unchanged.
-        if (dhcpOff && values.startEnabled) {
-            setRecordText(params.ipv4Address, run.newAddresses.at(j).toLatin1());
-            setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
-            // A gateway editor the selection leaves locked reads empty: the device keeps the gateway it has.
-            if (values.gatewayEnabled)
-                setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
-            params.dhcpEnabled = 0;
-        } else if (!dhcpOff) {
-            params.dhcpEnabled = 1;
-        }
-        if (values.port != 0)
-            params.port = static_cast<uint16_t>(values.port);
-        if (values.httpPort != 0)
-            params.httpPort = static_cast<uint16_t>(values.httpPort);
-        params.rtspPort = static_cast<uint16_t>(values.rtspPort);
-        // A name editor left empty (or locked) keeps each device's own name.
-        if (!name.isEmpty())
-            setRecordText(params.deviceName, name);
+        params = DeviceNetParaPage::batchParams(storedRecord(entry), params, values, dhcpOff, run.newAddresses.value(j),
+                                                name);
         run.params.push_back(params);
     }
     return true;
 }
 
-void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks) {
-    m_run = std::move(run);
-    m_run.before = m_run.entries;
+void DeviceModifyPage::showCover(aptui::BatchProgressCover::Operation operation, int total) {
     QWidget* host = window();
     if (m_cover.isNull() || m_cover->parentWidget() != host)
         m_cover = new aptui::BatchProgressCover(host);
     connect(m_cover, &aptui::BatchProgressCover::signalStop, this, &DeviceModifyPage::onStopOperation,
             Qt::UniqueConnection);
+    m_cover->begin(operation, total);
+}
+
+void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tasks) {
+    m_run = std::move(run);
+    m_run.before = m_run.entries;
+    showCover(aptui::BatchProgressCover::Activating, static_cast<int>(tasks.size()));
     connect(m_runner, &DeviceTaskRunner::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress,
             Qt::UniqueConnection);
-    if (!m_run.pendingOnvif.isEmpty())
-        connect(VEXA::VexaHandler::instance(), &VEXA::VexaHandler::signalDeviceOffline, this,
-                &DeviceModifyPage::onDeviceOffline, Qt::UniqueConnection);
-    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
-    m_cover->begin(activation ? aptui::BatchProgressCover::Activating : aptui::BatchProgressCover::Modifying,
-                   static_cast<int>(tasks.size()));
-    if (m_run.operation == Operation::ActivateBatch || m_run.operation == Operation::ModifyBatch) {
+    if (m_run.operation == Operation::ActivateBatch)
         m_history->begin();
-        if (m_run.operation == Operation::ModifyBatch && !NewAddressCheck::enabled())
-            m_history->append(plan::addressCheckSkippedEntry());
-    }
     emit signalBusyChanged(true);
     m_runner->start(std::move(tasks));
 }
 
 void DeviceModifyPage::onStopOperation() {
     m_runner->stop();
-}
-
-void DeviceModifyPage::onDeviceOffline(const VEXA_DEVICE_MY_INFO& record) {
-    const QString key = keyOf(recordText(record.serialNo), recordText(record.mac));
-    if (!isBusy() || !m_run.pendingOnvif.contains(key))
-        return;
-    m_run.restarting.insert(key);
-    if (!m_cover.isNull())
-        m_cover->setRestarting(static_cast<int>(m_run.restarting.size()));
-}
-
-void DeviceModifyPage::settleOnvif(qsizetype index) {
-    const QString key = keyOf(m_run.entries[index].serialNo, m_run.entries[index].mac);
-    m_run.pendingOnvif.remove(key);
-    if (m_run.restarting.remove(key) && !m_cover.isNull())
-        m_cover->setRestarting(static_cast<int>(m_run.restarting.size()));
+    m_changes->stop();
 }
 
 void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
     if (index < 0 || index >= m_run.entries.size())
         return;
-    settleOnvif(index);
     DeviceInfo& entry = m_run.entries[index];
     entry.outcome = outcome;
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     switch (m_run.operation) {
     case Operation::ActivateBatch:
         if (!outcome.wasSent()) {
             entry.result = tr("Not sent");
         } else if (outcome.isDone()) {
             entry.result = ErrorText::text(ErrorText::Form::BatchActivation, VEXA_NOERROR);
-            XRT_MutexGuard guard(store->lock());
-            store->setActivationState(entry.serialNo, entry.mac, 0);
+            emit signalActivated(DeviceKey{entry.serialNo, entry.mac});
         } else {
             entry.result = ErrorText::text(ErrorText::Form::BatchActivation, outcome.code);
         }
         break;
-    case Operation::ModifyBatch:
-        if (!outcome.wasSent() && outcome.code == VEXA_ERR_ADDRESS_TAKEN) {
-            entry.result = addressTakenText(m_run.params[static_cast<std::size_t>(index)]);
-        } else if (!outcome.wasSent()) {
-            entry.result = index < m_run.leftOut.size() && !m_run.leftOut.at(index).isEmpty() ? m_run.leftOut.at(index)
-                                                                                              : tr("Not sent");
-        } else if (outcome.isDone()) {
-            entry.result = ErrorText::text(ErrorText::Form::BatchModification, VEXA_NOERROR);
-            if (!m_run.newAddresses.isEmpty())
-                entry.ipv4Address = m_run.newAddresses.at(index);
-            XRT_MutexGuard guard(store->lock());
-            store->writeNetParams(entry.serialNo, entry.mac, m_run.params[static_cast<std::size_t>(index)]);
-        } else {
-            entry.result = ErrorText::text(ErrorText::Form::BatchModification, outcome.code);
-        }
-        break;
     case Operation::ActivateSingle:
     case Operation::ModifySingle:
-        return; // reported as a whole when the call is done
+    case Operation::ModifyBatch: // changes run through the change controller
+        return;                  // reported as a whole when the call is done
     }
     if (index < m_run.before.size())
         m_history->append(receiptEntry(index, entry));
 }
 
 plan::ReceiptEntry DeviceModifyPage::receiptEntry(qsizetype index, const DeviceInfo& after) const {
-    const bool activation = m_run.operation == Operation::ActivateSingle || m_run.operation == Operation::ActivateBatch;
-    const std::size_t at = static_cast<std::size_t>(index);
-    const QString name = !activation && at < m_run.params.size() ? recordText(m_run.params[at].deviceName) : QString();
-    // New Address is the address the device was to get, whether or not it got it (Result says which), as
-    // vexa apply-plan writes it; a device that keeps its address has that one.
-    DeviceInfo planned = after;
-    planned.ipv4Address =
-        index < m_run.newAddresses.size() ? m_run.newAddresses.at(index) : m_run.before.at(index).ipv4Address;
-    return ReceiptFile::entry(QDateTime::currentDateTime(), m_run.before.at(index), planned, name);
+    // An activation keeps the address: New Address is the one the device has.
+    DeviceInfo kept = after;
+    kept.ipv4Address = m_run.before.at(index).ipv4Address;
+    return ReceiptFile::entry(QDateTime::currentDateTime(), m_run.before.at(index), kept, QString());
 }
 
 void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
@@ -705,7 +645,6 @@ void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
     const Run run = m_run;
     switch (run.operation) {
     case Operation::ActivateSingle:
-    case Operation::ModifySingle:
         if (!outcomes.isEmpty())
             finishSingle(outcomes.first());
         break;
@@ -714,11 +653,8 @@ void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
             m_entries = run.entries;
         showBatchResults(run.entries, true);
         break;
+    case Operation::ModifySingle:
     case Operation::ModifyBatch:
-        if (sameDevices(run.entries, m_entries))
-            m_entries = run.entries;
-        emit signalModifyResult(run.entries);
-        showBatchResults(run.entries, false);
         break;
     }
 }
@@ -726,45 +662,50 @@ void DeviceModifyPage::onRunFinished(const QVector<DeviceOutcome>& outcomes) {
 void DeviceModifyPage::finishSingle(const DeviceOutcome& outcome) {
     QVector<DeviceInfo> entries = m_run.entries;
     DeviceInfo& entry = entries.first();
-    const bool activation = m_run.operation == Operation::ActivateSingle;
-    VEXA::DeviceStore* store = VEXA::DeviceStore::instance();
     if (outcome.isDone()) {
-        {
-            XRT_MutexGuard guard(store->lock());
-            if (activation)
-                store->setActivationState(entry.serialNo, entry.mac, 0);
-            else
-                store->writeNetParams(entry.serialNo, entry.mac, m_run.params.front());
-        }
+        emit signalActivated(DeviceKey{entry.serialNo, entry.mac});
         entry.result = ErrorText::sentence(VEXA_NOERROR);
         entry.outcome = outcome;
         if (sameDevices(entries, m_entries))
             m_entries = entries;
-        if (activation)
-            emit signalActiveResult(entries);
-        else
-            emit signalModifyResult(entries);
-        WarningDialog::showWarning(
-            dialogPosition(), WarningDialog::Success,
-            ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification,
-                            VEXA_NOERROR),
-            this);
+        emit signalActiveResult(entries);
+        WarningDialog::showWarning(dialogPosition(), WarningDialog::Success,
+                                   ErrorText::text(ErrorText::Form::SingleActivation, VEXA_NOERROR), this);
         return;
     }
-    const Outcome shown =
-        outcome.wasSent() || outcome.code == VEXA_ERR_ADDRESS_TAKEN ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
-    const uint32_t code = shown.code;
-    const QString text =
-        code == VEXA_ERR_ADDRESS_TAKEN
-            ? addressTakenText(m_run.params.front())
-            : ErrorText::text(activation ? ErrorText::Form::SingleActivation : ErrorText::Form::SingleModification,
-                              code);
+    const Outcome shown = outcome.wasSent() ? outcome : Outcome::notSent(VEXA_ERR_NOT_STARTED);
+    const QString text = ErrorText::text(ErrorText::Form::SingleActivation, shown.code);
     // 2009 and 2011 leave the entry's result as it was; every other code becomes its result text.
-    if (code != VEXA_ERR_DEVICE_REFUSED && code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
+    if (shown.code != VEXA_ERR_DEVICE_REFUSED && shown.code != VEXA_ERR_TIMEOUT && sameDevices(entries, m_entries)) {
         m_entries.first().result = text;
         m_entries.first().outcome = shown;
     }
     showError(text);
+}
+
+void DeviceModifyPage::onChangesFinished() {
+    if (!m_cover.isNull())
+        m_cover->end();
+    emit signalBusyChanged(false);
+    const PlanBatch* batch = m_changes->batch();
+    // The results name each device by serial number, MAC and address beside the list's ID.
+    QVector<DeviceInfo> entries = batch->entries();
+    for (qsizetype i = 0; i < entries.size() && i < m_run.before.size(); ++i)
+        entries[i].deviceType = m_run.before.at(i).deviceType;
+    if (sameDevices(entries, m_entries))
+        m_entries = entries;
+    emit signalModifyResult(entries);
+    DeviceModifyResultPage results;
+    results.setEntries(entries);
+    std::vector<plan::ReceiptEntry> receipt = batch->receipt();
+    // The site's rules may forbid asking addresses: the receipt says that new ones were not asked.
+    if (!batch->asksAddresses())
+        receipt.insert(receipt.begin(), plan::addressCheckSkippedEntry());
+    results.setReceipt(std::move(receipt));
+    results.setReceiptHistory(batch->historyPath());
+    emit signalCoverMainPage();
+    results.exec();
+    emit signalDisCoverMainPage();
 }
 
 void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool activation) {
@@ -777,9 +718,6 @@ void DeviceModifyPage::showBatchResults(const QVector<DeviceInfo>& entries, bool
     results.setEntries(entries);
     if (m_run.before.size() == entries.size()) {
         std::vector<plan::ReceiptEntry> receipt;
-        // The site's rules may forbid asking addresses: the receipt says that new ones were not asked.
-        if (!activation && !NewAddressCheck::enabled())
-            receipt.push_back(plan::addressCheckSkippedEntry());
         for (qsizetype i = 0; i < entries.size(); ++i)
             receipt.push_back(receiptEntry(i, entries.at(i)));
         results.setReceipt(std::move(receipt));
@@ -798,7 +736,7 @@ void DeviceModifyPage::onForgetPassword() {
         return;
     }
     const VEXA_DEVICE_MY_INFO record = storedRecord(m_entries.first());
-    if (isOnvif(record)) {
+    if (!can(record, VEXA_CAN_RECOVER)) {
         showError(noOnvifRecovery());
         return;
     }

@@ -8,11 +8,13 @@
 #include <QStringList>
 #include <QVector>
 
+#include "aptui/BatchProgressCover.h"
 #include "aptui/Widget.h"
 #include "deployment/Receipt.h"
 #include "discovery/DeviceRecord.h"
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
+#include "plan/ChangeController.h"
 #include "vexa.h"
 
 class QLabel;
@@ -23,10 +25,6 @@ class MultiStateLineEdit;
 
 namespace Ui {
 class DeviceModifyPage;
-}
-
-namespace aptui {
-class BatchProgressCover;
 }
 
 namespace VexaTool {
@@ -60,6 +58,8 @@ public:
     int taskThreads() const;
 
     bool isBusy() const;
+    // The network changes this page runs; the list follows them through their signals.
+    ChangeController* changes() const { return m_changes; }
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     DeviceActivePage* activePage() const { return m_activePage; }
     aptui::BatchProgressCover* progressCover() const;
@@ -67,6 +67,8 @@ public:
 signals:
     void signalModifyResult(QVector<DeviceInfo> entries);
     void signalActiveResult(QVector<DeviceInfo> entries);
+    // A device took its first password: the list learns it from here, never from the page writing the store.
+    void signalActivated(const DeviceKey& key);
     void signalCoverMainPage();
     void signalDisCoverMainPage();
     // A run of device calls started or ended (for the window and for tests).
@@ -96,8 +98,6 @@ private:
         QStringList newAddresses;           // batch modification with DHCP off: each device's new address
         QVector<DeviceInfo> before;         // the entries as the run started, for the receipt
         QStringList leftOut;                // per entry: why it is not sent (empty: it is)
-        QSet<QString> pendingOnvif;         // ONVIF devices whose call has not come back yet
-        QSet<QString> restarting;           // of those, the ones that said goodbye meanwhile: restarting
     };
 
     QPoint dialogPosition() const;
@@ -106,9 +106,10 @@ private:
     void updateLoginRows(const QVector<DeviceInfo>& entries);
     // Why a ticked device cannot take the change (empty: it can). portTyped: a batch that sets a port.
     QString leftOutReason(const VEXA_DEVICE_MY_INFO& record, bool portTyped) const;
-    // An ONVIF device of the running change said goodbye: it restarts to take its new settings.
-    void onDeviceOffline(const VEXA_DEVICE_MY_INFO& record);
-    void settleOnvif(qsizetype index);
+    void showCover(aptui::BatchProgressCover::Operation operation, int total);
+    // A device took the values of a change (the controller's word until the list hears it from the device).
+    // Every change of the run settled: the results, with the receipt, stay until they are closed.
+    void onChangesFinished();
     void showError(const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr);
     void resetPasswordEditors();
     // The parameter form in front, for one device (single) or a batch; enabled: something is ticked.
@@ -119,7 +120,7 @@ private:
     void onRunFinished(const QVector<DeviceOutcome>& outcomes);
     void finishSingle(const DeviceOutcome& outcome);
     void showBatchResults(const QVector<DeviceInfo>& entries, bool activation);
-    // The receipt line of the run's device at index, as it came back in after.
+    // The receipt line of an activation's device at index, as it came back in after.
     plan::ReceiptEntry receiptEntry(qsizetype index, const DeviceInfo& after) const;
     // The record for every device of a batch, and its new address; false (after saying why) when the start
     // address cannot give every device a usable address.
@@ -133,7 +134,8 @@ private:
     DeviceNetParaPage* m_netParaPage = nullptr;
     DeviceActivePage* m_activePage = nullptr;
     QPointer<aptui::BatchProgressCover> m_cover;
-    DeviceTaskRunner* m_runner = nullptr;
+    DeviceTaskRunner* m_runner = nullptr;  // activations
+    ChangeController* m_changes = nullptr; // network changes, one device or a batch
     QVector<DeviceInfo> m_entries;
     ModifyPage m_kind = MODIFY_SINGLE;
     Run m_run;

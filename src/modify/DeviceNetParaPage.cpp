@@ -37,10 +37,6 @@ QByteArray nameBytes(const QString& name) {
     return name.trimmed().toUtf8();
 }
 
-bool isOnvif(const VEXA_DEVICE_MY_INFO& record) {
-    return record.protocol == VEXA_PROTOCOL_ONVIF;
-}
-
 QString onvifPortTip() {
     return QCoreApplication::translate("VexaTool::DeviceNetParaPage",
                                        "An ONVIF device's port is where its service answers; it cannot be changed "
@@ -199,7 +195,7 @@ void DeviceNetParaPage::clearAndLock() {
     m_mac.clear();
     m_shownName.clear();
     m_shownTexts.clear();
-    m_onvif = false;
+    m_portFixed = false;
     resetMarks();
 }
 
@@ -269,7 +265,7 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
             edit->setEnabled(false);
     }
 
-    m_onvif = isOnvif(record);
+    m_portFixed = !can(record, VEXA_CAN_SET_PORT);
     lockForOnvif(record);
     m_shownTexts.clear();
     for (const aptui::MultiStateLineEdit* edit : gridEditors())
@@ -297,7 +293,7 @@ void DeviceNetParaPage::fillFromDevice(const QString& serialNo, const QString& m
 void DeviceNetParaPage::lockForOnvif(const VEXA_DEVICE_MY_INFO& record) {
     const QList<QWidget*> ipv6{m_ui->m_lineEditIPV6Address, m_ui->m_lineEditIPV6Gateway,
                                m_ui->m_lineEditIPV6SubnetMaskLen};
-    if (!isOnvif(record)) {
+    if (can(record, VEXA_CAN_SET_PORT | VEXA_CAN_SET_IPV6)) {
         m_ui->m_lineEditPort->setToolTip(QString());
         for (QWidget* edit : ipv6)
             edit->setToolTip(QString());
@@ -324,25 +320,24 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     std::memset(&record, 0, sizeof record);
 
     bool startAndMask = false;
-    bool gateway = false;
+    int gateways = 0;
     bool port = true;
     bool http = true;
     bool ours = false;
-    bool onvif = false;
+    bool fixedPort = false;
     std::optional<int32_t> ourPort;
     for (const DeviceInfo& entry : entries) {
         std::memset(&record, 0, sizeof record);
         store->get(entry.serialNo, entry.mac, record);
         if (!inTypeRanges(record.deviceTypeCode))
             startAndMask = true;
-        if (isOnvif(record)) {
-            // An ONVIF device takes a gateway; its port is compared with nobody's, as it never gets one.
-            onvif = true;
-            gateway = true;
+        if (takesGateway(record))
+            ++gateways;
+        if (!can(record, VEXA_CAN_SET_PORT)) {
+            // Its port is compared with nobody's, as it never gets one.
+            fixedPort = true;
         } else {
             ours = true;
-            if (record.capabilityLevel == 1)
-                gateway = true;
             if (ourPort && record.port != *ourPort)
                 port = false;
             ourPort = record.port;
@@ -352,8 +347,8 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     }
     port = port && ours;
     m_batchStartEnabled = startAndMask;
-    m_batchGatewayEnabled = gateway;
-    m_batchHasOnvif = onvif;
+    m_batchGatewayEnabled = gateways > 0;
+    m_batchPortsOptional = fixedPort;
 
     for (aptui::MultiStateLineEdit* edit :
          {m_ui->m_lineEditStartIp, m_ui->m_lineEditPort, m_ui->m_lineEditSubnetMask, m_ui->m_lineEditGateway,
@@ -363,10 +358,18 @@ void DeviceNetParaPage::batchFill(const QVector<DeviceInfo>& entries) {
     m_ui->m_lineEditStartIp->setEnabled(startAndMask);
     m_ui->m_lineEditSubnetMask->setEnabled(startAndMask);
     m_ui->m_lineEditPort->setEnabled(port);
-    m_ui->m_lineEditPort->setToolTip(!onvif ? QString()
+    m_ui->m_lineEditPort->setToolTip(!fixedPort ? QString()
                                      : port ? tr("ONVIF devices keep their port: a port typed here leaves them out.")
                                             : onvifPortTip());
-    m_ui->m_lineEditGateway->setEnabled(gateway);
+    m_ui->m_lineEditGateway->setEnabled(gateways > 0);
+    // One rule for every mix: the gateway goes to the devices that take one, the others keep theirs.
+    const int keeping = static_cast<int>(entries.size()) - gateways;
+    m_ui->m_lineEditGateway->setToolTip(
+        keeping == 0 ? QString()
+        : gateways == 0
+            ? tr("None of these devices takes a gateway from a batch: each keeps its own.")
+            : tr("The gateway goes only to the devices that take one: %n of the ticked devices keep their own.",
+                 nullptr, keeping));
     m_ui->m_lineEditHttpPort->setEnabled(http);
     m_ui->m_lineEditRTSP->setEnabled(true);
     m_batchCount = static_cast<int>(entries.size());
@@ -518,14 +521,14 @@ bool DeviceNetParaPage::validateBatch(const QPoint& position) {
     if (m_ui->m_lineEditStartIp->isEnabled())
         checkRequiredAddress(m_ui->m_lineEditStartIp, m_ui->m_labelHintStartIp, position);
     // Beside ONVIF devices the ports are optional: left empty, every device keeps its own.
-    const bool portLeftEmpty = m_batchHasOnvif && m_ui->m_lineEditPort->text().trimmed().isEmpty();
+    const bool portLeftEmpty = m_batchPortsOptional && m_ui->m_lineEditPort->text().trimmed().isEmpty();
     if (m_ui->m_lineEditPort->isEnabled() && !portLeftEmpty)
         checkPort(position);
     if (m_ui->m_lineEditSubnetMask->isEnabled())
         checkMask(position);
     if (m_ui->m_lineEditGateway->isEnabled())
         checkGateway(position);
-    if (!(m_batchHasOnvif && m_ui->m_lineEditHttpPort->text().trimmed().isEmpty()))
+    if (!(m_batchPortsOptional && m_ui->m_lineEditHttpPort->text().trimmed().isEmpty()))
         checkHttpPort(position);
     m_faults = nullptr;
     if (faults.isEmpty())
@@ -557,8 +560,9 @@ VEXA_NET_PARAM DeviceNetParaPage::readSingle() const {
     // A device without DHCP shows the box unticked and locked: it is told "off", whatever flag it reported.
     params.dhcpEnabled = m_ui->m_checkBoxDHCP->isChecked() ? 1 : 0;
     const quint32 http = decimal(m_ui->m_lineEditHttpPort);
-    // An ONVIF device without a web server is told nothing about one (the library would try to open it).
-    if (!m_onvif || m_ui->m_lineEditHttpPort->isEnabled())
+    // A device whose service port is fixed and that has no web server is told nothing about one (the library
+    // would try to open it).
+    if (!m_portFixed || m_ui->m_lineEditHttpPort->isEnabled())
         params.httpPort = static_cast<uint16_t>(http == 0 ? 80 : http);
     if (m_ui->m_checkBoxBatchDHCP->isHidden()) {
         if (changed(m_ui->m_lineEditIPV6Address))
@@ -616,6 +620,35 @@ void DeviceNetParaPage::batchDhcpChange(bool enable) {
     m_ui->m_lineEditStartIp->setEnabled(m_batchStartEnabled);
     m_ui->m_lineEditSubnetMask->setEnabled(m_batchStartEnabled);
     m_ui->m_lineEditGateway->setEnabled(m_batchGatewayEnabled);
+}
+
+bool DeviceNetParaPage::takesGateway(const VEXA_DEVICE_MY_INFO& record) {
+    return can(record, VEXA_CAN_SET_GATEWAY) || record.capabilityLevel == 1;
+}
+
+VEXA_NET_PARAM DeviceNetParaPage::batchParams(const VEXA_DEVICE_MY_INFO& record, VEXA_NET_PARAM params,
+                                              const BatchValues& values, bool dhcpOff, const QString& newAddress,
+                                              const QByteArray& name) {
+    // With the start address locked, the stored address, mask, gateway and DHCP flag go back unchanged.
+    if (dhcpOff && values.startEnabled) {
+        setRecordText(params.ipv4Address, newAddress.toLatin1());
+        setRecordText(params.ipv4SubnetMask, values.mask.toLatin1());
+        // A device that takes no gateway from a batch keeps its own, as the form's tool tip says.
+        if (values.gatewayEnabled && takesGateway(record))
+            setRecordText(params.ipv4Gateway, values.gateway.toLatin1());
+        params.dhcpEnabled = 0;
+    } else if (!dhcpOff) {
+        params.dhcpEnabled = 1;
+    }
+    if (values.port != 0)
+        params.port = static_cast<uint16_t>(values.port);
+    if (values.httpPort != 0)
+        params.httpPort = static_cast<uint16_t>(values.httpPort);
+    params.rtspPort = static_cast<uint16_t>(values.rtspPort);
+    // A name editor left empty (or locked) keeps each device's own name.
+    if (!name.isEmpty())
+        setRecordText(params.deviceName, name);
+    return params;
 }
 
 bool DeviceNetParaPage::eventFilter(QObject* watched, QEvent* event) {

@@ -49,6 +49,13 @@ public:
 
     // The name a batch gives its number-th device (from 1): the pattern with "{n}" replaced by the number.
     static QString batchName(const QString& pattern, int number);
+    // Whether a batch's gateway goes to this device; one that takes none keeps its own, whatever the mix.
+    static bool takesGateway(const VEXA_DEVICE_MY_INFO& record);
+    // The record a batch sends one device: params (what it has) with the batch's values over what it takes;
+    // newAddress is its address of the batch's range, name its new name (empty: it keeps its own).
+    static VEXA_NET_PARAM batchParams(const VEXA_DEVICE_MY_INFO& record, VEXA_NET_PARAM params,
+                                      const BatchValues& values, bool dhcpOff, const QString& newAddress,
+                                      const QByteArray& name);
 
     explicit DeviceNetParaPage(QWidget* parent = nullptr);
     ~DeviceNetParaPage() override;
@@ -116,14 +123,14 @@ private:
     // What the last batch fill allowed, restored when batch DHCP is turned off again.
     bool m_batchStartEnabled = false;
     bool m_batchGatewayEnabled = false;
-    bool m_batchHasOnvif = false;
+    bool m_batchPortsOptional = false; // devices whose port is fixed: left empty, every device keeps its own
     // The device the single layout shows, and its name as shown: an unchanged name goes back as the device's
     // own bytes, however long or old-fashioned.
     QString m_serialNo;
     QString m_mac;
     QString m_shownName;
-    // The single layout shows an ONVIF device: its port and IPv6 are not the form's to change.
-    bool m_onvif = false;
+    // The single layout shows a device whose service port is not the form's to change.
+    bool m_portFixed = false;
     // The texts the single layout was filled with: only an editor whose text differs is checked and sent, so a
     // value the device reported oddly is kept as it is and never blocks a change the user did make.
     QHash<const QObject*, QString> m_shownTexts;

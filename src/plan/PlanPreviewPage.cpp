@@ -5,6 +5,7 @@
 
 #include "PlanPreviewModel.h"
 #include "PlanText.h"
+#include "deployment/NetworkChange.h"
 #include "discovery/PasswordBytes.h"
 #include "ui_PlanPreviewPage.h"
 
@@ -42,11 +43,12 @@ void PlanPreviewPage::setPlan(const QString& fileName, const plan::DeploymentPla
     m_ui->m_labelPlanFileError->setVisible(!fileError.isEmpty());
     m_ui->m_labelPlanSummary->setText(summaryText());
     m_ready = fileError.isEmpty() && m_model->isReady();
-    // ONVIF devices are signed with the run's ONVIF login: the admin password is for our devices only.
-    m_needsPassword = false;
+    // Devices that sign in as a user get the run's login: the admin password is for the others only.
+    std::vector<plan::PlanDevice> planned;
     for (const int device : check.deviceOfRow)
-        if (device >= 0 && static_cast<std::size_t>(device) < devices.size() && !devices[device].onvif)
-            m_needsPassword = true;
+        if (device >= 0 && static_cast<std::size_t>(device) < devices.size())
+            planned.push_back(devices[static_cast<std::size_t>(device)]);
+    m_needsPassword = plan::Credentials::needAdminPassword(planned);
     // A refused plan cannot be applied, so there is nothing to type a password for.
     m_ui->m_lineEditPlanPassword->setEnabled(m_ready && m_needsPassword);
     updateApply();

@@ -139,7 +139,7 @@ QString PlanText::column(PlanField field) {
 
 QStringList PlanText::receiptHeader() {
     return {tr("Time"), tr("Serial Number"), tr("MAC"),     tr("Old Address"), tr("New Address"),
-            tr("Name"), tr("Result"),        tr("Outcome"), tr("Code")};
+            tr("Name"), tr("Result"),        tr("Outcome"), tr("Code"),        tr("Device Says")};
 }
 
 QString PlanText::notSent(const QString& serial) {
@@ -153,6 +153,17 @@ QString PlanText::addressTaken(const std::string& who) {
 
 QString PlanText::stopped() {
     return tr("Not sent: stopped.");
+}
+
+QString PlanText::stoppedWaiting() {
+    return tr("Stopped waiting for the device: the change may be in force; check the device.");
+}
+
+QString PlanText::withDetail(const QString& result, const std::string& detail) {
+    if (detail.empty())
+        return result;
+    return tr("%1 The device says: %2")
+        .arg(result, QString::fromUtf8(detail.data(), static_cast<qsizetype>(detail.size())));
 }
 
 QString PlanText::result(uint32_t code) {

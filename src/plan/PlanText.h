@@ -25,6 +25,10 @@ public:
     static QString stopped();
     // A row not sent because something answered at its new address (who: what answered, in English).
     static QString addressTaken(const std::string& who);
+    // A change sent to a device that had not answered when the run was stopped: it may be in force.
+    static QString stoppedWaiting();
+    // A result with the device's own words about it (none: the result alone).
+    static QString withDetail(const QString& result, const std::string& detail);
 };
 
 } // namespace VexaTool

@@ -31,7 +31,8 @@ plan::ReceiptEntry ReceiptFile::entry(const QDateTime& time, const DeviceInfo& b
             after.ipv4Address.toStdString(),
             name.toStdString(),
             after.result.toStdString(),
-            after.outcome};
+            after.outcome,
+            std::string()};
 }
 
 } // namespace VexaTool

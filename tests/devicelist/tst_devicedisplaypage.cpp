@@ -24,7 +24,7 @@
 #include "discovery/VexaHandler.h"
 #include "fleet/DeviceFleet.h"
 #include "guitoolkit/CTableView.h"
-#include "modify/PlanBatch.h"
+#include "plan/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "support/FakeLibrary.h"
@@ -596,9 +596,9 @@ void TestDeviceDisplayPage::planIsCheckedAgainOnApply() {
 
     // A device that went away while the preview was open: the plan is shown again, marked, and not sent.
     bool sent = false;
-    m_page->planBatch()->setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+    m_page->planBatch()->setSend([&sent](const VexaTool::plan::PlanDevice&, const std::string&, VEXA_NET_PARAM&) {
         sent = true;
-        return VexaTool::DeviceOutcome{};
+        return VexaTool::plan::DeviceReply{};
     });
     m_page->onDeviceLogout(device("SB", "02-00-00-00-00-02", "10.1.0.3"));
     preview->findChild<QPushButton*>(QStringLiteral("m_btnApplyPlan"))->click();

@@ -58,6 +58,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void camerasAreListedAndFillInAfterSignIn();
+    void oneCameraChangedAloneGetsResultsAndAReceipt();
     void threeCamerasTakeConsecutiveAddresses();
     void aPlanOverBothProtocolsApplies();
     void theExportListsBoth();
@@ -189,6 +190,49 @@ void TestMixedFleet::camerasAreListedAndFillInAfterSignIn() {
                                   camera.value(QStringLiteral("ipv4")), 20000);
     }
     QCOMPARE(m_window->listPage()->model()->rowCount(), kOurs + kCameras);
+}
+
+void TestMixedFleet::oneCameraChangedAloneGetsResultsAndAReceipt() {
+    const Device camera = cameras().first();
+    const QString serial = camera.value(QStringLiteral("serial"));
+    tickOnly({serial});
+    VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
+    QTRY_COMPARE(modify->entries().size(), 1);
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditIpAddress")->setText(QStringLiteral("127.70.4.1"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditSubnetMask")->setText(QStringLiteral("255.255.255.0"));
+    child<aptui::MultiStateLineEdit>(modify, "m_lineEditGateway")->setText(QStringLiteral("127.70.4.254"));
+    // A single change has what a batch has: a Stop while the camera restarts, then a results page that stays.
+    bool stopOffered = false;
+    QTimer watchCover;
+    connect(&watchCover, &QTimer::timeout, this, [&] {
+        if (modify->progressCover() && modify->progressCover()->isVisible() && modify->progressCover()->stopOffered())
+            stopOffered = true;
+    });
+    watchCover.start(20);
+    QStringList row;
+    QString receiptPath;
+    QVERIFY2(throughDialog([&] { QTest::mouseClick(child<QPushButton>(modify, "m_btnModify"), Qt::LeftButton); },
+                           [&](QDialog* dialog) {
+                               auto* results = qobject_cast<VexaTool::DeviceModifyResultPage*>(dialog);
+                               if (results != nullptr) {
+                                   for (int column = 0; column < results->model()->columnCount(); ++column)
+                                       row << results->model()->item(0, column)->text();
+                                   receiptPath = child<QLabel>(results, "m_labelReceiptPath")->text();
+                                   // The picture of it for the manual, when asked for.
+                                   const QString shots = qEnvironmentVariable("VEXA_SCREENSHOT_DIR");
+                                   if (!shots.isEmpty())
+                                       results->grab().save(shots + QStringLiteral("/single_onvif_change_results.png"));
+                               }
+                               dialog->accept();
+                           }),
+             qPrintable(m_driver->texts().join(QLatin1Char('|'))));
+    watchCover.stop();
+    QVERIFY(stopOffered);
+    // Named by serial number and address, with no warning toast in place of the results.
+    QVERIFY2(row.contains(serial), qPrintable(row.join(QLatin1Char('|'))));
+    QVERIFY2(row.contains(QStringLiteral("127.70.4.1")), qPrintable(row.join(QLatin1Char('|'))));
+    QVERIFY2(receiptPath.contains(QStringLiteral("receipts")), qPrintable(receiptPath));
+    QCOMPARE(cameras().value(serial).value(QStringLiteral("ipv4")), QStringLiteral("127.70.4.1"));
 }
 
 void TestMixedFleet::threeCamerasTakeConsecutiveAddresses() {

@@ -28,6 +28,8 @@
 #include "modify/DeviceNetParaPage.h"
 #include "modify/DeviceTaskRunner.h"
 #include "outcome/ErrorText.h"
+#include "plan/ChangeController.h"
+#include "plan/PlanText.h"
 #include "plan/ReceiptHistory.h"
 #include "support/FakeLibrary.h"
 #include "support/ListRows.h"
@@ -426,28 +428,50 @@ void TestDeviceModifyPage::batchActivationResults() {
 
 void TestDeviceModifyPage::singleModification_data() {
     QTest::addColumn<uint>("code");
-    QTest::addColumn<QString>("warning");
-    QTest::newRow("success") << 0u << u"Modify network parameters succeed."_qs;
-    QTest::newRow("2009") << 2009u << u"Device deny."_qs;
-    QTest::newRow("2011") << 2011u << u"Time out."_qs;
-    QTest::newRow("2012 locked") << 2012u << VexaTool::ErrorText::withCode(2012);
-    QTest::newRow("unknown code") << 4242u << u"Error4242:others"_qs;
+    QTest::addColumn<QString>("says"); // the device's own words
+    QTest::addColumn<QString>("result");
+    using VexaTool::ErrorText;
+    QTest::newRow("success") << 0u << QString() << QString();
+    QTest::newRow("2009") << 2009u << QString() << ErrorText::text(ErrorText::Form::BatchModification, 2009);
+    QTest::newRow("2011") << 2011u << QString() << ErrorText::text(ErrorText::Form::BatchModification, 2011);
+    QTest::newRow("2012 locked") << 2012u << QString() << ErrorText::text(ErrorText::Form::BatchModification, 2012);
+    QTest::newRow("refused in the device's own words")
+        << 2033u << u"ter:InvalidArgVal: no such address"_qs
+        << VexaTool::PlanText::withDetail(ErrorText::text(ErrorText::Form::BatchModification, 2033),
+                                          "ter:InvalidArgVal: no such address");
 }
 
 void TestDeviceModifyPage::singleModification() {
     QFETCH(uint, code);
-    QFETCH(QString, warning);
+    QFETCH(QString, says);
+    QFETCH(QString, result);
     const QVector<DeviceInfo> entries = batch(1);
     fakelib::codes.insert(entries[0].mac.toLatin1(), code);
+    fakelib::details.insert(entries[0].mac.toLatin1(), says.toUtf8());
     m_page->onCurrentSelectionChange(MODIFY_SINGLE, entries);
     edit("m_lineEditAdminPassword")->setText(u"Admin-123"_qs);
     edit("m_lineEditIpAddress")->setText(u"10.20.000.077"_qs);
     QSignalSpy modified(m_page.get(), &DeviceModifyPage::signalModifyResult);
+    // One device ends as a batch does: on a results page that stays until closed, with its receipt.
+    QString shown;
+    std::vector<VexaTool::plan::ReceiptEntry> receipt;
     ModalWatcher watcher;
+    watcher.onOther = [&](QWidget* modal) {
+        if (auto* results = qobject_cast<VexaTool::DeviceModifyResultPage*>(modal)) {
+            const QStandardItem* cell = results->model()->item(0, 4);
+            shown = cell->data(Qt::AccessibleTextRole).toString();
+            receipt = results->receipt();
+        }
+        qobject_cast<QDialog*>(modal)->accept();
+    };
     click("m_btnModify");
-    QTRY_COMPARE(watcher.warnings, QStringList{warning});
+    QTRY_COMPARE(modified.count(), 1);
+    QTRY_VERIFY(!receipt.empty());
+    QVERIFY(watcher.warnings.isEmpty());
+    QCOMPARE(shown, code == 0 ? VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, 0) : result);
+    QCOMPARE(QString::fromStdString(receipt.back().detail), says);
+    QCOMPARE(QString::fromStdString(receipt.back().newAddress), u"10.20.0.77"_qs);
     QCOMPARE(QByteArray(fakelib::sent.value(entries[0].mac.toLatin1()).ipv4Address), QByteArray("10.20.0.77"));
-    QCOMPARE(modified.count(), code == 0 ? 1 : 0);
     QCOMPARE(recordText(stored(entries[0]).ipv4Address), code == 0 ? u"10.20.0.77"_qs : u"10.20.0.10"_qs);
 }
 
@@ -703,10 +727,10 @@ void TestDeviceModifyPage::stopLeavesTheRestNotSent() {
     ModalWatcher watcher;
     watcher.onOther = [&results](QWidget* modal) { readResults(modal, results); };
     // Stop as the first device answers: two calls may be in flight then, the rest has not started.
-    auto* runner = m_page->findChild<VexaTool::DeviceTaskRunner*>();
-    QVERIFY(runner);
+    auto* changes = m_page->findChild<VexaTool::ChangeController*>();
+    QVERIFY(changes);
     bool stopped = false;
-    connect(runner, &VexaTool::DeviceTaskRunner::signalOutcome, this, [this, &stopped] {
+    connect(changes, &VexaTool::ChangeController::signalChangeSettled, this, [this, &stopped] {
         if (stopped)
             return;
         stopped = true;
@@ -719,10 +743,13 @@ void TestDeviceModifyPage::stopLeavesTheRestNotSent() {
     int notSent = 0;
     for (int i = 0; i < entries.size(); ++i) {
         const bool called = fakelib::calls.contains(entries[i].mac.toLatin1());
-        if (sentBack[i].result == u"Not sent"_qs) {
+        if (sentBack[i].result == VexaTool::PlanText::stopped()) {
             ++notSent;
             QVERIFY(!called);
             QCOMPARE(recordText(stored(entries[i]).ipv4Address), entries[i].ipv4Address);
+        } else if (sentBack[i].outcome.kind == VexaTool::Outcome::Kind::Unknown) {
+            // Gone out as Stop was pressed: not waited for; its outcome comes when the device answers.
+            QCOMPARE(sentBack[i].result, VexaTool::PlanText::stoppedWaiting());
         } else {
             QVERIFY(called);
             QCOMPARE(sentBack[i].result, u"Succeed"_qs);
@@ -731,8 +758,10 @@ void TestDeviceModifyPage::stopLeavesTheRestNotSent() {
     }
     QVERIFY2(notSent >= 6, qPrintable(QString::number(notSent)));
     // The devices not sent are the tail of the selection.
-    QCOMPARE(sentBack.last().result, u"Not sent"_qs);
-    QCOMPARE(results.failCaption, u"Failed Number: %1"_qs.arg(notSent));
+    QCOMPARE(sentBack.last().result, VexaTool::PlanText::stopped());
+    const auto failed = std::count_if(sentBack.cbegin(), sentBack.cend(),
+                                      [](const DeviceInfo& entry) { return !entry.outcome.isDone(); });
+    QCOMPARE(results.failCaption, u"Failed Number: %1"_qs.arg(failed));
 }
 
 void TestDeviceModifyPage::forgetPassword_data() {

@@ -28,6 +28,8 @@ private slots:
     void validateBatch();
     void ipv6Editors_data();
     void ipv6Editors();
+    void batchGatewayGoesOnlyWhereItIsTaken_data();
+    void batchGatewayGoesOnlyWhereItIsTaken();
     void batchFillFlags_data();
     void batchFillFlags();
     void oddReportedValuesAreKeptUnlessChanged_data();
@@ -239,6 +241,59 @@ void TestDeviceNetParaPage::ipv6Editors() {
     // Locked editors send nothing of their own: the device's values go back as it has them.
     const VEXA_NET_PARAM params = m_form->readSingle();
     QCOMPARE(QByteArray(params.ipv6Address), QByteArray("fe80::64"));
+}
+
+void TestDeviceNetParaPage::batchGatewayGoesOnlyWhereItIsTaken_data() {
+    QTest::addColumn<QString>("selection"); // per device: 0 or 1 ours at that capability level, o an ONVIF device
+    QTest::addColumn<bool>("fieldOpen");
+    QTest::addColumn<QString>("gateways"); // what each device is sent: n the batch's gateway, k its own
+    QTest::addColumn<int>("keeping");      // devices the field's tool tip says keep their own
+    QTest::newRow("ours alone at level 0: locked, each keeps its own") << u"00"_qs << false << u"kk"_qs << 2;
+    QTest::newRow("ours at level 1 take it") << u"11"_qs << true << u"nn"_qs << 0;
+    QTest::newRow("a mix: ours at level 0 keep theirs beside ONVIF") << u"0o1"_qs << true << u"knn"_qs << 1;
+    QTest::newRow("ONVIF alone") << u"oo"_qs << true << u"nn"_qs << 0;
+}
+
+void TestDeviceNetParaPage::batchGatewayGoesOnlyWhereItIsTaken() {
+    QFETCH(QString, selection);
+    QFETCH(bool, fieldOpen);
+    QFETCH(QString, gateways);
+    QFETCH(int, keeping);
+    QVector<DeviceInfo> entries;
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    for (int i = 0; i < selection.size(); ++i) {
+        DeviceSample sample = numbered(i);
+        sample.typeCode = 0x1000; // outside the ranges: the start address is open
+        sample.capability = static_cast<uint8_t>(selection.at(i) == u'1' ? 1 : 0);
+        VEXA_DEVICE_MY_INFO record = makeRecord(sample);
+        if (selection.at(i) == u'o')
+            record.protocol = VEXA_PROTOCOL_ONVIF;
+        VEXA::DeviceStore::instance()->add(record);
+        records << record;
+        entries << DeviceInfo{QString::number(i + 1), sample.typeName, sample.ipv4, sample.serial, sample.mac, {}};
+    }
+    m_form->setBatchLayout();
+    m_form->batchFill(entries);
+    QCOMPARE(edit("m_lineEditGateway")->isEnabled(), fieldOpen);
+    // The rule is on the form: the tool tip counts the devices that keep their own.
+    QCOMPARE(edit("m_lineEditGateway")->toolTip().isEmpty(), keeping == 0);
+    if (keeping > 0 && fieldOpen)
+        QVERIFY(edit("m_lineEditGateway")->toolTip().contains(QString::number(keeping)));
+    DeviceNetParaPage::BatchValues values;
+    values.startEnabled = true;
+    values.gatewayEnabled = fieldOpen;
+    values.mask = u"255.255.0.0"_qs;
+    values.gateway = fieldOpen ? u"127.70.0.254"_qs : QString();
+    for (int i = 0; i < records.size(); ++i) {
+        VEXA_NET_PARAM current;
+        std::memset(&current, 0, sizeof current);
+        VEXA::DeviceStore::instance()->readNetParams(entries[i].serialNo, entries[i].mac, current);
+        const VEXA_NET_PARAM sent = DeviceNetParaPage::batchParams(records[i], current, values, true,
+                                                                   QStringLiteral("127.70.9.%1").arg(i + 1), {});
+        QCOMPARE(QString::fromLatin1(sent.ipv4Address), QStringLiteral("127.70.9.%1").arg(i + 1));
+        QCOMPARE(QString::fromLatin1(sent.ipv4Gateway),
+                 gateways.at(i) == u'n' ? u"127.70.0.254"_qs : recordText(records[i].ipv4Gateway));
+    }
 }
 
 void TestDeviceNetParaPage::batchFillFlags_data() {

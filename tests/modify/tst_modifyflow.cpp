@@ -12,7 +12,9 @@
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "modify/DeviceTaskRunner.h"
+#include "outcome/ErrorText.h"
+#include "plan/ChangeController.h"
+#include "plan/PlanText.h"
 
 using namespace modifytest;
 using VexaTool::DeviceModifyPage;
@@ -20,6 +22,18 @@ using VexaTool::DeviceModifyPage;
 namespace {
 
 // Devices of the flow: eleven to activate, one to change alone, ten for the counted batch, ten to stop.
+// The rows of a results page as "serial=address=result" (the result empty for a success, which shows an icon).
+QStringList resultsOf(QWidget* modal) {
+    QStringList rows;
+    if (auto* results = qobject_cast<VexaTool::DeviceModifyResultPage*>(modal)) {
+        for (int row = 0; row < results->model()->rowCount(); ++row)
+            rows << results->model()->item(row, 3)->text() + u'=' + results->model()->item(row, 2)->text() + u'=' +
+                        results->model()->item(row, 4)->text();
+    }
+    qobject_cast<QDialog*>(modal)->accept();
+    return rows;
+}
+
 QString deviceLine(const QString& serial, int index, int activation, int typeCode) {
     return QStringLiteral("serial=%1\tmac=02-56-e2-00-00-%2\tipv4=127.30.0.%3\tmask=255.255.0.0\tgateway=127.30.0.1\t"
                           "typeCode=%4\tport=8000\tchannels=1\taux=0\tsoftware=V5.7.2\tdsp=V7.3\tbootTime=2024-08-18 "
@@ -230,9 +244,12 @@ void TestModifyFlow::modifyOneWithCanonicalAddress() {
     edit("m_lineEditGateway")->setText(u"192.168.1.001"_qs);
     edit("m_lineEditDeviceName")->setText(u"Front door"_qs);
     QSignalSpy modified(m_page.get(), &DeviceModifyPage::signalModifyResult);
+    QStringList results;
     ModalWatcher watcher;
+    watcher.onOther = [&results](QWidget* modal) { results << resultsOf(modal); };
     click("m_btnModify");
-    QTRY_COMPARE_WITH_TIMEOUT(watcher.warnings, QStringList{u"Modify network parameters succeed."_qs}, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(results, QStringList{one[0].serialNo + u"=192.168.1.10="_qs}, 15000);
+    QVERIFY(watcher.warnings.isEmpty());
     QCOMPARE(modified.count(), 1);
     const auto device = state().value(one[0].serialNo);
     QCOMPARE(device.value(u"ipv4"_qs), u"192.168.1.10"_qs);
@@ -249,10 +266,18 @@ void TestModifyFlow::wrongAdminPasswordChangesNothing() {
     edit("m_lineEditAdminPassword")->setText(u"Wrong-999"_qs);
     edit("m_lineEditIpAddress")->setText(u"192.168.1.99"_qs);
     QSignalSpy modified(m_page.get(), &DeviceModifyPage::signalModifyResult);
+    QStringList results;
     ModalWatcher watcher;
+    watcher.onOther = [&results](QWidget* modal) { results << resultsOf(modal); };
     click("m_btnModify");
-    QTRY_COMPARE_WITH_TIMEOUT(watcher.warnings, QStringList{u"Device deny."_qs}, 15000);
-    QCOMPARE(modified.count(), 0);
+    // The outcome stays on the results page, with the device at the address it kept.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        results,
+        QStringList{one[0].serialNo + u'=' + before.value(u"ipv4"_qs) + u'=' +
+                    VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, VEXA_ERR_DEVICE_REFUSED)},
+        15000);
+    QVERIFY(watcher.warnings.isEmpty());
+    QVERIFY(!modified.first().first().value<QVector<DeviceInfo>>().first().outcome.isDone());
     QCOMPARE(state().value(one[0].serialNo), before);
     QCOMPARE(recordText(stored(one[0]).ipv4Address), before.value(u"ipv4"_qs));
 }
@@ -308,9 +333,9 @@ void TestModifyFlow::stopInTheMiddleLeavesTheRestUntouched() {
     m_page->onCurrentSelectionChange(MODIFY_BATCH, ten);
     fillBatch(u"10.77.0.10"_qs, u"255.255.0.0"_qs);
     // Stop as soon as the first device has answered, as an installer would press it.
-    auto* runner = m_page->findChild<VexaTool::DeviceTaskRunner*>();
-    QVERIFY(runner);
-    connect(runner, &VexaTool::DeviceTaskRunner::signalOutcome, this, [this] {
+    auto* changes = m_page->findChild<VexaTool::ChangeController*>();
+    QVERIFY(changes);
+    connect(changes, &VexaTool::ChangeController::signalChangeSettled, this, [this] {
         auto* stop = m_page->progressCover()->findChild<QPushButton*>(u"m_btnBatchStop"_qs);
         if (stop->isEnabled())
             stop->click();
@@ -329,9 +354,12 @@ void TestModifyFlow::stopInTheMiddleLeavesTheRestUntouched() {
     int notSent = 0;
     for (int i = 0; i < 10; ++i) {
         const auto device = devices.value(ten[i].serialNo);
-        if (rows[i].result == u"Not sent"_qs) {
+        if (rows[i].result == VexaTool::PlanText::stopped()) {
             ++notSent;
             QCOMPARE(device, before.value(ten[i].serialNo));
+        } else if (rows[i].outcome.kind == VexaTool::Outcome::Kind::Unknown) {
+            // Gone out as Stop was pressed: given up waiting for, the device decides.
+            QCOMPARE(rows[i].result, VexaTool::PlanText::stoppedWaiting());
         } else {
             QCOMPARE(rows[i].result, u"Succeed"_qs);
             QCOMPARE(device.value(u"ipv4"_qs), u"10.77.0.%1"_qs.arg(10 + i));

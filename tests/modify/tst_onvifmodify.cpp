@@ -17,6 +17,7 @@
 #include "modify/DeviceModifyResultPage.h"
 #include "modify/DeviceNetParaPage.h"
 #include "outcome/ErrorText.h"
+#include "plan/ChangeController.h"
 #include "vexa.h"
 
 using namespace modifytest;
@@ -338,12 +339,17 @@ void TestOnvifModify::restartShowsAndTheResultSaysWhetherItCameBack() {
     edit("m_lineEditDeviceName")->setText(u"Yard"_qs);
     edit("m_lineEditGateway")->setText(u"127.71.0.254"_qs);
     fakelib::hold = true;
+    auto* changes = m_page->findChild<VexaTool::ChangeController*>();
+    QVERIFY(changes);
+    QSignalSpy started(changes, &VexaTool::ChangeController::signalChangeStarted);
     QSignalSpy modified(m_page, &DeviceModifyPage::signalModifyResult);
     ModalWatcher watcher;
     watcher.onOther = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); };
     click("m_btnModify");
     QTRY_VERIFY(m_page->progressCover() != nullptr && m_page->progressCover()->isVisible());
     QVERIFY(!m_page->progressCover()->text().contains(u"Restarting"_qs));
+    // Every change has gone out (the fake holds them there): from now on each device may restart.
+    QTRY_COMPARE(started.count(), 3);
     // The second device says goodbye while its call runs: it restarts to take its new address.
     VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
     emit handler->signalDeviceOffline(stored(entries[1]));

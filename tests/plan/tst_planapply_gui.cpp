@@ -19,7 +19,7 @@
 #include "discovery/DeviceStore.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyResultPage.h"
-#include "modify/PlanBatch.h"
+#include "plan/PlanBatch.h"
 #include "plan/PlanPreviewModel.h"
 #include "plan/PlanPreviewPage.h"
 #include "support/SimulatorProcess.h"
@@ -243,7 +243,7 @@ void TestPlanApplyGui::hundredDevicesTakeTheirOwnRows() {
     // Every line as wide as the header (which now also stores each outcome's kind and code).
     QVERIFY(parsed.records.front().fields.size() >= std::size_t(7));
     for (std::size_t r = 1; r < parsed.records.size(); ++r) {
-        QCOMPARE(parsed.records[r].fields.size(), std::size_t(9));
+        QCOMPARE(parsed.records[r].fields.size(), parsed.records.front().fields.size());
         QCOMPARE(parsed.records[r].fields[7], std::string("done"));
         QCOMPARE(parsed.records[r].fields[8], std::string("0"));
         if (parsed.records[r].fields[5].find("s\xc3\xbc"

@@ -181,7 +181,7 @@ void TestPlanPreviewModel::passwordOnlyForOurDevices() {
     QFETCH(bool, needsPassword);
     std::vector<plan::PlanDevice> devices = kDevices;
     plan::PlanDevice camera = planDevice("CAM1", "02-56-01-00-00-09", "127.17.0.9");
-    camera.onvif = true;
+    camera.capabilities = VEXA_SIGNS_IN_AS_USER;
     camera.port = 80;
     devices.push_back(camera);
     PlanPreviewPage page;

@@ -56,7 +56,7 @@ std::vector<PlanDevice> mixedFleet() {
         device("CAM2", "0a-00-00-00-00-02", "127.70.1.2"),  device("", "", "127.70.1.3"),
         device("VX105", "02-56-01-00-00-09", "127.70.1.4"), device("CAM4", "0a-00-00-00-00-04", "127.70.1.4")};
     for (size_t i = 1; i < devices.size(); ++i)
-        devices[i].onvif = i != 4;
+        devices[i].capabilities = i != 4 ? uint32_t(VEXA_SIGNS_IN_AS_USER) : uint32_t(VEXA_CAN_SET_PORT);
     devices[1].port = 8080;
     devices[2].port = 80;
     devices[3].detailsRead = false;
@@ -579,11 +579,11 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
         std::atomic<bool> stop{false};
         QStringList sent;
         QStringList outcomes;
-        const auto modify = [&](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
+        const auto send = [&](const PlanDevice& device, const std::string&, VEXA_NET_PARAM& params) {
             sent << QString::fromStdString(device.serial) + QLatin1Char('@') + QString::fromLatin1(params.ipv4Address);
             if (c.stopAfterFirst)
                 stop = true;
-            return device.serial == c.failing ? 2011u : 0u;
+            return DeviceReply{device.serial == c.failing ? 2011u : 0u, {}};
         };
         const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
             outcomes << QString::fromStdString(devices[static_cast<size_t>(change.device)].serial + " " +
@@ -597,7 +597,8 @@ void TestPlanValidator::applyingKeepsAddressesApart() {
             asked << QString::fromStdString(address);
             return std::string(c.answering);
         };
-        const size_t notDone = applyPlannedChanges(changes, devices, check, modify, report, &stop, ask);
+        const size_t notDone =
+            applyPlannedChanges(changes, devices, check, NetworkChange(send, ask, true), Credentials{}, report, &stop);
         QCOMPARE(asked.join(QLatin1Char(' ')), QString::fromLatin1(c.asked));
         QCOMPARE(outcomes.join(QLatin1Char('|')), QString::fromLatin1(c.expected));
         QCOMPARE(notDone, static_cast<size_t>(3 - outcomes.filter(QStringLiteral("Succeed")).size()));

@@ -28,9 +28,9 @@ void TestReceiptFile::savesWhatItReadsBack() {
     const QString path = dir.filePath(QStringLiteral("receipt.csv"));
     const std::vector<plan::ReceiptEntry> entries = {
         {"2026-12-08 09:15:02", "VX100", "02-56-01-00-00-01", "127.17.0.1", "127.60.1.1", "门厅, 东 \"1\"", "成功",
-         Outcome::done()},
+         Outcome::done(), ""},
         {"2026-12-08 09:15:03", "VX101", "02-56-01-00-00-02", "127.17.0.2", "127.60.1.2", "=HYPERLINK(\"x\")",
-         "Error2011:time out", Outcome::ofCode(2011)},
+         "Error2011:time out", Outcome::ofCode(2011), "=cmd: no such address"},
     };
     QString error;
     QVERIFY2(ReceiptFile::save(path, entries, &error), qPrintable(error));
@@ -41,8 +41,9 @@ void TestReceiptFile::savesWhatItReadsBack() {
     const auto parsed = plan::CsvReader::parse(std::string_view(data.constData(), static_cast<size_t>(data.size())));
     QCOMPARE(parsed.error, plan::CsvReader::Error::None);
     QCOMPARE(parsed.records.size(), size_t(3));
-    QCOMPARE(parsed.records[0].fields, (std::vector<std::string>{"Time", "Serial Number", "MAC", "Old Address",
-                                                                 "New Address", "Name", "Result", "Outcome", "Code"}));
+    QCOMPARE(parsed.records[0].fields,
+             (std::vector<std::string>{"Time", "Serial Number", "MAC", "Old Address", "New Address", "Name", "Result",
+                                       "Outcome", "Code", "Device Says"}));
     // Beside the sentence, in whatever language it is, the outcome in fixed words a script can read.
     QCOMPARE(parsed.records[1].fields[7], std::string("done"));
     QCOMPARE(parsed.records[1].fields[8], std::string("0"));
@@ -53,6 +54,9 @@ void TestReceiptFile::savesWhatItReadsBack() {
     QCOMPARE(parsed.records[2].fields[5], "'" + entries[1].name);
     QCOMPARE(std::string(plan::CsvWriter::unguard(parsed.records[2].fields[5])), entries[1].name);
     QCOMPARE(parsed.records[2].fields[6], std::string("Error2011:time out"));
+    // The device's own words have a column of their own, as inert as a name.
+    QCOMPARE(std::string(plan::CsvWriter::unguard(parsed.records[2].fields[9])), entries[1].detail);
+    QCOMPARE(parsed.records[1].fields[9], std::string());
 }
 
 void TestReceiptFile::failedSaveKeepsTheOldFile() {
@@ -62,7 +66,7 @@ void TestReceiptFile::failedSaveKeepsTheOldFile() {
     QVERIFY(!missing.isEmpty());
 
     const QString path = dir.filePath(QStringLiteral("receipt.csv"));
-    QVERIFY(ReceiptFile::save(path, {{"t", "VX1", "m", "a", "b", "n", "Succeed"}}));
+    QVERIFY(ReceiptFile::save(path, {{"t", "VX1", "m", "a", "b", "n", "Succeed", {}, {}}}));
     QFile before(path);
     QVERIFY(before.open(QIODevice::ReadOnly));
     const QByteArray old = before.readAll();
@@ -70,7 +74,7 @@ void TestReceiptFile::failedSaveKeepsTheOldFile() {
     // The folder is read-only now: the new receipt cannot be written beside the old one.
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     QString error;
-    const bool saved = ReceiptFile::save(path, {{"t", "VX2", "m", "a", "b", "n", "Succeed"}}, &error);
+    const bool saved = ReceiptFile::save(path, {{"t", "VX2", "m", "a", "b", "n", "Succeed", {}, {}}}, &error);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (saved)
         QSKIP("the folder stayed writable (running with privileges that ignore permissions)");

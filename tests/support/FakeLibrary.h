@@ -209,12 +209,20 @@ inline int activate(const char* serial, const char*) {
     return ok;
 }
 
+// What a device says about its failure, by MAC, as the library keeps it for the calling thread.
+inline QHash<QByteArray, QByteArray> details;
+inline thread_local QByteArray tlsDetail;
 inline int modify(const char* mac, const char*, VEXA_NET_PARAM* params) {
     {
         std::lock_guard<std::mutex> lock(mutex());
         sent.insert(QByteArray(mac), *params);
+        tlsDetail = details.value(QByteArray(mac));
     }
     return answer(QByteArray(mac));
+}
+
+inline int lastErrorDetail(char* buffer, uint32_t size) {
+    return std::snprintf(buffer, size, "%s", tlsDetail.constData());
 }
 
 // ONVIF: the refusal each device gave to the last login, by endpoint reference, and the login the program set.
@@ -269,6 +277,7 @@ inline void install() {
     library.resetPassword = &resetPassword;
     library.resetDefaultPassword = &resetDefaultPassword;
     library.lastError = &lastError;
+    library.lastErrorDetail = &lastErrorDetail;
     library.onvifRefusal = &onvifRefusal;
     library.setOnvifCredentials = &setOnvifCredentials;
     library.setOnvifCredentialsFor = &setOnvifCredentialsFor;
@@ -280,6 +289,7 @@ inline void reset() {
     state() = State();
     hold() = false;
     codes.clear();
+    details.clear();
     calls.clear();
     sent.clear();
     refusals.clear();

@@ -19,6 +19,7 @@ inline VexaTool::plan::PlanDevice planDevice(const std::string& serial, const st
     d.rtspPort = 554;
     d.activated = true;
     d.supportsDhcp = true;
+    d.capabilities = VEXA_CAN_ACTIVATE | VEXA_CAN_RECOVER | VEXA_CAN_SET_PORT | VEXA_CAN_SET_IPV6;
     return d;
 }
 

@@ -18,6 +18,7 @@
 #include "SafeText.h"
 #include "deployment/DeploymentPlan.h"
 #include "deployment/FieldText.h"
+#include "deployment/NetworkChange.h"
 #include "deployment/PlanApply.h"
 #include "deployment/PlanValidator.h"
 #include "deployment/Receipt.h"
@@ -66,7 +67,7 @@ std::vector<std::string> onvifNamed(const DeploymentPlan& plan, Heard& heard) {
                                (!row.serial.empty() && row.serial == fieldText(info.serialNo)) ||
                                (!row.mac.empty() && lowerMac(row.mac) == lowerMac(fieldText(info.mac)));
             any = any || named;
-            if (named && isOnvif(info))
+            if (named && can(info, VEXA_SIGNS_IN_AS_USER))
                 out.push_back(fieldText(info.endpointReference));
         }
         if (!any)
@@ -76,25 +77,8 @@ std::vector<std::string> onvifNamed(const DeploymentPlan& plan, Heard& heard) {
 }
 
 PlanDevice planDevice(const VEXA_DEVICE_INFO& info) {
-    PlanDevice d;
-    d.serial = fieldText(info.serialNo);
-    d.mac = fieldText(info.mac);
-    d.ipv4 = fieldText(info.ipv4Address);
-    d.mask = fieldText(info.ipv4SubnetMask);
-    d.gateway = fieldText(info.ipv4Gateway);
-    d.ipv6Address = fieldText(info.ipv6Address);
-    d.ipv6Gateway = fieldText(info.ipv6Gateway);
-    d.name = VexaTool::plan::deviceTextUtf8(fieldText(info.deviceName));
-    d.port = info.port > 0 ? static_cast<uint32_t>(info.port) : 0;
-    d.httpPort = info.httpPort;
-    d.rtspPort = info.rtspPort;
-    d.ipv6PrefixLength = info.ipv6PrefixLength;
-    d.dhcpEnabled = info.dhcpEnabled != 0;
-    d.supportsDhcp = (info.supportFlags & VEXA_SUPPORT_DHCP) != 0;
-    d.activated = info.activationState == 0;
-    d.onvif = isOnvif(info);
-    d.detailsRead = !d.onvif || detailsRead(info);
-    return d;
+    return planDeviceOf(info, VEXA_DeviceCapabilities(info.protocol),
+                        !can(info, VEXA_DETAILS_READ_LATER) || detailsRead(info));
 }
 
 std::string json(const std::string& value) {
@@ -285,7 +269,7 @@ int applyPlan(const std::vector<std::string>& argsIn) {
             const VEXA_DEVICE_INFO& info = entry.second;
             // Kept in the check's view all the same: its address is taken, and a row naming it says why it
             // cannot be planned.
-            if (isOnvif(info) && !detailsRead(info))
+            if (can(info, VEXA_DETAILS_READ_LATER) && !detailsRead(info))
                 std::fprintf(stderr, "vexa apply-plan: ONVIF device %s at %s cannot be planned: details %s\n",
                              terminalText(fieldText(info.endpointReference)).c_str(),
                              terminalText(fieldText(info.ipv4Address)).c_str(), detailsText(info.detailsState));
@@ -330,32 +314,36 @@ int applyPlan(const std::vector<std::string>& argsIn) {
             std::fprintf(stderr, "vexa apply-plan: cannot write the receipt %s\n", receiptPath.c_str());
         }
     }
-    const auto modify = [&password](const PlanDevice& device, VEXA_NET_PARAM& params) -> uint32_t {
-        const bool ok = VEXA_ModifyDeviceNetParam(device.mac.c_str(), password.c_str(), &params);
-        return ok ? VEXA_NOERROR : VEXA_GetLastError();
+    const auto send = [](const PlanDevice& device, const std::string& secret, VEXA_NET_PARAM& params) {
+        DeviceReply reply;
+        if (VEXA_ModifyDeviceNetParam(device.mac.c_str(), secret.c_str(), &params))
+            return reply;
+        reply.code = VEXA_GetLastError();
+        char detail[512] = {};
+        VEXA_GetLastErrorDetail(detail, sizeof detail);
+        reply.detail = detail;
+        return reply;
     };
     const auto report = [&](const PlannedChange& change, const ApplyOutcome& outcome) {
         const PlanRow& row = plan.rows()[static_cast<size_t>(change.row)];
         const PlanDevice& device = devices[static_cast<size_t>(change.device)];
         // The name as the plan wrote it (UTF-8); the device got its Latin-1 bytes.
-        ReceiptEntry entry{localTimeNow(),
-                           device.serial,
-                           device.mac,
-                           change.oldAddress,
-                           change.newAddress,
-                           row.name,
-                           resultText(outcome, outcome.holderSerial, outcome.answered),
-                           outcome};
+        const ReceiptEntry entry =
+            NetworkChange::receiptEntry(change, device, row.name, outcome, NetworkChange::englishResult(outcome));
         if (asJson)
             std::printf("{\"line\":%d,\"time\":%s,\"serialNo\":%s,\"mac\":%s,\"oldAddress\":%s,\"newAddress\":%s,"
-                        "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s}\n",
+                        "\"name\":%s,\"sent\":%s,\"code\":%u,\"result\":%s,\"detail\":%s}\n",
                         row.line, json(entry.time).c_str(), json(entry.serial).c_str(), json(entry.mac).c_str(),
                         json(entry.oldAddress).c_str(), json(entry.newAddress).c_str(), json(entry.name).c_str(),
-                        outcome.wasSent() ? "true" : "false", outcome.code, json(entry.result).c_str());
+                        outcome.wasSent() ? "true" : "false", outcome.code, json(entry.result).c_str(),
+                        json(entry.detail).c_str());
         else
-            std::printf("line %d: %s %s %s -> %s \"%s\": %s\n", row.line, terminalText(entry.serial).c_str(),
-                        terminalText(entry.mac).c_str(), terminalText(entry.oldAddress).c_str(),
-                        terminalText(entry.newAddress).c_str(), terminalText(entry.name).c_str(), entry.result.c_str());
+            std::printf(
+                "line %d: %s %s %s -> %s \"%s\": %s\n", row.line, terminalText(entry.serial).c_str(),
+                terminalText(entry.mac).c_str(), terminalText(entry.oldAddress).c_str(),
+                terminalText(entry.newAddress).c_str(), terminalText(entry.name).c_str(),
+                terminalText(entry.detail.empty() ? entry.result : entry.result + " The device says: " + entry.detail)
+                    .c_str());
         std::fflush(stdout);
         if (!receiptPath.empty() && receiptOk && !receiptFile.add(entry)) {
             receiptOk = false;
@@ -365,7 +353,11 @@ int applyPlan(const std::vector<std::string>& argsIn) {
     AskAddress ask;
     if (askAddresses)
         ask = [](const std::string& address) { return whoAnswersAt({address}, "apply-plan").front(); };
-    const size_t failed = applyPlannedChanges(changes, devices, check, modify, report, nullptr, ask);
+    // The same secret goes to both kinds of device: --user's login is read from the same place.
+    Credentials credentials{password, password};
+    const size_t failed =
+        applyPlannedChanges(changes, devices, check, NetworkChange(send, ask, true), credentials, report);
+    credentials.wipe();
     wipe(password);
     VEXA_Stop();
 

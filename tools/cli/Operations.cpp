@@ -48,7 +48,8 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     // An ONVIF device may also be named by its address or endpoint reference.
     const std::string address = fieldText(info->ipv4Address);
     const std::string endpoint = fieldText(info->endpointReference);
-    const bool direct = isOnvif(*info) && (address == target->serialOrMac || endpoint == target->serialOrMac);
+    const bool direct =
+        can(*info, VEXA_KNOWN_BY_ENDPOINT) && (address == target->serialOrMac || endpoint == target->serialOrMac);
     const bool named = direct || serial == target->serialOrMac || mac == target->serialOrMac;
     std::lock_guard<std::mutex> lock(target->mutex);
     if (info->eventType == VEXA_EVENT_GONE || !named) {
@@ -59,7 +60,8 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     }
     const auto it = target->matches.find(key);
     // The newest record wins (the library lists nothing older than it has seen, but reports what came first).
-    if (it != target->matches.end() && !isOnvif(*info) && info->recordVersion < it->second.recordVersion)
+    if (it != target->matches.end() && can(*info, VEXA_VERSIONS_RECORD) &&
+        info->recordVersion < it->second.recordVersion)
         return;
     target->matches[key] = *info;
     target->byClaim[key] = !direct;
@@ -82,7 +84,7 @@ bool namesOneDevice(const std::string& name) {
 // said whether it needs a login (first) or once read (after the login); one named by a claim only at the end.
 bool ready(const Target& t, bool first) {
     for (const auto& [key, info] : t.matches) {
-        if (!isOnvif(info))
+        if (!can(info, VEXA_DETAILS_READ_LATER))
             return true;
         if (first ? !t.byClaim.at(key) && info.detailsState != VEXA_DETAILS_PENDING : detailsRead(info))
             return true;
@@ -93,7 +95,7 @@ bool ready(const Target& t, bool first) {
 size_t onvifMatches(const Target& t, VEXA_DEVICE_INFO* one) {
     size_t n = 0;
     for (const auto& [key, info] : t.matches)
-        if (isOnvif(info)) {
+        if (can(info, VEXA_KNOWN_BY_ENDPOINT)) {
             if (one && n == 0)
                 *one = info;
             ++n;
@@ -291,7 +293,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsGi
         any = !target.matches.empty();
         onvifCount = onvifMatches(target, &onvif);
         for (const auto& [key, info] : target.matches)
-            if (isOnvif(info))
+            if (can(info, VEXA_KNOWN_BY_ENDPOINT))
                 addresses.push_back(fieldText(info.ipv4Address) + " (" + fieldText(info.endpointReference) + ")");
         target.info = onvifCount > 0 ? onvif : any ? target.matches.begin()->second : VEXA_DEVICE_INFO{};
     }
@@ -308,7 +310,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsGi
         wipe(password.data(), password.size());
         return 1;
     }
-    if (!isOnvif(target.info) && password.size() > ownLimit) {
+    if (!can(target.info, VEXA_SIGNS_IN_AS_USER) && password.size() > ownLimit) {
         VEXA_Stop();
         std::fprintf(stderr, "vexa: the password is longer than %zu bytes\n", ownLimit);
         wipe(password.data(), password.size());
@@ -342,7 +344,7 @@ int operation(const std::string& command, const std::vector<std::string>& argsGi
             const VEXA_NET_PARAM p = netParams(d, options);
             builtFrom = p.recordVersion;
             // An ONVIF device by its endpoint reference: the one name it always has.
-            const std::string name = isOnvif(d) ? fieldText(d.endpointReference) : fieldText(d.mac);
+            const std::string name = can(d, VEXA_KNOWN_BY_ENDPOINT) ? fieldText(d.endpointReference) : fieldText(d.mac);
             VEXA_NET_PARAM sent = p;
             const int ok = VEXA_ModifyDeviceNetParam(name.c_str(), password.c_str(), &sent);
             if (ok || VEXA_GetLastError() != VEXA_ERR_DEVICE_CHANGED || attempt == 1) {

@@ -15,8 +15,6 @@ public:
     // current address. Blocks for up to the check's time-out. A library that is not started cannot ask and
     // cannot send either: the call that follows says why.
     static std::string whoAnswers(const std::string& newAddress, const std::string& currentAddress);
-    // What last answered at the address, for the result of a change refused by whoAnswers. Any thread.
-    static std::string lastAnswer(const std::string& address);
 };
 
 } // namespace VexaTool

@@ -6,9 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "modify/DeviceModifyResultPage.h"
-#include "modify/PlanBatch.h"
 #include "outcome/ErrorText.h"
+#include "plan/PlanBatch.h"
 #include "plan/PlanText.h"
 #include "support/PlanTestDevices.h"
 
@@ -85,24 +84,25 @@ void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
     PlanBatch batch(4);
     std::mutex lock;
     QStringList calls;
-    batch.setModify([&](const QByteArray& mac, const QByteArray& password, VEXA_NET_PARAM params) {
+    batch.setSend([&](const plan::PlanDevice& device, const std::string& password, VEXA_NET_PARAM& params) {
+        const QString mac = QString::fromStdString(device.mac);
         {
             std::lock_guard<std::mutex> guard(lock);
-            calls << QString::fromLatin1(mac) + QLatin1Char(' ') + QString::fromLatin1(params.ipv4Address);
+            calls << mac + QLatin1Char(' ') + QString::fromLatin1(params.ipv4Address);
         }
         if (password != "pw")
-            return Outcome::notSent();
-        return Outcome::ofCode(QString::fromLatin1(mac) != failing ? 0 : 2011);
+            return plan::DeviceReply{VEXA_ERR_BAD_ARGUMENT, {}};
+        return plan::DeviceReply{mac != failing ? 0u : 2011u, {}};
     });
-    batch.setAskAddress([&answering](const std::string& to, const std::string&) {
+    batch.setAskAddress([&answering](const std::string& to) {
         return QString::fromStdString(to) == answering ? std::string("TCP port 80 accepted a connection")
                                                        : std::string();
     });
-    QSignalSpy changed(&batch, &PlanBatch::signalDeviceChanged);
+    QSignalSpy sent(&batch, &PlanBatch::signalSent);
     QSignalSpy finished(&batch, &PlanBatch::signalFinished);
     QSignalSpy progress(&batch, &PlanBatch::signalProgress);
-    QVERIFY(batch.start(plan, check, kDevices, "pw"));
-    QVERIFY(!batch.start(plan, check, kDevices, "pw")); // one run at a time
+    QVERIFY(batch.start(plan, check, kDevices, plan::Credentials{"pw", {}}));
+    QVERIFY(!batch.start(plan, check, kDevices, plan::Credentials{"pw", {}})); // one run at a time
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(results(batch), expected);
     QCOMPARE(progress.last().at(0).toInt(), 4);
@@ -118,10 +118,11 @@ void TestPlanBatch::chainWaitsForTheDeviceItDisplaces() {
         QCOMPARE(calls.size(), 4);
         QVERIFY(at("02-00-00-00-00-0c 127.70.0.9") < at("02-00-00-00-00-0b 127.70.0.3"));
         QVERIFY(at("02-00-00-00-00-0b 127.70.0.3") < at("02-00-00-00-00-0a 127.70.0.2"));
-        QCOMPARE(changed.count(), 4);
+        QCOMPARE(sent.count(), 4);
+        QCOMPARE(batch.failures(), 0);
     } else {
         QCOMPARE(calls.size(), 2);
-        QCOMPARE(changed.count(), 1);
+        QCOMPARE(sent.count(), 2);
         QCOMPARE(batch.failures(), 3);
     }
     QCOMPARE(batch.receipt()[0].oldAddress, std::string("127.70.0.3"));
@@ -137,14 +138,14 @@ void TestPlanBatch::stopSendsNoMore() {
     const plan::PlanCheck check = plan::validatePlan(plan, kDevices);
     PlanBatch batch(1);
     std::atomic<int> sent{0};
-    batch.setModify([&sent](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+    batch.setSend([&sent](const plan::PlanDevice&, const std::string&, VEXA_NET_PARAM&) {
         ++sent;
         QThread::msleep(30);
-        return Outcome::done();
+        return plan::DeviceReply{};
     });
     QSignalSpy finished(&batch, &PlanBatch::signalFinished);
-    connect(&batch, &PlanBatch::signalDeviceChanged, &batch, &PlanBatch::stop);
-    QVERIFY(batch.start(plan, check, kDevices, "pw"));
+    connect(&batch, &PlanBatch::signalSettled, &batch, &PlanBatch::stop);
+    QVERIFY(batch.start(plan, check, kDevices, plan::Credentials{"pw", {}}));
     QTRY_COMPARE(finished.count(), 1);
     QVERIFY(sent.load() < 4);
     QCOMPARE(batch.entries().size(), 4);
@@ -159,11 +160,11 @@ void TestPlanBatch::refusedPlanSendsNothing() {
     QVERIFY(!check.ok());
     PlanBatch batch(2);
     bool called = false;
-    batch.setModify([&called](const QByteArray&, const QByteArray&, VEXA_NET_PARAM) {
+    batch.setSend([&called](const plan::PlanDevice&, const std::string&, VEXA_NET_PARAM&) {
         called = true;
-        return DeviceOutcome{};
+        return plan::DeviceReply{};
     });
-    QVERIFY(!batch.start(plan, check, kDevices, "pw"));
+    QVERIFY(!batch.start(plan, check, kDevices, plan::Credentials{"pw", {}}));
     QTest::qWait(50);
     QVERIFY(!called);
     QVERIFY(!batch.isRunning());
