@@ -256,13 +256,22 @@ uint32_t VEXA_GetLastError(void) {
     return t_lastError;
 }
 
-// Each capability is a bit of its own: two that share one would make a device seem able to do both.
-static_assert(((VEXA_CAN_ACTIVATE ^ VEXA_CAN_RECOVER ^ VEXA_CAN_SET_PORT ^ VEXA_CAN_SET_IPV6 ^ VEXA_SIGNS_IN_AS_USER ^
-                VEXA_DETAILS_READ_LATER ^ VEXA_HAS_ACTIVATION_STATE ^ VEXA_KNOWN_BY_ENDPOINT ^ VEXA_SIGNS_ANNOUNCEMENTS ^
-                VEXA_CAN_SET_GATEWAY ^ VEXA_VERSIONS_RECORD ^ VEXA_CAN_READ_MEDIA ^ VEXA_CAN_SNAPSHOT)) ==
-              (VEXA_CAN_ACTIVATE | VEXA_CAN_RECOVER | VEXA_CAN_SET_PORT | VEXA_CAN_SET_IPV6 | VEXA_SIGNS_IN_AS_USER |
-               VEXA_DETAILS_READ_LATER | VEXA_HAS_ACTIVATION_STATE | VEXA_KNOWN_BY_ENDPOINT | VEXA_SIGNS_ANNOUNCEMENTS |
-               VEXA_CAN_SET_GATEWAY | VEXA_VERSIONS_RECORD | VEXA_CAN_READ_MEDIA | VEXA_CAN_SNAPSHOT));
+// Each capability is a bit of its own (the sum of single bits equals their union only when no two are the same):
+// two that shared one would make a device seem able to do both.
+constexpr uint32_t kCapabilities[] = {VEXA_CAN_ACTIVATE,         VEXA_CAN_RECOVER,       VEXA_CAN_SET_PORT,
+                                      VEXA_CAN_SET_IPV6,         VEXA_SIGNS_IN_AS_USER,  VEXA_DETAILS_READ_LATER,
+                                      VEXA_HAS_ACTIVATION_STATE, VEXA_KNOWN_BY_ENDPOINT, VEXA_SIGNS_ANNOUNCEMENTS,
+                                      VEXA_CAN_SET_GATEWAY,      VEXA_VERSIONS_RECORD,   VEXA_CAN_READ_MEDIA,
+                                      VEXA_CAN_SNAPSHOT};
+constexpr bool distinctBits() {
+    uint32_t sum = 0, all = 0;
+    for (uint32_t bit : kCapabilities) {
+        sum += bit;
+        all |= bit;
+    }
+    return sum == all;
+}
+static_assert(distinctBits());
 
 uint32_t VEXA_DeviceCapabilities(uint8_t protocol) {
     switch (protocol) {
