@@ -26,7 +26,7 @@ if [ "${VEXA_QUICK:-0}" != "1" ]; then
     python3 scripts/folder-cycles.py
 
     echo "== Lines outside the fleet layer that branch on a device's protocol stay few"
-    python3 scripts/protocol-branches.py --max 77
+    python3 scripts/protocol-branches.py --max 10
 
     echo "== Library and tools under AddressSanitizer and UndefinedBehaviorSanitizer"
     cmake -S . -B build-asan -G Ninja -DVEXA_GUI=OFF -DVEXA_SANITIZE=ON -DVEXA_BENCH=OFF \

@@ -536,17 +536,18 @@ void DeviceInfoModel::showReadBack(const VEXA_DEVICE_MY_INFO& record) {
 }
 
 void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
-    const bool onvif = can(record, VEXA_KNOWN_BY_ENDPOINT);
-    const DeviceKey key = onvif ? deviceKeyOf(record) : DeviceKey{recordText(record.serialNo), recordText(record.mac)};
+    const bool byEndpoint = can(record, VEXA_KNOWN_BY_ENDPOINT);
+    const DeviceKey key =
+        byEndpoint ? deviceKeyOf(record) : DeviceKey{recordText(record.serialNo), recordText(record.mac)};
     int row = rowOf(key);
-    if (row < 0 && onvif)
+    if (row < 0 && byEndpoint)
         row = rowOfEndpoint(recordText(record.endpointReference));
     if (row < 0)
         return;
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = cell(row, kind);
-    if (!onvif) {
+    if (!byEndpoint) {
         fillCells(byKind, record, false);
         return;
     }

@@ -56,8 +56,9 @@ std::string deviceKey(const VEXA_DEVICE_INFO& info);
 inline bool can(const VEXA_DEVICE_INFO& info, uint32_t capability) {
     return (VEXA_DeviceCapabilities(info.protocol) & capability) == capability;
 }
-inline bool isOnvif(const VEXA_DEVICE_INFO& info) {
-    return info.protocol == VEXA_PROTOCOL_ONVIF;
+// The protocol's name as the output shows it; decisions ask can() instead.
+inline const char* protocolName(const VEXA_DEVICE_INFO& info) {
+    return info.protocol == VEXA_PROTOCOL_ONVIF ? "onvif" : "vexa";
 }
 // An ONVIF device whose details were read, wholly or in part: it is known by its serial number and MAC.
 inline bool detailsRead(const VEXA_DEVICE_INFO& info) {

@@ -41,7 +41,7 @@ std::string deviceText(const char (&field)[N]) {
 }
 
 std::string signIn(const VEXA_DEVICE_INFO& d) {
-    if (!isOnvif(d))
+    if (can(d, VEXA_HAS_ACTIVATION_STATE))
         return d.activationState == 0 ? "activated" : "not activated";
     if (d.detailsState == VEXA_DETAILS_NEED_LOGIN)
         return "login needed";
@@ -51,8 +51,7 @@ std::string signIn(const VEXA_DEVICE_INFO& d) {
 }
 
 std::vector<std::string> deviceCells(const VEXA_DEVICE_INFO& d) {
-    const bool onvif = isOnvif(d);
-    return {onvif ? deviceText(d.manufacturer) : std::string(),
+    return {can(d, VEXA_DETAILS_READ_LATER) ? deviceText(d.manufacturer) : std::string(),
             deviceText(d.deviceTypeName),
             deviceText(d.serialNo),
             deviceText(d.mac),
@@ -70,7 +69,7 @@ std::vector<std::string> deviceCells(const VEXA_DEVICE_INFO& d) {
             std::string(),
             std::string(),
             signIn(d),
-            onvif ? "onvif" : "vexa",
+            protocolName(d),
             std::string()};
 }
 
@@ -83,9 +82,9 @@ void note(Row& row, const std::string& text) {
 // The rows of one device: one per profile, or one saying why there are none.
 std::vector<Row> rowsOf(const VEXA_DEVICE_INFO& d) {
     Row base{deviceCells(d)};
-    if (!isOnvif(d))
+    if (!can(d, VEXA_CAN_READ_MEDIA))
         return {base};
-    if (!detailsRead(d) || !can(d, VEXA_CAN_READ_MEDIA)) {
+    if (!detailsRead(d)) {
         char refusal[256] = "";
         VEXA_GetOnvifRefusal(fieldText(d.endpointReference).c_str(), refusal, sizeof refusal);
         note(base, refusal);

@@ -22,8 +22,9 @@ namespace {
 using VexaTool::plan::fieldText;
 
 bool names(const VEXA_DEVICE_INFO& d, const std::string& name) {
-    return isOnvif(d) && (fieldText(d.endpointReference) == name || fieldText(d.ipv4Address) == name ||
-                          (detailsRead(d) && (fieldText(d.serialNo) == name || fieldText(d.mac) == name)));
+    return can(d, VEXA_CAN_SNAPSHOT) &&
+           (fieldText(d.endpointReference) == name || fieldText(d.ipv4Address) == name ||
+            (detailsRead(d) && (fieldText(d.serialNo) == name || fieldText(d.mac) == name)));
 }
 
 bool writeAll(int fd, const char* data, size_t size) {

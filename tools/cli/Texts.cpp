@@ -252,7 +252,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["activated"] = d.activationState == 0;
     j["certified"] = d.certified != 0;
     j["confirmed"] = d.confirmed != 0;
-    j["protocol"] = d.protocol == VEXA_PROTOCOL_ONVIF ? "onvif" : "vexa";
+    j["protocol"] = protocolName(d);
     if (can(d, VEXA_DETAILS_READ_LATER)) {
         j["details"] = detailsText(d.detailsState);
         if (d.detailsState == VEXA_DETAILS_PARTIAL)
