@@ -772,6 +772,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         noteHeard(known);
         const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed);
         known.confirmed = known.confirmed || answersUs;
+        known.scanned = known.scanned || scanId(frame.requestId);
         if (!known.confirmed)
             armConfirming();
         known.record = std::move(record);
@@ -836,6 +837,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     noteHeard(device);
     device.certified = certified;
     device.confirmed = confirmed;
+    device.scanned = device.scanned || scanId(frame.requestId);
     if (certified && !confirmed)
         armConfirming();
     if (certified)
@@ -937,7 +939,25 @@ void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
 }
 
 bool Engine::ownInquiryId(const proto::RequestId& id) const {
-    return std::find(recentIds_.begin(), recentIds_.end(), id) != recentIds_.end();
+    return std::find(recentIds_.begin(), recentIds_.end(), id) != recentIds_.end() || scanId(id);
+}
+
+void Engine::acceptScanAnswer(std::vector<uint8_t> datagram) {
+    if (datagram.size() < proto::kHeaderSize)
+        return;
+    postTask([this, datagram = std::move(datagram)] {
+        constexpr size_t kKept = 4096;
+        proto::RequestId id;
+        std::copy_n(datagram.begin() + proto::kRequestIdOffset, id.size(), id.begin());
+        if (scanIds_.insert(id).second) {
+            scanIdOrder_.push_back(id);
+            if (scanIdOrder_.size() > kKept) {
+                scanIds_.erase(scanIdOrder_.front());
+                scanIdOrder_.pop_front();
+            }
+        }
+        handleDatagram(datagram.data(), datagram.size());
+    });
 }
 
 void Engine::armConfirming() {
@@ -1084,7 +1104,7 @@ void Engine::sweep() {
     std::vector<KnownDevice> gone;
     for (auto it = devices_.begin(); it != devices_.end();) {
         KnownDevice& device = it->second;
-        if (device.lastHeard >= deadline) {
+        if (device.lastHeard >= deadline || device.scanned) {
             device.askedDirectly = {};
             device.askedAgain = false;
             ++it;

@@ -83,6 +83,8 @@ public:
     void stop();
 
     void probeRound();
+    // A device a scan found at that address (its ProbeMatch, matched by the scan): listed and read as if heard.
+    void scanned(EndpointInfo info, const asio::ip::address& from) { heard(std::move(info), from); }
     void clear();
     // Every device, those heard later too (empty user: none).
     void setCredentials(const std::string& user, const std::string& password);
