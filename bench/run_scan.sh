@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The scan benchmark on the routed site (scripts/routed-site.sh): N devices behind the router in 10.2.0.0/16, half
 # ours from 10.2.0.10, half ONVIF from 10.2.128.10, and a scan of the whole /16 from the laptop at each rate given;
-# --loss makes the simulator lose that share of datagrams each way. Prints a JSON array.
+# loss makes the simulator lose that share of datagrams each way; IN_FLIGHT sets the scan's bound (0: default).
+# Prints a JSON array.
 # usage: bench/run_scan.sh [build-dir] [devices] [loss] [range] [rates...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,7 @@ for _ in $(seq 300); do [ -s "$work/dump.onvif" ] && break; sleep 0.1; done
 echo "["
 first=1
 for rate in "${rates[@]}"; do
-    line=$("$build/bin/vexa_bench_scan" --range "$range" --rate "$rate")
+    line=$("$build/bin/vexa_bench_scan" --range "$range" --rate "$rate" --in-flight "${IN_FLIGHT:-0}")
     [ $first -eq 1 ] || echo ","
     first=0
     printf '  {"devices":%s,"loss":%s,"load":"%s",%s' "$devices" "$loss" "$(cut -d' ' -f1-3 /proc/loadavg)" "${line#\{}"

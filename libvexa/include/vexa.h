@@ -432,8 +432,8 @@ VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count,
 
 /* How to scan. Zero everywhere gives the defaults. 64 bytes. */
 typedef struct VEXA_SCAN_PARAM {
-    uint32_t rate;          /*  0: addresses asked per second (each try counts); 0: 200 */
-    uint32_t maxInFlight;   /*  4: addresses waiting for an answer at once (at most 4096); 0: 512 */
+    uint32_t rate;          /*  0: tries per second (a silent address takes 1 + retries); 0: 400 */
+    uint32_t maxInFlight;   /*  4: addresses waiting for an answer at once (at most 4096); 0: 1024 */
     uint32_t timeCapMs;     /*  8: the whole scan at most; 0: 30 minutes */
     uint32_t answerWaitMs;  /* 12: how long one try waits for an answer; 0: 1000 */
     uint8_t retries;        /* 16: further tries of an address that answered nothing (at most 3); 0xFF: 1 */

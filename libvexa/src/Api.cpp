@@ -192,6 +192,12 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
 }
 
 int VEXA_Stop(void) {
+    {
+        // A scan running on another thread ends with the library.
+        std::lock_guard<std::mutex> lock(g_scanMutex);
+        if (g_scanner)
+            g_scanner->stop();
+    }
     std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
     std::shared_ptr<vexa::Engine> engine = currentEngine();
     if (!engine)

@@ -283,7 +283,9 @@ bool Scanner::run(const std::vector<AddressSpan>& spans, const Progress& progres
             const bool answer =
                 proto::decodeFrame(buffer.data(), static_cast<size_t>(n), frame) == proto::DecodeError::None &&
                 frame.type == proto::MsgType::Announce &&
-                std::find(it->second.ids.begin(), it->second.ids.end(), frame.requestId) != it->second.ids.end();
+                std::find(it->second.ids.begin(), it->second.ids.end(), frame.requestId) != it->second.ids.end() &&
+                // A device that names another address than the one that answered is a claim we do not list.
+                frame.text(proto::TagIpv4) == formatIpv4(it->first);
             if (!answer) {
                 it->second.other = true;
                 ++counters_.refused;

@@ -25,8 +25,11 @@ struct ScanConfig {
     uint16_t inquiryPort = 42086;
     uint16_t wsdPort = 3702;
     uint32_t bindAddress = 0; // host order; 0: any
-    unsigned rate = 200;      // addresses asked per second (each try of an address counts)
-    unsigned maxInFlight = 512;
+    // Tries per second: an address that answers costs one, a silent one one more per retry. A /16 in about 5.5
+    // minutes with the default retry.
+    unsigned rate = 400;
+    // An address stays in flight for a try's wait at least, so this bounds the rate too: rate x answerWait x tries.
+    unsigned maxInFlight = 1024;
     std::chrono::milliseconds answerWait{1000}; // per try; our devices answer within half a second
     unsigned retries = 1;                       // further tries of what did not answer
     std::chrono::milliseconds timeCap{30 * 60 * 1000};

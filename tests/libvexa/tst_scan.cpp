@@ -28,7 +28,7 @@ uint16_t envPort(const char* name, uint16_t fallback) {
     return text && *text ? static_cast<uint16_t>(std::atoi(text)) : fallback;
 }
 
-enum class Act { Closed, Silent, Answer, WrongId, Garbage, Elsewhere, SecondTry };
+enum class Act { Closed, Silent, Answer, WrongId, Garbage, Elsewhere, SecondTry, OtherAddress };
 
 int udpAt(const std::string& address, uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -100,6 +100,7 @@ private:
                 return;
             break;
         case Act::WrongId:
+        case Act::OtherAddress:
             datagram = &wrong;
             break;
         case Act::Garbage:
@@ -140,8 +141,12 @@ private:
                     record.ipv4Address = address_;
                     vexa::proto::RequestId other;
                     randombytes_buf(other.data(), other.size());
-                    reply(fd, ours_, from, vexa::proto::encodeAnnounce(record, frame.requestId),
-                          vexa::proto::encodeAnnounce(record, other), oursHeard);
+                    const std::vector<uint8_t> right = vexa::proto::encodeAnnounce(record, frame.requestId);
+                    record.ipv4Address = "127.73.2.1";
+                    const std::vector<uint8_t> wrong = ours_ == Act::OtherAddress
+                                                           ? vexa::proto::encodeAnnounce(record, frame.requestId)
+                                                           : vexa::proto::encodeAnnounce(record, other);
+                    reply(fd, ours_, from, right, wrong, oursHeard);
                 } else {
                     // Probes come in pairs (two types): a try is the pair.
                     const std::string probe(buffer.begin(), buffer.begin() + n);
@@ -191,6 +196,7 @@ TEST(Scan, WhatCountsAsFoundAndTheReasonForNothing) {
          vexa::kScanFoundOurs | vexa::kScanFoundOnvif},
         {"the first answers lost", Act::SecondTry, Act::Silent, ScanReason::Found, vexa::kScanFoundOurs},
         {"an announcement under another id", Act::WrongId, Act::Silent, ScanReason::NotCamera, 0},
+        {"our answer naming another address", Act::OtherAddress, Act::Silent, ScanReason::NotCamera, 0},
         {"a ProbeMatch for someone else's probe", Act::Silent, Act::WrongId, ScanReason::NotCamera, 0},
         {"something else answers", Act::Garbage, Act::Garbage, ScanReason::NotCamera, 0},
         {"right answers from another address", Act::Elsewhere, Act::Elsewhere, ScanReason::NoAnswer, 0},
