@@ -63,7 +63,7 @@ bool takeRangeOptions(std::vector<std::string>& args, RangeRequest& out) {
             char* end = nullptr;
             const unsigned long rate = std::strtoul(args[++i].c_str(), &end, 10);
             if (*end != '\0' || rate < 1 || rate > 100000) {
-                std::fprintf(stderr, "vexa: --rate takes addresses per second, 1 to 100000\n");
+                std::fprintf(stderr, "vexa: --rate takes tries per second, 1 to 100000\n");
                 return false;
             }
             out.rate = static_cast<uint32_t>(rate);
