@@ -432,17 +432,17 @@ VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count,
 
 /* How to scan. Zero everywhere gives the defaults. 64 bytes. */
 typedef struct VEXA_SCAN_PARAM {
-    uint32_t rate;          /*  0: tries per second (a silent address takes 1 + retries); 0: 400 */
-    uint32_t maxInFlight;   /*  4: addresses waiting for an answer at once (at most 4096); 0: 1024 */
-    uint32_t timeCapMs;     /*  8: the whole scan at most; 0: 30 minutes */
-    uint32_t answerWaitMs;  /* 12: how long one try waits for an answer; 0: 1000 */
-    uint8_t retries;        /* 16: further tries of an address that answered nothing (at most 3); 0xFF: 1 */
-    uint8_t allowPublic;    /* 17: 1 to allow addresses outside the private, link-local and loopback blocks */
-    uint8_t httpFallback;   /* 18: 1 to ask GetSystemDateAndTime over HTTP where no probe was answered */
-    uint8_t reserved1;      /* 19 */
-    uint16_t httpPorts[4];  /* 20: ports of the HTTP fallback, 0 ends the list; all 0: 80, 8080, 8000 */
-    uint8_t reserved2[36];  /* 28 */
-} VEXA_SCAN_PARAM; /* 64 bytes */
+    uint32_t rate;         /*  0: tries per second (a silent address takes 1 + retries); 0: 400 */
+    uint32_t maxInFlight;  /*  4: addresses waiting for an answer at once (at most 4096); 0: 1024 */
+    uint32_t timeCapMs;    /*  8: the whole scan at most; 0: 30 minutes */
+    uint32_t answerWaitMs; /* 12: how long one try waits for an answer; 0: 1000 */
+    uint8_t retries;       /* 16: further tries of an address that answered nothing (at most 3); 0xFF: 1 */
+    uint8_t allowPublic;   /* 17: 1 to allow addresses outside the private, link-local and loopback blocks */
+    uint8_t httpFallback;  /* 18: 1 to ask GetSystemDateAndTime over HTTP where no probe was answered */
+    uint8_t reserved1;     /* 19 */
+    uint16_t httpPorts[4]; /* 20: ports of the HTTP fallback, 0 ends the list; all 0: 80, 8080, 8000 */
+    uint8_t reserved2[36]; /* 28 */
+} VEXA_SCAN_PARAM;         /* 64 bytes */
 
 /* One settled address. 32 bytes. */
 typedef struct VEXA_SCAN_RESULT {
@@ -450,7 +450,7 @@ typedef struct VEXA_SCAN_RESULT {
     uint32_t reason;      /* 16: VEXA_SCAN_FOUND ... VEXA_SCAN_REFUSED_LOGIN */
     uint8_t protocols;    /* 20: VEXA_SCAN_OURS, VEXA_SCAN_ONVIF */
     uint8_t reserved[11]; /* 21 */
-} VEXA_SCAN_RESULT; /* 32 bytes */
+} VEXA_SCAN_RESULT;       /* 32 bytes */
 
 /* Called once per address when it is settled (found, or why not), with how many are settled of how many. Runs on
  * the scanning thread or on one of its HTTP threads, one call at a time. Must not block. */
