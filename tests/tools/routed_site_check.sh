@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Both sides of a router, run by scripts/routed-site.sh in its laptop namespace: multicast discovery hears none of
 # the cameras behind it, a scan of their /24 lists every one on both protocols with the ONVIF details read after
-# sign-in, says why for the addresses that gave nothing, and a device it found takes a change.
+# sign-in, says why for the addresses that gave nothing, and devices it found take a change and a plan.
 # usage: routed-site.sh routed_site_check.sh VEXA DEVSIM
 set -euo pipefail
 vexa=$1
@@ -64,4 +64,11 @@ grep -q "scanned 255 addresses: $((ours + onvif)) found" "$work/scan.log" || fai
     fail "set-network: $(cat "$work/set.log")"
 for _ in $(seq 50); do grep -q "name/Scanned%202" "$work/dump.onvif" && break; sleep 0.1; done
 grep -q "name/Scanned%202" "$work/dump.onvif" || fail "the change did not reach the device: $(cat "$work/set.log")"
-echo "routed site: 0 across the router by multicast, $ours + $onvif by scan, a change applied"
+"$vexa" discover --csv --range 10.2.0.102 --user admin --seconds 2 >"$work/all.csv" 2>"$work/csv.log"
+{ head -1 "$work/all.csv"; grep ",10\.2\.0\.102," "$work/all.csv" | sed 's/,Camera 3,/,Planned 3,/'; } >"$work/plan.csv"
+[ "$(wc -l <"$work/plan.csv")" = 2 ] || fail "no plan row: $(cat "$work/all.csv" "$work/csv.log")"
+"$vexa" apply-plan "$work/plan.csv" --range 10.2.0.102 --user admin --seconds 2 >"$work/plan.log" 2>&1 ||
+    fail "apply-plan: $(cat "$work/plan.log")"
+for _ in $(seq 50); do grep -q "name/Planned%203" "$work/dump.onvif" && break; sleep 0.1; done
+grep -q "name/Planned%203" "$work/dump.onvif" || fail "the plan did not reach the device: $(cat "$work/plan.log")"
+echo "routed site: 0 across the router by multicast, $ours + $onvif by scan, a change and a plan applied"
