@@ -88,6 +88,10 @@ extern "C" {
 #define VEXA_CLASS_VIDEO 1
 #define VEXA_CLASS_OTHER 2
 
+/* VEXA_DEVICE_INFO.source: how the device came to be listed. */
+#define VEXA_SOURCE_DISCOVERY 0 /* multicast discovery (our inquiries, WS-Discovery probes, announcements) */
+#define VEXA_SOURCE_SCAN 1      /* it answered an address-range scan (VEXA_ScanRanges), kept once set */
+
 /* VEXA_DEVICE_INFO.protocol. */
 #define VEXA_PROTOCOL_VEXA 0
 #define VEXA_PROTOCOL_ONVIF 1
@@ -188,7 +192,8 @@ typedef struct VEXA_DEVICE_INFO {
     char location[24];          /* 736: from the location scope */
     uint16_t httpsPort;         /* 760 */
     uint8_t missingDetails;     /* 762: VEXA_READ_* bits of the reads that failed */
-    uint8_t reserved4[5];       /* 763 */
+    uint8_t source;             /* 763: VEXA_SOURCE_* */
+    uint8_t reserved4[4];       /* 764 */
 } VEXA_DEVICE_INFO;             /* 768 bytes */
 
 /* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */

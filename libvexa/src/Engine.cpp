@@ -77,6 +77,7 @@ void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& 
     info.deviceClass = r.deviceClass;
     info.certified = device.certified && device.confirmed ? 1 : 0;
     info.confirmed = device.confirmed ? 1 : 0;
+    info.source = device.scanned ? VEXA_SOURCE_SCAN : VEXA_SOURCE_DISCOVERY;
     info.recordVersion = r.version;
     info.oemCode = r.oemCode;
     info.activationState = r.activationState;

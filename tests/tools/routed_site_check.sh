@@ -52,6 +52,7 @@ assert len(ours) == int(sys.argv[3]), ours
 assert len(onvif) == int(sys.argv[4]), onvif
 for r in rows:
     assert r["ipv4Address"].startswith("10.2.0."), r
+    assert r["source"] == "scan", r
     assert "serial=" + r["serialNo"] in dump or "serial=" + r["serialNo"] + "\t" in dump, r
 for r in onvif:
     assert r["details"] == "read", r

@@ -254,6 +254,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["activated"] = d.activationState == 0;
     j["certified"] = d.certified != 0;
     j["confirmed"] = d.confirmed != 0;
+    j["source"] = d.source == VEXA_SOURCE_SCAN ? "scan" : "discovery";
     j["protocol"] = isOnvif(d) ? "onvif" : "vexa";
     if (isOnvif(d)) {
         j["details"] = detailsText(d.detailsState);
