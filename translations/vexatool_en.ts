@@ -950,7 +950,7 @@
         <translation>A message named another address for it. It stays at this one until the camera itself confirms the move.</translation>
     </message>
     <message>
-        <location line="+342"/>
+        <location line="+343"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -976,7 +976,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+102"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1432,7 +1432,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-104"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -1565,6 +1565,16 @@
         <location line="+4"/>
         <source>Something answers at the new address. Nothing was sent.</source>
         <translation>Something answers at the new address. Nothing was sent.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The range holds public addresses. Confirm that they are yours before scanning them.</source>
+        <translation>The range holds public addresses. Confirm that they are yours before scanning them.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Another scan is running. Wait for it or stop it.</source>
+        <translation>Another scan is running. Wait for it or stop it.</translation>
     </message>
     <message>
         <location line="+2"/>

@@ -932,12 +932,12 @@
         <translation>有消息为它指明了另一个地址。在摄像机本身确认迁移之前，它保留在当前地址。</translation>
     </message>
     <message>
-        <location line="+342"/>
+        <location line="+343"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
     <message>
-        <location line="-601"/>
+        <location line="-602"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
@@ -952,7 +952,7 @@
         <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
     </message>
     <message>
-        <location line="+683"/>
+        <location line="+684"/>
         <source>Tick %1 at %2</source>
         <translation>勾选 %1（%2）</translation>
     </message>
@@ -973,7 +973,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+102"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1428,7 +1428,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-104"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -1561,6 +1561,16 @@
         <location line="+4"/>
         <source>Something answers at the new address. Nothing was sent.</source>
         <translation>新地址上有设备或主机应答。未发送任何内容。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The range holds public addresses. Confirm that they are yours before scanning them.</source>
+        <translation>该范围包含公网地址。扫描前请确认它们属于您。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Another scan is running. Wait for it or stop it.</source>
+        <translation>另一个扫描正在进行。请等待它完成或将其停止。</translation>
     </message>
     <message>
         <location line="+2"/>

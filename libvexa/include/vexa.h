@@ -57,6 +57,8 @@ extern "C" {
 #define VEXA_ERR_ALREADY_ACTIVATED 2021 /* activation of a device that already has a password */
 #define VEXA_ERR_UNCONFIRMED 2039       /* heard only unasked: it did not answer an inquiry of this run; nothing sent */
 #define VEXA_ERR_ADDRESS_TAKEN 2038     /* something answered at the address; VEXA_GetLastErrorDetail says what */
+#define VEXA_ERR_PUBLIC_RANGE 2040      /* a scan range holds public addresses and they were not allowed */
+#define VEXA_ERR_BUSY 2041              /* another scan is running */
 /* ONVIF devices. VEXA_GetLastErrorDetail gives the device's own words where it sent some. */
 #define VEXA_ERR_NEED_CREDENTIALS 2030    /* the device asks for a user name and password and none was set */
 #define VEXA_ERR_VALUE_REFUSED 2031       /* the device refused a value of the request (a sender fault) */
@@ -85,6 +87,10 @@ extern "C" {
 /* Device classes (VEXA_DEVICE_INFO.deviceClass). */
 #define VEXA_CLASS_VIDEO 1
 #define VEXA_CLASS_OTHER 2
+
+/* VEXA_DEVICE_INFO.source: how the device came to be listed. */
+#define VEXA_SOURCE_DISCOVERY 0 /* multicast discovery (our inquiries, WS-Discovery probes, announcements) */
+#define VEXA_SOURCE_SCAN 1      /* it answered an address-range scan (VEXA_ScanRanges), kept once set */
 
 /* VEXA_DEVICE_INFO.protocol. */
 #define VEXA_PROTOCOL_VEXA 0
@@ -188,7 +194,8 @@ typedef struct VEXA_DEVICE_INFO {
     char location[24];          /* 736: from the location scope */
     uint16_t httpsPort;         /* 760 */
     uint8_t missingDetails;     /* 762: VEXA_READ_* bits of the reads that failed */
-    uint8_t reserved4[5];       /* 763 */
+    uint8_t source;             /* 763: VEXA_SOURCE_* */
+    uint8_t reserved4[4];       /* 764 */
 } VEXA_DEVICE_INFO;             /* 768 bytes */
 
 /* Network parameters for VEXA_ModifyDeviceNetParam. Texts NUL-padded to their width. 436 bytes. */
@@ -465,6 +472,63 @@ VEXA_API int VEXA_GetOnvifMedia(const char* name, VEXA_MEDIA_INFO* info, VEXA_ME
  * VEXA_ERR_BAD_ANSWER when it is larger than 4 MiB. Blocks; any thread.
  */
 VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size, uint32_t* written);
+ * Address-range scans: devices behind a router, which multicast discovery does not reach. Each address is sent our
+ * inquiry (VEXA_PORT) and a WS-Discovery probe per type (VEXA_WSD_PORT), unicast; an answer counts only when it
+ * comes from the address asked and answers an id asked there. Devices found are reported through the device
+ * callback as discovery reports them; ours are not timed out (our multicast does not reach them), VEXA_Clearup
+ * forgets them.
+ */
+
+/* VEXA_SCAN_RESULT.reason. */
+#define VEXA_SCAN_FOUND 0         /* a device answered (protocols says which) */
+#define VEXA_SCAN_NO_ANSWER 1     /* nothing answered */
+#define VEXA_SCAN_PORT_CLOSED 2   /* the host said the ports are closed (ICMP port unreachable, connection refused) */
+#define VEXA_SCAN_NOT_CAMERA 3    /* something answered, but neither our device nor an ONVIF device */
+#define VEXA_SCAN_REFUSED_LOGIN 4 /* an HTTP service there asked for a login before it would answer (fallback) */
+
+/* VEXA_SCAN_RESULT.protocols. */
+#define VEXA_SCAN_OURS 0x01
+#define VEXA_SCAN_ONVIF 0x02
+
+/* How to scan. Zero everywhere gives the defaults. 64 bytes. */
+typedef struct VEXA_SCAN_PARAM {
+    uint32_t rate;         /*  0: tries per second (a silent address takes 1 + retries); 0: 400 */
+    uint32_t maxInFlight;  /*  4: addresses waiting for an answer at once (at most 4096); 0: 1024 */
+    uint32_t timeCapMs;    /*  8: the whole scan at most; 0: 30 minutes */
+    uint32_t answerWaitMs; /* 12: how long one try waits for an answer; 0: 1000 */
+    uint8_t retries;       /* 16: further tries of an address that answered nothing (at most 3); 0xFF: 1 */
+    uint8_t allowPublic;   /* 17: 1 to allow addresses outside the private, link-local and loopback blocks */
+    uint8_t httpFallback;  /* 18: 1 to ask GetSystemDateAndTime over HTTP where no probe was answered */
+    uint8_t reserved1;     /* 19 */
+    uint16_t httpPorts[4]; /* 20: ports of the HTTP fallback, 0 ends the list; all 0: 80, 8080, 8000 */
+    uint8_t reserved2[36]; /* 28 */
+} VEXA_SCAN_PARAM;         /* 64 bytes */
+
+/* One settled address. 32 bytes. */
+typedef struct VEXA_SCAN_RESULT {
+    char ipv4Address[16]; /*  0 */
+    uint32_t reason;      /* 16: VEXA_SCAN_FOUND ... VEXA_SCAN_REFUSED_LOGIN */
+    uint8_t protocols;    /* 20: VEXA_SCAN_OURS, VEXA_SCAN_ONVIF */
+    uint8_t reserved[11]; /* 21 */
+} VEXA_SCAN_RESULT;       /* 32 bytes */
+
+/* Called once per address when it is settled (found, or why not), with how many are settled of how many. Runs on
+ * the scanning thread or on one of its HTTP threads, one call at a time. Must not block. */
+typedef void (*VEXA_SCAN_CALLBACK)(const VEXA_SCAN_RESULT* result, uint64_t done, uint64_t total, void* userData);
+
+/*
+ * Scans ranges: CIDR blocks (network and broadcast addresses left out), "A-B" spans and single addresses, separated
+ * by commas, semicolons or spaces; at most 256 pieces and 1,048,576 addresses. Blocks until the scan is done,
+ * VEXA_StopScan is called or the time cap passes (addresses not settled by then are not reported). Fails with
+ * VEXA_ERR_BAD_ARGUMENT for a malformed range (VEXA_GetLastErrorDetail names the piece), VEXA_ERR_PUBLIC_RANGE
+ * for a public address without allowPublic, VEXA_ERR_BUSY while another scan runs, VEXA_ERR_TIMEOUT when the time
+ * cap ended it. param and callback may be null. Needs a started library. Any thread but the callback's.
+ */
+VEXA_API int VEXA_ScanRanges(const char* ranges, const VEXA_SCAN_PARAM* param, VEXA_SCAN_CALLBACK callback,
+                             void* userData);
+
+/* Ends the running scan soon; its VEXA_ScanRanges returns 1. Any thread; fails when no scan runs. */
+VEXA_API int VEXA_StopScan(void);
 
 #ifdef __cplusplus
 }

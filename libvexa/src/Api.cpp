@@ -14,6 +14,8 @@
 #include "Engine.h"
 #include "Logger.h"
 #include "Operations.h"
+#include "Scan.h"
+#include "ScanRange.h"
 #include "onvif/OnvifService.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
@@ -30,6 +32,8 @@ std::shared_ptr<vexa::onvif::OnvifService> g_onvif; // under g_engineMutex too; 
 bool g_videoOnly = false;
 std::string g_verdictPath; // under g_lifecycleMutex
 std::string g_pinPath;     // under g_lifecycleMutex
+std::mutex g_scanMutex;
+vexa::Scanner* g_scanner = nullptr; // the running scan, under g_scanMutex
 
 // VEXA_VERDICT_FILE, when set (empty: none), over what VEXA_SetVerdictFile gave.
 std::string verdictPath() {
@@ -188,6 +192,12 @@ int VEXA_Start_V40(VEXA_DEVICE_CALLBACK callback, int recordVersion, void* userD
 }
 
 int VEXA_Stop(void) {
+    {
+        // A scan running on another thread ends with the library.
+        std::lock_guard<std::mutex> lock(g_scanMutex);
+        if (g_scanner)
+            g_scanner->stop();
+    }
     std::lock_guard<std::mutex> lifecycle(g_lifecycleMutex);
     std::shared_ptr<vexa::Engine> engine = currentEngine();
     if (!engine)
@@ -538,6 +548,37 @@ void copyNote(char* field, size_t width, const std::string& text) {
     while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80)
         --n;
     std::memcpy(field, text.data(), n);
+vexa::ScanConfig scanConfig(const VEXA_SCAN_PARAM* param) {
+    vexa::ScanConfig config;
+    const vexa::AddressCheckConfig ports = vexa::addressCheckConfigFromEnvironment();
+    config.inquiryPort = ports.inquiryPort;
+    config.wsdPort = ports.wsdPort;
+    std::vector<asio::ip::address_v4> interfaces;
+    std::string error;
+    if (vexa::proto::interfacesFromEnvironment(interfaces, error) && interfaces.size() == 1)
+        config.bindAddress = interfaces.front().to_uint();
+    if (!param)
+        return config;
+    if (param->rate)
+        config.rate = param->rate;
+    if (param->maxInFlight)
+        config.maxInFlight = param->maxInFlight;
+    if (param->timeCapMs)
+        config.timeCap = std::chrono::milliseconds(param->timeCapMs);
+    if (param->answerWaitMs)
+        config.answerWait = std::chrono::milliseconds(std::min<uint32_t>(param->answerWaitMs, 60000));
+    if (param->retries != 0xff)
+        config.retries = param->retries;
+    config.httpFallback = param->httpFallback != 0;
+    std::vector<uint16_t> httpPorts;
+    for (uint16_t port : param->httpPorts) {
+        if (port == 0)
+            break;
+        httpPorts.push_back(port);
+    }
+    if (!httpPorts.empty())
+        config.httpPorts = httpPorts;
+    return config;
 }
 
 } // namespace
@@ -612,6 +653,66 @@ int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uin
     if (bytes.size() > size)
         return fail(VEXA_ERR_BUFFER_TOO_SMALL);
     std::memcpy(buffer, bytes.data(), bytes.size());
+int VEXA_ScanRanges(const char* ranges, const VEXA_SCAN_PARAM* param, VEXA_SCAN_CALLBACK callback, void* userData) {
+    if (!ranges)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::vector<vexa::AddressSpan> spans;
+    std::string bad;
+    const std::string text(ranges, strnlen(ranges, 65536));
+    const vexa::RangeError error = vexa::parseScanRanges(text, param && param->allowPublic, spans, bad);
+    if (error != vexa::RangeError::None) {
+        fail(error == vexa::RangeError::Public ? VEXA_ERR_PUBLIC_RANGE : VEXA_ERR_BAD_ARGUMENT);
+        t_lastErrorDetail = bad.substr(0, 64);
+        return 0;
+    }
+    const auto engine = currentEngine();
+    if (!engine)
+        return fail(VEXA_ERR_NOT_STARTED);
+    const std::weak_ptr<vexa::Engine> weakEngine = engine;
+    std::weak_ptr<vexa::onvif::OnvifService> weakOnvif = vexa::runningOnvif();
+    vexa::Scanner scanner(
+        scanConfig(param),
+        [weakEngine](std::vector<uint8_t> datagram) {
+            if (const auto e = weakEngine.lock())
+                e->acceptScanAnswer(std::move(datagram));
+        },
+        [weakOnvif](vexa::onvif::EndpointInfo info, uint32_t address) {
+            if (const auto onvif = weakOnvif.lock())
+                onvif->scanned(std::move(info), asio::ip::address_v4(address));
+        });
+    {
+        std::lock_guard<std::mutex> lock(g_scanMutex);
+        if (g_scanner)
+            return fail(VEXA_ERR_BUSY);
+        g_scanner = &scanner;
+    }
+    const auto progress = [callback, userData](const vexa::ScanOutcome& outcome, uint64_t done, uint64_t total) {
+        if (!callback)
+            return;
+        VEXA_SCAN_RESULT result{};
+        copyCut(result.ipv4Address, sizeof result.ipv4Address, vexa::formatIpv4(outcome.address));
+        result.reason = static_cast<uint32_t>(outcome.reason);
+        result.protocols = outcome.protocols;
+        callback(&result, done, total, userData);
+    };
+    std::string why;
+    const bool ran = scanner.run(spans, progress, why);
+    {
+        std::lock_guard<std::mutex> lock(g_scanMutex);
+        g_scanner = nullptr;
+    }
+    if (!ran) {
+        VEXA_LOG(vexa::LogError, "scan: %s", why.c_str());
+        return fail(VEXA_ERR_NETWORK);
+    }
+    return scanner.timedOut() ? fail(VEXA_ERR_TIMEOUT) : succeed();
+}
+
+int VEXA_StopScan(void) {
+    std::lock_guard<std::mutex> lock(g_scanMutex);
+    if (!g_scanner)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    g_scanner->stop();
     return succeed();
 }
 

@@ -77,6 +77,7 @@ void fillDeviceInfo(const KnownDevice& device, int eventType, VEXA_DEVICE_INFO& 
     info.deviceClass = r.deviceClass;
     info.certified = device.certified && device.confirmed ? 1 : 0;
     info.confirmed = device.confirmed ? 1 : 0;
+    info.source = device.scanned ? VEXA_SOURCE_SCAN : VEXA_SOURCE_DISCOVERY;
     info.recordVersion = r.version;
     info.oemCode = r.oemCode;
     info.activationState = r.activationState;
@@ -772,6 +773,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         noteHeard(known);
         const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed);
         known.confirmed = known.confirmed || answersUs;
+        known.scanned = known.scanned || scanId(frame.requestId);
         if (!known.confirmed)
             armConfirming();
         known.record = std::move(record);
@@ -836,6 +838,7 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     noteHeard(device);
     device.certified = certified;
     device.confirmed = confirmed;
+    device.scanned = device.scanned || scanId(frame.requestId);
     if (certified && !confirmed)
         armConfirming();
     if (certified)
@@ -937,7 +940,25 @@ void Engine::scheduleRound(uint64_t round, unsigned step, unsigned quiet) {
 }
 
 bool Engine::ownInquiryId(const proto::RequestId& id) const {
-    return std::find(recentIds_.begin(), recentIds_.end(), id) != recentIds_.end();
+    return std::find(recentIds_.begin(), recentIds_.end(), id) != recentIds_.end() || scanId(id);
+}
+
+void Engine::acceptScanAnswer(std::vector<uint8_t> datagram) {
+    if (datagram.size() < proto::kHeaderSize)
+        return;
+    postTask([this, datagram = std::move(datagram)] {
+        constexpr size_t kKept = 4096;
+        proto::RequestId id;
+        std::copy_n(datagram.begin() + proto::kRequestIdOffset, id.size(), id.begin());
+        if (scanIds_.insert(id).second) {
+            scanIdOrder_.push_back(id);
+            if (scanIdOrder_.size() > kKept) {
+                scanIds_.erase(scanIdOrder_.front());
+                scanIdOrder_.pop_front();
+            }
+        }
+        handleDatagram(datagram.data(), datagram.size());
+    });
 }
 
 void Engine::armConfirming() {
@@ -1084,7 +1105,7 @@ void Engine::sweep() {
     std::vector<KnownDevice> gone;
     for (auto it = devices_.begin(); it != devices_.end();) {
         KnownDevice& device = it->second;
-        if (device.lastHeard >= deadline) {
+        if (device.lastHeard >= deadline || device.scanned) {
             device.askedDirectly = {};
             device.askedAgain = false;
             ++it;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -122,6 +123,8 @@ struct KnownDevice {
     // once that inquiry, asked twice, brought no answer (silence alone can be forged with known answers).
     std::chrono::steady_clock::time_point askedDirectly{};
     bool askedAgain = false;
+    // Found by a scan, beyond the reach of our multicast: silence says nothing about it, so it is not timed out.
+    bool scanned = false;
 };
 
 using BodyDigest = std::array<uint8_t, 32>;
@@ -181,6 +184,9 @@ public:
     void removeAddressWatch(uint64_t id);
     // An inquiry without known answers sent to one address (a device there answers to the group). Any thread.
     bool inquireAt(const std::string& ipv4);
+    // An answer that a scan matched to an inquiry it sent to the answer's address: handled as if read from the
+    // socket, as an answer to our own inquiry. Any thread.
+    void acceptScanAnswer(std::vector<uint8_t> datagram);
     // How long a silent device has to answer the inquiry at its address before it is reported gone.
     static constexpr std::chrono::milliseconds kConfirmGone{1500};
 
@@ -283,6 +289,10 @@ private:
     std::vector<OwnInquiry> ownInquiries_;
     // The ids of our recent inquiries: an answer under one of them, signed over it, confirms a device.
     std::deque<proto::RequestId> recentIds_;
+    // The ids of scan inquiries that were answered: bounded, since a scan asks thousands of addresses.
+    std::deque<proto::RequestId> scanIdOrder_;
+    std::set<proto::RequestId> scanIds_;
+    bool scanId(const proto::RequestId& id) const { return scanIds_.count(id) > 0; }
     asio::steady_timer confirmTimer_;
     bool confirmArmed_ = false;
     // Devices with an announcement at the verifiers (I/O thread): what waits behind it, and for the known-answer

@@ -151,7 +151,8 @@ TEST(Cli, JsonCarriesEveryFieldAndDeviceTextsAsStringsAndErrorsAreSentences) {
         EXPECT_EQ(j.at("confirmed"), true);
         EXPECT_EQ(j.at("ipv6Gateway"), r.ipv6Gateway);
         EXPECT_EQ(j.at("protocol"), "vexa");
-        EXPECT_EQ(j.size(), 32u);
+        EXPECT_EQ(j.at("source"), "discovery");
+        EXPECT_EQ(j.size(), 33u);
     }
     EXPECT_EQ(bySerial.at(fleet[1].record.serialNo).at("deviceName"), "Say \"hi\" \\ <b>");
     EXPECT_EQ(bySerial.at(fleet[2].record.serialNo).at("deviceName"), "Caf\xc3\xa9 \xef\xbf\xbd");

@@ -31,6 +31,9 @@ bool parseSeconds(const std::string& text, double& out);
 // empty user). On failure it says why on standard error, leaves the library stopped and returns false.
 bool startDiscovery(VEXA_DEVICE_CALLBACK callback, void* context, const std::string& user, const std::string& password);
 
+// Scans the ranges of --range, if any (RangeScan.cpp); false when the scan could not run.
+bool runRangeScan();
+
 // Lets the library's thread report devices for the given time.
 void listenFor(double seconds);
 

@@ -46,6 +46,8 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_AMBIGUOUS_DEVICE, "two devices on the network share that serial number or MAC, so nothing was sent"},
     {VEXA_ERR_DEVICE_STORAGE, "the device could not save the change and kept its old settings"},
     {VEXA_ERR_ALREADY_ACTIVATED, "the device is already activated"},
+    {VEXA_ERR_PUBLIC_RANGE, "the range holds public addresses (give --allow-public to scan them)"},
+    {VEXA_ERR_BUSY, "another scan is running"},
     {VEXA_ERR_UNCONFIRMED, "the device was heard only unasked and did not answer when asked, so nothing was sent"},
     {VEXA_ERR_NEED_CREDENTIALS, "the device asks for a user name and password (give --user)"},
     {VEXA_ERR_VALUE_REFUSED, "the device refused a value of the change"},
@@ -151,7 +153,7 @@ bool startDiscovery(VEXA_DEVICE_CALLBACK callback, void* context, const std::str
         return false;
     }
     warnAboutTrustedKeys();
-    if (!setOnvifLogin(user, password)) {
+    if (!setOnvifLogin(user, password) || !runRangeScan()) {
         VEXA_Stop();
         return false;
     }
@@ -252,6 +254,7 @@ std::string deviceJson(const VEXA_DEVICE_INFO& d) {
     j["activated"] = d.activationState == 0;
     j["certified"] = d.certified != 0;
     j["confirmed"] = d.confirmed != 0;
+    j["source"] = d.source == VEXA_SOURCE_SCAN ? "scan" : "discovery";
     j["protocol"] = protocolName(d);
     if (can(d, VEXA_DETAILS_READ_LATER)) {
         j["details"] = detailsText(d.detailsState);

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "PlanCommands.h"
+#include "RangeScan.h"
 #include "vexa.h"
 
 namespace {
@@ -16,7 +17,9 @@ void usage() {
                  "usage: vexa discover [--json] [--seconds S] [--user NAME]   (ONVIF login; password as for activate)\n"
                  "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n"
                  "       vexa inventory [--json|--csv] [--user NAME] [--user-column] [--seconds S]\n"
-                 "       vexa snapshot DEVICE --out FILE [--force] [--profile TOKEN] [--user NAME]\n%s",
+                 "       vexa snapshot DEVICE --out FILE [--force] [--profile TOKEN] [--user NAME]\n"
+                 "       discover, set-network and apply-plan also take --range 10.2.0.0/24[,10.3.0.10-10.3.0.50]\n"
+                 "       [--rate N] [--why] [--allow-public] [--http-fallback]: devices on other subnets\n%s",
                  cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
 }
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
         VEXA_SetOnvifPinFile((std::string(home) + "/.local/share/vexa/onvif-pins").c_str());
     const std::string command = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
+    cli::RangeRequest range;
+    if (!cli::takeRangeOptions(args, range))
+        return 2;
     if (command == "discover" && cli::wantsCsv(args))
         return cli::discoverCsv(args);
     if (command == "apply-plan")

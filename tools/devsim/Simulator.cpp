@@ -347,6 +347,9 @@ size_t Simulator::receive(std::string& to) {
     iovec data{buffer_.data(), buffer_.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
     msghdr message{};
+    lastFrom_ = sockaddr_in{};
+    message.msg_name = &lastFrom_;
+    message.msg_namelen = sizeof lastFrom_;
     message.msg_iov = &data;
     message.msg_iovlen = 1;
     message.msg_control = control;
@@ -404,6 +407,12 @@ void Simulator::handleInquiry(const Frame& frame, size_t size, const std::string
     if (!recentPartSet_.insert(key).second)
         return;
     recentParts_.emplace_back(key, now);
+    // Sent to one address from another port than ours: a scan, perhaps from behind a router that no multicast
+    // crosses. The device there answers the asker alone.
+    if (!to.empty() && lastFrom_.sin_family == AF_INET && ntohs(lastFrom_.sin_port) != options_.transport.port) {
+        answerScan(frame.requestId, to, lastFrom_);
+        return;
+    }
     // A known-answer inquiry names the place of each of its parts; one that does not cannot be cut short later.
     const bool hasList = frame.has(vexa::proto::TagKnownPart);
     const auto [heard, newInquiry] = recentIds_.emplace(frame.requestId, hasList);
@@ -461,6 +470,54 @@ void Simulator::handleInquiry(const Frame& frame, size_t size, const std::string
         answerShared_[i] = 0;
         answerFor_[i] = frame.requestId;
         push({when, 0, i, KindReply, frame.requestId, nullptr, nullptr});
+    }
+}
+
+void Simulator::answerScan(const RequestId& id, const std::string& to, const sockaddr_in& from) {
+    for (uint32_t i = 0; i < fleet_.size(); ++i) {
+        if (fleet_[i].record.ipv4Address != to)
+            continue;
+        const auto when =
+            Clock::now() + std::chrono::milliseconds(jitter(options_.replyDelayMinMs, options_.replyDelayMaxMs));
+        auto send = std::make_shared<std::function<void()>>([this, i, id, from] {
+            if (!takeAnswerToken(i, Clock::now())) {
+                ++counters_.suppressed;
+                return;
+            }
+            if (fleet_[i].announceCache.empty())
+                fleet_[i].announceCache = encodeAnnouncement(i);
+            std::vector<uint8_t> datagram = fleet_[i].announceCache;
+            if (datagram.empty())
+                return;
+            answerTo(i, datagram, id);
+            ++counters_.answers;
+            counters_.answerBytes += datagram.size();
+            if (chance(options_.loss)) {
+                ++dropped_;
+                return;
+            }
+            // From the device's own address, as a host of its own would answer.
+            alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+            iovec iov{datagram.data(), datagram.size()};
+            sockaddr_in target = from;
+            msghdr message{};
+            message.msg_name = &target;
+            message.msg_namelen = sizeof target;
+            message.msg_iov = &iov;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            cmsghdr* c = CMSG_FIRSTHDR(&message);
+            c->cmsg_level = IPPROTO_IP;
+            c->cmsg_type = IP_PKTINFO;
+            c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+            in_pktinfo info{};
+            ::inet_pton(AF_INET, fleet_[i].record.ipv4Address.c_str(), &info.ipi_spec_dst);
+            std::memcpy(CMSG_DATA(c), &info, sizeof info);
+            ::sendmsg(transport_.socket().native_handle(), &message, MSG_DONTWAIT);
+        });
+        push({when, 0, i, KindAction, RequestId{}, nullptr, std::move(send)});
+        return;
     }
 }
 

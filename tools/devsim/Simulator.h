@@ -123,6 +123,8 @@ private:
     // One datagram and the address it was sent to; 0 when none is waiting (as Transport::receive).
     size_t receive(std::string& to);
     void changeSome();
+    // A scan's inquiry to the device at `to`: answered to the asker alone, from that address.
+    void answerScan(const vexa::proto::RequestId& id, const std::string& to, const sockaddr_in& from);
     bool takeAnswerToken(uint32_t device, std::chrono::steady_clock::time_point now);
     bool chance(double p);
     int jitter(int minMs, int maxMs);
@@ -179,6 +181,7 @@ private:
     uint32_t changeCursor_ = 0;
     uint32_t changeGeneration_ = 0;
     uint64_t dropped_ = 0;
+    sockaddr_in lastFrom_{}; // the sender of the datagram being handled
     bool stopping_ = false;
 };
 

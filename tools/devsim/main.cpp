@@ -38,7 +38,9 @@ void usage() {
                  "  --fast-hash         FOR BENCHMARKS ONLY: the cheapest password hash instead of the device cost\n"
                  "  --stats FILE        on SIGTERM, write the inquiries heard and the answers sent (JSON)\n"
                  "  --onvif N           also play N ONVIF devices (0); --count 0 leaves only them\n"
-                 "  --onvif-base A      address of the first ONVIF device, the others follow (127.100.0.1)\n"
+                 "  --onvif-base A      address of the first ONVIF device, the others follow (127.100.0.1); any\n"
+                 "                      local address\n"
+                 "  --bind-base A       our devices at A, A+1, ... (generated fleets; default 127.x addresses)\n"
                  "  --onvif-http-port P HTTP port of their device service (8080)\n"
                  "  --wsd-port P        WS-Discovery port (3702)\n"
                  "  --onvif-user U, --onvif-password P  their account (admin / Camera-2024)\n"
@@ -86,6 +88,7 @@ int main(int argc, char** argv) {
     long onvifCount = 0;
     long onvifTwins = 0;             // devices that answer on both protocols
     uint32_t onvifBase = 0x7f640001; // 127.100.0.1
+    uint32_t bindBase = 0;           // 0: the generated addresses
     long onvifHttpPort = 8080;
     long wsdPort = 3702;
     devsim::onvif::FleetOptions onvif;
@@ -151,7 +154,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--onvif") {
             ok = parseLong(value, onvifCount, 0, 65000);
         } else if (arg == "--onvif-base") {
-            ok = devsim::onvif::parseAddress(value, onvifBase) && (onvifBase >> 24) == 127;
+            ok = devsim::onvif::parseAddress(value, onvifBase) && onvifBase != 0;
+        } else if (arg == "--bind-base") {
+            ok = devsim::onvif::parseAddress(value, bindBase) && bindBase != 0;
         } else if (arg == "--onvif-http-port") {
             ok = parseLong(value, onvifHttpPort, 1, 65535);
         } else if (arg == "--wsd-port") {
@@ -223,6 +228,18 @@ int main(int argc, char** argv) {
         }
     } else {
         fleet = devsim::generateFleet(static_cast<uint32_t>(count), static_cast<uint64_t>(seed));
+        if (bindBase != 0 && static_cast<uint64_t>(bindBase) + static_cast<uint64_t>(count) > 0xe0000000ull) {
+            std::fprintf(stderr, "vexa-devsim: %ld devices from %s run past the unicast addresses\n", count,
+                         devsim::onvif::formatAddress(bindBase).c_str());
+            return 2;
+        }
+        for (size_t i = 0; bindBase != 0 && i < fleet.size(); ++i) {
+            // Each device a host of its own in the base's /24, as on a camera subnet.
+            fleet[i].record.ipv4Address = devsim::onvif::formatAddress(bindBase + static_cast<uint32_t>(i));
+            fleet[i].record.ipv4SubnetMask = "255.255.255.0";
+            fleet[i].record.ipv4Gateway =
+                devsim::onvif::formatAddress(((bindBase + static_cast<uint32_t>(i)) & 0xffffff00u) | 0xfe);
+        }
     }
 
     std::unique_ptr<devsim::onvif::OnvifFleet> onvifFleet;
@@ -250,8 +267,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     } else if (onvifCount > 0) {
-        if (static_cast<uint64_t>(onvifBase) + static_cast<uint64_t>(onvifCount) > 0x7fffffffull) {
-            std::fprintf(stderr, "vexa-devsim: %ld ONVIF devices from %s leave 127.0.0.0/8\n", onvifCount,
+        if (static_cast<uint64_t>(onvifBase) + static_cast<uint64_t>(onvifCount) > 0xe0000000ull) {
+            std::fprintf(stderr, "vexa-devsim: %ld ONVIF devices from %s run past the unicast addresses\n", onvifCount,
                          devsim::onvif::formatAddress(onvifBase).c_str());
             return 2;
         }

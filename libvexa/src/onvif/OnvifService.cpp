@@ -182,6 +182,7 @@ void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& i
     std::memcpy(info.recordTag, "VXDP1", 5);
     info.eventType = eventType;
     info.protocol = VEXA_PROTOCOL_ONVIF;
+    info.source = device.scanned ? VEXA_SOURCE_SCAN : VEXA_SOURCE_DISCOVERY;
     info.detailsState = device.state;
     info.deviceClass = VEXA_CLASS_VIDEO;
     info.onvifFlags = device.flags;
@@ -369,7 +370,7 @@ void OnvifService::handle(const char* data, size_t size, const asio::ip::address
     }
 }
 
-void OnvifService::heard(EndpointInfo info, const asio::ip::address& from) {
+void OnvifService::heard(EndpointInfo info, const asio::ip::address& from, bool byScan) {
     const std::string url = fromSource(chooseXAddr(info.xaddrs, subnets_), from);
     if (url.empty())
         return;
@@ -394,6 +395,7 @@ void OnvifService::heard(EndpointInfo info, const asio::ip::address& from) {
             isNew = true;
         }
         OnvifDevice& device = it->second;
+        device.scanned = device.scanned || byScan;
         // An older announcement, or a forged one: metadata only moves forward.
         if (info.metadataVersion < device.discovery.metadataVersion)
             return;

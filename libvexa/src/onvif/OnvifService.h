@@ -66,6 +66,7 @@ struct OnvifDevice {
     std::shared_ptr<const Credentials> login; // given for this device alone; null: the automatic one, if any
     std::string claimedUrl;                   // another address a message named, until it proves to be this device
     uint8_t flags = 0;                        // VEXA_ONVIF_*
+    bool scanned = false;                     // a scan found it (VEXA_SOURCE_SCAN)
 };
 
 void fillOnvifInfo(const OnvifDevice& device, int eventType, VEXA_DEVICE_INFO& info);
@@ -84,6 +85,8 @@ public:
     void stop();
 
     void probeRound();
+    // A device a scan found at that address (its ProbeMatch, matched by the scan): listed and read as if heard.
+    void scanned(EndpointInfo info, const asio::ip::address& from) { heard(std::move(info), from, true); }
     void clear();
     // Every device, those heard later too (empty user: none).
     void setCredentials(const std::string& user, const std::string& password);
@@ -133,7 +136,7 @@ private:
 
     void receive(asio::ip::udp::socket& socket, std::vector<char>& buffer, asio::ip::udp::endpoint& from);
     void handle(const char* data, size_t size, const asio::ip::address& from);
-    void heard(EndpointInfo info, const asio::ip::address& from);
+    void heard(EndpointInfo info, const asio::ip::address& from, bool byScan = false);
     void bye(const std::string& endpoint);
     void scheduleStep(uint64_t round, unsigned step, unsigned quiet);
     void sendProbes();

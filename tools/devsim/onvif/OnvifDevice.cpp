@@ -198,8 +198,8 @@ bool parseOnvifFleet(const std::string& text, std::vector<OnvifDevice>& out, std
                  parseInt(fields["pendingPrefix"], 0, 32, n) && ((d.pendingPrefix = static_cast<int>(n)), true) &&
                  parseInt(fields["pendingDhcp"], 0, 1, n) && ((d.pendingDhcp = n == 1), true);
         }
-        if (!ok || (d.address >> 24) != 127) {
-            error = "line " + std::to_string(lineNo) + ": missing or malformed field (addresses must be 127.x.y.z)";
+        if (!ok || d.address == 0) {
+            error = "line " + std::to_string(lineNo) + ": missing or malformed field";
             return false;
         }
         out.push_back(std::move(d));

@@ -32,6 +32,7 @@ const char* const kGroup = "239.255.255.250";
 constexpr uint64_t kWakeTag = 0;
 constexpr uint64_t kUdpTag = 1;
 constexpr uint64_t kServerTag = 2;
+constexpr uint64_t kProbeTag = uint64_t{1} << 32;
 constexpr size_t kMaxBody = 65536;
 constexpr int kSweepMs = 1000;
 
@@ -185,6 +186,30 @@ bool OnvifFleet::startServer(size_t index, std::string& error) {
         return false;
     }
     slot.up = true;
+    return openProbeSocket(index, error);
+}
+
+bool OnvifFleet::openProbeSocket(size_t index, std::string& error) {
+    Slot& slot = slots_[index];
+    // Bound to the device's address, so that it wins over any socket bound to every address on this port.
+    slot.probeFd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(options_.wsdPort);
+    at.sin_addr.s_addr = htonl(devices_[index].address);
+    const int on = 1;
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.u64 = kProbeTag + index;
+    if (slot.probeFd < 0 || ::setsockopt(slot.probeFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        ::bind(slot.probeFd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+        ::epoll_ctl(epoll_, EPOLL_CTL_ADD, slot.probeFd, &ev) != 0) {
+        error = "WS-Discovery socket of " + formatAddress(devices_[index].address) + ": " + std::strerror(errno);
+        if (slot.probeFd >= 0)
+            ::close(slot.probeFd);
+        slot.probeFd = -1;
+        return false;
+    }
     return true;
 }
 
@@ -201,6 +226,11 @@ void OnvifFleet::stopServer(size_t index) {
     MHD_stop_daemon(slot.daemon);
     slot.daemon = nullptr;
     slot.epollFd = -1;
+    if (slot.probeFd >= 0) {
+        ::epoll_ctl(epoll_, EPOLL_CTL_DEL, slot.probeFd, nullptr);
+        ::close(slot.probeFd);
+        slot.probeFd = -1;
+    }
     slot.up = false;
 }
 
@@ -355,6 +385,9 @@ void OnvifFleet::loop() {
                 }
             } else if (tag == kUdpTag) {
                 receiveDiscovery();
+            } else if (tag - kProbeTag < slots_.size()) {
+                const size_t index = static_cast<size_t>(tag - kProbeTag);
+                receiveDiscovery(slots_[index].probeFd, index);
             } else if (tag - kServerTag < slots_.size()) {
                 runServer(static_cast<size_t>(tag - kServerTag));
             }
@@ -379,13 +412,13 @@ void OnvifFleet::loop() {
     save();
 }
 
-void OnvifFleet::receiveDiscovery() {
+void OnvifFleet::receiveDiscovery(int fd, size_t only) {
     std::vector<char> buffer(kMaxBody + 1);
     for (;;) {
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t n =
-            ::recvfrom(udp_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
+        const ssize_t n = ::recvfrom(fd < 0 ? udp_ : fd, buffer.data(), buffer.size(), 0,
+                                     reinterpret_cast<sockaddr*>(&from), &fromSize);
         if (n < 0)
             return;
         if (static_cast<size_t>(n) > kMaxBody)
@@ -408,7 +441,7 @@ void OnvifFleet::receiveDiscovery() {
             recentProbeOrder_[recentProbeNext_] = key;
             recentProbeNext_ = (recentProbeNext_ + 1) % recentProbeOrder_.size();
         }
-        for (size_t i = 0; i < devices_.size(); ++i) {
+        for (size_t i = only == SIZE_MAX ? 0 : only; i < devices_.size() && (only == SIZE_MAX || i == only); ++i) {
             if (!slots_[i].up || chance(options_.loss) || !probeMatches(probe, devices_[i]) ||
                 !probeTypesAnswered(probe, options_.service.quirks))
                 continue;

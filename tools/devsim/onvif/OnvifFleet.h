@@ -67,6 +67,7 @@ private:
     struct Slot {
         MHD_Daemon* daemon = nullptr;
         int epollFd = -1;
+        int probeFd = -1; // WS-Discovery sent to the device's own address (a scan)
         bool up = false;
         AppSequence sequence;
         std::unordered_map<uint64_t, Request*> suspended;
@@ -85,7 +86,9 @@ private:
     bool startServer(size_t index, std::string& error);
     void stopServer(size_t index);
     void runServer(size_t index);
-    void receiveDiscovery();
+    // Probes from the group socket (every device may answer), or from one device's own socket (only it may).
+    void receiveDiscovery(int fd = -1, size_t only = SIZE_MAX);
+    bool openProbeSocket(size_t index, std::string& error);
     void sendDiscovery(size_t index, const std::string& message, const void* to);
     void sendFromDevice(size_t index, const std::string& message, uint32_t toAddress, uint16_t toPort);
     void hello(size_t index);
