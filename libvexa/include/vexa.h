@@ -472,6 +472,8 @@ VEXA_API int VEXA_GetOnvifMedia(const char* name, VEXA_MEDIA_INFO* info, VEXA_ME
  * VEXA_ERR_BAD_ANSWER when it is larger than 4 MiB. Blocks; any thread.
  */
 VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uint32_t size, uint32_t* written);
+
+/*
  * Address-range scans: devices behind a router, which multicast discovery does not reach. Each address is sent our
  * inquiry (VEXA_PORT) and a WS-Discovery probe per type (VEXA_WSD_PORT), unicast; an answer counts only when it
  * comes from the address asked and answers an id asked there. Devices found are reported through the device

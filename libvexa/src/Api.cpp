@@ -548,6 +548,8 @@ void copyNote(char* field, size_t width, const std::string& text) {
     while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80)
         --n;
     std::memcpy(field, text.data(), n);
+}
+
 vexa::ScanConfig scanConfig(const VEXA_SCAN_PARAM* param) {
     vexa::ScanConfig config;
     const vexa::AddressCheckConfig ports = vexa::addressCheckConfigFromEnvironment();
@@ -653,6 +655,9 @@ int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* buffer, uin
     if (bytes.size() > size)
         return fail(VEXA_ERR_BUFFER_TOO_SMALL);
     std::memcpy(buffer, bytes.data(), bytes.size());
+    return succeed();
+}
+
 int VEXA_ScanRanges(const char* ranges, const VEXA_SCAN_PARAM* param, VEXA_SCAN_CALLBACK callback, void* userData) {
     if (!ranges)
         return fail(VEXA_ERR_BAD_ARGUMENT);
