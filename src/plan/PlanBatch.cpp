@@ -28,14 +28,14 @@ plan::DeviceReply libraryCall(const plan::PlanDevice& device, const std::string&
     return reply;
 }
 
-// The results' sentence: the library's code in words, and what the device itself said.
+// The result's sentence: the library's code in words (what the device itself said has a receipt column of its own).
 QString resultOf(const plan::ApplyOutcome& outcome, ErrorText::Form form) {
     if (!outcome.wasSent()) {
         if (outcome.code == VEXA_ERR_ADDRESS_TAKEN)
             return PlanText::addressTaken(outcome.answered);
         return outcome.holderSerial.empty() ? PlanText::stopped() : PlanText::notSent(fromBytes(outcome.holderSerial));
     }
-    return PlanText::withDetail(ErrorText::text(form, outcome.code), outcome.detail);
+    return ErrorText::text(form, outcome.code);
 }
 
 } // namespace
@@ -152,7 +152,8 @@ void PlanBatch::settle(int index, const plan::ApplyOutcome& outcome, const QStri
     entry.ipv4Address = fromBytes(outcome.isDone() ? c.change.newAddress : c.change.oldAddress);
     entry.serialNo = fromBytes(device.serial);
     entry.mac = fromBytes(device.mac);
-    entry.result = result;
+    // On the results page the device's own words follow the sentence; the receipt keeps them in their column.
+    entry.result = outcome.wasSent() ? PlanText::withDetail(result, outcome.detail) : result;
     entry.outcome = outcome;
     m_entries[index] = entry;
     m_receipt[i] = plan::NetworkChange::receiptEntry(c.change, device, c.name, outcome, result.toStdString());
