@@ -632,6 +632,7 @@ void OnvifService::setCredentials(const std::string& user, const std::string& pa
         credentials_.user = user;
         credentials_.password = password;
         autoLogin_ = !user.empty();
+        signInRefusals_.clear(); // a login given again may be tried again
         for (auto& [endpoint, device] : devices_) {
             const bool changed = markLogin(device, autoLogin_ || device.login);
             if (device.state == VEXA_DETAILS_NEED_LOGIN) {
@@ -664,6 +665,7 @@ bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, 
         for (const std::string& endpoint : endpoints) {
             OnvifDevice& device = devices_[endpoint];
             device.login = login;
+            signInRefusals_.erase(endpoint);
             const bool changed = markLogin(device, login || autoLogin_);
             if (device.state == VEXA_DETAILS_NEED_LOGIN && login) {
                 ++device.generation;
