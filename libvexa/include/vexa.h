@@ -425,6 +425,7 @@ VEXA_API int VEXA_CheckAddressesFree(VEXA_ADDRESS_CHECK* checks, uint32_t count,
 #define VEXA_CLOCK_NTP_READ 0x04      /* ntpServers was read (it may need a login) */
 #define VEXA_CLOCK_NTP_FROM_DHCP 0x08 /* its NTP servers come from DHCP */
 #define VEXA_CLOCK_ZONE_REFUSED 0x10  /* VEXA_SetDeviceTime: it refused the time zone; the time was set without it */
+#define VEXA_CLOCK_READ 0x20          /* the clock was read: offsetSeconds, timeZone and the bits above hold */
 
 /* A device's clock. Texts NUL-terminated. 256 bytes. */
 typedef struct VEXA_CLOCK_INFO {

@@ -521,7 +521,8 @@ void fillClock(const vexa::onvif::ClockState& clock, VEXA_CLOCK_INFO* out) {
     const auto offset = std::clamp<int64_t>(clock.offset.count(), INT32_MIN, INT32_MAX);
     out->offsetSeconds = static_cast<int32_t>(offset);
     out->flags = (clock.ntp ? VEXA_CLOCK_NTP : 0) | (clock.daylightSavings ? VEXA_CLOCK_DST : 0) |
-                 (clock.ntpRead ? VEXA_CLOCK_NTP_READ : 0) | (clock.ntpFromDhcp ? VEXA_CLOCK_NTP_FROM_DHCP : 0);
+                 (clock.ntpRead ? VEXA_CLOCK_NTP_READ : 0) | (clock.ntpFromDhcp ? VEXA_CLOCK_NTP_FROM_DHCP : 0) |
+                 (clock.offsetRead ? VEXA_CLOCK_READ : 0);
     copyCut(out->timeZone, sizeof out->timeZone, clock.timeZone);
     std::string servers;
     for (const std::string& server : clock.ntpServers)

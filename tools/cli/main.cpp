@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ClockCommands.h"
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "vexa.h"
@@ -17,6 +18,7 @@ void usage() {
                  "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n%s",
                  cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
+    std::fputs(cli::clockUsage(), stderr);
 }
 
 } // namespace
@@ -44,6 +46,12 @@ int main(int argc, char** argv) {
         return cli::applyPlan(args);
     if (command == "discover")
         return cli::discover(args);
+    if (command == "set-time" || command == "set-password") {
+        const int status = command == "set-time" ? cli::setTime(args) : cli::setPassword(args);
+        if (status == -1)
+            usage();
+        return status == -1 ? 2 : status;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         usage();
         return 0;

@@ -45,6 +45,7 @@ void usage() {
                  "  --onvif-user U, --onvif-password P  their account (admin / Camera-2024)\n"
                  "  --onvif-clock-offset S[,S...]  their clocks run S seconds ahead (negative: behind); a list:\n"
                  "                      one per device in turn\n"
+                 "  --onvif-lock-after N  wrong sign-ins in a row that lock a device out (5; VEXA_SIM_LOCK_MS)\n"
                  "  --onvif-reboot-delay MS  silent this long after SystemReboot (2000)\n"
                  "  --onvif-delay MS    every ONVIF HTTP answer waits this long (0)\n"
                  "  --onvif-quirks LIST prefixes,soap11,xaddrs,fault-applied,no-anonymous,digest-only,\n"
@@ -175,6 +176,9 @@ int main(int argc, char** argv) {
             }
             ok = ok && !clockOffsets.empty();
             onvif.service.clockOffset = ok ? clockOffsets.front() : 0;
+        } else if (arg == "--onvif-lock-after") {
+            ok = parseLong(value, number, 1, 1000);
+            onvif.service.lockAfter = static_cast<unsigned>(number);
         } else if (arg == "--onvif-reboot-delay") {
             ok = parseLong(value, number, 0, 600000);
             onvif.rebootDelayMs = static_cast<int>(number);
