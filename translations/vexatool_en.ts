@@ -643,7 +643,7 @@
         </translation>
     </message>
     <message>
-        <location line="+621"/>
+        <location line="+624"/>
         <source>Device actions</source>
         <translation>Device actions</translation>
     </message>
@@ -657,7 +657,7 @@
         <translation type="vanished">Succeed</translation>
     </message>
     <message>
-        <location line="-114"/>
+        <location line="-117"/>
         <source>Deployment plan</source>
         <translation>Deployment plan</translation>
     </message>
@@ -966,7 +966,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+100"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1055,12 +1055,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+443"/>
+        <location line="+449"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-438"/>
+        <location line="-444"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -1125,7 +1125,7 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+91"/>
+        <location line="+94"/>
         <location line="+14"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
@@ -1405,7 +1405,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-102"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -1555,7 +1555,12 @@
         <translation>The device is being restored with its security code; it takes no activation meanwhile.</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+3"/>
+        <source>The device accepted the request but the new password does not work.</source>
+        <translation>The device accepted the request but the new password does not work.</translation>
+    </message>
+    <message>
+        <location line="+64"/>
         <source>Unknown error %1.</source>
         <translation>Unknown error %1.</translation>
     </message>
@@ -2167,7 +2172,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+78"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2178,7 +2183,7 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+107"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
@@ -2215,7 +2220,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+16"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>

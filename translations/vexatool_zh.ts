@@ -626,7 +626,7 @@
         </translation>
     </message>
     <message>
-        <location line="+627"/>
+        <location line="+630"/>
         <source>Device actions</source>
         <translation>设备操作</translation>
     </message>
@@ -640,7 +640,7 @@
         <translation type="vanished">成功</translation>
     </message>
     <message>
-        <location line="-114"/>
+        <location line="-117"/>
         <source>Deployment plan</source>
         <translation>部署计划</translation>
     </message>
@@ -963,7 +963,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+98"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+100"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1052,12 +1052,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+443"/>
+        <location line="+449"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-438"/>
+        <location line="-444"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
     </message>
@@ -1122,7 +1122,7 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+91"/>
+        <location line="+94"/>
         <location line="+14"/>
         <source>Not sent</source>
         <translation>未发送</translation>
@@ -1402,7 +1402,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-100"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-102"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -1552,7 +1552,12 @@
         <translation>设备正在使用安全码恢复，在此期间不接受激活。</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+3"/>
+        <source>The device accepted the request but the new password does not work.</source>
+        <translation>设备接受了请求，但新密码无法登录。</translation>
+    </message>
+    <message>
+        <location line="+64"/>
         <source>Unknown error %1.</source>
         <translation>未知错误 %1。</translation>
     </message>
@@ -2163,7 +2168,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+77"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+78"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
@@ -2174,7 +2179,7 @@
         <translation>登录 ONVIF 设备…</translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+107"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
@@ -2211,7 +2216,7 @@
 <context>
     <name>apt::ToolsApplication</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+15"/>
+        <location filename="../src/app/main.cpp" line="+16"/>
         <source>VEXATool</source>
         <translation>VEXATool</translation>
     </message>
