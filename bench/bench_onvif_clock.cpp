@@ -126,9 +126,9 @@ int main(int argc, char** argv) {
         ::kill(sim, SIGKILL);
         return 1;
     }
-    const auto readBy = Clock::now() + std::chrono::seconds(60);
+    const auto readDeadline = Clock::now() + std::chrono::seconds(60);
     std::vector<std::string> devices;
-    while (Clock::now() < readBy) {
+    while (Clock::now() < readDeadline) {
         {
             std::lock_guard<std::mutex> lock(recorder.mutex);
             if (static_cast<int>(recorder.read.size()) >= count) {
