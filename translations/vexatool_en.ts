@@ -976,7 +976,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+102"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+104"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1432,7 +1432,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-104"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-106"/>
         <source>Succeed</source>
         <translation>Succeed</translation>
     </message>
@@ -1592,7 +1592,12 @@
         <translation>The device is being restored with its security code; it takes no activation meanwhile.</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+3"/>
+        <source>The device accepted the request but the new password does not work.</source>
+        <translation>The device accepted the request but the new password does not work.</translation>
+    </message>
+    <message>
+        <location line="+64"/>
         <source>Unknown error %1.</source>
         <translation>Unknown error %1.</translation>
     </message>

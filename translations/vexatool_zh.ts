@@ -973,7 +973,7 @@
 <context>
     <name>VexaTool::DeviceModifyPage</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="+102"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="+104"/>
         <location line="+5"/>
         <location line="+55"/>
         <source>Error%1:others</source>
@@ -1428,7 +1428,7 @@
 <context>
     <name>VexaTool::ErrorText</name>
     <message>
-        <location filename="../src/outcome/ErrorText.cpp" line="-104"/>
+        <location filename="../src/outcome/ErrorText.cpp" line="-106"/>
         <source>Succeed</source>
         <translation>成功</translation>
     </message>
@@ -1588,7 +1588,12 @@
         <translation>设备正在使用安全码恢复，在此期间不接受激活。</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+3"/>
+        <source>The device accepted the request but the new password does not work.</source>
+        <translation>设备接受了请求，但新密码无法登录。</translation>
+    </message>
+    <message>
+        <location line="+64"/>
         <source>Unknown error %1.</source>
         <translation>未知错误 %1。</translation>
     </message>

@@ -532,6 +532,65 @@ VEXA_API int VEXA_ScanRanges(const char* ranges, const VEXA_SCAN_PARAM* param, V
 /* Ends the running scan soon; its VEXA_ScanRanges returns 1. Any thread; fails when no scan runs. */
 VEXA_API int VEXA_StopScan(void);
 
+/*
+ * Clocks and user passwords of ONVIF devices. The calls name a device as VEXA_ModifyDeviceNetParam does and block
+ * until it answers (a few seconds); any thread. Passwords are never logged.
+ */
+#define VEXA_ERR_PASSWORD_NOT_TAKEN 2042 /* the device accepted the new password, but signing in with it fails */
+
+#define VEXA_CAN_READ_CLOCK 0x2000        /* its clock is read without a login (VEXA_GetDeviceClock) */
+#define VEXA_CAN_SET_TIME 0x4000          /* VEXA_SetDeviceTime */
+#define VEXA_CAN_SET_USER_PASSWORD 0x8000 /* the signed-in user's own password (VEXA_SetUserPassword) */
+
+/* Bits of VEXA_CLOCK_INFO.flags. */
+#define VEXA_CLOCK_NTP 0x01           /* it takes its time from NTP servers */
+#define VEXA_CLOCK_DST 0x02           /* daylight saving time is on */
+#define VEXA_CLOCK_NTP_READ 0x04      /* ntpServers was read (it may need a login) */
+#define VEXA_CLOCK_NTP_FROM_DHCP 0x08 /* its NTP servers come from DHCP */
+#define VEXA_CLOCK_ZONE_REFUSED 0x10  /* VEXA_SetDeviceTime: it refused the time zone; the time was set without it */
+#define VEXA_CLOCK_READ 0x20          /* the clock was read: offsetSeconds, timeZone and the bits above hold */
+
+/* A device's clock. Texts NUL-terminated. 256 bytes. */
+typedef struct VEXA_CLOCK_INFO {
+    int32_t offsetSeconds; /*   0: its UTC minus this computer's, when read */
+    uint32_t flags;        /*   4: VEXA_CLOCK_* */
+    char timeZone[64];     /*   8: as the device gives it, e.g. "CET-1CEST,M3.5.0,M10.5.0/3" */
+    char ntpServers[128];  /*  72: comma separated, when VEXA_CLOCK_NTP_READ */
+    uint8_t reserved[56];  /* 200 */
+} VEXA_CLOCK_INFO;
+
+/* What VEXA_SetDeviceTime sets. Texts NUL-padded. 256 bytes. */
+typedef struct VEXA_TIME_PARAM {
+    char ntpServers[128]; /*   0: empty: this computer's UTC, set by hand; else NTP from these (comma separated, 1-4) */
+    char timeZone[64];    /* 128: a POSIX time zone to set; empty: the device keeps its own */
+    uint8_t reserved[64]; /* 192 */
+} VEXA_TIME_PARAM;
+
+/*
+ * Reads an ONVIF device's clock (GetSystemDateAndTime, no login needed) and, with the device's login when it has one,
+ * its NTP servers. Fails with VEXA_ERR_NOT_SUPPORTED for a device that has no such clock.
+ */
+VEXA_API int VEXA_GetDeviceClock(const char* name, VEXA_CLOCK_INFO* out);
+
+/*
+ * Sets the device's time with its login: by hand to this computer's UTC, or NTP from params->ntpServers; and the time
+ * zone when given. A device that refuses the time zone is asked again without it (VEXA_CLOCK_ZONE_REFUSED in after).
+ * Succeeds only when the clock reads back within 2 s of ours (by hand) or the NTP servers read back as sent. before
+ * and after (either may be null) get the clock as read before and after.
+ */
+VEXA_API int VEXA_SetDeviceTime(const char* name, const VEXA_TIME_PARAM* params, VEXA_CLOCK_INFO* before,
+                                VEXA_CLOCK_INFO* after);
+
+/*
+ * Changes the password of the user the device is signed in as (its login) to newPassword (1-64 bytes, printable).
+ * Done only when a sign-in with the new password succeeds: else VEXA_ERR_PASSWORD_NOT_TAKEN, and the detail says
+ * whether the old one still works. Then the device's login uses the new password. Lock-out safe: one call per
+ * device at a time (a second waits), and after two refused sign-ins on a device nothing more is sent to it
+ * (VEXA_ERR_DEVICE_REFUSED) until a login is given again (VEXA_SetOnvifCredentials*). Counts for
+ * VEXA_SetDeviceTime too.
+ */
+VEXA_API int VEXA_SetUserPassword(const char* name, const char* newPassword);
+
 #ifdef __cplusplus
 }
 #endif

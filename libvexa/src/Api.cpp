@@ -268,11 +268,11 @@ uint32_t VEXA_GetLastError(void) {
 
 // Each capability is a bit of its own (the sum of single bits equals their union only when no two are the same):
 // two that shared one would make a device seem able to do both.
-constexpr uint32_t kCapabilities[] = {VEXA_CAN_ACTIVATE,         VEXA_CAN_RECOVER,       VEXA_CAN_SET_PORT,
-                                      VEXA_CAN_SET_IPV6,         VEXA_SIGNS_IN_AS_USER,  VEXA_DETAILS_READ_LATER,
-                                      VEXA_HAS_ACTIVATION_STATE, VEXA_KNOWN_BY_ENDPOINT, VEXA_SIGNS_ANNOUNCEMENTS,
-                                      VEXA_CAN_SET_GATEWAY,      VEXA_VERSIONS_RECORD,   VEXA_CAN_READ_MEDIA,
-                                      VEXA_CAN_SNAPSHOT};
+constexpr uint32_t kCapabilities[] = {
+    VEXA_CAN_ACTIVATE,        VEXA_CAN_RECOVER,        VEXA_CAN_SET_PORT,         VEXA_CAN_SET_IPV6,
+    VEXA_SIGNS_IN_AS_USER,    VEXA_DETAILS_READ_LATER, VEXA_HAS_ACTIVATION_STATE, VEXA_KNOWN_BY_ENDPOINT,
+    VEXA_SIGNS_ANNOUNCEMENTS, VEXA_CAN_SET_GATEWAY,    VEXA_VERSIONS_RECORD,      VEXA_CAN_READ_MEDIA,
+    VEXA_CAN_SNAPSHOT,        VEXA_CAN_READ_CLOCK,     VEXA_CAN_SET_TIME,         VEXA_CAN_SET_USER_PASSWORD};
 constexpr bool distinctBits() {
     uint32_t sum = 0, all = 0;
     for (uint32_t bit : kCapabilities) {
@@ -290,7 +290,8 @@ uint32_t VEXA_DeviceCapabilities(uint8_t protocol) {
                VEXA_HAS_ACTIVATION_STATE | VEXA_SIGNS_ANNOUNCEMENTS | VEXA_VERSIONS_RECORD;
     case VEXA_PROTOCOL_ONVIF:
         return VEXA_SIGNS_IN_AS_USER | VEXA_DETAILS_READ_LATER | VEXA_KNOWN_BY_ENDPOINT | VEXA_CAN_SET_GATEWAY |
-               VEXA_CAN_READ_MEDIA | VEXA_CAN_SNAPSHOT;
+               VEXA_CAN_READ_MEDIA | VEXA_CAN_SNAPSHOT | VEXA_CAN_READ_CLOCK | VEXA_CAN_SET_TIME |
+               VEXA_CAN_SET_USER_PASSWORD;
     default:
         return 0;
     }
@@ -719,6 +720,117 @@ int VEXA_StopScan(void) {
         return fail(VEXA_ERR_BAD_ARGUMENT);
     g_scanner->stop();
     return succeed();
+}
+
+} // extern "C"
+
+namespace {
+
+// An ONVIF device by any of its names, for the clock and password calls: 0 when it is one, else the code. One of
+// ours has no such operation; a name that fits both is ambiguous, and nothing is sent.
+uint32_t onvifTarget(const char* name, std::shared_ptr<vexa::onvif::OnvifService>& onvif, std::string& out) {
+    if (!name || !*name || strnlen(name, 257) > 256)
+        return VEXA_ERR_BAD_ARGUMENT;
+    const auto engine = vexa::runningEngine();
+    if (!engine)
+        return VEXA_ERR_NOT_STARTED;
+    out = name;
+    onvif = vexa::runningOnvif();
+    const vexa::onvif::Match match = onvif ? onvif->find(out) : vexa::onvif::Match::None;
+    vexa::KnownDevice ours;
+    const bool isOurs = engine->findDevice(out, out, ours) != vexa::Lookup::Unknown;
+    if (match == vexa::onvif::Match::Many || (match == vexa::onvif::Match::One && isOurs))
+        return VEXA_ERR_AMBIGUOUS_DEVICE;
+    if (match == vexa::onvif::Match::None)
+        return isOurs ? VEXA_ERR_NOT_SUPPORTED : VEXA_ERR_UNKNOWN_DEVICE;
+    return 0;
+}
+
+int failWithDetail(uint32_t code, const std::string& detail) {
+    fail(code);
+    vexa::setLastErrorDetail(detail);
+    return 0;
+}
+
+void fillClock(const vexa::onvif::ClockState& clock, VEXA_CLOCK_INFO* out) {
+    if (!out)
+        return;
+    std::memset(out, 0, sizeof *out);
+    const auto offset = std::clamp<int64_t>(clock.offset.count(), INT32_MIN, INT32_MAX);
+    out->offsetSeconds = static_cast<int32_t>(offset);
+    out->flags = (clock.ntp ? VEXA_CLOCK_NTP : 0) | (clock.daylightSavings ? VEXA_CLOCK_DST : 0) |
+                 (clock.ntpRead ? VEXA_CLOCK_NTP_READ : 0) | (clock.ntpFromDhcp ? VEXA_CLOCK_NTP_FROM_DHCP : 0) |
+                 (clock.offsetRead ? VEXA_CLOCK_READ : 0);
+    copyCut(out->timeZone, sizeof out->timeZone, clock.timeZone);
+    std::string servers;
+    for (const std::string& server : clock.ntpServers)
+        servers += (servers.empty() ? "" : ",") + server;
+    copyCut(out->ntpServers, sizeof out->ntpServers, servers);
+}
+
+} // namespace
+
+extern "C" {
+
+int VEXA_GetDeviceClock(const char* name, VEXA_CLOCK_INFO* out) {
+    std::shared_ptr<vexa::onvif::OnvifService> onvif;
+    std::string device;
+    if (!out)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    if (const uint32_t code = onvifTarget(name, onvif, device))
+        return fail(code);
+    vexa::onvif::ClockState clock;
+    std::string detail;
+    if (const uint32_t code = onvif->readClock(device, clock, detail))
+        return failWithDetail(code, detail);
+    fillClock(clock, out);
+    return succeed();
+}
+
+int VEXA_SetDeviceTime(const char* name, const VEXA_TIME_PARAM* params, VEXA_CLOCK_INFO* before,
+                       VEXA_CLOCK_INFO* after) {
+    if (!params)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    vexa::onvif::TimeRequest request;
+    const std::string servers(params->ntpServers, strnlen(params->ntpServers, sizeof params->ntpServers));
+    request.timeZone.assign(params->timeZone, strnlen(params->timeZone, sizeof params->timeZone));
+    if ((!servers.empty() && !vexa::onvif::parseNtpServers(servers, request.ntpServers)) ||
+        (!request.timeZone.empty() && !vexa::onvif::validTimeZone(request.timeZone)))
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::shared_ptr<vexa::onvif::OnvifService> onvif;
+    std::string device;
+    if (const uint32_t code = onvifTarget(name, onvif, device))
+        return fail(code);
+    vexa::onvif::ClockState was, now;
+    bool zoneRefused = false;
+    std::string detail;
+    const uint32_t code = onvif->setTime(device, request, was, now, zoneRefused, detail);
+    fillClock(was, before);
+    fillClock(now, after);
+    if (after && zoneRefused)
+        after->flags |= VEXA_CLOCK_ZONE_REFUSED;
+    return code ? failWithDetail(code, detail) : succeed();
+}
+
+int VEXA_SetUserPassword(const char* name, const char* newPassword) {
+    if (!newPassword)
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    std::string secret(newPassword, strnlen(newPassword, 65));
+    // A password travels in XML: printable characters only, so that what the device stores is what was typed.
+    const bool printable = std::all_of(secret.begin(), secret.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7f; });
+    if (secret.empty() || secret.size() > 64 || !printable) {
+        sodium_memzero(secret.data(), secret.size());
+        return fail(VEXA_ERR_BAD_ARGUMENT);
+    }
+    std::shared_ptr<vexa::onvif::OnvifService> onvif;
+    std::string device;
+    uint32_t code = onvifTarget(name, onvif, device);
+    std::string detail;
+    if (code == 0)
+        code = onvif->setUserPassword(device, secret, detail);
+    sodium_memzero(secret.data(), secret.size());
+    return code ? failWithDetail(code, detail) : succeed();
 }
 
 } // extern "C"

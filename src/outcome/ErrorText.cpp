@@ -78,6 +78,8 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_RESTORE_PENDING,
      QT_TRANSLATE_NOOP("VexaTool::ErrorText",
                        "The device is being restored with its security code; it takes no activation meanwhile.")},
+    {VEXA_ERR_PASSWORD_NOT_TAKEN,
+     QT_TRANSLATE_NOOP("VexaTool::ErrorText", "The device accepted the request but the new password does not work.")},
 };
 
 // The pages' own words for a few codes; "%1" takes the code, and a row without words reads as the code's sentence

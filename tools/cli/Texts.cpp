@@ -64,6 +64,7 @@ constexpr Sentence kSentences[] = {
     {VEXA_ERR_OUTCOME_UNKNOWN,
      "the device did not confirm the change in time; it may have been applied: check the device"},
     {VEXA_ERR_RESTORE_PENDING, "the device is being restored with its security code and takes no activation meanwhile"},
+    {VEXA_ERR_PASSWORD_NOT_TAKEN, "the device accepted the request but the new password does not work"},
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ClockCommands.h"
 #include "Commands.h"
 #include "PlanCommands.h"
 #include "RangeScan.h"
@@ -22,6 +23,7 @@ void usage() {
                  "       [--rate N] [--why] [--allow-public] [--http-fallback]: devices on other subnets\n%s",
                  cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
+    std::fputs(cli::clockUsage(), stderr);
 }
 
 } // namespace
@@ -56,6 +58,12 @@ int main(int argc, char** argv) {
         return cli::inventory(args);
     if (command == "snapshot")
         return cli::snapshot(args);
+    if (command == "set-time" || command == "set-password") {
+        const int status = command == "set-time" ? cli::setTime(args) : cli::setPassword(args);
+        if (status == -1)
+            usage();
+        return status == -1 ? 2 : status;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         usage();
         return 0;

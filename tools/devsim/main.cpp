@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -44,13 +45,16 @@ void usage() {
                  "  --onvif-http-port P HTTP port of their device service (8080)\n"
                  "  --wsd-port P        WS-Discovery port (3702)\n"
                  "  --onvif-user U, --onvif-password P  their account (admin / Camera-2024)\n"
-                 "  --onvif-clock-offset S  their clocks run S seconds ahead (negative: behind)\n"
+                 "  --onvif-clock-offset S[,S...]  their clocks run S seconds ahead (negative: behind); a list:\n"
+                 "                      one per device in turn\n"
+                 "  --onvif-lock-after N  wrong sign-ins in a row that lock a device out (5; VEXA_SIM_LOCK_MS)\n"
                  "  --onvif-reboot-delay MS  silent this long after SystemReboot (2000)\n"
                  "  --onvif-delay MS    every ONVIF HTTP answer waits this long (0)\n"
                  "  --onvif-quirks LIST prefixes,soap11,xaddrs,fault-applied,no-anonymous,digest-only,\n"
                  "                      digest-sha256,no-interfaces,partial-interfaces,only-transmitter,\n"
                  "                      only-device,local-as-utc,bom,undeclared,plain-content-type,\n"
-                 "                      no-addressing,close,other-auth-code,fault=OPERATION (repeatable)\n"
+                 "                      no-addressing,close,other-auth-code,no-timezone,keeps-password,\n"
+                 "                      fault=OPERATION (repeatable)\n"
                  "  --onvif-recorded DIR also play one device answering with the texts recorded in DIR\n"
                  "                      (tests/data/onvif-recorded), after the ONVIF devices' addresses\n"
                  "  --onvif-twins K     the first K ONVIF devices are also the first K of ours (same serial and MAC)\n"
@@ -94,6 +98,7 @@ int main(int argc, char** argv) {
     devsim::onvif::FleetOptions onvif;
     onvif.service.password = "Camera-2024";
     std::string quirks;
+    std::vector<long> clockOffsets;
     std::string recordedFolder;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -167,8 +172,18 @@ int main(int argc, char** argv) {
         } else if (arg == "--onvif-password") {
             onvif.service.password = value;
         } else if (arg == "--onvif-clock-offset") {
-            ok = parseLong(value, number, -10L * 365 * 86400, 10L * 365 * 86400);
-            onvif.service.clockOffset = number;
+            // One offset for every device, or one per device in turn.
+            clockOffsets.clear();
+            std::istringstream list(value);
+            for (std::string one; ok && std::getline(list, one, ',');) {
+                ok = parseLong(one.c_str(), number, -10L * 365 * 86400, 10L * 365 * 86400);
+                clockOffsets.push_back(number);
+            }
+            ok = ok && !clockOffsets.empty();
+            onvif.service.clockOffset = ok ? clockOffsets.front() : 0;
+        } else if (arg == "--onvif-lock-after") {
+            ok = parseLong(value, number, 1, 1000);
+            onvif.service.lockAfter = static_cast<unsigned>(number);
         } else if (arg == "--onvif-reboot-delay") {
             ok = parseLong(value, number, 0, 600000);
             onvif.rebootDelayMs = static_cast<int>(number);
@@ -197,8 +212,10 @@ int main(int argc, char** argv) {
     }
     if (const char* lock = std::getenv("VEXA_SIM_LOCK_MS"); lock && *lock) {
         long ms = 0;
-        if (parseLong(lock, ms, 1, 86400000))
+        if (parseLong(lock, ms, 1, 86400000)) {
             secure.lockBaseMs = ms;
+            onvif.service.lockMs = ms;
+        }
     }
     if (const char* cheap = std::getenv("VEXA_SIM_CHEAP_HASH"); cheap && std::strcmp(cheap, "1") == 0)
         secure.cheapHashes = true;
@@ -274,6 +291,10 @@ int main(int argc, char** argv) {
         }
         onvifDevices = devsim::onvif::generateOnvifFleet(static_cast<uint32_t>(onvifCount), static_cast<uint64_t>(seed),
                                                          onvifBase, static_cast<int>(onvifHttpPort));
+        for (size_t i = 0; clockOffsets.size() > 1 && i < onvifDevices.size(); ++i) {
+            onvifDevices[i].clockSet = true;
+            onvifDevices[i].clockOffset = clockOffsets[i % clockOffsets.size()];
+        }
         for (size_t i = 0; i < static_cast<size_t>(onvifTwins) && i < onvifDevices.size() && i < fleet.size(); ++i) {
             onvifDevices[i].serial = fleet[i].record.serialNo;
             onvifDevices[i].mac = fleet[i].record.mac;

@@ -263,6 +263,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
         uri = url->path;
     // A device that gives its local time as UTC checks tokens against its real clock: dated by ours, once.
     bool ourClock = false;
+    bool challengeOfThisCall = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         Token token;
         const bool withToken = mode == Auth::Token;
@@ -286,6 +287,7 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
                                                 base64(cnonce.data(), cnonce.size()));
         }
         const Http http = post(session.url, operation, body, authorization, session.pinKey);
+        const bool answeredChallenge = !authorization.empty();
         wipeString(authorization);
         result.reached = result.reached || http.connected;
         if (http.curlError != CURLE_OK) {
@@ -312,10 +314,17 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
         if (notAuthorized) {
             if (result.answer.fault)
                 result.detail = result.answer.fault->reason.substr(0, kMaxDetail);
-            // A fresh challenge (a first one, or a new nonce for a stale one) is worth one more try.
+            // A fresh challenge (a first one, or a new nonce for a stale one) is worth one more try. A new nonce
+            // after an answer to one of this call's own is a wrong password unless marked stale: trying again would
+            // cost a sign-in each time, and devices lock out after a few.
+            std::string stale = parseDigestChallenge(http.challenge)["stale"];
+            for (char& c : stale)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             const bool freshChallenge = http.status == 401 && !http.challenge.empty() &&
-                                        (authorization.empty() || http.challenge != session.digestChallenge);
+                                        (!answeredChallenge || (http.challenge != session.digestChallenge &&
+                                                                (!challengeOfThisCall || stale == "true")));
             if (freshChallenge) {
+                challengeOfThisCall = true;
                 session.digestChallenge = http.challenge;
                 session.digestCount = 0;
                 session.noToken = true; // it offers Digest: the device's nonce, never a token it could replay
@@ -329,7 +338,8 @@ CallResult DeviceClient::call(Session& session, const char* operation, const std
                     mode = Auth::Digest;
                     continue;
                 }
-                if (!ourClock && std::chrono::abs(session.clockOffset) > std::chrono::minutes(1)) {
+                if (mode == Auth::Token && !ourClock &&
+                    std::chrono::abs(session.clockOffset) > std::chrono::minutes(1)) {
                     ourClock = true;
                     continue;
                 }
@@ -470,11 +480,19 @@ CallResult DeviceClient::readDetails(Session& session, const Credentials* creden
     bool anyRead = false;
     bool signedIn = false; // a read succeeded with the login: a refusal of another read is about that read
     std::optional<CallResult> refusal, failure;
+    unsigned refusals = 0;
     for (const Step& step : steps) {
+        // A login refused twice before any read passed it would be refused again: each try is a wrong sign-in,
+        // and devices lock out after a few. (Once may be a nonce the device forgot on a restart.)
+        if (refusals >= 2 && !signedIn) {
+            lose(step.bit, step.operation, "not tried after the refused login");
+            continue;
+        }
         r = call(session, step.operation, nullptr, credentials);
         if (r.code == VEXA_ERR_NOT_STARTED)
             return finish(std::move(r));
         if (r.code == VEXA_ERR_NEED_CREDENTIALS || r.code == VEXA_ERR_DEVICE_REFUSED) {
+            refusals += r.code == VEXA_ERR_DEVICE_REFUSED ? 1 : 0;
             lose(step.bit, step.operation, failureText(r));
             if (!refusal)
                 refusal = std::move(r);

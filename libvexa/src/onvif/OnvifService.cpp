@@ -634,6 +634,7 @@ void OnvifService::setCredentials(const std::string& user, const std::string& pa
         credentials_.user = user;
         credentials_.password = password;
         autoLogin_ = !user.empty();
+        signInRefusals_.clear(); // a login given again may be tried again
         for (auto& [endpoint, device] : devices_) {
             const bool changed = markLogin(device, autoLogin_ || device.login);
             if (device.state == VEXA_DETAILS_NEED_LOGIN) {
@@ -666,6 +667,7 @@ bool OnvifService::setCredentialsFor(const std::vector<std::string>& endpoints, 
         for (const std::string& endpoint : endpoints) {
             OnvifDevice& device = devices_[endpoint];
             device.login = login;
+            signInRefusals_.erase(endpoint);
             const bool changed = markLogin(device, login || autoLogin_);
             if (device.state == VEXA_DETAILS_NEED_LOGIN && login) {
                 ++device.generation;

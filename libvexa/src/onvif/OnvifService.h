@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CertificatePins.h"
+#include "Clock.h"
 #include "DeviceClient.h"
 #include "DeviceMessages.h"
 #include "MediaMessages.h"
@@ -124,6 +125,14 @@ public:
     // The picture of a profile (the first that has one when token is empty), at most 4 MiB, fetched only from the
     // host we reach the device at, with its login by HTTP Digest.
     uint32_t snapshot(const std::string& name, const std::string& token, std::string& bytes, std::string& detail);
+    // The clock, read without a login (the NTP servers with it, when it has one). 0 or a VEXA_ERR_* code.
+    uint32_t readClock(const std::string& name, ClockState& out, std::string& detail);
+    // Sets the time (and zone) with the device's login and reads it back; zoneRefused when it was set without the
+    // zone the device refused.
+    uint32_t setTime(const std::string& name, const TimeRequest& request, ClockState& before, ClockState& after,
+                     bool& zoneRefused, std::string& detail);
+    // The login's own password; done only when a sign-in with the new one succeeds.
+    uint32_t setUserPassword(const std::string& name, const std::string& newPassword, std::string& detail);
 
     size_t deviceCount() const;
     // Why the device named by its endpoint reference last refused the login; false when it is not listed.
@@ -152,6 +161,12 @@ private:
     void checkBye(DeviceClient& client, const std::string& endpoint);
     Credentials loginFor(const OnvifDevice& device) const; // under mutex_
     void report(const std::string& endpoint);
+    // One signed-in operation per device at a time; refusals counted per device (ClockOperations.cpp).
+    // Finds the device, waits until no other signed-in operation runs on it and marks it busy; false with the code
+    // when it is not found or refused twice. release() ends the mark.
+    bool prepare(const std::string& name, OnvifDevice& device, Credentials& login, uint32_t& code);
+    void release(const std::string& endpoint);
+    void noteSignIn(const std::string& endpoint, uint32_t code);
     bool waitUntilBack(DeviceClient& client, const std::string& endpoint, Session& session, const std::string& newUrl,
                        bool rebooting, std::chrono::steady_clock::time_point since);
 
@@ -189,6 +204,9 @@ private:
     std::deque<std::string> probeIds_; // MessageIDs of our recent probes
     uint64_t round_ = 0;
     uint64_t newInRound_ = 0;
+    std::set<std::string> busy_; // devices with a signed-in operation under way
+    std::condition_variable busyChanged_;
+    std::map<std::string, unsigned> signInRefusals_; // refused sign-ins since its login was last given
 };
 
 } // namespace vexa::onvif

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <utility>
 
@@ -57,18 +58,6 @@ bool usableAddress(uint32_t address, int prefix) {
     return (address & host) != 0 && (address & host) != host;
 }
 
-void addDateTime(pugi::xml_node parent, const Prefixes& px, const char* name, const std::tm& tm) {
-    pugi::xml_node dt = Envelope::add(parent, px.tt, name);
-    Envelope::addEach(Envelope::add(dt, px.tt, "Time"), px.tt,
-                      {{"Hour", std::to_string(tm.tm_hour)},
-                       {"Minute", std::to_string(tm.tm_min)},
-                       {"Second", std::to_string(tm.tm_sec)}});
-    Envelope::addEach(Envelope::add(dt, px.tt, "Date"), px.tt,
-                      {{"Year", std::to_string(tm.tm_year + 1900)},
-                       {"Month", std::to_string(tm.tm_mon + 1)},
-                       {"Day", std::to_string(tm.tm_mday)}});
-}
-
 std::string boolText(bool b) {
     return b ? "true" : "false";
 }
@@ -100,12 +89,20 @@ bool parseQuirks(const std::string& list, Quirks& out, std::string& error) {
         {"media1-only", &Quirks::media1Only},
         {"big-snapshot", &Quirks::bigSnapshot},
     };
+    static constexpr std::pair<const char*, bool ClockQuirks::*> kClockNames[] = {
+        {"no-timezone", &ClockQuirks::refuseTimeZone},
+        {"keeps-password", &ClockQuirks::keepPassword},
+    };
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
         const auto named = std::find_if(std::begin(kNames), std::end(kNames),
                                         [&item](const auto& name) { return item == name.first; });
+        const auto clock = std::find_if(std::begin(kClockNames), std::end(kClockNames),
+                                        [&item](const auto& name) { return item == name.first; });
         if (named != std::end(kNames)) {
             out.*(named->second) = true;
+        } else if (clock != std::end(kClockNames)) {
+            out.clock.*(clock->second) = true;
         } else if (item.rfind("fault=", 0) == 0 && item.size() > 6 && item.size() < 64) {
             out.faultOn.push_back(item.substr(6));
         } else if (!item.empty()) {
@@ -132,9 +129,11 @@ std::string deviceXAddrs(const OnvifDevice& device, const Quirks& quirks) {
 }
 
 DeviceService::DeviceService(ServiceOptions options)
-    : options_(std::move(options)) {}
+    : options_(std::move(options))
+    , locks_(options_.lockAfter, options_.lockMs) {}
 
-DeviceService::Token DeviceService::checkToken(const pugi::xml_node& envelope, int64_t deviceNow) {
+DeviceService::Token DeviceService::checkToken(const pugi::xml_node& envelope, int64_t deviceNow,
+                                               const std::string& devicePassword) {
     const pugi::xml_node token = child(child(child(envelope, "Header"), "Security"), "UsernameToken");
     const std::string user = childText(token, "Username");
     if (!token || user.empty())
@@ -145,14 +144,14 @@ DeviceService::Token DeviceService::checkToken(const pugi::xml_node& envelope, i
     if (user != options_.user)
         return Token::Invalid;
     if (type == ns::kPasswordText)
-        return password.text().get() == options_.password ? Token::Valid : Token::Invalid;
+        return password.text().get() == devicePassword ? Token::Valid : Token::Invalid;
     int64_t createdAt = 0;
     if ((!type.empty() && type != ns::kPasswordDigest) || !parseUtcTime(created, createdAt) ||
         std::llabs(createdAt - deviceNow) > kCreatedWindow)
         return Token::Invalid;
     // No replay cache, as on the devices we meet: a client that draws its nonce from the second's clock sends
     // the same token twice within a millisecond, and a captured token stays good for the window either way.
-    return passwordDigestMatches(childText(token, "Nonce"), created, options_.password, password.text().get())
+    return passwordDigestMatches(childText(token, "Nonce"), created, devicePassword, password.text().get())
                ? Token::Valid
                : Token::Invalid;
 }
@@ -162,7 +161,7 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     Outcome out;
     const Quirks& q = options_.quirks;
     const Prefixes px = q.otherPrefixes ? Prefixes::other() : Prefixes::common();
-    const int64_t deviceNow = now + options_.clockOffset;
+    const int64_t deviceNow = deviceClock(device, now, options_.clockOffset);
 
     pugi::xml_document doc;
     const bool parsed = request.size() <= 65536 &&
@@ -227,11 +226,21 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
     Access access = Access::Read;
     if (name == "GetSystemDateAndTime" || name == "GetCapabilities" || name == "GetServices")
         access = Access::PreAuth;
-    else if (name.rfind("Set", 0) == 0 || name == "SystemReboot")
+    else if (name.rfind("Set", 0) == 0 || name == "SystemReboot" || name == "GetUsers")
         access = Access::Write;
 
     if (access != Access::PreAuth) {
-        const Token token = q.digestOnly ? Token::Absent : checkToken(envelope, deviceNow);
+        const Token token =
+            q.digestOnly ? Token::Absent : checkToken(envelope, deviceNow, devicePassword(device, options_.password));
+        const int64_t nowMs = now * 1000;
+        if ((token != Token::Absent || http.present) && locks_.locked(device.endpoint, nowMs)) {
+            Fault f{true, "NotAuthorized", "", "Locked: too many wrong passwords, try again later"};
+            return finish(&f);
+        }
+        if (token == Token::Invalid || (http.present && !http.valid && !http.stale))
+            locks_.wrong(device.endpoint, nowMs);
+        else if (token == Token::Valid || (http.present && http.valid))
+            locks_.right(device.endpoint);
         if (token == Token::Invalid) {
             Fault f{true, "NotAuthorized", "", "Sender not authorized"};
             return finish(&f);
@@ -267,18 +276,13 @@ Outcome DeviceService::handle(OnvifDevice& device, const std::string& request, c
         Fault f{false, "ActionNotSupported", "", "Optional Action Not Implemented"};
         return finish(&f);
     }
-    if (name == "GetSystemDateAndTime") {
-        // Local time in the UTC fields: eight hours ahead of what it checks tokens against.
-        const std::time_t t = static_cast<std::time_t>(deviceNow + (q.localAsUtc ? kLocalAsUtcOffset : 0));
-        std::tm utc{};
-        gmtime_r(&t, &utc);
-        pugi::xml_node sdt =
-            Envelope::add(respond(tds.c_str(), "GetSystemDateAndTimeResponse"), tds, "SystemDateAndTime");
-        Envelope::add(sdt, tt, "DateTimeType", "Manual");
-        Envelope::add(sdt, tt, "DaylightSavings", "false");
-        Envelope::add(Envelope::add(sdt, tt, "TimeZone"), tt, "TZ", q.localAsUtc ? "CST-8" : "UTC0");
-        addDateTime(sdt, p, "UTCDateTime", utc);
-        addDateTime(sdt, p, "LocalDateTime", utc);
+    std::optional<ClockFault> clockFault;
+    if (handleClockOrUser(device, name, op, p, body, now, options_.clockOffset, options_.user, q.clock, q.localAsUtc,
+                          clockFault, out.changed)) {
+        if (clockFault) {
+            Fault f{clockFault->sender, clockFault->subcode, clockFault->subsubcode, clockFault->reason};
+            return finish(&f);
+        }
     } else if (name == "GetDeviceInformation") {
         Envelope::addEach(respond(tds.c_str(), "GetDeviceInformationResponse"), tds,
                           {{"Manufacturer", device.manufacturer},

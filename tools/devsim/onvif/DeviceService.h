@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DeviceClock.h"
 #include "OnvifDevice.h"
 #include "Soap.h"
 
@@ -39,11 +40,12 @@ struct Quirks {
     bool media1Only = false;          // only the older media service (not in GetServices; its calls refused)
     bool bigSnapshot = false;         // the snapshot is a picture of more than 4 MiB
     std::vector<std::string> faultOn; // operations answered with ActionNotSupported (fault=Operation)
+    ClockQuirks clock;                // no-timezone, keeps-password
 };
 // Comma list of: prefixes, soap11, xaddrs, fault-applied, no-anonymous, digest-only, digest-sha256,
 // no-interfaces, partial-interfaces, only-transmitter, only-device, local-as-utc, bom, undeclared,
 // plain-content-type, no-addressing, close, other-auth-code, internal-uri, no-snapshot, media1-only, big-snapshot,
-// fault=Operation.
+// no-timezone, keeps-password, fault=Operation.
 bool parseQuirks(const std::string& list, Quirks& out, std::string& error);
 
 struct ServiceOptions {
@@ -51,12 +53,15 @@ struct ServiceOptions {
     std::string password;
     int64_t clockOffset = 0; // seconds the device's clock is ahead of the host's
     Quirks quirks;
+    unsigned lockAfter = 5; // wrong sign-ins in a row that lock a device out
+    int64_t lockMs = 60000; // for this long
 };
 
 // What the HTTP layer found in an Authorization: Digest header.
 struct HttpAuth {
     bool present = false;
     bool valid = false;
+    bool stale = false; // a right answer to an old nonce: no wrong password
 };
 
 struct Outcome {
@@ -89,9 +94,10 @@ public:
 private:
     enum class Access { PreAuth, Read, Write };
     enum class Token { Absent, Valid, Invalid };
-    Token checkToken(const pugi::xml_node& envelope, int64_t deviceNow);
+    Token checkToken(const pugi::xml_node& envelope, int64_t deviceNow, const std::string& password);
 
     ServiceOptions options_;
+    SignInLocks locks_;
 };
 
 // The device's XAddrs as announced (space separated).

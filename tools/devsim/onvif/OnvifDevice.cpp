@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "DeviceClock.h"
 #include "SplitMix.h"
 
 namespace devsim::onvif {
@@ -144,7 +145,7 @@ std::string formatOnvifFleet(const std::vector<OnvifDevice>& fleet) {
         if (d.pending)
             out << "\tpendingIpv4=" << formatAddress(d.pendingAddress) << "\tpendingPrefix=" << d.pendingPrefix
                 << "\tpendingDhcp=" << (d.pendingDhcp ? 1 : 0);
-        out << '\n';
+        out << formatClockFields(d) << '\n';
     }
     return out.str();
 }
@@ -198,6 +199,7 @@ bool parseOnvifFleet(const std::string& text, std::vector<OnvifDevice>& out, std
                  parseInt(fields["pendingPrefix"], 0, 32, n) && ((d.pendingPrefix = static_cast<int>(n)), true) &&
                  parseInt(fields["pendingDhcp"], 0, 1, n) && ((d.pendingDhcp = n == 1), true);
         }
+        ok = ok && parseClockFields(fields, d);
         if (!ok || d.address == 0) {
             error = "line " + std::to_string(lineNo) + ": missing or malformed field";
             return false;

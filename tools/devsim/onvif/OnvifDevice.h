@@ -35,6 +35,15 @@ struct OnvifDevice {
     int pendingPrefix = 0;
     bool pendingDhcp = false;
     bool pending = false;
+    // Clock and account (DeviceClock.cpp). Until set, the clock runs the fleet's --onvif-clock-offset ahead of
+    // the host's and the password is the fleet's --onvif-password (empty here).
+    bool clockSet = false;
+    int64_t clockOffset = 0;
+    std::string timeZone = "UTC0";
+    bool ntp = false;
+    bool daylightSavings = false;
+    std::vector<std::string> ntpServers;
+    std::string password;
 };
 
 std::string formatAddress(uint32_t address);

@@ -270,11 +270,12 @@ int OnvifFleet::onRequest(size_t index, MHD_Connection* connection, const char* 
             http.present = true;
             if (char* user = MHD_digest_auth_get_username(connection)) {
                 if (options_.service.user == user) {
-                    const int result =
-                        MHD_digest_auth_check2(connection, kRealm, user, options_.service.password.c_str(), 300,
-                                               digestAlgorithm(options_.service.quirks));
+                    const std::string& password = devicePassword(device, options_.service.password);
+                    const int result = MHD_digest_auth_check2(connection, kRealm, user, password.c_str(), 300,
+                                                              digestAlgorithm(options_.service.quirks));
                     http.valid = result == MHD_YES;
                     request->stale = result == MHD_INVALID_NONCE;
+                    http.stale = request->stale;
                 }
                 MHD_free(user);
             }
