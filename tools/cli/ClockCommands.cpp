@@ -27,7 +27,7 @@ struct Heard {
 };
 
 void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
-    if (!isOnvif(*info))
+    if (!can(*info, VEXA_CAN_READ_CLOCK))
         return;
     auto* heard = static_cast<Heard*>(user);
     std::lock_guard<std::mutex> lock(heard->mutex);
