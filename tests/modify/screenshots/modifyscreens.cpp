@@ -142,6 +142,20 @@ bool drawAll(const QString& prefix) {
         page.setEntries(results);
         ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("results.png"));
     }
+    {
+        // One ONVIF camera given a new address that it never answered at: the outcome waits on its page, with the
+        // receipt's path, until the installer closes it.
+        DeviceInfo camera{
+            QStringLiteral("004"),          QStringLiteral("KO-D2140"),          QStringLiteral("192.168.1.108"),
+            QStringLiteral("OV0017379739"), QStringLiteral("0a-6b-00-01-07-9c"), QString()};
+        camera.outcome = VexaTool::Outcome::ofCall(false, 2033);
+        camera.result = VexaTool::ErrorText::text(VexaTool::ErrorText::Form::BatchModification, 2033);
+        VexaTool::DeviceModifyResultPage page;
+        page.setEntries({camera});
+        page.setReceiptHistory(
+            QStringLiteral("/home/installer/.local/share/VEXATool/receipts/receipt-20261209-101500.csv"));
+        ok &= testsupport::saveOnBackdrop(page, prefix + QStringLiteral("single_onvif_results.png"));
+    }
     return ok;
 }
 
