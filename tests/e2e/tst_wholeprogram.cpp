@@ -300,7 +300,8 @@ void TestWholeProgram::modifyOneKeepsWhatItDoesNotChange() {
     QCOMPARE(device.value(QStringLiteral("dhcp")), QStringLiteral("1"));
     QCOMPARE(device.value(QStringLiteral("ipv6")), QStringLiteral("fd00::31:7"));
     QCOMPARE(device.value(QStringLiteral("name")), kSingleName);
-    QCOMPARE(cell(kSingleDevice, DeviceInfoModel::KindIpv4Address), device.value(QStringLiteral("ipv4")));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(kSingleDevice, DeviceInfoModel::KindIpv4Address),
+                              device.value(QStringLiteral("ipv4")), 10000);
 }
 
 void TestWholeProgram::exportTheList() {
