@@ -46,6 +46,7 @@ void benchPlan(int n) {
         d.mac = mac(i);
         d.ipv4 = address(i, 17);
         d.activated = true;
+        d.capabilities = VEXA_DeviceCapabilities(VEXA_PROTOCOL_VEXA);
         d.httpPort = 80;
         d.rtspPort = 554;
         devices.push_back(d);

@@ -428,6 +428,7 @@ void TestDeviceModifyPage::batchActivationResults() {
     QStringList took;
     for (const QList<QVariant>& signal : activated)
         took << signal.first().value<DeviceKey>().serialNo;
+    took.sort(); // they come in the order the devices answered
     QCOMPARE(took, (QStringList{entries[0].serialNo, entries[5].serialNo}));
     QVERIFY(watcher.warnings.isEmpty());
 }
@@ -478,7 +479,8 @@ void TestDeviceModifyPage::singleModification() {
     QCOMPARE(QString::fromStdString(receipt.back().detail), says);
     QCOMPARE(QString::fromStdString(receipt.back().newAddress), u"10.20.0.77"_qs);
     QCOMPARE(QByteArray(fakelib::sent.value(entries[0].mac.toLatin1()).ipv4Address), QByteArray("10.20.0.77"));
-    QCOMPARE(recordText(stored(entries[0]).ipv4Address), code == 0 ? u"10.20.0.77"_qs : u"10.20.0.10"_qs);
+    // The page writes nothing into the store: the list learns the new address from the device itself.
+    QCOMPARE(recordText(stored(entries[0]).ipv4Address), u"10.20.0.10"_qs);
 }
 
 void TestDeviceModifyPage::batchModificationCountsAddresses() {
@@ -524,7 +526,7 @@ void TestDeviceModifyPage::batchModificationCountsAddresses() {
         const bool failed = i == 3;
         QCOMPARE(sentBack[i].result, failed ? u"Error2011:time out"_qs : u"Succeed"_qs);
         QCOMPARE(sentBack[i].ipv4Address, failed ? entries[i].ipv4Address : addresses[i]);
-        QCOMPARE(recordText(stored(entries[i]).ipv4Address), failed ? entries[i].ipv4Address : addresses[i]);
+        QCOMPARE(recordText(stored(entries[i]).ipv4Address), entries[i].ipv4Address); // until the device reports
         // The receipt: the address each device had and was to get (the result says whether it did, as in
         // vexa apply-plan's receipt), the name sent, the result.
         const VexaTool::plan::ReceiptEntry& line = results.receipt.at(static_cast<std::size_t>(i));
@@ -759,7 +761,7 @@ void TestDeviceModifyPage::stopLeavesTheRestNotSent() {
         } else {
             QVERIFY(called);
             QCOMPARE(sentBack[i].result, u"Succeed"_qs);
-            QCOMPARE(recordText(stored(entries[i]).ipv4Address), u"10.1.0.%1"_qs.arg(10 + i));
+            QCOMPARE(recordText(stored(entries[i]).ipv4Address), entries[i].ipv4Address); // until it reports
         }
     }
     QVERIFY2(notSent >= 6, qPrintable(QString::number(notSent)));
