@@ -6,41 +6,9 @@
 set -euo pipefail
 devsim="$1"
 vexa="$2"
-if ! command -v onvif-util >/dev/null 2>&1; then
-    echo "onvif-util is not installed (package onvif-tools)"
-    exit 77
-fi
-if [ "${VEXA_ONVIF_CHECK_NS:-0}" != "1" ]; then
-    for flags in "--net" "--net --map-root-user"; do
-        # shellcheck disable=SC2086
-        if unshare $flags true 2>/dev/null; then
-            # shellcheck disable=SC2086
-            exec unshare $flags env VEXA_ONVIF_CHECK_NS=1 bash "$0" "$@"
-        fi
-    done
-    echo "no private network namespace here"
-    exit 77
-fi
-
-ip link set lo up
-ip link set lo multicast on
-ip addr add 127.152.255.254/32 dev lo
-ip route add 239.255.255.250/32 dev lo
-
-work=$(mktemp -d)
-sim=""
-cleanup() {
-    if [ -n "$sim" ]; then
-        kill -TERM "$sim" 2>/dev/null || true
-        wait "$sim" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
+# shellcheck source=tests/tools/onvif_util_stage.sh
+source "$(dirname "$0")/onvif_util_stage.sh"
+onvif_util_stage 127.152.255.254 "$@"
 export VEXA_IFACE=127.0.0.1 VEXA_PORT=43991 XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 
 # Device 2 runs three hours ahead.
