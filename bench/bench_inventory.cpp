@@ -24,54 +24,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "OnvifBench.h"
 #include "vexa.h"
 
-extern char** environ;
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-struct Recorder {
-    std::mutex mutex;
-    Clock::time_point start;
-    std::set<std::string> listed, read;
-    double lastListedMs = 0, lastReadMs = 0;
-};
-
-void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
-    if (info->protocol != VEXA_PROTOCOL_ONVIF || info->eventType == VEXA_EVENT_GONE)
-        return;
-    auto* r = static_cast<Recorder*>(user);
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - r->start).count();
-    const std::string endpoint(info->endpointReference,
-                               strnlen(info->endpointReference, sizeof info->endpointReference));
-    std::lock_guard<std::mutex> lock(r->mutex);
-    if (r->listed.insert(endpoint).second)
-        r->lastListedMs = ms;
-    if (info->detailsState == VEXA_DETAILS_READ && r->read.insert(endpoint).second)
-        r->lastReadMs = ms;
-}
-
-bool answers(uint32_t address, uint16_t port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(address);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    ::close(s);
-    return ok;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
+using namespace onvifbench;
 
 int main(int argc, char** argv) {
     int count = 1000, delay = 20, workers = 64;
@@ -108,17 +64,9 @@ int main(int argc, char** argv) {
                                   "--onvif-quirks",
                                   "internal-uri",
                                   "--no-boot-announce"};
-    std::vector<char*> argvSim;
-    for (auto& a : args)
-        argvSim.push_back(a.data());
-    argvSim.push_back(nullptr);
-    pid_t sim = -1;
-    if (::posix_spawn(&sim, argvSim[0], nullptr, nullptr, argvSim.data(), environ) != 0)
+    const pid_t sim = onvifbench::startSimulator(args, base + static_cast<uint32_t>(count - 1), 8080);
+    if (sim < 0)
         return 1;
-    const auto readyBy = Clock::now() + std::chrono::seconds(60);
-    while (!answers(base + static_cast<uint32_t>(count - 1), 8080) && Clock::now() < readyBy)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     Recorder recorder;
     recorder.start = Clock::now();

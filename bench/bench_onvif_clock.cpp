@@ -23,13 +23,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "OnvifBench.h"
 #include "vexa.h"
 
-extern char** environ;
+using onvifbench::Clock;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Recorder {
     std::mutex mutex;
@@ -42,17 +41,6 @@ void onDevice(const VEXA_DEVICE_INFO* info, void* user) {
     auto* r = static_cast<Recorder*>(user);
     std::lock_guard<std::mutex> lock(r->mutex);
     r->read.insert(std::string(info->endpointReference, strnlen(info->endpointReference, 64)));
-}
-
-bool answers(uint32_t address, uint16_t port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(address);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    ::close(s);
-    return ok;
 }
 
 struct Run {
@@ -109,17 +97,9 @@ int main(int argc, char** argv) {
                                   "--onvif-clock-offset",
                                   "0,10800,-45,3,-7200",
                                   "--no-boot-announce"};
-    std::vector<char*> argvSim;
-    for (auto& a : args)
-        argvSim.push_back(a.data());
-    argvSim.push_back(nullptr);
-    pid_t sim = -1;
-    if (::posix_spawn(&sim, argvSim[0], nullptr, nullptr, argvSim.data(), environ) != 0)
+    const pid_t sim = onvifbench::startSimulator(args, base + static_cast<uint32_t>(count - 1), 8080);
+    if (sim < 0)
         return 1;
-    const auto readyBy = Clock::now() + std::chrono::seconds(60);
-    while (!answers(base + static_cast<uint32_t>(count - 1), 8080) && Clock::now() < readyBy)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     Recorder recorder;
     if (!VEXA_Start_V40(onDevice, 1, &recorder) || !VEXA_SetOnvifCredentials("admin", "Camera-2024")) {
