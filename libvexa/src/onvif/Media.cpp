@@ -151,16 +151,20 @@ uint32_t OnvifService::readMediaWith(DeviceClient& client, OnvifDevice& device, 
     return 0;
 }
 
-uint32_t OnvifService::readMedia(const std::string& name, MediaRead& out, std::string& detail) {
-    OnvifDevice device;
+uint32_t OnvifService::mediaTarget(const std::string& name, OnvifDevice& device, Credentials& login) {
     const Match match = find(name, &device);
     if (match != Match::One)
         return match == Match::None ? VEXA_ERR_UNKNOWN_DEVICE : VEXA_ERR_AMBIGUOUS_DEVICE;
+    std::lock_guard<std::mutex> lock(mutex_);
+    login = loginFor(device);
+    return 0;
+}
+
+uint32_t OnvifService::readMedia(const std::string& name, MediaRead& out, std::string& detail) {
+    OnvifDevice device;
     Credentials login;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        login = loginFor(device);
-    }
+    if (const uint32_t code = mediaTarget(name, device, login))
+        return code;
     Wipe wipe{login};
     DeviceClient client(&stopping_, config_.requestTimeout);
     client.setPins(pins_.get());
@@ -171,14 +175,9 @@ uint32_t OnvifService::readMedia(const std::string& name, MediaRead& out, std::s
 uint32_t OnvifService::snapshot(const std::string& name, const std::string& token, std::string& bytes,
                                 std::string& detail) {
     OnvifDevice device;
-    const Match match = find(name, &device);
-    if (match != Match::One)
-        return match == Match::None ? VEXA_ERR_UNKNOWN_DEVICE : VEXA_ERR_AMBIGUOUS_DEVICE;
     Credentials login;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        login = loginFor(device);
-    }
+    if (const uint32_t code = mediaTarget(name, device, login))
+        return code;
     Wipe wipe{login};
     DeviceClient client(&stopping_, config_.requestTimeout);
     client.setPins(pins_.get());

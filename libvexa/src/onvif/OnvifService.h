@@ -151,9 +151,11 @@ private:
     void sendProbes();
     void enqueueRead(const std::string& endpoint) { enqueue(endpoint, Job::Read); }
     void enqueue(const std::string& endpoint, Job job);
-    // After a change of logins: reports the devices whose mark changed, reads again those that wait for a login.
+    // The device named and its login, for a media call: 0, or the code to fail with.
+    uint32_t mediaTarget(const std::string& name, OnvifDevice& device, Credentials& login);
     uint32_t readMediaWith(DeviceClient& client, OnvifDevice& device, const Credentials& login, bool streams,
                            MediaRead& out, std::string& detail);
+    // After a change of logins: reports the devices whose mark changed, reads again those that wait for a login.
     void reportAndRead(const std::vector<std::string>& marked, const std::vector<std::string>& again);
     void workerLoop();
     void readOne(DeviceClient& client, const std::string& endpoint);
