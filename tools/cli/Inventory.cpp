@@ -1,5 +1,7 @@
 // vexa inventory: one row per device and media profile, what a video management system imports.
 
+#include "deployment/Inventory.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -21,18 +23,11 @@ namespace cli {
 namespace {
 
 using VexaTool::plan::fieldText;
+using VexaTool::plan::Inventory;
+using VexaTool::plan::InventoryDevice;
+using VexaTool::plan::InventoryMedia;
 
-// Columns in order; the user name column only when asked for.
-const char* const kColumns[] = {
-    "Maker",      "Model",      "Serial Number",    "MAC",          "Firmware",           "Address",
-    "HTTP Port",  "RTSP Port",  "Clock Offset",     "Profile",      "Encoding",           "Resolution",
-    "Frame Rate", "Stream URI", "Stream URI Given", "Snapshot URI", "Snapshot URI Given", "Sign-in",
-    "Protocol",   "Note"};
-constexpr size_t kUserColumn = 18; // after "Sign-in"
-
-struct Row {
-    std::vector<std::string> cells; // as kColumns
-};
+using Row = std::vector<std::string>;
 
 // UTF-8 throughout: an older device's Latin-1 bytes converted, as in the plan files.
 template <size_t N>
@@ -40,89 +35,55 @@ std::string deviceText(const char (&field)[N]) {
     return VexaTool::plan::deviceTextUtf8(fieldText(field));
 }
 
-std::string signIn(const VEXA_DEVICE_INFO& d) {
-    if (can(d, VEXA_HAS_ACTIVATION_STATE))
-        return d.activationState == 0 ? "activated" : "not activated";
-    if (d.detailsState == VEXA_DETAILS_NEED_LOGIN)
-        return "login needed";
-    if (!detailsRead(d))
-        return detailsText(d.detailsState);
-    return (d.onvifFlags & VEXA_ONVIF_LOGIN_GIVEN) ? "signed in" : "read without login";
+InventoryDevice deviceOf(const VEXA_DEVICE_INFO& d) {
+    InventoryDevice device;
+    device.maker = can(d, VEXA_DETAILS_READ_LATER) ? deviceText(d.manufacturer) : std::string();
+    device.model = deviceText(d.deviceTypeName);
+    device.serialNo = deviceText(d.serialNo);
+    device.mac = deviceText(d.mac);
+    device.firmware = deviceText(d.softwareVersion);
+    device.address = deviceText(d.ipv4Address);
+    device.httpPort = d.httpPort;
+    device.rtspPort = d.rtspPort;
+    device.signIn =
+        Inventory::signInState(can(d, VEXA_HAS_ACTIVATION_STATE), d.activationState, can(d, VEXA_DETAILS_READ_LATER),
+                               d.detailsState, d.onvifFlags & VEXA_ONVIF_LOGIN_GIVEN);
+    device.protocol = protocolName(d);
+    return device;
 }
 
-std::vector<std::string> deviceCells(const VEXA_DEVICE_INFO& d) {
-    return {can(d, VEXA_DETAILS_READ_LATER) ? deviceText(d.manufacturer) : std::string(),
-            deviceText(d.deviceTypeName),
-            deviceText(d.serialNo),
-            deviceText(d.mac),
-            deviceText(d.softwareVersion),
-            deviceText(d.ipv4Address),
-            d.httpPort ? std::to_string(d.httpPort) : std::string(),
-            d.rtspPort ? std::to_string(d.rtspPort) : std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            std::string(),
-            signIn(d),
-            protocolName(d),
-            std::string()};
-}
-
-void note(Row& row, const std::string& text) {
-    std::string& cell = row.cells.back();
-    if (!text.empty())
-        cell += (cell.empty() ? "" : "; ") + text;
-}
-
-// The rows of one device: one per profile, or one saying why there are none.
-std::vector<Row> rowsOf(const VEXA_DEVICE_INFO& d) {
-    Row base{deviceCells(d)};
+// The media read of one device; each read stands alone, so a failure only empties its own fields.
+InventoryMedia mediaOf(const VEXA_DEVICE_INFO& d) {
+    InventoryMedia media;
     if (!can(d, VEXA_CAN_READ_MEDIA))
-        return {base};
+        return media;
+    const std::string name = fieldText(d.endpointReference);
     if (!detailsRead(d)) {
         char refusal[256] = "";
-        VEXA_GetOnvifRefusal(fieldText(d.endpointReference).c_str(), refusal, sizeof refusal);
-        note(base, refusal);
-        return {base};
+        VEXA_GetOnvifRefusal(name.c_str(), refusal, sizeof refusal);
+        media.state = InventoryMedia::State::Refused;
+        media.failure = fieldText(refusal);
+        return media;
     }
-    if (d.detailsState == VEXA_DETAILS_PARTIAL)
-        note(base, detailsNote(d));
-    const std::string name = fieldText(d.endpointReference);
-    VEXA_MEDIA_INFO info{};
-    std::vector<VEXA_MEDIA_PROFILE> profiles(32);
-    if (!VEXA_GetOnvifMedia(name.c_str(), &info, profiles.data(), static_cast<uint32_t>(profiles.size()))) {
+    media.profiles.resize(32);
+    if (!VEXA_GetOnvifMedia(name.c_str(), &media.info, media.profiles.data(),
+                            static_cast<uint32_t>(media.profiles.size()))) {
         const uint32_t code = VEXA_GetLastError();
         char detail[512] = "";
         VEXA_GetLastErrorDetail(detail, sizeof detail);
-        note(base, std::string("media not read: ") + errorSentence(code) +
-                       (detail[0] ? std::string(" (") + detail + ")" : ""));
-        return {base};
+        media.state = InventoryMedia::State::Failed;
+        media.failure = std::string(errorSentence(code)) + (detail[0] ? std::string(" (") + detail + ")" : "");
+        return media;
     }
-    if (info.clockKnown)
-        base.cells[8] = std::to_string(info.clockOffset);
-    note(base, fieldText(info.note));
-    if (info.profileCount == 0)
-        return {base};
-    std::vector<Row> rows;
-    for (uint32_t i = 0; i < std::min<uint32_t>(info.profileCount, static_cast<uint32_t>(profiles.size())); ++i) {
-        const VEXA_MEDIA_PROFILE& p = profiles[i];
-        Row row = base;
-        row.cells[9] = deviceText(p.name).empty() ? deviceText(p.token) : deviceText(p.name);
-        row.cells[10] = deviceText(p.encoding);
-        row.cells[11] = p.width && p.height ? std::to_string(p.width) + "x" + std::to_string(p.height) : "";
-        row.cells[12] = p.frameRate ? std::to_string(p.frameRate) : "";
-        row.cells[13] = deviceText(p.streamUri);
-        row.cells[14] = deviceText(p.streamUriOriginal);
-        row.cells[15] = deviceText(p.snapshotUri);
-        row.cells[16] = deviceText(p.snapshotUriOriginal);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    media.state = InventoryMedia::State::Read;
+    return media;
+}
+
+std::vector<Row> rowsOf(const VEXA_DEVICE_INFO& d, bool userColumn, const std::string& user) {
+    InventoryDevice device = deviceOf(d);
+    if (d.detailsState == VEXA_DETAILS_PARTIAL)
+        device.note = detailsNote(d);
+    return Inventory::rows(device, mediaOf(d), userColumn, user);
 }
 
 } // namespace
@@ -172,7 +133,7 @@ int inventory(const std::vector<std::string>& args) {
     for (unsigned w = 0; w < std::min<size_t>(workers, devices.size()); ++w)
         pool.emplace_back([&] {
             for (size_t i; (i = next++) < devices.size();)
-                rows[i] = rowsOf(devices[i]);
+                rows[i] = rowsOf(devices[i], userColumn, user);
         });
     for (std::thread& t : pool)
         t.join();
@@ -182,16 +143,10 @@ int inventory(const std::vector<std::string>& args) {
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     // By address, numerically, so that a site reads in order.
-    const auto addressKey = [&](size_t i) {
-        unsigned a = 0, b = 0, c = 0, d = 0;
-        std::sscanf(fieldText(devices[i].ipv4Address).c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
-        return (static_cast<uint64_t>(a) << 24) | (b << 16) | (c << 8) | d;
-    };
+    const auto addressKey = [&](size_t i) { return Inventory::addressOrder(fieldText(devices[i].ipv4Address)); };
     std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return addressKey(x) < addressKey(y); });
 
-    std::vector<std::string> header(std::begin(kColumns), std::end(kColumns));
-    if (userColumn)
-        header.insert(header.begin() + kUserColumn, "User");
+    const std::vector<std::string> header = Inventory::header(userColumn);
     size_t count = 0;
     VexaTool::plan::CsvWriter csv(VexaTool::plan::CsvWriter::Options{false, true});
     nlohmann::ordered_json json = nlohmann::ordered_json::array();
@@ -200,22 +155,19 @@ int inventory(const std::vector<std::string>& args) {
     for (const size_t i : order) {
         for (Row& row : rows[i]) {
             ++count;
-            if (userColumn)
-                row.cells.insert(row.cells.begin() + kUserColumn, user);
             if (format == Format::Csv) {
-                for (std::string& cell : row.cells)
+                for (std::string& cell : row)
                     cell = markedText(cell);
-                csv.addRow(row.cells);
+                csv.addRow(row);
             } else if (format == Format::Json) {
                 nlohmann::ordered_json object = nlohmann::ordered_json::object();
                 for (size_t c = 0; c < header.size(); ++c)
-                    object[header[c]] = row.cells[c];
+                    object[header[c]] = row[c];
                 json.push_back(std::move(object));
             } else {
-                std::printf("%-15s %-12s %-10s %-9s %-10s %s\n", terminalText(row.cells[5]).c_str(),
-                            terminalText(row.cells[1]).c_str(), terminalText(row.cells[9]).c_str(),
-                            terminalText(row.cells[10]).c_str(), terminalText(row.cells[11]).c_str(),
-                            terminalText(row.cells[13]).c_str());
+                std::printf("%-15s %-12s %-10s %-9s %-10s %s\n", terminalText(row[5]).c_str(),
+                            terminalText(row[1]).c_str(), terminalText(row[9]).c_str(), terminalText(row[10]).c_str(),
+                            terminalText(row[11]).c_str(), terminalText(row[13]).c_str());
             }
         }
     }
