@@ -91,6 +91,10 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     m_signInAction = new QAction(tr("Sign in to ONVIF devices…"), this);
     m_signInAction->setObjectName(QStringLiteral("m_actionSignIn"));
     m_aboutMenu->addAction(m_signInAction);
+    m_exportInventoryAction = new QAction(tr("Export inventory…"), this);
+    m_exportInventoryAction->setObjectName(QStringLiteral("m_actionExportInventory"));
+    m_aboutMenu->addAction(m_exportInventoryAction);
+    connect(m_exportInventoryAction, &QAction::triggered, m_listPage, &DeviceDisplayPage::onExportInventory);
     m_aboutMenu->addAction(m_aboutAction);
     // A remembered login arrives from the keyring while the window is already in use.
     m_signIn = new OnvifSignIn(nullptr, this);

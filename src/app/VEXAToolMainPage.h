@@ -48,6 +48,7 @@ public:
     OnvifSignIn* signIn() const { return m_signIn; }
     // "Sign in to ONVIF devices…" in the window's menu.
     QAction* signInAction() const { return m_signInAction; }
+    QAction* exportInventoryAction() const { return m_exportInventoryAction; }
 
 signals:
     void signalGetHelp();
@@ -88,6 +89,7 @@ private:
     bool m_covering = false;
     AboutDialog* m_aboutAction = nullptr;
     QAction* m_signInAction = nullptr;
+    QAction* m_exportInventoryAction = nullptr;
     OnvifSignIn* m_signIn = nullptr;
     aptui::Menu* m_aboutMenu = nullptr;
     bool m_leaving = false;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -33,6 +34,8 @@
 #include "plan/PlanFile.h"
 #include "plan/PlanPreviewPage.h"
 #include "plan/ReceiptFile.h"
+#include "preview/InventoryDialog.h"
+#include "preview/SnapshotPane.h"
 #include "ui_DeviceDisplayPage.h"
 
 namespace VexaTool {
@@ -137,6 +140,69 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
 
     connect(&VEXA::OnvifLogin::instance(), &VEXA::OnvifLogin::changed, this, &DeviceDisplayPage::onOnvifLoginChanged);
     onOnvifLoginChanged();
+    setUpPreview();
+}
+
+void DeviceDisplayPage::setUpPreview() {
+    OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
+    // The picture sits beside the table in a splitter that takes the table's place in the form.
+    QLayout* column = table->parentWidget()->layout();
+    m_previewSplitter = new QSplitter(Qt::Horizontal, this);
+    m_previewSplitter->setObjectName(QStringLiteral("m_splitterPreview"));
+    m_previewSplitter->setChildrenCollapsible(true);
+    m_snapshotPane = new SnapshotPane(m_previewSplitter);
+    delete column->replaceWidget(table, m_previewSplitter);
+    m_previewSplitter->insertWidget(0, table);
+    m_previewSplitter->setCollapsible(0, false);
+    m_previewSplitter->setStretchFactor(0, 3);
+    m_previewSplitter->setStretchFactor(1, 1);
+    connect(m_snapshotPane, &SnapshotPane::hideRequested, this, [this] {
+        m_previewSplitter->setSizes({m_previewSplitter->width(), 0});
+    });
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &DeviceDisplayPage::showCurrentPicture);
+    // A device that becomes readable (signed in, details arrived) gets its picture without a new click.
+    connect(m_fleet, &DeviceFleet::deviceUpdated, this, [this](const VEXA_DEVICE_MY_INFO& record) {
+        if (deviceKeyOf(record) == m_snapshotPane->device())
+            m_snapshotPane->showDevice(&record);
+    });
+    connect(m_ui->m_btnExportInventory, &QPushButton::clicked, this, &DeviceDisplayPage::onExportInventory);
+}
+
+void DeviceDisplayPage::showCurrentPicture() {
+    const QModelIndex current = m_ui->m_tableViewVexa->currentIndex();
+    VEXA_DEVICE_MY_INFO record{};
+    if (!current.isValid() || !m_fleet->record(m_model->keyOf(m_filter->mapToSource(current).row()), record)) {
+        m_snapshotPane->showDevice(nullptr);
+        return;
+    }
+    m_snapshotPane->showDevice(&record);
+}
+
+QPushButton* DeviceDisplayPage::exportInventoryButton() const {
+    return m_ui->m_btnExportInventory;
+}
+
+void DeviceDisplayPage::onExportInventory() {
+    openInventory();
+}
+
+InventoryDialog* DeviceDisplayPage::openInventory() {
+    QVector<VEXA_DEVICE_MY_INFO> records;
+    QList<int> rows = shownCheckedRows();
+    if (rows.isEmpty())
+        for (int shown = 0; shown < m_filter->rowCount(); ++shown)
+            rows.append(m_filter->mapToSource(m_filter->index(shown, 0)).row());
+    for (const int row : rows) {
+        VEXA_DEVICE_MY_INFO record{};
+        if (m_fleet->record(m_model->keyOf(row), record))
+            records.append(record);
+    }
+    auto* dialog = new InventoryDialog(records, window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+    return dialog;
 }
 
 void DeviceDisplayPage::onOnvifLoginChanged() {

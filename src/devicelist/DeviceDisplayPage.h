@@ -22,6 +22,7 @@ class QLabel;
 class QMenu;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QStandardItem;
 
 namespace Ui {
@@ -42,6 +43,8 @@ class DeviceListHeader;
 class PlanBatch;
 class ChangeController;
 class DeviceInfoModel;
+class InventoryDialog;
+class SnapshotPane;
 
 // The left-hand page: the count of online devices, "Apply plan…", "Export" and "Refresh", the quick filter and
 // the live device table behind it. Shows what the fleet holds and tells the modify page, after every change of the
@@ -73,6 +76,13 @@ public:
     QMenu* rowMenu(int row);
     OrvisGUIToolkit::CTableView* tableView() const;
     QPushButton* exportButton() const;
+    // "Export inventory…" beside it, and the picture of the current row beside the table (in previewSplitter).
+    QPushButton* exportInventoryButton() const;
+    SnapshotPane* snapshotPane() const { return m_snapshotPane; }
+    QSplitter* previewSplitter() const { return m_previewSplitter; }
+    // Opens the inventory dialog for the ticked devices, or every listed one when none is ticked (owned by its
+    // window; deleted when closed).
+    InventoryDialog* openInventory();
     QLabel* countLabel() const;
     // "(n hidden)" beside the count: devices left out for their maker mark; hidden when there are none.
     QLabel* hiddenCountLabel() const;
@@ -129,6 +139,7 @@ public slots:
     void onHeaderCountChanged(int iLogicalIndex, int iOldVisualIndex, int iNewVisualIndex);
     void onHeaderPress(int iLogicalIndex);
     void onApplyPlanClicked();
+    void onExportInventory();
 
 private:
     // The one place where the fleet fills the table.
@@ -146,6 +157,8 @@ private:
     QList<int> shownCheckedRows() const;
     DeviceInfo entryOf(int row, const DeviceKey& key, const VEXA_DEVICE_MY_INFO& record) const;
     QString cellText(int row, int kind) const;
+    void setUpPreview();
+    void showCurrentPicture();
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
     DeviceFleet* m_fleet = nullptr;
@@ -169,6 +182,8 @@ private:
     QPointer<PlanPreviewPage> m_planPreview;
     ChangeController* m_planChanges = nullptr;
     QPointer<aptui::BatchProgressCover> m_planCover;
+    SnapshotPane* m_snapshotPane = nullptr;
+    QSplitter* m_previewSplitter = nullptr;
 };
 
 } // namespace VexaTool
