@@ -137,6 +137,16 @@
     </message>
     <message>
         <location line="+32"/>
+        <source>Export inventory</source>
+        <translation>Export inventory</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Export inventory…</source>
+        <translation>Export inventory…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Refresh</source>
         <translation>Refresh</translation>
     </message>
@@ -604,7 +614,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+129"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -614,7 +624,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+126"/>
+        <location line="+189"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -1621,6 +1631,151 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::InventoryDialog</name>
+    <message>
+        <location filename="../src/preview/InventoryDialog.cpp" line="+38"/>
+        <location line="+80"/>
+        <source>Export inventory</source>
+        <translation>Export inventory</translation>
+    </message>
+    <message numerus="yes">
+        <location line="-77"/>
+        <source>One row per device and video profile, with its stream and snapshot addresses, for a video management system&apos;s import. %n device(s).</source>
+        <translation>
+            <numerusform>One row per device and video profile, with its stream and snapshot addresses, for a video management system&apos;s import. %n device.</numerusform>
+            <numerusform>One row per device and video profile, with its stream and snapshot addresses, for a video management system&apos;s import. %n devices.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Browse…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose the file</source>
+        <translation>Choose the file</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Excel workbook (.xls)</source>
+        <translation>Excel workbook (.xls)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>CSV, comma separated (.csv)</source>
+        <translation>CSV, comma separated (.csv)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add a user-name column</source>
+        <translation>Add a user-name column</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>User name</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Written in every row; the password is never written.</source>
+        <translation>Written in every row; the password is never written.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;File:</source>
+        <translation>&amp;File:</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>F&amp;ormat:</source>
+        <translation>F&amp;ormat:</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;User name:</source>
+        <translation>&amp;User name:</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Devices read</source>
+        <translation>Devices read</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Excel workbooks (*.xls)</source>
+        <translation>Excel workbooks (*.xls)</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Reading devices: %1 of %2</source>
+        <translation>Reading devices: %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Choose a file first.</source>
+        <translation>Choose a file first.</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Stopped: nothing was written.</source>
+        <translation>Stopped: nothing was written.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Writing the file…</source>
+        <translation>Writing the file…</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>A workbook holds at most 65,535 rows; choose CSV.</source>
+        <translation>A workbook holds at most 65,535 rows; choose CSV.</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+18"/>
+        <source>Written: %1 (%n row(s))</source>
+        <translation>
+            <numerusform>Written: %1 (%n row)</numerusform>
+            <numerusform>Written: %1 (%n rows)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Not written: %1</source>
+        <translation>Not written: %1</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
         <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
@@ -2222,6 +2377,90 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SnapshotPane</name>
+    <message>
+        <location filename="../src/preview/SnapshotPane.cpp" line="+41"/>
+        <source>Camera shown</source>
+        <translation>Camera shown</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Camera picture</source>
+        <translation>Camera picture</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Picture note</source>
+        <translation>Picture note</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location line="+2"/>
+        <source>Refresh picture</source>
+        <translation>Refresh picture</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Hide</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Hide the picture pane</source>
+        <translation>Hide the picture pane</translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Select a camera to see its picture.</source>
+        <translation>Select a camera to see its picture.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No picture: this device does not give one.</source>
+        <translation>No picture: this device does not give one.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>No picture: sign in to this device first.</source>
+        <translation>No picture: sign in to this device first.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No picture: the device&apos;s details are not read yet.</source>
+        <translation>No picture: the device&apos;s details are not read yet.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Fetching the picture…</source>
+        <translation>Fetching the picture…</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>No picture: the device gives no snapshot address</source>
+        <translation>No picture: the device gives no snapshot address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No picture: the device gives no snapshot address (%1)</source>
+        <translation>No picture: the device gives no snapshot address (%1)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No picture: %1</source>
+        <translation>No picture: %1</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>No picture: the device&apos;s picture is too large to show.</source>
+        <translation>No picture: the device&apos;s picture is too large to show.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No picture: the device sent something that is not a picture.</source>
+        <translation>No picture: the device sent something that is not a picture.</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
         <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
@@ -2235,7 +2474,12 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+110"/>
+        <location line="+3"/>
+        <source>Export inventory…</source>
+        <translation>Export inventory…</translation>
+    </message>
+    <message>
+        <location line="+111"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>

@@ -132,6 +132,16 @@
     </message>
     <message>
         <location line="+32"/>
+        <source>Export inventory</source>
+        <translation>导出设备清单</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Export inventory…</source>
+        <translation>导出设备清单…</translation>
+    </message>
+    <message>
+        <location line="+32"/>
         <source>Refresh</source>
         <translation>刷新</translation>
     </message>
@@ -151,7 +161,7 @@
         <translation>设备</translation>
     </message>
     <message>
-        <location line="-174"/>
+        <location line="-209"/>
         <source>Devices hidden by their maker mark</source>
         <translation>因厂商标识而隐藏的设备</translation>
     </message>
@@ -604,7 +614,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+129"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -614,7 +624,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+126"/>
+        <location line="+189"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -1617,6 +1627,149 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::InventoryDialog</name>
+    <message>
+        <location filename="../src/preview/InventoryDialog.cpp" line="+38"/>
+        <location line="+80"/>
+        <source>Export inventory</source>
+        <translation>导出设备清单</translation>
+    </message>
+    <message numerus="yes">
+        <location line="-77"/>
+        <source>One row per device and video profile, with its stream and snapshot addresses, for a video management system&apos;s import. %n device(s).</source>
+        <translation>
+            <numerusform>每台设备的每个视频配置文件一行，含码流地址和抓图地址，供视频管理系统导入。共 %n 台设备。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Browse…</source>
+        <translation>浏览…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose the file</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Format</source>
+        <translation>格式</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Excel workbook (.xls)</source>
+        <translation>Excel工作簿 (.xls)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>CSV, comma separated (.csv)</source>
+        <translation>CSV，逗号分隔 (.csv)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add a user-name column</source>
+        <translation>添加用户名列</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>User name</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Written in every row; the password is never written.</source>
+        <translation>写入每一行；密码从不写入。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;File:</source>
+        <translation>文件(&amp;F)：</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>F&amp;ormat:</source>
+        <translation>格式(&amp;O)：</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;User name:</source>
+        <translation>用户名(&amp;U)：</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Devices read</source>
+        <translation>已读取的设备</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Excel workbooks (*.xls)</source>
+        <translation>Excel工作簿 (*.xls)</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Reading devices: %1 of %2</source>
+        <translation>正在读取设备：%1 / %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Choose a file first.</source>
+        <translation>请先选择文件。</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>Stopped: nothing was written.</source>
+        <translation>已停止：未写入任何内容。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Writing the file…</source>
+        <translation>正在写入文件…</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>A workbook holds at most 65,535 rows; choose CSV.</source>
+        <translation>工作簿最多容纳65,535行；请选择CSV。</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+18"/>
+        <source>Written: %1 (%n row(s))</source>
+        <translation>
+            <numerusform>已写入：%1（%n 行）</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Not written: %1</source>
+        <translation>未写入：%1</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::PlanPreviewModel</name>
     <message>
         <location filename="../src/plan/PlanPreviewModel.cpp" line="+124"/>
@@ -2217,6 +2370,90 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SnapshotPane</name>
+    <message>
+        <location filename="../src/preview/SnapshotPane.cpp" line="+41"/>
+        <source>Camera shown</source>
+        <translation>所显示的摄像机</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Camera picture</source>
+        <translation>摄像机画面</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Picture note</source>
+        <translation>画面说明</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location line="+2"/>
+        <source>Refresh picture</source>
+        <translation>刷新画面</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Hide</source>
+        <translation>隐藏</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Hide the picture pane</source>
+        <translation>隐藏画面窗格</translation>
+    </message>
+    <message>
+        <location line="+59"/>
+        <source>Select a camera to see its picture.</source>
+        <translation>选择一台摄像机以查看其画面。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No picture: this device does not give one.</source>
+        <translation>无画面：该设备不提供画面。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>No picture: sign in to this device first.</source>
+        <translation>无画面：请先登录该设备。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No picture: the device&apos;s details are not read yet.</source>
+        <translation>无画面：尚未读取该设备的详细信息。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Fetching the picture…</source>
+        <translation>正在获取画面…</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>No picture: the device gives no snapshot address</source>
+        <translation>无画面：设备未提供抓图地址</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No picture: the device gives no snapshot address (%1)</source>
+        <translation>无画面：设备未提供抓图地址（%1）</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>No picture: %1</source>
+        <translation>无画面：%1</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>No picture: the device&apos;s picture is too large to show.</source>
+        <translation>无画面：设备的画面过大，无法显示。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No picture: the device sent something that is not a picture.</source>
+        <translation>无画面：设备发送的内容不是图片。</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
         <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
@@ -2230,7 +2467,12 @@
         <translation>登录 ONVIF 设备…</translation>
     </message>
     <message>
-        <location line="+110"/>
+        <location line="+3"/>
+        <source>Export inventory…</source>
+        <translation>导出设备清单…</translation>
+    </message>
+    <message>
+        <location line="+111"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QBuffer>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -35,12 +36,17 @@ QString reasonText(const char* detail, std::size_t width) {
 SnapshotPane::SnapshotPane(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("SnapshotPane"));
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("m_labelSnapshotDevice"));
+    m_title->setAccessibleName(tr("Camera shown"));
+    m_title->setTextFormat(Qt::PlainText);
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("m_labelSnapshot"));
     m_picture->setAccessibleName(tr("Camera picture"));
-    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_picture->setMinimumSize(160, 120);
     m_picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_picture->installEventFilter(this);
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("m_labelSnapshotNote"));
     m_caption->setAccessibleName(tr("Picture note"));
@@ -62,8 +68,11 @@ SnapshotPane::SnapshotPane(QWidget* parent)
     buttons->addWidget(m_hide);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_title);
     layout->addWidget(m_picture, 1);
     layout->addWidget(m_caption);
+    // Takes the room of a hidden picture, so that a note stands right under the camera's name.
+    layout->addStretch(0);
     layout->addLayout(buttons);
 
     connect(m_refresh, &QPushButton::clicked, this, &SnapshotPane::refresh);
@@ -80,6 +89,7 @@ QString SnapshotPane::note() const {
 void SnapshotPane::setNote(const QString& text) {
     m_caption->setText(text);
     m_caption->setVisible(!text.isEmpty());
+    m_picture->setVisible(text.isEmpty());
 }
 
 void SnapshotPane::showDevice(const VEXA_DEVICE_MY_INFO* record) {
@@ -95,6 +105,10 @@ void SnapshotPane::showDevice(const VEXA_DEVICE_MY_INFO* record) {
     m_hasRecord = record != nullptr;
     if (record)
         m_record = *record;
+    // Which camera this is, by name and address: the row may scroll away.
+    m_title->setText(record ? visibleText(recordText(record->deviceName)) + QStringLiteral("  ") +
+                                  recordText(record->ipv4Address)
+                            : QString());
     refresh();
 }
 
@@ -143,8 +157,9 @@ void SnapshotPane::refresh() {
                 VEXA_GetLastErrorDetail(detail, sizeof detail);
                 const QString reason = reasonText(detail, sizeof detail);
                 if (result.code == VEXA_ERR_NOT_SUPPORTED)
-                    result.why = reason.isEmpty() ? tr("No picture: the device gives no snapshot address")
-                                                  : tr("No picture: %1").arg(reason);
+                    result.why = reason.isEmpty()
+                                     ? tr("No picture: the device gives no snapshot address")
+                                     : tr("No picture: the device gives no snapshot address (%1)").arg(reason);
                 else
                     result.why = tr("No picture: %1")
                                      .arg(reason.isEmpty() ? ErrorText::sentence(result.code)
@@ -197,9 +212,11 @@ void SnapshotPane::showImage() {
         QPixmap::fromImage(m_image.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-void SnapshotPane::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    showImage();
+bool SnapshotPane::eventFilter(QObject* watched, QEvent* event) {
+    // The picture fits the room it is given, also when it appears after a note.
+    if (watched == m_picture && event->type() == QEvent::Resize)
+        showImage();
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace VexaTool

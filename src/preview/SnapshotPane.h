@@ -43,12 +43,13 @@ signals:
     void hideRequested();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setNote(const QString& text);
     void showImage();
 
+    QLabel* m_title = nullptr;
     QLabel* m_picture = nullptr;
     QLabel* m_caption = nullptr;
     QPushButton* m_refresh = nullptr;

@@ -30,6 +30,7 @@
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
+#include "preview/InventoryDialog.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
 #include "support/SetupFile.h"
@@ -470,9 +471,16 @@ private slots:
         QVERIFY(menu);
         QVERIFY(menu->windowFlags().testFlag(Qt::Popup));
         QCOMPARE(menu->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().size(), 3);
         QCOMPARE(menu->actions().at(0), window->signInAction());
         QCOMPARE(window->signInAction()->text(), QStringLiteral("Sign in to ONVIF devices…"));
+        QCOMPARE(menu->actions().at(1), window->exportInventoryAction());
+        QCOMPARE(window->exportInventoryAction()->objectName(), QStringLiteral("m_actionExportInventory"));
+        window->exportInventoryAction()->trigger();
+        QPointer<VexaTool::InventoryDialog> inventory = window->findChild<VexaTool::InventoryDialog*>();
+        QVERIFY(inventory && inventory->isVisible());
+        inventory->close();
+        QTRY_VERIFY(!inventory);
         QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("m_btnSystemMenu")), Qt::LeftButton);
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), QPoint(window->x() + window->width() - 326, window->y() + 20));
