@@ -624,7 +624,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+189"/>
+        <location line="+191"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -1742,12 +1742,17 @@
         <translation>Reading devices: %1 of %2</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Choose a file first.</source>
         <translation>Choose a file first.</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+5"/>
+        <source>%1 exists. Choose it with &quot;Browse…&quot; to replace it, or type another name.</source>
+        <translation>%1 exists. Choose it with &quot;Browse…&quot; to replace it, or type another name.</translation>
+    </message>
+    <message>
+        <location line="+37"/>
         <source>Stopped: nothing was written.</source>
         <translation>Stopped: nothing was written.</translation>
     </message>
@@ -2410,7 +2415,7 @@
         <translation>Hide the picture pane</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+68"/>
         <source>Select a camera to see its picture.</source>
         <translation>Select a camera to see its picture.</translation>
     </message>

@@ -624,7 +624,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+189"/>
+        <location line="+191"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -1737,12 +1737,17 @@
         <translation>正在读取设备：%1 / %2</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Choose a file first.</source>
         <translation>请先选择文件。</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+5"/>
+        <source>%1 exists. Choose it with &quot;Browse…&quot; to replace it, or type another name.</source>
+        <translation>%1 已存在。如要替换，请通过“浏览…”选择它，或输入其他文件名。</translation>
+    </message>
+    <message>
+        <location line="+37"/>
         <source>Stopped: nothing was written.</source>
         <translation>已停止：未写入任何内容。</translation>
     </message>
@@ -2403,7 +2408,7 @@
         <translation>隐藏画面窗格</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+68"/>
         <source>Select a camera to see its picture.</source>
         <translation>选择一台摄像机以查看其画面。</translation>
     </message>

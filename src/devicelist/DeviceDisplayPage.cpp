@@ -163,9 +163,11 @@ void DeviceDisplayPage::setUpPreview() {
             &DeviceDisplayPage::showCurrentPicture);
     // A device that becomes readable (signed in, details arrived) gets its picture without a new click.
     connect(m_fleet, &DeviceFleet::deviceUpdated, this, [this](const VEXA_DEVICE_MY_INFO& record) {
-        if (deviceKeyOf(record) == m_snapshotPane->device())
+        if (m_snapshotPane->isShowing(record))
             m_snapshotPane->showDevice(&record);
     });
+    // Refresh forgets every row at once, without a change of the current one.
+    connect(m_filter, &QAbstractItemModel::modelReset, this, &DeviceDisplayPage::showCurrentPicture);
     connect(m_ui->m_btnExportInventory, &QPushButton::clicked, this, &DeviceDisplayPage::onExportInventory);
 }
 

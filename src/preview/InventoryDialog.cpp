@@ -152,6 +152,7 @@ void InventoryDialog::onBrowse() {
     if (path.isEmpty())
         return;
     m_file->setText(path);
+    m_confirmedPath = path;
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         m_format->setCurrentIndex(m_format->findData(Csv));
     else if (path.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive))
@@ -168,8 +169,15 @@ void InventoryDialog::setBusy(bool busy) {
 }
 
 void InventoryDialog::onExport() {
-    if (m_file->text().trimmed().isEmpty()) {
+    const QString path = m_file->text().trimmed();
+    if (path.isEmpty()) {
         m_status->setText(tr("Choose a file first."));
+        return;
+    }
+    // A typed name never replaces a file unasked; the file dialog asks before it does.
+    if (QFileInfo::exists(path) && path != m_confirmedPath) {
+        m_status->setText(tr("%1 exists. Choose it with \"Browse…\" to replace it, or type another name.")
+                              .arg(QDir::toNativeSeparators(path)));
         return;
     }
     m_writing = false;

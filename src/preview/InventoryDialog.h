@@ -72,6 +72,7 @@ private:
     QPushButton* m_stop = nullptr;
     QPushButton* m_close = nullptr;
     std::function<QString()> m_chooser;
+    QString m_confirmedPath; // chosen in the file dialog, which asked before replacing it
     bool m_writing = false;
 };
 

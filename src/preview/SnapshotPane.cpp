@@ -92,6 +92,15 @@ void SnapshotPane::setNote(const QString& text) {
     m_picture->setVisible(text.isEmpty());
 }
 
+bool SnapshotPane::isShowing(const VEXA_DEVICE_MY_INFO& record) const {
+    if (!m_hasRecord)
+        return false;
+    if (deviceKeyOf(record) == m_key)
+        return true;
+    const QString endpoint = recordText(record.endpointReference);
+    return !endpoint.isEmpty() && endpoint == recordText(m_record.endpointReference);
+}
+
 void SnapshotPane::showDevice(const VEXA_DEVICE_MY_INFO* record) {
     const DeviceKey key = record ? deviceKeyOf(*record) : DeviceKey{};
     if (record && m_hasRecord && key == m_key) {

@@ -26,6 +26,8 @@ public:
     void refresh();
 
     DeviceKey device() const { return m_key; }
+    // Whether record is the device shown, also after its key changed (an ONVIF device's details arrived).
+    bool isShowing(const VEXA_DEVICE_MY_INFO& record) const;
     // The decoded picture, null when none is shown.
     QImage image() const { return m_image; }
     QString note() const;

@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
         ok &= testsupport::savePage(page, prefix + QStringLiteral("preview_no_picture.png"));
 
         VexaTool::InventoryDialog* dialog = page.openInventory();
-        dialog->fileEdit()->setText(dir.filePath(QStringLiteral("site-inventory.xls")));
+        dialog->fileEdit()->setText(
+            dir.filePath(prefix.section(QLatin1Char('/'), -1) + QStringLiteral("site-inventory.xls")));
         QSignalSpy done(dialog, &VexaTool::InventoryDialog::exportDone);
         dialog->exportButton()->click();
         ok &= done.wait(60000);
