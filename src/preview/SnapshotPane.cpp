@@ -122,7 +122,7 @@ void SnapshotPane::showDevice(const VEXA_DEVICE_MY_INFO* record) {
 }
 
 void SnapshotPane::refresh() {
-    ++m_generation; // any answer under way is now for a picture no longer wanted
+    m_wanted->store(++m_generation); // any answer under way is now for a picture no longer wanted
     m_image = QImage();
     m_picture->clear();
     m_refresh->setEnabled(false);
@@ -156,8 +156,10 @@ void SnapshotPane::refresh() {
     const DeviceKey key = m_key;
     runDeviceCall(
         this,
-        [name] {
+        [name, generation, wanted = m_wanted] {
             Fetched result;
+            if (wanted->load() != generation)
+                return result;
             std::vector<char> buffer(kSnapshotCap);
             uint32_t written = 0;
             if (!VEXA_GetOnvifSnapshot(name.c_str(), nullptr, buffer.data(), kSnapshotCap, &written)) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include <QImage>
 #include <QWidget>
 
@@ -35,7 +38,8 @@ public:
     QPushButton* hideButton() const { return m_hide; }
 
     // Pictures larger than this many pixels are refused before they are decoded.
-    static constexpr qint64 kMaxPixels = 8192LL * 8192LL;
+    // 32 megapixels: 128 MiB decoded, Qt's own allocation limit; cameras send a few megapixels.
+    static constexpr qint64 kMaxPixels = 8192LL * 4096LL;
     // The picture in bytes, or a null image with the reason in why (device text escaped, bounded).
     static QImage decode(const QByteArray& bytes, QString* why);
 
@@ -60,6 +64,8 @@ private:
     VEXA_DEVICE_MY_INFO m_record{};
     bool m_hasRecord = false;
     quint64 m_generation = 0;
+    // The generation wanted now, for fetches still queued: one for a row already left is not sent at all.
+    std::shared_ptr<std::atomic<quint64>> m_wanted = std::make_shared<std::atomic<quint64>>(0);
     QImage m_image;
 };
 
