@@ -67,7 +67,8 @@ SnapshotPane::SnapshotPane(QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(m_hide);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    // Room on the right for the window's pin, which lies over the page's edge.
+    layout->setContentsMargins(6, 6, 24, 6);
     layout->addWidget(m_title);
     layout->addWidget(m_picture, 1);
     layout->addWidget(m_caption);
