@@ -142,8 +142,13 @@ InventoryDialog::InventoryDialog(const QVector<VEXA_DEVICE_MY_INFO>& records, QW
 InventoryDialog::~InventoryDialog() = default;
 
 void InventoryDialog::reject() {
-    // Closing stops the reads; the pool is waited for when the run goes.
-    m_run->stop();
+    if (m_run->isRunning()) {
+        // The reads under way return first, out of sight; waiting for them here would hold up the window.
+        m_closing = true;
+        m_run->stop();
+        hide();
+        return;
+    }
     QDialog::reject();
 }
 
@@ -211,6 +216,10 @@ QByteArray InventoryDialog::fileData(Format format, const std::vector<std::strin
 }
 
 void InventoryDialog::onReadFinished(bool stopped) {
+    if (m_closing) {
+        QDialog::reject();
+        return;
+    }
     if (stopped) {
         setBusy(false);
         m_status->setText(tr("Stopped: nothing was written."));

@@ -74,6 +74,7 @@ private:
     std::function<QString()> m_chooser;
     QString m_confirmedPath; // chosen in the file dialog, which asked before replacing it
     bool m_writing = false;
+    bool m_closing = false; // closed while devices were read: goes once the reads under way return
 };
 
 } // namespace VexaTool
