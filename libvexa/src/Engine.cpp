@@ -874,9 +874,11 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         }
         known.lastHeard = now;
         noteHeard(known);
-        const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed);
+        // Found by a scan now: its source changes what is reported, and where its operations go.
+        const bool scannedNow = !known.scanned && scanId(frame.requestId);
+        const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed) || scannedNow;
         known.confirmed = known.confirmed || answersUs;
-        known.scanned = known.scanned || scanId(frame.requestId);
+        known.scanned = known.scanned || scannedNow;
         if (!known.confirmed)
             armConfirming();
         known.record = std::move(record);
@@ -934,14 +936,15 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     KnownDevice& device = it->second;
     const bool confirmed = device.confirmed || answersUs;
     // Only a certified device's confirmation changes what is reported (its certified flag).
+    const bool scannedNow = !device.scanned && scanId(frame.requestId);
     const bool changed = !device.record.sameFields(record) || device.certified != certified ||
-                         (certified && device.confirmed != confirmed);
+                         (certified && device.confirmed != confirmed) || scannedNow;
     device.record = std::move(record);
     device.lastHeard = now;
     noteHeard(device);
     device.certified = certified;
     device.confirmed = confirmed;
-    device.scanned = device.scanned || scanId(frame.requestId);
+    device.scanned = device.scanned || scannedNow;
     if (certified && !confirmed)
         armConfirming();
     if (certified)

@@ -275,7 +275,7 @@ int run(Request& request) {
         return fail(code);
     // Its announcement of the change goes to its own link only: ask it where it now is.
     if (device.scanned && request.changesDevice)
-        engine->askDeviceAt(sending.again.back());
+        engine->askDeviceAt(request.movesTo.empty() ? device.record.ipv4Address : request.movesTo);
     vexa::setLastError(VEXA_NOERROR);
     return 1;
 }
