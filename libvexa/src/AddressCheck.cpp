@@ -8,11 +8,13 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sodium.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 #include "onvif/WsDiscovery.h"
+#include "proto/Codec.h"
 
 namespace vexa {
 
@@ -48,6 +50,20 @@ sockaddr_in endpoint(in_addr address, uint16_t port) {
 bool connectTo(int fd, in_addr address, uint16_t port) {
     const sockaddr_in to = endpoint(address, port);
     return ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 || errno == EINPROGRESS;
+}
+
+// An announcement under one of our ids is a device of ours there: noted, with the serial number it gives.
+bool inquiryAnswer(const char* data, size_t size, const std::vector<proto::RequestId>& ids,
+                   std::vector<AddressAnswer>& answers, uint16_t port) {
+    proto::Frame frame;
+    if (proto::decodeFrame(reinterpret_cast<const uint8_t*>(data), size, frame) != proto::DecodeError::None ||
+        frame.type != proto::MsgType::Announce || std::find(ids.begin(), ids.end(), frame.requestId) == ids.end())
+        return false;
+    const bool noted = std::any_of(answers.begin(), answers.end(),
+                                   [](const AddressAnswer& a) { return a.kind == AddressAnswer::Kind::Inquiry; });
+    if (!noted)
+        answers.push_back({AddressAnswer::Kind::Inquiry, port, frame.text(proto::TagSerial)});
+    return true;
 }
 
 std::string endpointOf(const char* data, size_t size) {
@@ -132,6 +148,25 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
         const int fd = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
         return fd;
     };
+    // Our inquiry from a socket of the check's own as well: a device answers that one to the asker alone, from its
+    // address, so it is heard where its answer to the group never arrives (behind a router).
+    std::vector<proto::RequestId> inquiryIds;
+    int inquiryFd = -1;
+    const auto inquireDirectly = [&] {
+        proto::RequestId id;
+        randombytes_buf(id.data(), id.size());
+        inquiryIds.push_back(id);
+        proto::TlvWriter empty;
+        const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, id, empty);
+        const sockaddr_in to = endpoint(address, config_.inquiryPort);
+        (void)::sendto(inquiryFd, datagram.data(), datagram.size(), MSG_NOSIGNAL,
+                       reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    };
+    if (const int fd = open(SOCK_DGRAM, 0); fd >= 0) {
+        probes.push_back({fd, Kind::Inquiry, config_.inquiryPort, false});
+        inquiryFd = fd;
+        inquireDirectly();
+    }
     // Not connected: a device may answer a probe from another port than the one asked.
     if (const int fd = open(SOCK_DGRAM, 0); fd >= 0) {
         probes.push_back({fd, Kind::WsDiscovery, config_.wsdPort, false});
@@ -169,13 +204,18 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
     char buffer[4096];
     for (;;) {
         std::string serial;
-        if (takeHeard(ipv4, serial))
+        const bool answered =
+            std::any_of(answers.begin(), answers.end(), [](const AddressAnswer& a) { return a.kind == Kind::Inquiry; });
+        if (!answered && takeHeard(ipv4, serial))
             answers.push_back({Kind::Inquiry, config_.inquiryPort, serial});
         const auto now = Clock::now();
         if (!answers.empty() || now >= deadline)
             break;
-        if (inquire_ && now >= nextInquiry && deadline - now > kAskAgain / 2) {
-            inquire_(ipv4);
+        if (now >= nextInquiry && deadline - now > kAskAgain / 2) {
+            if (inquire_)
+                inquire_(ipv4);
+            if (inquiryFd >= 0 && inquiryIds.size() < 8)
+                inquireDirectly();
             nextInquiry = now + kAskAgain;
         }
         fds.clear();
@@ -212,8 +252,10 @@ std::vector<AddressAnswer> AddressCheck::check(const std::string& ipv4) {
             socklen_t fromLength = sizeof from;
             const ssize_t n =
                 ::recvfrom(probe.fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-            if (n > 0 && probe.kind == Kind::WsDiscovery && from.sin_addr.s_addr != address.s_addr)
+            if (n > 0 && probe.kind != Kind::Echo && from.sin_addr.s_addr != address.s_addr)
                 probe.done = false; // from someone else: not an answer of this address
+            else if (n > 0 && probe.kind == Kind::Inquiry)
+                probe.done = !inquiryAnswer(buffer, static_cast<size_t>(n), inquiryIds, answers, probe.port);
             else if (n > 0 && probe.kind == Kind::WsDiscovery)
                 answers.push_back({Kind::WsDiscovery, probe.port, endpointOf(buffer, static_cast<size_t>(n))});
             else if (n > 0 && probe.kind == Kind::Echo && buffer[0] == 0) // type 0: echo reply

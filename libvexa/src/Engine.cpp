@@ -95,6 +95,7 @@ Engine::Engine(VEXA_DEVICE_CALLBACK callback, void* userData, EngineConfig confi
     , transport_(io_)
     , inquiryTimer_(io_)
     , sweepTimer_(io_)
+    , unicast_(io_)
     , confirmTimer_(io_)
     , buffer_((proto::kMaxDatagram + 64) * kBatch) {
     randombytes_buf(digestKey_.data(), digestKey_.size());
@@ -111,6 +112,20 @@ bool Engine::start(std::string& error) {
     config_.transport.groupOnly = true; // an inquiry sent to one address is for the device there, not for us
     if (!transport_.open(config_.transport, error))
         return false;
+    // Bound to our one interface when there is one, so that a device's answer comes back the way the request went.
+    asio::error_code ec;
+    const auto unicastAt =
+        config_.transport.interfaces.size() == 1 ? config_.transport.interfaces.front() : asio::ip::address_v4::any();
+    unicast_.open(asio::ip::udp::v4(), ec);
+    if (!ec)
+        unicast_.bind(asio::ip::udp::endpoint(unicastAt, 0), ec);
+    if (!ec)
+        unicast_.non_blocking(true, ec);
+    if (ec) {
+        error = "unicast socket: " + ec.message();
+        transport_.close();
+        return false;
+    }
     VEXA_LOG(LogInfo, "started on port %u, receive buffer %d bytes", config_.transport.port,
              transport_.receiveBufferBytes());
     if (canCertify()) {
@@ -119,6 +134,7 @@ bool Engine::start(std::string& error) {
             verifiers_.emplace_back([this] { verifierLoop(); });
     }
     armReceive();
+    armUnicast();
     armSweep();
     asio::post(io_, [this] { sendInquiryRound(); });
     thread_ = std::thread([this] {
@@ -140,6 +156,7 @@ void Engine::stop() {
             sweepTimer_.cancel();
             confirmTimer_.cancel();
             transport_.close();
+            unicast_.close(ec);
             work_.reset();
             io_.stop();
         });
@@ -180,6 +197,48 @@ bool Engine::runOnIo(const std::function<void()>& fn) {
 
 void Engine::post(std::vector<uint8_t> datagram) {
     asio::post(io_, [this, d = std::move(datagram)] { transport_.send(d); });
+}
+
+void Engine::postTo(std::vector<uint8_t> datagram, const std::string& ipv4) {
+    asio::error_code ec;
+    const auto address = asio::ip::make_address_v4(ipv4, ec);
+    if (ec || datagram.empty() || datagram.size() > proto::kMaxDatagram)
+        return;
+    asio::post(io_, [this, d = std::move(datagram), address] {
+        asio::error_code error;
+        unicast_.send_to(asio::buffer(d), asio::ip::udp::endpoint(address, config_.transport.port), 0, error);
+        if (error)
+            VEXA_LOG(LogError, "cannot send to %s: %s", address.to_string().c_str(), error.message().c_str());
+    });
+}
+
+bool Engine::askDeviceAt(const std::string& ipv4) {
+    asio::error_code ec;
+    const auto address = asio::ip::make_address_v4(ipv4, ec);
+    if (ec)
+        return false;
+    const auto ask = [this, address] {
+        const proto::RequestId id = randomId();
+        constexpr size_t kKept = 64;
+        askedAt_.emplace_back(id, address.to_uint());
+        if (askedAt_.size() > kKept)
+            askedAt_.pop_front();
+        proto::TlvWriter w;
+        const std::vector<uint8_t> datagram = proto::encodeFrame(proto::MsgType::Inquiry, id, w);
+        asio::error_code error;
+        ++stats_.inquiries;
+        unicast_.send_to(asio::buffer(datagram), asio::ip::udp::endpoint(address, config_.transport.port), 0, error);
+    };
+    // Twice, a second apart: a device that applies a change after it answered may miss the first.
+    postTask([this, ask] {
+        ask();
+        auto again = std::make_shared<asio::steady_timer>(io_, std::chrono::seconds(1));
+        again->async_wait([again, ask](const asio::error_code& ec) {
+            if (!ec)
+                ask();
+        });
+    });
+    return true;
 }
 
 void Engine::postTask(std::function<void()> fn) {
@@ -262,6 +321,50 @@ void Engine::readSocket() {
     }
 }
 
+void Engine::armUnicast() {
+    unicast_.async_wait(asio::socket_base::wait_read, [this](const asio::error_code& ec) {
+        if (ec)
+            return;
+        readUnicast();
+        armUnicast();
+    });
+}
+
+void Engine::readUnicast() {
+    std::array<uint8_t, proto::kMaxDatagram + 64> data;
+    for (int read = 0; read < 256; ++read) {
+        asio::ip::udp::endpoint from;
+        asio::error_code ec;
+        const size_t size = unicast_.receive_from(asio::buffer(data), from, 0, ec);
+        if (ec == asio::error::connection_refused)
+            continue; // an ICMP error about an earlier send, not a datagram
+        if (ec && ec != asio::error::message_size)
+            return;
+        ++stats_.received;
+        proto::Frame frame;
+        if (ec || proto::decodeFrame(data.data(), size, frame) != proto::DecodeError::None) {
+            ++stats_.dropped;
+            continue;
+        }
+        const uint32_t address = from.address().to_v4().to_uint();
+        if (frame.type == proto::MsgType::Challenge || frame.type == proto::MsgType::Result) {
+            dispatch(frame, data.data(), size, false, address);
+            continue;
+        }
+        // Only the answer to an inquiry sent to that very address, claiming it: nothing else comes in this way.
+        const bool asked = std::any_of(askedAt_.begin(), askedAt_.end(), [&](const auto& ask) {
+            return ask.first == frame.requestId && ask.second == address;
+        });
+        if (frame.type != proto::MsgType::Announce || !asked ||
+            frame.text(proto::TagIpv4) != from.address().to_string()) {
+            reject("a datagram to our own port that answers nothing we asked there");
+            continue;
+        }
+        keepScanId(frame.requestId);
+        dispatch(frame, data.data(), size, false);
+    }
+}
+
 void Engine::handleDatagram(const uint8_t* data, size_t size) {
     ++stats_.received;
     proto::Frame frame;
@@ -274,7 +377,7 @@ void Engine::handleDatagram(const uint8_t* data, size_t size) {
     dispatch(frame, data, size, false);
 }
 
-void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder) {
+void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder, uint32_t from) {
     switch (frame.type) {
     case proto::MsgType::Announce:
         if (watchCount_.load(std::memory_order_relaxed) > 0)
@@ -288,7 +391,7 @@ void Engine::dispatch(const proto::Frame& frame, const uint8_t* data, size_t siz
     case proto::MsgType::Result: {
         std::lock_guard<std::mutex> lock(replyMutex_);
         if (replyHandler_)
-            replyHandler_(frame, data, size);
+            replyHandler_(frame, data, size, from);
         break;
     }
     case proto::MsgType::Inquiry:
@@ -771,9 +874,11 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
         }
         known.lastHeard = now;
         noteHeard(known);
-        const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed);
+        // Found by a scan now: its source changes what is reported, and where its operations go.
+        const bool scannedNow = !known.scanned && scanId(frame.requestId);
+        const bool changed = !known.record.sameFields(record) || (answersUs && !known.confirmed) || scannedNow;
         known.confirmed = known.confirmed || answersUs;
-        known.scanned = known.scanned || scanId(frame.requestId);
+        known.scanned = known.scanned || scannedNow;
         if (!known.confirmed)
             armConfirming();
         known.record = std::move(record);
@@ -831,14 +936,15 @@ void Engine::handleAnnounce(const proto::Frame& frame, const uint8_t* data, size
     KnownDevice& device = it->second;
     const bool confirmed = device.confirmed || answersUs;
     // Only a certified device's confirmation changes what is reported (its certified flag).
+    const bool scannedNow = !device.scanned && scanId(frame.requestId);
     const bool changed = !device.record.sameFields(record) || device.certified != certified ||
-                         (certified && device.confirmed != confirmed);
+                         (certified && device.confirmed != confirmed) || scannedNow;
     device.record = std::move(record);
     device.lastHeard = now;
     noteHeard(device);
     device.certified = certified;
     device.confirmed = confirmed;
-    device.scanned = device.scanned || scanId(frame.requestId);
+    device.scanned = device.scanned || scannedNow;
     if (certified && !confirmed)
         armConfirming();
     if (certified)
@@ -947,18 +1053,22 @@ void Engine::acceptScanAnswer(std::vector<uint8_t> datagram) {
     if (datagram.size() < proto::kHeaderSize)
         return;
     postTask([this, datagram = std::move(datagram)] {
-        constexpr size_t kKept = 4096;
         proto::RequestId id;
         std::copy_n(datagram.begin() + proto::kRequestIdOffset, id.size(), id.begin());
-        if (scanIds_.insert(id).second) {
-            scanIdOrder_.push_back(id);
-            if (scanIdOrder_.size() > kKept) {
-                scanIds_.erase(scanIdOrder_.front());
-                scanIdOrder_.pop_front();
-            }
-        }
+        keepScanId(id);
         handleDatagram(datagram.data(), datagram.size());
     });
+}
+
+void Engine::keepScanId(const proto::RequestId& id) {
+    constexpr size_t kKept = 4096;
+    if (scanIds_.insert(id).second) {
+        scanIdOrder_.push_back(id);
+        if (scanIdOrder_.size() > kKept) {
+            scanIds_.erase(scanIdOrder_.front());
+            scanIdOrder_.pop_front();
+        }
+    }
 }
 
 void Engine::armConfirming() {

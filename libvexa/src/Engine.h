@@ -158,6 +158,13 @@ public:
 
     // Sends one datagram from the I/O thread.
     void post(std::vector<uint8_t> datagram);
+    // Sends one datagram to one device's address and our port, from the socket whose answers carry the address
+    // they came from (a device found by a scan, which no multicast reaches). Any thread.
+    void postTo(std::vector<uint8_t> datagram, const std::string& ipv4);
+    // Asks one device, at its address, for its record: an answer from that address, under this inquiry's id and
+    // claiming that address, is taken as an answer to one of our inquiries (a device moved by a change is heard
+    // at its new address). Any thread.
+    bool askDeviceAt(const std::string& ipv4);
 
     // Runs fn on the I/O thread later, without waiting (the ONVIF side's events reach the callback this way).
     // Dropped once stop() has begun.
@@ -172,8 +179,9 @@ public:
                  KnownDevice& out);
 
     // Datagrams that are neither announcements nor byes (the answers to device operations) go here, with the
-    // datagram they were decoded from (signatures cover its bytes).
-    using ReplyHandler = std::function<void(const proto::Frame&, const uint8_t*, size_t)>;
+    // datagram they were decoded from (signatures cover its bytes) and the address it came from: 0 for the group
+    // socket, the sender's address (host order) for what reached the unicast socket.
+    using ReplyHandler = std::function<void(const proto::Frame&, const uint8_t*, size_t, uint32_t from)>;
     void setReplyHandler(ReplyHandler handler);
 
     // Every announcement heard while a watch is set is told to it (address and serial number as the datagram
@@ -195,7 +203,9 @@ private:
     void drain();
     void readSocket();
     void handleDatagram(const uint8_t* data, size_t size);
-    void dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder);
+    void armUnicast();
+    void readUnicast();
+    void dispatch(const proto::Frame& frame, const uint8_t* data, size_t size, bool inOrder, uint32_t from = 0);
     struct VerifyJob;
     // job: the announcement as the verifiers had it, when it comes back from them (its record and datagram, which
     // data points into, are moved from).
@@ -293,6 +303,11 @@ private:
     std::deque<proto::RequestId> scanIdOrder_;
     std::set<proto::RequestId> scanIds_;
     bool scanId(const proto::RequestId& id) const { return scanIds_.count(id) > 0; }
+    void keepScanId(const proto::RequestId& id);
+    // Inquiries sent to one device's address by askDeviceAt, and that address (host order); bounded.
+    std::deque<std::pair<proto::RequestId, uint32_t>> askedAt_;
+    // Operations and asks addressed to one device: bound to an ephemeral port, so a device answers it alone.
+    asio::ip::udp::socket unicast_;
     asio::steady_timer confirmTimer_;
     bool confirmArmed_ = false;
     // Devices with an announcement at the verifiers (I/O thread): what waits behind it, and for the known-answer

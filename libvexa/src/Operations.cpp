@@ -3,6 +3,7 @@
 
 #include "Operations.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "Engine.h"
 #include "Logger.h"
@@ -61,7 +64,29 @@ struct Slot {
     crypto::Mac target{};
     RequestId requestId{};
     crypto::Challenge challenge{};
+    // The addresses (host order) an answer may come from, to the unicast socket; empty: the group only.
+    std::vector<uint32_t> from;
     std::optional<Reply> reply;
+};
+
+// Where a device's requests go: to the group (a device found by multicast: it answers whatever its address), or to
+// its address (found by a scan, beyond the reach of our multicast). A change that moves it is sent again to the new
+// address as well, since the device may have moved before its answer got through.
+struct Route {
+    std::vector<std::string> first; // empty: the group
+    std::vector<std::string> again;
+
+    bool unicast() const { return !first.empty(); }
+    std::vector<uint32_t> sources() const {
+        std::vector<uint32_t> out;
+        for (const std::string& text : again) {
+            asio::error_code ec;
+            const auto address = asio::ip::make_address_v4(text, ec);
+            if (!ec)
+                out.push_back(address.to_uint());
+        }
+        return out;
+    }
 };
 
 std::mutex g_slotsMutex;
@@ -74,15 +99,22 @@ int fail(uint32_t code) {
 }
 
 // Sends the datagram and resends it, same request id, at 250 ms, doubling, until the answer or the deadline.
+// resending: every send is a resend (the first went out in an earlier exchange).
 std::optional<Reply> exchange(vexa::Engine& engine, const std::vector<uint8_t>& datagram,
-                              const std::shared_ptr<Slot>& slot, Clock::time_point deadline) {
+                              const std::shared_ptr<Slot>& slot, Clock::time_point deadline, const Route& route,
+                              bool resending = false) {
     const RequestId id = slot->requestId;
+    slot->from = route.sources();
     std::unique_lock<std::mutex> lock(g_slotsMutex);
     g_slots[id] = slot;
     auto gap = kFirstRetransmit;
     while (!slot->reply && !engine.stopping()) {
         lock.unlock();
-        engine.post(datagram);
+        if (!route.unicast())
+            engine.post(datagram);
+        for (const std::string& address : resending ? route.again : route.first)
+            engine.postTo(datagram, address);
+        resending = true;
         lock.lock();
         const auto wakeUp = std::min(deadline, Clock::now() + gap);
         g_slotsChanged.wait_until(lock, wakeUp, [&] { return slot->reply.has_value(); });
@@ -114,6 +146,7 @@ struct Request {
     std::string mac;
     bool carriesPassword = true; // refused up front while the device says it is locked
     bool changesDevice = true;   // a time-out is followed by asking what became of the request
+    std::string movesTo;         // a network change: the device's new IPv4 address
     // The record version the change was built from (0: none); the device refuses the change when it is newer.
     uint32_t builtFrom = 0;
     bool checksVersion = false;
@@ -160,18 +193,26 @@ int run(Request& request) {
     }
     crypto::PublicKey devicePublicKey{};
     std::copy(device.record.publicKey.begin(), device.record.publicKey.end(), devicePublicKey.begin());
+    Route asking;
+    Route sending;
+    if (device.scanned) {
+        asking.first = asking.again = sending.first = sending.again = {device.record.ipv4Address};
+        if (!request.movesTo.empty() && request.movesTo != device.record.ipv4Address)
+            sending.again.push_back(request.movesTo);
+    }
 
     // 1. A fresh challenge from the device: what makes every request single use.
-    auto asking = std::make_shared<Slot>();
-    asking->mac = device.record.mac;
-    asking->expected = MsgType::Challenge;
-    asking->devicePublicKey = devicePublicKey;
-    asking->requestId = crypto::newRequestId();
+    auto challenging = std::make_shared<Slot>();
+    challenging->mac = device.record.mac;
+    challenging->expected = MsgType::Challenge;
+    challenging->devicePublicKey = devicePublicKey;
+    challenging->requestId = crypto::newRequestId();
     vexa::proto::TlvWriter ask;
     ask.addText(vexa::proto::TagMac, device.record.mac);
     ask.addText(vexa::proto::TagSerial, device.record.serialNo);
     const auto challengeReply =
-        exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, asking->requestId, ask), asking, deadline);
+        exchange(*engine, vexa::proto::encodeFrame(MsgType::GetChallenge, challenging->requestId, ask), challenging,
+                 deadline, asking);
     if (!challengeReply)
         return fail(engine->stopping() ? VEXA_ERR_NOT_STARTED : VEXA_ERR_TIMEOUT);
     if (request.carriesPassword && challengeReply->lockSeconds > 0)
@@ -213,11 +254,11 @@ int run(Request& request) {
     waiting->target = *mac;
     waiting->requestId = requestId;
     waiting->challenge = challenge;
-    auto result = exchange(*engine, datagram, waiting, deadline);
+    auto result = exchange(*engine, datagram, waiting, deadline, sending);
     if (!result && request.changesDevice && !engine->stopping()) {
         VEXA_LOG(vexa::LogInfo, "%s: no answer in time; asking the device what became of the request",
                  device.record.serialNo.c_str());
-        result = exchange(*engine, datagram, waiting, Clock::now() + kTruthTimeout);
+        result = exchange(*engine, datagram, waiting, Clock::now() + kTruthTimeout, sending, true);
         if (!result) {
             VEXA_LOG(vexa::LogError, "%s: still no answer: the change may have been applied",
                      device.record.serialNo.c_str());
@@ -232,6 +273,9 @@ int run(Request& request) {
              static_cast<int>(request.type), code);
     if (code != 0)
         return fail(code);
+    // Its announcement of the change goes to its own link only: ask it where it now is.
+    if (device.scanned && request.changesDevice)
+        engine->askDeviceAt(request.movesTo.empty() ? device.record.ipv4Address : request.movesTo);
     vexa::setLastError(VEXA_NOERROR);
     return 1;
 }
@@ -274,12 +318,19 @@ uint32_t onvifName(const std::string& name, bool& isOnvif) {
 
 namespace vexa {
 
-void dispatchReply(const proto::Frame& frame, const uint8_t* data, size_t size) {
+void dispatchReply(const proto::Frame& frame, const uint8_t* data, size_t size, uint32_t from) {
     std::lock_guard<std::mutex> lock(g_slotsMutex);
     auto it = g_slots.find(frame.requestId);
     if (it == g_slots.end() || it->second->reply || it->second->expected != frame.type ||
         frame.text(proto::TagMac) != it->second->mac)
         return;
+    // A device asked at its address answers from there (or from where its change moved it), never to the group;
+    // one asked through the group answers there.
+    const std::vector<uint32_t>& sources = it->second->from;
+    if (sources.empty() ? from != 0 : std::find(sources.begin(), sources.end(), from) == sources.end()) {
+        VEXA_LOG(LogDebug, "ignored an answer from an address the request did not go to");
+        return;
+    }
     const Slot& slot = *it->second;
     Reply reply;
     reply.type = frame.type;
@@ -421,6 +472,7 @@ int OwnProtocol::modify(const char* mac, const char* password, VEXA_NET_PARAM* p
     request.mac = bounded(mac, 20);
     request.checksVersion = true;
     request.builtFrom = params->recordVersion;
+    request.movesTo = bounded(p.ipv4Address, sizeof p.ipv4Address);
     // A device without the capability would keep its IPv6 or DHCP setting and still answer success: refuse such a
     // change here rather than report it done. The values it already has pass unchanged.
     request.check = [&p, &ipv6, &ipv6Gateway](const vexa::proto::DeviceRecord& r) -> uint32_t {

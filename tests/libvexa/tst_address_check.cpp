@@ -15,6 +15,7 @@
 #include "DevsimProcess.h"
 #include "Fleet.h"
 #include "libvexa/Events.h"
+#include "proto/DeviceRecord.h"
 #include "vexa.h"
 #include "vexa_crypto.h"
 
@@ -23,7 +24,8 @@ using testutil::Process;
 
 namespace {
 
-// A socket of the test's own at one address and port: a listener (TCP) or a host that answers every datagram.
+// A socket of the test's own at one address and port: a listener (TCP) or a host that answers every datagram, our
+// inquiry as a device of ours behind a router would (to the asker alone, never to the group).
 class Stand {
 public:
     Stand(int type, const std::string& address, uint16_t port) {
@@ -56,8 +58,21 @@ private:
                 continue;
             sockaddr_in from{};
             socklen_t length = sizeof from;
-            if (::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length) > 0)
+            const ssize_t n = ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+            vexa::proto::Frame inquiry;
+            if (n > 0 &&
+                vexa::proto::decodeFrame(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(n), inquiry) ==
+                    vexa::proto::DecodeError::None &&
+                inquiry.type == vexa::proto::MsgType::Inquiry) {
+                vexa::proto::DeviceRecord record;
+                record.serialNo = "STAND17";
+                record.mac = "02-00-00-00-00-17";
+                record.ipv4Address = "127.61.0.17";
+                const std::vector<uint8_t> answer = vexa::proto::encodeAnnounce(record, inquiry.requestId);
+                ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+            } else if (n > 0) {
                 ::sendto(fd_, "<not a camera/>", 15, 0, reinterpret_cast<sockaddr*>(&from), length);
+            }
         }
     }
     int fd_ = -1;
@@ -95,6 +110,8 @@ TEST(AddressCheck, WhatAnswersAtAnAddressMakesItTakenAndIsNamed) {
         {device.ipv4Address, 0, 0, VEXA_ERR_ADDRESS_TAKEN,
          "device " + device.serialNo + " answered our inquiry (UDP port " + std::to_string(testutil::testPort(0)) +
              ")"},
+        {"127.61.0.17", SOCK_DGRAM, static_cast<uint16_t>(testutil::testPort(0)), VEXA_ERR_ADDRESS_TAKEN,
+         "device STAND17 answered our inquiry (UDP port " + std::to_string(testutil::testPort(0)) + ")"},
         {"127.61.0.11", SOCK_DGRAM, wsd, VEXA_ERR_ADDRESS_TAKEN,
          "answered a WS-Discovery probe (UDP port " + std::to_string(wsd) + ")"},
         {"127.61.0.12", SOCK_STREAM, 80, VEXA_ERR_ADDRESS_TAKEN, "TCP port 80 accepted a connection"},

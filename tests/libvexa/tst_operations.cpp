@@ -515,3 +515,83 @@ TEST_F(Operations, ApplyDelayHoldsOnlyThatDevicesAnswerAndFastHashIsCheap) {
         }
     }
 }
+
+// A device found by a scan is asked at its own address and answers the asker alone, from there (or, moved by the
+// change, from its new address); one found by multicast is asked through the group. The group sees exactly the
+// operations of the latter.
+TEST_F(Operations, ScannedDevicesAreAskedAtTheirAddressOthersThroughTheGroup) {
+    // The block's ten ports are taken (the next is the WS-Discovery port): an earlier test's, its simulator gone.
+    testutil::usePort(3);
+    Process sim;
+    ASSERT_TRUE(startSim(sim, 8, {"--bind-base", "127.78.0.10"}));
+    ASSERT_TRUE(startLibrary(8));
+    using Record = vexa::proto::DeviceRecord;
+    struct Case {
+        const char* what;
+        bool scanned;
+        uint8_t activation;                       // of the device the row takes
+        std::function<bool(const Record&)> apply; // done, and the device shows it
+    };
+    const auto moveTo = [this](const std::string& ipv4) {
+        return [this, ipv4](const Record& r) {
+            VEXA_NET_PARAM params = paramsFor(r, ipv4);
+            return VEXA_ModifyDeviceNetParam(r.mac.c_str(), kInitialPassword, &params) &&
+                   current(r.serialNo).ipv4Address == ipv4;
+        };
+    };
+    const std::vector<Case> cases = {
+        {"activation, found by a scan", true, 1,
+         [this](const Record& r) {
+             return VEXA_ActivateDevice(r.serialNo.c_str(), "Good-Pass1") && current(r.serialNo).activationState == 0;
+         }},
+        {"a change that moves it, found by a scan", true, 0, moveTo("127.78.1.10")},
+        {"a change that moves it, found by multicast", false, 0, moveTo("127.78.1.11")},
+    };
+    std::vector<Record> devices;
+    std::string scanned;
+    for (const Case& c : cases) {
+        devices.push_back(pick([&](const Record& r) {
+            return r.activationState == c.activation &&
+                   std::none_of(devices.begin(), devices.end(),
+                                [&](const Record& d) { return d.serialNo == r.serialNo; });
+        }));
+        if (c.scanned)
+            scanned += (scanned.empty() ? "" : ",") + devices.back().ipv4Address;
+    }
+    const size_t before = events_.size();
+    VEXA_SCAN_PARAM param{};
+    param.retries = 0xff;
+    ASSERT_NE(VEXA_ScanRanges(scanned.c_str(), &param, nullptr, nullptr), 0) << code();
+    // Reported changed once the library has taken the scan's answer: from then on it asks the device at its address.
+    const auto foundByScan = [&](const Record& device) {
+        const auto changed = events_.of(VEXA_EVENT_CHANGED, before);
+        return std::any_of(changed.begin(), changed.end(), [&](const VEXA_DEVICE_INFO& e) {
+            return field(e.serialNo, sizeof e.serialNo) == device.serialNo && e.source == VEXA_SOURCE_SCAN;
+        });
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        const Record& device = devices[i];
+        if (c.scanned) {
+            ASSERT_TRUE(waitFor([&] { return foundByScan(device); }, 10s)) << c.what;
+        }
+        Sniffer group({}, true);
+        ASSERT_TRUE(group.ok());
+        EXPECT_TRUE(c.apply(device)) << c.what << ": " << code();
+        const auto onGroup = [&] {
+            const auto captured = group.captured();
+            return std::count_if(captured.begin(), captured.end(), [&](const std::vector<uint8_t>& d) {
+                vexa::proto::Frame f;
+                return vexa::proto::decodeFrame(d.data(), d.size(), f) == vexa::proto::DecodeError::None &&
+                       f.type != vexa::proto::MsgType::Announce && f.type != vexa::proto::MsgType::Inquiry &&
+                       f.text(vexa::proto::TagMac) == device.mac;
+            });
+        };
+        if (c.scanned) {
+            std::this_thread::sleep_for(300ms); // what the sniffer may not have read yet
+            EXPECT_EQ(onGroup(), 0) << c.what;
+        } else {
+            EXPECT_TRUE(waitFor([&] { return onGroup() >= 4; }, 2s)) << c.what << ": challenge, request, answers";
+        }
+    }
+}

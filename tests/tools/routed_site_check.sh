@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Both sides of a router, run by scripts/routed-site.sh in its laptop namespace: multicast discovery hears none of
 # the cameras behind it, a scan of their /24 lists every one on both protocols with the ONVIF details read after
-# sign-in, says why for the addresses that gave nothing, and devices it found take a change and a plan.
-# usage: routed-site.sh routed_site_check.sh VEXA DEVSIM
+# sign-in, says why for the addresses that gave nothing, and devices it found take a change and a plan: ONVIF
+# devices over HTTP, ours at their own addresses (activation, a change that moves one, a plan).
+# usage: routed-site.sh routed_site_check.sh VEXA DEVSIM KEYTOOL
 set -euo pipefail
 vexa=$1
 devsim=$2
+keytool=$3
 work=$(mktemp -d)
 ours=6
 onvif=4
@@ -22,8 +24,12 @@ fail() {
     exit 1
 }
 
-$VEXA_SITE_CAMERAS env VEXA_IFACE=10.9.0.2 "$devsim" --count $ours --bind-base 10.2.0.10 --onvif $onvif \
-    --onvif-base 10.2.0.100 --onvif-http-port 47313 --wsd-port $VEXA_WSD_PORT --dump "$work/dump" 2>"$work/devsim.log" &
+# Our devices carry certificates of the test manufacturer: trusted here, so that they may be sent a secret.
+VEXA_TRUSTED_KEYS=$("$keytool" pubkey --test 2>/dev/null)
+export VEXA_TRUSTED_KEYS
+$VEXA_SITE_CAMERAS env VEXA_IFACE=10.9.0.2 VEXA_SIM_CHEAP_HASH=1 "$devsim" --count $ours --bind-base 10.2.0.10 \
+    --onvif $onvif --onvif-base 10.2.0.100 --onvif-http-port 47313 --wsd-port $VEXA_WSD_PORT --dump "$work/dump" \
+    --state "$work/state" 2>"$work/devsim.log" &
 pids+=($!)
 # Something that answers WS-Discovery with nonsense: it echoes what it gets.
 $VEXA_SITE_CAMERAS python3 -c '
@@ -72,4 +78,38 @@ grep -q "name/Scanned%202" "$work/dump.onvif" || fail "the change did not reach 
     fail "apply-plan: $(cat "$work/plan.log")"
 for _ in $(seq 50); do grep -q "name/Planned%203" "$work/dump.onvif" && break; sleep 0.1; done
 grep -q "name/Planned%203" "$work/dump.onvif" || fail "the plan did not reach the device: $(cat "$work/plan.log")"
-echo "routed site: 0 across the router by multicast, $ours + $onvif by scan, a change and a plan applied"
+
+# Ours: each row a command through vexa --range (the password, the device's serial number, what its saved state
+# must then hold, the command). Every request goes to the device's address and its answer comes back from there;
+# the one that moves the device is answered from its new address. field: the value of one field of the first
+# device in the dump whose line matches.
+field() {
+    awk -F'\t' -v want="$1" -v key="$2=" '$0 ~ want {
+        for (i = 1; i <= NF; ++i) if (index($i, key) == 1) { print substr($i, length(key) + 1); exit }
+    }' "$work/dump"
+}
+inactive=$(field "activation=1" serial)
+moved=$(field "activation=0" serial)
+planned=$(awk -F'\t' '/activation=0/ { n++; if (n == 2) { sub("serial=", "", $1); print $1; exit } }' "$work/dump")
+moved_mac=$(field "serial=$moved" mac)
+moved_state="ipv4=10.2.0.60[[:space:]].*name=Moved-1"
+[ -n "$inactive" ] && [ -n "$moved_mac" ] && [ -n "$planned" ] || fail "the fleet lacks a device to activate or change"
+"$vexa" discover --csv --range 10.2.0.10-10.2.0.15 --seconds 2 >"$work/ours-all.csv" 2>"$work/ours-csv.log"
+awk -F, -v OFS=, -v serial="$planned" 'NR == 1 || $1 == serial { if (NR > 1) $6 = "Planned-2"; print }' \
+    "$work/ours-all.csv" >"$work/ours.csv"
+[ "$(wc -l <"$work/ours.csv")" = 2 ] || fail "no plan row for $planned: $(cat "$work/ours-all.csv" "$work/ours-csv.log")"
+rows=(
+    "Admin-Pass-2024|$inactive|activation=0|activate $inactive"
+    # Every address of the camera subnet refuses TCP here, which the address check takes for a host: not asked.
+    "Install-2024|$moved|$moved_state|set-network $moved_mac --ipv4 10.2.0.60 --name Moved-1 --no-address-check"
+    "Install-2024|$planned|name=Planned-2|apply-plan $work/ours.csv"
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r password serial expect command <<<"$row"
+    # shellcheck disable=SC2086 # the command's words
+    VEXA_PASSWORD=$password "$vexa" $command --range 10.2.0.10-10.2.0.15 --seconds 2 >"$work/row.log" 2>&1 ||
+        fail "$command: $(cat "$work/row.log")"
+    grep -q "^serial=$serial[[:space:]].*$expect" "$work/state" ||
+        fail "$command: the saved state lacks $expect: $(grep "^serial=$serial" "$work/state") $(cat "$work/row.log")"
+done
+echo "routed site: 0 across the router by multicast, $ours + $onvif by scan, changes and plans applied to both"

@@ -19,8 +19,9 @@ void usage() {
                  "       (--user sends the login to every ONVIF device that answers, a fake camera too)\n"
                  "       vexa inventory [--json|--csv] [--user NAME] [--user-column] [--seconds S]\n"
                  "       vexa snapshot DEVICE --out FILE [--force] [--profile TOKEN] [--user NAME]\n"
-                 "       discover, set-network and apply-plan also take --range 10.2.0.0/24[,10.3.0.10-10.3.0.50]\n"
-                 "       [--rate N] [--why] [--allow-public] [--http-fallback]: devices on other subnets\n%s",
+                 "       discover, apply-plan and the operations take --range 10.2.0.0/24[,10.3.0.10-10.3.0.50]\n"
+                 "       [--rate N] [--why] [--allow-public] [--http-fallback]: devices on other subnets\n"
+                 "       (ours found there are changed at their own address, ONVIF devices over HTTP)\n%s",
                  cli::operationsUsage());
     std::fputs(cli::planUsage(), stderr);
     std::fputs(cli::clockUsage(), stderr);

@@ -154,13 +154,16 @@ std::vector<uint8_t> SecureSimulator::encodeBye(uint32_t index) {
     return vexa::proto::encodeSigned(MsgType::Bye, vexa::proto::RequestId{}, std::move(w), keys(index));
 }
 
-void SecureSimulator::handleRequest(const Frame& frame) {
+void SecureSimulator::handleRequest(const Frame& frame, const Peer& peer) {
     auto it = byMac_.find(frame.text(vexa::proto::TagMac));
     if (it == byMac_.end())
         return; // another device's request
     const uint32_t index = it->second;
+    // Sent to another host's address: this device never sees it.
+    if (peer.direct() && devices()[index].record.ipv4Address != peer.at)
+        return;
     if (frame.type == MsgType::GetChallenge) {
-        answerChallenge(frame, index);
+        answerChallenge(frame, index, peer);
         return;
     }
     const auto now = Clock::now();
@@ -174,7 +177,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         cached != results_.end() && cached->second.type == frame.type && cached->second.sealed == sealed) {
         // Still applying: the answer is on its way once the device is done.
         if (now >= cached->second.ready)
-            emit(cached->second.datagram);
+            reply(cached->second.datagram, index, peer);
         return;
     }
     Outcome outcome;
@@ -184,7 +187,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         request = crypto::decodePayload(crypto::ByteView(opened->plaintext));
     if (!request) {
         outcome.code = kRefused;
-        sendResult(frame.requestId, index, outcome, nullptr, nullptr);
+        sendResult(frame.requestId, index, outcome, nullptr, nullptr, peer);
         return;
     }
     // The binding: this message type, this device, this request id, and a challenge this device handed out
@@ -208,7 +211,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
         // Nothing was done, so nothing is cached: a refusal must not stand in for a later genuine request.
         // Sealed to the sender, who alone can read it: the client takes no unsealed answer.
         outcome.code = kRefused;
-        sendResult(frame.requestId, index, outcome, &*opened, &*request);
+        sendResult(frame.requestId, index, outcome, &*opened, &*request, peer);
         return;
     }
     auto job = std::make_shared<Job>();
@@ -218,6 +221,7 @@ void SecureSimulator::handleRequest(const Frame& frame) {
     job->sealed = sealed;
     job->opened = std::move(*opened);
     job->request = std::move(*request);
+    job->peer = peer;
     // Retransmissions meanwhile find the request taken and wait for its answer.
     results_[cacheKey] = {frame.type, sealed, {}, now, Clock::time_point::max()};
     carryOut(job);
@@ -269,7 +273,8 @@ void SecureSimulator::finish(Job& job, Outcome outcome) {
     if (outcome.changedRecord)
         writeDump();
     const bool applies = job.type != MsgType::GetKeyRequest && secure_.applyDelayMs > 0;
-    std::vector<uint8_t> datagram = sendResult(job.requestId, index, outcome, &job.opened, &job.request, !applies);
+    std::vector<uint8_t> datagram =
+        sendResult(job.requestId, index, outcome, &job.opened, &job.request, job.peer, !applies);
     const auto ready = applies ? now + std::chrono::milliseconds(secure_.applyDelayMs) : now;
     results_[std::make_pair(index, job.requestId)] = {job.type, job.sealed, datagram, now, ready};
     if (!applies) {
@@ -278,8 +283,8 @@ void SecureSimulator::finish(Job& job, Outcome outcome) {
         return;
     }
     const bool changed = outcome.changedRecord;
-    schedule(ready, [this, index, changed, datagram = std::move(datagram)]() {
-        emit(datagram);
+    schedule(ready, [this, index, changed, peer = job.peer, datagram = std::move(datagram)]() {
+        reply(datagram, index, peer);
         if (changed)
             markChanged(index);
     });
@@ -319,7 +324,7 @@ HashDone HashWork::run(const crypto::PasswordCost& cost) const {
     return done;
 }
 
-void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
+void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index, const Peer& peer) {
     auto& pending = challenges_[index];
     const auto now = Clock::now();
     pending.erase(std::remove_if(pending.begin(), pending.end(), [now](const Challenge& c) { return c.expires < now; }),
@@ -334,12 +339,12 @@ void SecureSimulator::answerChallenge(const Frame& frame, uint32_t index) {
     w.addBytes(vexa::proto::TagNonce, pending.back().nonce.data(), pending.back().nonce.size());
     w.addU32(vexa::proto::TagLockSeconds, secondsLeft);
     // Signed with the request id: nobody else can make a device look locked or hand out a nonce for it.
-    emit(vexa::proto::encodeSigned(MsgType::Challenge, frame.requestId, std::move(w), keys(index)));
+    reply(vexa::proto::encodeSigned(MsgType::Challenge, frame.requestId, std::move(w), keys(index)), index, peer);
 }
 
 std::vector<uint8_t> SecureSimulator::sendResult(const vexa::proto::RequestId& requestId, uint32_t index,
                                                  const Outcome& outcome, const crypto::OpenedRequest* opened,
-                                                 const crypto::Payload* request, bool send) {
+                                                 const crypto::Payload* request, const Peer& peer, bool send) {
     vexa::proto::TlvWriter w;
     w.addText(vexa::proto::TagMac, devices()[index].record.mac);
     w.addU32(vexa::proto::TagResultCode, outcome.code);
@@ -359,7 +364,7 @@ std::vector<uint8_t> SecureSimulator::sendResult(const vexa::proto::RequestId& r
     }
     std::vector<uint8_t> datagram = vexa::proto::encodeFrame(MsgType::Result, requestId, w);
     if (send)
-        emit(datagram);
+        reply(datagram, index, peer);
     return datagram;
 }
 

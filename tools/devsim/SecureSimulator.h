@@ -58,7 +58,7 @@ public:
     ~SecureSimulator() override;
 
 protected:
-    void handleRequest(const vexa::proto::Frame& frame) override;
+    void handleRequest(const vexa::proto::Frame& frame, const Peer& peer) override;
     std::vector<uint8_t> encodeAnnouncement(uint32_t device) override;
     std::vector<uint8_t> encodeBye(uint32_t device) override;
     // Signed over the inquiry's id: the answer proves the device is there now.
@@ -75,7 +75,7 @@ private:
         bool changedRecord = false;
     };
 
-    void answerChallenge(const vexa::proto::Frame& frame, uint32_t device);
+    void answerChallenge(const vexa::proto::Frame& frame, uint32_t device, const Peer& peer);
     // A bound request on its way: judged on the I/O thread, waiting for the hashing thread where it needs a hash.
     struct Job {
         uint32_t index = 0;
@@ -86,6 +86,7 @@ private:
         vexa::crypto::Payload request;
         std::optional<HashDone> hashed;
         SimDevice before; // the device as it was when the request was judged, restored when the save fails
+        Peer peer;
     };
     void carryOut(const std::shared_ptr<Job>& job);
     void finish(Job& job, Outcome outcome);
@@ -94,10 +95,10 @@ private:
     std::optional<std::string> newHash(const std::string& password);
     // The hash of a new administrator password, or the outcome that refuses it (or waits for the hash).
     std::optional<Outcome> adminHash(const std::optional<std::string>& password, std::string& hash);
-    // Sends the Result and returns the datagram sent.
+    // Sends the Result to the peer and returns the datagram sent.
     std::vector<uint8_t> sendResult(const vexa::proto::RequestId& requestId, uint32_t device, const Outcome& outcome,
                                     const vexa::crypto::OpenedRequest* opened, const vexa::crypto::Payload* request,
-                                    bool send = true);
+                                    const Peer& peer, bool send = true);
     Outcome perform(uint32_t device, const vexa::crypto::Payload& request);
     Outcome activate(SimDevice& device, const vexa::crypto::Payload& request);
     Outcome setNetwork(SimDevice& device, const vexa::crypto::Payload& request);

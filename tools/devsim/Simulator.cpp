@@ -383,13 +383,52 @@ void Simulator::handleDatagram(const uint8_t* data, size_t size, const std::stri
     Frame frame;
     if (vexa::proto::decodeFrame(data, size, frame) != vexa::proto::DecodeError::None)
         return;
-    if (frame.type == MsgType::Inquiry)
+    if (frame.type == MsgType::Inquiry) {
         handleInquiry(frame, size, to);
-    else
-        handleRequest(frame);
+        return;
+    }
+    Peer peer;
+    if (!to.empty() && lastFrom_.sin_family == AF_INET && ntohs(lastFrom_.sin_port) != options_.transport.port) {
+        peer.asker = lastFrom_;
+        peer.at = to;
+    }
+    handleRequest(frame, peer);
 }
 
-void Simulator::handleRequest(const Frame&) {}
+void Simulator::handleRequest(const Frame&, const Peer&) {}
+
+void Simulator::reply(std::vector<uint8_t> datagram, uint32_t device, const Peer& peer) {
+    if (!peer.direct()) {
+        emit(std::move(datagram));
+        return;
+    }
+    if (chance(options_.loss)) {
+        ++dropped_;
+        return;
+    }
+    sendFrom(datagram, fleet_[device].record.ipv4Address, peer.asker);
+}
+
+void Simulator::sendFrom(const std::vector<uint8_t>& datagram, const std::string& from, const sockaddr_in& to) {
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    iovec iov{const_cast<uint8_t*>(datagram.data()), datagram.size()};
+    sockaddr_in target = to;
+    msghdr message{};
+    message.msg_name = &target;
+    message.msg_namelen = sizeof target;
+    message.msg_iov = &iov;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    ::inet_pton(AF_INET, from.c_str(), &info.ipi_spec_dst);
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+    ::sendmsg(transport_.socket().native_handle(), &message, MSG_DONTWAIT);
+}
 
 void Simulator::handleInquiry(const Frame& frame, size_t size, const std::string& to) {
     const auto now = Clock::now();
@@ -497,24 +536,7 @@ void Simulator::answerScan(const RequestId& id, const std::string& to, const soc
                 return;
             }
             // From the device's own address, as a host of its own would answer.
-            alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-            iovec iov{datagram.data(), datagram.size()};
-            sockaddr_in target = from;
-            msghdr message{};
-            message.msg_name = &target;
-            message.msg_namelen = sizeof target;
-            message.msg_iov = &iov;
-            message.msg_iovlen = 1;
-            message.msg_control = control;
-            message.msg_controllen = sizeof control;
-            cmsghdr* c = CMSG_FIRSTHDR(&message);
-            c->cmsg_level = IPPROTO_IP;
-            c->cmsg_type = IP_PKTINFO;
-            c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-            in_pktinfo info{};
-            ::inet_pton(AF_INET, fleet_[i].record.ipv4Address.c_str(), &info.ipi_spec_dst);
-            std::memcpy(CMSG_DATA(c), &info, sizeof info);
-            ::sendmsg(transport_.socket().native_handle(), &message, MSG_DONTWAIT);
+            sendFrom(datagram, fleet_[i].record.ipv4Address, from);
         });
         push({when, 0, i, KindAction, RequestId{}, nullptr, std::move(send)});
         return;

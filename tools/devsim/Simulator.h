@@ -66,8 +66,17 @@ public:
     static constexpr size_t kRecentInquiries = 4096;
 
 protected:
+    // Who sent a request: a client on the link, through the group (at empty), or one that sent it to one device's
+    // address from another port than ours, perhaps from behind a router, and is answered there alone.
+    struct Peer {
+        sockaddr_in asker{};
+        std::string at; // the address the request was sent to
+        bool direct() const { return !at.empty(); }
+    };
     // Device operations (the secure side) plug in here; the base handles discovery only.
-    virtual void handleRequest(const vexa::proto::Frame& frame);
+    virtual void handleRequest(const vexa::proto::Frame& frame, const Peer& peer);
+    // An answer to a request: to the group, or to a direct asker from the device's address as it is now.
+    void reply(std::vector<uint8_t> datagram, uint32_t device, const Peer& peer);
 
     void emit(std::vector<uint8_t> datagram);
     void announce(uint32_t device, const vexa::proto::RequestId& id, bool answer = false);
@@ -125,6 +134,8 @@ private:
     void changeSome();
     // A scan's inquiry to the device at `to`: answered to the asker alone, from that address.
     void answerScan(const vexa::proto::RequestId& id, const std::string& to, const sockaddr_in& from);
+    // One datagram to one asker, from one of the addresses the devices hold, as a host of its own would send it.
+    void sendFrom(const std::vector<uint8_t>& datagram, const std::string& from, const sockaddr_in& to);
     bool takeAnswerToken(uint32_t device, std::chrono::steady_clock::time_point now);
     bool chance(double p);
     int jitter(int minMs, int maxMs);
