@@ -1,0 +1,170 @@
+#include "siteops/SiteBatch.h"
+
+#include <algorithm>
+
+#include "discovery/OnvifLogin.h"
+#include "discovery/VexaHandler.h"
+#include "plan/PlanDevices.h"
+
+namespace VexaTool {
+
+namespace {
+
+plan::ApplyOutcome outcomeOfCall(bool ok) {
+    plan::ApplyOutcome outcome;
+    static_cast<Outcome&>(outcome) = Outcome::ofCall(ok, ok ? 0 : VEXA_GetLastError());
+    if (!ok) {
+        char detail[256] = {};
+        if (VEXA_GetLastErrorDetail(detail, sizeof detail) > 0)
+            outcome.detail = plan::fieldText(detail);
+    }
+    return outcome;
+}
+
+QStringList endpointsOf(const QVector<SiteBatch::Target>& targets, const PlanBatch* batch, bool doneOnly) {
+    QStringList endpoints;
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        if (!targets.at(i).leftOut.isEmpty())
+            continue;
+        if (doneOnly && !batch->entries().at(i).outcome.isDone())
+            continue;
+        endpoints << recordText(targets.at(i).record.endpointReference);
+    }
+    return endpoints;
+}
+
+} // namespace
+
+SiteBatch::SiteBatch(int maxThreads, QObject* parent)
+    : QObject(parent)
+    , m_batch(new PlanBatch(maxThreads, this)) {
+    m_batch->setResultForm(ErrorText::Form::BatchModification);
+    // Nothing here moves a device to a new address: there is nothing to ask first.
+    m_batch->setAskAddress({});
+    connect(m_batch, &PlanBatch::signalProgress, this, &SiteBatch::signalProgress);
+    connect(m_batch, &PlanBatch::signalFinished, this, &SiteBatch::onFinished);
+    connect(m_batch, &PlanBatch::signalSettled, this, &SiteBatch::onSettled);
+}
+
+SiteBatch::~SiteBatch() {
+    delete m_batch; // waits for the workers before the passwords go
+    m_batch = nullptr;
+    wipePasswords();
+}
+
+bool SiteBatch::start(Kind kind, const QVector<Target>& targets,
+                      const std::function<PlanBatch::Change(const Target& target, int index)>& make) {
+    if (m_batch->isBusy())
+        return false;
+    if (std::all_of(targets.cbegin(), targets.cend(), [](const Target& t) { return !t.leftOut.isEmpty(); }))
+        return false;
+    std::vector<PlanBatch::Change> changes;
+    std::vector<plan::PlanDevice> devices;
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const Target& target = targets.at(i);
+        devices.push_back(planDeviceFromRecord(target.record));
+        PlanBatch::Change change;
+        if (target.leftOut.isEmpty())
+            change = make(target, static_cast<int>(i));
+        change.change.device = static_cast<int>(i);
+        change.change.row = static_cast<int>(i);
+        // The receipt's address columns: the device stays where it is.
+        change.change.oldAddress = recordText(target.record.ipv4Address).toStdString();
+        change.change.newAddress = change.change.oldAddress;
+        change.name = devices.back().name;
+        change.label = target.label;
+        change.leftOut = target.leftOut;
+        changes.push_back(std::move(change));
+    }
+    m_kind = kind;
+    m_targets = targets;
+    m_finished = false;
+    return m_batch->start(std::move(changes), std::move(devices), {}, plan::Credentials());
+}
+
+bool SiteBatch::startSetTime(const QVector<Target>& targets, const VEXA_TIME_PARAM& params) {
+    return start(Kind::SetTime, targets, [params](const Target& target, int) {
+        PlanBatch::Change change;
+        change.operation = [params, name = recordText(target.record.endpointReference).toUtf8()](QString& note) {
+            VEXA_CLOCK_INFO after{};
+            const bool ok = VEXA_SetDeviceTime(name.constData(), &params, nullptr, &after) != 0;
+            plan::ApplyOutcome outcome = outcomeOfCall(ok);
+            if (ok && (after.flags & VEXA_CLOCK_ZONE_REFUSED))
+                note = tr("The device refused the time zone; the time was set without it.");
+            return outcome;
+        };
+        return change;
+    });
+}
+
+bool SiteBatch::startPasswords(const QVector<Target>& targets, const QStringList& passwords, bool shared) {
+    if (passwords.size() != targets.size() || m_batch->isBusy())
+        return false;
+    wipePasswords();
+    auto kept = std::make_shared<std::vector<QByteArray>>();
+    for (const QString& password : passwords)
+        kept->push_back(password.toUtf8());
+    m_passwords = kept;
+    m_shared = shared;
+    const bool started = start(Kind::Password, targets, [kept](const Target& target, int index) {
+        PlanBatch::Change change;
+        change.operation = [kept, index, name = recordText(target.record.endpointReference).toUtf8()](QString&) {
+            const QByteArray& password = (*kept)[static_cast<std::size_t>(index)];
+            return outcomeOfCall(VEXA_SetUserPassword(name.constData(), password.constData()) != 0);
+        };
+        return change;
+    });
+    if (!started)
+        wipePasswords();
+    return started;
+}
+
+void SiteBatch::onSettled() {
+    // A call stopped in flight may settle after the run finished: the passwords stay until it is back.
+    if (m_finished && !m_batch->isBusy())
+        wipePasswords();
+}
+
+void SiteBatch::onFinished() {
+    m_finished = true;
+    if (m_kind == Kind::SetTime) {
+        emit signalClocksSet(endpointsOf(m_targets, m_batch, false));
+    } else if (m_passwords) {
+        VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+        const QStringList doneList = endpointsOf(m_targets, m_batch, true);
+        const QSet<QString> done(doneList.cbegin(), doneList.cend());
+        const bool everyDeviceTook = m_batch->failures() == 0;
+        if (m_shared && everyDeviceTook && login.isSet()) {
+            // The run's login goes on with the new password (the devices already use it in the library).
+            login.assign(login.user(), QString::fromUtf8(m_passwords->front()), login.endpoints(), login.isAutomatic());
+            emit signalSharedPasswordTaken();
+        } else if (!done.isEmpty() && login.isSet()) {
+            // Devices that took a password of their own leave the shared login's scope, so that it is never sent
+            // to them again; each keeps its own login in the library.
+            QStringList scope = login.endpoints();
+            for (const QString& endpoint : done)
+                scope.removeAll(endpoint);
+            login.setScope(scope, login.isAutomatic());
+            VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+            for (qsizetype i = 0; i < m_targets.size(); ++i) {
+                const QString endpoint = recordText(m_targets.at(i).record.endpointReference);
+                if (done.contains(endpoint))
+                    handler->setOnvifCredentialsFor({endpoint}, login.user(),
+                                                    QString::fromUtf8((*m_passwords)[static_cast<std::size_t>(i)]));
+            }
+        }
+    }
+    if (!m_batch->isBusy())
+        wipePasswords();
+    emit signalFinished();
+}
+
+void SiteBatch::wipePasswords() {
+    if (!m_passwords)
+        return;
+    for (QByteArray& password : *m_passwords)
+        password.fill('\0');
+    m_passwords.reset();
+}
+
+} // namespace VexaTool
