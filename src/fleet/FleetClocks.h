@@ -54,3 +54,5 @@ private:
 };
 
 } // namespace VexaTool
+
+Q_DECLARE_METATYPE(VEXA_CLOCK_INFO)

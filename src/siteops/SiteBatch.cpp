@@ -141,10 +141,7 @@ void SiteBatch::onFinished() {
         } else if (!done.isEmpty() && login.isSet()) {
             // Devices that took a password of their own leave the shared login's scope, so that it is never sent
             // to them again; each keeps its own login in the library.
-            QStringList scope = login.endpoints();
-            for (const QString& endpoint : done)
-                scope.removeAll(endpoint);
-            login.setScope(scope, login.isAutomatic());
+            login.keepOwnLogin(doneList);
             VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
             for (qsizetype i = 0; i < m_targets.size(); ++i) {
                 const QString endpoint = recordText(m_targets.at(i).record.endpointReference);

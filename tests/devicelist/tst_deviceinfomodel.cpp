@@ -247,7 +247,7 @@ void TestDeviceInfoModel::movedColumnIsReadBackAtNextStart() {
     for (int i = 0; i < root.childElementCount(); ++i)
         written << root.childElement(i).firstElementByTag(QStringLiteral("IndexValue")).text().toInt();
     QCOMPARE(written.mid(0, 7), (QList<int>{0, 1, 3, 4, 5, 2, 6}));
-    QCOMPARE(written.mid(7), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}));
+    QCOMPARE(written.mid(7), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}));
 
     DeviceInfoModel next(nullptr, m_configPath);
     QAbstractItemModelTester tester(&next, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -281,7 +281,7 @@ void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds() {
     DeviceInfoModel model(nullptr, path);
     for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind)
         QCOMPARE(model.columnOf(kind), kind);
-    QCOMPARE(model.columnOf(25), -1);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindCount), -1);
     QCOMPARE(model.columnOf(-1), -1);
     // A move still lands in a complete file.
     QVERIFY(model.moveColumn(6, 3));
