@@ -194,6 +194,16 @@
         <translation>Modify</translation>
     </message>
     <message>
+        <location line="+13"/>
+        <source>Set time…</source>
+        <translation>Set time…</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Change ONVIF password…</source>
+        <translation>Change ONVIF password…</translation>
+    </message>
+    <message>
         <location line="+19"/>
         <source>Forget Password</source>
         <translation>Forget Password</translation>
@@ -549,6 +559,64 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::ClockOffset</name>
+    <message>
+        <location filename="../src/fleet/ClockOffset.cpp" line="+17"/>
+        <source>%1%2 h %3 min</source>
+        <translation>%1%2 h %3 min</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1%2 h</source>
+        <translation>%1%2 h</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1%2 min %3 s</source>
+        <translation>%1%2 min %3 s</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1%2 min</source>
+        <translation>%1%2 min</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1%2 s</source>
+        <translation>%1%2 s</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Time zone: not given</source>
+        <translation>Time zone: not given</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Time zone: %1</source>
+        <translation>Time zone: %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>NTP: off (time set by hand)</source>
+        <translation>NTP: off (time set by hand)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: servers from DHCP</source>
+        <translation>NTP: servers from DHCP</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: %1</source>
+        <translation>NTP: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: on (servers need a sign-in to read)</source>
+        <translation>NTP: on (servers need a sign-in to read)</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::DeviceActivePage</name>
     <message>
         <location filename="../src/modify/DeviceActivePage.cpp" line="+43"/>
@@ -604,7 +672,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+129"/>
         <source>Open deployment plan</source>
         <translation>Open deployment plan</translation>
     </message>
@@ -614,7 +682,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+126"/>
+        <location line="+135"/>
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -665,7 +733,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+66"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+67"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -715,7 +783,7 @@
         <translation>ONVIF devices have no activation step: they come with the password their maker set.</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+44"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
@@ -835,6 +903,11 @@
         <translation>isActivatd</translation>
     </message>
     <message>
+        <location line="+1"/>
+        <source>Clock</source>
+        <translation>Clock</translation>
+    </message>
+    <message>
         <location line="+10"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>Tick every listed device, or untick them all</translation>
@@ -950,7 +1023,27 @@
         <translation>A message named another address for it. It stays at this one until the camera itself confirms the move.</translation>
     </message>
     <message>
-        <location line="+343"/>
+        <location line="+321"/>
+        <source>Not read</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device did not give its time.</source>
+        <translation>The device did not give its time.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>More than %1 s off: sign-ins and recordings&apos; times fail.</source>
+        <translation>More than %1 s off: sign-ins and recordings&apos; times fail.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>More than %1 s off.</source>
+        <translation>More than %1 s off.</translation>
+    </message>
+    <message>
+        <location line="+37"/>
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -1029,7 +1122,7 @@
         <translation>Error%1:time out</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+44"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+47"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</translation>
     </message>
@@ -1039,7 +1132,7 @@
         <translation>ONVIF devices have no password recovery here; reset a forgotten password on the device itself.</translation>
     </message>
     <message>
-        <location line="+221"/>
+        <location line="+235"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>Left out: the settings of this ONVIF device are not read yet; sign in first.</translation>
     </message>
@@ -1065,12 +1158,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+398"/>
+        <location line="+399"/>
         <source>Please select a device.</source>
         <translation>Please select a device.</translation>
     </message>
     <message>
-        <location line="-393"/>
+        <location line="-394"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF devices have no activation here: they come with the password their maker set.</translation>
     </message>
@@ -1091,31 +1184,35 @@
     </message>
     <message>
         <location line="+30"/>
+        <location line="+415"/>
         <source>Sorry, please select the equipment.</source>
         <translation>Sorry, please select the equipment.</translation>
     </message>
     <message>
-        <location line="+26"/>
+        <location line="-389"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>Sorry, please enter the administrator password.</translation>
     </message>
     <message>
         <location line="+6"/>
+        <location line="+403"/>
         <source>Please enter the ONVIF user name.</source>
         <translation>Please enter the ONVIF user name.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="-399"/>
+        <location line="+403"/>
         <source>Please enter the ONVIF password.</source>
         <translation>Please enter the ONVIF password.</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="-333"/>
+        <location line="+402"/>
         <source>A device has not answered an earlier change yet. Try again once it has.</source>
         <translation>A device has not answered an earlier change yet. Try again once it has.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="-374"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>These devices take no start address. Enable DHCP, or select devices that take one.</translation>
     </message>
@@ -1140,7 +1237,7 @@
         <translation>%1 is the address of %2 (%3), which is not in this batch.</translation>
     </message>
     <message>
-        <location line="+56"/>
+        <location line="+57"/>
         <source>Not sent</source>
         <translation>Not sent</translation>
     </message>
@@ -1158,6 +1255,41 @@
         <location line="+1"/>
         <source>Activate fail numbers</source>
         <translation>Activate fail numbers</translation>
+    </message>
+    <message>
+        <location line="+123"/>
+        <source>Left out: the time of this device cannot be set.</source>
+        <translation>Left out: the time of this device cannot be set.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Left out: the ONVIF password of this device cannot be changed.</source>
+        <translation>Left out: the ONVIF password of this device cannot be changed.</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Nothing was sent: %1</source>
+        <translation>Nothing was sent: %1</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Set time</source>
+        <translation>Set time</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF password</source>
+        <translation>ONVIF password</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Set the time of devices</source>
+        <translation>Set the time of devices</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Change the ONVIF password of devices</source>
+        <translation>Change the ONVIF password of devices</translation>
     </message>
 </context>
 <context>
@@ -1618,6 +1750,170 @@
         <location line="+3"/>
         <source>Device Serial Number</source>
         <translation>Device Serial Number</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::NtpServerList</name>
+    <message>
+        <location filename="../src/siteops/NtpServerList.cpp" line="+37"/>
+        <source>Enter at least one NTP server.</source>
+        <translation>Enter at least one NTP server.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Enter at most %1 NTP servers.</source>
+        <translation>Enter at most %1 NTP servers.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&quot;%1&quot; is neither an IPv4 address nor a host name.</source>
+        <translation>&quot;%1&quot; is neither an IPv4 address nor a host name.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The NTP servers are too long together (at most %1 characters).</source>
+        <translation>The NTP servers are too long together (at most %1 characters).</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::OnvifPasswordDialog</name>
+    <message numerus="yes">
+        <location filename="../src/siteops/OnvifPasswordDialog.cpp" line="+40"/>
+        <source>Change the password of the ONVIF user &quot;%1&quot; on %n device(s). A change counts as done only when the device signs in with the new password.</source>
+        <translation>
+            <numerusform>Change the password of the ONVIF user &quot;%1&quot; on %n device. A change counts as done only when the device signs in with the new password.</numerusform>
+            <numerusform>Change the password of the ONVIF user &quot;%1&quot; on %n devices. A change counts as done only when the device signs in with the new password.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>One new password for all devices</source>
+        <translation>One new password for all devices</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <location line="+4"/>
+        <source>New password</source>
+        <translation>New password</translation>
+    </message>
+    <message>
+        <location line="-2"/>
+        <location line="+3"/>
+        <source>Confirm password</source>
+        <translation>Confirm password</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>When every device takes it, this run&apos;s sign-in uses it, and so does a remembered sign-in in the keyring.</source>
+        <translation>When every device takes it, this run&apos;s sign-in uses it, and so does a remembered sign-in in the keyring.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>A generated password for each device</source>
+        <translation>A generated password for each device</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>A new file for the passwords</source>
+        <translation>A new file for the passwords</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Password file</source>
+        <translation>Password file</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose the password file</source>
+        <translation>Choose the password file</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Warning: this file holds the devices&apos; passwords in plain text, readable by you only. Keep it safe. Generated passwords are not remembered in the keyring; each device signs in with its own during this run.</source>
+        <translation>Warning: this file holds the devices&apos; passwords in plain text, readable by you only. Keep it safe. Generated passwords are not remembered in the keyring; each device signs in with its own during this run.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Change ONVIF password</source>
+        <translation>Change ONVIF password</translation>
+    </message>
+    <message>
+        <location line="+45"/>
+        <source>Save the passwords</source>
+        <translation>Save the passwords</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Choose a file for the generated passwords.</source>
+        <translation>Choose a file for the generated passwords.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 exists already; choose a new file.</source>
+        <translation>%1 exists already; choose a new file.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password needs at least 8 characters of two kinds (digits, letters, signs), and must not be the user name.</source>
+        <translation>The password needs at least 8 characters of two kinds (digits, letters, signs), and must not be the user name.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password must be printable and at most %1 bytes long.</source>
+        <translation>The password must be printable and at most %1 bytes long.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The two passwords differ.</source>
+        <translation>The two passwords differ.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PasswordSheet</name>
+    <message>
+        <location filename="../src/siteops/PasswordSheet.cpp" line="+75"/>
+        <source>%1 exists already; choose a new file.</source>
+        <translation>%1 exists already; choose a new file.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 cannot be created: %2</source>
+        <translation>%1 cannot be created: %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Serial Number</source>
+        <translation>Serial Number</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>User</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 cannot be written: %2</translation>
     </message>
 </context>
 <context>
@@ -2211,6 +2507,67 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SetTimeDialog</name>
+    <message numerus="yes">
+        <location filename="../src/siteops/SetTimeDialog.cpp" line="+22"/>
+        <source>Set the clock of %n device(s).</source>
+        <translation>
+            <numerusform>Set the clock of %n device.</numerusform>
+            <numerusform>Set the clock of %n devices.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>This computer&apos;s time (UTC), set by hand</source>
+        <translation>This computer&apos;s time (UTC), set by hand</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>From NTP servers</source>
+        <translation>From NTP servers</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>1 to 4 servers, e.g. 192.168.1.1, ntp.example.org</source>
+        <translation>1 to 4 servers, e.g. 192.168.1.1, ntp.example.org</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>NTP servers</source>
+        <translation>NTP servers</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Set the time zone</source>
+        <translation>Set the time zone</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>POSIX time zone, e.g. CET-1CEST,M3.5.0,M10.5.0/3</source>
+        <translation>POSIX time zone, e.g. CET-1CEST,M3.5.0,M10.5.0/3</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Time zone</source>
+        <translation>Time zone</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Each device is read back afterwards: its clock must be within 2 s of this computer&apos;s, or its NTP servers as sent.</source>
+        <translation>Each device is read back afterwards: its clock must be within 2 s of this computer&apos;s, or its NTP servers as sent.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Set time</source>
+        <translation>Set time</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Enter the time zone as POSIX text without spaces, e.g. CET-1CEST,M3.5.0,M10.5.0/3.</source>
+        <translation>Enter the time zone as POSIX text without spaces, e.g. CET-1CEST,M3.5.0,M10.5.0/3.</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::SignInDialog</name>
     <message numerus="yes">
         <location filename="../src/signin/SignInDialog.cpp" line="+50"/>
@@ -2222,9 +2579,40 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SiteBatch</name>
+    <message>
+        <location filename="../src/siteops/SiteBatch.cpp" line="+93"/>
+        <source>The device refused the time zone; the time was set without it.</source>
+        <translation>The device refused the time zone; the time was set without it.</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::StrengthMeter</name>
+    <message>
+        <location filename="../src/siteops/StrengthMeter.cpp" line="+35"/>
+        <source>Password strength</source>
+        <translation>Password strength</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Weak</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Strong</source>
+        <translation>Strong</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+80"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2235,7 +2623,7 @@
         <translation>Sign in to ONVIF devices…</translation>
     </message>
     <message>
-        <location line="+110"/>
+        <location line="+116"/>
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>
@@ -2303,17 +2691,27 @@
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+56"/>
         <source>Modifying %1 of %2</source>
         <translation>Modifying %1 of %2</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+3"/>
         <source>Activating %1 of %2</source>
         <translation>Activating %1 of %2</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
+        <source>Setting the time of %1 of %2</source>
+        <translation>Setting the time of %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Changing the password of %1 of %2</source>
+        <translation>Changing the password of %1 of %2</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Restarting…</source>
         <translation>Restarting…</translation>
     </message>

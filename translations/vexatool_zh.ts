@@ -194,6 +194,16 @@
         <translation>修改</translation>
     </message>
     <message>
+        <location line="+13"/>
+        <source>Set time…</source>
+        <translation>设置时间…</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Change ONVIF password…</source>
+        <translation>修改 ONVIF 密码…</translation>
+    </message>
+    <message>
         <location line="+19"/>
         <source>Forget Password</source>
         <translation>忘记密码</translation>
@@ -549,6 +559,64 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::ClockOffset</name>
+    <message>
+        <location filename="../src/fleet/ClockOffset.cpp" line="+17"/>
+        <source>%1%2 h %3 min</source>
+        <translation>%1%2 小时 %3 分</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1%2 h</source>
+        <translation>%1%2 小时</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1%2 min %3 s</source>
+        <translation>%1%2 分 %3 秒</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1%2 min</source>
+        <translation>%1%2 分</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1%2 s</source>
+        <translation>%1%2 秒</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Time zone: not given</source>
+        <translation>时区：未提供</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Time zone: %1</source>
+        <translation>时区：%1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>NTP: off (time set by hand)</source>
+        <translation>NTP：关闭（手动设置时间）</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: servers from DHCP</source>
+        <translation>NTP：服务器来自 DHCP</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: %1</source>
+        <translation>NTP：%1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>NTP: on (servers need a sign-in to read)</source>
+        <translation>NTP：开启（需要登录才能读取服务器）</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::DeviceActivePage</name>
     <message>
         <location filename="../src/modify/DeviceActivePage.cpp" line="+43"/>
@@ -604,7 +672,7 @@
 <context>
     <name>VexaTool::DeviceDisplayPage</name>
     <message>
-        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+126"/>
+        <location filename="../src/devicelist/DeviceDisplayPage.cpp" line="+129"/>
         <source>Open deployment plan</source>
         <translation>打开部署计划</translation>
     </message>
@@ -614,7 +682,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+126"/>
+        <location line="+135"/>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -662,7 +730,7 @@
 <context>
     <name>VexaTool::DeviceInfoModel</name>
     <message>
-        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+66"/>
+        <location filename="../src/devicelist/DeviceInfoModel.cpp" line="+67"/>
         <source>N/A</source>
         <translation>N/A</translation>
     </message>
@@ -707,7 +775,7 @@
         <translation>已向该设备发送更改。在它再次应答之前，它保留所在的行。</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+45"/>
         <source>ID</source>
         <translation>序号</translation>
     </message>
@@ -827,6 +895,11 @@
         <translation>激活状态</translation>
     </message>
     <message>
+        <location line="+1"/>
+        <source>Clock</source>
+        <translation>时钟</translation>
+    </message>
+    <message>
         <location line="+187"/>
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
@@ -932,12 +1005,32 @@
         <translation>有消息为它指明了另一个地址。在摄像机本身确认迁移之前，它保留在当前地址。</translation>
     </message>
     <message>
-        <location line="+343"/>
+        <location line="+321"/>
+        <source>Not read</source>
+        <translation>未读取</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The device did not give its time.</source>
+        <translation>设备没有给出时间。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>More than %1 s off: sign-ins and recordings&apos; times fail.</source>
+        <translation>偏差超过 %1 秒：登录和录像时间都会出错。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>More than %1 s off.</source>
+        <translation>偏差超过 %1 秒。</translation>
+    </message>
+    <message>
+        <location line="+37"/>
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
     <message>
-        <location line="-602"/>
+        <location line="-629"/>
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
@@ -947,12 +1040,12 @@
         <translation>勾选所有列出的设备</translation>
     </message>
     <message>
-        <location line="-75"/>
+        <location line="-79"/>
         <source>ONVIF devices have no activation step: they come with the password their maker set.</source>
         <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
     </message>
     <message>
-        <location line="+684"/>
+        <location line="+715"/>
         <source>Tick %1 at %2</source>
         <translation>勾选 %1（%2）</translation>
     </message>
@@ -1026,7 +1119,7 @@
         <translation>错误%1：超时</translation>
     </message>
     <message>
-        <location filename="../src/modify/DeviceModifyPage.cpp" line="+44"/>
+        <location filename="../src/modify/DeviceModifyPage.cpp" line="+47"/>
         <source>The password is too long: it may take at most 16 bytes, and a character outside ASCII takes more than one.</source>
         <translation>密码过长：最多占用16个字节，而每个非ASCII字符（如汉字）占用多个字节。</translation>
     </message>
@@ -1036,7 +1129,7 @@
         <translation>本程序无法为 ONVIF 设备找回密码；请在设备上自行重置遗忘的密码。</translation>
     </message>
     <message>
-        <location line="+221"/>
+        <location line="+235"/>
         <source>Left out: the settings of this ONVIF device are not read yet; sign in first.</source>
         <translation>已排除：尚未读取该 ONVIF 设备的参数，请先登录。</translation>
     </message>
@@ -1062,12 +1155,12 @@
     </message>
     <message>
         <location line="+11"/>
-        <location line="+398"/>
+        <location line="+399"/>
         <source>Please select a device.</source>
         <translation>请选择设备。</translation>
     </message>
     <message>
-        <location line="-393"/>
+        <location line="-394"/>
         <source>ONVIF devices have no activation here: they come with the password their maker set.</source>
         <translation>ONVIF 设备在此无需激活：它们出厂时已带有厂家设置的密码。</translation>
     </message>
@@ -1088,31 +1181,35 @@
     </message>
     <message>
         <location line="+30"/>
+        <location line="+415"/>
         <source>Sorry, please select the equipment.</source>
         <translation>抱歉，请选择设备。</translation>
     </message>
     <message>
-        <location line="+26"/>
+        <location line="-389"/>
         <source>Sorry, please enter the administrator password.</source>
         <translation>抱歉，请输入管理员密码。</translation>
     </message>
     <message>
         <location line="+6"/>
+        <location line="+403"/>
         <source>Please enter the ONVIF user name.</source>
         <translation>请输入 ONVIF 用户名。</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="-399"/>
+        <location line="+403"/>
         <source>Please enter the ONVIF password.</source>
         <translation>请输入 ONVIF 密码。</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="-333"/>
+        <location line="+402"/>
         <source>A device has not answered an earlier change yet. Try again once it has.</source>
         <translation>有设备尚未回应上一次修改。请在其回应后再试。</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="-374"/>
         <source>These devices take no start address. Enable DHCP, or select devices that take one.</source>
         <translation>所选设备不能使用起始地址。请启用DHCP，或选择可以使用起始地址的设备。</translation>
     </message>
@@ -1137,7 +1234,7 @@
         <translation>%1 是 %2（%3）的地址，而该设备不在本批次中。</translation>
     </message>
     <message>
-        <location line="+56"/>
+        <location line="+57"/>
         <source>Not sent</source>
         <translation>未发送</translation>
     </message>
@@ -1155,6 +1252,41 @@
         <location line="+1"/>
         <source>Activate fail numbers</source>
         <translation>激活失败数</translation>
+    </message>
+    <message>
+        <location line="+123"/>
+        <source>Left out: the time of this device cannot be set.</source>
+        <translation>未处理：无法设置此设备的时间。</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Left out: the ONVIF password of this device cannot be changed.</source>
+        <translation>未处理：无法修改此设备的 ONVIF 密码。</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Nothing was sent: %1</source>
+        <translation>未发送任何请求：%1</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Set time</source>
+        <translation>设置时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ONVIF password</source>
+        <translation>ONVIF 密码</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Set the time of devices</source>
+        <translation>设置设备时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Change the ONVIF password of devices</source>
+        <translation>修改设备的 ONVIF 密码</translation>
     </message>
 </context>
 <context>
@@ -1614,6 +1746,169 @@
         <location line="+3"/>
         <source>Device Serial Number</source>
         <translation>设备序列号</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::NtpServerList</name>
+    <message>
+        <location filename="../src/siteops/NtpServerList.cpp" line="+37"/>
+        <source>Enter at least one NTP server.</source>
+        <translation>请至少输入一个 NTP 服务器。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Enter at most %1 NTP servers.</source>
+        <translation>最多输入 %1 个 NTP 服务器。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&quot;%1&quot; is neither an IPv4 address nor a host name.</source>
+        <translation>“%1”既不是 IPv4 地址，也不是主机名。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The NTP servers are too long together (at most %1 characters).</source>
+        <translation>NTP 服务器合计太长（最多 %1 个字符）。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::OnvifPasswordDialog</name>
+    <message numerus="yes">
+        <location filename="../src/siteops/OnvifPasswordDialog.cpp" line="+40"/>
+        <source>Change the password of the ONVIF user &quot;%1&quot; on %n device(s). A change counts as done only when the device signs in with the new password.</source>
+        <translation>
+            <numerusform>修改 %n 台设备上 ONVIF 用户“%1”的密码。只有设备用新密码登录成功才算修改完成。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>One new password for all devices</source>
+        <translation>所有设备使用同一个新密码</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <location line="+4"/>
+        <source>New password</source>
+        <translation>新密码</translation>
+    </message>
+    <message>
+        <location line="-2"/>
+        <location line="+3"/>
+        <source>Confirm password</source>
+        <translation>确认密码</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>When every device takes it, this run&apos;s sign-in uses it, and so does a remembered sign-in in the keyring.</source>
+        <translation>所有设备都接受后，本次运行的登录将使用新密码，钥匙串中记住的登录也会更新。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>A generated password for each device</source>
+        <translation>为每台设备生成密码</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>A new file for the passwords</source>
+        <translation>保存密码的新文件</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Password file</source>
+        <translation>密码文件</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Choose the password file</source>
+        <translation>选择密码文件</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Warning: this file holds the devices&apos; passwords in plain text, readable by you only. Keep it safe. Generated passwords are not remembered in the keyring; each device signs in with its own during this run.</source>
+        <translation>警告：该文件以明文保存设备密码，只有您本人可读，请妥善保管。生成的密码不会存入钥匙串；本次运行中每台设备使用各自的密码登录。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Change ONVIF password</source>
+        <translation>修改 ONVIF 密码</translation>
+    </message>
+    <message>
+        <location line="+45"/>
+        <source>Save the passwords</source>
+        <translation>保存密码</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Choose a file for the generated passwords.</source>
+        <translation>请为生成的密码选择一个文件。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 exists already; choose a new file.</source>
+        <translation>%1 已存在；请选择一个新文件。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password needs at least 8 characters of two kinds (digits, letters, signs), and must not be the user name.</source>
+        <translation>密码至少需要 8 个字符，包含两类字符（数字、字母、符号），且不能与用户名相同。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The password must be printable and at most %1 bytes long.</source>
+        <translation>密码必须为可打印字符，最长 %1 个字节。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The two passwords differ.</source>
+        <translation>两次输入的密码不一致。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::PasswordSheet</name>
+    <message>
+        <location filename="../src/siteops/PasswordSheet.cpp" line="+75"/>
+        <source>%1 exists already; choose a new file.</source>
+        <translation>%1 已存在；请选择一个新文件。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 cannot be created: %2</source>
+        <translation>无法创建 %1：%2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Serial Number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>User</source>
+        <translation>用户</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1 cannot be written: %2</source>
+        <translation>无法写入 %1：%2</translation>
     </message>
 </context>
 <context>
@@ -2207,6 +2502,66 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SetTimeDialog</name>
+    <message numerus="yes">
+        <location filename="../src/siteops/SetTimeDialog.cpp" line="+22"/>
+        <source>Set the clock of %n device(s).</source>
+        <translation>
+            <numerusform>设置 %n 台设备的时钟。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>This computer&apos;s time (UTC), set by hand</source>
+        <translation>本机时间（UTC），手动设置</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>From NTP servers</source>
+        <translation>从 NTP 服务器</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>1 to 4 servers, e.g. 192.168.1.1, ntp.example.org</source>
+        <translation>1 到 4 个服务器，例如 192.168.1.1, ntp.example.org</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>NTP servers</source>
+        <translation>NTP 服务器</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Set the time zone</source>
+        <translation>设置时区</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>POSIX time zone, e.g. CET-1CEST,M3.5.0,M10.5.0/3</source>
+        <translation>POSIX 时区，例如 CET-1CEST,M3.5.0,M10.5.0/3</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Time zone</source>
+        <translation>时区</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Each device is read back afterwards: its clock must be within 2 s of this computer&apos;s, or its NTP servers as sent.</source>
+        <translation>之后会读回每台设备：其时钟与本机相差不得超过 2 秒，或其 NTP 服务器与设置的一致。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Set time</source>
+        <translation>设置时间</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Enter the time zone as POSIX text without spaces, e.g. CET-1CEST,M3.5.0,M10.5.0/3.</source>
+        <translation>请以不含空格的 POSIX 文本输入时区，例如 CET-1CEST,M3.5.0,M10.5.0/3。</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::SignInDialog</name>
     <message numerus="yes">
         <location filename="../src/signin/SignInDialog.cpp" line="+50"/>
@@ -2217,9 +2572,40 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::SiteBatch</name>
+    <message>
+        <location filename="../src/siteops/SiteBatch.cpp" line="+93"/>
+        <source>The device refused the time zone; the time was set without it.</source>
+        <translation>设备拒绝了时区；时间已设置，但未设时区。</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::StrengthMeter</name>
+    <message>
+        <location filename="../src/siteops/StrengthMeter.cpp" line="+35"/>
+        <source>Password strength</source>
+        <translation>密码强度</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Weak</source>
+        <translation>弱</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Strong</source>
+        <translation>强</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+79"/>
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+80"/>
         <location line="+1"/>
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
@@ -2230,7 +2616,7 @@
         <translation>登录 ONVIF 设备…</translation>
     </message>
     <message>
-        <location line="+110"/>
+        <location line="+116"/>
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>
@@ -2298,17 +2684,27 @@
         <translation>停止</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+56"/>
         <source>Modifying %1 of %2</source>
         <translation>正在修改第 %1 台，共 %2 台</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+3"/>
         <source>Activating %1 of %2</source>
         <translation>正在激活第 %1 台，共 %2 台</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
+        <source>Setting the time of %1 of %2</source>
+        <translation>正在设置时间 %1 / %2</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Changing the password of %1 of %2</source>
+        <translation>正在修改密码 %1 / %2</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Restarting…</source>
         <translation>正在重启…</translation>
     </message>

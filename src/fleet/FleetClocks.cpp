@@ -25,6 +25,10 @@ FleetClocks::FleetClocks(DeviceFleet* fleet, int readers, QObject* parent)
     connect(fleet, &DeviceFleet::deviceAdded, this, &FleetClocks::onRecord);
     connect(fleet, &DeviceFleet::deviceUpdated, this, &FleetClocks::onRecord);
     connect(fleet, &DeviceFleet::cleared, this, [this] {
+        // Reads under way come back and are dropped by the model (no such row); the waiting ones go.
+        for (const QByteArray& endpoint : std::as_const(m_waiting))
+            m_queued.remove(endpoint);
+        m_waiting.clear();
         m_again.clear();
         m_details.clear();
     });
@@ -61,27 +65,40 @@ void FleetClocks::readAll() {
 
 void FleetClocks::readOne(const QByteArray& endpoint) {
     // A read under way may have started before what the caller wants to see (a time just set): read once more.
-    if (m_queued.contains(endpoint)) {
+    if (m_running.contains(endpoint)) {
         m_again.insert(endpoint);
         return;
     }
+    if (m_queued.contains(endpoint))
+        return;
     m_queued.insert(endpoint);
-    runDeviceCall(
-        this,
-        [reader = m_reader, endpoint] {
-            VEXA_CLOCK_INFO clock{};
-            if (!reader(endpoint, clock))
-                clock.flags &= ~static_cast<uint32_t>(VEXA_CLOCK_READ);
-            return clock;
-        },
-        [this, endpoint](const VEXA_CLOCK_INFO& clock) { onRead(endpoint, clock); }, &m_pool);
+    m_waiting.append(endpoint);
+    startReads();
+}
+
+void FleetClocks::startReads() {
+    while (m_running.size() < m_pool.maxThreadCount() && !m_waiting.isEmpty()) {
+        const QByteArray endpoint = m_waiting.takeFirst();
+        m_running.insert(endpoint);
+        runDeviceCall(
+            this,
+            [reader = m_reader, endpoint] {
+                VEXA_CLOCK_INFO clock{};
+                if (!reader(endpoint, clock))
+                    clock.flags &= ~static_cast<uint32_t>(VEXA_CLOCK_READ);
+                return clock;
+            },
+            [this, endpoint](const VEXA_CLOCK_INFO& clock) { onRead(endpoint, clock); }, &m_pool);
+    }
 }
 
 void FleetClocks::onRead(const QByteArray& endpoint, const VEXA_CLOCK_INFO& clock) {
+    m_running.remove(endpoint);
     m_queued.remove(endpoint);
     emit clockRead(QString::fromUtf8(endpoint), clock);
     if (m_again.remove(endpoint))
         readOne(endpoint);
+    startReads();
 }
 
 } // namespace VexaTool

@@ -928,7 +928,10 @@ void DeviceModifyPage::onSiteFinished() {
     DeviceModifyResultPage results;
     results.setResultHeader(4, time ? tr("Set time") : tr("ONVIF password"));
     results.setCountCaption(time ? tr("Set the time of devices") : tr("Change the ONVIF password of devices"));
-    results.setEntries(batch->entries());
+    QVector<DeviceInfo> entries = batch->entries();
+    for (qsizetype i = 0; i < entries.size() && i < m_site->targets().size(); ++i)
+        entries[i].deviceType = recordText(m_site->targets().at(i).record.deviceTypeName);
+    results.setEntries(entries);
     results.setReceipt(batch->receipt());
     results.setReceiptHistory(batch->historyPath());
     emit signalCoverMainPage();

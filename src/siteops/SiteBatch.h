@@ -36,6 +36,8 @@ public:
     PlanBatch* batch() const { return m_batch; }
     bool isBusy() const { return m_batch->isBusy(); }
     Kind kind() const { return m_kind; }
+    // The devices of the last run, in the order of its entries.
+    const QVector<Target>& targets() const { return m_targets; }
 
     // False (nothing sent) while a run is busy, or when no target is to be sent anything.
     bool startSetTime(const QVector<Target>& targets, const VEXA_TIME_PARAM& params);

@@ -169,6 +169,7 @@ void TestSiteDay::setTimeBringsEveryClockWithinTwoSeconds() {
     VexaTool::DeviceModifyPage* modify = m_window->modifyPage();
     QTRY_COMPARE(modify->entries().size(), kCameras);
     QVERIFY(child<QPushButton>(modify, "m_btnSetTime")->isVisible());
+    shoot(modify, "modify_onvif_site.png");
     QStringList results;
     QVERIFY2(runBatch(
                  "m_btnSetTime",

@@ -10,9 +10,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include "../../devicelist/TestRecords.h"
 #include "devicelist/DeviceDisplayPage.h"
@@ -52,8 +51,16 @@ bool drawAll(const QString& prefix) {
             std::strcpy(clock.ntpServers, "192.168.1.1");
             page.model()->setClock(QStringLiteral("urn:uuid:6f6e7669-0000-4000-8000-00000000010%1").arg(i + 1), clock);
         }
-        auto* table = page.findChild<QTableView*>();
-        table->horizontalScrollBar()->setValue(table->horizontalScrollBar()->maximum());
+        // The columns that tell the devices apart, and the clock beside them.
+        auto* table = page.findChild<QTreeView*>(QStringLiteral("m_tableViewVexa"));
+        const VexaTool::DeviceInfoModel* model = page.model();
+        const QList<int> shown{
+            VexaTool::DeviceInfoModel::KindCheck,           VexaTool::DeviceInfoModel::KindId,
+            VexaTool::DeviceInfoModel::KindDeviceType,      VexaTool::DeviceInfoModel::KindIpv4Address,
+            VexaTool::DeviceInfoModel::KindSerialNumber,    VexaTool::DeviceInfoModel::KindMac,
+            VexaTool::DeviceInfoModel::KindActivationState, VexaTool::DeviceInfoModel::KindClock};
+        for (int kind = 0; kind < VexaTool::DeviceInfoModel::KindCount; ++kind)
+            table->setColumnHidden(model->columnOf(kind), !shown.contains(kind));
         ok &= testsupport::savePage(page, prefix + QStringLiteral("clock_column.png"));
     }
     {
