@@ -119,10 +119,31 @@ bool SiteBatch::startPasswords(const QVector<Target>& targets, const QStringList
     return started;
 }
 
-void SiteBatch::onSettled() {
-    // A call stopped in flight may settle after the run finished: the passwords stay until it is back.
-    if (m_finished && !m_batch->isBusy())
+void SiteBatch::onSettled(int index) {
+    if (!m_finished)
+        return;
+    // A call stopped in flight settles after the run finished: a device that took its new password then keeps it
+    // as a login of its own. The passwords stay until the last such call is back.
+    if (m_kind == Kind::Password && m_passwords && m_batch->entries().at(index).outcome.isDone())
+        keepOwnLogins({index});
+    if (!m_batch->isBusy())
         wipePasswords();
+}
+
+void SiteBatch::keepOwnLogins(const QList<int>& indexes) {
+    VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    if (!login.isSet() || indexes.isEmpty())
+        return;
+    // They leave the shared login's scope, so that it is never sent to them again; each keeps its own login in the
+    // library.
+    QStringList endpoints;
+    for (const int i : indexes)
+        endpoints << recordText(m_targets.at(i).record.endpointReference);
+    login.keepOwnLogin(endpoints);
+    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
+    for (qsizetype k = 0; k < indexes.size(); ++k)
+        handler->setOnvifCredentialsFor({endpoints.at(k)}, login.user(),
+                                        QString::fromUtf8((*m_passwords)[static_cast<std::size_t>(indexes.at(k))]));
 }
 
 void SiteBatch::onFinished() {
@@ -131,24 +152,21 @@ void SiteBatch::onFinished() {
         emit signalClocksSet(endpointsOf(m_targets, m_batch, false));
     } else if (m_passwords) {
         VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
-        const QStringList doneList = endpointsOf(m_targets, m_batch, true);
-        const QSet<QString> done(doneList.cbegin(), doneList.cend());
-        const bool everyDeviceTook = m_batch->failures() == 0;
+        // Every device it was sent to (those left out were never meant to take it).
+        bool everyDeviceTook = true;
+        for (qsizetype i = 0; i < m_targets.size(); ++i)
+            everyDeviceTook =
+                everyDeviceTook && (!m_targets.at(i).leftOut.isEmpty() || m_batch->entries().at(i).outcome.isDone());
         if (m_shared && everyDeviceTook && login.isSet()) {
             // The run's login goes on with the new password (the devices already use it in the library).
             login.assign(login.user(), QString::fromUtf8(m_passwords->front()), login.endpoints(), login.isAutomatic());
             emit signalSharedPasswordTaken();
-        } else if (!done.isEmpty() && login.isSet()) {
-            // Devices that took a password of their own leave the shared login's scope, so that it is never sent
-            // to them again; each keeps its own login in the library.
-            login.keepOwnLogin(doneList);
-            VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-            for (qsizetype i = 0; i < m_targets.size(); ++i) {
-                const QString endpoint = recordText(m_targets.at(i).record.endpointReference);
-                if (done.contains(endpoint))
-                    handler->setOnvifCredentialsFor({endpoint}, login.user(),
-                                                    QString::fromUtf8((*m_passwords)[static_cast<std::size_t>(i)]));
-            }
+        } else {
+            QList<int> done;
+            for (qsizetype i = 0; i < m_targets.size(); ++i)
+                if (m_batch->entries().at(i).outcome.isDone())
+                    done << static_cast<int>(i);
+            keepOwnLogins(done);
         }
     }
     if (!m_batch->isBusy())

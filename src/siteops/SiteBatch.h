@@ -57,7 +57,9 @@ private:
     bool start(Kind kind, const QVector<Target>& targets,
                const std::function<PlanBatch::Change(const Target& target, int index)>& make);
     void onFinished();
-    void onSettled();
+    void onSettled(int index);
+    // Devices that took a password other than the run's login keep it as a login of their own.
+    void keepOwnLogins(const QList<int>& indexes);
     void wipePasswords();
 
     PlanBatch* m_batch = nullptr;
