@@ -111,7 +111,10 @@ bool PlanBatch::start(std::vector<Change> changes, std::vector<plan::PlanDevice>
     m_stopped = false;
     m_running = true;
     m_history.begin();
-    if (!m_ask)
+    // Only network changes ask new addresses: a run of other operations has nothing to skip.
+    const bool networkChanges =
+        std::any_of(m_changes.cbegin(), m_changes.cend(), [](const Change& c) { return !c.operation; });
+    if (!m_ask && networkChanges)
         m_history.append(plan::addressCheckSkippedEntry());
     emit signalProgress(0, total());
     runRound();

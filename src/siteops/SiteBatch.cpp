@@ -21,15 +21,11 @@ plan::ApplyOutcome outcomeOfCall(bool ok) {
     return outcome;
 }
 
-QStringList endpointsOf(const QVector<SiteBatch::Target>& targets, const PlanBatch* batch, bool doneOnly) {
+QStringList sentTo(const QVector<SiteBatch::Target>& targets) {
     QStringList endpoints;
-    for (qsizetype i = 0; i < targets.size(); ++i) {
-        if (!targets.at(i).leftOut.isEmpty())
-            continue;
-        if (doneOnly && !batch->entries().at(i).outcome.isDone())
-            continue;
-        endpoints << recordText(targets.at(i).record.endpointReference);
-    }
+    for (const SiteBatch::Target& target : targets)
+        if (target.leftOut.isEmpty())
+            endpoints << recordText(target.record.endpointReference);
     return endpoints;
 }
 
@@ -39,8 +35,6 @@ SiteBatch::SiteBatch(int maxThreads, QObject* parent)
     : QObject(parent)
     , m_batch(new PlanBatch(maxThreads, this)) {
     m_batch->setResultForm(ErrorText::Form::BatchModification);
-    // Nothing here moves a device to a new address: there is nothing to ask first.
-    m_batch->setAskAddress({});
     connect(m_batch, &PlanBatch::signalProgress, this, &SiteBatch::signalProgress);
     connect(m_batch, &PlanBatch::signalFinished, this, &SiteBatch::onFinished);
     connect(m_batch, &PlanBatch::signalSettled, this, &SiteBatch::onSettled);
@@ -149,7 +143,7 @@ void SiteBatch::keepOwnLogins(const QList<int>& indexes) {
 void SiteBatch::onFinished() {
     m_finished = true;
     if (m_kind == Kind::SetTime) {
-        emit signalClocksSet(endpointsOf(m_targets, m_batch, false));
+        emit signalClocksSet(sentTo(m_targets));
     } else if (m_passwords) {
         VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
         // Every device it was sent to (those left out were never meant to take it).

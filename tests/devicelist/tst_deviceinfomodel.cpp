@@ -31,6 +31,7 @@ private slots:
     void capabilityLevelOnAddAndUpdate_data();
     void capabilityLevelOnAddAndUpdate();
     void movedColumnIsReadBackAtNextStart();
+    void columnFileOfOneColumnLessKeepsItsOrder();
     void unusableColumnFileFallsBackToKinds_data();
     void unusableColumnFileFallsBackToKinds();
     void ipSortKeys_data();
@@ -257,6 +258,23 @@ void TestDeviceInfoModel::movedColumnIsReadBackAtNextStart() {
     next.addDevice(device("S1", "02-00-00-00-00-01", "192.168.1.2"));
     QCOMPARE(next.item(0, 2)->text(), QStringLiteral(" 8000"));
     QCOMPARE(next.item(0, 3)->text(), QStringLiteral("VX-IPC-B120"));
+}
+
+void TestDeviceInfoModel::columnFileOfOneColumnLessKeepsItsOrder() {
+    // Written before the Clock column came: the user's order stays, the new column goes last.
+    QByteArray content("<C>");
+    for (int i = 0; i < DeviceInfoModel::KindCount - 1; ++i)
+        content += "<I><IndexValue>" + QByteArray::number(i == 2 ? 5 : i == 5 ? 2 : i) + "</IndexValue></I>";
+    const QString path = m_dir->filePath(QStringLiteral("older.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content + "</C>");
+    file.close();
+    DeviceInfoModel model(nullptr, path);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindPort), 2);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindDeviceType), 5);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindClock), DeviceInfoModel::KindCount - 1);
+    QCOMPARE(model.headerData(DeviceInfoModel::KindCount - 1, Qt::Horizontal).toString(), QStringLiteral("Clock"));
 }
 
 void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds_data() {
