@@ -18,7 +18,8 @@ namespace {
 const QString kDigits = QStringLiteral("23456789");
 const QString kUpper = QStringLiteral("ABCDEFGHJKLMNPQRSTUVWXYZ");
 const QString kLower = QStringLiteral("abcdefghijkmnopqrstuvwxyz");
-const QString kSigns = QStringLiteral("!#$%()*+-./:;=?@[]^_{|}~");
+// No ';': the sheet would quote the field, and a quote copied with a password breaks it.
+const QString kSigns = QStringLiteral("!#$%()*+-./:=?@[]^_{|}~");
 
 QChar pick(const QString& from) {
     return from.at(static_cast<qsizetype>(QRandomGenerator::system()->bounded(static_cast<quint32>(from.size()))));

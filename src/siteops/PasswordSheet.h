@@ -23,8 +23,8 @@ public:
     };
 
     // A password from the system's random source: printable ASCII without space, quotes, backslash, '<', '>',
-    // '&' or ',' (so it survives XML, CSV and a shell), with a digit, an upper- and a lower-case letter and a sign;
-    // it starts with a letter or digit.
+    // '&', ',' or ';' (so that XML and the sheet carry it as it is), with a digit, an upper- and a lower-case letter
+    // and a sign; it starts with a letter or digit.
     static QString generate(int length = kGeneratedLength);
 
     // Creates path exclusively with mode 0600 and writes the rows as CSV; false (nothing left behind) with the

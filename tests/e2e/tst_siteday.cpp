@@ -2,11 +2,13 @@
 // and keeps its old one: "Set time…" brings every clock in line, "Change ONVIF password…" reports the one that did
 // not take it, the others sign in with the new one, and no receipt holds a password.
 #include <functional>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,6 +51,7 @@ private slots:
     void clocksAreShownWithTheirMarks();
     void setTimeBringsEveryClockWithinTwoSeconds();
     void passwordBatchReportsTheDeviceThatKeptItsOldOne();
+    void generatedPasswordsGoToTheirFileFirst();
 
 private:
     QMap<QString, Device> cameras() const {
@@ -251,6 +254,60 @@ void TestSiteDay::passwordBatchReportsTheDeviceThatKeptItsOldOne() {
     // Not every device took it: the run's login keeps the old password, for the keeper.
     QCOMPARE(VEXA::OnvifLogin::instance().password(), kCameraPassword);
     // And each device still signs in through the library with what it has now: the time is set on all five.
+    QVERIFY(runBatch(
+        "m_btnSetTime", [](QDialog* dialog) { static_cast<aptui::BaseDialog*>(dialog)->onConfirmBtnClicked(); },
+        [](VexaTool::DeviceModifyResultPage* page) { QCOMPARE(page->failureCount(), 0); }));
+}
+
+void TestSiteDay::generatedPasswordsGoToTheirFileFirst() {
+    const auto generated = [](const QString& path) {
+        return [path](QDialog* dialog) {
+            child<QRadioButton>(dialog, "m_radioGenerated")->setChecked(true);
+            child<QLineEdit>(dialog, "m_lineEditFile")->setText(path);
+            static_cast<aptui::BaseDialog*>(dialog)->onConfirmBtnClicked();
+        };
+    };
+    // A file that cannot be written stops the batch before anything is sent.
+    const QMap<QString, Device> before = cameras();
+    bool asked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<VexaTool::OnvifPasswordDialog*>(QApplication::activeModalWidget());
+        if (dialog && !asked) {
+            asked = true;
+            generated(m_dir.filePath(QStringLiteral("missing/passwords.csv")))(dialog);
+        }
+    });
+    poll.start(10);
+    QTest::mouseClick(child<QPushButton>(m_window->modifyPage(), "m_btnOnvifPassword"), Qt::LeftButton);
+    QTRY_VERIFY(m_driver->texts().join(QLatin1Char('|')).contains(QStringLiteral("Nothing was sent")));
+    poll.stop();
+    QVERIFY(!m_window->modifyPage()->isBusy());
+    QCOMPARE(cameras(), before);
+
+    // Written first, owner only; each device that takes its own then signs in with it.
+    const QString path = m_dir.filePath(QStringLiteral("passwords.csv"));
+    QVERIFY(runBatch("m_btnOnvifPassword", generated(path), [](VexaTool::DeviceModifyResultPage* page) {
+        QCOMPARE(page->failureCount(), 1); // the keeper
+    }));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString sheet = QString::fromUtf8(file.readAll());
+    int taken = 0;
+    for (const Device& camera : cameras()) {
+        const QString password = camera.value(QStringLiteral("password"));
+        if (password.isEmpty() || password == kNewPassword || password == kCameraPassword)
+            continue;
+        QVERIFY(sheet.contains(camera.value(QStringLiteral("serial")) + QLatin1Char(',')));
+        QVERIFY2(sheet.contains(QLatin1Char(',') + password), qPrintable(password + QLatin1Char(' ') + sheet));
+        ++taken;
+    }
+    QCOMPARE(taken, kPlain);
+    // Not kept in the run's login, which the keeper still uses; every device still signs in for a time batch.
+    QCOMPARE(VEXA::OnvifLogin::instance().password(), kCameraPassword);
     QVERIFY(runBatch(
         "m_btnSetTime", [](QDialog* dialog) { static_cast<aptui::BaseDialog*>(dialog)->onConfirmBtnClicked(); },
         [](VexaTool::DeviceModifyResultPage* page) { QCOMPARE(page->failureCount(), 0); }));
