@@ -29,6 +29,7 @@
 #include "discovery/DeviceRecord.h"
 #include "discovery/VexaHandler.h"
 #include "fleet/DeviceFleet.h"
+#include "fleet/FleetClocks.h"
 #include "modify/DeviceModifyPage.h"
 #include "plan/PlanBatch.h"
 #include "signin/OnvifSignIn.h"
@@ -177,6 +178,12 @@ void VEXAToolMainPage::installPages(DeviceDisplayPage* listPage, DeviceModifyPag
     connect(modifyPage, &DeviceModifyPage::signalActivated, fleet, &DeviceFleet::activated);
     connect(modifyPage->changes(), &ChangeController::signalChangeStarted, fleet, &DeviceFleet::changeStarted);
     connect(modifyPage->changes(), &ChangeController::signalChangeSettled, fleet, &DeviceFleet::changeSettled);
+    connect(modifyPage, &DeviceModifyPage::signalClocksSet, listPage->clocks(), &FleetClocks::read);
+    // A remembered sign-in follows a new password that every device took.
+    connect(modifyPage, &DeviceModifyPage::signalOnvifPasswordTaken, this, [this] {
+        if (m_signIn)
+            m_signIn->rememberAgain();
+    });
     // The modify page joins its window's cover by itself when built with a parent; a second connection would
     // only raise the cover twice, so only the list page is wired here.
     connect(listPage, &DeviceDisplayPage::signalCoverMainPage, this, &VEXAToolMainPage::enableCover);

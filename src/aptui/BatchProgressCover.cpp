@@ -65,7 +65,7 @@ BatchProgressCover::BatchProgressCover(QWidget* window)
 void BatchProgressCover::begin(Operation operation, int total) {
     m_operation = operation;
     // A change can be given up while its device restarts, even a single one; an activation only between devices.
-    m_stop->setVisible(total > 1 || operation == Modifying);
+    m_stop->setVisible(total > 1 || operation != Activating);
     m_stop->setEnabled(true);
     m_refresh.stop();
     m_done = 0;
@@ -91,8 +91,21 @@ void BatchProgressCover::setProgress(int done, int total) {
 
 void BatchProgressCover::showProgress() {
     const int current = std::min(m_done + 1, std::max(m_total, 1));
-    QString text = m_operation == Modifying ? tr("Modifying %1 of %2").arg(current).arg(m_total)
-                                            : tr("Activating %1 of %2").arg(current).arg(m_total);
+    QString text;
+    switch (m_operation) {
+    case Modifying:
+        text = tr("Modifying %1 of %2").arg(current).arg(m_total);
+        break;
+    case Activating:
+        text = tr("Activating %1 of %2").arg(current).arg(m_total);
+        break;
+    case SettingTime:
+        text = tr("Setting the time of %1 of %2").arg(current).arg(m_total);
+        break;
+    case ChangingPasswords:
+        text = tr("Changing the password of %1 of %2").arg(current).arg(m_total);
+        break;
+    }
     if (m_restarting == 1)
         text += QLatin1Char('\n') + tr("Restarting…");
     else if (m_restarting > 1)

@@ -17,7 +17,7 @@ class BatchProgressCover : public aptui::CoverWidget {
     Q_OBJECT
 
 public:
-    enum Operation { Modifying, Activating };
+    enum Operation { Modifying, Activating, SettingTime, ChangingPasswords };
 
     explicit BatchProgressCover(QWidget* window);
 

@@ -25,6 +25,7 @@
 #include "discovery/VexaHandler.h"
 #include "export/DevicesInfoSavePage.h"
 #include "fleet/DeviceFleet.h"
+#include "fleet/FleetClocks.h"
 #include "guitoolkit/CTableView.h"
 #include "modify/DeviceModifyPage.h"
 #include "modify/DeviceModifyResultPage.h"
@@ -45,7 +46,7 @@ namespace {
 // Column widths by kind.
 constexpr int kColumnWidths[DeviceInfoModel::KindCount] = {30,  70,  160, 100, 120, 80,  120, 100, 80,
                                                            230, 100, 120, 130, 110, 130, 100, 100, 130,
-                                                           130, 130, 130, 130, 130, 80,  100};
+                                                           130, 130, 130, 130, 130, 80,  100, 110};
 
 } // namespace
 
@@ -58,6 +59,8 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     m_ui->setupUi(this);
     m_model = new DeviceInfoModel(this, columnConfigPath);
     m_model->setConflictBrush(m_conflictColor);
+    m_clocks = new FleetClocks(m_fleet, FleetClocks::kDefaultReaders, this);
+    connect(m_clocks, &FleetClocks::clockRead, m_model, &DeviceInfoModel::setClock);
     OrvisGUIToolkit::CTableView* table = m_ui->m_tableViewVexa;
     m_delegate = new aptui::TreeViewWithLeftPixmapDelegate(table);
     table->setItemDelegate(m_delegate);
@@ -235,6 +238,7 @@ void DeviceDisplayPage::showFleet() {
     const QVector<VEXA_DEVICE_MY_INFO> listed = m_fleet->records();
     for (const VEXA_DEVICE_MY_INFO& record : std::as_const(listed))
         m_model->addDevice(record);
+    m_clocks->readAll();
     updateCount();
 }
 
@@ -274,6 +278,14 @@ QPushButton* DeviceDisplayPage::applyPlanButton() const {
 
 QPushButton* DeviceDisplayPage::signInButton() const {
     return m_ui->m_btnSignIn;
+}
+
+QColor DeviceDisplayPage::clockFarColor() const {
+    return m_model->clockFarBrush().color();
+}
+
+void DeviceDisplayPage::setClockFarColor(const QColor& color) {
+    m_model->setClockFarBrush(color);
 }
 
 void DeviceDisplayPage::setConflictColor(const QColor& color) {

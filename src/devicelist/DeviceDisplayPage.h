@@ -39,6 +39,7 @@ namespace VexaTool {
 
 class DeviceFilterProxyModel;
 class DeviceFleet;
+class FleetClocks;
 class DeviceListHeader;
 class PlanBatch;
 class ChangeController;
@@ -53,6 +54,8 @@ class DeviceDisplayPage : public aptui::Widget {
     Q_OBJECT
     // Text colour of address cells shared by several devices; set by the skin (qproperty-conflictColor).
     Q_PROPERTY(QColor conflictColor READ conflictColor WRITE setConflictColor)
+    // Text colour of clocks far off (qproperty-clockFarColor); those a little off take the conflict colour.
+    Q_PROPERTY(QColor clockFarColor READ clockFarColor WRITE setClockFarColor)
 
 public:
     // columnConfigPath empty: "ColumnConfig.xml" beside the executable.
@@ -112,6 +115,10 @@ public:
 
     QColor conflictColor() const { return m_conflictColor; }
     void setConflictColor(const QColor& color);
+    QColor clockFarColor() const;
+    void setClockFarColor(const QColor& color);
+    // The reader of the listed devices' clocks, which fills the "Clock" column.
+    FleetClocks* clocks() const { return m_clocks; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -162,6 +169,7 @@ private:
 
     std::unique_ptr<Ui::DeviceDisplayPage> m_ui;
     DeviceFleet* m_fleet = nullptr;
+    FleetClocks* m_clocks = nullptr;
     DeviceInfoModel* m_model = nullptr;
     DeviceFilterProxyModel* m_filter = nullptr;
     DeviceListHeader* m_header = nullptr;

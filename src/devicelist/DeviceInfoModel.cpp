@@ -12,6 +12,7 @@
 #include "devicelist/CIpStandardItem.h"
 #include "devicelist/NumericStandardItem.h"
 #include "export/ExcelManager.h"
+#include "fleet/ClockOffset.h"
 #include "guitoolkit/TargetPath.h"
 #include "vexa.h"
 
@@ -94,6 +95,9 @@ void DeviceInfoModel::loadPositions() {
     }
     // A missing, short or inconsistent file would leave kinds without a column or two kinds in one column:
     // each kind then sits at its own number.
+    // A file written before the last column came keeps its order, the new column last.
+    if (m_positions.size() == KindCount - 1 && isPermutation(m_positions))
+        m_positions.append(KindCount - 1);
     m_configUsable = m_positions.size() >= KindCount && isPermutation(m_positions);
     if (!m_configUsable) {
         m_positions.clear();
@@ -133,7 +137,8 @@ void DeviceInfoModel::setHeader() {
                                        tr("IPv4 DHCP"),
                                        tr("Service Tag"),
                                        tr("RTSP Port"),
-                                       tr("isActivatd")};
+                                       tr("isActivatd"),
+                                       tr("Clock")};
     for (int kind = 0; kind < KindCount; ++kind) {
         auto* item = new QStandardItem(titles[kind]);
         item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -715,6 +720,33 @@ QList<int> DeviceInfoModel::checkedRows() const {
 
 int DeviceInfoModel::addressUsers(const QString& address) const {
     return static_cast<int>(m_addressCells.value(address).size());
+}
+
+void DeviceInfoModel::setClock(const QString& endpoint, const VEXA_CLOCK_INFO& clock) {
+    const int row = rowOfEndpoint(endpoint);
+    QStandardItem* item = row >= 0 ? cell(row, KindClock) : nullptr;
+    if (!item)
+        return;
+    if (!(clock.flags & VEXA_CLOCK_READ)) {
+        item->setText(tr("Not read"));
+        item->setData(QVariant(), Qt::ForegroundRole);
+        item->setToolTip(tr("The device did not give its time."));
+        return;
+    }
+    const int offset = clock.offsetSeconds;
+    const ClockOffset::Level level = ClockOffset::level(offset);
+    QString tip = ClockOffset::toolTip(clock);
+    if (level == ClockOffset::Level::Far)
+        tip = tr("More than %1 s off: sign-ins and recordings' times fail.").arg(ClockOffset::kFarBeyond) +
+              QLatin1Char('\n') + tip;
+    else if (level == ClockOffset::Level::Marked)
+        tip = tr("More than %1 s off.").arg(ClockOffset::kMarkedBeyond) + QLatin1Char('\n') + tip;
+    item->setText(ClockOffset::text(offset));
+    item->setData(level == ClockOffset::Level::Far      ? QVariant(m_clockFarBrush)
+                  : level == ClockOffset::Level::Marked ? QVariant(m_conflictBrush)
+                                                        : QVariant(),
+                  Qt::ForegroundRole);
+    item->setToolTip(tip);
 }
 
 void DeviceInfoModel::setConflictBrush(const QBrush& brush) {

@@ -9,10 +9,11 @@
 
 #include "common/XmlNode.h"
 #include "discovery/DeviceRecord.h"
+#include "vexa.h"
 
 namespace VexaTool {
 
-// The device table: one row per listed device, 25 columns of text built from its record. Each kind of column
+// The device table: one row per listed device, 26 columns of text built from its record. Each kind of column
 // sits at the position that "ColumnConfig.xml" gives it, so every cell is reached through columnOf().
 //
 // Beside the rows the model keeps hashed indexes (device key to row, address to the cells that show it, the
@@ -48,6 +49,7 @@ public:
         KindServiceTag,
         KindRtspPort,
         KindActivationState,
+        KindClock,
         KindCount
     };
     static constexpr int kHeaderFlagRole = 162;
@@ -123,6 +125,12 @@ public:
     int checkedCount() const { return static_cast<int>(m_checked.size()); }
     // How many listed devices show this IPv4 address.
     int addressUsers(const QString& address) const;
+
+    // The clock of the ONVIF device with this endpoint reference, as read; marked in the conflict colour beyond
+    // ClockOffset::kMarkedBeyond, in the far colour beyond kFarBeyond.
+    void setClock(const QString& endpoint, const VEXA_CLOCK_INFO& clock);
+    void setClockFarBrush(const QBrush& brush) { m_clockFarBrush = brush; }
+    QBrush clockFarBrush() const { return m_clockFarBrush; }
 
     // Text colour of address cells that more than one device shows; the page takes it from the skin.
     void setConflictBrush(const QBrush& brush);
@@ -202,6 +210,7 @@ private:
 
     QBrush m_textBrush;
     QBrush m_conflictBrush;
+    QBrush m_clockFarBrush = QBrush(QColor(0xD9, 0x30, 0x25));
     QIcon m_unverifiedIcon;
     QIcon m_onvifIcon;
     QIcon m_conflictIcon;

@@ -18,13 +18,14 @@ void OnvifLogin::set(const QString& user, const QString& password) {
     m_password = newPassword;
     if (user.isEmpty()) {
         m_endpoints.clear();
+        m_own.clear();
         m_automatic = false;
     }
     emit changed();
 }
 
 void OnvifLogin::setScope(const QStringList& endpoints, bool automatic) {
-    const QSet<QString> scope(endpoints.cbegin(), endpoints.cend());
+    const QSet<QString> scope = QSet<QString>(endpoints.cbegin(), endpoints.cend()).subtract(m_own);
     if (scope == m_endpoints && automatic == m_automatic)
         return;
     m_endpoints = scope;
@@ -49,8 +50,18 @@ void OnvifLogin::assign(const QString& user, const QString& password, const QStr
 void OnvifLogin::addToScope(const QStringList& endpoints) {
     const qsizetype before = m_endpoints.size();
     for (const QString& endpoint : endpoints)
-        m_endpoints.insert(endpoint);
+        if (!m_own.contains(endpoint))
+            m_endpoints.insert(endpoint);
     if (m_endpoints.size() != before && isSet())
+        emit changed();
+}
+
+void OnvifLogin::keepOwnLogin(const QStringList& endpoints) {
+    for (const QString& endpoint : endpoints) {
+        m_own.insert(endpoint);
+        m_endpoints.remove(endpoint);
+    }
+    if (isSet() && !endpoints.isEmpty())
         emit changed();
 }
 

@@ -33,10 +33,16 @@ public:
     void assign(const QString& user, const QString& password, const QStringList& endpoints, bool automatic);
     // Adds devices to the scope (a change the user sends to ticked devices with this login, say).
     void addToScope(const QStringList& endpoints);
+    // Devices that took a password of their own (a generated one): the run's login leaves them now, and no scope
+    // takes them in again; each keeps its own login in the library. Forgotten with the login.
+    void keepOwnLogin(const QStringList& endpoints);
+    bool hasOwnLogin(const QString& endpoint) const { return m_own.contains(endpoint); }
     bool isAutomatic() const { return m_automatic; }
     QStringList endpoints() const { return QStringList(m_endpoints.cbegin(), m_endpoints.cend()); }
     // True when the login is set and goes to that device.
-    bool covers(const QString& endpoint) const { return isSet() && (m_automatic || m_endpoints.contains(endpoint)); }
+    bool covers(const QString& endpoint) const {
+        return isSet() && !m_own.contains(endpoint) && (m_automatic || m_endpoints.contains(endpoint));
+    }
 
 signals:
     void changed();
@@ -47,6 +53,7 @@ private:
     QString m_user;
     QString m_password;
     QSet<QString> m_endpoints;
+    QSet<QString> m_own;
     bool m_automatic = false;
 };
 

@@ -32,6 +32,9 @@
 #include "plan/PlanText.h"
 #include "plan/ReceiptFile.h"
 #include "plan/ReceiptHistory.h"
+#include "siteops/OnvifPasswordDialog.h"
+#include "siteops/PasswordSheet.h"
+#include "siteops/SetTimeDialog.h"
 #include "sync/XRT_Mutex.h"
 #include "ui_DeviceModifyPage.h"
 #include "vexa.h"
@@ -120,6 +123,12 @@ DeviceModifyPage::DeviceModifyPage(QWidget* parent)
     m_changes = new ChangeController(configuredTaskThreads(), this);
     m_changes->batch()->setResultForm(ErrorText::Form::BatchModification);
     connect(m_changes, &ChangeController::signalFinished, this, &DeviceModifyPage::onChangesFinished);
+    m_site = new SiteBatch(configuredTaskThreads(), this);
+    connect(m_site, &SiteBatch::signalFinished, this, &DeviceModifyPage::onSiteFinished);
+    connect(m_site, &SiteBatch::signalClocksSet, this, &DeviceModifyPage::signalClocksSet);
+    connect(m_site, &SiteBatch::signalSharedPasswordTaken, this, &DeviceModifyPage::signalOnvifPasswordTaken);
+    connect(m_ui->m_btnSetTime, &QPushButton::clicked, this, &DeviceModifyPage::onSetTime);
+    connect(m_ui->m_btnOnvifPassword, &QPushButton::clicked, this, &DeviceModifyPage::onChangeOnvifPassword);
 
     connect(m_ui->m_btnActive, &QPushButton::clicked, this, &DeviceModifyPage::onActiveDevices);
     connect(m_ui->m_btnModify, &QPushButton::clicked, this, &DeviceModifyPage::onModifyNetParas);
@@ -165,6 +174,7 @@ int DeviceModifyPage::configuredTaskThreads() {
 void DeviceModifyPage::setTaskThreads(int count) {
     m_runner->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
     m_changes->batch()->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
+    m_site->batch()->setMaxThreads(std::clamp(count, 1, kMaxTaskThreads));
 }
 
 int DeviceModifyPage::taskThreads() const {
@@ -176,7 +186,7 @@ aptui::BatchProgressCover* DeviceModifyPage::progressCover() const {
 }
 
 bool DeviceModifyPage::isBusy() const {
-    return m_runner->isRunning() || m_changes->isRunning();
+    return m_runner->isRunning() || m_changes->isRunning() || m_site->batch()->isRunning();
 }
 
 QPoint DeviceModifyPage::dialogPosition() const {
@@ -286,6 +296,13 @@ void DeviceModifyPage::updateLoginRows(const QVector<DeviceInfo>& entries) {
     for (QWidget* widget : std::initializer_list<QWidget*>{m_ui->m_labelAdminPassword, m_ui->m_lineEditAdminPassword,
                                                            m_ui->m_labelHintAdimaPassword})
         widget->setVisible(adminPassword || !userLogin);
+    // Offered when a ticked device can: the batch leaves out the others and says why.
+    const auto anyCan = [&entries](uint32_t capability) {
+        return std::any_of(entries.cbegin(), entries.cend(),
+                           [capability](const DeviceInfo& e) { return can(storedRecord(e), capability); });
+    };
+    m_ui->m_btnSetTime->setVisible(anyCan(VEXA_CAN_SET_TIME));
+    m_ui->m_btnOnvifPassword->setVisible(anyCan(VEXA_CAN_SET_USER_PASSWORD));
     const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
     m_ui->m_lineEditOnvifUser->setText(login.isSet() ? login.user() : QString::fromLatin1(kUserName));
     m_ui->m_lineEditOnvifPassword->setText(login.password());
@@ -604,6 +621,7 @@ void DeviceModifyPage::startRun(Run run, std::vector<DeviceTaskRunner::Task> tas
 void DeviceModifyPage::onStopOperation() {
     m_runner->stop();
     m_changes->stop();
+    m_site->stop();
 }
 
 void DeviceModifyPage::onRunOutcome(int index, const DeviceOutcome& outcome) {
@@ -796,6 +814,129 @@ bool DeviceModifyPage::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return aptui::Widget::eventFilter(watched, event);
+}
+
+bool DeviceModifyPage::siteTargets(uint32_t capability, const QString& leftOut, QVector<SiteBatch::Target>& targets) {
+    if (m_entries.isEmpty()) {
+        showError(tr("Sorry, please select the equipment."));
+        return false;
+    }
+    QStringList endpoints;
+    for (const DeviceInfo& entry : std::as_const(m_entries)) {
+        SiteBatch::Target target;
+        target.record = storedRecord(entry);
+        target.label = entry.index;
+        if (!can(target.record, capability))
+            target.leftOut = leftOut;
+        else
+            endpoints << recordText(target.record.endpointReference);
+        targets.append(target);
+    }
+    if (endpoints.isEmpty()) {
+        showError(leftOut);
+        return false;
+    }
+    const QString user = m_ui->m_lineEditOnvifUser->text().trimmed();
+    if (user.isEmpty()) {
+        showError(tr("Please enter the ONVIF user name."), m_ui->m_lineEditOnvifUser, m_ui->m_labelHintOnvifUser);
+        return false;
+    }
+    if (m_ui->m_lineEditOnvifPassword->text().isEmpty()) {
+        showError(tr("Please enter the ONVIF password."), m_ui->m_lineEditOnvifPassword,
+                  m_ui->m_labelHintOnvifPassword);
+        return false;
+    }
+    // As for a network change: the login goes to the ticked devices that take part, and to no other.
+    VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    login.assign(user, m_ui->m_lineEditOnvifPassword->text(), login.endpoints() + endpoints, login.isAutomatic());
+    return true;
+}
+
+void DeviceModifyPage::onSetTime() {
+    QVector<SiteBatch::Target> targets;
+    if (isBusy() || !siteTargets(VEXA_CAN_SET_TIME, tr("Left out: the time of this device cannot be set."), targets))
+        return;
+    const auto runnable =
+        std::count_if(targets.cbegin(), targets.cend(), [](const SiteBatch::Target& t) { return t.leftOut.isEmpty(); });
+    SetTimeDialog dialog(static_cast<int>(runnable), this);
+    emit signalCoverMainPage();
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    emit signalDisCoverMainPage();
+    if (accepted)
+        startSite(m_site->startSetTime(targets, dialog.params()), aptui::BatchProgressCover::SettingTime);
+}
+
+void DeviceModifyPage::onChangeOnvifPassword() {
+    QVector<SiteBatch::Target> targets;
+    if (isBusy() || !siteTargets(VEXA_CAN_SET_USER_PASSWORD,
+                                 tr("Left out: the ONVIF password of this device cannot be changed."), targets))
+        return;
+    const auto runnable =
+        std::count_if(targets.cbegin(), targets.cend(), [](const SiteBatch::Target& t) { return t.leftOut.isEmpty(); });
+    const QString user = VEXA::OnvifLogin::instance().user();
+    OnvifPasswordDialog dialog(static_cast<int>(runnable), user, this);
+    emit signalCoverMainPage();
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    emit signalDisCoverMainPage();
+    if (!accepted)
+        return;
+    QStringList passwords;
+    if (!dialog.generated()) {
+        passwords = QStringList(targets.size(), dialog.password());
+    } else {
+        // The file is whole before any device is sent a password: else the passwords would be lost with it.
+        QVector<PasswordSheet::Row> rows;
+        for (const SiteBatch::Target& target : std::as_const(targets)) {
+            passwords << (target.leftOut.isEmpty() ? PasswordSheet::generate() : QString());
+            if (target.leftOut.isEmpty())
+                rows.append({recordText(target.record.serialNo), recordText(target.record.mac),
+                             recordText(target.record.ipv4Address), user, passwords.back()});
+        }
+        QString error;
+        const bool written = PasswordSheet::write(dialog.filePath(), rows, &error);
+        for (PasswordSheet::Row& row : rows)
+            row.password.fill(QChar(0));
+        if (!written) {
+            for (QString& password : passwords)
+                password.fill(QChar(0));
+            showError(tr("Nothing was sent: %1").arg(error));
+            return;
+        }
+    }
+    startSite(m_site->startPasswords(targets, passwords, !dialog.generated()),
+              aptui::BatchProgressCover::ChangingPasswords);
+    for (QString& password : passwords)
+        password.fill(QChar(0));
+}
+
+void DeviceModifyPage::startSite(bool started, aptui::BatchProgressCover::Operation operation) {
+    if (!started) {
+        showError(tr("A device has not answered an earlier change yet. Try again once it has."));
+        return;
+    }
+    showCover(operation, m_site->batch()->total());
+    connect(m_site, &SiteBatch::signalProgress, m_cover, &aptui::BatchProgressCover::setProgress, Qt::UniqueConnection);
+    emit signalBusyChanged(true);
+}
+
+void DeviceModifyPage::onSiteFinished() {
+    if (!m_cover.isNull())
+        m_cover->end();
+    emit signalBusyChanged(false);
+    const PlanBatch* batch = m_site->batch();
+    const bool time = m_site->kind() == SiteBatch::Kind::SetTime;
+    DeviceModifyResultPage results;
+    results.setResultHeader(4, time ? tr("Set time") : tr("ONVIF password"));
+    results.setCountCaption(time ? tr("Set the time of devices") : tr("Change the ONVIF password of devices"));
+    QVector<DeviceInfo> entries = batch->entries();
+    for (qsizetype i = 0; i < entries.size() && i < m_site->targets().size(); ++i)
+        entries[i].deviceType = recordText(m_site->targets().at(i).record.deviceTypeName);
+    results.setEntries(entries);
+    results.setReceipt(batch->receipt());
+    results.setReceiptHistory(batch->historyPath());
+    emit signalCoverMainPage();
+    results.exec();
+    emit signalDisCoverMainPage();
 }
 
 } // namespace VexaTool

@@ -15,6 +15,7 @@
 #include "modify/DeviceTaskRunner.h"
 #include "modify/ModifyPage.h"
 #include "plan/ChangeController.h"
+#include "siteops/SiteBatch.h"
 #include "vexa.h"
 
 class QLabel;
@@ -62,6 +63,8 @@ public:
     ChangeController* changes() const { return m_changes; }
     const QVector<DeviceInfo>& entries() const { return m_entries; }
     DeviceActivePage* activePage() const { return m_activePage; }
+    // Clocks and ONVIF passwords of the ticked devices.
+    SiteBatch* siteBatch() const { return m_site; }
     aptui::BatchProgressCover* progressCover() const;
 
 signals:
@@ -75,12 +78,19 @@ signals:
     void signalBusyChanged(bool busy);
     // "Forget Password" chose a recovery for this device: by key exchange, or else by security code.
     void signalRecoveryRequested(QString serialNo, bool keyExchange, bool qrSupported, bool ipcReset);
+    // The time of these devices (endpoint references) was set: their clocks are worth reading again.
+    void signalClocksSet(const QStringList& endpoints);
+    // Every ticked device took the one new ONVIF password, and the run's login has it now.
+    void signalOnvifPasswordTaken();
 
 public slots:
     void onCurrentSelectionChange(ModifyPage kind, QVector<DeviceInfo> entries);
     void onActiveDevices();
     void onModifyNetParas();
     void onForgetPassword();
+    // "Set time…" and "Change ONVIF password…": a dialog, then a batch over the ticked devices that can.
+    void onSetTime();
+    void onChangeOnvifPassword();
     void onNewPasswordTextChanged(const QString& text);
     void onDhcpStateChanged(int state);
     void onBatchDhcpStateChanged(int state);
@@ -110,6 +120,11 @@ private:
     // A device took the values of a change (the controller's word until the list hears it from the device).
     // Every change of the run settled: the results, with the receipt, stay until they are closed.
     void onChangesFinished();
+    // The ticked devices for an operation that needs capability, those that cannot left out with a reason; false
+    // (after saying why) when none can, or the ONVIF login is missing. The login then goes to the runnable ones.
+    bool siteTargets(uint32_t capability, const QString& leftOut, QVector<SiteBatch::Target>& targets);
+    void startSite(bool started, aptui::BatchProgressCover::Operation operation);
+    void onSiteFinished();
     void showError(const QString& text, aptui::MultiStateLineEdit* field = nullptr, QLabel* hint = nullptr);
     void resetPasswordEditors();
     // The parameter form in front, for one device (single) or a batch; enabled: something is ticked.
@@ -136,6 +151,7 @@ private:
     QPointer<aptui::BatchProgressCover> m_cover;
     DeviceTaskRunner* m_runner = nullptr;  // activations
     ChangeController* m_changes = nullptr; // network changes, one device or a batch
+    SiteBatch* m_site = nullptr;           // clocks and ONVIF passwords
     QVector<DeviceInfo> m_entries;
     ModifyPage m_kind = MODIFY_SINGLE;
     Run m_run;

@@ -64,7 +64,7 @@ bool PlanBatch::start(const plan::DeploymentPlan& plan, const plan::PlanCheck& c
     std::vector<Change> changes;
     for (plan::PlannedChange& c : plan::plannedChanges(plan, check, devices)) {
         const plan::PlanRow& row = plan.rows()[static_cast<std::size_t>(c.row)];
-        changes.push_back({std::move(c), row.name, QString::number(row.line), QString()});
+        changes.push_back({std::move(c), row.name, QString::number(row.line), QString(), {}});
     }
     return start(std::move(changes), devices, check.deviceOfRow, std::move(credentials));
 }
@@ -111,7 +111,10 @@ bool PlanBatch::start(std::vector<Change> changes, std::vector<plan::PlanDevice>
     m_stopped = false;
     m_running = true;
     m_history.begin();
-    if (!m_ask)
+    // Only network changes ask new addresses: a run of other operations has nothing to skip.
+    const bool networkChanges =
+        std::any_of(m_changes.cbegin(), m_changes.cend(), [](const Change& c) { return !c.operation; });
+    if (!m_ask && networkChanges)
         m_history.append(plan::addressCheckSkippedEntry());
     emit signalProgress(0, total());
     runRound();
@@ -195,21 +198,20 @@ void PlanBatch::runRound() {
                 this,
                 [service = plan::NetworkChange(m_send, m_ask), change = c.change,
                  device = m_devices[static_cast<std::size_t>(c.change.device)], credentials = m_credentials, state,
-                 batch = this, index]() mutable {
-                    plan::ApplyOutcome outcome;
+                 operation = c.operation, batch = this, index]() mutable {
+                    Sent sent;
                     int queued = 0;
                     if (state->compare_exchange_strong(queued, 1)) {
                         // Told as it goes out: from now on the device may restart. The batch outlives its workers.
                         QMetaObject::invokeMethod(
                             batch, [batch, index] { emit batch->signalSent(index); }, Qt::QueuedConnection);
                         // Asked just before it is sent: a device of the run that held the address has moved by now.
-                        outcome = service.send(change, device, credentials);
+                        sent.outcome = operation ? operation(sent.note) : service.send(change, device, credentials);
                     }
                     credentials.wipe();
-                    return outcome;
+                    return sent;
                 },
-                [this, index, run = m_run](const plan::ApplyOutcome& outcome) { onSent(index, run, outcome); },
-                &m_pool);
+                [this, index, run = m_run](const Sent& sent) { onSent(index, run, sent); }, &m_pool);
         }
         if (sent)
             return;
@@ -219,7 +221,8 @@ void PlanBatch::runRound() {
         finish();
 }
 
-void PlanBatch::onSent(int index, std::uint64_t run, const plan::ApplyOutcome& outcome) {
+void PlanBatch::onSent(int index, std::uint64_t run, const Sent& sent) {
+    const plan::ApplyOutcome& outcome = sent.outcome;
     --m_calls;
     if (!m_running && m_calls == 0)
         m_credentials.wipe();
@@ -228,7 +231,8 @@ void PlanBatch::onSent(int index, std::uint64_t run, const plan::ApplyOutcome& o
     const std::size_t i = static_cast<std::size_t>(index);
     if (m_callState[i]->load() == 2)
         return; // given up before it went out: settled as not sent by Stop
-    settle(index, outcome, resultOf(outcome, m_form));
+    const QString result = resultOf(outcome, m_form);
+    settle(index, outcome, sent.note.isEmpty() ? result : result + QLatin1Char(' ') + sent.note);
     if (!m_running)
         return; // the real outcome of a change stopped in flight
     roundSettled();

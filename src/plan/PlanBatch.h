@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
         std::string name; // the receipt's name: as the plan wrote it, or as sent
         QString label;    // the results' first column: the plan's line, or the list's ID
         QString leftOut;  // not empty: not sent, for this reason
+        // Set: not a network change. Run on a worker instead of sending change.params; note gets words that the
+        // result adds to the code's (what the device would not take, say).
+        std::function<plan::ApplyOutcome(QString& note)> operation;
     };
 
     explicit PlanBatch(int maxThreads, QObject* parent = nullptr);
@@ -82,8 +86,12 @@ signals:
     void signalFinished();
 
 private:
+    struct Sent {
+        plan::ApplyOutcome outcome;
+        QString note;
+    };
     void runRound();
-    void onSent(int change, std::uint64_t run, const plan::ApplyOutcome& outcome);
+    void onSent(int change, std::uint64_t run, const Sent& sent);
     void settle(int change, const plan::ApplyOutcome& outcome, const QString& result);
     void roundSettled();
     void finish();

@@ -62,4 +62,16 @@ void OnvifSignIn::apply(const QString& user, const QString& password, bool remem
     }
 }
 
+void OnvifSignIn::rememberAgain() {
+    const VEXA::OnvifLogin& login = VEXA::OnvifLogin::instance();
+    if (!m_remembered || !login.isSet())
+        return;
+    RememberedLogin kept{login.user(), login.password(), login.isAutomatic(), login.endpoints()};
+    m_store->save(kept, this, [this](bool ok) {
+        m_remembered = ok;
+        emit storeFinished(ok);
+    });
+    kept.wipe();
+}
+
 } // namespace VexaTool

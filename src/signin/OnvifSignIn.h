@@ -36,6 +36,8 @@ public:
     // What "Sign in" does with the dialog's answer.
     void apply(const QString& user, const QString& password, bool remember, const QStringList& listed = {},
                bool automatic = false);
+    // The run's login took a new password (every device it went to took it): a remembered login is saved again.
+    void rememberAgain();
     // Whether the last sign-in, or the remembered one, gives the login to devices found later too.
     bool isAutomatic() const { return m_automatic; }
 

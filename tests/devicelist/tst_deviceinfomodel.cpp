@@ -31,6 +31,7 @@ private slots:
     void capabilityLevelOnAddAndUpdate_data();
     void capabilityLevelOnAddAndUpdate();
     void movedColumnIsReadBackAtNextStart();
+    void columnFileOfOneColumnLessKeepsItsOrder();
     void unusableColumnFileFallsBackToKinds_data();
     void unusableColumnFileFallsBackToKinds();
     void ipSortKeys_data();
@@ -247,7 +248,7 @@ void TestDeviceInfoModel::movedColumnIsReadBackAtNextStart() {
     for (int i = 0; i < root.childElementCount(); ++i)
         written << root.childElement(i).firstElementByTag(QStringLiteral("IndexValue")).text().toInt();
     QCOMPARE(written.mid(0, 7), (QList<int>{0, 1, 3, 4, 5, 2, 6}));
-    QCOMPARE(written.mid(7), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}));
+    QCOMPARE(written.mid(7), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}));
 
     DeviceInfoModel next(nullptr, m_configPath);
     QAbstractItemModelTester tester(&next, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -257,6 +258,23 @@ void TestDeviceInfoModel::movedColumnIsReadBackAtNextStart() {
     next.addDevice(device("S1", "02-00-00-00-00-01", "192.168.1.2"));
     QCOMPARE(next.item(0, 2)->text(), QStringLiteral(" 8000"));
     QCOMPARE(next.item(0, 3)->text(), QStringLiteral("VX-IPC-B120"));
+}
+
+void TestDeviceInfoModel::columnFileOfOneColumnLessKeepsItsOrder() {
+    // Written before the Clock column came: the user's order stays, the new column goes last.
+    QByteArray content("<C>");
+    for (int i = 0; i < DeviceInfoModel::KindCount - 1; ++i)
+        content += "<I><IndexValue>" + QByteArray::number(i == 2 ? 5 : i == 5 ? 2 : i) + "</IndexValue></I>";
+    const QString path = m_dir->filePath(QStringLiteral("older.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content + "</C>");
+    file.close();
+    DeviceInfoModel model(nullptr, path);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindPort), 2);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindDeviceType), 5);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindClock), DeviceInfoModel::KindCount - 1);
+    QCOMPARE(model.headerData(DeviceInfoModel::KindCount - 1, Qt::Horizontal).toString(), QStringLiteral("Clock"));
 }
 
 void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds_data() {
@@ -281,7 +299,7 @@ void TestDeviceInfoModel::unusableColumnFileFallsBackToKinds() {
     DeviceInfoModel model(nullptr, path);
     for (int kind = 0; kind < DeviceInfoModel::KindCount; ++kind)
         QCOMPARE(model.columnOf(kind), kind);
-    QCOMPARE(model.columnOf(25), -1);
+    QCOMPARE(model.columnOf(DeviceInfoModel::KindCount), -1);
     QCOMPARE(model.columnOf(-1), -1);
     // A move still lands in a complete file.
     QVERIFY(model.moveColumn(6, 3));
