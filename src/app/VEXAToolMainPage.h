@@ -25,6 +25,7 @@ namespace VexaTool {
 class DeviceDisplayPage;
 class DeviceModifyPage;
 class OnvifSignIn;
+class ScanRangesDialog;
 
 // The program's only main window: frameless, its own title bar on top, the device list page on the left and
 // the fixed-width modify page on the right, a pin button on the seam that folds the right page away, and a
@@ -48,6 +49,9 @@ public:
     OnvifSignIn* signIn() const { return m_signIn; }
     // "Sign in to ONVIF devices…" in the window's menu.
     QAction* signInAction() const { return m_signInAction; }
+    // "Scan addresses…" in the window's menu, and the dialog it opens (null until first opened).
+    QAction* scanAddressesAction() const { return m_scanAction; }
+    ScanRangesDialog* scanDialog() const;
 
 signals:
     void signalGetHelp();
@@ -61,6 +65,8 @@ public slots:
     void disableCover();
     // Asks for the ONVIF login under the window's cover.
     void onSignIn();
+    // Opens the address-scan dialog beside the list, which fills while it scans.
+    void onScanAddresses();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,6 +95,8 @@ private:
     AboutDialog* m_aboutAction = nullptr;
     QAction* m_signInAction = nullptr;
     OnvifSignIn* m_signIn = nullptr;
+    QAction* m_scanAction = nullptr;
+    QPointer<ScanRangesDialog> m_scanDialog;
     aptui::Menu* m_aboutMenu = nullptr;
     bool m_leaving = false;
 };
