@@ -1,11 +1,12 @@
 #include "scan/ScanRunner.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include <QMetaObject>
-#include <QPointer>
 #include <QTimer>
 
 namespace VexaTool {
@@ -16,9 +17,12 @@ struct ScanRunner::Shared {
     std::vector<VEXA_SCAN_RESULT> pending;
     uint64_t done = 0;
     uint64_t total = 0;
-    bool ended = false;
     uint32_t code = 0;
     std::string detail;
+    // VEXA_StopScan stops only a scan that has begun: a stop asked for before that is kept here and asked again
+    // from the scanning thread.
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
 };
 
 ScanRunner::ScanRunner(QObject* parent)
@@ -29,10 +33,14 @@ ScanRunner::ScanRunner(QObject* parent)
 }
 
 ScanRunner::~ScanRunner() {
-    if (m_thread.joinable()) {
+    if (!m_thread.joinable())
+        return;
+    m_shared->stop = true;
+    while (!m_shared->ended) {
         VEXA_StopScan();
-        m_thread.join();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    m_thread.join();
 }
 
 void ScanRunner::setBatchInterval(int ms) {
@@ -48,16 +56,18 @@ bool ScanRunner::start(const QString& ranges, const VEXA_SCAN_PARAM& param) {
     m_stopRequested = false;
     m_shared = std::make_shared<Shared>();
     const std::shared_ptr<Shared> shared = m_shared;
-    const QPointer<ScanRunner> self(this);
-    m_thread = std::thread([shared, self, text = ranges.toUtf8(), param] {
+    // The destructor waits for this thread, so the runner outlives it.
+    m_thread = std::thread([this, shared, text = ranges.toUtf8(), param] {
         const auto callback = [](const VEXA_SCAN_RESULT* result, uint64_t done, uint64_t total, void* userData) {
             auto* state = static_cast<Shared*>(userData);
+            if (state->stop)
+                VEXA_StopScan();
             std::lock_guard<std::mutex> lock(state->mutex);
             state->pending.push_back(*result);
             state->done = done;
             state->total = total;
         };
-        const int ok = VEXA_ScanRanges(text.constData(), &param, callback, shared.get());
+        const int ok = shared->stop ? 1 : VEXA_ScanRanges(text.constData(), &param, callback, shared.get());
         // The last error and its detail belong to this thread: read here, not on the GUI thread.
         uint32_t code = ok ? 0 : VEXA_GetLastError();
         char detail[96] = {};
@@ -65,12 +75,12 @@ bool ScanRunner::start(const QString& ranges, const VEXA_SCAN_PARAM& param) {
             VEXA_GetLastErrorDetail(detail, sizeof detail);
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->ended = true;
             shared->code = code;
             shared->detail.assign(detail, strnlen(detail, sizeof detail));
         }
-        // The runner waits for this thread before it goes, so the queued call finds it or is dropped with it.
-        QMetaObject::invokeMethod(self.data(), &ScanRunner::onWorkerDone, Qt::QueuedConnection);
+        shared->ended = true;
+        // Queued to the runner's thread; a runner destroyed meanwhile takes the call with it.
+        QMetaObject::invokeMethod(this, &ScanRunner::onWorkerDone, Qt::QueuedConnection);
     });
     m_timer->start();
     return true;
@@ -80,12 +90,15 @@ void ScanRunner::stop() {
     if (!m_thread.joinable() || m_stopRequested)
         return;
     m_stopRequested = true;
+    m_shared->stop = true;
     VEXA_StopScan();
 }
 
 void ScanRunner::drain() {
     if (!m_shared)
         return;
+    if (m_stopRequested && !m_shared->ended)
+        VEXA_StopScan(); // a scan that had not begun when Stop was pressed, and gives no results yet
     std::vector<VEXA_SCAN_RESULT> batch;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);

@@ -3,8 +3,12 @@
 // scan found them, the summary counts the silent addresses of the /28 as "no answer", and the range is remembered.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include "devicelist/DeviceDisplayPage.h"
@@ -13,6 +17,7 @@
 #include "discovery/VexaHandler.h"
 #include "scan/ScanRangesDialog.h"
 #include "scan/ScanResultModel.h"
+#include "scan/ScanRunner.h"
 #include "scan/ScanSummaryDialog.h"
 #include "support/ListRows.h"
 #include "support/SimulatorProcess.h"
@@ -109,6 +114,19 @@ void TestScanE2e::scanFromTheDialog() {
             QVERIFY2(tip.contains(QStringLiteral("Found by scanning addresses")), qPrintable(tip));
         }
     }
+
+    // Stop right after Scan, before the library has begun: the scan still ends at once, and says so.
+    dialog.findChild<QSpinBox*>(QStringLiteral("m_spinRate"))->setValue(10);
+    dialog.rangesEdit()->setText(QStringLiteral("127.84.1.0/24"));
+    const QPointer<VexaTool::ScanSummaryDialog> first = summary;
+    dialog.scanButton()->click();
+    dialog.stopButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.summary() && dialog.summary() != first, 5000);
+    QVERIFY(dialog.summary()
+                ->findChild<QLabel*>(QStringLiteral("m_labelNote"))
+                ->text()
+                .startsWith(QStringLiteral("Stopped:")));
+    QVERIFY(dialog.runner()->done() < dialog.runner()->total() || dialog.runner()->total() == 0);
 }
 
 QTEST_MAIN(TestScanE2e)
