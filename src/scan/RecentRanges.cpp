@@ -7,13 +7,15 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "guitoolkit/TargetPath.h"
+
 namespace VexaTool {
 
 RecentRanges::RecentRanges(const QString& path)
     : m_path(path) {
     if (m_path.isEmpty())
-        m_path =
-            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/scan-ranges.txt");
+        m_path = OrvisGUIToolkit::GetWritableTargetPathFile(QStringLiteral("scan-ranges.txt"),
+                                                            QStandardPaths::AppConfigLocation);
 }
 
 QString RecentRanges::normalized(const QString& ranges) {

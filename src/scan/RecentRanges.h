@@ -6,14 +6,15 @@
 namespace VexaTool {
 
 // The address ranges scanned last, newest first, each once and at most kMax of them, kept in a text file of one
-// range a line in the user's configuration folder. GUI thread only.
+// range a line where the program keeps the files it writes. GUI thread only.
 class RecentRanges {
 public:
     static constexpr int kMax = 10;
     // The longest range text kept; the library reads no more than this either.
     static constexpr int kMaxLength = 1024;
 
-    // path empty: "scan-ranges.txt" in the user's configuration folder.
+    // path empty: "scan-ranges.txt" beside the program where its folder takes files, else in the user's
+    // configuration folder (as the column order).
     explicit RecentRanges(const QString& path = QString());
 
     // Reads the file; a missing file is an empty list.

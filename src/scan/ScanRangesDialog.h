@@ -30,7 +30,7 @@ class ScanRangesDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // recentPath empty: the recent ranges in the user's configuration folder.
+    // recentPath empty: the recent ranges where the program keeps the files it writes.
     explicit ScanRangesDialog(QWidget* parent = nullptr, const QString& recentPath = QString());
     ~ScanRangesDialog() override;
 

@@ -109,7 +109,8 @@ void TestScanE2e::scanFromTheDialog() {
     QEXPECT_FAIL("", "the library holds our devices found by a scan until its socket hears again", Continue);
     QTRY_VERIFY_WITH_TIMEOUT(testsupport::rowShowing(*model, addressColumn, QStringLiteral("127.84.0.1")) >= 0, 3000);
     for (int row = 0; row < model->rowCount(); ++row) {
-        for (const int kind : {DeviceInfoModel::KindIpv4Address, DeviceInfoModel::KindSerialNumber}) {
+        for (const int kind :
+             {DeviceInfoModel::KindId, DeviceInfoModel::KindIpv4Address, DeviceInfoModel::KindSerialNumber}) {
             const QString tip = model->index(row, model->columnOf(kind)).data(Qt::ToolTipRole).toString();
             QVERIFY2(tip.contains(QStringLiteral("Found by scanning addresses")), qPrintable(tip));
         }
