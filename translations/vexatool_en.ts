@@ -146,6 +146,21 @@
     </message>
     <message>
         <location line="+32" />
+        <source>Find devices behind a router by asking each address of a range</source>
+        <translation>Find devices behind a router by asking each address of a range</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan addresses</source>
+        <translation>Scan addresses</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan addresses…</source>
+        <translation>Scan addresses…</translation>
+    </message>
+    <message>
+        <location line="+32" />
         <source>Refresh</source>
         <translation>Refresh</translation>
     </message>
@@ -473,6 +488,168 @@
     </message>
 </context>
 <context>
+    <name>ScanRangesDialog</name>
+    <message>
+        <location filename="../src/scan/ScanRangesDialog.ui" line="+14" />
+        <source>Scan addresses</source>
+        <translation>Scan addresses</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Discovery does not cross routers. Give the address ranges of the cameras' subnets: each address is asked directly, on our protocol and by WS-Discovery.</source>
+        <translation>Discovery does not cross routers. Give the address ranges of the cameras' subnets: each address is asked directly, on our protocol and by WS-Discovery.</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>&amp;Ranges:</source>
+        <translation>&amp;Ranges:</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Address ranges</source>
+        <translation>Address ranges</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>10.2.0.0/24, 10.3.0.10-10.3.0.50, 10.4.0.7</source>
+        <translation>10.2.0.0/24, 10.3.0.10-10.3.0.50, 10.4.0.7</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>R&amp;ecent ranges (click one to scan it again):</source>
+        <translation>R&amp;ecent ranges (click one to scan it again):</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Recent ranges</source>
+        <translation>Recent ranges</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>Advanced</source>
+        <translation>Advanced</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Tries per &amp;second:</source>
+        <translation>Tries per &amp;second:</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Tries per second</source>
+        <translation>Tries per second</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Addresses &amp;waiting at once:</source>
+        <translation>Addresses &amp;waiting at once:</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Addresses waiting at once</source>
+        <translation>Addresses waiting at once</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Stop after (&amp;minutes):</source>
+        <translation>Stop after (&amp;minutes):</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Stop after minutes</source>
+        <translation>Stop after minutes</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Also ask over HTTP</source>
+        <translation>Also ask over HTTP</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Also ask over &amp;HTTP where no probe is answered</source>
+        <translation>Also ask over &amp;HTTP where no probe is answered</translation>
+    </message>
+    <message>
+        <location line="+7" />
+        <source>Off by default: it connects to ports 80, 8080 and 8000 of every silent address, which takes longer and looks like a port scan to a network's security tools. Turn it on for devices that do not answer probes sent to them directly.</source>
+        <translation>Off by default: it connects to ports 80, 8080 and 8000 of every silent address, which takes longer and looks like a port scan to a network's security tools. Turn it on for devices that do not answer probes sent to them directly.</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>Scan progress</source>
+        <translation>Scan progress</translation>
+    </message>
+    <message>
+        <location line="+45" />
+        <source>Scan</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>ScanSummaryDialog</name>
+    <message>
+        <location filename="../src/scan/ScanSummaryDialog.ui" line="+14" />
+        <source>Scan summary</source>
+        <translation>Scan summary</translation>
+    </message>
+    <message>
+        <location line="+41" />
+        <source>Found:</source>
+        <translation>Found:</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>No answer:</source>
+        <translation>No answer:</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Port closed:</source>
+        <translation>Port closed:</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Answered, but not a camera:</source>
+        <translation>Answered, but not a camera:</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Refused sign-in:</source>
+        <translation>Refused sign-in:</translation>
+    </message>
+    <message>
+        <location line="+17" />
+        <source>Scanned addresses</source>
+        <translation>Scanned addresses</translation>
+    </message>
+    <message>
+        <location line="+41" />
+        <source>Export the scan summary</source>
+        <translation>Export the scan summary</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Export…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <location line="+3" />
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>SignInDialog</name>
     <message>
         <location filename="../src/signin/SignInDialog.ui" line="+14" />
@@ -691,7 +868,7 @@
         <translation>Deployment plans (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <location line="+200" />
+        <location line="+205" />
         <source>%1 of %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -927,7 +1104,7 @@
         <translation>Tick all listed devices</translation>
     </message>
     <message>
-        <location line="+176" />
+        <location line="+177" />
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>The identity of this device is not verified, so no password is sent to it.</translation>
     </message>
@@ -937,7 +1114,7 @@
         <translation>It also answers as an ONVIF device.</translation>
     </message>
     <message>
-        <location line="+16" />
+        <location line="+21" />
         <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
         <translation>It also answers as an ONVIF device; it is handled as one of ours.</translation>
     </message>
@@ -1032,7 +1209,7 @@
         <translation>A message named another address for it. It stays at this one until the camera itself confirms the move.</translation>
     </message>
     <message>
-        <location line="+321" />
+        <location line="+322" />
         <source>Not read</source>
         <translation>Not read</translation>
     </message>
@@ -1052,7 +1229,12 @@
         <translation>More than %1 s off.</translation>
     </message>
     <message>
-        <location line="+37" />
+        <location line="+27" />
+        <source>Found by scanning addresses</source>
+        <translation>Found by scanning addresses</translation>
+    </message>
+    <message>
+        <location line="+22" />
         <source>Address used by %1 devices</source>
         <translation>Address used by %1 devices</translation>
     </message>
@@ -2666,6 +2848,181 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::ScanRangesDialog</name>
+    <message>
+        <location filename="../src/scan/ScanRangesDialog.cpp" line="+25" />
+        <source>Scan</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Stop scanning</source>
+        <translation>Stop scanning</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location line="+68" />
+        <source>Type the ranges to scan, for example 10.2.0.0/24.</source>
+        <translation>Type the ranges to scan, for example 10.2.0.0/24.</translation>
+    </message>
+    <message>
+        <location line="+11" />
+        <source>Starting…</source>
+        <translation>Starting…</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+13" />
+        <source>%1 of %2 addresses asked, %n found</source>
+        <translation>
+            <numerusform>%1 of %2 addresses asked, %n found</numerusform>
+            <numerusform>%1 of %2 addresses asked, %n found</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Not scanned: the ranges hold public addresses.</source>
+        <translation>Not scanned: the ranges hold public addresses.</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>These are not address ranges. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</source>
+        <translation>These are not address ranges. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>“%1” is not an address range. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</source>
+        <translation>“%1” is not an address range. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</translation>
+    </message>
+    <message>
+        <location line="+12" />
+        <source>The range could not be remembered: %1 cannot be written.</source>
+        <translation>The range could not be remembered: %1 cannot be written.</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>The time limit ended the scan: %1 of %2 addresses were asked.</source>
+        <translation>The time limit ended the scan: %1 of %2 addresses were asked.</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>Stopped: %1 of %2 addresses were asked.</source>
+        <translation>Stopped: %1 of %2 addresses were asked.</translation>
+    </message>
+    <message>
+        <location line="+5" />
+        <source>Scan public addresses?</source>
+        <translation>Scan public addresses?</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>The ranges hold public addresses, outside the private, link-local and loopback blocks. Scanning addresses that are not your site's may be taken for an attack. Scan them anyway?</source>
+        <translation>The ranges hold public addresses, outside the private, link-local and loopback blocks. Scanning addresses that are not your site's may be taken for an attack. Scan them anyway?</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan public addresses</source>
+        <translation>Scan public addresses</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanResultModel</name>
+    <message>
+        <location filename="../src/scan/ScanResultModel.cpp" line="+36" />
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanSummaryDialog</name>
+    <message>
+        <location filename="../src/scan/ScanSummaryDialog.cpp" line="+22" />
+        <source>Scanned: %1</source>
+        <translation>Scanned: %1</translation>
+    </message>
+    <message>
+        <location line="+22" />
+        <source>Export scan summary</source>
+        <translation>Export scan summary</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+31" />
+        <source>Not exported: %1 (%2)</source>
+        <translation>Not exported: %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanTally</name>
+    <message>
+        <location filename="../src/scan/ScanTally.cpp" line="+74" />
+        <source>Found (both protocols)</source>
+        <translation>Found (both protocols)</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Found (ONVIF)</source>
+        <translation>Found (ONVIF)</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Found</source>
+        <translation>Found</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>No answer</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Port closed</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Answered, but not a camera</source>
+        <translation>Answered, but not a camera</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Refused sign-in</source>
+        <translation>Refused sign-in</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::SetTimeDialog</name>
     <message numerus="yes">
         <location filename="../src/siteops/SetTimeDialog.cpp" line="+22" />
@@ -2855,7 +3212,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+80" />
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+81" />
         <location line="+1" />
         <source>VEXA Tool</source>
         <translation>VEXA Tool</translation>
@@ -2867,11 +3224,16 @@
     </message>
     <message>
         <location line="+3" />
+        <source>Scan addresses…</source>
+        <translation>Scan addresses…</translation>
+    </message>
+    <message>
+        <location line="+5" />
         <source>Export inventory…</source>
         <translation>Export inventory…</translation>
     </message>
     <message>
-        <location line="+117" />
+        <location line="+129" />
         <source>Initialization failed.</source>
         <translation>Initialization failed.</translation>
     </message>

@@ -141,6 +141,21 @@
     </message>
     <message>
         <location line="+32" />
+        <source>Find devices behind a router by asking each address of a range</source>
+        <translation>逐个询问地址段中的每个地址，查找路由器后面的设备</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan addresses</source>
+        <translation>扫描地址</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan addresses…</source>
+        <translation>扫描地址…</translation>
+    </message>
+    <message>
+        <location line="+32" />
         <source>Refresh</source>
         <translation>刷新</translation>
     </message>
@@ -160,7 +175,7 @@
         <translation>设备</translation>
     </message>
     <message>
-        <location line="-209" />
+        <location line="-247" />
         <source>Devices hidden by their maker mark</source>
         <translation>因厂商标识而隐藏的设备</translation>
     </message>
@@ -473,6 +488,168 @@
     </message>
 </context>
 <context>
+    <name>ScanRangesDialog</name>
+    <message>
+        <location filename="../src/scan/ScanRangesDialog.ui" line="+14" />
+        <source>Scan addresses</source>
+        <translation>扫描地址</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Discovery does not cross routers. Give the address ranges of the cameras' subnets: each address is asked directly, on our protocol and by WS-Discovery.</source>
+        <translation>设备搜索无法跨越路由器。请给出摄像机所在子网的地址段：将通过本公司协议和 WS-Discovery 直接询问每个地址。</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>&amp;Ranges:</source>
+        <translation>地址段(&amp;R)：</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Address ranges</source>
+        <translation>地址段</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>10.2.0.0/24, 10.3.0.10-10.3.0.50, 10.4.0.7</source>
+        <translation>10.2.0.0/24, 10.3.0.10-10.3.0.50, 10.4.0.7</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>R&amp;ecent ranges (click one to scan it again):</source>
+        <translation>最近的地址段（单击即可再次扫描）(&amp;E)：</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Recent ranges</source>
+        <translation>最近的地址段</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>Advanced</source>
+        <translation>高级</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Tries per &amp;second:</source>
+        <translation>每秒询问次数(&amp;S)：</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Tries per second</source>
+        <translation>每秒询问次数</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Addresses &amp;waiting at once:</source>
+        <translation>同时等待应答的地址数(&amp;W)：</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Addresses waiting at once</source>
+        <translation>同时等待应答的地址数</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Stop after (&amp;minutes):</source>
+        <translation>最长扫描时间（分钟）(&amp;M)：</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Stop after minutes</source>
+        <translation>最长扫描时间（分钟）</translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Also ask over HTTP</source>
+        <translation>同时通过 HTTP 询问</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Also ask over &amp;HTTP where no probe is answered</source>
+        <translation>探测无应答时同时通过 &amp;HTTP 询问</translation>
+    </message>
+    <message>
+        <location line="+7" />
+        <source>Off by default: it connects to ports 80, 8080 and 8000 of every silent address, which takes longer and looks like a port scan to a network's security tools. Turn it on for devices that do not answer probes sent to them directly.</source>
+        <translation>默认关闭：它会连接每个无应答地址的 80、8080 和 8000 端口，耗时更长，且在网络安全工具看来像是端口扫描。对不应答直接探测的设备，请开启此项。</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <source>Scan progress</source>
+        <translation>扫描进度</translation>
+    </message>
+    <message>
+        <location line="+45" />
+        <source>Scan</source>
+        <translation>扫描</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>ScanSummaryDialog</name>
+    <message>
+        <location filename="../src/scan/ScanSummaryDialog.ui" line="+14" />
+        <source>Scan summary</source>
+        <translation>扫描摘要</translation>
+    </message>
+    <message>
+        <location line="+41" />
+        <source>Found:</source>
+        <translation>已找到：</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>No answer:</source>
+        <translation>无应答：</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Port closed:</source>
+        <translation>端口关闭：</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Answered, but not a camera:</source>
+        <translation>有应答，但不是摄像机：</translation>
+    </message>
+    <message>
+        <location line="+14" />
+        <source>Refused sign-in:</source>
+        <translation>拒绝登录：</translation>
+    </message>
+    <message>
+        <location line="+17" />
+        <source>Scanned addresses</source>
+        <translation>已扫描的地址</translation>
+    </message>
+    <message>
+        <location line="+41" />
+        <source>Export the scan summary</source>
+        <translation>导出扫描摘要</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Export…</source>
+        <translation>导出…</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <location line="+3" />
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>SignInDialog</name>
     <message>
         <location filename="../src/signin/SignInDialog.ui" line="+14" />
@@ -691,7 +868,7 @@
         <translation>部署计划 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+200" />
+        <location line="+205" />
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
     </message>
@@ -909,7 +1086,7 @@
         <translation>时钟</translation>
     </message>
     <message>
-        <location line="+187" />
+        <location line="+188" />
         <source>The identity of this device is not verified, so no password is sent to it.</source>
         <translation>此设备的身份未经验证，因此不会向其发送任何密码。</translation>
     </message>
@@ -919,7 +1096,7 @@
         <translation>该设备也以 ONVIF 设备身份应答。</translation>
     </message>
     <message>
-        <location line="+16" />
+        <location line="+21" />
         <source>It also answers as an ONVIF device; it is handled as one of ours.</source>
         <translation>该设备也以 ONVIF 设备身份应答；程序将其作为自有设备处理。</translation>
     </message>
@@ -1014,7 +1191,7 @@
         <translation>有消息为它指明了另一个地址。在摄像机本身确认迁移之前，它保留在当前地址。</translation>
     </message>
     <message>
-        <location line="+321" />
+        <location line="+322" />
         <source>Not read</source>
         <translation>未读取</translation>
     </message>
@@ -1034,12 +1211,17 @@
         <translation>偏差超过 %1 秒。</translation>
     </message>
     <message>
-        <location line="+37" />
+        <location line="+27" />
+        <source>Found by scanning addresses</source>
+        <translation>通过扫描地址找到</translation>
+    </message>
+    <message>
+        <location line="+22" />
         <source>Address used by %1 devices</source>
         <translation>%1台设备使用此地址</translation>
     </message>
     <message>
-        <location line="-629" />
+        <location line="-648" />
         <source>Tick every listed device, or untick them all</source>
         <translation>勾选所有列出的设备，或全部取消勾选</translation>
     </message>
@@ -1054,7 +1236,7 @@
         <translation>ONVIF 设备没有激活步骤：它们使用厂商设置的密码。</translation>
     </message>
     <message>
-        <location line="+715" />
+        <location line="+734" />
         <source>Tick %1 at %2</source>
         <translation>勾选 %1（%2）</translation>
     </message>
@@ -2659,6 +2841,180 @@
     </message>
 </context>
 <context>
+    <name>VexaTool::ScanRangesDialog</name>
+    <message>
+        <location filename="../src/scan/ScanRangesDialog.cpp" line="+25" />
+        <source>Scan</source>
+        <translation>扫描</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Stop scanning</source>
+        <translation>停止扫描</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <location line="+68" />
+        <source>Type the ranges to scan, for example 10.2.0.0/24.</source>
+        <translation>请输入要扫描的地址段，例如 10.2.0.0/24。</translation>
+    </message>
+    <message>
+        <location line="+11" />
+        <source>Starting…</source>
+        <translation>正在开始…</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+13" />
+        <source>%1 of %2 addresses asked, %n found</source>
+        <translation>
+            <numerusform>已询问 %1/%2 个地址，找到 %n 台设备</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+16" />
+        <source>Not scanned: the ranges hold public addresses.</source>
+        <translation>未扫描：地址段中含有公网地址。</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>These are not address ranges. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</source>
+        <translation>这些不是地址段。请填写 CIDR 网段（10.2.0.0/24）、地址范围（10.2.0.10-10.2.0.50）或单个地址，以逗号分隔。</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>“%1” is not an address range. Write CIDR blocks (10.2.0.0/24), spans (10.2.0.10-10.2.0.50) or single addresses, separated by commas.</source>
+        <translation>“%1”不是地址段。请填写 CIDR 网段（10.2.0.0/24）、地址范围（10.2.0.10-10.2.0.50）或单个地址，以逗号分隔。</translation>
+    </message>
+    <message>
+        <location line="+12" />
+        <source>The range could not be remembered: %1 cannot be written.</source>
+        <translation>无法记住该地址段：无法写入 %1。</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>The time limit ended the scan: %1 of %2 addresses were asked.</source>
+        <translation>已达到时间上限，扫描结束：已询问 %1/%2 个地址。</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>Stopped: %1 of %2 addresses were asked.</source>
+        <translation>已停止：已询问 %1/%2 个地址。</translation>
+    </message>
+    <message>
+        <location line="+5" />
+        <source>Scan public addresses?</source>
+        <translation>扫描公网地址？</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>The ranges hold public addresses, outside the private, link-local and loopback blocks. Scanning addresses that are not your site's may be taken for an attack. Scan them anyway?</source>
+        <translation>地址段中含有私有、链路本地和环回地址块之外的公网地址。扫描不属于您站点的地址可能被视为攻击。仍要扫描吗？</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Scan public addresses</source>
+        <translation>扫描公网地址</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanResultModel</name>
+    <message>
+        <location filename="../src/scan/ScanResultModel.cpp" line="+36" />
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanSummaryDialog</name>
+    <message>
+        <location filename="../src/scan/ScanSummaryDialog.cpp" line="+22" />
+        <source>Scanned: %1</source>
+        <translation>已扫描：%1</translation>
+    </message>
+    <message>
+        <location line="+22" />
+        <source>Export scan summary</source>
+        <translation>导出扫描摘要</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+31" />
+        <source>Not exported: %1 (%2)</source>
+        <translation>未导出：%1（%2）</translation>
+    </message>
+</context>
+<context>
+    <name>VexaTool::ScanTally</name>
+    <message>
+        <location filename="../src/scan/ScanTally.cpp" line="+74" />
+        <source>Found (both protocols)</source>
+        <translation>已找到（两种协议）</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Found (ONVIF)</source>
+        <translation>已找到（ONVIF）</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Found</source>
+        <translation>已找到</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>No answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Port closed</source>
+        <translation>端口关闭</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Answered, but not a camera</source>
+        <translation>有应答，但不是摄像机</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Refused sign-in</source>
+        <translation>拒绝登录</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <location line="+0" />
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+</context>
+<context>
     <name>VexaTool::SetTimeDialog</name>
     <message numerus="yes">
         <location filename="../src/siteops/SetTimeDialog.cpp" line="+22" />
@@ -2846,7 +3202,7 @@
 <context>
     <name>VexaTool::VEXAToolMainPage</name>
     <message>
-        <location filename="../src/app/VEXAToolMainPage.cpp" line="+80" />
+        <location filename="../src/app/VEXAToolMainPage.cpp" line="+81" />
         <location line="+1" />
         <source>VEXA Tool</source>
         <translation>VEXA 工具</translation>
@@ -2858,11 +3214,16 @@
     </message>
     <message>
         <location line="+3" />
+        <source>Scan addresses…</source>
+        <translation>扫描地址…</translation>
+    </message>
+    <message>
+        <location line="+5" />
         <source>Export inventory…</source>
         <translation>导出设备清单…</translation>
     </message>
     <message>
-        <location line="+117" />
+        <location line="+129" />
         <source>Initialization failed.</source>
         <translation>初始化失败。</translation>
     </message>

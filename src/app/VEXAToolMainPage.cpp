@@ -32,6 +32,7 @@
 #include "fleet/FleetClocks.h"
 #include "modify/DeviceModifyPage.h"
 #include "plan/PlanBatch.h"
+#include "scan/ScanRangesDialog.h"
 #include "signin/OnvifSignIn.h"
 #include "ui_VEXAToolMainPage.h"
 
@@ -92,6 +93,11 @@ VEXAToolMainPage::VEXAToolMainPage(QWidget* parent)
     m_signInAction = new QAction(tr("Sign in to ONVIF devices…"), this);
     m_signInAction->setObjectName(QStringLiteral("m_actionSignIn"));
     m_aboutMenu->addAction(m_signInAction);
+    m_scanAction = new QAction(tr("Scan addresses…"), this);
+    m_scanAction->setObjectName(QStringLiteral("m_actionScanAddresses"));
+    m_aboutMenu->addAction(m_scanAction);
+    connect(m_scanAction, &QAction::triggered, this, &VEXAToolMainPage::onScanAddresses);
+    connect(m_listPage, &DeviceDisplayPage::signalScanAddressesRequested, this, &VEXAToolMainPage::onScanAddresses);
     m_exportInventoryAction = new QAction(tr("Export inventory…"), this);
     m_exportInventoryAction->setObjectName(QStringLiteral("m_actionExportInventory"));
     m_aboutMenu->addAction(m_exportInventoryAction);
@@ -194,6 +200,18 @@ void VEXAToolMainPage::onSignIn() {
     enableCover();
     m_signIn->exec(this, m_listPage->listedOnvifDevices());
     disableCover();
+}
+
+ScanRangesDialog* VEXAToolMainPage::scanDialog() const {
+    return m_scanDialog;
+}
+
+void VEXAToolMainPage::onScanAddresses() {
+    if (!m_scanDialog)
+        m_scanDialog = new ScanRangesDialog(this);
+    m_scanDialog->show();
+    m_scanDialog->raise();
+    m_scanDialog->activateWindow();
 }
 
 void VEXAToolMainPage::startDiscovery() {

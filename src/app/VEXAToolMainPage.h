@@ -25,6 +25,7 @@ namespace VexaTool {
 class DeviceDisplayPage;
 class DeviceModifyPage;
 class OnvifSignIn;
+class ScanRangesDialog;
 
 // The program's only main window: frameless, its own title bar on top, the device list page on the left and
 // the fixed-width modify page on the right, a pin button on the seam that folds the right page away, and a
@@ -48,6 +49,9 @@ public:
     OnvifSignIn* signIn() const { return m_signIn; }
     // "Sign in to ONVIF devices…" in the window's menu.
     QAction* signInAction() const { return m_signInAction; }
+    // "Scan addresses…" in the window's menu, and the dialog it opens (null until first opened).
+    QAction* scanAddressesAction() const { return m_scanAction; }
+    ScanRangesDialog* scanDialog() const;
     QAction* exportInventoryAction() const { return m_exportInventoryAction; }
 
 signals:
@@ -62,6 +66,8 @@ public slots:
     void disableCover();
     // Asks for the ONVIF login under the window's cover.
     void onSignIn();
+    // Opens the address-scan dialog beside the list, which fills while it scans.
+    void onScanAddresses();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -91,6 +97,8 @@ private:
     QAction* m_signInAction = nullptr;
     QAction* m_exportInventoryAction = nullptr;
     OnvifSignIn* m_signIn = nullptr;
+    QAction* m_scanAction = nullptr;
+    QPointer<ScanRangesDialog> m_scanDialog;
     aptui::Menu* m_aboutMenu = nullptr;
     bool m_leaving = false;
 };

@@ -135,6 +135,7 @@ DeviceDisplayPage::DeviceDisplayPage(QWidget* parent, const QString& columnConfi
     m_planChanges = new ChangeController(DeviceModifyPage::configuredTaskThreads(), this);
     connect(m_ui->m_btnApplyPlan, &QPushButton::clicked, this, &DeviceDisplayPage::onApplyPlanClicked);
     connect(m_ui->m_btnSignIn, &QPushButton::clicked, this, &DeviceDisplayPage::signalSignInRequested);
+    connect(m_ui->m_btnScanAddresses, &QPushButton::clicked, this, &DeviceDisplayPage::signalScanAddressesRequested);
     // The plan's changes reach the list only through the fleet, which learns each device's values from the device.
     connect(m_planChanges, &ChangeController::signalChangeStarted, m_fleet, &DeviceFleet::changeStarted);
     connect(m_planChanges, &ChangeController::signalChangeSettled, m_fleet, &DeviceFleet::changeSettled);
@@ -286,6 +287,10 @@ QColor DeviceDisplayPage::clockFarColor() const {
 
 void DeviceDisplayPage::setClockFarColor(const QColor& color) {
     m_model->setClockFarBrush(color);
+}
+
+QPushButton* DeviceDisplayPage::scanAddressesButton() const {
+    return m_ui->m_btnScanAddresses;
 }
 
 void DeviceDisplayPage::setConflictColor(const QColor& color) {

@@ -73,6 +73,8 @@ public:
     QPushButton* applyPlanButton() const;
     // "Sign in…": asks the window for the ONVIF login (signalSignInRequested).
     QPushButton* signInButton() const;
+    // "Scan addresses…": asks the window for the address-scan dialog (signalScanAddressesRequested).
+    QPushButton* scanAddressesButton() const;
     // The ONVIF devices listed now, by endpoint reference: those a sign-in goes to.
     QStringList listedOnvifDevices() const;
     // The menu of a row (of the model), as a right click shows it: accepting an ONVIF camera's new certificate.
@@ -127,6 +129,7 @@ signals:
     void signalCoverMainPage();
     void signalDisCoverMainPage();
     void signalSignInRequested();
+    void signalScanAddressesRequested();
 
 public slots:
     // The handler's reports, handed to the fleet.

@@ -208,6 +208,7 @@ void DeviceInfoModel::addDevice(const VEXA_DEVICE_MY_INFO& record) {
             key.mac = mac;
         byKind[KindCheck]->setData(QVariant::fromValue(key), DeviceKeyRole);
     }
+    markScanned(byKind[KindId], record);
     appendRow(items);
     // Ours carry no protocol role (it reads as our protocol): one value fewer in each of 10,000 rows.
     if (!can(record, VEXA_KNOWN_BY_ENDPOINT) && !m_alsoOnvif.isEmpty() && m_alsoOnvif.contains(keyText(keyOf(row))))
@@ -329,6 +330,11 @@ void DeviceInfoModel::markIdentity(QStandardItem* idItem, bool certified) {
     if (idItem->data(AlsoOnvifRole).toBool())
         tip += QLatin1Char('\n') + tr("It also answers as an ONVIF device.");
     idItem->setToolTip(tip);
+}
+
+void DeviceInfoModel::markScanned(QStandardItem* idItem, const VEXA_DEVICE_MY_INFO& record) {
+    if (idItem && record.source == VEXA_SOURCE_SCAN && !idItem->data(FoundByScanRole).toBool())
+        idItem->setData(true, FoundByScanRole);
 }
 
 void DeviceInfoModel::markRow(int row) {
@@ -552,6 +558,7 @@ void DeviceInfoModel::updateDevice(const VEXA_DEVICE_MY_INFO& record) {
     QStandardItem* byKind[KindCount];
     for (int kind = 0; kind < KindCount; ++kind)
         byKind[kind] = cell(row, kind);
+    markScanned(byKind[KindId], record);
     if (!byEndpoint) {
         fillCells(byKind, record, false);
         return;
@@ -763,6 +770,18 @@ void DeviceInfoModel::setConflictBrush(const QBrush& brush) {
 }
 
 QVariant DeviceInfoModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::ToolTipRole || !index.isValid() ||
+        !QStandardItemModel::data(index.siblingAtColumn(columnOf(KindId)), FoundByScanRole).toBool())
+        return cellData(index, role);
+    const QString tip = cellData(index, role).toString();
+    const QString note = tr("Found by scanning addresses");
+    if (tip.isEmpty())
+        return note;
+    return Qt::mightBeRichText(tip) ? tip + QStringLiteral("<p>") + note + QStringLiteral("</p>")
+                                    : tip + QLatin1Char('\n') + note;
+}
+
+QVariant DeviceInfoModel::cellData(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return QStandardItemModel::data(index, role);
     const bool marks =

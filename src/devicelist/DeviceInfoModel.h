@@ -73,6 +73,8 @@ public:
     static constexpr int OnvifFlagsRole = Qt::UserRole + 50;
     // True on the ID cell of a device that restarts because a change was sent to it.
     static constexpr int RestartingRole = Qt::UserRole + 51;
+    // True on the ID cell of a device that answered an address scan; every cell's tool tip then says so.
+    static constexpr int FoundByScanRole = Qt::UserRole + 60;
 
     // configPath empty: "ColumnConfig.xml" beside the executable.
     explicit DeviceInfoModel(QObject* parent = nullptr, const QString& configPath = QString());
@@ -160,6 +162,9 @@ private:
     void fillCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record, bool firstReport);
     void fillOnvifCells(QStandardItem* const (&byKind)[KindCount], const VEXA_DEVICE_MY_INFO& record);
     void markIdentity(QStandardItem* idItem, bool certified);
+    // Kept once set, as the library keeps the record's source.
+    static void markScanned(QStandardItem* idItem, const VEXA_DEVICE_MY_INFO& record);
+    QVariant cellData(const QModelIndex& index, int role) const;
     // The ID cell's icon and tool tip and an ONVIF device's state cell, from the row's roles.
     void markRow(int row);
     static QString keyText(const DeviceKey& key) { return key.serialNo + QChar(0) + key.mac; }

@@ -41,6 +41,7 @@ void buildDeviceRecord(const VEXA_DEVICE_INFO& source, VEXA_DEVICE_MY_INFO& reco
     record.protocol = source.protocol;
     record.detailsState = source.detailsState;
     record.onvifFlags = source.onvifFlags;
+    record.source = source.source;
     record.recordValid = 1;
 }
 

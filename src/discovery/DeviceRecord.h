@@ -42,7 +42,8 @@ struct VEXA_DEVICE_MY_INFO {
     uint8_t protocol;      // VEXA_PROTOCOL_* of vexa.h: ours, or an ONVIF device
     uint8_t detailsState;  // VEXA_DETAILS_* of vexa.h, ONVIF devices only
     char manufacturer[32]; // ONVIF devices only
-    uint8_t reserved1[29];
+    uint8_t reserved1[28];
+    uint8_t source;     // VEXA_SOURCE_* of vexa.h: how it came to be listed
     uint8_t onvifFlags; // VEXA_ONVIF_* of vexa.h, ONVIF devices only
     char deviceName[32];
     char serviceTag[20];
@@ -79,6 +80,7 @@ static_assert(offsetof(VEXA_DEVICE_MY_INFO, certified) == 402);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, protocol) == 403);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, detailsState) == 404);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, manufacturer) == 405);
+static_assert(offsetof(VEXA_DEVICE_MY_INFO, source) == 465);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, onvifFlags) == 466);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, deviceName) == 467);
 static_assert(offsetof(VEXA_DEVICE_MY_INFO, serviceTag) == 499);

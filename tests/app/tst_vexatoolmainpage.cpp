@@ -31,6 +31,7 @@
 #include "discovery/VexaHandler.h"
 #include "modify/DeviceModifyPage.h"
 #include "preview/InventoryDialog.h"
+#include "scan/ScanRangesDialog.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
 #include "support/SetupFile.h"
@@ -471,10 +472,13 @@ private slots:
         QVERIFY(menu);
         QVERIFY(menu->windowFlags().testFlag(Qt::Popup));
         QCOMPARE(menu->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(menu->actions().size(), 3);
+        QCOMPARE(menu->actions().size(), 4);
         QCOMPARE(menu->actions().at(0), window->signInAction());
         QCOMPARE(window->signInAction()->text(), QStringLiteral("Sign in to ONVIF devices…"));
-        QCOMPARE(menu->actions().at(1), window->exportInventoryAction());
+        QCOMPARE(menu->actions().at(1), window->scanAddressesAction());
+        QCOMPARE(window->scanAddressesAction()->objectName(), QStringLiteral("m_actionScanAddresses"));
+        QCOMPARE(window->scanAddressesAction()->text(), QStringLiteral("Scan addresses…"));
+        QCOMPARE(menu->actions().at(2), window->exportInventoryAction());
         QCOMPARE(window->exportInventoryAction()->objectName(), QStringLiteral("m_actionExportInventory"));
         window->exportInventoryAction()->trigger();
         QPointer<VexaTool::InventoryDialog> inventory = window->findChild<VexaTool::InventoryDialog*>();
@@ -488,6 +492,17 @@ private slots:
         QVERIFY(name && name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Name: VEXA"));
         menu->close();
+
+        // The menu and the button above the list open the one scan dialog, beside the list rather than over it.
+        QVERIFY(!window->scanDialog());
+        window->scanAddressesAction()->trigger();
+        QVERIFY(window->scanDialog() && window->scanDialog()->isVisible());
+        QVERIFY(!window->scanDialog()->isModal());
+        QPointer<VexaTool::ScanRangesDialog> opened = window->scanDialog();
+        opened->close();
+        window->listPage()->scanAddressesButton()->click();
+        QCOMPARE(window->scanDialog(), opened.data());
+        QVERIFY(opened->isVisible());
     }
 
     void signInFromTheMenuAndTheListUnderTheCover_data() {
