@@ -31,11 +31,14 @@ bool knownByEndpoint(const QVariant& protocol) {
            (VEXA_DeviceCapabilities(static_cast<uint8_t>(protocol.toInt())) & VEXA_KNOWN_BY_ENDPOINT) != 0;
 }
 
-bool isPermutation(const QVector<int>& positions) {
-    QVector<bool> seen(DeviceInfoModel::KindCount, false);
-    for (int i = 0; i < DeviceInfoModel::KindCount; ++i) {
+// Whether the first count positions hold each of 0 to count - 1 once.
+bool isPermutation(const QVector<int>& positions, int count = DeviceInfoModel::KindCount) {
+    if (positions.size() < count)
+        return false;
+    QVector<bool> seen(count, false);
+    for (int i = 0; i < count; ++i) {
         const int p = positions.at(i);
-        if (p < 0 || p >= DeviceInfoModel::KindCount || seen.at(p))
+        if (p < 0 || p >= count || seen.at(p))
             return false;
         seen[p] = true;
     }
@@ -96,7 +99,7 @@ void DeviceInfoModel::loadPositions() {
     // A missing, short or inconsistent file would leave kinds without a column or two kinds in one column:
     // each kind then sits at its own number.
     // A file written before the last column came keeps its order, the new column last.
-    if (m_positions.size() == KindCount - 1 && isPermutation(m_positions))
+    if (m_positions.size() == KindCount - 1 && isPermutation(m_positions, KindCount - 1))
         m_positions.append(KindCount - 1);
     m_configUsable = m_positions.size() >= KindCount && isPermutation(m_positions);
     if (!m_configUsable) {
