@@ -30,6 +30,8 @@
 #include "password/ResetPasswordDialog.h"
 #include "password/RestorePasswordDialog.h"
 #include "plan/PlanPreviewPage.h"
+#include "scan/ScanRangesDialog.h"
+#include "scan/ScanSummaryDialog.h"
 #include "signin/SignInDialog.h"
 #include "support/FakeLibrary.h"
 
@@ -101,9 +103,10 @@ private slots:
 
     void everyPageAndDialog_data() {
         QTest::addColumn<QString>("what");
-        for (const char* what : {"main window, nothing ticked", "main window, one device", "main window, a batch",
-                                 "main window, activation", "reset password", "restore password", "export", "results",
-                                 "plan preview", "exit question", "hint", "warning", "sign-in", "about panel"})
+        for (const char* what :
+             {"main window, nothing ticked", "main window, one device", "main window, a batch",
+              "main window, activation", "reset password", "restore password", "export", "results", "plan preview",
+              "exit question", "hint", "warning", "sign-in", "scan addresses", "scan summary", "about panel"})
             QTest::newRow(what) << QString::fromLatin1(what);
     }
 
@@ -152,6 +155,11 @@ private slots:
             root = std::make_unique<VexaTool::PlanPreviewPage>();
         } else if (what == u"sign-in") {
             root = std::make_unique<VexaTool::SignInDialog>();
+        } else if (what == u"scan addresses") {
+            root = std::make_unique<VexaTool::ScanRangesDialog>(nullptr, QStringLiteral("/nonexistent/ranges.txt"));
+        } else if (what == u"scan summary") {
+            root = std::make_unique<VexaTool::ScanSummaryDialog>(VexaTool::ScanTally(), QStringLiteral("10.2.0.0/24"),
+                                                                 QString());
         } else if (what == u"exit question") {
             root = std::make_unique<VexaTool::TipDialog>();
         } else if (what == u"hint") {
