@@ -492,7 +492,7 @@ VEXA_API int VEXA_GetOnvifSnapshot(const char* name, const char* token, void* bu
 #define VEXA_SCAN_OURS 0x01
 #define VEXA_SCAN_ONVIF 0x02
 
-/* How to scan. Zero everywhere gives the defaults. 64 bytes. */
+/* How to scan. Zero gives a field its default, except retries (0: none; 0xFF: the default). 64 bytes. */
 typedef struct VEXA_SCAN_PARAM {
     uint32_t rate;         /*  0: tries per second (a silent address takes 1 + retries); 0: 400 */
     uint32_t maxInFlight;  /*  4: addresses waiting for an answer at once (at most 4096); 0: 1024 */

@@ -1057,6 +1057,8 @@ void Engine::acceptScanAnswer(std::vector<uint8_t> datagram) {
         std::copy_n(datagram.begin() + proto::kRequestIdOffset, id.size(), id.begin());
         keepScanId(id);
         handleDatagram(datagram.data(), datagram.size());
+        // Behind a router nothing else may ever arrive on our socket to send the queued answer on.
+        flushOutbox();
     });
 }
 
