@@ -13,6 +13,7 @@
 #include "discovery/OnvifLogin.h"
 #include "discovery/VexaHandler.h"
 #include "support/ListRows.h"
+#include "support/LiveListPage.h"
 #include "support/SimulatorProcess.h"
 #include "vexa.h"
 
@@ -38,11 +39,7 @@ private:
 void TestOnvifListE2e::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
     QVERIFY(!qEnvironmentVariable("VEXA_WSD_PORT").isEmpty());
-    qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
-    qRegisterMetaType<ModifyPage>("ModifyPage");
-    qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    QVERIFY(testsupport::trustTestManufacturer());
-    VEXA::OnvifLogin::instance().clear();
+    QVERIFY(testsupport::prepareLiveList());
 }
 
 void TestOnvifListE2e::cleanupTestCase() {
@@ -68,12 +65,7 @@ void TestOnvifListE2e::mixedFleetBeforeAndAfterSignIn() {
                                QStringLiteral("--onvif-quirks"), QStringLiteral("no-anonymous"),
                                QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state.txt"))}));
     m_page = new DeviceDisplayPage(nullptr, m_dir.filePath(QStringLiteral("ColumnConfig.xml")));
-    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, m_page, &DeviceDisplayPage::onDeviceLogin);
-    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, m_page, &DeviceDisplayPage::onDeviceLogout);
-    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, m_page, &DeviceDisplayPage::onDeviceUpdate);
-    QVERIFY(handler->setFilterRule(false));
-    QVERIFY(handler->start());
+    QVERIFY(testsupport::startDiscoveryInto(m_page));
 
     const DeviceInfoModel* model = m_page->model();
     // Until it tells its serial number and MAC, the twin's ONVIF side is a row of its own. (Of ours, the program

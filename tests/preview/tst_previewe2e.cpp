@@ -23,6 +23,7 @@
 #include "guitoolkit/CTableView.h"
 #include "preview/InventoryDialog.h"
 #include "preview/SnapshotPane.h"
+#include "support/LiveListPage.h"
 #include "support/SimulatorProcess.h"
 #include "vexa.h"
 
@@ -64,10 +65,7 @@ private:
 
 void TestPreviewE2e::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
-    qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
-    qRegisterMetaType<ModifyPage>("ModifyPage");
-    qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    QVERIFY(testsupport::trustTestManufacturer());
+    QVERIFY(testsupport::prepareLiveList());
     const QString wsd = qEnvironmentVariable("VEXA_WSD_PORT");
     QVERIFY(
         m_natted.start({QStringLiteral("--count"), QStringLiteral("1"), QStringLiteral("--onvif"), QStringLiteral("2"),
@@ -83,12 +81,7 @@ void TestPreviewE2e::initTestCase() {
     m_page = new DeviceDisplayPage(nullptr, m_dir.filePath(QStringLiteral("ColumnConfig.xml")));
     m_page->resize(1200, 600);
     m_page->show();
-    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, m_page, &DeviceDisplayPage::onDeviceLogin);
-    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, m_page, &DeviceDisplayPage::onDeviceLogout);
-    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, m_page, &DeviceDisplayPage::onDeviceUpdate);
-    QVERIFY(handler->setFilterRule(false));
-    QVERIFY(handler->start());
+    QVERIFY(testsupport::startDiscoveryInto(m_page));
     const DeviceInfoModel* model = m_page->model();
     const auto readCameras = [model] {
         int read = 0;

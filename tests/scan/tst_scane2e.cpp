@@ -20,6 +20,7 @@
 #include "scan/ScanRunner.h"
 #include "scan/ScanSummaryDialog.h"
 #include "support/ListRows.h"
+#include "support/LiveListPage.h"
 #include "support/SimulatorProcess.h"
 #include "vexa.h"
 
@@ -43,11 +44,7 @@ private:
 void TestScanE2e::initTestCase() {
     QCOMPARE(qEnvironmentVariable("VEXA_IFACE"), QStringLiteral("127.0.0.1"));
     QVERIFY(!qEnvironmentVariable("VEXA_WSD_PORT").isEmpty());
-    qRegisterMetaType<VEXA_DEVICE_MY_INFO>("VEXA_DEVICE_MY_INFO");
-    qRegisterMetaType<ModifyPage>("ModifyPage");
-    qRegisterMetaType<QVector<DeviceInfo>>("QVector<DeviceInfo>");
-    QVERIFY(testsupport::trustTestManufacturer());
-    VEXA::OnvifLogin::instance().clear();
+    QVERIFY(testsupport::prepareLiveList());
 }
 
 void TestScanE2e::cleanupTestCase() {
@@ -59,12 +56,7 @@ void TestScanE2e::cleanupTestCase() {
 void TestScanE2e::scanFromTheDialog() {
     m_page = new DeviceDisplayPage(nullptr, m_dir.filePath(QStringLiteral("ColumnConfig.xml")));
     m_page->setEventSlice(0);
-    VEXA::VexaHandler* handler = VEXA::VexaHandler::instance();
-    connect(handler, &VEXA::VexaHandler::signalDeviceOnline, m_page, &DeviceDisplayPage::onDeviceLogin);
-    connect(handler, &VEXA::VexaHandler::signalDeviceOffline, m_page, &DeviceDisplayPage::onDeviceLogout);
-    connect(handler, &VEXA::VexaHandler::signalDeviceUpdate, m_page, &DeviceDisplayPage::onDeviceUpdate);
-    QVERIFY(handler->setFilterRule(false));
-    QVERIFY(handler->start());
+    QVERIFY(testsupport::startDiscoveryInto(m_page));
     // Loopback carries multicast, a router does not: the devices start once the discovery rounds of the start
     // have ended (ours at most 12 inquiries 300 ms apart, ONVIF 8 probes 600 ms apart), and announce nothing, so
     // that only the scan can find them.
