@@ -20,7 +20,7 @@ port=${first_port:-45950}
 first=1
 echo "["
 for workers in "${counts[@]}"; do
-    for r in $(seq 1 "$repeats"); do
+    for _ in $(seq 1 "$repeats"); do
         port=$((port + 2))
         line=$(VEXA_PORT=$port VEXA_WSD_PORT=$((port + 1)) bash scripts/netns.sh "$bin/$bench" \
             --count 1000 --delay "$delay" --workers "$workers" "${extra[@]}" 2>/dev/null)
