@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "SendFrom.h"
+
 namespace devsim {
 
 using Clock = std::chrono::steady_clock;
@@ -410,24 +412,9 @@ void Simulator::reply(std::vector<uint8_t> datagram, uint32_t device, const Peer
 }
 
 void Simulator::sendFrom(const std::vector<uint8_t>& datagram, const std::string& from, const sockaddr_in& to) {
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    iovec iov{const_cast<uint8_t*>(datagram.data()), datagram.size()};
-    sockaddr_in target = to;
-    msghdr message{};
-    message.msg_name = &target;
-    message.msg_namelen = sizeof target;
-    message.msg_iov = &iov;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = IPPROTO_IP;
-    c->cmsg_type = IP_PKTINFO;
-    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    ::inet_pton(AF_INET, from.c_str(), &info.ipi_spec_dst);
-    std::memcpy(CMSG_DATA(c), &info, sizeof info);
-    ::sendmsg(transport_.socket().native_handle(), &message, MSG_DONTWAIT);
+    in_addr source{};
+    ::inet_pton(AF_INET, from.c_str(), &source);
+    devsim::sendFrom(transport_.socket().native_handle(), datagram.data(), datagram.size(), source, to, MSG_DONTWAIT);
 }
 
 void Simulator::handleInquiry(const Frame& frame, size_t size, const std::string& to) {

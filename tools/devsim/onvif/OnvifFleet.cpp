@@ -18,6 +18,7 @@
 
 #include "Fleet.h"
 #include "MediaService.h"
+#include "SendFrom.h"
 
 namespace devsim::onvif {
 
@@ -466,24 +467,9 @@ void OnvifFleet::sendFromDevice(size_t index, const std::string& message, uint32
     to.sin_family = AF_INET;
     to.sin_port = htons(toPort);
     to.sin_addr.s_addr = htonl(toAddress);
-    // Each device speaks from its own address, as a camera on the network does.
-    char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    iovec iov{const_cast<char*>(message.data()), message.size()};
-    msghdr msg{};
-    msg.msg_name = &to;
-    msg.msg_namelen = sizeof to;
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-    cmsg->cmsg_level = IPPROTO_IP;
-    cmsg->cmsg_type = IP_PKTINFO;
-    cmsg->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_spec_dst.s_addr = htonl(devices_[index].address);
-    std::memcpy(CMSG_DATA(cmsg), &info, sizeof info);
-    if (::sendmsg(udp_, &msg, 0) < 0 && errno != EAGAIN)
+    in_addr from{};
+    from.s_addr = htonl(devices_[index].address);
+    if (devsim::sendFrom(udp_, message.data(), message.size(), from, to, 0) < 0 && errno != EAGAIN)
         std::fprintf(stderr, "vexa-devsim: ONVIF device %s cannot send: %s\n",
                      formatAddress(devices_[index].address).c_str(), std::strerror(errno));
 }
