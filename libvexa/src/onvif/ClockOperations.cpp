@@ -23,10 +23,17 @@ bool unknownOutcome(const CallResult& r) {
     return r.reached && (r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_BAD_ANSWER);
 }
 
+// Our time when the device most likely read its clock: halfway between asking and hearing back, so that the
+// wait for the answer does not count as the device's clock being behind.
+std::chrono::system_clock::time_point midway(std::chrono::system_clock::time_point sent) {
+    return sent + (std::chrono::system_clock::now() - sent) / 2;
+}
+
 // The clock without a login; it also dates the tokens that follow.
 CallResult readClockInto(DeviceClient& client, Session& session, ClockState& out) {
+    const auto sent = std::chrono::system_clock::now();
     CallResult r = client.call(session, "GetSystemDateAndTime", nullptr, nullptr, true);
-    if (r.code == 0 && !readClock(r.answer.response, std::chrono::system_clock::now(), out)) {
+    if (r.code == 0 && !readClock(r.answer.response, midway(sent), out)) {
         r.code = VEXA_ERR_BAD_ANSWER;
         r.detail = "unexpected answer to GetSystemDateAndTime";
     }
@@ -104,9 +111,10 @@ uint32_t OnvifService::readClock(const std::string& name, ClockState& out, std::
     Session session = device.session;
     CallResult r = readClockInto(client, session, out);
     if (r.code == VEXA_ERR_NEED_CREDENTIALS && !login.empty()) {
+        const auto sent = std::chrono::system_clock::now();
         r = client.call(session, "GetSystemDateAndTime", nullptr, &login);
         noteSignIn(endpoint, r.code);
-        if (r.code == 0 && !onvif::readClock(r.answer.response, std::chrono::system_clock::now(), out))
+        if (r.code == 0 && !onvif::readClock(r.answer.response, midway(sent), out))
             r.code = VEXA_ERR_BAD_ANSWER;
     }
     if (r.code != 0) {
