@@ -23,12 +23,6 @@ bool unknownOutcome(const CallResult& r) {
     return r.reached && (r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_BAD_ANSWER);
 }
 
-// Our time when the device most likely read its clock: halfway between asking and hearing back, so that the
-// wait for the answer does not count as the device's clock being behind.
-std::chrono::system_clock::time_point midway(std::chrono::system_clock::time_point sent) {
-    return sent + (std::chrono::system_clock::now() - sent) / 2;
-}
-
 // The clock without a login; it also dates the tokens that follow.
 CallResult readClockInto(DeviceClient& client, Session& session, ClockState& out) {
     const auto sent = std::chrono::system_clock::now();

@@ -441,18 +441,20 @@ CallResult DeviceClient::readDetails(Session& session, const Credentials* creden
     out.missing = 0;
     out.note.clear();
     // The clock first, without credentials: a token dated by our clock fails on a device whose clock is off.
+    auto sent = std::chrono::system_clock::now();
     CallResult r = call(session, "GetSystemDateAndTime", nullptr, credentials, true);
     if (r.code == VEXA_ERR_CONNECTION || r.code == VEXA_ERR_TIMEOUT || r.code == VEXA_ERR_NOT_STARTED) {
         lose(VEXA_READ_CLOCK, "GetSystemDateAndTime", failureText(r));
         return finish(std::move(r));
     }
     // Some devices keep even their clock behind the login.
-    if (r.code == VEXA_ERR_NEED_CREDENTIALS && credentials && !credentials->empty())
+    if (r.code == VEXA_ERR_NEED_CREDENTIALS && credentials && !credentials->empty()) {
+        sent = std::chrono::system_clock::now();
         r = call(session, "GetSystemDateAndTime", nullptr, credentials);
+    }
     std::chrono::system_clock::time_point deviceUtc;
     if (r.code == 0 && readSystemDateAndTime(r.answer.response, deviceUtc)) {
-        session.clockOffset =
-            std::chrono::duration_cast<std::chrono::seconds>(deviceUtc - std::chrono::system_clock::now());
+        session.clockOffset = std::chrono::duration_cast<std::chrono::seconds>(deviceUtc - midway(sent));
     } else {
         lose(VEXA_READ_CLOCK, "GetSystemDateAndTime", r.code == 0 ? "unexpected answer" : failureText(r));
     }

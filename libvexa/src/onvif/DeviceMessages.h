@@ -66,6 +66,12 @@ std::string soapAction(const char* operation);
 
 // Readers of the answers; false when the answer is not the expected response.
 bool readSystemDateAndTime(const pugi::xml_node& response, std::chrono::system_clock::time_point& deviceUtc);
+
+// Our time when a device most likely read its clock for a request sent at `sent` and answered now: halfway between,
+// so that the wait for the answer does not count as the device's clock being behind.
+inline std::chrono::system_clock::time_point midway(std::chrono::system_clock::time_point sent) {
+    return sent + (std::chrono::system_clock::now() - sent) / 2;
+}
 bool readDeviceInformation(const pugi::xml_node& response, DeviceDetails& out);
 // Prefers the interface whose IPv4 address is preferredAddress (the one we reach it at). An answer without an
 // interface, or with one that lacks fields, is read as far as it goes; interfaceGap says what it lacked.
