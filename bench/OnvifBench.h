@@ -5,6 +5,8 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <netinet/in.h>
@@ -80,6 +82,34 @@ inline pid_t startSimulator(std::vector<std::string> args, uint32_t lastAddress,
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     return sim;
+}
+
+// Starts the simulator from VEXA_BIN_DIR with `count` ONVIF devices (none of ours) at 127.<block>.0.1 onwards, on
+// VEXA_WSD_PORT, each answer held delayMs, no announcement at start, and `extra` options; waits as startSimulator.
+// -2 (with a message) when the environment lacks VEXA_WSD_PORT or VEXA_BIN_DIR, -1 when it could not be started.
+inline pid_t startOnvifSimulator(int count, int block, int delayMs, const std::vector<std::string>& extra = {}) {
+    const char* wsd = std::getenv("VEXA_WSD_PORT");
+    const char* bin = std::getenv("VEXA_BIN_DIR");
+    if (!wsd || !bin) {
+        std::fprintf(stderr, "needs VEXA_WSD_PORT and VEXA_BIN_DIR\n");
+        return -2;
+    }
+    const std::string first = "127." + std::to_string(block) + ".0.1";
+    std::vector<std::string> args{std::string(bin) + "/vexa-devsim",
+                                  "--count",
+                                  "0",
+                                  "--onvif",
+                                  std::to_string(count),
+                                  "--onvif-base",
+                                  first,
+                                  "--wsd-port",
+                                  wsd,
+                                  "--onvif-delay",
+                                  std::to_string(delayMs),
+                                  "--no-boot-announce"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const uint32_t base = (127u << 24) | (static_cast<uint32_t>(block) << 16) | 1u;
+    return startSimulator(std::move(args), base + static_cast<uint32_t>(count - 1), 8080);
 }
 
 } // namespace onvifbench

@@ -53,18 +53,13 @@ int main(int argc, char** argv) {
         else if (args[i] == QStringLiteral("--workers"))
             workers = std::max(1, args[i + 1].toInt());
     }
-    const char* wsd = std::getenv("VEXA_WSD_PORT");
-    const char* bin = std::getenv("VEXA_BIN_DIR");
-    if (!wsd || !bin || count < 1) {
-        std::fprintf(stderr, "needs VEXA_WSD_PORT and VEXA_BIN_DIR\n");
+    if (count < 1) {
+        std::fprintf(stderr, "needs a positive count\n");
         return 2;
     }
-    const uint32_t base = (127u << 24) | (141u << 16) | 1u;
-    const pid_t sim =
-        onvifbench::startSimulator({std::string(bin) + "/vexa-devsim", "--count", "0", "--onvif", std::to_string(count),
-                                    "--onvif-base", "127.141.0.1", "--wsd-port", wsd, "--onvif-delay",
-                                    std::to_string(delay), "--onvif-quirks", "internal-uri", "--no-boot-announce"},
-                                   base + static_cast<uint32_t>(count - 1), 8080);
+    const pid_t sim = onvifbench::startOnvifSimulator(count, 141, delay, {"--onvif-quirks", "internal-uri"});
+    if (sim == -2)
+        return 2;
     if (sim < 0)
         return 1;
     Details details;

@@ -44,26 +44,13 @@ int main(int argc, char** argv) {
     }
     if (!workers.empty())
         ::setenv("VEXA_ONVIF_WORKERS", workers.c_str(), 1);
-    const char* wsd = std::getenv("VEXA_WSD_PORT");
-    const char* bin = std::getenv("VEXA_BIN_DIR");
-    if (!wsd || !bin || count < 1) {
-        std::fprintf(stderr, "needs VEXA_WSD_PORT and VEXA_BIN_DIR\n");
+    if (count < 1) {
+        std::fprintf(stderr, "needs a positive count\n");
         return 2;
     }
-    const uint32_t base = (127u << 24) | (47u << 16) | 1u;
-    std::vector<std::string> args{std::string(bin) + "/vexa-devsim",
-                                  "--count",
-                                  "0",
-                                  "--onvif",
-                                  std::to_string(count),
-                                  "--onvif-base",
-                                  "127.47.0.1",
-                                  "--wsd-port",
-                                  wsd,
-                                  "--onvif-delay",
-                                  std::to_string(delay),
-                                  "--no-boot-announce"};
-    const pid_t sim = onvifbench::startSimulator(args, base + static_cast<uint32_t>(count - 1), 8080);
+    const pid_t sim = onvifbench::startOnvifSimulator(count, 47, delay);
+    if (sim == -2)
+        return 2;
     if (sim < 0)
         return 1;
 

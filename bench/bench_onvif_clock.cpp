@@ -76,28 +76,14 @@ int main(int argc, char** argv) {
         else if (option == "--workers")
             workers = std::atoi(argv[i + 1]);
     }
-    const char* wsd = std::getenv("VEXA_WSD_PORT");
-    const char* bin = std::getenv("VEXA_BIN_DIR");
-    if (!wsd || !bin || count < 1 || workers < 1) {
-        std::fprintf(stderr, "needs VEXA_WSD_PORT and VEXA_BIN_DIR\n");
+    if (count < 1 || workers < 1) {
+        std::fprintf(stderr, "needs a positive count\n");
         return 2;
     }
-    const uint32_t base = (127u << 24) | (48u << 16) | 1u;
-    std::vector<std::string> args{std::string(bin) + "/vexa-devsim",
-                                  "--count",
-                                  "0",
-                                  "--onvif",
-                                  std::to_string(count),
-                                  "--onvif-base",
-                                  "127.48.0.1",
-                                  "--wsd-port",
-                                  wsd,
-                                  "--onvif-delay",
-                                  std::to_string(delay),
-                                  "--onvif-clock-offset",
-                                  "0,10800,-45,3,-7200",
-                                  "--no-boot-announce"};
-    const pid_t sim = onvifbench::startSimulator(args, base + static_cast<uint32_t>(count - 1), 8080);
+    const pid_t sim =
+        onvifbench::startOnvifSimulator(count, 48, delay, {"--onvif-clock-offset", "0,10800,-45,3,-7200"});
+    if (sim == -2)
+        return 2;
     if (sim < 0)
         return 1;
 
